@@ -1,0 +1,10 @@
+#include "platform/smxFormatSettings.h"
+
+namespace smx {
+
+TFormatSettings& FormatSettings() {
+    static TFormatSettings settings;
+    return settings;
+}
+
+} // namespace smx

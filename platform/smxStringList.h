@@ -1,0 +1,105 @@
+// TStringList: a list of strings, each with an optional object. Case-insensitive by default.
+// A sorted list keeps its order with one comparison (byte order when case-sensitive, ASCII
+// case-folded byte order when not); Duplicates acts only when sorted. Text() ends every line with
+// CR LF; SetText splits on CR LF, CR or LF. With OwnsObjects set the list deletes its objects.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/smxComponent.h"
+
+namespace smx {
+
+enum class TDuplicates { dupIgnore, dupAccept, dupError };
+
+class TStringList : public TObject {
+public:
+    TStringList() = default;
+    explicit TStringList(bool ownsObjects) : ownsObjects_(ownsObjects) {}
+    TStringList(const TStringList& other);
+    TStringList& operator=(const TStringList& other);
+    ~TStringList() override;
+    SMX_CLASSNAME(TStringList)
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    bool Empty() const { return items_.empty(); }
+    const std::string& operator[](int index) const { return items_.at(Idx(index)).str; }
+    const std::string& Strings(int index) const { return items_.at(Idx(index)).str; }
+    /// Replaces the text at index (an unsorted operation: the caller keeps the order right).
+    void SetString(int index, std::string_view s) { items_.at(Idx(index)).str = s; }
+    TObject* Objects(int index) const { return items_.at(Idx(index)).obj; }
+    void SetObject(int index, TObject* obj) { items_.at(Idx(index)).obj = obj; }
+
+    /// Appends (or inserts in order when sorted). Returns the index; when sorted with dupIgnore a
+    /// present key files nothing and returns the present index; dupError throws EStringListError.
+    int Add(std::string_view s) { return AddObject(s, nullptr); }
+    int AddObject(std::string_view s, TObject* obj);
+    /// Inserts at index; not allowed on a sorted list (throws).
+    void Insert(int index, std::string_view s, TObject* obj = nullptr);
+    /// Removes the entry (deleting its object when the list owns objects).
+    void Delete(int index);
+    /// Removes the entry without deleting its object; returns that object.
+    TObject* Extract(int index);
+    void Clear();
+    void AddStrings(const TStringList& other);
+    void Assign(const TStringList& other) { *this = other; }
+    void Exchange(int a, int b);
+    void Move(int from, int to);
+
+    int IndexOf(std::string_view s) const;
+    int IndexOfObject(const TObject* obj) const;
+    /// Sorted lists: binary search; index receives the match or the insertion point.
+    bool Find(std::string_view s, int& index) const;
+
+    bool GetSorted() const { return sorted_; }
+    void SetSorted(bool value);
+    bool GetCaseSensitive() const { return caseSensitive_; }
+    void SetCaseSensitive(bool value);
+    TDuplicates GetDuplicates() const { return duplicates_; }
+    void SetDuplicates(TDuplicates value) { duplicates_ = value; }
+    bool GetOwnsObjects() const { return ownsObjects_; }
+    void SetOwnsObjects(bool value) { ownsObjects_ = value; }
+
+    /// Stable sort with the list's comparison.
+    void Sort();
+    void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);
+    /// The list's comparison of two texts (<0, 0, >0).
+    int CompareStrings(std::string_view a, std::string_view b) const;
+
+    /// Every line followed by CR LF.
+    std::string Text() const;
+    void SetText(std::string_view text);
+
+    /// NAME=VALUE access.
+    std::string Names(int index) const;
+    std::string ValueFromIndex(int index) const;
+    int IndexOfName(std::string_view name) const;
+    std::string Values(std::string_view name) const;
+    /// Sets or adds NAME=VALUE; an empty value removes the entry.
+    void SetValue(std::string_view name, std::string_view value);
+
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName) const;
+
+    const std::string& First() const { return items_.front().str; }
+    const std::string& Last() const { return items_.back().str; }
+
+private:
+    struct Item {
+        std::string str;
+        TObject* obj = nullptr;
+    };
+    static std::size_t Idx(int index) { return static_cast<std::size_t>(index); }
+    void DeleteObject(TObject* obj) const;
+
+    std::vector<Item> items_;
+    bool sorted_ = false;
+    bool caseSensitive_ = false;
+    bool ownsObjects_ = false;
+    TDuplicates duplicates_ = TDuplicates::dupIgnore;
+};
+
+} // namespace smx
