@@ -92,7 +92,15 @@ TEST(ServerOptions, SetDefaultsLeavesVersionAndCompatibility) {
     TASAServerOptions asa;
     EXPECT_TRUE(asa.GetASADatabaseOptions().GetQuotedIdentifier());
     EXPECT_TRUE(asa.GetASADatabaseOptions().GetAllowNullsByDefault());
+    asa.SetSQLServerVersion(TASAServerVersionType::st_ASA5);
+    asa.GetASADatabaseOptions().SetQuotedIdentifier(false);
+    asa.GetASADatabaseOptions().SetAllowNullsByDefault(false);
+    asa.GetASADatabaseOptions().SetPageSize(4096);
+    asa.SetDefaults();
     EXPECT_EQ(asa.GetSQLServerVersion(), TASAServerVersionType::st_ASA9);
+    EXPECT_TRUE(asa.GetASADatabaseOptions().GetQuotedIdentifier());
+    EXPECT_TRUE(asa.GetASADatabaseOptions().GetAllowNullsByDefault());
+    EXPECT_EQ(asa.GetASADatabaseOptions().GetPageSize(), 0);
 }
 
 TEST(ServerOptions, ConstructedVersions) {
