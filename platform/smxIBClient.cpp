@@ -1,0 +1,1327 @@
+// The Firebird client layer over libfbclient's isc_* API: status vectors become EIBError in one
+// place (RaiseStatus), parameter blocks are built from "name=value" lines, statements are
+// described into XSQLDA buffers, values cross between XSQLVAR data and TVariant, large objects are
+// read on access and written in segments. Text is passed as bytes in the connection's character
+// set; nothing is converted here.
+#include "platform/smxIBClient.h"
+
+#include "platform/smxStrUtils.h"
+
+#include <ibase.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <limits>
+#include <type_traits>
+
+namespace smx {
+
+static_assert(std::is_same_v<isc_db_handle, TIBHandle>,
+              "the opaque handle must be the library's handle type");
+static_assert(std::is_same_v<isc_tr_handle, TIBHandle> && std::is_same_v<isc_stmt_handle, TIBHandle> &&
+              std::is_same_v<isc_svc_handle, TIBHandle> && std::is_same_v<isc_blob_handle, TIBHandle>);
+
+namespace {
+
+using StatusVector = std::array<ISC_STATUS, ISC_STATUS_LENGTH>;
+
+int gAttachCount = 0;
+
+// The one place where a status vector becomes an exception: every fb_interpret line, joined by
+// CR LF, with the SQLCODE and the first error code.
+[[noreturn]] void RaiseStatus(const StatusVector& status) {
+    const int sqlCode = static_cast<int>(isc_sqlcode(status.data()));
+    std::string text;
+    const ISC_STATUS* p = status.data();
+    std::array<char, 1024> line{};
+    while (fb_interpret(line.data(), static_cast<unsigned>(line.size()), &p) > 0) {
+        if (!text.empty()) text += "\r\n";
+        text += line.data();
+    }
+    if (text.empty()) text = "Unknown database error";
+    throw EIBError(text, sqlCode, status[1]);
+}
+
+bool Failed(const StatusVector& status) {
+    return status[0] == 1 && status[1] != 0;
+}
+
+void Check(const StatusVector& status) {
+    if (Failed(status)) RaiseStatus(status);
+}
+
+// A parameter-block name without its "isc_dpb_"/"isc_tpb_" prefix, in lower case.
+std::string BlockName(std::string_view name, std::string_view prefix) {
+    std::string n = LowerCase(Trim(name));
+    if (StartsText(prefix, n)) n.erase(0, prefix.size());
+    return n;
+}
+
+void AppendItem(std::string& block, char code, std::string_view value) {
+    if (value.size() > 255)
+        throw EDatabaseError("Parameter value too long (" + IntToStr(value.size()) + " bytes)");
+    block += code;
+    block += static_cast<char>(value.size());
+    block.append(value);
+}
+
+std::int64_t Pow10(int n) {
+    std::int64_t r = 1;
+    while (n-- > 0)
+        r *= 10;
+    return r;
+}
+
+// "-12.3400" for the scaled integer -123400 with 4 decimals.
+std::string DecimalText(std::int64_t v, int decimals) {
+    if (decimals <= 0) return IntToStr(v);
+    const bool neg = v < 0;
+    // Work on the magnitude as unsigned so that the smallest 64-bit value converts too.
+    const std::uint64_t mag = neg ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);
+    std::string digits = std::to_string(mag);
+    if (static_cast<int>(digits.size()) <= decimals)
+        digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+    digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+    return neg ? "-" + digits : digits;
+}
+
+// Parses an exact decimal text into an integer scaled by 10^decimals; extra decimals must be 0.
+bool ParseDecimal(std::string_view text, int decimals, std::int64_t& out) {
+    const std::string t = Trim(text);
+    std::size_t i = 0;
+    bool neg = false;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
+    std::uint64_t mag = 0;
+    int digits = 0, frac = 0;
+    bool point = false;
+    constexpr std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return false;
+        ++digits;
+        if (point && frac >= decimals) {
+            if (c != '0') return false; // would lose a digit
+            continue;
+        }
+        if (point) ++frac;
+        if (mag > (limit - static_cast<std::uint64_t>(c - '0')) / 10) return false;
+        mag = mag * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (digits == 0) return false;
+    for (; frac < decimals; ++frac) {
+        if (mag > limit / 10) return false;
+        mag *= 10;
+    }
+    if (mag > limit || (!neg && mag == limit)) return false;
+    out = neg ? static_cast<std::int64_t>(~mag + 1) : static_cast<std::int64_t>(mag);
+    return true;
+}
+
+std::tm ToTm(TDateTime dt) {
+    std::tm t{};
+    int y, m, d;
+    DecodeDate(dt, y, m, d);
+    const std::int64_t ticks = TimeToTicks(dt);
+    const std::int64_t secs = ticks / TicksPerSecond;
+    t.tm_year = y - 1900;
+    t.tm_mon = m - 1;
+    t.tm_mday = d;
+    t.tm_hour = static_cast<int>(secs / 3600);
+    t.tm_min = static_cast<int>(secs / 60 % 60);
+    t.tm_sec = static_cast<int>(secs % 60);
+    return t;
+}
+
+TDateTime FromTm(const std::tm& t, ISC_TIME time) {
+    TDateTime date = 0;
+    if (!TryEncodeDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, date))
+        throw EDatabaseError("Date out of range");
+    const std::int64_t ticks = (std::int64_t{t.tm_hour} * 3600 + t.tm_min * 60 + t.tm_sec) * TicksPerSecond +
+                               static_cast<std::int64_t>(time % ISC_TIME_SECONDS_PRECISION);
+    return DaysTicksToDateTime(static_cast<std::int32_t>(date), ticks);
+}
+
+ISC_TIME EncodeIscTime(TDateTime dt) {
+    std::tm t = ToTm(dt);
+    ISC_TIME time = 0;
+    isc_encode_sql_time(&t, &time);
+    return time + static_cast<ISC_TIME>(TimeToTicks(dt) % TicksPerSecond);
+}
+
+ISC_DATE EncodeIscDate(TDateTime dt) {
+    std::tm t = ToTm(dt);
+    ISC_DATE date = 0;
+    isc_encode_sql_date(&t, &date);
+    return date;
+}
+
+// Reads a whole large object: open, segments until the end, close.
+std::string ReadBlob(TIBHandle db, TIBHandle tr, ISC_QUAD id) {
+    StatusVector st{};
+    isc_blob_handle blob = 0;
+    isc_open_blob2(st.data(), &db, &tr, &blob, &id, 0, nullptr);
+    Check(st);
+    std::string data;
+    std::array<char, 32768> buf{};
+    for (;;) {
+        unsigned short got = 0;
+        const ISC_STATUS r =
+            isc_get_segment(st.data(), &blob, &got, static_cast<unsigned short>(buf.size()), buf.data());
+        if (r == 0 || st[1] == isc_segment) {
+            data.append(buf.data(), got);
+            continue;
+        }
+        if (st[1] == isc_segstr_eof) break;
+        StatusVector ignored{};
+        isc_close_blob(ignored.data(), &blob);
+        RaiseStatus(st);
+    }
+    isc_close_blob(st.data(), &blob);
+    Check(st);
+    return data;
+}
+
+ISC_QUAD WriteBlob(TIBHandle db, TIBHandle tr, std::string_view bytes) {
+    StatusVector st{};
+    isc_blob_handle blob = 0;
+    ISC_QUAD id{};
+    isc_create_blob2(st.data(), &db, &tr, &blob, &id, 0, nullptr);
+    Check(st);
+    constexpr std::size_t segment = 32768;
+    for (std::size_t pos = 0; pos < bytes.size(); pos += segment) {
+        const std::size_t n = std::min(segment, bytes.size() - pos);
+        isc_put_segment(st.data(), &blob, static_cast<unsigned short>(n), bytes.data() + pos);
+        if (Failed(st)) {
+            StatusVector ignored{};
+            isc_cancel_blob(ignored.data(), &blob);
+            RaiseStatus(st);
+        }
+    }
+    isc_close_blob(st.data(), &blob);
+    Check(st);
+    return id;
+}
+
+void EraseFrom(std::vector<TIBQuery*>& v, TIBQuery* q) {
+    std::erase(v, q);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TIBDatabase
+
+TIBDatabase::TIBDatabase(TComponent* AOwner) : TComponent(AOwner) {}
+
+TIBDatabase::~TIBDatabase() {
+    try {
+        Close();
+    } catch (const std::exception&) {
+        // A destructor cannot report; drop what is left below.
+    }
+    if (handle_ != 0) {
+        for (TIBTransaction* t : transactions_) {
+            StatusVector st{};
+            if (t->handle_ != 0) isc_rollback_transaction(st.data(), &t->handle_);
+        }
+        StatusVector st{};
+        isc_detach_database(st.data(), &handle_);
+        handle_ = 0;
+    }
+    for (TIBQuery* q : std::vector<TIBQuery*>(queries_))
+        q->DatabaseGone();
+    for (TIBTransaction* t : std::vector<TIBTransaction*>(transactions_))
+        t->DatabaseGone();
+    for (TIBDatabaseInfo* i : std::vector<TIBDatabaseInfo*>(infos_))
+        i->database_ = nullptr;
+}
+
+void TIBDatabase::SetDatabaseName(std::string value) {
+    if (value == databaseName_) return;
+    if (GetConnected()) throw EDatabaseError("Cannot change the database name while connected");
+    databaseName_ = std::move(value);
+}
+
+std::string TIBDatabase::ParamValue(std::string_view name) const {
+    return params_.Values(name);
+}
+
+void TIBDatabase::SetParamValue(std::string_view name, std::string_view value) {
+    for (int i = params_.Count() - 1; i >= 0; --i)
+        if (SameText(Trim(params_.Names(i)), Trim(name))) params_.Delete(i);
+    if (!value.empty()) params_.Add(std::string(name) + "=" + std::string(value));
+}
+
+void TIBDatabase::SetConnected(bool value) {
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+std::string TIBDatabase::BuildDPB(const TStringList& params) const {
+    std::string dpb(1, static_cast<char>(isc_dpb_version1));
+    for (int i = 0; i < params.Count(); ++i) {
+        const std::string name = BlockName(params.Names(i), "isc_dpb_");
+        const std::string value = params.ValueFromIndex(i);
+        if (name == "user_name")
+            AppendItem(dpb, isc_dpb_user_name, value);
+        else if (name == "password")
+            AppendItem(dpb, isc_dpb_password, value);
+        else if (name == "sql_role_name")
+            AppendItem(dpb, isc_dpb_sql_role_name, value);
+        else if (name == "lc_ctype")
+            AppendItem(dpb, isc_dpb_lc_ctype, value);
+        // Other lines are not attach parameters of this layer.
+    }
+    return dpb;
+}
+
+void TIBDatabase::Open() {
+    if (GetConnected()) return;
+    if (databaseName_.empty()) throw EDatabaseError("Database name is missing");
+    TStringList loginParams = params_;
+    if (loginPrompt_ && OnLogin) OnLogin(*this, loginParams);
+    const std::string dpb = BuildDPB(loginParams);
+    StatusVector st{};
+    isc_db_handle h = 0;
+    isc_attach_database(st.data(), 0, databaseName_.c_str(), &h, static_cast<short>(dpb.size()), dpb.data());
+    Check(st);
+    handle_ = h;
+    ++attachSerial_;
+    ++gAttachCount;
+}
+
+void TIBDatabase::Close() {
+    if (!GetConnected()) return;
+    std::exception_ptr commitError;
+    for (TIBTransaction* t : std::vector<TIBTransaction*>(transactions_)) {
+        if (!t->GetActive()) continue;
+        try {
+            t->Commit();
+        } catch (const std::exception&) {
+            if (!commitError) commitError = std::current_exception();
+            try {
+                t->Rollback();
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    for (TIBQuery* q : std::vector<TIBQuery*>(queries_))
+        q->FreeStatement(true);
+    StatusVector st{};
+    isc_detach_database(st.data(), &handle_);
+    Check(st);
+    handle_ = 0;
+    if (commitError) std::rethrow_exception(commitError);
+}
+
+std::string TIBDatabase::CreateDatabaseStatement() const {
+    std::string s = "CREATE DATABASE " + QuotedStr(databaseName_);
+    for (int i = 0; i < params_.Count(); ++i)
+        s += " " + params_[i];
+    return s;
+}
+
+void TIBDatabase::CreateDatabase() {
+    if (GetConnected()) throw EDatabaseError("Cannot create a database while connected");
+    const std::string stmt = CreateDatabaseStatement();
+    StatusVector st{};
+    isc_db_handle db = 0;
+    isc_tr_handle tr = 0;
+    isc_dsql_execute_immediate(st.data(), &db, &tr, 0, stmt.c_str(), static_cast<unsigned short>(sqlDialect_),
+                               nullptr);
+    Check(st);
+    // The statement leaves the new database attached; detach so that the caller's connect runs
+    // the full sequence.
+    isc_detach_database(st.data(), &db);
+    Check(st);
+}
+
+void TIBDatabase::SetDefaultTransaction(TIBTransaction* value) {
+    if (value == defaultTransaction_) return;
+    defaultTransaction_ = value;
+    if (value) value->SetDefaultDatabase(this);
+}
+
+int TIBDatabase::AttachCount() {
+    return gAttachCount;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TIBTransaction
+
+TIBTransaction::TIBTransaction(TComponent* AOwner) : TComponent(AOwner) {}
+
+TIBTransaction::~TIBTransaction() {
+    if (GetActive()) {
+        try {
+            Commit();
+        } catch (const std::exception&) {
+            try {
+                Rollback();
+            } catch (const std::exception&) {
+            }
+        }
+        handle_ = 0;
+    }
+    for (TIBQuery* q : std::vector<TIBQuery*>(queries_))
+        q->TransactionGone(this);
+    SetDefaultDatabase(nullptr);
+}
+
+void TIBTransaction::SetDefaultDatabase(TIBDatabase* value) {
+    if (value == database_) return;
+    if (GetActive()) Commit();
+    if (database_) {
+        std::erase(database_->transactions_, this);
+        if (database_->defaultTransaction_ == this) database_->defaultTransaction_ = nullptr;
+    }
+    database_ = value;
+    if (database_) database_->transactions_.push_back(this);
+}
+
+void TIBTransaction::SetActive(bool value) {
+    if (value)
+        StartTransaction();
+    else
+        Commit();
+}
+
+std::string TIBTransaction::BuildTPB() const {
+    struct Item {
+        std::string_view name;
+        char code;
+    };
+    static constexpr std::array<Item, 11> items = {{
+        {"consistency", isc_tpb_consistency},
+        {"concurrency", isc_tpb_concurrency},
+        {"shared", isc_tpb_shared},
+        {"protected", isc_tpb_protected},
+        {"exclusive", isc_tpb_exclusive},
+        {"wait", isc_tpb_wait},
+        {"nowait", isc_tpb_nowait},
+        {"read", isc_tpb_read},
+        {"write", isc_tpb_write},
+        {"read_committed", isc_tpb_read_committed},
+        {"rec_version", isc_tpb_rec_version},
+    }};
+    std::string tpb(1, static_cast<char>(isc_tpb_version3));
+    if (params_.Count() == 0) {
+        tpb += static_cast<char>(isc_tpb_concurrency);
+        tpb += static_cast<char>(isc_tpb_nowait);
+        return tpb;
+    }
+    for (int i = 0; i < params_.Count(); ++i) {
+        const std::string name = BlockName(params_[i], "isc_tpb_");
+        if (name.empty()) continue;
+        if (name == "no_rec_version") {
+            tpb += static_cast<char>(isc_tpb_no_rec_version);
+            continue;
+        }
+        const auto it =
+            std::find_if(items.begin(), items.end(), [&](const Item& x) { return x.name == name; });
+        if (it == items.end()) throw EDatabaseError("Unknown transaction parameter: " + params_[i]);
+        tpb += it->code;
+    }
+    return tpb;
+}
+
+void TIBTransaction::StartTransaction() {
+    if (GetActive()) return;
+    if (!database_) throw EDatabaseError("Database not assigned");
+    if (!database_->GetConnected()) throw EDatabaseError("Database not connected");
+    const std::string tpb = BuildTPB();
+    StatusVector st{};
+    isc_db_handle db = database_->handle_;
+    isc_tr_handle tr = 0;
+    isc_start_transaction(st.data(), &tr, 1, &db, static_cast<unsigned short>(tpb.size()), tpb.data());
+    Check(st);
+    handle_ = tr;
+}
+
+void TIBTransaction::End(bool commit) {
+    if (!GetActive()) return;
+    // Cursors do not outlive their transaction: close them while the statement is still valid.
+    std::vector<TIBQuery*> users(queries_);
+    if (database_)
+        for (TIBQuery* q : database_->queries_)
+            if (q->GetTransaction() == this && std::find(users.begin(), users.end(), q) == users.end())
+                users.push_back(q);
+    for (TIBQuery* q : users)
+        q->CloseCursor(true);
+    StatusVector st{};
+    if (commit)
+        isc_commit_transaction(st.data(), &handle_);
+    else
+        isc_rollback_transaction(st.data(), &handle_);
+    Check(st);
+    handle_ = 0;
+}
+
+void TIBTransaction::Commit() {
+    End(true);
+}
+
+void TIBTransaction::Rollback() {
+    End(false);
+}
+
+void TIBTransaction::DatabaseGone() {
+    handle_ = 0;
+    database_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TIBQuery
+
+// An XSQLDA with its data and indicator buffers. Buffers are 8-byte aligned words, so that
+// integers, doubles and ISC_QUADs can be written in place.
+struct TIBQuery::TSQLDA {
+    std::vector<std::max_align_t> raw;
+    std::vector<std::vector<std::int64_t>> data;
+    std::vector<short> ind;
+    // The types as described, restored before each bind (binding may change them).
+    std::vector<XSQLVAR> described;
+
+    XSQLDA* da() { return reinterpret_cast<XSQLDA*>(raw.data()); }
+    XSQLVAR& var(int i) { return da()->sqlvar[i]; }
+    int count() { return raw.empty() ? 0 : da()->sqld; }
+
+    void Resize(int n) {
+        n = std::max(n, 1);
+        const std::size_t bytes = XSQLDA_LENGTH(n);
+        raw.assign((bytes + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t), std::max_align_t{});
+        da()->version = SQLDA_VERSION1;
+        da()->sqln = static_cast<ISC_SHORT>(n);
+        da()->sqld = 0;
+    }
+
+    char* Buffer(int i, std::size_t bytes) {
+        auto& b = data[static_cast<std::size_t>(i)];
+        b.assign(bytes / sizeof(std::int64_t) + 1, 0);
+        return reinterpret_cast<char*>(b.data());
+    }
+
+    // Output buffers as described: the data area (with the length word of a VARCHAR) and the
+    // indicator of every column.
+    void AllocateOutput() {
+        const int n = count();
+        data.assign(static_cast<std::size_t>(n), {});
+        ind.assign(static_cast<std::size_t>(n), 0);
+        for (int i = 0; i < n; ++i) {
+            XSQLVAR& v = var(i);
+            std::size_t bytes = static_cast<std::size_t>(std::max<ISC_SHORT>(v.sqllen, 0));
+            if ((v.sqltype & ~1) == SQL_VARYING) bytes += 2;
+            v.sqldata = Buffer(i, bytes);
+            v.sqlind = &ind[static_cast<std::size_t>(i)];
+        }
+    }
+
+    void SaveDescription() {
+        described.assign(da()->sqlvar, da()->sqlvar + count());
+        data.assign(static_cast<std::size_t>(count()), {});
+        ind.assign(static_cast<std::size_t>(count()), 0);
+    }
+};
+
+TIBQuery::TIBQuery(TComponent* AOwner)
+    : TComponent(AOwner), out_(std::make_unique<TSQLDA>()), in_(std::make_unique<TSQLDA>()) {}
+
+TIBQuery::~TIBQuery() {
+    FreeStatement(true);
+    SetTransaction(nullptr);
+    SetDatabase(nullptr);
+}
+
+void TIBQuery::SetDatabase(TIBDatabase* value) {
+    if (value == database_) return;
+    FreeStatement(true);
+    if (database_) EraseFrom(database_->queries_, this);
+    database_ = value;
+    if (database_) database_->queries_.push_back(this);
+}
+
+TIBTransaction* TIBQuery::GetTransaction() const {
+    if (transaction_) return transaction_;
+    return database_ ? database_->GetDefaultTransaction() : nullptr;
+}
+
+void TIBQuery::SetTransaction(TIBTransaction* value) {
+    if (value == transaction_) return;
+    Close();
+    if (transaction_) EraseFrom(transaction_->queries_, this);
+    transaction_ = value;
+    if (transaction_) transaction_->queries_.push_back(this);
+}
+
+void TIBQuery::SetSQLText(std::string_view text) {
+    const bool sameBytes = text == sqlVerbatim_ && sql_.Text() == sqlVerbatimList_;
+    sql_.SetText(text);
+    sqlVerbatim_ = text;
+    sqlVerbatimList_ = sql_.Text();
+    if (sameBytes) return;
+    sqlSeen_ = sqlVerbatimList_;
+    SQLChanged();
+}
+
+std::string TIBQuery::CurrentSQL() const {
+    // The list turns every line break into CR LF; a text set as a whole is passed on unchanged.
+    if (!sqlVerbatimList_.empty() && sqlSeen_ == sqlVerbatimList_) return sqlVerbatim_;
+    std::string text = sqlSeen_;
+    if (EndsStr("\r\n", text)) text.resize(text.size() - 2);
+    return text;
+}
+
+void TIBQuery::SyncSQL() {
+    std::string text = sql_.Text();
+    if (text == sqlSeen_) return;
+    sqlSeen_ = std::move(text);
+    SQLChanged();
+}
+
+void TIBQuery::SQLChanged() {
+    FreeStatement(true);
+    const std::string sql = CurrentSQL();
+    if (paramCheck_ && ParamRewriter) {
+        TParams fresh;
+        preparedText_ = ParamRewriter(sql, fresh);
+        fresh.AssignValues(params_);
+        params_.Assign(fresh);
+    } else {
+        preparedText_ = sql;
+    }
+}
+
+void TIBQuery::SetParamCheck(bool value) {
+    if (value == paramCheck_) return;
+    paramCheck_ = value;
+    sqlSeen_ = sql_.Text();
+    SQLChanged();
+}
+
+TParams* TIBQuery::Params() {
+    SyncSQL();
+    return &params_;
+}
+
+TParam& TIBQuery::ParamByName(std::string_view name) {
+    return Params()->ParamByName(name);
+}
+
+void TIBQuery::RequireDatabase() const {
+    if (!database_) throw EDatabaseError("Database not assigned");
+    if (!database_->GetConnected()) throw EDatabaseError("Database not connected");
+}
+
+void TIBQuery::StartIfInactive() {
+    TIBTransaction* t = GetTransaction();
+    if (!t) throw EDatabaseError("Transaction not assigned");
+    if (!t->GetActive()) t->StartTransaction();
+}
+
+void TIBQuery::Prepare() {
+    SyncSQL();
+    if (GetPrepared()) return;
+    RequireDatabase();
+    if (Trim(preparedText_).empty()) throw EDatabaseError("Empty SQL statement");
+    StartIfInactive();
+    StatusVector st{};
+    isc_db_handle db = database_->handle_;
+    isc_tr_handle tr = GetTransaction()->handle_;
+    if (stmt_ == 0) {
+        isc_stmt_handle s = 0;
+        isc_dsql_allocate_statement(st.data(), &db, &s);
+        Check(st);
+        stmt_ = s;
+    }
+    const auto dialect = static_cast<unsigned short>(database_->GetSQLDialect());
+    out_->Resize(32);
+    isc_dsql_prepare(st.data(), &tr, &stmt_, 0, preparedText_.c_str(), dialect, out_->da());
+    Check(st);
+    if (out_->da()->sqld > out_->da()->sqln) {
+        out_->Resize(out_->da()->sqld);
+        isc_dsql_describe(st.data(), &stmt_, dialect, out_->da());
+        Check(st);
+    }
+    out_->AllocateOutput();
+
+    const char item = isc_info_sql_stmt_type;
+    std::array<char, 16> info{};
+    isc_dsql_sql_info(st.data(), &stmt_, 1, &item, static_cast<short>(info.size()), info.data());
+    Check(st);
+    stmtType_ = 0;
+    if (info[0] == isc_info_sql_stmt_type) {
+        const short len = static_cast<short>(isc_vax_integer(info.data() + 1, 2));
+        stmtType_ = static_cast<int>(isc_vax_integer(info.data() + 3, len));
+    }
+
+    in_->Resize(32);
+    isc_dsql_describe_bind(st.data(), &stmt_, dialect, in_->da());
+    Check(st);
+    if (in_->da()->sqld > in_->da()->sqln) {
+        in_->Resize(in_->da()->sqld);
+        isc_dsql_describe_bind(st.data(), &stmt_, dialect, in_->da());
+        Check(st);
+    }
+    in_->SaveDescription();
+
+    fields_.Clear();
+    for (int i = 0; i < out_->count(); ++i) {
+        const XSQLVAR& v = out_->var(i);
+        std::string name = v.aliasname_length > 0
+                               ? std::string(v.aliasname, static_cast<std::size_t>(v.aliasname_length))
+                               : std::string(v.sqlname, static_cast<std::size_t>(v.sqlname_length));
+        const int scale = -v.sqlscale;
+        TFieldType ft = TFieldType::ftUnknown;
+        int size = 0, precision = 0;
+        switch (v.sqltype & ~1) {
+        case SQL_TEXT:
+            ft = TFieldType::ftFixedChar;
+            size = v.sqllen;
+            break;
+        case SQL_VARYING:
+            ft = TFieldType::ftString;
+            size = v.sqllen;
+            break;
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64:
+            precision = (v.sqltype & ~1) == SQL_SHORT ? 4 : (v.sqltype & ~1) == SQL_LONG ? 9 : 18;
+            if (scale > 0)
+                ft = scale <= 4 ? TFieldType::ftBCD : TFieldType::ftFMTBcd;
+            else
+                ft = (v.sqltype & ~1) == SQL_SHORT  ? TFieldType::ftSmallint
+                     : (v.sqltype & ~1) == SQL_LONG ? TFieldType::ftInteger
+                                                    : TFieldType::ftLargeint;
+            break;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT:
+            ft = TFieldType::ftFloat;
+            break;
+        case SQL_TIMESTAMP:
+            ft = TFieldType::ftDateTime;
+            break;
+        case SQL_TYPE_DATE:
+            ft = TFieldType::ftDate;
+            break;
+        case SQL_TYPE_TIME:
+            ft = TFieldType::ftTime;
+            break;
+        case SQL_BOOLEAN:
+            ft = TFieldType::ftBoolean;
+            break;
+        case SQL_BLOB:
+            ft = v.sqlsubtype == 1 ? TFieldType::ftMemo : TFieldType::ftBlob;
+            break;
+        default:
+            break;
+        }
+        fields_.Add(std::make_unique<TField>(std::move(name), ft, size, precision, scale > 0 ? scale : 0));
+    }
+    prepared_ = true;
+}
+
+void TIBQuery::Unprepare() {
+    FreeStatement(true);
+}
+
+void TIBQuery::BindParams() {
+    const int n = in_->count();
+    if (n == 0) return;
+    if (params_.Count() < n)
+        throw EDatabaseError("The statement has " + IntToStr(n) + " parameters, " +
+                             IntToStr(params_.Count()) + " are given");
+    isc_db_handle db = database_->handle_;
+    isc_tr_handle tr = GetTransaction()->handle_;
+    for (int i = 0; i < n; ++i) {
+        XSQLVAR& v = in_->var(i);
+        v = in_->described[static_cast<std::size_t>(i)];
+        short& ind = in_->ind[static_cast<std::size_t>(i)];
+        v.sqlind = &ind;
+        const TParam& p = params_[i];
+        const int type = v.sqltype & ~1;
+        if (p.IsNull()) {
+            v.sqltype = static_cast<ISC_SHORT>(type | 1);
+            ind = -1;
+            v.sqldata = in_->Buffer(i, static_cast<std::size_t>(std::max<ISC_SHORT>(v.sqllen, 0)) + 2);
+            continue;
+        }
+        ind = 0;
+        const TVariant& val = p.Value();
+        const bool textual = val.Kind() == TVarKind::vkString || val.Kind() == TVarKind::vkBytes;
+        auto bindText = [&](const std::string& text, bool keepSubtype) {
+            if (text.size() > 32767) throw EDatabaseError("Parameter " + p.Name() + " is too long");
+            v.sqltype = SQL_TEXT | 1;
+            v.sqllen = static_cast<ISC_SHORT>(text.size());
+            if (!keepSubtype) v.sqlsubtype = 0;
+            char* b = in_->Buffer(i, text.size());
+            std::memcpy(b, text.data(), text.size());
+            v.sqldata = b;
+        };
+        auto bindInt64 = [&](std::int64_t x) {
+            v.sqltype = SQL_INT64 | 1;
+            v.sqllen = sizeof(ISC_INT64);
+            char* b = in_->Buffer(i, sizeof(ISC_INT64));
+            std::memcpy(b, &x, sizeof x);
+            v.sqldata = b;
+        };
+        auto bindDouble = [&](double x) {
+            v.sqltype = SQL_DOUBLE | 1;
+            v.sqllen = sizeof(double);
+            char* b = in_->Buffer(i, sizeof(double));
+            std::memcpy(b, &x, sizeof x);
+            v.sqldata = b;
+        };
+        switch (type) {
+        case SQL_TEXT:
+        case SQL_VARYING:
+            bindText(val.AsString(), true);
+            break;
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64: {
+            const int decimals = -v.sqlscale;
+            std::int64_t x = 0;
+            if (textual) {
+                if (ParseDecimal(val.AsString(), decimals, x))
+                    bindInt64(x);
+                else
+                    bindText(val.AsString(), false); // the server converts or reports
+            } else if (val.Kind() == TVarKind::vkFloat || val.Kind() == TVarKind::vkDateTime) {
+                const double scaled = val.AsFloat() * static_cast<double>(Pow10(decimals));
+                if (!(std::fabs(scaled) < 9.2e18))
+                    throw EDatabaseError("Parameter " + p.Name() + " is out of range");
+                bindInt64(std::llround(scaled));
+            } else {
+                const std::int64_t raw = val.AsInteger();
+                const std::int64_t f = Pow10(decimals);
+                if (decimals > 0 && (raw > std::numeric_limits<std::int64_t>::max() / f ||
+                                     raw < std::numeric_limits<std::int64_t>::min() / f))
+                    throw EDatabaseError("Parameter " + p.Name() + " is out of range");
+                bindInt64(raw * f);
+            }
+            v.sqlscale = static_cast<ISC_SHORT>(-decimals);
+            break;
+        }
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: {
+            double x = 0;
+            if (textual && !TryTextToFloat(val.AsString(), x))
+                bindText(val.AsString(), false);
+            else
+                bindDouble(textual ? x : val.AsFloat());
+            v.sqlscale = 0;
+            break;
+        }
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIME:
+        case SQL_TIMESTAMP: {
+            TDateTime dt = 0;
+            if (textual && !TryTextToDateTime(val.AsString(), dt)) {
+                bindText(val.AsString(), false); // e.g. 'NOW' or another server-side form
+                break;
+            }
+            if (!textual) dt = val.AsDateTime();
+            if (type == SQL_TYPE_DATE) {
+                const ISC_DATE d = EncodeIscDate(dt);
+                char* b = in_->Buffer(i, sizeof d);
+                std::memcpy(b, &d, sizeof d);
+                v.sqldata = b;
+            } else if (type == SQL_TYPE_TIME) {
+                const ISC_TIME t = EncodeIscTime(dt);
+                char* b = in_->Buffer(i, sizeof t);
+                std::memcpy(b, &t, sizeof t);
+                v.sqldata = b;
+            } else {
+                std::tm t = ToTm(dt);
+                ISC_TIMESTAMP ts{};
+                isc_encode_timestamp(&t, &ts);
+                ts.timestamp_time += static_cast<ISC_TIME>(TimeToTicks(dt) % TicksPerSecond);
+                char* b = in_->Buffer(i, sizeof ts);
+                std::memcpy(b, &ts, sizeof ts);
+                v.sqldata = b;
+            }
+            v.sqltype = static_cast<ISC_SHORT>(type | 1);
+            break;
+        }
+        case SQL_BOOLEAN: {
+            bool x = false;
+            try {
+                x = val.AsBoolean();
+            } catch (const EConvertError&) {
+                bindText(val.AsString(), false);
+                break;
+            }
+            const FB_BOOLEAN b8 = x ? FB_TRUE : FB_FALSE;
+            char* b = in_->Buffer(i, sizeof b8);
+            std::memcpy(b, &b8, sizeof b8);
+            v.sqldata = b;
+            v.sqltype = SQL_BOOLEAN | 1;
+            break;
+        }
+        case SQL_BLOB: {
+            const ISC_QUAD id = WriteBlob(db, tr, val.AsBytes());
+            char* b = in_->Buffer(i, sizeof id);
+            std::memcpy(b, &id, sizeof id);
+            v.sqldata = b;
+            v.sqltype = SQL_BLOB | 1;
+            break;
+        }
+        case SQL_ARRAY:
+            throw EDatabaseError("Array parameters are not supported (" + p.Name() + ")");
+        default:
+            bindText(val.AsString(), false);
+            break;
+        }
+    }
+}
+
+void TIBQuery::Execute() {
+    BindParams();
+    StatusVector st{};
+    isc_tr_handle tr = GetTransaction()->handle_;
+    const auto dialect = static_cast<unsigned short>(database_->GetSQLDialect());
+    XSQLDA* in = in_->count() > 0 ? in_->da() : nullptr;
+    if (stmtType_ == isc_info_sql_stmt_exec_procedure && out_->count() > 0) {
+        isc_dsql_execute2(st.data(), &tr, &stmt_, dialect, in, out_->da());
+        Check(st);
+        ReadRow();
+        return;
+    }
+    isc_dsql_execute(st.data(), &tr, &stmt_, dialect, in);
+    Check(st);
+    if (stmtType_ == isc_info_sql_stmt_select || stmtType_ == isc_info_sql_stmt_select_for_upd)
+        cursorOpen_ = true;
+}
+
+bool TIBQuery::Fetch() {
+    StatusVector st{};
+    const ISC_STATUS r = isc_dsql_fetch(st.data(), &stmt_,
+                                        static_cast<unsigned short>(database_->GetSQLDialect()), out_->da());
+    if (r == 100) return false;
+    Check(st);
+    ReadRow();
+    return true;
+}
+
+void TIBQuery::ReadRow() {
+    const TIBHandle db = database_->handle_;
+    const TIBHandle tr = GetTransaction()->handle_;
+    for (int i = 0; i < out_->count(); ++i) {
+        XSQLVAR& v = out_->var(i);
+        TField& f = fields_[i];
+        if ((v.sqltype & 1) && *v.sqlind == -1) {
+            f.SetValue(TVariant());
+            continue;
+        }
+        const char* d = v.sqldata;
+        const int scale = -v.sqlscale;
+        auto integer = [&](std::int64_t x) {
+            f.SetValue(scale > 0 ? TVariant::FromString(DecimalText(x, scale)) : TVariant::FromInteger(x));
+        };
+        switch (v.sqltype & ~1) {
+        case SQL_TEXT:
+            f.SetValue(TVariant::FromString(std::string(d, static_cast<std::size_t>(v.sqllen))));
+            break;
+        case SQL_VARYING: {
+            ISC_USHORT len = 0;
+            std::memcpy(&len, d, sizeof len);
+            f.SetValue(TVariant::FromString(std::string(d + 2, len)));
+            break;
+        }
+        case SQL_SHORT: {
+            ISC_SHORT x;
+            std::memcpy(&x, d, sizeof x);
+            integer(x);
+            break;
+        }
+        case SQL_LONG: {
+            ISC_LONG x;
+            std::memcpy(&x, d, sizeof x);
+            integer(x);
+            break;
+        }
+        case SQL_INT64: {
+            ISC_INT64 x;
+            std::memcpy(&x, d, sizeof x);
+            integer(x);
+            break;
+        }
+        case SQL_FLOAT: {
+            float x;
+            std::memcpy(&x, d, sizeof x);
+            f.SetValue(TVariant::FromFloat(x));
+            break;
+        }
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: {
+            double x;
+            std::memcpy(&x, d, sizeof x);
+            f.SetValue(TVariant::FromFloat(x));
+            break;
+        }
+        case SQL_TIMESTAMP: {
+            ISC_TIMESTAMP ts;
+            std::memcpy(&ts, d, sizeof ts);
+            std::tm t{};
+            isc_decode_timestamp(&ts, &t);
+            f.SetValue(TVariant::FromDateTime(FromTm(t, ts.timestamp_time)));
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            ISC_DATE x;
+            std::memcpy(&x, d, sizeof x);
+            std::tm t{};
+            isc_decode_sql_date(&x, &t);
+            f.SetValue(TVariant::FromDateTime(FromTm(t, 0)));
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            ISC_TIME x;
+            std::memcpy(&x, d, sizeof x);
+            std::tm t{};
+            isc_decode_sql_time(&x, &t);
+            const std::int64_t ticks =
+                (std::int64_t{t.tm_hour} * 3600 + t.tm_min * 60 + t.tm_sec) * TicksPerSecond +
+                static_cast<std::int64_t>(x % ISC_TIME_SECONDS_PRECISION);
+            f.SetValue(TVariant::FromDateTime(DaysTicksToDateTime(0, ticks)));
+            break;
+        }
+        case SQL_BOOLEAN: {
+            FB_BOOLEAN x;
+            std::memcpy(&x, d, sizeof x);
+            f.SetValue(TVariant::FromBoolean(x != FB_FALSE));
+            break;
+        }
+        case SQL_BLOB: {
+            ISC_QUAD id;
+            std::memcpy(&id, d, sizeof id);
+            // Read on access, with the handles of this row's attachment and transaction.
+            f.SetLoader([db, tr, id] { return TVariant::FromBytes(ReadBlob(db, tr, id)); });
+            break;
+        }
+        default:
+            f.SetValue(TVariant());
+            break;
+        }
+    }
+}
+
+void TIBQuery::Open() {
+    SyncSQL();
+    if (active_) return;
+    Prepare();
+    StartIfInactive();
+    Execute();
+    active_ = true;
+    rowNo_ = 0;
+    if (cursorOpen_) {
+        eof_ = !Fetch();
+        if (!eof_) rowNo_ = 1;
+    } else if (stmtType_ == isc_info_sql_stmt_exec_procedure && out_->count() > 0) {
+        eof_ = false;
+        rowNo_ = 1;
+    } else {
+        eof_ = true;
+    }
+}
+
+void TIBQuery::CloseCursor(bool callLibrary) {
+    if (cursorOpen_ && callLibrary && stmt_ != 0) {
+        StatusVector st{};
+        isc_dsql_free_statement(st.data(), &stmt_, DSQL_close);
+    }
+    cursorOpen_ = false;
+    active_ = false;
+    eof_ = true;
+    rowNo_ = 0;
+    for (int i = 0; i < fields_.Count(); ++i)
+        fields_[i].SetValue(TVariant());
+}
+
+void TIBQuery::Close() {
+    CloseCursor(true);
+}
+
+void TIBQuery::SetActive(bool value) {
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TIBQuery::ExecSQL() {
+    SyncSQL();
+    Close();
+    Prepare();
+    StartIfInactive();
+    Execute();
+    if (cursorOpen_) CloseCursor(true);
+}
+
+void TIBQuery::Next() {
+    SyncSQL();
+    if (!active_) throw EDatabaseError("Query is not open");
+    if (eof_) return;
+    if (cursorOpen_ && Fetch()) {
+        ++rowNo_;
+        return;
+    }
+    eof_ = true;
+}
+
+void TIBQuery::First() {
+    SyncSQL();
+    if (active_ && rowNo_ == 1 && !eof_) return;
+    Close();
+    Open();
+}
+
+void TIBQuery::Last() {
+    SyncSQL();
+    if (!active_) Open();
+    while (cursorOpen_ && Fetch())
+        ++rowNo_;
+    eof_ = true;
+}
+
+void TIBQuery::FreeStatement(bool drop) {
+    CloseCursor(true);
+    if (stmt_ != 0 && drop) {
+        if (database_ && database_->GetConnected()) {
+            StatusVector st{};
+            isc_dsql_free_statement(st.data(), &stmt_, DSQL_drop);
+        }
+        stmt_ = 0;
+    }
+    prepared_ = false;
+}
+
+void TIBQuery::DatabaseGone() {
+    CloseCursor(false);
+    stmt_ = 0;
+    prepared_ = false;
+    database_ = nullptr;
+}
+
+void TIBQuery::TransactionGone(TIBTransaction* t) {
+    if (transaction_ != t) return;
+    CloseCursor(false);
+    transaction_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TIBDatabaseInfo
+
+TIBDatabaseInfo::TIBDatabaseInfo(TComponent* AOwner) : TComponent(AOwner) {}
+
+TIBDatabaseInfo::~TIBDatabaseInfo() {
+    SetDatabase(nullptr);
+}
+
+void TIBDatabaseInfo::SetDatabase(TIBDatabase* value) {
+    if (value == database_) return;
+    if (database_) std::erase(database_->infos_, this);
+    database_ = value;
+    serial_ = 0;
+    if (database_) database_->infos_.push_back(this);
+}
+
+void TIBDatabaseInfo::Refresh() {
+    if (!database_) throw EDatabaseError("Database not assigned");
+    if (!database_->GetConnected()) throw EDatabaseError("Database not connected");
+    static constexpr std::array<char, 10> items = {
+        isc_info_version,     isc_info_implementation, isc_info_ods_version,    isc_info_ods_minor_version,
+        isc_info_page_size,   isc_info_forced_writes,  isc_info_sweep_interval, isc_info_db_read_only,
+        isc_info_num_buffers, isc_info_db_sql_dialect,
+    };
+    std::vector<char> buf(1024);
+    StatusVector st{};
+    isc_db_handle db = database_->handle_;
+    for (;;) {
+        isc_database_info(st.data(), &db, static_cast<short>(items.size()), items.data(),
+                          static_cast<short>(buf.size()), buf.data());
+        Check(st);
+        if (buf[0] != isc_info_truncated || buf.size() >= 32768) break;
+        buf.assign(buf.size() * 4, 0);
+    }
+    const char* p = buf.data();
+    const char* end = buf.data() + buf.size();
+    while (p + 3 <= end && *p != isc_info_end && *p != isc_info_truncated) {
+        const char item = *p;
+        const int len = static_cast<int>(isc_vax_integer(p + 1, 2));
+        const char* value = p + 3;
+        if (value + len > end) break;
+        auto number = [&] { return static_cast<int>(isc_vax_integer(value, static_cast<short>(len))); };
+        switch (item) {
+        case isc_info_version:
+            // A count byte, then length-prefixed texts; the first is the version text.
+            if (len >= 2) {
+                const auto n = static_cast<unsigned char>(value[1]);
+                version_.assign(value + 2, std::min<std::size_t>(n, static_cast<std::size_t>(len - 2)));
+            }
+            break;
+        case isc_info_implementation:
+            // Offsets 3 and 4 of the raw answer, counted from its item byte.
+            implNo_ = len >= 1 ? static_cast<unsigned char>(p[3]) : 0;
+            implClass_ = len >= 2 ? static_cast<unsigned char>(p[4]) : 0;
+            break;
+        case isc_info_ods_version:
+            odsMajor_ = number();
+            break;
+        case isc_info_ods_minor_version:
+            odsMinor_ = number();
+            break;
+        case isc_info_page_size:
+            pageSize_ = number();
+            break;
+        case isc_info_forced_writes:
+            forcedWrites_ = number();
+            break;
+        case isc_info_sweep_interval:
+            sweep_ = number();
+            break;
+        case isc_info_db_read_only:
+            readOnly_ = number();
+            break;
+        case isc_info_num_buffers:
+            buffers_ = number();
+            break;
+        case isc_info_db_sql_dialect:
+            dialect_ = number();
+            break;
+        default:
+            break;
+        }
+        p = value + len;
+    }
+    serial_ = database_->AttachSerial();
+}
+
+void TIBDatabaseInfo::Ensure() {
+    if (!database_ || !database_->GetConnected() || serial_ != database_->AttachSerial()) Refresh();
+}
+
+std::string TIBDatabaseInfo::Version() {
+    Ensure();
+    return version_;
+}
+int TIBDatabaseInfo::ODSMajorVersion() {
+    Ensure();
+    return odsMajor_;
+}
+int TIBDatabaseInfo::ODSMinorVersion() {
+    Ensure();
+    return odsMinor_;
+}
+int TIBDatabaseInfo::PageSize() {
+    Ensure();
+    return pageSize_;
+}
+int TIBDatabaseInfo::ForcedWrites() {
+    Ensure();
+    return forcedWrites_;
+}
+int TIBDatabaseInfo::SweepInterval() {
+    Ensure();
+    return sweep_;
+}
+int TIBDatabaseInfo::ReadOnly() {
+    Ensure();
+    return readOnly_;
+}
+int TIBDatabaseInfo::NumBuffers() {
+    Ensure();
+    return buffers_;
+}
+int TIBDatabaseInfo::DBImplementationNo() {
+    Ensure();
+    return implNo_;
+}
+int TIBDatabaseInfo::DBImplementationClass() {
+    Ensure();
+    return implClass_;
+}
+int TIBDatabaseInfo::DBSQLDialect() {
+    Ensure();
+    return dialect_;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TIBServerProperties
+
+TIBServerProperties::TIBServerProperties(TComponent* AOwner) : TComponent(AOwner) {}
+
+TIBServerProperties::~TIBServerProperties() {
+    if (handle_ != 0) {
+        StatusVector st{};
+        isc_service_detach(st.data(), &handle_);
+    }
+}
+
+std::string TIBServerProperties::ServiceName() const {
+    if (serverName_.empty() || protocol_ == TIBProtocol::Local) return "service_mgr";
+    return serverName_ + ":service_mgr";
+}
+
+void TIBServerProperties::SetActive(bool value) {
+    StatusVector st{};
+    if (!value) {
+        if (handle_ == 0) return;
+        isc_service_detach(st.data(), &handle_);
+        handle_ = 0;
+        Check(st);
+        return;
+    }
+    if (handle_ != 0) return;
+    if (protocol_ == TIBProtocol::SPX || protocol_ == TIBProtocol::NamedPipe)
+        throw EDatabaseError(std::string(protocol_ == TIBProtocol::SPX ? "SPX" : "NamedPipe") +
+                             " protocol is not available on this platform");
+    std::string spb;
+    spb += static_cast<char>(isc_spb_version);
+    spb += static_cast<char>(isc_spb_current_version);
+    AppendItem(spb, isc_spb_user_name, params_.Values("user_name"));
+    AppendItem(spb, isc_spb_password, params_.Values("password"));
+    const std::string name = ServiceName();
+    isc_svc_handle h = 0;
+    isc_service_attach(st.data(), 0, name.c_str(), &h, static_cast<unsigned short>(spb.size()), spb.data());
+    Check(st);
+    handle_ = h;
+}
+
+void TIBServerProperties::FetchVersionInfo() {
+    if (handle_ == 0) throw EDatabaseError("Service manager not attached");
+    static constexpr std::array<char, 2> request = {isc_info_svc_server_version, isc_info_svc_implementation};
+    std::array<char, 1024> buf{};
+    StatusVector st{};
+    isc_service_query(st.data(), &handle_, nullptr, 0, nullptr, static_cast<unsigned short>(request.size()),
+                      request.data(), static_cast<unsigned short>(buf.size()), buf.data());
+    Check(st);
+    const char* p = buf.data();
+    const char* end = buf.data() + buf.size();
+    while (p + 3 <= end && *p != isc_info_end && *p != isc_info_truncated) {
+        const char item = *p;
+        const auto len = static_cast<std::size_t>(isc_vax_integer(p + 1, 2));
+        if (p + 3 + len > end) break;
+        const std::string text(p + 3, len);
+        if (item == isc_info_svc_server_version)
+            versionInfo_.ServerVersion = text;
+        else if (item == isc_info_svc_implementation)
+            versionInfo_.ServerImplementation = text;
+        p += 3 + len;
+    }
+}
+
+} // namespace smx
