@@ -1,0 +1,2001 @@
+// smxClasses: statements and the executor interface, schema objects with their dependency walkers,
+// the object container and the extractor, structure and comparer bases. See the header.
+#include "model/smxClasses.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "foundation/smxMsg.h"
+#include "model/smxComp_Clt.h"
+#include "model/smxComp_Cnv.h"
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Def.h"
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Exc.h"
+#include "model/smxComp_Fnc.h"
+#include "model/smxComp_Gnr.h"
+#include "model/smxComp_Idx.h"
+#include "model/smxComp_Opr.h"
+#include "model/smxComp_Pbl.h"
+#include "model/smxComp_Pkg.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Rul.h"
+#include "model/smxComp_Sch.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
+#include "model/smxKeywords.h"
+#include "platform/smxScopeExit.h"
+#include "platform/smxStrUtils.h"
+
+namespace smx {
+
+bool StopRequested = false;
+bool DependencyTrace = false;
+
+// ===================================================================================================
+// TStatement
+
+std::string TStatement::GetCaption() const {
+    using enum TDbOperation;
+    std::string caption;
+    if (ObjKind == TDbObject::dboField) {
+        caption = ParentName + " (" + ObjName + ")" + ": alter";
+    } else {
+        std::string_view op;
+        switch (Operation) {
+        case odbCreate:
+            op = ": create";
+            break;
+        case odbAlter:
+            op = ": alter";
+            break;
+        case odbDrop:
+            op = ": drop";
+            break;
+        case odbEmpty:
+            op = ": empty body";
+            break;
+        case odbRestore:
+            op = ": restore body";
+            break;
+        case odbEmptyCreate:
+            op = ": create empty";
+            break;
+        case odbEmptyDrop:
+            op = ": empty before drop";
+            break;
+        case odbDescription:
+            op = ": description";
+            break;
+        case odbInsert:
+            op = ": insert";
+            break;
+        case odbUpdate:
+            op = ": update";
+            break;
+        case odbDelete:
+            op = ": delete";
+            break;
+        default:
+            break;
+        }
+        caption = ObjName + std::string(op);
+    }
+    if (caption.empty() && Lines.Count() > 0) caption = Lines[0];
+    return caption;
+}
+
+// ===================================================================================================
+// TCustomSQLExec
+
+TCustomSQLExec::TCustomSQLExec(TComponent* AOwner) : TComponent(AOwner) {}
+
+TCustomSQLExec::~TCustomSQLExec() {
+    // Statements first, so watchers hear of them while we are still whole; then the containers.
+    NotifyFreed(nullptr);
+    Statements_.clear();
+    watches_.clear();
+    for (TCustomObjs* objs : linkedObjs_)
+        objs->SQLExec_ = nullptr;
+    linkedObjs_.clear();
+}
+
+void TCustomSQLExec::DoLogNextLine(const std::string& Text) {
+    if (OnLogNextLine) OnLogNextLine(this, Text);
+}
+
+void TCustomSQLExec::DoProgressUpdate(int Value, int MaxValue) {
+    if (OnProgressUpdate) OnProgressUpdate(this, Value, MaxValue);
+}
+
+void TCustomSQLExec::DoErrorMessage(const std::string& Text) {
+    if (OnErrorMessage)
+        OnErrorMessage(this, Text);
+    else
+        ShowMessageBox(Text);
+    ++ErrorCount_;
+}
+
+void TCustomSQLExec::DoStatementAdd(TStatement* Statement, bool& Accept) {
+    if (OnStatementAdd) OnStatementAdd(this, Statement, Accept);
+}
+
+void TCustomSQLExec::DoBeforeStatementExecute(int Index) {
+    if (OnBeforeStatementExecute) OnBeforeStatementExecute(this, Index);
+}
+
+void TCustomSQLExec::DoAfterStatementExecute(int Index) {
+    if (OnAfterStatementExecute) OnAfterStatementExecute(this, Index);
+}
+
+std::unique_ptr<TStatement> TCustomSQLExec::CreateStatement() {
+    std::unique_ptr<TStatement> st;
+    if (OnStatementCreate) OnStatementCreate(this, st);
+    if (!st) st = std::make_unique<TStatement>(this);
+    return st;
+}
+
+bool TCustomSQLExec::ExecuteStatement(TStatement* Statement) {
+    (void)Statement;
+    return false;
+}
+
+void TCustomSQLExec::LoadScriptFromFile(const std::string& FileName) {
+    if (OnLoadScript) {
+        ScriptFileName_ = FileName;
+        TStringList list;
+        bool loaded = false;
+        OnLoadScript(this, FileName, list, loaded);
+        LoadScript(list);
+    } else if (FileExists(FileName)) {
+        ScriptFileName_ = FileName;
+        std::ifstream in(FileName, std::ios::binary);
+        LoadScriptFromStream(&in);
+    } else {
+        ScriptFileName_.clear();
+        DoErrorMessage("File not found: " + FileName);
+    }
+}
+
+void TCustomSQLExec::LoadScriptFromStream(std::istream* Stream) {
+    if (!Stream) return;
+    std::string text{std::istreambuf_iterator<char>(*Stream), std::istreambuf_iterator<char>()};
+    TStringList lines;
+    lines.SetText(text);
+    LoadScript(lines);
+}
+
+void TCustomSQLExec::LoadScript(const TStringList& Lines) {
+    (void)Lines;
+}
+
+TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatType, std::string_view ObjName,
+                                         TDbObject ObjKind, TDbOperation Operation,
+                                         std::string_view ParentName, std::string_view Terminator) {
+    using enum TStatType;
+    if (Text.empty() && StatType != stComment) return nullptr;
+    std::unique_ptr<TStatement> st = CreateStatement();
+    st->Lines.SetText(Text);
+    st->StatType = StatType;
+    st->ObjName = ObjName;
+    st->ObjKind = ObjKind;
+    st->Operation = Operation;
+    st->ParentName = ParentName;
+    st->LineCount = st->Lines.Count();
+    if (!Terminator.empty())
+        st->Terminator = Terminator;
+    else if (StatType != stComment)
+        st->Terminator = GetStatementTerminator(DatabaseType_);
+    else
+        st->Terminator.clear();
+    bool accept = true;
+    DoStatementAdd(st.get(), accept);
+    if (!accept) return nullptr; // freed here; it never entered the list
+    TStatement* result = st.get();
+    Statements_.push_back(std::move(st));
+    LineTotal_ += result->LineCount + 1;
+    switch (StatType) {
+    case stStatement:
+    case stProcedure:
+    case stTrigger:
+    case stDescription:
+    case stInsert:
+    case stUpdate:
+    case stDelete:
+        HasExecutableStatements_ = 1;
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+TStatement* TCustomSQLExec::AddComment(std::string_view Text) {
+    (void)Text;
+    return nullptr;
+}
+
+void TCustomSQLExec::ParseConnectSQL(std::string_view Text) {
+    (void)Text;
+}
+
+void TCustomSQLExec::ClearStatements() {
+    NotifyFreed(nullptr);
+    Statements_.clear();
+    LineTotal_ = 0;
+    HasExecutableStatements_ = 0;
+}
+
+void TCustomSQLExec::DeleteStatement(int Index) {
+    if (Index < 0 || Index >= GetStatementCount()) return;
+    NotifyFreed(Statements_[static_cast<std::size_t>(Index)].get());
+    Statements_.erase(Statements_.begin() + Index);
+}
+
+TStatement* TCustomSQLExec::AddDescription(TDbObj* Obj) {
+    using enum TDbObject;
+    if (!Obj) return nullptr;
+    std::string parent;
+    if (Obj->GetKind() == dboField || Obj->GetKind() == dboParam)
+        if (TDbObj* p = Obj->GetParentObject())
+            if (p->GetKind() == dboTable || p->GetKind() == dboView || p->GetKind() == dboProcedure)
+                parent = p->GetName();
+    TStatement* st = AddStatement(Obj->GetDescriptionSQL(), TStatType::stDescription, Obj->GetName(),
+                                  Obj->GetKind(), TDbOperation::odbDescription, parent, "");
+    if (st) st->Description = Obj->GetDescription();
+    return st;
+}
+
+void TCustomSQLExec::GetScriptLines(TStringList& Lines, bool MarkLines) {
+    (void)Lines;
+    (void)MarkLines;
+}
+
+bool TCustomSQLExec::ExecuteScript() {
+    ErrorCount_ = 0;
+    return true;
+}
+
+void TCustomSQLExec::WatchStatements(const void* Watcher, std::function<void(TStatement*)> OnFreed) {
+    for (auto& w : watches_)
+        if (w.watcher == Watcher) {
+            w.onFreed = std::move(OnFreed);
+            return;
+        }
+    watches_.push_back({Watcher, std::move(OnFreed)});
+}
+
+void TCustomSQLExec::UnwatchStatements(const void* Watcher) {
+    std::erase_if(watches_, [Watcher](const Watch& w) { return w.watcher == Watcher; });
+}
+
+void TCustomSQLExec::StatementFreed(TStatement* Statement) {
+    (void)Statement;
+}
+
+void TCustomSQLExec::NotifyFreed(TStatement* Statement) {
+    StatementFreed(Statement);
+    // A handler may unwatch; walk a copy.
+    std::vector<Watch> copy = watches_;
+    for (auto& w : copy)
+        if (w.onFreed) w.onFreed(Statement);
+}
+
+// ===================================================================================================
+// TDbObj
+
+namespace {
+
+bool IsOneOf(TDatabaseType t, std::initializer_list<TDatabaseType> set) {
+    return std::find(set.begin(), set.end(), t) != set.end();
+}
+
+// Line breaks normalised to CR LF, outer blanks and control characters trimmed.
+std::string NormaliseText(std::string_view Value) {
+    return Trim(AdjustLineBreaks(Value));
+}
+
+} // namespace
+
+TDbObj::TDbObj(TCustomObjs* AOwner) : Owner_(AOwner) {}
+
+TDbObj::~TDbObj() {
+    // 1. Records held by other objects (or by ourselves) that refer to us are removed from their
+    //    holders' lists; a record that only leads through us as its second object keeps its place.
+    std::vector<TDependObj*> refs(referencedBy_.begin(), referencedBy_.end());
+    std::sort(refs.begin(), refs.end());
+    refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
+    referencedBy_.clear();
+    std::vector<TDependObj*> doomed;
+    for (TDependObj* rec : refs) {
+        if (rec->Second_ == this) rec->Second_ = nullptr;
+        if (rec->Referenced_ != this) continue;
+        rec->Referenced_ = nullptr;
+        doomed.push_back(rec);
+    }
+    for (TDependObj* rec : doomed) {
+        TDbObj* holder = rec->Holder_;
+        if (!holder) continue; // not ours to free; it no longer points at us
+        int i = holder->UsedBy_.IndexOfObject(rec);
+        if (i >= 0) {
+            holder->UsedBy_.Delete(i);
+            continue;
+        }
+        i = holder->DependsOn_.IndexOfObject(rec);
+        if (i >= 0) holder->DependsOn_.Delete(i);
+    }
+    // 2. Our own records go; each tells the object it refers to.
+    UsedBy_.Clear();
+    DependsOn_.Clear();
+    // 3. Partner links in both directions.
+    if (Partner_) std::erase(Partner_->partneredBy_, this);
+    for (TDbObj* p : partneredBy_)
+        p->Partner_ = nullptr;
+    partneredBy_.clear();
+}
+
+void TDbObj::SetExists(bool Value) {
+    Exists = Value ? 1 : 0;
+    if (Partner_) Partner_->Exists = Exists;
+}
+
+void TDbObj::SetPartner(TDbObj* Partner) {
+    if (Partner_ == Partner) return;
+    if (Partner_) std::erase(Partner_->partneredBy_, this);
+    Partner_ = Partner;
+    if (Partner_) Partner_->partneredBy_.push_back(this);
+}
+
+void TDbObj::SetName(std::string_view Value) {
+    if (Owner_ && Owner_->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+        !Owner_->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
+        Name_ = UpperCase(Value);
+    else
+        Name_ = Value;
+}
+
+void TDbObj::SetParentName(std::string_view Value) {
+    if (Owner_ && Owner_->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+        !Owner_->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
+        ParentName_ = UpperCase(Value);
+    else
+        ParentName_ = Value;
+}
+
+void TDbObj::SetDescription(std::string_view Value) {
+    Description_ = NormaliseText(Value);
+}
+
+void TDbObj::SetSource(std::string_view Value) {
+    Source_ = NormaliseText(Value);
+}
+
+std::string TDbObj::GetNamePrefix() const {
+    return Owner_ ? Owner_->GetNamePrefix() : std::string();
+}
+
+std::string TDbObj::GetShortName() const {
+    const std::string prefix = GetNamePrefix();
+    if (!prefix.empty() && StartsStr(prefix, Name_)) return Name_.substr(prefix.size());
+    return Name_;
+}
+
+std::string TDbObj::GetPartnerName() const {
+    std::string prefix;
+    if (Owner_ && Owner_->GetPartnerObjs()) prefix = Owner_->GetPartnerObjs()->GetNamePrefix();
+    return prefix + GetShortName();
+}
+
+TDatabaseType TDbObj::GetDatabaseType() const {
+    if (!Owner_) return TDatabaseType::dbAbstract;
+    if (Owner_->Comparing && Owner_->GetPartnerObjs()) return Owner_->GetPartnerObjs()->GetDatabaseType();
+    return Owner_->GetDatabaseType();
+}
+
+const TIBServerOptions* TDbObj::GetIBServerOptions() const {
+    if (!Owner_) return nullptr;
+    if (Owner_->Comparing && Owner_->GetPartnerObjs()) return &Owner_->GetPartnerObjs()->GetIBServerOptions();
+    return &Owner_->GetIBServerOptions();
+}
+
+TCmpObjSetType TDbObj::GetCompareObjects() const {
+    return Owner_ ? Owner_->GetCompareObjects() : AllCmpObjTypes;
+}
+
+TCustomSQLExec* TDbObj::GetSQLExec() const {
+    return Owner_ ? Owner_->GetSQLExec() : nullptr;
+}
+
+TUpdateDescriptionType TDbObj::GetUpdateDescriptionMode() const {
+    if (GetDatabaseType() == TDatabaseType::dbInterBase)
+        if (const TIBServerOptions* ib = GetIBServerOptions())
+            return ib->GetIBCompareOptions().GetUpdateDescriptionMode();
+    return TUpdateDescriptionType::udDescribe;
+}
+
+bool TDbObj::HasMissingDependency() const {
+    for (int i = 0; i < DependsOn_.Count(); ++i) {
+        const TDependObj* e = DependsOnItem(i);
+        TDbObj* n = e->GetReferenced();
+        if (e->Recreate && n && n != this && !n->GetExists()) return true;
+    }
+    return false;
+}
+
+TDependObj* TDbObj::UsedByItem(int Index) const {
+    return static_cast<TDependObj*>(UsedBy_.Objects(Index));
+}
+
+TDependObj* TDbObj::DependsOnItem(int Index) const {
+    return static_cast<TDependObj*>(DependsOn_.Objects(Index));
+}
+
+TDependObj* TDbObj::FindDependsOn(const TDbObj* Needed) const {
+    for (int i = 0; i < DependsOn_.Count(); ++i)
+        if (DependsOnItem(i)->GetReferenced() == Needed) return DependsOnItem(i);
+    return nullptr;
+}
+
+void TDbObj::ClearDependencies() {
+    UsedBy_.Clear();
+    DependsOn_.Clear();
+}
+
+std::string TDbObj::GetQualifiedObjectName() const {
+    using enum TDatabaseType;
+    const TDatabaseType t = GetDatabaseType();
+    const TDbObject k = Kind_;
+    if (t == dbSybaseASA &&
+        (k == TDbObject::dboTable || k == TDbObject::dboProcedure || k == TDbObject::dboView)) {
+        if (Owner2.empty()) return "DBA." + QuoteName(Name_);
+        return QuoteName(Owner2) + "." + QuoteName(Name_);
+    }
+    if (IsOneOf(t, {dbOracle, dbMSSQL, dbPostgreSQL, dbDB2}) && !ParentName_.empty() &&
+        k != TDbObject::dboField)
+        return QuoteName(ParentName_) + "." + QuoteName(Name_);
+    return QuoteName(Name_);
+}
+
+std::string TDbObj::GetFullName() const {
+    using enum TDatabaseType;
+    const TDatabaseType t = GetDatabaseType();
+    if (t == dbMSSQL || t == dbPostgreSQL) {
+        std::string s = Name_;
+        const std::string table = GetTableName();
+        if (Kind_ == TDbObject::dboIndex && !table.empty()) s = table + "." + s;
+        if (!ParentName_.empty()) s = ParentName_ + "." + s;
+        return s;
+    }
+    if (t == dbSybaseASA || t == dbOracle || t == dbDB2) return GetQualifiedName(ParentName_, Name_);
+    return GetShortName();
+}
+
+std::string TDbObj::GetDisplayName() const {
+    using enum TDatabaseType;
+    std::string shortName = GetShortName();
+    if (shortName.empty()) shortName = !OverrideName.empty() ? OverrideName : GetCreateSQL();
+    const TDatabaseType t = GetDatabaseType();
+    if (t == dbSybaseASA) return Owner2.empty() ? shortName : Owner2 + "." + shortName;
+    if (t == dbMSSQL || t == dbPostgreSQL || t == dbDB2)
+        return Kind_ == TDbObject::dboField ? Name_ : GetQualifiedObjectName();
+    return shortName;
+}
+
+std::string TDbObj::GetCompareSQL() const {
+    std::string s = GetCreateSQL();
+    if (Kind_ == TDbObject::dboView && GetDatabaseType() == TDatabaseType::dbPostgreSQL) {
+        s = StringReplace(s, "\r\n", " ");
+        s = StringReplace(s, "\n", " ");
+        s = StringReplace(s, "\r", " ");
+        while (s.find("  ") != std::string::npos)
+            s = StringReplace(s, "  ", " ");
+    }
+    return s;
+}
+
+std::string TDbObj::GetCreateScript() const {
+    if (TCustomSQLExec* exec = GetSQLExec()) exec->SetCurrentSchema(ParentName_);
+    if (Ignore) return {};
+    return GetCreateSQL();
+}
+
+std::string TDbObj::GetDropSQL() const {
+    using enum TDbObject;
+    std::string s = "/* Drop: " + Name_ + " (" + std::string(ClassName()) + ") */" + "\r\n";
+    switch (Kind_) {
+    case dboFunction:
+        return s + "DROP EXTERNAL FUNCTION " + QuoteName(Name_);
+    case dboException:
+        return s + "DROP EXCEPTION " + QuoteName(Name_);
+    case dboIndex:
+        return s + "DROP INDEX " + QuoteName(Name_);
+    case dboDomain:
+        return s + "DROP DOMAIN " + QuoteName(Name_);
+    case dboField:
+        return s + "ALTER TABLE " + QuoteName(GetTableName()) + " DROP " + QuoteName(Name_);
+    case dboCollation:
+        return s + "DROP COLLATION " + QuoteName(Name_);
+    case dboRule:
+        return s + "DROP RULE " + QuoteName(Name_);
+    case dboDefault:
+        return s + "DROP DEFAULT " + QuoteName(Name_);
+    default:
+        return s;
+    }
+}
+
+std::string TDbObj::GetAlterSQL() const {
+    return "/* Alter " + GetDisplayName() + " */";
+}
+
+std::string TDbObj::GetCachedSQL() const {
+    return !CachedSQL.empty() ? CachedSQL : GetCreateSQL();
+}
+
+std::string TDbObj::FormatComment(std::string_view Text) const {
+    if (GetDatabaseType() == TDatabaseType::dbSybaseASA) return "% " + std::string(Text);
+    return "/* " + std::string(Text) + " */";
+}
+
+std::string TDbObj::QuoteName(std::string_view Name) const {
+    if (!Owner_) return std::string(Name);
+    const TDatabaseType t = GetDatabaseType();
+    if (t != TDatabaseType::dbCustomOLEDB) {
+        const TIBServerOptions* ib = GetIBServerOptions();
+        return TCustomObjs::QuoteIdentifier(Name, t, ib->GetSQLServerVersion(), ib->GetSQLDialect());
+    }
+    switch (Owner_->QuoteStyle) {
+    case 2:
+        return QuotedStr(Name, '\'');
+    case 3:
+        return QuotedStr(Name, '"');
+    case 4:
+        return "[" + std::string(Name) + "]";
+    default:
+        return std::string(Name);
+    }
+}
+
+// ---- Descriptions ---------------------------------------------------------------------------------
+
+namespace {
+
+// The owner of a column or parameter, classified.
+enum class ColumnOwner { None, Table, View, Routine };
+
+ColumnOwner ColumnOwnerOf(const TDbObj& obj) {
+    using enum TDbObject;
+    if (obj.GetKind() != dboField && obj.GetKind() != dboParam) return ColumnOwner::None;
+    TDbObj* p = obj.GetParentObject();
+    if (p && p->GetKind() == dboProcedure) return ColumnOwner::Routine;
+    if (obj.GetKind() == dboParam) return ColumnOwner::Routine;
+    if (p && p->GetKind() == dboView) return ColumnOwner::View;
+    return ColumnOwner::Table;
+}
+
+// The name of the table, view or routine a column belongs to.
+std::string ColumnOwnerName(const TDbObj& obj) {
+    if (TDbObj* p = obj.GetParentObject()) return p->GetName();
+    return obj.GetTableName();
+}
+
+} // namespace
+
+std::string TDbObj::GetDescriptionSQL() const {
+    if (Ignore || !GetCompareObjects().contains(TCmpObjType::coDescription)) return {};
+    const TDatabaseType t = GetDatabaseType();
+    if (t == TDatabaseType::dbInterBase) return DescriptionSQLInterBase();
+    return DescriptionSQLOther(t);
+}
+
+std::string TDbObj::DescriptionSQLInterBase() const {
+    using enum TDbObject;
+    const std::string D = QuotedStr(Description_);
+    const std::string N = QuotedStr(Name_);
+    const std::string Q = QuoteName(Name_);
+    const ColumnOwner colOwner = ColumnOwnerOf(*this);
+    const std::string owner = ColumnOwnerName(*this);
+    const TIBServerOptions* ib = GetIBServerOptions();
+    const bool ib2020 = ib && ib->GetSQLServerVersion() == TIBSQLServerVersionType::st_InterBase_2020;
+
+    // The kind word of COMMENT ON and ALTER DESCRIPTION FOR.
+    auto commentWord = [&]() -> std::string {
+        switch (Kind_) {
+        case dboDomain:
+            return "DOMAIN";
+        case dboTable:
+            return "TABLE";
+        case dboView:
+            return "VIEW";
+        case dboProcedure:
+            return IsFunction() ? "FUNCTION" : "PROCEDURE";
+        case dboTrigger:
+            return "TRIGGER";
+        case dboFunction:
+            return "EXTERNAL FUNCTION";
+        case dboException:
+            return "EXCEPTION";
+        case dboGenerator:
+            return "GENERATOR";
+        case dboIndex:
+            return "INDEX";
+        case dboRole:
+            return "ROLE";
+        case dboCollation:
+            return "COLLATION";
+        default:
+            return {};
+        }
+    };
+
+    if (ib2020) {
+        if (Kind_ == dboDatabase) return "ALTER DESCRIPTION FOR DATABASE SET\r\n" + D;
+        if (colOwner == ColumnOwner::Routine)
+            return "ALTER DESCRIPTION FOR PARAMETER " + QuoteName(owner) + "." + Q + " SET" + "\r\n" + D;
+        if (colOwner != ColumnOwner::None)
+            return "ALTER DESCRIPTION FOR COLUMN " + QuoteName(owner) + "." + Q + " SET" + "\r\n" + D;
+        const std::string word = commentWord();
+        if (word.empty()) return {};
+        return "ALTER DESCRIPTION FOR " + word + " " + Q + " SET" + "\r\n" + D;
+    }
+
+    switch (GetUpdateDescriptionMode()) {
+    case TUpdateDescriptionType::udSysTables: {
+        if (colOwner == ColumnOwner::Routine)
+            return "UPDATE RDB$PROCEDURE_PARAMETERS SET RDB$DESCRIPTION = \r\n" + D + "\r\n" +
+                   "WHERE RDB$PROCEDURE_NAME = " + QuotedStr(owner) + " AND RDB$PARAMETER_NAME = " + N;
+        if (colOwner != ColumnOwner::None)
+            return "UPDATE RDB$RELATION_FIELDS SET RDB$DESCRIPTION = \r\n" + D + "\r\n" +
+                   "WHERE RDB$RELATION_NAME = " + QuotedStr(owner) + " AND RDB$FIELD_NAME = " + N;
+        std::string table, column;
+        switch (Kind_) {
+        case dboDomain:
+            table = "RDB$FIELDS", column = "RDB$FIELD_NAME";
+            break;
+        case dboTable:
+        case dboView:
+            table = "RDB$RELATIONS", column = "RDB$RELATION_NAME";
+            break;
+        case dboProcedure:
+            table = "RDB$PROCEDURES", column = "RDB$PROCEDURE_NAME";
+            break;
+        case dboTrigger:
+            table = "RDB$TRIGGERS", column = "RDB$TRIGGER_NAME";
+            break;
+        case dboException:
+            table = "RDB$EXCEPTIONS", column = "RDB$EXCEPTION_NAME";
+            break;
+        case dboIndex:
+            table = "RDB$INDICES", column = "RDB$INDEX_NAME";
+            break;
+        case dboFunction:
+            table = "RDB$FUNCTIONS", column = "RDB$FUNCTION_NAME";
+            break;
+        case dboGenerator:
+            table = "RDB$GENERATORS", column = "RDB$GENERATOR_NAME";
+            break;
+        case dboRole:
+            table = "RDB$ROLES", column = "RDB$ROLE_NAME";
+            break;
+        default:
+            return {};
+        }
+        return "UPDATE " + table + " SET RDB$DESCRIPTION = \r\n" + D + "\r\n" + "WHERE " + column + " = " + N;
+    }
+    case TUpdateDescriptionType::udDescribe: {
+        if (colOwner == ColumnOwner::Routine)
+            return "DESCRIBE PARAMETER " + Q + " PROCEDURE " + QuoteName(owner) + "\r\n" + D;
+        if (colOwner != ColumnOwner::None)
+            return "DESCRIBE FIELD " + Q + (colOwner == ColumnOwner::View ? " VIEW " : " TABLE ") +
+                   QuoteName(owner) + "\r\n" + D;
+        std::string word;
+        switch (Kind_) {
+        case dboDomain:
+            word = "DOMAIN";
+            break;
+        case dboTable:
+            word = "TABLE";
+            break;
+        case dboProcedure:
+            word = "PROCEDURE";
+            break;
+        case dboTrigger:
+            word = "TRIGGER";
+            break;
+        case dboException:
+            word = "EXCEPTION";
+            break;
+        case dboIndex:
+            word = "INDEX";
+            break;
+        case dboFunction:
+            word = "FUNCTION";
+            break;
+        case dboView:
+            word = "VIEW";
+            break;
+        case dboGenerator:
+            word = "GENERATOR";
+            break;
+        case dboRole:
+            word = "ROLE";
+            break;
+        default:
+            return {};
+        }
+        return "DESCRIBE " + word + " " + Q + "\r\n" + D;
+    }
+    case TUpdateDescriptionType::udComment: {
+        if (Kind_ == dboDatabase) return "COMMENT ON DATABASE IS\r\n" + D;
+        if (colOwner == ColumnOwner::Routine)
+            return "COMMENT ON PARAMETER " + QuoteName(owner) + "." + Q + " IS" + "\r\n" + D;
+        if (colOwner != ColumnOwner::None)
+            return "COMMENT ON COLUMN " + QuoteName(owner) + "." + Q + " IS" + "\r\n" + D;
+        const std::string word = commentWord();
+        if (word.empty()) return {};
+        return "COMMENT ON " + word + " " + Q + " IS" + "\r\n" + D;
+    }
+    }
+    return {};
+}
+
+std::string TDbObj::DescriptionSQLOther(TDatabaseType Type) const {
+    using enum TDbObject;
+    using enum TDatabaseType;
+    const std::string D = GetSQLStringLiteral(Description_, Type);
+    const std::string Q = QuoteName(Name_);
+    const ColumnOwner colOwner = ColumnOwnerOf(*this);
+    const std::string owner = ColumnOwnerName(*this);
+    const std::string routineWord = IsFunction() ? "FUNCTION" : "PROCEDURE";
+
+    switch (Type) {
+    case dbSybaseASA: {
+        if (colOwner == ColumnOwner::Table)
+            return "COMMENT ON COLUMN " + QuoteName(owner) + "." + Q + " IS" + "\r\n" + D;
+        std::string word;
+        switch (Kind_) {
+        case dboTable:
+            word = "TABLE";
+            break;
+        case dboProcedure:
+            word = routineWord;
+            break;
+        case dboTrigger:
+            word = "TRIGGER";
+            break;
+        case dboIndex:
+            word = "INDEX";
+            break;
+        case dboView:
+            word = "VIEW";
+            break;
+        case dboGenerator:
+            word = "SEQUENCE";
+            break;
+        case dboRole:
+            word = "ROLE";
+            break;
+        case dboPackage:
+            word = "PACKAGE";
+            break;
+        case dboDomain:
+            word = "DOMAIN";
+            break;
+        default:
+            return {};
+        }
+        return "COMMENT ON " + word + " " + Q + " IS" + "\r\n" + D;
+    }
+    case dbOracle: {
+        if (colOwner == ColumnOwner::Table || colOwner == ColumnOwner::View)
+            return "COMMENT ON COLUMN " + QuoteName(owner) + "." + Q + " IS " + D;
+        std::string word;
+        switch (Kind_) {
+        case dboTable:
+            word = "TABLE";
+            break;
+        case dboProcedure:
+            word = routineWord;
+            break;
+        case dboTrigger:
+            word = "TRIGGER";
+            break;
+        case dboIndex:
+            word = "INDEX";
+            break;
+        case dboDomain:
+            word = "TYPE";
+            break;
+        case dboView:
+            word = "VIEW";
+            break;
+        case dboGenerator:
+            word = "SEQUENCE";
+            break;
+        case dboRole:
+            word = "ROLE";
+            break;
+        case dboPackage:
+            word = "PACKAGE";
+            break;
+        default:
+            return "/* COMMENT ON... */";
+        }
+        return "COMMENT ON " + word + " " + GetQualifiedObjectName() + " IS " + D;
+    }
+    case dbMSSQL: {
+        auto lit = [](std::string_view s) { return GetSQLStringLiteral(s, dbMSSQL); };
+        const TMSSQLServerOptions* ms = Owner_ ? &(Owner_->Comparing && Owner_->GetPartnerObjs()
+                                                       ? Owner_->GetPartnerObjs()->GetMSSQLServerOptions()
+                                                       : Owner_->GetMSSQLServerOptions())
+                                               : nullptr;
+        const int level = ms ? ms->GetMSSQLDatabaseOptions().GetCompatibilityLevel() : 0;
+        const bool sys = ms && ms->GetSQLServerVersion() > TMSSQLServerVersionType::st_MSSQL2000 &&
+                         (level == 0 || level > 90);
+        std::string s = sys ? "exec sys.sp_addextendedproperty " : "exec dbo.sp_addextendedproperty ";
+        // Level 1 is the table, view, routine or type; level 2 a column, parameter, trigger or index.
+        std::string schema = ParentName_, level1Type, level1Name, level2Type, level2Name;
+        TDbObj* parent = GetParentObject();
+        if (colOwner != ColumnOwner::None) {
+            if (parent) schema = parent->GetParentName();
+            level1Type = colOwner == ColumnOwner::Routine
+                             ? (parent && parent->IsFunction() ? "FUNCTION" : "PROCEDURE")
+                             : (colOwner == ColumnOwner::View ? "VIEW" : "TABLE");
+            level1Name = owner;
+            level2Type = colOwner == ColumnOwner::Routine ? "PARAMETER" : "COLUMN";
+            level2Name = Name_;
+        } else if (Kind_ == dboTrigger || Kind_ == dboIndex) {
+            level1Type = "TABLE";
+            level1Name = GetTableName();
+            level2Type = Kind_ == dboTrigger ? "TRIGGER" : "INDEX";
+            level2Name = Name_;
+        } else {
+            switch (Kind_) {
+            case dboTable:
+                level1Type = "TABLE";
+                break;
+            case dboView:
+                level1Type = "VIEW";
+                break;
+            case dboProcedure:
+                level1Type = routineWord;
+                break;
+            case dboDomain:
+                level1Type = "TYPE";
+                break;
+            default:
+                break;
+            }
+            if (!level1Type.empty()) level1Name = Name_;
+        }
+        s += "@name=N" + lit("MS_Description") + ", @value=N" + D + ", @level0type=N" + lit("SCHEMA") +
+             ", @level0name=N" + lit(schema);
+        if (!level1Type.empty())
+            s += ", @level1type=N" + lit(level1Type) + ", @level1name=N" + lit(level1Name);
+        if (!level2Type.empty())
+            s += ", @level2type=N" + lit(level2Type) + ", @level2name=N" + lit(level2Name);
+        return s;
+    }
+    case dbPostgreSQL: {
+        if (colOwner == ColumnOwner::Table) {
+            const TDbObj* parent = GetParentObject();
+            const std::string table = parent ? parent->GetQualifiedObjectName() : QuoteName(owner);
+            return "COMMENT ON COLUMN " + table + "." + Q + " IS " + D;
+        }
+        std::string word;
+        switch (Kind_) {
+        case dboDomain:
+            word = "DOMAIN";
+            break;
+        case dboTable:
+            word = "TABLE";
+            break;
+        case dboView:
+            word = "VIEW";
+            break;
+        case dboConstraint:
+        case dboPKey:
+        case dboFKey:
+        case dboUnique:
+        case dboCheck:
+            word = "CONSTRAINT";
+            break;
+        case dboIndex:
+            word = "INDEX";
+            break;
+        case dboProcedure:
+            word = "FUNCTION";
+            break;
+        case dboGenerator:
+            word = "SEQUENCE";
+            break;
+        case dboSchema:
+            word = "SCHEMA";
+            break;
+        case dboTrigger:
+            word = "TRIGGER";
+            break;
+        default:
+            return {};
+        }
+        if (word == "CONSTRAINT" || word == "TRIGGER") {
+            std::string table = QuoteName(GetTableName());
+            if (!ParentName_.empty()) table = QuoteName(ParentName_) + "." + table;
+            return "COMMENT ON " + word + " " + Q + " ON " + table + " IS " + D;
+        }
+        if (Kind_ == dboSchema) return "COMMENT ON SCHEMA " + Q + " IS " + D;
+        return "COMMENT ON " + word + " " + GetQualifiedObjectName() + " IS " + D;
+    }
+    case dbMySQL: {
+        if (Kind_ == dboTable) return "ALTER TABLE " + Q + " COMMENT = " + D;
+        if (colOwner == ColumnOwner::Table)
+            return "ALTER TABLE " + QuoteName(owner) + " MODIFY COLUMN " + Q + " " + GetColumnDefinition() +
+                   " COMMENT " + D;
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+// ---- Dependency walkers ---------------------------------------------------------------------------
+
+namespace {
+
+bool IsKind(const TDbObj* o, TDbObject k) {
+    return o && o->GetKind() == k;
+}
+
+// Adds a statement through the object's executor, when it has one.
+void Emit(const TDbObj& obj, const std::string& Text, TStatType StatType, std::string_view ObjName,
+          TDbObject ObjKind, TDbOperation Operation, std::string_view ParentName) {
+    if (TCustomSQLExec* exec = obj.GetSQLExec())
+        exec->AddStatement(Text, StatType, ObjName, ObjKind, Operation, ParentName, "");
+}
+
+} // namespace
+
+void TDbObj::DropWithDependents() {
+    using enum TDbObject;
+    if (!GetExists() || walking_) return;
+    if ((Kind_ == dboTable || Kind_ == dboGenerator) && Owner_)
+        if (TCustomObjs* master = Owner_->GetMaster())
+            if (master->FindObject(Kind_ == dboTable ? TObjsList::olTables : TObjsList::olGenerators,
+                                   GetFullName()))
+                return;
+    walking_ = true;
+    ScopeExit done([this] { walking_ = false; });
+    MarkDependents();
+    if (GetExists()) {
+        if (Kind_ == dboTable || Kind_ == dboView)
+            if (TStringList* fields = GetFields())
+                for (int i = 0; i < fields->Count(); ++i)
+                    if (auto* f = dynamic_cast<TDbObj*>(fields->Objects(i))) f->SetExists(false);
+        const std::string name = Name_.empty() ? OverrideName : Name_;
+        const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
+        Emit(*this, GetDropSQL(), TStatType::stStatement, name, Kind_, TDbOperation::odbDrop, parent);
+        SetExists(false);
+    }
+    MarkDropped();
+}
+
+void TDbObj::MarkDependents() {
+    using enum TDbObject;
+    for (int i = 0; i < UsedBy_.Count(); ++i) {
+        TDependObj* e = UsedByItem(i);
+        TDbObj* d = e->GetReferenced();
+        // 1. A column change never drops its own table.
+        if (Kind_ == dboField && e->GetName() == GetTableName()) e->Recreate = 0;
+        // 2. Existing views are always re-created; what no longer exists needs nothing.
+        if (!d) {
+            e->Recreate = 0;
+            continue;
+        }
+        if (IsKind(d, dboView) && d->GetExists()) e->Recreate = 1;
+        if (!d->GetExists()) e->Recreate = 0;
+        if (!e->Recreate) continue;
+        // 3. The first rule that applies acts.
+        if (IsKind(d, dboProcedure)) {
+            if (d->GetDatabaseType() != TDatabaseType::dbSybaseASE) d->EmptyBody(true);
+            e->Recreate = 0;
+        } else if (Kind_ == dboView && IsKind(d, dboField) && !d->GetSource().empty()) {
+            d->DropWithDependents();
+            e->Recreate = 0;
+        } else if (IsKind(d, dboView)) {
+            d->DropWithDependents();
+            d->SetExists(false);
+            e->Recreate = 0;
+        } else if (Kind_ == dboProcedure && IsKind(d, dboField) && e->GetSecond()) {
+            e->GetSecond()->DropWithDependents();
+            e->Recreate = 0;
+        } else if (IsKind(d, dboTrigger)) {
+            const TDatabaseType dt = d->GetDatabaseType();
+            if (dt == TDatabaseType::dbPostgreSQL || dt == TDatabaseType::dbSybaseASE) {
+                d->DropWithDependents();
+            } else {
+                const std::string empty = d->GetEmptyBody();
+                if (d->GetSource() != empty) {
+                    d->SetSource(empty);
+                    Emit(*d, d->GetAlterSQL(), TStatType::stTrigger, d->GetName(), dboTrigger,
+                         TDbOperation::odbEmpty, "");
+                }
+            }
+            e->Recreate = 0;
+        } else if (IsKind(d, dboGrant)) {
+            d->SetExists(false);
+            e->Recreate = 0;
+        }
+    }
+    // 4. A routine empties its own body; what still depends on it is dropped.
+    if (Kind_ == dboProcedure) {
+        const std::string empty = GetEmptyBody();
+        if (Source_ != empty) {
+            SetSource(empty);
+            for (int i = 0; i < DependsOn_.Count(); ++i)
+                DependsOnItem(i)->Recreate = 0;
+        }
+        for (int i = 0; i < UsedBy_.Count(); ++i) {
+            TDependObj* e = UsedByItem(i);
+            TDbObj* d = e->GetReferenced();
+            if (!e->Recreate || !d || !d->GetExists()) continue;
+            if (!IsKind(d, dboField))
+                d->DropWithDependents();
+            else if (e->GetSecond())
+                e->GetSecond()->DropWithDependents();
+            e->Recreate = 0;
+        }
+    }
+}
+
+void TDbObj::ProcessDependents() {
+    using enum TDbObject;
+    using enum TDatabaseType;
+    for (int i = 0; i < DependsOn_.Count(); ++i) {
+        TDependObj* e = DependsOnItem(i);
+        TDbObj* n = e->GetReferenced();
+        // 1. Trace.
+        if (DependencyTrace && Owner_) {
+            std::string line = std::string(ClassName()) + ": " + Name_;
+            if (Kind_ == dboField) line += " / " + GetTableName();
+            Owner_->DoLogNextLine(line);
+        }
+        // 2. A column never re-creates its own table.
+        if (Kind_ == dboField && e->GetName() == GetTableName()) e->Recreate = 0;
+        if (!n) {
+            e->Recreate = 0;
+            continue;
+        }
+        // 3. A needed table (not one of its columns) is re-created.
+        if (e->Recreate && IsKind(n, dboTable) && e->FieldName.empty()) {
+            if (n != this) {
+                const bool computed = Kind_ == dboField && !Source_.empty();
+                const bool before = n->GetSkipComputed();
+                if (computed) n->SetSkipComputed(true);
+                ScopeExit restore([&] {
+                    if (computed) n->SetSkipComputed(before);
+                });
+                n->CreateDependDef();
+            }
+            e->Recreate = 0;
+        }
+        // 4. One pass over the rules, in order; a rule that clears the flag ends the pass. An entry
+        //    no rule clears keeps its flag.
+        if (!e->Recreate || n->GetExists()) continue;
+        if (IsKind(n, dboField) && IsKind(n->GetParentObject(), dboTable)) {
+            if (!n->GetExists()) n->CreateDependDef();
+            e->Recreate = 0;
+            continue;
+        }
+        if (Kind_ == dboTrigger && IsKind(n, dboView)) n->CreateDependDef();
+        if (IsKind(n, dboField) && Kind_ == dboTable && Name_ == n->GetTableName()) {
+            e->Recreate = 0;
+            continue;
+        }
+        if (IsKind(n, dboProcedure)) {
+            TCustomObjs* target = Owner_ ? Owner_->GetTarget() : nullptr;
+            if (!target || !target->FindObject(TObjsList::olProcedures, n->GetFullName())) {
+                const TDatabaseType t = GetDatabaseType();
+                if (t == dbPostgreSQL || t == dbSybaseASE || (t == dbMSSQL && n->ReturnsTable())) {
+                    n->CreateDependDef();
+                } else {
+                    Emit(*this, n->GetEmptyCreateSQL(), TStatType::stProcedure, n->GetName(), dboProcedure,
+                         TDbOperation::odbEmptyCreate, "");
+                    n->SetBodyEmptied(true);
+                    n->SetExists(true);
+                }
+                e->Recreate = 0;
+                continue;
+            }
+        }
+        if (IsKind(n, dboView)) {
+            if (!(Kind_ == dboView && Name_ == n->GetName()) && !n->GetExists()) n->CreateDependDef();
+            e->Recreate = 0;
+            continue;
+        }
+    }
+}
+
+void TDbObj::CreateDependDef() {
+    using enum TDbObject;
+    if (walking_) return;
+    walking_ = true;
+    ScopeExit done([this] { walking_ = false; });
+    ProcessDependents();
+    TCustomSQLExec* exec = GetSQLExec();
+    if (GetDatabaseType() == TDatabaseType::dbPostgreSQL && exec) exec->SetCurrentSchema(ParentName_);
+    if (!GetExists()) {
+        if (Kind_ == dboProcedure) {
+            Emit(*this, GetCreateScript(), TStatType::stProcedure, Name_, dboProcedure,
+                 TDbOperation::odbCreate, "");
+        } else if (Kind_ == dboTrigger) {
+            const std::string text = GetCreateScript();
+            Emit(*this, text, TStatType::stTrigger, Name_, dboTrigger, TDbOperation::odbCreate, "");
+            CachedSQL = text;
+            for (int i = 0; i < UsedBy_.Count(); ++i)
+                UsedByItem(i)->Recreate = 0;
+        } else {
+            const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
+            Emit(*this, GetCreateScript(), TStatType::stStatement, GetQualifiedObjectName(), Kind_,
+                 TDbOperation::odbCreate, parent);
+        }
+        if (exec && GetCompareObjects().contains(TCmpObjType::coDescription)) {
+            if (Kind_ == dboField && !Description_.empty()) exec->AddDescription(this);
+            if (auto* prc = dynamic_cast<TPrcData*>(this)) {
+                if (!Description_.empty()) exec->AddDescription(this);
+                for (const TStringList* params : {&prc->InputParams, &prc->OutputParams})
+                    for (int i = 0; i < params->Count(); ++i)
+                        if (auto* p = dynamic_cast<TDbObj*>(params->Objects(i)))
+                            if (!p->GetDescription().empty()) exec->AddDescription(p);
+            }
+        }
+        SetExists(true);
+    }
+    MarkCreated();
+}
+
+// ===================================================================================================
+// TDependObj and dependency records
+
+TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
+    SetKind(TDbObject::dboDepend);
+}
+
+TDependObj::~TDependObj() {
+    Unregister(Referenced_);
+    Unregister(Second_);
+}
+
+void TDependObj::Unregister(TDbObj*& link) {
+    if (!link) return;
+    auto it = link->referencedBy_.find(this);
+    if (it != link->referencedBy_.end()) link->referencedBy_.erase(it);
+    link = nullptr;
+}
+
+void TDependObj::SetReferenced(TDbObj* Value) {
+    if (Referenced_ == Value) return;
+    Unregister(Referenced_);
+    Referenced_ = Value;
+    if (Value) Value->referencedBy_.insert(this);
+}
+
+void TDependObj::SetSecond(TDbObj* Value) {
+    if (Second_ == Value) return;
+    Unregister(Second_);
+    Second_ = Value;
+    if (Value) Value->referencedBy_.insert(this);
+}
+
+std::string TDependObj::GetDisplayName() const {
+    if (!FieldName.empty()) return GetName() + " (field: " + FieldName + ")";
+    if (Toggle) return "(+/-) " + GetName();
+    return Referenced_ ? Referenced_->GetDisplayName() : std::string();
+}
+
+void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
+                       std::string_view FieldName) {
+    auto make = [&](TDbObj* holder, TDbObj* referenced) {
+        auto* rec = new TDependObj(Container);
+        rec->SetName(referenced->GetName());
+        rec->SetKind(referenced->GetKind());
+        rec->FieldName = FieldName;
+        rec->Int1 = Int1;
+        rec->Int2 = Int2;
+        rec->Recreate = 1;
+        rec->Holder_ = holder;
+        rec->SetReferenced(referenced);
+        return rec;
+    };
+    TDependObj* needs = make(Dependent, Needed);
+    Dependent->DependsOn_.AddObject(needs->GetName(), needs);
+    TDependObj* used = make(Needed, Dependent);
+    Needed->UsedBy_.AddObject(used->GetName(), used);
+}
+
+void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
+                   std::string_view FieldName) {
+    if (!Dependent || !Needed) return;
+    if (!FieldName.empty() &&
+        (Needed->GetKind() == TDbObject::dboTable || Needed->GetKind() == TDbObject::dboView)) {
+        TStringList* fields = Needed->GetFields();
+        const int i = fields ? fields->IndexOf(FieldName) : -1;
+        if (i < 0) return; // a column the table does not hold: nothing to record
+        Needed = dynamic_cast<TDbObj*>(fields->Objects(i));
+        if (!Needed) return;
+    }
+    if (Dependent->FindDependsOn(Needed)) return;
+    AddDependencyPair(Container, Dependent, Needed, Int1, Int2, FieldName);
+}
+
+// ===================================================================================================
+// TCustomObjs
+
+bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name) {
+    if (Pattern.empty()) return false;
+    std::string p(Pattern);
+    std::replace(p.begin(), p.end(), '*', '%');
+    // "%" stands for any text (also none); everything else matches itself, case-sensitively.
+    std::size_t pi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < Name.size()) {
+        if (pi < p.size() && p[pi] == '%') {
+            star = pi++;
+            mark = ni;
+        } else if (pi < p.size() && p[pi] == Name[ni]) {
+            ++pi;
+            ++ni;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '%')
+        ++pi;
+    return pi == p.size();
+}
+
+TCustomObjs::TCustomObjs(TCustomDBStructure* AStructure) : Structure_(AStructure) {
+    ConnectionOptions_.SetUserName("SYSDBA");
+    ConnectionOptions_.SetPassword("plumbtide");
+    for (auto& k : lists_) {
+        k.list.SetSorted(true);
+        k.list.SetCaseSensitive(true);
+        k.list.SetDuplicates(TDuplicates::dupIgnore);
+    }
+}
+
+TCustomObjs::~TCustomObjs() {
+    Clear();
+    SetSQLExec(nullptr);
+    SetPartnerObjs(nullptr);
+    for (TCustomObjs* other : partneredBy_)
+        other->PartnerObjs_ = nullptr;
+    partneredBy_.clear();
+}
+
+void TCustomObjs::Clear() {
+    ScriptLines_.Clear();
+    for (auto& k : lists_) {
+        k.list.Clear();
+        k.pending.clear();
+        k.pendingIndex.clear();
+    }
+    IBServerOptions_.GetIBDatabaseOptions().SetDefaults();
+    MSSQLServerOptions_.GetMSSQLDatabaseOptions().SetDefaults();
+    ASAServerOptions_.GetASADatabaseOptions().SetDefaults();
+    Terminator_ = ";";
+    for (auto& s : StateTexts)
+        s.clear();
+    FromDatabase = 0;
+}
+
+void TCustomObjs::FreeObjects() {
+    std::vector<TObject*> doomed;
+    for (auto& k : lists_) {
+        for (int i = 0; i < k.list.Count(); ++i)
+            doomed.push_back(k.list.Objects(i));
+        for (auto& p : k.pending)
+            doomed.push_back(p.second);
+        k.list.Clear();
+        k.pending.clear();
+        k.pendingIndex.clear();
+    }
+    for (TObject* o : doomed)
+        delete o;
+}
+
+bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
+    using enum TObjsList;
+    // The order of the class tests is part of the contract: the first match decides.
+    if (dynamic_cast<const TUdfData*>(Obj))
+        Which = olFunctions;
+    else if (dynamic_cast<const TDmnData*>(Obj))
+        Which = olDomains;
+    else if (dynamic_cast<const TTblData*>(Obj))
+        Which = olTables;
+    else if (dynamic_cast<const TViwData*>(Obj))
+        Which = olViews;
+    else if (dynamic_cast<const TPrcData*>(Obj))
+        Which = olProcedures;
+    else if (dynamic_cast<const TTrgData*>(Obj))
+        Which = olTriggers;
+    else if (dynamic_cast<const TIdxData*>(Obj))
+        Which = olIndices;
+    else if (dynamic_cast<const TGnrData*>(Obj))
+        Which = olGenerators;
+    else if (dynamic_cast<const TCtrData*>(Obj))
+        Which = olConstraints;
+    else if (dynamic_cast<const TExcData*>(Obj))
+        Which = olExceptions;
+    else if (dynamic_cast<const TGntData*>(Obj))
+        Which = olGrants;
+    else if (dynamic_cast<const TDefData*>(Obj))
+        Which = olDefaults;
+    else if (dynamic_cast<const TRulData*>(Obj))
+        Which = olRules;
+    else if (dynamic_cast<const TPkgData*>(Obj))
+        Which = olPackages;
+    else if (dynamic_cast<const TRolData*>(Obj))
+        Which = olRoles;
+    else if (dynamic_cast<const TPblData*>(Obj))
+        Which = olPublications;
+    else if (dynamic_cast<const TSchData*>(Obj))
+        Which = olSchemas;
+    else if (dynamic_cast<const TOprData*>(Obj))
+        Which = olOperators;
+    else if (dynamic_cast<const TOpcData*>(Obj))
+        Which = olOperatorClasses;
+    else if (dynamic_cast<const TCnvData*>(Obj))
+        Which = olConversions;
+    else if (dynamic_cast<const TEvtData*>(Obj))
+        Which = olEvents;
+    else if (dynamic_cast<const TCltData*>(Obj))
+        Which = olCollations;
+    else
+        return false;
+    return true;
+}
+
+std::string TCustomObjs::FoldKey(const KindList& k, std::string_view Key) {
+    return k.list.GetCaseSensitive() ? std::string(Key) : UpperCase(Key);
+}
+
+void TCustomObjs::Merge(KindList& k) {
+    if (k.pending.empty()) return;
+    if (k.pending.size() * 16 < static_cast<std::size_t>(k.list.Count())) {
+        // A few additions to a long list: insert each at its place.
+        for (auto& p : k.pending)
+            k.list.AddObject(p.first, p.second);
+    } else {
+        // Append all, then one stable sort. The keys are distinct under the list's rule, so the
+        // order equals that of inserting one by one.
+        k.list.SetSorted(false);
+        for (auto& p : k.pending)
+            k.list.AddObject(p.first, p.second);
+        k.list.SetSorted(true);
+    }
+    k.pending.clear();
+    k.pendingIndex.clear();
+}
+
+TStringList& TCustomObjs::List(TObjsList Which) {
+    KindList& k = lists_[static_cast<std::size_t>(Which)];
+    Merge(k);
+    return k.list;
+}
+
+TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
+    const KindList& k = lists_[static_cast<std::size_t>(Which)];
+    int i = 0;
+    if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
+    if (k.pending.empty()) return nullptr;
+    auto it = k.pendingIndex.find(FoldKey(k, Key));
+    return it == k.pendingIndex.end() ? nullptr : it->second;
+}
+
+int TCustomObjs::ObjectCount(TObjsList Which) const {
+    const KindList& k = lists_[static_cast<std::size_t>(Which)];
+    return k.list.Count() + static_cast<int>(k.pending.size());
+}
+
+int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
+    KindList& k = lists_[static_cast<std::size_t>(Which)];
+    int i = 0;
+    if (k.list.Find(Key, i)) return -1;
+    if (k.pending.empty() && i == k.list.Count()) {
+        // Keys that arrive in order go straight to the end of the sorted list.
+        k.list.AddObject(Key, Obj);
+        return i;
+    }
+    auto [it, inserted] = k.pendingIndex.emplace(FoldKey(k, Key), Obj);
+    if (!inserted) return -1;
+    k.pending.emplace_back(std::string(Key), Obj);
+    return k.list.Count() + static_cast<int>(k.pending.size()) - 1;
+}
+
+bool TCustomObjs::AcceptObject(TDbObj* Obj) {
+    if (!Obj) return false;
+    bool accepted = true;
+    if (OnAccept_Obj) {
+        // The handler (the extractor's per-object test) decides instead of the name test.
+        OnAccept_Obj(this, Obj, accepted);
+    } else if (Structure_ && Structure_->GetExtractor()) {
+        accepted = Structure_->GetExtractor()->IsObjectAccepted(Obj->GetName(), Obj->GetKind());
+    }
+    return accepted;
+}
+
+int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
+    if (!Obj) return -1;
+    auto reject = [&] {
+        if (FreeIfRejected) delete Obj; // unlinks its dependency records and partners
+        return -1;
+    };
+    if (!AcceptObject(Obj)) return reject();
+    if (DatabaseType_ == TDatabaseType::dbInterBase &&
+        IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
+        return reject();
+    const std::string key = Obj->GetFullName();
+    TObjsList which{};
+    if (!ListOfObject(Obj, which)) {
+        ErrorMessage("Unknown DbObject to add (" + std::string(Obj->ClassName()) + ")");
+        return reject();
+    }
+    const int index = File(which, key, Obj);
+    if (index < 0) return reject(); // the first object of that key stays filed
+    return index;
+}
+
+void TCustomObjs::SetDatabaseType(TDatabaseType Value) {
+    using enum TObjsList;
+    DatabaseType_ = Value;
+    const bool insensitive = Value == TDatabaseType::dbSybaseASA || Value == TDatabaseType::dbMSSQL ||
+                             Value == TDatabaseType::dbSybaseASE;
+    for (int i = 0; i < ObjsListCount; ++i) {
+        const auto which = static_cast<TObjsList>(i);
+        if (which == olSchemas || which == olOperators || which == olOperatorClasses ||
+            which == olConversions || which == olEvents)
+            continue;
+        KindList& k = lists_[static_cast<std::size_t>(i)];
+        Merge(k);
+        k.list.SetCaseSensitive(!insensitive);
+    }
+}
+
+TCustomObjs* TCustomObjs::GetMaster() {
+    return Role_ == 1 ? this : PartnerObjs_;
+}
+
+TCustomObjs* TCustomObjs::GetTarget() {
+    return Role_ == 2 ? this : PartnerObjs_;
+}
+
+int TCustomObjs::GetTargetODSMajor() const {
+    const TCustomObjs* target = nullptr;
+    if (Role_ == 2)
+        target = this;
+    else if (PartnerObjs_ && PartnerObjs_->Role_ == 2)
+        target = PartnerObjs_;
+    return target ? target->IBServerOptions_.GetIBDatabaseOptions().GetODSMajorVersion() : 0;
+}
+
+std::string TCustomObjs::GetNamePrefix() const {
+    return Structure_ ? Structure_->GetNamePrefix() : std::string();
+}
+
+std::string TCustomObjs::GetServerVersionText() const {
+    using enum TDatabaseType;
+    int version = -1;
+    switch (DatabaseType_) {
+    case dbInterBase:
+        version = static_cast<int>(IBServerOptions_.GetSQLServerVersion());
+        break;
+    case dbMSSQL:
+        version = static_cast<int>(MSSQLServerOptions_.GetSQLServerVersion());
+        break;
+    case dbMySQL:
+        version = static_cast<int>(MySQLServerOptions_.GetSQLServerVersion());
+        break;
+    case dbSybaseASA:
+        version = static_cast<int>(ASAServerOptions_.GetSQLServerVersion());
+        break;
+    case dbSybaseASE:
+        version = static_cast<int>(ASEServerOptions_.GetSQLServerVersion());
+        break;
+    case dbOracle:
+        version = static_cast<int>(OracleServerOptions_.GetSQLServerVersion());
+        break;
+    case dbPostgreSQL:
+        version = static_cast<int>(PGSQLServerOptions_.GetSQLServerVersion());
+        break;
+    case dbDB2:
+        version = static_cast<int>(DB2ServerOptions_.GetSQLServerVersion());
+        break;
+    default:
+        break;
+    }
+    const std::string name = version < 0 ? std::string() : GetServerVersionName(DatabaseType_, version);
+    if (name.empty()) return {};
+    return "Server Version (user defined): " + name;
+}
+
+void TCustomObjs::DoLogNextLine(const std::string& Text) {
+    if (OnLogNextLine) {
+        OnLogNextLine(this, Text);
+        return;
+    }
+    if (Structure_ && Structure_->GetExtractor() && Structure_->GetExtractor()->GetOnLogNextLine()) {
+        Structure_->GetExtractor()->GetOnLogNextLine()(this, Text);
+        return;
+    }
+    if (SQLExec_ && SQLExec_->OnLogNextLine) SQLExec_->OnLogNextLine(this, Text);
+}
+
+void TCustomObjs::ErrorMessage(const std::string& Text) {
+    if (Structure_ && Structure_->GetExtractor()) Structure_->GetExtractor()->DoErrorMessage(Text);
+}
+
+TGntData* TCustomObjs::MergeGrants(TGntData* G) {
+    if (!G) return nullptr;
+    TStringList& grants = Grants();
+    for (int i = 0; i < grants.Count(); ++i) {
+        auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
+        if (!e || e == G) continue;
+        if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
+            e->GrantOption != G->GrantOption)
+            continue;
+        if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
+            e->Privileges |= G->Privileges;
+            return nullptr;
+        }
+        if (e->Privileges == G->Privileges && e->Columns.Count() > 0 && G->Columns.Count() > 0) {
+            for (int c = 0; c < G->Columns.Count(); ++c) {
+                bool present = false;
+                for (int d = 0; d < e->Columns.Count() && !present; ++d)
+                    present = e->Columns[d] == G->Columns[c];
+                if (!present) e->Columns.Add(G->Columns[c]);
+            }
+            return nullptr;
+        }
+    }
+    if (File(TObjsList::olGrants, G->GetFullName(), G) < 0) return nullptr;
+    return G;
+}
+
+void TCustomObjs::SortGrants() {
+    TStringList& grants = Grants();
+    grants.SetSorted(false);
+    for (int i = 0; i < grants.Count(); ++i)
+        if (auto* g = dynamic_cast<TDbObj*>(grants.Objects(i))) grants.SetString(i, g->GetFullName());
+    grants.SetSorted(true);
+}
+
+std::string TCustomObjs::QuoteIdentifier(std::string_view Name, TDatabaseType DatabaseType,
+                                         TIBSQLServerVersionType ServerVersion, TIBSQLDialectType Dialect) {
+    return smx::QuoteIdentifier(Name, DatabaseType, ServerVersion, Dialect);
+}
+
+void TCustomObjs::SetPartnerObjs(TCustomObjs* Value) {
+    if (PartnerObjs_ == Value) return;
+    if (PartnerObjs_) std::erase(PartnerObjs_->partneredBy_, this);
+    PartnerObjs_ = Value;
+    if (Value) Value->partneredBy_.push_back(this);
+}
+
+void TCustomObjs::SetSQLExec(TCustomSQLExec* Value) {
+    if (SQLExec_ == Value) return;
+    if (SQLExec_) std::erase(SQLExec_->linkedObjs_, this);
+    SQLExec_ = Value;
+    if (Value) Value->linkedObjs_.push_back(this);
+}
+
+// ===================================================================================================
+// TCustomExtract
+
+TCustomExtract::TCustomExtract(TComponent* AOwner) : TComponent(AOwner) {}
+
+TCustomExtract::~TCustomExtract() {
+    Unbind();
+}
+
+void TCustomExtract::Unbind() {
+    if (DBStructure_ && DBStructure_->GetExtractor() == this) {
+        DBStructure_->SetExtractor(nullptr);
+        if (DBStructure_->GetObjs()) DBStructure_->GetObjs()->OnAccept_Obj = nullptr;
+    }
+}
+
+void TCustomExtract::SetDBStructure(TCustomDBStructure* Structure) {
+    if (DBStructure_ && DBStructure_ != Structure) Unbind();
+    if (DBStructure_) RemoveFreeNotification(DBStructure_);
+    DBStructure_ = Structure;
+    if (!Structure) return;
+    FreeNotification(Structure);
+    Structure->SetExtractor(this);
+    if (TCustomObjs* objs = Structure->GetObjs())
+        objs->OnAccept_Obj = [this](TObject*, TDbObj* Obj, bool& Accept) { Accept = IsObjAccepted(Obj); };
+}
+
+void TCustomExtract::DoProgressUpdate(int Value, int MaxValue) {
+    if (OnProgressUpdate_) OnProgressUpdate_(this, Value, MaxValue);
+}
+
+void TCustomExtract::DoLog(int Position, const std::string& Text, int A, int B) {
+    if (OnLog) OnLog(this, Position, Text, A, B);
+}
+
+void TCustomExtract::DoDebugMessage(const std::string& Text) {
+    if (OnDebugMessage) OnDebugMessage(this, Text);
+}
+
+void TCustomExtract::DoLogNextLine(const std::string& Text) {
+    if (OnLogNextLine_) OnLogNextLine_(this, Text);
+}
+
+void TCustomExtract::LogServerVersion() {
+    if (!DBStructure_ || !DBStructure_->GetObjs()) return;
+    const std::string text = DBStructure_->GetObjs()->GetServerVersionText();
+    if (!text.empty()) DoLogNextLine(text);
+}
+
+void TCustomExtract::DoErrorMessage(const std::string& Text) {
+    if (OnErrorMessage_)
+        OnErrorMessage_(this, Text);
+    else
+        ShowMessageBox(Text);
+    MsgManager_.AddMessage(Text, 2);
+}
+
+bool TCustomExtract::ExtractDatabase() {
+    MsgManager_.Clear();
+    return false;
+}
+
+void TCustomExtract::Notification(TComponent* AComponent, TOperation Operation) {
+    if (Operation == TOperation::opRemove && AComponent && AComponent == DBStructure_) DBStructure_ = nullptr;
+    TComponent::Notification(AComponent, Operation);
+}
+
+bool TCustomExtract::IsIncluded(std::string_view Name) const {
+    if (IncludeObjsNames_.Count() == 0) return true;
+    for (int i = 0; i < IncludeObjsNames_.Count(); ++i)
+        if (MatchObjNamePattern(IncludeObjsNames_[i], Name)) return true;
+    return false;
+}
+
+bool TCustomExtract::IsExcluded(std::string_view Name) const {
+    for (int i = 0; i < ExcludeObjsNames_.Count(); ++i)
+        if (MatchObjNamePattern(ExcludeObjsNames_[i], Name)) return true;
+    return false;
+}
+
+bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
+    using enum TDbObject;
+    bool accepted = !IsExcluded(Name) && IsIncluded(Name);
+    if (accepted && DBStructure_ && !DBStructure_->GetNamePrefix().empty()) {
+        switch (Kind) {
+        case dboTable:
+        case dboProcedure:
+        case dboFunction:
+        case dboException:
+        case dboDomain:
+        case dboView:
+        case dboGenerator:
+        case dboEvent:
+            if (!StartsStr(DBStructure_->GetNamePrefix(), Name)) accepted = false;
+            break;
+        default:
+            break;
+        }
+    }
+    if (OnAcceptObj) OnAcceptObj(this, Name, Kind, accepted);
+    return accepted;
+}
+
+bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
+    using enum TDbObject;
+    if (!Obj) return false;
+    bool accepted = true;
+    auto ask = [&](TDbObject kind) { accepted = IsObjectAccepted(Obj->GetName(), kind); };
+    if (dynamic_cast<TDmnData*>(Obj))
+        ask(dboDomain);
+    else if (dynamic_cast<TUdfData*>(Obj))
+        ask(dboFunction);
+    else if (dynamic_cast<TGnrData*>(Obj))
+        ask(dboGenerator);
+    else if (dynamic_cast<TTblData*>(Obj))
+        ask(dboTable);
+    else if (dynamic_cast<TViwData*>(Obj))
+        ask(dboView);
+    else if (dynamic_cast<TTrgData*>(Obj))
+        ask(dboTrigger);
+    else if (dynamic_cast<TPrcData*>(Obj))
+        ask(dboProcedure);
+    else if (dynamic_cast<TIdxData*>(Obj))
+        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
+    else if (dynamic_cast<TExcData*>(Obj))
+        ask(dboException);
+    else if (dynamic_cast<TDefData*>(Obj))
+        ask(dboDefault);
+    else if (dynamic_cast<TRulData*>(Obj))
+        ask(dboRule);
+    else if (dynamic_cast<TPkgData*>(Obj))
+        ask(dboPackage);
+    else if (dynamic_cast<TRolData*>(Obj))
+        ask(dboRole);
+    else if (dynamic_cast<TPblData*>(Obj))
+        ask(dboPublication);
+    else if (dynamic_cast<TSchData*>(Obj))
+        ask(dboSchema);
+    else if (dynamic_cast<TOprData*>(Obj))
+        ask(dboOperator);
+    else if (dynamic_cast<TOpcData*>(Obj))
+        ask(dboOperatorClass);
+    else if (dynamic_cast<TCnvData*>(Obj))
+        ask(dboConversion);
+    else if (dynamic_cast<TEvtData*>(Obj))
+        ask(dboEvent);
+    else if (dynamic_cast<TCtrData*>(Obj))
+        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
+    else if (dynamic_cast<TCltData*>(Obj))
+        ask(dboCollation);
+    if (OnAccept_Obj) OnAccept_Obj(this, Obj, accepted);
+    return accepted;
+}
+
+int TCustomExtract::AddObjectIfAccepted(TDbObj* Obj) {
+    if (!Obj) return -1;
+    TCustomObjs* objs = DBStructure_ ? DBStructure_->GetObjs() : nullptr;
+    if (objs && IsObjectAccepted(Obj->GetName(), Obj->GetKind())) return objs->AddObject(Obj, true);
+    delete Obj;
+    return -1;
+}
+
+// ===================================================================================================
+// TCustomDBStructure
+
+TCustomDBStructure::TCustomDBStructure(TComponent* AOwner) : TComponent(AOwner) {}
+
+TCustomDBStructure::~TCustomDBStructure() {
+    // The extractor that names us hears of it through free-notification; the container goes now,
+    // clearing the links other containers and executors hold to it.
+    Objs_.reset();
+}
+
+void TCustomDBStructure::Clear() {
+    if (Objs_) Objs_->Clear();
+    NamePrefix_.clear();
+}
+
+void TCustomDBStructure::SetDatabaseType(TDatabaseType Value) {
+    if (Objs_) Objs_->SetDatabaseType(Value);
+}
+
+TDatabaseType TCustomDBStructure::GetDatabaseType() const {
+    return Objs_ ? Objs_->GetDatabaseType() : TDatabaseType::dbAbstract;
+}
+
+TIBServerOptions& TCustomDBStructure::GetIBServerOptions() {
+    return Objs_->GetIBServerOptions();
+}
+void TCustomDBStructure::SetIBServerOptions(const TIBServerOptions& Value) {
+    Objs_->GetIBServerOptions() = Value;
+}
+TMSSQLServerOptions& TCustomDBStructure::GetMSSQLServerOptions() {
+    return Objs_->GetMSSQLServerOptions();
+}
+void TCustomDBStructure::SetMSSQLServerOptions(const TMSSQLServerOptions& Value) {
+    Objs_->GetMSSQLServerOptions() = Value;
+}
+TMySQLServerOptions& TCustomDBStructure::GetMySQLServerOptions() {
+    return Objs_->GetMySQLServerOptions();
+}
+void TCustomDBStructure::SetMySQLServerOptions(const TMySQLServerOptions& Value) {
+    Objs_->GetMySQLServerOptions() = Value;
+}
+TASAServerOptions& TCustomDBStructure::GetASAServerOptions() {
+    return Objs_->GetASAServerOptions();
+}
+void TCustomDBStructure::SetASAServerOptions(const TASAServerOptions& Value) {
+    Objs_->GetASAServerOptions() = Value;
+}
+TASEServerOptions& TCustomDBStructure::GetASEServerOptions() {
+    return Objs_->GetASEServerOptions();
+}
+void TCustomDBStructure::SetASEServerOptions(const TASEServerOptions& Value) {
+    Objs_->GetASEServerOptions() = Value;
+}
+TOracleServerOptions& TCustomDBStructure::GetOracleServerOptions() {
+    return Objs_->GetOracleServerOptions();
+}
+void TCustomDBStructure::SetOracleServerOptions(const TOracleServerOptions& Value) {
+    Objs_->GetOracleServerOptions() = Value;
+}
+TPGSQLServerOptions& TCustomDBStructure::GetPGSQLServerOptions() {
+    return Objs_->GetPGSQLServerOptions();
+}
+void TCustomDBStructure::SetPGSQLServerOptions(const TPGSQLServerOptions& Value) {
+    Objs_->GetPGSQLServerOptions() = Value;
+}
+TDB2ServerOptions& TCustomDBStructure::GetDB2ServerOptions() {
+    return Objs_->GetDB2ServerOptions();
+}
+void TCustomDBStructure::SetDB2ServerOptions(const TDB2ServerOptions& Value) {
+    Objs_->GetDB2ServerOptions() = Value;
+}
+
+// ===================================================================================================
+// TCustomSchemalyst
+
+TCustomSchemalyst::TCustomSchemalyst(TComponent* AOwner) : TComponent(AOwner) {}
+
+TCustomSchemalyst::~TCustomSchemalyst() {
+    if (watchedExec_) watchedExec_->UnwatchStatements(this);
+    watchedExec_ = nullptr;
+    FreeOwnSQLExec();
+}
+
+void TCustomSchemalyst::ExtractAndCompare() {
+    if (ExtractStructures()) CompareStructures();
+}
+
+void TCustomSchemalyst::DoLogNextLine(const std::string& Text) {
+    if (OnLogNextLine) OnLogNextLine(this, Text);
+}
+
+void TCustomSchemalyst::DoErrorMessage(const std::string& Text) {
+    if (OnErrorMessage)
+        OnErrorMessage(this, Text);
+    else
+        ShowMessageBox(Text);
+}
+
+void TCustomSchemalyst::Notification(TComponent* AComponent, TOperation Operation) {
+    if (Operation == TOperation::opRemove && AComponent) {
+        if (AComponent == DBStructureMaster_) DBStructureMaster_ = nullptr;
+        if (AComponent == DBStructureTarget_) DBStructureTarget_ = nullptr;
+        if (AComponent == SQLExec_) {
+            // The executor is being destroyed: it has freed its statements and cleared the
+            // containers' links already; only our references remain.
+            if (watchedExec_ == SQLExec_) watchedExec_ = nullptr;
+            SQLExec_ = nullptr;
+            WatchExecutor();
+        }
+        if (AComponent == ExtractorMaster_) ExtractorMaster_ = nullptr;
+        if (AComponent == ExtractorTarget_) ExtractorTarget_ = nullptr;
+    }
+    TComponent::Notification(AComponent, Operation);
+}
+
+void TCustomSchemalyst::SetDBStructureMaster(TCustomDBStructure* Structure) {
+    if (DBStructureMaster_ && DBStructureMaster_ != Structure && DBStructureMaster_->GetObjs())
+        DBStructureMaster_->GetObjs()->SetPartnerObjs(nullptr);
+    if (DBStructureMaster_) RemoveFreeNotification(DBStructureMaster_);
+    DBStructureMaster_ = Structure;
+    if (Structure) {
+        FreeNotification(Structure);
+        if (Structure->GetExtractor()) Structure->GetExtractor()->SetShowFullLog(ShowFullLog_);
+        if (Structure->GetObjs()) Structure->GetObjs()->SetRole(1);
+    }
+    LinkStructures();
+}
+
+void TCustomSchemalyst::SetDBStructureTarget(TCustomDBStructure* Structure) {
+    if (DBStructureTarget_ && DBStructureTarget_ != Structure && DBStructureTarget_->GetObjs())
+        DBStructureTarget_->GetObjs()->SetPartnerObjs(nullptr);
+    if (DBStructureTarget_) RemoveFreeNotification(DBStructureTarget_);
+    DBStructureTarget_ = Structure;
+    if (Structure) {
+        FreeNotification(Structure);
+        if (Structure->GetExtractor()) Structure->GetExtractor()->SetShowFullLog(ShowFullLog_);
+        if (Structure->GetObjs()) Structure->GetObjs()->SetRole(2);
+    }
+    LinkStructures();
+}
+
+void TCustomSchemalyst::LinkStructures() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target) return;
+    master->SetRole(1);
+    target->SetRole(2);
+    master->SetPartnerObjs(target);
+    target->SetPartnerObjs(master);
+}
+
+void TCustomSchemalyst::SetShowFullLog(bool Value) {
+    ShowFullLog_ = Value;
+    for (TCustomDBStructure* s : {DBStructureMaster_, DBStructureTarget_})
+        if (s && s->GetExtractor()) s->GetExtractor()->SetShowFullLog(Value);
+}
+
+TCustomSQLExec* TCustomSchemalyst::GetSQLExec() const {
+    return SQLExec_ ? SQLExec_ : OwnSQLExec_.get();
+}
+
+void TCustomSchemalyst::ForgetExecutor(TCustomSQLExec* Exec) {
+    if (!Exec) return;
+    for (TCustomObjs* objs : {GetMasterObjs(), GetTargetObjs()})
+        if (objs && objs->GetSQLExec() == Exec) objs->SetSQLExec(nullptr);
+}
+
+void TCustomSchemalyst::FreeOwnSQLExec() {
+    if (!OwnSQLExec_) return;
+    if (watchedExec_ == OwnSQLExec_.get()) {
+        watchedExec_->UnwatchStatements(this);
+        watchedExec_ = nullptr;
+        for (int i = 0; i < LogList_.Count(); ++i)
+            LogList_.SetObject(i, nullptr);
+    }
+    ForgetExecutor(OwnSQLExec_.get());
+    OwnSQLExec_.reset(); // its destructor clears any container link left
+}
+
+void TCustomSchemalyst::SetSQLExec(TCustomSQLExec* Exec) {
+    TCustomSQLExec* old = GetSQLExec();
+    if (SQLExec_) RemoveFreeNotification(SQLExec_);
+    if (Exec) FreeNotification(Exec);
+    if (OwnSQLExec_ && !SQLExec_ && Exec != OwnSQLExec_.get()) {
+        old = nullptr; // freed below; its destructor clears every link
+        FreeOwnSQLExec();
+    }
+    SQLExec_ = Exec;
+    if (old && old != GetSQLExec()) ForgetExecutor(old);
+    WatchExecutor();
+}
+
+void TCustomSchemalyst::SetOwnSQLExec(std::unique_ptr<TCustomSQLExec> Exec) {
+    FreeOwnSQLExec();
+    OwnSQLExec_ = std::move(Exec);
+    WatchExecutor();
+}
+
+void TCustomSchemalyst::WatchExecutor() {
+    TCustomSQLExec* now = GetSQLExec();
+    if (watchedExec_ == now) return;
+    if (watchedExec_) watchedExec_->UnwatchStatements(this);
+    // Lines written for the statements of another executor no longer point at them.
+    for (int i = 0; i < LogList_.Count(); ++i)
+        LogList_.SetObject(i, nullptr);
+    watchedExec_ = now;
+    if (!now) return;
+    now->WatchStatements(this, [this](TStatement* st) {
+        for (int i = 0; i < LogList_.Count(); ++i)
+            if (!st || LogList_.Objects(i) == st) LogList_.SetObject(i, nullptr);
+    });
+}
+
+void TCustomSchemalyst::SetExtractorMaster(TCustomExtract* Value) {
+    if (ExtractorMaster_ && ExtractorMaster_ != ExtractorTarget_) RemoveFreeNotification(ExtractorMaster_);
+    ExtractorMaster_ = Value;
+    if (Value) FreeNotification(Value);
+}
+
+void TCustomSchemalyst::SetExtractorTarget(TCustomExtract* Value) {
+    if (ExtractorTarget_ && ExtractorTarget_ != ExtractorMaster_) RemoveFreeNotification(ExtractorTarget_);
+    ExtractorTarget_ = Value;
+    if (Value) FreeNotification(Value);
+}
+
+TCustomObjs* TCustomSchemalyst::GetMasterObjs() const {
+    return DBStructureMaster_ ? DBStructureMaster_->GetObjs() : nullptr;
+}
+
+TCustomObjs* TCustomSchemalyst::GetTargetObjs() const {
+    return DBStructureTarget_ ? DBStructureTarget_->GetObjs() : nullptr;
+}
+
+std::string TCustomSchemalyst::QuoteName(std::string_view Name) const {
+    const TCustomObjs* target = GetTargetObjs();
+    if (!target) return std::string(Name);
+    return TCustomObjs::QuoteIdentifier(Name, target->GetDatabaseType(),
+                                        target->GetIBServerOptions().GetSQLServerVersion(),
+                                        target->GetIBServerOptions().GetSQLDialect());
+}
+
+} // namespace smx

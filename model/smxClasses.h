@@ -1,0 +1,852 @@
+// The abstract object model of the suite: the statement record and the executor interface that
+// collects an update script, the schema object base with its dependency records and walkers, the
+// per-side object container, and the abstract extractor, structure and comparer components.
+// Ownership is strict: an executor owns its statements, an object its dependency records, a container
+// (through its concrete class) its objects; whatever goes unlinks every pointer that names it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "foundation/smxDBOptions.h"
+#include "foundation/smxMsgMngr.h"
+#include "foundation/smxTypes.h"
+#include "platform/smxComponent.h"
+#include "platform/smxStringList.h"
+
+namespace smx {
+
+class TCustomDBStructure;
+class TCustomExtract;
+class TCustomObjs;
+class TCustomSQLExec;
+class TDbObj;
+class TDependObj;
+class TGntData;
+class TStatement;
+
+/// Set by an application to make the extractors, the parser loop and the executor loop end early.
+extern bool StopRequested;
+
+using TStatementExecuteEvent = std::function<void(TObject* Sender, int Index)>;
+/// The handler may create the statement object itself (leaving it empty lets the executor do so).
+using TStatementCreateEvent = std::function<void(TObject* Sender, std::unique_ptr<TStatement>& Statement)>;
+/// The handler refuses a statement by setting Accept to false.
+using TStatementAddEvent = std::function<void(TObject* Sender, TStatement* Statement, bool& Accept)>;
+
+// ---------------------------------------------------------------------------------------------------
+// Statements
+
+/// One statement of a script: its lines, what it does to which object, and how it ends.
+class TStatement : public TObject {
+public:
+    explicit TStatement(TCustomSQLExec* AOwner) : Owner(AOwner) {}
+    SMX_CLASSNAME(TStatement)
+
+    /// ObjName followed by the operation text (": create", ": drop", ...); a field gives
+    /// "Table (Field): alter"; an empty caption falls back to the first line of the text.
+    std::string GetCaption() const;
+
+    TCustomSQLExec* Owner = nullptr; ///< the executor the statement belongs to; not owned
+    TStringList Lines;               ///< the statement text, one entry per line
+    TStatType StatType = TStatType::stConnect;
+    std::int32_t FirstLine = 0; ///< first line in the text last rendered with line marking
+    std::int32_t LineCount = 0; ///< number of lines when the statement was added
+    std::uint8_t Skip = 0;      ///< 1: neither rendered nor executed
+    TDbObject ObjKind = TDbObject::dboUnknown;
+    TDbOperation Operation = TDbOperation::odbUnknown;
+    std::string ObjName;     ///< object name (for a field, the field name)
+    std::string ParentName;  ///< table or schema name (for a field, its table)
+    std::string Description; ///< for a description statement, the description text
+    std::string ErrorText;   ///< the last error reported while the statement was executed
+    std::string Terminator;  ///< text that ends the statement in a script
+};
+
+// ---------------------------------------------------------------------------------------------------
+// The executor interface
+
+/// The abstract executor: owns the statement list, files statements and reports through events.
+/// Rendering and running are left to the descendants (the generic executor and its dialects).
+class TCustomSQLExec : public TComponent {
+public:
+    explicit TCustomSQLExec(TComponent* AOwner = nullptr);
+    /// Frees the statements (telling the watchers) and clears the executor link of every container
+    /// that still names this executor.
+    ~TCustomSQLExec() override;
+    SMX_CLASSNAME(TCustomSQLExec)
+
+    /// OnLogNextLine(this, Text) when assigned.
+    virtual void DoLogNextLine(const std::string& Text);
+    /// OnProgressUpdate when assigned.
+    virtual void DoProgressUpdate(int Value, int MaxValue);
+    /// OnErrorMessage when assigned, else the message box; ErrorCount grows by one either way.
+    virtual void DoErrorMessage(const std::string& Text);
+    virtual bool GetShowFullLog() const { return ShowFullLog_; }
+    /// OnStatementAdd when assigned.
+    virtual void DoStatementAdd(TStatement* Statement, bool& Accept);
+    virtual void DoBeforeStatementExecute(int Index);
+    virtual void DoAfterStatementExecute(int Index);
+    /// The statement OnStatementCreate supplies, else a new one owned by this executor.
+    virtual std::unique_ptr<TStatement> CreateStatement();
+    /// Stores the schema or owner of the objects whose statements follow.
+    virtual void SetCurrentSchema(std::string_view Name) { CurrentSchema_ = Name; }
+    virtual void Connect() {}
+    virtual void Disconnect() {}
+    /// Runs one statement at once; the base does nothing and reports failure.
+    virtual bool ExecuteStatement(TStatement* Statement);
+    /// Loads a script through OnLoadScript, else from the file; a missing file is reported as
+    /// "File not found: " + FileName and leaves ScriptFileName empty.
+    virtual void LoadScriptFromFile(const std::string& FileName);
+    /// Reads the stream's lines and passes them to LoadScript; nothing for a null stream.
+    virtual void LoadScriptFromStream(std::istream* Stream);
+    /// Turns script lines into statements; nothing in the base.
+    virtual void LoadScript(const TStringList& Lines);
+    /// Files a statement; returns it, or nullptr when Text is empty (except for comments) or the
+    /// OnStatementAdd handler refused it (the statement is then freed). An empty Terminator takes
+    /// the dialect's default, except for comments.
+    virtual TStatement* AddStatement(std::string_view Text, TStatType StatType, std::string_view ObjName = "",
+                                     TDbObject ObjKind = TDbObject::dboUnknown,
+                                     TDbOperation Operation = TDbOperation::odbUnknown,
+                                     std::string_view ParentName = "", std::string_view Terminator = "");
+    /// Files a comment; nothing in the base (returns nullptr).
+    virtual TStatement* AddComment(std::string_view Text);
+    virtual void AddReconnect() {}
+    /// Reads a CONNECT statement's text into the executor's connection settings; nothing in the base.
+    virtual void ParseConnectSQL(std::string_view Text);
+    /// Frees every statement; LineTotal and HasExecutableStatements go back to 0.
+    virtual void ClearStatements();
+    /// Frees statement Index and removes it from the list (out-of-range indices do nothing).
+    virtual void DeleteStatement(int Index);
+    virtual void AddCommit() {}
+    /// Files Obj's description statement (nothing when its text is empty).
+    virtual TStatement* AddDescription(TDbObj* Obj);
+    /// Renders the list as script text; nothing in the base.
+    virtual void GetScriptLines(TStringList& Lines, bool MarkLines);
+    /// Runs the list; the base resets ErrorCount and succeeds.
+    virtual bool ExecuteScript();
+
+    TStatement* GetStatement(int Index) const {
+        return Statements_.at(static_cast<std::size_t>(Index)).get();
+    }
+    int GetStatementCount() const { return static_cast<int>(Statements_.size()); }
+
+    const std::string& GetCurrentSchema() const { return CurrentSchema_; }
+    const std::string& GetScriptFileName() const { return ScriptFileName_; }
+    void SetScriptFileName(std::string_view Value) { ScriptFileName_ = Value; }
+    int GetLineTotal() const { return LineTotal_; }
+    std::uint8_t GetHasExecutableStatements() const { return HasExecutableStatements_; }
+    bool GetBreakOnError() const { return BreakOnError_; }
+    void SetBreakOnError(bool Value) { BreakOnError_ = Value; }
+    int GetErrorCount() const { return ErrorCount_; }
+    TDatabaseType GetDatabaseType() const { return DatabaseType_; }
+    void SetDatabaseType(TDatabaseType Value) { DatabaseType_ = Value; }
+    void SetShowFullLog(bool Value) { ShowFullLog_ = Value; }
+    TMsgManager& GetMsgManager() { return MsgManager_; }
+
+    /// Registers a handler told before statements of this executor are freed: with the statement,
+    /// or with nullptr when the whole list goes. One handler per watcher; a new one replaces it.
+    void WatchStatements(const void* Watcher, std::function<void(TStatement*)> OnFreed);
+    void UnwatchStatements(const void* Watcher);
+
+    TLogNextLineEvent OnLogNextLine;
+    TProgressUpdateEvent OnProgressUpdate;
+    TErrorMessageEvent OnErrorMessage;
+    TStatementExecuteEvent OnBeforeStatementExecute;
+    TStatementExecuteEvent OnAfterStatementExecute;
+    TStatementCreateEvent OnStatementCreate;
+    TStatementAddEvent OnStatementAdd;
+    /// Supplies a script file's lines instead of reading the file.
+    TLoadScriptEvent OnLoadScript;
+
+protected:
+    /// Called before a statement of the list is freed (Statement), or before the whole list is
+    /// freed (nullptr): a descendant that keeps a statement pointer drops it here.
+    virtual void StatementFreed(TStatement* Statement);
+
+    std::string CurrentSchema_;
+    std::string ScriptFileName_;
+    std::vector<std::unique_ptr<TStatement>> Statements_;
+    std::int32_t LineTotal_ = 0;
+    std::uint8_t HasExecutableStatements_ = 0;
+    bool BreakOnError_ = false;
+    std::int32_t ErrorCount_ = 0;
+    TDatabaseType DatabaseType_ = TDatabaseType::dbAbstract;
+    bool ShowFullLog_ = false;
+    TMsgManager MsgManager_;
+
+private:
+    friend class TCustomObjs;
+    void NotifyFreed(TStatement* Statement);
+
+    struct Watch {
+        const void* watcher;
+        std::function<void(TStatement*)> onFreed;
+    };
+    std::vector<Watch> watches_;
+    std::vector<TCustomObjs*> linkedObjs_; // containers whose executor link names us
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Schema objects and dependency records
+
+/// Makes ProcessDependents and the field kind write trace lines; off, and nothing turns it on.
+extern bool DependencyTrace;
+
+/// Base of every schema object. Destroying an object removes every dependency record that refers to
+/// it from the other objects' lists and clears every partner link that names it.
+class TDbObj : public TObject {
+public:
+    explicit TDbObj(TCustomObjs* AOwner = nullptr);
+    TDbObj(const TDbObj&) = delete;
+    TDbObj& operator=(const TDbObj&) = delete;
+    ~TDbObj() override;
+    SMX_CLASSNAME(TDbObj)
+
+    virtual bool GetExists() const { return Exists != 0; }
+    /// Sets the flag on the object and on its partner.
+    virtual void SetExists(bool Value);
+    /// The name for logs and messages (prefix removed, owner or schema added per dialect).
+    virtual std::string GetDisplayName() const;
+    virtual int GetNumber() const { return Number; }
+    /// The key of the object in its container's list, by the effective database type.
+    virtual std::string GetFullName() const;
+    /// The CREATE text; empty in the base.
+    virtual std::string GetCreateSQL() const { return {}; }
+    /// The text compared between master and target (the CREATE text; views in a PostgreSQL
+    /// structure with line breaks and runs of blanks squeezed to one blank).
+    virtual std::string GetCompareSQL() const;
+    /// Emits what the object needs, then its CREATE when it does not exist, and marks it existing.
+    virtual void CreateDependDef();
+    /// Emits the object's DROP after dropping or emptying its dependants; nothing when it does not
+    /// exist, nor for a table or generator that the master container also holds.
+    virtual void DropWithDependents();
+    /// Walks UsedBy: drops dependent views, empties dependent routines and triggers.
+    virtual void MarkDependents();
+    virtual void MarkDropped() { SetExists(false); }
+    /// Walks DependsOn once: re-creates what the object needs.
+    virtual void ProcessDependents();
+    virtual void MarkCreated() { SetExists(true); }
+    /// The CREATE text for the update script (passes ParentName to the executor as its schema first).
+    virtual std::string GetCreateScript() const;
+    /// "/* Drop: name (class) */" and, for the kinds the base knows, the DROP statement.
+    virtual std::string GetDropSQL() const;
+    virtual std::string GetAlterSQL() const;
+    /// CachedSQL when set, else GetCreateSQL.
+    virtual std::string GetCachedSQL() const;
+    /// The text as a comment of the effective dialect.
+    virtual std::string FormatComment(std::string_view Text) const;
+    /// Name quoted for the effective database; unchanged without a container.
+    virtual std::string QuoteName(std::string_view Name) const;
+    /// The statement that stores Description; empty when ignored or descriptions are not compared.
+    virtual std::string GetDescriptionSQL() const;
+
+    // Per-kind hooks with neutral defaults; the kind classes override them.
+    /// The object that holds this one (a column's table, view or routine); nullptr otherwise.
+    virtual TDbObj* GetParentObject() const { return nullptr; }
+    /// The table a column, index, constraint or trigger belongs to; empty for other kinds.
+    virtual std::string GetTableName() const { return {}; }
+    /// The columns of a table or view (objects are the column objects); nullptr for other kinds.
+    virtual TStringList* GetFields() { return nullptr; }
+    /// The empty body of a routine or trigger in the effective dialect; empty for other kinds.
+    virtual std::string GetEmptyBody() const { return {}; }
+    /// The CREATE text of a routine with its empty body; empty for other kinds.
+    virtual std::string GetEmptyCreateSQL() const { return {}; }
+    /// Replaces a routine's body by its empty body in the target (with Emit, as a statement).
+    virtual void EmptyBody(bool Emit) { (void)Emit; }
+    /// Flags a routine as created or left with an empty body (on the object and its partner).
+    virtual void SetBodyEmptied(bool Value) { (void)Value; }
+    /// A routine declared as a function.
+    virtual bool IsFunction() const { return false; }
+    /// A table-valued function (MS SQL).
+    virtual bool ReturnsTable() const { return false; }
+    /// While set, a table's CREATE leaves out computed columns.
+    virtual void SetSkipComputed(bool Value) { (void)Value; }
+    virtual bool GetSkipComputed() const { return false; }
+    /// A column's type and attributes as written after its name (MySQL descriptions).
+    virtual std::string GetColumnDefinition() const { return {}; }
+
+    const std::string& GetName() const { return Name_; }
+    /// Stored upper-cased in an MS SQL container with case-insensitive identifiers.
+    void SetName(std::string_view Value);
+    const std::string& GetParentName() const { return ParentName_; }
+    void SetParentName(std::string_view Value);
+    TDbObject GetKind() const { return Kind_; }
+    void SetKind(TDbObject Value) { Kind_ = Value; }
+    TCustomObjs* GetOwner() const { return Owner_; }
+    /// Moves the object to another container (no filing happens here).
+    void SetOwner(TCustomObjs* Value) { Owner_ = Value; }
+    TDbObj* GetPartner() const { return Partner_; }
+    /// Links this object to Partner (one direction; the partner's own link is its business).
+    void SetPartner(TDbObj* Partner);
+    const std::string& GetDescription() const { return Description_; }
+    /// Stored with CR LF line breaks, outer blanks and control characters trimmed.
+    void SetDescription(std::string_view Value);
+    const std::string& GetSource() const { return Source_; }
+    void SetSource(std::string_view Value);
+
+    /// The owner structure's object-name prefix; empty without a structure.
+    std::string GetNamePrefix() const;
+    /// The name without the structure's prefix (when it starts with it, case-sensitive).
+    std::string GetShortName() const;
+    /// The short name with the partner structure's prefix in front.
+    std::string GetPartnerName() const;
+    std::string GetQualifiedObjectName() const;
+    /// The container's database type, or the partner container's while the container is comparing.
+    TDatabaseType GetDatabaseType() const;
+    /// The InterBase options that apply (as GetDatabaseType); nullptr without a container.
+    const TIBServerOptions* GetIBServerOptions() const;
+    /// The container's CompareObjects; all kinds without a container.
+    TCmpObjSetType GetCompareObjects() const;
+    /// The container's executor, or nullptr.
+    TCustomSQLExec* GetSQLExec() const;
+    TUpdateDescriptionType GetUpdateDescriptionMode() const;
+    /// True when a DependsOn entry still to process refers to another object that does not exist.
+    bool HasMissingDependency() const;
+
+    /// Objects that depend on this one (records owned by this object; key = dependant's name).
+    const TStringList& GetUsedBy() const { return UsedBy_; }
+    /// Objects this one needs (records owned by this object; key = needed object's name).
+    const TStringList& GetDependsOn() const { return DependsOn_; }
+    TDependObj* UsedByItem(int Index) const;
+    TDependObj* DependsOnItem(int Index) const;
+    /// The DependsOn record that refers to Needed, or nullptr.
+    TDependObj* FindDependsOn(const TDbObj* Needed) const;
+    /// Frees every dependency record of the object (the records paired with them stay, unlinked
+    /// from nothing: they still refer to live objects).
+    void ClearDependencies();
+
+    std::uint8_t Exists = 1;
+    std::string CachedSQL;
+    /// The CREATE text the object last had in the target.
+    std::string CompareText;
+    std::int32_t Number = -1;
+    std::string OverrideName;
+    std::string Owner2;
+    std::uint8_t Ignore = 0;
+
+private:
+    friend class TDependObj;
+    friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+
+    std::string DescriptionSQLInterBase() const;
+    std::string DescriptionSQLOther(TDatabaseType Type) const;
+
+    TDbObj* Partner_ = nullptr;
+    std::vector<TDbObj*> partneredBy_; // objects whose Partner is this one
+    std::string Description_;
+    std::string Source_;
+    TCustomObjs* Owner_ = nullptr;
+    TStringList UsedBy_{true};
+    TStringList DependsOn_{true};
+    std::unordered_multiset<TDependObj*> referencedBy_; // records (held anywhere) that refer to this one
+    std::string Name_;
+    std::string ParentName_;
+    TDbObject Kind_ = TDbObject::dboUnknown;
+    bool walking_ = false; // guards the walkers against dependency cycles
+};
+
+/// One dependency record: the object (and field) depended on, or the dependant, by list.
+class TDependObj : public TDbObj {
+public:
+    explicit TDependObj(TCustomObjs* AOwner = nullptr);
+    ~TDependObj() override;
+    SMX_CLASSNAME(TDependObj)
+
+    /// "Name (field: F)" with a field, "(+/-) Name" when toggled, else the referenced object's name.
+    std::string GetDisplayName() const override;
+
+    /// The object the entry refers to (needed object in DependsOn, dependant in UsedBy).
+    TDbObj* GetReferenced() const { return Referenced_; }
+    void SetReferenced(TDbObj* Value);
+    /// A further object the entry leads to (e.g. the table through which a column is dropped).
+    TDbObj* GetSecond() const { return Second_; }
+    void SetSecond(TDbObj* Value);
+    /// The object whose list holds this record.
+    TDbObj* GetHolder() const { return Holder_; }
+
+    std::string FieldName;
+    std::uint8_t Recreate = 1;
+    std::uint8_t Toggle = 0;
+    std::int32_t Int1 = 0;
+    std::int32_t Int2 = 0;
+
+private:
+    friend class TDbObj;
+    friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    void Unregister(TDbObj*& link);
+
+    TDbObj* Referenced_ = nullptr;
+    TDbObj* Second_ = nullptr;
+    TDbObj* Holder_ = nullptr;
+};
+
+/// Records that Dependent needs Needed (with FieldName, on that column of a table or view; nothing
+/// when the column is absent). Nothing for null objects or an entry already present.
+void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1 = 0, int Int2 = 0,
+                   std::string_view FieldName = "");
+/// Creates the two records: one in Dependent's DependsOn, one in Needed's UsedBy.
+void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
+                       std::string_view FieldName);
+
+// ---------------------------------------------------------------------------------------------------
+// The object container
+
+/// The per-kind lists of a container, in their order.
+enum class TObjsList : std::uint8_t {
+    olSchemas,
+    olDomains,
+    olFunctions,
+    olTriggers,
+    olProcedures,
+    olTables,
+    olExceptions,
+    olGenerators,
+    olIndices,
+    olViews,
+    olRoles,
+    olGrants,
+    olConstraints,
+    olReserved1,
+    olReserved2,
+    olReserved3,
+    olReserved4,
+    olReserved5,
+    olReserved6,
+    olRules,
+    olDefaults,
+    olPackages,
+    olPublications,
+    olOperators,
+    olOperatorClasses,
+    olConversions,
+    olEvents,
+    olCollations,
+};
+inline constexpr int ObjsListCount = 28;
+static_assert(static_cast<int>(TObjsList::olCollations) + 1 == ObjsListCount);
+
+/// The filter a container asks last: Accept may be changed.
+using TAccept_ObjEvent = std::function<void(TObject* Sender, TDbObj* aObj, bool& Accept)>;
+/// The filter an extractor asks last for a name of a kind.
+using TAcceptObjEvent =
+    std::function<void(TObject* Sender, const std::string& aObjName, TDbObject aObjType, bool& Accept)>;
+
+/// Whether an include/exclude entry matches Name (case-sensitive; "*" counts as "%", which stands for
+/// any text; an entry without a wildcard must equal the name; an empty entry matches nothing).
+bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name);
+
+/// The schema of one side: one sorted list per kind keyed by full name, the side's options, its
+/// role, the other side's container and the executor that receives statements. The base frees no
+/// schema object (its concrete class does); it clears every link to itself when destroyed.
+class TCustomObjs : public TObject {
+public:
+    explicit TCustomObjs(TCustomDBStructure* AStructure = nullptr);
+    TCustomObjs(const TCustomObjs&) = delete;
+    TCustomObjs& operator=(const TCustomObjs&) = delete;
+    /// Clears the executor and partner links that name this container.
+    ~TCustomObjs() override;
+    SMX_CLASSNAME(TCustomObjs)
+
+    /// Empties every list and the script lines (freeing no object), resets the database facts of
+    /// the InterBase, MS SQL and ASA options, Terminator ";".
+    virtual void Clear();
+    virtual void CacheObjectScripts() {}
+    virtual void GetScript() {}
+    virtual void CopyScriptTo(TStringList& Strings) { (void)Strings; }
+
+    /// Files Obj under its full name in its kind's list. Returns a position >= 0 when filed; -1 when
+    /// refused, of no known kind, or its key is present (the first object stays filed). A refused
+    /// object is freed when FreeIfRejected is set. Filing is n log n: lists are sorted when read.
+    int AddObject(TDbObj* Obj, bool FreeIfRejected);
+    /// The accept filter of AddObject: the container handler, else the extractor's name test.
+    bool AcceptObject(TDbObj* Obj);
+    /// The list an object of this class is filed in (false for a class no list holds).
+    static bool ListOfObject(const TDbObj* Obj, TObjsList& Which);
+
+    /// The list, sorted; objects filed since the last read are merged in first.
+    TStringList& List(TObjsList Which);
+    /// The object filed under Key, or nullptr (binary search; no merge needed).
+    TDbObj* FindObject(TObjsList Which, std::string_view Key) const;
+    /// Number of objects filed in the list.
+    int ObjectCount(TObjsList Which) const;
+
+    TStringList& Schemas() { return List(TObjsList::olSchemas); }
+    TStringList& Domains() { return List(TObjsList::olDomains); }
+    TStringList& Functions() { return List(TObjsList::olFunctions); }
+    TStringList& Triggers() { return List(TObjsList::olTriggers); }
+    TStringList& Procedures() { return List(TObjsList::olProcedures); }
+    TStringList& Tables() { return List(TObjsList::olTables); }
+    TStringList& Exceptions() { return List(TObjsList::olExceptions); }
+    TStringList& Generators() { return List(TObjsList::olGenerators); }
+    TStringList& Indices() { return List(TObjsList::olIndices); }
+    TStringList& Views() { return List(TObjsList::olViews); }
+    TStringList& Roles() { return List(TObjsList::olRoles); }
+    TStringList& Grants() { return List(TObjsList::olGrants); }
+    TStringList& Constraints() { return List(TObjsList::olConstraints); }
+    TStringList& Rules() { return List(TObjsList::olRules); }
+    TStringList& Defaults() { return List(TObjsList::olDefaults); }
+    TStringList& Packages() { return List(TObjsList::olPackages); }
+    TStringList& Publications() { return List(TObjsList::olPublications); }
+    TStringList& Operators() { return List(TObjsList::olOperators); }
+    TStringList& OperatorClasses() { return List(TObjsList::olOperatorClasses); }
+    TStringList& Conversions() { return List(TObjsList::olConversions); }
+    TStringList& Events() { return List(TObjsList::olEvents); }
+    TStringList& Collations() { return List(TObjsList::olCollations); }
+
+    TDatabaseType GetDatabaseType() const { return DatabaseType_; }
+    /// Stores the type and sets the lists' case rule (case-insensitive for ASA, MS SQL and ASE, except
+    /// the schema, operator, operator class, conversion and event lists).
+    void SetDatabaseType(TDatabaseType Value);
+    std::uint8_t GetRole() const { return Role_; }
+    /// 0 none, 1 master, 2 target.
+    void SetRole(std::uint8_t Value) { Role_ = Value; }
+    /// This container when it is the master, else the partner container.
+    TCustomObjs* GetMaster();
+    /// This container when it is the target, else the partner container.
+    TCustomObjs* GetTarget();
+    /// The target's InterBase ODS major version; 0 when neither side is the target.
+    int GetTargetODSMajor() const;
+    /// The structure's object-name prefix; empty without a structure.
+    std::string GetNamePrefix() const;
+    /// "Server Version (user defined): " + the version name of this side's server options; empty
+    /// when the name is empty.
+    std::string GetServerVersionText() const;
+    /// The container's OnLogNextLine, else the extractor's, else the executor's (Sender = container).
+    void DoLogNextLine(const std::string& Text);
+    /// Passes Text to the structure's extractor (which reports and records it); nothing without one.
+    void ErrorMessage(const std::string& Text);
+    /// Merges G into a grant of the same object, grantee and option (result nullptr: G is not filed
+    /// and stays the caller's), or files it (result G).
+    TGntData* MergeGrants(TGntData* G);
+    /// Re-keys every grant with its current full name and sorts the grant list again.
+    void SortGrants();
+    /// The identifier quoting of the suite, by database type.
+    static std::string QuoteIdentifier(std::string_view Name, TDatabaseType DatabaseType,
+                                       TIBSQLServerVersionType ServerVersion, TIBSQLDialectType Dialect);
+
+    TCustomDBStructure* GetStructure() const { return Structure_; }
+    TCustomObjs* GetPartnerObjs() const { return PartnerObjs_; }
+    /// Links the other side's container (cleared automatically when that container goes).
+    void SetPartnerObjs(TCustomObjs* Value);
+    TCustomSQLExec* GetSQLExec() const { return SQLExec_; }
+    /// Links the executor (cleared automatically when that executor goes).
+    void SetSQLExec(TCustomSQLExec* Value);
+
+    const std::string& GetTerminator() const { return Terminator_; }
+    void SetTerminator(std::string_view Value) { Terminator_ = Value; }
+    TCmpObjSetType GetCompareObjects() const { return CompareObjects_; }
+    void SetCompareObjects(TCmpObjSetType Value) { CompareObjects_ = Value; }
+    TConnectionOptions& GetConnectionOptions() { return ConnectionOptions_; }
+    const TConnectionOptions& GetConnectionOptions() const { return ConnectionOptions_; }
+    TIBServerOptions& GetIBServerOptions() { return IBServerOptions_; }
+    const TIBServerOptions& GetIBServerOptions() const { return IBServerOptions_; }
+    TMSSQLServerOptions& GetMSSQLServerOptions() { return MSSQLServerOptions_; }
+    const TMSSQLServerOptions& GetMSSQLServerOptions() const { return MSSQLServerOptions_; }
+    TMySQLServerOptions& GetMySQLServerOptions() { return MySQLServerOptions_; }
+    const TMySQLServerOptions& GetMySQLServerOptions() const { return MySQLServerOptions_; }
+    TASAServerOptions& GetASAServerOptions() { return ASAServerOptions_; }
+    const TASAServerOptions& GetASAServerOptions() const { return ASAServerOptions_; }
+    TASEServerOptions& GetASEServerOptions() { return ASEServerOptions_; }
+    const TASEServerOptions& GetASEServerOptions() const { return ASEServerOptions_; }
+    TOracleServerOptions& GetOracleServerOptions() { return OracleServerOptions_; }
+    const TOracleServerOptions& GetOracleServerOptions() const { return OracleServerOptions_; }
+    TPGSQLServerOptions& GetPGSQLServerOptions() { return PGSQLServerOptions_; }
+    const TPGSQLServerOptions& GetPGSQLServerOptions() const { return PGSQLServerOptions_; }
+    TDB2ServerOptions& GetDB2ServerOptions() { return DB2ServerOptions_; }
+    const TDB2ServerOptions& GetDB2ServerOptions() const { return DB2ServerOptions_; }
+    TStringList& GetScriptLines() { return ScriptLines_; }
+
+    std::uint8_t QuoteStyle = 0;   ///< dbCustomOLEDB: 2 single quotes, 3 double quotes, 4 brackets
+    std::uint8_t Comparing = 0;    ///< 1 while the comparer runs its steps on this (master) container
+    std::uint8_t FromDatabase = 0; ///< 1 when the metadata extractor filled the container
+    /// Three texts of the script writer's state; emptied by Clear.
+    std::string StateTexts[3];
+    TLogNextLineEvent OnLogNextLine;
+    TAccept_ObjEvent OnAccept_Obj;
+
+protected:
+    /// Frees every object filed in the lists and empties them (for the concrete container's Clear).
+    void FreeObjects();
+
+private:
+    friend class TCustomSQLExec;
+    struct KindList {
+        TStringList list;
+        // Objects filed since the list was last read: merged (and the list sorted) on the next read.
+        std::vector<std::pair<std::string, TDbObj*>> pending;
+        std::unordered_map<std::string, TDbObj*> pendingIndex; // pending keys, folded by the case rule
+    };
+    static std::string FoldKey(const KindList& k, std::string_view Key);
+    static void Merge(KindList& k);
+    int File(TObjsList Which, std::string_view Key, TDbObj* Obj);
+
+    TCustomDBStructure* Structure_ = nullptr;
+    TCustomObjs* PartnerObjs_ = nullptr;
+    std::vector<TCustomObjs*> partneredBy_; // containers whose PartnerObjs is this one
+    std::string Terminator_ = ";";
+    TCmpObjSetType CompareObjects_ = AllCmpObjTypes;
+    TConnectionOptions ConnectionOptions_;
+    TIBServerOptions IBServerOptions_;
+    TMSSQLServerOptions MSSQLServerOptions_;
+    TMySQLServerOptions MySQLServerOptions_;
+    TASAServerOptions ASAServerOptions_;
+    TASEServerOptions ASEServerOptions_;
+    TOracleServerOptions OracleServerOptions_;
+    TPGSQLServerOptions PGSQLServerOptions_;
+    TDB2ServerOptions DB2ServerOptions_;
+    TDatabaseType DatabaseType_ = TDatabaseType::dbAbstract;
+    std::uint8_t Role_ = 0;
+    TCustomSQLExec* SQLExec_ = nullptr;
+    mutable KindList lists_[ObjsListCount];
+    TStringList ScriptLines_;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Extractor, structure and comparer bases
+
+/// Step log of an extractor: position, text and two numbers.
+using TExtractLogEvent =
+    std::function<void(TObject* Sender, int Position, const std::string& Text, int A, int B)>;
+
+/// An extractor fills a structure from a database or script files, through include, exclude and
+/// accept rules. Destroying it unbinds the structure that names it.
+class TCustomExtract : public TComponent {
+public:
+    explicit TCustomExtract(TComponent* AOwner = nullptr);
+    ~TCustomExtract() override;
+    SMX_CLASSNAME(TCustomExtract)
+
+    virtual void SetOnProgressUpdate(TProgressUpdateEvent Handler) { OnProgressUpdate_ = std::move(Handler); }
+    virtual void SetOnErrorMessage(TErrorMessageEvent Handler) { OnErrorMessage_ = std::move(Handler); }
+    virtual void SetOnLogNextLine(TLogNextLineEvent Handler) { OnLogNextLine_ = std::move(Handler); }
+    /// Binds the structure (its Extractor and its container's accept handler become this
+    /// extractor's); a previous structure that named this extractor is unbound.
+    virtual void SetDBStructure(TCustomDBStructure* Structure);
+    virtual TCmpObjSetType GetExtractObjects() const { return ExtractObjects_; }
+    virtual void DoProgressUpdate(int Value, int MaxValue);
+    virtual void DoLog(int Position, const std::string& Text, int A, int B);
+    virtual TMsgManager& GetMsgManager() { return MsgManager_; }
+    virtual void DoDebugMessage(const std::string& Text);
+    virtual void DoLogNextLine(const std::string& Text);
+    /// Logs the structure's server-version text when there is one.
+    virtual void LogServerVersion();
+    /// OnErrorMessage when assigned, else the message box; always recorded as a kind-2 message.
+    virtual void DoErrorMessage(const std::string& Text);
+    /// Clears the messages; the base extracts nothing and returns false.
+    virtual bool ExtractDatabase();
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    const TProgressUpdateEvent& GetOnProgressUpdate() const { return OnProgressUpdate_; }
+    const TErrorMessageEvent& GetOnErrorMessage() const { return OnErrorMessage_; }
+    const TLogNextLineEvent& GetOnLogNextLine() const { return OnLogNextLine_; }
+    TCustomDBStructure* GetDBStructure() const { return DBStructure_; }
+    bool GetShowFullLog() const { return ShowFullLog_; }
+    void SetShowFullLog(bool Value) { ShowFullLog_ = Value; }
+    TDatabaseType GetDatabaseType() const { return DatabaseType_; }
+    void SetDatabaseType(TDatabaseType Value) { DatabaseType_ = Value; }
+    void SetExtractObjects(TCmpObjSetType Value) { ExtractObjects_ = Value; }
+    const TStringList& GetIncludeObjsNames() const { return IncludeObjsNames_; }
+    const TStringList& GetExcludeObjsNames() const { return ExcludeObjsNames_; }
+    /// Copies the lines into the owned list.
+    void SetIncludeObjsNames(const TStringList& Strings) { IncludeObjsNames_.Assign(Strings); }
+    void SetExcludeObjsNames(const TStringList& Strings) { ExcludeObjsNames_.Assign(Strings); }
+
+    /// True when the include list is empty or an entry matches.
+    bool IsIncluded(std::string_view Name) const;
+    /// True when an exclude entry matches.
+    bool IsExcluded(std::string_view Name) const;
+    /// Include/exclude test, then the structure's name prefix for the top-level kinds, then OnAcceptObj.
+    bool IsObjectAccepted(const std::string& Name, TDbObject Kind);
+    /// The per-object test (indices and constraints by their table name; grants pass), then OnAccept_Obj.
+    bool IsObjAccepted(TDbObj* Obj);
+    /// Files Obj in the structure's container when its name is accepted, else frees it. Returns the
+    /// filing result (-1 when not filed).
+    int AddObjectIfAccepted(TDbObj* Obj);
+
+    TExtractLogEvent OnLog;
+    TLogNextLineEvent OnDebugMessage;
+    TAcceptObjEvent OnAcceptObj;
+    TAccept_ObjEvent OnAccept_Obj;
+
+private:
+    void Unbind();
+
+    TProgressUpdateEvent OnProgressUpdate_;
+    TLogNextLineEvent OnLogNextLine_;
+    TErrorMessageEvent OnErrorMessage_;
+    bool ShowFullLog_ = true;
+    TCustomDBStructure* DBStructure_ = nullptr;
+    TDatabaseType DatabaseType_ = TDatabaseType::dbAbstract;
+    TCmpObjSetType ExtractObjects_ = AllCmpObjTypes;
+    TMsgManager MsgManager_;
+    TStringList IncludeObjsNames_;
+    TStringList ExcludeObjsNames_;
+};
+
+/// A structure holds one container of schema objects (created by the concrete class).
+class TCustomDBStructure : public TComponent {
+public:
+    explicit TCustomDBStructure(TComponent* AOwner = nullptr);
+    ~TCustomDBStructure() override;
+    SMX_CLASSNAME(TCustomDBStructure)
+
+    /// Empties the container; NamePrefix becomes empty.
+    virtual void Clear();
+
+    TCustomObjs* GetObjs() const { return Objs_.get(); }
+    TCustomExtract* GetExtractor() const { return Extractor_; }
+    void SetExtractor(TCustomExtract* Value) { Extractor_ = Value; }
+    const std::string& GetNamePrefix() const { return NamePrefix_; }
+    void SetNamePrefix(std::string_view Value) { NamePrefix_ = Value; }
+    void SetDatabaseType(TDatabaseType Value);
+    TDatabaseType GetDatabaseType() const;
+
+    TIBServerOptions& GetIBServerOptions();
+    void SetIBServerOptions(const TIBServerOptions& Value);
+    TMSSQLServerOptions& GetMSSQLServerOptions();
+    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
+    TMySQLServerOptions& GetMySQLServerOptions();
+    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
+    TASAServerOptions& GetASAServerOptions();
+    void SetASAServerOptions(const TASAServerOptions& Value);
+    TASEServerOptions& GetASEServerOptions();
+    void SetASEServerOptions(const TASEServerOptions& Value);
+    TOracleServerOptions& GetOracleServerOptions();
+    void SetOracleServerOptions(const TOracleServerOptions& Value);
+    TPGSQLServerOptions& GetPGSQLServerOptions();
+    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
+    TDB2ServerOptions& GetDB2ServerOptions();
+    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+
+protected:
+    /// Installs the container (the concrete structure creates it with the back link set).
+    void SetObjs(std::unique_ptr<TCustomObjs> Objs) { Objs_ = std::move(Objs); }
+
+private:
+    std::unique_ptr<TCustomObjs> Objs_;
+    TCustomExtract* Extractor_ = nullptr;
+    std::string NamePrefix_;
+};
+
+/// A comparer extracts a master and a target structure and writes the update script into an
+/// executor: the assigned one, else one of its own (OwnSQLExec, its single owner).
+class TCustomSchemalyst : public TComponent {
+public:
+    explicit TCustomSchemalyst(TComponent* AOwner = nullptr);
+    /// Frees the own executor once; no container keeps naming it.
+    ~TCustomSchemalyst() override;
+    SMX_CLASSNAME(TCustomSchemalyst)
+
+    /// The base extracts nothing and returns false.
+    virtual bool ExtractStructures() { return false; }
+    virtual void CompareStructures() {}
+    /// ExtractStructures, then CompareStructures only when extraction succeeded.
+    virtual void ExtractAndCompare();
+    virtual void DoLogNextLine(const std::string& Text);
+    /// OnErrorMessage when assigned, else the message box.
+    virtual void DoErrorMessage(const std::string& Text);
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    TCustomDBStructure* GetDBStructureMaster() const { return DBStructureMaster_; }
+    TCustomDBStructure* GetDBStructureTarget() const { return DBStructureTarget_; }
+    /// Stores the structure (role 1 on its container) and links the two containers.
+    void SetDBStructureMaster(TCustomDBStructure* Structure);
+    /// Stores the structure (role 2 on its container) and links the two containers.
+    void SetDBStructureTarget(TCustomDBStructure* Structure);
+    /// With both structures: roles 1 and 2, and each container's PartnerObjs the other.
+    void LinkStructures();
+    TCmpObjSetType GetCompareObjects() const { return CompareObjects_; }
+    virtual void SetCompareObjects(TCmpObjSetType Value) { CompareObjects_ = Value; }
+    bool GetShowFullLog() const { return ShowFullLog_; }
+    /// Stores the flag and copies it into both structures' extractors.
+    void SetShowFullLog(bool Value);
+    /// The assigned executor, else the own one (nullptr when there is neither).
+    TCustomSQLExec* GetSQLExec() const;
+    /// Assigns an executor; the own executor, when it is the current one and Exec differs, is freed.
+    /// Containers that named the replaced executor forget it.
+    void SetSQLExec(TCustomSQLExec* Exec);
+    TCustomSQLExec* GetOwnSQLExec() const { return OwnSQLExec_.get(); }
+    TCustomExtract* GetExtractorMaster() const { return ExtractorMaster_; }
+    void SetExtractorMaster(TCustomExtract* Value);
+    TCustomExtract* GetExtractorTarget() const { return ExtractorTarget_; }
+    void SetExtractorTarget(TCustomExtract* Value);
+    /// The master's or target's container; nullptr without structure.
+    TCustomObjs* GetMasterObjs() const;
+    TCustomObjs* GetTargetObjs() const;
+    /// Name quoted for the target container's database type, version and dialect.
+    std::string QuoteName(std::string_view Name) const;
+    /// One line per generated statement, the statement as its object (cleared when it is freed).
+    TStringList& GetLogList() { return LogList_; }
+    TMsgManager& GetMsgManager() { return MsgManager_; }
+
+    TConnectionOptions& GetConnectionOptions() { return ConnectionOptions_; }
+    void SetConnectionOptions(const TConnectionOptions& Value) { ConnectionOptions_ = Value; }
+    TIBCompareOptions& GetIBCompareOptions() { return IBCompareOptions_; }
+    void SetIBCompareOptions(const TIBCompareOptions& Value) { IBCompareOptions_ = Value; }
+    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return MSSQLCompareOptions_; }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& Value) { MSSQLCompareOptions_ = Value; }
+    TMySQLCompareOptions& GetMySQLCompareOptions() { return MySQLCompareOptions_; }
+    void SetMySQLCompareOptions(const TMySQLCompareOptions& Value) { MySQLCompareOptions_ = Value; }
+    TASACompareOptions& GetASACompareOptions() { return ASACompareOptions_; }
+    void SetASACompareOptions(const TASACompareOptions& Value) { ASACompareOptions_ = Value; }
+    TASECompareOptions& GetASECompareOptions() { return ASECompareOptions_; }
+    void SetASECompareOptions(const TASECompareOptions& Value) { ASECompareOptions_ = Value; }
+    TOracleCompareOptions& GetOracleCompareOptions() { return OracleCompareOptions_; }
+    void SetOracleCompareOptions(const TOracleCompareOptions& Value) { OracleCompareOptions_ = Value; }
+    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return PGSQLCompareOptions_; }
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& Value) { PGSQLCompareOptions_ = Value; }
+    TDB2CompareOptions& GetDB2CompareOptions() { return DB2CompareOptions_; }
+    void SetDB2CompareOptions(const TDB2CompareOptions& Value) { DB2CompareOptions_ = Value; }
+
+    TLogNextLineEvent OnLogNextLine;
+    TProgressUpdateEvent OnProgressUpdate;
+    TErrorMessageEvent OnErrorMessage;
+    TNotifyEvent OnBeforeExtract, OnAfterExtract, OnBeforeExtractTarget, OnAfterExtractTarget;
+    TNotifyEvent OnBeforeExtractMaster, OnAfterExtractMaster, OnBeforeCompare, OnAfterCompare;
+
+protected:
+    /// Makes Exec the comparer's own executor (freeing a previous own one); it is used while no
+    /// executor is assigned.
+    void SetOwnSQLExec(std::unique_ptr<TCustomSQLExec> Exec);
+
+    bool ExtractMaster_ = false;
+    bool ExtractTarget_ = false;
+    bool ExtractionOK_ = false;
+    TMsgManager MsgManager_;
+
+private:
+    void ForgetExecutor(TCustomSQLExec* Exec);
+    void FreeOwnSQLExec();
+    void WatchExecutor();
+
+    std::unique_ptr<TCustomSQLExec> OwnSQLExec_;
+    TCustomSQLExec* SQLExec_ = nullptr;
+    TCustomSQLExec* watchedExec_ = nullptr; // the executor whose statements the log list refers to
+    TCmpObjSetType CompareObjects_ = AllCmpObjTypes;
+    TCustomDBStructure* DBStructureMaster_ = nullptr;
+    TCustomDBStructure* DBStructureTarget_ = nullptr;
+    bool ShowFullLog_ = true;
+    TStringList LogList_;
+    TConnectionOptions ConnectionOptions_;
+    TIBCompareOptions IBCompareOptions_;
+    TMSSQLCompareOptions MSSQLCompareOptions_;
+    TMySQLCompareOptions MySQLCompareOptions_;
+    TASACompareOptions ASACompareOptions_;
+    TASECompareOptions ASECompareOptions_;
+    TOracleCompareOptions OracleCompareOptions_;
+    TPgSQLCompareOptions PGSQLCompareOptions_;
+    TDB2CompareOptions DB2CompareOptions_;
+    TCustomExtract* ExtractorMaster_ = nullptr;
+    TCustomExtract* ExtractorTarget_ = nullptr;
+};
+
+} // namespace smx

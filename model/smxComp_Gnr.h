@@ -1,0 +1,15 @@
+// Generators and sequences: the schema object class of the kind.
+#pragma once
+
+#include "model/smxClasses.h"
+
+namespace smx {
+
+/// A generator or sequence. Kind dboGenerator.
+class TGnrData : public TDbObj {
+public:
+    explicit TGnrData(TCustomObjs* AOwner = nullptr);
+    SMX_CLASSNAME(TGnrData)
+};
+
+} // namespace smx
