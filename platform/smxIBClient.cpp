@@ -591,6 +591,7 @@ void TIBQuery::SyncSQL() {
 
 void TIBQuery::SQLChanged() {
     FreeStatement(true);
+    fields_.Clear();
     const std::string sql = CurrentSQL();
     if (paramCheck_ && ParamRewriter) {
         TParams fresh;
@@ -675,7 +676,9 @@ void TIBQuery::Prepare() {
     }
     in_->SaveDescription();
 
-    fields_.Clear();
+    // The same description keeps the same field objects, so references that callers hold stay
+    // valid when a query is prepared again (after a reconnect, say).
+    std::vector<std::unique_ptr<TField>> described;
     for (int i = 0; i < out_->count(); ++i) {
         const XSQLVAR& v = out_->var(i);
         std::string name = v.aliasname_length > 0
@@ -727,7 +730,20 @@ void TIBQuery::Prepare() {
         default:
             break;
         }
-        fields_.Add(std::make_unique<TField>(std::move(name), ft, size, precision, scale > 0 ? scale : 0));
+        described.push_back(
+            std::make_unique<TField>(std::move(name), ft, size, precision, scale > 0 ? scale : 0));
+    }
+    bool same = fields_.Count() == static_cast<int>(described.size());
+    for (int i = 0; same && i < fields_.Count(); ++i) {
+        const TField& a = fields_[i];
+        const TField& b = *described[static_cast<std::size_t>(i)];
+        same = a.FieldName() == b.FieldName() && a.DataType() == b.DataType() && a.Size() == b.Size() &&
+               a.Scale() == b.Scale();
+    }
+    if (!same) {
+        fields_.Clear();
+        for (auto& f : described)
+            fields_.Add(std::move(f));
     }
     prepared_ = true;
 }

@@ -158,12 +158,12 @@ private:
     std::vector<TIBQuery*> queries_;
 };
 
-/// A forward-only query. The SQL list holds the text (a direct edit of the list is noticed by
-/// the next operation; install ParamRewriter before setting the text); with ParamCheck on the text prepared
-/// is the one ParamRewriter returns (or the text itself without a rewriter) and Params are bound by position
-/// in list order; with ParamCheck off the text goes verbatim with no parameters. A change of the SQL text
-/// closes the query and drops its preparation. A query opened or executed on an inactive transaction starts
-/// it.
+/// A forward-only query. With ParamCheck on, the text prepared is the one ParamRewriter returns
+/// (the SQL text itself without a rewriter) and Params are bound by position in list order; with
+/// ParamCheck off the text goes verbatim with no parameters. A change of the SQL text (also a
+/// direct edit of the SQL list, noticed by the next operation) closes the query and drops its
+/// preparation and fields; install ParamRewriter before setting the text. A query opened or
+/// executed on an inactive transaction starts it.
 class TIBQuery : public TComponent {
 public:
     explicit TIBQuery(TComponent* AOwner = nullptr);
@@ -193,7 +193,8 @@ public:
     TParams* Params();
     /// Throws EDatabaseError "Parameter 'X' not found".
     TParam& ParamByName(std::string_view name);
-    /// The result columns of the prepared statement; values are those of the current row.
+    /// The result columns of the prepared statement; values are those of the current row. A new
+    /// SQL text drops them; preparing the same text again keeps them.
     TFields* Fields() { return &fields_; }
     /// Throws EDatabaseError "Field 'X' not found".
     TField& FieldByName(std::string_view name) const { return fields_.FieldByName(name); }
