@@ -564,6 +564,11 @@ TEST(IBClient, DatabaseInfoItems) {
     info.SetDatabase(&c1.db);
     EXPECT_EQ(info.PageSize(), 8192);
     EXPECT_EQ(info.DBSQLDialect(), 1);
+    // Statements run in the dialect the client asks for; a database without a default character
+    // set reads NONE.
+    EXPECT_EQ(Trim(c1.Scalar("SELECT RDB$CHARACTER_SET_NAME FROM RDB$DATABASE")), "NONE");
+    c1.db.SetSQLDialect(1);
+    EXPECT_EQ(c1.Scalar("SELECT CAST('2024-01-02' AS DATE) FROM RDB$DATABASE"), "2024-01-02 00:00:00");
 }
 
 TEST(IBClient, ServiceManagerImplementation) {
@@ -715,4 +720,24 @@ TEST(IBClient, FieldsSurviveAReconnectOfTheSameStatement) {
     EXPECT_EQ(q->Fields()->Count(), 0);
     q->Open();
     EXPECT_EQ(q->FieldByName("one").AsInteger(), 1);
+}
+
+TEST(IBClient, WithoutARewriterTheTextAndListGoAsTheyAre) {
+    TTestDatabase tdb(CreateDatabaseSql());
+    Conn c(tdb.Path());
+    TIBQuery q;
+    q.SetDatabase(&c.db);
+    q.SetTransaction(&c.tr);
+    EXPECT_EQ(ErrorText([&] { q.Open(); }), "Empty SQL statement");
+    q.SetSQLText("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_ID BETWEEN ? AND ?");
+    EXPECT_EQ(q.Params()->Count(), 0);
+    q.Params()->CreateParam("LOW").SetAsInteger(0);
+    EXPECT_EQ(ErrorText([&] { q.Open(); }), "The statement has 2 parameters, 1 are given");
+    q.Params()->CreateParam("HIGH").SetAsString("1");
+    q.Open();
+    EXPECT_EQ((*q.Fields())[0].AsInteger(), 2);
+    // A statement the server refuses keeps the library's text.
+    q.SetSQLText("SELECT NOPE FROM RDB$DATABASE");
+    const std::string text = ErrorText([&] { q.Open(); });
+    EXPECT_NE(text.find("Column unknown\r\nNOPE"), std::string::npos) << text;
 }
