@@ -317,7 +317,7 @@ void TIBDatabase::Close() {
         }
     }
     for (TIBQuery* q : std::vector<TIBQuery*>(queries_))
-        q->FreeStatement(true);
+        q->FreeStatement();
     StatusVector st{};
     isc_detach_database(st.data(), &handle_);
     Check(st);
@@ -538,14 +538,14 @@ TIBQuery::TIBQuery(TComponent* AOwner)
     : TComponent(AOwner), out_(std::make_unique<TSQLDA>()), in_(std::make_unique<TSQLDA>()) {}
 
 TIBQuery::~TIBQuery() {
-    FreeStatement(true);
+    FreeStatement();
     SetTransaction(nullptr);
     SetDatabase(nullptr);
 }
 
 void TIBQuery::SetDatabase(TIBDatabase* value) {
     if (value == database_) return;
-    FreeStatement(true);
+    FreeStatement();
     if (database_) EraseFrom(database_->queries_, this);
     database_ = value;
     if (database_) database_->queries_.push_back(this);
@@ -590,7 +590,7 @@ void TIBQuery::SyncSQL() {
 }
 
 void TIBQuery::SQLChanged() {
-    FreeStatement(true);
+    FreeStatement();
     fields_.Clear();
     const std::string sql = CurrentSQL();
     if (paramCheck_ && ParamRewriter) {
@@ -749,7 +749,7 @@ void TIBQuery::Prepare() {
 }
 
 void TIBQuery::Unprepare() {
-    FreeStatement(true);
+    FreeStatement();
 }
 
 void TIBQuery::BindParams() {
@@ -1113,9 +1113,9 @@ void TIBQuery::Last() {
     eof_ = true;
 }
 
-void TIBQuery::FreeStatement(bool drop) {
+void TIBQuery::FreeStatement() {
     CloseCursor(true);
-    if (stmt_ != 0 && drop) {
+    if (stmt_ != 0) {
         if (database_ && database_->GetConnected()) {
             StatusVector st{};
             isc_dsql_free_statement(st.data(), &stmt_, DSQL_drop);

@@ -237,7 +237,7 @@ private:
     bool Fetch();
     void ReadRow();
     void BindParams();
-    void FreeStatement(bool drop);
+    void FreeStatement();
     void CloseCursor(bool callLibrary);
     void DatabaseGone();
     void TransactionGone(TIBTransaction* t);
