@@ -2,34 +2,31 @@
 
 namespace smx {
 
-void TMsgManager::AddMessage(std::string_view Text, std::uint8_t Kind, TObject* Obj) {
-    auto m = std::make_unique<TMsgData>();
-    m->Text = Text;
-    m->Kind = Kind;
-    m->Obj = Obj;
-    items_.push_back(std::move(m));
-}
-
-void TMsgManager::AddScriptMessage(std::string_view Text, std::string_view ScriptName, std::uint8_t Kind,
-                                   std::int32_t LineNo, std::int32_t ColumnNo) {
+// One record with every field given; the three public adders fill in what they know.
+static std::unique_ptr<TMsgData> MakeRecord(std::string_view Text, std::uint8_t Kind, std::string_view ScriptName,
+                                            std::int32_t LineNo, std::int32_t ColumnNo, TObject* Obj) {
     auto m = std::make_unique<TMsgData>();
     m->Text = Text;
     m->Kind = Kind;
     m->ScriptName = ScriptName;
     m->LineNo = LineNo;
     m->ColumnNo = ColumnNo;
-    items_.push_back(std::move(m));
+    m->Obj = Obj;
+    return m;
+}
+
+void TMsgManager::AddMessage(std::string_view Text, std::uint8_t Kind, TObject* Obj) {
+    items_.push_back(MakeRecord(Text, Kind, {}, 0, 0, Obj));
+}
+
+void TMsgManager::AddScriptMessage(std::string_view Text, std::string_view ScriptName, std::uint8_t Kind,
+                                   std::int32_t LineNo, std::int32_t ColumnNo) {
+    items_.push_back(MakeRecord(Text, Kind, ScriptName, LineNo, ColumnNo, nullptr));
 }
 
 void TMsgManager::AddObjectMessage(std::string_view Text, TObject* Obj, std::uint8_t Kind, std::int32_t LineNo,
                                    std::int32_t ColumnNo) {
-    auto m = std::make_unique<TMsgData>();
-    m->Text = Text;
-    m->Kind = Kind;
-    m->Obj = Obj;
-    m->LineNo = LineNo;
-    m->ColumnNo = ColumnNo;
-    items_.push_back(std::move(m));
+    items_.push_back(MakeRecord(Text, Kind, {}, LineNo, ColumnNo, Obj));
 }
 
 bool TMsgManager::HasKind(std::uint8_t Kind) const {
