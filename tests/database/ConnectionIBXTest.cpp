@@ -229,6 +229,34 @@ TEST_F(ConnectionIBX, DatabaseInfoLists) {
     EXPECT_TRUE(Contains(conn.GetDatabaseInfo(false), "Buffers       : 131072 pages (2097152 Kb)\r\n"));
 }
 
+TEST_F(ConnectionIBX, DatabaseInfoTextOfAUtf8Database) {
+    TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "p.fdb");
+    Use(db.Path());
+    conn.SetConnected(true);
+    ASSERT_TRUE(conn.GetConnected());
+    const TIBDatabaseOptions& facts = conn.GetIBServerOptions().GetIBDatabaseOptions();
+    const std::string n = IntToStr(facts.GetNumBuffers());
+    const std::string version = facts.GetServerVersion();
+    EXPECT_EQ(version.rfind("LI-V", 0), 0u) << version;
+    EXPECT_EQ(conn.GetDatabaseInfo(false), version + "\r\n" + "Database name : " + db.Path() +
+                                               "\r\n"
+                                               "Character set : UTF8\r\n"
+                                               "ODS version   : 12.0\r\n"
+                                               "SQL Dialect   : 3\r\n"
+                                               "Sweep interval: 20000\r\n"
+                                               "Page size     : 8192\r\n"
+                                               "Read-only     : False\r\n"
+                                               "Forced writes : On\r\n"
+                                               "Buffers       : " +
+                                               n + " pages (" + IntToStr(facts.GetNumBuffers() * 8) +
+                                               " Kb)\r\n");
+    EXPECT_EQ(conn.GetDatabaseInfo(true), version + "\r\n");
+    conn.GetConnectionOptions().SetClientLibrary("libfbclient.so.2");
+    EXPECT_EQ(conn.GetDatabaseInfo(true), version + "\r\nClient library: libfbclient.so.2\r\n");
+    conn.SetConnected(false);
+    EXPECT_EQ(conn.GetDatabaseInfo(true), "");
+}
+
 // ---- Connect failures ----
 
 TEST_F(ConnectionIBX, MissingFileIsReportedOnce) {
