@@ -32,6 +32,15 @@ protected:
     TEventLog log;
 };
 
+TEST(ConnectionIBXKind, ServesInterBaseThroughTheInterBaseClient) {
+    TSMXConnectionIBX c;
+    EXPECT_EQ(c.GetDatabaseType(), TDatabaseType::dbInterBase);
+    EXPECT_EQ(c.GetConnectionType(), TconnectionType::cnIBX);
+    EXPECT_EQ(c.GetSupportedDatabases(), TDatabaseSetType{TDatabaseType::dbInterBase});
+    EXPECT_EQ(c.GetTransaction().Params().Text(), "concurrency\r\nnowait\r\n");
+    EXPECT_FALSE(c.GetConnected());
+}
+
 // ---- Creating databases ----
 
 TEST_F(ConnectionIBX, CreateDatabaseQuotesUserAndRebuildsConnectParams) {
