@@ -1006,8 +1006,10 @@ void TDbObj::MarkDependents() {
             d->DropWithDependents();
             e->Recreate = 0;
         } else if (IsKind(d, dboView)) {
+            // A view whose own drop is under way (a dependency cycle) is left to that walk.
+            const bool underWay = d->walking_;
             d->DropWithDependents();
-            d->SetExists(false);
+            if (!underWay) d->SetExists(false);
             e->Recreate = 0;
         } else if (Kind_ == dboProcedure && IsKind(d, dboField) && e->GetSecond()) {
             e->GetSecond()->DropWithDependents();
@@ -1017,8 +1019,9 @@ void TDbObj::MarkDependents() {
             if (dt == TDatabaseType::dbPostgreSQL || dt == TDatabaseType::dbSybaseASE) {
                 d->DropWithDependents();
             } else {
+                // Sources are stored trimmed; the empty bodies carry a leading blank.
                 const std::string empty = d->GetEmptyBody();
-                if (d->GetSource() != empty) {
+                if (d->GetSource() != Trim(empty)) {
                     d->SetSource(empty);
                     Emit(*d, d->GetAlterSQL(), TStatType::stTrigger, d->GetName(), dboTrigger,
                          TDbOperation::odbEmpty, "");
@@ -1033,7 +1036,7 @@ void TDbObj::MarkDependents() {
     // 4. A routine empties its own body; what still depends on it is dropped.
     if (Kind_ == dboProcedure) {
         const std::string empty = GetEmptyBody();
-        if (Source_ != empty) {
+        if (Source_ != Trim(empty)) {
             SetSource(empty);
             for (int i = 0; i < DependsOn_.Count(); ++i)
                 DependsOnItem(i)->Recreate = 0;
@@ -1283,7 +1286,7 @@ void TCustomObjs::Clear() {
     for (auto& k : lists_) {
         k.list.Clear();
         k.pending.clear();
-        k.pendingIndex.clear();
+        k.slots.clear();
     }
     IBServerOptions_.GetIBDatabaseOptions().SetDefaults();
     MSSQLServerOptions_.GetMSSQLDatabaseOptions().SetDefaults();
@@ -1300,10 +1303,10 @@ void TCustomObjs::FreeObjects() {
         for (int i = 0; i < k.list.Count(); ++i)
             doomed.push_back(k.list.Objects(i));
         for (auto& p : k.pending)
-            doomed.push_back(p.second);
+            doomed.push_back(p.obj);
         k.list.Clear();
         k.pending.clear();
-        k.pendingIndex.clear();
+        k.slots.clear();
     }
     for (TObject* o : doomed)
         delete o;
@@ -1361,8 +1364,41 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
     return true;
 }
 
-std::string TCustomObjs::FoldKey(const KindList& k, std::string_view Key) {
-    return k.list.GetCaseSensitive() ? std::string(Key) : UpperCase(Key);
+std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
+    // FNV-1a over the bytes, folded to upper case when the list ignores case.
+    const bool fold = !k.list.GetCaseSensitive();
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : Key) {
+        h ^= static_cast<unsigned char>(fold ? UpCase(c) : c);
+        h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h);
+}
+
+int TCustomObjs::FindPending(const KindList& k, std::string_view Key, std::size_t Hash) {
+    if (k.slots.empty()) return -1;
+    const std::size_t mask = k.slots.size() - 1;
+    for (std::size_t i = Hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t slot = k.slots[i];
+        if (slot == 0) return -1;
+        const Pending& p = k.pending[slot - 1];
+        if (p.hash == Hash && k.list.CompareStrings(p.key, Key) == 0) return static_cast<int>(slot - 1);
+    }
+}
+
+void TCustomObjs::IndexPending(KindList& k, std::uint32_t Position) {
+    // Kept at most half full, so probing ends quickly; doubled (and refilled) as it grows.
+    if ((k.pending.size()) * 2 > k.slots.size()) {
+        std::vector<std::uint32_t> bigger(std::max<std::size_t>(16, k.slots.size() * 2), 0);
+        k.slots.swap(bigger);
+        for (std::uint32_t p = 0; p < Position; ++p)
+            IndexPending(k, p);
+    }
+    const std::size_t mask = k.slots.size() - 1;
+    std::size_t i = k.pending[Position].hash & mask;
+    while (k.slots[i] != 0)
+        i = (i + 1) & mask;
+    k.slots[i] = Position + 1;
 }
 
 void TCustomObjs::Merge(KindList& k) {
@@ -1370,17 +1406,17 @@ void TCustomObjs::Merge(KindList& k) {
     if (k.pending.size() * 16 < static_cast<std::size_t>(k.list.Count())) {
         // A few additions to a long list: insert each at its place.
         for (auto& p : k.pending)
-            k.list.AddObject(p.first, p.second);
+            k.list.AddObject(p.key, p.obj);
     } else {
         // Append all, then one stable sort. The keys are distinct under the list's rule, so the
         // order equals that of inserting one by one.
         k.list.SetSorted(false);
         for (auto& p : k.pending)
-            k.list.AddObject(p.first, p.second);
+            k.list.AddObject(p.key, p.obj);
         k.list.SetSorted(true);
     }
     k.pending.clear();
-    k.pendingIndex.clear();
+    k.slots.clear();
 }
 
 TStringList& TCustomObjs::List(TObjsList Which) {
@@ -1394,8 +1430,8 @@ TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     int i = 0;
     if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
     if (k.pending.empty()) return nullptr;
-    auto it = k.pendingIndex.find(FoldKey(k, Key));
-    return it == k.pendingIndex.end() ? nullptr : it->second;
+    const int p = FindPending(k, Key, HashKey(k, Key));
+    return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
 }
 
 int TCustomObjs::ObjectCount(TObjsList Which) const {
@@ -1412,9 +1448,10 @@ int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
         k.list.AddObject(Key, Obj);
         return i;
     }
-    auto [it, inserted] = k.pendingIndex.emplace(FoldKey(k, Key), Obj);
-    if (!inserted) return -1;
-    k.pending.emplace_back(std::string(Key), Obj);
+    const std::size_t hash = HashKey(k, Key);
+    if (FindPending(k, Key, hash) >= 0) return -1;
+    k.pending.push_back({std::string(Key), Obj, hash});
+    IndexPending(k, static_cast<std::uint32_t>(k.pending.size() - 1));
     return k.list.Count() + static_cast<int>(k.pending.size()) - 1;
 }
 
@@ -1875,7 +1912,8 @@ void TCustomSchemalyst::Notification(TComponent* AComponent, TOperation Operatio
 void TCustomSchemalyst::SetDBStructureMaster(TCustomDBStructure* Structure) {
     if (DBStructureMaster_ && DBStructureMaster_ != Structure && DBStructureMaster_->GetObjs())
         DBStructureMaster_->GetObjs()->SetPartnerObjs(nullptr);
-    if (DBStructureMaster_) RemoveFreeNotification(DBStructureMaster_);
+    if (DBStructureMaster_ && DBStructureMaster_ != DBStructureTarget_)
+        RemoveFreeNotification(DBStructureMaster_);
     DBStructureMaster_ = Structure;
     if (Structure) {
         FreeNotification(Structure);
@@ -1888,7 +1926,8 @@ void TCustomSchemalyst::SetDBStructureMaster(TCustomDBStructure* Structure) {
 void TCustomSchemalyst::SetDBStructureTarget(TCustomDBStructure* Structure) {
     if (DBStructureTarget_ && DBStructureTarget_ != Structure && DBStructureTarget_->GetObjs())
         DBStructureTarget_->GetObjs()->SetPartnerObjs(nullptr);
-    if (DBStructureTarget_) RemoveFreeNotification(DBStructureTarget_);
+    if (DBStructureTarget_ && DBStructureTarget_ != DBStructureMaster_)
+        RemoveFreeNotification(DBStructureTarget_);
     DBStructureTarget_ = Structure;
     if (Structure) {
         FreeNotification(Structure);

@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -318,8 +317,8 @@ public:
     TDependObj* DependsOnItem(int Index) const;
     /// The DependsOn record that refers to Needed, or nullptr.
     TDependObj* FindDependsOn(const TDbObj* Needed) const;
-    /// Frees every dependency record of the object (the records paired with them stay, unlinked
-    /// from nothing: they still refer to live objects).
+    /// Frees every dependency record the object holds; the paired records held by the other objects
+    /// stay (they refer to this object, which lives on).
     void ClearDependencies();
 
     std::uint8_t Exists = 1;
@@ -577,13 +576,21 @@ protected:
 
 private:
     friend class TCustomSQLExec;
+    struct Pending {
+        std::string key;
+        TDbObj* obj;
+        std::size_t hash;
+    };
     struct KindList {
         TStringList list;
         // Objects filed since the list was last read: merged (and the list sorted) on the next read.
-        std::vector<std::pair<std::string, TDbObj*>> pending;
-        std::unordered_map<std::string, TDbObj*> pendingIndex; // pending keys, folded by the case rule
+        std::vector<Pending> pending;
+        // Open-addressing index of the pending keys (0 = free, else the pending position + 1).
+        std::vector<std::uint32_t> slots;
     };
-    static std::string FoldKey(const KindList& k, std::string_view Key);
+    static std::size_t HashKey(const KindList& k, std::string_view Key);
+    static int FindPending(const KindList& k, std::string_view Key, std::size_t Hash);
+    static void IndexPending(KindList& k, std::uint32_t Position);
     static void Merge(KindList& k);
     int File(TObjsList Which, std::string_view Key, TDbObj* Obj);
 

@@ -2,6 +2,7 @@
 #include "model/smxComp_Prc.h"
 
 #include "model/smxComp_Tbl.h"
+#include "platform/smxStrUtils.h"
 
 namespace smx {
 
@@ -53,8 +54,9 @@ std::string TPrcData::EmptyRoutineBody() const {
 
 void TPrcData::EmptyBody(bool Emit) {
     if (!GetExists()) return;
+    // Sources are stored trimmed, so the comparison is on the trimmed empty body.
     const std::string empty = EmptyRoutineBody();
-    if (GetSource() == empty) return;
+    if (GetSource() == Trim(empty)) return;
     SetSource(empty);
     for (int i = 0; i < GetDependsOn().Count(); ++i)
         DependsOnItem(i)->Recreate = 0;
