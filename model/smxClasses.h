@@ -571,7 +571,8 @@ public:
     TAccept_ObjEvent OnAccept_Obj;
 
 protected:
-    /// Frees every object filed in the lists and empties them (for the concrete container's Clear).
+    /// Frees every object filed in the lists and empties them. For the concrete container's Clear;
+    /// its destructor must clear too, since the base destructor runs the base Clear only.
     void FreeObjects();
 
 private:
