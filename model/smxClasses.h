@@ -30,6 +30,7 @@ class TDbObj;
 class TDependObj;
 class TGntData;
 class TStatement;
+struct TColumnAttrs;
 
 /// Set by an application to make the extractors, the parser loop and the executor loop end early.
 extern bool StopRequested;
@@ -270,6 +271,8 @@ public:
     virtual bool GetSkipComputed() const { return false; }
     /// A column's type and attributes as written after its name (MySQL descriptions).
     virtual std::string GetColumnDefinition() const { return {}; }
+    /// The type of a domain (the attributes of its type record); nullptr for other kinds.
+    virtual const TColumnAttrs* GetDomainType() const { return nullptr; }
 
     const std::string& GetName() const { return Name_; }
     /// Stored upper-cased in an MS SQL container with case-insensitive identifiers.
@@ -329,6 +332,9 @@ public:
     std::string OverrideName;
     std::string Owner2;
     std::uint8_t Ignore = 0;
+    /// MS SQL settings the object was created under (SET QUOTED_IDENTIFIER, SET ANSI_NULLS).
+    bool QuotedIdentifier = true;
+    bool AnsiNulls = true;
 
 private:
     friend class TDependObj;

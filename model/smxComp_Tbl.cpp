@@ -1,24 +1,671 @@
-// smxComp_Tbl: see the header.
+// smxComp_Tbl: tables and columns, their texts, dependency walkers and compare steps. See the header.
 #include "model/smxComp_Tbl.h"
+
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Gnr.h"
+#include "model/smxComp_Idx.h"
+#include "model/smxComp_Pbl.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
+#include "platform/smxStrUtils.h"
 
 namespace smx {
 
-TFldData::TFldData(TCustomObjs* AOwner) : TDbObj(AOwner) {
-    SetKind(TDbObject::dboField);
+namespace {
+
+using enum TDatabaseType;
+
+TFldData* AsField(TObject* o) {
+    return dynamic_cast<TFldData*>(o);
 }
+
+// The mode word of a routine parameter ("in", "out", "inout"); empty for mode 0.
+std::string ModeWord(std::uint8_t Direction) {
+    switch (Direction) {
+    case 1:
+        return "in";
+    case 2:
+        return "out";
+    case 3:
+        return "inout";
+    default:
+        return {};
+    }
+}
+
+void Trace(const TDbObj& obj, const std::string& text) {
+    if (TCustomObjs* objs = obj.GetOwner()) objs->DoLogNextLine(text);
+}
+
+TTblData* TableAt(TStringList& list, int i) {
+    return dynamic_cast<TTblData*>(list.Objects(i));
+}
+
+} // namespace
+
+// ===================================================================================================
+// TFldData
+
+TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
+    SetKind(TDbObject::dboField);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator = std::make_unique<TGnrData>(AOwner);
+}
+
+TFldData::~TFldData() = default;
+
+TColumnParentKind TFldData::GetParentKind() const {
+    if (!Parent) return TColumnParentKind::cpNone;
+    switch (Parent->GetKind()) {
+    case TDbObject::dboTable:
+        return TColumnParentKind::cpTable;
+    case TDbObject::dboView:
+        return TColumnParentKind::cpView;
+    case TDbObject::dboProcedure:
+        return TColumnParentKind::cpRoutine;
+    case TDbObject::dboFunction:
+        return TColumnParentKind::cpExternalFunction;
+    case TDbObject::dboDomain:
+        return TColumnParentKind::cpDomain;
+    default:
+        return TColumnParentKind::cpNone;
+    }
+}
+
+TDbObj* TFldData::FindColumnDomain() const {
+    if (DataType != DomainDataType || !GetOwner() || DomainName.empty()) return nullptr;
+    return GetOwner()->FindObject(TObjsList::olDomains, DomainName);
+}
+
+const TColumnAttrs* TFldData::DomainType() const {
+    TDbObj* d = FindColumnDomain();
+    return d ? d->GetDomainType() : nullptr;
+}
+
+TColumnTextContext TFldData::GetTextContext() const {
+    TColumnTextContext x;
+    x.DatabaseType = GetDatabaseType();
+    if (const TIBServerOptions* ib = GetIBServerOptions()) {
+        x.ServerVersion = ib->GetSQLServerVersion();
+        x.SQLDialect = ib->GetSQLDialect();
+        x.DBCharSet = ib->GetDBCharSet();
+        x.FldCharsetCompare = ib->GetIBCompareOptions().GetFldCharsetCompare();
+    }
+    x.ParentKind = GetParentKind();
+    x.Source = GetSource();
+    if (FindColumnDomain()) {
+        x.DomainFound = true;
+        if (const TColumnAttrs* d = DomainType()) x.DomainDefault = DefaultValueText(d->DefaultValue);
+    }
+    if (TableType) {
+        x.HasTableType = true;
+        std::string body = TableType->GetCreateSQL();
+        if (StartsStr("CREATE ", body)) body.erase(0, 7);
+        x.TableTypeBody = body;
+    }
+    x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
+    return x;
+}
+
+std::string TFldData::GetDefinitionSQL() const {
+    return ColumnDefinitionSQL(*this, GetTextContext());
+}
+
+std::string TFldData::GetColumnTypeText() const {
+    return ColumnTypeText(*this, GetTextContext());
+}
+
+std::string TFldData::GetCreateSQL() const {
+    const TDatabaseType t = GetDatabaseType();
+    const bool routine = GetParentKind() == TColumnParentKind::cpRoutine;
+    // MySQL and DB2 parameter lists put the mode before the name.
+    const bool modeFirst = routine && (t == dbMySQL || t == dbDB2) && ParamDirection != 0;
+    std::string s;
+    if (modeFirst) s = ModeWord(ParamDirection) + " ";
+    if (!GetName().empty()) s += (routine && t == dbMSSQL ? GetName() : QuoteName(GetName())) + " ";
+    s += GetDefinitionSQL();
+    if (t == dbSybaseASE && !modeFirst && ParamDirection != 0) s += " " + ModeWord(ParamDirection);
+    return s;
+}
+
+std::string TFldData::GetCreateScript() const {
+    if (TCustomSQLExec* exec = GetSQLExec()) exec->SetCurrentSchema(GetParentName());
+    if (Ignore) return {};
+    const TDatabaseType t = GetDatabaseType();
+    std::string table;
+    if (!Parent)
+        table = QuoteName(TableName);
+    else if ((t == dbOracle || t == dbMSSQL || t == dbPostgreSQL) && !Parent->GetParentName().empty())
+        table = QuoteName(Parent->GetParentName()) + "." + QuoteName(Parent->GetPartnerName());
+    else if (t == dbSybaseASA)
+        table = QuoteName(Parent->Owner2) + "." + QuoteName(Parent->GetPartnerName());
+    else
+        table = QuoteName(Parent->GetPartnerName());
+    return "ALTER TABLE " + table + " ADD " + GetCreateSQL();
+}
+
+std::string TFldData::GetDropSQL() const {
+    const TDatabaseType t = GetDatabaseType();
+    const std::string name = QuoteName(GetName());
+    if (t == dbMSSQL)
+        return "ALTER TABLE " + (Parent ? Parent->GetQualifiedObjectName() : QuoteName(TableName)) +
+               " DROP COLUMN " + name;
+    if (t == dbOracle) return "ALTER TABLE " + QuoteName(TableName) + " DROP (" + name + ")";
+    if (t == dbSybaseASA && GetParentKind() == TColumnParentKind::cpTable)
+        return "ALTER TABLE " + QuoteName(Parent->Owner2) + "." + QuoteName(TableName) + " DROP " + name;
+    return "ALTER TABLE " + QuoteName(TableName) + " DROP " + name;
+}
+
+void TFldData::MarkDependents() {
+    TCustomSQLExec* exec = GetSQLExec();
+    auto comment = [&](const std::string& text) {
+        if (exec) exec->AddComment(FormatComment(text));
+    };
+    for (int i = 0; i < GetUsedBy().Count(); ++i) {
+        TDependObj* e = UsedByItem(i);
+        TDbObj* d = e ? e->GetReferenced() : nullptr;
+        if (!d || !e->Recreate) continue;
+        if (d->GetKind() == TDbObject::dboProcedure) {
+            // Emptying the routine's body releases the column.
+            if (d->GetExists() && d->GetSource() != d->GetEmptyBody()) {
+                comment("Empty " + d->GetName() + " for drop " + TableName + "(" + GetName() + ")");
+                d->EmptyBody(true);
+            }
+            e->Recreate = 0;
+        } else if (auto* f = AsField(d); f && f->IsComputed()) {
+            comment("Drop " + f->TableName + "(" + f->GetName() + ") for drop " + TableName + "(" +
+                    GetName() + ")");
+            f->DropWithDependents();
+            e->Recreate = 0;
+        } else if (dynamic_cast<TIdxData*>(d) || dynamic_cast<TCtrData*>(d) || dynamic_cast<TPblData*>(d)) {
+            d->DropWithDependents();
+            e->Recreate = 0;
+        }
+    }
+    if (TCustomObjs* target = GetOwner() ? GetOwner()->GetTarget() : nullptr) {
+        TStringList& views = target->Views();
+        for (int i = 0; i < views.Count(); ++i) {
+            auto* v = dynamic_cast<TDbObj*>(views.Objects(i));
+            if (!v) continue;
+            for (int j = 0; j < v->GetDependsOn().Count(); ++j) {
+                TDependObj* e = v->DependsOnItem(j);
+                if (e && e->Recreate && e->GetName() == TableName) {
+                    e->Recreate = 0;
+                    v->DropWithDependents();
+                    break;
+                }
+            }
+        }
+    }
+    TDbObj::MarkDependents();
+}
+
+void TFldData::MarkDropped() {
+    TDbObj::MarkDropped();
+    if (auto* t = dynamic_cast<TTblData*>(Parent)) t->SetChanged(true);
+}
+
+void TFldData::ProcessDependents() {
+    const std::string where = std::string(ClassName()) + ": " + TableName + " / " + GetName();
+    if (DependencyTrace) Trace(*this, "DoBedoreCreate1 / " + where);
+    TDbObj::ProcessDependents();
+    if (DependencyTrace) Trace(*this, "DoBedoreCreate2 / " + where);
+    if (DataType == DomainDataType && !DomainName.empty() && GetOwner())
+        if (TCustomObjs* master = GetOwner()->GetMaster())
+            if (TDbObj* d = master->FindObject(TObjsList::olDomains, DomainName); d && !d->GetExists())
+                d->CreateDependDef();
+    if (IsComputed())
+        for (int i = 0; i < GetDependsOn().Count(); ++i) {
+            TDependObj* e = DependsOnItem(i);
+            TDbObj* n = e ? e->GetReferenced() : nullptr;
+            if (n && e->Recreate && n->GetKind() == TDbObject::dboFunction) {
+                n->CreateDependDef();
+                e->Recreate = 0;
+            }
+        }
+}
+
+std::uint8_t TFldData::IBTypeToDataType(int FieldType, int FieldSubType) {
+    const TIBServerOptions* ib = GetIBServerOptions();
+    DataType = smx::IBTypeToDataType(FieldType, FieldSubType, ib ? ib->GetSQLDialect() : 3, WithTimeZone);
+    return DataType;
+}
+
+void TFldData::SetCharSetAndCollation(int CharSetID, std::string_view CharSetName,
+                                      std::string_view CollationName, int CollationID) {
+    TCharSetReading r;
+    r.CharSetID = CharSetID;
+    r.CharSetName = CharSetName;
+    r.CollationName = CollationName;
+    r.CollationID = CollationID;
+    r.Computed = IsComputed();
+    r.DomainType = DomainType();
+    if (const TIBServerOptions* ib = GetIBServerOptions()) r.DBCharSet = ib->GetDBCharSet();
+    r.InterBase = GetDatabaseType() == dbInterBase;
+    smx::SetCharSetAndCollation(*this, r);
+}
+
+bool TFldData::IsCharacterType() const {
+    return smx::IsCharacterType(*this, DomainType());
+}
+
+std::string TFldData::GetEffectiveCharSet() const {
+    const TIBServerOptions* ib = GetIBServerOptions();
+    return smx::GetEffectiveCharSet(*this, DomainType(), ib ? ib->GetDBCharSet() : std::string(),
+                                    GetDatabaseType() == dbInterBase);
+}
+
+void AssignColumn(TFldData& Target, const TFldData& Source) {
+    static_cast<TColumnAttrs&>(Target) = static_cast<const TColumnAttrs&>(Source);
+    Target.DefaultValue = Source.GetDefaultValue();
+    Target.SetName(Source.GetName());
+    Target.Position = Source.Position;
+    Target.PartnerPosition = Source.PartnerPosition;
+    Target.Matched = Source.Matched;
+    Target.Equal = Source.Equal;
+    Target.SetSource(Source.GetSource());
+    Target.SetDescription(Source.GetDescription());
+    Target.SetKind(TDbObject::dboField);
+}
+
+bool DimensionsDiffer(const TFldData& A, const TFldData& B) {
+    return A.Dimensions != B.Dimensions;
+}
+
+// ===================================================================================================
+// TTblData
 
 TTblData::TTblData(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboTable);
-    Fields.SetCaseSensitive(!(AOwner && AOwner->GetDatabaseType() == TDatabaseType::dbMSSQL));
+    Fields.SetCaseSensitive(!(AOwner && AOwner->GetDatabaseType() == dbMSSQL));
 }
 
+TTblData::~TTblData() = default;
+
 TFldData* TTblData::AddField(std::string_view Name) {
-    auto* f = new TFldData(GetOwner());
+    auto* f = new TFldData(GetOwner(), this);
     f->SetName(Name);
     f->TableName = GetName();
-    f->Parent = this;
+    f->Position = Fields.Count();
     Fields.AddObject(f->GetName(), f);
     return f;
+}
+
+TFldData* TTblData::Field(int Index) const {
+    return AsField(Fields.Objects(Index));
+}
+
+TFldData* TTblData::FindField(std::string_view Name) const {
+    const int i = Fields.IndexOf(Name);
+    return i >= 0 ? Field(i) : nullptr;
+}
+
+void TTblData::SetChanged(bool Value) {
+    Changed = Value;
+    if (auto* p = dynamic_cast<TTblData*>(GetPartner())) p->Changed = true;
+}
+
+bool TTblData::HasIdentityColumn() const {
+    for (int i = 0; i < Fields.Count(); ++i)
+        if (TFldData* f = Field(i); f && f->Identity) return true;
+    return false;
+}
+
+void TTblData::FlagDependentViews() {
+    for (int i = 0; i < GetUsedBy().Count(); ++i)
+        if (TDependObj* e = UsedByItem(i);
+            e && e->GetReferenced() && e->GetReferenced()->GetKind() == TDbObject::dboView)
+            e->Recreate = 1;
+}
+
+std::string TTblData::GetCreateScript() const {
+    if (TCustomSQLExec* exec = GetSQLExec()) exec->SetCurrentSchema(GetParentName());
+    if (Ignore) return {};
+    const TDatabaseType t = GetDatabaseType();
+    if (t == dbMySQL) {
+        std::string s = "CREATE TABLE " + QuoteName(GetPartnerName());
+        if (Fields.Count() > 0) {
+            s += "(";
+            for (int i = 0; i < Fields.Count(); ++i)
+                if (TFldData* f = Field(i)) s += f->GetCreateSQL() + ",\r\n";
+            s.erase(s.size() - 3);
+            s += ")";
+        }
+        return s + MySQLOptions.GetSQLText();
+    }
+
+    std::string s = "CREATE ";
+    if (GlobalTemporary) s += "GLOBAL TEMPORARY ";
+    s += "TABLE " + GetQualifiedObjectName();
+    if (t == dbInterBase && !ExternalFile.empty())
+        s += "\r\nEXTERNAL FILE " + QuotedStr(ExternalFile) + "\r\n";
+    if (t == dbOracle) {
+        if (!OfType.empty()) s += " OF " + OfType;
+        if (!NestedTable.empty()) s += "\r\nNESTED TABLE " + NestedTable;
+    }
+    std::string columns;
+    for (int i = 0; i < Fields.Count(); ++i) {
+        TFldData* f = Field(i);
+        if (!f || (SkipComputed && f->IsComputed())) continue;
+        if (!columns.empty()) columns += ",\r\n";
+        columns += f->GetCreateSQL();
+    }
+    if (!columns.empty()) s += "(" + columns + ")";
+    if (!AsQuery.empty()) s += "\r\nAS " + AsQuery;
+    if (WithOids) s += " WITH OIDS";
+    if (OnCommit == 1 && t != dbSybaseASA) s += "\r\n ON COMMIT DELETE ROWS";
+    if (OnCommit == 2) s += "\r\n ON COMMIT PRESERVE ROWS";
+    if (t == dbOracle) {
+        auto line = [&s](const std::string& text) {
+            if (!text.empty()) s += "\r\n" + text;
+        };
+        line(TableSpace.GetSQLText());
+        if (!TablespaceName.empty()) line("TABLESPACE " + TablespaceName);
+        if (Compress) line("COMPRESS");
+        if (NoLogging) line("NOLOGGING");
+        if (!Storage.empty()) line("STORAGE" + Storage);
+        if (!ClusterName.empty()) line("CLUSTER " + ClusterName + ClusterColumns);
+        if (!LobText.empty()) line("LOB" + LobText);
+        if (!StoreAs.empty()) line("STORE AS " + StoreAs);
+        line(ExtraText);
+        if (!PartitionColumns.empty() || !PartitionText.empty())
+            line("PARTITION BY RANGE " + PartitionColumns + " " + PartitionText);
+    }
+    return s;
+}
+
+std::string TTblData::GetDropSQL() const {
+    return "DROP TABLE " + GetQualifiedObjectName();
+}
+
+void TTblData::CreateDependDef() {
+    if (GetExists() && !SkipComputed) {
+        for (int i = 0; i < Fields.Count(); ++i) {
+            TFldData* f = Field(i);
+            if (f && f->IsComputed() && !f->GetExists() && !f->HasMissingDependency()) {
+                f->CreateDependDef();
+                SetChanged(true);
+            }
+        }
+        return;
+    }
+    if (GetExists()) return;
+    ProcessDependents();
+    if (GetExists()) return;
+    if (TCustomSQLExec* exec = GetSQLExec()) {
+        exec->AddStatement(GetCreateScript(), TStatType::stStatement, GetName(), TDbObject::dboTable,
+                           TDbOperation::odbCreate, "", "");
+        exec->AddComment("\r\n");
+    }
+    SetExists(true);
+    MarkCreated();
+}
+
+void TTblData::MarkDependents() {
+    if (TCustomObjs* target = GetOwner() ? GetOwner()->GetTarget() : nullptr) {
+        TStringList& triggers = target->Triggers();
+        for (int i = 0; i < triggers.Count(); ++i)
+            if (auto* trg = dynamic_cast<TDbObj*>(triggers.Objects(i));
+                trg && trg->GetTableName() == GetName() && trg->GetExists())
+                trg->DropWithDependents();
+        TStringList& indices = target->Indices();
+        for (int i = 0; i < indices.Count(); ++i)
+            if (auto* idx = dynamic_cast<TDbObj*>(indices.Objects(i));
+                idx && idx->GetTableName() == GetName())
+                idx->DropWithDependents();
+    }
+    for (int i = 0; i < GetUsedBy().Count(); ++i) {
+        TDependObj* e = UsedByItem(i);
+        TDbObj* d = e ? e->GetReferenced() : nullptr;
+        if (!d) continue;
+        if (d == this) {
+            e->Recreate = 0;
+        } else if (e->Recreate && (dynamic_cast<TCtrData*>(d) || dynamic_cast<TPblData*>(d))) {
+            d->DropWithDependents();
+            e->Recreate = 0;
+        } else if (e->Recreate && AsField(d) && AsField(d)->IsComputed()) {
+            d->DropWithDependents();
+        }
+    }
+    for (int i = 0; i < Fields.Count(); ++i)
+        if (TFldData* f = Field(i); f && f->IsComputed() && f->GetExists()) f->MarkDependents();
+    TDbObj::MarkDependents();
+}
+
+void TTblData::ProcessDependents() {
+    if (DependencyTrace) Trace(*this, std::string(ClassName()) + ": " + GetName());
+    for (int i = 0; i < Fields.Count(); ++i) {
+        TFldData* f = Field(i);
+        if (!f) continue;
+        if (!f->IsComputed() || !SkipComputed) f->SetExists(true);
+        if (f->IsComputed() && !SkipComputed) f->ProcessDependents();
+    }
+}
+
+// ===================================================================================================
+// Compare steps
+
+namespace {
+
+struct StepContext {
+    TCustomObjs* master = nullptr;
+    TCustomObjs* target = nullptr;
+    TCustomSQLExec* exec = nullptr;
+    bool descriptions = false;
+    bool ok() const { return master && target && exec; }
+};
+
+StepContext Context(TCustomSchemalyst* Comparer) {
+    StepContext c;
+    if (!Comparer) return c;
+    c.master = Comparer->GetMasterObjs();
+    c.target = Comparer->GetTargetObjs();
+    c.exec = Comparer->GetSQLExec();
+    c.descriptions = Comparer->GetCompareObjects().contains(TCmpObjType::coDescription);
+    return c;
+}
+
+// Writes the header comment before the first statement of a step and the closing line after it.
+class StepHeader {
+public:
+    StepHeader(TCustomSQLExec* exec, std::string text) : exec_(exec), text_(std::move(text)) {}
+    ~StepHeader() {
+        if (written_) exec_->AddComment("\r\n");
+    }
+    void Write(const TDbObj& obj) {
+        if (written_) return;
+        exec_->AddComment(obj.FormatComment(text_));
+        written_ = true;
+    }
+
+private:
+    TCustomSQLExec* exec_;
+    std::string text_;
+    bool written_ = false;
+};
+
+void AddColumnDescriptions(TCustomSQLExec* exec, TTblData* t) {
+    for (int i = 0; i < t->FieldCount(); ++i)
+        if (TFldData* f = t->Field(i); f && !f->GetDescription().empty()) exec->AddDescription(f);
+}
+
+// Creates a table as a new one: stored columns in CREATE TABLE, computed ones added after it, then
+// the descriptions.
+void CreateAsNew(const StepContext& c, TTblData* t) {
+    t->SetSkipComputed(true);
+    t->CreateDependDef();
+    t->SetSkipComputed(false);
+    t->CreateDependDef();
+    if (c.descriptions) {
+        if (!t->GetDescription().empty()) c.exec->AddDescription(t);
+        AddColumnDescriptions(c.exec, t);
+    }
+}
+
+// Drops the target table and creates the master's anew: what hangs on the target table is dropped
+// first, and every existence flag of the table, its columns and its keys says "gone" afterwards, so
+// that the later steps re-create indices, keys and triggers.
+void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
+    p->MarkDependents();
+    c.exec->AddStatement(p->GetDropSQL(), TStatType::stStatement, p->GetName(), TDbObject::dboTable,
+                         TDbOperation::odbDrop, "", "");
+    for (TTblData* t : {p, m}) {
+        t->SetExists(false);
+        for (int i = 0; i < t->FieldCount(); ++i)
+            if (TFldData* f = t->Field(i)) f->SetExists(false);
+    }
+    for (TStringList* list : {&c.target->Constraints(), &c.target->Indices(), &c.target->Triggers()})
+        for (int i = 0; i < list->Count(); ++i)
+            if (auto* o = dynamic_cast<TDbObj*>(list->Objects(i)); o && o->GetTableName() == p->GetName())
+                o->SetExists(false);
+    CreateAsNew(c, m);
+}
+
+} // namespace
+
+void MatchTables(TCustomSchemalyst* Comparer) {
+    const StepContext c = Context(Comparer);
+    if (!c.master || !c.target) return;
+    const TDatabaseType tt = c.target->GetDatabaseType();
+    TStringList& tables = c.master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* m = TableAt(tables, i);
+        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        if (!p) continue;
+        m->Matched = true;
+        m->SetExists(true);
+        p->SetExists(true);
+        m->Unchanged = true;
+        if (m->GetDescription() != p->GetDescription()) m->Unchanged = false;
+        if (tt == dbMySQL && (m->MySQLOptions.GetCharSet() != p->MySQLOptions.GetCharSet() ||
+                              m->MySQLOptions.GetEngine() != p->MySQLOptions.GetEngine()))
+            m->Unchanged = false;
+        if ((tt == dbInterBase || tt == dbSybaseASA || tt == dbMSSQL) &&
+            (m->GlobalTemporary != p->GlobalTemporary || m->OnCommit != p->OnCommit))
+            m->Unchanged = false;
+        for (int j = 0; j < m->FieldCount(); ++j) {
+            TFldData* mc = m->Field(j);
+            if (!mc) continue;
+            TFldData* pc = p->FindField(mc->GetName());
+            if (!pc) {
+                m->Unchanged = false;
+                continue;
+            }
+            mc->Matched = true;
+            mc->SetExists(true);
+            pc->SetExists(true);
+            mc->PartnerPosition = pc->Position;
+            pc->PartnerPosition = mc->Position;
+            bool equal = mc->GetColumnTypeText() == pc->GetColumnTypeText() && mc->Nullable == pc->Nullable &&
+                         mc->DomainName == pc->DomainName && mc->GetDefaultValue() == pc->GetDefaultValue();
+            if (mc->IsComputed() || pc->IsComputed()) equal = mc->GetSource() == pc->GetSource();
+            if (mc->DataType == DomainDataType && pc->DataType == DomainDataType)
+                equal = mc->DomainName == pc->DomainName;
+            mc->Equal = equal;
+            if (!equal) m->Unchanged = false;
+        }
+    }
+}
+
+void CreateTables(TCustomSchemalyst* Comparer) {
+    const StepContext c = Context(Comparer);
+    if (!c.ok()) return;
+    StepHeader header(c.exec, "Create Table...");
+    TStringList& tables = c.master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* m = TableAt(tables, i);
+        if (!m || m->Ignore || m->GetExists()) continue;
+        header.Write(*m);
+        CreateAsNew(c, m);
+    }
+}
+
+void AddNewColumns(TCustomSchemalyst* Comparer) {
+    const StepContext c = Context(Comparer);
+    if (!c.ok()) return;
+    TStringList& tables = c.master->Tables();
+    for (int pass = 1; pass <= 2; ++pass) {
+        for (int i = 0; i < tables.Count(); ++i) {
+            TTblData* m = TableAt(tables, i);
+            if (!m || m->Ignore) continue;
+            if (pass == 1 && !m->GetPartner()) continue;
+            // Stored columns first, so that computed ones may use them.
+            m->SetSkipComputed(pass == 1);
+            for (int j = 0; j < m->FieldCount(); ++j) {
+                TFldData* f = m->Field(j);
+                if (!f || f->Ignore || f->GetExists() || (pass == 1 && f->IsComputed())) continue;
+                f->CreateDependDef();
+                m->SetChanged(true);
+            }
+        }
+    }
+}
+
+void AlterTables(TCustomSchemalyst* Comparer) {
+    const StepContext c = Context(Comparer);
+    if (!c.ok()) return;
+    const TDatabaseType tt = c.target->GetDatabaseType();
+    TStringList& tables = c.master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* m = TableAt(tables, i);
+        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        if (!p || !m->Matched || m->Unchanged) continue;
+        if (c.descriptions && m->GetDescription() != p->GetDescription()) c.exec->AddDescription(m);
+        // A table cannot change between permanent and temporary, nor its ON COMMIT kind, in place.
+        if (m->GlobalTemporary != p->GlobalTemporary ||
+            (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit))
+            Recreate(c, m, p);
+        if (tt == dbMySQL) {
+            const std::string name = m->QuoteName(m->GetName());
+            const std::string& me = m->MySQLOptions.GetEngine();
+            const std::string& pe = p->MySQLOptions.GetEngine();
+            if (!me.empty() && !pe.empty() && me != pe)
+                c.exec->AddStatement("ALTER TABLE " + name + " ENGINE=" + me, TStatType::stStatement,
+                                     m->GetName(), TDbObject::dboTable, TDbOperation::odbAlter, "", "");
+            const std::string& mc = m->MySQLOptions.GetCharSet();
+            const std::string& pc = p->MySQLOptions.GetCharSet();
+            if (!mc.empty() && !pc.empty() && mc != pc)
+                c.exec->AddStatement("ALTER TABLE " + name + " DEFAULT CHARSET=" + mc, TStatType::stStatement,
+                                     m->GetName(), TDbObject::dboTable, TDbOperation::odbAlter, "", "");
+        }
+    }
+    AlterColumns(Comparer);
+    DetectColumnOrderChanges(Comparer);
+}
+
+void DropTables(TCustomSchemalyst* Comparer) {
+    const StepContext c = Context(Comparer);
+    if (!c.ok()) return;
+    TStringList& tables = c.target->Tables();
+    {
+        StepHeader header(c.exec, "Drop table-fields...");
+        for (int i = 0; i < tables.Count(); ++i) {
+            TTblData* t = TableAt(tables, i);
+            auto* m = t ? dynamic_cast<TTblData*>(t->GetPartner()) : nullptr;
+            if (!t || t->Ignore || !m) continue;
+            for (int j = 0; j < t->FieldCount(); ++j) {
+                TFldData* f = t->Field(j);
+                if (!f || m->FindField(f->GetName()) || !f->GetExists()) continue;
+                header.Write(*t);
+                f->DropWithDependents();
+                m->SetChanged(true);
+            }
+        }
+    }
+    StepHeader header(c.exec, "Drop tables...");
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* t = TableAt(tables, i);
+        if (!t || t->Ignore || t->GetPartner() || !t->GetExists()) continue;
+        header.Write(*t);
+        t->DropWithDependents();
+    }
+}
+
+void AlterColumns(TCustomSchemalyst* Comparer) {
+    (void)Comparer;
+}
+
+void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
+    (void)Comparer;
 }
 
 } // namespace smx

@@ -1,42 +1,159 @@
-// Tables and their columns. A column object also serves as a routine parameter; a table owns its
-// columns, in position order, keyed by column name.
+// Tables and their columns. A column object also serves as a routine parameter, an external-function
+// argument and a domain's type; a table owns its columns, in position order, keyed by column name.
+// Both write their CREATE, ADD COLUMN and DROP texts per dialect, walk what hangs on them before
+// they are dropped or re-created, and the compare steps pair, create, extend, alter and drop tables.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "foundation/smxDBOptions.h"
 #include "model/smxClasses.h"
+#include "model/smxCompColumn.h"
 
 namespace smx {
 
-/// A column of a table or view, or a routine parameter. Kind dboField.
-class TFldData : public TDbObj {
+class TGnrData;
+class TTblData;
+
+/// A column of a table or view, a routine parameter, an external-function argument or a domain
+/// type. Kind dboField. The inherited source text is the computed-column expression, the inherited
+/// description the column comment. A table column owns its identity generator.
+class TFldData : public TDbObj, public TColumnAttrs {
 public:
-    explicit TFldData(TCustomObjs* AOwner = nullptr);
+    /// A column of AParent (a table column gets its generator, of the same container).
+    explicit TFldData(TCustomObjs* AOwner = nullptr, TDbObj* AParent = nullptr);
+    ~TFldData() override;
     SMX_CLASSNAME(TFldData)
 
     std::string GetTableName() const override { return TableName; }
     TDbObj* GetParentObject() const override { return Parent; }
+    std::string GetColumnDefinition() const override { return GetDefinitionSQL(); }
+    /// The plain column name.
+    std::string GetDisplayName() const override { return GetName(); }
+    /// The column inside CREATE TABLE or a parameter list: (mode) name definition.
+    std::string GetCreateSQL() const override;
+    /// "ALTER TABLE " + table + " ADD " + GetCreateSQL; empty when ignored.
+    std::string GetCreateScript() const override;
+    std::string GetDropSQL() const override;
+    /// Empties routines, drops computed columns, indices, constraints and views that use the column.
+    void MarkDependents() override;
+    /// Not existing, and the parent table is flagged changed.
+    void MarkDropped() override;
+    /// Creates a missing domain of the column and the external functions a computed column needs.
+    void ProcessDependents() override;
 
-    std::uint8_t DataType = 0; ///< data-type code; 97 = typed by the domain named in DomainName
-    std::string DomainName;
-    std::string TableName;    ///< the table (view, routine) the column belongs to
-    TDbObj* Parent = nullptr; ///< the owning table, view or routine; not owned
+    /// The default as written (a double-quoted text becomes a single-quoted literal).
+    std::string GetDefaultValue() const { return DefaultValueText(DefaultValue); }
+    /// The definition after the column name, in the effective dialect.
+    std::string GetDefinitionSQL() const;
+    /// The type part of the column, in the effective dialect.
+    std::string GetColumnTypeText() const;
+    /// The column's container, parent and domain, as its texts need them.
+    TColumnTextContext GetTextContext() const;
+    /// Stores the data-type code of an InterBase field type and sub-type (and the time-zone flag)
+    /// and returns it; the dialect is that of the effective InterBase options.
+    std::uint8_t IBTypeToDataType(int FieldType, int FieldSubType);
+    /// Stores a character set and collation as read, leaving out what repeats a default.
+    void SetCharSetAndCollation(int CharSetID, std::string_view CharSetName, std::string_view CollationName,
+                                int CollationID);
+    /// The domain a domain-typed column names, in the column's container; nullptr otherwise.
+    TDbObj* FindColumnDomain() const;
+    bool IsCharacterType() const;
+    /// The character set in effect: own, else the domain's, else (InterBase) the database default.
+    std::string GetEffectiveCharSet() const;
+    TColumnParentKind GetParentKind() const;
+    bool IsComputed() const { return !GetSource().empty(); }
+
+    std::int32_t Position = 0;           ///< ordinal position in the table
+    std::int32_t PartnerPosition = -1;   ///< Position of the partner column; -1 while unpaired
+    bool Matched = false;                ///< a master column with a partner
+    bool Equal = false;                  ///< equal to its partner
+    std::string TableName;               ///< the table (view, routine) the column belongs to
+    TDbObj* Parent = nullptr;            ///< the owning table, view, routine, function or domain; not owned
+    std::unique_ptr<TGnrData> Generator; ///< identity sequence of a table column
+    std::unique_ptr<TTblData> TableType; ///< MS SQL/ASE table-valued type (code 84)
+
+private:
+    const TColumnAttrs* DomainType() const;
 };
+
+/// Copies every column property of Source to Target (the kind stays dboField).
+void AssignColumn(TFldData& Target, const TFldData& Source);
+/// True when the two columns' array bounds differ in count or in any bound.
+bool DimensionsDiffer(const TFldData& A, const TFldData& B);
 
 /// A table. Kind dboTable. Owns its columns (Fields): case-insensitive names only when its
 /// container is MS SQL at construction.
 class TTblData : public TDbObj {
 public:
     explicit TTblData(TCustomObjs* AOwner = nullptr);
+    ~TTblData() override;
     SMX_CLASSNAME(TTblData)
 
     TStringList* GetFields() override { return &Fields; }
     void SetSkipComputed(bool Value) override { SkipComputed = Value; }
     bool GetSkipComputed() const override { return SkipComputed; }
-    /// Appends a column named Name (its table name and parent set) and returns it.
-    TFldData* AddField(std::string_view Name);
+    /// The CREATE text (GetCreateScript).
+    std::string GetCreateSQL() const override { return GetCreateScript(); }
+    /// The CREATE TABLE text of the effective dialect; empty when ignored.
+    std::string GetCreateScript() const override;
+    /// "DROP TABLE " + the quoted qualified name.
+    std::string GetDropSQL() const override;
+    /// Adds the missing computed columns of an existing table, or creates a missing table.
+    void CreateDependDef() override;
+    /// Drops the triggers, indices, constraints and computed columns that hang on the table.
+    void MarkDependents() override;
+    /// Marks the columns that its CREATE will hold existing.
+    void ProcessDependents() override;
 
-    bool SkipComputed = false;
-    bool Changed = false;
-    TStringList Fields{true};
+    /// Appends a column named Name (its table name, parent and position set) and returns it.
+    TFldData* AddField(std::string_view Name);
+    int FieldCount() const { return Fields.Count(); }
+    TFldData* Field(int Index) const;
+    /// The column of that name (the list's case rule), or nullptr.
+    TFldData* FindField(std::string_view Name) const;
+    /// Stores the flag; the partner table's flag becomes True whatever the value.
+    void SetChanged(bool Value);
+    bool HasIdentityColumn() const;
+    /// Flags every view that uses the table for re-creation.
+    void FlagDependentViews();
+
+    bool SkipComputed = false; ///< while set, CREATE leaves out computed columns
+    bool Changed = false;      ///< the column set or order was changed by the update script
+    TTableSpace TableSpace;
+    TMySQLTableOptions MySQLOptions;
+    TStringList Fields{true}; ///< column name -> TFldData, in position order
+    bool Matched = false;     ///< a master table with a partner
+    bool Unchanged = false;   ///< the table and all its columns equal the partner's
+    std::string ExternalFile;
+    bool GlobalTemporary = false;
+    std::uint8_t OnCommit = 0; ///< 0 none, 1 DELETE ROWS, 2 PRESERVE ROWS
+    std::string OfType, AsQuery, NestedTable, ExtraText, StoreAs, Storage;
+    std::string ClusterName, ClusterColumns, LobText;
+    bool NoLogging = false;
+    bool Compress = false;
+    std::string TablespaceName;
+    std::string PartitionColumns, PartitionText;
+    bool WithOids = false;
 };
+
+// Compare steps of tables; each takes the comparer and writes into its executor.
+
+/// Pairs master and target tables and columns, marks them existing and notes what differs.
+void MatchTables(TCustomSchemalyst* Comparer);
+/// Creates the master tables the target lacks, computed columns after the table.
+void CreateTables(TCustomSchemalyst* Comparer);
+/// Adds the master columns the target tables lack (stored columns first, then computed ones).
+void AddNewColumns(TCustomSchemalyst* Comparer);
+/// Alters paired tables that differ: description, temporary-table kind, MySQL options, columns.
+void AlterTables(TCustomSchemalyst* Comparer);
+/// Drops the target columns the master lacks, then the target tables the master lacks.
+void DropTables(TCustomSchemalyst* Comparer);
+/// Alters the columns of paired tables that differ; writes nothing yet.
+void AlterColumns(TCustomSchemalyst* Comparer);
+/// Restores the master's column order on changed tables; writes nothing yet.
+void DetectColumnOrderChanges(TCustomSchemalyst* Comparer);
 
 } // namespace smx

@@ -186,7 +186,7 @@ TEST(DbObj, BaseDropTexts) {
     TFldData f(&ib);
     f.SetName("C");
     f.TableName = "T";
-    EXPECT_EQ(f.GetDropSQL(), "/* Drop: C (TFldData) */\r\nALTER TABLE T DROP C");
+    EXPECT_EQ(f.TDbObj::GetDropSQL(), "/* Drop: C (TFldData) */\r\nALTER TABLE T DROP C");
 }
 
 // A table T described "It's" with a column ID described "id", in an InterBase container.
