@@ -1,0 +1,815 @@
+// smxSchemalyst: extraction through the two extractors, partner linking, existence flags, the
+// script header, the character-set step and the fixed step table of a comparison. The steps of
+// each object kind live with their kind; the rows below call them in the sequence's order.
+#include "model/smxSchemalyst.h"
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <unordered_map>
+
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxSQL_Exec.h"
+#include "platform/smxScopeExit.h"
+#include "platform/smxStrUtils.h"
+
+namespace smx {
+
+namespace {
+
+using enum TCmpObjType;
+using enum TDatabaseType;
+
+// The kind lists a comparison pairs, in the order in which partners are linked.
+constexpr std::array<TObjsList, 22> PairedLists = {
+    TObjsList::olSchemas,         TObjsList::olDomains,      TObjsList::olTables,
+    TObjsList::olProcedures,      TObjsList::olTriggers,     TObjsList::olGenerators,
+    TObjsList::olExceptions,      TObjsList::olFunctions,    TObjsList::olViews,
+    TObjsList::olIndices,         TObjsList::olRoles,        TObjsList::olGrants,
+    TObjsList::olConstraints,     TObjsList::olPackages,     TObjsList::olDefaults,
+    TObjsList::olRules,           TObjsList::olPublications, TObjsList::olOperators,
+    TObjsList::olOperatorClasses, TObjsList::olConversions,  TObjsList::olEvents,
+    TObjsList::olCollations,
+};
+
+constexpr std::string_view CheckOptionClause = "WITH CHECK OPTION";
+
+TDbObj* ObjectAt(const TStringList& List, int Index) {
+    return dynamic_cast<TDbObj*>(List.Objects(Index));
+}
+
+// Calls Visit for every object of the paired lists of Objs and for the fields of tables and views.
+template <typename F> void ForEachObject(TCustomObjs* Objs, F&& Visit) {
+    for (TObjsList which : PairedLists) {
+        TStringList& list = Objs->List(which);
+        for (int i = 0; i < list.Count(); ++i) {
+            TDbObj* obj = ObjectAt(list, i);
+            if (!obj) continue;
+            Visit(obj);
+            if (TStringList* fields = obj->GetFields())
+                for (int j = 0; j < fields->Count(); ++j)
+                    if (TDbObj* f = ObjectAt(*fields, j)) Visit(f);
+        }
+    }
+}
+
+// Finds objects of a list by key: binary search in a sorted list, a hash index over an unsorted
+// one (field lists keep position order), so pairing two lists never loops over both.
+class ListLookup {
+public:
+    explicit ListLookup(const TStringList& List) : list_(List) {
+        if (List.GetSorted()) return;
+        index_.reserve(static_cast<std::size_t>(List.Count()));
+        for (int i = 0; i < List.Count(); ++i)
+            index_.emplace(Fold(List[i]), i); // the first of equal keys wins, as IndexOf finds it
+    }
+    TDbObj* Find(std::string_view Key) const {
+        if (list_.GetSorted()) {
+            int i = 0;
+            return list_.Find(Key, i) ? ObjectAt(list_, i) : nullptr;
+        }
+        auto it = index_.find(Fold(Key));
+        return it == index_.end() ? nullptr : ObjectAt(list_, it->second);
+    }
+
+private:
+    std::string Fold(std::string_view Key) const {
+        return list_.GetCaseSensitive() ? std::string(Key) : UpperCase(Key);
+    }
+    const TStringList& list_;
+    std::unordered_map<std::string, int> index_;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// The compare steps, one function per step of the sequence. A step whose object kind is not built
+// yet does nothing; it forwards to its kind's unit once that exists.
+namespace steps {
+
+// Tables and fields.
+void MatchTables(TSchemalyst& c) {
+    smx::MatchTables(&c);
+}
+void CreateTables(TSchemalyst& c) {
+    smx::CreateTables(&c);
+}
+void AddNewColumns(TSchemalyst& c) {
+    smx::AddNewColumns(&c);
+}
+void AlterTables(TSchemalyst& c) {
+    smx::AlterTables(&c);
+}
+void DropTables(TSchemalyst& c) {
+    smx::DropTables(&c);
+}
+void UpdateColumnOrder(TSchemalyst&) {}
+// Collations, schemas, conversions, operators and operator classes.
+void CreateCollations(TSchemalyst&) {}
+void AlterCollations(TSchemalyst&) {}
+void DropCollations(TSchemalyst&) {}
+void CreateSchemas(TSchemalyst&) {}
+void AlterSchemas(TSchemalyst&) {}
+void DropSchemas(TSchemalyst&) {}
+void CreateConversions(TSchemalyst&) {}
+void AlterConversions(TSchemalyst&) {}
+void DropConversions(TSchemalyst&) {}
+void CreateOperators(TSchemalyst&) {}
+void AlterOperators(TSchemalyst&) {}
+void DropOperators(TSchemalyst&) {}
+void CreateOperatorClasses(TSchemalyst&) {}
+void AlterOperatorClasses(TSchemalyst&) {}
+void DropOperatorClasses(TSchemalyst&) {}
+// Rules and defaults.
+void CreateRules(TSchemalyst&) {}
+void AlterRules(TSchemalyst&) {}
+void DropRules(TSchemalyst&) {}
+void CreateDefaults(TSchemalyst&) {}
+void AlterDefaults(TSchemalyst&) {}
+void DropDefaults(TSchemalyst&) {}
+// Constraints: Types has bit n for constraint type n.
+void DropConstraints(TSchemalyst&) {}
+void CreateConstraints(TSchemalyst&, std::uint8_t Types) {
+    (void)Types;
+}
+// Domains.
+void CreateDomains(TSchemalyst&) {}
+void AlterDomains(TSchemalyst&) {}
+void DropDomains(TSchemalyst&) {}
+// External functions.
+void DeclareUdfs(TSchemalyst&) {}
+void AlterUdfs(TSchemalyst&) {}
+void DropUdfs(TSchemalyst&) {}
+// Triggers.
+void EmptyTriggersBeforeDrop(TSchemalyst&) {}
+void DropTriggers(TSchemalyst&) {}
+void CreateNewTriggers(TSchemalyst&) {}
+void AlterTriggers(TSchemalyst&) {}
+// Procedures.
+void DropProcedures(TSchemalyst&) {}
+void CreateProcedures(TSchemalyst&) {}
+void AlterProcedures(TSchemalyst&) {}
+// Indices.
+void DropIndices(TSchemalyst&) {}
+void CreateIndices(TSchemalyst&) {}
+void AlterIndices(TSchemalyst&) {}
+// Views.
+void DropViews(TSchemalyst&) {}
+void CreateViews(TSchemalyst&) {}
+void AlterViews(TSchemalyst&) {}
+// Exceptions and events.
+void DropExceptions(TSchemalyst&) {}
+void CreateExceptions(TSchemalyst&) {}
+void AlterExceptions(TSchemalyst&) {}
+void CreateEvents(TSchemalyst&) {}
+void AlterEvents(TSchemalyst&) {}
+void DropEvents(TSchemalyst&) {}
+// Generators.
+void CreateGenerators(TSchemalyst&) {}
+void AlterGenerators(TSchemalyst&) {}
+void DropGenerators(TSchemalyst&) {}
+// Packages: the middle step of the package row has never had work of its own.
+void DropPackages(TSchemalyst&) {}
+void EmptyPackageStep(TSchemalyst&) {}
+void CreatePackages(TSchemalyst&) {}
+// Publications.
+void DropPublications(TSchemalyst&) {}
+void AlterPublications(TSchemalyst&) {}
+void CreatePublications(TSchemalyst&) {}
+// Roles and grants.
+void CreateRoles(TSchemalyst&) {}
+void UpdateRoleDescriptions(TSchemalyst&) {}
+void DropRoles(TSchemalyst&) {}
+void DropGrants(TSchemalyst&) {}
+void CreateGrants(TSchemalyst&) {}
+
+} // namespace steps
+
+// Constraint types passed to CreateConstraints: every type but defaults, and defaults alone.
+constexpr std::uint8_t ConstraintTypesButDefault = 223;
+constexpr std::uint8_t ConstraintTypeDefault = 32;
+
+// One row of the sequence: it runs when any of Kinds is compared (no kind gate when empty) and the
+// target's database type is in Types (no type gate when empty). A guarded row reports the
+// exceptions of its step and lets the sequence go on.
+struct StepRow {
+    TCmpObjSetType Kinds;
+    TDatabaseSetType Types;
+    bool Guarded;
+    void (*Run)(TSchemalyst&);
+};
+
+constexpr TCmpObjSetType Always{};
+constexpr TCmpObjSetType Constraints = ConstraintCmpObjTypes;
+constexpr TCmpObjSetType Grants = GrantCmpObjTypes;
+constexpr TDatabaseSetType AnyType{};
+
+// clang-format off
+constexpr std::array<StepRow, 48> StepTable = {{
+    /*  1 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::MatchTables(c); }},
+    /*  2 */ {Always, AnyType, false, [](TSchemalyst& c) { c.WriteScriptHeader(); }},
+    /*  3 */ {Always, AnyType, false, [](TSchemalyst& c) { c.CompareDatabaseCharset(); }},
+    /*  4 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::CreateCollations(c); steps::AlterCollations(c); }},
+    /*  5 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::CreateSchemas(c); steps::AlterSchemas(c); }},
+    /*  6 */ {Always, {dbPostgreSQL}, false, [](TSchemalyst& c) {
+                 steps::CreateConversions(c); steps::AlterConversions(c);
+                 steps::CreateOperators(c); steps::AlterOperators(c);
+                 steps::CreateOperatorClasses(c); steps::AlterOperatorClasses(c); }},
+    /*  7 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) {
+                 steps::CreateRules(c); steps::CreateDefaults(c); steps::AlterRules(c); steps::AlterDefaults(c); }},
+    /*  8 */ {Constraints, AnyType, false, [](TSchemalyst& c) { steps::DropConstraints(c); }},
+    /*  9 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::CreateDomains(c); }},
+    /* 10 */ {{coFunction}, AnyType, false, [](TSchemalyst& c) { steps::DeclareUdfs(c); }},
+    /* 11 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::EmptyTriggersBeforeDrop(c); }},
+    /* 12 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::DropProcedures(c); }},
+    /* 13 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::DropTriggers(c); }},
+    /* 14 */ {{coIndex}, AnyType, false, [](TSchemalyst& c) { steps::DropIndices(c); }},
+    /* 15 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::DropViews(c); }},
+    /* 16 */ {{coFunction}, AnyType, false, [](TSchemalyst& c) { steps::AlterUdfs(c); }},
+    /* 17 */ {{coException}, AnyType, false, [](TSchemalyst& c) { steps::DropExceptions(c); }},
+    /* 18 */ {{coFunction}, AnyType, false, [](TSchemalyst& c) { steps::DropUdfs(c); }},
+    /* 19 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::AlterDomains(c); }},
+    /* 20 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::CreateTables(c); }},
+    /* 21 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::AddNewColumns(c); steps::AlterTables(c); }},
+    /* 22 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::DropTables(c); }},
+    /* 23 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::CreateProcedures(c); }},
+    /* 24 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::DropDomains(c); }},
+    /* 25 */ {{coView}, AnyType, true, [](TSchemalyst& c) { steps::CreateViews(c); }},
+    /* 26 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::AlterViews(c); }},
+    /* 27 */ {{coRule}, AnyType, false, [](TSchemalyst& c) { steps::CreateRules(c); }},
+    /* 28 */ {{coIndex}, AnyType, false, [](TSchemalyst& c) { steps::CreateIndices(c); }},
+    /* 29 */ {{coIndex}, AnyType, false, [](TSchemalyst& c) { steps::AlterIndices(c); }},
+    /* 30 */ {{coGenerator}, AnyType, false, [](TSchemalyst& c) { steps::CreateGenerators(c); }},
+    /* 31 */ {{coException}, AnyType, false, [](TSchemalyst& c) { steps::CreateExceptions(c); }},
+    /* 32 */ {{coException}, AnyType, false, [](TSchemalyst& c) { steps::AlterExceptions(c); }},
+    /* 33 */ {Constraints, AnyType, false, [](TSchemalyst& c) { steps::CreateConstraints(c, ConstraintTypesButDefault); }},
+    /* 34 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) {
+                 // Defaults are created after the first procedure alteration, and only then.
+                 steps::AlterProcedures(c);
+                 if (!(c.GetCompareObjects() * Constraints).empty()) steps::CreateConstraints(c, ConstraintTypeDefault); }},
+    /* 35 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::CreateNewTriggers(c); }},
+    /* 36 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::CreateViews(c); }},
+    /* 37 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::AlterTriggers(c); }},
+    /* 38 */ {{coGenerator}, AnyType, false, [](TSchemalyst& c) { steps::AlterGenerators(c); steps::DropGenerators(c); }},
+    /* 39 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::AlterProcedures(c); }},
+    /* 40 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) { steps::DropDefaults(c); steps::DropRules(c); }},
+    /* 41 */ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) {
+                 steps::DropPackages(c); steps::EmptyPackageStep(c); steps::CreatePackages(c); }},
+    /* 42 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::UpdateColumnOrder(c); }},
+    /* 43 */ {{coTable}, AnyType, false, [](TSchemalyst& c) {
+                 steps::DropPublications(c); steps::AlterPublications(c); steps::CreatePublications(c); }},
+    /* 44 */ {{coRole}, AnyType, false, [](TSchemalyst& c) { steps::CreateRoles(c); steps::UpdateRoleDescriptions(c); }},
+    /* 45 */ {Always, {dbPostgreSQL}, false, [](TSchemalyst& c) {
+                 steps::DropOperatorClasses(c); steps::DropOperators(c); steps::DropConversions(c);
+                 steps::AlterRules(c); steps::DropRules(c); }},
+    /* 46 */ {Always, AnyType, false, [](TSchemalyst& c) {
+                 steps::CreateEvents(c); steps::AlterEvents(c); steps::DropEvents(c);
+                 steps::DropSchemas(c); steps::DropCollations(c); }},
+    /* 47 */ {Grants, AnyType, false, [](TSchemalyst& c) { steps::DropGrants(c); steps::CreateGrants(c); }},
+    /* 48 */ {{coRole}, AnyType, false, [](TSchemalyst& c) { steps::DropRoles(c); }},
+}};
+// clang-format on
+
+} // namespace
+
+// ===================================================================================================
+// Set-up and extraction
+
+// What a comparison may change in the model beyond partners and existence flags.
+struct TSchemalyst::SavedState {
+    TDbObj* Obj = nullptr;
+    std::string Source;
+    std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
+    std::uint8_t BodyEmptied = 0;
+    bool Changed = false;
+};
+
+TSchemalyst::TSchemalyst(TComponent* AOwner) : TCustomSchemalyst(AOwner) {
+    ExtractMaster_ = true;
+    ExtractTarget_ = true;
+    ExtractionOK_ = true;
+}
+
+TSchemalyst::~TSchemalyst() = default;
+
+void TSchemalyst::SetCompareObjects(TCmpObjSetType Value) {
+    AssignedCompareObjects_ = Value;
+    TCustomSchemalyst::SetCompareObjects(Value);
+}
+
+void TSchemalyst::NarrowCompareObjects(TCmpObjSetType Value) {
+    TCustomSchemalyst::SetCompareObjects(Value);
+}
+
+void TSchemalyst::DoBeforeExtract() {
+    GetLogList().Clear();
+    MsgManager_.Clear();
+    if (OnBeforeExtract) OnBeforeExtract(this);
+}
+
+bool TSchemalyst::CheckSide(bool Target) {
+    const std::string prefix = std::string(ClassName()) + "(" + GetName() + "): property ";
+    bool ok = true;
+    if (!(Target ? GetExtractorTarget() : GetExtractorMaster())) {
+        DoErrorMessage(prefix + (Target ? "ExtractorTarget" : "ExtractorMaster") + " not assigned.");
+        ok = false;
+    }
+    if (!(Target ? GetDBStructureTarget() : GetDBStructureMaster())) {
+        DoErrorMessage(prefix + (Target ? "DBStructureTarget" : "DBStructureMaster") + " not assigned.");
+        ok = false;
+    }
+    return ok;
+}
+
+void TSchemalyst::SetUpExtractor(TCustomExtract* Extractor, TCustomDBStructure* Structure) {
+    Extractor->SetDBStructure(Structure);
+    Extractor->SetShowFullLog(GetShowFullLog());
+    TCustomObjs* objs = Structure->GetObjs();
+    objs->GetIBServerOptions().SetIBCompareOptions(GetIBCompareOptions());
+    objs->GetASAServerOptions().SetASACompareOptions(GetASACompareOptions());
+    objs->GetASEServerOptions().SetASECompareOptions(GetASECompareOptions());
+    objs->GetMSSQLServerOptions().SetMSSQLCompareOptions(GetMSSQLCompareOptions());
+    objs->GetMySQLServerOptions().SetMySQLCompareOptions(GetMySQLCompareOptions());
+    objs->GetOracleServerOptions().SetOracleCompareOptions(GetOracleCompareOptions());
+    objs->GetDB2ServerOptions().SetDB2CompareOptions(GetDB2CompareOptions());
+    objs->GetPGSQLServerOptions().SetPGSQLCompareOptions(GetPGSQLCompareOptions());
+    Extractor->SetExtractObjects(GetIBCompareOptions().GetExtractOnlyComparedObjects() ? GetCompareObjects()
+                                                                                       : AllCmpObjTypes);
+    objs->SetCompareObjects(GetCompareObjects());
+}
+
+bool TSchemalyst::ExtractStructures() {
+    MsgManager_.Clear();
+    ExtractMaster_ = true;
+    ExtractTarget_ = true;
+    ExtractionOK_ = true;
+    // A converter may have narrowed the set during the last run; each run starts from the caller's.
+    TCustomSchemalyst::SetCompareObjects(AssignedCompareObjects_);
+    DoBeforeExtract();
+
+    if (ExtractTarget_) {
+        if (OnBeforeExtractTarget) OnBeforeExtractTarget(this);
+        if (!CheckSide(true)) return false;
+        SetUpExtractor(GetExtractorTarget(), GetDBStructureTarget());
+        GetExtractorTarget()->ExtractDatabase();
+        SetConnectionOptions(GetTargetObjs()->GetConnectionOptions());
+        MsgManager_.AddMessages(&GetExtractorTarget()->GetMsgManager());
+        if (OnAfterExtractTarget) OnAfterExtractTarget(this);
+    }
+    if (ExtractMaster_) {
+        if (OnBeforeExtractMaster) OnBeforeExtractMaster(this);
+        if (!CheckSide(false)) return false;
+        SetUpExtractor(GetExtractorMaster(), GetDBStructureMaster());
+        if (MsgManager_.HasErrors()) {
+            ExtractionOK_ = false; // the target failed: the master is not read at all
+        } else {
+            GetExtractorMaster()->ExtractDatabase();
+            MsgManager_.AddMessages(&GetExtractorMaster()->GetMsgManager());
+            if (OnAfterExtractMaster) OnAfterExtractMaster(this);
+        }
+    }
+    const bool ok = !MsgManager_.HasErrors();
+    if (!ok) ExtractionOK_ = false;
+    if (TCustomObjs* target = GetTargetObjs()) SetConnectionOptions(target->GetConnectionOptions());
+    if (ok && GetMasterObjs() && GetTargetObjs() &&
+        GetMasterObjs()->GetDatabaseType() != GetTargetObjs()->GetDatabaseType())
+        ConvertMasterStructure();
+    DoAfterExtract();
+    return ok;
+}
+
+void TSchemalyst::DoAfterExtract() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (master && target) {
+        PrepareStructures();
+        master->CacheObjectScripts();
+        target->CacheObjectScripts();
+        ResetStates();
+        NormalizeStructures();
+    }
+    if (OnAfterExtract) OnAfterExtract(this);
+}
+
+void TSchemalyst::ConvertMasterStructure() {}
+
+// ===================================================================================================
+// Partners, existence flags, normalisation
+
+void TSchemalyst::LinkPartnerList(TStringList& Source, TStringList& Other) {
+    const ListLookup other(Other);
+    for (int i = 0; i < Source.Count(); ++i) {
+        TDbObj* obj = ObjectAt(Source, i);
+        if (!obj) continue;
+        TDbObj* mate = other.Find(obj->GetFullName());
+        if (!mate) continue;
+        obj->SetPartner(mate);
+        mate->SetPartner(obj);
+        TStringList* fields = obj->GetFields(); // tables and views
+        TStringList* mateFields = mate->GetFields();
+        if (fields && mateFields) LinkPartnerList(*fields, *mateFields);
+    }
+}
+
+void TSchemalyst::LinkPartners(TCustomObjs* Source, TCustomObjs* Other) {
+    if (!Source || !Other) return;
+    for (TObjsList which : PairedLists)
+        LinkPartnerList(Source->List(which), Other->List(which));
+}
+
+void TSchemalyst::PrepareStructures() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target) return;
+    // An object without a namesake must not keep a partner from an earlier pairing: that partner
+    // may have been freed or belong to a structure extracted since.
+    // The link back from an old partner goes too (it may sit in a structure no longer compared).
+    for (TCustomObjs* objs : {master, target})
+        ForEachObject(objs, [](TDbObj* o) {
+            if (TDbObj* old = o->GetPartner(); old && old->GetPartner() == o) old->SetPartner(nullptr);
+            o->SetPartner(nullptr);
+        });
+    LinkPartners(master, target);
+    LinkPartners(target, master);
+
+    if (master->GetDatabaseType() != dbInterBase || target->GetDatabaseType() != dbInterBase) return;
+    const std::size_t n = CheckOptionClause.size();
+    TStringList& views = master->Views();
+    for (int i = 0; i < views.Count(); ++i) {
+        TDbObj* view = ObjectAt(views, i);
+        TDbObj* mate = view ? view->GetPartner() : nullptr;
+        if (!mate) continue;
+        const std::string& ms = view->GetSource();
+        const std::string ts = mate->GetSource();
+        if (ms.size() < n || ts.size() < n) continue;
+        const std::string masterTail = ms.substr(ms.size() - n);
+        const std::string targetTail = ts.substr(ts.size() - n);
+        if (UpperCase(masterTail) == CheckOptionClause && UpperCase(targetTail) == CheckOptionClause &&
+            masterTail != targetTail)
+            mate->SetSource(ts.substr(0, ts.size() - n) + masterTail);
+    }
+}
+
+void TSchemalyst::ResetStates() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target) return;
+    auto reset = [](TCustomObjs* objs, bool isMaster) {
+        for (TObjsList which : PairedLists) {
+            TStringList& list = objs->List(which);
+            for (int i = 0; i < list.Count(); ++i) {
+                TDbObj* obj = ObjectAt(list, i);
+                if (!obj) continue;
+                obj->SetExists(!isMaster || obj->GetPartner());
+                auto* table = dynamic_cast<TTblData*>(obj);
+                if (!table) continue;
+                for (int j = 0; j < table->Fields.Count(); ++j)
+                    if (TDbObj* f = ObjectAt(table->Fields, j)) f->SetExists(!isMaster || f->GetPartner());
+            }
+        }
+    };
+    reset(master, true);
+    reset(target, false);
+}
+
+void TSchemalyst::NormalizeStructures() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target) return;
+    // A text stated on one side only takes the other side's value (MySQL) or is cleared (Oracle),
+    // so that leaving out a default is no difference.
+    auto fillEmpty = [](auto get, auto set, TMySQLTableOptions& a, TMySQLTableOptions& b) {
+        if ((a.*get)().empty() && !(b.*get)().empty())
+            (a.*set)((b.*get)());
+        else if ((b.*get)().empty() && !(a.*get)().empty())
+            (b.*set)((a.*get)());
+    };
+    auto clearOneSided = [](std::string& a, std::string& b) {
+        if (a.empty() != b.empty()) {
+            a.clear();
+            b.clear();
+        }
+    };
+    switch (target->GetDatabaseType()) {
+    case dbMySQL: {
+        TStringList& tables = master->Tables();
+        for (int i = 0; i < tables.Count(); ++i) {
+            auto* m = dynamic_cast<TTblData*>(ObjectAt(tables, i));
+            auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+            if (!p) continue;
+            fillEmpty(&TMySQLTableOptions::GetEngine, &TMySQLTableOptions::SetEngine, m->MySQLOptions,
+                      p->MySQLOptions);
+            fillEmpty(&TMySQLTableOptions::GetCharSet, &TMySQLTableOptions::SetCharSet, m->MySQLOptions,
+                      p->MySQLOptions);
+            fillEmpty(&TMySQLTableOptions::GetCollation, &TMySQLTableOptions::SetCollation, m->MySQLOptions,
+                      p->MySQLOptions);
+        }
+        break;
+    }
+    case dbOracle: {
+        const TConnectionOptions& conn = target->GetConnectionOptions();
+        const std::string schema = conn.GetDatabaseName() != conn.GetHostName() ? conn.GetDatabaseName() : "";
+        if (!schema.empty()) {
+            // The keys hold the parent name: every entry is keyed again and the list re-sorted.
+            for (TObjsList which : {TObjsList::olGenerators, TObjsList::olTables, TObjsList::olViews,
+                                    TObjsList::olConstraints, TObjsList::olIndices, TObjsList::olTriggers}) {
+                TStringList& list = master->List(which);
+                list.SetSorted(false);
+                for (int i = 0; i < list.Count(); ++i)
+                    if (TDbObj* o = ObjectAt(list, i)) {
+                        o->SetParentName(schema);
+                        list.SetString(i, o->GetFullName());
+                    }
+                list.SetSorted(true);
+            }
+        }
+        TStringList& tables = master->Tables();
+        for (int i = 0; i < tables.Count(); ++i) {
+            auto* m = dynamic_cast<TTblData*>(ObjectAt(tables, i));
+            auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+            if (!p) continue;
+            MergeTableSpaces(m->TableSpace, p->TableSpace);
+            clearOneSided(m->TablespaceName, p->TablespaceName);
+            clearOneSided(m->Storage, p->Storage);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ===================================================================================================
+// The comparison
+
+void TSchemalyst::SaveModelState() {
+    saved_.clear();
+    auto save = [this](TDbObj* o) {
+        SavedState s;
+        s.Obj = o;
+        s.Source = o->GetSource();
+        const TStringList& usedBy = o->GetUsedBy();
+        const TStringList& dependsOn = o->GetDependsOn();
+        s.Recreate.reserve(static_cast<std::size_t>(usedBy.Count() + dependsOn.Count()));
+        for (int i = 0; i < usedBy.Count(); ++i)
+            s.Recreate.push_back(o->UsedByItem(i)->Recreate);
+        for (int i = 0; i < dependsOn.Count(); ++i)
+            s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
+        if (auto* p = dynamic_cast<TPrcData*>(o)) s.BodyEmptied = p->BodyEmptied;
+        if (auto* t = dynamic_cast<TTblData*>(o)) s.Changed = t->Changed;
+        saved_.push_back(std::move(s));
+    };
+    ForEachObject(GetMasterObjs(), save);
+    ForEachObject(GetTargetObjs(), save);
+}
+
+void TSchemalyst::RestoreModelState() {
+    // Walks the live objects in the order they were saved; an object the comparison added or
+    // freed (none of the steps does) shifts the order, and the rest is then matched by address.
+    std::unordered_map<const TDbObj*, const SavedState*> byAddress;
+    std::size_t next = 0;
+    auto restore = [&](TDbObj* o) {
+        const SavedState* s = nullptr;
+        if (next < saved_.size() && saved_[next].Obj == o) {
+            s = &saved_[next++];
+        } else {
+            if (byAddress.empty())
+                for (const SavedState& e : saved_)
+                    byAddress.emplace(e.Obj, &e);
+            auto it = byAddress.find(o);
+            if (it == byAddress.end()) return;
+            s = it->second;
+        }
+        if (o->GetSource() != s->Source) o->SetSource(s->Source);
+        const int usedBy = o->GetUsedBy().Count();
+        const int dependsOn = o->GetDependsOn().Count();
+        if (static_cast<std::size_t>(usedBy + dependsOn) == s->Recreate.size()) {
+            std::size_t k = 0;
+            for (int i = 0; i < usedBy; ++i)
+                o->UsedByItem(i)->Recreate = s->Recreate[k++];
+            for (int i = 0; i < dependsOn; ++i)
+                o->DependsOnItem(i)->Recreate = s->Recreate[k++];
+        }
+        if (auto* p = dynamic_cast<TPrcData*>(o)) p->BodyEmptied = s->BodyEmptied;
+        if (auto* t = dynamic_cast<TTblData*>(o)) t->Changed = s->Changed;
+    };
+    if (GetMasterObjs()) ForEachObject(GetMasterObjs(), restore);
+    if (GetTargetObjs()) ForEachObject(GetTargetObjs(), restore);
+    saved_.clear();
+}
+
+void TSchemalyst::DoBeforeCompare() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    GetLogList().Clear();
+    MsgManager_.Clear();
+    for (TCustomObjs* objs : {master, target}) {
+        objs->StateTexts[0].clear();
+        objs->StateTexts[1].clear();
+    }
+    PrepareStructures();
+    master->CacheObjectScripts();
+    target->CacheObjectScripts();
+    ResetStates();
+    if (OnBeforeCompare) OnBeforeCompare(this);
+}
+
+void TSchemalyst::DoAfterCompare() {
+    if (OnAfterCompare) OnAfterCompare(this);
+}
+
+void TSchemalyst::CompareStructures() {
+    if (!ExtractionOK_) return;
+    const std::string prefix = std::string(ClassName()) + "(" + GetName() + "): property ";
+    if (!GetDBStructureTarget()) {
+        DoErrorMessage(prefix + "DBStructureTarget not assigned.");
+        return;
+    }
+    if (!GetDBStructureMaster()) {
+        DoErrorMessage(prefix + "DBStructureMaster not assigned.");
+        return;
+    }
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target) return;
+
+    // However the sequence ends, the master leaves comparing mode and the model returns to its
+    // extracted state, so that the next comparison writes the same script.
+    SaveModelState();
+    ScopeExit finish([this, master] {
+        master->Comparing = 0;
+        RestoreModelState();
+    });
+    DoBeforeCompare();
+
+    if (!GetSQLExec()) {
+        auto own = std::make_unique<TSQLExec>();
+        own->OnErrorMessage = OnErrorMessage;
+        own->OnLogNextLine = OnLogNextLine;
+        own->OnProgressUpdate = OnProgressUpdate;
+        SetOwnSQLExec(std::move(own));
+    }
+    TCustomSQLExec* exec = GetSQLExec();
+    // The own executor renders in the target's dialect (SET TERM blocks, reconnects, GO).
+    if (exec == GetOwnSQLExec()) exec->SetDatabaseType(target->GetDatabaseType());
+    exec->ClearStatements();
+    // The comparer's compare options go into both containers before the executor copies the
+    // target's, so that the header, the texts and the executor follow the same options.
+    master->GetIBServerOptions().SetIBCompareOptions(GetIBCompareOptions());
+    target->GetIBServerOptions().SetIBCompareOptions(GetIBCompareOptions());
+    if (auto* sqlExec = dynamic_cast<TSQLExec*>(exec)) {
+        sqlExec->SetIBServerOptions(target->GetIBServerOptions());
+        sqlExec->SetMSSQLServerOptions(target->GetMSSQLServerOptions());
+        sqlExec->SetMySQLServerOptions(target->GetMySQLServerOptions());
+        sqlExec->SetConnectionOptions(target->GetConnectionOptions());
+    }
+    master->SetSQLExec(exec);
+    target->SetSQLExec(exec);
+    SetConnectionOptions(target->GetConnectionOptions());
+
+    master->Comparing = 1;
+    DoLogNextLine("Comparing databases...");
+    RunSteps();
+    DoAfterCompare();
+}
+
+void TSchemalyst::RunSteps() {
+    const TDatabaseType type = GetTargetObjs()->GetDatabaseType();
+    for (const StepRow& row : StepTable) {
+        if (!row.Kinds.empty() && (GetCompareObjects() * row.Kinds).empty()) continue;
+        if (!row.Types.empty() && !row.Types.contains(type)) continue;
+        if (!row.Guarded) {
+            row.Run(*this);
+            continue;
+        }
+        try {
+            row.Run(*this);
+        } catch (const std::exception& e) {
+            DoErrorMessage(e.what());
+        }
+    }
+}
+
+// ===================================================================================================
+// Script header and character set
+
+void TSchemalyst::WriteScriptHeader() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    TCustomSQLExec* exec = GetSQLExec();
+    if (!master || !target || !exec) return;
+    const TConnectionOptions& conn = GetConnectionOptions();
+    const std::string& db = conn.GetDatabaseName();
+    switch (target->GetDatabaseType()) {
+    case dbInterBase: {
+        const TIBServerOptions& ib = target->GetIBServerOptions();
+        const std::string info = ib.GetDatabaseInfoText();
+        if (!Trim(info).empty()) exec->AddComment(info + "\r\n");
+        const std::string names = ib.GetSetNamesSQL();
+        if (!Trim(names).empty()) exec->AddStatement(names, TStatType::stSetNames, ib.GetDBCharSet());
+        const int dialect = ib.GetSQLDialect();
+        if (dialect == 2 || dialect == 3)
+            exec->AddStatement(ib.GetSetSQLDialectSQL(), TStatType::stSqlDialect, IntToStr(dialect));
+        exec->AddStatement(
+            GetDBStructureTarget()->GetIBServerOptions().GetConnectSQL(target->GetConnectionOptions()),
+            TStatType::stConnect);
+        if (!ib.GetIBCompareOptions().GetGenerateCOMMIT())
+            exec->AddStatement("SET AUTODDL ON", TStatType::stSet);
+        break;
+    }
+    case dbMySQL: {
+        const TMySQLServerOptions& my = target->GetMySQLServerOptions();
+        if (!my.GetCharSet().empty())
+            exec->AddStatement("SET CHARACTER SET " + my.GetCharSet(), TStatType::stCharSet);
+        if (!my.GetNames().empty()) exec->AddStatement("SET NAMES " + my.GetNames(), TStatType::stSetNames);
+        if (!db.empty()) exec->AddStatement("USE " + db, TStatType::stConnect);
+        break;
+    }
+    case dbMSSQL: {
+        const TMSSQLServerOptions& ms = target->GetMSSQLServerOptions();
+        if (!ms.GetDBCharSet().empty())
+            exec->AddStatement("-- Default character set: " + ms.GetDBCharSet() + "\r\n",
+                               TStatType::stComment);
+        if (!ms.GetCollation().empty())
+            exec->AddStatement("-- Default collation: " + ms.GetCollation() + "\r\n", TStatType::stComment);
+        if (!db.empty()) exec->AddStatement("USE " + db, TStatType::stConnect);
+        break;
+    }
+    case dbSybaseASE: {
+        const TASEDatabaseOptions& facts = target->GetASEServerOptions().GetASEDatabaseOptions();
+        const TASEDatabaseOptions& masterFacts = master->GetASEServerOptions().GetASEDatabaseOptions();
+        auto comment = [exec](std::string_view label, const std::string& value) {
+            if (!value.empty()) exec->AddComment(std::string(label) + value);
+        };
+        comment("-- ", facts.GetServerVersion());
+        comment("-- Database: ", db);
+        comment("-- Size    : ", facts.GetSize());
+        comment("-- Owner   : ", facts.GetOwner());
+        comment("-- Created : ", facts.GetCreated());
+        comment("-- Options : ", facts.GetOptions());
+        if (!facts.GetServerVersion().empty()) exec->AddComment("\r\n");
+        if (!db.empty()) exec->AddStatement("use " + db, TStatType::stConnect);
+        const int changed = (masterFacts.GetOptionWord() ^ facts.GetOptionWord()) & 0xFFFF;
+        if (GetASECompareOptions().GetCompareDBOptions() && changed != 0 && !db.empty()) {
+            for (int n = 0; n < TASEDatabaseOptions::OptionCount; ++n)
+                if (changed & (1 << n))
+                    WriteASEDatabaseOptions(n, (masterFacts.GetOptionWord() & (1 << n)) != 0);
+            exec->AddStatement("checkpoint", TStatType::stStatement, db, TDbObject::dboDatabase);
+        }
+        break;
+    }
+    case dbOracle:
+        if (!conn.GetUserName().empty())
+            exec->AddComment("-- CONNECT " + conn.GetUserName() + "/*****" + "@" + db + ";");
+        if (!db.empty() && db != conn.GetHostName())
+            exec->AddStatement("ALTER SESSION SET CURRENT_SCHEMA = " + db, TStatType::stSet);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSchemalyst::WriteASEDatabaseOptions(int Option, bool Value) {
+    TCustomSQLExec* exec = GetSQLExec();
+    if (!exec) return;
+    const std::string& db = GetConnectionOptions().GetDatabaseName();
+    exec->AddStatement("exec master.dbo.sp_dboption " + db + ", " +
+                           QuotedStr(TASEDatabaseOptions::GetOptionName(Option)) + ", " +
+                           (Value ? "True" : "False"),
+                       TStatType::stStatement, db, TDbObject::dboDatabase, TDbOperation::odbAlter);
+}
+
+void TSchemalyst::CompareDatabaseCharset() {
+    using enum TIBSQLServerVersionType;
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    TCustomSQLExec* exec = GetSQLExec();
+    if (!master || !target || !exec) return;
+    if (target->GetDatabaseType() != dbInterBase || !GetIBCompareOptions().GetDbCharsetCompare()) return;
+    const std::string& charset = master->GetIBServerOptions().GetDBCharSet();
+    if (charset == target->GetIBServerOptions().GetDBCharSet()) return;
+    const TIBSQLServerVersionType version = target->GetIBServerOptions().GetSQLServerVersion();
+    std::string names;
+    if (!charset.empty()) {
+        if (version >= st_Firebird_30) {
+            exec->AddStatement("ALTER DATABASE SET DEFAULT CHARACTER SET " + charset, TStatType::stStatement);
+            exec->AddComment("/* Database charset: " + charset + " */\r\n");
+        } else {
+            exec->AddStatement("UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = " + QuotedStr(charset),
+                               TStatType::stStatement);
+        }
+        names = charset;
+    } else {
+        if (version == st_Firebird_30) {
+            exec->AddStatement("ALTER DATABASE SET DEFAULT CHARACTER SET NONE", TStatType::stStatement);
+            exec->AddComment("/* Database charset: <none> */\r\n");
+        } else {
+            exec->AddStatement("UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = Null",
+                               TStatType::stStatement);
+        }
+        names = "NONE";
+    }
+    exec->AddStatement("SET NAMES " + names, TStatType::stCharSet);
+    exec->AddReconnect();
+}
+
+} // namespace smx

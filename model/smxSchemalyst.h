@@ -1,0 +1,86 @@
+// The comparer component. It fills a master and a target structure through their extractors, pairs
+// every master object with its namesake in the target (its partner), resets the existence flags that
+// the update script keeps current, and runs the fixed sequence of compare steps that writes the
+// update script, with its header and the database character-set step, into an executor. Every
+// comparison starts from the extracted state of both structures, so comparing twice gives the same
+// script; wiring faults are reported, never raised.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/smxClasses.h"
+
+namespace smx {
+
+/// Compares a master structure with a target structure into an update script.
+class TSchemalyst : public TCustomSchemalyst {
+public:
+    explicit TSchemalyst(TComponent* AOwner = nullptr);
+    ~TSchemalyst() override;
+    SMX_CLASSNAME(TSchemalyst)
+
+    /// Extracts the target, then (when the target collected no error) the master, links partners
+    /// and caches texts. False on missing wiring (reported) or when any error was collected.
+    bool ExtractStructures() override;
+    /// Writes the update script into SQLExec (creating an own TSQLExec when none is assigned).
+    /// Silent after a failed extraction; reports a missing structure. An exception of a step other
+    /// than the first view creation reaches the caller; the statements added so far stay.
+    void CompareStructures() override;
+    /// The header statements for the target's database type (CONNECT, SET NAMES, USE ...).
+    virtual void WriteScriptHeader();
+    /// InterBase/Firebird: sets the target's default character set to the master's, when enabled.
+    void CompareDatabaseCharset();
+    /// One ASE "sp_dboption" statement: option number Option (0 to 14) switched to Value.
+    void WriteASEDatabaseOptions(int Option, bool Value);
+
+    /// Stores the kinds to compare as the caller's choice; every extraction starts from it again.
+    void SetCompareObjects(TCmpObjSetType Value) override;
+    /// Narrows the kinds to compare for the current run only (the converters use it); the next
+    /// extraction restores the caller's set.
+    void NarrowCompareObjects(TCmpObjSetType Value);
+
+    /// Links partners both ways (every earlier partner dropped first) and, between InterBase
+    /// structures, equalises the letter case of a view's closing check-option clause.
+    void PrepareStructures();
+    /// Master objects exist when they have a partner; target objects exist (fields included).
+    void ResetStates();
+    /// Equalises per-dialect details the target's database type does not compare (MySQL table
+    /// options, Oracle schema names and tablespace attributes).
+    void NormalizeStructures();
+    /// Converts the master into the target's database type; nothing until converters exist.
+    void ConvertMasterStructure();
+    /// Pairs the objects of every kind list of Source with their namesakes in Other.
+    static void LinkPartners(TCustomObjs* Source, TCustomObjs* Other);
+    /// Pairs each object of Source with the object of Other filed under its full name (both ways),
+    /// recursing into the fields of paired tables and views. An object without a namesake keeps
+    /// its partner: callers drop all partners first.
+    static void LinkPartnerList(TStringList& Source, TStringList& Other);
+
+    /// False after an extraction that collected an error: CompareStructures then does nothing.
+    bool GetExtractionOK() const { return ExtractionOK_; }
+
+protected:
+    /// Empties the log list and the messages, fires OnBeforeExtract.
+    virtual void DoBeforeExtract();
+    /// Partners, cached texts, existence flags, normalisation; fires OnAfterExtract.
+    virtual void DoAfterExtract();
+    /// Prepares both structures for one comparison and fires OnBeforeCompare.
+    virtual void DoBeforeCompare();
+    /// Fires OnAfterCompare.
+    virtual void DoAfterCompare();
+
+private:
+    struct SavedState;
+    bool CheckSide(bool Target);
+    void SetUpExtractor(TCustomExtract* Extractor, TCustomDBStructure* Structure);
+    void RunSteps();
+    void SaveModelState();
+    void RestoreModelState();
+
+    TCmpObjSetType AssignedCompareObjects_ = AllCmpObjTypes;
+    std::vector<SavedState> saved_;
+};
+
+} // namespace smx
