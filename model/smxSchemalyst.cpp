@@ -35,8 +35,19 @@ constexpr std::array<TObjsList, 22> PairedLists = {
 
 constexpr std::string_view CheckOptionClause = "WITH CHECK OPTION";
 
+// Container lists and field lists hold schema objects only, so the entry is cast without a check.
 TDbObj* ObjectAt(const TStringList& List, int Index) {
-    return dynamic_cast<TDbObj*>(List.Objects(Index));
+    return static_cast<TDbObj*>(List.Objects(Index));
+}
+
+// The table or routine behind an object, by its kind first (a field is neither; no cast needed).
+TTblData* AsTable(TDbObj* Obj) {
+    return Obj->GetKind() == TDbObject::dboTable ? dynamic_cast<TTblData*>(Obj) : nullptr;
+}
+TPrcData* AsRoutine(TDbObj* Obj) {
+    const TDbObject k = Obj->GetKind();
+    return k == TDbObject::dboProcedure || k == TDbObject::dboFunction ? dynamic_cast<TPrcData*>(Obj)
+                                                                       : nullptr;
 }
 
 // Calls Visit for every object of the paired lists of Objs and for the fields of tables and views.
@@ -54,20 +65,25 @@ template <typename F> void ForEachObject(TCustomObjs* Objs, F&& Visit) {
     }
 }
 
-// Finds objects of a list by key: binary search in a sorted list, a hash index over an unsorted
-// one (field lists keep position order), so pairing two lists never loops over both.
+// Finds objects of a list by key: binary search in a sorted list; in an unsorted one (field lists
+// keep position order) first the entry at the caller's position, then a hash index built on first
+// need, so that pairing two lists never loops over both.
 class ListLookup {
 public:
-    explicit ListLookup(const TStringList& List) : list_(List) {
-        if (List.GetSorted()) return;
-        index_.reserve(static_cast<std::size_t>(List.Count()));
-        for (int i = 0; i < List.Count(); ++i)
-            index_.emplace(Fold(List[i]), i); // the first of equal keys wins, as IndexOf finds it
-    }
-    TDbObj* Find(std::string_view Key) const {
+    explicit ListLookup(const TStringList& List) : list_(List) {}
+    TDbObj* Find(const std::string& Key, int Position) {
         if (list_.GetSorted()) {
             int i = 0;
             return list_.Find(Key, i) ? ObjectAt(list_, i) : nullptr;
+        }
+        // Column names are unique within a list, so an equal entry at the position is the one.
+        if (Position >= 0 && Position < list_.Count() && list_.CompareStrings(list_[Position], Key) == 0)
+            return ObjectAt(list_, Position);
+        if (!indexed_) {
+            indexed_ = true;
+            index_.reserve(static_cast<std::size_t>(list_.Count()));
+            for (int i = 0; i < list_.Count(); ++i)
+                index_.emplace(Fold(list_[i]), i); // the first of equal keys stays
         }
         auto it = index_.find(Fold(Key));
         return it == index_.end() ? nullptr : ObjectAt(list_, it->second);
@@ -78,6 +94,7 @@ private:
         return list_.GetCaseSensitive() ? std::string(Key) : UpperCase(Key);
     }
     const TStringList& list_;
+    bool indexed_ = false;
     std::unordered_map<std::string, int> index_;
 };
 
@@ -276,7 +293,6 @@ constexpr std::array<StepRow, 48> StepTable = {{
 
 // What a comparison may change in the model beyond partners and existence flags.
 struct TSchemalyst::SavedState {
-    TDbObj* Obj = nullptr;
     std::string Source;
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
     std::uint8_t BodyEmptied = 0;
@@ -395,19 +411,62 @@ void TSchemalyst::ConvertMasterStructure() {}
 // ===================================================================================================
 // Partners, existence flags, normalisation
 
-void TSchemalyst::LinkPartnerList(TStringList& Source, TStringList& Other) {
-    const ListLookup other(Other);
+namespace {
+
+// How a pairing pass treats an object of the source list that has no namesake in the other list.
+enum class Unpaired {
+    Keep,      // it keeps whatever partner it has
+    Drop,      // it loses its partner (and its fields theirs)
+    DropStale, // it keeps a partner that the pass before linked to it, else loses it
+};
+
+// Drops Obj's partner and the partner's link back to Obj.
+void Unlink(TDbObj* Obj) {
+    if (TDbObj* old = Obj->GetPartner(); old && old->GetPartner() == Obj) old->SetPartner(nullptr);
+    Obj->SetPartner(nullptr);
+}
+
+// True when Obj's partner belongs to Other and names Obj in turn: a link made by the pass over
+// Other's objects, which links or unlinks every one of them.
+bool LinkedBy(const TDbObj* Obj, const TCustomObjs* Other) {
+    const TDbObj* p = Obj->GetPartner();
+    return p && p->GetOwner() == Other && p->GetPartner() == Obj;
+}
+
+void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other);
+
+void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCustomObjs* OtherObjs) {
+    ListLookup other(Other);
     for (int i = 0; i < Source.Count(); ++i) {
         TDbObj* obj = ObjectAt(Source, i);
         if (!obj) continue;
-        TDbObj* mate = other.Find(obj->GetFullName());
-        if (!mate) continue;
+        TDbObj* mate = other.Find(obj->GetFullName(), i);
+        if (!mate) {
+            UnlinkUnpaired(obj, Mode, OtherObjs);
+            continue;
+        }
+        if (obj->GetPartner() != mate) Unlink(obj);
+        if (mate->GetPartner() != obj) Unlink(mate);
         obj->SetPartner(mate);
         mate->SetPartner(obj);
         TStringList* fields = obj->GetFields(); // tables and views
         TStringList* mateFields = mate->GetFields();
-        if (fields && mateFields) LinkPartnerList(*fields, *mateFields);
+        if (fields && mateFields) PairLists(*fields, *mateFields, Mode, OtherObjs);
     }
+}
+
+void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other) {
+    if (Mode == Unpaired::Keep) return;
+    if (Mode == Unpaired::Drop || !LinkedBy(Obj, Other)) Unlink(Obj);
+    if (TStringList* fields = Obj->GetFields())
+        for (int j = 0; j < fields->Count(); ++j)
+            if (TDbObj* f = ObjectAt(*fields, j)) UnlinkUnpaired(f, Mode, Other);
+}
+
+} // namespace
+
+void TSchemalyst::LinkPartnerList(TStringList& Source, TStringList& Other) {
+    PairLists(Source, Other, Unpaired::Keep, nullptr);
 }
 
 void TSchemalyst::LinkPartners(TCustomObjs* Source, TCustomObjs* Other) {
@@ -420,16 +479,14 @@ void TSchemalyst::PrepareStructures() {
     TCustomObjs* master = GetMasterObjs();
     TCustomObjs* target = GetTargetObjs();
     if (!master || !target) return;
-    // An object without a namesake must not keep a partner from an earlier pairing: that partner
-    // may have been freed or belong to a structure extracted since.
-    // The link back from an old partner goes too (it may sit in a structure no longer compared).
-    for (TCustomObjs* objs : {master, target})
-        ForEachObject(objs, [](TDbObj* o) {
-            if (TDbObj* old = o->GetPartner(); old && old->GetPartner() == o) old->SetPartner(nullptr);
-            o->SetPartner(nullptr);
-        });
-    LinkPartners(master, target);
-    LinkPartners(target, master);
+    // Both passes pair as LinkPartners does, but no object keeps a partner from an earlier pairing:
+    // that partner may have been freed or belong to a structure extracted or replaced since. The
+    // result is that of dropping every partner on both sides first; pairs that stay as they were
+    // are left untouched.
+    for (TObjsList which : PairedLists)
+        PairLists(master->List(which), target->List(which), Unpaired::Drop, target);
+    for (TObjsList which : PairedLists)
+        PairLists(target->List(which), master->List(which), Unpaired::DropStale, master);
 
     if (master->GetDatabaseType() != dbInterBase || target->GetDatabaseType() != dbInterBase) return;
     const std::size_t n = CheckOptionClause.size();
@@ -460,7 +517,7 @@ void TSchemalyst::ResetStates() {
                 TDbObj* obj = ObjectAt(list, i);
                 if (!obj) continue;
                 obj->SetExists(!isMaster || obj->GetPartner());
-                auto* table = dynamic_cast<TTblData*>(obj);
+                TTblData* table = AsTable(obj);
                 if (!table) continue;
                 for (int j = 0; j < table->Fields.Count(); ++j)
                     if (TDbObj* f = ObjectAt(table->Fields, j)) f->SetExists(!isMaster || f->GetPartner());
@@ -493,8 +550,8 @@ void TSchemalyst::NormalizeStructures() {
     case dbMySQL: {
         TStringList& tables = master->Tables();
         for (int i = 0; i < tables.Count(); ++i) {
-            auto* m = dynamic_cast<TTblData*>(ObjectAt(tables, i));
-            auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+            TTblData* m = AsTable(ObjectAt(tables, i));
+            TTblData* p = m && m->GetPartner() ? AsTable(m->GetPartner()) : nullptr;
             if (!p) continue;
             fillEmpty(&TMySQLTableOptions::GetEngine, &TMySQLTableOptions::SetEngine, m->MySQLOptions,
                       p->MySQLOptions);
@@ -524,8 +581,8 @@ void TSchemalyst::NormalizeStructures() {
         }
         TStringList& tables = master->Tables();
         for (int i = 0; i < tables.Count(); ++i) {
-            auto* m = dynamic_cast<TTblData*>(ObjectAt(tables, i));
-            auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+            TTblData* m = AsTable(ObjectAt(tables, i));
+            TTblData* p = m && m->GetPartner() ? AsTable(m->GetPartner()) : nullptr;
             if (!p) continue;
             MergeTableSpaces(m->TableSpace, p->TableSpace);
             clearOneSided(m->TablespaceName, p->TablespaceName);
@@ -542,21 +599,28 @@ void TSchemalyst::NormalizeStructures() {
 // The comparison
 
 void TSchemalyst::SaveModelState() {
-    saved_.clear();
+    savedEntries_.clear();
+    savedStates_.clear();
     auto save = [this](TDbObj* o) {
-        SavedState s;
-        s.Obj = o;
-        s.Source = o->GetSource();
+        TPrcData* routine = AsRoutine(o);
+        TTblData* table = AsTable(o);
         const TStringList& usedBy = o->GetUsedBy();
         const TStringList& dependsOn = o->GetDependsOn();
+        if (!routine && !table && o->GetSource().empty() && usedBy.Empty() && dependsOn.Empty()) {
+            savedEntries_.push_back({o, -1});
+            return;
+        }
+        SavedState s;
+        s.Source = o->GetSource();
         s.Recreate.reserve(static_cast<std::size_t>(usedBy.Count() + dependsOn.Count()));
         for (int i = 0; i < usedBy.Count(); ++i)
             s.Recreate.push_back(o->UsedByItem(i)->Recreate);
         for (int i = 0; i < dependsOn.Count(); ++i)
             s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
-        if (auto* p = dynamic_cast<TPrcData*>(o)) s.BodyEmptied = p->BodyEmptied;
-        if (auto* t = dynamic_cast<TTblData*>(o)) s.Changed = t->Changed;
-        saved_.push_back(std::move(s));
+        if (routine) s.BodyEmptied = routine->BodyEmptied;
+        if (table) s.Changed = table->Changed;
+        savedEntries_.push_back({o, static_cast<int>(savedStates_.size())});
+        savedStates_.push_back(std::move(s));
     };
     ForEachObject(GetMasterObjs(), save);
     ForEachObject(GetTargetObjs(), save);
@@ -565,36 +629,42 @@ void TSchemalyst::SaveModelState() {
 void TSchemalyst::RestoreModelState() {
     // Walks the live objects in the order they were saved; an object the comparison added or
     // freed (none of the steps does) shifts the order, and the rest is then matched by address.
-    std::unordered_map<const TDbObj*, const SavedState*> byAddress;
+    std::unordered_map<const TDbObj*, int> byAddress;
     std::size_t next = 0;
     auto restore = [&](TDbObj* o) {
-        const SavedState* s = nullptr;
-        if (next < saved_.size() && saved_[next].Obj == o) {
-            s = &saved_[next++];
+        int state = -1;
+        if (next < savedEntries_.size() && savedEntries_[next].Obj == o) {
+            state = savedEntries_[next++].State;
         } else {
             if (byAddress.empty())
-                for (const SavedState& e : saved_)
-                    byAddress.emplace(e.Obj, &e);
+                for (const SavedEntry& e : savedEntries_)
+                    byAddress.emplace(e.Obj, e.State);
             auto it = byAddress.find(o);
             if (it == byAddress.end()) return;
-            s = it->second;
+            state = it->second;
         }
-        if (o->GetSource() != s->Source) o->SetSource(s->Source);
+        if (state < 0) {
+            if (!o->GetSource().empty()) o->SetSource("");
+            return;
+        }
+        const SavedState& s = savedStates_[static_cast<std::size_t>(state)];
+        if (o->GetSource() != s.Source) o->SetSource(s.Source);
         const int usedBy = o->GetUsedBy().Count();
         const int dependsOn = o->GetDependsOn().Count();
-        if (static_cast<std::size_t>(usedBy + dependsOn) == s->Recreate.size()) {
+        if (static_cast<std::size_t>(usedBy + dependsOn) == s.Recreate.size()) {
             std::size_t k = 0;
             for (int i = 0; i < usedBy; ++i)
-                o->UsedByItem(i)->Recreate = s->Recreate[k++];
+                o->UsedByItem(i)->Recreate = s.Recreate[k++];
             for (int i = 0; i < dependsOn; ++i)
-                o->DependsOnItem(i)->Recreate = s->Recreate[k++];
+                o->DependsOnItem(i)->Recreate = s.Recreate[k++];
         }
-        if (auto* p = dynamic_cast<TPrcData*>(o)) p->BodyEmptied = s->BodyEmptied;
-        if (auto* t = dynamic_cast<TTblData*>(o)) t->Changed = s->Changed;
+        if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
+        if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
     };
     if (GetMasterObjs()) ForEachObject(GetMasterObjs(), restore);
     if (GetTargetObjs()) ForEachObject(GetTargetObjs(), restore);
-    saved_.clear();
+    savedEntries_.clear();
+    savedStates_.clear();
 }
 
 void TSchemalyst::DoBeforeCompare() {

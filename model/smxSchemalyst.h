@@ -73,6 +73,10 @@ protected:
 
 private:
     struct SavedState;
+    struct SavedEntry {
+        TDbObj* Obj;
+        int State; // index into savedStates_; -1: no source, no dependencies, no flags to keep
+    };
     bool CheckSide(bool Target);
     void SetUpExtractor(TCustomExtract* Extractor, TCustomDBStructure* Structure);
     void RunSteps();
@@ -80,7 +84,8 @@ private:
     void RestoreModelState();
 
     TCmpObjSetType AssignedCompareObjects_ = AllCmpObjTypes;
-    std::vector<SavedState> saved_;
+    std::vector<SavedEntry> savedEntries_; // every object, in walking order
+    std::vector<SavedState> savedStates_;
 };
 
 } // namespace smx
