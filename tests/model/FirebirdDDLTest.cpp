@@ -1,0 +1,286 @@
+// Table DDL on the real engine: a structure built in code with every Firebird 3 column type is
+// written as its DDL script, run by isql-fb on a new database, and the database extracted again
+// with isql-fb -x must hold every table and column as written; the table steps' update script for
+// a permanent table that becomes GLOBAL TEMPORARY runs on a real target.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "model/smxComp_Idx.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Trg.h"
+#include "tests/model/TablesTestSupport.h"
+#include "tests/support/smxTestDb.h"
+
+namespace smx {
+namespace {
+
+using test::AddColumn;
+using test::TCompareFixture;
+using V = TIBSQLServerVersionType;
+
+// Every run of blanks and line breaks as one blank.
+std::string Squeeze(std::string_view s) {
+    std::string r;
+    for (char c : s) {
+        const bool space = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (space) {
+            if (!r.empty() && r.back() != ' ') r += ' ';
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
+std::string Extract(const std::string& database) {
+    FILE* pipe = popen(("isql-fb -x '" + database + "' 2>&1").c_str(), "r");
+    std::string out;
+    if (!pipe) return out;
+    char buf[4096];
+    std::size_t n = 0;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
+        out.append(buf, n);
+    pclose(pipe);
+    return Squeeze(out);
+}
+
+// A Firebird 3 structure (UTF8, character sets and collations written) for database path db.
+void SetUpFirebird3(TDBStructure& s, const std::string& db) {
+    s.SetDatabaseType(TDatabaseType::dbInterBase);
+    TIBServerOptions& ib = s.GetIBServerOptions();
+    ib.SetSQLServerVersion(V::st_Firebird_30);
+    ib.SetDBCharSet("UTF8");
+    ib.GetIBCompareOptions().SetFldCharsetCompare(true);
+    ib.GetIBDatabaseOptions().SetPageSize(8192);
+    s.Objs()->GetConnectionOptions().SetDatabaseName(db);
+    s.Objs()->GetConnectionOptions().SetPassword("masterkey");
+}
+
+struct ColumnCase {
+    const char* name;
+    std::uint8_t code;
+    int length, precision, scale;
+    std::function<void(TFldData*)> setup;
+    const char* extracted; ///< how isql-fb -x shows the column
+};
+
+TEST(FirebirdDDL, StructureScriptRoundTrip) {
+    test::TTempDir dir("smxddl");
+    const std::string db = dir.File("round.fdb");
+    TDBStructure s;
+    SetUpFirebird3(s, db);
+    TObjs* o = s.Objs();
+
+    auto charset = [](const char* cs, const char* coll = "") {
+        return [cs, coll](TFldData* f) {
+            f->CharSetName = cs;
+            f->CollationName = coll;
+        };
+    };
+    const ColumnCase columns[] = {
+        {"C_SMALL", 54, 0, 0, 0, nullptr, "C_SMALL SMALLINT,"},
+        {"C_INT", 1, 0, 0, 0, [](TFldData* f) { f->Nullable = false; }, "C_INT INTEGER NOT NULL,"},
+        {"C_BIG", 2, 0, 0, 0, nullptr, "C_BIG BIGINT,"},
+        {"C_NUM", 46, 0, 9, 2, nullptr, "C_NUM NUMERIC(9, 2),"},
+        {"C_DEC", 47, 0, 18, 4, nullptr, "C_DEC DECIMAL(18, 4),"},
+        {"C_FLOAT", 3, 0, 0, 0, nullptr, "C_FLOAT FLOAT,"},
+        {"C_DOUBLE", 4, 0, 0, 0, nullptr, "C_DOUBLE DOUBLE PRECISION,"},
+        {"C_DATE", 18, 0, 0, 0, nullptr, "C_DATE DATE,"},
+        {"C_TIME", 19, 0, 0, 0, nullptr, "C_TIME TIME,"},
+        {"C_TS", 20, 0, 0, 0, [](TFldData* f) { f->DefaultValue = "CURRENT_TIMESTAMP"; },
+         "C_TS TIMESTAMP DEFAULT CURRENT_TIMESTAMP,"},
+        {"C_CHAR", 15, 10, 0, 0, nullptr, "C_CHAR CHAR(10),"},
+        {"C_CHAR1", 15, 1, 0, 0, nullptr, "C_CHAR1 CHAR(1),"},
+        {"C_VC", 14, 20, 0, 0,
+         [](TFldData* f) {
+             f->DefaultValue = "\"x\"";
+             f->Nullable = false;
+         },
+         "C_VC VARCHAR(20) DEFAULT 'x' NOT NULL,"},
+        {"C_OCT", 14, 20, 0, 0, charset("OCTETS"), "C_OCT VARCHAR(20) CHARACTER SET OCTETS,"},
+        {"C_CI", 14, 20, 0, 0, charset("UTF8", "UNICODE_CI"),
+         "C_CI VARCHAR(20) CHARACTER SET UTF8 COLLATE UNICODE_CI,"},
+        {"C_UTF", 14, 20, 0, 0, charset("UTF8"), "C_UTF VARCHAR(20),"},
+        {"C_W", 15, 5, 0, 0, charset("WIN1252", "PXW_INTL"),
+         "C_W CHAR(5) CHARACTER SET WIN1252 COLLATE PXW_INTL,"},
+        {"C_BLOB", 41, 0, 0, 0,
+         [](TFldData* f) {
+             f->SubType = 1;
+             f->SegmentSize = 100;
+         },
+         "C_BLOB BLOB SUB_TYPE TEXT SEGMENT SIZE 100,"},
+        {"C_BIN", 41, 0, 0, 0, [](TFldData* f) { f->SegmentSize = 80; },
+         "C_BIN BLOB SUB_TYPE 0 SEGMENT SIZE 80,"},
+        {"C_BOOL", 96, 0, 0, 0, nullptr, "C_BOOL BOOLEAN,"},
+        {"C_ARR", 1, 0, 0, 0,
+         [](TFldData* f) {
+             f->Dimensions = {{1, 5}};
+         },
+         "C_ARR INTEGER[5],"},
+        {"C_ARR2", 15, 2, 0, 0,
+         [](TFldData* f) {
+             f->Dimensions = {{0, 2}, {1, 3}};
+         },
+         "C_ARR2 CHAR(2)[0:2, 3],"},
+        {"C_ID", 1, 0, 0, 0,
+         [](TFldData* f) {
+             f->Identity = true;
+             f->Nullable = false;
+         },
+         "C_ID INTEGER GENERATED BY DEFAULT AS IDENTITY NOT NULL,"},
+        {"C_CHK", 1, 0, 0, 0, [](TFldData* f) { f->CheckText = " (C_CHK > 0)"; }, "C_CHK INTEGER,"},
+        {"C_CALC", 1, 0, 0, 0, [](TFldData* f) { f->SetSource("(C_INT*2)"); }, "C_CALC BIGINT COMPUTED BY"},
+    };
+    TTblData* t = TCompareFixture::Table(o, "T_ALL");
+    for (const ColumnCase& c : columns) {
+        TFldData* f = AddColumn(t, c.name, c.code, c.length);
+        f->Precision = c.precision;
+        f->Scale = c.scale;
+        if (c.setup) c.setup(f);
+    }
+    t->SetDescription("all types");
+    t->FindField("C_INT")->SetDescription("it's");
+    TTblData* tmp = TCompareFixture::Table(o, "T_TMP");
+    AddColumn(tmp, "ID", 1, 0, false);
+    tmp->GlobalTemporary = true;
+    tmp->OnCommit = 2;
+    TTblData* del = TCompareFixture::Table(o, "T_DEL");
+    AddColumn(del, "ID", 1, 0, false);
+    del->GlobalTemporary = true;
+    del->OnCommit = 1;
+
+    o->GetScript();
+    const std::string script = o->GetScriptLines().Text();
+    ASSERT_NE(script.find("COMMENT ON TABLE T_ALL IS"), std::string::npos) << script;
+    const test::TIsqlResult run = test::RunIsqlScript(dir, script);
+    ASSERT_TRUE(run.Ok()) << run.Output << "\n" << script;
+    EXPECT_EQ(run.Output.find("Statement failed"), std::string::npos) << run.Output;
+
+    const std::string x = Extract(db);
+    for (const ColumnCase& c : columns)
+        EXPECT_NE(x.find(c.extracted), std::string::npos) << c.name << "\n" << x;
+    EXPECT_NE(x.find("CREATE TABLE T_ALL (C_SMALL SMALLINT,"), std::string::npos) << x;
+    EXPECT_NE(x.find("ALTER C_CALC TYPE BIGINT COMPUTED BY (C_INT*2)"), std::string::npos) << x;
+    EXPECT_NE(x.find("CHECK (C_CHK > 0)"), std::string::npos) << x;
+    EXPECT_NE(x.find("CREATE GLOBAL TEMPORARY TABLE T_TMP (ID INTEGER NOT NULL) ON COMMIT PRESERVE ROWS;"),
+              std::string::npos)
+        << x;
+    EXPECT_NE(x.find("CREATE GLOBAL TEMPORARY TABLE T_DEL (ID INTEGER NOT NULL) ON COMMIT DELETE ROWS;"),
+              std::string::npos)
+        << x;
+    EXPECT_NE(x.find("COMMENT ON TABLE T_ALL IS 'all types';"), std::string::npos) << x;
+    EXPECT_NE(x.find("COMMENT ON COLUMN T_ALL.C_INT IS 'it''s';"), std::string::npos) << x;
+    EXPECT_NE(x.find("DEFAULT CHARACTER SET UTF8"), std::string::npos) << x;
+}
+
+TEST(FirebirdDDL, DomainColumnKeepsItsOwnDefault) {
+    test::TTestDatabase db(test::CreateDatabaseSql("CREATE DOMAIN D_NAME VARCHAR(10) DEFAULT 'x';\n",
+                                                   "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"));
+    TDBStructure s;
+    SetUpFirebird3(s, db.Path());
+    s.Objs()->GetScriptOptions().SetConnect(false);
+    TTblData* t = TCompareFixture::Table(s.Objs(), "T_D");
+    TFldData* y = AddColumn(t, "C_Y", DomainDataType);
+    y->DomainName = "D_NAME";
+    y->DefaultValue = "'y'";
+    TFldData* plain = AddColumn(t, "C_PLAIN", DomainDataType);
+    plain->DomainName = "D_NAME";
+    s.Objs()->GetScript();
+    const test::TIsqlResult run = db.Run(s.Objs()->GetScriptLines().Text());
+    ASSERT_TRUE(run.Ok()) << run.Output;
+    const std::string x = Extract(db.Path());
+    EXPECT_NE(x.find("C_Y D_NAME DEFAULT 'y',"), std::string::npos) << x;
+    EXPECT_NE(x.find("C_PLAIN D_NAME)"), std::string::npos) << x;
+}
+
+TEST(FirebirdDDL, TableBecomesGlobalTemporary) {
+    test::TTestDatabase db(test::CreateDatabaseSql(
+        "CREATE TABLE T(ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(10));\n"
+        "CREATE INDEX IX_T_NAME ON T(NAME);\n"
+        "SET TERM ^ ;\nCREATE TRIGGER T_BI FOR T BEFORE INSERT AS BEGIN NEW.NAME = UPPER(NEW.NAME); END^\n"
+        "SET TERM ; ^\n",
+        "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"));
+    TCompareFixture f;
+    TTblData* m = TCompareFixture::Table(f.M(), "T");
+    AddColumn(m, "ID", 1, 0, false);
+    AddColumn(m, "NAME", 14, 10);
+    m->GlobalTemporary = true;
+    m->OnCommit = 1;
+    TTblData* t = TCompareFixture::Table(f.T(), "T");
+    AddColumn(t, "ID", 1, 0, false);
+    AddColumn(t, "NAME", 14, 10);
+    auto* idx = new TIdxData(f.T());
+    idx->SetName("IX_T_NAME");
+    idx->TableName = "T";
+    f.T()->AddObject(idx, true);
+    auto* trg = new TTrgData(f.T());
+    trg->SetName("T_BI");
+    trg->TableName = "T";
+    f.T()->AddObject(trg, true);
+    f.Link();
+    MatchTables(&f.comparer);
+    CreateTables(&f.comparer);
+    AddNewColumns(&f.comparer);
+    AlterTables(&f.comparer);
+    DropTables(&f.comparer);
+
+    TStringList lines;
+    f.exec.GetScriptLines(lines, false);
+    const std::string script = lines.Text();
+    ASSERT_NE(script.find("DROP TABLE T"), std::string::npos) << script;
+    ASSERT_NE(
+        script.find("CREATE GLOBAL TEMPORARY TABLE T(ID INTEGER NOT NULL,\r\nNAME VARCHAR(10))\r\n ON COMMIT "
+                    "DELETE ROWS"),
+        std::string::npos)
+        << script;
+    const test::TIsqlResult run = db.Run(script);
+    ASSERT_TRUE(run.Ok()) << run.Output << "\n" << script;
+    EXPECT_EQ(run.Output.find("Statement failed"), std::string::npos) << run.Output;
+
+    const test::TIsqlResult q = db.Run(
+        "SET LIST ON;\nSELECT RDB$RELATION_TYPE AS KIND FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'T';\n");
+    ASSERT_TRUE(q.Ok()) << q.Output;
+    EXPECT_TRUE(std::regex_search(q.Output, std::regex("KIND\\s+5"))) << q.Output;
+}
+
+TEST(FirebirdDDL, ParameterClausesInEngineOrder) {
+    test::TTestDatabase db(test::CreateDatabaseSql({}, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"));
+    TDBStructure s;
+    SetUpFirebird3(s, db.Path());
+    TPrcData p(s.Objs());
+    p.SetName("P");
+    TFldData a(s.Objs(), &p);
+    a.SetName("A");
+    a.DataType = 1;
+    a.Nullable = false;
+    a.DefaultValue = "0";
+    a.ParamDirection = 1;
+    TFldData b(s.Objs(), &p);
+    b.SetName("B");
+    b.DataType = 14;
+    b.Length = 10;
+    b.CharSetName = "UTF8";
+    b.CollationName = "UNICODE";
+    b.DefaultValue = "'x'";
+    b.ParamDirection = 1;
+    TFldData r(s.Objs(), &p);
+    r.SetName("R");
+    r.DataType = 14;
+    r.Length = 20;
+    r.DefaultValue = "'ignored'";
+    r.ParamDirection = 2;
+    EXPECT_EQ(a.GetCreateSQL(), "A INTEGER NOT NULL = 0");
+    EXPECT_EQ(b.GetCreateSQL(), "B VARCHAR(10) CHARACTER SET UTF8 COLLATE UNICODE = 'x'");
+    EXPECT_EQ(r.GetCreateSQL(), "R VARCHAR(20)");
+    const std::string sql = "SET TERM ^ ;\nCREATE PROCEDURE P(" + a.GetCreateSQL() + ", " + b.GetCreateSQL() +
+                            ")\nRETURNS (" + r.GetCreateSQL() + ")\nAS BEGIN R = B || A; SUSPEND; END^\n" +
+                            "SET TERM ; ^\nSET LIST ON;\nSELECT R FROM P;\n";
+    const test::TIsqlResult run = db.Run(sql);
+    ASSERT_TRUE(run.Ok()) << run.Output;
+    // Callers may leave out both parameters: the defaults apply.
+    EXPECT_TRUE(std::regex_search(run.Output, std::regex("R\\s+x0"))) << run.Output;
+}
+
+} // namespace
+} // namespace smx
