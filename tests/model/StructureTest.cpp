@@ -9,6 +9,8 @@
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
+#include "model/smxComp_Sch.h"
+#include "platform/smxStrUtils.h"
 #include "tests/model/TablesTestSupport.h"
 #include "tests/support/smxTestDb.h"
 
@@ -369,6 +371,73 @@ TEST(StructureFiles, FailedWritesGoToTraceHookAndScriptStaysComplete) {
     EXPECT_EQ(traced.size(), 3u); // table body, procedure header and body
     for (const auto& t : traced)
         EXPECT_NE(t.find(notAFolder), std::string::npos) << t;
+}
+
+// A schema with a fixed text.
+class TTextSchema : public TSchData {
+public:
+    using TSchData::TSchData;
+    std::string GetCreateSQL() const override { return "CREATE SCHEMA " + GetName(); }
+};
+
+TEST(StructureScript, BuiltInSchemasAreNotWritten) {
+    struct Row {
+        TDatabaseType type;
+        const char* builtIn;
+        const char* alternative;
+    };
+    const Row rows[] = {{dbPostgreSQL, "public", ""}, {dbMSSQL, "dbo", "dbo"}};
+    for (const Row& r : rows) {
+        TDBStructure s;
+        s.SetDatabaseType(r.type);
+        TObjs* o = s.Objs();
+        for (const char* name : {r.builtIn, "sales"}) {
+            auto* sch = new TTextSchema(o);
+            sch->SetName(name);
+            if (std::string_view(name) == r.builtIn && *r.alternative) sch->OverrideName = sch->GetName();
+            sch->SetDescription("d");
+            o->AddObject(sch, true);
+        }
+        o->GetScript();
+        const auto lines = Lines(o);
+        int creates = 0, descriptions = 0;
+        for (const auto& l : lines) {
+            creates += l.rfind("CREATE SCHEMA ", 0) == 0;
+            EXPECT_EQ(l.find("CREATE SCHEMA " + std::string(r.builtIn)), std::string::npos) << int(r.type);
+            descriptions += l.find("COMMENT ON SCHEMA") != std::string::npos;
+        }
+        EXPECT_EQ(creates, 1) << int(r.type);
+        // The built-in schema's description is still written.
+        if (r.type == dbPostgreSQL) EXPECT_EQ(descriptions, 2);
+    }
+}
+
+TEST(StructureScript, SybaseASEHeader) {
+    TDBStructure s;
+    s.SetDatabaseType(dbSybaseASE);
+    TObjs* o = s.Objs();
+    o->GetConnectionOptions().SetDatabaseName("pubs");
+    TASEDatabaseOptions& ase = s.GetASEServerOptions().GetASEDatabaseOptions();
+    ase.SetServerVersion("Adaptive Server 12.5");
+    ase.SetOwner("sa");
+    ase.SetOptionWord(1 << 2);
+    o->GetScript();
+    const auto lines = Lines(o);
+    ASSERT_GE(lines.size(), 11u);
+    EXPECT_EQ(lines[0], "-- Adaptive Server 12.5\r\n");
+    EXPECT_EQ(lines[1], "-- Database: pubs\r\n");
+    EXPECT_EQ(lines[2], "-- Owner   : sa\r\n");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[4], "use pubs\r\ngo\r\n");
+    EXPECT_EQ(lines[5], "use master\r\ngo\r\n");
+    EXPECT_EQ(lines[6],
+              "if exists( select 1 from master.dbo.sysdatabases where name = 'pubs')\r\n  drop database pubs"
+              "\r\ngo\r\n");
+    EXPECT_EQ(lines[7], "create database pubs\r\ngo\r\n");
+    EXPECT_EQ(lines[8], "use pubs\r\ngo\r\n");
+    EXPECT_EQ(lines[9], "exec master.dbo.sp_dboption pubs, " +
+                            QuotedStr(TASEDatabaseOptions::GetOptionName(2)) + ", True\r\ngo\r\n");
+    EXPECT_EQ(lines[10], "checkpoint\r\ngo\r\n");
 }
 
 } // namespace
