@@ -81,12 +81,16 @@ TEST(SchemalystExtract, TargetErrorSkipsMasterAndDisablesCompare) {
     r.cmp.CompareStructures();
     EXPECT_EQ(exec.GetStatementCount(), 1);
     EXPECT_TRUE(r.events.empty());
+    r.cmp.ExtractAndCompare();
+    EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "BeforeCompare"), 0);
+    EXPECT_EQ(exec.GetStatementCount(), 1);
 
     // A clean extraction enables it again.
     r.exTarget.Fill = nullptr;
     EXPECT_TRUE(r.cmp.ExtractStructures());
     EXPECT_TRUE(r.cmp.GetExtractionOK());
     EXPECT_EQ(r.exMaster.Calls, 1);
+    r.cmp.SetSQLExec(nullptr);
 }
 
 TEST(SchemalystExtract, ExtractorsGetTheKindsToRead) {
