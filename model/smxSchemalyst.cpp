@@ -705,8 +705,9 @@ void TSchemalyst::CompareStructures() {
     // However the sequence ends, the master leaves comparing mode and the model returns to its
     // extracted state, so that the next comparison writes the same script.
     SaveModelState();
-    ScopeExit finish([this, master] {
-        master->Comparing = 0;
+    // (The master container is fetched again at the end: a handler may have unassigned it.)
+    ScopeExit finish([this] {
+        if (TCustomObjs* m = GetMasterObjs()) m->Comparing = 0;
         RestoreModelState();
     });
     DoBeforeCompare();
