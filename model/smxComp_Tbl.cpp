@@ -317,8 +317,7 @@ void TTblData::FlagDependentViews() {
             e->Recreate = 1;
 }
 
-std::string TTblData::GetCreateScript() const {
-    if (TCustomSQLExec* exec = GetSQLExec()) exec->SetCurrentSchema(GetParentName());
+std::string TTblData::GetCreateSQL() const {
     if (Ignore) return {};
     const TDatabaseType t = GetDatabaseType();
     if (t == dbMySQL) {

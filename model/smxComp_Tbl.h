@@ -95,10 +95,9 @@ public:
     TStringList* GetFields() override { return &Fields; }
     void SetSkipComputed(bool Value) override { SkipComputed = Value; }
     bool GetSkipComputed() const override { return SkipComputed; }
-    /// The CREATE text (GetCreateScript).
-    std::string GetCreateSQL() const override { return GetCreateScript(); }
-    /// The CREATE TABLE text of the effective dialect; empty when ignored.
-    std::string GetCreateScript() const override;
+    /// The CREATE TABLE text of the effective dialect (also what GetCreateScript gives); empty
+    /// when ignored.
+    std::string GetCreateSQL() const override;
     /// "DROP TABLE " + the quoted qualified name.
     std::string GetDropSQL() const override;
     /// Adds the missing computed columns of an existing table, or creates a missing table.

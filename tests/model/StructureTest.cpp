@@ -408,7 +408,9 @@ TEST(StructureScript, BuiltInSchemasAreNotWritten) {
         }
         EXPECT_EQ(creates, 1) << int(r.type);
         // The built-in schema's description is still written.
-        if (r.type == dbPostgreSQL) EXPECT_EQ(descriptions, 2);
+        if (r.type == dbPostgreSQL) {
+            EXPECT_EQ(descriptions, 2);
+        }
     }
 }
 
