@@ -351,6 +351,22 @@ TEST(StructureFiles, OneFilePerObject) {
     EXPECT_EQ(count, 4u);
 }
 
+TEST(StructureFiles, UnnamedObjectIsSavedUnderItsFullName) {
+    test::TTempDir dir("smxfiles");
+    TDBStructure s;
+    s.SetDatabaseType(dbMSSQL);
+    TObjs* o = s.Objs();
+    o->SetScriptFilesFolder(dir.Path());
+    auto* c = new TTextConstraint(o, TDbObject::dboPKey, "ALTER TABLE dbo.T ADD PRIMARY KEY (ID)");
+    c->SetParentName("dbo");
+    o->AddObject(c, true);
+    ASSERT_TRUE(c->GetName().empty());
+    ASSERT_EQ(c->GetFullName(), "DBO."); // MS SQL names are upper-cased
+    o->GetScript();
+    EXPECT_EQ(ReadFile(dir.File("constraint_DBO._body.sql")), "ALTER TABLE dbo.T ADD PRIMARY KEY (ID)");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("constraint_DBO._header.sql")));
+}
+
 TEST(StructureFiles, FailedWritesGoToTraceHookAndScriptStaysComplete) {
     test::TTempDir dir("smxfiles");
     const std::string notAFolder = dir.File("plain");
