@@ -169,6 +169,10 @@ TEST(StructureScript, DescriptionFormByServerVersion) {
         for (const auto& l : lines)
             found = found || l.rfind(r.start, 0) == 0;
         EXPECT_TRUE(found) << int(r.version);
+        // The writer's choice lasts only while it writes: the container's own mode is restored.
+        EXPECT_EQ(f.O()->GetIBServerOptions().GetIBCompareOptions().GetUpdateDescriptionMode(),
+                  TUpdateDescriptionType::udSysTables)
+            << int(r.version);
     }
     // A mode chosen by the user is kept.
     IBStructure f;
