@@ -199,6 +199,12 @@ TEST(SchemalystPartners, ClearedMasterLeavesNoPartnerBehind) {
     };
     r.cmp.CompareStructures(); // AddressSanitizer watches every partner access here
     EXPECT_EQ(Table(r.target, "B")->GetPartner(), nullptr);
+    // B is gone from the master, so the script drops it.
+    const std::vector<std::string> lines = ScriptLines(*r.cmp.GetSQLExec());
+    bool dropsB = false;
+    for (const std::string& l : lines)
+        dropsB = dropsB || l.rfind("DROP TABLE B", 0) == 0;
+    EXPECT_TRUE(dropsB);
 }
 
 TEST(SchemalystPartners, ReplacedTargetDropsOldPartners) {
