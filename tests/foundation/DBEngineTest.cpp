@@ -419,6 +419,10 @@ TEST_F(EngineTest, InterBaseBuffersIn64Bits) {
     c->SetConnected(true);
     EXPECT_NE(c->GetDatabaseInfo(false).find("Buffers       : 300000 pages (4800000 Kb)\r\n"),
               std::string::npos);
+    // The Kb figure is rounded, not truncated: 3 x 1000 bytes is 2.93 Kb.
+    c->GetIBServerOptions().GetIBDatabaseOptions().SetNumBuffers(3);
+    c->GetIBServerOptions().GetIBDatabaseOptions().SetPageSize(1000);
+    EXPECT_NE(c->GetDatabaseInfo(false).find("Buffers       : 3 pages (3 Kb)\r\n"), std::string::npos);
 }
 
 TEST_F(EngineTest, QueriedInfoTexts) {

@@ -310,6 +310,10 @@ TEST(DatabaseInfoText, LargeCacheDoesNotOverflow) {
     EXPECT_NE(o.GetDatabaseInfoText().find("Cache pages: 300000 (4800000 Kb)"), std::string::npos);
     o.GetIBDatabaseOptions().SetNumBuffers(131072);
     EXPECT_NE(o.GetDatabaseInfoText().find("(2097152 Kb)"), std::string::npos);
+    // The comment truncates where the connection's information text rounds: 3 x 1000 bytes.
+    o.GetIBDatabaseOptions().SetNumBuffers(3);
+    o.GetIBDatabaseOptions().SetPageSize(1000);
+    EXPECT_NE(o.GetDatabaseInfoText().find("Cache pages: 3 (2 Kb)"), std::string::npos);
 }
 
 TEST(MySQLTableOptions, Clause) {
