@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "model/smxComp_Ctr.h"
+#include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Sch.h"
@@ -321,9 +322,15 @@ TEST(StructureLifetime, ClearFreesObjectsAndCachesTexts) {
     EXPECT_EQ(p->CachedSQL, "CREATE PROCEDURE P AS BEGIN END");
     EXPECT_EQ(p->CompareText, p->CachedSQL);
     TCompareFixture::Table(o, "T");
+    // Packages belong to the container like every other kind (the leak check watches this one).
+    auto* pkg = new TPkgData(o);
+    pkg->SetName("PK");
+    o->AddObject(pkg, true);
+    ASSERT_EQ(o->ObjectCount(TObjsList::olPackages), 1);
     s.Clear();
     EXPECT_EQ(o->ObjectCount(TObjsList::olTables), 0);
     EXPECT_EQ(o->ObjectCount(TObjsList::olProcedures), 0);
+    EXPECT_EQ(o->ObjectCount(TObjsList::olPackages), 0);
 }
 
 std::string ReadFile(const std::string& path) {
