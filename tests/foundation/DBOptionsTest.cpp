@@ -380,3 +380,34 @@ TEST(Converters, OnOffTrueFalse) {
 
 } // namespace
 } // namespace smx
+
+namespace smx {
+namespace {
+
+TEST(ConstructedValues, CompareOptionsFollowTheTables) {
+    const TIBCompareOptions ib;
+    EXPECT_FALSE(ib.GetDbCharsetCompare() || ib.GetFldCharsetCompare() || ib.GetModifySystemTables() ||
+                 ib.GetGenerateCOMMIT() || ib.GetAllowDataTypeConversion());
+    EXPECT_EQ(ib.GetUpdateDescriptionMode(), TUpdateDescriptionType::udSysTables);
+    EXPECT_TRUE(ib.GetUseRECONNECT() && ib.GetUpdateFieldPosition() && ib.GetExtractOnlyComparedObjects() &&
+                ib.GetIgnoreIBEObjects());
+    const TMSSQLCompareOptions ms;
+    EXPECT_FALSE(ms.GetIgnoreFileGroup() || ms.GetCaseSensitiveIdentifiers() || ms.GetUpdateColumnPosition());
+    EXPECT_TRUE(ms.GetIgnoreSysName());
+    const TASECompareOptions ase;
+    EXPECT_FALSE(ase.GetIgnoreFileGroup() || ase.GetCaseSensitiveIdentifiers());
+    EXPECT_TRUE(ase.GetIgnoreSysName() && ase.GetCompareDBOptions());
+    EXPECT_FALSE(TASACompareOptions().GetCaseSensitiveIdentifiers());
+}
+
+TEST(ConstructedValues, ServerSetDefaultsResetsOwnedCompareOptions) {
+    TIBServerOptions o;
+    o.GetIBCompareOptions().SetUseRECONNECT(false);
+    o.GetIBCompareOptions().SetGenerateCOMMIT(true);
+    o.SetDefaults();
+    EXPECT_TRUE(o.GetIBCompareOptions().GetUseRECONNECT());
+    EXPECT_TRUE(o.GetIBCompareOptions().GetGenerateCOMMIT());
+}
+
+} // namespace
+} // namespace smx
