@@ -533,14 +533,18 @@ bool TSQLExec::ExecStatement(TStatement* Statement) {
     return result && ErrorCount_ == errorsBefore;
 }
 
-bool TSQLExec::ExecSQLStatement() {
-    using enum TDatabaseType;
-    TSMXCustomConnection* c = SMXConnection_;
-    if (!c || !c->GetConnected()) {
+bool TSQLExec::ReadyToSend() {
+    if (!SMXConnection_ || !SMXConnection_->GetConnected()) {
         DoErrorMessage("Disconnected from database...");
         return false;
     }
-    if (!HasUsableQuery()) return false;
+    return HasUsableQuery();
+}
+
+bool TSQLExec::ExecSQLStatement() {
+    using enum TDatabaseType;
+    if (!ReadyToSend()) return false;
+    TSMXCustomConnection* c = SMXConnection_;
     TSMXQuery& q = *Query_;
     ScopeExit restore([&] {
         ClearQuerySQL();
@@ -573,12 +577,8 @@ bool TSQLExec::ExecSQLStatement() {
 }
 
 bool TSQLExec::ExecDML() {
+    if (!ReadyToSend()) return false;
     TSMXCustomConnection* c = SMXConnection_;
-    if (!c || !c->GetConnected()) {
-        DoErrorMessage("Disconnected from database...");
-        return false;
-    }
-    if (!HasUsableQuery()) return false;
     TSMXQuery& q = *Query_;
     ScopeExit restore([&] {
         ClearQuerySQL();

@@ -141,6 +141,8 @@ private:
 
     std::string Prefix() const;
     bool HasUsableQuery();
+    /// A statement can be sent: connected (else "Disconnected from database...") and a query exists.
+    bool ReadyToSend();
     void ClearQuerySQL();
     void RecoverFromException(const std::string& Message);
     void EndRun(bool WasConnected);
