@@ -119,7 +119,9 @@ void AlterTables(TSchemalyst& c) {
 void DropTables(TSchemalyst& c) {
     smx::DropTables(&c);
 }
-void UpdateColumnOrder(TSchemalyst&) {}
+void UpdateColumnOrder(TSchemalyst& c) {
+    smx::UpdateColumnOrder(&c);
+}
 // Collations, schemas, conversions, operators and operator classes.
 void CreateCollations(TSchemalyst&) {}
 void AlterCollations(TSchemalyst&) {}
