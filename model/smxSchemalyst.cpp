@@ -8,7 +8,10 @@
 #include <exception>
 #include <unordered_map>
 
+#include "model/smxComp_Opr.h"
+#include "model/smxComp_Pbl.h"
 #include "model/smxComp_Prc.h"
+#include "model/smxComp_Sch.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxSQL_Exec.h"
 #include "platform/smxScopeExit.h"
@@ -126,18 +129,36 @@ void UpdateColumnOrder(TSchemalyst& c) {
 void CreateCollations(TSchemalyst&) {}
 void AlterCollations(TSchemalyst&) {}
 void DropCollations(TSchemalyst&) {}
-void CreateSchemas(TSchemalyst&) {}
-void AlterSchemas(TSchemalyst&) {}
-void DropSchemas(TSchemalyst&) {}
+void CreateSchemas(TSchemalyst& c) {
+    smx::CreateSchemas(&c);
+}
+void AlterSchemas(TSchemalyst& c) {
+    smx::AlterSchemas(&c);
+}
+void DropSchemas(TSchemalyst& c) {
+    smx::DropSchemas(&c);
+}
 void CreateConversions(TSchemalyst&) {}
 void AlterConversions(TSchemalyst&) {}
 void DropConversions(TSchemalyst&) {}
-void CreateOperators(TSchemalyst&) {}
-void AlterOperators(TSchemalyst&) {}
-void DropOperators(TSchemalyst&) {}
-void CreateOperatorClasses(TSchemalyst&) {}
-void AlterOperatorClasses(TSchemalyst&) {}
-void DropOperatorClasses(TSchemalyst&) {}
+void CreateOperators(TSchemalyst& c) {
+    smx::CreateOperators(&c);
+}
+void AlterOperators(TSchemalyst& c) {
+    smx::AlterOperators(&c);
+}
+void DropOperators(TSchemalyst& c) {
+    smx::DropOperators(&c);
+}
+void CreateOperatorClasses(TSchemalyst& c) {
+    smx::CreateOperatorClasses(&c);
+}
+void AlterOperatorClasses(TSchemalyst& c) {
+    smx::AlterOperatorClasses(&c);
+}
+void DropOperatorClasses(TSchemalyst& c) {
+    smx::DropOperatorClasses(&c);
+}
 // Rules and defaults.
 void CreateRules(TSchemalyst&) {}
 void AlterRules(TSchemalyst&) {}
@@ -191,9 +212,15 @@ void DropPackages(TSchemalyst&) {}
 void EmptyPackageStep(TSchemalyst&) {}
 void CreatePackages(TSchemalyst&) {}
 // Publications.
-void DropPublications(TSchemalyst&) {}
-void AlterPublications(TSchemalyst&) {}
-void CreatePublications(TSchemalyst&) {}
+void DropPublications(TSchemalyst& c) {
+    smx::DropPublications(&c);
+}
+void AlterPublications(TSchemalyst& c) {
+    smx::AlterPublications(&c);
+}
+void CreatePublications(TSchemalyst& c) {
+    smx::CreatePublications(&c);
+}
 // Roles and grants.
 void CreateRoles(TSchemalyst&) {}
 void UpdateRoleDescriptions(TSchemalyst&) {}
