@@ -132,7 +132,8 @@ TSMXQuery* TSMXADOConnectionPlugin::CreateQuery(TComponent* Owner) {
 TADOConnection* FindADOConnection(TSMXCustomConnection* Connection) {
     if (auto* ado = dynamic_cast<TSMXConnectionADO*>(Connection)) return ado->GetConnection();
     if (auto* generic = dynamic_cast<TSMXConnection*>(Connection))
-        if (auto* db = dynamic_cast<TSMXADODatabase*>(generic->GetDatabaseObject())) return &db->GetADOConnection();
+        if (auto* db = dynamic_cast<TSMXADODatabase*>(generic->GetDatabaseObject()))
+            return &db->GetADOConnection();
     return nullptr;
 }
 

@@ -7,7 +7,9 @@ namespace smx {
 
 namespace {
 
-bool IsQuoteChar(char c) { return c == '"' || c == '\''; }
+bool IsQuoteChar(char c) {
+    return c == '"' || c == '\'';
+}
 
 // "Key=Value;" with the value quoted as needed.
 std::string Part(std::string_view key, std::string_view value) {
@@ -57,7 +59,8 @@ void BuildADOConnectionString(TDatabaseType DatabaseType, std::string_view Serve
     case dbSybaseASA:
         s = "Provider=ASAProv;";
         // The server name sits inside a quoted property list of its own.
-        if (!Server.empty()) s += "Extended Properties=" + QuotedStr("ServerName=" + std::string(Server), '"') + ";";
+        if (!Server.empty())
+            s += "Extended Properties=" + QuotedStr("ServerName=" + std::string(Server), '"') + ";";
         if (!Database.empty()) s += Part(IsASADatabaseFile(Database) ? "DBF" : "DBN", Database);
         break;
     case dbOracle:
@@ -74,14 +77,16 @@ void BuildADOConnectionString(TDatabaseType DatabaseType, std::string_view Serve
         break;
     case dbDB2:
         s = "Provider=IBMDADB2;";
-        if (!Server.empty()) s += Part("Location", std::string(Server) + ":" + IntToStr(Port != 0 ? Port : 50000));
+        if (!Server.empty())
+            s += Part("Location", std::string(Server) + ":" + IntToStr(Port != 0 ? Port : 50000));
         s += "Persist Security Info=True;";
         if (!Database.empty()) s += Part("Data Source", Database);
         break;
     case dbSybaseASE:
         s = "Provider=Sybase.ASEOLEDBProvider;";
         if (!Server.empty())
-            s += Part("Server Name", std::string(Server) + (Port != 0 ? "," + IntToStr(Port) : std::string()));
+            s +=
+                Part("Server Name", std::string(Server) + (Port != 0 ? "," + IntToStr(Port) : std::string()));
         if (!Database.empty()) s += Part("Initial Catalog", Database);
         s += "Optimize Prepare=Partial;"
              "Select Method=Direct;Raise Error Behavior=MS Compatible;"
@@ -266,15 +271,16 @@ void TSMXADODatabase::SetConnected(bool Value) {
     const TConnectionOptions& co = c->GetConnectionOptions();
     std::string cs = co.GetConnectionString();
     if (cs.empty())
-        BuildADOConnectionString(type, co.GetHostName(), co.GetDatabaseName(), cs, co.GetProtocol(), co.GetPort(),
-                                 false, co.GetUseWindowsAuthentication(), co.GetPassword(), co.GetUserName());
+        BuildADOConnectionString(type, co.GetHostName(), co.GetDatabaseName(), cs, co.GetProtocol(),
+                                 co.GetPort(), false, co.GetUseWindowsAuthentication(), co.GetPassword(),
+                                 co.GetUserName());
     connection_->SetConnectionString(cs);
     // The log shows the string as the connection holds it, with the password hidden.
     c->LogNextLine(HideConnectionStringPasswords(connection_->GetConnectionString()));
     connection_->SetLoginPrompt(type == TDatabaseType::dbInterBase &&
                                 (co.GetUserName().empty() || co.GetPassword().empty()));
     connection_->SetCursorLocation(type == TDatabaseType::dbSybaseASE ? TCursorLocation::clUseServer
-                                                                       : TCursorLocation::clUseClient);
+                                                                      : TCursorLocation::clUseClient);
     connection_->Open();
 }
 

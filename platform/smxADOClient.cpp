@@ -23,9 +23,15 @@ int connectCount = 0;
 
 constexpr std::string_view HiddenPassword = "*******";
 
-SQLHENV Env(void* h) { return static_cast<SQLHENV>(h); }
-SQLHDBC Dbc(void* h) { return static_cast<SQLHDBC>(h); }
-SQLHSTMT Stmt(void* h) { return static_cast<SQLHSTMT>(h); }
+SQLHENV Env(void* h) {
+    return static_cast<SQLHENV>(h);
+}
+SQLHDBC Dbc(void* h) {
+    return static_cast<SQLHDBC>(h);
+}
+SQLHSTMT Stmt(void* h) {
+    return static_cast<SQLHSTMT>(h);
+}
 
 // Every diagnostic record of the handle, one "[SQLSTATE] text" line each.
 [[noreturn]] void ThrowDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view what) {
@@ -42,7 +48,8 @@ SQLHSTMT Stmt(void* h) { return static_cast<SQLHSTMT>(h); }
                                         static_cast<SQLSMALLINT>(text.size()), &len);
             if (r == SQL_SUCCESS_WITH_INFO && len >= static_cast<SQLSMALLINT>(text.size())) {
                 text.assign(static_cast<std::size_t>(len) + 1, '\0');
-                r = SQLGetDiagRec(handleType, handle, rec, state, &native, reinterpret_cast<SQLCHAR*>(text.data()),
+                r = SQLGetDiagRec(handleType, handle, rec, state, &native,
+                                  reinterpret_cast<SQLCHAR*>(text.data()),
                                   static_cast<SQLSMALLINT>(text.size()), &len);
             }
             if (!SQL_SUCCEEDED(r)) break;
@@ -61,7 +68,9 @@ void Check(SQLRETURN r, SQLSMALLINT handleType, SQLHANDLE handle, std::string_vi
     if (!SQL_SUCCEEDED(r)) ThrowDiagnostics(handleType, handle, what);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // A value ODBC would misread unless it is written in braces.
 bool NeedsBraces(std::string_view v) {
@@ -126,7 +135,8 @@ std::vector<TConnectionStringPart> ParseConnectionString(std::string_view Text, 
                 part.Value += Text[j++];
             }
             if (!closed && Strict)
-                throw EADOError("Unbalanced quote in the connection string at the value of \"" + part.Key + "\"", "");
+                throw EADOError(
+                    "Unbalanced quote in the connection string at the value of \"" + part.Key + "\"", "");
             part.ValueEnd = j;
             while (j < n && IsBlank(Text[j]))
                 ++j;
@@ -224,6 +234,7 @@ void TADOConnection::Open() {
     if (GetConnected()) return;
     // Refused providers and malformed strings never reach the driver manager.
     const std::string odbc = ODBCConnectionString(connectionString_);
+    if (odbc.size() > 32767) throw EADOError("The connection string is too long", "");
 
     SQLHENV env = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
@@ -237,10 +248,10 @@ void TADOConnection::Open() {
         std::string out(1024, '\0');
         SQLSMALLINT outLen = 0;
         std::string in = odbc;
-        const SQLRETURN r = SQLDriverConnect(
-            dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), static_cast<SQLSMALLINT>(in.size()),
-            reinterpret_cast<SQLCHAR*>(out.data()), static_cast<SQLSMALLINT>(out.size()), &outLen,
-            SQL_DRIVER_NOPROMPT);
+        const SQLRETURN r =
+            SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                             static_cast<SQLSMALLINT>(in.size()), reinterpret_cast<SQLCHAR*>(out.data()),
+                             static_cast<SQLSMALLINT>(out.size()), &outLen, SQL_DRIVER_NOPROMPT);
         Check(r, SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
     } catch (...) {
         if (dbc != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -279,9 +290,11 @@ void TADOConnection::ApplyConnectAttributes() {
     if (isolation != 0)
         SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(isolation), 0);
     if (mode_ == TConnectMode::cmRead)
-        SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+        SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY),
+                          0);
     else if (mode_ == TConnectMode::cmWrite || mode_ == TConnectMode::cmReadWrite)
-        SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_WRITE), 0);
+        SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_WRITE),
+                          0);
 }
 
 void TADOConnection::Close() {
@@ -312,7 +325,8 @@ void TADOConnection::Close() {
 int TADOConnection::BeginTrans() {
     if (!GetConnected()) throw EADOError("Connection is not open", "");
     if (inTransaction_) return 1;
-    Check(SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+    Check(SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                            0),
           SQL_HANDLE_DBC, Dbc(dbc_), "BeginTrans");
     inTransaction_ = true;
     return 1;
@@ -323,11 +337,12 @@ void TADOConnection::EndTransaction(bool commit) {
     // Cursors do not survive the end of their transaction on every driver: close them first.
     for (TADOQuery* q : queries_)
         q->CloseCursor();
-    Check(SQLEndTran(SQL_HANDLE_DBC, Dbc(dbc_), commit ? SQL_COMMIT : SQL_ROLLBACK), SQL_HANDLE_DBC, Dbc(dbc_),
-          commit ? "CommitTrans" : "RollbackTrans");
+    Check(SQLEndTran(SQL_HANDLE_DBC, Dbc(dbc_), commit ? SQL_COMMIT : SQL_ROLLBACK), SQL_HANDLE_DBC,
+          Dbc(dbc_), commit ? "CommitTrans" : "RollbackTrans");
     inTransaction_ = false;
-    Check(SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
-          SQL_HANDLE_DBC, Dbc(dbc_), "SQLSetConnectAttr");
+    Check(
+        SQLSetConnectAttr(Dbc(dbc_), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
+        SQL_HANDLE_DBC, Dbc(dbc_), "SQLSetConnectAttr");
 }
 
 void TADOConnection::CommitTrans() {
@@ -405,10 +420,18 @@ TFieldType FieldTypeOf(SQLSMALLINT sqlType) {
     }
 }
 
-bool IsBinaryType(SQLSMALLINT t) { return t == SQL_BINARY || t == SQL_VARBINARY || t == SQL_LONGVARBINARY; }
-bool IsIntegerType(SQLSMALLINT t) { return t == SQL_TINYINT || t == SQL_SMALLINT || t == SQL_INTEGER || t == SQL_BIGINT; }
-bool IsFloatType(SQLSMALLINT t) { return t == SQL_REAL || t == SQL_FLOAT || t == SQL_DOUBLE; }
-bool IsDateTimeType(SQLSMALLINT t) { return t == SQL_TYPE_DATE || t == SQL_TYPE_TIME || t == SQL_TYPE_TIMESTAMP; }
+bool IsBinaryType(SQLSMALLINT t) {
+    return t == SQL_BINARY || t == SQL_VARBINARY || t == SQL_LONGVARBINARY;
+}
+bool IsIntegerType(SQLSMALLINT t) {
+    return t == SQL_TINYINT || t == SQL_SMALLINT || t == SQL_INTEGER || t == SQL_BIGINT;
+}
+bool IsFloatType(SQLSMALLINT t) {
+    return t == SQL_REAL || t == SQL_FLOAT || t == SQL_DOUBLE;
+}
+bool IsDateTimeType(SQLSMALLINT t) {
+    return t == SQL_TYPE_DATE || t == SQL_TYPE_TIME || t == SQL_TYPE_TIMESTAMP;
+}
 
 bool IsBinaryParamType(TFieldType t) {
     using enum TFieldType;
@@ -429,7 +452,8 @@ bool GetLongData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::str
     const std::size_t cap = cType == SQL_C_CHAR ? buf.size() - 1 : buf.size(); // text ends in NUL
     for (;;) {
         SQLLEN ind = 0;
-        const SQLRETURN r = SQLGetData(stmt, column, cType, buf.data(), static_cast<SQLLEN>(buf.size()), &ind);
+        const SQLRETURN r =
+            SQLGetData(stmt, column, cType, buf.data(), static_cast<SQLLEN>(buf.size()), &ind);
         if (r == SQL_NO_DATA) break; // every piece is read
         Check(r, SQL_HANDLE_STMT, stmt, "SQLGetData");
         if (ind == SQL_NULL_DATA) return false;
@@ -528,7 +552,8 @@ void TADOQuery::Prepare() {
     }
     AllocStatement();
     if (source_ == TSource::sqlText)
-        Check(SQLPrepare(Stmt(stmt_), reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size())),
+        Check(SQLPrepare(Stmt(stmt_), reinterpret_cast<SQLCHAR*>(text.data()),
+                         static_cast<SQLINTEGER>(text.size())),
               SQL_HANDLE_STMT, Stmt(stmt_), "SQLPrepare");
     prepared_ = true;
 }
@@ -611,9 +636,12 @@ void TADOQuery::BindParameters() {
                 sqlType = SQL_TYPE_TIME;
                 columnSize = 8;
             } else {
-                SQL_TIMESTAMP_STRUCT x{static_cast<SQLSMALLINT>(y),   static_cast<SQLUSMALLINT>(mo),
-                                       static_cast<SQLUSMALLINT>(dd), static_cast<SQLUSMALLINT>(h),
-                                       static_cast<SQLUSMALLINT>(mi), static_cast<SQLUSMALLINT>(sec),
+                SQL_TIMESTAMP_STRUCT x{static_cast<SQLSMALLINT>(y),
+                                       static_cast<SQLUSMALLINT>(mo),
+                                       static_cast<SQLUSMALLINT>(dd),
+                                       static_cast<SQLUSMALLINT>(h),
+                                       static_cast<SQLUSMALLINT>(mi),
+                                       static_cast<SQLUSMALLINT>(sec),
                                        static_cast<SQLUINTEGER>(ms) * 1000000u};
                 raw(x);
                 cType = SQL_C_TYPE_TIMESTAMP;
@@ -629,10 +657,12 @@ void TADOQuery::BindParameters() {
             len = static_cast<SQLLEN>(buf.size());
             columnSize = std::max<SQLULEN>(buf.size(), 1);
             // Bytes of a text type (a memo's) are text; other bytes and the large-object types binary.
-            const bool binary = IsBinaryParamType(dt) || (v.Kind() == TVarKind::vkBytes && !IsTextParamType(dt));
+            const bool binary =
+                IsBinaryParamType(dt) || (v.Kind() == TVarKind::vkBytes && !IsTextParamType(dt));
             if (binary) {
                 cType = SQL_C_BINARY;
-                sqlType = dt == TFieldType::ftBytes || dt == TFieldType::ftVarBytes ? SQL_VARBINARY : SQL_LONGVARBINARY;
+                sqlType = dt == TFieldType::ftBytes || dt == TFieldType::ftVarBytes ? SQL_VARBINARY
+                                                                                    : SQL_LONGVARBINARY;
             }
             // Text goes as VARCHAR whatever its length: some drivers (SQLite's) store a
             // LONGVARCHAR parameter as a blob.
@@ -640,8 +670,8 @@ void TADOQuery::BindParameters() {
             break;
         }
         }
-        Check(SQLBindParameter(s, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize,
-                               digits, buf.data(), static_cast<SQLLEN>(buf.size()), &len),
+        Check(SQLBindParameter(s, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, cType, sqlType,
+                               columnSize, digits, buf.data(), static_cast<SQLLEN>(buf.size()), &len),
               SQL_HANDLE_STMT, s, "SQLBindParameter");
     }
 }
@@ -658,7 +688,8 @@ void TADOQuery::Describe() {
         SQLSMALLINT nameLen = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
         Check(SQLDescribeCol(s, static_cast<SQLUSMALLINT>(c), reinterpret_cast<SQLCHAR*>(name.data()),
-                             static_cast<SQLSMALLINT>(name.size()), &nameLen, &type, &size, &digits, &nullable),
+                             static_cast<SQLSMALLINT>(name.size()), &nameLen, &type, &size, &digits,
+                             &nullable),
               SQL_HANDLE_STMT, s, "SQLDescribeCol");
         name.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLen, 0)), 255));
         const TFieldType ft = FieldTypeOf(type);
@@ -682,7 +713,8 @@ void TADOQuery::Execute() {
         BindParameters();
         r = SQLExecute(s);
     }
-    if (r != SQL_NO_DATA) Check(r, SQL_HANDLE_STMT, s, source_ == TSource::columnsSchema ? "SQLColumns" : "SQLExecute");
+    if (r != SQL_NO_DATA)
+        Check(r, SQL_HANDLE_STMT, s, source_ == TSource::columnsSchema ? "SQLColumns" : "SQLExecute");
     SQLLEN rows = -1;
     if (!SQL_SUCCEEDED(SQLRowCount(s, &rows))) rows = -1;
     rowsAffected_ = rows;
@@ -726,7 +758,8 @@ void TADOQuery::ReadRow() {
         } else if (IsDateTimeType(type)) {
             // The driver's text; a value that is not a date or time stays as that text.
             TDateTime d = 0;
-            f.SetValue(TryTextToDateTime(Trim(data), d) ? TVariant::FromDateTime(d) : TVariant::FromString(data));
+            f.SetValue(TryTextToDateTime(Trim(data), d) ? TVariant::FromDateTime(d)
+                                                        : TVariant::FromString(data));
         } else {
             f.SetValue(TVariant::FromString(data));
         }

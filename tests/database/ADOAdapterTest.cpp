@@ -208,6 +208,19 @@ TEST_F(ADOGeneric, QueryErrorsLeaveTheQueryUsable) {
     EXPECT_FALSE(ado->GetActive());
 }
 
+TEST_F(ADOGeneric, AQueryOutlivingItsConnectionFailsCleanly) {
+    ConnectTo(db.ConnectionString());
+    ASSERT_TRUE(conn->GetConnected());
+    std::unique_ptr<TSMXQuery> q(conn->CreateQuery(nullptr));
+    q->GetSQL()->SetText("select 1 as A");
+    q->Open();
+    conn.reset(); // frees the database object and its client connection
+    EXPECT_EQ(q->GetConnection(), nullptr);
+    EXPECT_EQ(q->GetDatabase(), nullptr);
+    EXPECT_FALSE(q->GetActive());
+    EXPECT_THROW(q->Open(), EDatabaseError);
+}
+
 TEST_F(ADOGeneric, ColumnsRowsetThroughTheConnectionsClientConnection) {
     ConnectTo(db.ConnectionString());
     ASSERT_TRUE(conn->GetConnected());
@@ -244,7 +257,8 @@ TEST_F(ADOGeneric, ConnectFailuresAreReportedOnceAndConnectNothing) {
         {dbCustomOLEDB, "DRIVER=SQLite3;Database=" + db.Dir().File("missing/t.db"), "[SQLite]connect failed"},
         {dbCustomOLEDB, "", "[IM002]"},
         {dbMSAccess, "DRIVER=NoSuchDriver;Database=" + db.Path(), "Can't open lib 'NoSuchDriver'"},
-        {dbCustomOLEDB, "Provider=Other;Data Source=" + db.Path(), "OLE DB provider \"Other\" is not available"},
+        {dbCustomOLEDB, "Provider=Other;Data Source=" + db.Path(),
+         "OLE DB provider \"Other\" is not available"},
         {dbCustomOLEDB, "DRIVER=SQLite3;Database=\"" + db.Path(), "Unbalanced quote"},
         {dbMySQL, db.ConnectionString(), "Not supported DatabaseType select."},
         {dbParadox, db.ConnectionString(), "Not supported DatabaseType select."},
@@ -406,8 +420,8 @@ TEST_F(ADOComponent, ConstructedKinds) {
     EXPECT_EQ(fresh.GetDatabaseType(), TDatabaseType::dbMSSQL);
     EXPECT_EQ(fresh.GetConnectionType(), TconnectionType::cnADO);
     using enum TDatabaseType;
-    EXPECT_EQ(fresh.GetSupportedDatabases(),
-              (TDatabaseSetType{dbSybaseASA, dbOracle, dbMSSQL, dbPostgreSQL, dbDB2, dbSybaseASE, dbCustomOLEDB}));
+    EXPECT_EQ(fresh.GetSupportedDatabases(), (TDatabaseSetType{dbSybaseASA, dbOracle, dbMSSQL, dbPostgreSQL,
+                                                               dbDB2, dbSybaseASE, dbCustomOLEDB}));
     EXPECT_EQ(fresh.GetConnection(), nullptr);
     EXPECT_FALSE(fresh.GetConnected());
 }

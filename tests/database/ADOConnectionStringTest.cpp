@@ -34,27 +34,33 @@ std::string Build(const TBuildRow& r) {
 TEST(BuildADOConnectionString, ExactStringOfEveryKind) {
     using enum TDatabaseType;
     using enum TSMXProtocol;
-    const std::string ase = "Provider=Sybase.ASEOLEDBProvider;Server Name=S,5000;Initial Catalog=D;"
-                            "Optimize Prepare=Partial;Select Method=Direct;Raise Error Behavior=MS Compatible;"
-                            "Print Statement Behavior=MS Compatible;Extended ErrorInfo=FALSE;"
-                            "Stored Proc Row Count=Last Statement Only;";
+    const std::string ase =
+        "Provider=Sybase.ASEOLEDBProvider;Server Name=S,5000;Initial Catalog=D;"
+        "Optimize Prepare=Partial;Select Method=Direct;Raise Error Behavior=MS Compatible;"
+        "Print Statement Behavior=MS Compatible;Extended ErrorInfo=FALSE;"
+        "Stored Proc Row Count=Last Statement Only;";
     const std::vector<TBuildRow> rows = {
         {dbMSSQL, "S", "D", ptTCP, 0, false, false, "", "U",
-         "Provider=SQLOLEDB;Initial Catalog=D;Data Source=S;Network Library=DBMSSOCN;Persist Security Info=True;"
+         "Provider=SQLOLEDB;Initial Catalog=D;Data Source=S;Network Library=DBMSSOCN;Persist Security "
+         "Info=True;"
          "User ID=U;"},
         {dbMSSQL, "S", "D", ptNamedPipe, 0, false, true, "P", "U",
-         "Provider=SQLOLEDB;Initial Catalog=D;Data Source=S;Integrated Security=SSPI;Persist Security Info=False;"},
+         "Provider=SQLOLEDB;Initial Catalog=D;Data Source=S;Integrated Security=SSPI;Persist Security "
+         "Info=False;"},
         {dbMSSQL, "", "", ptLocal, 0, false, false, "P", "",
          "Provider=SQLOLEDB;Initial Catalog=;Data Source=;Persist Security Info=True;Password=P;"},
         {dbSybaseASA, "", "demo", ptTCP, 0, false, false, "", "U", "Provider=ASAProv;DBN=demo;User ID=U;"},
         {dbSybaseASA, "S", "/data/demo.db", ptTCP, 0, false, false, "", "U",
          "Provider=ASAProv;Extended Properties=\"ServerName=S\";DBF=/data/demo.db;User ID=U;"},
-        {dbSybaseASA, "", "demo.db", ptTCP, 0, false, false, "", "U", "Provider=ASAProv;DBF=demo.db;User ID=U;"},
+        {dbSybaseASA, "", "demo.db", ptTCP, 0, false, false, "", "U",
+         "Provider=ASAProv;DBF=demo.db;User ID=U;"},
         {dbSybaseASA, "", "data\\demo", ptTCP, 0, false, false, "", "", "Provider=ASAProv;DBF=data\\demo;"},
         {dbSybaseASA, "", "C:demo", ptTCP, 0, false, false, "", "", "Provider=ASAProv;DBF=C:demo;"},
         {dbSybaseASA, "", "", ptTCP, 0, false, true, "", "", "Provider=ASAProv;"},
-        {dbOracle, "ORCL", "X", ptTCP, 0, false, false, "", "U", "Provider=OraOLEDB.Oracle;Data Source=ORCL;User ID=U;"},
-        {dbOracle, "", "X", ptTCP, 0, false, false, "", "U", "Provider=OraOLEDB.Oracle;Data Source=X;User ID=U;"},
+        {dbOracle, "ORCL", "X", ptTCP, 0, false, false, "", "U",
+         "Provider=OraOLEDB.Oracle;Data Source=ORCL;User ID=U;"},
+        {dbOracle, "", "X", ptTCP, 0, false, false, "", "U",
+         "Provider=OraOLEDB.Oracle;Data Source=X;User ID=U;"},
         {dbOracle, "", "", ptTCP, 0, false, false, "", "", "Provider=OraOLEDB.Oracle;Data Source=;"},
         {dbPostgreSQL, "H", "D", ptTCP, 0, false, false, "P", "U",
          "Provider=PostgreSQL;Data Source=H;Location=D;User ID=U;Password=P;"},

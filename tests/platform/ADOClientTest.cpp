@@ -224,7 +224,8 @@ TEST(ADOQuery, ValuesRoundTripByteForByte) {
     const TFields& f = *q.Fields();
     ASSERT_EQ(f.Count(), 8);
     using enum TFieldType;
-    const std::vector<TFieldType> types = {ftInteger, ftString, ftFloat, ftMemo, ftBlob, ftBytes, ftLargeint, ftFloat};
+    const std::vector<TFieldType> types = {ftInteger, ftString, ftFloat,    ftMemo,
+                                           ftBlob,    ftBytes,  ftLargeint, ftFloat};
     for (int i = 0; i < f.Count(); ++i)
         EXPECT_EQ(f[i].DataType(), types[static_cast<std::size_t>(i)]) << f[i].FieldName();
     EXPECT_EQ(q.FieldByName("n").Size(), 20);
@@ -346,7 +347,8 @@ TEST(ADOConnection, ColumnsRowsetListsEveryColumnInOrder) {
     EXPECT_EQ(rs.GetConnection(), c.get());
     std::vector<std::string> got;
     for (; !rs.GetEof(); rs.Next())
-        got.push_back(rs.FieldByName("TABLE_NAME").AsString() + "." + rs.FieldByName("COLUMN_NAME").AsString());
+        got.push_back(rs.FieldByName("TABLE_NAME").AsString() + "." +
+                      rs.FieldByName("COLUMN_NAME").AsString());
     EXPECT_EQ(got, (std::vector<std::string>{"T1.ID", "T1.NAME", "T2.X"}));
     EXPECT_NE(rs.Fields()->FindField("TABLE_CAT"), nullptr);
     rs.First(); // the rowset is read again

@@ -20,9 +20,11 @@ namespace smx::test {
 inline std::string FindSQLiteODBCDriver() {
     std::string found;
     glob_t g{};
-    if (glob("/usr/lib/*/odbc/libsqlite3odbc.so", 0, nullptr, &g) == 0 && g.gl_pathc > 0) found = g.gl_pathv[0];
+    if (glob("/usr/lib/*/odbc/libsqlite3odbc.so", 0, nullptr, &g) == 0 && g.gl_pathc > 0)
+        found = g.gl_pathv[0];
     globfree(&g);
-    if (found.empty() && std::filesystem::exists("/usr/lib/odbc/libsqlite3odbc.so")) found = "/usr/lib/odbc/libsqlite3odbc.so";
+    if (found.empty() && std::filesystem::exists("/usr/lib/odbc/libsqlite3odbc.so"))
+        found = "/usr/lib/odbc/libsqlite3odbc.so";
     return found;
 }
 
@@ -35,8 +37,8 @@ inline void UsePrivateODBCDriverList() {
         const std::string driver = FindSQLiteODBCDriver();
         if (driver.empty()) return; // leave the system's list to answer
         dir = std::make_unique<TTempDir>("smxodbc");
-        std::ofstream(dir->File("odbcinst.ini")) << "[SQLite3]\nDescription=SQLite 3 ODBC driver\nDriver=" << driver
-                                                 << "\n";
+        std::ofstream(dir->File("odbcinst.ini"))
+            << "[SQLite3]\nDescription=SQLite 3 ODBC driver\nDriver=" << driver << "\n";
         setenv("ODBCSYSINI", dir->Path().c_str(), 1);
         setenv("ODBCINSTINI", "odbcinst.ini", 1);
     });
@@ -46,7 +48,8 @@ inline void UsePrivateODBCDriverList() {
 /// first connect), removed with the folder.
 class TSQLiteTestDatabase {
 public:
-    explicit TSQLiteTestDatabase(std::string_view fileName = "t.db") : dir_("smxsqlite"), path_(dir_.File(fileName)) {
+    explicit TSQLiteTestDatabase(std::string_view fileName = "t.db")
+        : dir_("smxsqlite"), path_(dir_.File(fileName)) {
         UsePrivateODBCDriverList();
     }
     const std::string& Path() const { return path_; }
