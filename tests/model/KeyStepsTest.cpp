@@ -313,6 +313,36 @@ TEST(ConstraintSteps, ForeignKeyWithoutReferencedColumnsGoesBeforeThePrimaryKey)
     EXPECT_LT(dropFk, dropPk);
 }
 
+TEST(ConstraintSteps, KeysWrittenWithTheirTableOrColumnAreNotAddedAgain) {
+    // MySQL: a new table carries its keys and indices; only its foreign key follows.
+    {
+        Compare c(dbMySQL);
+        SameTables(c, "U", {"ID!"});
+        Table(c.M(), "T", {"ID!", "U_ID", "NAME"});
+        Constraint(c.M(), ctPrimaryKey, "", "T", {"ID"});
+        Index(c.M(), "IX_NAME", "T", {"NAME"});
+        ForeignKey(c.M(), "FK_T_U", "T", {"U_ID"}, "U", {"ID"});
+        LinkAll(c.M());
+        c.Run();
+        EXPECT_EQ(c.rec.Executable(),
+                  (Strings{"CREATE TABLE T(ID INTEGER NOT NULL,\r\nU_ID INTEGER,\r\nNAME INTEGER,\r\nPRIMARY KEY(ID),"
+                           "\r\nKEY IX_NAME (NAME))",
+                           "ALTER TABLE T ADD CONSTRAINT FK_T_U FOREIGN KEY (U_ID) REFERENCES U (ID)"}))
+            << c.Script();
+    }
+    // MS SQL: a new NOT NULL column carries its default; the default pass has nothing left to add.
+    {
+        Compare c(dbMSSQL);
+        Table(c.M(), "T", {"ID!", "X!"});
+        Table(c.T(), "T", {"ID!"});
+        Constraint(c.M(), ctDefault, "DF_X", "T", {"X"}, [](TCtrData& k) { k.SetSource("(0)"); });
+        LinkAll(c.M());
+        c.Run();
+        EXPECT_EQ(c.rec.Executable(), Strings{"ALTER TABLE T ADD X INTEGER NOT NULL CONSTRAINT DF_X DEFAULT (0)"})
+            << c.Script();
+    }
+}
+
 TEST(ConstraintSteps, DropGateAndPerTypeRules) {
     Compare c;
     SameTables(c, "T", {"ID!", "A"});
