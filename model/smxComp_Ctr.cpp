@@ -279,7 +279,8 @@ std::string TCtrData::GetDropSQL() const {
         }
     }
     if (t == dbInterBase && ConstraintType_ == ctPrimaryKey)
-        return s + "Delete from Rdb$Relation_Constraints\r\nwhere Rdb$Relation_Name = " + QuotedStr(TableName) +
+        return s +
+               "Delete from Rdb$Relation_Constraints\r\nwhere Rdb$Relation_Name = " + QuotedStr(TableName) +
                "\r\n" + "and Rdb$Constraint_Type = " + "'PRIMARY KEY'";
     return s;
 }
@@ -330,7 +331,8 @@ void DropConstraints(TCustomSchemalyst* Comparer) {
     TCustomObjs* target = Comparer ? Comparer->GetTargetObjs() : nullptr;
     if (!target || !Comparer->GetSQLExec()) return;
     const TCmpObjSetType compared = Comparer->GetCompareObjects();
-    if ((compared * TCmpObjSetType{coPrimaryKey, coForeignKey, coUnique, coCheck, coCtrDefault}).empty()) return;
+    if ((compared * TCmpObjSetType{coPrimaryKey, coForeignKey, coUnique, coCheck, coCtrDefault}).empty())
+        return;
     auto isCompared = [&](std::uint8_t type) {
         switch (type) {
         case ctPrimaryKey:

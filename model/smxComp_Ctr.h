@@ -81,21 +81,21 @@ public:
     /// one column leaves out its " FOR column" (the form written inline in ADD COLUMN).
     std::string GetDefinitionSQL(bool OmitSingleDefaultColumn = false) const;
 
-    TTableSpace TableSpace;    ///< physical attributes of the key's index
-    std::string TableName;     ///< the constrained table; assign through SetTableName
-    std::string RefTableName;  ///< foreign key: the referenced table; assign through SetRefTableName
-    std::string RefTableOwner; ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
-    TStringList Columns{true}; ///< constrained columns: name -> TFldData
-    std::string RoleName;      ///< SQL Anywhere foreign-key role
-    std::string RefOwner;      ///< SQL Anywhere owner of the referenced table
+    TTableSpace TableSpace;       ///< physical attributes of the key's index
+    std::string TableName;        ///< the constrained table; assign through SetTableName
+    std::string RefTableName;     ///< foreign key: the referenced table; assign through SetRefTableName
+    std::string RefTableOwner;    ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
+    TStringList Columns{true};    ///< constrained columns: name -> TFldData
+    std::string RoleName;         ///< SQL Anywhere foreign-key role
+    std::string RefOwner;         ///< SQL Anywhere owner of the referenced table
     TStringList RefColumns{true}; ///< columns of the referenced key: name -> TFldData
     std::uint8_t MatchType = 0;   ///< PostgreSQL: 1 MATCH FULL, 2 MATCH PARTIAL
     std::uint8_t UpdateRule = raNone;
     std::uint8_t DeleteRule = raNone;
-    bool IndexDescending = false; ///< InterBase: the key's index is descending
-    std::string IndexName;        ///< InterBase: the index named for the key; MySQL: a unique key's index
-    bool CheckOnCommit = false;   ///< SQL Anywhere foreign keys
-    bool Clustered = false;       ///< SQL Anywhere primary keys, MS SQL keys
+    bool IndexDescending = false;   ///< InterBase: the key's index is descending
+    std::string IndexName;          ///< InterBase: the index named for the key; MySQL: a unique key's index
+    bool CheckOnCommit = false;     ///< SQL Anywhere foreign keys
+    bool Clustered = false;         ///< SQL Anywhere primary keys, MS SQL keys
     bool NotForReplication = false; ///< MS SQL foreign keys and checks
     bool Deferrable = false, InitiallyDeferred = false; ///< PostgreSQL
     bool DeferrableInitiallyDeferred = false;           ///< written as one clause

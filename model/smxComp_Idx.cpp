@@ -101,7 +101,9 @@ std::string TIdxData::GetCreateSQL() const {
     const TDatabaseType t = GetDatabaseType();
     const std::string& parent = GetParentName();
     auto q = [this](std::string_view Name) { return QuoteName(Name); };
-    auto qualified = [&](std::string_view Name) { return parent.empty() ? q(Name) : q(parent) + "." + q(Name); };
+    auto qualified = [&](std::string_view Name) {
+        return parent.empty() ? q(Name) : q(parent) + "." + q(Name);
+    };
 
     std::string s = "CREATE ";
     if (Unique) s += "UNIQUE ";
@@ -169,7 +171,8 @@ std::string TIdxData::GetDropSQL() const {
     const std::string& parent = GetParentName();
     switch (GetDatabaseType()) {
     case dbMSSQL:
-        return "DROP INDEX " + (parent.empty() ? std::string() : QuoteName(parent) + ".") + table + "." + name;
+        return "DROP INDEX " + (parent.empty() ? std::string() : QuoteName(parent) + ".") + table + "." +
+               name;
     case dbSybaseASE:
         return "DROP INDEX " + table + "." + name;
     case dbSybaseASA:
@@ -246,16 +249,16 @@ void AlterIndices(TCustomSchemalyst* Comparer) {
         if (!p || m->Ignore) continue;
         const std::string mine = m->GetCreateSQL();
         const std::string theirs = p->GetCreateSQL();
-        const bool equal =
-            p->GetDatabaseType() == dbMSSQL ? SameText(mine, theirs) : mine == theirs;
+        const bool equal = p->GetDatabaseType() == dbMSSQL ? SameText(mine, theirs) : mine == theirs;
         if (!equal) {
             header.Write();
             p->DropWithDependents();
             m->CreateDependDef(); // an inactive index is deactivated there
         } else if (m->Active != p->Active) {
             header.Write();
-            exec->AddStatement("ALTER INDEX " + m->GetQualifiedObjectName() + (m->Active ? " ACTIVE" : " INACTIVE"),
-                               TStatType::stStatement, m->GetName(), TDbObject::dboIndex, TDbOperation::odbAlter);
+            exec->AddStatement(
+                "ALTER INDEX " + m->GetQualifiedObjectName() + (m->Active ? " ACTIVE" : " INACTIVE"),
+                TStatType::stStatement, m->GetName(), TDbObject::dboIndex, TDbOperation::odbAlter);
             p->Active = m->Active;
         }
         if (descriptions && m->GetDescription() != p->GetDescription()) exec->AddDescription(m);

@@ -53,19 +53,19 @@ public:
 
     bool Unique = false;
     bool Bitmap = false;
-    bool Descending = false; ///< the whole index is descending
-    std::string TableName;   ///< the indexed table
+    bool Descending = false;   ///< the whole index is descending
+    std::string TableName;     ///< the indexed table
     TStringList Columns{true}; ///< key columns in key order: name -> TFldData (direction, prefix length)
     bool Active = true;        ///< False: an InterBase inactive index
-    TStringList IncludeColumns{true}; ///< MS SQL INCLUDE columns: name -> TFldData
+    TStringList IncludeColumns{true};                     ///< MS SQL INCLUDE columns: name -> TFldData
     bool Clustered = false, Primary = false, XML = false; ///< MS SQL index kinds
-    std::string FilterText;   ///< MS SQL WHERE clause
-    std::string MSSQLExtra;   ///< a further MS SQL clause, written on its own line
-    std::string FileGroup;    ///< MS SQL ON file group
-    std::string IndexType;    ///< Oracle INDEXTYPE IS
-    std::string Parameters;   ///< Oracle PARAMETERS
+    std::string FilterText;                               ///< MS SQL WHERE clause
+    std::string MSSQLExtra; ///< a further MS SQL clause, written on its own line
+    std::string FileGroup;  ///< MS SQL ON file group
+    std::string IndexType;  ///< Oracle INDEXTYPE IS
+    std::string Parameters; ///< Oracle PARAMETERS
     bool Compress = false, NoCompress = false, NoLogging = false; ///< Oracle clauses
-    std::string TablespaceName; ///< Oracle TABLESPACE
+    std::string TablespaceName;                                   ///< Oracle TABLESPACE
     bool FullText = false;
     bool Spatial = false;
     bool AllowReverseScans = false; ///< DB2

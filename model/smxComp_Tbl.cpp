@@ -396,7 +396,8 @@ std::string TTblData::MySQLInlineKeys() const {
             auto* c = dynamic_cast<TCtrData*>(constraints.Objects(i));
             if (!c || c->GetConstraintType() != type || c->TableName != GetName()) continue;
             const char* word = type == ctPrimaryKey ? "PRIMARY KEY" : "UNIQUE";
-            s += c->GetName().empty() ? std::string(word) : "CONSTRAINT " + QuoteName(c->GetName()) + " " + word;
+            s += c->GetName().empty() ? std::string(word)
+                                      : "CONSTRAINT " + QuoteName(c->GetName()) + " " + word;
             s += "(" + c->GetColumnsText() + ")" + ",\r\n";
             c->SetExists(true);
         }

@@ -133,11 +133,15 @@ const char* const DeptTables = "CREATE TABLE DEPT (ID INTEGER NOT NULL, CODE VAR
 // DEPT, EMP and T2 with their keys; the master's primary key of DEPT has a descending index of its
 // own and its T2 foreign key names the referenced column, the target's neither.
 void DeptModel(TObjs* o, bool master) {
-    AddTable(o, "DEPT", {{"ID", Integer, 0, true}, {"CODE", Varchar, 10, false}, {"NAME", Varchar, 30, false},
-                         {"BUDGET", Integer, 0, false}})
+    AddTable(o, "DEPT",
+             {{"ID", Integer, 0, true},
+              {"CODE", Varchar, 10, false},
+              {"NAME", Varchar, 30, false},
+              {"BUDGET", Integer, 0, false}})
         ->FindField("BUDGET")
         ->DefaultValue = "0";
-    AddTable(o, "EMP", {{"ID", Integer, 0, true}, {"DEPT_ID", Integer, 0, false}, {"NAME", Varchar, 30, false}});
+    AddTable(o, "EMP",
+             {{"ID", Integer, 0, true}, {"DEPT_ID", Integer, 0, false}, {"NAME", Varchar, 30, false}});
     AddTable(o, "T2", {{"A", Integer, 0, false}, {"DEPT_ID", Integer, 0, false}});
     Constraint(o, ctPrimaryKey, "PK_DEPT", "DEPT", {"ID"}, [&](TCtrData& k) {
         if (!master) return;
@@ -154,23 +158,25 @@ void DeptModel(TObjs* o, bool master) {
 }
 
 TEST(KeysOnFirebird, ChangedPrimaryKeyTakesItsForeignKeysAlong) {
-    const std::string target = std::string(DeptTables) +
-                               "ALTER TABLE DEPT ADD CONSTRAINT PK_DEPT PRIMARY KEY (ID);\n"
-                               "ALTER TABLE EMP ADD CONSTRAINT FK_EMP_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID) "
-                               "ON DELETE CASCADE;\n"
-                               "ALTER TABLE T2 ADD CONSTRAINT FK_T2_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT;\n"
-                               "INSERT INTO DEPT (ID, CODE) VALUES (1, 'A');\n"
-                               "INSERT INTO DEPT (ID, CODE) VALUES (2, 'B');\n"
-                               "INSERT INTO EMP (ID, DEPT_ID) VALUES (10, 1);\n"
-                               "INSERT INTO EMP (ID, DEPT_ID) VALUES (11, 1);\n"
-                               "INSERT INTO EMP (ID, DEPT_ID) VALUES (12, 2);\n"
-                               "INSERT INTO T2 (A, DEPT_ID) VALUES (5, 2);\n"
-                               "COMMIT;\n";
-    const std::string master = std::string(DeptTables) +
-                               "ALTER TABLE DEPT ADD CONSTRAINT PK_DEPT PRIMARY KEY (ID) USING DESC INDEX IX_DEPT_PK;\n"
-                               "ALTER TABLE EMP ADD CONSTRAINT FK_EMP_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID) "
-                               "ON DELETE CASCADE;\n"
-                               "ALTER TABLE T2 ADD CONSTRAINT FK_T2_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID);\n";
+    const std::string target =
+        std::string(DeptTables) +
+        "ALTER TABLE DEPT ADD CONSTRAINT PK_DEPT PRIMARY KEY (ID);\n"
+        "ALTER TABLE EMP ADD CONSTRAINT FK_EMP_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID) "
+        "ON DELETE CASCADE;\n"
+        "ALTER TABLE T2 ADD CONSTRAINT FK_T2_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT;\n"
+        "INSERT INTO DEPT (ID, CODE) VALUES (1, 'A');\n"
+        "INSERT INTO DEPT (ID, CODE) VALUES (2, 'B');\n"
+        "INSERT INTO EMP (ID, DEPT_ID) VALUES (10, 1);\n"
+        "INSERT INTO EMP (ID, DEPT_ID) VALUES (11, 1);\n"
+        "INSERT INTO EMP (ID, DEPT_ID) VALUES (12, 2);\n"
+        "INSERT INTO T2 (A, DEPT_ID) VALUES (5, 2);\n"
+        "COMMIT;\n";
+    const std::string master =
+        std::string(DeptTables) +
+        "ALTER TABLE DEPT ADD CONSTRAINT PK_DEPT PRIMARY KEY (ID) USING DESC INDEX IX_DEPT_PK;\n"
+        "ALTER TABLE EMP ADD CONSTRAINT FK_EMP_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID) "
+        "ON DELETE CASCADE;\n"
+        "ALTER TABLE T2 ADD CONSTRAINT FK_T2_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID);\n";
     const std::string clauses = "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8";
     TTestDatabase tdb(CreateDatabaseSql(target, clauses), "t.fdb");
     TTestDatabase mdb(CreateDatabaseSql(master, clauses), "m.fdb");
@@ -178,7 +184,8 @@ TEST(KeysOnFirebird, ChangedPrimaryKeyTakesItsForeignKeysAlong) {
     // On its own the key cannot go: the server refuses while foreign keys use it.
     const TIsqlResult alone = tdb.Run("ALTER TABLE DEPT DROP CONSTRAINT PK_DEPT;\n");
     EXPECT_FALSE(alone.Ok());
-    EXPECT_NE(alone.Output.find("Cannot delete PRIMARY KEY being used in FOREIGN KEY definition"), std::string::npos)
+    EXPECT_NE(alone.Output.find("Cannot delete PRIMARY KEY being used in FOREIGN KEY definition"),
+              std::string::npos)
         << alone.Output;
 
     TargetRun r(tdb.Path());
@@ -192,7 +199,8 @@ TEST(KeysOnFirebird, ChangedPrimaryKeyTakesItsForeignKeysAlong) {
         "ALTER TABLE DEPT DROP CONSTRAINT PK_DEPT",
         "ALTER TABLE DEPT ADD CONSTRAINT PK_DEPT PRIMARY KEY (ID)\r\nUSING DESC INDEX IX_DEPT_PK",
         "RECONNECT",
-        "ALTER TABLE EMP ADD CONSTRAINT FK_EMP_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID) ON DELETE CASCADE",
+        "ALTER TABLE EMP ADD CONSTRAINT FK_EMP_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID) ON DELETE "
+        "CASCADE",
         "ALTER TABLE T2 ADD CONSTRAINT FK_T2_DEPT FOREIGN KEY (DEPT_ID) REFERENCES DEPT (ID)",
     };
     ASSERT_EQ(r.Executable(), expected) << r.Script();
@@ -202,7 +210,8 @@ TEST(KeysOnFirebird, ChangedPrimaryKeyTakesItsForeignKeysAlong) {
     r.cmp.SetSQLExec(nullptr);
     r.conn.SetConnected(false);
     const std::string ddl = ExtractDdl(tdb.Path());
-    EXPECT_NE(ddl.find("CONSTRAINT PK_DEPT PRIMARY KEY (ID) USING DESCENDING INDEX IX_DEPT_PK"), std::string::npos)
+    EXPECT_NE(ddl.find("CONSTRAINT PK_DEPT PRIMARY KEY (ID) USING DESCENDING INDEX IX_DEPT_PK"),
+              std::string::npos)
         << ddl;
     EXPECT_EQ(ddl, ExtractDdl(mdb.Path()));
     // The cascade still works on the new key.
@@ -226,11 +235,10 @@ const char* const IndexTable = "CREATE TABLE T (A INTEGER, B INTEGER, C VARCHAR(
                                "INSERT INTO T VALUES (1, 2, 'x', 'n');\nCOMMIT;\n";
 
 TEST(KeysOnFirebird, IndicesAddedDroppedChangedAndSwitchedOff) {
-    const std::string target = std::string(IndexTable) +
-                               "CREATE INDEX IX_A ON T (A);\n"
-                               "CREATE INDEX IX_OLD ON T (B);\n"
-                               "CREATE INDEX IX_ACT ON T (C);\n"
-                               "CREATE INDEX IX_CHG ON T (B);\n";
+    const std::string target = std::string(IndexTable) + "CREATE INDEX IX_A ON T (A);\n"
+                                                         "CREATE INDEX IX_OLD ON T (B);\n"
+                                                         "CREATE INDEX IX_ACT ON T (C);\n"
+                                                         "CREATE INDEX IX_CHG ON T (B);\n";
     const std::string master = std::string(IndexTable) +
                                "CREATE INDEX IX_A ON T (A, B);\n"
                                "CREATE INDEX IX_ACT ON T (C);\nALTER INDEX IX_ACT INACTIVE;\n"
@@ -244,8 +252,11 @@ TEST(KeysOnFirebird, IndicesAddedDroppedChangedAndSwitchedOff) {
 
     TargetRun r(tdb.Path());
     for (TObjs* o : {r.M(), r.T()})
-        AddTable(o, "T", {{"A", Integer, 0, false}, {"B", Integer, 0, false}, {"C", Varchar, 20, false},
-                          {"NAME", Varchar, 30, false}});
+        AddTable(o, "T",
+                 {{"A", Integer, 0, false},
+                  {"B", Integer, 0, false},
+                  {"C", Varchar, 20, false},
+                  {"NAME", Varchar, 30, false}});
     Index(r.T(), "IX_A", "T", {"A"});
     Index(r.T(), "IX_OLD", "T", {"B"});
     Index(r.T(), "IX_ACT", "T", {"C"});
@@ -267,8 +278,9 @@ TEST(KeysOnFirebird, IndicesAddedDroppedChangedAndSwitchedOff) {
     const std::string first = r.Script();
     r.Compare();
     EXPECT_EQ(r.Script(), first);
-    for (const std::string& s : {std::string("ALTER INDEX IX_ACT INACTIVE"), std::string("ALTER INDEX IX_CHG INACTIVE"),
-                                 std::string("ALTER INDEX IX_NEW INACTIVE")})
+    for (const std::string& s :
+         {std::string("ALTER INDEX IX_ACT INACTIVE"), std::string("ALTER INDEX IX_CHG INACTIVE"),
+          std::string("ALTER INDEX IX_NEW INACTIVE")})
         EXPECT_NE(first.find(s), std::string::npos) << s << "\n" << first;
 
     EXPECT_TRUE(r.exec.ExecuteScript()) << (r.errors.empty() ? "" : r.errors.front()) << "\n" << first;
@@ -278,7 +290,8 @@ TEST(KeysOnFirebird, IndicesAddedDroppedChangedAndSwitchedOff) {
     const Strings expected = UserIndices(mdb.Path());
     ASSERT_EQ(expected.size(), 4u);
     EXPECT_EQ(UserIndices(tdb.Path()), expected);
-    EXPECT_EQ(ReadColumnElsewhere(tdb.Path(), "select rdb$description from rdb$indices where rdb$index_name = 'IX_NEW'"),
+    EXPECT_EQ(ReadColumnElsewhere(tdb.Path(),
+                                  "select rdb$description from rdb$indices where rdb$index_name = 'IX_NEW'"),
               Strings{"the new one"});
 }
 

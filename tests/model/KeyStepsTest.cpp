@@ -159,7 +159,8 @@ TEST(IndexSteps, AnIndexAlreadyDroppedIsNotDroppedAgain) {
     EXPECT_TRUE(c.rec.seen.empty());
     gone->Exists = 1;
     DropIndices(&c.cmp);
-    EXPECT_EQ(c.rec.All(), (Strings{"/* Drop Index... */", "RECONNECT", "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX", ""}));
+    EXPECT_EQ(c.rec.All(), (Strings{"/* Drop Index... */", "RECONNECT",
+                                    "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX", ""}));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -195,10 +196,12 @@ TEST(ConstraintSteps, OrderOfTheSequence) {
     const int pk = r.Find("ALTER TABLE N ADD CONSTRAINT PK_N PRIMARY KEY (ID)");
     const int uq = r.Find("ALTER TABLE N ADD CONSTRAINT UQ_N UNIQUE (V)");
     const int reconnect = r.Find("RECONNECT", uq);
-    const int fk = r.Find("ALTER TABLE N ADD CONSTRAINT FK_N FOREIGN KEY (T_ID) REFERENCES T (ID) ON DELETE CASCADE");
+    const int fk =
+        r.Find("ALTER TABLE N ADD CONSTRAINT FK_N FOREIGN KEY (T_ID) REFERENCES T (ID) ON DELETE CASCADE");
     const int ck = r.Find("ALTER TABLE N ADD CONSTRAINT CK_N CHECK(V > 0)");
     const Strings all = r.All();
-    const std::vector<int> order = {dropUnique, dropIndex, createTable, createIndex, pk, uq, reconnect, fk, ck};
+    const std::vector<int> order = {dropUnique, dropIndex, createTable, createIndex, pk,
+                                    uq,         reconnect, fk,          ck};
     for (std::size_t i = 0; i < order.size(); ++i)
         ASSERT_GE(order[i], 0) << "step " << i << "\n" << c.Script();
     for (std::size_t i = 1; i < order.size(); ++i)
@@ -240,8 +243,9 @@ TEST(ConstraintSteps, PrimaryKeysAloneAndNoDefaults) {
         for (const TSeen& s : c.rec.seen)
             if (s.StatType == TStatType::stStatement || s.StatType == TStatType::stReconnect)
                 statements.push_back(s.Text);
-        EXPECT_EQ(statements, (Strings{"RECONNECT", "ALTER TABLE T DROP CONSTRAINT PK_T",
-                                       "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (ID)\r\nUSING DESC INDEX IX_PK_T"}))
+        EXPECT_EQ(statements,
+                  (Strings{"RECONNECT", "ALTER TABLE T DROP CONSTRAINT PK_T",
+                           "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (ID)\r\nUSING DESC INDEX IX_PK_T"}))
             << c.Script();
         EXPECT_FALSE(def->GetExists());
     }
@@ -324,10 +328,12 @@ TEST(ConstraintSteps, KeysWrittenWithTheirTableOrColumnAreNotAddedAgain) {
         ForeignKey(c.M(), "FK_T_U", "T", {"U_ID"}, "U", {"ID"});
         LinkAll(c.M());
         c.Run();
-        EXPECT_EQ(c.rec.Executable(),
-                  (Strings{"CREATE TABLE T(ID INTEGER NOT NULL,\r\nU_ID INTEGER,\r\nNAME INTEGER,\r\nPRIMARY KEY(ID),"
-                           "\r\nKEY IX_NAME (NAME))",
-                           "ALTER TABLE T ADD CONSTRAINT FK_T_U FOREIGN KEY (U_ID) REFERENCES U (ID)"}))
+        EXPECT_EQ(
+            c.rec.Executable(),
+            (Strings{
+                "CREATE TABLE T(ID INTEGER NOT NULL,\r\nU_ID INTEGER,\r\nNAME INTEGER,\r\nPRIMARY KEY(ID),"
+                "\r\nKEY IX_NAME (NAME))",
+                "ALTER TABLE T ADD CONSTRAINT FK_T_U FOREIGN KEY (U_ID) REFERENCES U (ID)"}))
             << c.Script();
     }
     // MS SQL: a new NOT NULL column carries its default; the default pass has nothing left to add.
@@ -338,7 +344,8 @@ TEST(ConstraintSteps, KeysWrittenWithTheirTableOrColumnAreNotAddedAgain) {
         Constraint(c.M(), ctDefault, "DF_X", "T", {"X"}, [](TCtrData& k) { k.SetSource("(0)"); });
         LinkAll(c.M());
         c.Run();
-        EXPECT_EQ(c.rec.Executable(), Strings{"ALTER TABLE T ADD X INTEGER NOT NULL CONSTRAINT DF_X DEFAULT (0)"})
+        EXPECT_EQ(c.rec.Executable(),
+                  Strings{"ALTER TABLE T ADD X INTEGER NOT NULL CONSTRAINT DF_X DEFAULT (0)"})
             << c.Script();
     }
 }
@@ -346,7 +353,8 @@ TEST(ConstraintSteps, KeysWrittenWithTheirTableOrColumnAreNotAddedAgain) {
 TEST(ConstraintSteps, DropGateAndPerTypeRules) {
     Compare c;
     SameTables(c, "T", {"ID!", "A"});
-    TCtrData* ref = Constraint(c.T(), ctReferences, "", "T", {"A"}, [](TCtrData& k) { k.SetRefTableName("U"); });
+    TCtrData* ref =
+        Constraint(c.T(), ctReferences, "", "T", {"A"}, [](TCtrData& k) { k.SetRefTableName("U"); });
     TCtrData* ck = Constraint(c.T(), ctCheck, "CK", "T", {}, [](TCtrData& k) { k.SetSource("(A > 0)"); });
     TCtrData* pk = Constraint(c.T(), ctPrimaryKey, "PK", "T", {"ID"});
     c.cmp.LinkStructures();
@@ -362,7 +370,7 @@ TEST(ConstraintSteps, DropGateAndPerTypeRules) {
             if (s.Operation == TDbOperation::odbDrop) names.push_back(s.ObjName);
         return names;
     };
-    EXPECT_EQ(dropWith({coIndex}), Strings{}); // no constraint kind: the step does nothing
+    EXPECT_EQ(dropWith({coIndex}), Strings{});        // no constraint kind: the step does nothing
     EXPECT_EQ(dropWith({coCtrDefault}), Strings{""}); // the column reference always goes
     EXPECT_EQ(dropWith({coCheck}), (Strings{"CK", ""}));
     // From the last entry to the first: the list is PK, CK, then the unnamed reference.

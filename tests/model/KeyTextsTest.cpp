@@ -63,7 +63,8 @@ TEST(IndexTexts, CreateAndDropByDialect) {
              x.MSSQLExtra = "WITH (PAD_INDEX = ON)";
              x.FileGroup = "FG1";
          },
-         "CREATE UNIQUE CLUSTERED INDEX IX ON DBO.T(A)\r\n  INCLUDE (B, C)\r\nWHERE A > 0\r\n   WITH (PAD_INDEX = "
+         "CREATE UNIQUE CLUSTERED INDEX IX ON DBO.T(A)\r\n  INCLUDE (B, C)\r\nWHERE A > 0\r\n   WITH "
+         "(PAD_INDEX = "
          "ON)\r\nON FG1",
          "DROP INDEX DBO.T.IX"},
         {"Oracle with a schema and clauses", dbOracle,
@@ -81,8 +82,8 @@ TEST(IndexTexts, CreateAndDropByDialect) {
          "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
         {"Oracle expression", dbOracle, [](TIdxData& x) { x.SetSource("(UPPER(A))"); },
          "CREATE INDEX IX ON T(UPPER(A))", "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
-        {"SQL Anywhere owner", dbSybaseASA, [](TIdxData& x) { x.Owner2 = "DBA"; }, "CREATE INDEX IX ON DBA.T(A)",
-         "DROP INDEX DBA.T.IX"},
+        {"SQL Anywhere owner", dbSybaseASA, [](TIdxData& x) { x.Owner2 = "DBA"; },
+         "CREATE INDEX IX ON DBA.T(A)", "DROP INDEX DBA.T.IX"},
         {"Sybase ASE", dbSybaseASE, [](TIdxData&) {}, "CREATE INDEX IX ON T(A)", "DROP INDEX T.IX"},
         {"PostgreSQL schema", dbPostgreSQL, [](TIdxData& x) { x.SetParentName("s"); },
          "CREATE INDEX ix ON s.t(a)", "DROP INDEX s.ix"},
@@ -91,7 +92,8 @@ TEST(IndexTexts, CreateAndDropByDialect) {
              x.AllowReverseScans = true;
              x.TableSpace.pctfree = 10;
          },
-         "CREATE INDEX IX ON T(A)\r\npctfree 10\r\n  ALLOW REVERSE SCANS", "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
+         "CREATE INDEX IX ON T(A)\r\npctfree 10\r\n  ALLOW REVERSE SCANS",
+         "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
     };
     for (const IndexRow& r : rows) {
         TDBStructure s;
@@ -166,16 +168,20 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
          "ALTER TABLE T DROP CONSTRAINT PK_T"},
         {"unique with an ascending index", dbInterBase,
          [](TCustomObjs* o) {
-             return Constraint(o, ctUnique, "UQ", "T", {"A", "B"}, [](TCtrData& c) { c.IndexName = "IX_UQ"; });
+             return Constraint(o, ctUnique, "UQ", "T", {"A", "B"},
+                               [](TCtrData& c) { c.IndexName = "IX_UQ"; });
          },
-         "ALTER TABLE T ADD CONSTRAINT UQ UNIQUE (A, B)\r\nUSING INDEX IX_UQ", "ALTER TABLE T DROP CONSTRAINT UQ"},
+         "ALTER TABLE T ADD CONSTRAINT UQ UNIQUE (A, B)\r\nUSING INDEX IX_UQ",
+         "ALTER TABLE T DROP CONSTRAINT UQ"},
         {"foreign key, both rules", dbInterBase,
          [](TCustomObjs* o) { return ForeignKey(o, "FK", "A", {"B_ID"}, "B", {"ID"}, raCascade, raSetNull); },
-         "ALTER TABLE A ADD CONSTRAINT FK FOREIGN KEY (B_ID) REFERENCES B (ID) ON UPDATE SET NULL ON DELETE CASCADE",
+         "ALTER TABLE A ADD CONSTRAINT FK FOREIGN KEY (B_ID) REFERENCES B (ID) ON UPDATE SET NULL ON DELETE "
+         "CASCADE",
          "ALTER TABLE A DROP CONSTRAINT FK"},
         {"foreign key without referenced columns", dbInterBase,
          [](TCustomObjs* o) { return ForeignKey(o, "FK", "A", {"B_ID"}, "B", {}, raSetDefault, raRestrict); },
-         "ALTER TABLE A ADD CONSTRAINT FK FOREIGN KEY (B_ID) REFERENCES B ON UPDATE RESTRICT ON DELETE SET DEFAULT",
+         "ALTER TABLE A ADD CONSTRAINT FK FOREIGN KEY (B_ID) REFERENCES B ON UPDATE RESTRICT ON DELETE SET "
+         "DEFAULT",
          "ALTER TABLE A DROP CONSTRAINT FK"},
         {"named check", dbInterBase,
          [](TCustomObjs* o) {
@@ -187,14 +193,15 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
              return Constraint(o, ctCheck, "", "T", {}, [](TCtrData& c) { c.SetSource("(A > 0)"); });
          },
          "ALTER TABLE T ADD CHECK(A > 0)", "/* drop constraint: ALTER TABLE T ADD CHECK(A > 0) */\r\n"},
-        {"unnamed primary key", dbInterBase, [](TCustomObjs* o) { return Constraint(o, ctPrimaryKey, "", "T", {"ID"}); },
-         unnamedPk,
+        {"unnamed primary key", dbInterBase,
+         [](TCustomObjs* o) { return Constraint(o, ctPrimaryKey, "", "T", {"ID"}); }, unnamedPk,
          "/* drop constraint: " + unnamedPk +
              " */\r\nDelete from Rdb$Relation_Constraints\r\nwhere Rdb$Relation_Name = 'T'\r\nand "
              "Rdb$Constraint_Type = 'PRIMARY KEY'"},
         {"server-named key (read from a database)", dbInterBase,
          [](TCustomObjs* o) {
-             return Constraint(o, ctPrimaryKey, "", "T", {"ID"}, [](TCtrData& c) { c.OverrideName = "INTEG_12"; });
+             return Constraint(o, ctPrimaryKey, "", "T", {"ID"},
+                               [](TCtrData& c) { c.OverrideName = "INTEG_12"; });
          },
          unnamedPk, "ALTER TABLE T DROP CONSTRAINT INTEG_12"},
         {"column reference", dbInterBase,
@@ -204,25 +211,33 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
                  c.AddRefColumn("ID");
              });
          },
-         "ALTER TABLE T ADD REFERENCES U(ID)", "/* drop constraint: ALTER TABLE T ADD REFERENCES U(ID) */\r\n"},
-        {"MySQL primary key", dbMySQL, [](TCustomObjs* o) { return Constraint(o, ctPrimaryKey, "", "T", {"ID"}); },
+         "ALTER TABLE T ADD REFERENCES U(ID)",
+         "/* drop constraint: ALTER TABLE T ADD REFERENCES U(ID) */\r\n"},
+        {"MySQL primary key", dbMySQL,
+         [](TCustomObjs* o) { return Constraint(o, ctPrimaryKey, "", "T", {"ID"}); },
          "ALTER TABLE T ADD PRIMARY KEY (ID)", "ALTER TABLE T DROP PRIMARY KEY"},
         {"MySQL unnamed unique key with its index", dbMySQL,
          [](TCustomObjs* o) {
              return Constraint(o, ctUnique, "", "T", {"A"}, [](TCtrData& c) { c.IndexName = "K1"; });
          },
          "ALTER TABLE T ADD UNIQUE K1 (A)", "ALTER TABLE T DROP KEY K1"},
-        {"MySQL named unique key", dbMySQL, [](TCustomObjs* o) { return Constraint(o, ctUnique, "UQ", "T", {"A"}); },
+        {"MySQL named unique key", dbMySQL,
+         [](TCustomObjs* o) { return Constraint(o, ctUnique, "UQ", "T", {"A"}); },
          "ALTER TABLE T ADD CONSTRAINT UQ UNIQUE (A)", "ALTER TABLE T DROP CONSTRAINT UQ"},
-        {"MySQL unnamed unique key", dbMySQL, [](TCustomObjs* o) { return Constraint(o, ctUnique, "", "T", {"A"}); },
+        {"MySQL unnamed unique key", dbMySQL,
+         [](TCustomObjs* o) { return Constraint(o, ctUnique, "", "T", {"A"}); },
          "ALTER TABLE T ADD UNIQUE (A)", "ALTER TABLE T DROP UNIQUE"},
-        {"MySQL foreign key", dbMySQL, [](TCustomObjs* o) { return ForeignKey(o, "FK", "T", {"U_ID"}, "U", {"ID"}); },
-         "ALTER TABLE T ADD CONSTRAINT FK FOREIGN KEY (U_ID) REFERENCES U (ID)", "ALTER TABLE T DROP FOREIGN KEY FK"},
+        {"MySQL foreign key", dbMySQL,
+         [](TCustomObjs* o) { return ForeignKey(o, "FK", "T", {"U_ID"}, "U", {"ID"}); },
+         "ALTER TABLE T ADD CONSTRAINT FK FOREIGN KEY (U_ID) REFERENCES U (ID)",
+         "ALTER TABLE T DROP FOREIGN KEY FK"},
         {"MS SQL nonclustered key of a schema", dbMSSQL,
          [](TCustomObjs* o) {
-             return Constraint(o, ctPrimaryKey, "PK", "T", {"ID"}, [](TCtrData& c) { c.SetParentName("dbo"); });
+             return Constraint(o, ctPrimaryKey, "PK", "T", {"ID"},
+                               [](TCtrData& c) { c.SetParentName("dbo"); });
          },
-         "ALTER TABLE DBO.T ADD CONSTRAINT PK PRIMARY KEY NONCLUSTERED (ID)", "ALTER TABLE DBO.T DROP CONSTRAINT PK"},
+         "ALTER TABLE DBO.T ADD CONSTRAINT PK PRIMARY KEY NONCLUSTERED (ID)",
+         "ALTER TABLE DBO.T DROP CONSTRAINT PK"},
         {"MS SQL clustered unique key", dbMSSQL,
          [](TCustomObjs* o) {
              return Constraint(o, ctUnique, "UQ", "T", {"A"}, [](TCtrData& c) { c.Clustered = true; });
@@ -253,7 +268,8 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
              return c;
          },
          "ALTER TABLE DBA.T ADD FOREIGN KEY R (U_ID) REFERENCES DBA.U (ID) CHECK ON COMMIT",
-         "/* drop constraint: ALTER TABLE DBA.T ADD FOREIGN KEY R (U_ID) REFERENCES DBA.U (ID) CHECK ON COMMIT "
+         "/* drop constraint: ALTER TABLE DBA.T ADD FOREIGN KEY R (U_ID) REFERENCES DBA.U (ID) CHECK ON "
+         "COMMIT "
          "*/\r\nALTER TABLE T DROP FOREIGN KEY R"},
         {"SQL Anywhere unnamed clustered key", dbSybaseASA,
          [](TCustomObjs* o) {
@@ -263,7 +279,8 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
              });
          },
          "ALTER TABLE DBA.T ADD PRIMARY KEY CLUSTERED (ID)",
-         "/* drop constraint: ALTER TABLE DBA.T ADD PRIMARY KEY CLUSTERED (ID) */\r\nALTER TABLE T DROP PRIMARY KEY"},
+         "/* drop constraint: ALTER TABLE DBA.T ADD PRIMARY KEY CLUSTERED (ID) */\r\nALTER TABLE T DROP "
+         "PRIMARY KEY"},
         {"SQL Anywhere unnamed unique key", dbSybaseASA,
          [](TCustomObjs* o) {
              return Constraint(o, ctUnique, "", "T", {"A", "B"}, [](TCtrData& c) { c.Owner2 = "DBA"; });
@@ -279,7 +296,8 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
              c->InitiallyDeferred = true;
              return c;
          },
-         "ALTER TABLE s.t ADD CONSTRAINT fk FOREIGN KEY (u_id) REFERENCES s.u (id) MATCH FULL ON DELETE CASCADE "
+         "ALTER TABLE s.t ADD CONSTRAINT fk FOREIGN KEY (u_id) REFERENCES s.u (id) MATCH FULL ON DELETE "
+         "CASCADE "
          "DEFERRABLE INITIALLY DEFERRED",
          "ALTER TABLE s.t DROP CONSTRAINT fk"},
         {"Oracle not-null check", dbOracle,
@@ -294,7 +312,8 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
                  c.DeferrableInitiallyDeferred = true;
              });
          },
-         "ALTER TABLE T ADD CONSTRAINT UQ UNIQUE (A) USING INDEX TABLESPACE USERS\r\nDEFERRABLE INITIALLY DEFERRED",
+         "ALTER TABLE T ADD CONSTRAINT UQ UNIQUE (A) USING INDEX TABLESPACE USERS\r\nDEFERRABLE INITIALLY "
+         "DEFERRED",
          "ALTER TABLE T DROP CONSTRAINT UQ"},
     };
     for (const ConstraintRow& r : rows) {
@@ -308,7 +327,8 @@ TEST(ConstraintTexts, CreateAndDropByDialect) {
 
 TEST(ConstraintTexts, ReferentialActionsByTargetODS) {
     // The rules are written when the target's ODS is unknown or 9 and later, left out below 9.
-    const std::string withRule = "ALTER TABLE A ADD CONSTRAINT FK_A FOREIGN KEY (B_ID) REFERENCES B (ID) ON DELETE CASCADE";
+    const std::string withRule =
+        "ALTER TABLE A ADD CONSTRAINT FK_A FOREIGN KEY (B_ID) REFERENCES B (ID) ON DELETE CASCADE";
     const std::string without = "ALTER TABLE A ADD CONSTRAINT FK_A FOREIGN KEY (B_ID) REFERENCES B (ID)";
     for (auto [ods, expected] : {std::pair{0, withRule}, {9, withRule}, {11, withRule}, {8, without}}) {
         TDBStructure master, target;
@@ -332,7 +352,8 @@ TEST(ConstraintTexts, MSSQLDefaultInlineFormAndCaseRule) {
     TCtrData* one = Constraint(s.Objs(), ctDefault, "DF", "t", {"a"}, [](TCtrData& c) { c.SetSource("0"); });
     EXPECT_EQ(one->GetDefinitionSQL(true), "CONSTRAINT DF DEFAULT 0");
     EXPECT_EQ(one->GetDefinitionSQL(false), "CONSTRAINT DF DEFAULT 0 FOR A");
-    TCtrData* two = Constraint(s.Objs(), ctDefault, "DF2", "t", {"a", "b"}, [](TCtrData& c) { c.SetSource("0"); });
+    TCtrData* two =
+        Constraint(s.Objs(), ctDefault, "DF2", "t", {"a", "b"}, [](TCtrData& c) { c.SetSource("0"); });
     EXPECT_EQ(two->GetDefinitionSQL(true), "CONSTRAINT DF2 DEFAULT 0 FOR A, B");
     // Without case-sensitive identifiers the setters upper-case; with them they store as given.
     EXPECT_EQ(one->TableName, "T");
@@ -363,8 +384,9 @@ TEST(ConstraintTexts, TypesSetTheKind) {
     EXPECT_EQ(c.GetConstraintType(), ctForeignKey);
     EXPECT_EQ(c.GetKind(), TDbObject::dboConstraint);
     const std::pair<std::uint8_t, TDbObject> kinds[] = {
-        {ctPrimaryKey, TDbObject::dboPKey}, {ctUnique, TDbObject::dboUnique}, {ctForeignKey, TDbObject::dboFKey},
-        {ctCheck, TDbObject::dboCheck},     {ctDefault, TDbObject::dboDefault}, {ctReferences, TDbObject::dboReferences},
+        {ctPrimaryKey, TDbObject::dboPKey}, {ctUnique, TDbObject::dboUnique},
+        {ctForeignKey, TDbObject::dboFKey}, {ctCheck, TDbObject::dboCheck},
+        {ctDefault, TDbObject::dboDefault}, {ctReferences, TDbObject::dboReferences},
     };
     for (auto [type, kind] : kinds) {
         c.SetConstraintType(type);
@@ -440,8 +462,9 @@ TEST(KeyClauses, MySQLCreateTableWritesKeysAndIndicesInline) {
     TIdxData* elsewhere = Index(s.Objs(), "IX", "U", {"ID"});
     for (TDbObj* o : std::initializer_list<TDbObj*>{pk, uq, other, fk, ix, elsewhere})
         o->Exists = 0;
-    EXPECT_EQ(t->GetCreateSQL(), "CREATE TABLE T(ID INTEGER NOT NULL,\r\nNAME INTEGER,\r\nPRIMARY KEY(ID),\r\n"
-                                 "CONSTRAINT UQ_T UNIQUE(NAME),\r\nUNIQUE KEY IX USING BTREE (NAME(5)))");
+    EXPECT_EQ(t->GetCreateSQL(),
+              "CREATE TABLE T(ID INTEGER NOT NULL,\r\nNAME INTEGER,\r\nPRIMARY KEY(ID),\r\n"
+              "CONSTRAINT UQ_T UNIQUE(NAME),\r\nUNIQUE KEY IX USING BTREE (NAME(5)))");
     EXPECT_TRUE(pk->GetExists());
     EXPECT_TRUE(uq->GetExists());
     EXPECT_TRUE(ix->GetExists());
@@ -458,14 +481,18 @@ TEST(KeyClauses, MSSQLAddColumnCarriesItsDefault) {
     TDBStructure s;
     Prepare(s, dbMSSQL);
     TTblData* t = Table(s.Objs(), "T", {"ID!", "A!", "B", "C!"});
-    TCtrData* dfA = Constraint(s.Objs(), ctDefault, "DF_A", "T", {"a"}, [](TCtrData& c) { c.SetSource("(0)"); });
-    TCtrData* dfB = Constraint(s.Objs(), ctDefault, "DF_B", "T", {"B"}, [](TCtrData& c) { c.SetSource("(1)"); });
-    TCtrData* dfC = Constraint(s.Objs(), ctDefault, "DF_C", "T", {"C", "ID"}, [](TCtrData& c) { c.SetSource("(2)"); });
+    TCtrData* dfA =
+        Constraint(s.Objs(), ctDefault, "DF_A", "T", {"a"}, [](TCtrData& c) { c.SetSource("(0)"); });
+    TCtrData* dfB =
+        Constraint(s.Objs(), ctDefault, "DF_B", "T", {"B"}, [](TCtrData& c) { c.SetSource("(1)"); });
+    TCtrData* dfC =
+        Constraint(s.Objs(), ctDefault, "DF_C", "T", {"C", "ID"}, [](TCtrData& c) { c.SetSource("(2)"); });
     for (TCtrData* c : {dfA, dfB, dfC}) {
         c->Exists = 0;
         LinkConstraint(s.Objs(), c);
     }
-    EXPECT_EQ(t->FindField("A")->GetCreateScript(), "ALTER TABLE T ADD A INTEGER NOT NULL CONSTRAINT DF_A DEFAULT (0)");
+    EXPECT_EQ(t->FindField("A")->GetCreateScript(),
+              "ALTER TABLE T ADD A INTEGER NOT NULL CONSTRAINT DF_A DEFAULT (0)");
     EXPECT_TRUE(dfA->GetExists());
     // A nullable column, and a default on two columns, stay apart.
     EXPECT_EQ(t->FindField("B")->GetCreateScript(), "ALTER TABLE T ADD B INTEGER NULL");
@@ -485,8 +512,10 @@ TEST(KeyClauses, StructureScriptSwitchesAnInactiveIndexOff) {
     TStringList lines;
     s.Objs()->CopyScriptTo(lines);
     const std::string text = lines.Text();
-    EXPECT_NE(text.find("CREATE INDEX IX_OFF ON T(A);\r\nALTER INDEX IX_OFF INACTIVE;\r\nCOMMENT ON INDEX IX_OFF IS"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(
+            "CREATE INDEX IX_OFF ON T(A);\r\nALTER INDEX IX_OFF INACTIVE;\r\nCOMMENT ON INDEX IX_OFF IS"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("CREATE INDEX IX_ON ON T(A);\r\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("IX_ON INACTIVE"), std::string::npos) << text;

@@ -55,16 +55,16 @@ TCtrData* Constraint(TCustomObjs* objs, std::uint8_t type, std::string_view name
     return c;
 }
 
-inline TCtrData* Constraint(TCustomObjs* objs, std::uint8_t type, std::string_view name, std::string_view table,
-                            std::initializer_list<std::string_view> columns) {
+inline TCtrData* Constraint(TCustomObjs* objs, std::uint8_t type, std::string_view name,
+                            std::string_view table, std::initializer_list<std::string_view> columns) {
     return Constraint(objs, type, name, table, columns, [](TCtrData&) {});
 }
 
 /// A foreign key from table(columns) to refTable(refColumns).
 inline TCtrData* ForeignKey(TCustomObjs* objs, std::string_view name, std::string_view table,
                             std::initializer_list<std::string_view> columns, std::string_view refTable,
-                            std::initializer_list<std::string_view> refColumns, std::uint8_t deleteRule = raNone,
-                            std::uint8_t updateRule = raNone) {
+                            std::initializer_list<std::string_view> refColumns,
+                            std::uint8_t deleteRule = raNone, std::uint8_t updateRule = raNone) {
     return Constraint(objs, ctForeignKey, name, table, columns, [&](TCtrData& c) {
         c.SetRefTableName(refTable);
         for (std::string_view r : refColumns)
@@ -75,8 +75,8 @@ inline TCtrData* ForeignKey(TCustomObjs* objs, std::string_view name, std::strin
 }
 
 /// A table of columns (NOT NULL when the name ends in "!") filed in objs.
-inline TTblData* Table(TCustomObjs* objs, std::string_view name, std::initializer_list<std::string_view> columns,
-                       std::uint8_t type = 1) {
+inline TTblData* Table(TCustomObjs* objs, std::string_view name,
+                       std::initializer_list<std::string_view> columns, std::uint8_t type = 1) {
     auto* t = new TTblData(objs);
     t->SetName(name);
     for (std::string_view c : columns) {
