@@ -1301,20 +1301,56 @@ void RecreateTablesForColumnOrder(TCustomSchemalyst* Comparer) {
 
 namespace {
 
-// After a table was created anew: its indices, constraints and triggers, which the drop took with
-// it, are created again (the steps that create them have run by now).
+// A foreign key of the container that points at the table named Name.
+bool PointsAt(const TDbObj* o, const std::string& Name) {
+    const auto* c = dynamic_cast<const TCtrData*>(o);
+    return c && c->GetConstraintType() == ctForeignKey && c->RefTableName == Name;
+}
+
+// Before a table is dropped: the target's foreign keys of other tables that point at it, which the
+// server would not let the drop pass.
+void DropForeignKeysPointingAt(TCustomSchemalyst* Comparer, const TTblData* Target) {
+    TCustomObjs* target = Comparer->GetTargetObjs();
+    if (!target) return;
+    TStringList& list = target->Constraints();
+    for (int i = 0; i < list.Count(); ++i) {
+        auto* o = dynamic_cast<TDbObj*>(list.Objects(i));
+        if (o && o->GetExists() && o->GetTableName() != Target->GetName() && PointsAt(o, Target->GetName()))
+            o->DropWithDependents();
+    }
+}
+
+// After a table was created anew: its keys, indices, other constraints and triggers, which the drop
+// took with it, and the foreign keys that point at it are created again (the steps that create them
+// have run by now). Keys come before the indices and foreign keys that may need them.
 void RecreateTableDependents(TCustomSchemalyst* Comparer, TTblData* Table) {
     TCustomObjs* master = Comparer->GetMasterObjs();
     if (!master) return;
-    for (TObjsList which : {TObjsList::olIndices, TObjsList::olConstraints, TObjsList::olTriggers}) {
+    const std::string& name = Table->GetName();
+    auto recreate = [&](TObjsList which, auto&& wanted) {
         TStringList& list = master->List(which);
         for (int i = 0; i < list.Count(); ++i) {
             auto* o = dynamic_cast<TDbObj*>(list.Objects(i));
-            if (!o || o->Ignore || o->GetTableName() != Table->GetName()) continue;
+            if (!o || o->Ignore || !wanted(o)) continue;
             o->SetExists(false);
             o->CreateDependDef();
         }
-    }
+    };
+    auto onTable = [&](const TDbObj* o) { return o->GetTableName() == name; };
+    auto ofType = [](const TDbObj* o, std::initializer_list<std::uint8_t> types) {
+        const auto* c = dynamic_cast<const TCtrData*>(o);
+        if (!c) return false;
+        for (std::uint8_t t : types)
+            if (c->GetConstraintType() == t) return true;
+        return false;
+    };
+    recreate(TObjsList::olConstraints, [&](TDbObj* o) { return onTable(o) && ofType(o, {ctPrimaryKey, ctUnique}); });
+    recreate(TObjsList::olIndices, onTable);
+    recreate(TObjsList::olConstraints,
+             [&](TDbObj* o) { return onTable(o) && !ofType(o, {ctPrimaryKey, ctUnique, ctForeignKey}); });
+    recreate(TObjsList::olConstraints,
+             [&](TDbObj* o) { return ofType(o, {ctForeignKey}) && (onTable(o) || PointsAt(o, name)); });
+    recreate(TObjsList::olTriggers, onTable);
 }
 
 } // namespace
@@ -1356,6 +1392,7 @@ void RecreateTableForColumnOrder(TCustomSchemalyst* Comparer, TTblData* Table) {
     exec->AddStatement(createCopy, TStatType::stStatement, copyName, TDbObject::dboTable,
                        TDbOperation::odbCreate, "", "");
     copyRows(real, copy, copyName);
+    DropForeignKeysPointingAt(Comparer, partner);
     RecreateTable(Comparer, Table, partner);
     copyRows(copy, real, name);
     exec->AddStatement(dropCopy, TStatType::stStatement, copyName, TDbObject::dboTable, TDbOperation::odbDrop,

@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 
 const char* const KeptDataDDL = R"(CREATE DOMAIN D_INT AS INTEGER;
 CREATE DOMAIN D_INT2 AS INTEGER DEFAULT 7;
-CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, B VARCHAR(10), A INTEGER, S SMALLINT, N NUMERIC(9,2),
+CREATE TABLE T (ID INTEGER NOT NULL CONSTRAINT PK_T PRIMARY KEY, B VARCHAR(10), A INTEGER, S SMALLINT, N NUMERIC(9,2),
   NN INTEGER, NNOFF INTEGER NOT NULL, DEF INTEGER DEFAULT 0, DEF2 INTEGER DEFAULT 1, DEF3 VARCHAR(5),
   DOM D_INT, TODOM INTEGER, FROMDOM D_INT, C COMPUTED BY (A * 2));
 CREATE VIEW VT (ID, B, A) AS SELECT ID, B, A FROM T;
@@ -36,7 +36,7 @@ COMMIT;
 // The table as the master describes it, created directly: the read-back reference.
 const char* const KeptDataMasterDDL = R"(CREATE DOMAIN D_INT AS INTEGER;
 CREATE DOMAIN D_INT2 AS INTEGER DEFAULT 7;
-CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, A BIGINT, B VARCHAR(20), S INTEGER, C COMPUTED BY (A * 2),
+CREATE TABLE T (ID INTEGER NOT NULL CONSTRAINT PK_T PRIMARY KEY, A BIGINT, B VARCHAR(20), S INTEGER, C COMPUTED BY (A * 2),
   N NUMERIC(18,2), NN INTEGER NOT NULL, NNOFF INTEGER, DEF INTEGER DEFAULT 5, DEF2 INTEGER,
   DEF3 VARCHAR(5) DEFAULT 'x', DOM D_INT2, TODOM D_INT, FROMDOM INTEGER);
 CREATE VIEW VT (ID, B, A) AS SELECT ID, B, A FROM T;
@@ -133,6 +133,11 @@ TEST(ColumnsOnFirebird, AlteredColumnsKeepEveryValue) {
         r.cmp.CompareStructures();
         const std::string script = ScriptText(r);
         EXPECT_EQ(script.find("RDB$"), std::string::npos) << script;
+        // What hangs on the altered columns goes and comes back.
+        for (const char* part :
+             {"ALTER TABLE T DROP C;", "DROP INDEX IX_T_B;", "ALTER TABLE T ADD C COMPUTED BY (A * 2);",
+              "CREATE INDEX IX_T_B ON T(B);", "ALTER TABLE T ALTER COLUMN ID POSITION 1;"})
+            EXPECT_NE(script.find(part), std::string::npos) << part;
         if (throughExecutor) {
             const Strings errors = RunThroughExecutor(r, db.Path());
             EXPECT_TRUE(errors.empty()) << errors.front() << "\n" << script;

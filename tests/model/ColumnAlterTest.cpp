@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "tests/model/ColumnAlterTestSupport.h"
+#include "tests/model/SchemalystTestSupport.h"
 
 namespace smx {
 namespace {
@@ -130,19 +131,31 @@ TEST(SystemTableUpdatesTest, AllowedOnlyWhereTheServerAllowsAndTheOptionIsOn) {
 // ---- InterBase/Firebird alteration ------------------------------------------------------------------
 
 TEST(AlterIBColumnTest, KeptDataScriptOnFirebird3) {
-    TCompareFixture h;
-    test::BuildKeptDataStructures(h.M(), h.T());
-    h.Link();
-    MatchTables(&h.comparer);
-    AddNewColumns(&h.comparer);
-    AlterTables(&h.comparer);
-    DropTables(&h.comparer);
-    UpdateColumnOrder(&h.comparer);
-    const Strings texts = h.Texts();
+    cmptest::Rig r;
+    r.InterBase();
+    r.cmp.GetIBCompareOptions().SetUseRECONNECT(false);
+    r.target.GetIBServerOptions().GetIBCompareOptions().SetUseRECONNECT(false);
+    r.Wire();
+    test::BuildKeptDataStructures(&r.master.Objs(), &r.target.Objs());
+    r.cmp.CompareStructures();
+    TCustomSQLExec& exec = *r.cmp.GetSQLExec();
+    Strings texts;
+    int first = -1; // the first statement after the header
+    for (int i = 0; i < exec.GetStatementCount(); ++i) {
+        const TStatement* st = exec.GetStatement(i);
+        std::string text = st->Lines.Text();
+        text.erase(text.size() - 2);
+        if (first < 0 && st->StatType != TStatType::stConnect && st->StatType != TStatType::stSetNames &&
+            st->StatType != TStatType::stSqlDialect && st->StatType != TStatType::stSet)
+            first = i;
+        if (first >= 0) texts.push_back(text);
+    }
     const Strings expectedInOrder = {
         "/* Drop T(C) for drop T(A) */",
         "ALTER TABLE T DROP C",
         "ALTER TABLE T ALTER COLUMN A TYPE BIGINT",
+        "CONNECT '/data/x/t.fdb' USER 'SYSDBA' PASSWORD 'pw'", // the index's reconnect
+        "/* Drop: IX_T_B (TIdxData) */\r\nDROP INDEX IX_T_B",
         "ALTER TABLE T ALTER COLUMN B TYPE VARCHAR(20)",
         "ALTER TABLE T ALTER COLUMN S TYPE INTEGER",
         "ALTER TABLE T ALTER COLUMN N TYPE NUMERIC(18,2)",
@@ -159,6 +172,9 @@ TEST(AlterIBColumnTest, KeptDataScriptOnFirebird3) {
         "ALTER TABLE T ALTER COLUMN FROMDOM TYPE INTEGER",
         "", // the end of the pass's header-like comments
         "ALTER TABLE T ADD C COMPUTED BY (A * 2)",
+        "/* Create index... */",
+        "CREATE INDEX IX_T_B ON T(B)",
+        "",
         "ALTER TABLE T ALTER COLUMN ID POSITION 1",
         "ALTER TABLE T ALTER COLUMN A POSITION 2",
         "ALTER TABLE T ALTER COLUMN B POSITION 3",
@@ -180,13 +196,13 @@ TEST(AlterIBColumnTest, KeptDataScriptOnFirebird3) {
     // The type change names the column and its table; its conversion note explains it.
     const int alterA = IndexOfText(texts, "ALTER COLUMN A TYPE BIGINT");
     ASSERT_GE(alterA, 0);
-    const TStatement* st = h.exec.GetStatement(alterA);
+    const TStatement* st = exec.GetStatement(first + alterA);
     EXPECT_EQ(st->StatType, TStatType::stStatement);
     EXPECT_EQ(st->Operation, TDbOperation::odbAlter);
     EXPECT_EQ(st->ObjKind, TDbObject::dboField);
     EXPECT_EQ(st->ObjName, "A");
     EXPECT_EQ(st->ParentName, "T");
-    TStringList& log = h.comparer.GetLogList();
+    TStringList& log = r.cmp.GetLogList();
     const int line = log.IndexOf("DataType conversion: INTEGER -> BIGINT /T(A)/");
     ASSERT_GE(line, 0);
     EXPECT_EQ(log.Objects(line), st);

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
+#include "model/smxComp_Idx.h"
 #include "tests/model/TablesTestSupport.h"
 
 namespace smx::test {
@@ -86,10 +88,29 @@ inline TFldData* AddNumeric(TTblData* t, std::string_view name, int precision, i
     return f;
 }
 
+/// Primary key PK_T(ID) and index IX_T_B(B) of table t, with the dependency records a reader makes
+/// (the key on its table and column, the index on its column).
+inline void AddKeyAndIndex(TObjs* objs, TTblData* t) {
+    auto* pk = new TCtrData(objs);
+    pk->SetName("PK_T");
+    pk->SetConstraintType(ctPrimaryKey);
+    pk->SetTableName(t->GetName());
+    pk->AddColumn("ID");
+    objs->AddObject(pk, true);
+    AddDependency(objs, pk, t);
+    AddDependency(objs, pk, t, 0, 0, "ID");
+    auto* ix = new TIdxData(objs);
+    ix->SetName("IX_T_B");
+    ix->TableName = t->GetName();
+    ix->AddColumn("B");
+    objs->AddObject(ix, true);
+    AddDependency(objs, ix, t, 0, 0, "B");
+}
+
 /// The structures of the kept-data check: domains D_INT INTEGER and D_INT2 INTEGER DEFAULT 7 on
-/// both sides; the target's T(ID, B, A, S, N, NN, NNOFF, DEF, DEF2, DEF3, DOM, TODOM, FROMDOM, C)
-/// as the database holds it, the master's T in another column order with changed types,
-/// nullability, defaults and domains. C is computed from A on both sides.
+/// both sides, key PK_T(ID) and index IX_T_B(B); the target's T(ID, B, A, S, N, NN, NNOFF, DEF, DEF2, DEF3,
+/// DOM, TODOM, FROMDOM, C) as the database holds it, the master's T in another column order with changed
+/// types, nullability, defaults and domains. C is computed from A on both sides.
 inline void BuildKeptDataStructures(TObjs* M, TObjs* T) {
     for (TObjs* o : {M, T}) {
         AddDomain(o, "D_INT", 1);
@@ -117,6 +138,7 @@ inline void BuildKeptDataStructures(TObjs* M, TObjs* T) {
     TFldData* c = AddColumn(t, "C", 2);
     c->SetSource("(A * 2)");
     AddDependency(T, c, t, 0, 0, "A");
+    AddKeyAndIndex(T, t);
 
     TTblData* m = TCompareFixture::Table(M, "T");
     AddColumn(m, "ID", 1, 0, false);
@@ -135,6 +157,7 @@ inline void BuildKeptDataStructures(TObjs* M, TObjs* T) {
     domainColumn(m, "DOM", "D_INT2");
     domainColumn(m, "TODOM", "D_INT");
     AddColumn(m, "FROMDOM", 1);
+    AddKeyAndIndex(M, m);
 }
 
 /// The structures of the refusal check: T(ID, BIG, W, N4, TS, I, DN) whose master changes every

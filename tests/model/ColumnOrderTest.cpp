@@ -3,7 +3,11 @@
 // and creates anew getting no column statements of its own before that.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
+
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Idx.h"
 
 #include "tests/model/ColumnAlterTestSupport.h"
 
@@ -123,6 +127,68 @@ TEST(ColumnOrderTest, MSSQLRecreatesTheTableThroughACopy) {
     EXPECT_EQ(log, Strings{"ReCreate table (upd. column position): T"});
     EXPECT_EQ(f.m->GetName(), "T");
     EXPECT_FALSE(f.m->Changed);
+}
+
+// The table's key and index, and a foreign key of another table that points at it, are in both
+// structures: the foreign key goes before the drop, and all three come back after the copy.
+TEST(ColumnOrderTest, MSSQLRecreationBringsBackKeysIndicesAndForeignKeys) {
+    MSSQLReorder f(true);
+    std::vector<TDbObj*> made[2];
+    for (TObjs* o : {f.M(), f.T()}) {
+        std::vector<TDbObj*>& side = made[o == f.M() ? 0 : 1];
+        TTblData* t = o == f.M() ? f.m : f.t;
+        auto* pk = new TCtrData(o);
+        pk->SetName("PK_T");
+        pk->SetConstraintType(ctPrimaryKey);
+        pk->SetTableName("T");
+        pk->AddColumn("ID");
+        o->AddObject(pk, true);
+        AddDependency(o, pk, t);
+        side.push_back(pk);
+        auto* ix = new TIdxData(o);
+        ix->SetName("IX_T_B");
+        ix->TableName = "T";
+        ix->AddColumn("B");
+        o->AddObject(ix, true);
+        side.push_back(ix);
+        TTblData* u = TColumnPair::Table(o, "U");
+        AddColumn(u, "TID", 1);
+        auto* fk = new TCtrData(o);
+        fk->SetName("FK_U_T");
+        fk->SetConstraintType(ctForeignKey);
+        fk->SetTableName("U");
+        fk->SetRefTableName("T");
+        fk->AddColumn("TID");
+        fk->AddRefColumn("ID");
+        o->AddObject(fk, true);
+        AddDependency(o, fk, u);
+        side.push_back(fk);
+    }
+    f.Link();
+    for (std::size_t i = 0; i < made[0].size(); ++i) {
+        made[0][i]->SetPartner(made[1][i]);
+        made[1][i]->SetPartner(made[0][i]);
+    }
+    MatchTables(&f.comparer);
+    AlterTables(&f.comparer);
+    UpdateColumnOrder(&f.comparer);
+    const Strings texts = f.Texts();
+    // The key and the index go once, before the copy is made.
+    EXPECT_EQ(IndexOfText(texts, "DROP INDEX T.IX_T_B"), 0);
+    EXPECT_EQ(IndexOfText(texts, "ALTER TABLE T DROP CONSTRAINT PK_T"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "ALTER TABLE T DROP CONSTRAINT PK_T"), 1);
+    const int dropFk = IndexOfText(texts, "ALTER TABLE U DROP CONSTRAINT FK_U_T");
+    const int dropT = IndexOfText(texts, "DROP TABLE T");
+    const int dropCopy = IndexOfText(texts, "DROP TABLE smx$T");
+    const int pk = IndexOfText(texts, "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY");
+    const int ix = IndexOfText(texts, "CREATE INDEX IX_T_B ON T");
+    const int fk =
+        IndexOfText(texts, "ALTER TABLE U ADD CONSTRAINT FK_U_T FOREIGN KEY (TID) REFERENCES T (ID)");
+    ASSERT_GE(dropFk, 0);
+    EXPECT_LT(dropFk, dropT);
+    EXPECT_LT(dropCopy, pk);
+    EXPECT_LT(pk, ix);
+    EXPECT_LT(ix, fk);
 }
 
 TEST(ColumnOrderTest, MSSQLWithoutIdentityCopiesWithoutIdentityInsert) {
