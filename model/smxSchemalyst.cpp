@@ -1545,8 +1545,6 @@ void TSchemalyst::ConvertToMSSQL() {
             f->DefaultValue.clear();
         }
     }
-    for (TCtrData* c : defaults)
-        master->AddObject(c, true);
 
     TStringList& indices = master->Indices();
     for (int i = 0; i < indices.Count(); ++i)
@@ -1564,6 +1562,9 @@ void TSchemalyst::ConvertToMSSQL() {
     }
     Rekey(constraints);
     master->SetDatabaseType(dbMSSQL);
+    // Filed once the container is MS SQL: an unnamed constraint's key is its MS SQL text.
+    for (TCtrData* c : defaults)
+        master->AddObject(c, true);
 }
 
 void TSchemalyst::ConvertToSybase() {

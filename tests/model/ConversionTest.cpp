@@ -4,6 +4,7 @@
 // MySQL and PostgreSQL scripts of an InterBase master, kept as golden files (tests/model/golden).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -200,6 +201,123 @@ TEST(ConversionTest, MSSQLTablesBecomeInterBase) {
     r.cmp.CompareStructures();
     for (const std::string& line : ScriptLines(*r.cmp.GetSQLExec()))
         EXPECT_EQ(line.find("DF_"), std::string::npos) << line;
+}
+
+TEST(ConversionTest, InterBaseTablesBecomeMSSQL) {
+    ConvertRig r(dbInterBase, dbMSSQL);
+    r.exMaster.Fill = [](CodeExtract& x) {
+        TCustomObjs& o = *x.GetDBStructure()->GetObjs();
+        o.GetIBServerOptions().SetDBCharSet("UTF8");
+        TTblData* t = AddTable(o, "T", {});
+        t->SetDescription("gone");
+        AddColumn(t, "ID", 1)->Nullable = false;
+        AddColumn(t, "TS", 20)->DefaultValue = "CURRENT_TIMESTAMP";
+        AddColumn(t, "NEG", 1)->DefaultValue = "-1";
+        AddColumn(t, "P", 1)->DefaultValue = "(5)";
+        AddColumn(t, "S", 14, 10)->DefaultValue = "'x'";
+        AddColumn(t, "W", 14, 10)->CharSetName = "WIN1252";
+        AddColumn(t, "F", 4);
+        AddColumn(t, "TXT", 41)->SubType = 1;
+        AddColumn(t, "BIN", 41);
+        auto* pk = new TCtrData(&o);
+        pk->SetName("PK_T");
+        pk->SetConstraintType(ctPrimaryKey);
+        pk->SetTableName("T");
+        pk->AddColumn("ID");
+        o.AddObject(pk, true);
+        auto* fk = new TCtrData(&o);
+        fk->SetName("FK_T");
+        fk->SetConstraintType(ctForeignKey);
+        fk->SetTableName("T");
+        fk->AddColumn("P");
+        fk->SetRefTableName("T");
+        fk->AddRefColumn("ID");
+        fk->DeleteRule = raSetNull;
+        fk->UpdateRule = raCascade;
+        o.AddObject(fk, true);
+        auto* ix = new TIdxData(&o);
+        ix->SetName("IX_T");
+        ix->TableName = "T";
+        ix->Descending = true;
+        ix->AddColumn("S");
+        o.AddObject(ix, true);
+    };
+    ASSERT_TRUE(r.Extract());
+    TObjs& m = r.master.Objs();
+    TTblData* t = m.FindTable("T");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->GetDescription(), "");
+    Strings defs;
+    for (int i = 0; i < t->FieldCount(); ++i)
+        defs.push_back(t->Field(i)->GetCreateSQL());
+    EXPECT_EQ(defs, (Strings{"ID INTEGER NOT NULL", "TS DATETIME NULL", "NEG INTEGER NULL", "P INTEGER NULL",
+                             "S NVARCHAR(10) NULL", "W VARCHAR(10) NULL", "F FLOAT NULL", "TXT TEXT NULL",
+                             "BIN IMAGE NULL"}));
+    // Each default became a default constraint on its column.
+    Strings defaults;
+    TStringList& constraints = m.Constraints();
+    for (int i = 0; i < constraints.Count(); ++i)
+        if (auto* c = dynamic_cast<TCtrData*>(constraints.Objects(i));
+            c && c->GetConstraintType() == ctDefault)
+            defaults.push_back(c->Columns[0] + " " + c->GetSource());
+    std::sort(defaults.begin(), defaults.end());
+    EXPECT_EQ(defaults, (Strings{"NEG ((-1))", "P 5", "S ('x')", "TS (getdate())"}));
+    auto* pk = dynamic_cast<TCtrData*>(m.FindObject(TObjsList::olConstraints, "PK_T"));
+    auto* fk = dynamic_cast<TCtrData*>(m.FindObject(TObjsList::olConstraints, "FK_T"));
+    ASSERT_TRUE(pk && fk);
+    EXPECT_TRUE(pk->Clustered);
+    EXPECT_EQ(fk->DeleteRule, raNone);
+    EXPECT_EQ(fk->UpdateRule, raNone);
+    EXPECT_FALSE(dynamic_cast<TIdxData*>(m.FindObject(TObjsList::olIndices, "IX_T"))->Descending);
+}
+
+TEST(ConversionTest, InterBaseTablesBecomeSQLAnywhere) {
+    ConvertRig r(dbInterBase, dbSybaseASA);
+    r.exMaster.Fill = [](CodeExtract& x) {
+        TCustomObjs& o = *x.GetDBStructure()->GetObjs();
+        TTblData* t = AddTable(o, "T", {});
+        AddColumn(t, "A", 1);
+        AddColumn(t, "B", 4);
+        AddColumn(t, "C", 41)->SubType = 1;
+        AddColumn(t, "D", 41);
+        auto* uq = new TCtrData(&o);
+        uq->SetName("UQ_T");
+        uq->SetConstraintType(ctUnique);
+        uq->SetTableName("T");
+        uq->AddColumn("B");
+        uq->AddColumn("A");
+        o.AddObject(uq, true);
+        auto* fk = new TCtrData(&o);
+        fk->SetName("FK_T");
+        fk->SetConstraintType(ctForeignKey);
+        fk->SetTableName("T");
+        fk->AddColumn("A");
+        fk->SetRefTableName("T");
+        fk->DeleteRule = raCascade;
+        o.AddObject(fk, true);
+    };
+    ASSERT_TRUE(r.Extract());
+    TObjs& m = r.master.Objs();
+    TTblData* t = m.FindTable("T");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Owner2, "DBA");
+    EXPECT_EQ(t->Field(1)->DataType, 10);
+    EXPECT_EQ(t->Field(2)->DataType, 16);
+    EXPECT_EQ(t->Field(3)->DataType, 45);
+    EXPECT_FALSE(t->Field(0)->Nullable); // a unique key's columns
+    EXPECT_FALSE(t->Field(1)->Nullable);
+    TCtrData* uq = nullptr;
+    TCtrData* fk = nullptr;
+    TStringList& constraints = m.Constraints();
+    for (int i = 0; i < constraints.Count(); ++i)
+        if (auto* c = dynamic_cast<TCtrData*>(constraints.Objects(i)))
+            (c->GetConstraintType() == ctUnique ? uq : fk) = c;
+    ASSERT_TRUE(uq && fk);
+    EXPECT_EQ(uq->GetColumnsText(), "A, B"); // in the table's column order
+    EXPECT_EQ(fk->GetName(), "");
+    EXPECT_EQ(fk->RoleName, "FK_T");
+    EXPECT_EQ(fk->RefOwner, "DBA");
+    EXPECT_EQ(fk->DeleteRule, raNone);
 }
 
 // ---- Renamed names are followed by what refers to them ----------------------------------------------
