@@ -17,6 +17,7 @@
 #include "model/smxSQL_Exec.h"
 #include "model/smxSchemalyst.h"
 #include "platform/smxStrUtils.h"
+#include "tests/model/KindScenario.h"
 
 namespace smx {
 namespace {
@@ -723,62 +724,10 @@ TEST(KindCompare, FailingFirstViewCreationIsReportedAndTheSequenceGoesOn) {
     EXPECT_NE(IndexOfPart(lines, "create: CREATE VIEW V"), -1);
 }
 
-// Check 6's structures without a server: the order of the update script and a repeated compare.
-void BuildScenario(Pair& f) {
-    for (TObjs* o : {f.M(), f.T()}) {
-        const bool master = o == f.M();
-        TDmnData* d = f.Domain(o, "D_NAME", Varchar, master ? 20 : 10);
-        auto* t = new TTblData(o);
-        t->SetName("T");
-        TFldData* id = t->AddField("ID");
-        id->DataType = Integer;
-        id->Nullable = false;
-        TFldData* name = t->AddField("NAME");
-        name->DataType = DomainDataType;
-        name->DomainName = "D_NAME";
-        o->AddObject(t, true);
-        AddDependency(o, name, d);
-        TViwData* v = f.View(o, "V", "SELECT ID, NAME FROM T");
-        v->AddField("ID");
-        v->AddField("NAME");
-        AddDependency(o, v, t, 0, 0, "NAME");
-        AddDependency(o, v, t, 0, 0, "ID");
-        AddDependency(o, v, d);
-        TViwData* w = f.View(o, "W", "SELECT ID, NAME FROM V WHERE ID > 0 WITH CHECK OPTION");
-        w->AddField("ID");
-        w->AddField("NAME");
-        AddDependency(o, w, v);
-        TPrcData* p = f.Proc(o, "P", master ? "BEGIN R = A * 2; SUSPEND; END" : "BEGIN R = A; SUSPEND; END");
-        p->AddParam("A", false)->DataType = Integer;
-        p->AddParam("R", true)->DataType = Integer;
-        for (const char* caller : {"A_CALLER", "Z_CALLER"})
-            AddDependency(o, f.Proc(o, caller, "BEGIN SELECT R FROM P(1) INTO :X; SUSPEND; END", true), p);
-        TPrcData* pv = f.Proc(o, "PV", "BEGIN SELECT FIRST 1 NAME FROM V WHERE NAME = :A INTO :R; SUSPEND; END");
-        TFldData* pa = pv->AddParam("A", false);
-        pa->DataType = DomainDataType;
-        pa->DomainName = "D_NAME";
-        TFldData* pr = pv->AddParam("R", true);
-        pr->DataType = DomainDataType;
-        pr->DomainName = "D_NAME";
-        AddDependency(o, pv, d);
-        AddDependency(o, pv, v);
-        TTrgData* a = f.Trigger(o, "TRG_A", "T", "AS BEGIN NEW.ID = NEW.ID; END");
-        if (master) {
-            a->Active = 0;
-            a->Position = 5;
-        }
-        AddDependency(o, a, t);
-        TTrgData* b = f.Trigger(o, "TRG_B", "T", master ? "AS BEGIN NEW.NAME = 'b'; END" : "AS BEGIN NEW.NAME = 'a'; END", 3);
-        AddDependency(o, b, t);
-        TTrgData* tv = f.Trigger(o, "TRG_V", "V", "AS BEGIN INSERT INTO T(ID, NAME) VALUES (NEW.ID, NEW.NAME); END");
-        AddDependency(o, tv, v);
-        AddDependency(o, tv, t);
-    }
-}
-
 TEST(KindCompare, ScenarioOrderAndRepeat) {
     Pair f;
-    BuildScenario(f);
+    test::BuildKindScenario(f.M(), true);
+    test::BuildKindScenario(f.T(), false);
     f.cmp.CompareStructures();
     const auto lines = f.Lines();
     auto at = [&](const std::string& part) { return IndexOfPart(lines, part); };
