@@ -9,7 +9,9 @@
 #include <unordered_map>
 
 #include "model/smxComp_Cnv.h"
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
+#include "model/smxComp_Idx.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
@@ -154,9 +156,11 @@ void CreateDefaults(TSchemalyst&) {}
 void AlterDefaults(TSchemalyst&) {}
 void DropDefaults(TSchemalyst&) {}
 // Constraints: Types has bit n for constraint type n.
-void DropConstraints(TSchemalyst&) {}
-void CreateConstraints(TSchemalyst&, std::uint8_t Types) {
-    (void)Types;
+void DropConstraints(TSchemalyst& c) {
+    smx::DropConstraints(&c);
+}
+void CreateConstraints(TSchemalyst& c, std::uint8_t Types) {
+    smx::CreateConstraints(&c, Types);
 }
 // Domains.
 void CreateDomains(TSchemalyst& c) {
@@ -196,9 +200,15 @@ void AlterProcedures(TSchemalyst& c) {
     smx::AlterProcedures(&c);
 }
 // Indices.
-void DropIndices(TSchemalyst&) {}
-void CreateIndices(TSchemalyst&) {}
-void AlterIndices(TSchemalyst&) {}
+void DropIndices(TSchemalyst& c) {
+    smx::DropIndices(&c);
+}
+void CreateIndices(TSchemalyst& c) {
+    smx::CreateIndices(&c);
+}
+void AlterIndices(TSchemalyst& c) {
+    smx::AlterIndices(&c);
+}
 // Views.
 void DropViews(TSchemalyst& c) {
     smx::DropViews(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
@@ -333,6 +343,7 @@ struct TSchemalyst::SavedState {
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
     std::uint8_t BodyEmptied = 0; // routines and triggers
     bool Changed = false;         // tables; views: the re-create flag
+    bool Active = true; // an index's flag (AlterIndices copies the master's into the target)
 };
 
 TSchemalyst::TSchemalyst(TComponent* AOwner) : TCustomSchemalyst(AOwner) {
@@ -642,9 +653,10 @@ void TSchemalyst::SaveModelState() {
         TTblData* table = AsTable(o);
         auto* trigger = o->GetKind() == TDbObject::dboTrigger ? dynamic_cast<TTrgData*>(o) : nullptr;
         auto* view = o->GetKind() == TDbObject::dboView ? dynamic_cast<TViwData*>(o) : nullptr;
+        auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
         const TStringList& usedBy = o->GetUsedBy();
         const TStringList& dependsOn = o->GetDependsOn();
-        if (!routine && !table && !trigger && !view && o->GetSource().empty() && usedBy.Empty() &&
+        if (!routine && !table && !trigger && !view && !index && o->GetSource().empty() && usedBy.Empty() &&
             dependsOn.Empty()) {
             savedEntries_.push_back({o, -1});
             return;
@@ -660,6 +672,7 @@ void TSchemalyst::SaveModelState() {
         if (trigger) s.BodyEmptied = trigger->BodyEmptied;
         if (table) s.Changed = table->Changed;
         if (view) s.Changed = view->GetRecreate();
+        if (index) s.Active = index->Active;
         savedEntries_.push_back({o, static_cast<int>(savedStates_.size())});
         savedStates_.push_back(std::move(s));
     };
@@ -705,6 +718,8 @@ void TSchemalyst::RestoreModelState() {
             if (auto* trg = dynamic_cast<TTrgData*>(o)) trg->BodyEmptied = s.BodyEmptied;
         if (o->GetKind() == TDbObject::dboView)
             if (auto* v = dynamic_cast<TViwData*>(o)) v->SetRecreate(s.Changed);
+        if (o->GetKind() == TDbObject::dboIndex)
+            if (auto* index = dynamic_cast<TIdxData*>(o)) index->Active = s.Active;
     };
     if (GetMasterObjs()) ForEachObject(GetMasterObjs(), restore);
     if (GetTargetObjs()) ForEachObject(GetTargetObjs(), restore);
