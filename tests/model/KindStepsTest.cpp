@@ -18,6 +18,7 @@
 #include "model/smxSchemalyst.h"
 #include "platform/smxStrUtils.h"
 #include "tests/model/KindScenario.h"
+#include "tests/model/KeysTestSupport.h"
 
 namespace smx {
 namespace {
@@ -767,6 +768,91 @@ TEST(KindCompare, ScenarioOrderAndRepeat) {
     f.cmp.CompareStructures();
     f.exec.GetScriptLines(second, false);
     EXPECT_EQ(first.Text(), second.Text());
+}
+
+
+TEST(KindCompare, ScenarioWithDroppedColumnAndIndexFlagRepeats) {
+    Pair f;
+    test::BuildKindScenario(f.M(), true);
+    test::BuildKindScenario(f.T(), false);
+    // The target's T has a column X the master lacks, which a target procedure reads; an index
+    // differs in its active flag only.
+    auto* tt = dynamic_cast<TTblData*>(f.T()->FindObject(TObjsList::olTables, "T"));
+    tt->AddField("X")->DataType = Integer;
+    f.Proc(f.M(), "Q", "BEGIN EXIT; END");
+    TPrcData* q = f.Proc(f.T(), "Q", "DECLARE VARIABLE V INTEGER; BEGIN SELECT FIRST 1 X FROM T INTO :V; END");
+    AddDependency(f.T(), q, tt, 0, 0, "X");
+    keytest::Index(f.M(), "IX_ID", "T", {"ID"})->Active = false;
+    keytest::Index(f.T(), "IX_ID", "T", {"ID"});
+    keytest::LinkAll(f.M());
+    keytest::LinkAll(f.T());
+    TStringList first, second;
+    f.cmp.CompareStructures();
+    f.exec.GetScriptLines(first, false);
+    f.cmp.CompareStructures();
+    f.exec.GetScriptLines(second, false);
+    const std::string text = first.Text();
+    EXPECT_EQ(text, second.Text());
+    for (const char* part : {"DROP VIEW V", "CREATE VIEW V(", "/* Empty Q for drop T(X) */", "ALTER TABLE T DROP X",
+                             "ALTER INDEX IX_ID INACTIVE"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+}
+
+TEST(KindCompare, SequenceOrderAcrossKindsUpToForeignKeys) {
+    Pair f;
+    for (TObjs* o : {f.M(), f.T()}) {
+        keytest::Table(o, "T", {"ID!"});
+        keytest::Constraint(o, ctPrimaryKey, "PK_T", "T", {"ID"});
+        f.Domain(o, "D_NAME", Varchar, o == f.M() ? 20 : 10);
+    }
+    // Only in the target: a foreign key, a routine using T, a trigger, an index, a view, a table
+    // and a domain.
+    keytest::Table(f.T(), "OLD_T", {"T_ID"});
+    keytest::ForeignKey(f.T(), "FK_OLD", "OLD_T", {"T_ID"}, "T", {"ID"});
+    TPrcData* old = f.Proc(f.T(), "P_OLD", "BEGIN SELECT COUNT(*) FROM T INTO :X; SUSPEND; END", true);
+    AddDependency(f.T(), old, f.T()->FindObject(TObjsList::olTables, "T"));
+    f.Trigger(f.T(), "TRG_OLD", "T", "AS BEGIN END");
+    keytest::Index(f.T(), "IX_OLD", "T", {"ID"});
+    f.View(f.T(), "V_OLD", "SELECT ID FROM T");
+    f.Domain(f.T(), "D_OLD", Integer);
+    // Only in the master: a domain, a table with a foreign key and an index, a column, a routine
+    // and a view.
+    f.Domain(f.M(), "D_NEW", Integer);
+    keytest::Table(f.M(), "N", {"T_ID"});
+    keytest::ForeignKey(f.M(), "FK_N", "N", {"T_ID"}, "T", {"ID"});
+    keytest::Index(f.M(), "IX_N", "N", {"T_ID"});
+    dynamic_cast<TTblData*>(f.M()->FindObject(TObjsList::olTables, "T"))->AddField("C")->DataType = Integer;
+    f.Proc(f.M(), "P_NEW", "BEGIN X = 1; SUSPEND; END", true);
+    f.View(f.M(), "V_NEW", "SELECT ID FROM T");
+    keytest::LinkAll(f.M());
+    keytest::LinkAll(f.T());
+    f.cmp.CompareStructures();
+    const auto lines = f.Lines();
+    const std::vector<std::string> order = {
+        "drop: ALTER TABLE OLD_T DROP CONSTRAINT FK_OLD", // row 8
+        "create: CREATE DOMAIN D_NEW AS INTEGER",         // row 9
+        "empty: ALTER PROCEDURE P_OLD",                   // row 12
+        "drop: DROP PROCEDURE P_OLD",                     // row 12
+        "drop: DROP TRIGGER TRG_OLD",                     // row 13
+        "DROP INDEX IX_OLD",                              // row 14
+        "drop: DROP VIEW V_OLD",                          // row 15
+        "alter: ALTER DOMAIN D_NAME TYPE VARCHAR(20)",    // row 19
+        "create: CREATE TABLE N",                         // row 20
+        "create: ALTER TABLE T ADD C INTEGER",            // row 21
+        "drop: DROP TABLE OLD_T",                         // row 22
+        "emptycreate: CREATE PROCEDURE P_NEW",            // row 23
+        "DROP DOMAIN D_OLD",                              // row 24
+        "create: CREATE VIEW V_NEW",                      // row 25
+        "create: CREATE INDEX IX_N ON N",                 // row 28
+        "FOREIGN KEY (T_ID) REFERENCES T",                // row 33
+        "restore: ALTER PROCEDURE P_NEW",                 // row 34
+    };
+    int last = -1;
+    for (const std::string& part : order) {
+        const int at = IndexOfPart(lines, part);
+        EXPECT_GT(at, last) << part << "\n" << ::testing::PrintToString(lines);
+        if (at >= 0) last = at;
+    }
 }
 
 } // namespace
