@@ -11,9 +11,9 @@ TCnvData::TCnvData(TCustomObjs* AOwner) : TDbObj(AOwner) {
 
 std::string TCnvData::GetCreateSQL() const {
     const std::string schema = QuoteName(GetParentName()) + ".";
-    return std::string("CREATE ") + (DefaultFlag ? "DEFAULT " : "") + "CONVERSION " + schema + QuoteName(GetName()) +
-           " FOR " + GetSQLStringLiteral(SourceEncoding, TDatabaseType::dbPostgreSQL) + " TO " +
-           GetSQLStringLiteral(TargetEncoding, TDatabaseType::dbPostgreSQL) + " FROM " + schema +
+    return std::string("CREATE ") + (DefaultFlag ? "DEFAULT " : "") + "CONVERSION " + schema +
+           QuoteName(GetName()) + " FOR " + GetSQLStringLiteral(SourceEncoding, TDatabaseType::dbPostgreSQL) +
+           " TO " + GetSQLStringLiteral(TargetEncoding, TDatabaseType::dbPostgreSQL) + " FROM " + schema +
            QuoteName(FunctionName);
 }
 

@@ -50,7 +50,8 @@ std::string TPGTypeOptions::PGTypeOptionsText() const {
     if (CompositeAttributes.Count() > 0) {
         std::string s;
         for (int i = 0; i < CompositeAttributes.Count(); ++i)
-            if (TFldData* a = Field(CompositeAttributes, i)) s += (s.empty() ? "" : ",\r\n") + a->GetCreateSQL();
+            if (TFldData* a = Field(CompositeAttributes, i))
+                s += (s.empty() ? "" : ",\r\n") + a->GetCreateSQL();
         return " AS (\r\n" + s + ")";
     }
     std::string s;
@@ -123,7 +124,8 @@ std::string TDmnData::OracleTypeSQL() const {
     }
     std::string members;
     for (int i = 0; i < Members.Count(); ++i)
-        if (auto* m = dynamic_cast<TDbObj*>(Members.Objects(i))) members += (members.empty() ? "" : ",\r\n") + m->GetCreateSQL();
+        if (auto* m = dynamic_cast<TDbObj*>(Members.Objects(i)))
+            members += (members.empty() ? "" : ",\r\n") + m->GetCreateSQL();
     if (!members.empty()) members += ")";
     if (!Supertype.empty()) {
         s += " UNDER " + Supertype + "\r\n" + AttributeList(Attributes) + members;
@@ -192,7 +194,8 @@ std::string TDmnData::GetDropSQL() const {
         // The server version of the container whose dialect the object answers in.
         TCustomObjs* objs = GetOwner();
         if (objs && objs->Comparing && objs->GetPartnerObjs()) objs = objs->GetPartnerObjs();
-        if (objs && objs->GetMSSQLServerOptions().GetSQLServerVersion() == TMSSQLServerVersionType::st_MSSQL2000)
+        if (objs &&
+            objs->GetMSSQLServerOptions().GetSQLServerVersion() == TMSSQLServerVersionType::st_MSSQL2000)
             return "exec sp_droptype " + QuotedStr(GetName());
         if (IsXmlSchemaCollection()) return "DROP " + TypeText + " " + GetQualifiedObjectName();
         return "DROP TYPE " + GetQualifiedObjectName();
@@ -288,10 +291,12 @@ public:
 
 private:
     TStatement* Add(const std::string& Text) {
-        return exec_->AddStatement(Text, TStatType::stStatement, name_, TDbObject::dboDomain, TDbOperation::odbAlter,
-                                   "", "");
+        return exec_->AddStatement(Text, TStatType::stStatement, name_, TDbObject::dboDomain,
+                                   TDbOperation::odbAlter, "", "");
     }
-    void Note(const std::string& Text, TStatement* Statement) { cmp_->GetLogList().AddObject(Text, Statement); }
+    void Note(const std::string& Text, TStatement* Statement) {
+        cmp_->GetLogList().AddObject(Text, Statement);
+    }
     void Comment(const std::string& Text) { exec_->AddComment(M_->FormatComment(Text)); }
     std::string Where() const { return "\r\nwhere Rdb$Field_Name=" + QuotedStr(name_); }
 
@@ -326,20 +331,23 @@ private:
 
     void Convert() {
         const std::string where = "\r\n  WHERE RDB$FIELD_NAME = " + QuotedStr(name_);
-        if (In(m_.DataType, {CodeDate, CodeTime, CodeTimestamp}) && In(t_.DataType, {CodeDate, CodeTime, CodeTimestamp}) &&
-            dialect_ == 3) {
+        if (In(m_.DataType, {CodeDate, CodeTime, CodeTimestamp}) &&
+            In(t_.DataType, {CodeDate, CodeTime, CodeTimestamp}) && dialect_ == 3) {
             const char* code = m_.DataType == CodeDate ? "12" : m_.DataType == CodeTime ? "13" : "35";
             TStatement* st = Add(std::string("UPDATE RDB$FIELDS SET RDB$FIELD_TYPE=") + code + where);
             Note("Domain " + q_ + ": Date/Time/TimeStamp conversion", st);
-        } else if (In(m_.DataType, {CodeNumeric, CodeDecimal}) && In(t_.DataType, {CodeNumeric, CodeDecimal})) {
+        } else if (In(m_.DataType, {CodeNumeric, CodeDecimal}) &&
+                   In(t_.DataType, {CodeNumeric, CodeDecimal})) {
             if (m_.Scale != t_.Scale) {
                 Comment("Alter Domain: " + q_ + " - scale conversion");
-                TStatement* st = Add("UPDATE RDB$FIELDS SET RDB$FIELD_SCALE = " + IntToStr(-m_.Scale) + where);
+                TStatement* st =
+                    Add("UPDATE RDB$FIELDS SET RDB$FIELD_SCALE = " + IntToStr(-m_.Scale) + where);
                 Note("Domain " + q_ + ": Scale conversion", st);
             }
             if (m_.Precision != t_.Precision) {
                 Comment("Alter Domain: " + q_ + " - precision conversion");
-                TStatement* st = Add("UPDATE RDB$FIELDS SET RDB$FIELD_PRECISION = " + IntToStr(m_.Precision) + where);
+                TStatement* st =
+                    Add("UPDATE RDB$FIELDS SET RDB$FIELD_PRECISION = " + IntToStr(m_.Precision) + where);
                 Note("Domain " + q_ + ": Precision conversion", st);
             }
         }
@@ -361,11 +369,13 @@ private:
         if (version_ >= V::st_Firebird_30) return;
         TStatement* st = nullptr;
         if (!m_.CollationName.empty())
-            st = Add("Update Rdb$Fields set Rdb$Collation_ID =\r\n(Select C.Rdb$Collation_ID from Rdb$Collations "
-                     "C\r\nwhere C.Rdb$Collation_Name=" +
-                     QuotedStr(m_.CollationName) + ")" + Where());
+            st = Add(
+                "Update Rdb$Fields set Rdb$Collation_ID =\r\n(Select C.Rdb$Collation_ID from Rdb$Collations "
+                "C\r\nwhere C.Rdb$Collation_Name=" +
+                QuotedStr(m_.CollationName) + ")" + Where());
         else
-            st = Add("Update Rdb$Fields set Rdb$Collation_ID = NULL\r\nwhere Rdb$Field_Name = " + QuotedStr(name_));
+            st = Add("Update Rdb$Fields set Rdb$Collation_ID = NULL\r\nwhere Rdb$Field_Name = " +
+                     QuotedStr(name_));
         Note("Domain " + q_ + ": Collation difference", st);
     }
 
@@ -378,16 +388,18 @@ private:
                 Comment("Domain " + q_ + ": Blob SUB_TYPE difference " + IntToStr(t_.SubType) + " -> " +
                         IntToStr(m_.SubType) + " cannot be altered on this server");
             if (segment)
-                Comment("Domain " + q_ + ": Blob SEGMENT SIZE difference " + IntToStr(t_.SegmentSize) + " -> " +
-                        IntToStr(m_.SegmentSize) + " cannot be altered on this server");
+                Comment("Domain " + q_ + ": Blob SEGMENT SIZE difference " + IntToStr(t_.SegmentSize) +
+                        " -> " + IntToStr(m_.SegmentSize) + " cannot be altered on this server");
             return;
         }
         if (subType) {
-            TStatement* st = Add("Update Rdb$Fields set RDB$FIELD_SUB_TYPE = " + IntToStr(m_.SubType) + Where());
+            TStatement* st =
+                Add("Update Rdb$Fields set RDB$FIELD_SUB_TYPE = " + IntToStr(m_.SubType) + Where());
             Note("Domain " + q_ + ": Blob SUB_TYPE difference", st);
         }
         if (segment) {
-            TStatement* st = Add("Update Rdb$Fields set RDB$SEGMENT_LENGTH = " + IntToStr(m_.SegmentSize) + Where());
+            TStatement* st =
+                Add("Update Rdb$Fields set RDB$SEGMENT_LENGTH = " + IntToStr(m_.SegmentSize) + Where());
             Note("Domain " + q_ + ": Blob SEGMENT SIZE difference", st);
         }
     }
@@ -414,11 +426,12 @@ private:
 
     void RewriteCheck() {
         Comment("Alter Domain: " + q_ + " - Check(...)");
-        TStatement* st = ThroughTempDomain(
-            "Update RDB$Fields set Rdb$Validation_Source =\r\n(Select Rdb$Validation_Source from Rdb$Fields where "
-            "Rdb$Field_Name='QVR$TEMP'),\r\nRdb$Validation_BLR =\r\n(Select Rdb$Validation_BLR from Rdb$Fields "
-            "where Rdb$Field_Name='QVR$TEMP')\r\nwhere RDB$FIELD_NAME=" +
-            QuotedStr(name_));
+        TStatement* st = ThroughTempDomain("Update RDB$Fields set Rdb$Validation_Source =\r\n(Select "
+                                           "Rdb$Validation_Source from Rdb$Fields where "
+                                           "Rdb$Field_Name='QVR$TEMP'),\r\nRdb$Validation_BLR =\r\n(Select "
+                                           "Rdb$Validation_BLR from Rdb$Fields "
+                                           "where Rdb$Field_Name='QVR$TEMP')\r\nwhere RDB$FIELD_NAME=" +
+                                           QuotedStr(name_));
         Note("Domain " + q_ + ": check expression alter", st);
     }
 
@@ -443,8 +456,8 @@ private:
             return;
         }
         if (!conversion_) return;
-        TStatement* st =
-            Add(std::string("Update Rdb$Fields set Rdb$Null_Flag = ") + (m_.Nullable ? "NULL" : "1") + Where());
+        TStatement* st = Add(std::string("Update Rdb$Fields set Rdb$Null_Flag = ") +
+                             (m_.Nullable ? "NULL" : "1") + Where());
         Note("Convert: Domain " + q_ + ": Nullable difference", st);
     }
 
@@ -492,7 +505,8 @@ void AlterPGDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
     const TFldData& m = M->Type();
     if (m.CheckText == T->Type().CheckText) return;
     const std::string name = M->GetQualifiedObjectName();
-    const std::string text = "ALTER DOMAIN " + name + (m.CheckText.empty() ? " DROP CONSTRAINT" : " ADD CHECK" + m.CheckText);
+    const std::string text =
+        "ALTER DOMAIN " + name + (m.CheckText.empty() ? " DROP CONSTRAINT" : " ADD CHECK" + m.CheckText);
     TStatement* st = exec->AddStatement(text, TStatType::stStatement, T->GetName(), TDbObject::dboDomain,
                                         TDbOperation::odbAlter, "", "");
     Comparer->GetLogList().AddObject("Domain " + name + ": Alter constraint", st);

@@ -67,11 +67,11 @@ public:
     bool IsXmlSchemaCollection() const;
 
     std::unique_ptr<TFldData> TypeRecord;
-    std::string TypeText;          ///< MS SQL/ASE base type of an alias type, or "XML SCHEMA COLLECTION"
-    std::uint8_t OracleKind = 0;   ///< 2 object, 3 VARRAY, 4 nested table, 5 nested table with IS
-    std::int32_t VarrayLimit = 0;  ///< Oracle VARRAY limit
-    TStringList Attributes{true};  ///< TFldData: object-type attributes
-    TStringList Members{true};     ///< TMemberPrcData: object-type methods
+    std::string TypeText;              ///< MS SQL/ASE base type of an alias type, or "XML SCHEMA COLLECTION"
+    std::uint8_t OracleKind = 0;       ///< 2 object, 3 VARRAY, 4 nested table, 5 nested table with IS
+    std::int32_t VarrayLimit = 0;      ///< Oracle VARRAY limit
+    TStringList Attributes{true};      ///< TFldData: object-type attributes
+    TStringList Members{true};         ///< TMemberPrcData: object-type methods
     TStringList AddedAttributes{true}; ///< TFldData added by a trailing ALTER TYPE
     std::uint8_t Cascade = 0;
     std::string Timestamp, OID, Supertype; ///< Oracle

@@ -2,6 +2,8 @@
 // steps. See the header.
 #include "model/smxComp_Prc.h"
 
+#include <vector>
+
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
@@ -238,8 +240,9 @@ std::string TPrcData::GetCreateSQL() const {
         if (!GetDescription().empty())
             s += "     COMMENT " + GetSQLStringLiteral(GetDescription(), dbMySQL) + "\r\n";
         static constexpr std::pair<int, std::string_view> lines[] = {
-            {0, "     LANGUAGE SQL"},     {1, "     DETERMINISTIC"},       {2, "     NOT DETERMINISTIC"},
-            {4, "     NO SQL"},           {5, "     READS SQL DATA"},      {6, "     MODIFIES SQL DATA"},
+            {0, "     LANGUAGE SQL"},         {1, "     DETERMINISTIC"},
+            {2, "     NOT DETERMINISTIC"},    {4, "     NO SQL"},
+            {5, "     READS SQL DATA"},       {6, "     MODIFIES SQL DATA"},
             {7, "     SQL SECURITY DEFINER"}, {8, "     SQL SECURITY INVOKER"},
         };
         for (const auto& [bit, line] : lines)
@@ -376,22 +379,28 @@ void TPrcData::EmptyBody(bool Emit) {
 }
 
 void TPrcData::MarkDependents() {
-    TDbObj::MarkDependents();
+    // The inherited walk uses up the entries of columns it cannot drop itself (a computed column
+    // reached without a table entry); they are taken note of first and dropped after it.
+    std::vector<TDependObj*> computed;
     for (int i = 0; i < GetUsedBy().Count(); ++i) {
         TDependObj* e = UsedByItem(i);
         TDbObj* d = e->GetReferenced();
-        if (!e->Recreate || !d) continue;
-        if (auto* f = dynamic_cast<TFldData*>(d); f && f->IsComputed()) {
-            f->DropWithDependents();
-            e->Recreate = 0;
-        } else if (d->GetKind() == TDbObject::dboTable && !e->FieldName.empty()) {
+        if (!e->Recreate || !d || e->GetSecond()) continue;
+        if (auto* f = dynamic_cast<TFldData*>(d); f && f->IsComputed())
+            computed.push_back(e);
+        else if (d->GetKind() == TDbObject::dboTable && !e->FieldName.empty())
+            computed.push_back(e);
+    }
+    TDbObj::MarkDependents();
+    for (TDependObj* e : computed) {
+        TDbObj* d = e->GetReferenced();
+        TFldData* column = dynamic_cast<TFldData*>(d);
+        if (!column && d) {
             auto* objs = dynamic_cast<TObjs*>(GetOwner());
-            TFldData* c = objs ? objs->FindTableField(d->GetName(), e->FieldName) : nullptr;
-            if (c && c->IsComputed()) {
-                c->DropWithDependents();
-                e->Recreate = 0;
-            }
+            column = objs ? objs->FindTableField(d->GetName(), e->FieldName) : nullptr;
         }
+        if (column && column->IsComputed()) column->DropWithDependents();
+        e->Recreate = 0;
     }
 }
 
@@ -414,7 +423,8 @@ void TPrcData::ProcessDependents() {
         TCustomObjs* target = owner ? owner->GetTarget() : nullptr;
         TDbObj* mv = master ? master->FindObject(TObjsList::olViews, v->GetFullName()) : nullptr;
         TDbObj* tv = target ? target->FindObject(TObjsList::olViews, v->GetFullName()) : nullptr;
-        if (!mv || !tv || mv == tv || !mv->GetExists() || !tv->GetExists() || mv->CompareText == tv->CompareText)
+        if (!mv || !tv || mv == tv || !mv->GetExists() || !tv->GetExists() ||
+            mv->CompareText == tv->CompareText)
             continue;
         comment("Alter view (drop/create): " + tail);
         comment("Alter view (drop): " + tail);
@@ -459,7 +469,9 @@ struct Steps {
     }
     bool ok() const { return master && target && exec; }
 
-    void Comment(const TDbObj& Obj, const std::string& Text) const { exec->AddComment(Obj.FormatComment(Text)); }
+    void Comment(const TDbObj& Obj, const std::string& Text) const {
+        exec->AddComment(Obj.FormatComment(Text));
+    }
     void Add(const std::string& Text, const TPrcData& P, TDbOperation Op) const {
         exec->AddStatement(Text, TStatType::stProcedure, P.GetName(), TDbObject::dboProcedure, Op, "", "");
     }
@@ -481,7 +493,8 @@ struct Steps {
 // Writes a header comment (through the first object's FormatComment) before the first statement.
 class Header {
 public:
-    Header(const Steps& S, std::string Text, bool Closing) : s_(S), text_(std::move(Text)), closing_(Closing) {}
+    Header(const Steps& S, std::string Text, bool Closing)
+        : s_(S), text_(std::move(Text)), closing_(Closing) {}
     ~Header() {
         if (written_ && closing_) s_.exec->AddComment("\r\n");
     }
@@ -629,14 +642,16 @@ void ChangedDescriptions(const Steps& s, TPrcData* p, TPrcData* t) {
     if (!s.descriptions) return;
     if (p->GetDescription() != t->GetDescription()) {
         if (s.type == dbSybaseASA)
-            s.exec->AddStatement("COMMENT ON PROCEDURE " + p->GetName() + " IS " + QuotedStr(p->GetDescription()),
+            s.exec->AddStatement("COMMENT ON PROCEDURE " + p->GetName() + " IS " +
+                                     QuotedStr(p->GetDescription()),
                                  TStatType::stStatement, p->GetName(), TDbObject::dboProcedure,
                                  TDbOperation::odbDescription, "", "");
         else if (s.type == dbInterBase)
             s.exec->AddDescription(p);
     }
     if (s.type != dbInterBase) return;
-    for (auto [mine, theirs] : {std::pair{&p->InputParams, &t->InputParams}, {&p->OutputParams, &t->OutputParams}})
+    for (auto [mine, theirs] :
+         {std::pair{&p->InputParams, &t->InputParams}, {&p->OutputParams, &t->OutputParams}})
         for (int i = 0; i < mine->Count(); ++i) {
             TFldData* mp = Param(*mine, i);
             const int k = mp ? theirs->IndexOf(mp->GetName()) : -1;

@@ -35,7 +35,7 @@ public:
     std::string GetDropSQL() const override;
     /// The CREATE text with the empty body; empty for an ignored routine.
     std::string GetEmptyCreateSQL() const override;
-    /// The inherited walk, then computed columns that use the routine are dropped.
+    /// The inherited walk, then the computed columns that use the routine are dropped.
     void MarkDependents() override;
     /// The inherited walk, then views the routine reads are created, or dropped and created again
     /// when their text changed.

@@ -39,7 +39,8 @@ std::string Join(const std::vector<std::string>& Items, std::string_view Separat
 std::string OrEvents(std::uint8_t Events, const std::string& Columns = {}) {
     std::string s;
     if (Events & EventInsert) s += "INSERT OR ";
-    if (Events & EventUpdate) s += "UPDATE " + (Columns.empty() ? std::string() : "OF " + Columns + " ") + "OR ";
+    if (Events & EventUpdate)
+        s += "UPDATE " + (Columns.empty() ? std::string() : "OF " + Columns + " ") + "OR ";
     if (Events & EventDelete) s += "DELETE OR ";
     if (EndsStr("OR ", s)) s.erase(s.size() - 3);
     return s;
@@ -104,8 +105,11 @@ std::string TTrgData::Header(bool Alter) const {
         std::string event;
         for (const std::string& w : EventWords(Events))
             event = w; // the last one
-        return "CREATE TRIGGER " + name + " " + (Time == 1 ? "BEFORE " : Time == 2 ? "AFTER " : "") + event +
-               " ON " + table + "\r\n" + "     FOR EACH ROW" + "\r\n";
+        return "CREATE TRIGGER " + name + " " +
+               (Time == 1   ? "BEFORE "
+                : Time == 2 ? "AFTER "
+                            : "") +
+               event + " ON " + table + "\r\n" + "     FOR EACH ROW" + "\r\n";
     }
     case dbSybaseASA: {
         const std::string owner = Owner2.empty() ? std::string() : Owner2 + ".";
@@ -120,7 +124,10 @@ std::string TTrgData::Header(bool Alter) const {
                     w += (i ? "," : "") + std::string(" ") + QuoteName(UpdateColumns[i]);
             }
         std::string s = "CREATE TRIGGER \r\n" + GetName() + " " +
-                        (Time == 1 ? "BEFORE " : Time == 2 ? "AFTER " : "") + Join(words, ", ");
+                        (Time == 1   ? "BEFORE "
+                         : Time == 2 ? "AFTER "
+                                     : "") +
+                        Join(words, ", ");
         if (Position != 0) s += " ORDER " + IntToStr(Position);
         s += " ON\r\n" + owner + TableName + "\r\n";
         if (!OldAlias.empty() || !NewAlias.empty() || !RemoteAlias.empty()) {
@@ -173,7 +180,8 @@ std::string TTrgData::Header(bool Alter) const {
     }
     case dbPostgreSQL: {
         std::string s = "CREATE TRIGGER " + name + "\r\n" + (Time == 1 ? "  BEFORE" : "  AFTER") + " " +
-                        OrEvents(Events) + "\r\n" + "  ON " + QuoteName(GetParentName()) + "." + table + "\r\n";
+                        OrEvents(Events) + "\r\n" + "  ON " + QuoteName(GetParentName()) + "." + table +
+                        "\r\n";
         if (ForEachRow) s += "  FOR EACH ROW\r\n";
         if (ForEachStatement) s += "  FOR EACH STATEMENT\r\n";
         return s;
@@ -182,8 +190,8 @@ std::string TTrgData::Header(bool Alter) const {
         std::string columns;
         for (int i = 0; i < UpdateColumns.Count(); ++i)
             columns += (i ? ", " : "") + UpdateColumns[i];
-        std::string s = "CREATE TRIGGER " + name + "\r\n" + (Time == 1 ? "  NO CASCADE BEFORE" : "  AFTER") + " " +
-                        OrEvents(Events);
+        std::string s = "CREATE TRIGGER " + name + "\r\n" + (Time == 1 ? "  NO CASCADE BEFORE" : "  AFTER") +
+                        " " + OrEvents(Events);
         if (!columns.empty()) s += " OF " + columns;
         s += " ON " + table + "\r\n";
         if (!NewAlias.empty() || !OldAlias.empty() || !NewTableAlias.empty() || !OldTableAlias.empty()) {
@@ -282,7 +290,8 @@ void TTrgData::MarkDependents() {
             TDependObj* e = view->UsedByItem(i);
             if (!e->Recreate || e->GetName() == GetName()) continue;
             TTrgData* other = AsTrigger(target->FindObject(TObjsList::olTriggers, e->GetName()));
-            if (!other || !other->GetExists() || other->GetSource() == Trim(other->EmptyTriggerBody())) continue;
+            if (!other || !other->GetExists() || other->GetSource() == Trim(other->EmptyTriggerBody()))
+                continue;
             other->EmptyBody(true);
             e->Recreate = 0;
         }
@@ -310,8 +319,8 @@ void AddDescription(TCustomSQLExec* Exec, TTrgData& T) {
     const TDatabaseType t = T.GetDatabaseType();
     if (t == dbSybaseASA)
         Exec->AddStatement("COMMENT ON TRIGGER " + T.GetName() + " IS " + QuotedStr(T.GetDescription()),
-                           TStatType::stStatement, T.GetName(), TDbObject::dboTrigger, TDbOperation::odbDescription,
-                           "", "");
+                           TStatType::stStatement, T.GetName(), TDbObject::dboTrigger,
+                           TDbOperation::odbDescription, "", "");
     else if (t == dbInterBase)
         Exec->AddDescription(&T);
 }
@@ -383,8 +392,9 @@ void AlterTriggers(TCustomSchemalyst* Comparer) {
     TCustomSQLExec* exec = Comparer ? Comparer->GetSQLExec() : nullptr;
     if (!master || !target || !exec) return;
     const bool descriptions = Comparer->GetCompareObjects().contains(TCmpObjType::coDescription);
-    const bool alterable = target->GetDatabaseType() == dbInterBase &&
-                           target->GetIBServerOptions().GetSQLServerVersion() >= TIBSQLServerVersionType::st_InterBase_6x;
+    const bool alterable =
+        target->GetDatabaseType() == dbInterBase &&
+        target->GetIBServerOptions().GetSQLServerVersion() >= TIBSQLServerVersionType::st_InterBase_6x;
     TStringList& list = master->Triggers();
     for (int i = 0; i < list.Count(); ++i) {
         TTrgData* m = AsTrigger(list.Objects(i));

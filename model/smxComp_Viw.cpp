@@ -77,7 +77,8 @@ std::string TViwData::GetCreateSQL() const {
         std::string s = "CREATE OR REPLACE VIEW " + GetQualifiedObjectName();
         if (!OracleTypeName.empty()) s += " OF " + OracleTypeName;
         if (OracleOIDAttributes.Count() > 0) {
-            s += "\r\n   WITH OBJECT " + (OracleOIDWord.empty() ? std::string("IDENTIFIER") : OracleOIDWord) + "(";
+            s += "\r\n   WITH OBJECT " + (OracleOIDWord.empty() ? std::string("IDENTIFIER") : OracleOIDWord) +
+                 "(";
             for (int i = 0; i < OracleOIDAttributes.Count(); ++i)
                 s += (i ? ", " : "") + OracleOIDAttributes[i];
             s += ")";
@@ -121,7 +122,8 @@ void TViwData::CreateDependDef() {
     if (GetExists()) return;
     TCustomSQLExec* exec = GetSQLExec();
     TCustomObjs* owner = GetOwner();
-    if (GetDatabaseType() == dbDB2 && owner && !GetParentName().empty() && GetParentName() != owner->StateTexts[0]) {
+    if (GetDatabaseType() == dbDB2 && owner && !GetParentName().empty() &&
+        GetParentName() != owner->StateTexts[0]) {
         owner->StateTexts[0] = GetParentName();
         if (exec)
             exec->AddStatement("SET CURRENT SCHEMA = " + QuoteName(GetParentName()), TStatType::stStatement,

@@ -48,14 +48,14 @@ public:
     bool GetRecreate() const { return Recreate_; }
 
     TStringList Fields{true};
-    std::string OracleTypeName;          ///< Oracle: the type after " OF "
-    std::string OracleOIDWord;           ///< Oracle: after "WITH OBJECT "; empty means IDENTIFIER
-    TStringList OracleOIDAttributes;     ///< Oracle: the object-identifier attributes
-    std::string MySQLAlgorithm;          ///< MySQL ALGORITHM=
-    std::string MySQLSecurity;           ///< MySQL SQL SECURITY
-    bool WithEncryption = false;         ///< MS SQL
-    bool WithSchemaBinding = false;      ///< MS SQL
-    bool WithViewMetadata = false;       ///< MS SQL
+    std::string OracleTypeName;      ///< Oracle: the type after " OF "
+    std::string OracleOIDWord;       ///< Oracle: after "WITH OBJECT "; empty means IDENTIFIER
+    TStringList OracleOIDAttributes; ///< Oracle: the object-identifier attributes
+    std::string MySQLAlgorithm;      ///< MySQL ALGORITHM=
+    std::string MySQLSecurity;       ///< MySQL SQL SECURITY
+    bool WithEncryption = false;     ///< MS SQL
+    bool WithSchemaBinding = false;  ///< MS SQL
+    bool WithViewMetadata = false;   ///< MS SQL
     /// MS SQL: the whole definition, the CREATE text of a view without source.
     std::string Definition;
 

@@ -149,7 +149,9 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     TSQLExec exec;
     exec.SetDatabaseType(TDatabaseType::dbInterBase);
     using enum TStatType;
-    auto add = [&](const std::string& text, TStatType kind = stStatement) { ASSERT_NE(exec.AddStatement(text, kind), nullptr) << text; };
+    auto add = [&](const std::string& text, TStatType kind = stStatement) {
+        ASSERT_NE(exec.AddStatement(text, kind), nullptr) << text;
+    };
     auto file = [o](TDbObj* obj, const std::string& name, const std::string& source = {}) {
         obj->SetName(name);
         if (!source.empty()) obj->SetSource(source);
@@ -173,16 +175,19 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     // Their alterations, as comparisons write them: type with character set; check, default and
     // nullability; then default dropped and NOT NULL set again.
     Strings alter = DomainAlterations([](TFldData& m, TFldData& t) {
-        for (TFldData* f : {&m, &t}) f->DataType = Varchar;
+        for (TFldData* f : {&m, &t})
+            f->DataType = Varchar;
         m.Length = 40;
         m.CharSetName = "UTF8";
         m.CollationName = "UNICODE_CI";
         t.Length = 20;
     });
     EXPECT_EQ(alter, Strings{"ALTER DOMAIN D TYPE VARCHAR(40) CHARACTER SET UTF8\r\n"});
-    for (const std::string& a : alter) add(StringReplace(a, "DOMAIN D ", "DOMAIN D_VC "));
+    for (const std::string& a : alter)
+        add(StringReplace(a, "DOMAIN D ", "DOMAIN D_VC "));
     Strings changes = DomainAlterations([](TFldData& m, TFldData& t) {
-        for (TFldData* f : {&m, &t}) f->DataType = Integer;
+        for (TFldData* f : {&m, &t})
+            f->DataType = Integer;
         t.DefaultValue = "0";
         t.Nullable = false;
         t.CheckText = "(VALUE > 0)";
@@ -190,17 +195,20 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
         m.CheckText = "(VALUE > 1)";
     });
     Strings back = DomainAlterations([](TFldData& m, TFldData& t) {
-        for (TFldData* f : {&m, &t}) f->DataType = Integer;
+        for (TFldData* f : {&m, &t})
+            f->DataType = Integer;
         t.DefaultValue = "5";
         t.CheckText = "(VALUE > 1)";
         m.Nullable = false;
         m.CheckText = "(VALUE > 1)";
     });
     changes.insert(changes.end(), back.begin(), back.end());
-    EXPECT_EQ(changes, (Strings{"ALTER DOMAIN D DROP CONSTRAINT\r\n", "ALTER DOMAIN D ADD CHECK(VALUE > 1)\r\n",
-                                "ALTER DOMAIN D SET DEFAULT 5\r\n", "ALTER DOMAIN D DROP NOT NULL\r\n",
-                                "ALTER DOMAIN D DROP DEFAULT\r\n", "ALTER DOMAIN D SET NOT NULL\r\n"}));
-    for (const std::string& c : changes) add(StringReplace(c, "DOMAIN D ", "DOMAIN D_INT "));
+    EXPECT_EQ(changes,
+              (Strings{"ALTER DOMAIN D DROP CONSTRAINT\r\n", "ALTER DOMAIN D ADD CHECK(VALUE > 1)\r\n",
+                       "ALTER DOMAIN D SET DEFAULT 5\r\n", "ALTER DOMAIN D DROP NOT NULL\r\n",
+                       "ALTER DOMAIN D DROP DEFAULT\r\n", "ALTER DOMAIN D SET NOT NULL\r\n"}));
+    for (const std::string& c : changes)
+        add(StringReplace(c, "DOMAIN D ", "DOMAIN D_INT "));
 
     // Tables and views.
     for (const char* name : {"TAB", "T"}) {
@@ -220,7 +228,8 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     auto* w = new TViwData(o);
     file(w, "W", "SELECT ID FROM T");
     for (TViwData* view : {v, w})
-        exec.AddStatement(view->GetCreateSQL(), stStatement, view->GetName(), TDbObject::dboView, TDbOperation::odbCreate);
+        exec.AddStatement(view->GetCreateSQL(), stStatement, view->GetName(), TDbObject::dboView,
+                          TDbOperation::odbCreate);
 
     // Routines, each with its empty body.
     auto* p = new TPrcData(o);
@@ -247,11 +256,12 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     b->Length = 10;
     b->CollationName = "UNICODE";
     b->DefaultValue = "'x'";
-    for (const std::string& text : {p->GetEmptyCreateSQL(), p->GetAlterSQL(), p->GetEmptyAlterSQL(), p->GetAlterSQL(),
-                                    q->GetEmptyCreateSQL(), f->GetEmptyCreateSQL(), f->GetAlterSQL(),
-                                    pl->GetCreateSQL()})
+    for (const std::string& text :
+         {p->GetEmptyCreateSQL(), p->GetAlterSQL(), p->GetEmptyAlterSQL(), p->GetAlterSQL(),
+          q->GetEmptyCreateSQL(), f->GetEmptyCreateSQL(), f->GetAlterSQL(), pl->GetCreateSQL()})
         add(text, stProcedure);
-    EXPECT_TRUE(HasText(pl->GetCreateSQL(), "(A INTEGER NOT NULL = 0,\r\nB VARCHAR(10) COLLATE UNICODE = 'x')"));
+    EXPECT_TRUE(
+        HasText(pl->GetCreateSQL(), "(A INTEGER NOT NULL = 0,\r\nB VARCHAR(10) COLLATE UNICODE = 'x')"));
 
     // Triggers: table triggers, a DATABASE trigger, an emptied view trigger, an empty-body text.
     auto trigger = [&](const std::string& name, const std::string& table, int code) {
@@ -271,8 +281,8 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     TTrgData* tv = trigger("TRG_V", "V", 1);
     tv->SetSource("AS BEGIN INSERT INTO T(ID, NAME) VALUES (NEW.ID, NEW.NAME); END");
     TTrgData* te = trigger("TRG_E", "T", 3);
-    for (const std::string& text : {bi->GetCreateSQL(), all->GetCreateSQL(), tc->GetCreateSQL(), tv->GetCreateSQL(),
-                                    te->GetEmptyBodySQL()})
+    for (const std::string& text : {bi->GetCreateSQL(), all->GetCreateSQL(), tc->GetCreateSQL(),
+                                    tv->GetCreateSQL(), te->GetEmptyBodySQL()})
         add(text, stTrigger);
     tv->SetSource(tv->EmptyTriggerBody());
     add(tv->GetAlterSQL(), stTrigger);
@@ -287,7 +297,8 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     // Every drop text.
     for (TDbObj* obj : std::initializer_list<TDbObj*>{bi, all, tc, tv, te, w, v, p, q, f, pl})
         add(obj->GetDropSQL());
-    for (const char* name : {"TAB", "T"}) add(o->FindTable(name)->GetDropSQL());
+    for (const char* name : {"TAB", "T"})
+        add(o->FindTable(name)->GetDropSQL());
     add(dInt->GetDropSQL());
     add(dVc->GetDropSQL());
     EXPECT_TRUE(HasText(dInt->GetDropSQL(), "/* Drop: D_INT (TDmnData) */\r\n"));
@@ -296,12 +307,14 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     exec.GetScriptLines(rendered, false);
     const std::string script = rendered.Text();
     EXPECT_EQ(UpperCase(script).find("RDB$FIELDS"), std::string::npos);
-    for (const char* kind : {"PROCEDURE P", "FUNCTION F", "PARAMETER P.A", "TRIGGER TRG_BI", "VIEW V", "DOMAIN D_INT"})
+    for (const char* kind :
+         {"PROCEDURE P", "FUNCTION F", "PARAMETER P.A", "TRIGGER TRG_BI", "VIEW V", "DOMAIN D_INT"})
         EXPECT_TRUE(HasText(script, std::string("COMMENT ON ") + kind + " IS")) << kind;
     const TIsqlResult run = db.Run(script);
     EXPECT_TRUE(run.Ok()) << run.Output << "\n" << script;
     EXPECT_FALSE(HasText(run.Output, "Statement failed")) << run.Output;
-    EXPECT_TRUE(ReadColumnElsewhere(db.Path(), "select rdb$relation_name from rdb$relations where rdb$system_flag = 0")
+    EXPECT_TRUE(ReadColumnElsewhere(db.Path(),
+                                    "select rdb$relation_name from rdb$relations where rdb$system_flag = 0")
                     .empty());
 }
 
@@ -335,7 +348,8 @@ TEST(KindsOnFirebird, ScenarioLeavesTheTargetInTheMastersShape) {
     const std::string updated = ComparableExtract(target.Path());
     EXPECT_EQ(updated, ComparableExtract(master.Path())) << script;
     EXPECT_TRUE(HasText(updated, "CREATE TRIGGER TRG_V FOR V")) << updated;
-    EXPECT_TRUE(HasText(updated, "CREATE TRIGGER TRG_A FOR T \nINACTIVE BEFORE INSERT POSITION 5 \n")) << updated;
+    EXPECT_TRUE(HasText(updated, "CREATE TRIGGER TRG_A FOR T \nINACTIVE BEFORE INSERT POSITION 5 \n"))
+        << updated;
     EXPECT_TRUE(HasText(updated, "AS BEGIN NEW.NAME = 'b'; END")) << updated;
     EXPECT_TRUE(HasText(updated, "BEGIN R = A * 2; SUSPEND; END")) << updated;
     r.cmp.SetSQLExec(nullptr);
@@ -370,7 +384,8 @@ TEST(KindsOnFirebird, RoutineParameterClausesRun) {
     r->DefaultValue = "'ignored'";
     r->ParamDirection = 2; // an output's default is never written
     s.Objs()->AddObject(p, true);
-    const std::string sql = "SET TERM ^ ;\n" + p->GetCreateSQL() + "^\nSET TERM ; ^\nSET LIST ON;\nSELECT R FROM P;\n";
+    const std::string sql =
+        "SET TERM ^ ;\n" + p->GetCreateSQL() + "^\nSET TERM ; ^\nSET LIST ON;\nSELECT R FROM P;\n";
     const TIsqlResult run = db.Run(sql);
     ASSERT_TRUE(run.Ok()) << run.Output << "\n" << sql;
     // Callers may leave out both parameters: the defaults apply.
@@ -390,7 +405,8 @@ TEST(KindsOnFirebird, RoutineIsEmptiedBeforeItsColumnIsDropped) {
     AddTable(r.master.Objs(), "T", {"ID"});
     TTblData* t = AddTable(r.target.Objs(), "T", {"ID", "X"});
     AddProc(r.master.Objs(), "P", "BEGIN EXIT; END");
-    TPrcData* tp = AddProc(r.target.Objs(), "P", "DECLARE VARIABLE V INTEGER; BEGIN SELECT FIRST 1 X FROM T INTO :V; END");
+    TPrcData* tp = AddProc(r.target.Objs(), "P",
+                           "DECLARE VARIABLE V INTEGER; BEGIN SELECT FIRST 1 X FROM T INTO :V; END");
     AddDependency(&r.target.Objs(), tp, t, 0, 0, "X");
     ExecOn x(db.Path());
     r.cmp.SetSQLExec(&x.exec);
@@ -405,8 +421,8 @@ TEST(KindsOnFirebird, RoutineIsEmptiedBeforeItsColumnIsDropped) {
     EXPECT_GT(dropX, emptied) << x.Script();
     EXPECT_TRUE(x.exec.ExecuteScript()) << (x.errors.empty() ? "" : x.errors.front());
     EXPECT_EQ(x.exec.GetErrorCount(), 0);
-    const Strings source =
-        ReadColumnElsewhere(db.Path(), "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'P'");
+    const Strings source = ReadColumnElsewhere(
+        db.Path(), "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'P'");
     ASSERT_EQ(source.size(), 1u);
     EXPECT_EQ(Trim(source[0]), "BEGIN EXIT; END");
     r.cmp.SetSQLExec(nullptr);
@@ -445,9 +461,11 @@ TEST(KindsOnFirebird, TriggerComesBackAfterTheTemporaryTableSwitch) {
     EXPECT_TRUE(HasText(script, "CREATE GLOBAL TEMPORARY TABLE T")) << script;
     EXPECT_TRUE(HasText(script, "CREATE TRIGGER T_BI FOR T")) << script;
     EXPECT_TRUE(x.exec.ExecuteScript()) << (x.errors.empty() ? "" : x.errors.front()) << "\n" << script;
-    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$relation_type from rdb$relations where rdb$relation_name = 'T'"),
+    EXPECT_EQ(ReadColumnElsewhere(
+                  db.Path(), "select rdb$relation_type from rdb$relations where rdb$relation_name = 'T'"),
               Strings{"5"});
-    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$relation_name from rdb$triggers where rdb$trigger_name = 'T_BI'"),
+    EXPECT_EQ(ReadColumnElsewhere(
+                  db.Path(), "select rdb$relation_name from rdb$triggers where rdb$trigger_name = 'T_BI'"),
               Strings{"T"});
     r.cmp.SetSQLExec(nullptr);
 }
@@ -495,7 +513,8 @@ TEST(KindsOnFirebird, StructureScriptWithRoutinesRunsAndWritesHeaderFiles) {
     EXPECT_EQ(ReadText(dir.File("procedure_P_header.sql")),
               "CREATE PROCEDURE P RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END");
     EXPECT_EQ(ReadText(dir.File("trigger_T_BI_header.sql")), trg->GetEmptyBodySQL());
-    EXPECT_EQ(ReadColumnElsewhere(path, "select rdb$description from rdb$procedures where rdb$procedure_name = 'P'"),
+    EXPECT_EQ(ReadColumnElsewhere(
+                  path, "select rdb$description from rdb$procedures where rdb$procedure_name = 'P'"),
               Strings{"reads V"});
 }
 

@@ -28,7 +28,8 @@ inline KindScenarioText KindScenarioFor(bool Master) {
 }
 
 inline constexpr const char* KindCallerBody = "BEGIN SELECT R FROM P(1) INTO :X; SUSPEND; END";
-inline constexpr const char* KindPVBody = "BEGIN SELECT FIRST 1 NAME FROM V WHERE NAME = :A INTO :R; SUSPEND; END";
+inline constexpr const char* KindPVBody =
+    "BEGIN SELECT FIRST 1 NAME FROM V WHERE NAME = :A INTO :R; SUSPEND; END";
 inline constexpr const char* KindTrgABody = "AS BEGIN NEW.ID = NEW.ID; END";
 inline constexpr const char* KindTrgVBody = "AS BEGIN INSERT INTO T(ID, NAME) VALUES (NEW.ID, NEW.NAME); END";
 inline constexpr const char* KindViewV = "SELECT ID, NAME FROM T";
@@ -114,8 +115,8 @@ inline void BuildKindScenario(TCustomObjs* o, bool Master) {
 inline std::string KindScenarioDDL(bool Master) {
     const KindScenarioText x = KindScenarioFor(Master);
     return "CREATE DOMAIN D_NAME AS VARCHAR(" + std::to_string(x.nameLength) + ");\n" +
-           "CREATE TABLE T (ID INTEGER NOT NULL, NAME D_NAME);\n" + "CREATE VIEW V (ID, NAME) AS " + KindViewV +
-           ";\n" + "CREATE VIEW W (ID, NAME) AS " + KindViewW + ";\n" + "SET TERM ^ ;\n" +
+           "CREATE TABLE T (ID INTEGER NOT NULL, NAME D_NAME);\n" + "CREATE VIEW V (ID, NAME) AS " +
+           KindViewV + ";\n" + "CREATE VIEW W (ID, NAME) AS " + KindViewW + ";\n" + "SET TERM ^ ;\n" +
            "CREATE PROCEDURE P (A INTEGER) RETURNS (R INTEGER) AS " + x.pBody + "^\n" +
            "CREATE PROCEDURE A_CALLER RETURNS (X INTEGER) AS " + KindCallerBody + "^\n" +
            "CREATE PROCEDURE Z_CALLER RETURNS (X INTEGER) AS " + KindCallerBody + "^\n" +

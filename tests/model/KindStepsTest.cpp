@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/smxComp_Cnv.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
@@ -17,8 +18,8 @@
 #include "model/smxSQL_Exec.h"
 #include "model/smxSchemalyst.h"
 #include "platform/smxStrUtils.h"
-#include "tests/model/KindScenario.h"
 #include "tests/model/KeysTestSupport.h"
+#include "tests/model/KindScenario.h"
 
 namespace smx {
 namespace {
@@ -30,15 +31,15 @@ constexpr std::uint8_t Integer = 1, Varchar = 14, Blob = 41;
 /// writes into a generic executor; Prepare does what a comparison does before its first step.
 class Pair {
 public:
-    explicit Pair(V version = V::st_Firebird_30) {
+    explicit Pair(V version = V::st_Firebird_30, TDatabaseType type = TDatabaseType::dbInterBase) {
         for (TDBStructure* s : {&master, &target}) {
-            s->SetDatabaseType(TDatabaseType::dbInterBase);
+            s->SetDatabaseType(type);
             s->GetIBServerOptions().SetSQLServerVersion(version);
             s->GetIBServerOptions().SetSQLDialect(3);
             s->GetIBServerOptions().SetDBCharSet("UTF8");
         }
         cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-        exec.SetDatabaseType(TDatabaseType::dbInterBase);
+        exec.SetDatabaseType(type);
         cmp.SetDBStructureMaster(&master);
         cmp.SetDBStructureTarget(&target);
         cmp.SetSQLExec(&exec);
@@ -67,14 +68,15 @@ public:
 
     /// Every statement from index From on: comments as their text, others as "op: text".
     std::vector<std::string> Lines(int From = 0) const {
-        static const char* ops[] = {"unknown", "create", "alter",   "drop",    "empty",       "restore", "emptycreate",
-                                    "emptydrop", "set", "commit", "comment", "description", "insert",  "update",
-                                    "delete"};
+        static const char* ops[] = {"unknown", "create",      "alter",     "drop",   "empty",
+                                    "restore", "emptycreate", "emptydrop", "set",    "commit",
+                                    "comment", "description", "insert",    "update", "delete"};
         std::vector<std::string> r;
         for (int i = From; i < exec.GetStatementCount(); ++i) {
             const TStatement* s = exec.GetStatement(i);
             std::string text = s->Lines.Text();
-            while (EndsStr("\r\n", text)) text.erase(text.size() - 2);
+            while (EndsStr("\r\n", text))
+                text.erase(text.size() - 2);
             if (s->StatType == TStatType::stComment)
                 r.push_back(text);
             else
@@ -161,7 +163,8 @@ int IndexOfPart(const std::vector<std::string>& lines, const std::string& part) 
 struct CallerPair : Pair {
     CallerPair() {
         for (TObjs* o : {M(), T()}) {
-            TPrcData* p = Proc(o, "P", o == M() ? "BEGIN R = A * 2; SUSPEND; END" : "BEGIN R = A; SUSPEND; END");
+            TPrcData* p =
+                Proc(o, "P", o == M() ? "BEGIN R = A * 2; SUSPEND; END" : "BEGIN R = A; SUSPEND; END");
             p->AddParam("A", false)->DataType = Integer;
             p->AddParam("R", true)->DataType = Integer;
             for (const char* caller : {"A_CALLER", "Z_CALLER"}) {
@@ -188,9 +191,11 @@ TEST(RoutineSteps, CallersAreEmptiedAroundTheAlterationAndRestored) {
         "/* Alter (P) */",
         "alter: ALTER PROCEDURE P(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\nBEGIN R = A * 2; SUSPEND; END",
         "/* Alter (Z_CALLER) */",
-        "alter: ALTER PROCEDURE Z_CALLER RETURNS(X INTEGER)\r\n AS\r\nBEGIN SELECT R FROM P(1) INTO :X; SUSPEND; END",
+        "alter: ALTER PROCEDURE Z_CALLER RETURNS(X INTEGER)\r\n AS\r\nBEGIN SELECT R FROM P(1) INTO :X; "
+        "SUSPEND; END",
         "/* Restore proc. body: A_CALLER */",
-        "restore: ALTER PROCEDURE A_CALLER RETURNS(X INTEGER)\r\n AS\r\nBEGIN SELECT R FROM P(1) INTO :X; SUSPEND; END",
+        "restore: ALTER PROCEDURE A_CALLER RETURNS(X INTEGER)\r\n AS\r\nBEGIN SELECT R FROM P(1) INTO :X; "
+        "SUSPEND; END",
     };
     EXPECT_EQ(f.Lines(), expected);
     EXPECT_EQ(trace.lines, (std::vector<std::string>{"Clear: A_CALLER for: P", "Clear: Z_CALLER for: P"}));
@@ -210,19 +215,22 @@ TEST(RoutineSteps, NewProcedureIsCreatedEmptyThenRestored) {
     f.Prepare();
     DropProcedures(&f.cmp);
     CreateProcedures(&f.cmp);
-    EXPECT_EQ(f.Lines(), (std::vector<std::string>{
-                             "/* Create Procedure... */",
-                             "emptycreate: CREATE PROCEDURE N(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END",
-                             "description: COMMENT ON PROCEDURE N IS\r\n'new one'",
-                             "",
-                         }));
+    EXPECT_EQ(
+        f.Lines(),
+        (std::vector<std::string>{
+            "/* Create Procedure... */",
+            "emptycreate: CREATE PROCEDURE N(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END",
+            "description: COMMENT ON PROCEDURE N IS\r\n'new one'",
+            "",
+        }));
     EXPECT_EQ(n->BodyEmptied, 1);
     int before = f.Count();
     AlterProcedures(&f.cmp);
     EXPECT_EQ(f.Lines(before), (std::vector<std::string>{
                                    "/* Alter Procedure... */",
                                    "/* Restore proc. body: N */",
-                                   "restore: ALTER PROCEDURE N(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\nBEGIN R = A; SUSPEND; END",
+                                   "restore: ALTER PROCEDURE N(A INTEGER)\r\n RETURNS(R INTEGER)\r\n "
+                                   "AS\r\nBEGIN R = A; SUSPEND; END",
                                }));
     EXPECT_EQ(n->BodyEmptied, 0);
     // A routine without partner counts as changed in every run; the second run adds the header only.
@@ -245,11 +253,14 @@ TEST(RoutineSteps, ParameterListChangeEmptiesTheCallerFirst) {
     AlterProcedures(&f.cmp);
     const auto lines = f.Lines();
     const int emptyComment = IndexOf(lines, "/*  Empty CALLER for P(param list change)  */");
-    const int emptied = IndexOf(lines, "empty: ALTER PROCEDURE CALLER RETURNS(X INTEGER)\r\n AS\r\n BEGIN SUSPEND; END");
+    const int emptied =
+        IndexOf(lines, "empty: ALTER PROCEDURE CALLER RETURNS(X INTEGER)\r\n AS\r\n BEGIN SUSPEND; END");
     const int redeclared = IndexOf(lines, "/* Alter empty procedure P with new param-list */");
-    const int emptyP = IndexOf(lines, "empty: ALTER PROCEDURE P(A INTEGER,\r\nB INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END");
+    const int emptyP = IndexOf(lines, "empty: ALTER PROCEDURE P(A INTEGER,\r\nB INTEGER)\r\n RETURNS(R "
+                                      "INTEGER)\r\n AS\r\n BEGIN SUSPEND; END");
     const int alterP = IndexOfPart(lines, "alter: ALTER PROCEDURE P(A INTEGER,\r\nB INTEGER)");
-    const int restored = IndexOf(lines, "alter: ALTER PROCEDURE CALLER RETURNS(X INTEGER)\r\n AS\r\nBEGIN SELECT R FROM P(1) INTO :X; SUSPEND; END");
+    const int restored = IndexOf(lines, "alter: ALTER PROCEDURE CALLER RETURNS(X INTEGER)\r\n AS\r\nBEGIN "
+                                        "SELECT R FROM P(1) INTO :X; SUSPEND; END");
     ASSERT_GE(emptyComment, 0);
     EXPECT_EQ(emptied, emptyComment + 1);
     EXPECT_GT(redeclared, emptied);
@@ -365,8 +376,9 @@ TEST(DomainSteps, InterBase5LengthNeedsDataTypeConversion) {
         f.Prepare();
         AlterDomains(&f.cmp);
         if (allow)
-            EXPECT_EQ(f.Lines(), std::vector<std::string>{"alter: UPDATE RDB$FIELDS SET RDB$FIELD_LENGTH=160, "
-                                                          "RDB$CHARACTER_LENGTH=40\r\n  WHERE RDB$FIELD_NAME='D_VC'"});
+            EXPECT_EQ(f.Lines(),
+                      std::vector<std::string>{"alter: UPDATE RDB$FIELDS SET RDB$FIELD_LENGTH=160, "
+                                               "RDB$CHARACTER_LENGTH=40\r\n  WHERE RDB$FIELD_NAME='D_VC'"});
         else
             EXPECT_EQ(f.Lines(), std::vector<std::string>{});
         EXPECT_EQ(f.cmp.GetLogList().Count(), allow ? 1 : 0);
@@ -380,15 +392,16 @@ TEST(DomainSteps, InterBase5CheckGoesThroughATemporaryDomain) {
     f.Domain(f.T(), "D_VC", Varchar, 20);
     f.Prepare();
     AlterDomains(&f.cmp);
-    EXPECT_EQ(f.Lines(), (std::vector<std::string>{
-                             "/* Alter Domain: D_VC - Check(...) */",
-                             "alter: CREATE DOMAIN QVR$TEMP AS VARCHAR(20) CHECK(VALUE <> '')",
-                             "alter: Update RDB$Fields set Rdb$Validation_Source =\r\n(Select Rdb$Validation_Source "
-                             "from Rdb$Fields where Rdb$Field_Name='QVR$TEMP'),\r\nRdb$Validation_BLR =\r\n(Select "
-                             "Rdb$Validation_BLR from Rdb$Fields where Rdb$Field_Name='QVR$TEMP')\r\nwhere "
-                             "RDB$FIELD_NAME='D_VC'",
-                             "alter: DROP DOMAIN QVR$TEMP",
-                         }));
+    EXPECT_EQ(f.Lines(),
+              (std::vector<std::string>{
+                  "/* Alter Domain: D_VC - Check(...) */",
+                  "alter: CREATE DOMAIN QVR$TEMP AS VARCHAR(20) CHECK(VALUE <> '')",
+                  "alter: Update RDB$Fields set Rdb$Validation_Source =\r\n(Select Rdb$Validation_Source "
+                  "from Rdb$Fields where Rdb$Field_Name='QVR$TEMP'),\r\nRdb$Validation_BLR =\r\n(Select "
+                  "Rdb$Validation_BLR from Rdb$Fields where Rdb$Field_Name='QVR$TEMP')\r\nwhere "
+                  "RDB$FIELD_NAME='D_VC'",
+                  "alter: DROP DOMAIN QVR$TEMP",
+              }));
     EXPECT_EQ(m->GetName(), "D_VC");
     ASSERT_EQ(f.cmp.GetLogList().Count(), 1);
     EXPECT_EQ(f.cmp.GetLogList()[0], "Domain D_VC: check expression alter");
@@ -420,10 +433,12 @@ TEST(DomainSteps, Firebird3BlobDifferenceIsACommentOnly) {
     f.Prepare();
     AlterDomains(&f.cmp);
     const auto lines = f.Lines();
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "/* Domain D_BLOB: Blob SUB_TYPE difference 0 -> 1 cannot be altered on this server */",
-                         "/* Domain D_BLOB: Blob SEGMENT SIZE difference 0 -> 100 cannot be altered on this server */",
-                     }));
+    EXPECT_EQ(
+        lines,
+        (std::vector<std::string>{
+            "/* Domain D_BLOB: Blob SUB_TYPE difference 0 -> 1 cannot be altered on this server */",
+            "/* Domain D_BLOB: Blob SEGMENT SIZE difference 0 -> 100 cannot be altered on this server */",
+        }));
     for (const std::string& l : lines)
         EXPECT_EQ(UpperCase(l).find("RDB$FIELDS"), std::string::npos) << l;
     EXPECT_FALSE(f.exec.GetHasExecutableStatements());
@@ -434,8 +449,9 @@ TEST(DomainSteps, Firebird3BlobDifferenceIsACommentOnly) {
     old.Domain(old.T(), "D_BLOB", Blob);
     old.Prepare();
     AlterDomains(&old.cmp);
-    EXPECT_EQ(old.Lines(), std::vector<std::string>{"alter: Update Rdb$Fields set RDB$FIELD_SUB_TYPE = 1\r\nwhere "
-                                                    "Rdb$Field_Name='D_BLOB'"});
+    EXPECT_EQ(old.Lines(),
+              std::vector<std::string>{"alter: Update Rdb$Fields set RDB$FIELD_SUB_TYPE = 1\r\nwhere "
+                                       "Rdb$Field_Name='D_BLOB'"});
     EXPECT_EQ(old.cmp.GetLogList()[0], "Domain D_BLOB: Blob SUB_TYPE difference");
 }
 
@@ -517,11 +533,13 @@ TEST(TriggerSteps, TriggerCreatedInTheScriptIsNotAlteredAgain) {
     f.Trigger(f.M(), "TN", "T", "AS BEGIN NEW.ID = 1; END");
     f.Prepare();
     CreateNewTriggers(f.M(), f.T(), &f.exec, f.cmp.GetCompareObjects());
-    EXPECT_EQ(f.Lines(), (std::vector<std::string>{
-                             "/* Create trigger... */",
-                             "create: CREATE TRIGGER TN FOR T\r\nACTIVE BEFORE INSERT POSITION 0 \r\nAS BEGIN NEW.ID = 1; END",
-                             "",
-                         }));
+    EXPECT_EQ(
+        f.Lines(),
+        (std::vector<std::string>{
+            "/* Create trigger... */",
+            "create: CREATE TRIGGER TN FOR T\r\nACTIVE BEFORE INSERT POSITION 0 \r\nAS BEGIN NEW.ID = 1; END",
+            "",
+        }));
     const int before = f.Count();
     AlterTriggers(&f.cmp);
     EXPECT_EQ(f.Lines(before), std::vector<std::string>{});
@@ -537,15 +555,21 @@ TEST(TriggerSteps, HeaderChangeDropsAndCreatesBodyChangeAlters) {
     f.Trigger(f.M(), "TRG_B", "T", "AS BEGIN NEW.ID = 2; END", 3);
     f.Trigger(f.T(), "TRG_C", "T", "AS BEGIN END");
     f.Trigger(f.M(), "TRG_C", "T", "AS BEGIN END");
+    f.Trigger(f.T(), "TRG_D", "T", "AS BEGIN END");
+    f.Trigger(f.M(), "TRG_D", "T", "AS BEGIN END")->Active = 0;
     f.Prepare();
     AlterTriggers(&f.cmp);
-    EXPECT_EQ(f.Lines(), (std::vector<std::string>{
-                             "/* Alter exist trigger... */",
-                             "drop: DROP TRIGGER TRG_A",
-                             "create: CREATE TRIGGER TRG_A FOR T\r\nINACTIVE BEFORE INSERT POSITION 5 \r\nAS BEGIN END",
-                             "/* Alter exist trigger... */",
-                             "alter: ALTER TRIGGER TRG_B\r\nAS BEGIN NEW.ID = 2; END",
-                         }));
+    EXPECT_EQ(f.Lines(),
+              (std::vector<std::string>{
+                  "/* Alter exist trigger... */",
+                  "drop: DROP TRIGGER TRG_A",
+                  "create: CREATE TRIGGER TRG_A FOR T\r\nINACTIVE BEFORE INSERT POSITION 5 \r\nAS BEGIN END",
+                  "/* Alter exist trigger... */",
+                  "alter: ALTER TRIGGER TRG_B\r\nAS BEGIN NEW.ID = 2; END",
+                  "/* Alter exist trigger... */",
+                  "drop: DROP TRIGGER TRG_D",
+                  "create: CREATE TRIGGER TRG_D FOR T\r\nINACTIVE BEFORE INSERT POSITION 0 \r\nAS BEGIN END",
+              }));
 }
 
 TEST(TriggerSteps, TargetOnlyTriggerOnAViewIsEmptiedThenDropped) {
@@ -556,14 +580,15 @@ TEST(TriggerSteps, TargetOnlyTriggerOnAViewIsEmptiedThenDropped) {
     f.Prepare();
     EmptyTriggersBeforeDrop(f.M(), f.T(), &f.exec, f.cmp.GetCompareObjects());
     DropTriggers(f.M(), f.T(), &f.exec, f.cmp.GetCompareObjects());
-    EXPECT_EQ(f.Lines(), (std::vector<std::string>{
-                             "/* Empty trigger body before drop... */",
-                             "emptydrop: ALTER TRIGGER TRG_V\r\n AS Declare variable I integer;\r\nBEGIN I = 0; END",
-                             "/* Drop Trigger... */",
-                             "drop: DROP TRIGGER TRG_T",
-                             "drop: DROP TRIGGER TRG_V",
-                             "",
-                         }));
+    EXPECT_EQ(f.Lines(),
+              (std::vector<std::string>{
+                  "/* Empty trigger body before drop... */",
+                  "emptydrop: ALTER TRIGGER TRG_V\r\n AS Declare variable I integer;\r\nBEGIN I = 0; END",
+                  "/* Drop Trigger... */",
+                  "drop: DROP TRIGGER TRG_T",
+                  "drop: DROP TRIGGER TRG_V",
+                  "",
+              }));
 }
 
 TEST(TriggerSteps, TriggerOnARecreatedViewIsCreatedAgain) {
@@ -581,11 +606,12 @@ TEST(TriggerSteps, TriggerOnARecreatedViewIsCreatedAgain) {
     EXPECT_GT(dropView, dropTrigger);
     int before = f.Count();
     CreateNewTriggers(f.M(), f.T(), &f.exec, f.cmp.GetCompareObjects());
-    EXPECT_EQ(f.Lines(before), (std::vector<std::string>{
-                                   "/* Create trigger... */",
-                                   "create: CREATE TRIGGER TRG_V FOR V\r\nACTIVE BEFORE INSERT POSITION 1 \r\nAS BEGIN END",
-                                   "",
-                               }));
+    EXPECT_EQ(f.Lines(before),
+              (std::vector<std::string>{
+                  "/* Create trigger... */",
+                  "create: CREATE TRIGGER TRG_V FOR V\r\nACTIVE BEFORE INSERT POSITION 1 \r\nAS BEGIN END",
+                  "",
+              }));
     before = f.Count();
     AlterTriggers(&f.cmp);
     EXPECT_EQ(f.Lines(before), std::vector<std::string>{});
@@ -617,7 +643,8 @@ TEST(ViewSteps, RecreateFlagDropsAndCreatesAnEqualView) {
 TEST(ViewSteps, ViewUsedByAnotherIsDroppedWithItAndBothComeBackInOrder) {
     Pair f;
     for (TObjs* o : {f.M(), f.T()}) {
-        TViwData* v = f.View(o, "V", o == f.M() ? "SELECT 2 AS X FROM RDB$DATABASE" : "SELECT 1 AS X FROM RDB$DATABASE");
+        TViwData* v = f.View(
+            o, "V", o == f.M() ? "SELECT 2 AS X FROM RDB$DATABASE" : "SELECT 1 AS X FROM RDB$DATABASE");
         TViwData* a = f.View(o, "A_USER", "SELECT X FROM V");
         AddDependency(o, a, v);
     }
@@ -643,7 +670,9 @@ TEST(ViewSteps, ViewUsedByAnotherIsDroppedWithItAndBothComeBackInOrder) {
 class TextGrant : public TGntData {
 public:
     using TGntData::TGntData;
-    std::string GetCreateSQL() const override { return "GRANT SELECT ON " + ObjectName + " TO " + GranteeName; }
+    std::string GetCreateSQL() const override {
+        return "GRANT SELECT ON " + ObjectName + " TO " + GranteeName;
+    }
 };
 
 TEST(ViewSteps, DroppedViewTakesItsMasterGrantsAlongAndBringsThemBack) {
@@ -659,7 +688,8 @@ TEST(ViewSteps, DroppedViewTakesItsMasterGrantsAlongAndBringsThemBack) {
     f.Prepare();
     AlterViews(f.M(), f.T(), &f.exec, f.cmp.GetCompareObjects());
     const auto lines = f.Lines();
-    EXPECT_GT(IndexOf(lines, "create: GRANT SELECT ON V TO PUBLIC"), IndexOfPart(lines, "create: CREATE VIEW V"));
+    EXPECT_GT(IndexOf(lines, "create: GRANT SELECT ON V TO PUBLIC"),
+              IndexOfPart(lines, "create: CREATE VIEW V"));
     EXPECT_TRUE(f.M()->Grants().Objects(0) && static_cast<TDbObj*>(f.M()->Grants().Objects(0))->GetExists());
 }
 
@@ -681,7 +711,8 @@ TEST(KindCompare, CheckOptionLetterCaseAloneWritesNoViewStatement) {
     f.View(f.T(), "V", "SELECT ID FROM T WHERE ID > 0 with check option");
     f.cmp.CompareStructures();
     for (int i = 0; i < f.Count(); ++i)
-        EXPECT_NE(f.exec.GetStatement(i)->ObjKind, TDbObject::dboView) << f.exec.GetStatement(i)->Lines.Text();
+        EXPECT_NE(f.exec.GetStatement(i)->ObjKind, TDbObject::dboView)
+            << f.exec.GetStatement(i)->Lines.Text();
 }
 
 TEST(KindCompare, OwnExecutorRendersANewProcedureInsideSetTerm) {
@@ -770,7 +801,6 @@ TEST(KindCompare, ScenarioOrderAndRepeat) {
     EXPECT_EQ(first.Text(), second.Text());
 }
 
-
 TEST(KindCompare, ScenarioWithDroppedColumnAndIndexFlagRepeats) {
     Pair f;
     test::BuildKindScenario(f.M(), true);
@@ -780,7 +810,8 @@ TEST(KindCompare, ScenarioWithDroppedColumnAndIndexFlagRepeats) {
     auto* tt = dynamic_cast<TTblData*>(f.T()->FindObject(TObjsList::olTables, "T"));
     tt->AddField("X")->DataType = Integer;
     f.Proc(f.M(), "Q", "BEGIN EXIT; END");
-    TPrcData* q = f.Proc(f.T(), "Q", "DECLARE VARIABLE V INTEGER; BEGIN SELECT FIRST 1 X FROM T INTO :V; END");
+    TPrcData* q =
+        f.Proc(f.T(), "Q", "DECLARE VARIABLE V INTEGER; BEGIN SELECT FIRST 1 X FROM T INTO :V; END");
     AddDependency(f.T(), q, tt, 0, 0, "X");
     keytest::Index(f.M(), "IX_ID", "T", {"ID"})->Active = false;
     keytest::Index(f.T(), "IX_ID", "T", {"ID"});
@@ -793,8 +824,8 @@ TEST(KindCompare, ScenarioWithDroppedColumnAndIndexFlagRepeats) {
     f.exec.GetScriptLines(second, false);
     const std::string text = first.Text();
     EXPECT_EQ(text, second.Text());
-    for (const char* part : {"DROP VIEW V", "CREATE VIEW V(", "/* Empty Q for drop T(X) */", "ALTER TABLE T DROP X",
-                             "ALTER INDEX IX_ID INACTIVE"})
+    for (const char* part : {"DROP VIEW V", "CREATE VIEW V(", "/* Empty Q for drop T(X) */",
+                             "ALTER TABLE T DROP X", "ALTER INDEX IX_ID INACTIVE"})
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 }
 
@@ -853,6 +884,80 @@ TEST(KindCompare, SequenceOrderAcrossKindsUpToForeignKeys) {
         EXPECT_GT(at, last) << part << "\n" << ::testing::PrintToString(lines);
         if (at >= 0) last = at;
     }
+}
+
+TEST(TriggerSteps, DroppedTriggerEmptiesTheOtherTriggersOfItsView) {
+    Pair f;
+    TViwData* v = f.View(f.T(), "V", "SELECT 1 AS X FROM RDB$DATABASE");
+    TTrgData* one = f.Trigger(f.T(), "TRG_1", "V", "AS BEGIN EXIT; END");
+    TTrgData* two = f.Trigger(f.T(), "TRG_2", "V", "AS BEGIN POST_EVENT 'x'; END");
+    AddDependency(f.T(), one, v);
+    AddDependency(f.T(), two, v);
+    f.Prepare();
+    one->DropWithDependents();
+    EXPECT_EQ(f.Lines(),
+              (std::vector<std::string>{
+                  "alter: ALTER TRIGGER TRG_2\r\n AS Declare variable I integer;\r\nBEGIN I = 0; END",
+                  "drop: DROP TRIGGER TRG_1",
+              }));
+    EXPECT_EQ(two->GetSource(), Trim(two->EmptyTriggerBody()));
+}
+
+TEST(RoutineSteps, DroppedRoutineDropsTheComputedColumnsThatUseIt) {
+    Pair f;
+    TTblData* t = TableT(f.T());
+    TFldData* c = t->AddField("C");
+    c->SetSource("(ID * 2)");
+    TPrcData* p = f.Proc(f.T(), "P_OLD", "BEGIN X = 1; SUSPEND; END", true);
+    AddDependency(f.T(), c, p);
+    f.Prepare();
+    DropProcedures(&f.cmp);
+    const auto lines = f.Lines();
+    const int dropC = IndexOf(lines, "drop: ALTER TABLE T DROP C");
+    ASSERT_GE(dropC, 0) << ::testing::PrintToString(lines);
+    EXPECT_GT(IndexOf(lines, "drop: DROP PROCEDURE P_OLD"), dropC);
+    EXPECT_FALSE(c->GetExists());
+}
+
+TEST(KindCompare, PostgreSQLDomainChecksAndConversions) {
+    Pair f(V::st_Firebird_30, TDatabaseType::dbPostgreSQL);
+    for (TObjs* o : {f.M(), f.T()}) {
+        auto* d = new TDmnData(o);
+        d->SetName("d");
+        d->SetParentName("s1"); // before filing: the schema is part of the list key
+        d->Type().DataType = Integer;
+        if (o == f.M()) d->Type().CheckText = "(VALUE > 0)";
+        o->AddObject(d, true);
+    }
+    auto conversion = [](TObjs* o, const std::string& name, const std::string& function) {
+        auto* c = new TCnvData(o);
+        c->SetName(name);
+        c->SetParentName("s1");
+        c->SourceEncoding = "LATIN1";
+        c->TargetEncoding = "UTF8";
+        c->FunctionName = function;
+        o->AddObject(c, true);
+    };
+    conversion(f.M(), "c_new", "f1");
+    conversion(f.M(), "c_same", "f1");
+    conversion(f.T(), "c_same", "f2");
+    conversion(f.T(), "c_old", "f1");
+    f.cmp.CompareStructures();
+    const auto lines = f.Lines();
+    const int createNew =
+        IndexOf(lines, "create: CREATE CONVERSION s1.c_new FOR 'LATIN1' TO 'UTF8' FROM s1.f1");
+    const int dropSame = IndexOf(lines, "drop: DROP CONVERSION s1.c_same");
+    const int createSame =
+        IndexOf(lines, "create: CREATE CONVERSION s1.c_same FOR 'LATIN1' TO 'UTF8' FROM s1.f1");
+    const int check = IndexOf(lines, "alter: ALTER DOMAIN s1.d ADD CHECK(VALUE > 0)");
+    const int dropOld = IndexOf(lines, "drop: DROP CONVERSION s1.c_old");
+    ASSERT_GE(createNew, 0) << ::testing::PrintToString(lines);
+    EXPECT_GT(dropSame, createNew);
+    EXPECT_EQ(createSame, dropSame + 1);
+    EXPECT_GT(check, createSame);
+    EXPECT_GT(dropOld, check);
+    ASSERT_EQ(f.cmp.GetLogList().Count(), 1);
+    EXPECT_EQ(f.cmp.GetLogList()[0], "Domain s1.d: Alter constraint");
 }
 
 } // namespace
