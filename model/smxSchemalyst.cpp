@@ -376,9 +376,9 @@ constexpr std::array<StepRow, 48> StepTable = {{
 struct TSchemalyst::SavedState {
     std::string Source;
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
-    std::uint8_t BodyEmptied = 0; // routines and triggers
-    bool Changed = false;         // tables; views: the re-create flag
-    bool Active = true; // an index's flag (AlterIndices copies the master's into the target)
+    std::uint8_t BodyEmptied = 0;       // routines and triggers
+    bool Changed = false;               // tables; views: the re-create flag
+    bool Active = true;                 // an index's flag (AlterIndices copies the master's into the target)
 };
 
 TSchemalyst::TSchemalyst(TComponent* AOwner) : TCustomSchemalyst(AOwner) {
@@ -1097,9 +1097,17 @@ void RenameTable(TTblData* t, TNameMap& map, const std::function<std::string(con
 }
 
 // The type record of a domain (nullptr for another object).
-TColumnAttrs* DomainType(TDbObj* d) {
+TFldData* DomainType(TDbObj* d) {
     auto* dmn = dynamic_cast<TDmnData*>(d);
-    return dmn ? const_cast<TColumnAttrs*>(dmn->GetDomainType()) : nullptr;
+    return dmn ? &dmn->Type() : nullptr;
+}
+
+// The base-type text of an MS SQL or SQL Anywhere user type: the type's name ("INT" for INTEGER),
+// with the length of VARCHAR and CHAR.
+std::string UserTypeText(const TColumnAttrs& t) {
+    std::string s = t.DataType == 1 ? "INT" : std::string(GetDataTypeName(t.DataType));
+    if (t.DataType == 14 || t.DataType == 15) s += "(" + IntToStr(t.Length) + ")";
+    return s;
 }
 
 void ClearPrecisionUnlessNumeric(TColumnAttrs& f) {
@@ -1327,7 +1335,13 @@ void TSchemalyst::ConvertToIB() {
         const std::string old = d->GetName();
         TruncateObjectNames(d);
         map.AddDomain(old, d->GetName());
-        if (TColumnAttrs* type = DomainType(d)) ConvertFieldTypeToIB(*type, unicode);
+        if (TFldData* type = DomainType(d)) {
+            ConvertFieldTypeToIB(*type, unicode);
+            if (static_cast<TDmnData*>(d)->IsXmlSchemaCollection()) {
+                type->DataType = 41;
+                type->SubType = 1;
+            }
+        }
     }
     Rekey(domains);
 
@@ -1551,7 +1565,10 @@ void TSchemalyst::ConvertToMSSQL() {
         TDbObj* d = ObjAt(domains, i);
         if (!d) continue;
         d->SetDescription("");
-        if (TColumnAttrs* type = DomainType(d)) convert(*type);
+        if (TFldData* type = DomainType(d)) {
+            convert(*type);
+            static_cast<TDmnData*>(d)->TypeText = UserTypeText(*type);
+        }
     }
 
     TStringList& tables = master->Tables();
@@ -1632,7 +1649,10 @@ void TSchemalyst::ConvertToSybase() {
         if (!d) continue;
         d->SetDescription("");
         d->SetSource("");
-        if (TColumnAttrs* type = DomainType(d)) convert(*type);
+        if (TFldData* type = DomainType(d)) {
+            convert(*type);
+            static_cast<TDmnData*>(d)->TypeText = UserTypeText(*type);
+        }
     }
     TStringList& tables = master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
@@ -1748,7 +1768,10 @@ void TSchemalyst::ConvertToPostgreSQL() {
         d->SetName(PGName(old));
         map.AddDomain(old, d->GetName());
         publicSchema(d);
-        if (TColumnAttrs* type = DomainType(d)) convert(*type);
+        if (TFldData* type = DomainType(d)) {
+            convert(*type);
+            type->SetSource("");
+        }
     }
     Rekey(domains);
     TStringList& tables = master->Tables();

@@ -153,6 +153,7 @@ TEST(AlterIBColumnTest, KeptDataScriptOnFirebird3) {
     const Strings expectedInOrder = {
         "/* Drop T(C) for drop T(A) */",
         "ALTER TABLE T DROP C",
+        "DROP VIEW VT",
         "ALTER TABLE T ALTER COLUMN A TYPE BIGINT",
         "CONNECT '/data/x/t.fdb' USER 'SYSDBA' PASSWORD 'pw'", // the index's reconnect
         "/* Drop: IX_T_B (TIdxData) */\r\nDROP INDEX IX_T_B",
@@ -172,6 +173,10 @@ TEST(AlterIBColumnTest, KeptDataScriptOnFirebird3) {
         "ALTER TABLE T ALTER COLUMN FROMDOM TYPE INTEGER",
         "", // the end of the pass's header-like comments
         "ALTER TABLE T ADD C COMPUTED BY (A * 2)",
+        "/* Create Views... */",
+        "/* Create view: VT (ViwData.CreateDependDef) */",
+        "CREATE VIEW VT(\r\nID,\r\nB,\r\nA)\r\n AS \r\nSELECT ID, B, A FROM T",
+        "",
         "/* Create index... */",
         "CREATE INDEX IX_T_B ON T(B)",
         "",

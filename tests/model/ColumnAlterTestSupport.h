@@ -1,4 +1,4 @@
-// Test support for the column-alteration suites: a domain whose type is set in code, a master and a
+// Test support for the column-alteration suites: a domain of a given type, a master and a
 // target table of one name whose columns are built side by side, and the run of the table steps
 // (pairing, new columns, alterations, drops, column order) that a comparison makes of them.
 #pragma once
@@ -9,27 +9,20 @@
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Idx.h"
+#include "model/smxComp_Viw.h"
 #include "tests/model/TablesTestSupport.h"
 
 namespace smx::test {
 
-/// A domain whose type record is set in code.
-class TTypedDomain : public TDmnData {
-public:
-    using TDmnData::TDmnData;
-    const TColumnAttrs* GetDomainType() const override { return &Type; }
-    TColumnAttrs Type;
-};
-
 /// A domain of the given type filed in objs.
-inline TTypedDomain* AddDomain(TObjs* objs, std::string_view name, std::uint8_t code, int precision = 0,
-                               int scale = 0, std::string_view def = {}) {
-    auto* d = new TTypedDomain(objs);
+inline TDmnData* AddDomain(TCustomObjs* objs, std::string_view name, std::uint8_t code, int precision = 0, int scale = 0,
+                           std::string_view def = {}) {
+    auto* d = new TDmnData(objs);
     d->SetName(name);
-    d->Type.DataType = code;
-    d->Type.Precision = precision;
-    d->Type.Scale = scale;
-    d->Type.DefaultValue = def;
+    d->Type().DataType = code;
+    d->Type().Precision = precision;
+    d->Type().Scale = scale;
+    d->Type().DefaultValue = def;
     objs->AddObject(d, true);
     return d;
 }
@@ -107,10 +100,22 @@ inline void AddKeyAndIndex(TObjs* objs, TTblData* t) {
     AddDependency(objs, ix, t, 0, 0, "B");
 }
 
+/// View VT(ID, B, A) over t, with the reader's dependency records on the columns it selects.
+inline void AddView(TObjs* objs, TTblData* t) {
+    auto* v = new TViwData(objs);
+    v->SetName("VT");
+    v->SetSource("SELECT ID, B, A FROM T");
+    for (const char* c : {"ID", "B", "A"}) {
+        v->AddField(c);
+        AddDependency(objs, v, t, 0, 0, c);
+    }
+    objs->AddObject(v, true);
+}
+
 /// The structures of the kept-data check: domains D_INT INTEGER and D_INT2 INTEGER DEFAULT 7 on
-/// both sides, key PK_T(ID) and index IX_T_B(B); the target's T(ID, B, A, S, N, NN, NNOFF, DEF, DEF2, DEF3,
-/// DOM, TODOM, FROMDOM, C) as the database holds it, the master's T in another column order with changed
-/// types, nullability, defaults and domains. C is computed from A on both sides.
+/// both sides, key PK_T(ID), index IX_T_B(B) and view VT(ID, B, A); the target's T(ID, B, A, S, N, NN, NNOFF,
+/// DEF, DEF2, DEF3, DOM, TODOM, FROMDOM, C) as the database holds it, the master's T in another column order
+/// with changed types, nullability, defaults and domains. C is computed from A on both sides.
 inline void BuildKeptDataStructures(TObjs* M, TObjs* T) {
     for (TObjs* o : {M, T}) {
         AddDomain(o, "D_INT", 1);
@@ -139,6 +144,7 @@ inline void BuildKeptDataStructures(TObjs* M, TObjs* T) {
     c->SetSource("(A * 2)");
     AddDependency(T, c, t, 0, 0, "A");
     AddKeyAndIndex(T, t);
+    AddView(T, t);
 
     TTblData* m = TCompareFixture::Table(M, "T");
     AddColumn(m, "ID", 1, 0, false);
@@ -158,6 +164,7 @@ inline void BuildKeptDataStructures(TObjs* M, TObjs* T) {
     domainColumn(m, "TODOM", "D_INT");
     AddColumn(m, "FROMDOM", 1);
     AddKeyAndIndex(M, m);
+    AddView(M, m);
 }
 
 /// The structures of the refusal check: T(ID, BIG, W, N4, TS, I, DN) whose master changes every

@@ -326,10 +326,7 @@ TEST(ConversionTest, InterBaseTablesBecomeSQLAnywhere) {
 // IX_ORDERS("DATE", "ORDER NO"), and LINES("ORDER DATE") whose FK_LINES points at ORDERS("DATE").
 void FillOrders(CodeExtract& x) {
     TCustomObjs& o = *x.GetDBStructure()->GetObjs();
-    auto* d = new test::TTypedDomain(&o);
-    d->SetName("D_CODE");
-    d->Type.DataType = 1;
-    o.AddObject(d, true);
+    test::AddDomain(&o, "D_CODE", 1);
     TTblData* t = AddTable(o, "ORDERS", {});
     AddColumn(t, "DATE", 18);
     AddColumn(t, "ORDER NO", 1);
@@ -423,11 +420,7 @@ void ExpectGolden(const std::string& Name, const std::string& Text) {
 // view, a procedure and a generator that no conversion target compares.
 void FillCustomer(CodeExtract& x) {
     TCustomObjs& o = *x.GetDBStructure()->GetObjs();
-    auto* d = new test::TTypedDomain(&o);
-    d->SetName("D_FLAG");
-    d->Type.DataType = 54;
-    d->Type.DefaultValue = "0";
-    o.AddObject(d, true);
+    test::AddDomain(&o, "D_FLAG", 54, 0, 0, "0");
     TTblData* t = AddTable(o, "CUSTOMER", {});
     AddColumn(t, "ID", 1)->Nullable = false;
     TFldData* name = AddColumn(t, "NAME", 14, 40);
@@ -469,8 +462,11 @@ struct GoldenCase {
 };
 
 TEST(ConversionTest, GoldenScriptsOfAnInterBaseMaster) {
-    for (const GoldenCase& c :
-         {GoldenCase{dbMySQL, "conversion/mysql.sql", "Convert master-database to MySQL-database...", 9}}) {
+    const GoldenCase cases[] = {
+        {dbMySQL, "conversion/mysql.sql", "Convert master-database to MySQL-database...", 9},
+        {dbPostgreSQL, "conversion/postgresql.sql", "Convert master-database to PostgreSQL-database...", 11},
+    };
+    for (const GoldenCase& c : cases) {
         ConvertRig r(dbInterBase, c.target);
         r.exMaster.Fill = FillCustomer;
         ASSERT_TRUE(r.Extract());
