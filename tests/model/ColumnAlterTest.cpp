@@ -196,6 +196,12 @@ TEST(AlterIBColumnTest, KeptDataScriptOnFirebird3) {
         "ALTER TABLE T ALTER COLUMN FROMDOM POSITION 14",
     };
     EXPECT_EQ(texts, expectedInOrder);
+    // A second comparison of the same pair writes the same script.
+    TStringList once, twice;
+    exec.GetScriptLines(once, false);
+    r.cmp.CompareStructures();
+    r.cmp.GetSQLExec()->GetScriptLines(twice, false);
+    EXPECT_EQ(twice.Text(), once.Text());
     EXPECT_EQ(CountText(texts, "RDB$"), 0);
 
     // The type change names the column and its table; its conversion note explains it.
