@@ -311,6 +311,32 @@ TEST_F(ExecDataOnFirebird, WithoutScriptFileNameReferencesGoToTheHandler) {
     EXPECT_FALSE(conn.GetConnected());
 }
 
+// Names inside comments are no parameters: the values bound by position must land in the
+// columns their names say.
+TEST_F(ExecOnFirebird, CommentedParameterNamesBindNothing) {
+    TTestDatabase db(CreateDatabaseSql("CREATE TABLE C (ID INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10));\n"));
+    Use(db.Path());
+    exec.AddStatement("INSERT INTO C (ID, S) VALUES (/* was :old */ :ID, :S)", stInsert, "C", dboTable, odbInsert);
+    exec.AddStatement("INSERT INTO C (ID, S) VALUES (:ID2, -- don't\r\n:S)", stInsert, "C", dboTable,
+                      odbInsert);
+    std::vector<std::string> asked;
+    exec.OnGetParamValue = [&asked](TObject*, TParam& p) {
+        asked.push_back(p.Name());
+        if (p.Name() == "old")
+            p.SetAsInteger(99);
+        else if (p.Name() == "ID")
+            p.SetAsInteger(1);
+        else if (p.Name() == "ID2")
+            p.SetAsInteger(2);
+        else
+            p.SetAsString("right");
+    };
+    EXPECT_TRUE(exec.ExecuteScript()) << (errors.empty() ? "" : errors[0]);
+    EXPECT_EQ(asked, (std::vector<std::string>{"ID", "S", "ID2", "S"}));
+    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select ID || ',' || S from C order by ID"),
+              (std::vector<std::string>{"1,right", "2,right"}));
+}
+
 TEST_F(ExecOnFirebird, BulkInsertWithParametersThenReadBack) {
     TTestDatabase db(CreateDatabaseSql());
     Use(db.Path());
