@@ -379,8 +379,12 @@ std::string TDbObj::GetNamePrefix() const {
 }
 
 std::string TDbObj::GetShortName() const {
-    const std::string prefix = GetNamePrefix();
-    if (!prefix.empty() && StartsStr(prefix, Name_)) return Name_.substr(prefix.size());
+    // The structure's prefix is read in place: pairing asks this of every object and column.
+    const TCustomDBStructure* structure = Owner_ ? Owner_->GetStructure() : nullptr;
+    if (structure) {
+        const std::string& prefix = structure->GetNamePrefix();
+        if (!prefix.empty() && StartsStr(prefix, Name_)) return Name_.substr(prefix.size());
+    }
     return Name_;
 }
 
