@@ -8,6 +8,8 @@
 #include <exception>
 #include <unordered_map>
 
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Idx.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxSQL_Exec.h"
@@ -144,9 +146,11 @@ void CreateDefaults(TSchemalyst&) {}
 void AlterDefaults(TSchemalyst&) {}
 void DropDefaults(TSchemalyst&) {}
 // Constraints: Types has bit n for constraint type n.
-void DropConstraints(TSchemalyst&) {}
-void CreateConstraints(TSchemalyst&, std::uint8_t Types) {
-    (void)Types;
+void DropConstraints(TSchemalyst& c) {
+    smx::DropConstraints(&c);
+}
+void CreateConstraints(TSchemalyst& c, std::uint8_t Types) {
+    smx::CreateConstraints(&c, Types);
 }
 // Domains.
 void CreateDomains(TSchemalyst&) {}
@@ -166,9 +170,15 @@ void DropProcedures(TSchemalyst&) {}
 void CreateProcedures(TSchemalyst&) {}
 void AlterProcedures(TSchemalyst&) {}
 // Indices.
-void DropIndices(TSchemalyst&) {}
-void CreateIndices(TSchemalyst&) {}
-void AlterIndices(TSchemalyst&) {}
+void DropIndices(TSchemalyst& c) {
+    smx::DropIndices(&c);
+}
+void CreateIndices(TSchemalyst& c) {
+    smx::CreateIndices(&c);
+}
+void AlterIndices(TSchemalyst& c) {
+    smx::AlterIndices(&c);
+}
 // Views.
 void DropViews(TSchemalyst&) {}
 void CreateViews(TSchemalyst&) {}
@@ -297,6 +307,7 @@ struct TSchemalyst::SavedState {
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
     std::uint8_t BodyEmptied = 0;
     bool Changed = false;
+    bool Active = true; // an index's flag (AlterIndices copies the master's into the target)
 };
 
 TSchemalyst::TSchemalyst(TComponent* AOwner) : TCustomSchemalyst(AOwner) {
@@ -604,9 +615,10 @@ void TSchemalyst::SaveModelState() {
     auto save = [this](TDbObj* o) {
         TPrcData* routine = AsRoutine(o);
         TTblData* table = AsTable(o);
+        auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
         const TStringList& usedBy = o->GetUsedBy();
         const TStringList& dependsOn = o->GetDependsOn();
-        if (!routine && !table && o->GetSource().empty() && usedBy.Empty() && dependsOn.Empty()) {
+        if (!routine && !table && !index && o->GetSource().empty() && usedBy.Empty() && dependsOn.Empty()) {
             savedEntries_.push_back({o, -1});
             return;
         }
@@ -619,6 +631,7 @@ void TSchemalyst::SaveModelState() {
             s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
         if (routine) s.BodyEmptied = routine->BodyEmptied;
         if (table) s.Changed = table->Changed;
+        if (index) s.Active = index->Active;
         savedEntries_.push_back({o, static_cast<int>(savedStates_.size())});
         savedStates_.push_back(std::move(s));
     };
@@ -660,6 +673,8 @@ void TSchemalyst::RestoreModelState() {
         }
         if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
         if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
+        if (o->GetKind() == TDbObject::dboIndex)
+            if (auto* index = dynamic_cast<TIdxData*>(o)) index->Active = s.Active;
     };
     if (GetMasterObjs()) ForEachObject(GetMasterObjs(), restore);
     if (GetTargetObjs()) ForEachObject(GetTargetObjs(), restore);
