@@ -2325,8 +2325,9 @@ const std::array<std::uint8_t, IBKeywords.size()>& IBKeywordOrder() {
         std::array<std::uint8_t, IBKeywords.size()> o{};
         for (std::size_t i = 0; i < o.size(); ++i)
             o[i] = static_cast<std::uint8_t>(i);
-        std::stable_sort(o.begin(), o.end(),
-                         [](std::uint8_t a, std::uint8_t b) { return IBKeywords[a].Text < IBKeywords[b].Text; });
+        std::stable_sort(o.begin(), o.end(), [](std::uint8_t a, std::uint8_t b) {
+            return IBKeywords[a].Text < IBKeywords[b].Text;
+        });
         return o;
     }();
     return order;
@@ -2337,8 +2338,9 @@ const std::array<std::uint8_t, IBKeywords.size()>& IBKeywordOrder() {
 std::int32_t KeywordSymbol(std::string_view Word, TIBSQLServerVersionType Version) {
     const std::string U = UpperCase(Word);
     const auto& order = IBKeywordOrder();
-    const auto at = std::lower_bound(order.begin(), order.end(), std::string_view(U),
-                                     [](std::uint8_t i, std::string_view w) { return IBKeywords[i].Text < w; });
+    const auto at =
+        std::lower_bound(order.begin(), order.end(), std::string_view(U),
+                         [](std::uint8_t i, std::string_view w) { return IBKeywords[i].Text < w; });
     if (at == order.end() || IBKeywords[*at].Text != U) return IdentTokenCode;
     const TResWordSymb& K = IBKeywords[*at];
     return GetIBTokenSet(Version).contains(K.Token) ? K.Token : IdentTokenCode;
@@ -2361,7 +2363,7 @@ bool IsReservedWord(std::string_view Name, TIBSQLServerVersionType Version) {
     }();
     const int V = VersionIndex(Version);
     return V >= 0 && std::binary_search(sorted[static_cast<std::size_t>(V)].begin(),
-                                         sorted[static_cast<std::size_t>(V)].end(), Name);
+                                        sorted[static_cast<std::size_t>(V)].end(), Name);
 }
 
 bool IsInWordList(std::string_view Word, std::span<const std::string_view> List) {

@@ -249,7 +249,8 @@ bool IsUtf8(std::string_view s) {
             if ((c & 0xC0u) != 0x80u) return false;
             cp = (cp << 6) | (c & 0x3Fu);
         }
-        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
             return false;
         i += len;
     }
@@ -309,8 +310,7 @@ bool HasErrorCode(const StatusVector& status, ISC_STATUS code) {
                            "\" holds characters that the client library cannot convert from the "
                            "process's character type (" +
                            std::string(codeset ? codeset : "?") + ")";
-        text += IsUtf8(name) ? ": run the program under a UTF-8 locale."
-                             : ": the name is not valid UTF-8.";
+        text += IsUtf8(name) ? ": run the program under a UTF-8 locale." : ": the name is not valid UTF-8.";
         throw EIBError(text, static_cast<int>(isc_sqlcode(status.data())), isc_transliteration_failed);
     }
     RaiseStatus(status);

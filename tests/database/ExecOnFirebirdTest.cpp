@@ -180,37 +180,66 @@ struct MixedRunCase {
     const char* name;
     bool breakOnError;
     std::vector<std::pair<TStatType, std::string>> statements;
-    std::vector<std::string> rows;     // D's IDs at the end, seen from another attachment
+    std::vector<std::string> rows; // D's IDs at the end, seen from another attachment
     int errors;
-    int ddlIndex;                      // the DDL statement
+    int ddlIndex;                          // the DDL statement
     std::vector<std::string> rowsAfterDDL; // D's IDs seen elsewhere right after the DDL ran
 };
 
 TEST_F(ExecOnFirebird, DataStatementsSurviveTheDDLBetweenThem) {
     const std::string ins1 = "INSERT INTO D (ID) VALUES (1)", ins2 = "INSERT INTO D (ID) VALUES (2)";
     const MixedRunCase cases[] = {
-        {"failing DDL", false,
-         {{stInsert, ins1}, {stInsert, ins2}, {stStatement, "CREATE TABLE D (ID INTEGER)"},
+        {"failing DDL",
+         false,
+         {{stInsert, ins1},
+          {stInsert, ins2},
+          {stStatement, "CREATE TABLE D (ID INTEGER)"},
           {stInsert, "INSERT INTO D (ID) VALUES (3)"}},
-         {"1", "2", "3"}, 1, 2, {"1", "2"}},
-        {"failing DDL, break on error", true,
-         {{stInsert, ins1}, {stInsert, ins2}, {stStatement, "CREATE TABLE D (ID INTEGER)"},
+         {"1", "2", "3"},
+         1,
+         2,
+         {"1", "2"}},
+        {"failing DDL, break on error",
+         true,
+         {{stInsert, ins1},
+          {stInsert, ins2},
+          {stStatement, "CREATE TABLE D (ID INTEGER)"},
           {stInsert, "INSERT INTO D (ID) VALUES (3)"}},
-         {"1", "2"}, 1, 2, {"1", "2"}},
-        {"DDL on the same table", false,
-         {{stInsert, ins1}, {stInsert, ins2}, {stStatement, "ALTER TABLE D ADD N INTEGER"},
-          {stInsert, "INSERT INTO D (ID, N) VALUES (3, 3)"}, {stInsert, ins1}},
-         {"1", "2", "3"}, 1, 2, {"1", "2"}},
-        {"DDL on the same table, break on error", true,
-         {{stInsert, ins1}, {stStatement, "ALTER TABLE D ADD N INTEGER"}, {stInsert, ins1},
+         {"1", "2"},
+         1,
+         2,
+         {"1", "2"}},
+        {"DDL on the same table",
+         false,
+         {{stInsert, ins1},
+          {stInsert, ins2},
+          {stStatement, "ALTER TABLE D ADD N INTEGER"},
+          {stInsert, "INSERT INTO D (ID, N) VALUES (3, 3)"},
+          {stInsert, ins1}},
+         {"1", "2", "3"},
+         1,
+         2,
+         {"1", "2"}},
+        {"DDL on the same table, break on error",
+         true,
+         {{stInsert, ins1},
+          {stStatement, "ALTER TABLE D ADD N INTEGER"},
+          {stInsert, ins1},
           {stInsert, "INSERT INTO D (ID, N) VALUES (4, 4)"}},
-         {"1"}, 1, 1, {"1"}},
-        {"procedure and description between rows", false,
+         {"1"},
+         1,
+         1,
+         {"1"}},
+        {"procedure and description between rows",
+         false,
          {{stInsert, ins1},
           {stProcedure, "CREATE PROCEDURE P AS BEGIN END"},
           {stDescription, "COMMENT ON TABLE NOPE IS 'x'"},
           {stInsert, ins2}},
-         {"1", "2"}, 1, 2, {"1"}},
+         {"1", "2"},
+         1,
+         2,
+         {"1"}},
     };
     for (const MixedRunCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -316,7 +345,8 @@ TEST_F(ExecDataOnFirebird, WithoutScriptFileNameReferencesGoToTheHandler) {
 TEST_F(ExecOnFirebird, CommentedParameterNamesBindNothing) {
     TTestDatabase db(CreateDatabaseSql("CREATE TABLE C (ID INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10));\n"));
     Use(db.Path());
-    exec.AddStatement("INSERT INTO C (ID, S) VALUES (/* was :old */ :ID, :S)", stInsert, "C", dboTable, odbInsert);
+    exec.AddStatement("INSERT INTO C (ID, S) VALUES (/* was :old */ :ID, :S)", stInsert, "C", dboTable,
+                      odbInsert);
     exec.AddStatement("INSERT INTO C (ID, S) VALUES (:ID2, -- don't\r\n:S)", stInsert, "C", dboTable,
                       odbInsert);
     std::vector<std::string> asked;

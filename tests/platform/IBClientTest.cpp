@@ -480,7 +480,7 @@ TEST(IBClient, NonAsciiPathsWorkUnderThePlainCLocale) {
         Conn first(ascii.Path());
         EXPECT_EQ(first.Scalar("SELECT 1 FROM RDB$DATABASE"), "1");
     }
-    TTempDir dir("smx\xC3\xA4"); // "ä"
+    TTempDir dir("smx\xC3\xA4");                                        // "ä"
     const std::string path = dir.File("Z\xC3\xBCrich\xE6\x9D\xB1.fdb"); // "Zürich東.fdb"
     {
         TIBDatabase db;
@@ -505,7 +505,8 @@ TEST(IBClient, NonAsciiPathsWorkUnderThePlainCLocale) {
     TIBDatabase absent;
     absent.SetDatabaseName(missing);
     const std::string text = ErrorText([&] { absent.Open(); });
-    EXPECT_NE(text.find("I/O error during \"open\" operation for file \"" + missing + "\""), std::string::npos)
+    EXPECT_NE(text.find("I/O error during \"open\" operation for file \"" + missing + "\""),
+              std::string::npos)
         << text;
     EXPECT_EQ(text.find("transliterate"), std::string::npos) << text;
     EXPECT_STREQ(setlocale(LC_CTYPE, nullptr), "C");
@@ -520,8 +521,8 @@ TEST(IBClient, NonAsciiPathsWorkUnderThePlainCLocale) {
     // isql-fb, a process of its own, reads the file under a UTF-8 locale.
     TTempDir plain;
     const std::string script = plain.File("read.sql");
-    std::ofstream(script, std::ios::binary)
-        << "CONNECT '" << smx::test::SqlQuoteDoubled(path) << "' USER 'SYSDBA';\nSELECT 'rows=' || COUNT(*) FROM T;\n";
+    std::ofstream(script, std::ios::binary) << "CONNECT '" << smx::test::SqlQuoteDoubled(path)
+                                            << "' USER 'SYSDBA';\nSELECT 'rows=' || COUNT(*) FROM T;\n";
     std::string output;
     FILE* pipe = popen(("LC_ALL=C.UTF-8 isql-fb -q -b -i '" + script + "' 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
