@@ -688,12 +688,13 @@ void TIBQuery::Prepare() {
         TFieldType ft = TFieldType::ftUnknown;
         int size = 0, precision = 0;
         switch (v.sqltype & ~1) {
+        // Text in CHARACTER SET OCTETS (character set 1) is binary: byte strings, not text.
         case SQL_TEXT:
-            ft = TFieldType::ftFixedChar;
+            ft = (v.sqlsubtype & 0xFF) == 1 ? TFieldType::ftBytes : TFieldType::ftFixedChar;
             size = v.sqllen;
             break;
         case SQL_VARYING:
-            ft = TFieldType::ftString;
+            ft = (v.sqlsubtype & 0xFF) == 1 ? TFieldType::ftVarBytes : TFieldType::ftString;
             size = v.sqllen;
             break;
         case SQL_SHORT:
@@ -948,13 +949,18 @@ void TIBQuery::ReadRow() {
             f.SetValue(scale > 0 ? TVariant::FromString(DecimalText(x, scale)) : TVariant::FromInteger(x));
         };
         switch (v.sqltype & ~1) {
-        case SQL_TEXT:
-            f.SetValue(TVariant::FromString(std::string(d, static_cast<std::size_t>(v.sqllen))));
+        case SQL_TEXT: {
+            std::string text(d, static_cast<std::size_t>(v.sqllen));
+            f.SetValue(f.DataType() == TFieldType::ftBytes ? TVariant::FromBytes(std::move(text))
+                                                           : TVariant::FromString(std::move(text)));
             break;
+        }
         case SQL_VARYING: {
             ISC_USHORT len = 0;
             std::memcpy(&len, d, sizeof len);
-            f.SetValue(TVariant::FromString(std::string(d + 2, len)));
+            std::string text(d + 2, len);
+            f.SetValue(f.DataType() == TFieldType::ftVarBytes ? TVariant::FromBytes(std::move(text))
+                                                              : TVariant::FromString(std::move(text)));
             break;
         }
         case SQL_SHORT: {
