@@ -284,6 +284,77 @@ std::string ShortSciText(std::string s) {
     return s;
 }
 
+// Reads a literal the way Firebird 3 does: every digit accumulated into a double, then one
+// division (or multiplication) by the power of ten. That is exact only while the power of ten is
+// (scale within 22); beyond it the server's result is not predictable, and false is returned.
+bool FirebirdReadsBack(std::string_view s, double v) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    s = TrimView(s);
+    bool negative = false;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    double value = 0.0;
+    int scale = 0;
+    bool fraction = false, digits = false;
+    std::size_t i = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9') {
+            const double shifted = value * 10.0; // two steps: no fused multiply-add
+            value = shifted + (c - '0');
+            digits = true;
+            if (fraction) ++scale;
+        } else if (c == '.' && !fraction) {
+            fraction = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits) return false;
+    if (i < s.size()) {
+        if (s[i] != 'E' && s[i] != 'e') return false;
+        int exponent = 0;
+        std::string_view e = s.substr(i + 1);
+        if (!e.empty() && e[0] == '+') e.remove_prefix(1);
+        const auto r = std::from_chars(e.data(), e.data() + e.size(), exponent);
+        if (r.ec != std::errc() || r.ptr != e.data() + e.size()) return false;
+        scale -= exponent;
+    }
+    if (scale > 22 || scale < -22) return false;
+    value = scale >= 0 ? value / kPow10[scale] : value * kPow10[-scale];
+    return (negative ? -value : value) == v;
+}
+
+// The exact value as m * 2^e with an odd integer m below 2^53: Firebird reads the integer exactly
+// and multiplies by an exact power of two, so the product is the very double.
+std::string ExactPowerText(double v) {
+    int e = 0;
+    const double m = std::frexp(std::fabs(v), &e);
+    auto mantissa = static_cast<std::uint64_t>(std::ldexp(m, 53));
+    e -= 53;
+    while (mantissa != 0 && (mantissa & 1) == 0) {
+        mantissa >>= 1;
+        ++e;
+    }
+    return std::string(v < 0 ? "-" : " ") + IntToStr(static_cast<std::int64_t>(mantissa)) + "E0 * POWER(2E0, " +
+           IntToStr(e) + ")";
+}
+
+// The 17-digit scientific text with its last digit moved by Delta (empty when the digit count changes).
+std::string NudgedSciText(const std::string& Sci17, int Delta) {
+    const std::size_t e = Sci17.find('E');
+    std::string digits = Sci17.substr(1, 1) + Sci17.substr(3, e - 3);
+    std::int64_t n = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    n += Delta;
+    const std::string moved = IntToStr(n);
+    if (moved.size() != digits.size()) return {};
+    return Sci17.substr(0, 1) + moved.substr(0, 1) + "." + moved.substr(1) + Sci17.substr(e);
+}
+
 bool ReadsBack(std::string_view s, double v) {
     s = TrimView(s);
     double d = 0;
@@ -1330,9 +1401,23 @@ std::string TTableDataComparer::FloatLiteral(double Value) const {
         return IntToStr(static_cast<std::int64_t>(Value));
     if (scriptOptions_.GetLocalSQL()) return FormatFloat("0.###########", Value);
     const std::string shortForm = ShortSciText(SciText(Value, 15));
-    if (ReadsBack(shortForm, Value)) return shortForm;
+    const bool interBase = GetDatabaseType() == TDatabaseType::dbInterBase;
+    if (ReadsBack(shortForm, Value) && (!interBase || FirebirdReadsBack(shortForm, Value))) return shortForm;
     // 17 significant digits read back as the very same double; the short form stays as a comment.
-    return SciText(Value, 17) + " /* " + shortForm + " */";
+    const std::string full = SciText(Value, 17);
+    const std::string comment = " /* " + shortForm + " */";
+    if (!interBase || !std::isfinite(Value)) return full + comment;
+    // Firebird does not round a literal correctly: take a form it reads back exactly, the 17-digit
+    // one when it does, else 16 digits or a neighbour in the last digit, else the exact product.
+    if (FirebirdReadsBack(full, Value)) return full + comment;
+    if (const std::string sixteen = SciText(Value, 16); ReadsBack(sixteen, Value) && FirebirdReadsBack(sixteen, Value))
+        return sixteen + comment;
+    for (int delta = 1; delta <= 12; ++delta)
+        for (int sign : {-1, 1}) {
+            const std::string nudged = NudgedSciText(full, sign * delta);
+            if (!nudged.empty() && FirebirdReadsBack(nudged, Value)) return nudged + comment;
+        }
+    return ExactPowerText(Value) + comment;
 }
 
 std::string TTableDataComparer::DateTimeText(TFieldType Type, TDateTime Value) const {
