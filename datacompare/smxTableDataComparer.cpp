@@ -12,6 +12,7 @@
 #include <limits>
 #include <system_error>
 
+#include "database/smxConnection_ADO.h"
 #include "foundation/smxMsg.h"
 #include "model/smxKeywords.h"
 #include "model/smxSQL_Exec.h"
@@ -1071,8 +1072,7 @@ bool TTableDataComparer::GetTableColumns(TCmpTableOptions& Options, TSMXQuery* Q
         break;
     case dbMSAccess:
     case dbCustomOLEDB:
-        ErrorMessage("Column lists of MS Access and custom OLE DB tables need the ADO adapter.");
-        result = false;
+        result = GetADOColumns(Options);
         break;
     default:
         result = GetOtherColumns(Options, *Query, type);
@@ -1279,6 +1279,28 @@ bool TTableDataComparer::GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Q
             CloseAndClear(Query);
         } catch (const std::exception&) {
         }
+        return false;
+    }
+    return true;
+}
+
+// MS Access and custom OLE DB tables: the COLUMNS schema rowset of the side's ADO connection, the
+// rows whose TABLE_NAME is the table's name exactly. There is no existence test: a missing table
+// has no columns.
+bool TTableDataComparer::GetADOColumns(TCmpTableOptions& Options) {
+    TADOConnection* ado = FindADOConnection(Options.GetConnection());
+    if (!ado) {
+        ErrorMessage("Column lists of MS Access and custom OLE DB tables need the ADO adapter.");
+        return false;
+    }
+    try {
+        TADOQuery rowset;
+        ado->OpenSchema(TSchemaInfo::siColumns, rowset);
+        for (rowset.First(); !rowset.GetEof(); rowset.Next())
+            if (rowset.FieldByName("TABLE_NAME").AsString() == Options.GetTableName())
+                Options.GetAllFields().Add(rowset.FieldByName("COLUMN_NAME").AsString());
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
         return false;
     }
     return true;

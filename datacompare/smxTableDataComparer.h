@@ -275,6 +275,7 @@ private:
     bool PairDefaultColumns(bool DataDefault, bool KeyDefault);
     bool GetInterBaseColumns(TCmpTableOptions& Options, TSMXQuery& Query);
     bool GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Query, TDatabaseType Type);
+    bool GetADOColumns(TCmpTableOptions& Options);
     bool DropBlobColumnsByPreparing(TCmpTableOptions& Options, TSMXQuery& Query);
     std::string NormalizeTableName(std::string_view Name, TDatabaseType Type) const;
     bool UsesNullsFirst(TDatabaseType Type) const;
