@@ -394,6 +394,63 @@ TEST(MSSQLRun, WithoutTargetEveryMasterRowIsInserted) {
     EXPECT_NE(script.find("INSERT INTO ITEMS (ID, [KEY], D, B, OK, BIN)\r\nVALUES(2, 'b',"), std::string::npos);
 }
 
+TEST(MSSQLRun, ListAndStatementEvents) {
+    MSSQLRun run;
+    run.cmp.OnGetDataFields = [](TObject*, TStringList& m, TStringList& t) {
+        m.SetText("ID\r\nKEY");
+        t.SetText("ID\r\nKEY");
+    };
+    run.cmp.OnGetKeyFields = [](TObject*, TStringList& m, TStringList& t) {
+        m.Add("ID");
+        t.Add("ID");
+    };
+    int excludeCalls = 0;
+    run.cmp.OnGetExcludeFields = [&](TObject*, TStringList&, TStringList&) { ++excludeCalls; };
+    run.cmp.OnGetSelectSQL = [](TObject*, TStringList& m, TStringList& t) {
+        m.Add("select ID, KEY from ITEMS where 1 = 1 order by ID");
+        t.Add("select ID, KEY from ITEMS where 2 = 2 order by ID");
+    };
+    std::vector<int> totals;
+    run.cmp.OnGetCountSQL = [](TObject*, TStringList& m, TStringList& t) {
+        m.Add("select 10 from COUNTS");
+        t.Add("select 20 from COUNTS");
+    };
+    for (TScriptedConnection* c : {&run.master, &run.target})
+        c->Answer("from COUNTS", {{{"N", ftInteger}}, {{I(c == &run.master ? 10 : 20)}}});
+    const std::vector<std::pair<std::string, TFieldType>> two = {{"ID", ftInteger}, {"KEY", ftString}};
+    run.master.Results.insert(run.master.Results.begin(),
+                              {"where 1 = 1", TCannedResult{two, {{I(1), S("a")}, {I(2), S("b")}}}});
+    run.target.Results.insert(run.target.Results.begin(),
+                              {"where 2 = 2", TCannedResult{two, {{I(2), S("c")}, {I(3), S("x")}}}});
+    run.cmp.OnProgressUpdateMaster = [&](TObject*, int, int max) { totals.push_back(max); };
+    int comparisons = 0;
+    run.cmp.OnCompareFields = [&](TObject*, const TField& m, const TField& t) {
+        ++comparisons;
+        return m.AsString() == t.AsString() ? 0 : (m.AsString() < t.AsString() ? -1 : 1);
+    };
+    ASSERT_TRUE(run.cmp.Execute());
+    EXPECT_TRUE(run.errors.empty()) << run.errors.front();
+    EXPECT_EQ(excludeCalls, 1);
+    EXPECT_GT(comparisons, 0);
+    EXPECT_EQ(std::count(run.log.begin(), run.log.end(), "Select-SQL for master table:"), 0);
+    EXPECT_TRUE(std::none_of(run.log.begin(), run.log.end(),
+                             [](const std::string& l) { return l.rfind("Select-SQL", 0) == 0; }))
+        << "selects of the event are not logged";
+    EXPECT_NE(std::find(run.master.Opened.begin(), run.master.Opened.end(),
+                        "open select ID, KEY from ITEMS where 1 = 1 order by ID\r\n"),
+              run.master.Opened.end());
+    EXPECT_NE(std::find(run.target.Opened.begin(), run.target.Opened.end(),
+                        "open select ID, KEY from ITEMS where 2 = 2 order by ID\r\n"),
+              run.target.Opened.end());
+    ASSERT_FALSE(totals.empty());
+    EXPECT_EQ(totals.back(), 10) << "the count statement of the event gives the master's total";
+    const std::string script = ReadAll(run.dir.File("Result.SQL"));
+    EXPECT_NE(script.find("INSERT INTO ITEMS (ID, [KEY])\r\nVALUES(1, 'a');"), std::string::npos) << script;
+    EXPECT_EQ(script.find("SET BLOBFILE"), std::string::npos) << "the event's lists hold no BLOB";
+    EXPECT_NE(std::find(run.log.begin(), run.log.end(), "Equal: 0, Inserted: 1, Updated: 1, Deleted: 1, All: 3."),
+              run.log.end());
+}
+
 TEST(PostgreSQLRun, NamesAreLowerCased) {
     TScriptedConnection master(dbPostgreSQL), target(dbPostgreSQL);
     for (TScriptedConnection* c : {&master, &target}) {
