@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <functional>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <spawn.h>
@@ -53,7 +53,8 @@ void RunIsql(const std::string& Folder, const std::string& Sql) {
     const std::string file = Folder + "/build.sql";
     std::ofstream(file, std::ios::binary) << Sql;
     const std::string cmd = "isql-fb -q -b -i '" + file + "' > '" + Folder + "/build.log' 2>&1";
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("isql-fb failed, see " + Folder + "/build.log");
+    if (std::system(cmd.c_str()) != 0)
+        throw std::runtime_error("isql-fb failed, see " + Folder + "/build.log");
 }
 
 const char* const kTableDdl =
@@ -65,11 +66,19 @@ const char* const kTableDdl =
 std::string FillSql(const std::string& Path, int Rows, bool Target) {
     const std::string t = Target ? "1" : "0";
     return "CREATE DATABASE '" + Path + "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8;\n" +
-           kTableDdl + "COMMIT;\nSET TERM ^ ;\nEXECUTE BLOCK AS\nDECLARE K INTEGER = 1;\nDECLARE X INTEGER;\nBEGIN\n"
-           "  WHILE (K <= " + std::to_string(Rows) + ") DO\n  BEGIN\n    X = K;\n"
-           "    IF (" + t + " = 1 AND MOD(K, 100) = 1) THEN X = K + 7777777;\n"
-           "    IF (NOT ((" + t + " = 1 AND MOD(K, 200) = 2) OR (" + t + " = 0 AND MOD(K, 200) = 3))) THEN\n"
-           "      INSERT INTO T VALUES (:K, MOD(:X * 7, 100000), :X * 1000003, CAST(:X AS NUMERIC(18,4)) / 7,\n"
+           kTableDdl +
+           "COMMIT;\nSET TERM ^ ;\nEXECUTE BLOCK AS\nDECLARE K INTEGER = 1;\nDECLARE X INTEGER;\nBEGIN\n"
+           "  WHILE (K <= " +
+           std::to_string(Rows) +
+           ") DO\n  BEGIN\n    X = K;\n"
+           "    IF (" +
+           t +
+           " = 1 AND MOD(K, 100) = 1) THEN X = K + 7777777;\n"
+           "    IF (NOT ((" +
+           t + " = 1 AND MOD(K, 200) = 2) OR (" + t +
+           " = 0 AND MOD(K, 200) = 3))) THEN\n"
+           "      INSERT INTO T VALUES (:K, MOD(:X * 7, 100000), :X * 1000003, CAST(:X AS NUMERIC(18,4)) / "
+           "7,\n"
            "        :X / 3e0, 'row ' || :X, LEFT('c' || :X, 10), DATE '2000-01-01' + MOD(:X, 5000),\n"
            "        TIMESTAMP '2000-01-01 00:00:00' + :X / 1000.0,\n"
            "        IIF(MOD(:K, 10) = 0, NULL, LPAD('', MOD(:X * 31, 201), 'ab' || :X)));\n"
@@ -142,8 +151,8 @@ TBenchPair BlobPairFor(std::size_t Size) {
         const std::string size = std::to_string(Size);
         const std::string v(1, variant);
         std::vector<char*> args = {const_cast<char*>("/proc/self/exe"), const_cast<char*>("--make-blob-db"),
-                                   const_cast<char*>(path.c_str()), const_cast<char*>(size.c_str()),
-                                   const_cast<char*>(v.c_str()), nullptr};
+                                   const_cast<char*>(path.c_str()),     const_cast<char*>(size.c_str()),
+                                   const_cast<char*>(v.c_str()),        nullptr};
         pid_t pid = 0;
         if (posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, args.data(), environ) != 0)
             throw std::runtime_error("cannot start the helper process");
@@ -166,7 +175,8 @@ struct TSide {
         ib.Params().Add("lc_ctype=UTF8");
         conn.SetDatabase(&ib);
         conn.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
-        conn.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+        conn.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+            TUpdateDescriptionType::udComment);
         conn.OnLogNextLine = [](TObject*, const std::string&) {};
         conn.OnErrorMessage = [](TObject*, const std::string& t) { std::fprintf(stderr, "%s\n", t.c_str()); };
     }
@@ -325,8 +335,12 @@ void BlobCompare(benchmark::State& state, std::size_t Size) {
     state.counters["peak_rss_MiB"] = PeakRssMiB();
 }
 
-void BM_BigBlob(benchmark::State& state) { BlobCompare(state, kBigBlob); }
-void BM_SmallBlob(benchmark::State& state) { BlobCompare(state, 64); }
+void BM_BigBlob(benchmark::State& state) {
+    BlobCompare(state, kBigBlob);
+}
+void BM_SmallBlob(benchmark::State& state) {
+    BlobCompare(state, 64);
+}
 
 BENCHMARK(BM_FetchVsCompare)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_FetchVsCompare)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(4);

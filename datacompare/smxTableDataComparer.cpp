@@ -29,7 +29,8 @@ const std::string CRLF = "\r\n";
 // The large-object types of the data comparer (ftOraBlob is not one of them).
 bool IsLargeObject(TFieldType t) {
     using enum TFieldType;
-    return t == ftBlob || t == ftMemo || t == ftGraphic || t == ftFmtMemo || t == ftOraClob || t == ftWideMemo;
+    return t == ftBlob || t == ftMemo || t == ftGraphic || t == ftFmtMemo || t == ftOraClob ||
+           t == ftWideMemo;
 }
 
 // Kinds of values that compare with each other.
@@ -70,7 +71,9 @@ TFamily FamilyOf(TFieldType t) {
     }
 }
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 // Byte order (unsigned), a proper prefix first.
 int CompareBytes(std::string_view a, std::string_view b) {
@@ -252,7 +255,8 @@ std::string PadNumber(std::int64_t v, int width) {
 // the exponent's sign and four exponent digits.
 std::string SciText(double v, int Digits) {
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, Digits - 1);
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, Digits - 1);
     const std::string t(buf, r.ptr);
     const std::size_t e = t.find('e');
     std::string mantissa = t.substr(0, e);
@@ -289,8 +293,9 @@ std::string ShortSciText(std::string s) {
 // division (or multiplication) by the power of ten. That is exact only while the power of ten is
 // (scale within 22); beyond it the server's result is not predictable, and false is returned.
 bool FirebirdReadsBack(std::string_view s, double v) {
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     s = TrimView(s);
     bool negative = false;
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
@@ -340,8 +345,8 @@ std::string ExactPowerText(double v) {
         mantissa >>= 1;
         ++e;
     }
-    return std::string(v < 0 ? "-" : " ") + IntToStr(static_cast<std::int64_t>(mantissa)) + "E0 * POWER(2E0, " +
-           IntToStr(e) + ")";
+    return std::string(v < 0 ? "-" : " ") + IntToStr(static_cast<std::int64_t>(mantissa)) +
+           "E0 * POWER(2E0, " + IntToStr(e) + ")";
 }
 
 // The 17-digit scientific text with its last digit moved by Delta (empty when the digit count changes).
@@ -376,7 +381,8 @@ std::string FormatFloat(std::string_view Format, double Value) {
     const std::string_view suffix = Format.substr(last + 1);
     const std::size_t point = body.find('.');
     const std::string_view intPart = body.substr(0, point);
-    const std::string_view fracPart = point == std::string_view::npos ? std::string_view() : body.substr(point + 1);
+    const std::string_view fracPart =
+        point == std::string_view::npos ? std::string_view() : body.substr(point + 1);
     const int minInt = static_cast<int>(std::count(intPart.begin(), intPart.end(), '0'));
     const bool thousands = intPart.find(',') != std::string_view::npos;
     const int minDec = static_cast<int>(std::count(fracPart.begin(), fracPart.end(), '0'));
@@ -598,14 +604,16 @@ TTableDataComparer::~TTableDataComparer() {
 }
 
 void TTableDataComparer::SetSMXConnectionMaster(TSMXCustomConnection* Value) {
-    if (connectionMaster_ && connectionMaster_ != connectionTarget_) connectionMaster_->RemoveFreeNotification(this);
+    if (connectionMaster_ && connectionMaster_ != connectionTarget_)
+        connectionMaster_->RemoveFreeNotification(this);
     connectionMaster_ = Value;
     if (Value) Value->FreeNotification(this);
     tableOptionsMaster_.SetConnection(Value);
 }
 
 void TTableDataComparer::SetSMXConnectionTarget(TSMXCustomConnection* Value) {
-    if (connectionTarget_ && connectionTarget_ != connectionMaster_) connectionTarget_->RemoveFreeNotification(this);
+    if (connectionTarget_ && connectionTarget_ != connectionMaster_)
+        connectionTarget_->RemoveFreeNotification(this);
     connectionTarget_ = Value;
     if (Value) Value->FreeNotification(this);
     tableOptionsTarget_.SetConnection(Value);
@@ -715,13 +723,15 @@ bool TTableDataComparer::Execute() {
         return false;
     }
     if (tableOptionsMaster_.GetDataFields().Count() != tableOptionsTarget_.GetDataFields().Count()) {
-        ErrorMessage("The number of data fields in Master and Target do not match." + CRLF +
-                     "Please correct: TableOptionsMaster.DataFields, TableOptionsTarget.DataFields properties.");
+        ErrorMessage(
+            "The number of data fields in Master and Target do not match." + CRLF +
+            "Please correct: TableOptionsMaster.DataFields, TableOptionsTarget.DataFields properties.");
         return false;
     }
     if (tableOptionsMaster_.GetKeyFields().Count() != tableOptionsTarget_.GetKeyFields().Count()) {
-        ErrorMessage("The number of key fields in Master and Target do not match." + CRLF +
-                     "Please correct: TableOptionsMaster.KeyFields, TableOptionsTarget.KeyFields properties.");
+        ErrorMessage(
+            "The number of key fields in Master and Target do not match." + CRLF +
+            "Please correct: TableOptionsMaster.KeyFields, TableOptionsTarget.KeyFields properties.");
         return false;
     }
     if (tableOptionsMaster_.GetExcludeFields().Count() != tableOptionsTarget_.GetExcludeFields().Count()) {
@@ -746,7 +756,8 @@ bool TTableDataComparer::Execute() {
     };
     try {
         if (connectionTarget_) {
-            if (!ConnectSide(connectionTarget_, "Connecting to target-database...: ", targetHere)) return giveUp();
+            if (!ConnectSide(connectionTarget_, "Connecting to target-database...: ", targetHere))
+                return giveUp();
             queryTarget_.reset(connectionTarget_->CreateQuery(nullptr));
             queryImmediate_.reset(connectionTarget_->CreateQuery(nullptr));
             if (!queryTarget_ || !queryImmediate_) {
@@ -754,7 +765,8 @@ bool TTableDataComparer::Execute() {
                 return giveUp();
             }
         }
-        if (!ConnectSide(connectionMaster_, "Connecting to master-database...: ", masterHere)) return giveUp();
+        if (!ConnectSide(connectionMaster_, "Connecting to master-database...: ", masterHere))
+            return giveUp();
         queryMaster_.reset(connectionMaster_->CreateQuery(nullptr));
         if (!queryMaster_) {
             ErrorMessage("TTableDataComparer: the master connection offers no query.");
@@ -797,7 +809,8 @@ bool TTableDataComparer::ConnectSide(TSMXCustomConnection* Connection, const std
     restore();
     if (!Connection->GetConnected()) {
         std::string text = JoinNames(reported, CRLF);
-        if (text.empty()) text = "Cannot connect to database " + Connection->GetConnectionOptions().GetDatabaseName();
+        if (text.empty())
+            text = "Cannot connect to database " + Connection->GetConnectionOptions().GetDatabaseName();
         ErrorMessage(text);
         return false;
     }
@@ -850,15 +863,19 @@ void TTableDataComparer::PrepareAndCompare() {
     tableOptionsTarget_.SetTableName(tableNameTarget_);
     ScopeExit clearAtEnd(clearLists);
 
-    if (OnGetDataFields) OnGetDataFields(this, tableOptionsMaster_.GetDataList(), tableOptionsTarget_.GetDataList());
-    if (OnGetKeyFields) OnGetKeyFields(this, tableOptionsMaster_.GetKeyList(), tableOptionsTarget_.GetKeyList());
+    if (OnGetDataFields)
+        OnGetDataFields(this, tableOptionsMaster_.GetDataList(), tableOptionsTarget_.GetDataList());
+    if (OnGetKeyFields)
+        OnGetKeyFields(this, tableOptionsMaster_.GetKeyList(), tableOptionsTarget_.GetKeyList());
     if (OnGetExcludeFields)
         OnGetExcludeFields(this, tableOptionsMaster_.GetExcludeList(), tableOptionsTarget_.GetExcludeList());
 
     bool ok = false;
     try {
-        ok = ResolveCompareFields(tableOptionsTarget_, queryTarget_.get(), dataDefaultTarget_, keyDefaultTarget_) &&
-             ResolveCompareFields(tableOptionsMaster_, queryMaster_.get(), dataDefaultMaster_, keyDefaultMaster_) &&
+        ok = ResolveCompareFields(tableOptionsTarget_, queryTarget_.get(), dataDefaultTarget_,
+                                  keyDefaultTarget_) &&
+             ResolveCompareFields(tableOptionsMaster_, queryMaster_.get(), dataDefaultMaster_,
+                                  keyDefaultMaster_) &&
              PairDefaultColumns(dataDefaultMaster_ && dataDefaultTarget_ && queryTarget_,
                                 keyDefaultMaster_ && keyDefaultTarget_ && queryTarget_);
     } catch (const std::exception& e) {
@@ -911,9 +928,11 @@ bool TTableDataComparer::ResolveCompareFields(TCmpTableOptions& Options, TSMXQue
     TStringList& data = Options.GetDataList();
     TStringList& keys = Options.GetKeyList();
     TStringList& excl = Options.GetExcludeList();
-    if (data.Empty()) data.Assign(Options.GetDataFields().Empty() ? customDataFields_ : Options.GetDataFields());
+    if (data.Empty())
+        data.Assign(Options.GetDataFields().Empty() ? customDataFields_ : Options.GetDataFields());
     if (keys.Empty()) keys.Assign(Options.GetKeyFields().Empty() ? customKeyFields_ : Options.GetKeyFields());
-    if (excl.Empty()) excl.Assign(Options.GetExcludeFields().Empty() ? excludeDataFields_ : Options.GetExcludeFields());
+    if (excl.Empty())
+        excl.Assign(Options.GetExcludeFields().Empty() ? excludeDataFields_ : Options.GetExcludeFields());
     for (TStringList* l : {&data, &keys, &excl})
         l->SetText(Trim(l->Text()));
 
@@ -951,20 +970,24 @@ bool TTableDataComparer::ResolveCompareFields(TCmpTableOptions& Options, TSMXQue
             LogLine("No key fields given for table " + Options.GetTableName() +
                     ": every column is a key: " + JoinNames(named, ", ") + ".");
     }
-    if (Options.GetConnection() && Options.GetConnection()->GetDatabaseType() == TDatabaseType::dbPostgreSQL) {
+    if (Options.GetConnection() &&
+        Options.GetConnection()->GetDatabaseType() == TDatabaseType::dbPostgreSQL) {
         for (TStringList* l : {&data, &keys})
             for (int i = 0; i < l->Count(); ++i)
                 l->SetString(i, LowerCase((*l)[i]));
     }
     if (Query) {
         if (data.Empty()) {
-            ErrorMessage("There are no data-fields for comparison. Table: " + table + " Database: " + database);
+            ErrorMessage("There are no data-fields for comparison. Table: " + table +
+                         " Database: " + database);
             if (keys.Empty())
-                ErrorMessage("There are no key-fields for comparison. Table: " + table + " Database: " + database);
+                ErrorMessage("There are no key-fields for comparison. Table: " + table +
+                             " Database: " + database);
             return false;
         }
         if (keys.Empty()) {
-            ErrorMessage("There are no key-fields for comparison. Table: " + table + " Database: " + database);
+            ErrorMessage("There are no key-fields for comparison. Table: " + table +
+                         " Database: " + database);
             return false;
         }
     }
@@ -995,7 +1018,8 @@ bool TTableDataComparer::CheckNamedColumns(TCmpTableOptions& Options, const TStr
             return false;
         }
         if (Keys && cls == TColumnClass::ccBlob) {
-            ErrorMessage(what + name + " of table " + Options.GetTableName() + " is a BLOB and cannot be a key" + tail);
+            ErrorMessage(what + name + " of table " + Options.GetTableName() +
+                         " is a BLOB and cannot be a key" + tail);
             return false;
         }
     }
@@ -1010,12 +1034,14 @@ bool TTableDataComparer::PairDefaultColumns(bool DataDefault, bool KeyDefault) {
     if (DataDefault) {
         std::vector<std::string> masterOnly, targetOnly;
         for (int i = 0; i < m.GetDataList().Count(); ++i)
-            if (FindName(t.GetDataList(), m.GetDataList()[i], false) < 0) masterOnly.push_back(m.GetDataList()[i]);
+            if (FindName(t.GetDataList(), m.GetDataList()[i], false) < 0)
+                masterOnly.push_back(m.GetDataList()[i]);
         for (int i = 0; i < t.GetDataList().Count(); ++i)
-            if (FindName(m.GetDataList(), t.GetDataList()[i], false) < 0) targetOnly.push_back(t.GetDataList()[i]);
+            if (FindName(m.GetDataList(), t.GetDataList()[i], false) < 0)
+                targetOnly.push_back(t.GetDataList()[i]);
         if (!masterOnly.empty() || !targetOnly.empty()) {
-            std::string text = "Columns of master table " + m.GetTableName() + " and target table " + t.GetTableName() +
-                               " differ.";
+            std::string text = "Columns of master table " + m.GetTableName() + " and target table " +
+                               t.GetTableName() + " differ.";
             if (!masterOnly.empty()) text += " Master only: " + JoinNames(masterOnly, ", ") + ".";
             if (!targetOnly.empty()) text += " Target only: " + JoinNames(targetOnly, ", ") + ".";
             ErrorMessage(text + " Exclude them with ExcludeDataFields.");
@@ -1061,7 +1087,8 @@ bool TTableDataComparer::GetTableColumns(TCmpTableOptions& Options, TSMXQuery* Q
     if (!Query) return true;
     using enum TDatabaseType;
     CloseAndClear(*Query);
-    const TDatabaseType type = Options.GetConnection() ? Options.GetConnection()->GetDatabaseType() : dbAbstract;
+    const TDatabaseType type =
+        Options.GetConnection() ? Options.GetConnection()->GetDatabaseType() : dbAbstract;
     Options.SetTableName(NormalizeTableName(Options.GetTableName(), type));
     Options.GetAllFields().Clear();
     Options.ClearColumnClasses();
@@ -1092,10 +1119,12 @@ bool TTableDataComparer::GetInterBaseColumns(TCmpTableOptions& Options, TSMXQuer
     const std::string table = Options.GetTableName();
     const std::string quoted = QuotedStr(table);
     try {
-        SetLines(Query, {"Select rdb$relation_name", "from rdb$relations", "where rdb$relation_name = " + quoted});
+        SetLines(Query,
+                 {"Select rdb$relation_name", "from rdb$relations", "where rdb$relation_name = " + quoted});
         Query.Open();
         const bool exists =
-            !Query.GetEof() && UpperCase(Trim(FieldOf(Query, "RDB$RELATION_NAME").AsString())) == UpperCase(table);
+            !Query.GetEof() &&
+            UpperCase(Trim(FieldOf(Query, "RDB$RELATION_NAME").AsString())) == UpperCase(table);
         CloseAndClear(Query);
         if (!exists) {
             ErrorMessage("Table: " + table + " not exists." + CRLF + "Database: " + DatabaseNameOf(Options));
@@ -1113,7 +1142,8 @@ bool TTableDataComparer::GetInterBaseColumns(TCmpTableOptions& Options, TSMXQuer
         CloseAndClear(Query);
 
         // What the names alone do not tell: which columns are BLOBs (never keys) and arrays (never compared).
-        SetLines(Query, {"Select rf.rdb$field_name, f.rdb$field_type, f.rdb$dimensions", "from rdb$relation_fields rf",
+        SetLines(Query, {"Select rf.rdb$field_name, f.rdb$field_type, f.rdb$dimensions",
+                         "from rdb$relation_fields rf",
                          "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
                          "where rf.rdb$relation_name = " + quoted});
         Query.Open();
@@ -1169,7 +1199,8 @@ bool TTableDataComparer::GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Q
     try {
         switch (Type) {
         case dbSybaseASA: {
-            SetLines(Query, {"Select table_name, table_id", "from SYS.SYSTABLE", "where table_name = " + quoted});
+            SetLines(Query,
+                     {"Select table_name, table_id", "from SYS.SYSTABLE", "where table_name = " + quoted});
             Query.Open();
             const bool exists = !Query.GetEof() && !FieldOf(Query, "TABLE_NAME").AsString().empty();
             const std::int64_t id = exists ? FieldOf(Query, "TABLE_ID").AsInteger() : 0;
@@ -1196,14 +1227,15 @@ bool TTableDataComparer::GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Q
         case dbMSSQL:
         case dbSybaseASE: {
             if (Type == dbMSSQL)
-                SetLines(Query, {"Select o.id, o.name,", "objectproperty(o.id, " + QuotedStr("ExecIsQuotedIdentOn") + ") QI,",
-                                 "objectproperty(o.id, " + QuotedStr("ExecIsAnsiNullsOn") + ") AN", "from sysobjects o",
-                                 "where o.xtype = " + QuotedStr("U "),
+                SetLines(Query, {"Select o.id, o.name,",
+                                 "objectproperty(o.id, " + QuotedStr("ExecIsQuotedIdentOn") + ") QI,",
+                                 "objectproperty(o.id, " + QuotedStr("ExecIsAnsiNullsOn") + ") AN",
+                                 "from sysobjects o", "where o.xtype = " + QuotedStr("U "),
                                  "and isnull(objectproperty(o.id, " + QuotedStr("ISMSShipped") + "), 1) <> 1",
                                  "and o.name = " + quoted});
             else
-                SetLines(Query, {"Select o.id, o.name", "from sysobjects o", "where o.type = " + QuotedStr("U "),
-                                 "and o.name = " + quoted});
+                SetLines(Query, {"Select o.id, o.name", "from sysobjects o",
+                                 "where o.type = " + QuotedStr("U "), "and o.name = " + quoted});
             Query.Open();
             const bool exists = !Query.GetEof() && !FieldOf(Query, "NAME").AsString().empty();
             const std::int64_t id = exists ? FieldOf(Query, "ID").AsInteger() : 0;
@@ -1221,19 +1253,24 @@ bool TTableDataComparer::GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Q
             const bool exists = !Query.GetEof() && !FieldOf(Query, "NAME").AsString().empty();
             CloseAndClear(Query);
             if (!exists) return missing();
-            SetLines(Query, {"select c.column_name, c.data_type, c.data_length,", "c.data_precision, c.data_scale, c.column_id,",
-                             "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
-                             "from user_tab_columns c", "where c.table_name = " + quoted, "order by c.column_id"});
+            SetLines(Query,
+                     {"select c.column_name, c.data_type, c.data_length,",
+                      "c.data_precision, c.data_scale, c.column_id,",
+                      "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
+                      "from user_tab_columns c", "where c.table_name = " + quoted, "order by c.column_id"});
             readColumn("COLUMN_NAME", false);
             break;
         }
         case dbPostgreSQL: {
             SetLines(Query,
-                     {" SELECT n.nspname AS schemaname, c.relname AS tablename, pg_get_userbyid(c.relowner) AS tableowner,",
-                      "        t.spcname AS \"tablespace\", c.relhasindex AS hasindexes, c.relhasrules AS hasrules,",
+                     {" SELECT n.nspname AS schemaname, c.relname AS tablename, pg_get_userbyid(c.relowner) "
+                      "AS tableowner,",
+                      "        t.spcname AS \"tablespace\", c.relhasindex AS hasindexes, c.relhasrules AS "
+                      "hasrules,",
                       "        c.reltriggers > 0 AS hastriggers, c.oid", "   FROM pg_catalog.pg_class c",
                       "   LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace",
-                      "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace", "  WHERE c.relkind = 'r'",
+                      "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace",
+                      "  WHERE c.relkind = 'r'",
                       "  AND n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
                       "  and c.relname not like 'pg_%'", "  and c.relname = " + quoted});
             Query.Open();
@@ -1241,16 +1278,17 @@ bool TTableDataComparer::GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Q
             const std::int64_t oid = exists ? FieldOf(Query, "OID").AsInteger() : 0;
             CloseAndClear(Query);
             if (!exists) return missing();
-            SetLines(Query, {"select a.attname AS column_name, a.atttypid, a.atttypmod,",
-                             "pg_catalog.format_type(a.atttypid, null) as data_type,",
-                             "information_schema._pg_char_max_length(a.atttypid, a.atttypmod) as char_length,",
-                             "information_schema._pg_numeric_precision(a.atttypid, a.atttypmod) as prec,",
-                             "information_schema._pg_numeric_scale(a.atttypid, a.atttypmod) as scale,",
-                             "ad.adsrc, a.attnotnull as is_notnull", "from pg_attribute a",
-                             "join pg_type t on t.oid = a.atttypid",
-                             "left join pg_attrdef ad on ad.adrelid = a.attrelid and ad.adnum = a.attnum",
-                             "where a.attrelid = " + IntToStr(oid) + " and a.attnum >= 1", "and not a.attisdropped",
-                             "order by a.attnum"});
+            SetLines(Query,
+                     {"select a.attname AS column_name, a.atttypid, a.atttypmod,",
+                      "pg_catalog.format_type(a.atttypid, null) as data_type,",
+                      "information_schema._pg_char_max_length(a.atttypid, a.atttypmod) as char_length,",
+                      "information_schema._pg_numeric_precision(a.atttypid, a.atttypmod) as prec,",
+                      "information_schema._pg_numeric_scale(a.atttypid, a.atttypmod) as scale,",
+                      "ad.adsrc, a.attnotnull as is_notnull", "from pg_attribute a",
+                      "join pg_type t on t.oid = a.atttypid",
+                      "left join pg_attrdef ad on ad.adrelid = a.attrelid and ad.adnum = a.attnum",
+                      "where a.attrelid = " + IntToStr(oid) + " and a.attnum >= 1", "and not a.attisdropped",
+                      "order by a.attnum"});
             readColumn("COLUMN_NAME", false);
             break;
         }
@@ -1266,7 +1304,8 @@ bool TTableDataComparer::GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Q
             if (keysEmpty)
                 if (TFields* f = Query.GetFields())
                     for (int i = 0; i < f->Count(); ++i)
-                        if (!IsLargeObject((*f)[i].DataType())) Options.GetKeyList().Add(UpperCase((*f)[i].FieldName()));
+                        if (!IsLargeObject((*f)[i].DataType()))
+                            Options.GetKeyList().Add(UpperCase((*f)[i].FieldName()));
             CloseAndClear(Query);
             break;
         }
@@ -1360,7 +1399,8 @@ std::string TTableDataComparer::QuoteFieldName(const TCmpTableOptions& Options, 
     return QuoteTableName(Options, Name);
 }
 
-std::string TTableDataComparer::JoinFieldList(const TCmpTableOptions& Options, const TStringList& List) const {
+std::string TTableDataComparer::JoinFieldList(const TCmpTableOptions& Options,
+                                              const TStringList& List) const {
     std::string r;
     for (int i = 0; i < List.Count(); ++i) {
         if (i > 0) r += ", ";
@@ -1380,7 +1420,8 @@ bool TTableDataComparer::UsesNullsFirst(TDatabaseType Type) const {
 std::string TTableDataComparer::BuildSelectSQL(const TCmpTableOptions& Options) const {
     const TStringList& keys = Options.GetKeyList();
     const TStringList& data = Options.GetDataList();
-    const int keyCount = std::min(tableOptionsMaster_.GetKeyList().Count(), tableOptionsTarget_.GetKeyList().Count());
+    const int keyCount =
+        std::min(tableOptionsMaster_.GetKeyList().Count(), tableOptionsTarget_.GetKeyList().Count());
     const TStringList* orderList = nullptr;
     if (keyCount > 0 && !keys.Empty())
         orderList = &keys;
@@ -1401,7 +1442,8 @@ std::string TTableDataComparer::BuildSelectSQL(const TCmpTableOptions& Options) 
         }
     }
     const std::string table = QuoteTableName(Options, Options.GetTableName());
-    if (!data.Empty()) return "select " + JoinFieldList(Options, data) + CRLF + "from " + table + CRLF + order;
+    if (!data.Empty())
+        return "select " + JoinFieldList(Options, data) + CRLF + "from " + table + CRLF + order;
     return "select *" + CRLF + " from " + table + CRLF + order;
 }
 
@@ -1432,7 +1474,8 @@ std::string TTableDataComparer::FloatLiteral(double Value) const {
     // Firebird does not round a literal correctly: take a form it reads back exactly, the 17-digit
     // one when it does, else 16 digits or a neighbour in the last digit, else the exact product.
     if (FirebirdReadsBack(full, Value)) return full + comment;
-    if (const std::string sixteen = SciText(Value, 16); ReadsBack(sixteen, Value) && FirebirdReadsBack(sixteen, Value))
+    if (const std::string sixteen = SciText(Value, 16);
+        ReadsBack(sixteen, Value) && FirebirdReadsBack(sixteen, Value))
         return sixteen + comment;
     for (int delta = 1; delta <= 12; ++delta)
         for (int sign : {-1, 1}) {
@@ -1450,7 +1493,8 @@ std::string TTableDataComparer::DateTimeText(TFieldType Type, TDateTime Value) c
                                                  : scriptOptions_.GetDateTimeFormat();
     if (!option.empty()) return FormatDateTime(option, Value);
     const TDatabaseType db = GetDatabaseType();
-    const bool iso = db == dbSybaseASA || db == dbOracle || db == dbMSSQL || db == dbPostgreSQL || db == dbSybaseASE;
+    const bool iso =
+        db == dbSybaseASA || db == dbOracle || db == dbMSSQL || db == dbPostgreSQL || db == dbSybaseASE;
     if (Type == ftDate) return FormatDateTime(iso ? "yyyy-mm-dd" : "dd/mm/yyyy", Value);
     const char* format = Type == ftTime ? "hh:mm:ss" : (iso ? "yyyy-mm-dd hh:mm:ss" : "dd/mm/yyyy hh:mm:ss");
     // The whole seconds are formatted, the fraction is added exactly from the ticks.
@@ -1493,7 +1537,8 @@ std::string TTableDataComparer::FieldValueText(const TCmpTableOptions& Options, 
             for (char c : text) {
                 if (c == '\r' || c == '\n') {
                     flush();
-                    r += (r.empty() ? "" : " || ") + std::string(c == '\r' ? "ASCII_CHAR(13)" : "ASCII_CHAR(10)");
+                    r += (r.empty() ? "" : " || ") +
+                         std::string(c == '\r' ? "ASCII_CHAR(13)" : "ASCII_CHAR(10)");
                 } else {
                     piece += c;
                 }
@@ -1518,7 +1563,8 @@ std::string TTableDataComparer::FieldValueText(const TCmpTableOptions& Options, 
     case ftFMTBcd: {
         // Exact numerics are written from the client's exact decimal text, never through a double.
         const TVariant& v = Field.Value();
-        if ((v.Kind() == TVarKind::vkString || v.Kind() == TVarKind::vkBytes) && IsNumberText(TrimView(v.RawText())))
+        if ((v.Kind() == TVarKind::vkString || v.Kind() == TVarKind::vkBytes) &&
+            IsNumberText(TrimView(v.RawText())))
             r = std::string(TrimView(v.RawText()));
         else if (v.Kind() == TVarKind::vkInteger)
             r = IntToStr(v.AsInteger());
@@ -1560,7 +1606,8 @@ std::string TTableDataComparer::FieldValueText(const TCmpTableOptions& Options, 
 std::string TTableDataComparer::WriteBlobValue(const TField& Field) {
     using enum TDatabaseType;
     if (Field.IsNull()) return "Null";
-    if (!scriptOptions_.GetGenerateScript()) return ":" + QuoteTableName(tableOptionsTarget_, Field.FieldName());
+    if (!scriptOptions_.GetGenerateScript())
+        return ":" + QuoteTableName(tableOptionsTarget_, Field.FieldName());
     if (!blobFile_) CreateBlobFile();
     const std::string& bytes = Field.Value().RawText();
     std::string buffer;
@@ -1574,7 +1621,8 @@ std::string TTableDataComparer::WriteBlobValue(const TField& Field) {
     if (!blobFile_->Write(value, reason)) Stop("Cannot write file " + blobFile_->Path() + ": " + reason);
     const std::uint64_t length = blobFile_->Size() - offset;
     const TDatabaseType db = GetDatabaseType();
-    if (length == 0 && (db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE || db == dbParadox)) return "Null";
+    if (length == 0 && (db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE || db == dbParadox))
+        return "Null";
     return ":h" + IntToHex(offset, 8) + "_" + IntToHex(length, 8);
 }
 
@@ -1715,8 +1763,9 @@ void TTableDataComparer::ResolveRunFields() {
         for (int i = 0; i < f->Count(); ++i)
             rf.AllT.push_back(&(*f)[i]);
     if (rf.AllT.size() < rf.AllM.size())
-        throw EDatabaseError("The select of target table " + t.GetTableName() + " has " + IntToStr(rf.AllT.size()) +
-                             " columns, the master's has " + IntToStr(rf.AllM.size()) + ".");
+        throw EDatabaseError("The select of target table " + t.GetTableName() + " has " +
+                             IntToStr(rf.AllT.size()) + " columns, the master's has " +
+                             IntToStr(rf.AllM.size()) + ".");
     const int keyCount = KeyFieldCount();
     for (int i = 0; i < keyCount; ++i) {
         rf.KeyM.push_back(RunField(*queryMaster_, m.GetKeyList()[i]));
@@ -1733,9 +1782,11 @@ void TTableDataComparer::ResolveRunFields() {
                 Stop("Key field " + field->FieldName() + " of table " + side->GetTableName() +
                      " is a BLOB and cannot be a key. Database: " + DatabaseNameOf(*side));
         rf.PrevM.push_back(std::make_unique<TField>(rf.KeyM[i]->FieldName(), rf.KeyM[i]->DataType(),
-                                                    rf.KeyM[i]->Size(), rf.KeyM[i]->Precision(), rf.KeyM[i]->Scale()));
+                                                    rf.KeyM[i]->Size(), rf.KeyM[i]->Precision(),
+                                                    rf.KeyM[i]->Scale()));
         rf.PrevT.push_back(std::make_unique<TField>(rf.KeyT[i]->FieldName(), rf.KeyT[i]->DataType(),
-                                                    rf.KeyT[i]->Size(), rf.KeyT[i]->Precision(), rf.KeyT[i]->Scale()));
+                                                    rf.KeyT[i]->Size(), rf.KeyT[i]->Precision(),
+                                                    rf.KeyT[i]->Scale()));
     }
 }
 
@@ -1747,10 +1798,11 @@ void TTableDataComparer::CheckKeyFamilies() {
         const TField& a = *rf.KeyM[i];
         const TField& b = *rf.KeyT[i];
         if (FamilyOf(a.DataType()) != FamilyOf(b.DataType()))
-            Stop("Key field " + a.FieldName() + " of master table " + tableOptionsMaster_.GetTableName() + " (" +
-                 std::string(FieldTypeName(a.DataType())) + ") and key field " + b.FieldName() +
+            Stop("Key field " + a.FieldName() + " of master table " + tableOptionsMaster_.GetTableName() +
+                 " (" + std::string(FieldTypeName(a.DataType())) + ") and key field " + b.FieldName() +
                  " of target table " + tableOptionsTarget_.GetTableName() + " (" +
-                 std::string(FieldTypeName(b.DataType())) + ") are of different kinds and cannot be compared.");
+                 std::string(FieldTypeName(b.DataType())) +
+                 ") are of different kinds and cannot be compared.");
     }
 }
 
@@ -1787,8 +1839,10 @@ void TTableDataComparer::RunCountStatements() {
     if (OnGetCountSQL) {
         OnGetCountSQL(this, countM, countT);
     } else {
-        countM.SetText("Select count(*) from " + QuoteTableName(tableOptionsMaster_, tableOptionsMaster_.GetTableName()));
-        countT.SetText("Select count(*) from " + QuoteTableName(tableOptionsTarget_, tableOptionsTarget_.GetTableName()));
+        countM.SetText("Select count(*) from " +
+                       QuoteTableName(tableOptionsMaster_, tableOptionsMaster_.GetTableName()));
+        countT.SetText("Select count(*) from " +
+                       QuoteTableName(tableOptionsTarget_, tableOptionsTarget_.GetTableName()));
     }
     auto count = [](TSMXQuery* q, const TStringList& sql, int& total) {
         if (!q || sql.Empty()) return;
@@ -1829,10 +1883,10 @@ void TTableDataComparer::AddScriptHeader() {
         break;
     }
     if (blobsPresent_ && !blobFileName_.empty()) {
-        const std::string name = SameDirectory(scriptFileName_, blobFileName_) ? ExtractFileName(blobFileName_)
-                                                                               : blobFileName_;
-        AddResultSQL("SET BLOBFILE " + QuotedStr(name), stSetBlobFile, blobFileName_, TDbOperation::odbUnknown,
-                     TDbObject::dboUnknown);
+        const std::string name =
+            SameDirectory(scriptFileName_, blobFileName_) ? ExtractFileName(blobFileName_) : blobFileName_;
+        AddResultSQL("SET BLOBFILE " + QuotedStr(name), stSetBlobFile, blobFileName_,
+                     TDbOperation::odbUnknown, TDbObject::dboUnknown);
     }
 }
 
@@ -1972,8 +2026,8 @@ void TTableDataComparer::InsertRow() {
     TCmpTableOptions& t = tableOptionsTarget_;
     const std::string columns = JoinFieldList(t, t.GetDataList());
     if (columns.empty()) return;
-    const std::string text = "INSERT INTO " + QuoteTableName(t, t.GetTableName()) + " (" + columns + ")" + CRLF +
-                             "VALUES(" + InsertValueList() + ")";
+    const std::string text = "INSERT INTO " + QuoteTableName(t, t.GetTableName()) + " (" + columns + ")" +
+                             CRLF + "VALUES(" + InsertValueList() + ")";
     AddResultSQL(text, TStatType::stInsert, t.GetTableName(), TDbOperation::odbInsert, TDbObject::dboTable);
     ++inserted_;
 }
@@ -1993,8 +2047,8 @@ void TTableDataComparer::UpdateRow() {
                                    : FieldValueText(tableOptionsMaster_, m));
     }
     if (set.empty()) return;
-    const std::string text =
-        "UPDATE " + QuoteTableName(t, t.GetTableName()) + " SET " + set + CRLF + "WHERE " + BuildKeyCondition();
+    const std::string text = "UPDATE " + QuoteTableName(t, t.GetTableName()) + " SET " + set + CRLF +
+                             "WHERE " + BuildKeyCondition();
     AddResultSQL(text, TStatType::stUpdate, t.GetTableName(), TDbOperation::odbUpdate, TDbObject::dboTable);
     ++updated_;
 }
@@ -2002,7 +2056,8 @@ void TTableDataComparer::UpdateRow() {
 void TTableDataComparer::DeleteRow() {
     if (!allowedOperations_.contains(TDataCompareOperation::dcopDelete)) return;
     TCmpTableOptions& t = tableOptionsTarget_;
-    const std::string text = "DELETE FROM " + QuoteTableName(t, t.GetTableName()) + " WHERE " + BuildKeyCondition();
+    const std::string text =
+        "DELETE FROM " + QuoteTableName(t, t.GetTableName()) + " WHERE " + BuildKeyCondition();
     AddResultSQL(text, TStatType::stDelete, t.GetTableName(), TDbOperation::odbDelete, TDbObject::dboTable);
     ++deleted_;
 }
@@ -2023,9 +2078,11 @@ void TTableDataComparer::ExecuteImmediately(const std::string& Text) {
                     n < static_cast<int>(fields_->KeyT.size()))
                     f = fields_->KeyT[static_cast<std::size_t>(n)];
                 else if (StartsText("DATA", p.Name()) && TryStrToInt(p.Name().substr(4), n) && n >= 0)
-                    f = n < static_cast<int>(fields_->DataM.size()) ? fields_->DataM[static_cast<std::size_t>(n)]
-                        : n < static_cast<int>(fields_->AllM.size()) ? fields_->AllM[static_cast<std::size_t>(n)]
-                                                                     : nullptr;
+                    f = n < static_cast<int>(fields_->DataM.size())
+                            ? fields_->DataM[static_cast<std::size_t>(n)]
+                        : n < static_cast<int>(fields_->AllM.size())
+                            ? fields_->AllM[static_cast<std::size_t>(n)]
+                            : nullptr;
                 if (f) p.AssignField(*f);
             }
         if (BeforeOpen) BeforeOpen(q);
@@ -2089,7 +2146,8 @@ void TTableDataComparer::StopCleanup() {
     }
     if (updateImmediately_ && connectionTarget_) {
         try {
-            if (connectionTarget_->GetConnected() && connectionTarget_->InTransaction()) connectionTarget_->Rollback();
+            if (connectionTarget_->GetConnected() && connectionTarget_->InTransaction())
+                connectionTarget_->Rollback();
         } catch (const std::exception& e) {
             ErrorMessage(e.what());
         }

@@ -270,7 +270,8 @@ private:
     bool ConnectSide(TSMXCustomConnection* Connection, const std::string& Prefix, bool& ConnectedHere);
     void DisconnectSide(TSMXCustomConnection* Connection, bool ConnectedHere, const std::string& Line);
     void PrepareAndCompare();
-    bool ResolveCompareFields(TCmpTableOptions& Options, TSMXQuery* Query, bool& DataDefault, bool& KeyDefault);
+    bool ResolveCompareFields(TCmpTableOptions& Options, TSMXQuery* Query, bool& DataDefault,
+                              bool& KeyDefault);
     bool CheckNamedColumns(TCmpTableOptions& Options, const TStringList& List, bool Keys);
     bool PairDefaultColumns(bool DataDefault, bool KeyDefault);
     bool GetInterBaseColumns(TCmpTableOptions& Options, TSMXQuery& Query);

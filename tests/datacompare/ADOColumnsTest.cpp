@@ -80,7 +80,8 @@ TEST(ADOColumns, CustomOLEDBTablesCompareThroughTheAdapter) {
                       "DELETE FROM ITEMS WHERE ID = 3;\r\n");
 
     // Run on the target, the statements leave nothing to compare.
-    for (std::size_t start = 0, end; (end = script.find(";\r\n", start)) != std::string::npos; start = end + 3)
+    for (std::size_t start = 0, end; (end = script.find(";\r\n", start)) != std::string::npos;
+         start = end + 3)
         target.Exec(script.substr(start, end - start));
     ASSERT_TRUE(cmp.Execute());
     EXPECT_TRUE(has("Equal: 2, Inserted: 0, Updated: 0, Deleted: 0, All: 2."));

@@ -23,9 +23,9 @@ namespace smx::test {
 
 /// Creates a UTF8 database at Path with the DDL; throws with isql-fb's output when that fails.
 inline void CreateUtf8Database(const TTempDir& Dir, const std::string& Path, const std::string& Ddl) {
-    const TIsqlResult r = RunIsqlScript(Dir, "CREATE DATABASE '" + SqlQuoteDoubled(Path) +
-                                                 "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8;\n" +
-                                                 Ddl + "\nCOMMIT;\n");
+    const TIsqlResult r = RunIsqlScript(
+        Dir, "CREATE DATABASE '" + SqlQuoteDoubled(Path) +
+                 "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8;\n" + Ddl + "\nCOMMIT;\n");
     if (!r.Ok()) throw std::runtime_error("isql-fb failed: " + r.Output);
 }
 
@@ -49,7 +49,8 @@ public:
     }
     /// Runs SQL on one database through isql-fb; fails the test when isql reports an error.
     void Run(const std::string& Path, const std::string& Sql) const {
-        const TIsqlResult r = RunIsqlScript(dir_, "CONNECT '" + SqlQuoteDoubled(Path) + "';\n" + Sql + "\nCOMMIT;\n");
+        const TIsqlResult r =
+            RunIsqlScript(dir_, "CONNECT '" + SqlQuoteDoubled(Path) + "';\n" + Sql + "\nCOMMIT;\n");
         ASSERT_TRUE(r.Ok()) << r.Output;
     }
 
@@ -62,11 +63,13 @@ private:
 /// One side: a client database component (UTF8) and a connection at Firebird 3.0 with COMMENT ON
 /// descriptions, disconnected.
 struct TFbSide {
-    explicit TFbSide(const std::string& Path, const std::string& Name = "Side") : Ib(MakeIBDatabase(Path, "UTF8")) {
+    explicit TFbSide(const std::string& Path, const std::string& Name = "Side")
+        : Ib(MakeIBDatabase(Path, "UTF8")) {
         Conn.SetName(Name);
         Conn.SetDatabase(Ib.get());
         Conn.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
-        Conn.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+        Conn.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+            TUpdateDescriptionType::udComment);
         Conn.OnErrorMessage = [this](TObject*, const std::string& t) { ConnErrors.push_back(t); };
         Conn.OnLogNextLine = [](TObject*, const std::string&) {};
     }
@@ -144,7 +147,8 @@ inline std::string DumpValue(const TField& f) {
     case TFieldType::ftTime:
     case TFieldType::ftDateTime:
     case TFieldType::ftTimeStamp:
-        return "d" + std::to_string(DateToDays(f.AsDateTime())) + " t" + std::to_string(TimeToTicks(f.AsDateTime()));
+        return "d" + std::to_string(DateToDays(f.AsDateTime())) + " t" +
+               std::to_string(TimeToTicks(f.AsDateTime()));
     default:
         return f.AsBytes();
     }

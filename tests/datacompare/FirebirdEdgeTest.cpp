@@ -36,7 +36,8 @@ struct Bench {
     }
     TTableDataComparer& Cmp() { return rig->Cmp; }
     bool NoResult() const {
-        return !Exists(pair.File("Result.SQL")) && !Exists(pair.File("Result.LOB")) && exec.GetStatementCount() == 0;
+        return !Exists(pair.File("Result.SQL")) && !Exists(pair.File("Result.LOB")) &&
+               exec.GetStatementCount() == 0;
     }
     /// Runs the script on the target and compares again; true when the second run is all Equal.
     bool Converges() {
@@ -72,7 +73,8 @@ TEST(BadInput, MissingTablesAreReportedBeforeAnyFile) {
 }
 
 TEST(BadInput, KeysThatCannotServe) {
-    const std::string ddl = "CREATE TABLE T (ID INTEGER, B BLOB SUB_TYPE BINARY, ARR INTEGER [3], NAME VARCHAR(10));";
+    const std::string ddl =
+        "CREATE TABLE T (ID INTEGER, B BLOB SUB_TYPE BINARY, ARR INTEGER [3], NAME VARCHAR(10));";
     struct Case {
         const char* what;
         std::vector<std::string> keys, data, excluded;
@@ -80,13 +82,35 @@ TEST(BadInput, KeysThatCannotServe) {
     };
     const Case cases[] = {
         {"not a column", {"NOPE"}, {}, {}, {"Key field NOPE is not a column of table T. Database: {db}"}},
-        {"data not a column", {"ID"}, {"ID", "NOPE"}, {}, {"Data field NOPE is not a column of table T. Database: {db}"}},
-        {"a BLOB key", {"B"}, {}, {}, {"Key field B of table T is a BLOB and cannot be a key. Database: {db}"}},
-        {"an array key", {"ARR"}, {}, {}, {"Key field ARR of table T is an array and cannot be a key. Database: {db}"}},
-        {"an array as data", {"ID"}, {"ID", "ARR"}, {},
+        {"data not a column",
+         {"ID"},
+         {"ID", "NOPE"},
+         {},
+         {"Data field NOPE is not a column of table T. Database: {db}"}},
+        {"a BLOB key",
+         {"B"},
+         {},
+         {},
+         {"Key field B of table T is a BLOB and cannot be a key. Database: {db}"}},
+        {"an array key",
+         {"ARR"},
+         {},
+         {},
+         {"Key field ARR of table T is an array and cannot be a key. Database: {db}"}},
+        {"an array as data",
+         {"ID"},
+         {"ID", "ARR"},
+         {},
          {"Data field ARR of table T is an array and cannot be compared. Database: {db}"}},
-        {"only a BLOB left", {}, {}, {"ID", "NAME"}, {"There are no key-fields for comparison. Table: T Database: {db}"}},
-        {"everything excluded", {}, {}, {"ID", "B", "NAME"},
+        {"only a BLOB left",
+         {},
+         {},
+         {"ID", "NAME"},
+         {"There are no key-fields for comparison. Table: T Database: {db}"}},
+        {"everything excluded",
+         {},
+         {},
+         {"ID", "B", "NAME"},
          {"There are no data-fields for comparison. Table: T Database: {db}",
           "There are no key-fields for comparison. Table: T Database: {db}"}},
     };
@@ -119,8 +143,9 @@ TEST(BadInput, ArraysAreLeftOutAndRepeatedRowsStop) {
     ASSERT_TRUE(b.rig->Execute());
     EXPECT_TRUE(b.rig->HasLog("Column ARR of table T (array) is not compared."));
     EXPECT_TRUE(b.rig->HasLog("No key fields given for table T: every column is a key: ID, NAME."));
-    EXPECT_EQ(b.rig->Errors, (std::vector<std::string>{"Rows of the target table T are not in key order or not "
-                                                       "unique over the key fields (row 2)."}));
+    EXPECT_EQ(b.rig->Errors,
+              (std::vector<std::string>{"Rows of the target table T are not in key order or not "
+                                        "unique over the key fields (row 2)."}));
     EXPECT_TRUE(b.NoResult());
 }
 
@@ -130,9 +155,10 @@ TEST(BadInput, ColumnSetsThatDiffer) {
             "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, C INTEGER, A INTEGER, E INTEGER);");
     b.rig->SetKeys({"ID"});
     ASSERT_TRUE(b.rig->Execute());
-    EXPECT_EQ(b.rig->Errors, (std::vector<std::string>{"Columns of master table T and target table T differ. Master "
-                                                       "only: B, D. Target only: C, E. Exclude them with "
-                                                       "ExcludeDataFields."}));
+    EXPECT_EQ(b.rig->Errors,
+              (std::vector<std::string>{"Columns of master table T and target table T differ. Master "
+                                        "only: B, D. Target only: C, E. Exclude them with "
+                                        "ExcludeDataFields."}));
     EXPECT_TRUE(b.NoResult());
     // Excluded, the common columns pair by name, whatever their positions.
     b.rig->SetExcluded({"B", "C", "D", "E"});
@@ -144,12 +170,14 @@ TEST(BadInput, ColumnSetsThatDiffer) {
 
 TEST(BadInput, KeysOfDifferentKindsStopBeforeTheMerge) {
     Bench b("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, A INTEGER);", "INSERT INTO T VALUES (1, 1);",
-            "INSERT INTO T VALUES ('1', 1);", "CREATE TABLE T (ID VARCHAR(10) NOT NULL PRIMARY KEY, A INTEGER);");
+            "INSERT INTO T VALUES ('1', 1);",
+            "CREATE TABLE T (ID VARCHAR(10) NOT NULL PRIMARY KEY, A INTEGER);");
     b.rig->SetKeys({"ID"});
     ASSERT_TRUE(b.rig->Execute());
-    EXPECT_EQ(b.rig->Errors, (std::vector<std::string>{"Key field ID of master table T (ftInteger) and key field ID "
-                                                       "of target table T (ftString) are of different kinds and "
-                                                       "cannot be compared."}));
+    EXPECT_EQ(b.rig->Errors,
+              (std::vector<std::string>{"Key field ID of master table T (ftInteger) and key field ID "
+                                        "of target table T (ftString) are of different kinds and "
+                                        "cannot be compared."}));
     EXPECT_EQ(b.rig->Summary(), "");
     EXPECT_TRUE(b.NoResult());
 }
@@ -246,13 +274,22 @@ TEST(Kinds, FloatKeysMatchInTheWhereClause) {
 TEST(Kinds, FloatLiteralsReadBackExactlyOnFirebird) {
     TTempDir dir("smxdcfl");
     const std::string path = dir.File("l.fdb");
-    CreateUtf8Database(dir, path, "CREATE TABLE L (I INTEGER, P DOUBLE PRECISION, L DOUBLE PRECISION, "
-                                  "FP FLOAT, FL FLOAT);");
+    CreateUtf8Database(dir, path,
+                       "CREATE TABLE L (I INTEGER, P DOUBLE PRECISION, L DOUBLE PRECISION, "
+                       "FP FLOAT, FL FLOAT);");
     TFbSide side(path);
     TTableDataComparer cmp;
     cmp.SetSMXConnectionTarget(&side.Conn);
-    std::vector<double> values = {0.1 + 0.2, -1.0 / 3.0, 2.0 / 3.0, 0.1, 1e-7 / 3, 1.0e25, 1.0e-30, 5e-324,
-                                  1.7976931348623157e308, 123456.789e10 / 7};
+    std::vector<double> values = {0.1 + 0.2,
+                                  -1.0 / 3.0,
+                                  2.0 / 3.0,
+                                  0.1,
+                                  1e-7 / 3,
+                                  1.0e25,
+                                  1.0e-30,
+                                  5e-324,
+                                  1.7976931348623157e308,
+                                  123456.789e10 / 7};
     std::uint64_t seed = 0x9E3779B97F4A7C15ULL;
     auto next = [&] {
         seed ^= seed << 13;
@@ -273,7 +310,8 @@ TEST(Kinds, FloatLiteralsReadBackExactlyOnFirebird) {
         const auto f = static_cast<double>(static_cast<float>(v));
         const bool floatFits = std::isfinite(f) && f != 0.0;
         q->GetSQL()->SetText("INSERT INTO L VALUES (" + IntToStr(static_cast<std::int64_t>(i)) + ", :P, " +
-                             cmp.FloatLiteral(v) + ", :FP, " + (floatFits ? cmp.FloatLiteral(f) : "NULL") + ")");
+                             cmp.FloatLiteral(v) + ", :FP, " + (floatFits ? cmp.FloatLiteral(f) : "NULL") +
+                             ")");
         q->ParamByName("P")->SetAsFloat(v);
         if (floatFits)
             q->ParamByName("FP")->SetAsFloat(f);
@@ -285,8 +323,8 @@ TEST(Kinds, FloatLiteralsReadBackExactlyOnFirebird) {
     q->GetSQL()->SetText("SELECT I, L, P FROM L WHERE L IS DISTINCT FROM P OR FL IS DISTINCT FROM FP");
     q->Open();
     for (; !q->GetEof(); q->Next())
-        ADD_FAILURE() << "value " << values[static_cast<std::size_t>(q->FieldByName("I")->AsInteger())] << " came back as "
-                      << q->FieldByName("L")->AsFloat() << ": "
+        ADD_FAILURE() << "value " << values[static_cast<std::size_t>(q->FieldByName("I")->AsInteger())]
+                      << " came back as " << q->FieldByName("L")->AsFloat() << ": "
                       << cmp.FloatLiteral(values[static_cast<std::size_t>(q->FieldByName("I")->AsInteger())]);
     q->Close();
     side.Conn.SetConnected(false);
@@ -294,11 +332,12 @@ TEST(Kinds, FloatLiteralsReadBackExactlyOnFirebird) {
 
 TEST(Kinds, NullKeysComeFirstAndTheMasterNullRowIsInsertedFirst) {
     Bench b("CREATE TABLE T (K INTEGER, V VARCHAR(5));",
-            "INSERT INTO T VALUES (NULL, 'n'); INSERT INTO T VALUES (1, 'a');", "INSERT INTO T VALUES (1, 'a');");
+            "INSERT INTO T VALUES (NULL, 'n'); INSERT INTO T VALUES (1, 'a');",
+            "INSERT INTO T VALUES (1, 'a');");
     b.rig->SetKeys({"K"});
     std::vector<std::string> statements;
-    b.Cmp().OnAddResultSQL = [&](TObject*, bool&, const std::string& sql, TStatType, const std::string&, TDbObject,
-                                 TDbOperation) { statements.push_back(sql); };
+    b.Cmp().OnAddResultSQL = [&](TObject*, bool&, const std::string& sql, TStatType, const std::string&,
+                                 TDbObject, TDbOperation) { statements.push_back(sql); };
     ASSERT_TRUE(b.rig->Execute());
     EXPECT_EQ(b.rig->Summary(), "Equal: 1, Inserted: 1, Updated: 0, Deleted: 0, All: 2.");
     ASSERT_FALSE(statements.empty());
@@ -307,11 +346,13 @@ TEST(Kinds, NullKeysComeFirstAndTheMasterNullRowIsInsertedFirst) {
 }
 
 TEST(Kinds, SwitchesOfTheComparison) {
-    const char* ddl = "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), F DOUBLE PRECISION, X BLOB);";
+    const char* ddl =
+        "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10), F DOUBLE PRECISION, X BLOB);";
     auto keyed = [](Bench& b) { b.rig->SetKeys({"ID"}); };
     {
         SCOPED_TRACE("TrimCharFields");
-        Bench b(ddl, "INSERT INTO T VALUES (1, 'ab  ', 1, NULL);", "INSERT INTO T VALUES (1, 'ab', 1, NULL);");
+        Bench b(ddl, "INSERT INTO T VALUES (1, 'ab  ', 1, NULL);",
+                "INSERT INTO T VALUES (1, 'ab', 1, NULL);");
         keyed(b);
         b.Cmp().SetTrimCharFields(true);
         ASSERT_TRUE(b.rig->Execute());
@@ -319,7 +360,8 @@ TEST(Kinds, SwitchesOfTheComparison) {
     }
     {
         SCOPED_TRACE("a float 0.1 apart");
-        Bench b(ddl, "INSERT INTO T VALUES (1, 'a', 1.1, NULL);", "INSERT INTO T VALUES (1, 'a', 1.2, NULL);");
+        Bench b(ddl, "INSERT INTO T VALUES (1, 'a', 1.1, NULL);",
+                "INSERT INTO T VALUES (1, 'a', 1.2, NULL);");
         keyed(b);
         ASSERT_TRUE(b.rig->Execute());
         EXPECT_EQ(b.rig->Summary(), "Equal: 0, Inserted: 0, Updated: 1, Deleted: 0, All: 1.");

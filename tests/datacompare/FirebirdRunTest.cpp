@@ -30,25 +30,37 @@ CREATE TABLE T_ALL (
   MEMO BLOB SUB_TYPE TEXT, BIN BLOB SUB_TYPE BINARY, UPD_AT TIMESTAMP);
 )";
 
-const char* const kColumns = "ID, SI, BI, FL, DP, N184, N92, D186, DT, TM, TS, BO, CH, VC, OC, MEMO, BIN, UPD_AT";
-const char* const kDataSelect =
-    "SELECT ID, SI, BI, FL, DP, N184, N92, D186, DT, TM, TS, BO, CH, VC, OC, MEMO, BIN FROM T_ALL ORDER BY ID";
+const char* const kColumns =
+    "ID, SI, BI, FL, DP, N184, N92, D186, DT, TM, TS, BO, CH, VC, OC, MEMO, BIN, UPD_AT";
+const char* const kDataSelect = "SELECT ID, SI, BI, FL, DP, N184, N92, D186, DT, TM, TS, BO, CH, VC, OC, "
+                                "MEMO, BIN FROM T_ALL ORDER BY ID";
 const char* const kUpdAtSelect = "SELECT ID, UPD_AT FROM T_ALL ORDER BY ID";
 
 using TRow = std::map<std::string, TVariant>;
 
 TVariant Ts(int y, int m, int d, int h, int n, int s, int frac) {
-    return TVariant::FromDateTime(DaysTicksToDateTime(DateToDays(EncodeDate(y, m, d)),
-                                                      (std::int64_t{h} * 3600 + n * 60 + s) * TicksPerSecond + frac));
+    return TVariant::FromDateTime(DaysTicksToDateTime(
+        DateToDays(EncodeDate(y, m, d)), (std::int64_t{h} * 3600 + n * 60 + s) * TicksPerSecond + frac));
 }
 TVariant Tm(int h, int n, int s, int frac) {
-    return TVariant::FromDateTime(DaysTicksToDateTime(0, (std::int64_t{h} * 3600 + n * 60 + s) * TicksPerSecond + frac));
+    return TVariant::FromDateTime(
+        DaysTicksToDateTime(0, (std::int64_t{h} * 3600 + n * 60 + s) * TicksPerSecond + frac));
 }
-TVariant Dt(int y, int m, int d) { return TVariant::FromDateTime(EncodeDate(y, m, d)); }
-TVariant S(const std::string& s) { return TVariant::FromString(s); }
-TVariant Bytes(const std::string& s) { return TVariant::FromBytes(s); }
-TVariant I(std::int64_t v) { return TVariant::FromInteger(v); }
-TVariant F(double v) { return TVariant::FromFloat(v); }
+TVariant Dt(int y, int m, int d) {
+    return TVariant::FromDateTime(EncodeDate(y, m, d));
+}
+TVariant S(const std::string& s) {
+    return TVariant::FromString(s);
+}
+TVariant Bytes(const std::string& s) {
+    return TVariant::FromBytes(s);
+}
+TVariant I(std::int64_t v) {
+    return TVariant::FromInteger(v);
+}
+TVariant F(double v) {
+    return TVariant::FromFloat(v);
+}
 
 std::string Binary100k() {
     std::string b(100000, '\0');
@@ -86,17 +98,18 @@ TRow BaseRow() {
 void Insert(const std::string& Path, int Id, TRow Row, TVariant UpdAt) {
     Row["ID"] = I(Id);
     Row["UPD_AT"] = std::move(UpdAt);
-    ExecWithParams(Path,
-                   std::string("INSERT INTO T_ALL (") + kColumns +
-                       ") VALUES (:ID, :SI, :BI, :FL, :DP, :N184, :N92, :D186, :DT, :TM, :TS, :BO, :CH, :VC, :OC, "
-                       ":MEMO, :BIN, :UPD_AT)",
-                   [&](TSMXQuery& q) {
-                       TParams& params = *q.GetParams();
-                       for (int i = 0; i < params.Count(); ++i) {
-                           auto it = Row.find(params[i].Name());
-                           params[i].SetValue(it == Row.end() ? TVariant() : it->second);
-                       }
-                   });
+    ExecWithParams(
+        Path,
+        std::string("INSERT INTO T_ALL (") + kColumns +
+            ") VALUES (:ID, :SI, :BI, :FL, :DP, :N184, :N92, :D186, :DT, :TM, :TS, :BO, :CH, :VC, :OC, "
+            ":MEMO, :BIN, :UPD_AT)",
+        [&](TSMXQuery& q) {
+            TParams& params = *q.GetParams();
+            for (int i = 0; i < params.Count(); ++i) {
+                auto it = Row.find(params[i].Name());
+                params[i].SetValue(it == Row.end() ? TVariant() : it->second);
+            }
+        });
 }
 
 /// Master rows 1-6 and target rows 1, 2, 4, 5, 7 of T_ALL as the acceptance check describes them.
@@ -207,7 +220,8 @@ protected:
             for (std::size_t c = 0; c < got[r].size(); ++c)
                 if (got[r][c] != masterDump[r][c])
                     ADD_FAILURE() << "row " << masterDump[r][0] << " column " << c << ": "
-                                  << got[r][c].substr(0, 60) << " instead of " << masterDump[r][c].substr(0, 60);
+                                  << got[r][c].substr(0, 60) << " instead of "
+                                  << masterDump[r][c].substr(0, 60);
         const TDump upd = DumpTable(TargetPath, kUpdAtSelect);
         const std::string kept = "d" + std::to_string(DateToDays(Ts(2025, 6, 1, 0, 0, 0, 0).AsDateTime()));
         ASSERT_EQ(upd.size(), 6u);
@@ -359,8 +373,8 @@ TEST(Names, TypedLowerCaseNameIsNormalisedEverywhere) {
     rig.Cmp.OnProgressUpdateMaster = [&](TObject*, int, int max) { masterTotal = max; };
     rig.Cmp.OnProgressUpdateTarget = [&](TObject*, int, int max) { targetTotal = max; };
     std::vector<std::pair<std::string, std::string>> seen;
-    rig.Cmp.OnAddResultSQL = [&](TObject*, bool&, const std::string& sql, TStatType kind, const std::string& obj,
-                                 TDbObject, TDbOperation) {
+    rig.Cmp.OnAddResultSQL = [&](TObject*, bool&, const std::string& sql, TStatType kind,
+                                 const std::string& obj, TDbObject, TDbOperation) {
         if (kind == TStatType::stInsert || kind == TStatType::stUpdate || kind == TStatType::stDelete)
             seen.emplace_back(sql, obj);
     };
@@ -431,8 +445,9 @@ TEST(LargeObjects, FileRestartsPerRunAndEmptyValuesStayEmpty) {
     EXPECT_EQ(exec.GetErrorCount(), 0);
     EXPECT_TRUE(execErrors.empty()) << execErrors.front();
 
-    pair.Run(pair.Master(), "DELETE FROM B; INSERT INTO B VALUES (1, '0123456789', 'a');"
-                            "INSERT INTO B VALUES (2, '01234567890123456789', 'a'); INSERT INTO B VALUES (3, '', 'a');");
+    pair.Run(pair.Master(),
+             "DELETE FROM B; INSERT INTO B VALUES (1, '0123456789', 'a');"
+             "INSERT INTO B VALUES (2, '01234567890123456789', 'a'); INSERT INTO B VALUES (3, '', 'a');");
     ASSERT_TRUE(rig.Execute());
     ASSERT_TRUE(rig.Execute()) << "a second run writes the file anew";
     const std::string text = ReadFileBytes(script);
@@ -450,7 +465,8 @@ TEST(LargeObjects, FileRestartsPerRunAndEmptyValuesStayEmpty) {
 
 class StopRule : public ::testing::Test {
 protected:
-    StopRule() : pair("CREATE TABLE C (K VARCHAR(10) CHARACTER SET UTF8 NOT NULL PRIMARY KEY COLLATE UNICODE_CI);") {
+    StopRule()
+        : pair("CREATE TABLE C (K VARCHAR(10) CHARACTER SET UTF8 NOT NULL PRIMARY KEY COLLATE UNICODE_CI);") {
         pair.Run(pair.Master(), "INSERT INTO C VALUES ('a'); INSERT INTO C VALUES ('B');");
         pair.Run(pair.Target(), "INSERT INTO C VALUES ('B');");
     }
@@ -465,7 +481,8 @@ TEST_F(StopRule, KeysOutOfOrderLeaveNoResult) {
     rig.Cmp.SetSQLExec(&exec);
     ASSERT_TRUE(rig.Execute());
     ASSERT_EQ(rig.Errors.size(), 1u);
-    EXPECT_EQ(rig.Errors[0], "Rows of the master table C are not in key order or not unique over the key fields (row 2).");
+    EXPECT_EQ(rig.Errors[0],
+              "Rows of the master table C are not in key order or not unique over the key fields (row 2).");
     EXPECT_TRUE(rig.HasLog("Errors: 1"));
     EXPECT_EQ(rig.Summary(), "");
     EXPECT_FALSE(Exists(pair.File("Result.SQL")));
@@ -481,7 +498,8 @@ TEST_F(StopRule, AtOnceTheTargetIsRolledBack) {
     ASSERT_TRUE(rig.Execute());
     ASSERT_EQ(rig.Errors.size(), 1u);
     EXPECT_NE(rig.Errors[0].find("not in key order"), std::string::npos);
-    EXPECT_EQ(DumpTable(pair.Target(), "SELECT K FROM C"), (TDump{{"B"}})) << "the DELETE of B is rolled back";
+    EXPECT_EQ(DumpTable(pair.Target(), "SELECT K FROM C"), (TDump{{"B"}}))
+        << "the DELETE of B is rolled back";
 }
 
 // ---- Connections ----

@@ -25,14 +25,24 @@ std::unique_ptr<TField> MakeField(TFieldType Type, TVariant Value, const std::st
     return f;
 }
 
-TVariant S(const std::string& s) { return TVariant::FromString(s); }
-TVariant B(const std::string& s) { return TVariant::FromBytes(s); }
-TVariant I(std::int64_t v) { return TVariant::FromInteger(v); }
-TVariant D(double v) { return TVariant::FromFloat(v); }
+TVariant S(const std::string& s) {
+    return TVariant::FromString(s);
+}
+TVariant B(const std::string& s) {
+    return TVariant::FromBytes(s);
+}
+TVariant I(std::int64_t v) {
+    return TVariant::FromInteger(v);
+}
+TVariant D(double v) {
+    return TVariant::FromFloat(v);
+}
 TVariant DT(int y, int m, int d, std::int64_t ticks = 0) {
     return TVariant::FromDateTime(DaysTicksToDateTime(DateToDays(EncodeDate(y, m, d)), ticks));
 }
-std::int64_t Ticks(int h, int n, int s, int frac) { return (std::int64_t{h} * 3600 + n * 60 + s) * TicksPerSecond + frac; }
+std::int64_t Ticks(int h, int n, int s, int frac) {
+    return (std::int64_t{h} * 3600 + n * 60 + s) * TicksPerSecond + frac;
+}
 
 /// A comparer whose sides are scripted connections of one database type; the separators are those
 /// of a running comparison.
@@ -192,10 +202,13 @@ TEST_F(ValueTexts, TrimmingParametersAndTheValueEvent) {
     EXPECT_EQ(Text(ftString, S("  ab  ")), "'ab'");
     EXPECT_EQ(Text(ftGuid, S(" {G} ")), "' {G} '");
     cmp.SetTrimCharFields(false);
-    cmp.OnGetDataValue = [](TObject*, const TField& f, std::string& v) { v = "<" + f.FieldName() + ":" + v + ">"; };
+    cmp.OnGetDataValue = [](TObject*, const TField& f, std::string& v) {
+        v = "<" + f.FieldName() + ":" + v + ">";
+    };
     EXPECT_EQ(Text(ftInteger, I(7)), "<COL:7>");
     auto t = MakeField(ftInteger, I(7), "COL");
-    EXPECT_EQ(cmp.FieldValueText(cmp.GetTableOptionsTarget(), *t), "7") << "target values never pass the event";
+    EXPECT_EQ(cmp.FieldValueText(cmp.GetTableOptionsTarget(), *t), "7")
+        << "target values never pass the event";
     cmp.OnGetDataValue = nullptr;
     cmp.GetScriptOptions().SetGenerateScript(false);
     EXPECT_EQ(Text(ftString, S("x")), ":COL");
@@ -229,7 +242,8 @@ TEST_F(ValueTexts, ValueComparisonFollowsFirebirdForKeysAndBytesForData) {
         {"INTEGER against BIGINT, less", ftInteger, I(5), ftLargeint, I(6), -1, -1},
         {"NUMERIC(9,2) against NUMERIC(18,6)", ftBCD, S("1.50"), ftFMTBcd, S("1.500000"), 0, 0},
         {"NUMERIC scales, tiny difference", ftBCD, S("1.50"), ftFMTBcd, S("1.500001"), -1, -1},
-        {"exact beyond double precision", ftLargeint, I(9007199254740993LL), ftBCD, S("9007199254740992.00"), 1, 1},
+        {"exact beyond double precision", ftLargeint, I(9007199254740993LL), ftBCD, S("9007199254740992.00"),
+         1, 1},
         {"DOUBLE against NUMERIC", ftFloat, D(0.1), ftBCD, S("0.1"), 0, 0},
         {"FLOAT 0.1 against NUMERIC 0.10", ftFloat, D(static_cast<double>(0.1f)), ftBCD, S("0.10"), 1, 1},
         {"floats 0.1 apart", ftFloat, D(1.0), ftFloat, D(1.1), -1, -1},
@@ -237,7 +251,8 @@ TEST_F(ValueTexts, ValueComparisonFollowsFirebirdForKeysAndBytesForData) {
         {"DATE against TIMESTAMP", ftDate, DT(2024, 1, 2), ftDateTime, DT(2024, 1, 2), 0, 0},
         {"timestamps 1/10000 s apart", ftDateTime, DT(2024, 1, 2, 5), ftDateTime, DT(2024, 1, 2, 6), -1, -1},
         {"year 1 before 1899", ftDate, DT(1, 1, 1), ftDate, DT(1899, 12, 31), -1, -1},
-        {"FALSE before TRUE", ftBoolean, TVariant::FromBoolean(false), ftBoolean, TVariant::FromBoolean(true), -1, -1},
+        {"FALSE before TRUE", ftBoolean, TVariant::FromBoolean(false), ftBoolean, TVariant::FromBoolean(true),
+         -1, -1},
         {"GUID texts untrimmed", ftGuid, S("a "), ftGuid, S("a"), 1, 1},
     };
     for (const Row& r : rows) {
@@ -312,7 +327,8 @@ TEST_F(ValueTexts, QuotingAndSelectTexts) {
     m.GetDataList().SetText("ID\r\nKEY\r\nmy col");
     EXPECT_EQ(cmp.JoinFieldList(m, m.GetDataList()), "ID, [KEY], [my col]");
     cmp.SetSMXConnectionMaster(nullptr);
-    EXPECT_EQ(cmp.JoinFieldList(m, m.GetDataList()), "ID, KEY, my col") << "a side without connection quotes nothing";
+    EXPECT_EQ(cmp.JoinFieldList(m, m.GetDataList()), "ID, KEY, my col")
+        << "a side without connection quotes nothing";
 }
 
 TEST(ComparerDefaults, PropertiesAndSetters) {
