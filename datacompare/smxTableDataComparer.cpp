@@ -5,6 +5,7 @@
 #include "datacompare/smxTableDataComparer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
