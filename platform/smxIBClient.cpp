@@ -166,6 +166,21 @@ ISC_DATE EncodeIscDate(TDateTime dt) {
     return date;
 }
 
+// The total length of an open large object, or 0 when the library does not tell.
+std::size_t BlobTotalLength(isc_blob_handle& blob) {
+    const char items[] = {isc_info_blob_total_length};
+    char info[32] = {};
+    StatusVector st{};
+    if (isc_blob_info(st.data(), &blob, sizeof items, items, sizeof info, info) != 0 ||
+        info[0] != isc_info_blob_total_length)
+        return 0;
+    const auto len = static_cast<short>(isc_vax_integer(info + 1, 2));
+    if (len <= 0 || len > 8) return 0;
+    const ISC_INT64 total = isc_portable_integer(reinterpret_cast<const ISC_UCHAR*>(info + 3), len);
+    return total > 0 && static_cast<std::uint64_t>(total) < (std::uint64_t{1} << 40) ? static_cast<std::size_t>(total)
+                                                                                       : 0;
+}
+
 // Reads a whole large object: open, segments until the end, close.
 std::string ReadBlob(TIBHandle db, TIBHandle tr, ISC_QUAD id) {
     StatusVector st{};
@@ -174,11 +189,18 @@ std::string ReadBlob(TIBHandle db, TIBHandle tr, ISC_QUAD id) {
     Check(st);
     std::string data;
     std::array<char, 32768> buf{};
+    bool sized = false;
     for (;;) {
         unsigned short got = 0;
         const ISC_STATUS r =
             isc_get_segment(st.data(), &blob, &got, static_cast<unsigned short>(buf.size()), buf.data());
         if (r == 0 || st[1] == isc_segment) {
+            // A value longer than one buffer: ask its whole length once and allocate it, so a large
+            // value never holds twice its size while the string grows.
+            if (!sized && got == buf.size()) {
+                sized = true;
+                data.reserve(BlobTotalLength(blob));
+            }
             data.append(buf.data(), got);
             continue;
         }
@@ -804,12 +826,13 @@ void TIBQuery::Prepare() {
         TFieldType ft = TFieldType::ftUnknown;
         int size = 0, precision = 0;
         switch (v.sqltype & ~1) {
+        // Text in CHARACTER SET OCTETS (character set 1) is binary: byte strings, not text.
         case SQL_TEXT:
-            ft = TFieldType::ftFixedChar;
+            ft = (v.sqlsubtype & 0xFF) == 1 ? TFieldType::ftBytes : TFieldType::ftFixedChar;
             size = v.sqllen;
             break;
         case SQL_VARYING:
-            ft = TFieldType::ftString;
+            ft = (v.sqlsubtype & 0xFF) == 1 ? TFieldType::ftVarBytes : TFieldType::ftString;
             size = v.sqllen;
             break;
         case SQL_SHORT:
@@ -1064,13 +1087,18 @@ void TIBQuery::ReadRow() {
             f.SetValue(scale > 0 ? TVariant::FromString(DecimalText(x, scale)) : TVariant::FromInteger(x));
         };
         switch (v.sqltype & ~1) {
-        case SQL_TEXT:
-            f.SetValue(TVariant::FromString(std::string(d, static_cast<std::size_t>(v.sqllen))));
+        case SQL_TEXT: {
+            std::string text(d, static_cast<std::size_t>(v.sqllen));
+            f.SetValue(f.DataType() == TFieldType::ftBytes ? TVariant::FromBytes(std::move(text))
+                                                           : TVariant::FromString(std::move(text)));
             break;
+        }
         case SQL_VARYING: {
             ISC_USHORT len = 0;
             std::memcpy(&len, d, sizeof len);
-            f.SetValue(TVariant::FromString(std::string(d + 2, len)));
+            std::string text(d + 2, len);
+            f.SetValue(f.DataType() == TFieldType::ftVarBytes ? TVariant::FromBytes(std::move(text))
+                                                              : TVariant::FromString(std::move(text)));
             break;
         }
         case SQL_SHORT: {

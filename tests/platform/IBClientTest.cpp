@@ -365,6 +365,26 @@ TEST(IBClient, LiteralRoundTripKeepsEveryByte) {
     EXPECT_EQ((*q->Fields())[2].AsString(), input);
 }
 
+TEST(IBClient, OctetsColumnsAreByteStrings) {
+    TTestDatabase tdb(CreateDatabaseSql("CREATE TABLE O (C CHAR(4) CHARACTER SET OCTETS, "
+                                        "V VARCHAR(8) CHARACTER SET OCTETS, S VARCHAR(8));",
+                                        "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
+                      "o.fdb");
+    Conn c(tdb.Path(), "UTF8");
+    c.Query("INSERT INTO O VALUES (X'00FF', X'00FF0A0D', 'ab')")->ExecSQL();
+    auto q = c.Query("SELECT C, V, S FROM O");
+    q->Open();
+    const TField& fc = q->FieldByName("C");
+    const TField& fv = q->FieldByName("V");
+    EXPECT_EQ(fc.DataType(), TFieldType::ftBytes);
+    EXPECT_EQ(fv.DataType(), TFieldType::ftVarBytes);
+    EXPECT_EQ(q->FieldByName("S").DataType(), TFieldType::ftString);
+    // CHAR OCTETS is padded with zero bytes, not blanks.
+    EXPECT_EQ(fc.AsBytes(), std::string("\x00\xFF\x00\x00", 4));
+    EXPECT_EQ(fv.AsBytes(), std::string("\x00\xFF\n\r", 4));
+    EXPECT_EQ(fv.AsVariant().Kind(), TVarKind::vkBytes);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Attach, create and failures
 
