@@ -72,8 +72,7 @@ TIbParser::~TIbParser() = default;
 
 void TIbParser::RegisterKeywords() {
     TCustomSQLParser::RegisterKeywords();
-    for (const TResWordSymb& K : GetIBKeywords())
-        Keywords_.AddWord(K.Text, K.Token);
+    Keywords_.AddWords(GetIBKeywords());
 }
 
 TIBServerOptions& TIbParser::IBOptions() {

@@ -9,6 +9,8 @@
 #include <charconv>
 #include <filesystem>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -166,84 +168,130 @@ std::string DecodeScriptBytes(std::string_view Bytes) {
 // =====================================================================================================
 // TResWordList
 
-void TResWordList::AddWord(std::string_view Text, std::int32_t Token) {
-    added_.push_back({std::string(Text), UpperCase(Text), Token});
-    prepared_ = false;
+struct TResWordList::Index {
+    std::vector<TResWordSymb> Sorted; // texts point into the list's tables or own texts
+    std::vector<std::string> Keys;    // upper-cased texts, by sorted position
+    std::vector<std::int32_t> Slots;  // open addressing: sorted position + 1, 0 free
+    std::vector<std::int32_t> NameOf; // code -> sorted position of its display name, -1
+};
+
+namespace {
+
+std::shared_ptr<const TResWordList::Index> BuildIndex(const std::vector<std::span<const TResWordSymb>>& Chunks) {
+    auto I = std::make_shared<TResWordList::Index>();
+    struct Item {
+        TResWordSymb Word;
+        std::string Key;
+        std::size_t Order;
+    };
+    std::vector<Item> Items;
+    for (const auto& C : Chunks)
+        for (const TResWordSymb& W : C)
+            Items.push_back({W, UpperCase(W.Text), Items.size()});
+    // The first entry of every word stays: sort by key and order, keep the first of each key.
+    std::sort(Items.begin(), Items.end(), [](const Item& A, const Item& B) {
+        return A.Key != B.Key ? A.Key < B.Key : A.Order < B.Order;
+    });
+    Items.erase(std::unique(Items.begin(), Items.end(), [](const Item& A, const Item& B) { return A.Key == B.Key; }),
+                Items.end());
+    std::stable_sort(Items.begin(), Items.end(),
+                     [](const Item& A, const Item& B) { return CompareText(A.Word.Text, B.Word.Text) < 0; });
+    std::size_t Size = 64;
+    while (Size < Items.size() * 4)
+        Size *= 2;
+    I->Slots.assign(Size, 0);
+    std::int32_t MaxCode = 0;
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        I->Sorted.push_back(Items[i].Word);
+        I->Keys.push_back(std::move(Items[i].Key));
+        std::size_t S = HashKey(I->Keys.back()) & (Size - 1);
+        while (I->Slots[S] != 0)
+            S = (S + 1) & (Size - 1);
+        I->Slots[S] = static_cast<std::int32_t>(i + 1);
+        MaxCode = std::max(MaxCode, Items[i].Word.Token);
+    }
+    I->NameOf.assign(static_cast<std::size_t>(MaxCode) + 1, -1);
+    for (std::size_t i = 0; i < I->Sorted.size(); ++i)
+        if (I->Sorted[i].Token >= 0) I->NameOf[static_cast<std::size_t>(I->Sorted[i].Token)] = static_cast<std::int32_t>(i);
+    return I;
 }
 
-void TResWordList::Prepare() const {
-    if (prepared_) return;
-    sorted_.clear();
-    // Keep the first entry of every word, then sort stably by the case-insensitive order.
-    std::vector<Entry> Unique;
-    for (const Entry& E : added_) {
-        bool Seen = false;
-        for (const Entry& U : Unique)
-            if (U.Key == E.Key) {
-                Seen = true;
-                break;
-            }
-        if (!Seen) Unique.push_back(E);
-    }
-    std::stable_sort(Unique.begin(), Unique.end(),
-                     [](const Entry& A, const Entry& B) { return CompareText(A.Text, B.Text) < 0; });
-    sorted_ = std::move(Unique);
+/// Indices of lists made of constant tables only, keyed by the tables (address and size).
+struct SharedIndices {
+    std::mutex Lock;
+    std::map<std::vector<std::pair<const void*, std::size_t>>, std::shared_ptr<const TResWordList::Index>> Map;
+};
+SharedIndices& Shared() {
+    static SharedIndices S;
+    return S;
+}
 
-    std::size_t Size = 64;
-    while (Size < sorted_.size() * 4)
-        Size *= 2;
-    slots_.assign(Size, 0);
-    std::int32_t MaxCode = 0;
-    for (std::size_t i = 0; i < sorted_.size(); ++i) {
-        std::size_t S = HashKey(sorted_[i].Key) & (Size - 1);
-        while (slots_[S] != 0)
-            S = (S + 1) & (Size - 1);
-        slots_[S] = static_cast<std::int32_t>(i + 1);
-        MaxCode = std::max(MaxCode, sorted_[i].Token);
+} // namespace
+
+void TResWordList::AddWord(std::string_view Text, std::int32_t Token) {
+    ownTexts_.emplace_back(Text);
+    ownWords_.push_back({ownTexts_.back(), Token});
+    chunks_.emplace_back(&ownWords_.back(), 1);
+    index_.reset();
+}
+
+void TResWordList::AddWords(std::span<const TResWordSymb> Words) {
+    chunks_.push_back(Words);
+    index_.reset();
+}
+
+const TResWordList::Index& TResWordList::Prepared() const {
+    if (index_) return *index_;
+    if (!ownWords_.empty()) {
+        index_ = BuildIndex(chunks_);
+        return *index_;
     }
-    nameOf_.assign(static_cast<std::size_t>(MaxCode) + 1, -1);
-    for (std::size_t i = 0; i < sorted_.size(); ++i)
-        if (sorted_[i].Token >= 0) nameOf_[static_cast<std::size_t>(sorted_[i].Token)] = static_cast<std::int32_t>(i);
-    prepared_ = true;
+    std::vector<std::pair<const void*, std::size_t>> Key;
+    for (const auto& C : chunks_)
+        Key.emplace_back(C.data(), C.size());
+    SharedIndices& S = Shared();
+    std::lock_guard<std::mutex> Guard(S.Lock);
+    auto& Slot = S.Map[Key];
+    if (!Slot) Slot = BuildIndex(chunks_);
+    index_ = Slot;
+    return *index_;
 }
 
 int TResWordList::Count() const {
-    Prepare();
-    return static_cast<int>(sorted_.size());
+    return static_cast<int>(Prepared().Sorted.size());
 }
 
-const std::string& TResWordList::Strings(int Index) const {
-    Prepare();
-    return sorted_.at(static_cast<std::size_t>(Index)).Text;
+std::string TResWordList::Strings(int Index) const {
+    return std::string(Prepared().Sorted.at(static_cast<std::size_t>(Index)).Text);
 }
 
 std::int32_t TResWordList::GetToken(int Index) const {
-    Prepare();
-    return sorted_.at(static_cast<std::size_t>(Index)).Token;
+    return Prepared().Sorted.at(static_cast<std::size_t>(Index)).Token;
 }
 
 std::string TResWordList::TokenName(std::int32_t Code) const {
-    Prepare();
-    if (Code < 0 || static_cast<std::size_t>(Code) >= nameOf_.size() || nameOf_[static_cast<std::size_t>(Code)] < 0)
+    const Index& I = Prepared();
+    if (Code < 0 || static_cast<std::size_t>(Code) >= I.NameOf.size() || I.NameOf[static_cast<std::size_t>(Code)] < 0)
         return "<??" "?>"; // split: "??>" would read as a trigraph
-    return sorted_[static_cast<std::size_t>(nameOf_[static_cast<std::size_t>(Code)])].Text;
+    return std::string(I.Sorted[static_cast<std::size_t>(I.NameOf[static_cast<std::size_t>(Code)])].Text);
 }
 
 std::int32_t TResWordList::Find(std::string_view UpperWord) const {
-    Prepare();
-    if (slots_.empty()) return -1;
-    const std::size_t Mask = slots_.size() - 1;
+    const Index& I = Prepared();
+    if (I.Slots.empty()) return -1;
+    const std::size_t Mask = I.Slots.size() - 1;
     for (std::size_t S = HashKey(UpperWord) & Mask;; S = (S + 1) & Mask) {
-        const std::int32_t I = slots_[S];
-        if (I == 0) return -1;
-        const Entry& E = sorted_[static_cast<std::size_t>(I - 1)];
-        if (E.Key == UpperWord) return E.Token;
+        const std::int32_t P = I.Slots[S];
+        if (P == 0) return -1;
+        if (I.Keys[static_cast<std::size_t>(P - 1)] == UpperWord) return I.Sorted[static_cast<std::size_t>(P - 1)].Token;
     }
 }
 
 void TResWordList::Clear() {
-    added_.clear();
-    prepared_ = false;
+    chunks_.clear();
+    ownWords_.clear();
+    ownTexts_.clear();
+    index_.reset();
 }
 
 // =====================================================================================================
@@ -266,8 +314,7 @@ TCustomParser::TCustomParser(TCustomExtract* AOwner) : Owner_(AOwner) {
 TCustomParser::~TCustomParser() = default;
 
 void TCustomParser::RegisterKeywords() {
-    for (int i = 0; i < BaseTokenCount; ++i)
-        Keywords_.AddWord(BaseTokenNames[static_cast<std::size_t>(i)], i);
+    Keywords_.AddWords(BaseTokens);
 }
 
 void TCustomParser::SetDatabaseType(TDatabaseType Value) {

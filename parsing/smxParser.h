@@ -11,8 +11,10 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,12 +67,16 @@ inline constexpr int tkPercent = 28;
 inline constexpr int tkAmpersand = 29;
 inline constexpr int BaseTokenCount = 30;
 
-/// Display names of the base tokens, by code. They never match an identifier.
-inline constexpr std::array<std::string_view, BaseTokenCount> BaseTokenNames = {
-    "<EOF>", "<Ident>", "<Float value>", "<String value>", "<Integer value>", "<(>", "<)>", "<,>",
-    "<->",   "<+>",     "<*>",           "</>",            "<Terminator>",    "<;>", "<=>", "<.>",
-    "<:>",   "<||>",    "\"<\"",         "\">\"",          "\"<=\"",          "\">=\"", "[<>]", "<==>",
-    "<[>",   "<]>",     "<@>",           "\\",             "%",               "<&>"};
+/// The base tokens with their display names, by code. The names never match an identifier.
+inline constexpr std::array<TResWordSymb, BaseTokenCount> BaseTokens = {{
+    {"<EOF>", 0},           {"<Ident>", 1},         {"<Float value>", 2}, {"<String value>", 3},
+    {"<Integer value>", 4}, {"<(>", 5},             {"<)>", 6},           {"<,>", 7},
+    {"<->", 8},             {"<+>", 9},             {"<*>", 10},          {"</>", 11},
+    {"<Terminator>", 12},   {"<;>", 13},            {"<=>", 14},          {"<.>", 15},
+    {"<:>", 16},            {"<||>", 17},           {"\"<\"", 18},        {"\">\"", 19},
+    {"\"<=\"", 20},         {"\">=\"", 21},         {"[<>]", 22},         {"<==>", 23},
+    {"<[>", 24},            {"<]>", 25},            {"<@>", 26},          {"\\", 27},
+    {"%", 28},              {"<&>", 29}}};
 
 /// A set of schema object kinds (bit n for ordinal n).
 using TDbObjectKinds = std::bitset<DbObjectCount>;
@@ -104,14 +110,18 @@ std::string DecodeScriptBytes(std::string_view Bytes);
 // --- Keyword list -----------------------------------------------------------------------------------
 
 /// The vocabulary of a parser: keyword texts with their token codes, sorted case-insensitively,
-/// repeated words ignored (the first code stays). Lookups hash the upper-cased word.
+/// repeated words ignored (the first code stays). Lookups hash the upper-cased word. A list built
+/// from constant tables only shares its prepared index with every list built from the same tables,
+/// so making a parser costs no sorting.
 class TResWordList {
 public:
-    /// Adds a word; a word already present (any case) is ignored.
+    /// Adds a word (the text is copied); a word already present (any case) is ignored.
     void AddWord(std::string_view Text, std::int32_t Token);
+    /// Adds a table of words whose texts live as long as the program (constant tables).
+    void AddWords(std::span<const TResWordSymb> Words);
     int Count() const;
     /// Entry Index in sorted order.
-    const std::string& Strings(int Index) const;
+    std::string Strings(int Index) const;
     /// Token code of entry Index in sorted order.
     std::int32_t GetToken(int Index) const;
     /// The text of the last entry in sorted order carrying Code (so of two synonyms the
@@ -121,19 +131,15 @@ public:
     std::int32_t Find(std::string_view UpperWord) const;
     void Clear();
 
-private:
-    struct Entry {
-        std::string Text;
-        std::string Key; // upper-cased text
-        std::int32_t Token;
-    };
-    void Prepare() const;
+    struct Index; // the sorted entries with their hash slots and display names
 
-    std::vector<Entry> added_;                   // in the order added
-    mutable bool prepared_ = true;               // sorted_, slots_ and names_ reflect added_
-    mutable std::vector<Entry> sorted_;          // deduplicated, sorted
-    mutable std::vector<std::int32_t> slots_;    // open addressing: sorted_ index + 1, 0 free
-    mutable std::vector<std::int32_t> nameOf_;   // code -> sorted_ index of its display name, -1
+private:
+    const Index& Prepared() const;
+
+    std::vector<std::span<const TResWordSymb>> chunks_; // in the order added
+    std::deque<std::string> ownTexts_;                  // texts of AddWord (stable addresses)
+    std::deque<TResWordSymb> ownWords_;
+    mutable std::shared_ptr<const Index> index_;
 };
 
 // --- Parse context ----------------------------------------------------------------------------------

@@ -348,6 +348,24 @@ TEST(Keywords, ListAndDisplayNames) {
     EXPECT_EQ(K.Find("NOSUCHWORD"), -1);
 }
 
+TEST(Keywords, WordsAddedOneByOne) {
+    TResWordList L;
+    L.AddWord("beta", 31);
+    L.AddWord("Alpha", 30);
+    L.AddWord("ALPHA", 99); // the same word in another case: the first code stays
+    L.AddWord("Gamma", 30);
+    EXPECT_EQ(L.Count(), 3);
+    EXPECT_EQ(L.Strings(0), "Alpha");
+    EXPECT_EQ(L.GetToken(0), 30);
+    EXPECT_EQ(L.Find("ALPHA"), 30);
+    EXPECT_EQ(L.Find("BETA"), 31);
+    EXPECT_EQ(L.Find("beta"), -1); // lookups take the upper-cased word
+    EXPECT_EQ(L.TokenName(30), "Gamma");
+    L.Clear();
+    EXPECT_EQ(L.Count(), 0);
+    EXPECT_EQ(L.Find("ALPHA"), -1);
+}
+
 TEST(Keywords, VersionFilter) {
     struct Row {
         const char* Word;
