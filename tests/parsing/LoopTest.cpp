@@ -149,6 +149,22 @@ TEST(Loop, EventsLogLinesAndFallbacks) {
     EXPECT_EQ(ExtProgress, 0);
 }
 
+TEST(Loop, Utf16FileCountsItsLineBreaks) {
+    TIbSetup Setup;
+    TIbParser P;
+    TRecorder Rec(P);
+    std::vector<std::pair<int, int>> Progress;
+    P.OnProgressUpdate = [&](TObject*, int V, int M) { Progress.emplace_back(V, M); };
+    std::string Bytes = "\xFF\xFE";
+    for (char C : std::string("DROP TABLE A;\r\nFOO;\n"))
+        Bytes += std::string{C, '\0'};
+    ParseBytes(P, Setup.Objs(), "u.sql", Bytes);
+    EXPECT_EQ(Rec.Texts(), std::vector<std::string>{"DROP TABLE A"});
+    ASSERT_EQ(P.GetMsgManager().Count(), 1);
+    EXPECT_EQ(P.GetMsgManager()[0].LineNo, 2);
+    EXPECT_EQ(Progress, (std::vector<std::pair<int, int>>{{0, 2}, {2, 2}, {3, 2}}));
+}
+
 TEST(Loop, TokenTrace) {
     TIbSetup Setup;
     TIbParser P;
