@@ -10,8 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "parsing/smxIBParser.h"
 #include "model/smxDBStructure.h"
+#include "parsing/smxIBParser.h"
 
 namespace {
 
@@ -27,8 +27,9 @@ std::string Num(int I) {
 std::string MakeScript(int Tables, int& Reports) {
     std::string S = "SET SQL DIALECT 3;\nSET NAMES UTF8;\n\n";
     Reports = 2;
-    static const char* Types[] = {"INTEGER",   "VARCHAR(40)",      "NUMERIC(15,2)",       "TIMESTAMP",
-                                  "BLOB SUB_TYPE TEXT", "DOUBLE PRECISION", "CHAR(1) DEFAULT 'N'", "SMALLINT NOT NULL"};
+    static const char* Types[] = {
+        "INTEGER",          "VARCHAR(40)",         "NUMERIC(15,2)",    "TIMESTAMP", "BLOB SUB_TYPE TEXT",
+        "DOUBLE PRECISION", "CHAR(1) DEFAULT 'N'", "SMALLINT NOT NULL"};
     for (int t = 0; t < Tables; ++t) {
         const std::string T = "T" + Num(t);
         S += "CREATE TABLE " + T + " (\n  ID BIGINT NOT NULL,\n  PARENT_ID BIGINT";
@@ -41,14 +42,16 @@ std::string MakeScript(int Tables, int& Reports) {
         S += "COMMENT ON TABLE " + T + " IS 'It''s table " + std::to_string(t) + "';\n";
         Reports += 4;
         if (t % 10 == 0) {
-            S += "CREATE GENERATOR G_" + T + ";\nCREATE VIEW V_" + T + " (ID, C2) AS\nSELECT ID, C2 FROM " + T +
-                 " WHERE C3 > 0;\n";
+            S += "CREATE GENERATOR G_" + T + ";\nCREATE VIEW V_" + T + " (ID, C2) AS\nSELECT ID, C2 FROM " +
+                 T + " WHERE C3 > 0;\n";
             Reports += 2;
         }
         if (t % 20 == 0) {
             S += "SET TERM ^ ;\nCREATE OR ALTER PROCEDURE P_" + T +
                  " (X INTEGER)\nRETURNS (Y INTEGER)\nAS\nBEGIN\n  /* a comment; with a semicolon */\n"
-                 "  FOR SELECT ID FROM " + T + " WHERE C2 = :X INTO :Y DO\n    SUSPEND; -- next\nEND ^\n"
+                 "  FOR SELECT ID FROM " +
+                 T +
+                 " WHERE C2 = :X INTO :Y DO\n    SUSPEND; -- next\nEND ^\n"
                  "SET TERM ; ^\n";
             Reports += 1;
         }
@@ -85,7 +88,8 @@ void ParseFileOfTables(benchmark::State& State) {
         benchmark::DoNotOptimize(Reports);
     }
     std::remove(Name);
-    State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) * static_cast<std::int64_t>(Script.size()));
+    State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations()) *
+                            static_cast<std::int64_t>(Script.size()));
     State.counters["MB"] = static_cast<double>(Script.size()) / 1e6;
     State.counters["reports"] = Expected;
 }

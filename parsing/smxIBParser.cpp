@@ -89,7 +89,8 @@ int TIbParser::LookupKeyword() {
     // Versions up to Firebird 4 read the keywords they do not reserve as identifiers; InterBase 2020
     // and later keep every keyword.
     const TIBSQLServerVersionType V = ServerVersion();
-    if (static_cast<int>(V) <= static_cast<int>(st_Firebird_40) && !GetIBTokenSet(V).contains(Code)) return tkIdent;
+    if (static_cast<int>(V) <= static_cast<int>(st_Firebird_40) && !GetIBTokenSet(V).contains(Code))
+        return tkIdent;
     return Code;
 }
 
@@ -222,8 +223,10 @@ void TIbParser::ParseStatements() {
 }
 
 void TIbParser::SkipTerminator() {
-    if (Token_ == tkTerminator) NextToken();
-    else if (Token_ == tkEOF) Expect(tkTerminator);
+    if (Token_ == tkTerminator)
+        NextToken();
+    else if (Token_ == tkEOF)
+        Expect(tkTerminator);
 }
 
 std::string TIbParser::NextName() {
@@ -372,11 +375,16 @@ void TIbParser::ParseCreate() {
     } else if (Token_ == tkOR) {
         NextAndExpect(tkALTER);
         NextToken();
-        if (Is(tkPROCEDURE)) ParseRoutine(tkALTER, false);
-        else if (Is(tkFUNCTION)) ParseRoutine(tkALTER, true);
-        else if (Is(tkTRIGGER)) ParseTrigger(tkALTER);
-        else if (Is(tkVIEW)) ParseView(tkALTER);
-        else if (IsWord("PACKAGE") && IsFirebird3Or4(V)) ParsePackage(tkALTER);
+        if (Is(tkPROCEDURE))
+            ParseRoutine(tkALTER, false);
+        else if (Is(tkFUNCTION))
+            ParseRoutine(tkALTER, true);
+        else if (Is(tkTRIGGER))
+            ParseTrigger(tkALTER);
+        else if (Is(tkVIEW))
+            ParseView(tkALTER);
+        else if (IsWord("PACKAGE") && IsFirebird3Or4(V))
+            ParsePackage(tkALTER);
         else {
             Error("Unknown ALTER-statement");
             NextToken();
@@ -410,15 +418,24 @@ void TIbParser::ParseCreate() {
 
 void TIbParser::ParseAlter() {
     NextToken();
-    if (Is(tkTABLE)) ParseAlterTable();
-    else if (Is(tkPROCEDURE)) ParseRoutine(tkALTER, false);
-    else if (Is(tkFUNCTION)) ParseRoutine(tkALTER, true);
-    else if (IsWord("PACKAGE")) ParsePackage(tkALTER);
-    else if (Is(tkINDEX)) ParseAlterIndex();
-    else if (Is(tkTRIGGER)) ParseTrigger(tkALTER);
-    else if (Is(tkDOMAIN)) ParseAlterDomain();
-    else if (IsWord("SEQUENCE")) ParseAlterSequence();
-    else if (Is(tkEXCEPTION)) ParseAlterException();
+    if (Is(tkTABLE))
+        ParseAlterTable();
+    else if (Is(tkPROCEDURE))
+        ParseRoutine(tkALTER, false);
+    else if (Is(tkFUNCTION))
+        ParseRoutine(tkALTER, true);
+    else if (IsWord("PACKAGE"))
+        ParsePackage(tkALTER);
+    else if (Is(tkINDEX))
+        ParseAlterIndex();
+    else if (Is(tkTRIGGER))
+        ParseTrigger(tkALTER);
+    else if (Is(tkDOMAIN))
+        ParseAlterDomain();
+    else if (IsWord("SEQUENCE"))
+        ParseAlterSequence();
+    else if (Is(tkEXCEPTION))
+        ParseAlterException();
     else if (ServerVersion() == st_Firebird_40 && IsWord("SESSION")) {
         NextToken();
         ExpectWord("RESET");
@@ -509,9 +526,8 @@ void TIbParser::IncludeFile(const std::string& Name, int Line, int Column) {
     In.LogFlags_ = LogFlags_;
     // The included statements reach this parser's handler as if they were its own.
     In.OnStatement = [this](TObject*, const std::string& Text, TStatement*& St, const std::string& Parent,
-                            TDbOperation Op, TDbObject Kind, const std::string& ObjName, TStatType Type) {
-        DoStatement(Text, St, Parent, Op, Kind, ObjName, Type);
-    };
+                            TDbOperation Op, TDbObject Kind, const std::string& ObjName,
+                            TStatType Type) { DoStatement(Text, St, Parent, Op, Kind, ObjName, Type); };
     In.Terminator_ = Terminator_;
     In.InputDepth_ = InputDepth_ + 1;
     In.OpenFilesChain_ = OpenFilesChain_;
@@ -602,8 +618,10 @@ void TIbParser::ParseSetTerm() {
     const bool Valid = !Term.empty() && Term[0] != '\'' && Term[0] != '"' && Term[0] != '`' &&
                        !StartsStr("--", Term) && !StartsStr("/*", Term);
     NextAndExpect(tkTerminator); // the old terminator ends SET TERM
-    if (Valid) SetTerminator(Term);
-    else ErrorAt("Invalid terminator in SET TERM", Line, Column);
+    if (Valid)
+        SetTerminator(Term);
+    else
+        ErrorAt("Invalid terminator in SET TERM", Line, Column);
     NextToken();
 }
 
@@ -780,19 +798,29 @@ void TIbParser::ParseComment() {
 void TIbParser::ParseDrop() {
     ExpectAndNext(tkDROP);
     TDbObject Kind = dboUnknown;
-    if (Is(tkDOMAIN)) Kind = dboDomain;
+    if (Is(tkDOMAIN))
+        Kind = dboDomain;
     else if (Is(tkEXTERNAL)) {
         NextAndExpect(tkFUNCTION);
         Kind = dboFunction;
-    } else if (Is(tkEXCEPTION)) Kind = dboException;
-    else if (Is(tkINDEX)) Kind = dboIndex;
-    else if (Is(tkPROCEDURE)) Kind = dboProcedure;
-    else if (Is(tkROLE)) Kind = dboRole;
-    else if (Is(tkTABLE)) Kind = dboTable;
-    else if (Is(tkTRIGGER)) Kind = dboTrigger;
-    else if (Is(tkVIEW)) Kind = dboView;
-    else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) Kind = dboGenerator;
-    else Error("Unknown DROP statement");
+    } else if (Is(tkEXCEPTION))
+        Kind = dboException;
+    else if (Is(tkINDEX))
+        Kind = dboIndex;
+    else if (Is(tkPROCEDURE))
+        Kind = dboProcedure;
+    else if (Is(tkROLE))
+        Kind = dboRole;
+    else if (Is(tkTABLE))
+        Kind = dboTable;
+    else if (Is(tkTRIGGER))
+        Kind = dboTrigger;
+    else if (Is(tkVIEW))
+        Kind = dboView;
+    else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
+        Kind = dboGenerator;
+    else
+        Error("Unknown DROP statement");
     const std::string Name = NextName();
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbDrop, Kind);
@@ -865,8 +893,10 @@ void TIbParser::ParseRoutine(int /*Verb*/, bool IsFunction, bool NoReport, TPkgD
     Expect(IsFunction ? tkFUNCTION : tkPROCEDURE);
     const std::string Name = NextName();
     const bool Existing = !Package && Container_ && Container_->FindProcedure(Name);
-    if (NoReport) SkipToTokens(TerminatorOrEnd());
-    else ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboProcedure);
+    if (NoReport)
+        SkipToTokens(TerminatorOrEnd());
+    else
+        ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboProcedure);
     if (Token_ == tkSemicolon) NextToken();
     SkipTerminator();
 }
@@ -970,10 +1000,12 @@ void TIbParser::LinkGrantObjects() {
         auto* G = dynamic_cast<TGntData*>(Grants.Objects(i));
         if (!G || G->CompareKind != TCmpObjType::coGrant) continue;
         const std::string& N = G->GranteeName;
-        if (C.FindRole(N)) G->CompareKind = TCmpObjType::coRoleGrant;
+        if (C.FindRole(N))
+            G->CompareKind = TCmpObjType::coRoleGrant;
         else if (C.FindTable(N) || C.FindView(N) || C.FindProcedure(N) || C.FindTrigger(N))
             G->CompareKind = TCmpObjType::coObjGrant;
-        else G->CompareKind = TCmpObjType::coUserGrant;
+        else
+            G->CompareKind = TCmpObjType::coUserGrant;
     }
 }
 
@@ -999,7 +1031,8 @@ void TIbParser::LinkDomainColumns() {
         for (int r = 0; r < View->GetDependsOn().Count(); ++r) {
             const TDependObj* Rec = View->DependsOnItem(r);
             auto* F = Rec ? dynamic_cast<TFldData*>(Rec->GetReferenced()) : nullptr;
-            if (F && F->DataType == DomainDataType && dynamic_cast<TTblData*>(F->Parent)) Columns.push_back(F);
+            if (F && F->DataType == DomainDataType && dynamic_cast<TTblData*>(F->Parent))
+                Columns.push_back(F);
         }
         for (TFldData* F : Columns)
             if (TDmnData* D = C.FindDomain(F->DomainName)) LinkDependObj(View, D, F->GetName());

@@ -24,7 +24,7 @@ class TPrcData;
 // The codes of the InterBase keyword table (model/smxKeywords); a test checks them against it.
 
 inline constexpr int tkALTER = 36;
-inline constexpr int tkASC = 40; ///< also ASCENDING
+inline constexpr int tkASC = 40;     ///< also ASCENDING
 inline constexpr int tkCHARSET = 44; ///< the character-set introducer "_name"
 inline constexpr int tkCHARACTER = 53;
 inline constexpr int tkCOLUMN = 57;
@@ -189,8 +189,8 @@ protected:
     TStatement* Statement_ = nullptr;
 
 private:
-    TIBServerOptions OwnOptions_;            // used while the parser has no container
-    std::vector<std::string> OpenFiles_;     // files being parsed, outermost first (root parser)
+    TIBServerOptions OwnOptions_;        // used while the parser has no container
+    std::vector<std::string> OpenFiles_; // files being parsed, outermost first (root parser)
     std::vector<std::string>* OpenFilesChain_ = &OpenFiles_;
     int InputDepth_ = 0;
     bool StopReported_ = false;

@@ -87,8 +87,10 @@ void AppendUtf8(std::string& Out, std::uint32_t Cp) {
 int CountLineBreaks(std::string_view Text) {
     int N = 0;
     for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == '\n') ++N;
-        else if (Text[i] == '\r' && (i + 1 >= Text.size() || Text[i + 1] != '\n')) ++N;
+        if (Text[i] == '\n')
+            ++N;
+        else if (Text[i] == '\r' && (i + 1 >= Text.size() || Text[i + 1] != '\n'))
+            ++N;
     }
     return N;
 }
@@ -177,7 +179,8 @@ struct TResWordList::Index {
 
 namespace {
 
-std::shared_ptr<const TResWordList::Index> BuildIndex(const std::vector<std::span<const TResWordSymb>>& Chunks) {
+std::shared_ptr<const TResWordList::Index>
+BuildIndex(const std::vector<std::span<const TResWordSymb>>& Chunks) {
     auto I = std::make_shared<TResWordList::Index>();
     struct Item {
         TResWordSymb Word;
@@ -192,8 +195,9 @@ std::shared_ptr<const TResWordList::Index> BuildIndex(const std::vector<std::spa
     std::sort(Items.begin(), Items.end(), [](const Item& A, const Item& B) {
         return A.Key != B.Key ? A.Key < B.Key : A.Order < B.Order;
     });
-    Items.erase(std::unique(Items.begin(), Items.end(), [](const Item& A, const Item& B) { return A.Key == B.Key; }),
-                Items.end());
+    Items.erase(
+        std::unique(Items.begin(), Items.end(), [](const Item& A, const Item& B) { return A.Key == B.Key; }),
+        Items.end());
     std::stable_sort(Items.begin(), Items.end(),
                      [](const Item& A, const Item& B) { return CompareText(A.Word.Text, B.Word.Text) < 0; });
     std::size_t Size = 64;
@@ -212,14 +216,16 @@ std::shared_ptr<const TResWordList::Index> BuildIndex(const std::vector<std::spa
     }
     I->NameOf.assign(static_cast<std::size_t>(MaxCode) + 1, -1);
     for (std::size_t i = 0; i < I->Sorted.size(); ++i)
-        if (I->Sorted[i].Token >= 0) I->NameOf[static_cast<std::size_t>(I->Sorted[i].Token)] = static_cast<std::int32_t>(i);
+        if (I->Sorted[i].Token >= 0)
+            I->NameOf[static_cast<std::size_t>(I->Sorted[i].Token)] = static_cast<std::int32_t>(i);
     return I;
 }
 
 /// Indices of lists made of constant tables only, keyed by the tables (address and size).
 struct SharedIndices {
     std::mutex Lock;
-    std::map<std::vector<std::pair<const void*, std::size_t>>, std::shared_ptr<const TResWordList::Index>> Map;
+    std::map<std::vector<std::pair<const void*, std::size_t>>, std::shared_ptr<const TResWordList::Index>>
+        Map;
 };
 SharedIndices& Shared() {
     static SharedIndices S;
@@ -271,8 +277,10 @@ std::int32_t TResWordList::GetToken(int Index) const {
 
 std::string TResWordList::TokenName(std::int32_t Code) const {
     const Index& I = Prepared();
-    if (Code < 0 || static_cast<std::size_t>(Code) >= I.NameOf.size() || I.NameOf[static_cast<std::size_t>(Code)] < 0)
-        return "<??" "?>"; // split: "??>" would read as a trigraph
+    if (Code < 0 || static_cast<std::size_t>(Code) >= I.NameOf.size() ||
+        I.NameOf[static_cast<std::size_t>(Code)] < 0)
+        return "<??"
+               "?>"; // split: "??>" would read as a trigraph
     return std::string(I.Sorted[static_cast<std::size_t>(I.NameOf[static_cast<std::size_t>(Code)])].Text);
 }
 
@@ -283,7 +291,8 @@ std::int32_t TResWordList::Find(std::string_view UpperWord) const {
     for (std::size_t S = HashKey(UpperWord) & Mask;; S = (S + 1) & Mask) {
         const std::int32_t P = I.Slots[S];
         if (P == 0) return -1;
-        if (I.Keys[static_cast<std::size_t>(P - 1)] == UpperWord) return I.Sorted[static_cast<std::size_t>(P - 1)].Token;
+        if (I.Keys[static_cast<std::size_t>(P - 1)] == UpperWord)
+            return I.Sorted[static_cast<std::size_t>(P - 1)].Token;
     }
 }
 
@@ -308,7 +317,8 @@ void TParseContext::Restore() {
 
 TCustomParser::TCustomParser(TCustomExtract* AOwner) : Owner_(AOwner) {
     TCustomParser::RegisterKeywords();
-    if (Owner_ && Owner_->GetDBStructure()) Container_ = dynamic_cast<TObjs*>(Owner_->GetDBStructure()->GetObjs());
+    if (Owner_ && Owner_->GetDBStructure())
+        Container_ = dynamic_cast<TObjs*>(Owner_->GetDBStructure()->GetObjs());
 }
 
 TCustomParser::~TCustomParser() = default;
@@ -347,17 +357,19 @@ void TCustomParser::DoLogNextLine(const std::string& Text) {
 }
 
 void TCustomParser::DoErrorMessage(const std::string& Text) {
-    if (OnErrorMessage) OnErrorMessage(this, Text);
-    else PlatformShowMessage("Error: " + Text);
+    if (OnErrorMessage)
+        OnErrorMessage(this, Text);
+    else
+        PlatformShowMessage("Error: " + Text);
 }
 
 void TCustomParser::DoDebugMessage(const std::string& Text) {
     if (OnDebugMessage) OnDebugMessage(this, Text);
 }
 
-void TCustomParser::DoStatement(const std::string& Text, TStatement*& Statement, const std::string& ParentName,
-                                TDbOperation Operation, TDbObject ObjKind, const std::string& ObjName,
-                                TStatType StatType) {
+void TCustomParser::DoStatement(const std::string& Text, TStatement*& Statement,
+                                const std::string& ParentName, TDbOperation Operation, TDbObject ObjKind,
+                                const std::string& ObjName, TStatType StatType) {
     if (OnStatement) OnStatement(this, Text, Statement, ParentName, Operation, ObjKind, ObjName, StatType);
 }
 
@@ -393,8 +405,8 @@ std::string TCustomParser::MakeComment(std::string_view Text) const {
 // Errors
 
 std::string TCustomParser::PositionText(int Line, int Column) const {
-    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) + " Pos:" + std::to_string(Column + 1) +
-           "\r\n";
+    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) +
+           " Pos:" + std::to_string(Column + 1) + "\r\n";
 }
 
 void TCustomParser::Error(const std::string& Text) {
@@ -403,7 +415,8 @@ void TCustomParser::Error(const std::string& Text) {
 
 void TCustomParser::ErrorAt(const std::string& Text, int Line, int Column) {
     if (Quiet_ > 0) return;
-    if (!SuppressFirstErrorEvent_ && !MsgManager_.HasErrors()) DoErrorMessage(Text + PositionText(Line, Column));
+    if (!SuppressFirstErrorEvent_ && !MsgManager_.HasErrors())
+        DoErrorMessage(Text + PositionText(Line, Column));
     MsgManager_.AddScriptMessage(Text, ScriptName_, 2, Line, Column);
 }
 
@@ -471,8 +484,9 @@ void TCustomParser::LoadText(std::string Text) {
     RawKeyword_ = 0;
     Halted_ = false;
     ReachedEnd_ = false;
-    ProgressActive_ = Progress_ && (OnProgressUpdate || (ContainerExtractor(Container_) &&
-                                                         ContainerExtractor(Container_)->GetOnProgressUpdate()));
+    ProgressActive_ =
+        Progress_ && (OnProgressUpdate || (ContainerExtractor(Container_) &&
+                                           ContainerExtractor(Container_)->GetOnProgressUpdate()));
 }
 
 void TCustomParser::ReleaseText() {
@@ -487,8 +501,8 @@ void TCustomParser::ReleaseText() {
 }
 
 TScanPosition TCustomParser::SavePosition() const {
-    return {Pos_,         Ch_,          Line_,     LineStart_,  Token_,        TokenStart_, TokenText_,
-            StringValue_, QuoteChar_,   IntValue_, IntOverflow_, FloatValue_,  RawKeyword_, Halted_};
+    return {Pos_,         Ch_,        Line_,     LineStart_,   Token_,      TokenStart_, TokenText_,
+            StringValue_, QuoteChar_, IntValue_, IntOverflow_, FloatValue_, RawKeyword_, Halted_};
 }
 
 void TCustomParser::RestorePosition(const TScanPosition& P) {
@@ -513,7 +527,8 @@ void TCustomParser::RestorePosition(const TScanPosition& P) {
 
 bool TCustomParser::ReadFileText(const std::string& FileName, std::string& Text, std::string& Problem) {
     std::string Bytes;
-    const TFileReadStatus Status = ReadFileHook ? ReadFileHook(FileName, Bytes) : ReadScriptFile(FileName, Bytes);
+    const TFileReadStatus Status =
+        ReadFileHook ? ReadFileHook(FileName, Bytes) : ReadScriptFile(FileName, Bytes);
     switch (Status) {
     case TFileReadStatus::frOk:
         Text = DecodeScriptBytes(Bytes);
@@ -534,7 +549,8 @@ bool TCustomParser::ReadFileText(const std::string& FileName, std::string& Text,
 std::string TCustomParser::CanonicalFileName(const std::string& FileName) const {
     if (ReadFileHook) return FileName;
     std::error_code Ec;
-    const std::filesystem::path P = std::filesystem::weakly_canonical(std::filesystem::absolute(FileName, Ec), Ec);
+    const std::filesystem::path P =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(FileName, Ec), Ec);
     return Ec ? FileName : P.string();
 }
 
@@ -626,9 +642,12 @@ void TCustomParser::NextToken() {
     if (LogFlags_ & 1) {
         std::string T = "(" + std::to_string(Line_) + "," + std::to_string(GetColumnNo()) + ") " +
                         GetTokenName(Token_) + ": " + std::to_string(Token_);
-        if (Token_ == tkIdent) T += " =" + TokenText_;
-        else if (Token_ == tkInteger) T += " =" + std::to_string(IntValue_);
-        else if (Token_ == tkString) T += " =" + std::string(1, QuoteChar_) + StringValue_ + QuoteChar_;
+        if (Token_ == tkIdent)
+            T += " =" + TokenText_;
+        else if (Token_ == tkInteger)
+            T += " =" + std::to_string(IntValue_);
+        else if (Token_ == tkString)
+            T += " =" + std::string(1, QuoteChar_) + StringValue_ + QuoteChar_;
         DoLogNextLine(T);
     }
 }
@@ -652,7 +671,8 @@ int TCustomParser::LookupKeyword() {
 void TCustomParser::ScanToken() {
     TokenStart_ = Pos_;
     const char C = Ch_;
-    const bool BlankOps = DatabaseType_ == TDatabaseType::dbMSSQL || DatabaseType_ == TDatabaseType::dbSybaseASE;
+    const bool BlankOps =
+        DatabaseType_ == TDatabaseType::dbMSSQL || DatabaseType_ == TDatabaseType::dbSybaseASE;
     // MS SQL and ASE allow blanks inside "!=" and "<=": the index of the next non-blank.
     auto NextSolid = [&]() {
         std::size_t I = Pos_ + 1;
@@ -721,22 +741,53 @@ void TCustomParser::ScanToken() {
         }
         Single = tkGreater;
         break;
-    case '%': Single = tkPercent; break;
-    case '&': Single = tkAmpersand; break;
-    case '(': Single = tkLParen; break;
-    case ')': Single = tkRParen; break;
-    case '*': Single = tkStar; break;
-    case '+': Single = tkPlus; break;
-    case ',': Single = tkComma; break;
-    case '-': Single = tkMinus; break;
-    case '/': Single = tkSlash; break;
-    case ':': Single = tkColon; break;
-    case ';': Single = tkSemicolon; break;
-    case '@': Single = tkAt; break;
-    case '[': Single = tkLBracket; break;
-    case '\\': Single = tkBackslash; break;
-    case ']': Single = tkRBracket; break;
-    default: break;
+    case '%':
+        Single = tkPercent;
+        break;
+    case '&':
+        Single = tkAmpersand;
+        break;
+    case '(':
+        Single = tkLParen;
+        break;
+    case ')':
+        Single = tkRParen;
+        break;
+    case '*':
+        Single = tkStar;
+        break;
+    case '+':
+        Single = tkPlus;
+        break;
+    case ',':
+        Single = tkComma;
+        break;
+    case '-':
+        Single = tkMinus;
+        break;
+    case '/':
+        Single = tkSlash;
+        break;
+    case ':':
+        Single = tkColon;
+        break;
+    case ';':
+        Single = tkSemicolon;
+        break;
+    case '@':
+        Single = tkAt;
+        break;
+    case '[':
+        Single = tkLBracket;
+        break;
+    case '\\':
+        Single = tkBackslash;
+        break;
+    case ']':
+        Single = tkRBracket;
+        break;
+    default:
+        break;
     }
     if (Single >= 0) {
         Token_ = Single;
@@ -807,8 +858,10 @@ void TCustomParser::ReadNumber() {
     bool Over = false;
     for (std::size_t i = 0; i < MantEnd; ++i) {
         const std::uint64_t Digit = static_cast<std::uint64_t>(Text[i] - '0');
-        if (M > (std::numeric_limits<std::uint64_t>::max() - Digit) / 10) Over = true;
-        else M = M * 10 + Digit;
+        if (M > (std::numeric_limits<std::uint64_t>::max() - Digit) / 10)
+            Over = true;
+        else
+            M = M * 10 + Digit;
     }
     if (!Over && ExpAt != std::string::npos) {
         std::size_t D = MantEnd + 1;
@@ -871,13 +924,27 @@ void TCustomParser::ReadString(std::string& Value) {
             continue;
         }
         switch (X) {
-        case 'r': Value += '\r'; break;
-        case 'n': Value += '\n'; break;
-        case 't': Value += '\t'; break;
-        case 'b': Value += '\b'; break;
-        case 'z': Value += '\x1A'; break;
-        case '0': Value += '\0'; break;
-        default: Value += X; break;
+        case 'r':
+            Value += '\r';
+            break;
+        case 'n':
+            Value += '\n';
+            break;
+        case 't':
+            Value += '\t';
+            break;
+        case 'b':
+            Value += '\b';
+            break;
+        case 'z':
+            Value += '\x1A';
+            break;
+        case '0':
+            Value += '\0';
+            break;
+        default:
+            Value += X;
+            break;
         }
         MoveTo(Pos_ + 2);
     }
@@ -916,8 +983,10 @@ void TCustomParser::ReadExpression(std::string& Text) {
             }
             continue;
         }
-        if (C == '(') ++Depth;
-        else if (C == ')') --Depth;
+        if (C == '(')
+            ++Depth;
+        else if (C == ')')
+            --Depth;
         Step();
         if (Depth <= 0) break;
     }
@@ -949,7 +1018,8 @@ bool TCustomParser::Expect(int Code) {
     }
     std::string Found = GetTokenName(Token_);
     if (Token_ == tkIdent) Found += ": " + TokenText_;
-    Error("Missing: " + (Code == tkTerminator ? std::string("<TERM>") : GetTokenName(Code)) + " (" + Found + ")");
+    Error("Missing: " + (Code == tkTerminator ? std::string("<TERM>") : GetTokenName(Code)) + " (" + Found +
+          ")");
     return false;
 }
 
@@ -1032,7 +1102,8 @@ void TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string
         if (Ref == Needed || (Ref && !FieldName.empty() && Ref->GetParentObject() == Needed)) return;
     }
     AddDependency(Container_, Dependent, Needed, GetColumnNo(), Line_, FieldName);
-    if (Dependent->GetKind() != TDbObject::dboView || Needed->GetKind() != TDbObject::dboTable || FieldName.empty())
+    if (Dependent->GetKind() != TDbObject::dboView || Needed->GetKind() != TDbObject::dboTable ||
+        FieldName.empty())
         return;
     auto* Table = dynamic_cast<TTblData*>(Needed);
     if (!Table || !Container_) return;
@@ -1047,7 +1118,8 @@ void TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string
 void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObjectKinds Kinds) {
     using enum TDbObject;
     if (!Container_ || !Dependent || Name.empty()) return;
-    if (DatabaseType_ == TDatabaseType::dbInterBase && Name.size() >= 4 && SameText(Name.substr(0, 4), "RDB$"))
+    if (DatabaseType_ == TDatabaseType::dbInterBase && Name.size() >= 4 &&
+        SameText(Name.substr(0, 4), "RDB$"))
         return;
     const auto Own = static_cast<std::size_t>(Dependent->GetKind());
     if (Own < Kinds.size() && Kinds.test(Own) && Dependent->GetName() == Name) Kinds.reset(Own);
@@ -1153,13 +1225,20 @@ namespace {
 TDbObj* FindGrantTarget(TObjs& C, TDbObject Kind, const std::string& Name) {
     using enum TDbObject;
     switch (Kind) {
-    case dboTable: return C.FindObject(TObjsList::olTables, Name);
-    case dboProcedure: return C.FindObject(TObjsList::olProcedures, Name);
-    case dboTrigger: return C.FindObject(TObjsList::olTriggers, Name);
-    case dboView: return C.FindObject(TObjsList::olViews, Name);
-    case dboRole: return C.FindRole(Name);
-    case dboUser: return C.FindUser(Name);
-    default: return nullptr;
+    case dboTable:
+        return C.FindObject(TObjsList::olTables, Name);
+    case dboProcedure:
+        return C.FindObject(TObjsList::olProcedures, Name);
+    case dboTrigger:
+        return C.FindObject(TObjsList::olTriggers, Name);
+    case dboView:
+        return C.FindObject(TObjsList::olViews, Name);
+    case dboRole:
+        return C.FindRole(Name);
+    case dboUser:
+        return C.FindUser(Name);
+    default:
+        return nullptr;
     }
 }
 } // namespace
@@ -1223,7 +1302,8 @@ void TCustomSQLParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std:
         }
         for (auto It = FromContexts_.rbegin(); It != FromContexts_.rend(); ++It)
             for (int i = 0; i < (*It)->TableNames.Count(); ++i)
-                if (TDbObj* R = FindRelation(*Container_, (*It)->TableNames[i]); R && RelationHasColumn(R, Column)) {
+                if (TDbObj* R = FindRelation(*Container_, (*It)->TableNames[i]);
+                    R && RelationHasColumn(R, Column)) {
                     LinkDependObj(Obj, R, Column);
                     return;
                 }
@@ -1242,7 +1322,8 @@ void TCustomSQLParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std:
 
 void InstallSQLParserFactory() {
     SetSQLParserFactory([]() {
-        return TSQLParserPtr(new TCustomSQLParser(), TSQLParserDeleter{[](TCustomSQLParser* P) { delete P; }});
+        return TSQLParserPtr(new TCustomSQLParser(),
+                             TSQLParserDeleter{[](TCustomSQLParser* P) { delete P; }});
     });
 }
 

@@ -68,15 +68,36 @@ inline constexpr int tkAmpersand = 29;
 inline constexpr int BaseTokenCount = 30;
 
 /// The base tokens with their display names, by code. The names never match an identifier.
-inline constexpr std::array<TResWordSymb, BaseTokenCount> BaseTokens = {{
-    {"<EOF>", 0},           {"<Ident>", 1},         {"<Float value>", 2}, {"<String value>", 3},
-    {"<Integer value>", 4}, {"<(>", 5},             {"<)>", 6},           {"<,>", 7},
-    {"<->", 8},             {"<+>", 9},             {"<*>", 10},          {"</>", 11},
-    {"<Terminator>", 12},   {"<;>", 13},            {"<=>", 14},          {"<.>", 15},
-    {"<:>", 16},            {"<||>", 17},           {"\"<\"", 18},        {"\">\"", 19},
-    {"\"<=\"", 20},         {"\">=\"", 21},         {"[<>]", 22},         {"<==>", 23},
-    {"<[>", 24},            {"<]>", 25},            {"<@>", 26},          {"\\", 27},
-    {"%", 28},              {"<&>", 29}}};
+inline constexpr std::array<TResWordSymb, BaseTokenCount> BaseTokens = {{{"<EOF>", 0},
+                                                                         {"<Ident>", 1},
+                                                                         {"<Float value>", 2},
+                                                                         {"<String value>", 3},
+                                                                         {"<Integer value>", 4},
+                                                                         {"<(>", 5},
+                                                                         {"<)>", 6},
+                                                                         {"<,>", 7},
+                                                                         {"<->", 8},
+                                                                         {"<+>", 9},
+                                                                         {"<*>", 10},
+                                                                         {"</>", 11},
+                                                                         {"<Terminator>", 12},
+                                                                         {"<;>", 13},
+                                                                         {"<=>", 14},
+                                                                         {"<.>", 15},
+                                                                         {"<:>", 16},
+                                                                         {"<||>", 17},
+                                                                         {"\"<\"", 18},
+                                                                         {"\">\"", 19},
+                                                                         {"\"<=\"", 20},
+                                                                         {"\">=\"", 21},
+                                                                         {"[<>]", 22},
+                                                                         {"<==>", 23},
+                                                                         {"<[>", 24},
+                                                                         {"<]>", 25},
+                                                                         {"<@>", 26},
+                                                                         {"\\", 27},
+                                                                         {"%", 28},
+                                                                         {"<&>", 29}}};
 
 /// A set of schema object kinds (bit n for ordinal n).
 using TDbObjectKinds = std::bitset<DbObjectCount>;
@@ -85,10 +106,9 @@ TDbObjectKinds MakeDbObjectKinds(std::initializer_list<TDbObject> Kinds);
 
 /// The parser's statement event: the statement's exact text (trimmed, without its terminator), the
 /// statement object the handler may hand back, and what the statement does to which object.
-using TParserStatementEvent =
-    std::function<void(TObject* Sender, const std::string& StatementText, TStatement*& Statement,
-                       const std::string& ParentName, TDbOperation Operation, TDbObject ObjKind,
-                       const std::string& ObjName, TStatType StatType)>;
+using TParserStatementEvent = std::function<void(
+    TObject* Sender, const std::string& StatementText, TStatement*& Statement, const std::string& ParentName,
+    TDbOperation Operation, TDbObject ObjKind, const std::string& ObjName, TStatType StatType)>;
 
 // --- Script files -----------------------------------------------------------------------------------
 
@@ -382,9 +402,9 @@ protected:
     bool Progress_ = true;
     bool ProgressActive_ = false; // progress events go somewhere during this run
     std::string Source_;
-    std::size_t Pos_ = 0;       // index of the current character; Source_.size() at the end
-    char Ch_ = 0;               // current character (NUL at the end; 0x1A reads as a blank)
-    int TotalLines_ = 0;        // line breaks of the source
+    std::size_t Pos_ = 0; // index of the current character; Source_.size() at the end
+    char Ch_ = 0;         // current character (NUL at the end; 0x1A reads as a blank)
+    int TotalLines_ = 0;  // line breaks of the source
     int Line_ = 1;
     std::size_t LineStart_ = 0; // index of the first character of the current line
     std::vector<std::unique_ptr<TParseContext>> FromContexts_;
@@ -399,9 +419,9 @@ protected:
     std::string StringValue_;
     char QuoteChar_ = 0;
     double FloatValue_ = 0;
-    int RawKeyword_ = 0;   // an identifier's keyword code before any version filter
-    bool Halted_ = false;  // an invalid character ended the scan
-    int Quiet_ = 0;        // while > 0, errors of a look-ahead are not recorded
+    int RawKeyword_ = 0;                   // an identifier's keyword code before any version filter
+    bool Halted_ = false;                  // an invalid character ended the scan
+    int Quiet_ = 0;                        // while > 0, errors of a look-ahead are not recorded
     bool SuppressFirstErrorEvent_ = false; // an including parser already showed its first error
     bool ReachedEnd_ = false;
     int StalledPasses_ = 0;

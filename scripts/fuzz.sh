@@ -16,7 +16,10 @@ WORK=$(mktemp -d)
 mkdir -p "$WORK/corpus" "$WORK/artifacts"
 cp tests/parsing/fuzz/corpus/* "$WORK/corpus/"
 export LSAN_OPTIONS="use_tls=0:suppressions=$ROOT/tests/lsan.supp"
+# A smaller quarantine and no fill of fresh blocks roughly double the speed; use-after-free is still
+# caught within the quarantine's reach.
+export ASAN_OPTIONS="max_malloc_fill_size=0:quarantine_size_mb=32"
 cd "$WORK"
 "$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -dict="$ROOT/tests/parsing/fuzz/ib_sql.dict" -timeout=10 \
-  -max_len=4096 -runs="$RUNS" -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$WORK/artifacts/" corpus
+  -max_len=1024 -print_funcs=0 -runs="$RUNS" -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$WORK/artifacts/" corpus
 echo "Work folder: $WORK"

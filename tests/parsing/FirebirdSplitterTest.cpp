@@ -82,7 +82,8 @@ struct ExecOn {
         Conn.SetDatabase(IbDb.get());
         Exec.SetDatabaseType(TDatabaseType::dbInterBase);
         Exec.GetIBServerOptions().SetSQLServerVersion(st_Firebird_30);
-        Exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+        Exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+            TUpdateDescriptionType::udComment);
         Exec.SetSMXConnection(&Conn);
         Exec.OnErrorMessage = [this](TObject*, const std::string& T) { Errors.push_back(T); };
     }
@@ -93,7 +94,8 @@ struct ExecOn {
 };
 
 TEST(FirebirdSplitter, ExtractParsesAndRebuildsTheSameDatabase) {
-    TTestDatabase Fixture(CreateDatabaseSql(FixtureDDL, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "fixture.fdb");
+    TTestDatabase Fixture(CreateDatabaseSql(FixtureDDL, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"),
+                          "fixture.fdb");
     const std::string X = Extract(Fixture.Path());
     ASSERT_NE(X.find("CREATE TRIGGER TR"), std::string::npos) << X;
     const std::string XFile = Fixture.Dir().File("x.sql");
@@ -129,7 +131,8 @@ TEST(FirebirdSplitter, ExtractParsesAndRebuildsTheSameDatabase) {
 
 TEST(FirebirdSplitter, NameWithADoubleQuoteIsDroppedByItsQuotedText) {
     TTestDatabase Db(CreateDatabaseSql("CREATE TABLE \"a\"\"b\" (X INTEGER);\nCOMMIT;\n"), "q.fdb");
-    ASSERT_EQ(ReadColumnElsewhere(Db.Path(), "select rdb$relation_name from rdb$relations where rdb$system_flag = 0"),
+    ASSERT_EQ(ReadColumnElsewhere(Db.Path(),
+                                  "select rdb$relation_name from rdb$relations where rdb$system_flag = 0"),
               std::vector<std::string>{"a\"b"});
     TIbSetup Setup(st_Firebird_30, 3);
     TIbParser Parser;
@@ -145,7 +148,8 @@ TEST(FirebirdSplitter, NameWithADoubleQuoteIsDroppedByItsQuotedText) {
                         TDbOperation::odbDrop);
     EXPECT_TRUE(E.Exec.ExecuteScript());
     E.Conn.SetConnected(false);
-    EXPECT_TRUE(ReadColumnElsewhere(Db.Path(), "select rdb$relation_name from rdb$relations where rdb$system_flag = 0")
+    EXPECT_TRUE(ReadColumnElsewhere(Db.Path(),
+                                    "select rdb$relation_name from rdb$relations where rdb$system_flag = 0")
                     .empty());
 }
 

@@ -33,9 +33,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view VersionNames[] = {
-    "st_InterBase_4x", "st_InterBase_5x", "st_InterBase_6x",  "st_FireBird_1x", "st_Yaffil_1x",
-    "st_FireBird_15",  "st_InterBase_7x", "st_InterBase_75",  "st_Firebird_20", "st_Firebird_21",
-    "st_Firebird_25",  "st_Firebird_30",  "st_Firebird_40",   "st_InterBase_2020"};
+    "st_InterBase_4x", "st_InterBase_5x", "st_InterBase_6x", "st_FireBird_1x",   "st_Yaffil_1x",
+    "st_FireBird_15",  "st_InterBase_7x", "st_InterBase_75", "st_Firebird_20",   "st_Firebird_21",
+    "st_Firebird_25",  "st_Firebird_30",  "st_Firebird_40",  "st_InterBase_2020"};
 
 std::string ReadFile(const fs::path& P) {
     std::ifstream In(P, std::ios::binary);
@@ -61,13 +61,20 @@ void AddObject(TObjs& Objs, const std::string& Spec) {
     ASSERT_NE(Colon, std::string::npos) << Spec;
     const std::string Kind = Spec.substr(0, Colon), Name = Spec.substr(Colon + 1);
     TDbObj* O = nullptr;
-    if (Kind == "domain") O = new TDmnData(&Objs);
-    else if (Kind == "generator") O = new TGnrData(&Objs);
-    else if (Kind == "exception") O = new TExcData(&Objs);
-    else if (Kind == "procedure") O = new TPrcData(&Objs);
-    else if (Kind == "view") O = new TViwData(&Objs);
-    else if (Kind == "role") O = new TRolData(&Objs);
-    else if (Kind == "table") O = new TTblData(&Objs);
+    if (Kind == "domain")
+        O = new TDmnData(&Objs);
+    else if (Kind == "generator")
+        O = new TGnrData(&Objs);
+    else if (Kind == "exception")
+        O = new TExcData(&Objs);
+    else if (Kind == "procedure")
+        O = new TPrcData(&Objs);
+    else if (Kind == "view")
+        O = new TViwData(&Objs);
+    else if (Kind == "role")
+        O = new TRolData(&Objs);
+    else if (Kind == "table")
+        O = new TTblData(&Objs);
     ASSERT_NE(O, nullptr) << "unknown kind " << Kind;
     O->SetName(Name);
     ASSERT_GE(Objs.AddObject(O, true), 0) << Spec;
@@ -76,14 +83,15 @@ void AddObject(TObjs& Objs, const std::string& Spec) {
 /// The state a run left, appended to the transcript.
 std::string EndState(TIbParser& P, TObjs& Objs) {
     const TIBServerOptions& O = Objs.GetIBServerOptions();
-    std::string S = "end terminator=" + Visible(P.GetTerminator()) + " dialect=" + std::to_string(O.GetSQLDialect()) +
-                    " charset=" + O.GetDBCharSet() + "\n";
+    std::string S = "end terminator=" + Visible(P.GetTerminator()) +
+                    " dialect=" + std::to_string(O.GetSQLDialect()) + " charset=" + O.GetDBCharSet() + "\n";
     for (int i = 0; i < Objs.Generators().Count(); ++i) {
         auto* G = dynamic_cast<TGnrData*>(Objs.Generators().Objects(i));
-        if (G && G->CurrentValue != 0) S += "generator " + G->GetName() + "=" + std::to_string(G->CurrentValue) + "\n";
+        if (G && G->CurrentValue != 0)
+            S += "generator " + G->GetName() + "=" + std::to_string(G->CurrentValue) + "\n";
     }
-    for (TObjsList L : {TObjsList::olDomains, TObjsList::olGenerators, TObjsList::olExceptions, TObjsList::olProcedures,
-                        TObjsList::olTables, TObjsList::olViews, TObjsList::olRoles})
+    for (TObjsList L : {TObjsList::olDomains, TObjsList::olGenerators, TObjsList::olExceptions,
+                        TObjsList::olProcedures, TObjsList::olTables, TObjsList::olViews, TObjsList::olRoles})
         for (int i = 0; i < Objs.List(L).Count(); ++i) {
             auto* Obj = dynamic_cast<TDbObj*>(Objs.List(L).Objects(i));
             if (Obj && !Obj->GetDescription().empty())

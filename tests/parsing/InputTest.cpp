@@ -75,10 +75,10 @@ TEST_P(Input, MissingFileAndFilesThatAreNoRegularFiles) {
     InputFixture F(GetParam());
     F.Parse(Dir.File("a.sql"));
     EXPECT_EQ(F.Rec->Texts(), (std::vector<std::string>{"DROP TABLE A", "DROP TABLE B"}));
-    EXPECT_EQ(F.Rec->Errors(),
-              (std::vector<std::string>{"File not found: " + Dir.File("nope.sql"), "Not a regular file: /dev/zero",
-                                        "Not a regular file: " + Dir.File("fifo"),
-                                        "Not a regular file: " + Dir.File("sub")}));
+    EXPECT_EQ(F.Rec->Errors(), (std::vector<std::string>{"File not found: " + Dir.File("nope.sql"),
+                                                         "Not a regular file: /dev/zero",
+                                                         "Not a regular file: " + Dir.File("fifo"),
+                                                         "Not a regular file: " + Dir.File("sub")}));
     // Each error stands at its INPUT statement.
     EXPECT_EQ(F.Parser->GetMsgManager()[0].LineNo, 1);
     EXPECT_EQ(F.Parser->GetMsgManager()[1].LineNo, 3);
@@ -127,7 +127,8 @@ TEST_P(Input, NestingDepthIsLimited) {
 }
 
 TEST_P(Input, TerminatorChangedInsideAnIncludedFileStays) {
-    WriteFile(Dir.File("a.sql"), "INPUT 'term.sql';\nCREATE PROCEDURE P AS BEGIN EXIT; END ^\nSET TERM ; ^\n");
+    WriteFile(Dir.File("a.sql"),
+              "INPUT 'term.sql';\nCREATE PROCEDURE P AS BEGIN EXIT; END ^\nSET TERM ; ^\n");
     WriteFile(Dir.File("term.sql"), "SET TERM ^ ;\n");
     InputFixture F(GetParam());
     F.Parse(Dir.File("a.sql"));

@@ -49,12 +49,14 @@ bool DependsOn(const TDbObj* Dependent, const TDbObj* Needed, const std::string&
     for (int i = 0; i < Dependent->GetDependsOn().Count(); ++i) {
         const TDependObj* R = Dependent->DependsOnItem(i);
         const TDbObj* Ref = R->GetReferenced();
-        if (R->FieldName == Field && (Ref == Needed || (Ref && Ref->GetParentObject() == Needed))) return true;
+        if (R->FieldName == Field && (Ref == Needed || (Ref && Ref->GetParentObject() == Needed)))
+            return true;
     }
     return false;
 }
 
-TTblData* FileTable(TObjs& Objs, const std::string& Name, std::initializer_list<std::pair<const char*, const char*>> Cols) {
+TTblData* FileTable(TObjs& Objs, const std::string& Name,
+                    std::initializer_list<std::pair<const char*, const char*>> Cols) {
     auto* T = new TTblData(&Objs);
     T->SetName(Name);
     for (const auto& [Col, Domain] : Cols) {
@@ -72,7 +74,8 @@ TEST(Links, GrantCategoriesObjectsAndGrantees) {
     auto* Role = File<TRolData>(O, "R");
     auto* Table = FileTable(O, "T", {{"A", ""}});
     auto* Proc = File<TPrcData>(O, "P");
-    auto MakeGrant = [&](const char* Key, TDbObject ObjKind, const char* Obj, TDbObject GranteeKind, const char* Grantee) {
+    auto MakeGrant = [&](const char* Key, TDbObject ObjKind, const char* Obj, TDbObject GranteeKind,
+                         const char* Grantee) {
         auto* G = new TGntData(&O);
         G->SetName(Key);
         G->ObjectKind = ObjKind;

@@ -49,7 +49,8 @@ TEST(Loop, MessageRecordsAndTheirEvent) {
         EXPECT_EQ(M.ScriptName, "s.sql");
         EXPECT_EQ(M.LineNo, 1);
         EXPECT_EQ(M.ColumnNo, 2);
-        EXPECT_EQ(Rec.ErrorEvents, std::vector<std::string>{"Unknown statement: <Ident>\r\nScript: s.sql Line:1 Pos:3\r\n"})
+        EXPECT_EQ(Rec.ErrorEvents,
+                  std::vector<std::string>{"Unknown statement: <Ident>\r\nScript: s.sql Line:1 Pos:3\r\n"})
             << Visible(Text);
     }
     // Only the first error of a run is an event; every error is a record.
@@ -57,7 +58,8 @@ TEST(Loop, MessageRecordsAndTheirEvent) {
     TIbParser P;
     TRecorder Rec(P);
     ParseBytes(P, Setup.Objs(), "s.sql", "X; Y;");
-    EXPECT_EQ(Rec.Errors(), (std::vector<std::string>{"Unknown statement: <Ident>", "Unknown statement: <Ident>"}));
+    EXPECT_EQ(Rec.Errors(),
+              (std::vector<std::string>{"Unknown statement: <Ident>", "Unknown statement: <Ident>"}));
     EXPECT_EQ(Rec.ErrorEvents.size(), 1u);
     EXPECT_EQ(P.GetMsgManager()[1].ColumnNo, 5);
     // Without a handler the first error goes to the message box.
@@ -66,7 +68,8 @@ TEST(Loop, MessageRecordsAndTheirEvent) {
     TIbParser Q;
     ParseBytes(Q, Setup.Objs(), "s.sql", "COMMIT FOO;");
     SetMessageBoxHook(Old);
-    EXPECT_EQ(Boxes, std::vector<std::string>{"Error: Missing: <TERM> (<Ident>: FOO)\r\nScript: s.sql Line:1 Pos:12\r\n"});
+    EXPECT_EQ(Boxes, std::vector<std::string>{
+                         "Error: Missing: <TERM> (<Ident>: FOO)\r\nScript: s.sql Line:1 Pos:12\r\n"});
 }
 
 TEST(Loop, StopFlagEndsTheRunWithAnError) {
@@ -77,7 +80,8 @@ TEST(Loop, StopFlagEndsTheRunWithAnError) {
     Rec.OnReport = [](int N, TStatement*&) {
         if (N == 2) StopRequested = true;
     };
-    P.ParseScript(LinesOf("DROP TABLE A; DROP TABLE B; DROP TABLE C; DROP TABLE D; DROP TABLE E;"), &Setup.Objs());
+    P.ParseScript(LinesOf("DROP TABLE A; DROP TABLE B; DROP TABLE C; DROP TABLE D; DROP TABLE E;"),
+                  &Setup.Objs());
     EXPECT_EQ(Rec.Texts(), (std::vector<std::string>{"DROP TABLE A", "DROP TABLE B"}));
     EXPECT_EQ(Rec.Errors(), std::vector<std::string>{"Parsing stopped."});
     EXPECT_FALSE(P.GetReachedEnd());
@@ -97,9 +101,8 @@ TEST(Loop, DescribeHandsTheStoredDescriptionToTheStatement) {
     TRecorder Rec(P);
     // The handler files every statement in the executor and hands it back, as the executor does.
     P.OnStatement = [&](TObject*, const std::string& Text, TStatement*& St, const std::string& Parent,
-                        TDbOperation Op, TDbObject Kind, const std::string& Name, TStatType Type) {
-        St = Exec.AddStatement(Text, Type, Name, Kind, Op, Parent);
-    };
+                        TDbOperation Op, TDbObject Kind, const std::string& Name,
+                        TStatType Type) { St = Exec.AddStatement(Text, Type, Name, Kind, Op, Parent); };
     P.ParseScript(LinesOf("DESCRIBE ROLE R '  two\nlines  ';\nDESCRIBE ROLE NOSUCH 'x\ny';"), &Setup.Objs());
     ASSERT_EQ(Exec.GetStatementCount(), 2);
     EXPECT_EQ(Role->GetDescription(), "two\r\nlines");
@@ -124,7 +127,8 @@ TEST(Loop, EventsLogLinesAndFallbacks) {
     P.SetScriptName("x.sql");
     P.ParseScript(LinesOf("CONNECT 'db.fdb' USER 'U';\nSET GENERATOR G TO 1;\n;"), &Setup.Objs());
     SetMessagePumpHook(OldPump);
-    EXPECT_EQ(Rec.Logs, (std::vector<std::string>{"Parse Script: x.sql", "Database connect: db.fdb", "Generator: G"}));
+    EXPECT_EQ(Rec.Logs,
+              (std::vector<std::string>{"Parse Script: x.sql", "Database connect: db.fdb", "Generator: G"}));
     EXPECT_EQ(Progress, (std::vector<std::pair<int, int>>{{0, 3}, {2, 3}, {3, 3}, {4, 3}}));
     EXPECT_EQ(Pumps, 3); // once per statement, the empty one included
     // The script's CONNECT becomes the container's connection.
@@ -171,8 +175,9 @@ TEST(Loop, TokenTrace) {
     TRecorder Rec(P);
     P.SetLogFlags(1 | 2);
     P.ParseScript(LinesOf("DROP TABLE t /* c */;"), &Setup.Objs());
-    EXPECT_EQ(Rec.Logs, (std::vector<std::string>{"Parse Script: ", "(1,5) DROP: 84", "(1,11) TABLE: 207",
-                                                  "(1,13) <Ident>: 1 =T", "Comment:  c ", "(1,22) <Terminator>: 12"}));
+    EXPECT_EQ(Rec.Logs,
+              (std::vector<std::string>{"Parse Script: ", "(1,5) DROP: 84", "(1,11) TABLE: 207",
+                                        "(1,13) <Ident>: 1 =T", "Comment:  c ", "(1,22) <Terminator>: 12"}));
 }
 
 TEST(Loop, ParsedObjectsAreFiledThroughOwnerOrContainer) {
@@ -213,8 +218,8 @@ TEST(Loop, LargeInputsAreLinearAndKeepExactColumns) {
         TIbSetup Setup;
         TIbParser P;
         int Reports = 0;
-        P.OnStatement = [&](TObject*, const std::string&, TStatement*&, const std::string&, TDbOperation, TDbObject,
-                            const std::string&, TStatType) { ++Reports; };
+        P.OnStatement = [&](TObject*, const std::string&, TStatement*&, const std::string&, TDbOperation,
+                            TDbObject, const std::string&, TStatType) { ++Reports; };
         P.OnErrorMessage = [](TObject*, const std::string&) {};
         ParseBytes(P, Setup.Objs(), "big.sql", Line);
         EXPECT_EQ(Reports, 200000);
@@ -240,7 +245,8 @@ TEST(Loop, LargeInputsAreLinearAndKeepExactColumns) {
         TIbParser P;
         TRecorder Rec(P);
         ParseBytes(P, Setup.Objs(), "deep.sql",
-                   "SELECT " + std::string(100000, '(') + "1" + std::string(100000, ')') + " FROM T; DROP TABLE T;");
+                   "SELECT " + std::string(100000, '(') + "1" + std::string(100000, ')') +
+                       " FROM T; DROP TABLE T;");
         EXPECT_EQ(Rec.Reports.size(), 2u);
         EXPECT_TRUE(Rec.Errors().empty());
     }
@@ -255,8 +261,8 @@ TEST(Loop, ExecutorMakesGenericParsers) {
     // The generic parser reads every token to the end and reports nothing.
     TIbSetup Setup;
     int Reports = 0;
-    P->OnStatement = [&](TObject*, const std::string&, TStatement*&, const std::string&, TDbOperation, TDbObject,
-                         const std::string&, TStatType) { ++Reports; };
+    P->OnStatement = [&](TObject*, const std::string&, TStatement*&, const std::string&, TDbOperation,
+                         TDbObject, const std::string&, TStatType) { ++Reports; };
     P->ParseScript(LinesOf("DROP TABLE T;"), &Setup.Objs());
     EXPECT_EQ(Reports, 0);
     EXPECT_FALSE(P->GetMsgManager().HasErrors());

@@ -31,16 +31,16 @@ public:
 };
 
 inline constexpr std::array<std::string_view, 15> OperationNames = {
-    "odbUnknown", "odbCreate",      "odbAlter",     "odbDrop", "odbEmpty",   "odbRestore",
-    "odbEmptyCreate", "odbEmptyDrop", "odbSet",   "odbCommit", "odbComment", "odbDescription",
-    "odbInsert",  "odbUpdate",      "odbDelete"};
+    "odbUnknown", "odbCreate",      "odbAlter",     "odbDrop",   "odbEmpty",
+    "odbRestore", "odbEmptyCreate", "odbEmptyDrop", "odbSet",    "odbCommit",
+    "odbComment", "odbDescription", "odbInsert",    "odbUpdate", "odbDelete"};
 
 inline constexpr std::array<std::string_view, 32> ObjectNames = {
-    "dboUnknown", "dboTable",     "dboProcedure", "dboTrigger",    "dboFunction",  "dboException",
-    "dboIndex",   "dboDomain",    "dboView",      "dboGenerator",  "dboEvent",     "dboField",
-    "dboParam",   "dboDatabase",  "dboBlobFilter", "dboCollation", "dboConstraint", "dboPKey",
-    "dboFKey",    "dboUnique",    "dboCheck",     "dboReferences", "dboCtrDefault", "dboRole",
-    "dboGrant",   "dboRule",      "dboDefault",   "dboPackage",    "dboPackageBody", "dboPublication",
+    "dboUnknown", "dboTable",    "dboProcedure",  "dboTrigger",    "dboFunction",    "dboException",
+    "dboIndex",   "dboDomain",   "dboView",       "dboGenerator",  "dboEvent",       "dboField",
+    "dboParam",   "dboDatabase", "dboBlobFilter", "dboCollation",  "dboConstraint",  "dboPKey",
+    "dboFKey",    "dboUnique",   "dboCheck",      "dboReferences", "dboCtrDefault",  "dboRole",
+    "dboGrant",   "dboRule",     "dboDefault",    "dboPackage",    "dboPackageBody", "dboPublication",
     "dboSchema",  "dboOperator"};
 
 inline std::string NameOf(TDbOperation Op) {
@@ -60,12 +60,18 @@ inline std::string Visible(std::string_view S) {
     std::string R;
     for (char C : S) {
         const auto U = static_cast<unsigned char>(C);
-        if (C == '\r') R += "\\r";
-        else if (C == '\n') R += "\\n";
-        else if (C == '\t') R += "\\t";
-        else if (C == '\\') R += "\\\\";
-        else if (U < 32 || U == 127) R += std::string("\\x") + Hex[U >> 4] + Hex[U & 15];
-        else R += C;
+        if (C == '\r')
+            R += "\\r";
+        else if (C == '\n')
+            R += "\\n";
+        else if (C == '\t')
+            R += "\\t";
+        else if (C == '\\')
+            R += "\\\\";
+        else if (U < 32 || U == 127)
+            R += std::string("\\x") + Hex[U >> 4] + Hex[U & 15];
+        else
+            R += C;
     }
     return R;
 }
@@ -85,8 +91,9 @@ struct TReport {
 class TRecorder {
 public:
     explicit TRecorder(TCustomParser& Parser) : Parser_(Parser) {
-        Parser.OnStatement = [this](TObject*, const std::string& Text, TStatement*& St, const std::string& Parent,
-                                    TDbOperation Op, TDbObject Kind, const std::string& Name, TStatType Type) {
+        Parser.OnStatement = [this](TObject*, const std::string& Text, TStatement*& St,
+                                    const std::string& Parent, TDbOperation Op, TDbObject Kind,
+                                    const std::string& Name, TStatType Type) {
             FlushMessages();
             Reports.push_back({Text, Type, Name, Parent, Op, Kind});
             Transcript += NameOf(Type) + " " + NameOf(Op) + " " + NameOf(Kind) + " name=" + Visible(Name) +
@@ -102,8 +109,11 @@ public:
         const TMsgManager& M = Parser_.GetMsgManager();
         for (; Seen_ < M.Count(); ++Seen_) {
             const TMsgData& D = M[Seen_];
-            Transcript += std::string(D.Kind == 2 ? "E " : D.Kind == 1 ? "W " : "I ") + std::to_string(D.LineNo) +
-                          ":" + std::to_string(D.ColumnNo) + " " + Visible(D.Text) + "\n";
+            Transcript += std::string(D.Kind == 2   ? "E "
+                                      : D.Kind == 1 ? "W "
+                                                    : "I ") +
+                          std::to_string(D.LineNo) + ":" + std::to_string(D.ColumnNo) + " " +
+                          Visible(D.Text) + "\n";
         }
     }
     /// The texts of the recorded kind-2 messages.
@@ -135,7 +145,8 @@ private:
 
 /// A structure whose container is set up for InterBase parsing in the given version and dialect.
 struct TIbSetup {
-    explicit TIbSetup(TIBSQLServerVersionType Version = TIBSQLServerVersionType::st_Firebird_30, int Dialect = 3) {
+    explicit TIbSetup(TIBSQLServerVersionType Version = TIBSQLServerVersionType::st_Firebird_30,
+                      int Dialect = 3) {
         Structure.SetDatabaseType(TDatabaseType::dbInterBase);
         Objs().GetIBServerOptions().SetSQLServerVersion(Version);
         Objs().GetIBServerOptions().SetSQLDialect(Dialect);

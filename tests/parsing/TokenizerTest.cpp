@@ -19,9 +19,12 @@ using enum TIBSQLServerVersionType;
 std::string Describe(const TCustomParser& P) {
     const int T = P.GetToken();
     std::string S = std::to_string(T);
-    if (T == tkIdent || T == tkCHARSET) S += ":" + P.GetTokenText();
-    else if (T == tkString) S += "'" + Visible(P.GetStringValue());
-    else if (T == tkInteger || T == tkFloat) S += "#" + P.GetStringValue();
+    if (T == tkIdent || T == tkCHARSET)
+        S += ":" + P.GetTokenText();
+    else if (T == tkString)
+        S += "'" + Visible(P.GetStringValue());
+    else if (T == tkInteger || T == tkFloat)
+        S += "#" + P.GetStringValue();
     return S;
 }
 
@@ -56,8 +59,9 @@ TEST(Scanner, TokenStreams) {
     const Row Rows[] = {
         // Operators: <> and != are one code, == is its own.
         {"a<>b != c<=d>=e==f", {"1:A", "22", "1:B", "22", "1:C", "20", "1:D", "21", "1:E", "23", "1:F"}},
-        {"( ) , - + * / : = . < > [ ] @ \\ % & ||", {"5", "6", "7", "8", "9", "10", "11", "16", "14", "15", "18",
-                                                    "19", "24", "25", "26", "27", "28", "29", "17"}},
+        {"( ) , - + * / : = . < > [ ] @ \\ % & ||",
+         {"5", "6", "7", "8", "9", "10", "11", "16", "14", "15", "18", "19", "24", "25", "26", "27", "28",
+          "29", "17"}},
         {"'it''s'", {"3'it's"}},
         {"\"a\"\"b\" `q`", {"1:a\"b", "3'q"}},
         {"x -- c\ny /* z */ w", {"1:X", "1:Y", "1:W"}},
@@ -68,7 +72,9 @@ TEST(Scanner, TokenStreams) {
         {"1E5+3", {"4#1E5", "9", "4#3"}}, // a sign belongs to the number only right after the E
         // Keywords keep their text, identifiers are upper-cased.
         {"select Abc From x1$_", {"189", "1:ABC", "101", "1:X1$_"}},
-        {"A\x1A" "B", {"1:A", "1:B"}}, // 0x1A reads as a blank
+        {"A\x1A"
+         "B",
+         {"1:A", "1:B"}}, // 0x1A reads as a blank
         {"_utf8'x' _ 1", {"44:_utf8", "3'x", "44:_", "4#1"}},
         {"; ^", {"12"}}, // "^" is no token under ";": the scan ends there
     };
@@ -161,12 +167,9 @@ TEST(Scanner, CheckedIntegerValues) {
         std::int64_t Value;
     };
     const Row Rows[] = {
-        {"2147483648", false, true, 2147483648},
-        {"9223372036854775807", false, true, INT64_MAX},
-        {"9223372036854775808", false, false, 0},
-        {"9223372036854775808", true, true, INT64_MIN},
-        {"9223372036854775809", true, false, 0},
-        {"99999999999999999999", false, false, 0},
+        {"2147483648", false, true, 2147483648},  {"9223372036854775807", false, true, INT64_MAX},
+        {"9223372036854775808", false, false, 0}, {"9223372036854775808", true, true, INT64_MIN},
+        {"9223372036854775809", true, false, 0},  {"99999999999999999999", false, false, 0},
     };
     for (const auto& R : Rows) {
         TProbe<TCustomParser> P;
@@ -174,9 +177,11 @@ TEST(Scanner, CheckedIntegerValues) {
         P.Load(R.Input);
         std::int64_t V = 0;
         EXPECT_EQ(P.GetCheckedInt(INT64_MIN, INT64_MAX, R.Negative, V), R.Ok) << R.Input;
-        if (R.Ok) EXPECT_EQ(V, R.Value);
-        else EXPECT_EQ(P.GetMsgManager()[0].Text, "Integer value out of range: " +
-                                                      std::string(R.Negative ? "-" : "") + R.Input);
+        if (R.Ok)
+            EXPECT_EQ(V, R.Value);
+        else
+            EXPECT_EQ(P.GetMsgManager()[0].Text,
+                      "Integer value out of range: " + std::string(R.Negative ? "-" : "") + R.Input);
     }
 }
 
@@ -211,7 +216,7 @@ TEST(Scanner, InvalidCharactersEndTheScan) {
         const char* Input;
         const char* Shown;
     };
-    const Row Rows[] = {{"a # b", "\"#\""}, {"a ! b", "\"!\""}, {"a $b", "\"$\""}, {"a ~", "\"~\""},
+    const Row Rows[] = {{"a # b", "\"#\""},   {"a ! b", "\"!\""},         {"a $b", "\"$\""}, {"a ~", "\"~\""},
                         {"a \x01", "\"#1\""}, {"a \xC3\xA9", "\"#195\""}, {"a {", "\"{\""}};
     for (const auto& R : Rows) {
         TProbe<TCustomSQLParser> P;
@@ -323,26 +328,65 @@ TEST(Keywords, ListAndDisplayNames) {
     EXPECT_EQ(K.Count(), 30 + 194); // CURSOR, PAGE_SIZE, GLOBAL and RELEASE stand twice in the table
     EXPECT_EQ(P.GetTokenName(40), "ASCENDING"); // the alphabetically later synonym
     EXPECT_EQ(P.GetTokenName(118), "INTEGER");
-    EXPECT_EQ(P.GetTokenName(999), "<??" "?>"); // split: "??>" would read as a trigraph
+    EXPECT_EQ(P.GetTokenName(999), "<??"
+                                   "?>"); // split: "??>" would read as a trigraph
     EXPECT_EQ(P.GetTokenName(tkIdent), "<Ident>");
     EXPECT_EQ(P.GetTokenName(tkCHARSET), "_<charset>");
     for (int i = 1; i < K.Count(); ++i)
         EXPECT_LT(CompareText(K.Strings(i - 1), K.Strings(i)), 0) << K.Strings(i);
     // The codes the statement routines name are those of the InterBase table.
-    const std::pair<const char*, int> Named[] = {
-        {"ALTER", tkALTER},       {"ASCENDING", tkASC},       {"CHARACTER", tkCHARACTER}, {"COLUMN", tkCOLUMN},
-        {"COMMIT", tkCOMMIT},     {"CREATE", tkCREATE},       {"DATABASE", tkDATABASE},   {"DECLARE", tkDECLARE},
-        {"DEFAULT", tkDEFAULT},   {"DELETE", tkDELETE},       {"DESCENDING", tkDESC},     {"DOMAIN", tkDOMAIN},
-        {"DROP", tkDROP},         {"EXCEPTION", tkEXCEPTION}, {"EXECUTE", tkEXECUTE},     {"EXTERNAL", tkEXTERNAL},
-        {"FROM", tkFROM},         {"FUNCTION", tkFUNCTION},   {"GENERATOR", tkGENERATOR}, {"GRANT", tkGRANT},
-        {"INDEX", tkINDEX},       {"INSERT", tkINSERT},       {"INTO", tkINTO},           {"IS", tkIS},
-        {"NAMES", tkNAMES},       {"NULL", tkNULL},           {"ON", tkON},               {"OR", tkOR},
-        {"PAGE_SIZE", tkPAGE_SIZE}, {"PARAMETER", tkPARAMETER}, {"PASSWORD", tkPASSWORD}, {"PROCEDURE", tkPROCEDURE},
-        {"REVOKE", tkREVOKE},     {"ROLE", tkROLE},           {"SELECT", tkSELECT},       {"SET", tkSET},
-        {"STATISTICS", tkSTATISTICS}, {"TABLE", tkTABLE},     {"TO", tkTO},               {"TRIGGER", tkTRIGGER},
-        {"UNIQUE", tkUNIQUE},     {"UPDATE", tkUPDATE},       {"USER", tkUSER},           {"VIEW", tkVIEW},
-        {"WITH", tkWITH},         {"WORK", tkWORK},           {"RECREATE", tkRECREATE},   {"GLOBAL", tkGLOBAL},
-        {"TEMPORARY", tkTEMPORARY}, {"DESCRIBE", tkDESCRIBE}, {"ASC", tkASC},             {"DESC", tkDESC}};
+    const std::pair<const char*, int> Named[] = {{"ALTER", tkALTER},
+                                                 {"ASCENDING", tkASC},
+                                                 {"CHARACTER", tkCHARACTER},
+                                                 {"COLUMN", tkCOLUMN},
+                                                 {"COMMIT", tkCOMMIT},
+                                                 {"CREATE", tkCREATE},
+                                                 {"DATABASE", tkDATABASE},
+                                                 {"DECLARE", tkDECLARE},
+                                                 {"DEFAULT", tkDEFAULT},
+                                                 {"DELETE", tkDELETE},
+                                                 {"DESCENDING", tkDESC},
+                                                 {"DOMAIN", tkDOMAIN},
+                                                 {"DROP", tkDROP},
+                                                 {"EXCEPTION", tkEXCEPTION},
+                                                 {"EXECUTE", tkEXECUTE},
+                                                 {"EXTERNAL", tkEXTERNAL},
+                                                 {"FROM", tkFROM},
+                                                 {"FUNCTION", tkFUNCTION},
+                                                 {"GENERATOR", tkGENERATOR},
+                                                 {"GRANT", tkGRANT},
+                                                 {"INDEX", tkINDEX},
+                                                 {"INSERT", tkINSERT},
+                                                 {"INTO", tkINTO},
+                                                 {"IS", tkIS},
+                                                 {"NAMES", tkNAMES},
+                                                 {"NULL", tkNULL},
+                                                 {"ON", tkON},
+                                                 {"OR", tkOR},
+                                                 {"PAGE_SIZE", tkPAGE_SIZE},
+                                                 {"PARAMETER", tkPARAMETER},
+                                                 {"PASSWORD", tkPASSWORD},
+                                                 {"PROCEDURE", tkPROCEDURE},
+                                                 {"REVOKE", tkREVOKE},
+                                                 {"ROLE", tkROLE},
+                                                 {"SELECT", tkSELECT},
+                                                 {"SET", tkSET},
+                                                 {"STATISTICS", tkSTATISTICS},
+                                                 {"TABLE", tkTABLE},
+                                                 {"TO", tkTO},
+                                                 {"TRIGGER", tkTRIGGER},
+                                                 {"UNIQUE", tkUNIQUE},
+                                                 {"UPDATE", tkUPDATE},
+                                                 {"USER", tkUSER},
+                                                 {"VIEW", tkVIEW},
+                                                 {"WITH", tkWITH},
+                                                 {"WORK", tkWORK},
+                                                 {"RECREATE", tkRECREATE},
+                                                 {"GLOBAL", tkGLOBAL},
+                                                 {"TEMPORARY", tkTEMPORARY},
+                                                 {"DESCRIBE", tkDESCRIBE},
+                                                 {"ASC", tkASC},
+                                                 {"DESC", tkDESC}};
     for (const auto& [Word, Code] : Named)
         EXPECT_EQ(K.Find(Word), Code) << Word;
     EXPECT_EQ(K.Find("NOSUCHWORD"), -1);
@@ -373,12 +417,18 @@ TEST(Keywords, VersionFilter) {
         int Code;
     };
     const Row Rows[] = {
-        {"ROLE", st_InterBase_4x, tkIdent},   {"ROLE", st_InterBase_5x, tkROLE},
-        {"ROLE", st_Firebird_20, tkIdent},    {"ROLE", st_Firebird_25, tkIdent},
-        {"ROLE", st_Firebird_40, tkIdent},    {"ROLE", st_InterBase_75, tkROLE},
-        {"WORK", st_Firebird_25, tkWORK},     {"WORK", st_Firebird_30, tkIdent},
-        {"BIGINT", st_InterBase_7x, tkIdent}, {"BIGINT", st_InterBase_2020, 237}, // 2020 keeps every keyword
-        {"RECREATE", st_InterBase_6x, tkIdent}, {"RECREATE", st_Firebird_30, tkRECREATE},
+        {"ROLE", st_InterBase_4x, tkIdent},
+        {"ROLE", st_InterBase_5x, tkROLE},
+        {"ROLE", st_Firebird_20, tkIdent},
+        {"ROLE", st_Firebird_25, tkIdent},
+        {"ROLE", st_Firebird_40, tkIdent},
+        {"ROLE", st_InterBase_75, tkROLE},
+        {"WORK", st_Firebird_25, tkWORK},
+        {"WORK", st_Firebird_30, tkIdent},
+        {"BIGINT", st_InterBase_7x, tkIdent},
+        {"BIGINT", st_InterBase_2020, 237}, // 2020 keeps every keyword
+        {"RECREATE", st_InterBase_6x, tkIdent},
+        {"RECREATE", st_Firebird_30, tkRECREATE},
     };
     for (const auto& R : Rows) {
         TIbSetup Setup(R.Version);

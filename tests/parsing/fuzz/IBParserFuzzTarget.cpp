@@ -67,8 +67,8 @@ void RunOne(const std::uint8_t* Data, std::size_t Size) {
     const std::string Sources[] = {DecodeScriptBytes(Script), Lines.Text(), std::string(OtherFile)};
     int Reports = 0;
     Parser.OnErrorMessage = [](TObject*, const std::string&) {};
-    Parser.OnStatement = [&](TObject*, const std::string& Text, TStatement*&, const std::string&, TDbOperation,
-                             TDbObject, const std::string&, TStatType) {
+    Parser.OnStatement = [&](TObject*, const std::string& Text, TStatement*&, const std::string&,
+                             TDbOperation, TDbObject, const std::string&, TStatType) {
         bool Found = false;
         for (const std::string& S : Sources)
             Found = Found || S.find(Text) != std::string::npos;
@@ -77,9 +77,12 @@ void RunOne(const std::uint8_t* Data, std::size_t Size) {
         if (Stop && ++Reports == 3) StopRequested = true;
     };
     Parser.ReadFileHook = [&](const std::string& Name, std::string& Bytes) {
-        if (Name == "fuzz.sql") Bytes = Script;
-        else if (Name == "other.sql") Bytes = OtherFile;
-        else return TFileReadStatus::frNotFound;
+        if (Name == "fuzz.sql")
+            Bytes = Script;
+        else if (Name == "other.sql")
+            Bytes = OtherFile;
+        else
+            return TFileReadStatus::frNotFound;
         return TFileReadStatus::frOk;
     };
     if (AsFile) {
@@ -91,7 +94,8 @@ void RunOne(const std::uint8_t* Data, std::size_t Size) {
     StopRequested = false;
     if (Parser.GetTerminator().empty()) Fail("empty terminator");
     if (Parser.GetStalledPasses() != 0) Fail("a pass of the loop consumed no token");
-    if (!Parser.GetReachedEnd() && !Parser.GetMsgManager().HasErrors()) Fail("an early stop without an error");
+    if (!Parser.GetReachedEnd() && !Parser.GetMsgManager().HasErrors())
+        Fail("an early stop without an error");
     Parser.LinkObjects();
 }
 
