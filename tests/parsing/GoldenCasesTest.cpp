@@ -56,10 +56,10 @@ std::vector<std::string> CaseNames() {
 }
 
 /// Files an object of the named kind in the container.
-void AddObject(TObjs& Objs, const std::string& Spec) {
-    const auto Colon = Spec.find(':');
-    ASSERT_NE(Colon, std::string::npos) << Spec;
-    const std::string Kind = Spec.substr(0, Colon), Name = Spec.substr(Colon + 1);
+void AddObject(TObjs& Objs, const std::string& Entry) {
+    const auto Colon = Entry.find(':');
+    ASSERT_NE(Colon, std::string::npos) << Entry;
+    const std::string Kind = Entry.substr(0, Colon), Name = Entry.substr(Colon + 1);
     TDbObj* O = nullptr;
     if (Kind == "domain")
         O = new TDmnData(&Objs);
@@ -77,7 +77,7 @@ void AddObject(TObjs& Objs, const std::string& Spec) {
         O = new TTblData(&Objs);
     ASSERT_NE(O, nullptr) << "unknown kind " << Kind;
     O->SetName(Name);
-    ASSERT_GE(Objs.AddObject(O, true), 0) << Spec;
+    ASSERT_GE(Objs.AddObject(O, true), 0) << Entry;
 }
 
 /// The state a run left, appended to the transcript.
