@@ -18,7 +18,9 @@ public:
     std::string Text;
     std::uint8_t Kind = 0;
     std::string ScriptName;
-    std::int32_t ColumnNo = 0; ///< position in the line, counted from 0
+    /// Column in the line: for parser messages the 1-based byte column of the scanner's current
+    /// character (the one after the token just read); 0 for other messages.
+    std::int32_t ColumnNo = 0;
     std::int32_t LineNo = 0;
     TObject* Obj = nullptr; ///< not owned
 

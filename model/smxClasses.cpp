@@ -558,7 +558,7 @@ std::string TDbObj::QuoteName(std::string_view Name) const {
     case 3:
         return QuotedStr(Name, '"');
     case 4:
-        return "[" + std::string(Name) + "]";
+        return "[" + StringReplace(Name, "]", "]]") + "]";
     default:
         return std::string(Name);
     }

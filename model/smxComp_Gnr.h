@@ -1,6 +1,8 @@
 // Generators and sequences: the schema object class of the kind.
 #pragma once
 
+#include <cstdint>
+
 #include "model/smxClasses.h"
 
 namespace smx {
@@ -10,6 +12,8 @@ class TGnrData : public TDbObj {
 public:
     explicit TGnrData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TGnrData)
+
+    std::int64_t CurrentValue = 0; ///< the value a script's SET GENERATOR gave it
 };
 
 } // namespace smx

@@ -2288,11 +2288,16 @@ template <typename Pred> bool RestAll(std::string_view S, Pred Allowed) {
     return true;
 }
 
+/// Name between the delimiters, every closing delimiter inside it doubled: a name holding the
+/// delimiter must neither end the quoted name early nor let the rest of it run on as SQL.
 std::string Enclose(std::string_view Name, char Open, char Close) {
     std::string R;
     R.reserve(Name.size() + 2);
     R += Open;
-    R += Name;
+    for (char C : Name) {
+        R += C;
+        if (C == Close) R += Close;
+    }
     R += Close;
     return R;
 }
@@ -2410,7 +2415,9 @@ std::string QuoteASAName(std::string_view Name) {
 
 std::string QuoteMySQLName(std::string_view Name) {
     const std::string U = UpperCase(Name);
-    if (U != Name || IsInWordList(U, MySQLReservedWords)) return Enclose(Name, '`', '`');
+    // A backquote inside the name forces quoting too: left bare it would start a quoted name.
+    if (U != Name || IsInWordList(U, MySQLReservedWords) || Name.find('`') != std::string_view::npos)
+        return Enclose(Name, '`', '`');
     return std::string(Name);
 }
 
@@ -2440,7 +2447,8 @@ std::string QuoteMSSQLName(std::string_view Name) {
 }
 
 std::string QuoteLocalSQLName(std::string_view Name) {
-    return FindLocalSQLKeyword(Name) != IdentTokenCode ? Enclose(Name, '"', '"') : std::string(Name);
+    const bool Quote = FindLocalSQLKeyword(Name) != IdentTokenCode || Name.find('"') != std::string_view::npos;
+    return Quote ? Enclose(Name, '"', '"') : std::string(Name);
 }
 
 bool PGSQLNeedsQuotes(std::string_view Name) {

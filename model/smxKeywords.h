@@ -93,6 +93,7 @@ bool IsReservedWord(std::string_view Name, TIBSQLServerVersionType Version);
 bool IsInWordList(std::string_view Word, std::span<const std::string_view> List);
 
 // --- Other dialects -------------------------------------------------------------------------------
+// Every quoting routine doubles its closing delimiter inside a quoted name.
 // Each Find routine upper-cases the word (ASCII) and answers its code in the dialect's keyword table,
 // 1 when absent. Only "not 1" matters for these dialects; the code is 30 plus the table position.
 
@@ -109,8 +110,8 @@ std::int32_t FindOracleKeyword(std::string_view Word);
 /// double quotes as written; anything else, and an empty name, unchanged.
 std::string QuoteASAName(std::string_view Name);
 
-/// MySQL: a name with a lower-case letter is always backquoted; any other name only when it is on
-/// the MySQL reserved list.
+/// MySQL: a name with a lower-case letter or a backquote is always backquoted; any other name only
+/// when it is on the MySQL reserved list. A backquote inside is doubled.
 std::string QuoteMySQLName(std::string_view Name);
 
 /// DB2: double quotes for a keyword, a first character other than A-Z or a later one outside
@@ -123,7 +124,8 @@ bool MSSQLNeedsQuotes(std::string_view Name);
 /// MS SQL Server: Name in square brackets when MSSQLNeedsQuotes says so, else unchanged.
 std::string QuoteMSSQLName(std::string_view Name);
 
-/// Local SQL (Paradox, dBASE): double quotes for a local-SQL keyword, else unchanged.
+/// Local SQL (Paradox, dBASE): double quotes for a local-SQL keyword or a name holding a double
+/// quote (doubled inside), else unchanged.
 std::string QuoteLocalSQLName(std::string_view Name);
 
 /// PostgreSQL: True when Name needs double quotes (first character outside _ a-z, a later one outside

@@ -773,4 +773,21 @@ bool TSQLExec::ExecSetBlobFile() {
     return true;
 }
 
+// ---- Parser factory ---------------------------------------------------------------------------------
+
+namespace {
+TSQLParserFactory ParserFactory = nullptr; // constant-initialised: safe before any static constructor
+} // namespace
+
+TSQLParserFactory SetSQLParserFactory(TSQLParserFactory Factory) {
+    const TSQLParserFactory Previous = ParserFactory;
+    ParserFactory = Factory;
+    return Previous;
+}
+
+TSQLParserPtr TSQLExec::CreateParser() const {
+    if (!ParserFactory) return nullptr;
+    return ParserFactory();
+}
+
 } // namespace smx

@@ -19,6 +19,23 @@
 
 namespace smx {
 
+class TCustomSQLParser;
+
+/// Frees a parser made by the installed factory: the model knows the parser class only by name, so
+/// the factory supplies how to free what it made.
+struct TSQLParserDeleter {
+    void (*Destroy)(TCustomSQLParser*) = nullptr;
+    void operator()(TCustomSQLParser* Parser) const {
+        if (Parser && Destroy) Destroy(Parser);
+    }
+};
+using TSQLParserPtr = std::unique_ptr<TCustomSQLParser, TSQLParserDeleter>;
+/// Makes a generic SQL parser without owner. The parsing library installs it (the model cannot
+/// depend on the parsers); none until then.
+using TSQLParserFactory = TSQLParserPtr (*)();
+/// Installs the factory behind TSQLExec::CreateParser; returns the previous one.
+TSQLParserFactory SetSQLParserFactory(TSQLParserFactory Factory);
+
 /// Supplies the value of a statement parameter that is not read from the large-object file.
 using TGetParamValueEvent = std::function<void(TObject* Sender, TParam& Param)>;
 
@@ -65,6 +82,8 @@ public:
     /// empty." for an empty list; false without a connection, after any error, or when stopped.
     bool ExecuteScript() override;
 
+    /// A new generic SQL parser without owner, from the installed factory; nullptr without one.
+    TSQLParserPtr CreateParser() const;
     /// Name quoted for the executor's database type and InterBase version (dialect 3).
     std::string QuoteName(std::string_view Name) const;
     TSMXCustomConnection* GetSMXConnection() const { return SMXConnection_; }

@@ -9,6 +9,7 @@ PACKAGES=(
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
   qt6-base-dev
   unixodbc-dev libsqliteodbc
+  clang libclang-rt-14-dev
 )
 
 missing=()

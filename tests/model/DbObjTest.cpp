@@ -144,6 +144,13 @@ TEST(DbObj, CommentsAndQuoting) {
         ole.QuoteStyle = static_cast<std::uint8_t>(style);
         EXPECT_EQ(c.QuoteName("N"), quoted);
     }
+    // Each style doubles its own closing delimiter inside the name.
+    const std::pair<int, std::string> inner[] = {{2, "'a''b'"}, {3, "\"a\"\"b\""}, {4, "[a]]b]"}};
+    const std::string names[] = {"a'b", "a\"b", "a]b"};
+    for (int i = 0; i < 3; ++i) {
+        ole.QuoteStyle = static_cast<std::uint8_t>(inner[i].first);
+        EXPECT_EQ(c.QuoteName(names[i]), inner[i].second);
+    }
 }
 
 TEST(DbObj, MasterAnswersTheTargetDialectWhileComparing) {

@@ -277,6 +277,30 @@ TEST(DialectQuoting, NeedsQuotesAgreesWithQuote) {
     EXPECT_FALSE(PGSQLNeedsQuotes("customer"));
 }
 
+// A delimiter inside a name is doubled: otherwise the quoted name would end early and the rest of
+// it would run on as SQL.
+TEST(DialectQuoting, DelimiterInsideNameIsDoubled) {
+    const QuoteRow Rows[] = {
+        {"ASA", QuoteASAName, "a\"b", "\"a\"\"b\""},
+        {"MySQL", QuoteMySQLName, "a`b", "`a``b`"},
+        {"MySQL", QuoteMySQLName, "`", "````"},
+        {"MySQL", QuoteMySQLName, "A`B", "`A``B`"}, // upper case, yet the backquote forces quotes
+        {"LocalSQL", QuoteLocalSQLName, "A\"B", "\"A\"\"B\""},
+        {"DB2", QuoteDB2Name, "a\"b", "\"a\"\"b\""},
+        {"MSSQL", QuoteMSSQLName, "a]b", "[a]]b]"},
+        {"MSSQL", QuoteMSSQLName, "a[b", "[a[b]"}, // only the closing bracket needs doubling
+        {"MSSQL", QuoteMSSQLName, "x]; DROP TABLE t; --", "[x]]; DROP TABLE t; --]"},
+        {"PGSQL", QuotePGSQLName, "a\"b", "\"a\"\"b\""},
+        {"PGSQL", QuotePGSQLName, "\"\"", "\"\"\"\"\"\""},
+        {"Oracle", QuoteOracleName, "a\"b", "\"a\"\"b\""},
+    };
+    for (const auto& R : Rows)
+        EXPECT_EQ(R.Quote(R.Name), R.Expected) << R.Dialect << ": " << R.Name;
+    EXPECT_EQ(QuoteIdentifier("a\"b", dbInterBase, st_Firebird_30, 3), "\"a\"\"b\"");
+    EXPECT_EQ(QuoteIdentifier("a\"b", dbInterBase, st_Firebird_30, 1), "a\"b"); // dialect 1 quotes nothing
+    EXPECT_EQ(QuoteIdentifier("a]b", dbMSSQL, st_Firebird_30, 3), "[a]]b]");
+}
+
 TEST(QuoteIdentifierDispatch, ByDatabaseTypeAndDialect) {
     struct Row {
         const char* Name;

@@ -1,0 +1,1042 @@
+// The InterBase/Firebird statement loop and its statement routines. Every keyword test goes through
+// Is(), which also accepts the keyword's identifier form: Firebird 3 and 4 read WORK, DOMAIN,
+// GENERATOR, DATABASE, NAMES and others as identifiers, and a loop that tested only the keyword token
+// would reject "COMMIT WORK" or miss "SET GENERATOR". Statements are reported with their exact source
+// text; the routines that will build tables, indices, routines and the other objects report theirs
+// and skip to the terminator for now.
+#include "parsing/smxIBParser.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Exc.h"
+#include "model/smxComp_Gnr.h"
+#include "model/smxComp_Pkg.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
+#include "model/smxDBStructure.h"
+#include "platform/smxStrUtils.h"
+#include "platform/smxUIHooks.h"
+
+namespace smx {
+
+using enum TDbObject;
+using enum TDbOperation;
+using enum TStatType;
+using enum TIBSQLServerVersionType;
+
+namespace {
+
+/// The terminator or the end of the text: where a skipped statement stops.
+const TTokenSet& TerminatorOrEnd() {
+    static const TTokenSet S = [] {
+        TTokenSet T;
+        T += tkEOF;
+        T += tkTerminator;
+        return T;
+    }();
+    return S;
+}
+
+int HexDigit(char C) {
+    if (C >= '0' && C <= '9') return C - '0';
+    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
+    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
+    return -1;
+}
+
+bool HasHexLiterals(TIBSQLServerVersionType V) {
+    return V == st_Firebird_25 || V == st_Firebird_30 || V == st_Firebird_40;
+}
+
+bool IsFirebird3Or4(TIBSQLServerVersionType V) {
+    return V == st_Firebird_30 || V == st_Firebird_40;
+}
+
+} // namespace
+
+// =====================================================================================================
+// Construction, options, scanner
+
+TIbParser::TIbParser(TCustomExtract* AOwner) : TCustomSQLParser(AOwner) {
+    TIbParser::RegisterKeywords();
+    SetDatabaseType(TDatabaseType::dbInterBase);
+}
+
+TIbParser::~TIbParser() = default;
+
+void TIbParser::RegisterKeywords() {
+    TCustomSQLParser::RegisterKeywords();
+    Keywords_.AddWords(GetIBKeywords());
+}
+
+TIBServerOptions& TIbParser::IBOptions() {
+    return Container_ ? Container_->GetIBServerOptions() : OwnOptions_;
+}
+
+const TIBServerOptions& TIbParser::IBOptions() const {
+    return Container_ ? Container_->GetIBServerOptions() : OwnOptions_;
+}
+
+int TIbParser::LookupKeyword() {
+    const int Code = TCustomSQLParser::LookupKeyword();
+    if (Code == tkIdent) return Code;
+    // Versions up to Firebird 4 read the keywords they do not reserve as identifiers; InterBase 2020
+    // and later keep every keyword.
+    const TIBSQLServerVersionType V = ServerVersion();
+    if (static_cast<int>(V) <= static_cast<int>(st_Firebird_40) && !GetIBTokenSet(V).contains(Code))
+        return tkIdent;
+    return Code;
+}
+
+void TIbParser::ScanToken() {
+    TokenStart_ = Pos_;
+    if (CheckTerminator()) return;
+    const char C = Ch_;
+    if (C == '_') { // character-set introducer
+        Token_ = tkCHARSET;
+        Step();
+        ReadIdent();
+        TokenText_.insert(TokenText_.begin(), '_');
+        return;
+    }
+    if (HasHexLiterals(ServerVersion())) {
+        if (C == '0' && (PeekChar() == 'x' || PeekChar() == 'X')) {
+            MoveTo(Pos_ + 2);
+            std::size_t E = Pos_;
+            while (E < Source_.size() && HexDigit(Source_[E]) >= 0)
+                ++E;
+            StringValue_.assign(Source_, Pos_, E - Pos_);
+            MoveTo(E);
+            Token_ = tkInteger;
+            IntValue_ = 0;
+            IntOverflow_ = false;
+            std::size_t Significant = 0;
+            for (char D : StringValue_) {
+                if (Significant == 0 && D == '0') continue;
+                if (++Significant > 16) IntOverflow_ = true;
+                IntValue_ = IntValue_ << 4 | static_cast<std::uint64_t>(HexDigit(D));
+            }
+            if (IntOverflow_) IntValue_ = 0;
+            if (StringValue_.empty()) Error("Invalid number: " + Source_.substr(TokenStart_, 2));
+            return;
+        }
+        // X'..': the quoted hexadecimal digits as bytes. Only the single quote: in dialect 3 a
+        // double quote after X starts a quoted identifier.
+        if ((C == 'x' || C == 'X') && PeekChar() == '\'') {
+            Step();
+            std::string Digits;
+            ReadString(Digits);
+            const std::size_t N = Digits.size();
+            StringValue_.assign((N + 1) / 2, '\0');
+            for (std::size_t i = 0; i < StringValue_.size(); ++i) {
+                const int Hi = HexDigit(Digits[2 * i]);
+                const int Lo = 2 * i + 1 < N ? HexDigit(Digits[2 * i + 1]) : 0;
+                StringValue_[i] = static_cast<char>((Hi < 0 ? 0 : Hi) << 4 | (Lo < 0 ? 0 : Lo));
+            }
+            Token_ = tkString;
+            QuoteChar_ = '\'';
+            return;
+        }
+        if (C == ':' && PeekChar() == '=') {
+            Token_ = tkASSIGN;
+            MoveTo(Pos_ + 2);
+            return;
+        }
+    }
+    TCustomSQLParser::ScanToken();
+    // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).
+    if (Token_ == tkString && QuoteChar_ == '"' && !StringValue_.empty() && SQLDialect() == 3) {
+        Token_ = tkIdent;
+        TokenText_ = StringValue_;
+        RawKeyword_ = tkIdent;
+    }
+}
+
+std::string TIbParser::GetIdentName(std::string_view Name) const {
+    return QuoteIdentifier(Name, TDatabaseType::dbInterBase, ServerVersion(), SQLDialect());
+}
+
+std::string TIbParser::PositionText(int Line, int Column) const {
+    std::string S = TCustomSQLParser::PositionText(Line, Column);
+    if (!CurrentTable_.empty() && !CurrentColumn_.empty())
+        S += " Table:" + CurrentTable_ + " Field:" + CurrentColumn_ + " ";
+    return S;
+}
+
+void TIbParser::ReadQualifiedName() {
+    Qualifier_.clear();
+    QualifiedName_.clear();
+    QualifiedExtra_.clear();
+    if (!Expect(tkIdent)) return;
+    QualifiedName_ = TokenText_;
+    NextToken();
+    if (Token_ == tkDot) {
+        NextToken();
+        if (!Expect(tkIdent)) return;
+        Qualifier_ = QualifiedName_;
+        QualifiedName_ = TokenText_;
+        NextToken();
+    }
+}
+
+// =====================================================================================================
+// Runs
+
+void TIbParser::ParseScript(const TStringList& Lines, TObjs* Container) {
+    Container_ = Container;
+    IBOptions().SetSQLDialect(1);
+    StopReported_ = false;
+    TCustomSQLParser::ParseScript(Lines, Container);
+}
+
+void TIbParser::ParseLoadedFile(const std::string& FileName, std::string Text) {
+    StopReported_ = false;
+    OpenFilesChain_->push_back(CanonicalFileName(FileName));
+    TCustomSQLParser::ParseLoadedFile(FileName, std::move(Text));
+    OpenFilesChain_->pop_back();
+}
+
+void TIbParser::ParseStatements() {
+    NextToken();
+    while (Token_ != tkEOF) {
+        if (StopRequested) {
+            // A run cut short must not pass for a complete one.
+            if (!StopReported_) Error("Parsing stopped.");
+            StopReported_ = true;
+            break;
+        }
+        PlatformProcessMessages();
+        StatementStart_ = TokenStart_;
+        const std::size_t Before = TokenStart_;
+        ParseStatement();
+        if (Token_ != tkEOF && TokenStart_ == Before) { // a routine that consumed nothing
+            ++StalledPasses_;
+            NextToken();
+        }
+    }
+}
+
+void TIbParser::SkipTerminator() {
+    if (Token_ == tkTerminator)
+        NextToken();
+    else if (Token_ == tkEOF)
+        Expect(tkTerminator);
+}
+
+std::string TIbParser::NextName() {
+    return NextAndExpect(tkIdent) ? TokenText_ : std::string();
+}
+
+void TIbParser::ReportSkipped(const std::string& Name, TDbOperation Operation, TDbObject ObjKind) {
+    SkipToTokens(TerminatorOrEnd());
+    EmitStatement(stStatement, Name, Statement_, "", Operation, ObjKind);
+}
+
+// =====================================================================================================
+// The statement loop
+
+void TIbParser::ParseStatement() {
+    switch (Token_) {
+    case tkGRANT:
+        ParseGrant();
+        return;
+    case tkCREATE:
+    case tkRECREATE:
+        ParseCreate();
+        return;
+    case tkIdent:
+        ParseWordStatement();
+        return;
+    case tkTerminator: // an empty statement
+        NextToken();
+        return;
+    case tkALTER:
+        ParseAlter();
+        return;
+    case tkCOMMIT:
+        NextToken();
+        if (Is(tkWORK)) NextToken();
+        Expect(tkTerminator);
+        NextToken();
+        return;
+    case tkDECLARE:
+        NextAndExpect(tkEXTERNAL);
+        NextAndExpect(tkFUNCTION);
+        ParseDeclareFunction();
+        return;
+    case tkDELETE: {
+        NextAndExpect(tkFROM);
+        const std::string Table = NextName();
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stDelete, Table, Statement_, "", odbDelete, dboTable);
+        SkipTerminator();
+        return;
+    }
+    case tkDROP:
+        ParseDrop();
+        return;
+    case tkEXECUTE:
+        ParseExecute();
+        return;
+    case tkUPDATE: {
+        const std::string Table = NextName();
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stUpdate, Table, Statement_, "", odbUpdate, dboTable);
+        SkipTerminator();
+        return;
+    }
+    case tkINSERT: {
+        NextAndExpect(tkINTO);
+        const std::string Table = NextName();
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stInsert, Table, Statement_, "", odbInsert, dboTable);
+        SkipTerminator();
+        return;
+    }
+    case tkREVOKE:
+        ParseRevoke();
+        return;
+    case tkSELECT:
+    case tkWITH:
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stSelect, "", Statement_, "", odbUnknown, dboUnknown);
+        SkipTerminator();
+        return;
+    case tkSET:
+        ParseSet();
+        return;
+    case tkDESCRIBE:
+        ParseDescribe();
+        ExpectAndNext(tkTerminator);
+        return;
+    default:
+        Error("Missing/unknown: DDL-statement: " + GetTokenName(Token_));
+        NextToken();
+        return;
+    }
+}
+
+void TIbParser::ParseWordStatement() {
+    if (IsWord("CONNECT")) {
+        NextToken();
+        if (Is(tkDATABASE)) NextToken();
+        ParseConnect(false);
+    } else if (IsWord("RECONNECT")) {
+        NextToken();
+        EmitStatement(stReconnect, "", Statement_, "", odbUnknown, dboUnknown);
+        ExpectAndNext(tkTerminator);
+    } else if (IsWord("DESCRIBE")) {
+        ParseDescribe();
+        ExpectAndNext(tkTerminator);
+    } else if (IsWord("COMMENT")) {
+        ParseComment();
+        ExpectAndNext(tkTerminator);
+    } else if (IsWord("REINSERT")) {
+        SkipToTokens(TerminatorOrEnd());
+        ExpectAndNext(tkTerminator);
+    } else if (IsWord("INPUT")) {
+        ParseInput();
+    } else {
+        Error("Unknown statement: " + GetTokenName(Token_));
+        NextToken();
+    }
+}
+
+void TIbParser::ParseCreate() {
+    const TIBSQLServerVersionType V = ServerVersion();
+    NextToken();
+    if (Token_ == tkTABLE || Token_ == tkGLOBAL) {
+        const bool Global = Token_ == tkGLOBAL;
+        if (Global) {
+            NextToken();
+            if (!Is(tkTEMPORARY)) ExpectWord("TEMPORARY");
+            NextAndExpect(tkTABLE);
+        }
+        ParseCreateTable(tkCREATE, Global);
+    } else if (Is(tkASC) || Is(tkDESC) || Is(tkINDEX) || Is(tkUNIQUE)) {
+        ParseCreateIndex();
+    } else if (Is(tkPROCEDURE)) {
+        ParseRoutine(tkCREATE, false);
+    } else if (Is(tkTRIGGER)) {
+        ParseTrigger(tkCREATE);
+    } else if (Is(tkVIEW)) {
+        ParseView(tkCREATE);
+    } else if (IsWord("PACKAGE")) {
+        ParsePackage(tkCREATE);
+    } else if (Is(tkROLE)) {
+        ParseCreateRole();
+        ExpectAndNext(tkTerminator);
+    } else if (Token_ == tkOR) {
+        NextAndExpect(tkALTER);
+        NextToken();
+        if (Is(tkPROCEDURE))
+            ParseRoutine(tkALTER, false);
+        else if (Is(tkFUNCTION))
+            ParseRoutine(tkALTER, true);
+        else if (Is(tkTRIGGER))
+            ParseTrigger(tkALTER);
+        else if (Is(tkVIEW))
+            ParseView(tkALTER);
+        else if (IsWord("PACKAGE") && IsFirebird3Or4(V))
+            ParsePackage(tkALTER);
+        else {
+            Error("Unknown ALTER-statement");
+            NextToken();
+        }
+    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
+        ParseGenerator();
+        SkipTerminator();
+    } else if (Is(tkDOMAIN)) {
+        ParseCreateDomain();
+    } else if (Is(tkFUNCTION) && IsFirebird3Or4(V)) {
+        ParseRoutine(tkCREATE, true);
+        SkipTerminator();
+    } else if (Is(tkDATABASE)) {
+        NextToken();
+        ParseConnect(true);
+    } else if (Is(tkEXCEPTION)) {
+        NextToken();
+        ParseException(nullptr);
+    } else if (IsWord("GLOBAL") && V >= st_Firebird_20 && V <= st_Firebird_40) {
+        NextToken();
+        if (!IsWord("TEMPORARY")) Error("TEMPORARY expected, but " + UpperCase(TokenText_) + " found.");
+        NextAndExpect(tkTABLE);
+        ParseCreateTable(tkCREATE, true);
+    } else if (IsWord("COLLATION") && V >= st_Firebird_21) {
+        ParseCollation();
+    } else {
+        // The token stays: the next pass of the loop reports it as a statement start.
+        Error("Unknown CREATE-statement");
+    }
+}
+
+void TIbParser::ParseAlter() {
+    NextToken();
+    if (Is(tkTABLE))
+        ParseAlterTable();
+    else if (Is(tkPROCEDURE))
+        ParseRoutine(tkALTER, false);
+    else if (Is(tkFUNCTION))
+        ParseRoutine(tkALTER, true);
+    else if (IsWord("PACKAGE"))
+        ParsePackage(tkALTER);
+    else if (Is(tkINDEX))
+        ParseAlterIndex();
+    else if (Is(tkTRIGGER))
+        ParseTrigger(tkALTER);
+    else if (Is(tkDOMAIN))
+        ParseAlterDomain();
+    else if (IsWord("SEQUENCE"))
+        ParseAlterSequence();
+    else if (Is(tkEXCEPTION))
+        ParseAlterException();
+    else if (ServerVersion() == st_Firebird_40 && IsWord("SESSION")) {
+        NextToken();
+        ExpectWord("RESET");
+        NextToken();
+    } else {
+        Error("Unknown ALTER statement.");
+    }
+}
+
+// =====================================================================================================
+// CONNECT, CREATE DATABASE, INPUT
+
+void TIbParser::ParseConnect(bool Create) {
+    if (Expect(tkString)) {
+        ConnectionOptions_.SetDatabaseName(StringValue_);
+        DoLogNextLine("Database connect: " + StringValue_);
+    }
+    for (;;) {
+        NextToken();
+        if (Is(tkPAGE_SIZE)) {
+            NextToken();
+            if (Token_ == tkEqual) NextToken();
+            std::int64_t V = 0;
+            if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))
+                IBOptions().GetIBDatabaseOptions().SetPageSize(static_cast<int>(V));
+        } else if (Token_ == tkDEFAULT) {
+            NextAndExpect(tkCHARACTER);
+            NextAndExpect(tkSET);
+            if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText_));
+        } else if (IsWord("COLLATION")) {
+            NextAndExpect(tkIdent);
+        } else if (Is(tkUSER)) {
+            if (NextAndExpect(tkString)) ConnectionOptions_.SetUserName(StringValue_);
+        } else if (Is(tkPASSWORD)) {
+            if (NextAndExpect(tkString)) ConnectionOptions_.SetPassword(StringValue_);
+        } else if (Is(tkROLE)) {
+            if (NextAndExpect(tkString)) ConnectionOptions_.SetRoleName(StringValue_);
+        } else {
+            break;
+        }
+    }
+    if (Token_ == tkTerminator || Token_ == tkEOF) {
+        EmitStatement(Create ? stCreateDb : stConnect, "", Statement_, "", odbSet, dboUnknown);
+        SkipTerminator();
+        return;
+    }
+    Error("Unknown token in DB-declaration.");
+    NextToken();
+}
+
+void TIbParser::ParseInput() {
+    ExpectWord("INPUT");
+    const bool HasName = NextAndExpect(tkString);
+    const std::string Name = HasName ? StringValue_ : std::string();
+    const int Line = Line_, Column = GetColumnNo();
+    NextToken();
+    // The file is read while the scanner stands on the terminator, so that a SET TERM inside it
+    // applies to everything after this statement.
+    if (!Name.empty()) IncludeFile(Name, Line, Column);
+    SkipTerminator();
+}
+
+void TIbParser::IncludeFile(const std::string& Name, int Line, int Column) {
+    std::string Path = Name;
+    if (Path.find('/') == std::string::npos) Path = ExtractFilePath(ScriptName_) + Name;
+    if (InputDepth_ + 1 > MaxInputDepth) {
+        ErrorAt("INPUT nested too deeply: " + Path, Line, Column);
+        return;
+    }
+    const std::string Canonical = CanonicalFileName(Path);
+    if (std::find(OpenFilesChain_->begin(), OpenFilesChain_->end(), Canonical) != OpenFilesChain_->end()) {
+        ErrorAt("Recursive INPUT: " + Path, Line, Column);
+        return;
+    }
+    std::string Text, Problem;
+    if (!ReadFileText(Path, Text, Problem)) {
+        ErrorAt(Problem, Line, Column);
+        return;
+    }
+    if (!InputParser_) InputParser_ = std::make_unique<TIbParser>(Owner_);
+    TIbParser& In = *InputParser_;
+    In.OnErrorMessage = OnErrorMessage;
+    In.OnLogNextLine = OnLogNextLine;
+    In.OnDebugMessage = OnDebugMessage;
+    In.OnProgressUpdate = nullptr;
+    In.SetProgress(false);
+    In.ReadFileHook = ReadFileHook;
+    In.LogFlags_ = LogFlags_;
+    // The included statements reach this parser's handler as if they were its own.
+    In.OnStatement = [this](TObject*, const std::string& Text, TStatement*& St, const std::string& Parent,
+                            TDbOperation Op, TDbObject Kind, const std::string& ObjName,
+                            TStatType Type) { DoStatement(Text, St, Parent, Op, Kind, ObjName, Type); };
+    In.Terminator_ = Terminator_;
+    In.InputDepth_ = InputDepth_ + 1;
+    In.OpenFilesChain_ = OpenFilesChain_;
+    In.OwnOptions_ = OwnOptions_;
+    In.Container_ = Container_;
+    In.MsgManager_.Clear();
+    In.SuppressFirstErrorEvent_ = SuppressFirstErrorEvent_ || MsgManager_.HasErrors();
+    In.ParseLoadedFile(Path, std::move(Text));
+    MsgManager_.AddMessages(&In.MsgManager_);
+    Terminator_ = In.Terminator_;
+    OwnOptions_ = In.OwnOptions_;
+    if (In.StopReported_) StopReported_ = true;
+    StalledPasses_ += In.StalledPasses_;
+    In.StalledPasses_ = 0;
+}
+
+// =====================================================================================================
+// SET
+
+void TIbParser::ParseSet() {
+    NextToken();
+    if (IsWord("AUTODDL")) {
+        NextToken();
+        if (!Is(tkON) && !IsWord("OFF")) Error("Missing: ON/OFF in \"SET AUTODDL...\"");
+        if (Token_ != tkTerminator && Token_ != tkEOF) NextToken();
+        EmitStatement(stSet, "", Statement_, "", odbSet, dboUnknown);
+        ExpectAndNext(tkTerminator);
+    } else if (IsWord("SQL")) {
+        NextToken();
+        ExpectWord("DIALECT");
+        NextToken();
+        if (Token_ == tkEqual) NextToken();
+        std::string Dialect;
+        std::int64_t V = 0;
+        if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V)) {
+            IBOptions().SetSQLDialect(static_cast<int>(V));
+            Dialect = std::to_string(V);
+        }
+        NextToken();
+        EmitStatement(stSqlDialect, Dialect, Statement_, "", odbSet, dboUnknown);
+        Expect(tkTerminator);
+        NextToken();
+    } else if (IsWord("BLOBFILE")) {
+        const std::string File = NextAndExpect(tkString) ? StringValue_ : std::string();
+        NextToken();
+        EmitStatement(stSetBlobFile, File, Statement_, "", odbSet, dboUnknown);
+        ExpectAndNext(tkTerminator);
+    } else if (IsWord("TERM")) {
+        ParseSetTerm();
+    } else if (Is(tkGENERATOR)) {
+        ParseSetGenerator();
+    } else if (Is(tkNAMES)) {
+        if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(TokenText_);
+        NextToken();
+        EmitStatement(stSetNames, "", Statement_, "", odbSet, dboUnknown);
+        Expect(tkTerminator);
+        NextToken();
+    } else if (Is(tkSTATISTICS)) {
+        NextAndExpect(tkINDEX);
+        const std::string Index = NextName();
+        NextToken();
+        EmitStatement(stStatement, Index, Statement_, "", odbSet, dboIndex);
+        Expect(tkTerminator);
+        NextToken();
+    } else {
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stSet, "", Statement_, "", odbSet, dboUnknown);
+        SkipTerminator();
+    }
+}
+
+void TIbParser::ParseSetTerm() {
+    // The scanner stands right after TERM: the new terminator is read character by character.
+    while (SkipBlanks()) {
+    }
+    const int Line = Line_, Column = GetColumnNo();
+    const char OldFirst = Terminator_.empty() ? '\0' : Terminator_[0];
+    std::size_t E = Pos_;
+    while (E < Source_.size()) {
+        const char C = Source_[E];
+        if (C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\x1A' || C == OldFirst) break;
+        ++E;
+    }
+    const std::string Term = Source_.substr(Pos_, E - Pos_);
+    MoveTo(E);
+    // An empty terminator, or one the scanner reads as a literal or a comment, could never end a
+    // statement again: it is refused and the old one stays.
+    const bool Valid = !Term.empty() && Term[0] != '\'' && Term[0] != '"' && Term[0] != '`' &&
+                       !StartsStr("--", Term) && !StartsStr("/*", Term);
+    NextAndExpect(tkTerminator); // the old terminator ends SET TERM
+    if (Valid)
+        SetTerminator(Term);
+    else
+        ErrorAt("Invalid terminator in SET TERM", Line, Column);
+    NextToken();
+}
+
+void TIbParser::ParseSetGenerator() {
+    const std::string Name = NextName();
+    DoLogNextLine("Generator: " + Name);
+    NextAndExpect(tkTO);
+    NextToken();
+    bool Negative = false;
+    if (Token_ == tkMinus || Token_ == tkPlus) {
+        Negative = Token_ == tkMinus;
+        NextToken();
+    }
+    std::int64_t V = 0;
+    constexpr auto Min = std::numeric_limits<std::int64_t>::min();
+    constexpr auto Max = std::numeric_limits<std::int64_t>::max();
+    if (Expect(tkInteger) && GetCheckedInt(Min, Max, Negative, V)) {
+        TGnrData* G = Container_ ? Container_->FindGenerator(Name) : nullptr;
+        if (G) G->CurrentValue = V;
+    }
+    NextToken(); // the report covers the value
+    EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboGenerator);
+    Expect(tkTerminator);
+    NextToken();
+}
+
+// =====================================================================================================
+// DESCRIBE, COMMENT ON
+
+void TIbParser::ParseDescribe() {
+    NextToken();
+    TDbObject Kind = dboUnknown;
+    std::string Name, Parent;
+    TDbObj* Obj = nullptr;
+    TObjs* C = Container_;
+    auto Named = [&](TDbObject K) {
+        Kind = K;
+        Name = NextName();
+    };
+    if (Is(tkTRIGGER)) {
+        Named(dboTrigger);
+        if (C) Obj = C->FindTrigger(Name);
+    } else if (Is(tkVIEW)) {
+        Named(dboView);
+        if (C) Obj = C->FindView(Name);
+    } else if (Is(tkTABLE)) {
+        Named(dboTable);
+        if (C) Obj = C->FindTable(Name);
+    } else if (Is(tkPROCEDURE)) {
+        Named(dboProcedure);
+        if (C) Obj = C->FindProcedure(Name);
+    } else if (Is(tkROLE)) {
+        Named(dboRole);
+        if (C) Obj = C->FindRole(Name);
+    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
+        Named(dboGenerator);
+        if (C) Obj = C->FindGenerator(Name);
+    } else if (Is(tkINDEX)) {
+        Named(dboIndex);
+        if (C) Obj = C->FindObject(TObjsList::olIndices, Name);
+    } else if (Is(tkFUNCTION)) {
+        Named(dboFunction);
+        if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
+    } else if (Is(tkDOMAIN)) {
+        Named(dboDomain);
+        if (C) Obj = C->FindDomain(Name);
+    } else if (Is(tkEXCEPTION)) {
+        Named(dboException);
+        if (C) Obj = C->FindException(Name);
+    } else if (Is(tkPARAMETER)) {
+        Named(dboParam);
+        NextAndExpect(tkPROCEDURE);
+        Parent = NextName();
+        if (C) Obj = C->FindProcedureParam(Parent, Name);
+    } else if (IsWord("FIELD")) {
+        Named(dboField);
+        NextToken();
+        if (Is(tkTABLE)) {
+            Parent = NextName();
+            if (C) Obj = C->FindTableField(Parent, Name);
+        } else if (Is(tkVIEW)) {
+            Parent = NextName();
+            if (C) Obj = C->FindViewField(Parent, Name);
+        } else {
+            Error("Unknown DESCRIBE statement.");
+        }
+    } else if (Token_ == tkIdent) {
+        Error("Unknown DESCRIBE statement.");
+    }
+    std::string Text;
+    if (NextAndExpect(tkString)) Text = StringValue_;
+    if (Obj) Obj->SetDescription(Text);
+    NextToken();
+    EmitStatement(stDescription, Name, Statement_, Parent, odbDescription, Kind);
+    // The statement carries the description as stored (line breaks and outer blanks normalised),
+    // also when the object is not in the container (an executor loads scripts into an empty one).
+    if (Statement_) Statement_->Description = Obj ? Obj->GetDescription() : Trim(AdjustLineBreaks(Text));
+}
+
+void TIbParser::ParseComment() {
+    ExpectWord("COMMENT");
+    NextAndExpect(tkON);
+    NextToken();
+    TDbObject Kind = dboUnknown;
+    std::string Name, Parent;
+    TObjs* C = Container_;
+    TDbObj* Obj = nullptr;
+    auto Named = [&](TDbObject K) {
+        Kind = K;
+        Name = NextName();
+    };
+    auto Dotted = [&](TDbObject K) {
+        Kind = K;
+        Parent = NextName();
+        NextAndExpect(tkDot);
+        Name = NextName();
+    };
+    if (Is(tkINDEX)) {
+        Named(dboIndex);
+        if (C) Obj = C->FindObject(TObjsList::olIndices, Name);
+    } else if (Is(tkEXCEPTION)) {
+        Named(dboException);
+        if (C) Obj = C->FindException(Name);
+    } else if (Is(tkDOMAIN)) {
+        Named(dboDomain);
+        if (C) Obj = C->FindDomain(Name);
+    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
+        Named(dboGenerator);
+        if (C) Obj = C->FindGenerator(Name);
+    } else if (Is(tkTABLE)) {
+        Named(dboTable);
+        if (C) Obj = C->FindTable(Name);
+    } else if (Is(tkPROCEDURE)) {
+        Named(dboProcedure);
+        if (C) Obj = C->FindProcedure(Name);
+    } else if (Is(tkROLE)) {
+        Named(dboRole);
+        if (C) Obj = C->FindRole(Name);
+    } else if (Is(tkTRIGGER)) {
+        Named(dboTrigger);
+        if (C) Obj = C->FindTrigger(Name);
+    } else if (Is(tkVIEW)) {
+        Named(dboView);
+        if (C) Obj = C->FindView(Name);
+    } else if (Is(tkEXTERNAL)) {
+        NextAndExpect(tkFUNCTION);
+        Named(dboFunction);
+        if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
+    } else if (Is(tkPARAMETER)) {
+        Dotted(dboParam);
+        if (C) Obj = C->FindProcedureParam(Parent, Name);
+    } else if (Is(tkCOLUMN) || IsWord("COLUMN")) {
+        Dotted(dboField);
+        if (C) {
+            Obj = C->FindTableField(Parent, Name);
+            if (!Obj) Obj = C->FindViewField(Parent, Name);
+        }
+    } else {
+        Error("Unknown Comment-statement");
+    }
+    NextAndExpect(tkIS);
+    NextToken();
+    const bool Valid = Token_ == tkString || Token_ == tkNULL;
+    const std::string Text = Token_ == tkString ? StringValue_ : std::string();
+    if (!Valid) Error("Invalid comment text");
+    NextToken();
+    if (Obj && Valid) Obj->SetDescription(Text);
+    EmitStatement(stStatement, Name, Statement_, Parent, odbDescription, Kind);
+}
+
+// =====================================================================================================
+// DROP, REVOKE, EXECUTE
+
+void TIbParser::ParseDrop() {
+    ExpectAndNext(tkDROP);
+    TDbObject Kind = dboUnknown;
+    if (Is(tkDOMAIN))
+        Kind = dboDomain;
+    else if (Is(tkEXTERNAL)) {
+        NextAndExpect(tkFUNCTION);
+        Kind = dboFunction;
+    } else if (Is(tkEXCEPTION))
+        Kind = dboException;
+    else if (Is(tkINDEX))
+        Kind = dboIndex;
+    else if (Is(tkPROCEDURE))
+        Kind = dboProcedure;
+    else if (Is(tkROLE))
+        Kind = dboRole;
+    else if (Is(tkTABLE))
+        Kind = dboTable;
+    else if (Is(tkTRIGGER))
+        Kind = dboTrigger;
+    else if (Is(tkVIEW))
+        Kind = dboView;
+    else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
+        Kind = dboGenerator;
+    else
+        Error("Unknown DROP statement");
+    const std::string Name = NextName();
+    NextToken();
+    EmitStatement(stStatement, Name, Statement_, "", odbDrop, Kind);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseRevoke() {
+    Expect(tkREVOKE);
+    SkipToTokens(TerminatorOrEnd());
+    EmitStatement(stStatement, "", Statement_, "", odbDrop, dboGrant);
+    SkipTerminator();
+}
+
+void TIbParser::ParseExecute() {
+    NextToken();
+    if (IsWord("BLOCK")) {
+        ParseExecuteBlock();
+    } else if (IsWord("STATEMENT")) {
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stStatement, "", Statement_, "", odbUnknown, dboUnknown);
+        SkipTerminator();
+    } else if (Is(tkPROCEDURE)) {
+        const std::string Name = NextName();
+        SkipToTokens(TerminatorOrEnd());
+        EmitStatement(stStatement, Name, Statement_, "", odbUnknown, dboProcedure);
+        SkipTerminator();
+    }
+    // Any other token is left for the next pass of the loop.
+}
+
+void TIbParser::ParseExecuteBlock() {
+    ExpectWord("BLOCK");
+    NextToken();
+    // A scratch routine that is never filed; it records no dependencies.
+    auto Scratch = std::make_unique<TPrcData>(Container_);
+    ParseRoutineHeader(Scratch.get());
+    ReadBody(Scratch.get());
+    EmitStatement(stExecuteBlock, "", Statement_, "", odbUnknown, dboUnknown);
+    SkipTerminator();
+}
+
+// =====================================================================================================
+// Object routines: each reads its name, reports its statement and builds nothing yet.
+
+void TIbParser::ParseCreateTable(int /*Verb*/, bool /*GlobalTemporary*/) {
+    Expect(tkTABLE);
+    ReportSkipped(NextName(), odbCreate, dboTable);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseCreateIndex() {
+    while (!Is(tkINDEX) && (Is(tkUNIQUE) || Is(tkASC) || Is(tkDESC)))
+        NextToken();
+    if (!Is(tkINDEX)) Error("Bad INDEX definition");
+    ReportSkipped(NextName(), odbCreate, dboIndex);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseAlterTable() {
+    ReportSkipped(NextName(), odbAlter, dboTable);
+    Expect(tkTerminator); // the loop takes it as an empty statement
+}
+
+void TIbParser::ParseAlterIndex() {
+    ReportSkipped(NextName(), odbAlter, dboIndex);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseRoutine(int /*Verb*/, bool IsFunction, bool NoReport, TPkgData* Package) {
+    Expect(IsFunction ? tkFUNCTION : tkPROCEDURE);
+    const std::string Name = NextName();
+    const bool Existing = !Package && Container_ && Container_->FindProcedure(Name);
+    if (NoReport)
+        SkipToTokens(TerminatorOrEnd());
+    else
+        ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboProcedure);
+    if (Token_ == tkSemicolon) NextToken();
+    SkipTerminator();
+}
+
+void TIbParser::ParseRoutineHeader(TPrcData* /*Routine*/) {}
+
+void TIbParser::ReadBody(TDbObj* /*Obj*/) {
+    SkipToTokens(TerminatorOrEnd());
+}
+
+void TIbParser::ParsePackage(int /*Verb*/) {
+    ExpectWord("PACKAGE");
+    NextToken();
+    if (IsWord("BODY")) NextToken();
+    const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
+    const bool Existing = Container_ && Container_->FindPackage(Name);
+    ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboPackage);
+    SkipTerminator();
+}
+
+void TIbParser::ParseTrigger(int Verb) {
+    Expect(tkTRIGGER);
+    const std::string Name = NextName();
+    const bool Existing = Verb == tkALTER && Container_ && Container_->FindTrigger(Name);
+    ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboTrigger);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseView(int /*Verb*/) {
+    Expect(tkVIEW);
+    ReportSkipped(NextName(), odbCreate, dboView);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseGrant() {
+    ReportSkipped("", odbCreate, dboGrant);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseDeclareFunction() {
+    ReportSkipped(NextName(), odbCreate, dboFunction);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseGenerator() {
+    ReportSkipped(NextName(), odbCreate, dboGenerator);
+}
+
+void TIbParser::ParseCreateRole() {
+    ReportSkipped(NextName(), odbCreate, dboRole);
+}
+
+void TIbParser::ParseException(TExcData* Existing) {
+    const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
+    ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboException);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseAlterException() {
+    const std::string Name = NextName();
+    ReportSkipped(Name, odbAlter, dboException);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseCreateDomain() {
+    ReportSkipped(NextName(), odbCreate, dboDomain);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseAlterDomain() {
+    ReportSkipped(NextName(), odbAlter, dboDomain);
+    SkipTerminator();
+}
+
+void TIbParser::ParseAlterSequence() {
+    ReportSkipped(NextName(), odbAlter, dboGenerator);
+    SkipTerminator();
+}
+
+void TIbParser::ParseCollation() {
+    ExpectWord("COLLATION");
+    ReportSkipped(NextName(), odbCreate, dboCollation);
+    SkipTerminator();
+}
+
+// =====================================================================================================
+// Link passes
+
+void TIbParser::LinkObjects() {
+    if (!Container_) return;
+    LinkGrantObjects();
+    RemoveConstraintIndexes();
+    TCustomSQLParser::LinkObjects();
+    LinkDomainColumns();
+}
+
+void TIbParser::LinkGrantObjects() {
+    TObjs& C = *Container_;
+    TStringList& Grants = C.Grants();
+    for (int i = 0; i < Grants.Count(); ++i) {
+        auto* G = dynamic_cast<TGntData*>(Grants.Objects(i));
+        if (!G || G->CompareKind != TCmpObjType::coGrant) continue;
+        const std::string& N = G->GranteeName;
+        if (C.FindRole(N))
+            G->CompareKind = TCmpObjType::coRoleGrant;
+        else if (C.FindTable(N) || C.FindView(N) || C.FindProcedure(N) || C.FindTrigger(N))
+            G->CompareKind = TCmpObjType::coObjGrant;
+        else
+            G->CompareKind = TCmpObjType::coUserGrant;
+    }
+}
+
+void TIbParser::LinkDomainColumns() {
+    TObjs& C = *Container_;
+    TStringList& Tables = C.Tables();
+    for (int t = 0; t < Tables.Count(); ++t) {
+        auto* Table = dynamic_cast<TTblData*>(Tables.Objects(t));
+        if (!Table) continue;
+        for (int f = 0; f < Table->FieldCount(); ++f) {
+            TFldData* F = Table->Field(f);
+            if (F && F->DataType == DomainDataType)
+                if (TDmnData* D = C.FindDomain(F->DomainName)) LinkDependObj(F, D, "");
+        }
+    }
+    // A view that uses a domain-typed table column uses the domain too (its record for the column
+    // refers to the column object).
+    TStringList& Views = C.Views();
+    for (int v = 0; v < Views.Count(); ++v) {
+        auto* View = dynamic_cast<TDbObj*>(Views.Objects(v));
+        if (!View) continue;
+        std::vector<TFldData*> Columns;
+        for (int r = 0; r < View->GetDependsOn().Count(); ++r) {
+            const TDependObj* Rec = View->DependsOnItem(r);
+            auto* F = Rec ? dynamic_cast<TFldData*>(Rec->GetReferenced()) : nullptr;
+            if (F && F->DataType == DomainDataType && dynamic_cast<TTblData*>(F->Parent))
+                Columns.push_back(F);
+        }
+        for (TFldData* F : Columns)
+            if (TDmnData* D = C.FindDomain(F->DomainName)) LinkDependObj(View, D, F->GetName());
+    }
+}
+
+} // namespace smx

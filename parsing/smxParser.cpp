@@ -1,0 +1,1334 @@
+// The scanner, the parsing primitives and the SQL layer of the parser framework. The scanner works on
+// the whole text in memory, one pass: runs of identifier characters, literals, comments and blanks
+// are consumed in tight loops, line breaks are counted as they are passed, and keywords are found by
+// hashing. Nothing here raises on bad input: every problem becomes a kind-2 message with a position.
+#include "parsing/smxParser.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxComp_Viw.h"
+#include "model/smxDBStructure.h"
+#include "model/smxSQL_Exec.h"
+#include "platform/smxStrUtils.h"
+#include "platform/smxUIHooks.h"
+
+namespace smx {
+
+namespace {
+
+constexpr bool IsBlankChar(char C) {
+    return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\x1A';
+}
+constexpr bool IsDigitChar(char C) {
+    return C >= '0' && C <= '9';
+}
+constexpr bool IsLetterChar(char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
+}
+constexpr bool IsIdentChar(char C) {
+    return IsLetterChar(C) || IsDigitChar(C) || C == '_' || C == '$';
+}
+/// 0x1A (the old end-of-file mark) reads as a blank.
+constexpr char MapChar(char C) {
+    return C == '\x1A' ? ' ' : C;
+}
+
+/// A character for a message: printable ASCII as it is, anything else as "#" + its code.
+std::string CharForMessage(char C) {
+    const auto U = static_cast<unsigned char>(C);
+    if (U > 32 && U < 127) return std::string(1, C);
+    return "#" + std::to_string(U);
+}
+
+std::uint32_t HashKey(std::string_view Key) {
+    std::uint32_t H = 2166136261u;
+    for (char C : Key) {
+        H ^= static_cast<unsigned char>(C);
+        H *= 16777619u;
+    }
+    return H;
+}
+
+void AppendUtf8(std::string& Out, std::uint32_t Cp) {
+    if (Cp < 0x80) {
+        Out += static_cast<char>(Cp);
+    } else if (Cp < 0x800) {
+        Out += static_cast<char>(0xC0 | (Cp >> 6));
+        Out += static_cast<char>(0x80 | (Cp & 0x3F));
+    } else if (Cp < 0x10000) {
+        Out += static_cast<char>(0xE0 | (Cp >> 12));
+        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (Cp & 0x3F));
+    } else {
+        Out += static_cast<char>(0xF0 | (Cp >> 18));
+        Out += static_cast<char>(0x80 | ((Cp >> 12) & 0x3F));
+        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (Cp & 0x3F));
+    }
+}
+
+/// Line breaks of a text: CR LF, LF and a lone CR count one each.
+int CountLineBreaks(std::string_view Text) {
+    int N = 0;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == '\n')
+            ++N;
+        else if (Text[i] == '\r' && (i + 1 >= Text.size() || Text[i + 1] != '\n'))
+            ++N;
+    }
+    return N;
+}
+
+} // namespace
+
+TDbObjectKinds MakeDbObjectKinds(std::initializer_list<TDbObject> Kinds) {
+    TDbObjectKinds S;
+    for (TDbObject K : Kinds)
+        S.set(static_cast<std::size_t>(K));
+    return S;
+}
+
+// =====================================================================================================
+// Script files
+
+TFileReadStatus ReadScriptFile(const std::string& FileName, std::string& Bytes) {
+    Bytes.clear();
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0) {
+        if (errno == EACCES || errno == EPERM) return TFileReadStatus::frUnreadable;
+        return TFileReadStatus::frNotFound;
+    }
+    struct stat St {};
+    if (::fstat(Fd, &St) != 0) {
+        ::close(Fd);
+        return TFileReadStatus::frUnreadable;
+    }
+    if (!S_ISREG(St.st_mode)) {
+        ::close(Fd);
+        return TFileReadStatus::frNotRegular;
+    }
+    if (St.st_size > 0) Bytes.reserve(static_cast<std::size_t>(St.st_size));
+    char Buf[65536];
+    for (;;) {
+        const ssize_t N = ::read(Fd, Buf, sizeof Buf);
+        if (N == 0) break;
+        if (N < 0) {
+            if (errno == EINTR) continue;
+            ::close(Fd);
+            Bytes.clear();
+            return TFileReadStatus::frUnreadable;
+        }
+        Bytes.append(Buf, static_cast<std::size_t>(N));
+    }
+    ::close(Fd);
+    return TFileReadStatus::frOk;
+}
+
+std::string DecodeScriptBytes(std::string_view Bytes) {
+    if (Bytes.size() >= 3 && Bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(Bytes.substr(3));
+    if (Bytes.size() < 2 || Bytes.substr(0, 2) != "\xFF\xFE") return std::string(Bytes);
+    // UTF-16 little-endian after the mark; an odd last byte is dropped.
+    std::string Out;
+    Out.reserve(Bytes.size());
+    const std::size_t Units = (Bytes.size() - 2) / 2;
+    auto Unit = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(Bytes[2 + 2 * i])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(Bytes[3 + 2 * i])) << 8;
+    };
+    for (std::size_t i = 0; i < Units; ++i) {
+        const std::uint32_t U = Unit(i);
+        if (U >= 0xD800 && U <= 0xDBFF && i + 1 < Units) {
+            const std::uint32_t L = Unit(i + 1);
+            if (L >= 0xDC00 && L <= 0xDFFF) {
+                AppendUtf8(Out, 0x10000 + ((U - 0xD800) << 10) + (L - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        AppendUtf8(Out, U >= 0xD800 && U <= 0xDFFF ? 0xFFFD : U);
+    }
+    return Out;
+}
+
+// =====================================================================================================
+// TResWordList
+
+struct TResWordList::Index {
+    std::vector<TResWordSymb> Sorted; // texts point into the list's tables or own texts
+    std::vector<std::string> Keys;    // upper-cased texts, by sorted position
+    std::vector<std::int32_t> Slots;  // open addressing: sorted position + 1, 0 free
+    std::vector<std::int32_t> NameOf; // code -> sorted position of its display name, -1
+};
+
+namespace {
+
+std::shared_ptr<const TResWordList::Index>
+BuildIndex(const std::vector<std::span<const TResWordSymb>>& Chunks) {
+    auto I = std::make_shared<TResWordList::Index>();
+    struct Item {
+        TResWordSymb Word;
+        std::string Key;
+        std::size_t Order;
+    };
+    std::vector<Item> Items;
+    for (const auto& C : Chunks)
+        for (const TResWordSymb& W : C)
+            Items.push_back({W, UpperCase(W.Text), Items.size()});
+    // The first entry of every word stays: sort by key and order, keep the first of each key.
+    std::sort(Items.begin(), Items.end(), [](const Item& A, const Item& B) {
+        return A.Key != B.Key ? A.Key < B.Key : A.Order < B.Order;
+    });
+    Items.erase(
+        std::unique(Items.begin(), Items.end(), [](const Item& A, const Item& B) { return A.Key == B.Key; }),
+        Items.end());
+    std::stable_sort(Items.begin(), Items.end(),
+                     [](const Item& A, const Item& B) { return CompareText(A.Word.Text, B.Word.Text) < 0; });
+    std::size_t Size = 64;
+    while (Size < Items.size() * 4)
+        Size *= 2;
+    I->Slots.assign(Size, 0);
+    std::int32_t MaxCode = 0;
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        I->Sorted.push_back(Items[i].Word);
+        I->Keys.push_back(std::move(Items[i].Key));
+        std::size_t S = HashKey(I->Keys.back()) & (Size - 1);
+        while (I->Slots[S] != 0)
+            S = (S + 1) & (Size - 1);
+        I->Slots[S] = static_cast<std::int32_t>(i + 1);
+        MaxCode = std::max(MaxCode, Items[i].Word.Token);
+    }
+    I->NameOf.assign(static_cast<std::size_t>(MaxCode) + 1, -1);
+    for (std::size_t i = 0; i < I->Sorted.size(); ++i)
+        if (I->Sorted[i].Token >= 0)
+            I->NameOf[static_cast<std::size_t>(I->Sorted[i].Token)] = static_cast<std::int32_t>(i);
+    return I;
+}
+
+/// Indices of lists made of constant tables only, keyed by the tables (address and size).
+struct SharedIndices {
+    std::mutex Lock;
+    std::map<std::vector<std::pair<const void*, std::size_t>>, std::shared_ptr<const TResWordList::Index>>
+        Map;
+};
+SharedIndices& Shared() {
+    static SharedIndices S;
+    return S;
+}
+
+} // namespace
+
+void TResWordList::AddWord(std::string_view Text, std::int32_t Token) {
+    ownTexts_.emplace_back(Text);
+    ownWords_.push_back({ownTexts_.back(), Token});
+    chunks_.emplace_back(&ownWords_.back(), 1);
+    index_.reset();
+}
+
+void TResWordList::AddWords(std::span<const TResWordSymb> Words) {
+    chunks_.push_back(Words);
+    index_.reset();
+}
+
+const TResWordList::Index& TResWordList::Prepared() const {
+    if (index_) return *index_;
+    if (!ownWords_.empty()) {
+        index_ = BuildIndex(chunks_);
+        return *index_;
+    }
+    std::vector<std::pair<const void*, std::size_t>> Key;
+    for (const auto& C : chunks_)
+        Key.emplace_back(C.data(), C.size());
+    SharedIndices& S = Shared();
+    std::lock_guard<std::mutex> Guard(S.Lock);
+    auto& Slot = S.Map[Key];
+    if (!Slot) Slot = BuildIndex(chunks_);
+    index_ = Slot;
+    return *index_;
+}
+
+int TResWordList::Count() const {
+    return static_cast<int>(Prepared().Sorted.size());
+}
+
+std::string TResWordList::Strings(int Index) const {
+    return std::string(Prepared().Sorted.at(static_cast<std::size_t>(Index)).Text);
+}
+
+std::int32_t TResWordList::GetToken(int Index) const {
+    return Prepared().Sorted.at(static_cast<std::size_t>(Index)).Token;
+}
+
+std::string TResWordList::TokenName(std::int32_t Code) const {
+    const Index& I = Prepared();
+    if (Code < 0 || static_cast<std::size_t>(Code) >= I.NameOf.size() ||
+        I.NameOf[static_cast<std::size_t>(Code)] < 0)
+        return "<??"
+               "?>"; // split: "??>" would read as a trigraph
+    return std::string(I.Sorted[static_cast<std::size_t>(I.NameOf[static_cast<std::size_t>(Code)])].Text);
+}
+
+std::int32_t TResWordList::Find(std::string_view UpperWord) const {
+    const Index& I = Prepared();
+    if (I.Slots.empty()) return -1;
+    const std::size_t Mask = I.Slots.size() - 1;
+    for (std::size_t S = HashKey(UpperWord) & Mask;; S = (S + 1) & Mask) {
+        const std::int32_t P = I.Slots[S];
+        if (P == 0) return -1;
+        if (I.Keys[static_cast<std::size_t>(P - 1)] == UpperWord)
+            return I.Sorted[static_cast<std::size_t>(P - 1)].Token;
+    }
+}
+
+void TResWordList::Clear() {
+    chunks_.clear();
+    ownWords_.clear();
+    ownTexts_.clear();
+    index_.reset();
+}
+
+// =====================================================================================================
+// TParseContext
+
+TParseContext::TParseContext(TCustomParser& Parser) : Parser_(Parser), Saved_(Parser.SavePosition()) {}
+
+void TParseContext::Restore() {
+    Parser_.RestorePosition(Saved_);
+}
+
+// =====================================================================================================
+// TCustomParser: construction, events
+
+TCustomParser::TCustomParser(TCustomExtract* AOwner) : Owner_(AOwner) {
+    TCustomParser::RegisterKeywords();
+    if (Owner_ && Owner_->GetDBStructure())
+        Container_ = dynamic_cast<TObjs*>(Owner_->GetDBStructure()->GetObjs());
+}
+
+TCustomParser::~TCustomParser() = default;
+
+void TCustomParser::RegisterKeywords() {
+    Keywords_.AddWords(BaseTokens);
+}
+
+void TCustomParser::SetDatabaseType(TDatabaseType Value) {
+    DatabaseType_ = Value;
+    if (Container_) Container_->SetDatabaseType(Value);
+}
+
+namespace {
+TCustomExtract* ContainerExtractor(TObjs* Container) {
+    if (!Container || !Container->GetStructure()) return nullptr;
+    return Container->GetStructure()->GetExtractor();
+}
+} // namespace
+
+void TCustomParser::DoProgressUpdate(int Value, int MaxValue) {
+    if (!Progress_) return;
+    if (OnProgressUpdate) {
+        OnProgressUpdate(this, Value, MaxValue);
+    } else if (TCustomExtract* E = ContainerExtractor(Container_); E && E->GetOnProgressUpdate()) {
+        E->GetOnProgressUpdate()(this, Value, MaxValue);
+    }
+}
+
+void TCustomParser::DoLogNextLine(const std::string& Text) {
+    if (OnLogNextLine) {
+        OnLogNextLine(this, Text);
+    } else if (TCustomExtract* E = ContainerExtractor(Container_); E && E->GetOnLogNextLine()) {
+        E->GetOnLogNextLine()(this, Text);
+    }
+}
+
+void TCustomParser::DoErrorMessage(const std::string& Text) {
+    if (OnErrorMessage)
+        OnErrorMessage(this, Text);
+    else
+        PlatformShowMessage("Error: " + Text);
+}
+
+void TCustomParser::DoDebugMessage(const std::string& Text) {
+    if (OnDebugMessage) OnDebugMessage(this, Text);
+}
+
+void TCustomParser::DoStatement(const std::string& Text, TStatement*& Statement,
+                                const std::string& ParentName, TDbOperation Operation, TDbObject ObjKind,
+                                const std::string& ObjName, TStatType StatType) {
+    if (OnStatement) OnStatement(this, Text, Statement, ParentName, Operation, ObjKind, ObjName, StatType);
+}
+
+void TCustomParser::EmitStatement(TStatType StatType, const std::string& ObjName, TStatement*& Statement,
+                                  const std::string& ParentName, TDbOperation Operation, TDbObject ObjKind) {
+    Statement = nullptr;
+    // A statement cut by an invalid character is not passed on; the error says why.
+    if (Halted_) return;
+    const std::size_t End = std::min(TokenStart_, Source_.size());
+    const std::string Text =
+        End > StatementStart_ ? Trim(std::string_view(Source_).substr(StatementStart_, End - StatementStart_))
+                              : std::string();
+    DoStatement(Text, Statement, ParentName, Operation, ObjKind, ObjName, StatType);
+}
+
+bool TCustomParser::AddParsedObject(TDbObj* Obj, bool FreeIfRefused) {
+    if (!Obj) return false;
+    if (Owner_) return Owner_->AddObjectIfAccepted(Obj) >= 0;
+    if (Container_) return Container_->AddObject(Obj, FreeIfRefused) >= 0;
+    if (FreeIfRefused) delete Obj;
+    return false;
+}
+
+std::string TCustomParser::GetTokenName(int Code) const {
+    return Keywords_.TokenName(Code);
+}
+
+std::string TCustomParser::MakeComment(std::string_view Text) const {
+    return "/* " + std::string(Text) + " */";
+}
+
+// =====================================================================================================
+// Errors
+
+std::string TCustomParser::PositionText(int Line, int Column) const {
+    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) +
+           " Pos:" + std::to_string(Column + 1) + "\r\n";
+}
+
+void TCustomParser::Error(const std::string& Text) {
+    ErrorAt(Text, Line_, GetColumnNo());
+}
+
+void TCustomParser::ErrorAt(const std::string& Text, int Line, int Column) {
+    if (Quiet_ > 0) return;
+    if (!SuppressFirstErrorEvent_ && !MsgManager_.HasErrors())
+        DoErrorMessage(Text + PositionText(Line, Column));
+    MsgManager_.AddScriptMessage(Text, ScriptName_, 2, Line, Column);
+}
+
+void TCustomParser::Warning(const std::string& Text) {
+    if (Quiet_ > 0) return;
+    MsgManager_.AddScriptMessage(Text, ScriptName_, 1, Line_, GetColumnNo());
+}
+
+// =====================================================================================================
+// Characters
+
+void TCustomParser::NewLine() {
+    ++Line_;
+    LineStart_ = Pos_;
+    if (ProgressActive_) DoProgressUpdate(Line_, TotalLines_);
+}
+
+void TCustomParser::Step() {
+    if (Pos_ >= Source_.size()) return;
+    const char C = Source_[Pos_++];
+    // data()[size()] is NUL, so the look at the next byte is safe at the end too.
+    if (C == '\n' || (C == '\r' && Source_[Pos_] != '\n')) NewLine();
+    Ch_ = MapChar(Source_[Pos_]);
+}
+
+void TCustomParser::MoveTo(std::size_t Target) {
+    Target = std::min(Target, Source_.size());
+    const char* S = Source_.data();
+    for (std::size_t i = Pos_; i < Target; ++i) {
+        const char C = S[i];
+        if (C == '\n' || (C == '\r' && S[i + 1] != '\n')) {
+            Pos_ = i + 1;
+            NewLine();
+        }
+    }
+    if (Target > Pos_) Pos_ = Target;
+    Ch_ = MapChar(Source_[Pos_]);
+}
+
+char TCustomParser::NextChar() {
+    Step();
+    return Ch_;
+}
+
+void TCustomParser::SkipLine() {
+    std::size_t E = Pos_;
+    while (E < Source_.size() && Source_[E] != '\n' && Source_[E] != '\r')
+        ++E;
+    if (E < Source_.size()) E += (Source_[E] == '\r' && At(E + 1) == '\n') ? 2 : 1;
+    MoveTo(E);
+}
+
+void TCustomParser::LoadText(std::string Text) {
+    Source_ = std::move(Text);
+    Pos_ = 0;
+    Line_ = 1;
+    LineStart_ = 0;
+    Ch_ = MapChar(Source_[0]);
+    TotalLines_ = CountLineBreaks(Source_);
+    Token_ = tkEOF;
+    TokenStart_ = 0;
+    StatementStart_ = 0;
+    TokenText_.clear();
+    StringValue_.clear();
+    RawKeyword_ = 0;
+    Halted_ = false;
+    ReachedEnd_ = false;
+    ProgressActive_ =
+        Progress_ && (OnProgressUpdate || (ContainerExtractor(Container_) &&
+                                           ContainerExtractor(Container_)->GetOnProgressUpdate()));
+}
+
+void TCustomParser::ReleaseText() {
+    ReachedEnd_ = AtEnd() && !Halted_;
+    std::string().swap(Source_);
+    Pos_ = 0;
+    LineStart_ = 0;
+    Ch_ = 0;
+    TokenStart_ = 0;
+    StatementStart_ = 0;
+    FromContexts_.clear();
+}
+
+TScanPosition TCustomParser::SavePosition() const {
+    return {Pos_,         Ch_,        Line_,     LineStart_,   Token_,      TokenStart_, TokenText_,
+            StringValue_, QuoteChar_, IntValue_, IntOverflow_, FloatValue_, RawKeyword_, Halted_};
+}
+
+void TCustomParser::RestorePosition(const TScanPosition& P) {
+    Pos_ = std::min(P.Pos, Source_.size());
+    Ch_ = P.Ch;
+    Line_ = P.Line;
+    LineStart_ = P.LineStart;
+    Token_ = P.Token;
+    TokenStart_ = P.TokenStart;
+    TokenText_ = P.TokenText;
+    StringValue_ = P.StringValue;
+    QuoteChar_ = P.QuoteChar;
+    IntValue_ = P.IntValue;
+    IntOverflow_ = P.IntOverflow;
+    FloatValue_ = P.FloatValue;
+    RawKeyword_ = P.RawKeyword;
+    Halted_ = P.Halted;
+}
+
+// =====================================================================================================
+// Loading scripts
+
+bool TCustomParser::ReadFileText(const std::string& FileName, std::string& Text, std::string& Problem) {
+    std::string Bytes;
+    const TFileReadStatus Status =
+        ReadFileHook ? ReadFileHook(FileName, Bytes) : ReadScriptFile(FileName, Bytes);
+    switch (Status) {
+    case TFileReadStatus::frOk:
+        Text = DecodeScriptBytes(Bytes);
+        return true;
+    case TFileReadStatus::frNotFound:
+        Problem = "File not found: " + FileName;
+        return false;
+    case TFileReadStatus::frNotRegular:
+        Problem = "Not a regular file: " + FileName;
+        return false;
+    case TFileReadStatus::frUnreadable:
+    default:
+        Problem = "Cannot read file: " + FileName;
+        return false;
+    }
+}
+
+std::string TCustomParser::CanonicalFileName(const std::string& FileName) const {
+    if (ReadFileHook) return FileName;
+    std::error_code Ec;
+    const std::filesystem::path P =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(FileName, Ec), Ec);
+    return Ec ? FileName : P.string();
+}
+
+void TCustomParser::ParseFile(const std::string& FileName, TObjs* Container) {
+    Container_ = Container;
+    ScriptName_ = FileName;
+    std::string Text, Problem;
+    if (!ReadFileText(FileName, Text, Problem)) {
+        ReachedEnd_ = false;
+        ErrorAt(Problem, 0, 0);
+        return;
+    }
+    ParseLoadedFile(FileName, std::move(Text));
+}
+
+void TCustomParser::ParseLoadedFile(const std::string& FileName, std::string Text) {
+    ScriptName_ = FileName;
+    LoadText(std::move(Text));
+    DoProgressUpdate(0, TotalLines_);
+    DoLogNextLine("Parse file: " + FileName);
+    ParseStatements();
+    ReleaseText();
+}
+
+void TCustomParser::ParseScript(const TStringList& Lines, TObjs* Container) {
+    Container_ = Container;
+    LoadText(Lines.Text());
+    TotalLines_ = Lines.Count();
+    DoProgressUpdate(0, TotalLines_);
+    DoLogNextLine("Parse Script: " + ScriptName_);
+    ParseStatements();
+    ReleaseText();
+}
+
+void TCustomParser::ParseStatements() {
+    NextToken();
+    while (Token_ != tkEOF)
+        NextToken();
+}
+
+// =====================================================================================================
+// Tokens
+
+void TCustomParser::StartToken() {
+    TokenText_.clear();
+    while (!AtEnd() && IsBlankChar(Source_[Pos_]))
+        Step();
+}
+
+bool TCustomParser::SkipBlanks() {
+    if (AtEnd() || !IsBlankChar(Source_[Pos_])) return false;
+    while (!AtEnd() && IsBlankChar(Source_[Pos_]))
+        Step();
+    return true;
+}
+
+bool TCustomParser::CheckTerminator() {
+    const std::size_t N = Terminator_.size();
+    if (N == 0 || AtEnd() || Source_[Pos_] != Terminator_[0]) return false;
+    if (Source_.compare(Pos_, N, Terminator_) != 0) return false;
+    Token_ = tkTerminator;
+    MoveTo(Pos_ + N);
+    return true;
+}
+
+void TCustomParser::NextToken() {
+    Token_ = tkEOF;
+    RawKeyword_ = 0;
+    TokenStart_ = Pos_;
+    if (Halted_) return;
+    if (AtEnd()) {
+        TokenStart_ = Source_.size();
+        return;
+    }
+    while (SkipBlanks()) {
+    }
+    if (AtEnd()) {
+        TokenStart_ = Source_.size();
+        return;
+    }
+    const std::size_t Before = Pos_;
+    StartToken();
+    ScanToken();
+    EndToken();
+    if (Pos_ == Before && !AtEnd() && !Halted_) {
+        DoErrorMessage("Parser " + std::string(ClassName()) + " deadlock.");
+        Step();
+    }
+    if (LogFlags_ & 1) {
+        std::string T = "(" + std::to_string(Line_) + "," + std::to_string(GetColumnNo()) + ") " +
+                        GetTokenName(Token_) + ": " + std::to_string(Token_);
+        if (Token_ == tkIdent)
+            T += " =" + TokenText_;
+        else if (Token_ == tkInteger)
+            T += " =" + std::to_string(IntValue_);
+        else if (Token_ == tkString)
+            T += " =" + std::string(1, QuoteChar_) + StringValue_ + QuoteChar_;
+        DoLogNextLine(T);
+    }
+}
+
+void TCustomParser::ReadIdent() {
+    std::size_t E = Pos_;
+    const std::size_t N = Source_.size();
+    while (E < N && IsIdentChar(Source_[E]))
+        ++E;
+    TokenText_.assign(Source_, Pos_, E - Pos_);
+    Pos_ = E;
+    Ch_ = MapChar(Source_[Pos_]);
+}
+
+int TCustomParser::LookupKeyword() {
+    const std::int32_t Code = Keywords_.Find(UpperText_);
+    RawKeyword_ = Code < 0 ? tkIdent : Code;
+    return RawKeyword_;
+}
+
+void TCustomParser::ScanToken() {
+    TokenStart_ = Pos_;
+    const char C = Ch_;
+    const bool BlankOps =
+        DatabaseType_ == TDatabaseType::dbMSSQL || DatabaseType_ == TDatabaseType::dbSybaseASE;
+    // MS SQL and ASE allow blanks inside "!=" and "<=": the index of the next non-blank.
+    auto NextSolid = [&]() {
+        std::size_t I = Pos_ + 1;
+        if (BlankOps)
+            while (I < Source_.size() && IsBlankChar(Source_[I]))
+                ++I;
+        return I;
+    };
+    if (IsDigitChar(C) || (C == '.' && IsDigitChar(PeekChar()))) {
+        ReadNumber();
+        return;
+    }
+    if (IsLetterChar(C)) {
+        ReadIdent();
+        UpperText_.assign(TokenText_);
+        for (char& Ch : UpperText_)
+            Ch = UpCase(Ch);
+        Token_ = LookupKeyword();
+        if (Token_ == tkIdent) TokenText_.swap(UpperText_); // an identifier is stored upper-cased
+        return;
+    }
+    int Single = -1;
+    switch (C) {
+    case '\'':
+    case '"':
+    case '`':
+        Token_ = tkString;
+        QuoteChar_ = C;
+        ReadString(StringValue_);
+        return;
+    case '.':
+        Single = tkDot;
+        break;
+    case '!': {
+        const std::size_t I = NextSolid();
+        if (At(I) == '=') {
+            Token_ = tkNotEqual;
+            MoveTo(I + 1);
+            return;
+        }
+        break;
+    }
+    case '<': {
+        const std::size_t I = NextSolid();
+        if (At(I) == '=' || At(I) == '>') {
+            Token_ = At(I) == '=' ? tkLessEqual : tkNotEqual;
+            MoveTo(I + 1);
+            return;
+        }
+        Single = tkLess;
+        break;
+    }
+    case '=':
+        if (PeekChar() == '=') {
+            Token_ = tkEqualEqual;
+            MoveTo(Pos_ + 2);
+            return;
+        }
+        Single = tkEqual;
+        break;
+    case '>':
+        if (PeekChar() == '=') {
+            Token_ = tkGreaterEqual;
+            MoveTo(Pos_ + 2);
+            return;
+        }
+        Single = tkGreater;
+        break;
+    case '%':
+        Single = tkPercent;
+        break;
+    case '&':
+        Single = tkAmpersand;
+        break;
+    case '(':
+        Single = tkLParen;
+        break;
+    case ')':
+        Single = tkRParen;
+        break;
+    case '*':
+        Single = tkStar;
+        break;
+    case '+':
+        Single = tkPlus;
+        break;
+    case ',':
+        Single = tkComma;
+        break;
+    case '-':
+        Single = tkMinus;
+        break;
+    case '/':
+        Single = tkSlash;
+        break;
+    case ':':
+        Single = tkColon;
+        break;
+    case ';':
+        Single = tkSemicolon;
+        break;
+    case '@':
+        Single = tkAt;
+        break;
+    case '[':
+        Single = tkLBracket;
+        break;
+    case '\\':
+        Single = tkBackslash;
+        break;
+    case ']':
+        Single = tkRBracket;
+        break;
+    default:
+        break;
+    }
+    if (Single >= 0) {
+        Token_ = Single;
+        Step();
+        return;
+    }
+    // Anything else ends the scan where it stands: the token stays <EOF> from here on, so a
+    // statement loop stops at it.
+    Error("Invalid char in source text: \"" + CharForMessage(Source_[Pos_]) + "\".");
+    Halted_ = true;
+}
+
+void TCustomParser::ReadNumber() {
+    TokenStart_ = Pos_;
+    const std::size_t Start = Pos_;
+    bool Dot = Ch_ != '.'; // a literal that starts with its point has no second one
+    bool Exp = true;
+    bool Sign = false;
+    std::size_t ExpAt = std::string::npos;
+    std::size_t E = Pos_;
+    for (;;) {
+        const char Next = UpCase(At(E + 1));
+        const bool Allowed = IsDigitChar(Next) || (Next == '.' && Dot) || (Next == 'E' && Exp) ||
+                             ((Next == '+' || Next == '-') && Sign);
+        if (!Allowed || (Next == '.' && At(E + 2) == '.')) break;
+        Sign = false; // a sign stands only right after the E
+        if (Next == '.') Dot = false;
+        if (Next == 'E') {
+            Sign = true;
+            Dot = false;
+            Exp = false;
+            ExpAt = E + 1;
+        }
+        ++E;
+    }
+    ++E;
+    StringValue_.assign(Source_, Start, E - Start);
+    MoveTo(E);
+    const std::string& Text = StringValue_;
+    IntValue_ = 0;
+    IntOverflow_ = false;
+    FloatValue_ = 0;
+    const bool IsFloat = Text.find('.') != std::string::npos;
+    Token_ = IsFloat ? tkFloat : tkInteger;
+    if (ExpAt != std::string::npos) {
+        const std::size_t Rel = ExpAt - Start;
+        std::size_t D = Rel + 1;
+        if (D < Text.size() && (Text[D] == '+' || Text[D] == '-')) ++D;
+        if (D >= Text.size()) {
+            Error("Invalid number: " + Text);
+            return;
+        }
+    }
+    if (IsFloat) {
+        const char* B = Text.data();
+        const char* End = B + Text.size();
+        double V = 0;
+        // from_chars reads "5." and ".5" like the literal means them, whatever the C locale says.
+        auto [P, Ec] = std::from_chars(B, End, V);
+        if (Ec == std::errc::result_out_of_range) V = std::numeric_limits<double>::infinity();
+        (void)P;
+        FloatValue_ = V;
+        return;
+    }
+    // Integer: the digits before any exponent, scaled by it.
+    const std::size_t MantEnd = ExpAt == std::string::npos ? Text.size() : ExpAt - Start;
+    std::uint64_t M = 0;
+    bool Over = false;
+    for (std::size_t i = 0; i < MantEnd; ++i) {
+        const std::uint64_t Digit = static_cast<std::uint64_t>(Text[i] - '0');
+        if (M > (std::numeric_limits<std::uint64_t>::max() - Digit) / 10)
+            Over = true;
+        else
+            M = M * 10 + Digit;
+    }
+    if (!Over && ExpAt != std::string::npos) {
+        std::size_t D = MantEnd + 1;
+        const bool Neg = Text[D] == '-';
+        if (Text[D] == '+' || Text[D] == '-') ++D;
+        std::uint64_t X = 0;
+        for (; D < Text.size(); ++D)
+            X = std::min<std::uint64_t>(X * 10 + static_cast<std::uint64_t>(Text[D] - '0'), 1000);
+        for (std::uint64_t k = 0; k < X && (M != 0 || Neg); ++k) {
+            if (Neg) {
+                M /= 10;
+                if (M == 0) break;
+            } else if (M > std::numeric_limits<std::uint64_t>::max() / 10) {
+                Over = true;
+                break;
+            } else {
+                M *= 10;
+            }
+        }
+    }
+    IntOverflow_ = Over;
+    IntValue_ = Over ? 0 : M;
+}
+
+void TCustomParser::ReadString(std::string& Value) {
+    const char Quote = Source_[Pos_];
+    const int Line = Line_;
+    const int Column = GetColumnNo();
+    Value.clear();
+    Step();
+    const bool MySQL = DatabaseType_ == TDatabaseType::dbMySQL;
+    const std::size_t N = Source_.size();
+    for (;;) {
+        std::size_t E = Pos_;
+        while (E < N && Source_[E] != Quote && !(MySQL && Source_[E] == '\\'))
+            ++E;
+        if (E > Pos_) {
+            const std::size_t From = Value.size();
+            Value.append(Source_, Pos_, E - Pos_);
+            std::replace(Value.begin() + static_cast<std::ptrdiff_t>(From), Value.end(), '\x1A', ' ');
+            MoveTo(E);
+        }
+        if (AtEnd()) {
+            ErrorAt("Unterminated string", Line, Column);
+            return;
+        }
+        if (Source_[Pos_] == Quote) {
+            if (At(Pos_ + 1) == Quote) {
+                Value += Quote;
+                MoveTo(Pos_ + 2);
+                continue;
+            }
+            Step();
+            return;
+        }
+        // MySQL backslash escape.
+        const char X = At(Pos_ + 1);
+        if (Pos_ + 1 >= N) {
+            Step();
+            continue;
+        }
+        switch (X) {
+        case 'r':
+            Value += '\r';
+            break;
+        case 'n':
+            Value += '\n';
+            break;
+        case 't':
+            Value += '\t';
+            break;
+        case 'b':
+            Value += '\b';
+            break;
+        case 'z':
+            Value += '\x1A';
+            break;
+        case '0':
+            Value += '\0';
+            break;
+        default:
+            Value += X;
+            break;
+        }
+        MoveTo(Pos_ + 2);
+    }
+}
+
+void TCustomParser::ReadExpression(std::string& Text) {
+    Text.clear();
+    if (Halted_) return;
+    while (!AtEnd() && IsBlankChar(Source_[Pos_]))
+        Step();
+    if (AtEnd()) return;
+    const std::size_t Start = Pos_;
+    int Depth = 0;
+    std::string Scratch;
+    while (!AtEnd()) {
+        const char C = Source_[Pos_];
+        if (C == '\'' || C == '"' || C == '`') {
+            ReadString(Scratch); // copied whole below; its parentheses do not count
+            continue;
+        }
+        if (C == '-' && PeekChar() == '-') {
+            std::size_t E = Pos_;
+            while (E < Source_.size() && Source_[E] != '\n' && Source_[E] != '\r')
+                ++E;
+            MoveTo(E);
+            continue;
+        }
+        if (C == '/' && PeekChar() == '*') {
+            const std::size_t E = Source_.find("*/", Pos_ + 2);
+            if (E == std::string::npos) {
+                const int Line = Line_, Column = GetColumnNo();
+                MoveTo(Source_.size());
+                ErrorAt("Unterminated comment", Line, Column);
+            } else {
+                MoveTo(E + 2);
+            }
+            continue;
+        }
+        if (C == '(')
+            ++Depth;
+        else if (C == ')')
+            --Depth;
+        Step();
+        if (Depth <= 0) break;
+    }
+    Text.assign(Source_, Start, Pos_ - Start);
+    if (LogFlags_ & 4) DoLogNextLine("Expression: " + Text);
+}
+
+// =====================================================================================================
+// Parsing primitives
+
+bool TCustomParser::Expect(int Code) {
+    if (Token_ == Code) return true;
+    if ((Code == tkInteger || Code == tkFloat) && (Token_ == tkPlus || Token_ == tkMinus)) {
+        const char Sign = Token_ == tkMinus ? '-' : '+';
+        bool Number = false;
+        {
+            TParseContext Ctx(*this);
+            ++Quiet_;
+            NextToken();
+            --Quiet_;
+            Number = Token_ == Code;
+            Ctx.Restore();
+        }
+        if (Number) {
+            NextToken(); // again, this time recording what the number itself may report
+            StringValue_.insert(StringValue_.begin(), Sign);
+            return true;
+        }
+    }
+    std::string Found = GetTokenName(Token_);
+    if (Token_ == tkIdent) Found += ": " + TokenText_;
+    Error("Missing: " + (Code == tkTerminator ? std::string("<TERM>") : GetTokenName(Code)) + " (" + Found +
+          ")");
+    return false;
+}
+
+bool TCustomParser::ExpectAndNext(int Code) {
+    const bool Ok = Expect(Code);
+    NextToken();
+    return Ok;
+}
+
+bool TCustomParser::NextAndExpect(int Code) {
+    NextToken();
+    return Expect(Code);
+}
+
+bool TCustomParser::IsWord(std::string_view Word) const {
+    return Token_ == tkIdent && SameText(TokenText_, Word);
+}
+
+bool TCustomParser::ExpectWord(std::string_view Word) {
+    if (IsWord(Word)) return true;
+    Error("Must be: " + UpperCase(Word));
+    return false;
+}
+
+bool TCustomParser::GetCheckedInt(std::int64_t Min, std::int64_t Max, bool Negative, std::int64_t& Value) {
+    constexpr std::uint64_t Limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    bool Ok = !IntOverflow_ && IntValue_ <= Limit + (Negative ? 1 : 0);
+    std::int64_t V = 0;
+    if (Ok) {
+        if (Negative)
+            V = IntValue_ == Limit + 1 ? std::numeric_limits<std::int64_t>::min()
+                                       : -static_cast<std::int64_t>(IntValue_);
+        else
+            V = static_cast<std::int64_t>(IntValue_);
+        Ok = V >= Min && V <= Max;
+    }
+    if (!Ok) {
+        std::string Text = StringValue_;
+        if (Negative && (Text.empty() || Text[0] != '-')) Text.insert(Text.begin(), '-');
+        Error("Integer value out of range: " + Text);
+        return false;
+    }
+    Value = V;
+    return true;
+}
+
+void TCustomParser::ParseTypeSize(TFldData* Column) {
+    std::int32_t Length = 9, Scale = 0;
+    if (Token_ == tkLParen) {
+        ExpectAndNext(tkLParen);
+        std::int64_t V = 0;
+        if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))
+            Length = static_cast<std::int32_t>(V);
+        NextToken();
+        if (Token_ == tkComma) {
+            NextToken();
+            if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))
+                Scale = static_cast<std::int32_t>(V);
+            NextToken();
+        }
+        ExpectAndNext(tkRParen);
+    }
+    if (Column) {
+        Column->Length = Length;
+        Column->Precision = Length;
+        Column->Scale = Scale;
+    }
+}
+
+// =====================================================================================================
+// Dependencies
+
+void TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName) {
+    if (!Dependent || !Needed) return;
+    const TStringList& Records = Dependent->GetDependsOn();
+    for (int i = 0; i < Records.Count(); ++i) {
+        const TDependObj* R = Dependent->DependsOnItem(i);
+        if (!R || R->FieldName != FieldName) continue;
+        const TDbObj* Ref = R->GetReferenced();
+        if (Ref == Needed || (Ref && !FieldName.empty() && Ref->GetParentObject() == Needed)) return;
+    }
+    AddDependency(Container_, Dependent, Needed, GetColumnNo(), Line_, FieldName);
+    if (Dependent->GetKind() != TDbObject::dboView || Needed->GetKind() != TDbObject::dboTable ||
+        FieldName.empty())
+        return;
+    auto* Table = dynamic_cast<TTblData*>(Needed);
+    if (!Table || !Container_) return;
+    for (int i = 0; i < Table->FieldCount(); ++i) {
+        TFldData* F = Table->Field(i);
+        if (!F || F->DomainName.empty()) continue;
+        if (TDbObj* D = Container_->FindDomain(F->DomainName))
+            AddDependency(Container_, Dependent, D, GetColumnNo(), Line_, "");
+    }
+}
+
+void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObjectKinds Kinds) {
+    using enum TDbObject;
+    if (!Container_ || !Dependent || Name.empty()) return;
+    if (DatabaseType_ == TDatabaseType::dbInterBase && Name.size() >= 4 &&
+        SameText(Name.substr(0, 4), "RDB$"))
+        return;
+    const auto Own = static_cast<std::size_t>(Dependent->GetKind());
+    if (Own < Kinds.size() && Kinds.test(Own) && Dependent->GetName() == Name) Kinds.reset(Own);
+    auto Has = [&](TDbObject K) { return Kinds.test(static_cast<std::size_t>(K)); };
+    TObjs& C = *Container_;
+    TDbObj* Hit = nullptr;
+    const std::pair<TDbObject, TObjsList> Order[] = {
+        {dboTable, TObjsList::olTables},         {dboView, TObjsList::olViews},
+        {dboProcedure, TObjsList::olProcedures}, {dboTrigger, TObjsList::olTriggers},
+        {dboGenerator, TObjsList::olGenerators}, {dboIndex, TObjsList::olIndices},
+        {dboException, TObjsList::olExceptions}, {dboDomain, TObjsList::olDomains},
+        {dboFunction, TObjsList::olFunctions}};
+    for (const auto& [Kind, List] : Order) {
+        if (!Has(Kind)) continue;
+        if ((Hit = C.FindObject(List, Name)) != nullptr) break;
+    }
+    if (Has(dboRule))
+        if (TDbObj* R = C.FindObject(TObjsList::olRules, Name)) Hit = R;
+    if (Has(dboDefault))
+        if (TDbObj* D = C.FindObject(TObjsList::olDefaults, Name)) Hit = D;
+    if (Hit) LinkDependObj(Dependent, Hit, "");
+}
+
+// =====================================================================================================
+// TCustomSQLParser
+
+TCustomSQLParser::TCustomSQLParser(TCustomExtract* AOwner)
+    : TCustomParser(AOwner), ScratchColumn_(std::make_unique<TFldData>(Container_)) {}
+
+TCustomSQLParser::~TCustomSQLParser() = default;
+
+void TCustomSQLParser::ParseScript(const TStringList& Lines, TObjs* Container) {
+    TCustomParser::ParseScript(Lines, Container);
+    if (Container_) Container_->GetConnectionOptions() = ConnectionOptions_;
+}
+
+bool TCustomSQLParser::SkipBlanks() {
+    if ((Ch_ == '-' && PeekChar() == '-') || (Ch_ == '/' && PeekChar() == '*')) {
+        ReadComment();
+        return true;
+    }
+    return TCustomParser::SkipBlanks();
+}
+
+void TCustomSQLParser::ReadComment() {
+    std::string Text;
+    if (Ch_ == '/') {
+        const std::size_t E = Source_.find("*/", Pos_ + 2);
+        if (E == std::string::npos) {
+            const int Line = Line_, Column = GetColumnNo();
+            LastComment_.assign(Source_, Pos_ + 2, std::string::npos);
+            MoveTo(Source_.size());
+            ErrorAt("Unterminated comment", Line, Column);
+        } else {
+            LastComment_.assign(Source_, Pos_ + 2, E - Pos_ - 2);
+            MoveTo(E + 2);
+        }
+        if (LogFlags_ & 2) DoLogNextLine("Comment: " + LastComment_);
+        return;
+    }
+    // "--" up to the line break, which stays the current character.
+    std::size_t E = Pos_ + 2;
+    while (E < Source_.size() && Source_[E] != '\n' && Source_[E] != '\r')
+        ++E;
+    if (LogFlags_ & 2) DoLogNextLine("Comment: " + Source_.substr(Pos_ + 2, E - Pos_ - 2));
+    MoveTo(E);
+}
+
+void TCustomSQLParser::ScanToken() {
+    TokenStart_ = Pos_;
+    if (CheckTerminator()) return;
+    if (Ch_ == '|' && PeekChar() == '|') {
+        Token_ = tkConcat;
+        MoveTo(Pos_ + 2);
+        return;
+    }
+    TCustomParser::ScanToken();
+}
+
+void TCustomSQLParser::SkipToTokens(const TTokenSet& Tokens) {
+    while (!Tokens.contains(Token_) && Token_ != tkEOF)
+        NextToken();
+}
+
+std::string TCustomSQLParser::GetSourceText(std::size_t Start) const {
+    const std::size_t End = std::min(TokenStart_, Source_.size());
+    if (Start >= End) return {};
+    return Trim(std::string_view(Source_).substr(Start, End - Start));
+}
+
+void TCustomSQLParser::LinkObjects() {
+    if (!Container_) return;
+    Container_->SortGrants();
+    LinkIndexes();
+    LinkConstraints();
+    LinkForeignKeys();
+    LinkGrants();
+    LinkUserRoles();
+}
+
+namespace {
+/// The object a grant names, by its kind.
+TDbObj* FindGrantTarget(TObjs& C, TDbObject Kind, const std::string& Name) {
+    using enum TDbObject;
+    switch (Kind) {
+    case dboTable:
+        return C.FindObject(TObjsList::olTables, Name);
+    case dboProcedure:
+        return C.FindObject(TObjsList::olProcedures, Name);
+    case dboTrigger:
+        return C.FindObject(TObjsList::olTriggers, Name);
+    case dboView:
+        return C.FindObject(TObjsList::olViews, Name);
+    case dboRole:
+        return C.FindRole(Name);
+    case dboUser:
+        return C.FindUser(Name);
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
+void TCustomSQLParser::LinkGrants() {
+    TStringList& Grants = Container_->Grants();
+    for (int i = 0; i < Grants.Count(); ++i) {
+        auto* G = dynamic_cast<TGntData*>(Grants.Objects(i));
+        if (!G) continue;
+        LinkDependObj(G, FindGrantTarget(*Container_, G->ObjectKind, G->ObjectName), "");
+        LinkDependObj(G, FindGrantTarget(*Container_, G->GranteeKind, G->GranteeName), "");
+    }
+}
+
+void TCustomSQLParser::LinkUserRoles() {
+    TStringList& Roles = Container_->Roles();
+    for (int i = 0; i < Roles.Count(); ++i) {
+        auto* U = dynamic_cast<TRolData*>(Roles.Objects(i));
+        if (!U || U->RoleKind != 2 || U->LoginName.empty()) continue;
+        LinkDependObj(U, Container_->FindLogin(U->LoginName), "");
+    }
+}
+
+namespace {
+/// The table, view or procedure of that name.
+TDbObj* FindRelation(TObjs& C, std::string_view Name) {
+    if (TDbObj* T = C.FindObject(TObjsList::olTables, Name)) return T;
+    if (TDbObj* V = C.FindObject(TObjsList::olViews, Name)) return V;
+    return C.FindObject(TObjsList::olProcedures, Name);
+}
+/// True when the relation has that column (output parameter for a procedure).
+bool RelationHasColumn(TDbObj* R, std::string_view Column) {
+    if (auto* P = dynamic_cast<TPrcData*>(R)) return P->OutputParams.IndexOf(Column) >= 0;
+    TStringList* F = R->GetFields();
+    return F && F->IndexOf(Column) >= 0;
+}
+} // namespace
+
+void TCustomSQLParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::string_view Column) {
+    if (!Container_ || !Obj) return;
+    TParseContext* Top = FromContexts_.empty() ? nullptr : FromContexts_.back().get();
+    if (!Top || (Top->IsFrom && Top->TableNames.Count() == 0)) {
+        if (!Column.empty() && LocalNames_.IndexOf(Column) < 0)
+            LinkDepend(Obj, Column, MakeDbObjectKinds({TDbObject::dboGenerator}));
+        return;
+    }
+    if (!Top->IsFrom || Column.empty()) return;
+    auto Resolve = [&](std::string_view A) -> TDbObj* {
+        for (auto It = FromContexts_.rbegin(); It != FromContexts_.rend(); ++It) {
+            const TParseContext& Ctx = **It;
+            const int i = Ctx.Aliases.IndexOf(A);
+            if (i >= 0 && i < Ctx.TableNames.Count()) return FindRelation(*Container_, Ctx.TableNames[i]);
+            if (Ctx.TableNames.IndexOf(A) >= 0) return FindRelation(*Container_, A);
+        }
+        return nullptr;
+    };
+    if (Column != "*") {
+        if (!Alias.empty()) {
+            if (TDbObj* R = Resolve(Alias)) LinkDependObj(Obj, R, Column);
+            return;
+        }
+        for (auto It = FromContexts_.rbegin(); It != FromContexts_.rend(); ++It)
+            for (int i = 0; i < (*It)->TableNames.Count(); ++i)
+                if (TDbObj* R = FindRelation(*Container_, (*It)->TableNames[i]);
+                    R && RelationHasColumn(R, Column)) {
+                    LinkDependObj(Obj, R, Column);
+                    return;
+                }
+        return;
+    }
+    if (!Alias.empty()) {
+        if (TDbObj* R = Resolve(Alias)) LinkDependObj(Obj, R, "");
+        return;
+    }
+    for (int i = 0; i < Top->TableNames.Count(); ++i)
+        if (TDbObj* R = FindRelation(*Container_, Top->TableNames[i])) LinkDependObj(Obj, R, "");
+}
+
+// =====================================================================================================
+// The executor's parser factory
+
+void InstallSQLParserFactory() {
+    SetSQLParserFactory([]() {
+        return TSQLParserPtr(new TCustomSQLParser(),
+                             TSQLParserDeleter{[](TCustomSQLParser* P) { delete P; }});
+    });
+}
+
+namespace {
+[[maybe_unused]] const bool FactoryInstalled = (InstallSQLParserFactory(), true);
+} // namespace
+
+} // namespace smx

@@ -1,0 +1,170 @@
+// Golden cases of the InterBase script parser: one folder per case under tests/parsing/cases/<group>/,
+// holding script.sql (the input, bytes as they stand), an optional options.txt and expected.txt, the
+// transcript of what the parser reported: each statement with its kind, operation, object kind,
+// names and exact text, each recorded message with its position where it was recorded, and the
+// state the run left (terminator, dialect, character set, generator values, descriptions).
+//
+// options.txt, one setting a line: version=<st_...> (default st_Firebird_30), dialect=<n> (default 3),
+// mode=file|script (ParseFile keeps the dialect, ParseScript starts in dialect 1; default file),
+// object=<kind>:<name> to file an object first (domain, generator, exception, procedure, table, view,
+// role). Set SMX_UPDATE_GOLDEN=1 to rewrite expected.txt from the current output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Exc.h"
+#include "model/smxComp_Gnr.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxComp_Viw.h"
+#include "tests/parsing/ParserTestSupport.h"
+
+namespace smx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view VersionNames[] = {
+    "st_InterBase_4x", "st_InterBase_5x", "st_InterBase_6x", "st_FireBird_1x",   "st_Yaffil_1x",
+    "st_FireBird_15",  "st_InterBase_7x", "st_InterBase_75", "st_Firebird_20",   "st_Firebird_21",
+    "st_Firebird_25",  "st_Firebird_30",  "st_Firebird_40",  "st_InterBase_2020"};
+
+std::string ReadFile(const fs::path& P) {
+    std::ifstream In(P, std::ios::binary);
+    std::ostringstream S;
+    S << In.rdbuf();
+    return S.str();
+}
+
+std::vector<std::string> CaseNames() {
+    std::vector<std::string> Names;
+    for (const auto& Group : fs::directory_iterator(SMX_PARSING_CASES_DIR))
+        if (Group.is_directory())
+            for (const auto& Case : fs::directory_iterator(Group.path()))
+                if (fs::exists(Case.path() / "script.sql"))
+                    Names.push_back(Group.path().filename().string() + "/" + Case.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    return Names;
+}
+
+/// Files an object of the named kind in the container.
+void AddObject(TObjs& Objs, const std::string& Entry) {
+    const auto Colon = Entry.find(':');
+    ASSERT_NE(Colon, std::string::npos) << Entry;
+    const std::string Kind = Entry.substr(0, Colon), Name = Entry.substr(Colon + 1);
+    TDbObj* O = nullptr;
+    if (Kind == "domain")
+        O = new TDmnData(&Objs);
+    else if (Kind == "generator")
+        O = new TGnrData(&Objs);
+    else if (Kind == "exception")
+        O = new TExcData(&Objs);
+    else if (Kind == "procedure")
+        O = new TPrcData(&Objs);
+    else if (Kind == "view")
+        O = new TViwData(&Objs);
+    else if (Kind == "role")
+        O = new TRolData(&Objs);
+    else if (Kind == "table")
+        O = new TTblData(&Objs);
+    ASSERT_NE(O, nullptr) << "unknown kind " << Kind;
+    O->SetName(Name);
+    ASSERT_GE(Objs.AddObject(O, true), 0) << Entry;
+}
+
+/// The state a run left, appended to the transcript.
+std::string EndState(TIbParser& P, TObjs& Objs) {
+    const TIBServerOptions& O = Objs.GetIBServerOptions();
+    std::string S = "end terminator=" + Visible(P.GetTerminator()) +
+                    " dialect=" + std::to_string(O.GetSQLDialect()) + " charset=" + O.GetDBCharSet() + "\n";
+    for (int i = 0; i < Objs.Generators().Count(); ++i) {
+        auto* G = dynamic_cast<TGnrData*>(Objs.Generators().Objects(i));
+        if (G && G->CurrentValue != 0)
+            S += "generator " + G->GetName() + "=" + std::to_string(G->CurrentValue) + "\n";
+    }
+    for (TObjsList L : {TObjsList::olDomains, TObjsList::olGenerators, TObjsList::olExceptions,
+                        TObjsList::olProcedures, TObjsList::olTables, TObjsList::olViews, TObjsList::olRoles})
+        for (int i = 0; i < Objs.List(L).Count(); ++i) {
+            auto* Obj = dynamic_cast<TDbObj*>(Objs.List(L).Objects(i));
+            if (Obj && !Obj->GetDescription().empty())
+                S += "description " + Obj->GetName() + "=" + Visible(Obj->GetDescription()) + "\n";
+        }
+    return S;
+}
+
+class GoldenCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenCase, TranscriptMatches) {
+    const fs::path Dir = fs::path(SMX_PARSING_CASES_DIR) / GetParam();
+    TIbSetup Setup;
+    TIbParser Parser;
+    std::string Mode = "file";
+    if (fs::exists(Dir / "options.txt")) {
+        std::istringstream In(ReadFile(Dir / "options.txt"));
+        for (std::string Line; std::getline(In, Line);) {
+            Line = Trim(Line);
+            if (Line.empty() || Line[0] == '#') continue;
+            const auto Eq = Line.find('=');
+            ASSERT_NE(Eq, std::string::npos) << Line;
+            const std::string Key = Line.substr(0, Eq), Value = Line.substr(Eq + 1);
+            if (Key == "version") {
+                const auto* It = std::find(std::begin(VersionNames), std::end(VersionNames), Value);
+                ASSERT_NE(It, std::end(VersionNames)) << Value;
+                Setup.Objs().GetIBServerOptions().SetSQLServerVersion(
+                    static_cast<TIBSQLServerVersionType>(It - std::begin(VersionNames)));
+            } else if (Key == "dialect") {
+                Setup.Objs().GetIBServerOptions().SetSQLDialect(std::stoi(Value));
+            } else if (Key == "mode") {
+                Mode = Value;
+            } else if (Key == "object") {
+                AddObject(Setup.Objs(), Value);
+            } else {
+                FAIL() << "unknown option " << Key;
+            }
+        }
+    }
+    TRecorder Rec(Parser);
+    if (Mode == "script") {
+        Parser.SetScriptName("script.sql");
+        Parser.ParseScript(LinesOf(ReadFile(Dir / "script.sql")), &Setup.Objs());
+    } else {
+        Parser.ParseFile((Dir / "script.sql").string(), &Setup.Objs());
+    }
+    Rec.FlushMessages();
+    const std::string Actual = Rec.Transcript + EndState(Parser, Setup.Objs());
+    EXPECT_EQ(Parser.GetStalledPasses(), 0);
+    EXPECT_FALSE(Parser.GetTerminator().empty());
+    // A loop that ended before the text did must have said why.
+    if (!Parser.GetReachedEnd()) {
+        EXPECT_TRUE(Parser.GetMsgManager().HasErrors());
+    }
+
+    const fs::path Expected = Dir / "expected.txt";
+    const char* Update = std::getenv("SMX_UPDATE_GOLDEN");
+    if (Update && std::string(Update) == "1") {
+        std::ofstream(Expected, std::ios::binary) << Actual;
+        return;
+    }
+    ASSERT_TRUE(fs::exists(Expected)) << "no expected.txt in " << Dir << "; actual:\n" << Actual;
+    EXPECT_EQ(Actual, ReadFile(Expected)) << GetParam();
+}
+
+std::string CaseTestName(const ::testing::TestParamInfo<std::string>& Info) {
+    std::string N = Info.param;
+    for (char& C : N)
+        if (!std::isalnum(static_cast<unsigned char>(C))) C = '_';
+    return N;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenCase, ::testing::ValuesIn(CaseNames()), CaseTestName);
+
+} // namespace
+} // namespace smx::test

@@ -1,0 +1,3 @@
+DROP TABLE A;
+^
+DROP TABLE B;

@@ -1,0 +1,2 @@
+DROP TABLE A;
+DROP TABLE é;

@@ -1,0 +1,5 @@
+DROP TABLE A;
+FOO;
+BAR;BAZ;
+
+QUX;

@@ -1,0 +1,3 @@
+-- one
+/* two */
+  -- three

@@ -1,0 +1,3 @@
+DROP TABLE A;
+/* open
+DROP TABLE B;

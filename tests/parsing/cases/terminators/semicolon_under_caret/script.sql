@@ -1,0 +1,3 @@
+SET TERM ^ ;
+DROP TABLE T; ^
+SET TERM ; ^

@@ -1,0 +1,6 @@
+SET TERM '' ;
+SET TERM -- ;
+;
+SET TERM /* ;
+SET TERM "x ;
+DROP TABLE T;

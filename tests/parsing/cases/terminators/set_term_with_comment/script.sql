@@ -1,0 +1,4 @@
+SET TERM /* new one: */ ^ ;
+DROP TABLE T^
+SET TERM ; ^
+DROP TABLE U;

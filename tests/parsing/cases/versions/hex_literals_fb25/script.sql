@@ -1,0 +1,2 @@
+INSERT INTO T VALUES (0x1F, X'41', x'4142', :=);
+0x;

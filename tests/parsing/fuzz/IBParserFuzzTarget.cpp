@@ -1,0 +1,114 @@
+// libFuzzer target over the InterBase script parser. Byte 0 of the input chooses the server version
+// (two values beyond the known ones included), byte 1 the SQL dialect, ParseFile or ParseScript and
+// whether a handler sets the stop flag; the rest is the script. The parser runs its statement loop
+// and its link passes on a container holding a few objects, then everything is freed. INPUT reads
+// no files here: a read hook serves the script itself and one small fixed file.
+//
+// Checked on every input, beyond the sanitizers: no exception escapes; every reported text is a
+// piece of a source the parser read; the terminator is never empty; every pass of the loop consumed
+// a token; a run that ended before its text did recorded a kind-2 message.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Gnr.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxDBStructure.h"
+#include "parsing/smxIBParser.h"
+
+namespace {
+
+using namespace smx;
+
+[[noreturn]] void Fail(const char* What) {
+    std::fprintf(stderr, "invariant broken: %s\n", What);
+    std::abort();
+}
+
+template <class T> T* Add(TObjs& Objs, const char* Name) {
+    auto* O = new T(&Objs);
+    O->SetName(Name);
+    Objs.AddObject(O, true);
+    return O;
+}
+
+constexpr std::string_view OtherFile = "INPUT 'fuzz.sql'; DROP TABLE T; SET TERM ^ ;";
+
+void RunOne(const std::uint8_t* Data, std::size_t Size) {
+    if (Size < 2) return;
+    const auto Version = static_cast<TIBSQLServerVersionType>(Data[0] % (IBSQLServerVersionCount + 2));
+    const int Dialect = 1 + (Data[1] & 3) % 3;
+    const bool AsFile = (Data[1] & 4) != 0;
+    const bool Stop = (Data[1] & 8) != 0;
+    const std::string Script(reinterpret_cast<const char*>(Data + 2), Size - 2);
+
+    TDBStructure Structure;
+    Structure.SetDatabaseType(TDatabaseType::dbInterBase);
+    TObjs& Objs = *Structure.Objs();
+    Objs.GetIBServerOptions().SetSQLServerVersion(Version);
+    Objs.GetIBServerOptions().SetSQLDialect(Dialect);
+    Add<TGnrData>(Objs, "G");
+    Add<TDmnData>(Objs, "D");
+    Add<TPrcData>(Objs, "P");
+    Add<TRolData>(Objs, "R");
+    auto* T = Add<TTblData>(Objs, "T");
+    TFldData* A = T->AddField("A");
+    A->DataType = DomainDataType;
+    A->DomainName = "D";
+
+    TIbParser Parser;
+    TStringList Lines;
+    Lines.SetText(Script);
+    const std::string Sources[] = {DecodeScriptBytes(Script), Lines.Text(), std::string(OtherFile)};
+    int Reports = 0;
+    Parser.OnErrorMessage = [](TObject*, const std::string&) {};
+    Parser.OnStatement = [&](TObject*, const std::string& Text, TStatement*&, const std::string&,
+                             TDbOperation, TDbObject, const std::string&, TStatType) {
+        bool Found = false;
+        for (const std::string& S : Sources)
+            Found = Found || S.find(Text) != std::string::npos;
+        if (!Found) Fail("a reported text is no piece of the source");
+        if (Parser.GetTerminator().empty()) Fail("empty terminator");
+        if (Stop && ++Reports == 3) StopRequested = true;
+    };
+    Parser.ReadFileHook = [&](const std::string& Name, std::string& Bytes) {
+        if (Name == "fuzz.sql")
+            Bytes = Script;
+        else if (Name == "other.sql")
+            Bytes = OtherFile;
+        else
+            return TFileReadStatus::frNotFound;
+        return TFileReadStatus::frOk;
+    };
+    if (AsFile) {
+        Parser.ParseFile("fuzz.sql", &Objs);
+    } else {
+        Parser.SetScriptName("fuzz.sql");
+        Parser.ParseScript(Lines, &Objs);
+    }
+    StopRequested = false;
+    if (Parser.GetTerminator().empty()) Fail("empty terminator");
+    if (Parser.GetStalledPasses() != 0) Fail("a pass of the loop consumed no token");
+    if (!Parser.GetReachedEnd() && !Parser.GetMsgManager().HasErrors())
+        Fail("an early stop without an error");
+    Parser.LinkObjects();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    try {
+        RunOne(Data, Size);
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "exception escaped: %s\n", E.what());
+        std::abort();
+    } catch (...) {
+        Fail("an exception escaped");
+    }
+    return 0;
+}
