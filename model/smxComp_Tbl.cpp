@@ -48,7 +48,7 @@ TTblData* TableAt(TStringList& list, int i) {
 
 TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
     SetKind(TDbObject::dboField);
-    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator = std::make_unique<TGnrData>(AOwner);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator = std::make_unique<TGnrData>(AOwner, this);
 }
 
 TFldData::~TFldData() = default;
@@ -102,6 +102,7 @@ TColumnTextContext TFldData::GetTextContext() const {
         if (StartsStr("CREATE ", body)) body.erase(0, 7);
         x.TableTypeBody = body;
     }
+    if (Generator) x.IdentityOptions = Generator->GetIdentityOptions();
     x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
     return x;
 }
