@@ -5,6 +5,7 @@
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Pbl.h"
+#include "model/smxComp_Rol.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "platform/smxStrUtils.h"
@@ -508,6 +509,7 @@ void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
     p->MarkDependents();
     c.exec->AddStatement(p->GetDropSQL(), TStatType::stStatement, p->GetName(), TDbObject::dboTable,
                          TDbOperation::odbDrop, "", "");
+    MarkGrantsOfDroppedObject(p);
     for (TTblData* t : {p, m}) {
         t->SetExists(false);
         for (int i = 0; i < t->FieldCount(); ++i)
