@@ -365,8 +365,11 @@ TEST(KindSteps, GrantsGoWithTheObjectsTheScriptDrops) {
     EXPECT_GE(Find(texts, "DROP EXCEPTION E_OLD", true), 0);
     EXPECT_GE(Find(texts, "DROP PACKAGE PK_OLD"), 0);
     for (const char* gone : {"T_OLD", "G_OLD", "E_OLD", "PK_OLD"})
-        for (const std::string& t : texts)
-            if (t.find("REVOKE") != std::string::npos) EXPECT_EQ(t.find(gone), std::string::npos) << t;
+        for (const std::string& t : texts) {
+            if (t.find("REVOKE") != std::string::npos) {
+                EXPECT_EQ(t.find(gone), std::string::npos) << t;
+            }
+        }
     EXPECT_GE(Find(texts, "REVOKE DELETE ON T FROM U4"), 0);
     EXPECT_EQ(Find(texts, "GRANT SELECT ON T TO U2"), -1);
     EXPECT_EQ(Find(texts, "REVOKE SELECT ON T FROM U2"), -1);
