@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "foundation/smxMsg.h"
+#include "platform/smxADOClient.h"
 #include "platform/smxExceptions.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
@@ -51,7 +52,10 @@ void TSMXDatabase::Notification(TComponent* AComponent, TOperation Operation) {
 // ---- TSMXCustomConnection ----
 
 void TSMXCustomConnection::DoBeforeConnect() {
-    const std::string target = GetConnectTarget();
+    std::string target = GetConnectTarget();
+    // For these kinds the database name is a whole connection string: its password stays hidden.
+    if (databaseType_ == TDatabaseType::dbMSAccess || databaseType_ == TDatabaseType::dbCustomOLEDB)
+        target = HideConnectionStringPasswords(target);
     if (!target.empty()) LogNextLine("Connect to: " + QuotedStr(target) + "...");
     if (OnBeforeConnect) OnBeforeConnect(this);
 }

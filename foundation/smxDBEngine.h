@@ -123,7 +123,8 @@ public:
     virtual TConnectionSetType GetSupportedConnections() const { return {}; }
     virtual bool GetConnected() const { return false; }
     virtual void SetConnected(bool Value) { (void)Value; }
-    /// Logs "Connect to: '<target>'..." when there is a target, then fires OnBeforeConnect.
+    /// Logs "Connect to: '<target>'..." when there is a target, then fires OnBeforeConnect. For
+    /// MS Access and custom OLE DB the target is a connection string; its password is hidden.
     virtual void DoBeforeConnect();
     virtual void DoBeforeDisconnect();
     /// Logs the server version, runs the per-dialect session set-up, then fires OnAfterConnect.

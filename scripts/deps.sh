@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
   qt6-base-dev
+  unixodbc-dev libsqliteodbc
 )
 
 missing=()
