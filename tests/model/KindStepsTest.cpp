@@ -444,6 +444,7 @@ TEST(KindSteps, PackagesOnFirebird3) {
     File(r.M(), Package(r.M(), "PK_D", h, ""));
     File(r.T(), Package(r.T(), "PK_D", h, b));
     File(r.T(), Package(r.T(), "PK_OLD", h, b));
+    File(r.M(), Package(r.M(), "PK_H", h, "")); // a new package without body: its header only
     File(r.M(), Make<TGnrData>(&r.M(), "G_NEW")); // row 30
     File(r.T(), Make<TGnrData>(&r.T(), "G_OLD")); // row 38
     r.Compare();
@@ -457,6 +458,10 @@ TEST(KindSteps, PackagesOnFirebird3) {
                         "RECREATE PACKAGE BODY PK_B\r\n    AS\r\n" + b2, "DROP PACKAGE BODY PK_D",
                         "/* Create package body... */", "RECREATE PACKAGE BODY PK9\r\n    AS\r\n" + b});
     EXPECT_EQ(Find(texts, "PK_C", true), -1);
+    const int headerOnly = Find(texts, "CREATE OR ALTER PACKAGE PK_H", true);
+    EXPECT_GE(headerOnly, 0);
+    EXPECT_LT(headerOnly, Find(texts, "CREATE GENERATOR G_NEW"));
+    EXPECT_EQ(Find(texts, "PACKAGE BODY PK_H", true), -1);
     EXPECT_EQ(Find(texts, "PACKAGE PK_B\r\n", true), -1); // PK_B's header is unchanged
     EXPECT_EQ(st[static_cast<std::size_t>(Find(texts, header9))].StatType, TStatType::stPackage);
     EXPECT_EQ(st[static_cast<std::size_t>(Find(texts, "RECREATE PACKAGE BODY PK9", true))].StatType,
