@@ -1616,7 +1616,8 @@ TGntData* TCustomObjs::MergeGrants(TGntData* G) {
     if (File(TObjsList::olGrants, key, G) < 0) {
         // A distinct grant under a taken key would vanish without a word.
         const std::string text = "Grant not filed, its key is taken: " + key;
-        if (Structure_ && Structure_->GetExtractor()) Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
+        if (Structure_ && Structure_->GetExtractor())
+            Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
         DoLogNextLine(text);
         return nullptr;
     }

@@ -38,8 +38,8 @@ void CreateExceptions(TCustomObjs* MasterObjects, TCustomObjs* TargetObjects, TC
         TDbObj* m = At(list, i);
         if (!m || FindByKey(TargetObjects, TObjsList::olExceptions, list[i])) continue;
         header.Write(*m);
-        Executor->AddStatement(m->GetCreateSQL(), TStatType::stStatement, m->GetName(), TDbObject::dboException,
-                               TDbOperation::odbCreate, "", "");
+        Executor->AddStatement(m->GetCreateSQL(), TStatType::stStatement, m->GetName(),
+                               TDbObject::dboException, TDbOperation::odbCreate, "", "");
         m->SetExists(true);
         if (CompareObjects.contains(TCmpObjType::coDescription) && !m->GetDescription().empty())
             Executor->AddDescription(m);
@@ -60,7 +60,8 @@ void AlterExceptions(TCustomObjs* MasterObjects, TCustomObjs* TargetObjects, TCu
             Executor->AddStatement(m->GetAlterSQL(), TStatType::stStatement, m->GetName(),
                                    TDbObject::dboException, TDbOperation::odbAlter, "", "");
         }
-        if (CompareObjects.contains(TCmpObjType::coDescription) && m->GetDescription() != t->GetDescription()) {
+        if (CompareObjects.contains(TCmpObjType::coDescription) &&
+            m->GetDescription() != t->GetDescription()) {
             header.Write(*m);
             Executor->AddDescription(m);
         }

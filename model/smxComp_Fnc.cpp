@@ -158,7 +158,8 @@ void AlterUdfs(TCustomSchemalyst* Comparer) {
                 e->Recreate = 0;
                 break;
             case dboTable:
-                if (TDbObj* f = e->FieldName.empty() ? nullptr : FieldOf(d, e->FieldName); IsComputedColumn(f)) {
+                if (TDbObj* f = e->FieldName.empty() ? nullptr : FieldOf(d, e->FieldName);
+                    IsComputedColumn(f)) {
                     comment("Drop Computed field before Function Alter (Drop/Create)");
                     f->DropWithDependents();
                 }

@@ -16,7 +16,8 @@ constexpr std::string_view NoMaximum = "999999999999999999999999999";
 
 } // namespace
 
-TGnrData::TGnrData(TCustomObjs* AOwner, TFldData* OwningColumn) : TDbObj(AOwner), OwningColumn_(OwningColumn) {
+TGnrData::TGnrData(TCustomObjs* AOwner, TFldData* OwningColumn)
+    : TDbObj(AOwner), OwningColumn_(OwningColumn) {
     SetKind(TDbObject::dboGenerator);
     // A column-owned generator takes no column of its own: the column would create a generator in
     // turn. The data-type column's parent is the generator, which gives it none.
@@ -160,8 +161,8 @@ void CreateGenerators(TCustomSchemalyst* Comparer) {
         TGnrData* m = GeneratorAt(list, i);
         if (!m || m->GetPartner() || m->GetExists()) continue;
         if (!comment.empty()) header.Write(*m);
-        c.Exec->AddStatement(m->GetCreateScript(), TStatType::stStatement, m->GetName(), TDbObject::dboGenerator,
-                             TDbOperation::odbCreate, "", "");
+        c.Exec->AddStatement(m->GetCreateScript(), TStatType::stStatement, m->GetName(),
+                             TDbObject::dboGenerator, TDbOperation::odbCreate, "", "");
         m->SetExists(true);
         wrote = true;
         if (c.Descriptions() && !m->GetDescription().empty()) c.Exec->AddDescription(m);

@@ -33,7 +33,8 @@ bool TPkgData::IsSupported() const {
 std::string TPkgData::GetHeaderText() const {
     const std::string name = QuoteName(GetName());
     if (!IsSupported()) return FormatComment("Package " + name + " needs Firebird 3.0 or later");
-    if (IsFirebird3(*this)) return "CREATE OR ALTER PACKAGE " + name + "\r\n" + "    AS" + "\r\n" + HeaderSource_;
+    if (IsFirebird3(*this))
+        return "CREATE OR ALTER PACKAGE " + name + "\r\n" + "    AS" + "\r\n" + HeaderSource_;
     return "CREATE OR REPLACE PACKAGE " + name + "\r\n" + HeaderSource_;
 }
 

@@ -20,57 +20,57 @@ constexpr std::string_view AseInitialPassword = "secret";
 
 // The privilege word of each bit of a grant's privilege set; bit 8 has none.
 constexpr std::array<std::string_view, 44> PrivilegeWords = {
-    "ALL",                  // 0
-    "INSERT",               // 1
-    "UPDATE",               // 2
-    "DELETE",               // 3
-    "SELECT",               // 4
-    "EXECUTE",              // 5
-    "REFERENCES",           // 6
-    "CONNECT",              // 7
-    "",                     // 8
-    "CREATE DATABASE LINK", // 9
-    "CREATE SEQUENCE",      // 10
-    "CREATE SESSION",       // 11
-    "CREATE TRIGGER",       // 12
-    "CREATE PROCEDURE",     // 13
-    "CREATE TYPE",          // 14
-    "CREATE SYNONYM",       // 15
+    "ALL",                   // 0
+    "INSERT",                // 1
+    "UPDATE",                // 2
+    "DELETE",                // 3
+    "SELECT",                // 4
+    "EXECUTE",               // 5
+    "REFERENCES",            // 6
+    "CONNECT",               // 7
+    "",                      // 8
+    "CREATE DATABASE LINK",  // 9
+    "CREATE SEQUENCE",       // 10
+    "CREATE SESSION",        // 11
+    "CREATE TRIGGER",        // 12
+    "CREATE PROCEDURE",      // 13
+    "CREATE TYPE",           // 14
+    "CREATE SYNONYM",        // 15
     "CREATE PUBLIC SYNONYM", // 16
-    "DROP SYNONYM",         // 17
-    "DROP PUBLIC SYNONYM",  // 18
-    "CREATE TABLE",         // 19
-    "CREATE VIEW",          // 20
-    "CREATE INDEXTYPE",     // 21
-    "CREATE RULE",          // 22
-    "CREATE DEFAULT",       // 23
-    "CREATE FUNCTION",      // 24
-    "CREATE DATABASE",      // 25
-    "BACKUP DATABASE",      // 26
-    "BACKUP LOG",           // 27
-    "DUMP DATABASE",        // 28
-    "DUMP TRANSACTION",     // 29
-    "VIEW ANY DATABASE",    // 30
-    "TRUNCATE TABLE",       // 31
-    "UPDATE STATISTICS",    // 32
-    "DELETE STATISTICS",    // 33
-    "UNLIMITED TABLESPACE", // 34
-    "DROP TABLE",           // 35
-    "DROP VIEW",            // 36
-    "DROP TRIGGER",         // 37
-    "DROP PROCEDURE",       // 38
-    "DROP SEQUENCE",        // 39
-    "DROP TYPE",            // 40
-    "DROP INDEXTYPE",       // 41
+    "DROP SYNONYM",          // 17
+    "DROP PUBLIC SYNONYM",   // 18
+    "CREATE TABLE",          // 19
+    "CREATE VIEW",           // 20
+    "CREATE INDEXTYPE",      // 21
+    "CREATE RULE",           // 22
+    "CREATE DEFAULT",        // 23
+    "CREATE FUNCTION",       // 24
+    "CREATE DATABASE",       // 25
+    "BACKUP DATABASE",       // 26
+    "BACKUP LOG",            // 27
+    "DUMP DATABASE",         // 28
+    "DUMP TRANSACTION",      // 29
+    "VIEW ANY DATABASE",     // 30
+    "TRUNCATE TABLE",        // 31
+    "UPDATE STATISTICS",     // 32
+    "DELETE STATISTICS",     // 33
+    "UNLIMITED TABLESPACE",  // 34
+    "DROP TABLE",            // 35
+    "DROP VIEW",             // 36
+    "DROP TRIGGER",          // 37
+    "DROP PROCEDURE",        // 38
+    "DROP SEQUENCE",         // 39
+    "DROP TYPE",             // 40
+    "DROP INDEXTYPE",        // 41
     "FORCE ANY TRANSACTION", // 42
-    "USAGE",                // 43
+    "USAGE",                 // 43
 };
 
 constexpr int BitAll = 0, BitInsert = 1, BitUpdate = 2, BitDelete = 3, BitSelect = 4, BitExecute = 5,
               BitReferences = 6, BitConnect = 7, BitUsage = 43;
 // INSERT, UPDATE, DELETE, SELECT and REFERENCES: what ALL grants on a table.
-constexpr std::uint64_t FullTableSet = (1u << BitInsert) | (1u << BitUpdate) | (1u << BitDelete) |
-                                       (1u << BitSelect) | (1u << BitReferences);
+constexpr std::uint64_t FullTableSet =
+    (1u << BitInsert) | (1u << BitUpdate) | (1u << BitDelete) | (1u << BitSelect) | (1u << BitReferences);
 
 // Statement permissions of MS SQL and ASE, and the system privileges of Oracle, in writing order.
 constexpr std::initializer_list<int> StatementPermissionBits = {25, 23, 24, 13, 22, 19, 20,
@@ -143,20 +143,22 @@ std::string TRolData::GetCreateSQL() const {
     const std::string& name = GetName();
     switch (GetDatabaseType()) {
     case dbMSSQL:
-        if (RoleKind == 2) return "exec sp_addlogin @loginame = N" + QuotedStr(LoginName.empty() ? name : LoginName);
+        if (RoleKind == 2)
+            return "exec sp_addlogin @loginame = N" + QuotedStr(LoginName.empty() ? name : LoginName);
         if (ApplicationRole) return "exec sp_addapprole N" + QuotedStr(name) + ", N" + QuotedStr("");
         return "exec sp_addrole N" + QuotedStr(name);
     case dbSybaseASE: {
         const std::string br = "\r\n";
         if (RoleKind == 1)
-            return "if (not exists(select name from master.dbo.syslogins where name = " + QuotedStr(name) + "))" +
-                   br + "  begin" + br + "    use master" + br + "    exec sp_addlogin " + QuoteName(name) + ", " +
-                   QuotedStr(AseInitialPassword) + br + "  end";
+            return "if (not exists(select name from master.dbo.syslogins where name = " + QuotedStr(name) +
+                   "))" + br + "  begin" + br + "    use master" + br + "    exec sp_addlogin " +
+                   QuoteName(name) + ", " + QuotedStr(AseInitialPassword) + br + "  end";
         if (RoleKind == 2)
-            return "if (not exists(select name from dbo.sysusers where name = " + QuotedStr(name) + "))" + br +
-                   "  exec sp_adduser " + QuoteName(LoginName) + ", " + QuoteName(name);
-        return "if (not exists(select name from master.dbo.syssrvroles where name = " + QuotedStr(name) + "))" +
-               br + "  begin" + br + "    use master" + br + "    create role " + QuoteName(name) + br + "  end";
+            return "if (not exists(select name from dbo.sysusers where name = " + QuotedStr(name) + "))" +
+                   br + "  exec sp_adduser " + QuoteName(LoginName) + ", " + QuoteName(name);
+        return "if (not exists(select name from master.dbo.syssrvroles where name = " + QuotedStr(name) +
+               "))" + br + "  begin" + br + "    use master" + br + "    create role " + QuoteName(name) +
+               br + "  end";
     }
     default: {
         std::string s;
@@ -186,8 +188,8 @@ std::string TRolData::GetDropSQL() const {
         if (RoleKind == 2) {
             const TCustomObjs* objs = GetOwner();
             if (objs && objs->Comparing && objs->GetPartnerObjs()) objs = objs->GetPartnerObjs();
-            const bool after2000 =
-                objs && objs->GetMSSQLServerOptions().GetSQLServerVersion() > TMSSQLServerVersionType::st_MSSQL2000;
+            const bool after2000 = objs && objs->GetMSSQLServerOptions().GetSQLServerVersion() >
+                                               TMSSQLServerVersionType::st_MSSQL2000;
             const std::string upper = UpperCase(name);
             if (after2000 && (upper == "SYS" || upper == "GUEST" || upper == "INFORMATION_SCHEMA")) return {};
             return "exec sp_revokedbaccess @name_in_db = N" + QuotedStr(name);
@@ -311,7 +313,8 @@ std::string TGntData::BuildCreate(TIBSQLDialectType Dialect, std::uint8_t Option
             return "GRANT " + Quote(ObjectName, Dialect) + " TO " + grantee;
         if (!ObjectName.empty())
             return "GRANT " +
-                   Words(Privileges, {BitDelete, BitInsert, BitSelect, BitUpdate, BitReferences, BitExecute}) +
+                   Words(Privileges,
+                         {BitDelete, BitInsert, BitSelect, BitUpdate, BitReferences, BitExecute}) +
                    " ON " + Quote(ObjectName, Dialect) + " TO " + grantee;
         return "GRANT " + Words(Privileges, OracleSystemBits) + " TO " + grantee;
     case dbMSSQL:
@@ -323,8 +326,8 @@ std::string TGntData::BuildCreate(TIBSQLDialectType Dialect, std::uint8_t Option
             return "GRANT " + Words(Privileges, StatementPermissionBits) + " TO " + grantee +
                    (Option ? " WITH GRANT OPTION" : "");
         if (IsRoleMembership())
-            return (t == dbSybaseASE ? "GRANT ROLE " : "GRANT ") + Quote(ObjectName, Dialect) + " TO " + grantee +
-                   (Option ? " WITH ADMIN OPTION" : "");
+            return (t == dbSybaseASE ? "GRANT ROLE " : "GRANT ") + Quote(ObjectName, Dialect) + " TO " +
+                   grantee + (Option ? " WITH ADMIN OPTION" : "");
         return "GRANT " + PrivilegePart(Dialect) + " TO " + grantee + (Option ? " WITH GRANT OPTION" : "");
     default:
         if (ObjectKind == dboUnknown && !StatementText.empty()) return StatementText;
@@ -367,7 +370,8 @@ std::string TGntData::KeyWithoutOption() const {
 
 std::string TGntData::RevokeText(TIBSQLDialectType Dialect, bool WithOption) const {
     if (ObjectKind == dboUnknown)
-        return "REVOKE " + Words(Privileges, StatementPermissionBits) + " FROM " + Quote(GranteeName, Dialect);
+        return "REVOKE " + Words(Privileges, StatementPermissionBits) + " FROM " +
+               Quote(GranteeName, Dialect);
     std::string s = "REVOKE ";
     if (WithOption && GrantOption) s += IsRoleMembership() ? "ADMIN OPTION FOR " : "GRANT OPTION FOR ";
     return s + PrivilegePart(Dialect) + " FROM " + GranteePart(Dialect);
@@ -431,11 +435,13 @@ void CreateRoles(TCustomSchemalyst* Comparer) {
             header.Write(*m);
             if (kind == 2 && mssql) {
                 const std::string login = m->LoginName.empty() ? m->GetName() : m->LoginName;
-                c.Exec->AddStatement("exec sp_addlogin @loginame = N" + QuotedStr(login), TStatType::stStatement,
-                                     m->GetName(), dboRole, TDbOperation::odbCreate, "", "");
+                c.Exec->AddStatement("exec sp_addlogin @loginame = N" + QuotedStr(login),
+                                     TStatType::stStatement, m->GetName(), dboRole, TDbOperation::odbCreate,
+                                     "", "");
                 c.Exec->AddStatement("exec sp_grantdbaccess @loginame = N" + QuotedStr(login) +
                                          ", @name_in_db = N" + QuotedStr(m->GetName()),
-                                     TStatType::stStatement, m->GetName(), dboRole, TDbOperation::odbCreate, "", "");
+                                     TStatType::stStatement, m->GetName(), dboRole, TDbOperation::odbCreate,
+                                     "", "");
             } else {
                 c.Exec->AddStatement(m->GetCreateScript(), TStatType::stStatement, m->GetName(), dboRole,
                                      TDbOperation::odbCreate, "", "");
@@ -452,7 +458,8 @@ void UpdateRoleDescriptions(TCustomSchemalyst* Comparer) {
     TStringList& list = c.Master->Roles();
     for (int i = 0; i < list.Count(); ++i) {
         TRolData* m = RoleAt(list, i);
-        if (m && m->RoleKind == 0 && m->GetPartner() && m->GetPartner()->GetDescription() != m->GetDescription())
+        if (m && m->RoleKind == 0 && m->GetPartner() &&
+            m->GetPartner()->GetDescription() != m->GetDescription())
             c.Exec->AddDescription(m);
     }
 }
@@ -503,14 +510,15 @@ void DropGrants(TCustomSchemalyst* Comparer) {
         const std::string text = t->GetCreateSQL();
         if (t->GetPartner() && t->GetPartner()->GetCreateSQL() == text) continue;
         c.Exec->AddComment(t->FormatComment("DROP: -- " + text));
-        c.Exec->AddStatement(t->GetDropSQL(), TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop, "", "");
+        c.Exec->AddStatement(t->GetDropSQL(), TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop,
+                             "", "");
         // Revoking the option leaves the privilege; unless the master keeps the privilege without
         // the option, it is revoked as well.
         if (t->GrantOption && t->ObjectKind != dboUnknown &&
             !FindByKey(c.Master, TObjsList::olGrants, t->KeyWithoutOption())) {
             const TIBServerOptions* ib = t->GetIBServerOptions();
-            c.Exec->AddStatement(t->RevokeText(ib ? ib->GetSQLDialect() : 3, false), TStatType::stStatement, text,
-                                 dboGrant, TDbOperation::odbDrop, "", "");
+            c.Exec->AddStatement(t->RevokeText(ib ? ib->GetSQLDialect() : 3, false), TStatType::stStatement,
+                                 text, dboGrant, TDbOperation::odbDrop, "", "");
         }
         t->SetExists(false);
     }

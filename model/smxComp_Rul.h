@@ -28,12 +28,12 @@ public:
     /// The table the rule belongs to, schema-qualified when a schema is set (PostgreSQL).
     std::string QualifiedTable() const;
 
-    std::string Text;         ///< the action (PostgreSQL) or the condition (MS SQL, ASE)
-    std::uint8_t Event = 0;   ///< 1 INSERT, 2 UPDATE, 3 DELETE, 5 SELECT
-    std::string TableSchema;  ///< PostgreSQL
-    std::string TableName;    ///< PostgreSQL
-    std::string DoWord;       ///< written after " DO" (INSTEAD, ALSO)
-    bool Nothing = false;     ///< DO ... NOTHING
+    std::string Text;        ///< the action (PostgreSQL) or the condition (MS SQL, ASE)
+    std::uint8_t Event = 0;  ///< 1 INSERT, 2 UPDATE, 3 DELETE, 5 SELECT
+    std::string TableSchema; ///< PostgreSQL
+    std::string TableName;   ///< PostgreSQL
+    std::string DoWord;      ///< written after " DO" (INSTEAD, ALSO)
+    bool Nothing = false;    ///< DO ... NOTHING
 };
 
 /// Creates the master rules whose key the target lacks.

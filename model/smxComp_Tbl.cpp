@@ -49,7 +49,8 @@ TTblData* TableAt(TStringList& list, int i) {
 
 TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
     SetKind(TDbObject::dboField);
-    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator = std::make_unique<TGnrData>(AOwner, this);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable)
+        Generator = std::make_unique<TGnrData>(AOwner, this);
 }
 
 TFldData::~TFldData() = default;

@@ -61,14 +61,15 @@ std::string Joined(const Strings& lines, const char* sep = "\n") {
 // The InterBase texts of the kinds, as check 1 writes them, run in one isql-fb session.
 TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     using namespace priv;
-    TTestDatabase db(CreateDatabaseSql("CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(10));\n"
-                                       "CREATE VIEW V (ID, NAME) AS SELECT ID, NAME FROM T;\n"
-                                       "SET TERM ^ ;\n"
-                                       "CREATE TRIGGER TRG FOR T ACTIVE BEFORE INSERT POSITION 0 AS BEGIN END^\n"
-                                       "CREATE PROCEDURE Q AS BEGIN EXIT; END^\n"
-                                       "SET TERM ; ^\n",
-                                       "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"),
-                     "t.fdb");
+    TTestDatabase db(
+        CreateDatabaseSql("CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(10));\n"
+                          "CREATE VIEW V (ID, NAME) AS SELECT ID, NAME FROM T;\n"
+                          "SET TERM ^ ;\n"
+                          "CREATE TRIGGER TRG FOR T ACTIVE BEFORE INSERT POSITION 0 AS BEGIN END^\n"
+                          "CREATE PROCEDURE Q AS BEGIN EXIT; END^\n"
+                          "SET TERM ; ^\n",
+                          "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"),
+        "t.fdb");
     KindObjs o;
     o.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
     auto collation = [&](const std::string& name, const std::string& charset, const std::string& base) {
@@ -96,7 +97,8 @@ TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     r1->SetDescription("the role");
     TRolData* r2 = File(o, Role(o, "R2"));
     const std::string header = "BEGIN\r\n  FUNCTION F(X INTEGER) RETURNS INTEGER;\r\nEND";
-    const std::string body = "BEGIN\r\n  FUNCTION F(X INTEGER) RETURNS INTEGER AS BEGIN RETURN X + 1; END\r\nEND";
+    const std::string body =
+        "BEGIN\r\n  FUNCTION F(X INTEGER) RETURNS INTEGER AS BEGIN RETURN X + 1; END\r\nEND";
     TPkgData* pk = File(o, Package(o, "PK1", header, body));
     TGntData* cols = Grant(o, Update, "T", dboTable, "U3");
     cols->Columns.Add("ID");
@@ -149,8 +151,8 @@ TEST(KindsOnFirebird, ExternalFunctionIsDeclaredDroppedAndDeclaredAgain) {
     TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "t.fdb");
     KindObjs o;
     TUdfData* f = File(o, Udf(o, "F_UDF", {1, 56}, 1, true, "x_entry", "ib_udf"));
-    const TIsqlResult run =
-        db.Run(f->GetCreateSQL() + ";\r\nCOMMIT;\r\n" + f->GetDropSQL() + ";\r\nCOMMIT;\r\n" + f->GetCreateSQL() + ";\r\n");
+    const TIsqlResult run = db.Run(f->GetCreateSQL() + ";\r\nCOMMIT;\r\n" + f->GetDropSQL() +
+                                   ";\r\nCOMMIT;\r\n" + f->GetCreateSQL() + ";\r\n");
     ASSERT_TRUE(run.Ok()) << run.Output;
     EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$module_name from rdb$functions where "
                                              "rdb$function_name = 'F_UDF'"),
@@ -293,8 +295,9 @@ TEST_F(CompareScenario, TheUpdateScriptShapesTheTargetLikeTheMaster) {
     EXPECT_GE(at("ALTER EXCEPTION E_MSG 'new message'"), 0);
     EXPECT_GE(at("CREATE GENERATOR G_NEW"), 0);
     EXPECT_GE(at("DROP GENERATOR G_OLD"), 0);
-    const int pkaHeader = at("CREATE OR ALTER PACKAGE PK_A\r\n    AS\r\nBEGIN FUNCTION F RETURNS INTEGER; FUNCTION G "
-                             "RETURNS INTEGER; END");
+    const int pkaHeader =
+        at("CREATE OR ALTER PACKAGE PK_A\r\n    AS\r\nBEGIN FUNCTION F RETURNS INTEGER; FUNCTION G "
+           "RETURNS INTEGER; END");
     const int pkaBody = Find(texts, "RECREATE PACKAGE BODY PK_A", true);
     ASSERT_GE(pkaHeader, 0);
     EXPECT_GT(pkaBody, pkaHeader);

@@ -91,9 +91,10 @@ TEST(KindSteps, DefaultsAndRulesOnMSSQLMatchByListKey) {
     r.Compare();
     const Strings texts = r.Texts();
     // Row 7 creates rules, then defaults, then alters rules and defaults; row 40 drops.
-    ExpectOrder(texts, {"/* Create Default... */", "CREATE DEFAULT [D_MOVED] AS 1", "CREATE DEFAULT [D_NEW] AS 0",
-                        "/* Alter Rule... */", "/* Drop: R_CHG (TRulData) */\r\nDROP RULE R_CHG",
-                        "CREATE RULE [R_CHG] AS @v > 1", "/* Drop Default... */", "/* Drop: D_MOVED (TDefData) */\r\nDROP DEFAULT D_MOVED",
+    ExpectOrder(texts, {"/* Create Default... */", "CREATE DEFAULT [D_MOVED] AS 1",
+                        "CREATE DEFAULT [D_NEW] AS 0", "/* Alter Rule... */",
+                        "/* Drop: R_CHG (TRulData) */\r\nDROP RULE R_CHG", "CREATE RULE [R_CHG] AS @v > 1",
+                        "/* Drop Default... */", "/* Drop: D_MOVED (TDefData) */\r\nDROP DEFAULT D_MOVED",
                         "/* Drop Rule... */", "/* Drop: R_OLD (TRulData) */\r\nDROP RULE R_OLD"});
 }
 
@@ -114,10 +115,11 @@ TEST(KindSteps, PostgreSQLRulesAreAlteredAndDroppedLate) {
     auto* g = File(r.M(), Make<TGnrData>(&r.M(), "s_new")); // row 30 stands between rows 27 and 45
     (void)g;
     r.Compare();
-    ExpectOrder(r.Texts(), {"/* Create Rule... */", "CREATE RULE r_new AS ON INSERT TO t DO INSTEAD NOTHING",
-                            "CREATE SEQUENCE s_new CACHE 20", "/* Alter Rule... */",
-                            "DROP RULE IF EXISTS r_chg ON t", "CREATE RULE r_chg AS ON INSERT TO t DO INSTEAD NOTHING",
-                            "/* Drop Rule... */", "DROP RULE IF EXISTS r_old ON t"});
+    ExpectOrder(r.Texts(),
+                {"/* Create Rule... */", "CREATE RULE r_new AS ON INSERT TO t DO INSTEAD NOTHING",
+                 "CREATE SEQUENCE s_new CACHE 20", "/* Alter Rule... */", "DROP RULE IF EXISTS r_chg ON t",
+                 "CREATE RULE r_chg AS ON INSERT TO t DO INSTEAD NOTHING", "/* Drop Rule... */",
+                 "DROP RULE IF EXISTS r_old ON t"});
 }
 
 TEST(KindSteps, GeneratorsOnInterBase) {
@@ -130,14 +132,17 @@ TEST(KindSteps, GeneratorsOnInterBase) {
     File(r.T(), Make<TGnrData>(&r.T(), "G_OLD"));
     r.Compare();
     const Strings texts = r.Texts();
-    ExpectOrder(texts, {"/* Create generator... */", "CREATE GENERATOR G_NEW", "COMMENT ON GENERATOR G_NEW IS\r\n'new one'",
-                        "/* Drop generator... */", "DROP GENERATOR G_OLD"});
+    ExpectOrder(texts, {"/* Create generator... */", "CREATE GENERATOR G_NEW",
+                        "COMMENT ON GENERATOR G_NEW IS\r\n'new one'", "/* Drop generator... */",
+                        "DROP GENERATOR G_OLD"});
     EXPECT_EQ(Find(texts, "G_KEEP", true), -1);
 }
 
 TEST(KindSteps, SequenceDifferencesOnOracle) {
     KindRig r(dbOracle);
-    auto seq = [](TCustomObjs& objs, const std::string& name) { return File(objs, Make<TGnrData>(&objs, name)); };
+    auto seq = [](TCustomObjs& objs, const std::string& name) {
+        return File(objs, Make<TGnrData>(&objs, name));
+    };
     TGnrData* m = seq(r.M(), "S");
     TGnrData* t = seq(r.T(), "S");
     m->Increment = "2";
@@ -155,8 +160,9 @@ TEST(KindSteps, SequenceDifferencesOnOracle) {
     seq(r.T(), "S3")->StartValue = "1";
     r.Compare();
     const Strings texts = r.Texts();
-    ExpectOrder(texts, {"ALTER SEQUENCE S increment by 2", "ALTER SEQUENCE S maxvalue 500", "ALTER SEQUENCE S cycle",
-                        "ALTER SEQUENCE S noorder", "ALTER SEQUENCE S nocache", "ALTER SEQUENCE S2 cache 40"});
+    ExpectOrder(texts,
+                {"ALTER SEQUENCE S increment by 2", "ALTER SEQUENCE S maxvalue 500", "ALTER SEQUENCE S cycle",
+                 "ALTER SEQUENCE S noorder", "ALTER SEQUENCE S nocache", "ALTER SEQUENCE S2 cache 40"});
     EXPECT_EQ(Find(texts, "ALTER SEQUENCE S cache", true), -1); // nocache ends the comparison
     EXPECT_EQ(Find(texts, "S3", true), -1);
 }
@@ -228,16 +234,17 @@ TEST(KindSteps, ExternalFunctionsDeclaredAlteredAndDropped) {
     r.Compare();
     const std::vector<Stmt> st = r.Statements();
     const Strings texts = r.Texts();
-    ExpectOrder(texts, {"/* Declare UDF */",
-                        "DECLARE EXTERNAL FUNCTION F_NEW\r\nINTEGER\r\nRETURNS INTEGER BY VALUE\r\n"
-                        "ENTRY_POINT 'e' MODULE_NAME 'ib_udf'",
-                        "/* Alter UDF(Drop/Declare) */",
-                        "/* Empty dependent procedure body before Function Alter (Drop/Create) */",
-                        "ALTER PROCEDURE P_CALL AS\r\nBEGIN EXIT; END", "/* drop view for UDF alter */",
-                        "/* Drop: VU (TViwData) */\r\nDROP VIEW VU", "DROP EXTERNAL FUNCTION F_MOD",
-                        "DECLARE EXTERNAL FUNCTION F_MOD\r\nDOUBLE PRECISION\r\nRETURNS DOUBLE PRECISION BY VALUE\r\n"
-                        "ENTRY_POINT 'IB_UDF_floor' MODULE_NAME 'ib_udf'",
-                        "/* Drop UDF */", "/* Drop: F_OLD (TUdfData) */\r\nDROP EXTERNAL FUNCTION F_OLD"});
+    ExpectOrder(
+        texts, {"/* Declare UDF */",
+                "DECLARE EXTERNAL FUNCTION F_NEW\r\nINTEGER\r\nRETURNS INTEGER BY VALUE\r\n"
+                "ENTRY_POINT 'e' MODULE_NAME 'ib_udf'",
+                "/* Alter UDF(Drop/Declare) */",
+                "/* Empty dependent procedure body before Function Alter (Drop/Create) */",
+                "ALTER PROCEDURE P_CALL AS\r\nBEGIN EXIT; END", "/* drop view for UDF alter */",
+                "/* Drop: VU (TViwData) */\r\nDROP VIEW VU", "DROP EXTERNAL FUNCTION F_MOD",
+                "DECLARE EXTERNAL FUNCTION F_MOD\r\nDOUBLE PRECISION\r\nRETURNS DOUBLE PRECISION BY VALUE\r\n"
+                "ENTRY_POINT 'IB_UDF_floor' MODULE_NAME 'ib_udf'",
+                "/* Drop UDF */", "/* Drop: F_OLD (TUdfData) */\r\nDROP EXTERNAL FUNCTION F_OLD"});
     // An already empty body is not emptied again.
     EXPECT_EQ(Find(texts, "P_IDLE", true), -1);
     int emptied = 0;
@@ -444,7 +451,7 @@ TEST(KindSteps, PackagesOnFirebird3) {
     File(r.M(), Package(r.M(), "PK_D", h, ""));
     File(r.T(), Package(r.T(), "PK_D", h, b));
     File(r.T(), Package(r.T(), "PK_OLD", h, b));
-    File(r.M(), Package(r.M(), "PK_H", h, "")); // a new package without body: its header only
+    File(r.M(), Package(r.M(), "PK_H", h, ""));   // a new package without body: its header only
     File(r.M(), Make<TGnrData>(&r.M(), "G_NEW")); // row 30
     File(r.T(), Make<TGnrData>(&r.T(), "G_OLD")); // row 38
     r.Compare();

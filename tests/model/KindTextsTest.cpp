@@ -44,9 +44,11 @@ TEST(KindTexts, Collations) {
     TCltData* other = File(ms, Collation(ms, "C_CI", "UTF8", "UNICODE"));
     Check({
         {"base collation", ci->GetCreateSQL(),
-         "CREATE COLLATION C_CI\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\nACCENT SENSITIVE\r\n"},
+         "CREATE COLLATION C_CI\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\nACCENT "
+         "SENSITIVE\r\n"},
         {"specific attributes", num->GetCreateSQL(),
-         "CREATE COLLATION C_NUM\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\nACCENT SENSITIVE\r\n"
+         "CREATE COLLATION C_NUM\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\nACCENT "
+         "SENSITIVE\r\n"
          "'NUMERIC-SORT=1'\r\n"},
         {"external", ext->GetCreateSQL(),
          "CREATE COLLATION C_EXT\r\nFOR WIN1252\r\nFROM EXTERNAL('PXW_INTL')\r\nNO PAD\r\nCASE SENSITIVE\r\n"
@@ -197,8 +199,10 @@ TEST(KindTexts, GeneratorsAndSequences) {
     Check({
         {"Oracle defaults", oraDefault->GetCreateSQL(), "CREATE SEQUENCE S\r\ncache 20"},
         {"Oracle options", oraFull->GetCreateSQL(),
-         "CREATE SEQUENCE APP.S2\r\nminvalue 5\r\nmaxvalue 1000\r\nincrement by 2\r\nnocache\r\norder\r\ncycle"},
-        {"Oracle 1 and no maximum are not written", oraPlain->GetCreateSQL(), "CREATE SEQUENCE S3\r\ncache 20"},
+         "CREATE SEQUENCE APP.S2\r\nminvalue 5\r\nmaxvalue 1000\r\nincrement by "
+         "2\r\nnocache\r\norder\r\ncycle"},
+        {"Oracle 1 and no maximum are not written", oraPlain->GetCreateSQL(),
+         "CREATE SEQUENCE S3\r\ncache 20"},
         {"Oracle drop", oraFull->GetDropSQL(), "DROP SEQUENCE APP.S2"},
         {"MS SQL", msSeq->GetCreateSQL(),
          "CREATE SEQUENCE S\r\n    AS BIGINT\r\n    START WITH 1\r\n    INCREMENT BY 5\r\n    MINVALUE 0\r\n"
@@ -207,7 +211,8 @@ TEST(KindTexts, GeneratorsAndSequences) {
         {"MS SQL drop", msSeq->GetDropSQL(), ""},
         {"PostgreSQL defaults", pgDefault->GetCreateSQL(), "CREATE SEQUENCE s CACHE 20"},
         {"PostgreSQL options", pgFull->GetCreateSQL(),
-         "CREATE TEMPORARY SEQUENCE public.s2 INCREMENT BY 2 MINVALUE 1 MAXVALUE 99 START WITH 10 CACHE 5 CYCLE "
+         "CREATE TEMPORARY SEQUENCE public.s2 INCREMENT BY 2 MINVALUE 1 MAXVALUE 99 START WITH 10 CACHE 5 "
+         "CYCLE "
          "OWNED BY t.id"},
         {"PostgreSQL drop", pgFull->GetDropSQL(), "DROP SEQUENCE public.s2"},
         {"generator", gen->GetCreateSQL(), "CREATE GENERATOR G1"},
@@ -259,7 +264,8 @@ TEST(KindTexts, ExceptionsAndEvents) {
         {"exception drop", e1->GetDropSQL(), "/* Drop: E1 (TExcData) */\r\nDROP EXCEPTION E1"},
         {"event with a window", ev->GetCreateSQL(),
          "CREATE EVENT EV\r\n SCHEDULE BETWEEN '08:00' AND '17:00' EVERY 30 MINUTES\r\n ENABLE"},
-        {"day set with day 0", second->GetText(), "SCHEDULE EVERY 10 SECONDS ON(0, 1, 15) START DATE '2024-01-01'"},
+        {"day set with day 0", second->GetText(),
+         "SCHEDULE EVERY 10 SECONDS ON(0, 1, 15) START DATE '2024-01-01'"},
         {"event with two schedules", full->GetCreateSQL(),
          "CREATE EVENT EV2\r\n TYPE Connect\r\n WHERE event_condition('IdleTime') > 60\r\n"
          " SCHEDULE nightly START TIME '01:00' EVERY 24 HOURS,\r\n"
@@ -322,10 +328,12 @@ TEST(KindTexts, Roles) {
         {"MS SQL application role drop", msApp->GetDropSQL(), "exec sp_dropapprole @rolename = N'APP'"},
         {"MS SQL role drop", msRole->GetDropSQL(), "exec sp_droprole @rolename = N'READERS'"},
         {"ASE login", aseLogin->GetCreateSQL(),
-         "if (not exists(select name from master.dbo.syslogins where name = 'bob'))\r\n  begin\r\n    use master\r\n"
+         "if (not exists(select name from master.dbo.syslogins where name = 'bob'))\r\n  begin\r\n    use "
+         "master\r\n"
          "    exec sp_addlogin bob, 'secret'\r\n  end"},
         {"ASE login script", aseLogin->GetCreateScript(),
-         "if (not exists(select name from master.dbo.syslogins where name = 'bob'))\r\n  begin\r\n    use master\r\n"
+         "if (not exists(select name from master.dbo.syslogins where name = 'bob'))\r\n  begin\r\n    use "
+         "master\r\n"
          "    exec sp_addlogin bob, 'secret'\r\n    use sales\r\n  end"},
         {"ASE user", aseUser->GetCreateScript(),
          "if (not exists(select name from dbo.sysusers where name = 'bob'))\r\n  exec sp_adduser bob, bob"},
@@ -350,7 +358,8 @@ TEST(KindTexts, InterBaseGrants) {
     KindObjs ib, ase(dbSybaseASE);
     TGntData* withOption = File(ib, Grant(ib, Select | Update, "T", dboTable, "U", dboUser, 1));
     TGntData* all = File(ib, Grant(ib, Insert | Update | Delete | Select | References, "T", dboTable, "U2"));
-    TGntData* aseAll = File(ase, Grant(ase, Insert | Update | Delete | Select | References, "T", dboTable, "U2"));
+    TGntData* aseAll =
+        File(ase, Grant(ase, Insert | Update | Delete | Select | References, "T", dboTable, "U2"));
     TGntData* exec = File(ib, Grant(ib, Execute, "P", dboProcedure, "Q", dboProcedure));
     TGntData* cols = File(ib, Grant(ib, Update, "T", dboTable, "U3"));
     cols->Columns.Add("ID");
@@ -368,7 +377,8 @@ TEST(KindTexts, InterBaseGrants) {
     TGntData* reserved = File(ib, Grant(ib, Select, "ORDER", dboTable, "U"));
     Check({
         {"grant option", withOption->GetCreateSQL(), "GRANT SELECT, UPDATE ON T TO U WITH GRANT OPTION"},
-        {"grant option revoke", withOption->GetDropSQL(), "REVOKE GRANT OPTION FOR SELECT, UPDATE ON T FROM U"},
+        {"grant option revoke", withOption->GetDropSQL(),
+         "REVOKE GRANT OPTION FOR SELECT, UPDATE ON T FROM U"},
         {"whole revoke", withOption->RevokeText(3, false), "REVOKE SELECT, UPDATE ON T FROM U"},
         {"full table set", all->GetCreateSQL(), "GRANT ALL ON T TO U2"},
         {"full table set on ASE", aseAll->GetCreateSQL(),
@@ -409,7 +419,8 @@ TEST(KindTexts, OtherDialectGrants) {
     TGntData* msWhole = File(ms, Grant(ms, 0, "", dboUnknown, "U"));
     msWhole->StatementText = "GRANT SHOWPLAN TO U";
     TGntData* msConnect = File(ms, Grant(ms, Connect, "DB1", dboDatabase, "U"));
-    TGntData* msStatement = File(ms, Grant(ms, CreateDatabase | CreateTable, "", dboUnknown, "U", dboUser, 1));
+    TGntData* msStatement =
+        File(ms, Grant(ms, CreateDatabase | CreateTable, "", dboUnknown, "U", dboUser, 1));
     TGntData* msMember = File(ms, Membership(ms, "R", "U", 1));
     TGntData* msPriv = File(ms, Grant(ms, Select, "T", dboTable, "U", dboUser, 1));
     TGntData* aseMember = File(ase, Membership(ase, "R", "U"));
@@ -455,15 +466,18 @@ TEST(KindTexts, Packages) {
         {"Firebird 3 body", pk->GetBodyText(), fbBody},
         {"Firebird 3 create", pk->GetCreateSQL(), fbHeader + "\r\n^\r\n\r\n" + fbBody},
         {"Firebird 4 create", pk40->GetCreateSQL(), fbHeader + "\r\n^\r\n\r\n" + fbBody},
-        {"Firebird 2.5: a comment only", pk25->GetCreateSQL(), "/* Package PK1 needs Firebird 3.0 or later */"},
+        {"Firebird 2.5: a comment only", pk25->GetCreateSQL(),
+         "/* Package PK1 needs Firebird 3.0 or later */"},
         {"Firebird 2.5 body", pk25->GetBodyText(), ""},
         {"without body", headerOnly->GetCreateSQL(), "CREATE OR ALTER PACKAGE PK2\r\n    AS\r\n" + header},
-        {"reserved name", reserved->GetHeaderText(), "CREATE OR ALTER PACKAGE \"ORDER\"\r\n    AS\r\n" + header},
+        {"reserved name", reserved->GetHeaderText(),
+         "CREATE OR ALTER PACKAGE \"ORDER\"\r\n    AS\r\n" + header},
         {"drop", pk->GetDropSQL(), "DROP PACKAGE PK1"},
         {"reserved name drop", reserved->GetDropSQL(), "DROP PACKAGE \"ORDER\""},
         {"Oracle", oraPk->GetCreateSQL(),
          "CREATE OR REPLACE PACKAGE PK1\r\nAS\r\n  FUNCTION F RETURN NUMBER;\r\nEND;\r\n/\r\n\r\n"
-         "CREATE OR REPLACE PACKAGE BODY PK1\r\nAS\r\n  FUNCTION F RETURN NUMBER IS BEGIN RETURN 1; END;\r\nEND;"},
+         "CREATE OR REPLACE PACKAGE BODY PK1\r\nAS\r\n  FUNCTION F RETURN NUMBER IS BEGIN RETURN 1; "
+         "END;\r\nEND;"},
     });
     EXPECT_FALSE(pk25->IsSupported());
     EXPECT_TRUE(pk->IsSupported());

@@ -40,7 +40,8 @@ template <typename T> T* File(TCustomObjs& objs, T* obj) {
 }
 
 inline TGntData* Grant(TCustomObjs& objs, std::uint64_t privileges, std::string object, TDbObject objectKind,
-                       std::string grantee, TDbObject granteeKind = TDbObject::dboUser, std::uint8_t option = 0) {
+                       std::string grantee, TDbObject granteeKind = TDbObject::dboUser,
+                       std::uint8_t option = 0) {
     auto* g = new TGntData(&objs);
     g->Privileges = privileges;
     g->ObjectName = std::move(object);
@@ -52,8 +53,10 @@ inline TGntData* Grant(TCustomObjs& objs, std::uint64_t privileges, std::string 
 }
 
 /// Membership of grantee in role.
-inline TGntData* Membership(TCustomObjs& objs, std::string role, std::string grantee, std::uint8_t option = 0) {
-    return Grant(objs, 0, std::move(role), TDbObject::dboRole, std::move(grantee), TDbObject::dboUser, option);
+inline TGntData* Membership(TCustomObjs& objs, std::string role, std::string grantee,
+                            std::uint8_t option = 0) {
+    return Grant(objs, 0, std::move(role), TDbObject::dboRole, std::move(grantee), TDbObject::dboUser,
+                 option);
 }
 
 /// Privilege bits.
@@ -83,8 +86,8 @@ inline TPkgData* Package(TCustomObjs& objs, std::string name, std::string header
 }
 
 /// An external function: parameters of the given type codes (length 20 for CSTRING), a result.
-inline TUdfData* Udf(TCustomObjs& objs, std::string name, std::vector<std::uint8_t> params, std::uint8_t result,
-                     bool byValue, std::string entry, std::string module) {
+inline TUdfData* Udf(TCustomObjs& objs, std::string name, std::vector<std::uint8_t> params,
+                     std::uint8_t result, bool byValue, std::string entry, std::string module) {
     auto* f = Make<TUdfData>(&objs, name);
     for (std::uint8_t code : params) {
         TFldData* p = f->AddParam();
