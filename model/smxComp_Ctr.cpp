@@ -1,10 +1,407 @@
-// smxComp_Ctr: see the header.
+// smxComp_Ctr: constraints, their texts and their compare steps. See the header.
 #include "model/smxComp_Ctr.h"
+
+#include <array>
+
+#include "model/smxComp_Tbl.h"
+#include "platform/smxScopeExit.h"
+#include "platform/smxStrUtils.h"
 
 namespace smx {
 
+namespace {
+
+using enum TDatabaseType;
+
+TCtrData* ConstraintAt(const TStringList& List, int Index) {
+    return dynamic_cast<TCtrData*>(List.Objects(Index));
+}
+
+TFldData* AppendColumn(const TCtrData& Constraint, TStringList& List, std::string_view Name) {
+    auto* f = new TFldData(Constraint.GetOwner());
+    f->SetName(Name);
+    f->TableName = Constraint.TableName;
+    List.AddObject(f->GetName(), f);
+    return f;
+}
+
+std::string ActionWord(std::uint8_t Action) {
+    switch (Action) {
+    case raRestrict:
+        return "RESTRICT";
+    case raCascade:
+        return "CASCADE";
+    case raSetDefault:
+        return "SET DEFAULT";
+    case raSetNull:
+        return "SET NULL";
+    default:
+        return {};
+    }
+}
+
+// The MS SQL case rule of the setters: upper-cased unless identifiers are case-sensitive.
+std::string StoredName(const TCtrData& Constraint, std::string_view Value) {
+    const TCustomObjs* owner = Constraint.GetOwner();
+    if (owner && owner->GetDatabaseType() == dbMSSQL &&
+        !owner->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
+        return UpperCase(Value);
+    return std::string(Value);
+}
+
+} // namespace
+
 TCtrData::TCtrData(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboConstraint);
+}
+
+TCtrData::~TCtrData() = default;
+
+void TCtrData::SetConstraintType(std::uint8_t Value) {
+    ConstraintType_ = Value;
+    switch (Value) {
+    case ctPrimaryKey:
+        SetKind(TDbObject::dboPKey);
+        break;
+    case ctUnique:
+        SetKind(TDbObject::dboUnique);
+        break;
+    case ctForeignKey:
+        SetKind(TDbObject::dboFKey);
+        break;
+    case ctCheck:
+        SetKind(TDbObject::dboCheck);
+        break;
+    case ctDefault:
+        SetKind(TDbObject::dboDefault);
+        break;
+    case ctReferences:
+        SetKind(TDbObject::dboReferences);
+        break;
+    default: // a not-null check keeps its kind
+        break;
+    }
+}
+
+void TCtrData::SetTableName(std::string_view Value) {
+    TableName = StoredName(*this, Value);
+}
+
+void TCtrData::SetRefTableName(std::string_view Value) {
+    RefTableName = StoredName(*this, Value);
+}
+
+void TCtrData::SetRefTableOwner(std::string_view Value) {
+    RefTableOwner = StoredName(*this, Value);
+}
+
+TFldData* TCtrData::AddColumn(std::string_view Name) {
+    return AppendColumn(*this, Columns, Name);
+}
+
+TFldData* TCtrData::AddRefColumn(std::string_view Name) {
+    return AppendColumn(*this, RefColumns, Name);
+}
+
+std::string TCtrData::Q(std::string_view Name) const {
+    if (dialect1Quoting_ && GetDatabaseType() == dbInterBase)
+        if (const TIBServerOptions* ib = GetIBServerOptions())
+            return TCustomObjs::QuoteIdentifier(Name, dbInterBase, ib->GetSQLServerVersion(), 1);
+    return QuoteName(Name);
+}
+
+std::string TCtrData::GetColumnsText() const {
+    std::string s;
+    for (int i = 0; i < Columns.Count(); ++i)
+        s += (i > 0 ? ", " : "") + Q(Columns[i]);
+    return s;
+}
+
+std::string TCtrData::GetRefColumnsText() const {
+    std::string s;
+    for (int i = 0; i < RefColumns.Count(); ++i)
+        s += (i > 0 ? ", " : "") + Q(RefColumns[i]);
+    return s;
+}
+
+std::string TCtrData::TablePart() const {
+    const TDatabaseType t = GetDatabaseType();
+    if (t == dbSybaseASA) return Q(Owner2) + "." + Q(TableName);
+    if ((t == dbOracle || t == dbMSSQL || t == dbPostgreSQL) && !GetParentName().empty())
+        return Q(GetParentName()) + "." + Q(TableName);
+    return Q(TableName);
+}
+
+std::string TCtrData::UsingIndexClause() const {
+    if (IndexName.empty()) return {};
+    switch (GetDatabaseType()) {
+    case dbInterBase:
+        return std::string("\r\n") + (IndexDescending ? "USING DESC INDEX " : "USING INDEX ") + Q(IndexName);
+    case dbMySQL:
+        return {};
+    default:
+        return " " + IndexName;
+    }
+}
+
+std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
+    const TDatabaseType t = GetDatabaseType();
+    const std::string& parent = GetParentName();
+    std::string s;
+    if (!GetName().empty()) s = "CONSTRAINT " + Q(GetName()) + " ";
+    switch (ConstraintType_) {
+    case ctForeignKey: {
+        s += "FOREIGN KEY ";
+        if (t == dbSybaseASA && !RoleName.empty()) s += Q(RoleName) + " ";
+        s += "(" + GetColumnsText() + ") REFERENCES ";
+        if (t == dbSybaseASA)
+            s += Q(RefOwner) + "." + Q(RefTableName);
+        else if (t == dbMSSQL)
+            s += (RefTableOwner.empty() ? std::string() : Q(RefTableOwner) + ".") + Q(RefTableName);
+        else if ((t == dbPostgreSQL || t == dbOracle) && !parent.empty())
+            s += Q(parent) + "." + Q(RefTableName);
+        else
+            s += Q(RefTableName);
+        if (RefColumns.Count() > 0) s += " (" + GetRefColumnsText() + ")";
+        if (t == dbPostgreSQL) {
+            if (MatchType == 1) s += " MATCH FULL";
+            if (MatchType == 2) s += " MATCH PARTIAL";
+        }
+        // Servers below ODS 9 know no referential actions.
+        const int ods = t == dbInterBase && GetOwner() ? GetOwner()->GetTargetODSMajor() : 0;
+        if (!(ods > 0 && ods < 9)) {
+            if (!ActionWord(UpdateRule).empty()) s += " ON UPDATE " + ActionWord(UpdateRule);
+            if (!ActionWord(DeleteRule).empty()) s += " ON DELETE " + ActionWord(DeleteRule);
+        }
+        if (NotForReplication) s += " NOT FOR REPLICATION";
+        s += UsingIndexClause();
+        if (CheckOnCommit) s += " CHECK ON COMMIT";
+        break;
+    }
+    case ctCheck:
+        s += "CHECK";
+        if (NotForReplication) s += " NOT FOR REPLICATION";
+        s += GetSource();
+        break;
+    case ctPrimaryKey:
+        s += "PRIMARY KEY ";
+        if (t == dbSybaseASA && Clustered) s += "CLUSTERED ";
+        if (t == dbMSSQL && !Clustered) s += "NONCLUSTERED ";
+        s += "(" + GetColumnsText() + ")" + UsingIndexClause();
+        break;
+    case ctUnique:
+        s += "UNIQUE ";
+        if (t == dbMSSQL && Clustered) s += "CLUSTERED ";
+        if (t == dbMySQL && !IndexName.empty()) s += IndexName + " ";
+        s += "(" + GetColumnsText() + ")" + UsingIndexClause();
+        break;
+    case ctReferences:
+        s += "REFERENCES " + Q(RefTableName);
+        if (RefColumns.Count() > 0) s += "(" + GetRefColumnsText() + ")";
+        break;
+    default:
+        break;
+    }
+    if (DeferrableInitiallyDeferred) s += "\r\nDEFERRABLE INITIALLY DEFERRED";
+    if (ConstraintType_ == ctDefault && (t == dbMSSQL || t == dbSybaseASE)) {
+        s += "DEFAULT " + GetSource();
+        if (Columns.Count() > 0 && !(OmitSingleDefaultColumn && Columns.Count() == 1))
+            s += " FOR " + GetColumnsText();
+    }
+    if (t == dbPostgreSQL) {
+        if (Deferrable) s += " DEFERRABLE";
+        if (InitiallyDeferred) s += " INITIALLY DEFERRED";
+    }
+    const std::string space = TableSpace.GetSQLText();
+    if (!space.empty()) s += "\r\n" + space;
+    return s;
+}
+
+std::string TCtrData::GetCreateSQL() const {
+    if (Ignore) return {};
+    std::string s = "ALTER TABLE " + TablePart();
+    if (GetDatabaseType() == dbOracle && ConstraintType_ == ctNotNull) {
+        s += " MODIFY (" + (Columns.Count() > 0 ? Q(Columns[0]) : std::string());
+        if (!GetName().empty()) s += " CONSTRAINT " + Q(GetName());
+        return s + " NOT NULL)";
+    }
+    return s + " ADD " + GetDefinitionSQL(false);
+}
+
+std::string TCtrData::GetFullName() const {
+    if (!GetName().empty()) return TDbObj::GetFullName();
+    dialect1Quoting_ = true;
+    ScopeExit restore([this] { dialect1Quoting_ = false; });
+    return GetCreateSQL();
+}
+
+std::string TCtrData::GetDisplayName() const {
+    if (!GetName().empty()) return GetName();
+    if (!OverrideName.empty()) return OverrideName;
+    return GetCreateSQL();
+}
+
+std::string TCtrData::GetDropSQL() const {
+    const TDatabaseType t = GetDatabaseType();
+    std::string table = Q(TableName);
+    if ((t == dbOracle || t == dbMSSQL || t == dbPostgreSQL) && !GetParentName().empty())
+        table = Q(GetParentName()) + "." + table;
+    const std::string alter = "ALTER TABLE " + table;
+    if (t == dbMySQL) {
+        switch (ConstraintType_) {
+        case ctPrimaryKey:
+            return alter + " DROP PRIMARY KEY";
+        case ctUnique:
+            if (!GetName().empty()) return alter + " DROP CONSTRAINT " + Q(GetName());
+            if (!IndexName.empty()) return alter + " DROP KEY " + Q(IndexName);
+            return alter + " DROP UNIQUE";
+        case ctForeignKey:
+            return alter + " DROP FOREIGN KEY " + Q(GetName());
+        default:
+            return alter + " DROP CONSTRAINT " + Q(GetName());
+        }
+    }
+    if (!GetName().empty() || !OverrideName.empty())
+        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName);
+    std::string s = "/* drop constraint: " + GetDisplayName() + " */" + "\r\n";
+    if (t == dbSybaseASA) {
+        switch (ConstraintType_) {
+        case ctPrimaryKey:
+            return s + alter + " DROP PRIMARY KEY";
+        case ctUnique:
+            return s + alter + " DROP UNIQUE(" + GetColumnsText() + ")";
+        case ctForeignKey:
+            return s + alter + " DROP FOREIGN KEY" + " " + Q(!RoleName.empty() ? RoleName : RefTableName);
+        case ctCheck:
+            return s + alter + " DROP CHECK";
+        default:
+            return s;
+        }
+    }
+    if (t == dbInterBase && ConstraintType_ == ctPrimaryKey)
+        return s +
+               "Delete from Rdb$Relation_Constraints\r\nwhere Rdb$Relation_Name = " + QuotedStr(TableName) +
+               "\r\n" + "and Rdb$Constraint_Type = " + "'PRIMARY KEY'";
+    return s;
+}
+
+void TCtrData::MarkDependents() {
+    if (ConstraintType_ != ctPrimaryKey && ConstraintType_ != ctUnique) return;
+    if (GetDatabaseType() == dbInterBase)
+        if (TCustomSQLExec* exec = GetSQLExec()) exec->AddReconnect();
+    for (int i = 0; i < GetUsedBy().Count(); ++i) {
+        TDependObj* e = UsedByItem(i);
+        auto* fk = e ? dynamic_cast<TCtrData*>(e->GetReferenced()) : nullptr;
+        if (fk && fk->ConstraintType_ == ctForeignKey) fk->DropWithDependents();
+    }
+}
+
+void TCtrData::ProcessDependents() {
+    for (int i = 0; i < GetDependsOn().Count(); ++i) {
+        TDependObj* e = DependsOnItem(i);
+        TDbObj* n = e ? e->GetReferenced() : nullptr;
+        if (!n) continue;
+        const bool table = n->GetKind() == TDbObject::dboTable;
+        const TDbObj* parent = n->GetKind() == TDbObject::dboField ? n->GetParentObject() : nullptr;
+        if (table || (parent && parent->GetKind() == TDbObject::dboTable)) n->CreateDependDef();
+    }
+}
+
+TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey) {
+    if (!Objs || !ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
+    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
+    const std::string refColumns = ForeignKey->GetRefColumnsText();
+    TStringList& list = Objs->Constraints();
+    for (int i = 0; i < list.Count(); ++i) {
+        TCtrData* key = ConstraintAt(list, i);
+        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
+        const std::uint8_t type = key->GetConstraintType();
+        if (anyColumns ? (type == ctPrimaryKey || type == ctUnique) && key->GetColumnsText() == refColumns
+                       : type == ctPrimaryKey)
+            return key;
+    }
+    return nullptr;
+}
+
+// ===================================================================================================
+// Compare steps
+
+void DropConstraints(TCustomSchemalyst* Comparer) {
+    using enum TCmpObjType;
+    TCustomObjs* target = Comparer ? Comparer->GetTargetObjs() : nullptr;
+    if (!target || !Comparer->GetSQLExec()) return;
+    const TCmpObjSetType compared = Comparer->GetCompareObjects();
+    if ((compared * TCmpObjSetType{coPrimaryKey, coForeignKey, coUnique, coCheck, coCtrDefault}).empty())
+        return;
+    auto isCompared = [&](std::uint8_t type) {
+        switch (type) {
+        case ctPrimaryKey:
+            return compared.contains(coPrimaryKey);
+        case ctUnique:
+            return compared.contains(coUnique);
+        case ctForeignKey:
+            return compared.contains(coForeignKey);
+        case ctCheck:
+        case ctDefault:
+        case ctNotNull:
+            return compared.contains(coCheck);
+        default:
+            return true;
+        }
+    };
+    TStringList& list = target->Constraints();
+    for (int i = list.Count() - 1; i >= 0; --i) {
+        TCtrData* t = ConstraintAt(list, i);
+        if (!t || t->Ignore || !isCompared(t->GetConstraintType())) continue;
+        if (TDbObj* m = t->GetPartner(); m && m->GetCreateSQL() == t->GetCreateSQL()) continue;
+        if (t->GetExists()) t->DropWithDependents();
+    }
+}
+
+void CreateConstraints(TCustomSchemalyst* Comparer, std::uint8_t Types) {
+    using enum TCmpObjType;
+    TCustomObjs* master = Comparer ? Comparer->GetMasterObjs() : nullptr;
+    TCustomObjs* target = Comparer ? Comparer->GetTargetObjs() : nullptr;
+    TCustomSQLExec* exec = Comparer ? Comparer->GetSQLExec() : nullptr;
+    if (!master || !exec) return;
+    struct Pass {
+        TCmpObjType Gate;
+        std::uint8_t Type, AlsoType; // AlsoType 0xFF: none
+        bool MSSQLOnly;
+        const char* Header;
+    };
+    constexpr std::uint8_t none = 0xFF;
+    constexpr std::array<Pass, 7> passes = {{
+        {coCheck, ctNotNull, none, false, "/* Create check(not null)... */"},
+        {coCheck, ctDefault, none, true, "/* Create Default... */"},
+        {coPrimaryKey, ctPrimaryKey, none, false, "/* Create Primary Key... */"},
+        {coUnique, ctUnique, none, false, "/* Create Unique... */"},
+        {coForeignKey, ctForeignKey, none, false, "/* Create Foreign Key... */"},
+        {coCheck, ctCheck, ctNotNull, false, "/* Create Check... */"},
+        {coCheck, ctDefault, none, false, "/* Create Default... */"},
+    }};
+    const TCmpObjSetType compared = Comparer->GetCompareObjects();
+    const bool mssql = target && target->GetDatabaseType() == dbMSSQL;
+    auto inSet = [Types](std::uint8_t type) { return type <= 7 && (Types & (1u << type)) != 0; };
+    TStringList& list = master->Constraints();
+    bool lastHeader = false;
+    for (const Pass& pass : passes) {
+        lastHeader = false;
+        if (!compared.contains(pass.Gate) || (pass.MSSQLOnly && !mssql)) continue;
+        for (int i = 0; i < list.Count(); ++i) {
+            TCtrData* m = ConstraintAt(list, i);
+            if (!m || m->Ignore || m->GetExists()) continue;
+            const std::uint8_t type = m->GetConstraintType();
+            if ((type != pass.Type && type != pass.AlsoType) || !inSet(type)) continue;
+            if (!lastHeader) {
+                exec->AddComment(pass.Header);
+                if (pass.Type == ctForeignKey) exec->AddReconnect();
+                lastHeader = true;
+            }
+            m->CreateDependDef();
+        }
+    }
+    if (lastHeader) exec->AddComment("\r\n");
 }
 
 } // namespace smx

@@ -1,20 +1,128 @@
-// Constraints (primary, unique, foreign keys and checks): the schema object class of the kind; a constraint
-// is filed and accepted by its table.
+// Constraints: primary keys, unique keys, foreign keys, checks, defaults, not-null checks and column
+// references of every dialect, with their ADD and DROP texts and the two compare steps that drop
+// changed constraints and create missing ones in dependency order (keys before the foreign keys
+// that use them). A named constraint is filed under its name, an unnamed one under its ADD text.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "foundation/smxTypes.h"
 #include "model/smxClasses.h"
 
 namespace smx {
 
-/// A table constraint. Kind dboConstraint.
+class TFldData;
+
+/// The constraint types (TCtrData::GetConstraintType); 4 is not used.
+inline constexpr std::uint8_t ctPrimaryKey = 0;
+inline constexpr std::uint8_t ctUnique = 1;
+inline constexpr std::uint8_t ctForeignKey = 2;
+inline constexpr std::uint8_t ctCheck = 3;
+inline constexpr std::uint8_t ctDefault = 5;
+inline constexpr std::uint8_t ctNotNull = 6;
+inline constexpr std::uint8_t ctReferences = 7;
+
+/// The referential actions of UpdateRule and DeleteRule.
+inline constexpr std::uint8_t raNone = 0;
+inline constexpr std::uint8_t raRestrict = 1;
+inline constexpr std::uint8_t raCascade = 2;
+inline constexpr std::uint8_t raSetDefault = 3;
+inline constexpr std::uint8_t raSetNull = 4;
+
+/// A table constraint. Kind dboConstraint until its type is set (SetConstraintType). The inherited
+/// source text is a check's condition (with its parentheses) or a default's value; OverrideName is
+/// the alternative name (the name the server gave an unnamed constraint). Owns the column objects
+/// of both column lists.
 class TCtrData : public TDbObj {
 public:
+    /// A foreign key (type 2) of kind dboConstraint, with empty column lists.
     explicit TCtrData(TCustomObjs* AOwner = nullptr);
+    ~TCtrData() override;
     SMX_CLASSNAME(TCtrData)
 
     std::string GetTableName() const override { return TableName; }
+    /// The name; else the alternative name; else the ADD text.
+    std::string GetDisplayName() const override;
+    /// Named: the inherited key. Unnamed: the ADD text, for InterBase quoted as in dialect 1 so that
+    /// the key does not depend on the dialect.
+    std::string GetFullName() const override;
+    /// "ALTER TABLE " + table + " ADD " + the definition (Oracle not-null checks: MODIFY); empty when
+    /// ignored.
+    std::string GetCreateSQL() const override;
+    /// The DROP text of the effective dialect; an unnamed constraint that the dialect cannot drop by
+    /// name gives a comment (InterBase primary keys: the comment and a system-table delete).
+    std::string GetDropSQL() const override;
+    /// Primary and unique keys: a reconnect (InterBase), then every foreign key that uses the key is
+    /// dropped. Other types do nothing.
+    void MarkDependents() override;
+    /// Re-creates the tables and table columns the constraint needs.
+    void ProcessDependents() override;
 
-    std::string TableName; ///< the table the object belongs to
+    std::uint8_t GetConstraintType() const { return ConstraintType_; }
+    /// Stores the type and sets the kind: 0 dboPKey, 1 dboUnique, 2 dboFKey, 3 dboCheck, 5 dboDefault,
+    /// 7 dboReferences; 6 (and 4) leave the kind as it is.
+    void SetConstraintType(std::uint8_t Value);
+    /// Store the value upper-cased in an MS SQL container with case-insensitive identifiers.
+    void SetTableName(std::string_view Value);
+    void SetRefTableName(std::string_view Value);
+    void SetRefTableOwner(std::string_view Value);
+
+    /// Appends a column object named Name to the constrained columns and returns it.
+    TFldData* AddColumn(std::string_view Name);
+    /// Appends a column object named Name to the referenced columns and returns it.
+    TFldData* AddRefColumn(std::string_view Name);
+    /// The quoted constrained columns joined by ", ".
+    std::string GetColumnsText() const;
+    /// The quoted referenced columns joined by ", ".
+    std::string GetRefColumnsText() const;
+    /// The definition after "ADD " ("CONSTRAINT name ..."); with OmitSingleDefaultColumn a default on
+    /// one column leaves out its " FOR column" (the form written inline in ADD COLUMN).
+    std::string GetDefinitionSQL(bool OmitSingleDefaultColumn = false) const;
+
+    TTableSpace TableSpace;       ///< physical attributes of the key's index
+    std::string TableName;        ///< the constrained table; assign through SetTableName
+    std::string RefTableName;     ///< foreign key: the referenced table; assign through SetRefTableName
+    std::string RefTableOwner;    ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
+    TStringList Columns{true};    ///< constrained columns: name -> TFldData
+    std::string RoleName;         ///< SQL Anywhere foreign-key role
+    std::string RefOwner;         ///< SQL Anywhere owner of the referenced table
+    TStringList RefColumns{true}; ///< columns of the referenced key: name -> TFldData
+    std::uint8_t MatchType = 0;   ///< PostgreSQL: 1 MATCH FULL, 2 MATCH PARTIAL
+    std::uint8_t UpdateRule = raNone;
+    std::uint8_t DeleteRule = raNone;
+    bool IndexDescending = false;   ///< InterBase: the key's index is descending
+    std::string IndexName;          ///< InterBase: the index named for the key; MySQL: a unique key's index
+    bool CheckOnCommit = false;     ///< SQL Anywhere foreign keys
+    bool Clustered = false;         ///< SQL Anywhere primary keys, MS SQL keys
+    bool NotForReplication = false; ///< MS SQL foreign keys and checks
+    bool Deferrable = false, InitiallyDeferred = false; ///< PostgreSQL
+    bool DeferrableInitiallyDeferred = false;           ///< written as one clause
+    TIndexOptions IndexOptions;
+
+private:
+    std::string Q(std::string_view Name) const;
+    std::string TablePart() const;
+    std::string UsingIndexClause() const;
+
+    std::uint8_t ConstraintType_ = ctForeignKey;
+    mutable bool dialect1Quoting_ = false; // set while the filing key is built
 };
+
+/// The key a foreign key hangs on: the primary or unique key of its referenced table whose column
+/// text equals the foreign key's referenced column text; for a foreign key that names no
+/// referenced columns, the referenced table's primary key (the one the server pairs it with).
+/// nullptr when Objs holds no such key or ForeignKey is not a foreign key.
+TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey);
+
+// Compare steps of constraints; each takes the comparer and writes into its executor.
+
+/// Drops, from the last target constraint to the first, those of a compared kind whose text
+/// differs from their master partner's or that the master lacks.
+void DropConstraints(TCustomSchemalyst* Comparer);
+/// Creates the missing master constraints of the types in Types (bit n = type n), in seven passes:
+/// not-null checks, MS SQL defaults, primary keys, unique keys, foreign keys, checks, defaults.
+void CreateConstraints(TCustomSchemalyst* Comparer, std::uint8_t Types);
 
 } // namespace smx

@@ -143,7 +143,20 @@ std::string TFldData::GetCreateScript() const {
         table = QuoteName(Parent->Owner2) + "." + QuoteName(Parent->GetPartnerName());
     else
         table = QuoteName(Parent->GetPartnerName());
-    return "ALTER TABLE " + table + " ADD " + GetCreateSQL();
+    std::string s = "ALTER TABLE " + table + " ADD " + GetCreateSQL();
+    // A NOT NULL column cannot be added to a filled MS SQL table without its default: the default
+    // constraint on this column alone goes inline, and is then in place.
+    if (t == dbMSSQL && !Nullable)
+        for (int i = 0; i < GetUsedBy().Count(); ++i) {
+            TDependObj* e = UsedByItem(i);
+            auto* c = e ? dynamic_cast<TCtrData*>(e->GetReferenced()) : nullptr;
+            if (!c || c->GetConstraintType() != ctDefault || c->Columns.Count() != 1 ||
+                !SameText(c->Columns[0], GetName()))
+                continue;
+            s += " " + c->GetDefinitionSQL(true);
+            c->SetExists(true);
+        }
+    return s;
 }
 
 std::string TFldData::GetDropSQL() const {
@@ -329,6 +342,7 @@ std::string TTblData::GetCreateSQL() const {
             s += "(";
             for (int i = 0; i < Fields.Count(); ++i)
                 if (TFldData* f = Field(i)) s += f->GetCreateSQL() + ",\r\n";
+            s += MySQLInlineKeys();
             s.erase(s.size() - 3);
             s += ")";
         }
@@ -371,6 +385,34 @@ std::string TTblData::GetCreateSQL() const {
         line(ExtraText);
         if (!PartitionColumns.empty() || !PartitionText.empty())
             line("PARTITION BY RANGE " + PartitionColumns + " " + PartitionText);
+    }
+    return s;
+}
+
+std::string TTblData::MySQLInlineKeys() const {
+    TCustomObjs* objs = GetOwner();
+    if (!objs) return {};
+    std::string s;
+    TStringList& constraints = objs->Constraints();
+    for (std::uint8_t type : {ctPrimaryKey, ctUnique})
+        for (int i = 0; i < constraints.Count(); ++i) {
+            auto* c = dynamic_cast<TCtrData*>(constraints.Objects(i));
+            if (!c || c->GetConstraintType() != type || c->TableName != GetName()) continue;
+            const char* word = type == ctPrimaryKey ? "PRIMARY KEY" : "UNIQUE";
+            s += c->GetName().empty() ? std::string(word)
+                                      : "CONSTRAINT " + QuoteName(c->GetName()) + " " + word;
+            s += "(" + c->GetColumnsText() + ")" + ",\r\n";
+            c->SetExists(true);
+        }
+    TStringList& indices = objs->Indices();
+    for (int i = 0; i < indices.Count(); ++i) {
+        auto* x = dynamic_cast<TIdxData*>(indices.Objects(i));
+        if (!x || x->TableName != GetName()) continue;
+        if (x->Unique) s += "UNIQUE ";
+        s += "KEY " + QuoteName(x->GetName());
+        if (!x->IndexOptions.IndexType.empty()) s += " USING " + x->IndexOptions.IndexType;
+        s += " (" + x->GetColumnsText() + ")" + ",\r\n";
+        x->SetExists(true);
     }
     return s;
 }

@@ -136,6 +136,11 @@ public:
     std::string TablespaceName;
     std::string PartitionColumns, PartitionText;
     bool WithOids = false;
+
+private:
+    /// MySQL CREATE TABLE: the container's primary and unique keys and indices of this table, each
+    /// followed by "," and CR LF; each is marked existing.
+    std::string MySQLInlineKeys() const;
 };
 
 // Compare steps of tables; each takes the comparer and writes into its executor.

@@ -274,6 +274,9 @@ void TObjs::WriteObjectBlock(TObjsList Which, bool SettingLines, bool EmptyLine)
         SaveObjectToFile(o);
         if (SettingLines) WriteSettingLines(o->QuotedIdentifier, o->AnsiNulls);
         AddLine(text + GetTerminator());
+        // CREATE INDEX makes an active index: an inactive one is switched off right after it.
+        if (auto* index = dynamic_cast<TIdxData*>(o); index && !index->GetInactiveSQL().empty())
+            AddLine(index->GetInactiveSQL() + GetTerminator());
         if (EmptyLine) AddLine("");
         WriteOwnerStatements(o);
     }

@@ -9,10 +9,12 @@
 #include <unordered_map>
 
 #include "model/smxComp_Clt.h"
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Def.h"
 #include "model/smxComp_Exc.h"
 #include "model/smxComp_Fnc.h"
 #include "model/smxComp_Gnr.h"
+#include "model/smxComp_Idx.h"
 #include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
@@ -170,9 +172,11 @@ void DropDefaults(TSchemalyst& c) {
     smx::DropDefaults(&c);
 }
 // Constraints: Types has bit n for constraint type n.
-void DropConstraints(TSchemalyst&) {}
-void CreateConstraints(TSchemalyst&, std::uint8_t Types) {
-    (void)Types;
+void DropConstraints(TSchemalyst& c) {
+    smx::DropConstraints(&c);
+}
+void CreateConstraints(TSchemalyst& c, std::uint8_t Types) {
+    smx::CreateConstraints(&c, Types);
 }
 // Domains.
 void CreateDomains(TSchemalyst&) {}
@@ -198,9 +202,15 @@ void DropProcedures(TSchemalyst&) {}
 void CreateProcedures(TSchemalyst&) {}
 void AlterProcedures(TSchemalyst&) {}
 // Indices.
-void DropIndices(TSchemalyst&) {}
-void CreateIndices(TSchemalyst&) {}
-void AlterIndices(TSchemalyst&) {}
+void DropIndices(TSchemalyst& c) {
+    smx::DropIndices(&c);
+}
+void CreateIndices(TSchemalyst& c) {
+    smx::CreateIndices(&c);
+}
+void AlterIndices(TSchemalyst& c) {
+    smx::AlterIndices(&c);
+}
 // Views.
 void DropViews(TSchemalyst&) {}
 void CreateViews(TSchemalyst&) {}
@@ -368,6 +378,7 @@ struct TSchemalyst::SavedState {
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
     std::uint8_t BodyEmptied = 0;
     bool Changed = false;
+    bool Active = true; // an index's flag (AlterIndices copies the master's into the target)
 };
 
 TSchemalyst::TSchemalyst(TComponent* AOwner) : TCustomSchemalyst(AOwner) {
@@ -675,9 +686,10 @@ void TSchemalyst::SaveModelState() {
     auto save = [this](TDbObj* o) {
         TPrcData* routine = AsRoutine(o);
         TTblData* table = AsTable(o);
+        auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
         const TStringList& usedBy = o->GetUsedBy();
         const TStringList& dependsOn = o->GetDependsOn();
-        if (!routine && !table && o->GetSource().empty() && usedBy.Empty() && dependsOn.Empty()) {
+        if (!routine && !table && !index && o->GetSource().empty() && usedBy.Empty() && dependsOn.Empty()) {
             savedEntries_.push_back({o, -1});
             return;
         }
@@ -690,6 +702,7 @@ void TSchemalyst::SaveModelState() {
             s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
         if (routine) s.BodyEmptied = routine->BodyEmptied;
         if (table) s.Changed = table->Changed;
+        if (index) s.Active = index->Active;
         savedEntries_.push_back({o, static_cast<int>(savedStates_.size())});
         savedStates_.push_back(std::move(s));
     };
@@ -731,6 +744,8 @@ void TSchemalyst::RestoreModelState() {
         }
         if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
         if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
+        if (o->GetKind() == TDbObject::dboIndex)
+            if (auto* index = dynamic_cast<TIdxData*>(o)) index->Active = s.Active;
     };
     if (GetMasterObjs()) ForEachObject(GetMasterObjs(), restore);
     if (GetTargetObjs()) ForEachObject(GetTargetObjs(), restore);

@@ -71,7 +71,7 @@ TEST(DbObj, FullNamesByDialect) {
     const Row rows[] = {
         {dbMSSQL, "DBO.T", "DBO.T.I"}, {dbPostgreSQL, "s.T", "s.T.I"}, {dbOracle, "s.T", "s.I"},
         {dbSybaseASA, "s.T", "s.I"},   {dbDB2, "s.T", "s.I"},          {dbInterBase, "T", "I"},
-        {dbMySQL, "T", "I"},
+        {dbMySQL, "T", "T.I"}, // MySQL index names are unique per table only
     };
     for (const Row& r : rows) {
         OwningObjs objs;

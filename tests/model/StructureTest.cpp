@@ -372,10 +372,12 @@ TEST(StructureFiles, UnnamedObjectIsSavedUnderItsFullName) {
     c->SetParentName("dbo");
     o->AddObject(c, true);
     ASSERT_TRUE(c->GetName().empty());
-    ASSERT_EQ(c->GetFullName(), "DBO."); // MS SQL names are upper-cased
+    // An unnamed constraint is keyed by its ADD text.
+    const std::string key = "ALTER TABLE dbo.T ADD PRIMARY KEY (ID)";
+    ASSERT_EQ(c->GetFullName(), key);
     o->GetScript();
-    EXPECT_EQ(ReadFile(dir.File("constraint_DBO._body.sql")), "ALTER TABLE dbo.T ADD PRIMARY KEY (ID)");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("constraint_DBO._header.sql")));
+    EXPECT_EQ(ReadFile(dir.File("constraint_" + key + "_body.sql")), key);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("constraint_" + key + "_header.sql")));
 }
 
 TEST(StructureFiles, FailedWritesGoToTraceHookAndScriptStaysComplete) {
