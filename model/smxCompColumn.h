@@ -175,6 +175,7 @@ struct TColumnAttrs {
     std::string TypeOfTable, TypeOfColumn; ///< Firebird TYPE OF COLUMN table.column
     std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
     std::uint8_t ParamDirection = 0;                               ///< 0 none, 1 in, 2 out, 3 inout
+    bool Deterministic = false; ///< a function result declared DETERMINISTIC
     bool ByValue = false, ByDescriptor = false;                    ///< external-function argument passing
     std::int32_t ReturnsParameter = 0; ///< external function returning its parameter n; 0 none
     TStringList EnumValues;            ///< MySQL ENUM/SET members as written (quoted)

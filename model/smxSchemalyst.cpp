@@ -9,8 +9,10 @@
 #include <unordered_map>
 
 #include "model/smxComp_Clt.h"
+#include "model/smxComp_Cnv.h"
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Def.h"
+#include "model/smxComp_Dmn.h"
 #include "model/smxComp_Exc.h"
 #include "model/smxComp_Fnc.h"
 #include "model/smxComp_Gnr.h"
@@ -20,6 +22,8 @@
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Rul.h"
 #include "model/smxComp_Tbl.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
 #include "model/smxSQL_Exec.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
@@ -143,9 +147,15 @@ void DropCollations(TSchemalyst& c) {
 void CreateSchemas(TSchemalyst&) {}
 void AlterSchemas(TSchemalyst&) {}
 void DropSchemas(TSchemalyst&) {}
-void CreateConversions(TSchemalyst&) {}
-void AlterConversions(TSchemalyst&) {}
-void DropConversions(TSchemalyst&) {}
+void CreateConversions(TSchemalyst& c) {
+    smx::CreateConversions(&c);
+}
+void AlterConversions(TSchemalyst& c) {
+    smx::AlterConversions(&c);
+}
+void DropConversions(TSchemalyst& c) {
+    smx::DropConversions(&c);
+}
 void CreateOperators(TSchemalyst&) {}
 void AlterOperators(TSchemalyst&) {}
 void DropOperators(TSchemalyst&) {}
@@ -179,9 +189,15 @@ void CreateConstraints(TSchemalyst& c, std::uint8_t Types) {
     smx::CreateConstraints(&c, Types);
 }
 // Domains.
-void CreateDomains(TSchemalyst&) {}
-void AlterDomains(TSchemalyst&) {}
-void DropDomains(TSchemalyst&) {}
+void CreateDomains(TSchemalyst& c) {
+    smx::CreateDomains(&c);
+}
+void AlterDomains(TSchemalyst& c) {
+    smx::AlterDomains(&c);
+}
+void DropDomains(TSchemalyst& c) {
+    smx::DropDomains(&c);
+}
 // External functions.
 void DeclareUdfs(TSchemalyst& c) {
     smx::DeclareUdfs(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
@@ -193,14 +209,28 @@ void DropUdfs(TSchemalyst& c) {
     smx::DropUdfs(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
 }
 // Triggers.
-void EmptyTriggersBeforeDrop(TSchemalyst&) {}
-void DropTriggers(TSchemalyst&) {}
-void CreateNewTriggers(TSchemalyst&) {}
-void AlterTriggers(TSchemalyst&) {}
+void EmptyTriggersBeforeDrop(TSchemalyst& c) {
+    smx::EmptyTriggersBeforeDrop(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void DropTriggers(TSchemalyst& c) {
+    smx::DropTriggers(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void CreateNewTriggers(TSchemalyst& c) {
+    smx::CreateNewTriggers(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void AlterTriggers(TSchemalyst& c) {
+    smx::AlterTriggers(&c);
+}
 // Procedures.
-void DropProcedures(TSchemalyst&) {}
-void CreateProcedures(TSchemalyst&) {}
-void AlterProcedures(TSchemalyst&) {}
+void DropProcedures(TSchemalyst& c) {
+    smx::DropProcedures(&c);
+}
+void CreateProcedures(TSchemalyst& c) {
+    smx::CreateProcedures(&c);
+}
+void AlterProcedures(TSchemalyst& c) {
+    smx::AlterProcedures(&c);
+}
 // Indices.
 void DropIndices(TSchemalyst& c) {
     smx::DropIndices(&c);
@@ -212,9 +242,15 @@ void AlterIndices(TSchemalyst& c) {
     smx::AlterIndices(&c);
 }
 // Views.
-void DropViews(TSchemalyst&) {}
-void CreateViews(TSchemalyst&) {}
-void AlterViews(TSchemalyst&) {}
+void DropViews(TSchemalyst& c) {
+    smx::DropViews(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void CreateViews(TSchemalyst& c) {
+    smx::CreateViews(&c);
+}
+void AlterViews(TSchemalyst& c) {
+    smx::AlterViews(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
 // Exceptions and events.
 void DropExceptions(TSchemalyst& c) {
     smx::DropExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
@@ -376,8 +412,8 @@ constexpr std::array<StepRow, 49> StepTable = {{
 struct TSchemalyst::SavedState {
     std::string Source;
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
-    std::uint8_t BodyEmptied = 0;
-    bool Changed = false;
+    std::uint8_t BodyEmptied = 0; // routines and triggers
+    bool Changed = false;         // tables; views: the re-create flag
     bool Active = true; // an index's flag (AlterIndices copies the master's into the target)
 };
 
@@ -686,10 +722,13 @@ void TSchemalyst::SaveModelState() {
     auto save = [this](TDbObj* o) {
         TPrcData* routine = AsRoutine(o);
         TTblData* table = AsTable(o);
+        auto* trigger = o->GetKind() == TDbObject::dboTrigger ? dynamic_cast<TTrgData*>(o) : nullptr;
+        auto* view = o->GetKind() == TDbObject::dboView ? dynamic_cast<TViwData*>(o) : nullptr;
         auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
         const TStringList& usedBy = o->GetUsedBy();
         const TStringList& dependsOn = o->GetDependsOn();
-        if (!routine && !table && !index && o->GetSource().empty() && usedBy.Empty() && dependsOn.Empty()) {
+        if (!routine && !table && !trigger && !view && !index && o->GetSource().empty() && usedBy.Empty() &&
+            dependsOn.Empty()) {
             savedEntries_.push_back({o, -1});
             return;
         }
@@ -701,7 +740,9 @@ void TSchemalyst::SaveModelState() {
         for (int i = 0; i < dependsOn.Count(); ++i)
             s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
         if (routine) s.BodyEmptied = routine->BodyEmptied;
+        if (trigger) s.BodyEmptied = trigger->BodyEmptied;
         if (table) s.Changed = table->Changed;
+        if (view) s.Changed = view->GetRecreate();
         if (index) s.Active = index->Active;
         savedEntries_.push_back({o, static_cast<int>(savedStates_.size())});
         savedStates_.push_back(std::move(s));
@@ -744,6 +785,10 @@ void TSchemalyst::RestoreModelState() {
         }
         if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
         if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
+        if (o->GetKind() == TDbObject::dboTrigger)
+            if (auto* trg = dynamic_cast<TTrgData*>(o)) trg->BodyEmptied = s.BodyEmptied;
+        if (o->GetKind() == TDbObject::dboView)
+            if (auto* v = dynamic_cast<TViwData*>(o)) v->SetRecreate(s.Changed);
         if (o->GetKind() == TDbObject::dboIndex)
             if (auto* index = dynamic_cast<TIdxData*>(o)) index->Active = s.Active;
     };

@@ -1,385 +1,521 @@
-// The collation, generator, exception, external-function, role, grant and package texts and
-// compare steps on real Firebird 3 databases: every InterBase text runs in isql-fb, an update
-// script between code-built structures turns a target made with isql-fb into the master's shape,
-// and a structure script with these kinds runs.
+// Routines, triggers, views and domains on real Firebird 3 databases: every InterBase text of the
+// kinds runs in one isql-fb script; the comparison scenario over all four kinds runs through the
+// executor and leaves the target equal to a database built from the master's script; and the
+// table checks that need routines and triggers: parameter clauses, a routine emptied before a
+// column drop, a trigger kept over a temporary-table switch, the structure script with routines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "tests/database/IBXTestSupport.h"
-#include "tests/model/KindsTestSupport.h"
+#include "tests/model/KindScenario.h"
+#include "tests/model/SchemalystTestSupport.h"
 
 namespace smx::test {
 namespace {
 
-using enum TDbObject;
+using namespace smx::cmptest;
 using Strings = std::vector<std::string>;
+constexpr std::uint8_t Integer = 1, Varchar = 14;
 
-// The output of a command (stdout and stderr).
-std::string RunCommand(const std::string& command) {
+std::string ReadText(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool HasText(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// isql-fb -x of the database, comparable between two files: without CR, without the commented
+// CREATE DATABASE line, with the view paragraphs (listed in creation order) sorted.
+std::string ComparableExtract(const std::string& path) {
+    FILE* pipe = popen(("isql-fb -x '" + path + "' 2>&1").c_str(), "r");
     std::string out;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe) return out;
     char buf[4096];
     std::size_t n = 0;
     while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
         out.append(buf, n);
     pclose(pipe);
-    return out;
-}
-
-std::string ShellQuote(const std::string& s) {
-    std::string r = "'";
-    for (char c : s)
-        r += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return r + "'";
-}
-
-// isql-fb -x of the database without its CREATE DATABASE comment line and without CR.
-std::string Extract(const std::string& path, const std::string& env = {}) {
-    std::string out = RunCommand(env + "isql-fb -x " + ShellQuote(path));
+    out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
+    Strings paragraphs;
+    std::string current;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (HasText(line, "CREATE DATABASE")) continue;
+        if (line.empty()) {
+            if (!current.empty()) paragraphs.push_back(current);
+            current.clear();
+        } else {
+            current += line + "\n";
+        }
+    }
+    if (!current.empty()) paragraphs.push_back(current);
+    Strings views;
+    for (const std::string& p : paragraphs)
+        if (p.rfind("/* View:", 0) == 0) views.push_back(p);
+    std::sort(views.begin(), views.end());
     std::string r;
-    for (const std::string& line : SplitLines(out))
-        if (line.rfind("/* CREATE DATABASE", 0) != 0) r += line + "\n";
-    r.erase(std::remove(r.begin(), r.end(), '\r'), r.end());
+    std::size_t next = 0;
+    for (const std::string& p : paragraphs)
+        r += (p.rfind("/* View:", 0) == 0 ? views[next++] : p) + "\n";
     return r;
 }
 
-std::string Joined(const Strings& lines, const char* sep = "\n") {
-    std::string s;
-    for (const std::string& l : lines)
-        s += l + sep;
-    return s;
+// The comparer's target is the database at path (InterBase at Firebird 3.0, UTF8, COMMENT ON).
+void TargetIs(Rig& r, const std::string& path) {
+    r.InterBase();
+    TConnectionOptions& c = r.target.Objs().GetConnectionOptions();
+    c.SetDatabaseName(path);
+    c.SetPassword("masterkey");
+    r.Wire();
 }
 
-// The InterBase texts of the kinds, as check 1 writes them, run in one isql-fb session.
+// An executor on a connection to the database at path.
+struct ExecOn {
+    explicit ExecOn(const std::string& path) : ibdb(MakeIBDatabase(path, "UTF8")) {
+        conn.SetDatabase(ibdb.get());
+        exec.SetDatabaseType(TDatabaseType::dbInterBase);
+        exec.SetSMXConnection(&conn);
+        exec.OnLogNextLine = [](TObject*, const std::string&) {};
+        exec.OnErrorMessage = [this](TObject*, const std::string& t) { errors.push_back(t); };
+    }
+    std::string Script() {
+        TStringList lines;
+        exec.GetScriptLines(lines, false);
+        return lines.Text();
+    }
+    std::unique_ptr<TIBDatabase> ibdb;
+    TSMXConnectionIBX conn;
+    TSQLExec exec;
+    Strings errors;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Every InterBase text
+
+// The domain statements a comparison writes for the master and target domain types given.
+Strings DomainAlterations(const std::function<void(TFldData&, TFldData&)>& Setup) {
+    Rig r;
+    r.InterBase();
+    r.Wire();
+    r.cmp.GetIBCompareOptions().SetFldCharsetCompare(true);
+    TSQLExec exec;
+    exec.SetDatabaseType(TDatabaseType::dbInterBase);
+    r.cmp.SetSQLExec(&exec);
+    TFldData* types[2] = {};
+    for (Structure* s : {&r.master, &r.target}) {
+        auto* d = new TDmnData(&s->Objs());
+        d->SetName("D");
+        types[s == &r.master ? 0 : 1] = &d->Type();
+        s->Objs().AddObject(d, true);
+    }
+    Setup(*types[0], *types[1]);
+    r.cmp.CompareStructures();
+    Strings texts;
+    for (int i = 0; i < exec.GetStatementCount(); ++i) {
+        const TStatement* st = exec.GetStatement(i);
+        if (st->ObjKind == TDbObject::dboDomain && st->Operation == TDbOperation::odbAlter)
+            texts.push_back(st->Lines.Text());
+    }
+    r.cmp.SetSQLExec(nullptr);
+    return texts;
+}
+
 TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
-    using namespace priv;
-    TTestDatabase db(
-        CreateDatabaseSql("CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(10));\n"
-                          "CREATE VIEW V (ID, NAME) AS SELECT ID, NAME FROM T;\n"
-                          "SET TERM ^ ;\n"
-                          "CREATE TRIGGER TRG FOR T ACTIVE BEFORE INSERT POSITION 0 AS BEGIN END^\n"
-                          "CREATE PROCEDURE Q AS BEGIN EXIT; END^\n"
-                          "SET TERM ; ^\n",
-                          "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"),
-        "t.fdb");
-    KindObjs o;
-    o.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-    auto collation = [&](const std::string& name, const std::string& charset, const std::string& base) {
-        auto* c = File(o, Make<TCltData>(&o, name));
-        c->CharSet = charset;
-        c->BaseCollation = base;
-        c->SetDescription("collation " + name);
-        return c;
+    TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"), "k.fdb");
+    TDBStructure s;
+    s.SetDatabaseType(TDatabaseType::dbInterBase);
+    TIBServerOptions& ib = s.GetIBServerOptions();
+    ib.SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+    ib.SetSQLDialect(3);
+    ib.SetDBCharSet("UTF8");
+    ib.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    ib.GetIBCompareOptions().SetFldCharsetCompare(true);
+    TObjs* o = s.Objs();
+    TSQLExec exec;
+    exec.SetDatabaseType(TDatabaseType::dbInterBase);
+    using enum TStatType;
+    auto add = [&](const std::string& text, TStatType kind = stStatement) {
+        ASSERT_NE(exec.AddStatement(text, kind), nullptr) << text;
     };
-    TCltData* ci = collation("C_CI", "UTF8", "UNICODE");
-    ci->CaseSensitive = false;
-    TCltData* num = collation("C_NUM", "UTF8", "UNICODE");
-    num->CaseSensitive = false;
-    num->SpecificAttributes = "NUMERIC-SORT=1";
-    TCltData* ext = collation("C_EXT", "WIN1252", "");
-    ext->ExternalName = "PXW_INTL";
-    TGnrData* g1 = File(o, Make<TGnrData>(&o, "G1"));
-    g1->SetDescription("the generator");
-    TExcData* e1 = File(o, Exception(o, "E1", "it's bad"));
-    e1->SetDescription("the exception");
-    TExcData* e1new = Exception(o, "E1", "new msg");
-    TUdfData* f = File(o, Udf(o, "F_UDF", {1, 56}, 1, true, "x_entry", "ib_udf"));
-    f->SetDescription("the function");
-    TRolData* r1 = File(o, Role(o, "R1", 0, "SYSDBA"));
-    r1->SetDescription("the role");
-    TRolData* r2 = File(o, Role(o, "R2"));
-    const std::string header = "BEGIN\r\n  FUNCTION F(X INTEGER) RETURNS INTEGER;\r\nEND";
-    const std::string body =
-        "BEGIN\r\n  FUNCTION F(X INTEGER) RETURNS INTEGER AS BEGIN RETURN X + 1; END\r\nEND";
-    TPkgData* pk = File(o, Package(o, "PK1", header, body));
-    TGntData* cols = Grant(o, Update, "T", dboTable, "U3");
-    cols->Columns.Add("ID");
-    cols->Columns.Add("NAME");
-    const std::vector<TGntData*> grants = {
-        File(o, cols),
-        File(o, Grant(o, Select, "T", dboTable, "R1", dboRole)),
-        File(o, Grant(o, Select, "T", dboTable, "V", dboView)),
-        File(o, Grant(o, Select, "T", dboTable, "TRG", dboTrigger)),
-        File(o, Grant(o, Usage, "G1", dboGenerator, "U1")),
-        File(o, Grant(o, Usage, "E1", dboException, "U1")),
-        File(o, Grant(o, Select, "V", dboView, "U1")),
-        File(o, Grant(o, Execute, "Q", dboProcedure, "U1", dboUser, 1)),
-        File(o, Grant(o, Execute, "PK1", dboPackage, "U1")),
-        File(o, Membership(o, "R2", "U2", 2)),
+    auto file = [o](TDbObj* obj, const std::string& name, const std::string& source = {}) {
+        obj->SetName(name);
+        if (!source.empty()) obj->SetSource(source);
+        o->AddObject(obj, true);
     };
 
-    Strings script;
-    for (TDbObj* obj : std::vector<TDbObj*>{ci, num, ext, g1, e1, f, r1, r2})
-        script.push_back(obj->GetCreateSQL() + ";");
-    script.push_back(e1new->GetAlterSQL() + ";");
-    delete e1new;
-    for (TDbObj* obj : std::vector<TDbObj*>{ci, g1, e1, f, r1})
-        script.push_back(obj->GetDescriptionSQL() + ";");
-    script.push_back("SET TERM ^ ;");
-    script.push_back(pk->GetCreateSQL() + "\r\n^");
-    script.push_back("SET TERM ; ^");
-    for (TGntData* g : grants)
-        script.push_back(g->GetCreateSQL() + ";");
-    for (TGntData* g : grants)
-        script.push_back(g->GetDropSQL() + ";");
-    // What only the option's revoke leaves behind.
-    script.push_back(grants[7]->RevokeText(3, false) + ";");
-    script.push_back(grants[9]->RevokeText(3, false) + ";");
-    for (TDbObj* obj : std::vector<TDbObj*>{pk, r1, r2, f, e1, g1, ci, num, ext})
-        script.push_back(obj->GetDropSQL() + ";");
-    const std::string text = Joined(script, "\r\n");
-    const TIsqlResult run = db.Run(text);
-    ASSERT_TRUE(run.Ok()) << run.Output << "\n" << text;
-    EXPECT_EQ(run.Output.find("Statement failed"), std::string::npos) << run.Output;
-    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select count(*) from rdb$user_privileges where rdb$user in "
-                                             "('U1', 'U2', 'U3', 'R1', 'V', 'TRG')"),
-              Strings{"0"});
-    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select count(*) from rdb$collations where rdb$collation_name "
-                                             "starting with 'C_'"),
-              Strings{"0"});
-}
+    // Domains.
+    auto* dInt = new TDmnData(o);
+    dInt->Type().DataType = Integer;
+    dInt->Type().DefaultValue = "0";
+    dInt->Type().Nullable = false;
+    dInt->Type().CheckText = "(VALUE > 0)";
+    file(dInt, "D_INT");
+    auto* dVc = new TDmnData(o);
+    dVc->Type().DataType = Varchar;
+    dVc->Type().Length = 20;
+    file(dVc, "D_VC");
+    add(dInt->GetCreateSQL());
+    add(dVc->GetCreateSQL());
+    EXPECT_EQ(dInt->GetCreateSQL(), "CREATE DOMAIN D_INT AS INTEGER DEFAULT 0 NOT NULL CHECK(VALUE > 0)");
+    // Their alterations, as comparisons write them: type with character set; check, default and
+    // nullability; then default dropped and NOT NULL set again.
+    Strings alter = DomainAlterations([](TFldData& m, TFldData& t) {
+        for (TFldData* f : {&m, &t})
+            f->DataType = Varchar;
+        m.Length = 40;
+        m.CharSetName = "UTF8";
+        m.CollationName = "UNICODE_CI";
+        t.Length = 20;
+    });
+    EXPECT_EQ(alter, Strings{"ALTER DOMAIN D TYPE VARCHAR(40) CHARACTER SET UTF8\r\n"});
+    for (const std::string& a : alter)
+        add(StringReplace(a, "DOMAIN D ", "DOMAIN D_VC "));
+    Strings changes = DomainAlterations([](TFldData& m, TFldData& t) {
+        for (TFldData* f : {&m, &t})
+            f->DataType = Integer;
+        t.DefaultValue = "0";
+        t.Nullable = false;
+        t.CheckText = "(VALUE > 0)";
+        m.DefaultValue = "5";
+        m.CheckText = "(VALUE > 1)";
+    });
+    Strings back = DomainAlterations([](TFldData& m, TFldData& t) {
+        for (TFldData* f : {&m, &t})
+            f->DataType = Integer;
+        t.DefaultValue = "5";
+        t.CheckText = "(VALUE > 1)";
+        m.Nullable = false;
+        m.CheckText = "(VALUE > 1)";
+    });
+    changes.insert(changes.end(), back.begin(), back.end());
+    EXPECT_EQ(changes,
+              (Strings{"ALTER DOMAIN D DROP CONSTRAINT\r\n", "ALTER DOMAIN D ADD CHECK(VALUE > 1)\r\n",
+                       "ALTER DOMAIN D SET DEFAULT 5\r\n", "ALTER DOMAIN D DROP NOT NULL\r\n",
+                       "ALTER DOMAIN D DROP DEFAULT\r\n", "ALTER DOMAIN D SET NOT NULL\r\n"}));
+    for (const std::string& c : changes)
+        add(StringReplace(c, "DOMAIN D ", "DOMAIN D_INT "));
 
-TEST(KindsOnFirebird, ExternalFunctionIsDeclaredDroppedAndDeclaredAgain) {
-    TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "t.fdb");
-    KindObjs o;
-    TUdfData* f = File(o, Udf(o, "F_UDF", {1, 56}, 1, true, "x_entry", "ib_udf"));
-    const TIsqlResult run = db.Run(f->GetCreateSQL() + ";\r\nCOMMIT;\r\n" + f->GetDropSQL() +
-                                   ";\r\nCOMMIT;\r\n" + f->GetCreateSQL() + ";\r\n");
-    ASSERT_TRUE(run.Ok()) << run.Output;
-    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$module_name from rdb$functions where "
-                                             "rdb$function_name = 'F_UDF'"),
-              Strings{"ib_udf"});
+    // Tables and views.
+    for (const char* name : {"TAB", "T"}) {
+        auto* t = new TTblData(o);
+        TFldData* id = t->AddField("ID");
+        id->DataType = Integer;
+        id->Nullable = false;
+        t->AddField("NAME")->DataType = Varchar;
+        t->Field(1)->Length = 10;
+        file(t, name);
+        add(t->GetCreateSQL());
+    }
+    auto* v = new TViwData(o);
+    v->AddField("ID");
+    v->AddField("NAME");
+    file(v, "V", "SELECT ID, NAME FROM T");
+    auto* w = new TViwData(o);
+    file(w, "W", "SELECT ID FROM T");
+    for (TViwData* view : {v, w})
+        exec.AddStatement(view->GetCreateSQL(), stStatement, view->GetName(), TDbObject::dboView,
+                          TDbOperation::odbCreate);
+
+    // Routines, each with its empty body.
+    auto* p = new TPrcData(o);
+    file(p, "P", "BEGIN R = A; SUSPEND; END");
+    p->AddParam("A", false)->DataType = Integer;
+    p->AddParam("R", true)->DataType = Integer;
+    auto* q = new TPrcData(o);
+    file(q, "Q", "BEGIN END");
+    auto* f = new TPrcData(o);
+    f->IsFunctionFlag = 1;
+    file(f, "F", "BEGIN RETURN A + 1; END");
+    f->AddParam("A", false)->DataType = Integer;
+    TFldData* result = f->AddParam("", true);
+    result->DataType = Integer;
+    result->Deterministic = true;
+    auto* pl = new TPrcData(o);
+    file(pl, "PL", "BEGIN END");
+    TFldData* a = pl->AddParam("A", false);
+    a->DataType = Integer;
+    a->Nullable = false;
+    a->DefaultValue = "0";
+    TFldData* b = pl->AddParam("B", false);
+    b->DataType = Varchar;
+    b->Length = 10;
+    b->CollationName = "UNICODE";
+    b->DefaultValue = "'x'";
+    for (const std::string& text :
+         {p->GetEmptyCreateSQL(), p->GetAlterSQL(), p->GetEmptyAlterSQL(), p->GetAlterSQL(),
+          q->GetEmptyCreateSQL(), f->GetEmptyCreateSQL(), f->GetAlterSQL(), pl->GetCreateSQL()})
+        add(text, stProcedure);
+    EXPECT_TRUE(
+        HasText(pl->GetCreateSQL(), "(A INTEGER NOT NULL = 0,\r\nB VARCHAR(10) COLLATE UNICODE = 'x')"));
+
+    // Triggers: table triggers, a DATABASE trigger, an emptied view trigger, an empty-body text.
+    auto trigger = [&](const std::string& name, const std::string& table, int code) {
+        auto* t = new TTrgData(o);
+        t->SetTableName(table);
+        t->IBTypeCode = code;
+        file(t, name, "AS BEGIN END");
+        return t;
+    };
+    TTrgData* bi = trigger("TRG_BI", "TAB", 1);
+    TTrgData* all = trigger("TRG_ALL", "TAB", 114);
+    all->Active = 0;
+    all->Position = 5;
+    TTrgData* tc = trigger("TRG_TC", "DATABASE", 0);
+    tc->DatabaseEvent = "TRANSACTION COMMIT";
+    tc->Position = 3;
+    TTrgData* tv = trigger("TRG_V", "V", 1);
+    tv->SetSource("AS BEGIN INSERT INTO T(ID, NAME) VALUES (NEW.ID, NEW.NAME); END");
+    TTrgData* te = trigger("TRG_E", "T", 3);
+    for (const std::string& text : {bi->GetCreateSQL(), all->GetCreateSQL(), tc->GetCreateSQL(),
+                                    tv->GetCreateSQL(), te->GetEmptyBodySQL()})
+        add(text, stTrigger);
+    tv->SetSource(tv->EmptyTriggerBody());
+    add(tv->GetAlterSQL(), stTrigger);
+
+    // Descriptions.
+    auto* paramA = static_cast<TDbObj*>(p->InputParams.Objects(0));
+    for (TDbObj* obj : std::initializer_list<TDbObj*>{p, f, paramA, bi, v, dInt}) {
+        obj->SetDescription("about " + obj->GetName());
+        ASSERT_NE(exec.AddDescription(obj), nullptr) << obj->GetName();
+    }
+
+    // Every drop text.
+    for (TDbObj* obj : std::initializer_list<TDbObj*>{bi, all, tc, tv, te, w, v, p, q, f, pl})
+        add(obj->GetDropSQL());
+    for (const char* name : {"TAB", "T"})
+        add(o->FindTable(name)->GetDropSQL());
+    add(dInt->GetDropSQL());
+    add(dVc->GetDropSQL());
+    EXPECT_TRUE(HasText(dInt->GetDropSQL(), "/* Drop: D_INT (TDmnData) */\r\n"));
+
+    TStringList rendered;
+    exec.GetScriptLines(rendered, false);
+    const std::string script = rendered.Text();
+    EXPECT_EQ(UpperCase(script).find("RDB$FIELDS"), std::string::npos);
+    for (const char* kind :
+         {"PROCEDURE P", "FUNCTION F", "PARAMETER P.A", "TRIGGER TRG_BI", "VIEW V", "DOMAIN D_INT"})
+        EXPECT_TRUE(HasText(script, std::string("COMMENT ON ") + kind + " IS")) << kind;
+    const TIsqlResult run = db.Run(script);
+    EXPECT_TRUE(run.Ok()) << run.Output << "\n" << script;
+    EXPECT_FALSE(HasText(run.Output, "Statement failed")) << run.Output;
+    EXPECT_TRUE(ReadColumnElsewhere(db.Path(),
+                                    "select rdb$relation_name from rdb$relations where rdb$system_flag = 0")
+                    .empty());
 }
 
 // ---------------------------------------------------------------------------------------------------
-// The compare scenario: a target made with isql-fb, the master built in code, the update script
-// run by isql-fb; the target then extracts like a database made from the master's script.
+// The comparison scenario
 
-const char* const TargetDDL = R"(CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(10));
-CREATE TABLE T_OLD (ID INTEGER);
-CREATE VIEW V (ID, NAME) AS SELECT ID, NAME FROM T;
-CREATE GENERATOR G_KEEP;
-SET GENERATOR G_KEEP TO 7;
-CREATE GENERATOR G_OLD;
-CREATE EXCEPTION E_MSG 'old message';
-CREATE ROLE R_READ;
-CREATE ROLE R_OLD;
-SET TERM ^ ;
-CREATE PACKAGE PK_A AS
-BEGIN FUNCTION F RETURNS INTEGER; END^
-CREATE PACKAGE BODY PK_A AS
-BEGIN FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END END^
-CREATE PACKAGE PK_B AS
-BEGIN PROCEDURE Q; END^
-CREATE PACKAGE BODY PK_B AS
-BEGIN PROCEDURE Q AS BEGIN EXIT; END END^
-CREATE TRIGGER TRG FOR T ACTIVE BEFORE INSERT POSITION 0 AS BEGIN END^
-SET TERM ; ^
-GRANT SELECT ON T TO ROLE R_READ;
-GRANT R_READ TO U1;
-GRANT R_READ TO U3;
-GRANT SELECT ON V TO U1;
-GRANT SELECT ON T TO TRIGGER TRG;
-GRANT SELECT ON T_OLD TO U1;
-GRANT DELETE ON T TO U4;
-GRANT USAGE ON EXCEPTION E_MSG TO U1;
-GRANT EXECUTE ON PACKAGE PK_A TO U1;
-)";
+TEST(KindsOnFirebird, ScenarioLeavesTheTargetInTheMastersShape) {
+    const std::string clauses = "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8";
+    TTestDatabase target(CreateDatabaseSql(KindScenarioDDL(false), clauses), "t.fdb");
+    TTestDatabase master(CreateDatabaseSql(KindScenarioDDL(true), clauses), "m.fdb");
+    Rig r;
+    TargetIs(r, target.Path());
+    BuildKindScenario(&r.master.Objs(), true);
+    BuildKindScenario(&r.target.Objs(), false);
+    ExecOn x(target.Path());
+    r.cmp.SetSQLExec(&x.exec);
 
-const char* const MasterDDL = R"(CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(10));
-CREATE VIEW V (ID, NAME) AS SELECT ID, NAME FROM T;
-CREATE GENERATOR G_KEEP;
-SET GENERATOR G_KEEP TO 100;
-CREATE GENERATOR G_NEW;
-CREATE EXCEPTION E_MSG 'new message';
-CREATE ROLE R_READ;
-CREATE ROLE R_NEW;
-SET TERM ^ ;
-CREATE PACKAGE PK_A AS
-BEGIN FUNCTION F RETURNS INTEGER; FUNCTION G RETURNS INTEGER; END^
-CREATE PACKAGE BODY PK_A AS
-BEGIN FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END FUNCTION G RETURNS INTEGER AS BEGIN RETURN 2; END END^
-CREATE PACKAGE PK_B AS
-BEGIN PROCEDURE Q; END^
-CREATE PACKAGE BODY PK_B AS
-BEGIN PROCEDURE Q AS DECLARE I INTEGER; BEGIN I = 1; END END^
-CREATE TRIGGER TRG FOR T ACTIVE BEFORE INSERT POSITION 0 AS BEGIN END^
-SET TERM ; ^
-GRANT SELECT ON T TO ROLE R_READ;
-GRANT R_READ TO U1;
-GRANT R_READ TO U2 WITH ADMIN OPTION;
-GRANT SELECT ON V TO U1;
-GRANT SELECT ON T TO TRIGGER TRG;
-GRANT INSERT ON T TO U4;
-GRANT USAGE ON EXCEPTION E_MSG TO U1;
-GRANT EXECUTE ON PACKAGE PK_A TO U1;
-)";
+    r.cmp.CompareStructures();
+    const std::string first = x.Script();
+    r.cmp.CompareStructures();
+    const std::string script = x.Script();
+    EXPECT_EQ(first, script);
+    EXPECT_EQ(UpperCase(script).find("RDB$FIELDS"), std::string::npos);
+    EXPECT_TRUE(HasText(script, "ALTER DOMAIN D_NAME TYPE VARCHAR(20)")) << script;
+    EXPECT_TRUE(HasText(script, "CREATE TRIGGER TRG_V FOR V")) << script;
 
-// Fills objs with the structure of TargetDDL (master false) or MasterDDL (master true), as the
-// metadata extractor would read it.
-void BuildScenario(TCustomObjs& o, bool master) {
-    using namespace priv;
-    TTblData* t = File(o, Make<TTblData>(&o, "T"));
-    TFldData* id = t->AddField("ID");
-    id->DataType = 1;
-    id->Nullable = false;
-    TFldData* name = t->AddField("NAME");
-    name->DataType = 14;
-    name->Length = 10;
-    if (!master) File(o, Make<TTblData>(&o, "T_OLD"))->AddField("ID")->DataType = 1;
-    auto* v = File(o, Make<TViwData>(&o, "V", "SELECT ID, NAME FROM T"));
-    v->AddField("ID");
-    v->AddField("NAME");
-    File(o, Make<TGnrData>(&o, "G_KEEP"))->CurrentValue = master ? 100 : 7;
-    File(o, Make<TGnrData>(&o, master ? "G_NEW" : "G_OLD"));
-    File(o, Exception(o, "E_MSG", master ? "new message" : "old message"));
-    File(o, Role(o, "R_READ", 0, "SYSDBA"));
-    File(o, Role(o, master ? "R_NEW" : "R_OLD", 0, "SYSDBA"));
-    File(o, Package(o, "PK_A",
-                    master ? "BEGIN FUNCTION F RETURNS INTEGER; FUNCTION G RETURNS INTEGER; END"
-                           : "BEGIN FUNCTION F RETURNS INTEGER; END",
-                    master ? "BEGIN FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END FUNCTION G RETURNS "
-                             "INTEGER AS BEGIN RETURN 2; END END"
-                           : "BEGIN FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END END"));
-    File(o, Package(o, "PK_B", "BEGIN PROCEDURE Q; END",
-                    master ? "BEGIN PROCEDURE Q AS DECLARE I INTEGER; BEGIN I = 1; END END"
-                           : "BEGIN PROCEDURE Q AS BEGIN EXIT; END END"));
-    auto* trg = File(o, Make<TTrgData>(&o, "TRG", "AS BEGIN END"));
-    trg->TableName = "T";
-    // Grants as the database records them: views as tables, memberships with option 2.
-    File(o, Grant(o, Select, "T", dboTable, "R_READ", dboRole));
-    File(o, Membership(o, "R_READ", "U1"));
-    if (master)
-        File(o, Membership(o, "R_READ", "U2", 2));
-    else
-        File(o, Membership(o, "R_READ", "U3"));
-    File(o, Grant(o, Select, "V", dboTable, "U1"));
-    File(o, Grant(o, Select, "T", dboTable, "TRG", dboTrigger));
-    if (!master) File(o, Grant(o, Select, "T_OLD", dboTable, "U1"));
-    File(o, Grant(o, master ? Insert : Delete, "T", dboTable, "U4"));
-    File(o, Grant(o, Usage, "E_MSG", dboException, "U1"));
-    File(o, Grant(o, Execute, "PK_A", dboPackage, "U1"));
+    EXPECT_TRUE(x.exec.ExecuteScript()) << (x.errors.empty() ? "" : x.errors.front()) << "\n" << script;
+    EXPECT_EQ(x.exec.GetErrorCount(), 0);
+    EXPECT_TRUE(x.errors.empty()) << x.errors.front();
+    x.conn.SetConnected(false);
+    const std::string updated = ComparableExtract(target.Path());
+    EXPECT_EQ(updated, ComparableExtract(master.Path())) << script;
+    EXPECT_TRUE(HasText(updated, "CREATE TRIGGER TRG_V FOR V")) << updated;
+    EXPECT_TRUE(HasText(updated, "CREATE TRIGGER TRG_A FOR T \nINACTIVE BEFORE INSERT POSITION 5 \n"))
+        << updated;
+    EXPECT_TRUE(HasText(updated, "AS BEGIN NEW.NAME = 'b'; END")) << updated;
+    EXPECT_TRUE(HasText(updated, "BEGIN R = A * 2; SUSPEND; END")) << updated;
+    r.cmp.SetSQLExec(nullptr);
 }
 
-class CompareScenario : public ::testing::Test {
-protected:
-    CompareScenario()
-        : target(CreateDatabaseSql(TargetDDL, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "t.fdb"),
-          shaped(CreateDatabaseSql(MasterDDL, "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "m.fdb") {
-        TConnectionOptions& c = rig.T().GetConnectionOptions();
-        c.SetDatabaseName(target.Path());
-        c.SetUserName("SYSDBA");
-        c.SetPassword("masterkey");
-        rig.cmp.GetIBCompareOptions().SetUseRECONNECT(false);
-        BuildScenario(rig.M(), true);
-        BuildScenario(rig.T(), false);
-    }
-    TTestDatabase target, shaped;
-    KindRig rig;
-};
+// ---------------------------------------------------------------------------------------------------
+// Tables and routines
 
-TEST_F(CompareScenario, TheUpdateScriptShapesTheTargetLikeTheMaster) {
-    rig.Compare();
-    const Strings texts = rig.Texts();
-    const std::vector<Stmt> st = rig.Statements();
-    auto at = [&](const std::string& t) { return Find(texts, t); };
-    EXPECT_EQ(Find(texts, "G_KEEP", true), -1);
-    EXPECT_GE(at("ALTER EXCEPTION E_MSG 'new message'"), 0);
-    EXPECT_GE(at("CREATE GENERATOR G_NEW"), 0);
-    EXPECT_GE(at("DROP GENERATOR G_OLD"), 0);
-    const int pkaHeader =
-        at("CREATE OR ALTER PACKAGE PK_A\r\n    AS\r\nBEGIN FUNCTION F RETURNS INTEGER; FUNCTION G "
-           "RETURNS INTEGER; END");
-    const int pkaBody = Find(texts, "RECREATE PACKAGE BODY PK_A", true);
-    ASSERT_GE(pkaHeader, 0);
-    EXPECT_GT(pkaBody, pkaHeader);
-    EXPECT_GE(Find(texts, "RECREATE PACKAGE BODY PK_B", true), 0);
-    EXPECT_EQ(Find(texts, "CREATE OR ALTER PACKAGE PK_B", true), -1);
-    EXPECT_GE(at("/* Role: R_NEW, Owner: SYSDBA */\r\nCREATE ROLE R_NEW"), 0);
-    EXPECT_GE(at("REVOKE R_READ FROM U3"), 0);
-    EXPECT_GE(at("REVOKE DELETE ON T FROM U4"), 0);
-    for (const std::string& t : texts) {
-        if (t.find("REVOKE") != std::string::npos) {
-            EXPECT_EQ(t.find("T_OLD"), std::string::npos) << t;
+TEST(KindsOnFirebird, RoutineParameterClausesRun) {
+    TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"), "p.fdb");
+    TDBStructure s;
+    s.SetDatabaseType(TDatabaseType::dbInterBase);
+    s.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+    s.GetIBServerOptions().SetDBCharSet("UTF8");
+    s.GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
+    auto* p = new TPrcData(s.Objs());
+    p->SetName("P");
+    p->SetSource("BEGIN R = B || A; SUSPEND; END");
+    TFldData* a = p->AddParam("A", false);
+    a->DataType = Integer;
+    a->Nullable = false;
+    a->DefaultValue = "0";
+    TFldData* b = p->AddParam("B", false);
+    b->DataType = Varchar;
+    b->Length = 10;
+    b->CharSetName = "UTF8";
+    b->CollationName = "UNICODE";
+    b->DefaultValue = "'x'";
+    TFldData* r = p->AddParam("R", true);
+    r->DataType = Varchar;
+    r->Length = 20;
+    r->DefaultValue = "'ignored'";
+    r->ParamDirection = 2; // an output's default is never written
+    s.Objs()->AddObject(p, true);
+    const std::string sql =
+        "SET TERM ^ ;\n" + p->GetCreateSQL() + "^\nSET TERM ; ^\nSET LIST ON;\nSELECT R FROM P;\n";
+    const TIsqlResult run = db.Run(sql);
+    ASSERT_TRUE(run.Ok()) << run.Output << "\n" << sql;
+    // Callers may leave out both parameters: the defaults apply.
+    EXPECT_TRUE(HasText(run.Output, "x0")) << run.Output;
+}
+
+TEST(KindsOnFirebird, RoutineIsEmptiedBeforeItsColumnIsDropped) {
+    TTestDatabase db(CreateDatabaseSql("CREATE TABLE T (ID INTEGER, X INTEGER);\n"
+                                       "SET TERM ^ ;\n"
+                                       "CREATE PROCEDURE P AS DECLARE VARIABLE V INTEGER; "
+                                       "BEGIN SELECT FIRST 1 X FROM T INTO :V; END^\n"
+                                       "SET TERM ; ^\n",
+                                       "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
+                     "c.fdb");
+    Rig r;
+    TargetIs(r, db.Path());
+    AddTable(r.master.Objs(), "T", {"ID"});
+    TTblData* t = AddTable(r.target.Objs(), "T", {"ID", "X"});
+    AddProc(r.master.Objs(), "P", "BEGIN EXIT; END");
+    TPrcData* tp = AddProc(r.target.Objs(), "P",
+                           "DECLARE VARIABLE V INTEGER; BEGIN SELECT FIRST 1 X FROM T INTO :V; END");
+    AddDependency(&r.target.Objs(), tp, t, 0, 0, "X");
+    ExecOn x(db.Path());
+    r.cmp.SetSQLExec(&x.exec);
+    r.cmp.CompareStructures();
+    int emptied = -1, dropX = -1;
+    for (int i = 0; i < x.exec.GetStatementCount(); ++i) {
+        const TStatement* st = x.exec.GetStatement(i);
+        if (st->Operation == TDbOperation::odbEmpty && st->ObjName == "P" && emptied < 0) emptied = i;
+        if (HasText(st->Lines.Text(), "ALTER TABLE T DROP X")) dropX = i;
+    }
+    ASSERT_GE(emptied, 0) << x.Script();
+    EXPECT_GT(dropX, emptied) << x.Script();
+    EXPECT_TRUE(x.exec.ExecuteScript()) << (x.errors.empty() ? "" : x.errors.front());
+    EXPECT_EQ(x.exec.GetErrorCount(), 0);
+    const Strings source = ReadColumnElsewhere(
+        db.Path(), "select rdb$procedure_source from rdb$procedures where rdb$procedure_name = 'P'");
+    ASSERT_EQ(source.size(), 1u);
+    EXPECT_EQ(Trim(source[0]), "BEGIN EXIT; END");
+    r.cmp.SetSQLExec(nullptr);
+}
+
+TEST(KindsOnFirebird, TriggerComesBackAfterTheTemporaryTableSwitch) {
+    TTestDatabase db(CreateDatabaseSql("CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(10));\n"
+                                       "SET TERM ^ ;\n"
+                                       "CREATE TRIGGER T_BI FOR T ACTIVE BEFORE INSERT POSITION 0 "
+                                       "AS BEGIN NEW.NAME = UPPER(NEW.NAME); END^\n"
+                                       "SET TERM ; ^\n",
+                                       "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
+                     "g.fdb");
+    Rig r;
+    TargetIs(r, db.Path());
+    for (Structure* s : {&r.master, &r.target}) {
+        TTblData* t = AddTable(s->Objs(), "T", {"ID"});
+        t->Field(0)->Nullable = false;
+        AddColumn(t, "NAME", VarcharType, 10);
+        if (s == &r.master) {
+            t->GlobalTemporary = true;
+            t->OnCommit = 1;
         }
+        auto* trg = new TTrgData(&s->Objs());
+        trg->SetName("T_BI");
+        trg->SetTableName("T");
+        trg->IBTypeCode = 1;
+        trg->SetSource("AS BEGIN NEW.NAME = UPPER(NEW.NAME); END");
+        s->Objs().AddObject(trg, true);
+        AddDependency(&s->Objs(), trg, t);
     }
-    EXPECT_GE(at("GRANT R_READ TO U2 WITH ADMIN OPTION"), 0);
-    EXPECT_GE(at("GRANT INSERT ON T TO U4"), 0);
-    int lastExecutable = -1;
-    for (std::size_t i = 0; i < st.size(); ++i)
-        if (st[i].StatType != TStatType::stComment) lastExecutable = static_cast<int>(i);
-    EXPECT_EQ(lastExecutable, at("DROP ROLE R_OLD"));
-
-    TStringList lines;
-    rig.exec.GetScriptLines(lines, false);
-    const std::string script = lines.Text();
-    EXPECT_EQ(script.find("RDB$"), std::string::npos) << script;
-    const std::string file = target.Dir().File("update.sql");
-    std::ofstream(file, std::ios::binary) << script;
-    const TIsqlResult run = RunIsqlFile(file);
-    ASSERT_TRUE(run.Ok()) << run.Output << "\n" << script;
-    EXPECT_EQ(run.Output.find("Statement failed"), std::string::npos) << run.Output;
-
-    EXPECT_EQ(Extract(target.Path()), Extract(shaped.Path()));
-    EXPECT_EQ(ReadColumnElsewhere(target.Path(), "select gen_id(G_KEEP, 0) from rdb$database"), Strings{"7"});
-
-    // The same pair compared again gives the same script.
-    rig.Compare();
-    TStringList again;
-    rig.exec.GetScriptLines(again, false);
-    EXPECT_EQ(again.Text(), script);
+    ExecOn x(db.Path());
+    r.cmp.SetSQLExec(&x.exec);
+    r.cmp.CompareStructures();
+    const std::string script = x.Script();
+    EXPECT_TRUE(HasText(script, "CREATE GLOBAL TEMPORARY TABLE T")) << script;
+    EXPECT_TRUE(HasText(script, "CREATE TRIGGER T_BI FOR T")) << script;
+    EXPECT_TRUE(x.exec.ExecuteScript()) << (x.errors.empty() ? "" : x.errors.front()) << "\n" << script;
+    EXPECT_EQ(ReadColumnElsewhere(
+                  db.Path(), "select rdb$relation_type from rdb$relations where rdb$relation_name = 'T'"),
+              Strings{"5"});
+    EXPECT_EQ(ReadColumnElsewhere(
+                  db.Path(), "select rdb$relation_name from rdb$triggers where rdb$trigger_name = 'T_BI'"),
+              Strings{"T"});
+    r.cmp.SetSQLExec(nullptr);
 }
 
-// A structure script with these kinds runs on a new database.
-TEST(KindsOnFirebird, StructureScriptWithTheKindsRuns) {
-    using namespace priv;
+TEST(KindsOnFirebird, StructureScriptWithRoutinesRunsAndWritesHeaderFiles) {
     TTempDir dir("smxkinds");
+    const std::string path = dir.File("s.fdb");
     TDBStructure s;
     s.SetDatabaseType(TDatabaseType::dbInterBase);
     TIBServerOptions& ib = s.GetIBServerOptions();
     ib.SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
     ib.SetDBCharSet("UTF8");
-    ib.GetIBDatabaseOptions().SetPageSize(8192);
     ib.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-    TObjs& o = *s.Objs();
-    o.GetConnectionOptions().SetDatabaseName(dir.File("s.fdb"));
-    o.GetConnectionOptions().SetPassword("masterkey");
-    TTblData* t = File(o, Make<TTblData>(&o, "T"));
-    TFldData* id = t->AddField("ID");
-    id->DataType = 1;
-    id->Nullable = false;
-    auto* c = File(o, Make<TCltData>(&o, "C_CI"));
-    c->CharSet = "UTF8";
-    c->BaseCollation = "UNICODE";
-    c->CaseSensitive = false;
-    File(o, Make<TGnrData>(&o, "G1"))->SetDescription("numbers");
-    File(o, Exception(o, "E1", "it's bad"))->SetDescription("raised");
-    File(o, Udf(o, "F_UDF", {1}, 1, true, "x_entry", "ib_udf"));
-    File(o, Role(o, "R1", 0, "SYSDBA"))->SetDescription("readers");
-    File(o, Grant(o, Select | Insert, "T", dboTable, "R1", dboRole));
-    File(o, Membership(o, "R1", "U1", 2));
-    File(o, Grant(o, Usage, "G1", dboGenerator, "U1"));
-    File(o, Grant(o, Usage, "E1", dboException, "U1"));
-    o.GetScript();
-    const std::string script = o.GetScriptLines().Text();
-    const TIsqlResult run = RunIsqlScript(dir, script);
+    s.Objs()->GetConnectionOptions().SetDatabaseName(path);
+    s.Objs()->GetConnectionOptions().SetUserName("SYSDBA");
+    s.Objs()->GetConnectionOptions().SetPassword("masterkey");
+    s.Objs()->SetScriptFilesFolder(dir.Path());
+    TObjs* o = s.Objs();
+    TTblData* t = AddTable(*o, "T", {"ID"});
+    auto* v = new TViwData(o);
+    v->SetName("V");
+    v->AddField("ID");
+    v->SetSource("SELECT ID FROM T");
+    o->AddObject(v, true);
+    TPrcData* p = AddProc(*o, "P", "BEGIN FOR SELECT ID FROM V INTO :R DO SUSPEND; END");
+    p->AddParam("R", true)->DataType = Integer;
+    p->SetDescription("reads V");
+    TPrcData* q = AddProc(*o, "Q", "BEGIN X = 1; END");
+    q->AddParam("X", false)->DataType = Integer;
+    auto* trg = new TTrgData(o);
+    trg->SetName("T_BI");
+    trg->SetTableName("T");
+    trg->IBTypeCode = 1;
+    trg->SetSource("AS BEGIN NEW.ID = COALESCE(NEW.ID, 0); END");
+    o->AddObject(trg, true);
+    (void)t;
+    o->GetScript();
+    const std::string script = o->GetScriptLines().Text();
+    const std::string file = dir.File("structure.sql");
+    std::ofstream(file, std::ios::binary) << script;
+    const TIsqlResult run = RunIsqlFile(file);
     ASSERT_TRUE(run.Ok()) << run.Output << "\n" << script;
-    EXPECT_EQ(run.Output.find("Statement failed"), std::string::npos) << run.Output;
-    const std::string x = Extract(dir.File("s.fdb"));
-    for (const char* expected :
-         {"CREATE GENERATOR G1;", "CREATE EXCEPTION E1 'it''s bad';", "CREATE ROLE R1;",
-          "GRANT INSERT, SELECT ON T TO ROLE R1;", "GRANT R1 TO U1 WITH ADMIN OPTION;",
-          "GRANT USAGE ON SEQUENCE G1 TO USER U1;", "GRANT USAGE ON EXCEPTION E1 TO USER U1;",
-          "DECLARE EXTERNAL FUNCTION F_UDF", "CREATE COLLATION C_CI", "R1 IS 'readers';"})
-        EXPECT_NE(x.find(expected), std::string::npos) << expected << "\n" << x;
+    EXPECT_FALSE(HasText(run.Output, "Statement failed")) << run.Output;
+    EXPECT_EQ(ReadText(dir.File("procedure_P_header.sql")), p->GetEmptyCreateSQL());
+    EXPECT_EQ(ReadText(dir.File("procedure_P_header.sql")),
+              "CREATE PROCEDURE P RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END");
+    EXPECT_EQ(ReadText(dir.File("trigger_T_BI_header.sql")), trg->GetEmptyBodySQL());
+    EXPECT_EQ(ReadColumnElsewhere(
+                  path, "select rdb$description from rdb$procedures where rdb$procedure_name = 'P'"),
+              Strings{"reads V"});
 }
 
 } // namespace

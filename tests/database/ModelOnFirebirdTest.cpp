@@ -104,12 +104,14 @@ protected:
         master.SetRole(1);
         master.SetPartnerObjs(&objs);
         objs.SetPartnerObjs(&master);
-        t = Make<TextTable>(&objs, "T");
+        // The real table, view and procedure kinds write the texts.
+        t = Make<TTblData>(&objs, "T");
         objs.AddObject(t, true);
         t->AddField("ID");
-        v = Make<TextView>(&objs, "V", "SELECT ID FROM T");
+        v = Make<TViwData>(&objs, "V", "SELECT ID FROM T");
+        v->AddField("ID");
         objs.AddObject(v, true);
-        p = Make<TextProc>(&objs, "P",
+        p = Make<TPrcData>(&objs, "P",
                            "DECLARE VARIABLE X INTEGER; BEGIN SELECT FIRST 1 ID FROM T INTO :X; END");
         objs.AddObject(p, true);
         AddDependency(&objs, v, t);
@@ -120,9 +122,9 @@ protected:
         master.SetPartnerObjs(nullptr);
     }
     OwningObjs master;
-    TextTable* t = nullptr;
-    TextView* v = nullptr;
-    TextProc* p = nullptr;
+    TTblData* t = nullptr;
+    TViwData* v = nullptr;
+    TPrcData* p = nullptr;
 };
 
 TEST_F(DropWithDependents, TableAloneCannotBeDropped) {
@@ -146,7 +148,7 @@ TEST_F(DropWithDependents, ViewDroppedProcedureEmptiedThenTableDropped) {
 }
 
 TEST_F(DropWithDependents, NothingWhenTheMasterHoldsTheTableOrItIsGone) {
-    auto* mt = Make<TextTable>(&master, "T");
+    auto* mt = Make<TTblData>(&master, "T");
     master.AddObject(mt, true);
     t->DropWithDependents();
     EXPECT_EQ(exec.GetStatementCount(), 0);

@@ -173,7 +173,9 @@ TEST(DbObj, BaseDropTexts) {
 
     TPrcData p(&ib);
     p.SetName("P");
-    EXPECT_EQ(p.GetDropSQL(), "/* Drop: P (TPrcData) */\r\n");
+    // The procedure kind writes its own DROP; the base text is only the comment line.
+    EXPECT_EQ(p.TDbObj::GetDropSQL(), "/* Drop: P (TPrcData) */\r\n");
+    EXPECT_EQ(p.GetDropSQL(), "DROP PROCEDURE P");
     TExcData e(&ib);
     e.SetName("E");
     EXPECT_EQ(e.GetDropSQL(), "/* Drop: E (TExcData) */\r\nDROP EXCEPTION E");

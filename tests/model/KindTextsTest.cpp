@@ -1,488 +1,757 @@
-// Golden texts of the collation, default, rule, generator, exception, event, external-function,
-// role, grant and package kinds: one row per kind, dialect and form the kinds write.
+// Golden texts of routines, triggers, views, domains and conversions: one row per dialect and form
+// (CREATE, ALTER, DROP, empty body, list key), on objects built in code in a structure of each
+// database type; and the InterBase trigger-type table against its code formula.
 #include <gtest/gtest.h>
 
-#include "tests/model/KindsTestSupport.h"
+#include <string>
+#include <vector>
 
-namespace smx::test {
+#include "model/smxComp_Cnv.h"
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
+#include "model/smxDBStructure.h"
+#include "model/smxSQL_Exec.h"
+
+namespace smx {
 namespace {
 
 using enum TDatabaseType;
-using V = TIBSQLServerVersionType;
-using enum TDbObject;
 
-struct Golden {
+constexpr std::uint8_t Integer = 1, Varchar = 14, Number = 11, Text = 48, TableCode = 84, Guid = 79;
+
+/// A structure of one database type; InterBase sides are Firebird 3.0, dialect 3, UTF8, with
+/// COMMENT ON descriptions and character sets written.
+struct Side {
+    explicit Side(TDatabaseType type) {
+        s.SetDatabaseType(type);
+        TIBServerOptions& ib = s.GetIBServerOptions();
+        ib.SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+        ib.SetSQLDialect(3);
+        ib.SetDBCharSet("UTF8");
+        ib.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+        ib.GetIBCompareOptions().SetFldCharsetCompare(true);
+    }
+    TObjs* O() const { return s.Objs(); }
+
+    TPrcData* Proc(const std::string& name, const std::string& body, bool function = false) {
+        auto* p = new TPrcData(O());
+        p->SetName(name);
+        p->SetSource(body);
+        p->IsFunctionFlag = function ? 1 : 0;
+        O()->AddObject(p, true);
+        return p;
+    }
+    TTrgData* Trigger(const std::string& name, const std::string& table, const std::string& body) {
+        auto* t = new TTrgData(O());
+        t->SetName(name);
+        t->SetTableName(table);
+        t->SetSource(body);
+        O()->AddObject(t, true);
+        return t;
+    }
+    TViwData* View(const std::string& name, const std::string& source,
+                   std::vector<std::string> columns = {}) {
+        auto* v = new TViwData(O());
+        v->SetName(name);
+        v->SetSource(source);
+        for (const std::string& c : columns)
+            v->AddField(c);
+        O()->AddObject(v, true);
+        return v;
+    }
+    TDmnData* Domain(const std::string& name, std::uint8_t code, int length = 0) {
+        auto* d = new TDmnData(O());
+        d->SetName(name);
+        d->Type().DataType = code;
+        d->Type().Length = length;
+        O()->AddObject(d, true);
+        return d;
+    }
+
+    TDBStructure s;
+};
+
+TFldData* Param(TPrcData* p, const std::string& name, std::uint8_t code, bool output = false,
+                int length = 0) {
+    TFldData* f = p->AddParam(name, output);
+    f->DataType = code;
+    f->Length = length;
+    return f;
+}
+
+TFldData* Attribute(TObjs* objs, TDbObj* parent, TStringList& list, const std::string& name,
+                    std::uint8_t code) {
+    auto* f = new TFldData(objs, parent);
+    f->SetName(name);
+    f->DataType = code;
+    list.AddObject(name, f);
+    return f;
+}
+
+struct Row {
     std::string label;
     std::string actual;
     std::string expected;
 };
 
-void Check(const std::vector<Golden>& rows) {
-    for (const Golden& r : rows)
+void Check(const std::vector<Row>& rows) {
+    for (const Row& r : rows)
         EXPECT_EQ(r.actual, r.expected) << r.label;
 }
 
-TCltData* Collation(TCustomObjs& objs, std::string name, std::string charset, std::string base) {
-    auto* c = Make<TCltData>(&objs, name);
-    c->CharSet = std::move(charset);
-    c->BaseCollation = std::move(base);
-    return c;
+// ---------------------------------------------------------------------------------------------------
+
+TEST(KindTexts, Routines) {
+    std::vector<Row> rows;
+
+    Side ib(dbInterBase);
+    TPrcData* p = ib.Proc("P", "BEGIN R = A; SUSPEND; END");
+    Param(p, "A", Integer);
+    Param(p, "R", Integer, true);
+    TPrcData* q = ib.Proc("Q", "BEGIN END");
+    TPrcData* f = ib.Proc("F", "BEGIN RETURN A; END", true);
+    Param(f, "A", Integer);
+    Param(f, "", Integer, true)->Deterministic = true;
+    TPrcData* pl = ib.Proc("PL", "BEGIN END");
+    TFldData* a = Param(pl, "A", Integer);
+    a->Nullable = false;
+    a->DefaultValue = "0";
+    TFldData* b = Param(pl, "B", Varchar, false, 10);
+    b->CollationName = "UNICODE";
+    b->DefaultValue = "'x'";
+    rows.insert(
+        rows.end(),
+        {
+            {"ib create", p->GetCreateSQL(),
+             "CREATE PROCEDURE P(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\nBEGIN R = A; SUSPEND; END"},
+            {"ib empty create", p->GetEmptyCreateSQL(),
+             "CREATE PROCEDURE P(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END"},
+            {"ib alter", p->GetAlterSQL(),
+             "ALTER PROCEDURE P(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\nBEGIN R = A; SUSPEND; END"},
+            {"ib empty alter", p->GetEmptyAlterSQL(),
+             "ALTER PROCEDURE P(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\n BEGIN SUSPEND; END"},
+            {"ib drop", p->GetDropSQL(), "DROP PROCEDURE P"},
+            {"ib key", p->GetFullName() + "|" + p->GetDisplayName(), "P|P"},
+            {"ib no params", q->GetEmptyCreateSQL(), "CREATE PROCEDURE Q AS\r\n BEGIN EXIT; END"},
+            {"ib function empty", f->GetEmptyCreateSQL(),
+             "CREATE FUNCTION F(A INTEGER)\r\n RETURNS INTEGER DETERMINISTIC\r\n AS\r\n BEGIN RETURN NULL; "
+             "END"},
+            {"ib function", f->GetCreateSQL(),
+             "CREATE FUNCTION F(A INTEGER)\r\n RETURNS INTEGER DETERMINISTIC\r\n AS\r\nBEGIN RETURN A; END"},
+            {"ib function drop", f->GetDropSQL(), "DROP FUNCTION F"},
+            {"ib params", RoutineParamsText(*pl, true),
+             "(A INTEGER NOT NULL = 0,\r\nB VARCHAR(10) COLLATE UNICODE = 'x')\r\n"},
+        });
+    // An emptied routine is written with the empty body as its dialect has it: its CREATE text is
+    // then its empty CREATE text.
+    p->SetSource(p->EmptyRoutineBody());
+    rows.push_back({"ib emptied create", p->GetCreateSQL(), p->GetEmptyCreateSQL()});
+    p->Ignore = 1;
+    rows.push_back({"ib ignored", p->GetDropSQL() + p->GetEmptyCreateSQL(), ""});
+
+    Side asa(dbSybaseASA);
+    TPrcData* ap = asa.Proc("P", "begin select 1 end");
+    ap->Owner2 = "DBA";
+    Param(ap, "A", Integer)->ParamDirection = 1;
+    Param(ap, "R", Integer, true);
+    TPrcData* af = asa.Proc("F", "begin return 1 end", true);
+    af->Owner2 = "DBA";
+    Param(af, "A", Integer);
+    TPrcData* ag = asa.Proc("G", "begin return 1 end", true);
+    ag->Owner2 = "DBA";
+    Param(ag, "R", Integer, true);
+    rows.insert(rows.end(),
+                {
+                    {"asa create", ap->GetCreateSQL(),
+                     "CREATE PROCEDURE DBA.P(In A INTEGER)\r\n Result(R INTEGER)\r\nbegin select 1 end"},
+                    {"asa empty create", ap->GetEmptyCreateSQL(),
+                     "CREATE PROCEDURE DBA.P(In A INTEGER)\r\n Result(R INTEGER)\r\nas\r\n begin Return end"},
+                    {"asa alter", ap->GetAlterSQL(),
+                     "ALTER PROCEDURE DBA.P(In A INTEGER)\r\n Result(R INTEGER)\r\nbegin select 1 end"},
+                    {"asa drop", ap->GetDropSQL(), "DROP PROCEDURE DBA.P"},
+                    {"asa function empty", af->GetEmptyCreateSQL(),
+                     "CREATE FUNCTION DBA.F(A INTEGER)\r\nreturns integer as\r\n begin Return end"},
+                    {"asa function result", RoutineParamsText(*ag, false), "()\r\nRETURNS INTEGER"},
+                });
+
+    Side my(dbMySQL);
+    TPrcData* mp = my.Proc("P", "BEGIN SELECT A; END");
+    Param(mp, "A", Integer)->ParamDirection = 1;
+    mp->SetDescription("it's");
+    mp->MySQLCharacteristics = (1 << 1) | (1 << 5) | (1 << 3);
+    TPrcData* mf = my.Proc("F", "BEGIN RETURN A; END", true);
+    Param(mf, "A", Integer);
+    Param(mf, "", Integer, true);
+    rows.insert(rows.end(), {
+                                {"mysql create", mp->GetCreateSQL(),
+                                 "CREATE PROCEDURE P(IN A INTEGER)\r\n     COMMENT 'it\\'s'\r\n     "
+                                 "DETERMINISTIC\r\n     READS SQL DATA\r\nBEGIN SELECT A; END"},
+                                {"mysql alter", mp->GetAlterSQL().substr(0, 22), "ALTER PROCEDURE P(IN A"},
+                                {"mysql empty create", mp->GetEmptyCreateSQL(),
+                                 "CREATE PROCEDURE P(IN A INTEGER)\r\n BEGIN END"},
+                                {"mysql drop", mp->GetDropSQL(), "DROP PROCEDURE  IF EXISTS P"},
+                                {"mysql function", mf->GetCreateSQL(),
+                                 "CREATE FUNCTION F(A INTEGER)\r\nRETURNS INTEGER\r\nBEGIN RETURN A; END"},
+                                {"mysql function drop", mf->GetDropSQL(), "DROP FUNCTION  IF EXISTS F"},
+                            });
+
+    Side ms(dbMSSQL);
+    ms.s.GetMSSQLServerOptions().GetMSSQLCompareOptions().SetCaseSensitiveIdentifiers(true);
+    TPrcData* sp = ms.Proc("P", "AS SELECT @A");
+    sp->SetParentName("dbo");
+    Param(sp, "@A", Integer);
+    TPrcData* sn = ms.Proc("N", "AS SELECT 2");
+    sn->ProcNumber = 2;
+    sn->WithOptions = "RECOMPILE";
+    TPrcData* sc = ms.Proc("C", "create procedure C as select 1");
+    TPrcData* se = ms.Proc("E", "begin Return 0 end");
+    TPrcData* sf = ms.Proc("F", "BEGIN RETURN @A END", true);
+    Param(sf, "@A", Integer);
+    Param(sf, "", Integer, true);
+    TPrcData* st = ms.Proc("T", "RETURN SELECT 1 AS X", true);
+    st->ReturnsTableFlag = 1;
+    TPrcData* su = ms.Proc("U", "BEGIN RETURN NEWID() END", true);
+    Param(su, "", Guid, true);
+    TPrcData* sv = ms.Proc("V", "BEGIN RETURN END", true);
+    Param(sv, "", TableCode, true);
+    TPrcData* sd = ms.Proc("D", "");
+    sd->Definition = "CREATE PROCEDURE D AS SELECT 3";
+    rows.insert(
+        rows.end(),
+        {
+            {"mssql create", sp->GetCreateSQL(), "CREATE PROCEDURE dbo.P @A INTEGER\r\n AS SELECT @A"},
+            {"mssql alter", sp->GetAlterSQL(), "ALTER PROCEDURE dbo.P @A INTEGER\r\n AS SELECT @A"},
+            {"mssql drop", sp->GetDropSQL(), "DROP PROCEDURE dbo.P"},
+            {"mssql numbered", sn->GetCreateSQL(),
+             "CREATE PROCEDURE N;2 \r\n WITH RECOMPILE\r\n AS SELECT 2"},
+            {"mssql numbered key", sn->GetFullName(), "N;2"},
+            {"mssql whole body alter", sc->GetAlterSQL(), "ALTER procedure C as select 1"},
+            {"mssql empty body", se->GetCreateSQL(), "CREATE PROCEDURE E \r\n AS begin Return 0 end"},
+            {"mssql empty create", sp->GetEmptyCreateSQL(),
+             "CREATE PROCEDURE dbo.P @A INTEGER\r\n AS\r\nbegin Return 0 end"},
+            {"mssql function empty", sf->GetEmptyCreateSQL(),
+             "CREATE FUNCTION F (@A INTEGER)\r\n RETURNS INTEGER\r\nas\r\nbegin Return 0 end"},
+            {"mssql table function", st->GetEmptyCreateSQL(),
+             "CREATE FUNCTION T ()\r\n RETURNS TABLE\r\nas\r\nReturn (select 0 as Result)"},
+            {"mssql guid result", su->EmptyRoutineBody(), "begin Return Null end"},
+            {"mssql table result", sv->EmptyRoutineBody() + (sv->ReturnsTable() ? "|table" : ""),
+             "begin Return end|table"},
+            {"mssql definition", sd->GetCreateSQL(), "CREATE PROCEDURE D AS SELECT 3"},
+        });
+
+    Side ase(dbSybaseASE);
+    TPrcData* xf = ase.Proc("F", "", true);
+    Param(xf, "@A", Integer);
+    Param(xf, "", Integer, true);
+    xf->Language = "java";
+    xf->ParameterStyle = "java";
+    xf->ExternalName = "X.y";
+    xf->ModifiesSQLData = xf->Strict = xf->Deterministic = xf->Exportable = 1;
+    xf->DynamicResultSets = 1;
+    TPrcData* xp = ase.Proc("P", "AS SELECT 1");
+    rows.insert(rows.end(),
+                {
+                    {"ase language", xf->GetCreateSQL(),
+                     "CREATE FUNCTION F (@A INTEGER)\r\n RETURNS INTEGER\r\n  modifies sql data\r\n  returns "
+                     "null on null input\r\n  dynamic result sets 1\r\n  deterministic\r\n  exportable\r\n  "
+                     "language java\r\n  parameter style java\r\n  external name 'X.y'"},
+                    {"ase body", xp->GetCreateSQL(), "CREATE PROCEDURE P \r\n AS SELECT 1"},
+                    {"ase drop", xp->GetDropSQL(), "DROP PROCEDURE P"},
+                });
+
+    Side ora(dbOracle);
+    TPrcData* op = ora.Proc("P", "IS BEGIN NULL; END;");
+    op->SetParentName("S");
+    Param(op, "A", Integer);
+    TPrcData* of = ora.Proc("F", "RETURN NUMBER IS BEGIN RETURN 1; END;", true);
+    rows.insert(rows.end(), {
+                                {"oracle create", op->GetCreateSQL(),
+                                 "CREATE OR REPLACE PROCEDURE P\r\nIS BEGIN NULL; END;"},
+                                {"oracle alter", op->GetAlterSQL(), op->GetCreateSQL()},
+                                {"oracle empty create", op->GetEmptyCreateSQL(),
+                                 "CREATE OR REPLACE PROCEDURE S.P(A INTEGER)\r\n AS\r\n BEGIN EXIT; END;"},
+                                {"oracle function empty", of->EmptyRoutineBody(), " BEGIN RETURN NULL; END;"},
+                                {"oracle drop", op->GetDropSQL(), "DROP PROCEDURE S.P"},
+                            });
+
+    Side pg(dbPostgreSQL);
+    TPrcData* gf = pg.Proc("f", "select a;", true);
+    gf->SetParentName("s1");
+    Param(gf, "a", Integer);
+    Param(gf, "", Integer, true);
+    gf->Language = "sql";
+    gf->Volatility = "IMMUTABLE";
+    gf->Strict = 1;
+    TPrcData* gv = pg.Proc("g", "", true);
+    gv->SetParentName("s1");
+    Param(gv, "a", Integer)->ParamDirection = 4;
+    gv->PGReturns = "record";
+    gv->SetOf = 1;
+    gv->PGObjectFile = "$libdir/x";
+    gv->PGLinkSymbol = "x_in";
+    gv->Language = "c";
+    rows.insert(rows.end(),
+                {
+                    {"pg create", gf->GetCreateSQL(),
+                     "CREATE FUNCTION s1.f(a integer)\r\nRETURNS integer\r\nAS $$select a;$$\r\nLANGUAGE sql "
+                     "IMMUTABLE STRICT"},
+                    {"pg alter", gf->GetAlterSQL(),
+                     "CREATE OR REPLACE FUNCTION s1.f(a integer)\r\nRETURNS integer\r\nAS $$select "
+                     "a;$$\r\nLANGUAGE sql IMMUTABLE STRICT"},
+                    {"pg key", gf->GetFullName(), "s1.f(integer)"},
+                    {"pg drop", gf->GetDropSQL(), "DROP FUNCTION s1.f(a integer)"},
+                    {"pg c function", gv->GetCreateSQL(),
+                     "CREATE FUNCTION s1.g(VARIADIC a integer)\r\nRETURNS SETOF record\r\nAS '$libdir/x', "
+                     "'x_in'\r\nLANGUAGE c"},
+                    {"pg empty create", gf->GetEmptyCreateSQL(),
+                     "CREATE FUNCTION f(a integer)\r\nRETURNS integer AS\r\n BEGIN RETURN NULL; END"},
+                });
+
+    TMemberPrcData member(ora.O());
+    member.SetName("GET_X");
+    member.IsFunctionFlag = 1;
+    member.ParamText = "(P NUMBER)";
+    member.Directive.NotFinal = 1;
+    Param(&member, "", Number, true);
+    rows.push_back({"oracle member", member.GetCreateSQL(),
+                    "   NOT FINAL MEMBER FUNCTION GET_X(P NUMBER) RETURN NUMBER"});
+    Check(rows);
 }
 
-TEST(KindTexts, Collations) {
-    KindObjs ib, ms(dbMSSQL);
-    TCltData* ci = File(ib, Collation(ib, "C_CI", "UTF8", "UNICODE"));
-    ci->CaseSensitive = false;
-    TCltData* num = File(ib, Collation(ib, "C_NUM", "UTF8", "UNICODE"));
-    num->CaseSensitive = false;
-    num->SpecificAttributes = "NUMERIC-SORT=1";
-    TCltData* ext = File(ib, Collation(ib, "C_EXT", "WIN1252", ""));
-    ext->ExternalName = "PXW_INTL";
-    TCltData* bare = File(ib, Collation(ib, "C_PAD", "WIN1252", ""));
-    bare->PadSpace = true;
-    bare->AccentSensitive = false;
-    TCltData* other = File(ms, Collation(ms, "C_CI", "UTF8", "UNICODE"));
-    Check({
-        {"base collation", ci->GetCreateSQL(),
-         "CREATE COLLATION C_CI\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\nACCENT "
-         "SENSITIVE\r\n"},
-        {"specific attributes", num->GetCreateSQL(),
-         "CREATE COLLATION C_NUM\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\nACCENT "
-         "SENSITIVE\r\n"
-         "'NUMERIC-SORT=1'\r\n"},
-        {"external", ext->GetCreateSQL(),
-         "CREATE COLLATION C_EXT\r\nFOR WIN1252\r\nFROM EXTERNAL('PXW_INTL')\r\nNO PAD\r\nCASE SENSITIVE\r\n"
-         "ACCENT SENSITIVE\r\n"},
-        {"no FROM line", bare->GetCreateSQL(),
-         "CREATE COLLATION C_PAD\r\nFOR WIN1252\r\nPAD SPACE\r\nCASE SENSITIVE\r\nACCENT INSENSITIVE\r\n"},
-        {"script text is the CREATE text", ci->GetCreateScript(), ci->GetCreateSQL()},
-        {"drop", ci->GetDropSQL(), "/* Drop: C_CI (TCltData) */\r\nDROP COLLATION C_CI"},
-        {"other dialects write nothing", other->GetCreateSQL(), ""},
-    });
+TEST(KindTexts, PostgreSQLOverloadsAreDistinctObjects) {
+    Side pg(dbPostgreSQL);
+    TPrcData* a = pg.Proc("f", "select 1;", true);
+    TPrcData* b = new TPrcData(pg.O());
+    b->SetName("f");
+    Param(b, "x", Integer);
+    EXPECT_GE(pg.O()->AddObject(b, true), 0);
+    EXPECT_EQ(pg.O()->Procedures().Count(), 2);
+    EXPECT_EQ(pg.O()->FindObject(TObjsList::olProcedures, "f()"), a);
+    EXPECT_EQ(pg.O()->FindObject(TObjsList::olProcedures, "f(integer)"), b);
 }
 
-TEST(KindTexts, DefaultsAndRules) {
-    KindObjs ms(dbMSSQL), ase(dbSybaseASE), pg(dbPostgreSQL);
-    auto defaultOf = [](TCustomObjs& objs, std::string expr) {
-        auto* d = File(objs, Make<TDefData>(&objs, "D_ZERO"));
-        d->Expression = std::move(expr);
-        return d;
-    };
-    TDefData* msDef = defaultOf(ms, "0");
-    auto* msStored = File(ms, Make<TDefData>(&ms, "D_STORED"));
-    msStored->CachedSQL = "create default D_STORED as 1";
-    TDefData* aseDef = defaultOf(ase, "0");
-    TDefData* pgDef = defaultOf(pg, "0");
+// ---------------------------------------------------------------------------------------------------
 
-    auto ruleOf = [](TCustomObjs& objs, std::string name, std::string text) {
-        auto* r = File(objs, Make<TRulData>(&objs, name));
-        r->Text = std::move(text);
-        return r;
-    };
-    TRulData* msRule = ruleOf(ms, "R_POS", "@v > 0");
-    TRulData* msStoredRule = ruleOf(ms, "R_STORED", "");
-    msStoredRule->CachedSQL = "create rule R_STORED as @v < 0";
-    TRulData* aseRule = ruleOf(ase, "R_POS", "@v > 0");
-    TRulData* pgNothing = ruleOf(pg, "r", "");
-    pgNothing->Event = 1;
-    pgNothing->TableSchema = "public";
-    pgNothing->TableName = "t";
-    pgNothing->DoWord = "INSTEAD";
-    pgNothing->Nothing = true;
-    TRulData* pgAction = ruleOf(pg, "r_log", "INSERT INTO log VALUES (old.id)");
-    pgAction->Event = 3;
-    pgAction->TableName = "t";
-    pgAction->DoWord = "ALSO";
-    Check({
-        {"MS SQL default", msDef->GetCreateSQL(), "CREATE DEFAULT [D_ZERO] AS 0"},
-        {"MS SQL default without expression", msStored->GetCreateSQL(), "create default D_STORED as 1"},
-        {"ASE default", aseDef->GetCreateSQL(), "CREATE DEFAULT D_ZERO AS 0"},
-        {"PostgreSQL default", pgDef->GetCreateSQL(), "CREATE DEFAULT \"D_ZERO\" AS 0"},
-        {"default drop", aseDef->GetDropSQL(), "/* Drop: D_ZERO (TDefData) */\r\nDROP DEFAULT D_ZERO"},
-        {"MS SQL rule", msRule->GetCreateSQL(), "CREATE RULE [R_POS] AS @v > 0"},
-        {"MS SQL rule without text", msStoredRule->GetCreateSQL(), "create rule R_STORED as @v < 0"},
-        {"ASE rule", aseRule->GetCreateSQL(), "CREATE RULE R_POS AS @v > 0"},
-        {"ASE rule drop", aseRule->GetDropSQL(), "/* Drop: R_POS (TRulData) */\r\nDROP RULE R_POS"},
-        {"PostgreSQL rule, nothing", pgNothing->GetCreateSQL(),
-         "CREATE RULE r AS ON INSERT TO public.t DO INSTEAD NOTHING"},
-        {"PostgreSQL rule with action", pgAction->GetCreateSQL(),
-         "CREATE RULE r_log AS ON DELETE TO t DO ALSO\r\n INSERT INTO log VALUES (old.id)"},
-        {"PostgreSQL rule drop", pgNothing->GetDropSQL(), "DROP RULE IF EXISTS r ON public.t"},
-        {"create script", pgNothing->GetCreateScript(), pgNothing->GetCreateSQL()},
-    });
+TEST(KindTexts, Triggers) {
+    std::vector<Row> rows;
+    Side ib(dbInterBase);
+    TTrgData* bi = ib.Trigger("TRG_BI", "TAB", "AS BEGIN END");
+    bi->IBTypeCode = 1;
+    TTrgData* all = ib.Trigger("TRG_ALL", "TAB", "AS BEGIN END");
+    all->IBTypeCode = 114;
+    all->Active = 0;
+    all->Position = 5;
+    TTrgData* tc = ib.Trigger("TRG_TC", "DATABASE", "AS BEGIN END");
+    tc->DatabaseEvent = "TRANSACTION COMMIT";
+    tc->Position = 3;
+    TTrgData* v = ib.Trigger("TRG_V", "V", "AS BEGIN END");
+    v->SetSource(v->EmptyTriggerBody());
+    rows.insert(rows.end(),
+                {
+                    {"ib create", bi->GetCreateSQL(),
+                     "CREATE TRIGGER TRG_BI FOR TAB\r\nACTIVE BEFORE INSERT POSITION 0 \r\nAS BEGIN END"},
+                    {"ib type 114", all->GetCreateSQL(),
+                     "CREATE TRIGGER TRG_ALL FOR TAB\r\nINACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 5 "
+                     "\r\nAS BEGIN END"},
+                    {"ib database", tc->GetCreateSQL(),
+                     "CREATE TRIGGER TRG_TC\r\nACTIVE ON TRANSACTION COMMIT\r\n POSITION 3 \r\nAS BEGIN END"},
+                    {"ib alter emptied", v->GetAlterSQL(),
+                     "ALTER TRIGGER TRG_V\r\n AS Declare variable I integer;\r\nBEGIN I = 0; END"},
+                    {"ib empty body", bi->GetEmptyBodySQL(),
+                     "CREATE TRIGGER TRG_BI FOR TAB\r\nACTIVE BEFORE INSERT POSITION 0 \r\n AS Declare "
+                     "variable I integer;\r\nBEGIN I = 0; END"},
+                    {"ib header file", bi->GetEmptyCreateSQL(), bi->GetEmptyBodySQL()},
+                    {"ib drop", bi->GetDropSQL(), "DROP TRIGGER TRG_BI"},
+                });
+    // The cached text keeps the body of its first use.
+    const std::string cached = bi->GetCachedSQL();
+    bi->SetSource("AS BEGIN EXIT; END");
+    rows.push_back({"ib cached", bi->GetCachedSQL(), cached});
+
+    Side my(dbMySQL);
+    TTrgData* mt = my.Trigger("TRG", "TAB", "BEGIN SET @X = 1; END");
+    mt->Time = 1;
+    mt->Events = 2 | 4;
+    rows.insert(rows.end(),
+                {
+                    {"mysql create", mt->GetCreateSQL(),
+                     "CREATE TRIGGER TRG BEFORE UPDATE ON TAB\r\n     FOR EACH ROW\r\nBEGIN SET @X = 1; END"},
+                    {"mysql empty", mt->EmptyTriggerBody(), " BEGIN END"},
+                });
+
+    Side asa(dbSybaseASA);
+    TTrgData* at = asa.Trigger("TRG", "TAB", "BEGIN END");
+    at->Owner2 = "DBA";
+    at->Time = 2;
+    at->Events = 2 | 4;
+    at->UpdateColumns.Add("A");
+    at->UpdateColumns.Add("B");
+    at->Position = 1;
+    at->OldAlias = "O";
+    at->NewAlias = "N";
+    at->ForEachRow = 1;
+    TTrgData* ats = asa.Trigger("TRT", "TAB", "BEGIN END");
+    ats->Owner2 = "DBA";
+    ats->TSQLForm = 1;
+    ats->Events = 2 | 8;
+    rows.insert(rows.end(),
+                {
+                    {"asa create", at->GetCreateSQL(),
+                     "CREATE TRIGGER \r\nTRG AFTER INSERT, UPDATE OF A, B ORDER 1 "
+                     "ON\r\nDBA.TAB\r\nREFERENCING OLD AS O NEW AS N\r\nFOR EACH ROW\r\nBEGIN END"},
+                    {"asa t-sql form", ats->GetCreateSQL(),
+                     "CREATE TRIGGER \r\nTRT ON DBA.TAB\r\n  FOR INSERT, DELETE\r\n  AS\r\nBEGIN END"},
+                    {"asa drop", at->GetDropSQL(), "DROP TRIGGER DBA.TAB.TRG"},
+                });
+
+    Side ms(dbMSSQL);
+    ms.s.GetMSSQLServerOptions().GetMSSQLCompareOptions().SetCaseSensitiveIdentifiers(true);
+    TTrgData* st = ms.Trigger("TRG", "TAB", "BEGIN SET NOCOUNT ON END");
+    st->SetParentName("dbo");
+    st->Time = 2;
+    st->Events = 2 | 4;
+    st->WithAppend = st->NotForReplication = 1;
+    TTrgData* sd = ms.Trigger("DDL_T", "DATABASE", "BEGIN PRINT 1 END");
+    sd->Time = 4;
+    sd->DatabaseEvent = "CREATE_TABLE";
+    TTrgData* sx = ms.Trigger("X", "TAB", "");
+    sx->Definition = "CREATE TRIGGER X ON TAB FOR INSERT AS PRINT 1";
+    rows.insert(rows.end(),
+                {
+                    {"mssql create", st->GetCreateSQL(),
+                     "CREATE TRIGGER dbo.TRG ON dbo.TAB\r\n AFTER INSERT, UPDATE\r\n WITH APPEND\r\n NOT FOR "
+                     "REPLICATION\r\n AS\r\nBEGIN SET NOCOUNT ON END"},
+                    {"mssql alter", st->GetAlterSQL(),
+                     "ALTER TRIGGER dbo.TRG ON dbo.TAB\r\n AFTER INSERT, UPDATE\r\n WITH APPEND\r\n NOT FOR "
+                     "REPLICATION\r\n AS\r\nBEGIN SET NOCOUNT ON END"},
+                    {"mssql drop", st->GetDropSQL(), "DROP TRIGGER dbo.TRG"},
+                    {"mssql database", sd->GetCreateSQL(),
+                     "CREATE TRIGGER DDL_T ON DATABASE\r\n FOR CREATE_TABLE\r\n AS\r\nBEGIN PRINT 1 END"},
+                    {"mssql database drop", sd->GetDropSQL(), "DROP TRIGGER DDL_T ON DATABASE"},
+                    {"mssql definition", sx->GetCreateSQL(), "CREATE TRIGGER X ON TAB FOR INSERT AS PRINT 1"},
+                    {"mssql empty", sx->EmptyTriggerBody(), " declare @i integer;\r\nbegin set @i = 0; end"},
+                });
+
+    Side ora(dbOracle);
+    TTrgData* ot = ora.Trigger("TRG", "TAB", "BEGIN NULL; END;");
+    ot->SetParentName("S");
+    ot->Time = 1;
+    ot->Events = 2 | 4;
+    ot->UpdateColumns.Add("A");
+    ot->UpdateColumns.Add("B");
+    ot->NewAlias = "NEW_ROW";
+    ot->ForEachRow = 1;
+    ot->WhenCondition = "(NEW_ROW.A > 0)";
+    rows.insert(
+        rows.end(),
+        {
+            {"oracle create", ot->GetCreateSQL(),
+             "CREATE OR REPLACE TRIGGER S.TRG\r\n  BEFORE INSERT OR UPDATE OF A, B  ON S.TAB\r\n  "
+             "REFERENCING NEW AS NEW_ROW\r\n  FOR EACH ROW\r\n  WHEN (NEW_ROW.A > 0)\r\nBEGIN NULL; END;"},
+            {"oracle drop", ot->GetDropSQL(), "DROP TRIGGER S.TRG"},
+        });
+
+    Side pg(dbPostgreSQL);
+    TTrgData* gt = pg.Trigger("trg", "tab", "EXECUTE PROCEDURE f()");
+    gt->SetParentName("s1");
+    gt->Time = 2;
+    gt->Events = 2 | 8;
+    gt->ForEachStatement = 1;
+    rows.insert(rows.end(), {
+                                {"pg create", gt->GetCreateSQL(),
+                                 "CREATE TRIGGER trg\r\n  AFTER INSERT OR DELETE \r\n  ON s1.tab\r\n  FOR "
+                                 "EACH STATEMENT\r\nEXECUTE PROCEDURE f()"},
+                                {"pg drop", gt->GetDropSQL(), "DROP TRIGGER trg ON s1.tab"},
+                            });
+
+    Side db2(dbDB2);
+    TTrgData* dt = db2.Trigger("TRG", "TAB", "BEGIN ATOMIC END");
+    dt->Time = 1;
+    dt->Events = 4;
+    dt->UpdateColumns.Add("A");
+    dt->NewAlias = "N";
+    dt->ForEachRow = 1;
+    dt->DB2Mode = "DB2SQL";
+    dt->WhenCondition = "(N.A > 0)";
+    rows.push_back({"db2 create", dt->GetCreateSQL(),
+                    "CREATE TRIGGER TRG\r\n  NO CASCADE BEFORE UPDATE  OF A ON TAB\r\n  REFERENCING\r\n  NEW "
+                    "AS N\r\n  FOR EACH ROW MODE DB2SQL\r\n  WHEN (N.A > 0)\r\nBEGIN ATOMIC END"});
+    Check(rows);
 }
 
-TEST(KindTexts, GeneratorSettersKeepTheirRules) {
-    KindObjs ora(dbOracle);
-    auto* g = Make<TGnrData>(&ora, "S");
-    EXPECT_EQ(g->GetCacheSize(), "20");
-    EXPECT_TRUE(g->GetNoMaxValue());
-    EXPECT_TRUE(g->Preset);
-    EXPECT_NE(g->GetDataTypeColumn(), nullptr);
-    g->SetMaxValue("999999999999999999999999999");
-    EXPECT_EQ(g->GetMaxValue(), "");
-    EXPECT_TRUE(g->GetNoMaxValue());
-    g->SetMaxValue("1000");
-    EXPECT_EQ(g->GetMaxValue(), "1000");
-    g->SetCacheSize("0");
-    EXPECT_EQ(g->GetCacheSize(), "");
-    EXPECT_TRUE(g->GetNoCache());
-    g->SetCacheSize("50");
-    g->SetNoCache(true);
-    EXPECT_EQ(g->GetCacheSize(), "");
-    delete g;
-
-    // A table column's generator has no data-type column (which would make a generator in turn).
-    auto* t = Make<TTblData>(&ora, "T");
-    TFldData* id = t->AddField("ID");
-    ASSERT_NE(id->Generator, nullptr);
-    EXPECT_EQ(id->Generator->GetOwningColumn(), id);
-    EXPECT_EQ(id->Generator->GetDataTypeColumn(), nullptr);
-    delete t;
+TEST(KindTexts, TriggerTypeTableAgreesWithTheCodeFormula) {
+    ASSERT_EQ(TrgTypes.size(), 14u);
+    for (const TTrgType& t : TrgTypes) {
+        EXPECT_EQ(IBTriggerTypeText(t.Code), t.Name) << t.Code;
+        // The mask says the same: time bits, then one bit per event.
+        std::string fromMask = (t.Mask & 0x002) ? "AFTER " : "BEFORE ";
+        std::string events;
+        for (auto [bit, word] : {std::pair{0x200, "INSERT"}, {0x400, "UPDATE"}, {0x800, "DELETE"}})
+            if (t.Mask & bit) events += (events.empty() ? "" : " OR ") + std::string(word);
+        EXPECT_EQ(fromMask + events, t.Name) << t.Code;
+        EXPECT_NE((t.Mask & 0x001) != 0, (t.Mask & 0x002) != 0) << t.Code;
+    }
+    EXPECT_EQ(IBTriggerTypeText(17), "BEFORE INSERT OR UPDATE");
+    // The linked object is found by name: table first, then view; nothing for an unknown name.
+    Side ib(dbInterBase);
+    TTrgData* t = ib.Trigger("TRG", "T", "AS BEGIN END");
+    EXPECT_EQ(t->GetLinkedObject(), nullptr);
+    TViwData* v = ib.View("T", "SELECT 1 FROM RDB$DATABASE");
+    EXPECT_EQ(t->GetLinkedObject(), v);
+    auto* table = new TTblData(ib.O());
+    table->SetName("T");
+    ib.O()->AddObject(table, true);
+    EXPECT_EQ(t->GetLinkedObject(), table);
 }
 
-TEST(KindTexts, GeneratorsAndSequences) {
-    KindObjs ora(dbOracle), ms(dbMSSQL), pg(dbPostgreSQL), ib, ib6(dbInterBase, V::st_InterBase_6x),
-        fb25(dbInterBase, V::st_Firebird_25), db2(dbDB2);
-    TGnrData* oraDefault = File(ora, Make<TGnrData>(&ora, "S"));
-    TGnrData* oraFull = File(ora, Make<TGnrData>(&ora, "S2"));
-    oraFull->SetParentName("APP");
-    oraFull->MinValue = "5";
-    oraFull->SetMaxValue("1000");
-    oraFull->Increment = "2";
-    oraFull->SetCacheSize("0");
-    oraFull->Order = true;
-    oraFull->Cycle = true;
-    TGnrData* oraPlain = File(ora, Make<TGnrData>(&ora, "S3"));
-    oraPlain->MinValue = "1";
-    oraPlain->Increment = "1";
-    oraPlain->SetMaxValue("999999999999999999999999999");
+// ---------------------------------------------------------------------------------------------------
 
-    TGnrData* msSeq = File(ms, Make<TGnrData>(&ms, "S"));
-    msSeq->GetDataTypeColumn()->DataType = 2;
-    msSeq->StartValue = "1";
-    msSeq->Increment = "5";
-    msSeq->MinValue = "0";
-    msSeq->SetMaxValue("100");
-    msSeq->Cycle = true;
-    TGnrData* msNoCache = File(ms, Make<TGnrData>(&ms, "S0"));
-    msNoCache->SetCacheSize("0");
+TEST(KindTexts, Views) {
+    std::vector<Row> rows;
+    Side ib(dbInterBase);
+    TViwData* v = ib.View("V", "SELECT ID, NAME FROM T", {"ID", "NAME"});
+    TViwData* w = ib.View("W", "SELECT 1 FROM RDB$DATABASE");
+    TViwData* ab = ib.View("AB", "SELECT A, B FROM T", {"A", "B"});
+    rows.insert(rows.end(), {
+                                {"ib create", v->GetCreateSQL(),
+                                 "CREATE VIEW V(\r\nID,\r\nNAME)\r\n AS \r\nSELECT ID, NAME FROM T"},
+                                {"ib no columns", w->GetCreateSQL(),
+                                 "CREATE VIEW W\r\n AS \r\nSELECT 1 FROM RDB$DATABASE"},
+                                {"ib four lines", ab->GetCreateSQL(),
+                                 "CREATE VIEW AB(\r\nA,\r\nB)\r\n AS \r\nSELECT A, B FROM T"},
+                                {"ib drop", v->GetDropSQL(), "DROP VIEW V"},
+                            });
+    w->Ignore = 1;
+    rows.push_back({"ib ignored drop", w->GetDropSQL(), ""});
 
-    TGnrData* pgDefault = File(pg, Make<TGnrData>(&pg, "s"));
-    TGnrData* pgFull = File(pg, Make<TGnrData>(&pg, "s2"));
-    pgFull->SetParentName("public");
-    pgFull->Temporary = true;
-    pgFull->Increment = "2";
-    pgFull->MinValue = "1";
-    pgFull->SetMaxValue("99");
-    pgFull->StartValue = "10";
-    pgFull->SetCacheSize("5");
-    pgFull->Cycle = true;
-    pgFull->OwnedBy = "t.id";
+    Side ora(dbOracle);
+    TViwData* ov = ora.View("V", "SELECT ID FROM T", {"ID"});
+    ov->SetParentName("S");
+    ov->OracleTypeName = "TYPE_T";
+    ov->OracleOIDAttributes.Add("ID");
+    TViwData* ow = ora.View("W", "SELECT ID FROM T");
+    ow->OracleOIDWord = "OID";
+    ow->OracleOIDAttributes.Add("A");
+    ow->OracleOIDAttributes.Add("B");
+    rows.insert(rows.end(),
+                {
+                    {"oracle create", ov->GetCreateSQL(),
+                     "CREATE OR REPLACE VIEW S.V OF TYPE_T\r\n   WITH OBJECT IDENTIFIER(ID)(\r\nID)\r\n   AS "
+                     "\r\nSELECT ID FROM T"},
+                    {"oracle word", ow->GetCreateSQL(),
+                     "CREATE OR REPLACE VIEW W\r\n   WITH OBJECT OID(A, B)\r\n   AS \r\nSELECT ID FROM T"},
+                    {"oracle drop", ov->GetDropSQL(), "DROP VIEW S.V"},
+                });
 
-    TGnrData* gen = File(ib, Make<TGnrData>(&ib, "G1"));
-    gen->Increment = "5"; // InterBase generators are written without options
-    TGnrData* gen6 = File(ib6, Make<TGnrData>(&ib6, "G1"));
-    TGnrData* gen25 = File(fb25, Make<TGnrData>(&fb25, "G1"));
+    Side ms(dbMSSQL);
+    ms.s.GetMSSQLServerOptions().GetMSSQLCompareOptions().SetCaseSensitiveIdentifiers(true);
+    TViwData* sv = ms.View("V", "SELECT ID FROM dbo.T", {"ID"});
+    sv->SetParentName("dbo");
+    sv->WithSchemaBinding = true;
+    TViwData* sw = ms.View("W", "SELECT 1 AS X");
+    sw->WithEncryption = sw->WithViewMetadata = true;
+    TViwData* sx = ms.View("X", "");
+    sx->Definition = "CREATE VIEW X AS SELECT 2 AS Y";
+    rows.insert(rows.end(),
+                {
+                    {"mssql schemabinding", sv->GetCreateSQL(),
+                     "CREATE VIEW dbo.V(\r\nID)\r\n  WITH SCHEMABINDING\r\n AS \r\nSELECT ID FROM dbo.T"},
+                    {"mssql options", sw->GetCreateSQL(),
+                     "CREATE VIEW W\r\n  WITH ENCRYPTION, VIEW_METADATA\r\n AS \r\nSELECT 1 AS X"},
+                    {"mssql definition", sx->GetCreateSQL(), "CREATE VIEW X AS SELECT 2 AS Y"},
+                    {"mssql drop", sv->GetDropSQL(), "DROP VIEW dbo.V"},
+                });
 
-    TGnrData* db2Seq = File(db2, Make<TGnrData>(&db2, "S"));
-    db2Seq->StartValue = "100";
-    db2Seq->Increment = "1";
-    auto* db2Table = File(db2, Make<TTblData>(&db2, "T"));
-    TFldData* ident = db2Table->AddField("ID");
-    ident->DataType = 1;
-    ident->Nullable = false;
-    ident->Identity = true;
-    ident->GeneratedKind = 'A';
-    ident->Generator->StartValue = "10";
-    ident->Generator->Increment = "2";
-    Check({
-        {"Oracle defaults", oraDefault->GetCreateSQL(), "CREATE SEQUENCE S\r\ncache 20"},
-        {"Oracle options", oraFull->GetCreateSQL(),
-         "CREATE SEQUENCE APP.S2\r\nminvalue 5\r\nmaxvalue 1000\r\nincrement by "
-         "2\r\nnocache\r\norder\r\ncycle"},
-        {"Oracle 1 and no maximum are not written", oraPlain->GetCreateSQL(),
-         "CREATE SEQUENCE S3\r\ncache 20"},
-        {"Oracle drop", oraFull->GetDropSQL(), "DROP SEQUENCE APP.S2"},
-        {"MS SQL", msSeq->GetCreateSQL(),
-         "CREATE SEQUENCE S\r\n    AS BIGINT\r\n    START WITH 1\r\n    INCREMENT BY 5\r\n    MINVALUE 0\r\n"
-         "    MAXVALUE 100\r\n    CYCLE\r\n    CACHE 20"},
-        {"MS SQL cache 0", msNoCache->GetCreateSQL(), "CREATE SEQUENCE S0\r\n    NOCACHE"},
-        {"MS SQL drop", msSeq->GetDropSQL(), ""},
-        {"PostgreSQL defaults", pgDefault->GetCreateSQL(), "CREATE SEQUENCE s CACHE 20"},
-        {"PostgreSQL options", pgFull->GetCreateSQL(),
-         "CREATE TEMPORARY SEQUENCE public.s2 INCREMENT BY 2 MINVALUE 1 MAXVALUE 99 START WITH 10 CACHE 5 "
-         "CYCLE "
-         "OWNED BY t.id"},
-        {"PostgreSQL drop", pgFull->GetDropSQL(), "DROP SEQUENCE public.s2"},
-        {"generator", gen->GetCreateSQL(), "CREATE GENERATOR G1"},
-        {"generator drop, Firebird 3", gen->GetDropSQL(), "DROP GENERATOR G1"},
-        {"generator drop, Firebird 2.5", gen25->GetDropSQL(), "DROP GENERATOR G1"},
-        {"generator drop, InterBase 6", gen6->GetDropSQL(),
-         "/* Drop generator: G1 */\r\nDELETE FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'G1'"},
-        {"DB2 identity options", db2Seq->GetIdentityOptions(), "(START WITH 100, INCREMENT BY 1, CACHE 20)"},
-        {"DB2 identity column", ident->GetDefinitionSQL(),
-         "INTEGER NOT NULL GENERATED ALWAYS AS IDENTITY(START WITH 10, INCREMENT BY 2, CACHE 20)"},
-        {"identity options elsewhere", gen->GetIdentityOptions(), ""},
-    });
-    // Values that are not set are left out of the DB2 options.
-    ident->Generator->StartValue.clear();
-    ident->Generator->Increment.clear();
-    EXPECT_EQ(ident->Generator->GetIdentityOptions(), "(CACHE 20)");
-    ident->Generator->SetNoCache(true);
-    EXPECT_EQ(ident->Generator->GetIdentityOptions(), "");
+    Side my(dbMySQL);
+    TViwData* mv = my.View("V", "SELECT 1");
+    mv->MySQLAlgorithm = "MERGE";
+    mv->MySQLSecurity = "DEFINER";
+    rows.push_back({"mysql create", mv->GetCreateSQL(),
+                    "CREATE ALGORITHM=MERGE SQL SECURITY DEFINER VIEW V\r\n AS \r\nSELECT 1"});
+
+    Side pg(dbPostgreSQL);
+    TViwData* gv = pg.View("v", "select 1", {"x"});
+    gv->SetParentName("s1");
+    rows.push_back({"pg create", gv->GetCreateSQL(), "CREATE VIEW s1.v(\r\nx)\r\n AS \r\nselect 1"});
+    Side db2(dbDB2);
+    TViwData* dv = db2.View("V", "SELECT 1 FROM SYSIBM.SYSDUMMY1");
+    dv->SetParentName("S");
+    rows.push_back(
+        {"db2 create", dv->GetCreateSQL(), "CREATE VIEW S.V\r\n AS \r\nSELECT 1 FROM SYSIBM.SYSDUMMY1"});
+    Check(rows);
 }
 
-TEST(KindTexts, ExceptionsAndEvents) {
-    KindObjs ib, asa(dbSybaseASA);
-    TExcData* e1 = File(ib, Exception(ib, "E1", "it's bad"));
-    TExcData* e2 = File(ib, Exception(ib, "E2", "new msg"));
+// ---------------------------------------------------------------------------------------------------
 
-    auto* ev = File(asa, Make<TEvtData>(&asa, "EV"));
-    ev->Enabled = true;
-    TEvtSdlData* window = ev->AddSchedule();
-    window->StartTime = "08:00";
-    window->EndTime = "17:00";
-    window->EveryMinutes = 30;
+TEST(KindTexts, Domains) {
+    std::vector<Row> rows;
+    Side ib(dbInterBase);
+    TDmnData* di = ib.Domain("D_INT", Integer);
+    di->Type().DefaultValue = "0";
+    di->Type().Nullable = false;
+    di->Type().CheckText = "(VALUE > 0)";
+    TDmnData* dv = ib.Domain("D_VC", Varchar, 10);
+    dv->Type().CharSetName = "UTF8";
+    dv->Type().CollationName = "UNICODE_CI";
+    rows.insert(rows.end(),
+                {
+                    {"ib create", di->GetCreateSQL(),
+                     "CREATE DOMAIN D_INT AS INTEGER DEFAULT 0 NOT NULL CHECK(VALUE > 0)"},
+                    {"ib collation", dv->GetCreateSQL(),
+                     "CREATE DOMAIN D_VC AS VARCHAR(10) CHARACTER SET UTF8 COLLATE UNICODE_CI"},
+                    {"ib drop", di->GetDropSQL(), "/* Drop: D_INT (TDmnData) */\r\nDROP DOMAIN D_INT"},
+                    {"ib display", di->GetDisplayName(), "D_INT"},
+                });
+    // The domain's type record is what columns over it ask for.
+    EXPECT_EQ(di->GetDomainType(), &di->Type());
+    EXPECT_EQ(di->Type().GetParentObject(), di);
+    EXPECT_EQ(di->Type().GetParentKind(), TColumnParentKind::cpDomain);
 
-    auto* full = File(asa, Make<TEvtData>(&asa, "EV2", "BEGIN MESSAGE 'x'; END"));
-    full->EventType = "Connect";
-    full->Condition = "event_condition('IdleTime') > 60";
-    full->Location = "ALL";
-    TEvtSdlData* first = full->AddSchedule();
-    first->Name = "nightly";
-    first->StartTime = "01:00";
-    first->EveryHours = 24;
-    first->EveryMinutes = 5; // the first interval set wins
-    TEvtSdlData* second = full->AddSchedule();
-    second->Days = (1u << 0) | (1u << 14) | 0x80000000u;
-    second->EverySeconds = 10;
-    second->StartDate = "2024-01-01";
-    Check({
-        {"exception", e1->GetCreateSQL(), "CREATE EXCEPTION E1 'it''s bad'"},
-        {"exception alter", e2->GetAlterSQL(), "ALTER EXCEPTION E2 'new msg'"},
-        {"exception drop", e1->GetDropSQL(), "/* Drop: E1 (TExcData) */\r\nDROP EXCEPTION E1"},
-        {"event with a window", ev->GetCreateSQL(),
-         "CREATE EVENT EV\r\n SCHEDULE BETWEEN '08:00' AND '17:00' EVERY 30 MINUTES\r\n ENABLE"},
-        {"day set with day 0", second->GetText(),
-         "SCHEDULE EVERY 10 SECONDS ON(0, 1, 15) START DATE '2024-01-01'"},
-        {"event with two schedules", full->GetCreateSQL(),
-         "CREATE EVENT EV2\r\n TYPE Connect\r\n WHERE event_condition('IdleTime') > 60\r\n"
-         " SCHEDULE nightly START TIME '01:00' EVERY 24 HOURS,\r\n"
-         " SCHEDULE EVERY 10 SECONDS ON(0, 1, 15) START DATE '2024-01-01'\r\n DISABLE AT ALL\r\n"
-         "HANDLER\r\nBEGIN MESSAGE 'x'; END"},
-        {"event drop", ev->GetDropSQL(), "DROP EVENT EV"},
-    });
+    Side pg(dbPostgreSQL);
+    TDmnData* gd = pg.Domain("d", Integer);
+    gd->SetParentName("s1");
+    gd->Type().Nullable = false;
+    gd->Type().CheckText = "(VALUE > 0)";
+    TDmnData* gb = pg.Domain("t", 0);
+    gb->SetParentName("s1");
+    gb->PGOptions->IsBaseType = 1;
+    TDmnData* gf = pg.Domain("u", 0);
+    gf->SetParentName("s1");
+    TPGTypeOptions& o = *gf->PGOptions;
+    o.IsBaseType = 1;
+    o.Input = "u_in";
+    o.Output = "u_out";
+    o.InternalLength = 16;
+    o.PassedByValue = 1;
+    o.Default = "0";
+    o.Delimiter = ",";
+    o.Element = std::make_unique<TFldData>(pg.O(), gf);
+    o.Element->DataType = Integer;
+    TDmnData* gc = pg.Domain("c", 0);
+    gc->SetParentName("s1");
+    gc->PGOptions->IsBaseType = 1;
+    Attribute(pg.O(), gc, gc->PGOptions->CompositeAttributes, "a", Integer);
+    Attribute(pg.O(), gc, gc->PGOptions->CompositeAttributes, "b", Text);
+    rows.insert(rows.end(),
+                {
+                    {"pg domain", gd->GetCreateSQL(), "CREATE DOMAIN s1.d integer not null CHECK(VALUE > 0)"},
+                    {"pg base type", gb->GetCreateSQL(),
+                     "CREATE TYPE s1.t(\r\nALIGNMENT = int4,\r\nSTORAGE = plain)"},
+                    {"pg base options", gf->GetCreateSQL(),
+                     "CREATE TYPE s1.u(\r\nINPUT = u_in,\r\nOUTPUT = u_out,\r\nINTERNALLENGTH = "
+                     "16,\r\nPASSEDBYVALUE,\r\nALIGNMENT = int4,\r\nSTORAGE = plain,\r\nDEFAULT = "
+                     "0,\r\nELEMENT = integer,\r\nDELIMITER = ',')"},
+                    {"pg composite", gc->GetCreateSQL(), "CREATE TYPE s1.c AS (\r\na integer,\r\nb text)"},
+                    {"pg drop domain", gd->GetDropSQL(), "DROP DOMAIN s1.d"},
+                    {"pg drop type", gb->GetDropSQL(), "DROP TYPE s1.t"},
+                });
+
+    Side ora(dbOracle);
+    TDmnData* obj = ora.Domain("OBJ", 0);
+    obj->OracleKind = 2;
+    Attribute(ora.O(), obj, obj->Attributes, "X", Number);
+    Attribute(ora.O(), obj, obj->Attributes, "Y", Number);
+    auto* m = new TMemberPrcData(ora.O());
+    m->SetName("GET_X");
+    m->IsFunctionFlag = 1;
+    Param(m, "", Number, true);
+    obj->Members.AddObject("GET_X", m);
+    TDmnData* arr = ora.Domain("ARR", Number);
+    arr->OracleKind = 3;
+    arr->VarrayLimit = 10;
+    TDmnData* nt = ora.Domain("NT", Number);
+    nt->OracleKind = 4;
+    TDmnData* ni = ora.Domain("NI", Number);
+    ni->OracleKind = 5;
+    TDmnData* sub = ora.Domain("SUB", 0);
+    sub->Supertype = "OBJ";
+    sub->Timestamp = "2020-01-01:00:00:00";
+    sub->OID = "ABC";
+    sub->Directive.NotFinal = 1;
+    Attribute(ora.O(), sub, sub->Attributes, "Z", Number);
+    TDmnData* add = ora.Domain("OBJ2", 0);
+    add->OracleKind = 2;
+    Attribute(ora.O(), add, add->Attributes, "X", Number);
+    Attribute(ora.O(), add, add->AddedAttributes, "W", Number);
+    add->Cascade = 1;
+    rows.insert(
+        rows.end(),
+        {
+            {"oracle object", obj->GetCreateSQL(),
+             "CREATE OR REPLACE TYPE OBJ AS OBJECT\r\n  (X NUMBER,\r\n   Y NUMBER,\r\n   MEMBER FUNCTION "
+             "GET_X RETURN NUMBER)"},
+            {"oracle varray", arr->GetCreateSQL(), "CREATE OR REPLACE TYPE ARR AS VARRAY(10) OF NUMBER"},
+            {"oracle nested table", nt->GetCreateSQL(), "CREATE OR REPLACE TYPE NT AS TABLE OF NUMBER"},
+            {"oracle nested table IS", ni->GetCreateSQL(), "CREATE OR REPLACE TYPE NI IS TABLE OF NUMBER"},
+            {"oracle under", sub->GetCreateSQL(),
+             "CREATE OR REPLACE TYPE SUB\r\n   TIMESTAMP '2020-01-01:00:00:00' OID 'ABC'\r\n UNDER OBJ\r\n  "
+             "(Z NUMBER)\r\n   NOT FINAL "},
+            {"oracle added attributes", add->GetCreateSQL(),
+             "CREATE OR REPLACE TYPE OBJ2 AS OBJECT\r\n  (X NUMBER);\r\n\r\nALTER TYPE OBJ2 ADD "
+             "ATTRIBUTE\r\n  (W NUMBER)\r\n   CASCADE"},
+            {"oracle drop", obj->GetDropSQL(), "DROP TYPE OBJ"},
+        });
+
+    Side ms(dbMSSQL);
+    ms.s.GetMSSQLServerOptions().GetMSSQLCompareOptions().SetCaseSensitiveIdentifiers(true);
+    TDmnData* from = ms.Domain("ZIP", Varchar, 10);
+    from->SetParentName("dbo");
+    from->MSSQLFromType = 1;
+    from->Type().Nullable = false;
+    TDmnData* alias = ms.Domain("CODE", 0);
+    alias->TypeText = "varchar(10)";
+    TDmnData* xml = ms.Domain("X", 0);
+    xml->SetParentName("dbo");
+    xml->TypeText = "XML SCHEMA COLLECTION";
+    xml->SetSource("<xsd:schema name='a'/>");
+    rows.insert(
+        rows.end(),
+        {
+            {"mssql from", from->GetCreateSQL(), "CREATE TYPE dbo.ZIP FROM VARCHAR(10) NOT NULL"},
+            {"mssql sp_addtype", alias->GetCreateSQL(), "EXEC sp_addtype N'CODE', N'varchar(10)', N'NULL'"},
+            {"mssql xml", xml->GetCreateSQL(),
+             "CREATE XML SCHEMA COLLECTION dbo.X AS N'<xsd:schema name=''a''/>'"},
+            {"mssql 2000 drop", alias->GetDropSQL(), "exec sp_droptype 'CODE'"},
+        });
+    EXPECT_TRUE(xml->IsXmlSchemaCollection());
+    ms.s.GetMSSQLServerOptions().SetSQLServerVersion(TMSSQLServerVersionType::st_MSSQL2005);
+    rows.insert(rows.end(), {
+                                {"mssql drop", from->GetDropSQL(), "DROP TYPE dbo.ZIP"},
+                                {"mssql xml drop", xml->GetDropSQL(), "DROP XML SCHEMA COLLECTION dbo.X"},
+                            });
+    Side ase(dbSybaseASE);
+    TDmnData* ad = ase.Domain("CODE", 0);
+    ad->TypeText = "varchar(10)";
+    ad->Type().Nullable = false;
+    rows.insert(rows.end(), {
+                                {"ase create", ad->GetCreateSQL(),
+                                 "EXEC sp_addtype N'CODE', N'varchar(10)', N'NOT NULL'"},
+                                {"ase drop", ad->GetDropSQL(), "exec sp_droptype 'CODE'"},
+                            });
+    Side asa(dbSybaseASA);
+    rows.push_back({"asa create", asa.Domain("D", Integer)->GetCreateSQL(), "CREATE DOMAIN D INTEGER NULL"});
+    Check(rows);
 }
 
-TEST(KindTexts, ExternalFunctions) {
-    KindObjs ib;
-    TUdfData* f = File(ib, Udf(ib, "F_UDF", {1, 56}, 1, true, "x_entry", "ib_udf"));
-    TUdfData* none = File(ib, Udf(ib, "F0", {}, 56, false, "e", "m"));
-    none->GetReturnValue()->Length = 10;
-    none->FreeIt = true;
-    TUdfData* byArg = File(ib, Udf(ib, "F_ARG", {4, 56}, 0, false, "fn", "lib"));
-    byArg->GetReturnValue()->ReturnsParameter = 2;
-    Check({
-        {"parameters and BY VALUE", f->GetCreateSQL(),
-         "DECLARE EXTERNAL FUNCTION F_UDF\r\nINTEGER, CSTRING(20)\r\nRETURNS INTEGER BY VALUE\r\n"
-         "ENTRY_POINT 'x_entry' MODULE_NAME 'ib_udf'"},
-        {"no parameters, FREE_IT", none->GetCreateSQL(),
-         "DECLARE EXTERNAL FUNCTION F0\r\nRETURNS CSTRING(10) FREE_IT\r\nENTRY_POINT 'e' MODULE_NAME 'm'"},
-        {"returns a parameter", byArg->GetCreateSQL(),
-         "DECLARE EXTERNAL FUNCTION F_ARG\r\nDOUBLE PRECISION, CSTRING(20)\r\nRETURNS PARAMETER 2\r\n"
-         "ENTRY_POINT 'fn' MODULE_NAME 'lib'"},
-        {"drop", f->GetDropSQL(), "/* Drop: F_UDF (TUdfData) */\r\nDROP EXTERNAL FUNCTION F_UDF"},
-    });
-}
-
-TEST(KindTexts, Roles) {
-    KindObjs ib, ms(dbMSSQL), ms2000(dbMSSQL), ase(dbSybaseASE);
-    ms.GetMSSQLServerOptions().SetSQLServerVersion(TMSSQLServerVersionType::st_MSSQL2005);
-    ase.GetConnectionOptions().SetDatabaseName("sales");
-    TRolData* r1 = File(ib, Role(ib, "R1", 0, "SYSDBA"));
-    TRolData* r2 = File(ib, Role(ib, "R2"));
-    TRolData* msUser = File(ms, Role(ms, "BOB", 2));
-    TRolData* msLoginUser = File(ms, Role(ms, "BOBBY", 2));
-    msLoginUser->LoginName = "bob_login";
-    TRolData* msApp = File(ms, Role(ms, "APP", 0));
-    msApp->ApplicationRole = true;
-    TRolData* msRole = File(ms, Role(ms, "READERS", 0));
-    TRolData* guest = File(ms, Role(ms, "guest", 2));
-    TRolData* guest2000 = File(ms2000, Role(ms2000, "guest", 2));
-    TRolData* aseLogin = File(ase, Role(ase, "bob", 1));
-    TRolData* aseUser = File(ase, Role(ase, "bob", 2));
-    aseUser->LoginName = "bob";
-    TRolData* aseRole = File(ase, Role(ase, "readers", 0));
-    Check({
-        {"InterBase role with owner", r1->GetCreateSQL(), "/* Role: R1, Owner: SYSDBA */\r\nCREATE ROLE R1"},
-        {"InterBase role", r2->GetCreateSQL(), "CREATE ROLE R2"},
-        {"InterBase drop", r1->GetDropSQL(), "DROP ROLE R1"},
-        {"MS SQL user", msUser->GetCreateSQL(), "exec sp_addlogin @loginame = N'BOB'"},
-        {"MS SQL user with login", msLoginUser->GetCreateSQL(), "exec sp_addlogin @loginame = N'bob_login'"},
-        {"MS SQL application role", msApp->GetCreateSQL(), "exec sp_addapprole N'APP', N''"},
-        {"MS SQL role", msRole->GetCreateSQL(), "exec sp_addrole N'READERS'"},
-        {"MS SQL user drop", msUser->GetDropSQL(), "exec sp_revokedbaccess @name_in_db = N'BOB'"},
-        {"MS SQL 2005 keeps guest", guest->GetDropSQL(), ""},
-        {"MS SQL 2000 drops guest", guest2000->GetDropSQL(), "exec sp_revokedbaccess @name_in_db = N'GUEST'"},
-        {"MS SQL application role drop", msApp->GetDropSQL(), "exec sp_dropapprole @rolename = N'APP'"},
-        {"MS SQL role drop", msRole->GetDropSQL(), "exec sp_droprole @rolename = N'READERS'"},
-        {"ASE login", aseLogin->GetCreateSQL(),
-         "if (not exists(select name from master.dbo.syslogins where name = 'bob'))\r\n  begin\r\n    use "
-         "master\r\n"
-         "    exec sp_addlogin bob, 'secret'\r\n  end"},
-        {"ASE login script", aseLogin->GetCreateScript(),
-         "if (not exists(select name from master.dbo.syslogins where name = 'bob'))\r\n  begin\r\n    use "
-         "master\r\n"
-         "    exec sp_addlogin bob, 'secret'\r\n    use sales\r\n  end"},
-        {"ASE user", aseUser->GetCreateScript(),
-         "if (not exists(select name from dbo.sysusers where name = 'bob'))\r\n  exec sp_adduser bob, bob"},
-        {"ASE role script", aseRole->GetCreateScript(),
-         "if (not exists(select name from master.dbo.syssrvroles where name = 'readers'))\r\n  begin\r\n"
-         "    use master\r\n    create role readers\r\n    use sales\r\n  end"},
-        {"InterBase script", r2->GetCreateScript(), "CREATE ROLE R2"},
-    });
-    // A role, a login and a user of one name are three entries.
-    KindObjs three;
-    File(three, Role(three, "X", 0));
-    File(three, Role(three, "X", 1));
-    File(three, Role(three, "X", 2));
-    ASSERT_EQ(three.Roles().Count(), 3);
-    EXPECT_EQ(three.Roles()[0], "Login: X");
-    EXPECT_EQ(three.Roles()[1], "Role: X");
-    EXPECT_EQ(three.Roles()[2], "User: X");
-}
-
-TEST(KindTexts, InterBaseGrants) {
-    using namespace priv;
-    KindObjs ib, ase(dbSybaseASE);
-    TGntData* withOption = File(ib, Grant(ib, Select | Update, "T", dboTable, "U", dboUser, 1));
-    TGntData* all = File(ib, Grant(ib, Insert | Update | Delete | Select | References, "T", dboTable, "U2"));
-    TGntData* aseAll =
-        File(ase, Grant(ase, Insert | Update | Delete | Select | References, "T", dboTable, "U2"));
-    TGntData* exec = File(ib, Grant(ib, Execute, "P", dboProcedure, "Q", dboProcedure));
-    TGntData* cols = File(ib, Grant(ib, Update, "T", dboTable, "U3"));
-    cols->Columns.Add("ID");
-    cols->Columns.Add("NAME");
-    TGntData* toRole = File(ib, Grant(ib, Select, "T", dboTable, "R1", dboRole));
-    TGntData* toView = File(ib, Grant(ib, Select, "T", dboTable, "V", dboView));
-    TGntData* toTrigger = File(ib, Grant(ib, Select, "T", dboTable, "TRG", dboTrigger));
-    TGntData* onSequence = File(ib, Grant(ib, Usage, "G1", dboGenerator, "U1"));
-    TGntData* onException = File(ib, Grant(ib, Usage, "E1", dboException, "U1"));
-    TGntData* onPackage = File(ib, Grant(ib, Execute, "PK1", dboPackage, "U1"));
-    TGntData* onFunction = File(ib, Grant(ib, Execute, "F", dboFunction, "P", dboPackage));
-    TGntData* onView = File(ib, Grant(ib, Select, "V", dboView, "U1"));
-    TGntData* member = File(ib, Membership(ib, "R2", "U2", 2));
-    TGntData* plainMember = File(ib, Membership(ib, "R_READ", "U3"));
-    TGntData* reserved = File(ib, Grant(ib, Select, "ORDER", dboTable, "U"));
-    Check({
-        {"grant option", withOption->GetCreateSQL(), "GRANT SELECT, UPDATE ON T TO U WITH GRANT OPTION"},
-        {"grant option revoke", withOption->GetDropSQL(),
-         "REVOKE GRANT OPTION FOR SELECT, UPDATE ON T FROM U"},
-        {"whole revoke", withOption->RevokeText(3, false), "REVOKE SELECT, UPDATE ON T FROM U"},
-        {"full table set", all->GetCreateSQL(), "GRANT ALL ON T TO U2"},
-        {"full table set on ASE", aseAll->GetCreateSQL(),
-         "GRANT DELETE, INSERT, SELECT, UPDATE, REFERENCES ON T TO U2"},
-        {"procedure to procedure", exec->GetCreateSQL(), "GRANT EXECUTE ON PROCEDURE P TO PROCEDURE Q"},
-        {"columns", cols->GetCreateSQL(), "GRANT UPDATE (ID, NAME) ON T TO U3"},
-        {"to role", toRole->GetCreateSQL(), "GRANT SELECT ON T TO ROLE R1"},
-        {"to view", toView->GetCreateSQL(), "GRANT SELECT ON T TO VIEW V"},
-        {"to trigger", toTrigger->GetCreateSQL(), "GRANT SELECT ON T TO TRIGGER TRG"},
-        {"to trigger revoke", toTrigger->GetDropSQL(), "REVOKE SELECT ON T FROM TRIGGER TRG"},
-        {"on sequence", onSequence->GetCreateSQL(), "GRANT USAGE ON SEQUENCE G1 TO U1"},
-        {"on exception", onException->GetCreateSQL(), "GRANT USAGE ON EXCEPTION E1 TO U1"},
-        {"on package", onPackage->GetCreateSQL(), "GRANT EXECUTE ON PACKAGE PK1 TO U1"},
-        {"function to package", onFunction->GetCreateSQL(), "GRANT EXECUTE ON FUNCTION F TO PACKAGE P"},
-        {"on view: no object word", onView->GetCreateSQL(), "GRANT SELECT ON V TO U1"},
-        {"on view revoke", onView->GetDropSQL(), "REVOKE SELECT ON V FROM U1"},
-        {"membership, option 2", member->GetCreateSQL(), "GRANT R2 TO U2 WITH ADMIN OPTION"},
-        {"membership revoke", member->GetDropSQL(), "REVOKE ADMIN OPTION FOR R2 FROM U2"},
-        {"membership revoke without option", plainMember->GetDropSQL(), "REVOKE R_READ FROM U3"},
-        {"reserved word at dialect 3", reserved->GetCreateSQL(), "GRANT SELECT ON \"ORDER\" TO U"},
-        {"key at dialect 1", reserved->GetFullName(), "GRANT SELECT ON ORDER TO U"},
-    });
-    // The same grant on V read from the database (object type 0, a table) pairs with the view grant.
-    TGntData* asTable = Grant(ib, Select, "V", dboTable, "U1");
-    EXPECT_EQ(asTable->GetFullName(), onView->GetFullName());
-    delete asTable;
-}
-
-TEST(KindTexts, OtherDialectGrants) {
-    using namespace priv;
-    KindObjs ora(dbOracle), ms(dbMSSQL), ase(dbSybaseASE);
-    constexpr std::uint64_t CreateSession = 1ull << 11, CreateTable = 1ull << 19, CreateDatabase = 1ull << 25;
-    TGntData* oraWhole = File(ora, Grant(ora, 0, "", dboUnknown, "U"));
-    oraWhole->StatementText = "CREATE ANY TABLE TO U";
-    TGntData* oraRole = File(ora, Grant(ora, 0, "R1", dboRole, "U"));
-    TGntData* oraPriv = File(ora, Grant(ora, Select | Delete | Execute, "T", dboTable, "U"));
-    TGntData* oraSystem = File(ora, Grant(ora, CreateTable | CreateSession, "", dboUnknown, "U"));
-    TGntData* msWhole = File(ms, Grant(ms, 0, "", dboUnknown, "U"));
-    msWhole->StatementText = "GRANT SHOWPLAN TO U";
-    TGntData* msConnect = File(ms, Grant(ms, Connect, "DB1", dboDatabase, "U"));
-    TGntData* msStatement =
-        File(ms, Grant(ms, CreateDatabase | CreateTable, "", dboUnknown, "U", dboUser, 1));
-    TGntData* msMember = File(ms, Membership(ms, "R", "U", 1));
-    TGntData* msPriv = File(ms, Grant(ms, Select, "T", dboTable, "U", dboUser, 1));
-    TGntData* aseMember = File(ase, Membership(ase, "R", "U"));
-    Check({
-        {"Oracle whole text", oraWhole->GetCreateSQL(), "GRANT CREATE ANY TABLE TO U"},
-        {"Oracle role", oraRole->GetCreateSQL(), "GRANT R1 TO U"},
-        {"Oracle privileges", oraPriv->GetCreateSQL(), "GRANT DELETE, SELECT, EXECUTE ON T TO U"},
-        {"Oracle privileges revoke", oraPriv->GetDropSQL(), "REVOKE DELETE, SELECT, EXECUTE ON T FROM U"},
-        {"Oracle system privileges", oraSystem->GetCreateSQL(), "GRANT CREATE SESSION, CREATE TABLE TO U"},
-        {"MS SQL whole text", msWhole->GetCreateSQL(), "GRANT SHOWPLAN TO U"},
-        {"MS SQL CONNECT", msConnect->GetCreateSQL(), "GRANT CONNECT TO DB1 AS U"},
-        {"MS SQL statement permissions", msStatement->GetCreateSQL(),
-         "GRANT CREATE DATABASE, CREATE TABLE TO U WITH GRANT OPTION"},
-        {"MS SQL statement revoke", msStatement->GetDropSQL(), "REVOKE CREATE DATABASE, CREATE TABLE FROM U"},
-        {"MS SQL membership", msMember->GetCreateSQL(), "GRANT R TO U WITH ADMIN OPTION"},
-        {"MS SQL privileges", msPriv->GetCreateSQL(), "GRANT SELECT ON T TO U WITH GRANT OPTION"},
-        {"MS SQL revoke", msPriv->GetDropSQL(), "REVOKE GRANT OPTION FOR SELECT ON T FROM U"},
-        {"ASE membership", aseMember->GetCreateSQL(), "GRANT ROLE R TO U"},
-        {"ASE membership revoke", aseMember->GetDropSQL(), "REVOKE ROLE R FROM U"},
-    });
-    // Oracle's text shows neither option nor columns; the keys still tell the grants apart.
-    TGntData* oraOption = Grant(ora, Select | Delete | Execute, "T", dboTable, "U", dboUser, 1);
-    EXPECT_EQ(oraOption->GetCreateSQL(), oraPriv->GetCreateSQL());
-    EXPECT_NE(oraOption->GetFullName(), oraPriv->GetFullName());
-    EXPECT_GE(ora.AddObject(oraOption, true), 0);
-}
-
-TEST(KindTexts, Packages) {
-    KindObjs fb30, fb40(dbInterBase, V::st_Firebird_40), fb25(dbInterBase, V::st_Firebird_25), ora(dbOracle);
-    const std::string header = "BEGIN\r\n  FUNCTION F RETURNS INTEGER;\r\nEND";
-    const std::string body = "BEGIN\r\n  FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END\r\nEND";
-    TPkgData* pk = File(fb30, Package(fb30, "PK1", header, body));
-    TPkgData* pk40 = File(fb40, Package(fb40, "PK1", header, body));
-    TPkgData* pk25 = File(fb25, Package(fb25, "PK1", header, body));
-    TPkgData* headerOnly = File(fb30, Package(fb30, "PK2", header, ""));
-    TPkgData* reserved = File(fb30, Package(fb30, "ORDER", header, ""));
-    TPkgData* oraPk = File(ora, Package(ora, "PK1", "AS\r\n  FUNCTION F RETURN NUMBER;\r\nEND;",
-                                        "AS\r\n  FUNCTION F RETURN NUMBER IS BEGIN RETURN 1; END;\r\nEND;"));
-    const std::string fbHeader = "CREATE OR ALTER PACKAGE PK1\r\n    AS\r\n" + header;
-    const std::string fbBody = "RECREATE PACKAGE BODY PK1\r\n    AS\r\n" + body;
-    Check({
-        {"Firebird 3 header", pk->GetHeaderText(), fbHeader},
-        {"Firebird 3 body", pk->GetBodyText(), fbBody},
-        {"Firebird 3 create", pk->GetCreateSQL(), fbHeader + "\r\n^\r\n\r\n" + fbBody},
-        {"Firebird 4 create", pk40->GetCreateSQL(), fbHeader + "\r\n^\r\n\r\n" + fbBody},
-        {"Firebird 2.5: a comment only", pk25->GetCreateSQL(),
-         "/* Package PK1 needs Firebird 3.0 or later */"},
-        {"Firebird 2.5 body", pk25->GetBodyText(), ""},
-        {"without body", headerOnly->GetCreateSQL(), "CREATE OR ALTER PACKAGE PK2\r\n    AS\r\n" + header},
-        {"reserved name", reserved->GetHeaderText(),
-         "CREATE OR ALTER PACKAGE \"ORDER\"\r\n    AS\r\n" + header},
-        {"drop", pk->GetDropSQL(), "DROP PACKAGE PK1"},
-        {"reserved name drop", reserved->GetDropSQL(), "DROP PACKAGE \"ORDER\""},
-        {"Oracle", oraPk->GetCreateSQL(),
-         "CREATE OR REPLACE PACKAGE PK1\r\nAS\r\n  FUNCTION F RETURN NUMBER;\r\nEND;\r\n/\r\n\r\n"
-         "CREATE OR REPLACE PACKAGE BODY PK1\r\nAS\r\n  FUNCTION F RETURN NUMBER IS BEGIN RETURN 1; "
-         "END;\r\nEND;"},
-    });
-    EXPECT_FALSE(pk25->IsSupported());
-    EXPECT_TRUE(pk->IsSupported());
-    EXPECT_TRUE(oraPk->IsSupported());
+TEST(KindTexts, Conversions) {
+    Side pg(dbPostgreSQL);
+    auto* c = new TCnvData(pg.O());
+    c->SetName("c1");
+    c->SetParentName("s1");
+    c->DefaultFlag = 1;
+    c->SourceEncoding = "LATIN1";
+    c->TargetEncoding = "UTF8";
+    c->FunctionName = "latin1_to_utf8";
+    pg.O()->AddObject(c, true);
+    EXPECT_EQ(c->GetCreateSQL(),
+              "CREATE DEFAULT CONVERSION s1.c1 FOR 'LATIN1' TO 'UTF8' FROM s1.latin1_to_utf8");
+    c->DefaultFlag = 0;
+    EXPECT_EQ(c->GetCreateSQL(), "CREATE CONVERSION s1.c1 FOR 'LATIN1' TO 'UTF8' FROM s1.latin1_to_utf8");
+    EXPECT_EQ(c->GetDropSQL(), "DROP CONVERSION s1.c1");
 }
 
 } // namespace
-} // namespace smx::test
+} // namespace smx

@@ -411,6 +411,8 @@ TEST(SchemalystRepeat, EachComparisonStartsFromTheExtractedModel) {
     ASSERT_EQ(tp->GetDependsOn().Count(), 1);
     const std::string source = tp->GetSource();
     r.cmp.OnAfterCompare = [&](TObject*) {
+        // The steps emptied and restored P on the way (X is dropped); empty it once more here.
+        tp->SetSource(source);
         tp->EmptyBody(false);
         tp->DependsOnItem(0)->Recreate = 0;
         mt->Changed = true;

@@ -346,24 +346,16 @@ TEST(TableSteps, ColumnDropsPrecedeTableDropsAndEmptyRoutinesFirst) {
     EXPECT_TRUE(t->Changed);
 }
 
-// A domain whose type record is given by the test.
-class TTypedDomain : public TDmnData {
-public:
-    using TDmnData::TDmnData;
-    const TColumnAttrs* GetDomainType() const override { return &Type; }
-    TColumnAttrs Type;
-};
-
 struct DomainFixture : TCompareFixture {
     DomainFixture() {
         M()->GetIBServerOptions().SetDBCharSet("UTF8");
-        auto* d = new TTypedDomain(M());
+        auto* d = new TDmnData(M());
         d->SetName("D_NAME");
-        d->Type.DataType = 14;
-        d->Type.Length = 10;
-        d->Type.DefaultValue = "'x'";
-        d->Type.CharSetName = "WIN1252";
-        d->Type.CollationName = "PXW_INTL";
+        d->Type().DataType = 14;
+        d->Type().Length = 10;
+        d->Type().DefaultValue = "'x'";
+        d->Type().CharSetName = "WIN1252";
+        d->Type().CollationName = "PXW_INTL";
         M()->AddObject(d, true);
         t = Table(M(), "T");
         c = AddColumn(t, "C", DomainDataType);
