@@ -4,6 +4,7 @@
 #include "model/smxCompSteps.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Tbl.h"
+#include "model/smxComp_Viw.h"
 #include "platform/smxStrUtils.h"
 
 namespace smx {
@@ -30,6 +31,12 @@ TCustomObjs* TargetOf(const TDbObj& Obj) {
 
 TCustomObjs* MasterOf(const TDbObj& Obj) {
     return Obj.GetOwner() ? Obj.GetOwner()->GetMaster() : nullptr;
+}
+
+// Drops a view that calls a function being declared anew; the view steps create it again.
+void DropViewForRecreation(TDbObj* View) {
+    View->DropWithDependents();
+    if (auto* v = dynamic_cast<TViwData*>(View)) v->SetRecreate(true);
 }
 
 } // namespace
@@ -170,12 +177,12 @@ void AlterUdfs(TCustomSchemalyst* Comparer) {
                     d->DropWithDependents();
                 } else if (TDbObj* view = c.Target->FindObject(TObjsList::olViews, d->GetTableName())) {
                     comment("drop view (field) for UDF alter");
-                    view->DropWithDependents();
+                    DropViewForRecreation(view);
                 }
                 break;
             case dboView:
                 comment("drop view for UDF alter");
-                d->DropWithDependents();
+                DropViewForRecreation(d);
                 break;
             default:
                 break;

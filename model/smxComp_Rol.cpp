@@ -492,7 +492,8 @@ void CreateGrants(TCustomSchemalyst* Comparer) {
     for (int i = 0; i < list.Count(); ++i) {
         TGntData* m = GrantAt(list, i);
         if (!m || !Admitted(*m, c.CompareObjects)) continue;
-        if (m->GetPartner() && m->GetPartner()->GetExists()) continue;
+        // A grant the script has written already (with the view it is on) is not written again.
+        if (m->GetExists() || (m->GetPartner() && m->GetPartner()->GetExists())) continue;
         header.Write(*m);
         c.Exec->AddStatement(m->GetCreateScript(), TStatType::stStatement, m->GetCreateSQL(), dboGrant,
                              TDbOperation::odbCreate, "", "");

@@ -2,6 +2,10 @@
 // roles, grants and packages, run through the comparer's whole step table on code-built structures.
 #include <gtest/gtest.h>
 
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
+#include "tests/model/KeysTestSupport.h"
 #include "tests/model/ObjectKindsTestSupport.h"
 
 namespace smx::test {
@@ -245,6 +249,10 @@ TEST(ObjectKindSteps, ExternalFunctionsDeclaredAlteredAndDropped) {
                 "DECLARE EXTERNAL FUNCTION F_MOD\r\nDOUBLE PRECISION\r\nRETURNS DOUBLE PRECISION BY VALUE\r\n"
                 "ENTRY_POINT 'IB_UDF_floor' MODULE_NAME 'ib_udf'",
                 "/* Drop UDF */", "/* Drop: F_OLD (TUdfData) */\r\nDROP EXTERNAL FUNCTION F_OLD"});
+    // The view comes back in the view step, the emptied caller in the routine step.
+    const int declared = Find(texts, "DECLARE EXTERNAL FUNCTION F_MOD", true);
+    EXPECT_GT(Find(texts, "CREATE VIEW VU AS SELECT F_MOD(1) FROM RDB$DATABASE"), declared);
+    EXPECT_GT(Find(texts, "ALTER PROCEDURE P_CALL AS\r\nBEGIN R = F_MOD(X); END"), declared);
     // An already empty body is not emptied again.
     EXPECT_EQ(Find(texts, "P_IDLE", true), -1);
     int emptied = 0;
@@ -393,6 +401,106 @@ TEST(ObjectKindSteps, ARecreatedTableGetsItsGrantsAgain) {
     const Strings texts = r.Texts();
     ExpectOrder(texts, {"DROP TABLE T", "/* Create(Add) Crant */", "GRANT SELECT ON T TO U1"});
     EXPECT_EQ(Find(texts, "REVOKE", true), -1);
+}
+
+TEST(ObjectKindSteps, ATriggerMadeAgainGetsItsGrantAgain) {
+    using namespace priv;
+    KindRig r;
+    for (TObjs* o : {&r.M(), &r.T()}) {
+        Table(*o, "T");
+        auto* trg = File(*o, Make<TTrgData>(o, "TRG", "AS BEGIN END"));
+        trg->SetTableName("T");
+        trg->IBTypeCode = 1;
+        trg->Active = o == &r.M() ? 0 : 1; // only the activity changes: dropped and created again
+        File(*o, Grant(*o, Select, "T", dboTable, "TRG", dboTrigger));
+    }
+    r.Compare();
+    const Strings texts = r.Texts();
+    ExpectOrder(texts, {"DROP TRIGGER TRG",
+                        "CREATE TRIGGER TRG FOR T\r\nINACTIVE BEFORE INSERT POSITION 0 \r\nAS BEGIN END",
+                        "/* Create(Add) Crant */", "GRANT SELECT ON T TO TRIGGER TRG"});
+    EXPECT_EQ(Find(texts, "REVOKE", true), -1);
+}
+
+TEST(ObjectKindSteps, ANewPackageHeaderComesBeforeTheRoutineThatCallsIt) {
+    KindRig r;
+    File(r.M(), Package(r.M(), "PK9", "BEGIN FUNCTION F RETURNS INTEGER; END",
+                        "BEGIN FUNCTION F RETURNS INTEGER AS BEGIN RETURN 9; END END"));
+    auto* use = File(r.M(), Make<TPrcData>(&r.M(), "USEPK", "BEGIN R = PK9.F(); SUSPEND; END"));
+    use->AddParam("R", true)->DataType = 1;
+    r.Compare();
+    const std::vector<Stmt> st = r.Statements();
+    const Strings texts = r.Texts();
+    const int created = Find(texts, "CREATE PROCEDURE USEPK", true);
+    const int header = Find(texts, "CREATE OR ALTER PACKAGE PK9", true);
+    int restored = -1;
+    for (std::size_t i = 0; i < st.size(); ++i)
+        if (st[i].ObjName == "USEPK" && st[i].Text.find("PK9.F") != std::string::npos)
+            restored = static_cast<int>(i);
+    const int body = Find(texts, "RECREATE PACKAGE BODY PK9", true);
+    ASSERT_GE(created, 0);
+    ASSERT_GE(header, 0);
+    EXPECT_EQ(st[static_cast<std::size_t>(header)].StatType, TStatType::stPackage);
+    EXPECT_LT(created, header);
+    EXPECT_LT(header, restored);
+    EXPECT_LT(restored, body);
+    EXPECT_EQ(texts[static_cast<std::size_t>(body) - 1], "/* Create package body... */");
+}
+
+TEST(ObjectKindSteps, GrantsComeAfterForeignKeys) {
+    using namespace keytest;
+    using namespace priv;
+    KindRig r;
+    TRecorder rec;
+    rec.Attach(r.exec);
+    auto domain = [](TObjs& o, const std::string& name, int length) {
+        auto* d = File(o, Make<TDmnData>(&o, name));
+        d->Type().DataType = 14;
+        d->Type().Length = length;
+    };
+    for (TObjs* o : {&r.M(), &r.T()}) {
+        keytest::Table(o, "T", {"ID!"});
+        Constraint(o, ctPrimaryKey, "PK_T", "T", {"ID"});
+        domain(*o, "D_NAME", o == &r.M() ? 20 : 10);
+    }
+    keytest::Table(&r.T(), "OLD_T", {"T_ID"});
+    ForeignKey(&r.T(), "FK_OLD", "OLD_T", {"T_ID"}, "T", {"ID"});
+    Index(&r.T(), "IX_OLD", "T", {"ID"});
+    File(r.T(), Make<TViwData>(&r.T(), "V_OLD", "SELECT ID FROM T"));
+    domain(r.M(), "D_NEW", 5);
+    keytest::Table(&r.M(), "N", {"ID!", "T_ID"});
+    Constraint(&r.M(), ctPrimaryKey, "PK_N", "N", {"ID"});
+    ForeignKey(&r.M(), "FK_N", "N", {"T_ID"}, "T", {"ID"});
+    Index(&r.M(), "IX_N", "N", {"T_ID"});
+    File(r.M(), Make<TViwData>(&r.M(), "V_NEW", "SELECT ID FROM T"));
+    File(r.M(), Grant(r.M(), Select | Insert, "N", dboTable, "U1"));
+    File(r.M(), Grant(r.M(), Select, "V_NEW", dboTable, "U1"));
+    LinkAll(&r.M());
+    LinkAll(&r.T());
+    r.Compare();
+    const std::vector<int> order = {
+        rec.Find("ALTER TABLE OLD_T DROP CONSTRAINT FK_OLD"), // DropConstraints
+        rec.Find("CREATE DOMAIN D_NEW"),                      // CreateDomains
+        rec.Contains("DROP INDEX IX_OLD"),                    // DropIndices
+        rec.Contains("DROP VIEW V_OLD"),                      // DropViews
+        rec.Find("CREATE TABLE N"),                           // CreateTables
+        rec.Find("DROP TABLE OLD_T"),                         // DropTables
+        rec.Find("CREATE VIEW V_NEW"),                        // CreateViews
+        rec.Find("CREATE INDEX IX_N"),                        // CreateIndices
+        rec.Find("ALTER TABLE N ADD CONSTRAINT PK_N PRIMARY KEY"),
+        rec.Find("ALTER TABLE N ADD CONSTRAINT FK_N FOREIGN KEY"),
+        rec.Find("GRANT INSERT, SELECT ON N TO U1"),
+    };
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        EXPECT_GE(order[i], 0) << i << "\n" << ::testing::PrintToString(rec.All());
+        if (i > 0) {
+            EXPECT_LT(order[i - 1], order[i]) << i << "\n" << ::testing::PrintToString(rec.All());
+        }
+    }
+    // A grant on a view is written with the view, and not again in the grant step.
+    EXPECT_EQ(rec.Find("GRANT SELECT ON V_NEW TO U1"), rec.Find("CREATE VIEW V_NEW") + 1);
+    EXPECT_EQ(rec.Find("GRANT SELECT ON V_NEW TO U1", rec.Find("CREATE VIEW V_NEW") + 2), -1)
+        << ::testing::PrintToString(rec.All());
 }
 
 TEST(ObjectKindSteps, RevokingAnOptionAlsoRevokesThePrivilegeTheMasterLacks) {
