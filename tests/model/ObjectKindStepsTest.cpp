@@ -422,6 +422,26 @@ TEST(ObjectKindSteps, ATriggerMadeAgainGetsItsGrantAgain) {
     EXPECT_EQ(Find(texts, "REVOKE", true), -1);
 }
 
+TEST(ObjectKindSteps, ARoutineThatBecomesAFunctionTakesItsGrantsAlong) {
+    using namespace priv;
+    KindRig r;
+    for (TObjs* o : {&r.M(), &r.T()}) {
+        Table(*o, "T");
+        const bool function = o == &r.M();
+        auto* p = File(*o, Make<TPrcData>(o, "P", function ? "BEGIN RETURN 1; END" : "BEGIN R = 1; SUSPEND; END"));
+        p->IsFunctionFlag = function ? 1 : 0;
+        p->AddParam("R", true)->DataType = 1;
+        const TDbObject kind = function ? dboFunction : dboProcedure;
+        File(*o, Grant(*o, Execute, "P", kind, "U1"));
+        File(*o, Grant(*o, Select, "T", dboTable, "P", kind));
+    }
+    r.Compare();
+    const Strings texts = r.Texts();
+    ExpectOrder(texts, {"DROP PROCEDURE P", "/* Create(Add) Crant */", "GRANT EXECUTE ON FUNCTION P TO U1",
+                        "GRANT SELECT ON T TO FUNCTION P"});
+    EXPECT_EQ(Find(texts, "REVOKE", true), -1);
+}
+
 TEST(ObjectKindSteps, ANewPackageHeaderComesBeforeTheRoutineThatCallsIt) {
     KindRig r;
     File(r.M(), Package(r.M(), "PK9", "BEGIN FUNCTION F RETURNS INTEGER; END",
