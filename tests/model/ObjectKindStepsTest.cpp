@@ -428,7 +428,8 @@ TEST(ObjectKindSteps, ARoutineThatBecomesAFunctionTakesItsGrantsAlong) {
     for (TObjs* o : {&r.M(), &r.T()}) {
         Table(*o, "T");
         const bool function = o == &r.M();
-        auto* p = File(*o, Make<TPrcData>(o, "P", function ? "BEGIN RETURN 1; END" : "BEGIN R = 1; SUSPEND; END"));
+        auto* p =
+            File(*o, Make<TPrcData>(o, "P", function ? "BEGIN RETURN 1; END" : "BEGIN R = 1; SUSPEND; END"));
         p->IsFunctionFlag = function ? 1 : 0;
         p->AddParam("R", true)->DataType = 1;
         const TDbObject kind = function ? dboFunction : dboProcedure;
