@@ -256,4 +256,54 @@ struct TCharSetReading {
 /// lose their collation; a computed column loses both.
 void SetCharSetAndCollation(TColumnAttrs& Column, const TCharSetReading& Reading);
 
+// ---------------------------------------------------------------------------------------------------
+// Column alteration and column order. A master column that differs from its target partner is
+// turned into the master's in the target's dialect, or refused with a comment in the script; notes
+// on type conversions go to the comparer's log list with the statement they explain. Statements
+// name the column (dboField, odbAlter) with its table as parent name.
+
+class TCustomSchemalyst;
+class TFldData;
+class TTblData;
+
+/// 1 when Old converts to New without loss, 0 for the same type (same length), -1 when the change
+/// is unsafe or refused. A domain-typed side counts as its domain's type; a domain that cannot be
+/// found gives 1. Exact numerics refuse a smaller scale or fewer integer digits, a timestamp
+/// refuses to become a date or a time, and different array bounds are refused.
+int CompareColumnTypes(const TFldData& New, const TFldData& Old);
+/// True when AllowDataTypeConversion is on and the target server lets the script write its
+/// system tables (not Firebird 3 or 4).
+bool SystemTableUpdatesAllowed(TCustomSchemalyst* Comparer);
+/// Whether MS SQL converts a column of Old's type to New's in place.
+bool IsMSSQLConversionAllowed(const TFldData& New, const TFldData& Old);
+
+/// Turns the target column Target into the master column Master (InterBase/Firebird); Header is set
+/// when a header-like comment was written.
+void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target,
+                   bool& Header);
+/// ALTER COLUMN ... TYPE, or the comment that refuses it; logs the conversion.
+void AlterIBColumnType(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+/// The type change through the system tables; nothing unless SystemTableUpdatesAllowed.
+void ConvertIBColumnType(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+void AlterASAColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+void AlterMySQLColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+void AlterOracleColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+void AlterMSSQLColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+void AlterPGColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+void AlterASEColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target);
+/// MySQL, equal column counts: MODIFY COLUMN ... FIRST / AFTER for every position whose column differs.
+void ReorderMySQLColumns(TCustomSchemalyst* Comparer, TTblData* Master, TTblData* Target);
+
+/// The column-order step: positions on InterBase (UpdateFieldPosition), re-creation on MS SQL
+/// (UpdateColumnPosition).
+void UpdateColumnOrder(TCustomSchemalyst* Comparer);
+/// A changed table's columns moved to the master's positions; clears Changed.
+void UpdateColumnPositions(TCustomSchemalyst* Comparer, TTblData* Table);
+/// MS SQL: every changed master table with a partner is re-created in the master's column order.
+void RecreateTablesForColumnOrder(TCustomSchemalyst* Comparer);
+/// MS SQL: rows copied to "smx$" + name, the table dropped and created anew, rows copied back, the
+/// copy dropped, then the table's indices, keys, triggers and the foreign keys that point at it
+/// created again. The table's name is its own again on every exit.
+void RecreateTableForColumnOrder(TCustomSchemalyst* Comparer, TTblData* Table);
+
 } // namespace smx

@@ -565,6 +565,41 @@ void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
     CreateAsNew(c, m);
 }
 
+// A paired table that AlterTables drops and creates anew (a switch to or from GLOBAL TEMPORARY, or
+// of its ON COMMIT kind): the new table carries every master column and description, so no column
+// or description statement of its own may come before it.
+bool RecreatedByAlterTables(const TTblData* m) {
+    const auto* p = dynamic_cast<const TTblData*>(m->GetPartner());
+    if (!p || !m->Matched || m->Unchanged) return false;
+    return m->GlobalTemporary != p->GlobalTemporary ||
+           (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit);
+}
+
+} // namespace
+
+void RecreateTable(TCustomSchemalyst* Comparer, TTblData* Master, TTblData* Target) {
+    const StepContext c = Context(Comparer);
+    if (c.ok() && Master && Target) Recreate(c, Master, Target);
+}
+
+namespace {
+
+// The computed columns that the column alterations dropped with what they use, added again.
+void AddDroppedComputedColumns(const StepContext& c) {
+    TStringList& tables = c.master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* m = TableAt(tables, i);
+        if (!m || m->Ignore || !m->GetExists()) continue;
+        m->SetSkipComputed(false);
+        for (int j = 0; j < m->FieldCount(); ++j) {
+            TFldData* f = m->Field(j);
+            if (!f || f->Ignore || !f->IsComputed() || f->GetExists()) continue;
+            f->CreateDependDef();
+            m->SetChanged(true);
+        }
+    }
+}
+
 } // namespace
 
 void MatchTables(TCustomSchemalyst* Comparer) {
@@ -631,7 +666,7 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
     for (int pass = 1; pass <= 2; ++pass) {
         for (int i = 0; i < tables.Count(); ++i) {
             TTblData* m = TableAt(tables, i);
-            if (!m || m->Ignore) continue;
+            if (!m || m->Ignore || RecreatedByAlterTables(m)) continue;
             if (pass == 1 && !m->GetPartner()) continue;
             // Stored columns first, so that computed ones may use them.
             m->SetSkipComputed(pass == 1);
@@ -654,11 +689,12 @@ void AlterTables(TCustomSchemalyst* Comparer) {
         TTblData* m = TableAt(tables, i);
         auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
         if (!p || !m->Matched || m->Unchanged) continue;
-        if (c.descriptions && m->GetDescription() != p->GetDescription()) c.exec->AddDescription(m);
-        // A table cannot change between permanent and temporary, nor its ON COMMIT kind, in place.
-        if (m->GlobalTemporary != p->GlobalTemporary ||
-            (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit))
-            Recreate(c, m, p);
+        // A table cannot change between permanent and temporary, nor its ON COMMIT kind, in place;
+        // the new table states its own description.
+        const bool recreate = RecreatedByAlterTables(m);
+        if (!recreate && c.descriptions && m->GetDescription() != p->GetDescription())
+            c.exec->AddDescription(m);
+        if (recreate) Recreate(c, m, p);
         if (tt == dbMySQL) {
             const std::string name = m->QuoteName(m->GetName());
             const std::string& me = m->MySQLOptions.GetEngine();
@@ -706,11 +742,74 @@ void DropTables(TCustomSchemalyst* Comparer) {
 }
 
 void AlterColumns(TCustomSchemalyst* Comparer) {
-    (void)Comparer;
+    const StepContext c = Context(Comparer);
+    if (!c.ok()) return;
+    const TDatabaseType tt = c.target->GetDatabaseType();
+    TStringList& tables = c.master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* m = TableAt(tables, i);
+        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        if (!p || RecreatedByAlterTables(m)) continue;
+        bool header = false;
+        if (tt == dbMySQL && m->FieldCount() == p->FieldCount()) ReorderMySQLColumns(Comparer, m, p);
+        for (int j = 0; j < m->FieldCount(); ++j) {
+            TFldData* mc = m->Field(j);
+            TFldData* pc = mc ? p->FindField(mc->GetName()) : nullptr;
+            if (!pc) continue;
+            if (mc->GetCreateSQL() != pc->GetCreateSQL()) {
+                switch (tt) {
+                case dbInterBase:
+                    AlterIBColumn(Comparer, m, mc, pc, header);
+                    break;
+                case dbSybaseASA:
+                    AlterASAColumn(Comparer, m, mc, pc);
+                    break;
+                case dbMySQL:
+                    AlterMySQLColumn(Comparer, m, mc, pc);
+                    break;
+                case dbOracle:
+                    AlterOracleColumn(Comparer, m, mc, pc);
+                    break;
+                case dbMSSQL:
+                    AlterMSSQLColumn(Comparer, m, mc, pc);
+                    break;
+                case dbPostgreSQL:
+                    AlterPGColumn(Comparer, m, mc, pc);
+                    break;
+                case dbSybaseASE:
+                    AlterASEColumn(Comparer, m, mc, pc);
+                    break;
+                default:
+                    break;
+                }
+            }
+            if (c.descriptions && mc->GetDescription() != pc->GetDescription()) c.exec->AddDescription(mc);
+        }
+        if (header) c.exec->AddComment("\r\n");
+    }
+    // A type, default or computed-source change drops the computed columns that use the column,
+    // and no later step adds computed columns.
+    AddDroppedComputedColumns(c);
 }
 
 void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
-    (void)Comparer;
+    const StepContext c = Context(Comparer);
+    if (!c.master) return;
+    TStringList& tables = c.master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        TTblData* m = TableAt(tables, i);
+        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        if (!p || m->FieldCount() != p->FieldCount() || RecreatedByAlterTables(m)) continue;
+        for (int j = 0; j < m->FieldCount(); ++j) {
+            TFldData* mc = m->Field(j);
+            TFldData* pc = mc ? p->FindField(mc->GetName()) : nullptr;
+            if (!pc) break;
+            if (mc->Position != pc->Position) {
+                m->SetChanged(true);
+                break;
+            }
+        }
+    }
 }
 
 } // namespace smx

@@ -155,9 +155,14 @@ void AddNewColumns(TCustomSchemalyst* Comparer);
 void AlterTables(TCustomSchemalyst* Comparer);
 /// Drops the target columns the master lacks, then the target tables the master lacks.
 void DropTables(TCustomSchemalyst* Comparer);
-/// Alters the columns of paired tables that differ; writes nothing yet.
+/// Turns every differing target column of a paired table into the master's (per dialect), writes
+/// changed column descriptions, then adds again the computed columns that the alterations dropped.
 void AlterColumns(TCustomSchemalyst* Comparer);
-/// Restores the master's column order on changed tables; writes nothing yet.
+/// Flags as changed every paired table (same column count) whose columns stand in another order.
 void DetectColumnOrderChanges(TCustomSchemalyst* Comparer);
+/// Drops the target table Target and creates Master anew: what hangs on Target is dropped first,
+/// and the existence flags of both tables, their columns and Target's keys, indices and triggers
+/// say "gone" afterwards.
+void RecreateTable(TCustomSchemalyst* Comparer, TTblData* Master, TTblData* Target);
 
 } // namespace smx

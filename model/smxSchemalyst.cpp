@@ -4,8 +4,12 @@
 #include "model/smxSchemalyst.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <map>
 #include <unordered_map>
 
 #include "model/smxComp_Clt.h"
@@ -17,13 +21,18 @@
 #include "model/smxComp_Fnc.h"
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
+#include "model/smxComp_Opr.h"
+#include "model/smxComp_Pbl.h"
 #include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Rul.h"
+#include "model/smxComp_Sch.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
+#include "model/smxDBStructure.h"
+#include "model/smxKeywords.h"
 #include "model/smxSQL_Exec.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
@@ -133,7 +142,9 @@ void AlterTables(TSchemalyst& c) {
 void DropTables(TSchemalyst& c) {
     smx::DropTables(&c);
 }
-void UpdateColumnOrder(TSchemalyst&) {}
+void UpdateColumnOrder(TSchemalyst& c) {
+    smx::UpdateColumnOrder(&c);
+}
 // Collations, schemas, conversions, operators and operator classes.
 void CreateCollations(TSchemalyst& c) {
     smx::CreateCollations(&c);
@@ -144,9 +155,15 @@ void AlterCollations(TSchemalyst& c) {
 void DropCollations(TSchemalyst& c) {
     smx::DropCollations(&c);
 }
-void CreateSchemas(TSchemalyst&) {}
-void AlterSchemas(TSchemalyst&) {}
-void DropSchemas(TSchemalyst&) {}
+void CreateSchemas(TSchemalyst& c) {
+    smx::CreateSchemas(&c);
+}
+void AlterSchemas(TSchemalyst& c) {
+    smx::AlterSchemas(&c);
+}
+void DropSchemas(TSchemalyst& c) {
+    smx::DropSchemas(&c);
+}
 void CreateConversions(TSchemalyst& c) {
     smx::CreateConversions(&c);
 }
@@ -156,12 +173,24 @@ void AlterConversions(TSchemalyst& c) {
 void DropConversions(TSchemalyst& c) {
     smx::DropConversions(&c);
 }
-void CreateOperators(TSchemalyst&) {}
-void AlterOperators(TSchemalyst&) {}
-void DropOperators(TSchemalyst&) {}
-void CreateOperatorClasses(TSchemalyst&) {}
-void AlterOperatorClasses(TSchemalyst&) {}
-void DropOperatorClasses(TSchemalyst&) {}
+void CreateOperators(TSchemalyst& c) {
+    smx::CreateOperators(&c);
+}
+void AlterOperators(TSchemalyst& c) {
+    smx::AlterOperators(&c);
+}
+void DropOperators(TSchemalyst& c) {
+    smx::DropOperators(&c);
+}
+void CreateOperatorClasses(TSchemalyst& c) {
+    smx::CreateOperatorClasses(&c);
+}
+void AlterOperatorClasses(TSchemalyst& c) {
+    smx::AlterOperatorClasses(&c);
+}
+void DropOperatorClasses(TSchemalyst& c) {
+    smx::DropOperatorClasses(&c);
+}
 // Rules and defaults.
 void CreateRules(TSchemalyst& c) {
     smx::CreateRules(&c);
@@ -295,9 +324,15 @@ void CreatePackages(TSchemalyst& c) {
     smx::CreatePackages(&c);
 }
 // Publications.
-void DropPublications(TSchemalyst&) {}
-void AlterPublications(TSchemalyst&) {}
-void CreatePublications(TSchemalyst&) {}
+void DropPublications(TSchemalyst& c) {
+    smx::DropPublications(&c);
+}
+void AlterPublications(TSchemalyst& c) {
+    smx::AlterPublications(&c);
+}
+void CreatePublications(TSchemalyst& c) {
+    smx::CreatePublications(&c);
+}
 // Roles and grants.
 void CreateRoles(TSchemalyst& c) {
     smx::CreateRoles(&c);
@@ -412,9 +447,9 @@ constexpr std::array<StepRow, 49> StepTable = {{
 struct TSchemalyst::SavedState {
     std::string Source;
     std::vector<std::uint8_t> Recreate; // UsedBy records, then DependsOn records
-    std::uint8_t BodyEmptied = 0; // routines and triggers
-    bool Changed = false;         // tables; views: the re-create flag
-    bool Active = true; // an index's flag (AlterIndices copies the master's into the target)
+    std::uint8_t BodyEmptied = 0;       // routines and triggers
+    bool Changed = false;               // tables; views: the re-create flag
+    bool Active = true;                 // an index's flag (AlterIndices copies the master's into the target)
 };
 
 TSchemalyst::TSchemalyst(TComponent* AOwner) : TCustomSchemalyst(AOwner) {
@@ -523,8 +558,6 @@ void TSchemalyst::DoAfterExtract() {
     }
     if (OnAfterExtract) OnAfterExtract(this);
 }
-
-void TSchemalyst::ConvertMasterStructure() {}
 
 // ===================================================================================================
 // Partners, existence flags, normalisation
@@ -1014,6 +1047,840 @@ void TSchemalyst::CompareDatabaseCharset() {
     }
     exec->AddStatement("SET NAMES " + names, TStatType::stCharSet);
     exec->AddReconnect();
+}
+
+// ===================================================================================================
+// Database-type conversion of the master
+
+namespace {
+
+using TCode = std::uint8_t;
+
+// Old name -> new name of the tables, columns (per old table name) and domains a converter renamed;
+// a name that is not recorded goes through the converter's own rule, so that what refers to a
+// renamed object follows it.
+class TNameMap {
+public:
+    using Rule = std::function<std::string(const std::string&)>;
+    TNameMap(Rule TableRule, Rule ColumnRule, Rule DomainRule)
+        : tableRule_(std::move(TableRule)), columnRule_(std::move(ColumnRule)),
+          domainRule_(std::move(DomainRule)) {}
+
+    void AddTable(const std::string& Old, const std::string& New) { tables_[Old] = New; }
+    void AddColumn(const std::string& OldTable, const std::string& Old, const std::string& New) {
+        columns_[OldTable][Old] = New;
+    }
+    void AddDomain(const std::string& Old, const std::string& New) { domains_[Old] = New; }
+
+    std::string Table(const std::string& Old) const {
+        auto it = tables_.find(Old);
+        return it != tables_.end() ? it->second : tableRule_(Old);
+    }
+    std::string Column(const std::string& OldTable, const std::string& Old) const {
+        auto t = columns_.find(OldTable);
+        if (t != columns_.end())
+            if (auto c = t->second.find(Old); c != t->second.end()) return c->second;
+        return columnRule_(Old);
+    }
+    std::string Domain(const std::string& Old) const {
+        auto it = domains_.find(Old);
+        return it != domains_.end() ? it->second : domainRule_(Old);
+    }
+
+private:
+    Rule tableRule_, columnRule_, domainRule_;
+    std::map<std::string, std::string> tables_;
+    std::map<std::string, std::map<std::string, std::string>> columns_;
+    std::map<std::string, std::string> domains_;
+};
+
+std::string Same(const std::string& s) {
+    return s;
+}
+
+TDbObj* ObjAt(TStringList& list, int i) {
+    return dynamic_cast<TDbObj*>(list.Objects(i));
+}
+
+// Every entry keyed again with its object's current full name; the list sorted again after.
+void Rekey(TStringList& list) {
+    list.SetSorted(false);
+    for (int i = 0; i < list.Count(); ++i)
+        if (TDbObj* o = ObjAt(list, i)) list.SetString(i, o->GetFullName());
+    list.SetSorted(true);
+}
+
+// A column list (of a table, index or constraint) renamed through Rename, entries and objects.
+void RenameColumnList(TStringList& list, const std::function<std::string(const std::string&)>& Rename) {
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::string name = Rename(list[i]);
+        list.SetString(i, name);
+        if (TDbObj* o = ObjAt(list, i)) o->SetName(name);
+    }
+}
+
+// What refers to tables, columns and domains follows their new names.
+void RenameReferences(TCustomObjs* objs, const TNameMap& map, bool Constraints = true) {
+    if (Constraints) {
+        TStringList& list = objs->Constraints();
+        for (int i = 0; i < list.Count(); ++i) {
+            auto* c = dynamic_cast<TCtrData*>(ObjAt(list, i));
+            if (!c) continue;
+            const std::string table = c->TableName, ref = c->RefTableName;
+            c->SetTableName(map.Table(table));
+            if (!ref.empty()) c->SetRefTableName(map.Table(ref));
+            RenameColumnList(c->Columns, [&](const std::string& n) { return map.Column(table, n); });
+            RenameColumnList(c->RefColumns, [&](const std::string& n) { return map.Column(ref, n); });
+        }
+    }
+    TStringList& indices = objs->Indices();
+    for (int i = 0; i < indices.Count(); ++i) {
+        auto* x = dynamic_cast<TIdxData*>(ObjAt(indices, i));
+        if (!x) continue;
+        const std::string table = x->TableName;
+        x->TableName = map.Table(table);
+        RenameColumnList(x->Columns, [&](const std::string& n) { return map.Column(table, n); });
+        RenameColumnList(x->IncludeColumns, [&](const std::string& n) { return map.Column(table, n); });
+    }
+    TStringList& tables = objs->Tables();
+    for (int i = 0; i < tables.Count(); ++i)
+        if (auto* t = dynamic_cast<TTblData*>(ObjAt(tables, i)))
+            for (int j = 0; j < t->FieldCount(); ++j)
+                if (TFldData* f = t->Field(j); f && !f->DomainName.empty())
+                    f->DomainName = map.Domain(f->DomainName);
+}
+
+// Renames a table and its columns through the map's rules, recording both, and re-keys the column
+// list; each column's table name follows the table.
+void RenameTable(TTblData* t, TNameMap& map, const std::function<std::string(const std::string&)>& TableRule,
+                 const std::function<std::string(const std::string&)>& ColumnRule) {
+    const std::string old = t->GetName();
+    const std::string name = TableRule(old);
+    map.AddTable(old, name);
+    t->SetName(name);
+    for (int j = 0; j < t->FieldCount(); ++j) {
+        TFldData* f = t->Field(j);
+        if (!f) continue;
+        const std::string col = ColumnRule(f->GetName());
+        map.AddColumn(old, f->GetName(), col);
+        f->SetName(col);
+        t->Fields.SetString(j, col);
+        f->TableName = name;
+    }
+}
+
+// The type record of a domain (nullptr for another object).
+TFldData* DomainType(TDbObj* d) {
+    auto* dmn = dynamic_cast<TDmnData*>(d);
+    return dmn ? &dmn->Type() : nullptr;
+}
+
+// The base-type text of an MS SQL or SQL Anywhere user type: the type's name ("INT" for INTEGER),
+// with the length of VARCHAR and CHAR.
+std::string UserTypeText(const TColumnAttrs& t) {
+    std::string s = t.DataType == 1 ? "INT" : std::string(GetDataTypeName(t.DataType));
+    if (t.DataType == 14 || t.DataType == 15) s += "(" + IntToStr(t.Length) + ")";
+    return s;
+}
+
+void ClearPrecisionUnlessNumeric(TColumnAttrs& f) {
+    if (f.DataType != 46 && f.DataType != 47) {
+        f.Precision = 0;
+        f.Scale = 0;
+    }
+}
+
+bool IsIntegerText(std::string_view s) {
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A name MySQL accepts unquoted in a script: a keyword (looked up upper-cased) gets "_" appended,
+// every blank becomes "_"; the case stays.
+std::string MySQLSafeName(const std::string& Name) {
+    std::string s = Name;
+    if (FindMySQLKeyword(UpperCase(s)) != IdentTokenCode) s += "_";
+    std::replace(s.begin(), s.end(), ' ', '_');
+    return s;
+}
+
+// A PostgreSQL name: lower-cased when the lower-cased form needs no quotes, else as it is.
+std::string PGName(const std::string& Name) {
+    const std::string lower = LowerCase(Name);
+    return PGSQLNeedsQuotes(lower) ? Name : lower;
+}
+
+// A number for a MySQL default: DOUBLE in the shortest form that reads back as the same value,
+// DECIMAL fixed to the column's scale; the text unchanged when it is no number.
+std::string MySQLNumber(const std::string& Text, const TColumnAttrs& f) {
+    const std::string t = Trim(Text);
+    double v = 0;
+    const char* end = t.data() + t.size();
+    auto [ptr, ec] = std::from_chars(t.data(), end, v);
+    if (ec != std::errc() || ptr != end || !std::isfinite(v)) return Text;
+    std::array<char, 64> buf{};
+    std::to_chars_result r{};
+    if (f.DataType == 47)
+        r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed,
+                          std::max(0, f.Scale));
+    else
+        r = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    if (r.ec != std::errc()) return Text;
+    const std::string out(buf.data(), r.ptr);
+    if (f.DataType != 47) {
+        double back = 0;
+        std::from_chars(out.data(), out.data() + out.size(), back);
+        if (back != v) return Text;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string TSchemalyst::TruncateName(std::string_view Name) {
+    return std::string(Name.size() >= 32 ? Name.substr(0, 31) : Name);
+}
+
+void TSchemalyst::TruncateObjectNames(TDbObj* Obj) {
+    if (!Obj) return;
+    Obj->SetName(TruncateName(Obj->GetName()));
+    Obj->SetParentName("");
+}
+
+std::string TSchemalyst::ConvertDefaultToIB(std::string_view Default) const {
+    std::string s(Default);
+    // Drops an outer pair only when its "(" closes at the very end ("(1)+(2)" keeps both pairs);
+    // parentheses inside quoted text do not count.
+    auto enclosed = [](const std::string& t) {
+        if (t.size() < 2 || t.front() != '(' || t.back() != ')') return false;
+        int depth = 0;
+        char quote = 0;
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            const char c = t[i];
+            if (quote) {
+                if (c == quote) quote = 0;
+                continue;
+            }
+            if (c == '\'' || c == '"') {
+                quote = c;
+            } else if (c == '(') {
+                ++depth;
+            } else if (c == ')' && --depth == 0) {
+                return i == t.size() - 1;
+            }
+        }
+        return false;
+    };
+    while (enclosed(s))
+        s = s.substr(1, s.size() - 2);
+    const std::string upper = UpperCase(s);
+    if (upper == "GETDATE()") {
+        const TCustomObjs* target = GetTargetObjs();
+        const bool before6 = target && target->GetIBServerOptions().GetSQLServerVersion() <
+                                           TIBSQLServerVersionType::st_InterBase_6x;
+        return before6 ? "'TODAY'" : "CURRENT_DATE";
+    }
+    if (upper == "NEWID()") return {};
+    return s;
+}
+
+void TSchemalyst::ConvertFieldTypeToIB(TColumnAttrs& f, const std::string& Unicode) const {
+    const bool fromMSSQL = GetMasterObjs() && GetMasterObjs()->GetDatabaseType() == dbMSSQL;
+    auto blobText = [&f](bool unicode, const std::string& cs) {
+        f.DataType = 41;
+        f.SubType = 1;
+        f.Length = 0;
+        if (unicode) f.CharSetName = cs;
+    };
+    switch (f.DataType) {
+    case 50: // NVARCHAR
+        if (f.Length == -1 && fromMSSQL) {
+            blobText(true, Unicode);
+        } else {
+            f.DataType = 14;
+            f.CharSetName = Unicode;
+        }
+        break;
+    case 14:
+        if (f.Length == -1 && fromMSSQL) blobText(false, Unicode);
+        break;
+    case 49:
+        f.DataType = 15;
+        f.CharSetName = Unicode;
+        break;
+    case 48:
+        blobText(false, Unicode);
+        break;
+    case 52:
+    case 85:
+        blobText(true, Unicode);
+        break;
+    case 73:
+    case 74:
+        f.Precision = f.DataType == 73 ? 18 : 9;
+        f.Scale = 4;
+        f.DataType = 46;
+        break;
+    case 71: {
+        f.DataType = 54;
+        // A bit default is kept only as an integer.
+        if (!f.DefaultValue.empty() && !IsIntegerText(ConvertDefaultToIB(f.DefaultValue)))
+            f.DefaultValue.clear();
+        break;
+    }
+    case 23:
+        f.DataType = 20;
+        break;
+    case 8:
+    case 96:
+        f.DataType = 54;
+        break;
+    case 9:
+        f.DataType = 3;
+        break;
+    case 10:
+        f.DataType = 4;
+        break;
+    case 76:
+    case 77:
+        f.DataType = 41;
+        f.SubType = 0;
+        f.Length = 0;
+        break;
+    case 79:
+        f.DataType = 14;
+        f.Length = 38;
+        break;
+    default:
+        break;
+    }
+    if (!f.DefaultValue.empty()) f.DefaultValue = ConvertDefaultToIB(DefaultValueText(f.DefaultValue));
+    f.CollationName.clear();
+    f.CollationID = 0;
+}
+
+void TSchemalyst::ConvertMasterStructure() {
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target || master->GetDatabaseType() == target->GetDatabaseType()) return;
+    switch (target->GetDatabaseType()) {
+    case dbInterBase:
+        ConvertToIB();
+        break;
+    case dbSybaseASA:
+        ConvertToSybase();
+        break;
+    case dbMySQL:
+        ConvertToMySQL();
+        break;
+    case dbMSSQL:
+        ConvertToMSSQL();
+        break;
+    case dbPostgreSQL:
+        ConvertToPostgreSQL();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSchemalyst::ConvertToIB() {
+    auto* master = dynamic_cast<TObjs*>(GetMasterObjs());
+    TCustomObjs* target = GetTargetObjs();
+    if (!master || !target) return;
+    DoLogNextLine("Convert master-database to IB/FB-database...");
+    NarrowCompareObjects(GetCompareObjects() - TCmpObjSetType{coFunction, coView, coProcedure, coTrigger,
+                                                              coGrant, coDefault, coCtrDefault});
+    using V = TIBSQLServerVersionType;
+    const V version = target->GetIBServerOptions().GetSQLServerVersion();
+    const std::string unicode =
+        version == V::st_Firebird_20 || version == V::st_Firebird_21 || version == V::st_Firebird_25
+            ? "UTF8"
+            : "UNICODE_FSS";
+    const bool fromMSSQL = master->GetDatabaseType() == dbMSSQL;
+    auto truncate = [](const std::string& n) { return TruncateName(n); };
+    TNameMap map(truncate, truncate, truncate);
+
+    TStringList& domains = master->Domains();
+    for (int i = 0; i < domains.Count(); ++i) {
+        TDbObj* d = ObjAt(domains, i);
+        if (!d) continue;
+        const std::string old = d->GetName();
+        TruncateObjectNames(d);
+        map.AddDomain(old, d->GetName());
+        if (TFldData* type = DomainType(d)) {
+            ConvertFieldTypeToIB(*type, unicode);
+            if (static_cast<TDmnData*>(d)->IsXmlSchemaCollection()) {
+                type->DataType = 41;
+                type->SubType = 1;
+            }
+        }
+    }
+    Rekey(domains);
+
+    TStringList& tables = master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        auto* t = dynamic_cast<TTblData*>(ObjAt(tables, i));
+        if (!t) continue;
+        // Columns of more than 31 characters would not fit either.
+        RenameTable(t, map, truncate, truncate);
+        t->SetParentName("");
+        for (int j = 0; j < t->FieldCount(); ++j) {
+            TFldData* f = t->Field(j);
+            if (!f) continue;
+            const bool sysname =
+                f->DataType == 80 || (f->DataType == DomainDataType && SameText(f->DomainName, "SYSNAME"));
+            if (sysname && fromMSSQL) {
+                f->DataType = 14;
+                f->Length = 256;
+                f->DomainName.clear();
+                f->CharSetName = unicode;
+            }
+            ConvertFieldTypeToIB(*f, unicode);
+        }
+    }
+    Rekey(tables);
+
+    RenameReferences(master, map, false);
+    TStringList& constraints = master->Constraints();
+    for (int i = 0; i < constraints.Count(); ++i) {
+        auto* c = dynamic_cast<TCtrData*>(ObjAt(constraints, i));
+        if (!c) continue;
+        const std::string table = c->TableName, ref = c->RefTableName;
+        TruncateObjectNames(c);
+        c->OverrideName = TruncateName(c->OverrideName);
+        c->SetTableName(map.Table(table));
+        c->SetRefTableName(ref.empty() ? ref : map.Table(ref));
+        c->SetRefTableOwner("");
+        RenameColumnList(c->Columns, [&](const std::string& n) { return map.Column(table, n); });
+        RenameColumnList(c->RefColumns, [&](const std::string& n) { return map.Column(ref, n); });
+        if (c->GetConstraintType() == ctDefault && c->Columns.Count() > 0) {
+            if (TFldData* f = master->FindTableField(c->TableName, c->Columns[0]))
+                f->DefaultValue = ConvertDefaultToIB(c->GetSource());
+            // Its value now lives in the column: the constraint itself is never written.
+            c->SetExists(true);
+            c->Ignore = 1;
+        }
+    }
+    Rekey(constraints);
+    Rekey(master->Indices());
+    master->SetDatabaseType(dbInterBase);
+}
+
+void TSchemalyst::ConvertToMySQL() {
+    auto* master = dynamic_cast<TObjs*>(GetMasterObjs());
+    if (!master) return;
+    DoLogNextLine("Convert master-database to MySQL-database...");
+    NarrowCompareObjects(GetCompareObjects() - TCmpObjSetType{coDomain, coFunction, coGenerator, coException,
+                                                              coView, coProcedure, coTrigger, coRole,
+                                                              coGrant});
+    const bool fromIB = master->GetDatabaseType() == dbInterBase;
+    const bool dialect1 = fromIB && master->GetIBServerOptions().GetSQLDialect() == 1;
+    auto tableRule = [](const std::string& n) { return MySQLSafeName(LowerCase(n)); };
+    TNameMap map(tableRule, MySQLSafeName, Same);
+
+    TStringList& tables = master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        auto* t = dynamic_cast<TTblData*>(ObjAt(tables, i));
+        if (!t) continue;
+        RenameTable(t, map, tableRule, MySQLSafeName);
+        bool timestampDefaultUsed = false;
+        for (int j = 0; j < t->FieldCount(); ++j) {
+            TFldData* f = t->Field(j);
+            if (!f) continue;
+            f->SetSource("");
+            if (f->DataType == DomainDataType) {
+                if (const TColumnAttrs* d = DomainType(master->FindDomain(f->DomainName))) {
+                    f->DataType = d->DataType;
+                    f->Length = d->Length;
+                    f->Precision = d->Precision;
+                    f->Scale = d->Scale;
+                    f->SubType = d->SubType;
+                    f->Nullable = f->Nullable && d->Nullable;
+                    f->CharSetName = d->CharSetName;
+                    f->CollationName = d->CollationName;
+                    if (f->DefaultValue.empty()) f->DefaultValue = d->DefaultValue;
+                }
+            }
+            f->DomainName.clear();
+            f->CharSetName.clear();
+            f->CollationName.clear();
+            switch (f->DataType) {
+            case 46:
+                f->DataType = 47;
+                break;
+            case 4:
+            case 73:
+                f->DataType = 10;
+                break;
+            case 52:
+                f->DataType = 48;
+                f->CharSetName = "UTF8";
+                break;
+            case 49:
+                f->DataType = 15;
+                f->CharSetName = "UTF8";
+                break;
+            case 50:
+                f->DataType = 14;
+                f->CharSetName = "UTF8";
+                break;
+            case 77:
+                f->DataType = 65;
+                break;
+            case 71:
+                f->DataType = 8;
+                break;
+            case 41:
+                if (fromIB) {
+                    f->DataType = f->SubType == 1 || SameText(f->SubTypeName, "TEXT") ? 68 : 65;
+                    f->SegmentSize = 0;
+                }
+                break;
+            case 18:
+                if (dialect1) f->DataType = 20;
+                break;
+            default:
+                break;
+            }
+            // One TIMESTAMP per table may default to the current time; the others are DATETIME.
+            const std::string def = UpperCase(Trim(f->GetDefaultValue()));
+            const bool nowDefault = def == "CURRENT_TIMESTAMP" || def == "'NOW'";
+            if (f->DataType == 20 && (timestampDefaultUsed || !nowDefault)) f->DataType = 23;
+            if (f->DataType == 14 || f->DataType == 15) f->Precision = f->Length;
+            if (f->DefaultValue.empty()) continue;
+            if (nowDefault) {
+                if (!timestampDefaultUsed) {
+                    f->DefaultValue = "CURRENT_TIMESTAMP";
+                    f->Nullable = false;
+                    timestampDefaultUsed = true;
+                } else {
+                    f->DefaultValue.clear();
+                }
+            } else if (def == "'TODAY'" || def == "CURRENT_DATE" || def == "CURRENT_TIME") {
+                f->DefaultValue.clear();
+            } else if (f->GetDefaultValue().front() != '\'') {
+                std::string text = f->GetDefaultValue();
+                if (f->DataType == 10 || f->DataType == 47) text = MySQLNumber(text, *f);
+                f->DefaultValue = QuotedStr(text);
+            }
+        }
+    }
+    Rekey(tables);
+
+    TStringList& views = master->Views();
+    for (int i = 0; i < views.Count(); ++i)
+        if (TDbObj* v = ObjAt(views, i)) v->SetName(tableRule(v->GetName()));
+    Rekey(views);
+
+    RenameReferences(master, map);
+    TStringList& constraints = master->Constraints();
+    for (int i = constraints.Count() - 1; i >= 0; --i) {
+        auto* c = dynamic_cast<TCtrData*>(ObjAt(constraints, i));
+        if (!c || c->GetConstraintType() != ctPrimaryKey) continue;
+        c->SetName("");
+        if (c->Columns.Count() != 1) continue;
+        const std::string table =
+            c->GetParentName().empty() ? c->TableName : c->GetParentName() + "." + c->TableName;
+        if (TFldData* f = master->FindTableField(table, c->Columns[0]); f && f->DataType == 1)
+            f->Nullable = false;
+    }
+    Rekey(constraints);
+    Rekey(master->Indices());
+    master->SetDatabaseType(dbMySQL);
+}
+
+void TSchemalyst::ConvertToMSSQL() {
+    auto* master = dynamic_cast<TObjs*>(GetMasterObjs());
+    if (!master) return;
+    DoLogNextLine("Convert master-database to MSSQL-database...");
+    NarrowCompareObjects(GetCompareObjects() - TCmpObjSetType{coFunction, coGenerator, coException,
+                                                              coProcedure, coTrigger, coGrant, coRoleGrant,
+                                                              coUserGrant, coObjGrant});
+    const bool fromIB = master->GetDatabaseType() == dbInterBase;
+    const std::string dbCharSet = UpperCase(Trim(master->GetIBServerOptions().GetDBCharSet()));
+    auto unicode = [](const std::string& cs) {
+        const std::string u = UpperCase(Trim(cs));
+        return u == "UNICODE_FSS" || u == "UTF8";
+    };
+    auto convert = [&](TColumnAttrs& f) {
+        switch (f.DataType) {
+        case 3:
+        case 4:
+        case 10:
+            f.DataType = 3;
+            break;
+        case 18:
+        case 19:
+        case 20:
+            f.DataType = 23;
+            break;
+        case 41:
+            if (f.SubType == 1)
+                f.DataType = UpperCase(Trim(f.CharSetName)) == "UNICODE_FSS" ? 52 : 48;
+            else
+                f.DataType = 77;
+            break;
+        case 14:
+            if (fromIB && (unicode(f.CharSetName) || (f.CharSetName.empty() && unicode(dbCharSet))))
+                f.DataType = 50;
+            break;
+        default:
+            break;
+        }
+        f.CharSetName.clear();
+        f.CollationName.clear();
+        ClearPrecisionUnlessNumeric(f);
+    };
+
+    TStringList& domains = master->Domains();
+    for (int i = 0; i < domains.Count(); ++i) {
+        TDbObj* d = ObjAt(domains, i);
+        if (!d) continue;
+        d->SetDescription("");
+        if (TFldData* type = DomainType(d)) {
+            convert(*type);
+            static_cast<TDmnData*>(d)->TypeText = UserTypeText(*type);
+        }
+    }
+
+    TStringList& tables = master->Tables();
+    std::vector<TCtrData*> defaults;
+    for (int i = 0; i < tables.Count(); ++i) {
+        auto* t = dynamic_cast<TTblData*>(ObjAt(tables, i));
+        if (!t) continue;
+        t->SetDescription("");
+        for (int j = 0; j < t->FieldCount(); ++j) {
+            TFldData* f = t->Field(j);
+            if (!f) continue;
+            convert(*f);
+            f->SetDescription("");
+            const std::string def = Trim(f->GetDefaultValue());
+            if (def.empty()) continue;
+            // The default becomes a default constraint on the column.
+            const std::string upper = UpperCase(def);
+            std::string text;
+            if (upper == "CURRENT_TIMESTAMP" || upper == "CURRENT_DATE" || upper == "'NOW'" ||
+                upper == "'TODAY'")
+                text = "(getdate())";
+            else if (def.front() == '(')
+                text = def.substr(1, def.size() >= 2 ? def.size() - 2 : 0);
+            else if (def.front() == '-')
+                text = "((" + def + "))";
+            else
+                text = "(" + def + ")";
+            auto* c = new TCtrData(master);
+            c->SetConstraintType(ctDefault);
+            c->SetTableName(f->TableName);
+            c->AddColumn(f->GetName());
+            c->SetSource(text);
+            defaults.push_back(c);
+            f->DefaultValue.clear();
+        }
+    }
+
+    TStringList& indices = master->Indices();
+    for (int i = 0; i < indices.Count(); ++i)
+        if (auto* x = dynamic_cast<TIdxData*>(ObjAt(indices, i))) x->Descending = false;
+
+    TStringList& constraints = master->Constraints();
+    for (int i = 0; i < constraints.Count(); ++i) {
+        auto* c = dynamic_cast<TCtrData*>(ObjAt(constraints, i));
+        if (!c) continue;
+        if (c->GetConstraintType() == ctPrimaryKey) c->Clustered = true;
+        if (c->GetConstraintType() == ctForeignKey) {
+            if (c->DeleteRule == raSetNull || c->DeleteRule == raCascade) c->DeleteRule = raNone;
+            if (c->UpdateRule == raCascade) c->UpdateRule = raNone;
+        }
+    }
+    Rekey(constraints);
+    master->SetDatabaseType(dbMSSQL);
+    // Filed once the container is MS SQL: an unnamed constraint's key is its MS SQL text.
+    for (TCtrData* c : defaults)
+        master->AddObject(c, true);
+}
+
+void TSchemalyst::ConvertToSybase() {
+    auto* master = dynamic_cast<TObjs*>(GetMasterObjs());
+    if (!master) return;
+    DoLogNextLine("Convert master-database to Sybase-database...");
+    NarrowCompareObjects(GetCompareObjects() - TCmpObjSetType{coFunction, coGenerator, coException, coView,
+                                                              coProcedure, coTrigger, coGrant});
+    // Names compare case-insensitively while the work is done.
+    master->SetDatabaseType(dbSybaseASA);
+    auto convert = [](TColumnAttrs& f) {
+        if (f.DataType == 4) f.DataType = 10;
+        if (f.DataType == 41)
+            f.DataType = f.SubType == 1 ? (UpperCase(Trim(f.CharSetName)) == "UNICODE_FSS" ? 52 : 16) : 45;
+        f.CharSetName.clear();
+        f.CollationName.clear();
+        ClearPrecisionUnlessNumeric(f);
+    };
+    TStringList& domains = master->Domains();
+    for (int i = 0; i < domains.Count(); ++i) {
+        TDbObj* d = ObjAt(domains, i);
+        if (!d) continue;
+        d->SetDescription("");
+        d->SetSource("");
+        if (TFldData* type = DomainType(d)) {
+            convert(*type);
+            static_cast<TDmnData*>(d)->TypeText = UserTypeText(*type);
+        }
+    }
+    TStringList& tables = master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        auto* t = dynamic_cast<TTblData*>(ObjAt(tables, i));
+        if (!t) continue;
+        t->Owner2 = "DBA";
+        for (int j = 0; j < t->FieldCount(); ++j)
+            if (TFldData* f = t->Field(j)) {
+                convert(*f);
+                f->SetDescription("");
+                f->SetSource("");
+            }
+    }
+    Rekey(tables);
+    TStringList& indices = master->Indices();
+    for (int i = 0; i < indices.Count(); ++i)
+        if (auto* x = dynamic_cast<TIdxData*>(ObjAt(indices, i))) {
+            x->Owner2 = "DBA";
+            x->Descending = false;
+        }
+    Rekey(indices);
+    TStringList& constraints = master->Constraints();
+    for (int i = 0; i < constraints.Count(); ++i) {
+        auto* c = dynamic_cast<TCtrData*>(ObjAt(constraints, i));
+        if (!c) continue;
+        c->Owner2 = "DBA";
+        switch (c->GetConstraintType()) {
+        case ctPrimaryKey:
+            c->Clustered = true;
+            break;
+        case ctForeignKey:
+            c->RefOwner = "DBA";
+            if (c->DeleteRule == raSetNull || c->DeleteRule == raCascade) c->DeleteRule = raNone;
+            if (c->UpdateRule == raCascade) c->UpdateRule = raNone;
+            c->RoleName = c->GetName();
+            c->SetName("");
+            break;
+        case ctUnique: {
+            TTblData* t = master->FindTable(c->TableName);
+            for (int j = 0; j < c->Columns.Count(); ++j)
+                if (TFldData* f = t ? t->FindField(c->Columns[j]) : nullptr) f->Nullable = false;
+            if (!t) break;
+            // The key's columns in the table's column order.
+            TStringList ordered(true);
+            for (int j = 0; j < t->FieldCount(); ++j) {
+                const int k = c->Columns.IndexOf(t->Field(j)->GetName());
+                if (k < 0) continue;
+                ordered.AddObject(c->Columns[k], c->Columns.Objects(k));
+                c->Columns.SetObject(k, nullptr);
+            }
+            for (int k = 0; k < c->Columns.Count(); ++k)
+                if (c->Columns.Objects(k) || ordered.IndexOf(c->Columns[k]) < 0) {
+                    ordered.AddObject(c->Columns[k], c->Columns.Objects(k));
+                    c->Columns.SetObject(k, nullptr);
+                }
+            c->Columns.Clear();
+            for (int k = 0; k < ordered.Count(); ++k) {
+                c->Columns.AddObject(ordered[k], ordered.Objects(k));
+                ordered.SetObject(k, nullptr);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    Rekey(constraints);
+    master->SetDatabaseType(dbSybaseASA);
+}
+
+void TSchemalyst::ConvertToPostgreSQL() {
+    auto* master = dynamic_cast<TObjs*>(GetMasterObjs());
+    if (!master) return;
+    DoLogNextLine("Convert master-database to PostgreSQL-database...");
+    NarrowCompareObjects(GetCompareObjects() - TCmpObjSetType{coFunction, coGenerator, coException, coView,
+                                                              coProcedure, coTrigger, coRole, coGrant,
+                                                              coRoleGrant, coUserGrant, coObjGrant});
+    master->SetDatabaseType(dbSybaseASA);
+    TNameMap map(PGName, PGName, PGName);
+    auto publicSchema = [](TDbObj* o) {
+        if (o->GetParentName().empty()) o->SetParentName("public");
+    };
+    auto convert = [](TColumnAttrs& f) {
+        f.CharSetName.clear();
+        f.CollationName.clear();
+        switch (f.DataType) {
+        case 17:
+            f.DataType = 14;
+            break;
+        case 68:
+            f.DataType = 48;
+            break;
+        case 41:
+            f.DataType = f.SubType == 1 ? 48 : 90;
+            break;
+        case 11:
+            f.DataType = f.Scale != 0 ? 46 : 1;
+            break;
+        default:
+            break;
+        }
+        ClearPrecisionUnlessNumeric(f);
+        const std::string def = UpperCase(Trim(DefaultValueText(f.DefaultValue)));
+        if (def == "CURRENT_TIMESTAMP" || def == "'NOW'") f.DefaultValue = "current_timestamp";
+        if (def == "CURRENT_DATE" || def == "'TODAY'") f.DefaultValue = "current_date";
+    };
+
+    TStringList& domains = master->Domains();
+    for (int i = 0; i < domains.Count(); ++i) {
+        TDbObj* d = ObjAt(domains, i);
+        if (!d) continue;
+        const std::string old = d->GetName();
+        d->SetName(PGName(old));
+        map.AddDomain(old, d->GetName());
+        publicSchema(d);
+        if (TFldData* type = DomainType(d)) {
+            convert(*type);
+            type->SetSource("");
+        }
+    }
+    Rekey(domains);
+    TStringList& tables = master->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        auto* t = dynamic_cast<TTblData*>(ObjAt(tables, i));
+        if (!t) continue;
+        RenameTable(t, map, PGName, PGName);
+        publicSchema(t);
+        for (int j = 0; j < t->FieldCount(); ++j)
+            if (TFldData* f = t->Field(j)) {
+                convert(*f);
+                f->SetSource("");
+            }
+    }
+    Rekey(tables);
+    RenameReferences(master, map);
+    TStringList& indices = master->Indices();
+    for (int i = 0; i < indices.Count(); ++i)
+        if (auto* x = dynamic_cast<TIdxData*>(ObjAt(indices, i))) {
+            x->SetName(PGName(x->GetName()));
+            publicSchema(x);
+            x->Descending = false;
+        }
+    Rekey(indices);
+    TStringList& constraints = master->Constraints();
+    for (int i = 0; i < constraints.Count(); ++i)
+        if (TDbObj* c = ObjAt(constraints, i)) {
+            c->SetName(PGName(c->GetName()));
+            publicSchema(c);
+        }
+    Rekey(constraints);
+    master->SetDatabaseType(dbPostgreSQL);
+    // The lists compare case-sensitively again: keys are sorted for that rule.
+    for (TObjsList which :
+         {TObjsList::olDomains, TObjsList::olTables, TObjsList::olIndices, TObjsList::olConstraints})
+        Rekey(master->List(which));
 }
 
 } // namespace smx

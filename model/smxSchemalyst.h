@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/smxClasses.h"
@@ -49,8 +50,27 @@ public:
     /// Equalises per-dialect details the target's database type does not compare (MySQL table
     /// options, Oracle schema names and tablespace attributes).
     void NormalizeStructures();
-    /// Converts the master into the target's database type; nothing until converters exist.
+    /// Converts the master into the target's database type (InterBase, SQL Anywhere, MySQL, MS SQL
+    /// or PostgreSQL targets; other targets and equal types: nothing).
     void ConvertMasterStructure();
+    // The converters: each logs its line, narrows the compared kinds for this run, rewrites the
+    // master's names, types, defaults and flags for the target, renames in one go whatever refers
+    // to a renamed table, column or domain, re-keys the lists, and sets the master's type.
+    void ConvertToIB();
+    void ConvertToMySQL();
+    void ConvertToMSSQL();
+    void ConvertToSybase();
+    void ConvertToPostgreSQL();
+    /// A name of 32 characters or more cut to its first 31.
+    static std::string TruncateName(std::string_view Name);
+    /// The object's name cut by TruncateName; its parent name cleared.
+    static void TruncateObjectNames(TDbObj* Obj);
+    /// A default for InterBase/Firebird: outer parentheses that enclose the whole text dropped, then
+    /// GETDATE() as CURRENT_DATE ('TODAY' before InterBase 6) and NEWID() as no default.
+    std::string ConvertDefaultToIB(std::string_view Default) const;
+    /// A column or domain type for InterBase/Firebird (the master's own type decides; see the
+    /// converter), its default converted and its collation cleared.
+    void ConvertFieldTypeToIB(TColumnAttrs& Field, const std::string& UnicodeCharSet) const;
     /// Pairs the objects of every kind list of Source with their namesakes in Other.
     static void LinkPartners(TCustomObjs* Source, TCustomObjs* Other);
     /// Pairs each object of Source with the object of Other filed under its full name (both ways),

@@ -78,13 +78,16 @@ TEST(SchemalystScript, GoldenScripts) {
              AddColumn(t, "NAME", VarcharType, 20);
              AddTable(r.target.Objs(), "T", {"ID"});
          },
-         {"ALTER TABLE T ADD NAME VARCHAR(20);", ""}},
+         // A table whose columns changed gets the master's column positions at the end.
+         {"ALTER TABLE T ADD NAME VARCHAR(20);", "", "ALTER TABLE T ALTER COLUMN ID POSITION 1;", "",
+          "ALTER TABLE T ALTER COLUMN NAME POSITION 2;", ""}},
         {"dropped column",
          [](Rig& r) {
              AddTable(r.master.Objs(), "T", {"ID"});
              AddTable(r.target.Objs(), "T", {"ID", "X"});
          },
-         {"/* Drop table-fields... */", "ALTER TABLE T DROP X;", "", ""}},
+         {"/* Drop table-fields... */", "ALTER TABLE T DROP X;", "", "", "ALTER TABLE T ALTER COLUMN ID POSITION 1;",
+          ""}},
     };
     for (const GoldenCase& c : cases) {
         Rig r;
@@ -120,8 +123,9 @@ TEST(SchemalystScript, TablesOfBothSidesInStepOrder) {
     FillCheckTables(r);
     r.cmp.CompareStructures();
     const Strings got = Executable(*r.cmp.GetSQLExec());
-    EXPECT_EQ(got, (Strings{"CREATE TABLE A(ID INTEGER)", "ALTER TABLE B ADD X INTEGER",
-                            "ALTER TABLE B DROP Y", "DROP TABLE C"}));
+    EXPECT_EQ(got, (Strings{"CREATE TABLE A(ID INTEGER)", "ALTER TABLE B ADD X INTEGER", "ALTER TABLE B DROP Y",
+                            "DROP TABLE C", "ALTER TABLE B ALTER COLUMN ID POSITION 1",
+                            "ALTER TABLE B ALTER COLUMN X POSITION 2"}));
     EXPECT_EQ(r.cmp.GetSQLExec()->GetHasExecutableStatements(), 1);
 
     // Clearing and refilling the master leaves no partner into freed objects; B is dropped now.
@@ -167,7 +171,7 @@ TEST(SchemalystScript, GenerateCommitOnTheComparerRulesTheFirstScript) {
         }
         if (lines[i] == "COMMIT WORK;") ++commits;
     }
-    EXPECT_EQ(ddl, 4);
+    EXPECT_EQ(ddl, 6); // four table statements and B's two column positions
     EXPECT_GE(commits, ddl);
 }
 
