@@ -19,12 +19,16 @@ constexpr std::string_view NoMaximum = "999999999999999999999999999";
 TGnrData::TGnrData(TCustomObjs* AOwner, TFldData* OwningColumn)
     : TDbObj(AOwner), OwningColumn_(OwningColumn) {
     SetKind(TDbObject::dboGenerator);
-    // A column-owned generator takes no column of its own: the column would create a generator in
-    // turn. The data-type column's parent is the generator, which gives it none.
-    if (!OwningColumn) DataTypeColumn_ = std::make_unique<TFldData>(AOwner, this);
 }
 
 TGnrData::~TGnrData() = default;
+
+TFldData* TGnrData::GetDataTypeColumn() {
+    // A column-owned generator takes no column of its own: the column would create a generator in
+    // turn. The data-type column's parent is the generator, which gives it none.
+    if (!DataTypeColumn_ && !OwningColumn_) DataTypeColumn_ = std::make_unique<TFldData>(GetOwner(), this);
+    return DataTypeColumn_.get();
+}
 
 void TGnrData::SetMaxValue(std::string_view Value) {
     if (Value == NoMaximum) {

@@ -18,7 +18,7 @@ class TFldData;
 /// A generator or sequence. Kind dboGenerator. Option values are held as text, as read or parsed.
 class TGnrData : public TDbObj {
 public:
-    /// A generator of Objects; without OwningColumn it creates its own data-type column.
+    /// A generator of Objects; without OwningColumn it has a data-type column of its own.
     explicit TGnrData(TCustomObjs* AOwner = nullptr, TFldData* OwningColumn = nullptr);
     ~TGnrData() override;
     SMX_CLASSNAME(TGnrData)
@@ -45,8 +45,9 @@ public:
     /// Setting the flag also empties the cache size.
     void SetNoCache(bool Value);
     bool GetNoMaxValue() const { return NoMaxValue_; }
-    /// The column that carries the sequence's data type; nullptr for a column-owned generator.
-    TFldData* GetDataTypeColumn() const { return DataTypeColumn_.get(); }
+    /// The column that carries the sequence's data type (made on first use, so that the many
+    /// generators that never state a type stay small); nullptr for a column-owned generator.
+    TFldData* GetDataTypeColumn();
     /// The column that owns the generator (its identity options); nullptr for a free generator.
     TFldData* GetOwningColumn() const { return OwningColumn_; }
 
