@@ -622,6 +622,22 @@ std::string ParseSQLParams(TParams* Params, std::string_view SQL, bool DoCreate)
     std::size_t i = 0;
     while (i < n) {
         const char c = SQL[i];
+        if (literal == '\0' && (c == '-' || c == '/') && at(i + 1) == (c == '-' ? '-' : '*')) {
+            // A comment is copied as it stands: a name or a quote inside it means nothing. A line
+            // comment ends before its line break, an unterminated block comment at the end.
+            std::size_t end = 0;
+            if (c == '-') {
+                end = SQL.find_first_of("\r\n", i + 2);
+            } else {
+                end = SQL.find("*/", i + 2);
+                if (end != std::string_view::npos) end += 2;
+            }
+            if (end == std::string_view::npos) end = n;
+            result.append(SQL.substr(i, end - i));
+            digitsAndBlanksOnly = false;
+            i = end;
+            continue;
+        }
         if (IsQuoteChar(c)) {
             ToggleLiteral(literal, c);
         } else if (c == ':' && literal == '\0') {

@@ -331,7 +331,8 @@ void FreeConnectionPlugins();
 
 /// The statement text with every ":name" reference replaced by "?". With DoCreate, Params (when
 /// not null) is cleared and gets one parameter per reference, in order of appearance. Literals
-/// in any of the three quote characters are copied untouched; "::" becomes ":".
+/// in any of the three quote characters, "--" line comments and "/* */" block comments are copied
+/// untouched (an unterminated one runs to the end of the text); "::" becomes ":".
 std::string ParseSQLParams(TParams* Params, std::string_view SQL, bool DoCreate);
 /// Name without one leading and one trailing quote character (" ' `), each only when present.
 std::string StripParamName(std::string_view Name);

@@ -380,8 +380,12 @@ std::string TDbObj::GetNamePrefix() const {
 }
 
 std::string TDbObj::GetShortName() const {
-    const std::string prefix = GetNamePrefix();
-    if (!prefix.empty() && StartsStr(prefix, Name_)) return Name_.substr(prefix.size());
+    // The structure's prefix is read in place: pairing asks this of every object and column.
+    const TCustomDBStructure* structure = Owner_ ? Owner_->GetStructure() : nullptr;
+    if (structure) {
+        const std::string& prefix = structure->GetNamePrefix();
+        if (!prefix.empty() && StartsStr(prefix, Name_)) return Name_.substr(prefix.size());
+    }
     return Name_;
 }
 
@@ -1294,8 +1298,7 @@ void TCustomObjs::Clear() {
     ScriptLines_.Clear();
     for (auto& k : lists_) {
         k.list.Clear();
-        k.pending.clear();
-        k.slots.clear();
+        ClearPending(k);
     }
     IBServerOptions_.GetIBDatabaseOptions().SetDefaults();
     MSSQLServerOptions_.GetMSSQLDatabaseOptions().SetDefaults();
@@ -1315,8 +1318,7 @@ void TCustomObjs::FreeObjects() {
         for (auto& p : k.pending)
             doomed.push_back(p.obj);
         k.list.Clear();
-        k.pending.clear();
-        k.slots.clear();
+        ClearPending(k);
     }
     for (TObject* o : doomed)
         delete o;
@@ -1374,6 +1376,57 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
     return true;
 }
 
+// The pending positions in the list's key order, kept in short sorted blocks: filing finds its
+// block and place by binary search and counts the keys before it, so an object filed out of order
+// still learns the index it will have in the sorted list. Blocks split when they grow long.
+struct TCustomObjs::PendingOrder {
+    static constexpr std::size_t MaxBlock = 512;
+    std::vector<std::vector<std::uint32_t>> blocks;
+
+    /// Places pending position P (its key not present yet); returns how many pending keys sort
+    /// before it.
+    std::size_t Insert(const KindList& k, std::uint32_t P) {
+        const std::string& key = k.pending[P].key;
+        auto before = [&k](std::uint32_t a, const std::string& b) {
+            return k.list.CompareStrings(k.pending[a].key, b) < 0;
+        };
+        if (blocks.empty()) {
+            blocks.push_back({P});
+            return 0;
+        }
+        // The first block whose last key sorts after the new one, else the last block.
+        std::size_t lo = 0, hi = blocks.size() - 1;
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (before(blocks[mid].back(), key))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        std::vector<std::uint32_t>& b = blocks[lo];
+        const auto at = std::lower_bound(b.begin(), b.end(), key, before);
+        std::size_t rank = static_cast<std::size_t>(at - b.begin());
+        for (std::size_t i = 0; i < lo; ++i)
+            rank += blocks[i].size();
+        b.insert(at, P);
+        if (b.size() > MaxBlock) {
+            std::vector<std::uint32_t> upper(b.begin() + static_cast<std::ptrdiff_t>(MaxBlock / 2), b.end());
+            b.resize(MaxBlock / 2);
+            blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(lo) + 1, std::move(upper));
+        }
+        return rank;
+    }
+};
+
+TCustomObjs::KindList::KindList() = default;
+TCustomObjs::KindList::~KindList() = default;
+
+void TCustomObjs::ClearPending(KindList& k) {
+    k.pending.clear();
+    k.slots.clear();
+    k.order.reset();
+}
+
 std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
     // FNV-1a over the bytes, folded to upper case when the list ignores case.
     const bool fold = !k.list.GetCaseSensitive();
@@ -1425,8 +1478,7 @@ void TCustomObjs::Merge(KindList& k) {
             k.list.AddObject(p.key, p.obj);
         k.list.SetSorted(true);
     }
-    k.pending.clear();
-    k.slots.clear();
+    ClearPending(k);
 }
 
 TStringList& TCustomObjs::List(TObjsList Which) {
@@ -1461,9 +1513,12 @@ int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
     }
     const std::size_t hash = HashKey(k, Key);
     if (FindPending(k, Key, hash) >= 0) return -1;
+    const auto position = static_cast<std::uint32_t>(k.pending.size());
     k.pending.push_back({std::string(Key), Obj, hash});
-    IndexPending(k, static_cast<std::uint32_t>(k.pending.size() - 1));
-    return k.list.Count() + static_cast<int>(k.pending.size()) - 1;
+    IndexPending(k, position);
+    if (!k.order) k.order = std::make_unique<PendingOrder>();
+    // Its place once merged: the listed keys before it (i) and the pending ones before it.
+    return i + static_cast<int>(k.order->Insert(k, position));
 }
 
 bool TCustomObjs::AcceptObject(TDbObj* Obj) {

@@ -466,9 +466,10 @@ public:
     virtual void GetScript() {}
     virtual void CopyScriptTo(TStringList& Strings) { (void)Strings; }
 
-    /// Files Obj under its full name in its kind's list. Returns a position >= 0 when filed; -1 when
-    /// refused, of no known kind, or its key is present (the first object stays filed). A refused
-    /// object is freed when FreeIfRejected is set. Filing is n log n: lists are sorted when read.
+    /// Files Obj under its full name in its kind's list. Returns its index in that list as the
+    /// list reads when the call returns; -1 when refused, of no known kind, or its key is present
+    /// (the first object stays filed). A refused object is freed when FreeIfRejected is set.
+    /// Filing is n log n: lists are sorted when read.
     int AddObject(TDbObj* Obj, bool FreeIfRejected);
     /// The accept filter of AddObject: the container handler, else the extractor's name test.
     bool AcceptObject(TDbObj* Obj);
@@ -595,13 +596,19 @@ private:
         TDbObj* obj;
         std::size_t hash;
     };
+    struct PendingOrder; // the pending positions in key order, with ranks
     struct KindList {
+        KindList();
+        ~KindList();
         TStringList list;
         // Objects filed since the list was last read: merged (and the list sorted) on the next read.
         std::vector<Pending> pending;
         // Open-addressing index of the pending keys (0 = free, else the pending position + 1).
         std::vector<std::uint32_t> slots;
+        // The pending keys in list order, so that filing can tell an object's place in the list.
+        std::unique_ptr<PendingOrder> order;
     };
+    static void ClearPending(KindList& k);
     static std::size_t HashKey(const KindList& k, std::string_view Key);
     static int FindPending(const KindList& k, std::string_view Key, std::size_t Hash);
     static void IndexPending(KindList& k, std::uint32_t Position);

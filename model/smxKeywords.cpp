@@ -4,8 +4,10 @@
 // compile time from the per-version lists of keywords that read as ordinary identifiers.
 #include "model/smxKeywords.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/smxStrUtils.h"
 
@@ -2313,13 +2315,35 @@ std::span<const std::string_view> GetIBReservedWords(TIBSQLServerVersionType Ver
     return V < 0 ? std::span<const std::string_view>{} : IBReservedWords[static_cast<std::size_t>(V)];
 }
 
+namespace {
+
+// The InterBase table's positions in text order, the first of equal texts first: every quoted name
+// asks the table, so it is searched by halves rather than entry by entry.
+const std::array<std::uint8_t, IBKeywords.size()>& IBKeywordOrder() {
+    static_assert(IBKeywords.size() <= 256);
+    static const auto order = [] {
+        std::array<std::uint8_t, IBKeywords.size()> o{};
+        for (std::size_t i = 0; i < o.size(); ++i)
+            o[i] = static_cast<std::uint8_t>(i);
+        std::stable_sort(o.begin(), o.end(), [](std::uint8_t a, std::uint8_t b) {
+            return IBKeywords[a].Text < IBKeywords[b].Text;
+        });
+        return o;
+    }();
+    return order;
+}
+
+} // namespace
+
 std::int32_t KeywordSymbol(std::string_view Word, TIBSQLServerVersionType Version) {
     const std::string U = UpperCase(Word);
-    for (const auto& K : IBKeywords) {
-        if (K.Text != U) continue;
-        return GetIBTokenSet(Version).contains(K.Token) ? K.Token : IdentTokenCode;
-    }
-    return IdentTokenCode;
+    const auto& order = IBKeywordOrder();
+    const auto at =
+        std::lower_bound(order.begin(), order.end(), std::string_view(U),
+                         [](std::uint8_t i, std::string_view w) { return IBKeywords[i].Text < w; });
+    if (at == order.end() || IBKeywords[*at].Text != U) return IdentTokenCode;
+    const TResWordSymb& K = IBKeywords[*at];
+    return GetIBTokenSet(Version).contains(K.Token) ? K.Token : IdentTokenCode;
 }
 
 bool IsReservedWord(std::string_view Name, TIBSQLServerVersionType Version) {
@@ -2328,7 +2352,18 @@ bool IsReservedWord(std::string_view Name, TIBSQLServerVersionType Version) {
     if (!RestAll(Name, [](char C) { return IsUpperLetter(C) || IsDigit(C) || C == '$' || C == '_'; }))
         return true;
     if (KeywordSymbol(Name, Version) != IdentTokenCode) return true;
-    return IsInWordList(Name, GetIBReservedWords(Version));
+    // The version's further reserved words, sorted once, searched by halves.
+    static const auto sorted = [] {
+        std::array<std::vector<std::string_view>, IBSQLServerVersionCount> s;
+        for (std::size_t v = 0; v < s.size(); ++v) {
+            s[v].assign(IBReservedWords[v].begin(), IBReservedWords[v].end());
+            std::sort(s[v].begin(), s[v].end());
+        }
+        return s;
+    }();
+    const int V = VersionIndex(Version);
+    return V >= 0 && std::binary_search(sorted[static_cast<std::size_t>(V)].begin(),
+                                        sorted[static_cast<std::size_t>(V)].end(), Name);
 }
 
 bool IsInWordList(std::string_view Word, std::span<const std::string_view> List) {

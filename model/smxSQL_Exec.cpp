@@ -541,6 +541,25 @@ bool TSQLExec::ReadyToSend() {
     return HasUsableQuery();
 }
 
+// Data statements of a run share one transaction that is committed at the end. A DDL, routine or
+// description statement must not share it: its rollback on failure would take those rows with it.
+// So the rows are committed before such a statement starts. A failed commit is reported (and
+// counted) and its transaction rolled back, so the statement still starts clean.
+void TSQLExec::CommitPendingData() {
+    TSMXCustomConnection* c = SMXConnection_;
+    if (!c || !c->InTransaction()) return;
+    try {
+        c->Commit();
+    } catch (const std::exception& e) {
+        DoErrorMessage(e.what());
+        try {
+            if (c->InTransaction()) c->Rollback();
+        } catch (const std::exception& e2) {
+            DoErrorMessage(e2.what());
+        }
+    }
+}
+
 bool TSQLExec::ExecSQLStatement() {
     using enum TDatabaseType;
     if (!ReadyToSend()) return false;
@@ -551,6 +570,7 @@ bool TSQLExec::ExecSQLStatement() {
         q.SetParamCheck(true);
     });
     const TStatement* st = CurrentStatement_;
+    CommitPendingData();
     try {
         if (!c->InTransaction() && DatabaseType_ != dbMSSQL && DatabaseType_ != dbSybaseASE)
             c->StartTransaction();

@@ -126,8 +126,12 @@ protected:
     /// Runs an INSERT, UPDATE or DELETE inside the run's transaction, without committing. A
     /// statement whose parameter values could not all be read is not run.
     bool ExecDML();
-    /// Runs a DDL or other single statement and commits it; a failure rolls it back.
+    /// Runs a DDL or other single statement and commits it; a failure rolls back only that
+    /// statement (the data statements of the run are committed before it starts).
     bool ExecSQLStatement();
+    /// Commits the transaction open on the connection (the run's pending data statements), so that
+    /// the next statement runs in a transaction of its own. A failed commit is reported and rolled back.
+    void CommitPendingData();
     /// Makes Param's value null, then lets OnGetParamValue supply it.
     void DoGetParamValue(TParam& Param);
 

@@ -127,6 +127,8 @@ public:
     TDateTime AsDateTime() const;
     /// Bytes and strings as they are; other kinds as their text.
     std::string AsBytes() const;
+    /// The stored text or bytes of a string or bytes value, without a copy; empty for other kinds.
+    const std::string& RawText() const { return str_; }
 
     /// Same kind and same value.
     bool operator==(const TVariant& other) const;

@@ -8,6 +8,8 @@
 #include "platform/smxStrUtils.h"
 
 #include <ibase.h>
+#include <langinfo.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <array>
@@ -164,6 +166,21 @@ ISC_DATE EncodeIscDate(TDateTime dt) {
     return date;
 }
 
+// The total length of an open large object, or 0 when the library does not tell.
+std::size_t BlobTotalLength(isc_blob_handle& blob) {
+    const char items[] = {isc_info_blob_total_length};
+    char info[32] = {};
+    StatusVector st{};
+    if (isc_blob_info(st.data(), &blob, sizeof items, items, sizeof info, info) != 0 ||
+        info[0] != isc_info_blob_total_length)
+        return 0;
+    const auto len = static_cast<short>(isc_vax_integer(info + 1, 2));
+    if (len <= 0 || len > 8) return 0;
+    const ISC_INT64 total = isc_portable_integer(reinterpret_cast<const ISC_UCHAR*>(info + 3), len);
+    return total > 0 && static_cast<std::uint64_t>(total) < (std::uint64_t{1} << 40) ? static_cast<std::size_t>(total)
+                                                                                       : 0;
+}
+
 // Reads a whole large object: open, segments until the end, close.
 std::string ReadBlob(TIBHandle db, TIBHandle tr, ISC_QUAD id) {
     StatusVector st{};
@@ -172,11 +189,18 @@ std::string ReadBlob(TIBHandle db, TIBHandle tr, ISC_QUAD id) {
     Check(st);
     std::string data;
     std::array<char, 32768> buf{};
+    bool sized = false;
     for (;;) {
         unsigned short got = 0;
         const ISC_STATUS r =
             isc_get_segment(st.data(), &blob, &got, static_cast<unsigned short>(buf.size()), buf.data());
         if (r == 0 || st[1] == isc_segment) {
+            // A value longer than one buffer: ask its whole length once and allocate it, so a large
+            // value never holds twice its size while the string grows.
+            if (!sized && got == buf.size()) {
+                sized = true;
+                data.reserve(BlobTotalLength(blob));
+            }
             data.append(buf.data(), got);
             continue;
         }
@@ -209,6 +233,109 @@ ISC_QUAD WriteBlob(TIBHandle db, TIBHandle tr, std::string_view bytes) {
     isc_close_blob(st.data(), &blob);
     Check(st);
     return id;
+}
+
+// ---- Database file names ----
+
+bool IsAsciiOnly(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing past
+// U+10FFFF.
+bool IsUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        std::size_t len = 0;
+        std::uint32_t cp = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            cp = b & 0x1Fu;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            cp = b & 0x0Fu;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            cp = b & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + len > s.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0u) != 0x80u) return false;
+            cp = (cp << 6) | (c & 0x3Fu);
+        }
+        if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+// The codeset of the plain C (POSIX) locale, under glibc "ANSI_X3.4-1968".
+bool CodesetIsAscii(const char* codeset) {
+    return codeset && (SameText(codeset, "ANSI_X3.4-1968") || SameText(codeset, "ASCII") ||
+                       SameText(codeset, "US-ASCII"));
+}
+
+// The client library and the engine convert database file names between the character type
+// (LC_CTYPE codeset) of the process and UTF-8. Each builds its converter once, on the first file
+// name it meets, from the codeset of the calling thread at that moment, and keeps it. Under the
+// plain C locale, which every process has until it calls setlocale, that codeset is ASCII and any
+// other byte then fails for good with "Cannot transliterate character between character sets".
+// So while the calling thread runs under that locale, every call that passes a file name runs
+// with the thread alone switched to the C.UTF-8 character type (uselocale: the process's locale
+// is left as it is): the converters are built for UTF-8, and ASCII names read the same in both.
+// Names are then taken as UTF-8 (a name that is not fails, see RaiseFileNameStatus).
+class TFileNameCharType {
+public:
+    TFileNameCharType() {
+        if (!CodesetIsAscii(nl_langinfo(CODESET))) return;
+        static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        if (utf8 == static_cast<locale_t>(nullptr)) return;
+        previous_ = uselocale(utf8);
+        switched_ = previous_ != static_cast<locale_t>(nullptr);
+    }
+    TFileNameCharType(const TFileNameCharType&) = delete;
+    TFileNameCharType& operator=(const TFileNameCharType&) = delete;
+    ~TFileNameCharType() {
+        if (switched_) uselocale(previous_);
+    }
+    /// True while the thread runs under the UTF-8 character type.
+    bool Switched() const { return switched_; }
+
+private:
+    locale_t previous_ = static_cast<locale_t>(nullptr);
+    bool switched_ = false;
+};
+
+bool HasErrorCode(const StatusVector& status, ISC_STATUS code) {
+    // Clusters of (argument type, value); an error code follows isc_arg_gds.
+    for (std::size_t i = 0; i + 1 < status.size() && status[i] != isc_arg_end; i += 2)
+        if (status[i] == isc_arg_gds && status[i + 1] == code) return true;
+    return false;
+}
+
+// A failed attach or create: the library's text, except when the file name could not be
+// converted, which the library reports without saying why.
+[[noreturn]] void RaiseFileNameStatus(const StatusVector& status, std::string_view name) {
+    if (!IsAsciiOnly(name) && HasErrorCode(status, isc_transliteration_failed)) {
+        const char* codeset = nl_langinfo(CODESET);
+        std::string text = "The database file name \"" + std::string(name) +
+                           "\" holds characters that the client library cannot convert from the "
+                           "process's character type (" +
+                           std::string(codeset ? codeset : "?") + ")";
+        text += IsUtf8(name) ? ": run the program under a UTF-8 locale." : ": the name is not valid UTF-8.";
+        throw EIBError(text, static_cast<int>(isc_sqlcode(status.data())), isc_transliteration_failed);
+    }
+    RaiseStatus(status);
 }
 
 void EraseFrom(std::vector<TIBQuery*>& v, TIBQuery* q) {
@@ -291,11 +418,19 @@ void TIBDatabase::Open() {
     if (databaseName_.empty()) throw EDatabaseError("Database name is missing");
     TStringList loginParams = params_;
     if (loginPrompt_ && OnLogin) OnLogin(*this, loginParams);
-    const std::string dpb = BuildDPB(loginParams);
+    std::string dpb = BuildDPB(loginParams);
     StatusVector st{};
     isc_db_handle h = 0;
-    isc_attach_database(st.data(), 0, databaseName_.c_str(), &h, static_cast<short>(dpb.size()), dpb.data());
-    Check(st);
+    {
+        const TFileNameCharType charType;
+        if (charType.Switched()) {
+            dpb += static_cast<char>(isc_dpb_utf8_filename);
+            dpb += '\0';
+        }
+        isc_attach_database(st.data(), 0, databaseName_.c_str(), &h, static_cast<short>(dpb.size()),
+                            dpb.data());
+    }
+    if (Failed(st)) RaiseFileNameStatus(st, databaseName_);
     handle_ = h;
     ++attachSerial_;
     ++gAttachCount;
@@ -338,9 +473,12 @@ void TIBDatabase::CreateDatabase() {
     StatusVector st{};
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
-    isc_dsql_execute_immediate(st.data(), &db, &tr, 0, stmt.c_str(), static_cast<unsigned short>(sqlDialect_),
-                               nullptr);
-    Check(st);
+    {
+        const TFileNameCharType charType;
+        isc_dsql_execute_immediate(st.data(), &db, &tr, 0, stmt.c_str(),
+                                   static_cast<unsigned short>(sqlDialect_), nullptr);
+    }
+    if (Failed(st)) RaiseFileNameStatus(st, databaseName_);
     // The statement leaves the new database attached; detach so that the caller's connect runs
     // the full sequence.
     isc_detach_database(st.data(), &db);
@@ -688,12 +826,13 @@ void TIBQuery::Prepare() {
         TFieldType ft = TFieldType::ftUnknown;
         int size = 0, precision = 0;
         switch (v.sqltype & ~1) {
+        // Text in CHARACTER SET OCTETS (character set 1) is binary: byte strings, not text.
         case SQL_TEXT:
-            ft = TFieldType::ftFixedChar;
+            ft = (v.sqlsubtype & 0xFF) == 1 ? TFieldType::ftBytes : TFieldType::ftFixedChar;
             size = v.sqllen;
             break;
         case SQL_VARYING:
-            ft = TFieldType::ftString;
+            ft = (v.sqlsubtype & 0xFF) == 1 ? TFieldType::ftVarBytes : TFieldType::ftString;
             size = v.sqllen;
             break;
         case SQL_SHORT:
@@ -948,13 +1087,18 @@ void TIBQuery::ReadRow() {
             f.SetValue(scale > 0 ? TVariant::FromString(DecimalText(x, scale)) : TVariant::FromInteger(x));
         };
         switch (v.sqltype & ~1) {
-        case SQL_TEXT:
-            f.SetValue(TVariant::FromString(std::string(d, static_cast<std::size_t>(v.sqllen))));
+        case SQL_TEXT: {
+            std::string text(d, static_cast<std::size_t>(v.sqllen));
+            f.SetValue(f.DataType() == TFieldType::ftBytes ? TVariant::FromBytes(std::move(text))
+                                                           : TVariant::FromString(std::move(text)));
             break;
+        }
         case SQL_VARYING: {
             ISC_USHORT len = 0;
             std::memcpy(&len, d, sizeof len);
-            f.SetValue(TVariant::FromString(std::string(d + 2, len)));
+            std::string text(d + 2, len);
+            f.SetValue(f.DataType() == TFieldType::ftVarBytes ? TVariant::FromBytes(std::move(text))
+                                                              : TVariant::FromString(std::move(text)));
             break;
         }
         case SQL_SHORT: {
@@ -1312,7 +1456,11 @@ void TIBServerProperties::SetActive(bool value) {
     AppendItem(spb, isc_spb_password, params_.Values("password"));
     const std::string name = ServiceName();
     isc_svc_handle h = 0;
-    isc_service_attach(st.data(), 0, name.c_str(), &h, static_cast<unsigned short>(spb.size()), spb.data());
+    {
+        const TFileNameCharType charType;
+        isc_service_attach(st.data(), 0, name.c_str(), &h, static_cast<unsigned short>(spb.size()),
+                           spb.data());
+    }
     Check(st);
     handle_ = h;
 }

@@ -42,6 +42,16 @@ class TIBDatabaseInfo;
 
 /// One attachment to a Firebird database. Params holds "name=value" lines; user_name, password,
 /// sql_role_name and lc_ctype (names in any case) go into the attach parameters.
+///
+/// Database file names are bytes in the process's character type; under the plain C locale
+/// (a process that never called setlocale) they are taken as UTF-8. The client library converts
+/// file names with a converter it builds once, from the calling thread's character type (LC_CTYPE)
+/// at its first file name, and that is ASCII under the C locale. So while the calling thread runs
+/// under the C locale, every attach, create and service attach of this layer switches that thread
+/// alone to the C.UTF-8 character type for the library call (uselocale; the process's locale is
+/// not changed) and marks the attach parameters with the UTF-8 file-name flag. A name the library
+/// still cannot convert (not UTF-8, or a converter built elsewhere before) fails with a message
+/// that names the cause instead of the library's transliteration error.
 class TIBDatabase : public TComponent {
 public:
     explicit TIBDatabase(TComponent* AOwner = nullptr);

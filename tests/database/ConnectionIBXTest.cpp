@@ -88,6 +88,34 @@ TEST_F(ConnectionIBX, CreateDatabaseQuotesUserAndRebuildsConnectParams) {
     EXPECT_TRUE(conn.GetConnected());
 }
 
+// The component creates and opens a database whose path holds "ä" and a CJK character, in a
+// process that never set a locale.
+TEST_F(ConnectionIBX, CreateAndConnectANonAsciiPath) {
+    TTempDir dir("smx\xC3\xA4");
+    const std::string path = dir.File("Z\xC3\xBCrich\xE6\x9D\xB1.fdb");
+    TIBDatabase ibDatabase;
+    conn.SetDatabase(&ibDatabase);
+    log.Attach(conn);
+    conn.GetConnectionOptions().SetDatabaseName(path);
+    conn.GetConnectionOptions().SetUserName("SYSDBA");
+    conn.GetIBServerOptions().SetDBCharSet("UTF8");
+    ASSERT_TRUE(conn.CreateDatabase()) << (log.errors.empty() ? "" : log.errors[0]);
+    conn.SetConnected(true);
+    ASSERT_TRUE(conn.GetConnected()) << (log.errors.empty() ? "" : log.errors[0]);
+    EXPECT_EQ(ReadColumn(conn, "SELECT RDB$CHARACTER_SET_NAME FROM RDB$DATABASE"),
+              std::vector<std::string>{"UTF8"});
+    conn.SetConnected(false);
+
+    // A missing file is reported with its name, not as a transliteration failure.
+    ibDatabase.SetDatabaseName(dir.File("\xE6\x9D\xB1.fdb"));
+    log.Clear();
+    conn.SetConnected(true);
+    EXPECT_FALSE(conn.GetConnected());
+    ASSERT_EQ(log.errors.size(), 1u);
+    EXPECT_TRUE(Contains(log.errors[0], "\xE6\x9D\xB1.fdb\"")) << log.errors[0];
+    EXPECT_FALSE(Contains(log.errors[0], "transliterate")) << log.errors[0];
+}
+
 TEST_F(ConnectionIBX, CreateDatabaseWithoutDatabaseComponentIsReported) {
     conn.SetName("Target");
     log.Attach(conn);

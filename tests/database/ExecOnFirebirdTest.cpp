@@ -172,6 +172,105 @@ TEST_F(ExecOnFirebird, FailingDescriptionIsReportedAndTheRunGoesOn) {
     EXPECT_FALSE(conn.InTransaction());
 }
 
+// ---- Data statements around DDL ----
+
+// Data statements share the run's transaction; a DDL statement between them runs in one of its
+// own, so its failure never takes rows logged as done with it.
+struct MixedRunCase {
+    const char* name;
+    bool breakOnError;
+    std::vector<std::pair<TStatType, std::string>> statements;
+    std::vector<std::string> rows; // D's IDs at the end, seen from another attachment
+    int errors;
+    int ddlIndex;                          // the DDL statement
+    std::vector<std::string> rowsAfterDDL; // D's IDs seen elsewhere right after the DDL ran
+};
+
+TEST_F(ExecOnFirebird, DataStatementsSurviveTheDDLBetweenThem) {
+    const std::string ins1 = "INSERT INTO D (ID) VALUES (1)", ins2 = "INSERT INTO D (ID) VALUES (2)";
+    const MixedRunCase cases[] = {
+        {"failing DDL",
+         false,
+         {{stInsert, ins1},
+          {stInsert, ins2},
+          {stStatement, "CREATE TABLE D (ID INTEGER)"},
+          {stInsert, "INSERT INTO D (ID) VALUES (3)"}},
+         {"1", "2", "3"},
+         1,
+         2,
+         {"1", "2"}},
+        {"failing DDL, break on error",
+         true,
+         {{stInsert, ins1},
+          {stInsert, ins2},
+          {stStatement, "CREATE TABLE D (ID INTEGER)"},
+          {stInsert, "INSERT INTO D (ID) VALUES (3)"}},
+         {"1", "2"},
+         1,
+         2,
+         {"1", "2"}},
+        {"DDL on the same table",
+         false,
+         {{stInsert, ins1},
+          {stInsert, ins2},
+          {stStatement, "ALTER TABLE D ADD N INTEGER"},
+          {stInsert, "INSERT INTO D (ID, N) VALUES (3, 3)"},
+          {stInsert, ins1}},
+         {"1", "2", "3"},
+         1,
+         2,
+         {"1", "2"}},
+        {"DDL on the same table, break on error",
+         true,
+         {{stInsert, ins1},
+          {stStatement, "ALTER TABLE D ADD N INTEGER"},
+          {stInsert, ins1},
+          {stInsert, "INSERT INTO D (ID, N) VALUES (4, 4)"}},
+         {"1"},
+         1,
+         1,
+         {"1"}},
+        {"procedure and description between rows",
+         false,
+         {{stInsert, ins1},
+          {stProcedure, "CREATE PROCEDURE P AS BEGIN END"},
+          {stDescription, "COMMENT ON TABLE NOPE IS 'x'"},
+          {stInsert, ins2}},
+         {"1", "2"},
+         1,
+         2,
+         {"1"}},
+    };
+    for (const MixedRunCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTestDatabase db(CreateDatabaseSql("CREATE TABLE D (ID INTEGER NOT NULL PRIMARY KEY);\n"));
+        TSQLExec run;
+        TSMXConnectionIBX target;
+        std::unique_ptr<TIBDatabase> ib = MakeIBDatabase(db.Path(), "WIN1252");
+        target.SetDatabase(ib.get());
+        run.SetDatabaseType(TDatabaseType::dbInterBase);
+        run.SetSMXConnection(&target);
+        run.SetBreakOnError(c.breakOnError);
+        std::vector<std::string> errs;
+        run.OnErrorMessage = [&errs](TObject*, const std::string& t) { errs.push_back(t); };
+        for (const auto& [kind, text] : c.statements)
+            run.AddStatement(text, kind, kind == stInsert ? "D" : "X",
+                             kind == stInsert ? dboTable : dboUnknown,
+                             kind == stInsert ? odbInsert : odbCreate);
+        const std::string ids = "select ID from D order by ID";
+        std::vector<std::string> afterDDL;
+        run.OnAfterStatementExecute = [&](TObject*, int i) {
+            if (i == c.ddlIndex) afterDDL = ReadColumnElsewhere(db.Path(), ids);
+        };
+        EXPECT_FALSE(run.ExecuteScript());
+        EXPECT_EQ(run.GetErrorCount(), c.errors) << (errs.empty() ? "" : errs[0]);
+        EXPECT_EQ(ReadColumnElsewhere(db.Path(), ids), c.rows);
+        EXPECT_EQ(afterDDL, c.rowsAfterDDL);
+        EXPECT_FALSE(target.GetConnected());
+        run.SetSMXConnection(nullptr);
+    }
+}
+
 // ---- Data runs ----
 
 class ExecDataOnFirebird : public ExecOnFirebird {
@@ -239,6 +338,33 @@ TEST_F(ExecDataOnFirebird, WithoutScriptFileNameReferencesGoToTheHandler) {
     EXPECT_EQ(RowsSeenElsewhere(),
               (std::vector<std::string>{"1:a:-1", "2:12\" disk:-1", "3:c:-1", "5:e:-1"}));
     EXPECT_FALSE(conn.GetConnected());
+}
+
+// Names inside comments are no parameters: the values bound by position must land in the
+// columns their names say.
+TEST_F(ExecOnFirebird, CommentedParameterNamesBindNothing) {
+    TTestDatabase db(CreateDatabaseSql("CREATE TABLE C (ID INTEGER NOT NULL PRIMARY KEY, S VARCHAR(10));\n"));
+    Use(db.Path());
+    exec.AddStatement("INSERT INTO C (ID, S) VALUES (/* was :old */ :ID, :S)", stInsert, "C", dboTable,
+                      odbInsert);
+    exec.AddStatement("INSERT INTO C (ID, S) VALUES (:ID2, -- don't\r\n:S)", stInsert, "C", dboTable,
+                      odbInsert);
+    std::vector<std::string> asked;
+    exec.OnGetParamValue = [&asked](TObject*, TParam& p) {
+        asked.push_back(p.Name());
+        if (p.Name() == "old")
+            p.SetAsInteger(99);
+        else if (p.Name() == "ID")
+            p.SetAsInteger(1);
+        else if (p.Name() == "ID2")
+            p.SetAsInteger(2);
+        else
+            p.SetAsString("right");
+    };
+    EXPECT_TRUE(exec.ExecuteScript()) << (errors.empty() ? "" : errors[0]);
+    EXPECT_EQ(asked, (std::vector<std::string>{"ID", "S", "ID2", "S"}));
+    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select ID || ',' || S from C order by ID"),
+              (std::vector<std::string>{"1,right", "2,right"}));
 }
 
 TEST_F(ExecOnFirebird, BulkInsertWithParametersThenReadBack) {

@@ -55,6 +55,23 @@ TEST(ParseSQLParams, RewritesReferences) {
         // A doubled quote toggles twice and leaves the literal open.
         {"x = 'O''Brien :n' or :m", "x = 'O''Brien :n' or ?", {"m"}},
         {"x = \"a:b\" and :c", "x = \"a:b\" and ?", {"c"}},
+        // Comments are copied as they stand; names and quotes inside them mean nothing.
+        {"-- :a\n:b", "-- :a\n?", {"b"}},
+        {"-- :a\r\n :b", "-- :a\r\n ?", {"b"}},
+        {"x = 1 -- don't\n and y = :y", "x = 1 -- don't\n and y = ?", {"y"}},
+        {"'/* :x */'", "'/* :x */'", {}},
+        {"'-- :x' = :y", "'-- :x' = ?", {"y"}},
+        {"/* ' */ :p", "/* ' */ ?", {"p"}},
+        {"VALUES (/* was :old */ :ID, :S)", "VALUES (/* was :old */ ?, ?)", {"ID", "S"}},
+        {"a /* :x ** / */ + :b", "a /* :x ** / */ + ?", {"b"}},
+        {"a = :p-- c", "a = ?-- c", {"p"}},
+        {"a = :p/* c :q */", "a = ?/* c :q */", {"p"}},
+        {"a - -:b", "a - -?", {"b"}},
+        {"a / :b * :c", "a / ? * ?", {"b", "c"}},
+        // Unterminated comments run to the end, as an unterminated literal does.
+        {"a = :p /* open :q", "a = ? /* open :q", {"p"}},
+        {"a = :p -- :q", "a = ? -- :q", {"p"}},
+        {"/*/ :x", "/*/ :x", {}},
         {"", "", {}},
     };
     for (const ParseRow& r : rows) {

@@ -3,6 +3,10 @@
 // lifetimes of the links a container holds and is held by.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "ModelTestSupport.h"
 #include "model/smxComp_Clt.h"
 #include "model/smxComp_Cnv.h"
@@ -62,6 +66,57 @@ TEST(Objs, EachClassGoesToItsList) {
         EXPECT_EQ(objs.FindObject(which, obj->GetFullName()), obj);
     }
     EXPECT_EQ(objs.AddObject(nullptr, true), -1);
+}
+
+// The value AddObject returns is the object's index in its list as the list reads right after
+// the call, whatever order the objects come in: checked against the sorted names filed so far
+// (with no read in between, so the later ones are still pending), and by reading the list.
+TEST(Objs, AddObjectReturnsTheListIndex) {
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        {"reverse", {"C", "B", "A"}},
+        {"in order", {"A", "B", "C"}},
+        {"middle last", {"A", "C", "B"}},
+        {"mixed", {"M", "Z", "B", "A", "Y", "N", "C", "ZZ", "AA"}},
+        {"case-sensitive order", {"b", "B", "a", "A"}},
+    };
+    for (const auto& [name, filed] : rows) {
+        SCOPED_TRACE(name);
+        OwningObjs objs;
+        objs.SetDatabaseType(TDatabaseType::dbInterBase);
+        std::vector<std::string> sofar;
+        for (const std::string& n : filed) {
+            const int index = objs.AddObject(Make<TTblData>(&objs, n), true);
+            sofar.push_back(n);
+            std::sort(sofar.begin(), sofar.end());
+            ASSERT_GE(index, 0) << n;
+            EXPECT_EQ(sofar[static_cast<std::size_t>(index)], n) << n << " at " << index;
+        }
+        OwningObjs read;
+        read.SetDatabaseType(TDatabaseType::dbInterBase);
+        for (const std::string& n : filed) {
+            TTblData* t = Make<TTblData>(&read, n);
+            const int index = read.AddObject(t, true);
+            ASSERT_GE(index, 0) << n;
+            ASSERT_LT(index, read.Tables().Count()) << n;
+            EXPECT_EQ(read.Tables().Objects(index), t) << n << " at " << index;
+        }
+    }
+
+    // Many keys in a scrambled order, with a read in the middle, so that listed and pending keys
+    // both come before new ones.
+    OwningObjs many;
+    many.SetDatabaseType(TDatabaseType::dbInterBase);
+    std::vector<std::string> sorted;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string n = "T" + std::to_string((i * 7919) % 3000);
+        const int index = many.AddObject(Make<TTblData>(&many, n), true);
+        sorted.insert(std::lower_bound(sorted.begin(), sorted.end(), n), n);
+        ASSERT_GE(index, 0) << n;
+        ASSERT_EQ(sorted[static_cast<std::size_t>(index)], n) << i;
+        if (i == 1000) {
+            EXPECT_EQ(many.Tables().Count(), 1001);
+        }
+    }
 }
 
 TEST(Objs, DuplicateKeyKeepsTheFirstAndFreesTheSecond) {

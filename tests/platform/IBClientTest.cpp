@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace smx;
@@ -362,6 +365,26 @@ TEST(IBClient, LiteralRoundTripKeepsEveryByte) {
     EXPECT_EQ((*q->Fields())[2].AsString(), input);
 }
 
+TEST(IBClient, OctetsColumnsAreByteStrings) {
+    TTestDatabase tdb(CreateDatabaseSql("CREATE TABLE O (C CHAR(4) CHARACTER SET OCTETS, "
+                                        "V VARCHAR(8) CHARACTER SET OCTETS, S VARCHAR(8));",
+                                        "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
+                      "o.fdb");
+    Conn c(tdb.Path(), "UTF8");
+    c.Query("INSERT INTO O VALUES (X'00FF', X'00FF0A0D', 'ab')")->ExecSQL();
+    auto q = c.Query("SELECT C, V, S FROM O");
+    q->Open();
+    const TField& fc = q->FieldByName("C");
+    const TField& fv = q->FieldByName("V");
+    EXPECT_EQ(fc.DataType(), TFieldType::ftBytes);
+    EXPECT_EQ(fv.DataType(), TFieldType::ftVarBytes);
+    EXPECT_EQ(q->FieldByName("S").DataType(), TFieldType::ftString);
+    // CHAR OCTETS is padded with zero bytes, not blanks.
+    EXPECT_EQ(fc.AsBytes(), std::string("\x00\xFF\x00\x00", 4));
+    EXPECT_EQ(fv.AsBytes(), std::string("\x00\xFF\n\r", 4));
+    EXPECT_EQ(fv.AsVariant().Kind(), TVarKind::vkBytes);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Attach, create and failures
 
@@ -464,6 +487,70 @@ TEST(IBClient, CreateDatabaseWithQuotedNames) {
     q.SetSQLText("select rdb$owner_name from rdb$relations where rdb$relation_name = 'RDB$DATABASE'");
     q.Open();
     EXPECT_EQ(Trim((*q.Fields())[0].AsString()), "O'BRIEN");
+}
+
+// A database path with non-ASCII characters, in a process that never called setlocale (the
+// plain C locale of CI and of programs that embed the suite): create, attach, the message for a
+// missing file, and isql-fb reading the file that was created.
+TEST(IBClient, NonAsciiPathsWorkUnderThePlainCLocale) {
+    ASSERT_STREQ(setlocale(LC_CTYPE, nullptr), "C") << "the test process must not set a locale";
+    {
+        // The library converts names with what it set up at the first one, an ASCII name here.
+        TTestDatabase ascii(CreateDatabaseSql());
+        Conn first(ascii.Path());
+        EXPECT_EQ(first.Scalar("SELECT 1 FROM RDB$DATABASE"), "1");
+    }
+    TTempDir dir("smx\xC3\xA4");                                        // "ä"
+    const std::string path = dir.File("Z\xC3\xBCrich\xE6\x9D\xB1.fdb"); // "Zürich東.fdb"
+    {
+        TIBDatabase db;
+        db.SetDatabaseName(path);
+        db.Params().Add("USER 'SYSDBA'");
+        db.Params().Add("DEFAULT CHARACTER SET UTF8");
+        db.CreateDatabase();
+    }
+    ASSERT_TRUE(std::filesystem::exists(std::filesystem::path(path)));
+    {
+        Conn c(path, "UTF8");
+        auto q = c.Query("CREATE TABLE T (S VARCHAR(10))");
+        q->ExecSQL();
+        c.tr.Commit();
+        q = c.Query("INSERT INTO T VALUES ('ok')");
+        q->ExecSQL();
+        c.tr.Commit();
+        EXPECT_EQ(c.Scalar("SELECT COUNT(*) FROM T"), "1");
+        c.db.Close();
+    }
+    const std::string missing = dir.File("\xE6\x9D\xB1-missing.fdb");
+    TIBDatabase absent;
+    absent.SetDatabaseName(missing);
+    const std::string text = ErrorText([&] { absent.Open(); });
+    EXPECT_NE(text.find("I/O error during \"open\" operation for file \"" + missing + "\""),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("transliterate"), std::string::npos) << text;
+    EXPECT_STREQ(setlocale(LC_CTYPE, nullptr), "C");
+
+    // A name that is not UTF-8 cannot be converted; the message says so.
+    TIBDatabase latin1;
+    latin1.SetDatabaseName(dir.File("Z\xFCrich.fdb"));
+    const std::string why = ErrorText([&] { latin1.Open(); });
+    EXPECT_NE(why.find("holds characters that the client library cannot convert"), std::string::npos) << why;
+    EXPECT_NE(why.find("not valid UTF-8"), std::string::npos) << why;
+
+    // isql-fb, a process of its own, reads the file under a UTF-8 locale.
+    TTempDir plain;
+    const std::string script = plain.File("read.sql");
+    std::ofstream(script, std::ios::binary) << "CONNECT '" << smx::test::SqlQuoteDoubled(path)
+                                            << "' USER 'SYSDBA';\nSELECT 'rows=' || COUNT(*) FROM T;\n";
+    std::string output;
+    FILE* pipe = popen(("LC_ALL=C.UTF-8 isql-fb -q -b -i '" + script + "' 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
+        output.append(buf, n);
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    EXPECT_NE(output.find("rows=1"), std::string::npos) << output;
 }
 
 // ---------------------------------------------------------------------------------------------
