@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <unordered_map>
 
 #include "foundation/smxMsg.h"
 #include "model/smxComp_Clt.h"
@@ -983,6 +984,7 @@ void TDbObj::DropWithDependents() {
         const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
         Emit(*this, GetDropSQL(), TStatType::stStatement, name, Kind_, TDbOperation::odbDrop, parent);
         SetExists(false);
+        MarkGrantsOfDroppedObject(this);
     }
     MarkDropped();
 }
@@ -1266,6 +1268,12 @@ bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name) {
     return pi == p.size();
 }
 
+// The grants of a container by object name and by grantee name (keys folded to upper case when
+// the grant list ignores case).
+struct TCustomObjs::GrantIndex {
+    std::unordered_multimap<std::string, TGntData*> byObject, byGrantee;
+};
+
 TCustomObjs::TCustomObjs(TCustomDBStructure* AStructure) : Structure_(AStructure) {
     ConnectionOptions_.SetUserName("SYSDBA");
     ConnectionOptions_.SetPassword("plumbtide");
@@ -1286,6 +1294,7 @@ TCustomObjs::~TCustomObjs() {
 }
 
 void TCustomObjs::Clear() {
+    ForgetGrantIndex();
     ScriptLines_.Clear();
     for (auto& k : lists_) {
         k.list.Clear();
@@ -1301,6 +1310,7 @@ void TCustomObjs::Clear() {
 }
 
 void TCustomObjs::FreeObjects() {
+    ForgetGrantIndex();
     std::vector<TObject*> doomed;
     for (auto& k : lists_) {
         for (int i = 0; i < k.list.Count(); ++i)
@@ -1492,6 +1502,7 @@ int TCustomObjs::ObjectCount(TObjsList Which) const {
 }
 
 int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
+    if (Which == TObjsList::olGrants) ForgetGrantIndex();
     KindList& k = lists_[static_cast<std::size_t>(Which)];
     int i = 0;
     if (k.list.Find(Key, i)) return -1;
@@ -1546,6 +1557,7 @@ int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
 void TCustomObjs::SetDatabaseType(TDatabaseType Value) {
     using enum TObjsList;
     DatabaseType_ = Value;
+    ForgetGrantIndex(); // its keys follow the lists' case rule
     const bool insensitive = Value == TDatabaseType::dbSybaseASA || Value == TDatabaseType::dbMSSQL ||
                              Value == TDatabaseType::dbSybaseASE;
     for (int i = 0; i < ObjsListCount; ++i) {
@@ -1655,11 +1667,44 @@ TGntData* TCustomObjs::MergeGrants(TGntData* G) {
             return nullptr;
         }
     }
-    if (File(TObjsList::olGrants, G->GetFullName(), G) < 0) return nullptr;
+    const std::string key = G->GetFullName();
+    if (File(TObjsList::olGrants, key, G) < 0) {
+        // A distinct grant under a taken key would vanish without a word.
+        const std::string text = "Grant not filed, its key is taken: " + key;
+        if (Structure_ && Structure_->GetExtractor())
+            Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
+        DoLogNextLine(text);
+        return nullptr;
+    }
     return G;
 }
 
+void TCustomObjs::ForgetGrantIndex() {
+    grantIndex_.reset();
+}
+
+void TCustomObjs::FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject,
+                             std::vector<TGntData*>& HeldBy) {
+    TStringList& grants = Grants();
+    const bool fold = !grants.GetCaseSensitive();
+    auto keyOf = [fold](std::string_view s) { return fold ? UpperCase(s) : std::string(s); };
+    if (!grantIndex_) {
+        grantIndex_ = std::make_unique<GrantIndex>();
+        for (int i = 0; i < grants.Count(); ++i)
+            if (auto* g = dynamic_cast<TGntData*>(grants.Objects(i))) {
+                if (!g->ObjectName.empty()) grantIndex_->byObject.emplace(keyOf(g->ObjectName), g);
+                if (!g->GranteeName.empty()) grantIndex_->byGrantee.emplace(keyOf(g->GranteeName), g);
+            }
+    }
+    const std::string key = keyOf(Name);
+    for (auto [it, end] = grantIndex_->byObject.equal_range(key); it != end; ++it)
+        OnObject.push_back(it->second);
+    for (auto [it, end] = grantIndex_->byGrantee.equal_range(key); it != end; ++it)
+        HeldBy.push_back(it->second);
+}
+
 void TCustomObjs::SortGrants() {
+    ForgetGrantIndex();
     TStringList& grants = Grants();
     grants.SetSorted(false);
     for (int i = 0; i < grants.Count(); ++i)

@@ -528,11 +528,18 @@ public:
     void DoLogNextLine(const std::string& Text);
     /// Passes Text to the structure's extractor (which reports and records it); nothing without one.
     void ErrorMessage(const std::string& Text);
-    /// Merges G into a grant of the same object, grantee and option (result nullptr: G is not filed
-    /// and stays the caller's), or files it (result G).
+    /// Merges G into a grant of the same object, grantee and option, or files it (result G). A
+    /// result of nullptr means G was not filed and stays the caller's to free: merged, or (reported
+    /// as a warning) its key was taken by a grant it does not merge with.
     TGntData* MergeGrants(TGntData* G);
     /// Re-keys every grant with its current full name and sorts the grant list again.
     void SortGrants();
+    /// The grants whose object is named Name (OnObject) and those whose grantee is (HeldBy), by the
+    /// grant list's case rule. The name index is built on first use and forgotten whenever the
+    /// grant list changes (and by ForgetGrantIndex).
+    void FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject, std::vector<TGntData*>& HeldBy);
+    /// Drops the grant name index; the next FindGrants builds it again.
+    void ForgetGrantIndex();
     /// The identifier quoting of the suite, by database type.
     static std::string QuoteIdentifier(std::string_view Name, TDatabaseType DatabaseType,
                                        TIBSQLServerVersionType ServerVersion, TIBSQLDialectType Dialect);
@@ -611,6 +618,8 @@ private:
     TCustomDBStructure* Structure_ = nullptr;
     TCustomObjs* PartnerObjs_ = nullptr;
     std::vector<TCustomObjs*> partneredBy_; // containers whose PartnerObjs is this one
+    struct GrantIndex;
+    std::unique_ptr<GrantIndex> grantIndex_; // see FindGrants
     std::string Terminator_ = ";";
     TCmpObjSetType CompareObjects_ = AllCmpObjTypes;
     TConnectionOptions ConnectionOptions_;

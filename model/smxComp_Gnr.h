@@ -1,19 +1,81 @@
-// Generators and sequences: the schema object class of the kind.
+// Generators of InterBase/Firebird and sequences of Oracle, MS SQL and PostgreSQL: the schema object
+// class of the kind with its CREATE and DROP texts and the identity options a DB2 column takes, and
+// the compare steps that create, alter and drop them. A free-standing generator owns a column that
+// carries its data type; the generator every table column owns for its identity options has none.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 
 #include "model/smxClasses.h"
 
 namespace smx {
 
-/// A generator or sequence. Kind dboGenerator.
+class TFldData;
+
+/// A generator or sequence. Kind dboGenerator. Option values are held as text, as read or parsed.
 class TGnrData : public TDbObj {
 public:
-    explicit TGnrData(TCustomObjs* AOwner = nullptr);
+    /// A generator of Objects; without OwningColumn it has a data-type column of its own.
+    explicit TGnrData(TCustomObjs* AOwner = nullptr, TFldData* OwningColumn = nullptr);
+    ~TGnrData() override;
     SMX_CLASSNAME(TGnrData)
 
-    std::int64_t CurrentValue = 0; ///< the value a script's SET GENERATOR gave it
+    /// CREATE SEQUENCE (Oracle, MS SQL, PostgreSQL) or CREATE GENERATOR (every other type).
+    std::string GetCreateSQL() const override;
+    /// DROP GENERATOR (Firebird 1 and later; older servers delete the system-table row), DROP
+    /// SEQUENCE (Oracle, PostgreSQL); empty for other types.
+    std::string GetDropSQL() const override;
+
+    /// DB2: the options after "AS IDENTITY", "(START WITH s, INCREMENT BY i, CACHE c)" with the
+    /// values that are set; empty for other types and when none is set.
+    std::string GetIdentityOptions() const;
+    /// The name, schema-qualified when a schema (parent name) is set.
+    std::string QualifiedName() const;
+
+    const std::string& GetMaxValue() const { return MaxValue_; }
+    /// 27 nines store no maximum and set the no-maximum flag; any other text is stored.
+    void SetMaxValue(std::string_view Value);
+    const std::string& GetCacheSize() const { return CacheSize_; }
+    /// "0" stores no cache size and sets the no-cache flag; any other text is stored.
+    void SetCacheSize(std::string_view Value);
+    bool GetNoCache() const { return NoCache_; }
+    /// Setting the flag also empties the cache size.
+    void SetNoCache(bool Value);
+    bool GetNoMaxValue() const { return NoMaxValue_; }
+    /// The column that carries the sequence's data type (made on first use, so that the many
+    /// generators that never state a type stay small); nullptr for a column-owned generator.
+    TFldData* GetDataTypeColumn();
+    /// The column that owns the generator (its identity options); nullptr for a free generator.
+    TFldData* GetOwningColumn() const { return OwningColumn_; }
+
+    std::string MinValue;
+    std::string StartValue;
+    std::string Increment;
+    std::string OwnedBy; ///< PostgreSQL OWNED BY
+    bool Preset = true;  ///< set by the constructor; no text reads it
+    bool Order = false;
+    bool Cycle = false;
+    bool Temporary = false;
+    /// The value the generator holds in the database (SET GENERATOR); no statement is written for it.
+    std::int64_t CurrentValue = 0;
+
+private:
+    std::string MaxValue_;
+    std::string CacheSize_ = "20";
+    bool NoCache_ = false;
+    std::unique_ptr<TFldData> DataTypeColumn_;
+    TFldData* OwningColumn_ = nullptr;
+    bool NoMaxValue_ = true;
 };
+
+/// Creates the master generators that have no partner and do not exist.
+void CreateGenerators(TCustomSchemalyst* Comparer);
+/// Oracle and PostgreSQL targets: ALTER SEQUENCE for the options that differ; descriptions.
+void AlterGenerators(TCustomSchemalyst* Comparer);
+/// Drops the existing target generators without a partner.
+void DropGenerators(TCustomSchemalyst* Comparer);
 
 } // namespace smx

@@ -1,9 +1,11 @@
-// Roles, logins and users, and grants: the schema object classes of the two kinds. A grant carries
-// its privileges, grantee, object, option and columns; the container merges grants that differ
-// only in privileges or columns.
+// Roles, logins and users, and grants: the schema object classes of the two kinds with their texts
+// for InterBase/Firebird, Oracle, MS SQL and Sybase ASE, and the compare steps that create and drop
+// roles and revoke and grant privileges. A grant is filed and paired under its CREATE text written
+// at SQL dialect 1, which names everything that tells two grants apart.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "model/smxClasses.h"
 
@@ -15,27 +17,81 @@ public:
     explicit TRolData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TRolData)
 
+    /// "Role: ", "Login: " or "User: " + name: the three kinds never share a key.
+    std::string GetFullName() const override;
+    /// sp_addlogin/sp_addapprole/sp_addrole (MS SQL), the guarded blocks of Sybase ASE, else
+    /// CREATE ROLE (after an owner comment when an owner is set).
+    std::string GetCreateSQL() const override;
+    /// Sybase ASE: the CREATE text whose login and role blocks go back to the script's database
+    /// before their end; other types: GetCreateSQL. Empty when ignored.
+    std::string GetCreateScript() const override;
+    /// sp_revokedbaccess/sp_dropapprole/sp_droprole (MS SQL; nothing for the built-in users from
+    /// MS SQL 2005 on), else DROP ROLE.
+    std::string GetDropSQL() const override;
+
     std::string OwnerName;
     bool ApplicationRole = false;
     std::string LoginName;
     std::uint8_t RoleKind = 0; ///< 0 role, 1 login, 2 user
 };
 
-/// A grant: privileges on an object, a system permission or membership in a role. Kind dboGrant.
+/// A grant: privileges on an object, a system or statement permission, or membership in a role.
+/// Kind dboGrant.
 class TGntData : public TDbObj {
 public:
     explicit TGntData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TGntData)
+
+    /// The CREATE text at SQL dialect 1 (Oracle adds the columns and the option its text leaves out).
+    std::string GetFullName() const override;
+    /// The GRANT text of the effective dialect.
+    std::string GetCreateSQL() const override;
+    /// The REVOKE text of the effective dialect ("... OPTION FOR" when the grant carries an option).
+    std::string GetDropSQL() const override;
+
+    /// The GRANT text with names quoted for the given SQL dialect.
+    std::string CreateText(TIBSQLDialectType Dialect) const;
+    /// The REVOKE text; WithOption revokes only the grant or admin option of a grant that has one.
+    std::string RevokeText(TIBSQLDialectType Dialect, bool WithOption) const;
+    /// Membership in a role (object kind dboRole).
+    bool IsRoleMembership() const { return ObjectKind == TDbObject::dboRole; }
+    bool HasPrivilege(int Bit) const { return (Privileges >> Bit) & 1u; }
 
     std::uint64_t Privileges = 0; ///< 48 bits, bit n for privilege word n
     std::string GranteeName;
     TDbObject GranteeKind = TDbObject::dboUnknown;
     std::string ObjectName;
     TDbObject ObjectKind = TDbObject::dboUnknown;
-    std::uint8_t GrantOption = 0; ///< 1 = WITH GRANT (or ADMIN) OPTION
+    std::uint8_t GrantOption = 0; ///< not 0: WITH GRANT (or ADMIN) OPTION; Firebird 3 records 2
     TStringList Columns;
     TCmpObjType CompareKind = TCmpObjType::coGrant;
     std::string StatementText; ///< when set, the grant's whole text
+
+    /// The key the grant would have without its grant or admin option.
+    std::string KeyWithoutOption() const;
+
+private:
+    std::string BuildCreate(TIBSQLDialectType Dialect, std::uint8_t Option) const;
+    std::string BuildKey(std::uint8_t Option) const;
+    std::string Quote(std::string_view Name, TIBSQLDialectType Dialect) const;
+    std::string PrivilegePart(TIBSQLDialectType Dialect) const;
+    std::string GranteePart(TIBSQLDialectType Dialect) const;
 };
+
+/// The script has just dropped Obj: the grants on it and those it holds as a procedure, trigger,
+/// view, function, package or role grantee went with it. They are marked not existing, with their
+/// partners, so that no REVOKE is written for them and the master's grants are written again.
+void MarkGrantsOfDroppedObject(TDbObj* Obj);
+
+/// Creates the master roles, logins and users without an existing partner (three passes).
+void CreateRoles(TCustomSchemalyst* Comparer);
+/// Writes the descriptions of master roles whose partner's description differs.
+void UpdateRoleDescriptions(TCustomSchemalyst* Comparer);
+/// Drops the target users without a partner; then logins and roles (not for MS SQL and ASE).
+void DropRoles(TCustomSchemalyst* Comparer);
+/// Grants the master grants that have no existing partner.
+void CreateGrants(TCustomSchemalyst* Comparer);
+/// Revokes the existing target grants without a partner of the same text.
+void DropGrants(TCustomSchemalyst* Comparer);
 
 } // namespace smx

@@ -5,6 +5,7 @@
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Pbl.h"
+#include "model/smxComp_Rol.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "platform/smxStrUtils.h"
@@ -63,7 +64,8 @@ TTblData* TableAt(TStringList& list, int i) {
 
 TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
     SetKind(TDbObject::dboField);
-    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator = std::make_unique<TGnrData>(AOwner);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable)
+        Generator = std::make_unique<TGnrData>(AOwner, this);
 }
 
 TFldData::~TFldData() = default;
@@ -117,6 +119,7 @@ TColumnTextContext TFldData::GetTextContext() const {
         if (StartsStr("CREATE ", body)) body.erase(0, 7);
         x.TableTypeBody = body;
     }
+    if (Generator) x.IdentityOptions = Generator->GetIdentityOptions();
     x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
     return x;
 }
@@ -564,6 +567,7 @@ void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
     p->MarkDependents();
     c.exec->AddStatement(p->GetDropSQL(), TStatType::stStatement, p->GetName(), TDbObject::dboTable,
                          TDbOperation::odbDrop, "", "");
+    MarkGrantsOfDroppedObject(p);
     for (TTblData* t : {p, m}) {
         t->SetExists(false);
         for (int i = 0; i < t->FieldCount(); ++i)

@@ -12,13 +12,21 @@
 #include <map>
 #include <unordered_map>
 
+#include "model/smxComp_Clt.h"
 #include "model/smxComp_Cnv.h"
 #include "model/smxComp_Ctr.h"
+#include "model/smxComp_Def.h"
 #include "model/smxComp_Dmn.h"
+#include "model/smxComp_Exc.h"
+#include "model/smxComp_Fnc.h"
+#include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Opr.h"
 #include "model/smxComp_Pbl.h"
+#include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Rul.h"
 #include "model/smxComp_Sch.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
@@ -138,9 +146,15 @@ void UpdateColumnOrder(TSchemalyst& c) {
     smx::UpdateColumnOrder(&c);
 }
 // Collations, schemas, conversions, operators and operator classes.
-void CreateCollations(TSchemalyst&) {}
-void AlterCollations(TSchemalyst&) {}
-void DropCollations(TSchemalyst&) {}
+void CreateCollations(TSchemalyst& c) {
+    smx::CreateCollations(&c);
+}
+void AlterCollations(TSchemalyst& c) {
+    smx::AlterCollations(&c);
+}
+void DropCollations(TSchemalyst& c) {
+    smx::DropCollations(&c);
+}
 void CreateSchemas(TSchemalyst& c) {
     smx::CreateSchemas(&c);
 }
@@ -178,12 +192,24 @@ void DropOperatorClasses(TSchemalyst& c) {
     smx::DropOperatorClasses(&c);
 }
 // Rules and defaults.
-void CreateRules(TSchemalyst&) {}
-void AlterRules(TSchemalyst&) {}
-void DropRules(TSchemalyst&) {}
-void CreateDefaults(TSchemalyst&) {}
-void AlterDefaults(TSchemalyst&) {}
-void DropDefaults(TSchemalyst&) {}
+void CreateRules(TSchemalyst& c) {
+    smx::CreateRules(&c);
+}
+void AlterRules(TSchemalyst& c) {
+    smx::AlterRules(&c);
+}
+void DropRules(TSchemalyst& c) {
+    smx::DropRules(&c);
+}
+void CreateDefaults(TSchemalyst& c) {
+    smx::CreateDefaults(&c);
+}
+void AlterDefaults(TSchemalyst& c) {
+    smx::AlterDefaults(&c);
+}
+void DropDefaults(TSchemalyst& c) {
+    smx::DropDefaults(&c);
+}
 // Constraints: Types has bit n for constraint type n.
 void DropConstraints(TSchemalyst& c) {
     smx::DropConstraints(&c);
@@ -202,9 +228,15 @@ void DropDomains(TSchemalyst& c) {
     smx::DropDomains(&c);
 }
 // External functions.
-void DeclareUdfs(TSchemalyst&) {}
-void AlterUdfs(TSchemalyst&) {}
-void DropUdfs(TSchemalyst&) {}
+void DeclareUdfs(TSchemalyst& c) {
+    smx::DeclareUdfs(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void AlterUdfs(TSchemalyst& c) {
+    smx::AlterUdfs(&c);
+}
+void DropUdfs(TSchemalyst& c) {
+    smx::DropUdfs(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
 // Triggers.
 void EmptyTriggersBeforeDrop(TSchemalyst& c) {
     smx::EmptyTriggersBeforeDrop(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
@@ -249,20 +281,48 @@ void AlterViews(TSchemalyst& c) {
     smx::AlterViews(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
 }
 // Exceptions and events.
-void DropExceptions(TSchemalyst&) {}
-void CreateExceptions(TSchemalyst&) {}
-void AlterExceptions(TSchemalyst&) {}
-void CreateEvents(TSchemalyst&) {}
-void AlterEvents(TSchemalyst&) {}
-void DropEvents(TSchemalyst&) {}
+void DropExceptions(TSchemalyst& c) {
+    smx::DropExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void CreateExceptions(TSchemalyst& c) {
+    smx::CreateExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void AlterExceptions(TSchemalyst& c) {
+    smx::AlterExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
+}
+void CreateEvents(TSchemalyst& c) {
+    smx::CreateEvents(&c);
+}
+void AlterEvents(TSchemalyst& c) {
+    smx::AlterEvents(&c);
+}
+void DropEvents(TSchemalyst& c) {
+    smx::DropEvents(&c);
+}
 // Generators.
-void CreateGenerators(TSchemalyst&) {}
-void AlterGenerators(TSchemalyst&) {}
-void DropGenerators(TSchemalyst&) {}
-// Packages: the middle step of the package row has never had work of its own.
-void DropPackages(TSchemalyst&) {}
-void EmptyPackageStep(TSchemalyst&) {}
-void CreatePackages(TSchemalyst&) {}
+void CreateGenerators(TSchemalyst& c) {
+    smx::CreateGenerators(&c);
+}
+void AlterGenerators(TSchemalyst& c) {
+    smx::AlterGenerators(&c);
+}
+void DropGenerators(TSchemalyst& c) {
+    smx::DropGenerators(&c);
+}
+// Packages: headers of new packages come early (routines created later may call them); drops,
+// alterations and the bodies of new packages come late.
+void CreatePackageHeaders(TSchemalyst& c) {
+    smx::CreatePackageHeaders(&c);
+}
+void DropPackages(TSchemalyst& c) {
+    smx::DropPackages(&c);
+}
+void AlterPackages(TSchemalyst& c) {
+    smx::AlterPackages(&c);
+}
+void CreatePackages(TSchemalyst& c) {
+    smx::CreatePackages(&c);
+}
 // Publications.
 void DropPublications(TSchemalyst& c) {
     smx::DropPublications(&c);
@@ -274,11 +334,21 @@ void CreatePublications(TSchemalyst& c) {
     smx::CreatePublications(&c);
 }
 // Roles and grants.
-void CreateRoles(TSchemalyst&) {}
-void UpdateRoleDescriptions(TSchemalyst&) {}
-void DropRoles(TSchemalyst&) {}
-void DropGrants(TSchemalyst&) {}
-void CreateGrants(TSchemalyst&) {}
+void CreateRoles(TSchemalyst& c) {
+    smx::CreateRoles(&c);
+}
+void UpdateRoleDescriptions(TSchemalyst& c) {
+    smx::UpdateRoleDescriptions(&c);
+}
+void DropRoles(TSchemalyst& c) {
+    smx::DropRoles(&c);
+}
+void DropGrants(TSchemalyst& c) {
+    smx::DropGrants(&c);
+}
+void CreateGrants(TSchemalyst& c) {
+    smx::CreateGrants(&c);
+}
 
 } // namespace steps
 
@@ -302,7 +372,7 @@ constexpr TCmpObjSetType Grants = GrantCmpObjTypes;
 constexpr TDatabaseSetType AnyType{};
 
 // clang-format off
-constexpr std::array<StepRow, 48> StepTable = {{
+constexpr std::array<StepRow, 49> StepTable = {{
     /*  1 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::MatchTables(c); }},
     /*  2 */ {Always, AnyType, false, [](TSchemalyst& c) { c.WriteScriptHeader(); }},
     /*  3 */ {Always, AnyType, false, [](TSchemalyst& c) { c.CompareDatabaseCharset(); }},
@@ -330,6 +400,7 @@ constexpr std::array<StepRow, 48> StepTable = {{
     /* 21 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::AddNewColumns(c); steps::AlterTables(c); }},
     /* 22 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::DropTables(c); }},
     /* 23 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::CreateProcedures(c); }},
+    /* 23a*/ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) { steps::CreatePackageHeaders(c); }},
     /* 24 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::DropDomains(c); }},
     /* 25 */ {{coView}, AnyType, true, [](TSchemalyst& c) { steps::CreateViews(c); }},
     /* 26 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::AlterViews(c); }},
@@ -351,7 +422,7 @@ constexpr std::array<StepRow, 48> StepTable = {{
     /* 39 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::AlterProcedures(c); }},
     /* 40 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) { steps::DropDefaults(c); steps::DropRules(c); }},
     /* 41 */ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) {
-                 steps::DropPackages(c); steps::EmptyPackageStep(c); steps::CreatePackages(c); }},
+                 steps::DropPackages(c); steps::AlterPackages(c); steps::CreatePackages(c); }},
     /* 42 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::UpdateColumnOrder(c); }},
     /* 43 */ {{coTable}, AnyType, false, [](TSchemalyst& c) {
                  steps::DropPublications(c); steps::AlterPublications(c); steps::CreatePublications(c); }},
@@ -773,6 +844,8 @@ void TSchemalyst::DoBeforeCompare() {
     master->CacheObjectScripts();
     target->CacheObjectScripts();
     ResetStates();
+    master->ForgetGrantIndex();
+    target->ForgetGrantIndex();
     if (OnBeforeCompare) OnBeforeCompare(this);
 }
 

@@ -61,7 +61,8 @@ TEST(Objs, EachClassGoesToItsList) {
         EXPECT_GE(objs.AddObject(obj, true), 0) << obj->ClassName();
         ASSERT_EQ(objs.List(which).Count(), 1) << obj->ClassName();
         EXPECT_EQ(objs.List(which).Objects(0), obj);
-        // Operators and operator classes are keyed with their arguments and access method.
+        // Filed under its full name: the name, except for roles and grants (keyed by kind and text)
+        // and operators and operator classes (keyed with their arguments and access method).
         EXPECT_EQ(objs.FindObject(which, obj->GetFullName()), obj);
     }
     EXPECT_EQ(objs.AddObject(nullptr, true), -1);
