@@ -75,9 +75,11 @@ TEST(Links, GrantCategoriesObjectsAndGrantees) {
     auto* Table = FileTable(O, "T", {{"A", ""}});
     auto* Proc = File<TPrcData>(O, "P");
     auto MakeGrant = [&](const char* Key, TDbObject ObjKind, const char* Obj, TDbObject GranteeKind,
-                         const char* Grantee) {
+                         const char* Grantee, std::uint64_t Privileges = 1) {
+        // Grants are filed under their statement text, so each one differs in what it grants.
         auto* G = new TGntData(&O);
         G->SetName(Key);
+        G->Privileges = Privileges;
         G->ObjectKind = ObjKind;
         G->ObjectName = Obj;
         G->GranteeKind = GranteeKind;
@@ -88,7 +90,7 @@ TEST(Links, GrantCategoriesObjectsAndGrantees) {
     auto* ToRole = MakeGrant("G1", dboTable, "T", dboRole, "R");
     auto* ToProc = MakeGrant("G2", dboTable, "T", dboProcedure, "P");
     auto* ToUser = MakeGrant("G3", dboProcedure, "P", dboUser, "U");
-    auto* Kept = MakeGrant("G4", dboTable, "T", dboRole, "R");
+    auto* Kept = MakeGrant("G4", dboTable, "T", dboRole, "R", 2);
     Kept->CompareKind = TCmpObjType::coUserGrant; // categorised already: left alone
     LinkProbe P(O);
     P.LinkObjects();
