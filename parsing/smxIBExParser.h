@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,7 @@ protected:
     /// EXECUTE BLOCK: checked like a procedure body, with no dependencies recorded (the block is
     /// no object of the structure).
     void ParseExecuteBlock() override;
+    std::unique_ptr<TIbParser> CreateInputParser() override { return std::make_unique<TIbExParser>(Owner_); }
 
 private:
     class TBodyContext;
