@@ -3,6 +3,7 @@
 // indices and ALTER statements, their reports, and bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,289 @@ TEST(DataTypes, PositionTextsNameTheTableAndColumnOnlyDuringTheStatement) {
     TRun Later("CREATE TABLE T (A INTEGER);\nFOO;");
     ASSERT_EQ(Later.Rec.ErrorEvents.size(), 1u);
     EXPECT_EQ(Later.Rec.ErrorEvents[0].find("Table:"), std::string::npos) << Later.Rec.ErrorEvents[0];
+}
+
+// --- Constraints ---------------------------------------------------------------------------------
+
+class Keys : public ::testing::TestWithParam<TIBSQLServerVersionType> {};
+
+TEST_P(Keys, ColumnLevelKeysBelongToTheTableAndTheColumn) {
+    TRun Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, CODE VARCHAR(5) NOT NULL UNIQUE,\n"
+             "  N INTEGER CONSTRAINT CHK_N CHECK (N > 0), R INTEGER CONSTRAINT FK_R FOREIGN KEY REFERENCES U "
+             "(ID));",
+             GetParam());
+    EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+    TCtrData* Pk = Run.Constraint("ALTER TABLE T ADD PRIMARY KEY (ID)");
+    ASSERT_NE(Pk, nullptr) << Run.Rec.Transcript;
+    EXPECT_EQ(Pk->GetConstraintType(), ctPrimaryKey);
+    EXPECT_EQ(Pk->GetName(), "");
+    EXPECT_NE(Run.Constraint("ALTER TABLE T ADD UNIQUE (CODE)"), nullptr);
+    TCtrData* Check = Run.Constraint("CHK_N");
+    ASSERT_NE(Check, nullptr);
+    EXPECT_EQ(Check->GetCreateSQL(), "ALTER TABLE T ADD CONSTRAINT CHK_N CHECK(N > 0)");
+    TCtrData* Fk = Run.Constraint("FK_R");
+    ASSERT_NE(Fk, nullptr);
+    EXPECT_EQ(Fk->GetCreateSQL(), "ALTER TABLE T ADD CONSTRAINT FK_R FOREIGN KEY (R) REFERENCES U (ID)");
+    // Only the table is a statement; the keys inside it are not reported on their own.
+    ASSERT_EQ(Run.Rec.Reports.size(), 1u);
+    EXPECT_EQ(Run.Rec.Reports[0].Kind, TDbObject::dboTable);
+}
+
+TEST_P(Keys, AlterTableAddForeignKeyWithRulesAndUsingIndex) {
+    TRun Run("CREATE TABLE U (B INTEGER NOT NULL PRIMARY KEY);\nCREATE TABLE T (A INTEGER);\n"
+             "ALTER TABLE T ADD CONSTRAINT FK FOREIGN KEY (A) REFERENCES U (B) ON DELETE CASCADE ON UPDATE "
+             "SET NULL "
+             "USING DESC INDEX IX;",
+             GetParam());
+    EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+    TCtrData* Fk = Run.Constraint("FK");
+    ASSERT_NE(Fk, nullptr);
+    EXPECT_EQ(Fk->DeleteRule, raCascade);
+    EXPECT_EQ(Fk->UpdateRule, raSetNull);
+    EXPECT_TRUE(Fk->IndexDescending);
+    EXPECT_EQ(Fk->IndexName, "IX");
+    EXPECT_EQ(Fk->GetCreateSQL(),
+              "ALTER TABLE T ADD CONSTRAINT FK FOREIGN KEY (A) REFERENCES U (B) ON UPDATE SET NULL "
+              "ON DELETE CASCADE\r\nUSING DESC INDEX IX");
+    EXPECT_NE(Fk->FindDependsOn(Run.Table("T")), nullptr);
+    EXPECT_NE(Fk->FindDependsOn(Run.Table("U")), nullptr);
+    ASSERT_EQ(Run.Rec.Reports.size(), 3u);
+    const TReport& R = Run.Rec.Reports[2];
+    EXPECT_EQ(R.Type, TStatType::stStatement);
+    EXPECT_EQ(R.Name, "FK");
+    EXPECT_EQ(R.Op, TDbOperation::odbCreate);
+    EXPECT_EQ(R.Kind, TDbObject::dboFKey);
+    EXPECT_EQ(R.Text,
+              "ALTER TABLE T ADD CONSTRAINT FK FOREIGN KEY (A) REFERENCES U (B) ON DELETE CASCADE ON UPDATE "
+              "SET NULL USING DESC INDEX IX");
+}
+
+TEST_P(Keys, CheckSourceIsKeptAsWritten) {
+    TRun Run("CREATE TABLE T (A VARCHAR(5));\nALTER TABLE T ADD CHECK (A <> ')');\n"
+             "ALTER TABLE T ADD CONSTRAINT C2 CHECK(A /* ) */ <> '(' AND (A <> ''));",
+             GetParam());
+    EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+    TCtrData* C = Run.Constraint("ALTER TABLE T ADD CHECK(A <> ')')");
+    ASSERT_NE(C, nullptr) << Run.Rec.Transcript;
+    EXPECT_EQ(C->GetSource(), "(A <> ')')");
+    ASSERT_NE(Run.Constraint("C2"), nullptr);
+    EXPECT_EQ(Run.Constraint("C2")->GetSource(), "(A /* ) */ <> '(' AND (A <> ''))");
+    ASSERT_EQ(Run.Rec.Reports.size(), 3u);
+    EXPECT_EQ(Run.Rec.Reports[1].Kind, TDbObject::dboCheck);
+    EXPECT_EQ(Run.Rec.Reports[2].Name, "C2");
+}
+
+TEST_P(Keys, IsqlExtractForms) {
+    // What isql-fb -x writes: named keys with their index clauses, an external table.
+    TRun Run("CREATE TABLE T2 (A INTEGER NOT NULL, B INTEGER NOT NULL, C VARCHAR(10),\n"
+             "CONSTRAINT PK_T2 PRIMARY KEY (A, B) USING DESCENDING INDEX IX_PK_T2,\n"
+             "CONSTRAINT UQ_C UNIQUE (C) USING ASCENDING INDEX IX_UQ_C);\n"
+             "CREATE TABLE EXT EXTERNAL FILE 'ext.dat' (A CHAR(10));\n"
+             "ALTER TABLE T2 ADD CONSTRAINT FK_T2 FOREIGN KEY (A) REFERENCES T2 (A) USING ASC INDEX IX_FK;",
+             GetParam());
+    EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+    ASSERT_NE(Run.Constraint("PK_T2"), nullptr);
+    EXPECT_EQ(Run.Constraint("PK_T2")->GetCreateSQL(),
+              "ALTER TABLE T2 ADD CONSTRAINT PK_T2 PRIMARY KEY (A, B)\r\nUSING DESC INDEX IX_PK_T2");
+    EXPECT_EQ(Run.Constraint("UQ_C")->GetCreateSQL(),
+              "ALTER TABLE T2 ADD CONSTRAINT UQ_C UNIQUE (C)\r\nUSING INDEX IX_UQ_C");
+    EXPECT_EQ(Run.Constraint("FK_T2")->IndexName, "IX_FK");
+    ASSERT_NE(Run.Table("EXT"), nullptr);
+    EXPECT_EQ(Run.Table("EXT")->ExternalFile, "ext.dat");
+}
+
+TEST_P(Keys, SecondPrimaryKeyBecomesUniqueAndDuplicatesAreFreed) {
+    TRun Run("CREATE TABLE T (A INTEGER NOT NULL, B INTEGER NOT NULL);\n"
+             "ALTER TABLE T ADD CONSTRAINT PK1 PRIMARY KEY (A);\n"
+             "ALTER TABLE T ADD CONSTRAINT PK2 PRIMARY KEY (B);\n"
+             "ALTER TABLE T ADD CONSTRAINT PK1 UNIQUE (B);\n"
+             "ALTER TABLE T ADD CONSTRAINT FK1 FOREIGN KEY (A) REFERENCES T (A);\n"
+             "ALTER TABLE T ADD CONSTRAINT FK1 FOREIGN KEY (B) REFERENCES T (B);",
+             GetParam());
+    EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+    EXPECT_EQ(Run.Constraint("PK1")->GetConstraintType(), ctPrimaryKey); // the first one stays
+    EXPECT_EQ(Run.Constraint("PK2")->GetConstraintType(), ctUnique);
+    EXPECT_EQ(Run.Constraint("FK1")->Columns[0], "A");
+    const std::vector<std::string> W = Run.Warnings();
+    ASSERT_EQ(W.size(), 6u);
+    EXPECT_EQ(W[0], "Duplicate Primary Key, Table: T (convert to Unique)");
+    EXPECT_EQ(W[1], "ALTER TABLE T ADD CONSTRAINT PK1 PRIMARY KEY (A)");
+    EXPECT_EQ(W[2], "ALTER TABLE T ADD CONSTRAINT PK2 PRIMARY KEY (B)");
+    EXPECT_EQ(W[3], "ALTER TABLE T ADD CONSTRAINT PK2 UNIQUE (B)");
+    EXPECT_EQ(W[4], "");
+    EXPECT_EQ(W[5],
+              "Duplicate Foreign Key:\r\nALTER TABLE T ADD CONSTRAINT FK1 FOREIGN KEY (A) REFERENCES T (A)"
+              "\r\nALTER TABLE T ADD CONSTRAINT FK1 FOREIGN KEY (B) REFERENCES T (B)");
+    EXPECT_EQ(Run.Objs().Constraints().Count(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(FB25AndFB30, Keys, ::testing::Values(st_Firebird_25, st_Firebird_30));
+
+TEST(Keys, IbeObjectsAreDroppedWhenIgnored) {
+    TRun Run("CREATE TABLE IBE$LOG (A INTEGER NOT NULL PRIMARY KEY);\nCREATE TABLE T (A INTEGER);\n"
+             "ALTER TABLE T ADD CONSTRAINT IBE$C UNIQUE (A);");
+    EXPECT_EQ(Run.Objs().Constraints().Count(), 0);
+}
+
+TEST(Keys, BadInputMessages) {
+    struct Row {
+        const char* Script;
+        const char* Error;
+    } Rows[] = {
+        {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES U ON DELETE FOO;",
+         "Unknown action into UPDATE/DELETE rule."},
+        {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES U ON FOO CASCADE;", "Missing: UPDATE/DELETE"},
+        {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES U ON DELETE SET FOO;", "Missing: DEFAULT/NULL"},
+        {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES U ON DELETE NO FOO;", "Must be: ACTION"},
+        {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT KEEP ROWS;",
+         "Must be: DELETE ROWS / PRESERVE ROWS."},
+        {"CREATE TABLE T (A INTEGER, CONSTRAINT C CHECK (A > 0));", "Missing: PRIMARY... or UNIQUE..."},
+        {"CREATE TABLE T (A INTEGER, FOREIGN KEY (A) REFERENCES U);", "Missing: <)> (FOREIGN)"},
+        {"CREATE TABLE T (A INTEGER, CONSTRAINT F FOREIGN KEY (A) REFERENCES U (B) ON DELETE CASCADE);",
+         "Missing: <)> (ON)"},
+        {"ALTER TABLE T DROP 5;", "Unknown ALTER TABLE <table-name> DROP statement"},
+        {"ALTER TABLE T FOO;", "Unknown symbol"},
+        {"ALTER INDEX IX FOO;", "Must be: ACTIVE/INACTIVE (ALTER INDEX... declaration)"},
+        {"CREATE TABLE T (A INTEGER,", "Missing: <)> (<EOF>)"},
+        {"CREATE TABLE T (A INTEGER", "Missing: <)> (<EOF>)"},
+        {"CREATE TABLE T (A INTEGER CHECK (A > (0)", "Missing: <)> (<EOF>)"},
+    };
+    for (const Row& R : Rows) {
+        TRun Run(R.Script);
+        ASSERT_FALSE(Run.Errors().empty()) << R.Script;
+        EXPECT_EQ(Run.Errors()[0], R.Error) << R.Script << "\n" << Run.Rec.Transcript;
+        EXPECT_EQ(Run.Parser.GetStalledPasses(), 0) << R.Script;
+    }
+    // The table cut short is filed with the columns read so far.
+    TRun Cut("CREATE TABLE T (A INTEGER, B VARCHAR(5)");
+    ASSERT_NE(Cut.Table("T"), nullptr);
+    EXPECT_EQ(Cut.Table("T")->FieldCount(), 2);
+}
+
+TEST(Keys, UnbalancedCheckRunsToTheEnd) {
+    TRun Run("ALTER TABLE T ADD CHECK (A <> ')' AND (B > 0);\nCREATE TABLE U (A INTEGER);");
+    ASSERT_EQ(Run.Errors().size(), 1u) << Run.Rec.Transcript;
+    EXPECT_EQ(Run.Errors()[0], "Missing: <TERM> (<EOF>)");
+    EXPECT_EQ(Run.Table("U"), nullptr); // swallowed by the open parenthesis
+}
+
+TEST(Keys, DeepParenthesesAreReadWithoutRecursion) {
+    const std::string Deep(100000, '(');
+    TRun Run("ALTER TABLE T ADD CHECK " + Deep + "A" + std::string(100000, ')') + ";");
+    EXPECT_TRUE(Run.Errors().empty());
+    ASSERT_EQ(Run.Objs().Constraints().Count(), 1);
+    TRun Open("ALTER TABLE T ADD CHECK " + Deep);
+    ASSERT_EQ(Open.Errors().size(), 1u);
+    EXPECT_EQ(Open.Errors()[0], "Missing: <TERM> (<EOF>)");
+}
+
+// --- Indices and ALTER statements ----------------------------------------------------------------------
+
+TEST(Indices, CreateAndAlterIndex) {
+    for (TIBSQLServerVersionType V : {st_Firebird_25, st_Firebird_30}) {
+        TRun Run("CREATE TABLE T (A INTEGER, NAME VARCHAR(10));\n"
+                 "CREATE UNIQUE DESC INDEX IX ON T (A); ALTER INDEX IX INACTIVE;\n"
+                 "CREATE DESCENDING INDEX IXD ON T (A, NAME);\n"
+                 "CREATE ASC INDEX IXA ON T (NAME);\n"
+                 "CREATE INDEX IXU ON T COMPUTED BY (UPPER(NAME));\n"
+                 "CREATE INDEX IXC ON T COMPUTED (NAME || ')');\n"
+                 "ALTER INDEX IXA ACTIVE;\nALTER INDEX NOPE INACTIVE;",
+                 V);
+        EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+        TIdxData* X = Run.Index("IX");
+        ASSERT_NE(X, nullptr);
+        EXPECT_TRUE(X->Unique);
+        EXPECT_TRUE(X->Descending);
+        EXPECT_FALSE(X->Active);
+        EXPECT_EQ(X->GetCreateSQL(), "CREATE UNIQUE DESC INDEX IX ON T(A)");
+        EXPECT_EQ(Run.Index("IXD")->GetCreateSQL(), "CREATE DESC INDEX IXD ON T(A, NAME)");
+        EXPECT_EQ(Run.Index("IXA")->GetCreateSQL(), "CREATE INDEX IXA ON T(NAME)");
+        EXPECT_TRUE(Run.Index("IXA")->Active);
+        EXPECT_EQ(Run.Index("IXU")->GetCreateSQL(), "CREATE INDEX IXU ON T COMPUTED BY(UPPER(NAME))");
+        EXPECT_EQ(Run.Index("IXC")->GetSource(), "(NAME || ')')");
+        EXPECT_NE(X->FindDependsOn(Run.Table("T")), nullptr);
+        // ALTER INDEX is reported as the comparer writes it, also for an index the container lacks.
+        std::vector<std::string> Alters;
+        for (const TReport& R : Run.Rec.Reports)
+            if (R.Kind == TDbObject::dboIndex && R.Op == TDbOperation::odbAlter)
+                Alters.push_back(R.Name + "|" + R.Text);
+        EXPECT_EQ(Alters,
+                  (std::vector<std::string>{"IX|ALTER INDEX IX INACTIVE", "IXA|ALTER INDEX IXA ACTIVE",
+                                            "NOPE|ALTER INDEX NOPE INACTIVE"}));
+    }
+}
+
+TEST(Indices, UnknownTableAndBadStart) {
+    TRun Run("CREATE INDEX IX ON NOPE (A);\nCREATE UNIQUE FOO;");
+    ASSERT_NE(Run.Index("IX"), nullptr);
+    EXPECT_EQ(Run.Index("IX")->TableName, "NOPE");
+    ASSERT_FALSE(Run.Errors().empty());
+    EXPECT_EQ(Run.Errors()[0], "Missing: INDEX (<Ident>: FOO)");
+}
+
+TEST(AlterTable, ClausesAndReports) {
+    TRun Run("CREATE TABLE T (A INTEGER);\n"
+             "ALTER TABLE T ADD B VARCHAR(5) DEFAULT 'x' NOT NULL;\n"
+             "ALTER TABLE T ADD C INTEGER NOT NULL CONSTRAINT PK_T PRIMARY KEY;\n"
+             "ALTER TABLE T ALTER COLUMN A TYPE BIGINT;\n"
+             "ALTER TABLE T ALTER B POSITION 1;\n"
+             "ALTER TABLE T DROP A;\n"
+             "ALTER TABLE T DROP CONSTRAINT PK_T;\n"
+             "ALTER TABLE NOPE ADD X INTEGER;\n"
+             "ALTER TABLE NOPE ADD CONSTRAINT UQ_N UNIQUE (X);");
+    EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
+    TTblData* T = Run.Table("T");
+    ASSERT_EQ(T->FieldCount(), 3); // nothing but ADD changes the container
+    EXPECT_EQ(Describe(*T->Field(1)), "type=14 len=5 notnull default='x'");
+    EXPECT_EQ(T->Field(2)->Position, 2);
+    ASSERT_NE(Run.Constraint("PK_T"), nullptr);
+    EXPECT_EQ(Run.Constraint("PK_T")->GetCreateSQL(), "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (C)");
+    // A key added for a table the container lacks keeps the statement's table.
+    ASSERT_NE(Run.Constraint("UQ_N"), nullptr);
+    EXPECT_EQ(Run.Constraint("UQ_N")->TableName, "NOPE");
+    std::vector<std::string> Seen;
+    for (const TReport& R : Run.Rec.Reports)
+        Seen.push_back(NameOf(R.Op) + " " + NameOf(R.Kind) + " " + R.Name + " | " + R.Text);
+    EXPECT_EQ(Seen,
+              (std::vector<std::string>{
+                  "odbCreate dboTable T | CREATE TABLE T (A INTEGER)",
+                  "odbCreate dboField B | ALTER TABLE T ADD B VARCHAR(5) DEFAULT 'x' NOT NULL",
+                  "odbCreate dboField C | ALTER TABLE T ADD C INTEGER NOT NULL CONSTRAINT PK_T PRIMARY KEY",
+                  "odbAlter dboField A | ALTER TABLE T ALTER COLUMN A TYPE BIGINT",
+                  "odbAlter dboField B | ALTER TABLE T ALTER B POSITION 1",
+                  "odbDrop dboField A | ALTER TABLE T DROP A",
+                  "odbDrop dboConstraint PK_T | ALTER TABLE T DROP CONSTRAINT PK_T",
+                  "odbCreate dboField X | ALTER TABLE NOPE ADD X INTEGER",
+                  "odbCreate dboUnique UQ_N | ALTER TABLE NOPE ADD CONSTRAINT UQ_N UNIQUE (X)",
+              }));
+}
+
+// --- Link passes -----------------------------------------------------------------------------------------
+
+TEST(LinkKeys, KeyIndicesAreRemovedAndForeignKeysHangOnTheirKey) {
+    TRun Run("CREATE TABLE DEPT (ID INTEGER NOT NULL, CONSTRAINT PK_DEPT PRIMARY KEY (ID));\n"
+             "CREATE TABLE T (A INTEGER NOT NULL, D INTEGER, CONSTRAINT PK_T PRIMARY KEY (A));\n"
+             "CREATE UNIQUE INDEX PK_T ON T (A);\n"
+             "CREATE INDEX IX_D ON T (D);\n"
+             "ALTER TABLE T ADD CONSTRAINT FK_T FOREIGN KEY (D) REFERENCES DEPT;\n"
+             "ALTER TABLE T ADD CONSTRAINT FK_T2 FOREIGN KEY (D) REFERENCES DEPT (ID);");
+    // The index is filed under the key's name before the link passes.
+    EXPECT_NE(Run.Index("PK_T"), nullptr);
+    Run.Parser.LinkObjects();
+    EXPECT_EQ(Run.Index("PK_T"), nullptr);
+    EXPECT_NE(Run.Index("IX_D"), nullptr);
+    EXPECT_NE(
+        std::find(Run.Rec.Logs.begin(), Run.Rec.Logs.end(), "Remove index: PK_T\r\nfor constraint: PK_T"),
+        Run.Rec.Logs.end());
+    TCtrData* PkDept = Run.Constraint("PK_DEPT");
+    // A foreign key without referenced columns depends on the referenced table's primary key.
+    EXPECT_NE(Run.Constraint("FK_T")->FindDependsOn(PkDept), nullptr);
+    EXPECT_NE(Run.Constraint("FK_T2")->FindDependsOn(PkDept), nullptr);
+    // Indices and constraints need their tables and columns.
+    TFldData* D = Run.Field("T", "D");
+    EXPECT_NE(Run.Index("IX_D")->FindDependsOn(D), nullptr);
+    EXPECT_NE(Run.Constraint("FK_T")->FindDependsOn(D), nullptr);
+    EXPECT_NE(Run.Constraint("FK_T2")->FindDependsOn(Run.Field("DEPT", "ID")), nullptr);
 }
 
 } // namespace
