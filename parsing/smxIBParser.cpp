@@ -1094,7 +1094,8 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
                     ExpectInt32(Column->SubType, true);
                 else {
                     Error("Unknown blob-subtype.");
-                    continue; // the token stays for what follows
+                    // A word or literal is taken for the sub-type; a mark stays for what follows.
+                    if (Token_ != tkIdent && Token_ != tkString && Token_ != tkFloat) continue;
                 }
                 NextToken();
             } else if (Is(tkSEGMENT)) {
@@ -1279,7 +1280,13 @@ void TIbParser::ReadDefaultValue(TDbObj* /*Obj*/, std::string& Text) {
         break;
     default:
         Error("DEFAUT <value> error...");
-        NextToken();
+        // An expression is the body parser's; here it is passed over, up to its ")" or the terminator.
+        for (int Depth = 0; Token_ != tkEOF && Token_ != tkTerminator;) {
+            if (Token_ == tkLParen) ++Depth;
+            if (Token_ == tkRParen) --Depth;
+            NextToken();
+            if (Depth <= 0) break;
+        }
         return;
     }
     Text = Source_.substr(Start, End - Start);
