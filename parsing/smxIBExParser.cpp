@@ -1232,9 +1232,18 @@ void TIbExParser::ParseTableRefs(TBodyContext& Ctx) {
                 NextToken();
                 ParseExpression();
             } else if (Is(kwUSING)) {
+                // A USING column is a column of each joined table that has it.
                 NextToken();
                 ExpectAndNext(tkLParen);
-                ParseExpressionList();
+                while (Token_ == tkIdent) {
+                    for (int i = 0; Recording_ && Current_ && i < Ctx.TableNames.Count(); ++i) {
+                        TDbObj* R = Relation(Ctx.TableNames[i]);
+                        if (R && HasColumn(R, TokenText_)) LinkColumn(Current_, R, TokenText_);
+                    }
+                    NextToken();
+                    if (Token_ != tkComma) break;
+                    NextToken();
+                }
                 ExpectAndNext(tkRParen);
             }
         }
@@ -1314,7 +1323,6 @@ void TIbExParser::ParsePlan() {
     NextToken();
     // PLAN [JOIN|MERGE|SORT|HASH] ( item, ... ); an item is a nested plan or names followed by
     // NATURAL, INDEX (indices) or ORDER index [INDEX (indices)].
-    std::vector<int> Open;
     auto Indices = [&] {
         ExpectAndNext(tkLParen);
         while (Token_ == tkIdent) {
@@ -1326,7 +1334,7 @@ void TIbExParser::ParsePlan() {
         ExpectAndNext(tkRParen);
     };
     int Depth = 0;
-    do {
+    while (Token_ != tkEOF && Token_ != tkTerminator) {
         if (Is(kwJOIN) || Is(kwMERGE) || Is(kwSORT) || IsWord("HASH")) {
             NextToken();
         } else if (Token_ == tkLParen) {
@@ -1336,9 +1344,10 @@ void TIbExParser::ParsePlan() {
             }
             NextToken();
         } else if (Token_ == tkRParen) {
-            --Depth;
+            if (Depth == 0) return;
             NextToken();
-        } else if (Token_ == tkComma) {
+            if (--Depth == 0) return;
+        } else if (Token_ == tkComma && Depth > 0) {
             NextToken();
         } else if (Token_ == tkIdent) {
             while (Token_ == tkIdent && !Is(kwNATURAL) && !Is(tkINDEX) && !Is(kwORDER))
@@ -1359,13 +1368,14 @@ void TIbExParser::ParsePlan() {
                     Indices();
                 }
             }
+            if (Depth == 0) return;
         } else {
             Error("Invalid symbol in PLAN-expression: " +
                   (TokenText_.empty() ? GetTokenName(Token_) : TokenText_));
             if (Token_ != tkEOF && Token_ != tkTerminator) NextToken();
             return;
         }
-    } while (Depth > 0 && Token_ != tkEOF && Token_ != tkTerminator);
+    }
 }
 
 void TIbExParser::ParseWindow() {
