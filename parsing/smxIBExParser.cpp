@@ -922,9 +922,7 @@ void TIbExParser::ParseSetStatement() {
 
 // --- Data-changing statements -----------------------------------------------------------------------
 
-void TIbExParser::ParseInsert(bool UpdateOrInsert) {
-    NextToken();
-    ExpectKwAndNext(tkINTO);
+void TIbExParser::PushTarget() {
     TBodyContext& Ctx = PushFrom();
     if (Expect(tkIdent)) {
         Depend(TokenText_, RelationKinds());
@@ -939,6 +937,18 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
         Ctx.Aliases.Add(Alias);
     }
     FromKnown(Ctx);
+}
+
+void TIbExParser::ParseParenList() {
+    ExpectAndNext(tkLParen);
+    ParseExpressionList();
+    ExpectAndNext(tkRParen);
+}
+
+void TIbExParser::ParseInsert(bool UpdateOrInsert) {
+    NextToken();
+    ExpectKwAndNext(tkINTO);
+    PushTarget();
     if (Token_ == tkLParen) {
         NextToken();
         ParseExpressionList();
@@ -946,9 +956,7 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
     }
     if (Is(kwVALUES)) {
         NextToken();
-        ExpectAndNext(tkLParen);
-        ParseExpressionList();
-        ExpectAndNext(tkRParen);
+        ParseParenList();
     } else if (Is(tkSELECT) || Is(tkWITH)) {
         ParseSelect(false);
     } else if (Is(tkDEFAULT)) {
@@ -959,29 +967,14 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
     }
     if (UpdateOrInsert && IsWord("MATCHING")) {
         NextToken();
-        ExpectAndNext(tkLParen);
-        ParseExpressionList();
-        ExpectAndNext(tkRParen);
+        ParseParenList();
     }
     ParseReturning();
     PopFrom();
 }
 
 void TIbExParser::ParseUpdate(bool WithSet) {
-    TBodyContext& Ctx = PushFrom();
-    if (Expect(tkIdent)) {
-        Depend(TokenText_, RelationKinds());
-        Ctx.TableNames.Add(TokenText_);
-        NextToken();
-        std::string Alias;
-        if (Is(kwAS)) NextToken();
-        if (AtAlias()) {
-            Alias = TokenText_;
-            NextToken();
-        }
-        Ctx.Aliases.Add(Alias);
-    }
-    FromKnown(Ctx);
+    PushTarget();
     if (WithSet) ExpectKwAndNext(tkSET);
     while (WithSet && Token_ != tkEOF && Token_ != tkTerminator) {
         if (!Expect(tkIdent)) break;
@@ -1067,9 +1060,7 @@ void TIbExParser::ParseMerge() {
                 ExpectAndNext(tkRParen);
             }
             ExpectKwAndNext(kwVALUES);
-            ExpectAndNext(tkLParen);
-            ParseExpressionList();
-            ExpectAndNext(tkRParen);
+            ParseParenList();
         } else {
             Error(Not ? "Must be: INSERT" : "Must be: UPDATE");
             break;

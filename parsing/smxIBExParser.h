@@ -86,6 +86,10 @@ private:
     void ParseForStatement();
     void ParseWhen();
     void ParseSetStatement();
+    /// The target table [[AS] alias] of a data-changing statement, pushed as a known FROM context.
+    void PushTarget();
+    /// "(" expression {"," expression} ")".
+    void ParseParenList();
     void ParseInsert(bool UpdateOrInsert);
     void ParseUpdate(bool WithSet);
     void ParseDelete();
