@@ -41,11 +41,16 @@ template <typename T> T* Find(TStringList& list, const std::string& key) {
     return i < 0 ? nullptr : dynamic_cast<T*>(list.Objects(i));
 }
 
-// True when Obj depends on Needed (with that field, when given).
+// True when Obj depends on Needed, or on its column Field when one is given.
 bool DependsOn(const TDbObj* Obj, const std::string& Needed, const std::string& Field = {}) {
     for (int i = 0; i < Obj->GetDependsOn().Count(); ++i) {
         const TDependObj* d = Obj->DependsOnItem(i);
-        if (d->GetReferenced() && d->GetReferenced()->GetName() == Needed && d->FieldName == Field) return true;
+        const TDbObj* ref = d->GetReferenced();
+        if (!ref) continue;
+        // A column dependency refers to the column object itself.
+        if (Field.empty() ? ref->GetName() == Needed
+                          : ref->GetName() == Field && ref->GetTableName() == Needed && d->FieldName == Field)
+            return true;
     }
     return false;
 }
@@ -186,6 +191,237 @@ TEST_F(ExtractF, DomainsAndCollations) {
     EXPECT_FALSE(c->CaseSensitive);
     EXPECT_FALSE(c->AccentSensitive);
     EXPECT_EQ(c->SpecificAttributes, "");
+}
+
+TEST_F(ExtractF, FunctionsAndProcedures) {
+    TUdfData* udf = O()->FindUdf("UDF1");
+    ASSERT_NE(udf, nullptr);
+    EXPECT_TRUE(udf->GetReturnValue()->ByValue);
+    EXPECT_EQ(udf->Params.Count(), 2);
+    EXPECT_EQ(udf->EntryPoint, "f1");
+    EXPECT_EQ(udf->ModuleName, "m1");
+    EXPECT_EQ(udf->GetReturnValue()->DataType, 1);
+    EXPECT_EQ(dynamic_cast<TFldData*>(udf->Params.Objects(1))->DataType, 56);
+    EXPECT_EQ(dynamic_cast<TFldData*>(udf->Params.Objects(1))->Length, 20);
+
+    TPrcData* f1 = O()->FindProcedure("F1");
+    ASSERT_NE(f1, nullptr);
+    EXPECT_TRUE(f1->IsFunction());
+    EXPECT_EQ(Keys(f1->InputParams), Strings{"X"});
+    EXPECT_EQ(f1->OutputParams.Count(), 1);
+    EXPECT_NE(f1->GetSource().find("RETURN X + 1;"), std::string::npos);
+
+    TPrcData* p1 = O()->FindProcedure("P1");
+    ASSERT_NE(p1, nullptr);
+    EXPECT_FALSE(p1->IsFunction());
+    EXPECT_EQ(Keys(p1->InputParams), (Strings{"B", "C", "A"}));
+    EXPECT_EQ(Keys(p1->OutputParams), Strings{"R"});
+    auto param = [](TStringList& l, const char* n) { return dynamic_cast<TFldData*>(l.Objects(l.IndexOf(n))); };
+    TFldData* b = param(p1->InputParams, "B");
+    EXPECT_TRUE(b->TypeOf);
+    EXPECT_EQ(b->DataType, DomainDataType);
+    EXPECT_EQ(b->TypeOfTable, "T1");
+    EXPECT_EQ(b->TypeOfColumn, "NAME");
+    EXPECT_EQ(b->DefaultValue, "");
+    TFldData* c = param(p1->InputParams, "C");
+    EXPECT_EQ(c->DomainName, "D_AMT");
+    EXPECT_FALSE(c->TypeOf);
+    EXPECT_FALSE(c->Nullable);
+    EXPECT_EQ(param(p1->InputParams, "A")->DefaultValue, "5");
+    EXPECT_EQ(param(p1->OutputParams, "R")->GetKind(), TDbObject::dboParam);
+
+    TPkgData* pk = O()->FindPackage("PK1");
+    ASSERT_NE(pk, nullptr);
+    EXPECT_NE(pk->GetHeaderSource().find("PROCEDURE P1 (Z INTEGER);"), std::string::npos);
+    EXPECT_NE(pk->GetSource().find("RETURN Y;"), std::string::npos);
+    EXPECT_EQ(Keys(O()->Procedures()), (Strings{"F1", "P1"}));
+}
+
+TEST_F(ExtractF, TriggersExceptionsViews) {
+    TTrgData* tr1 = O()->FindTrigger("TR1");
+    ASSERT_NE(tr1, nullptr);
+    EXPECT_EQ(tr1->TableName, "T1");
+    EXPECT_EQ(tr1->Position, 5);
+    EXPECT_EQ(tr1->Time, 1);
+    EXPECT_EQ(tr1->Events, 2);
+    EXPECT_EQ(tr1->Active, 1);
+    EXPECT_EQ(tr1->IBTypeCode, 1);
+    TTrgData* tr2 = O()->FindTrigger("TR2");
+    EXPECT_EQ(tr2->IBTypeCode, 17);
+    EXPECT_EQ(tr2->Time, 0);
+    EXPECT_EQ(tr2->Events, 0);
+    TTrgData* db = O()->FindTrigger("TRDB");
+    EXPECT_EQ(db->TableName, "DATABASE");
+    EXPECT_EQ(db->DatabaseEvent, "TRANSACTION COMMIT");
+    EXPECT_EQ(O()->FindTrigger("TRDDL"), nullptr);
+    EXPECT_EQ(O()->FindTrigger("TRDDL2"), nullptr);
+    int warnings = 0;
+    TMsgManager& m = Rig->Ex.GetMsgManager();
+    for (int i = 0; i < m.Count(); ++i)
+        if (m.Item(i).Kind == 1 && (m.Item(i).Text.find("TRDDL ") != std::string::npos ||
+                                    m.Item(i).Text.find("TRDDL2 ") != std::string::npos))
+            ++warnings;
+    EXPECT_EQ(warnings, 2);
+    EXPECT_TRUE(Rig->HasLine("DDL trigger TRDDL is not read."));
+
+    EXPECT_EQ(O()->FindException("E1")->Message, "It's bad");
+
+    TViwData* v1 = O()->FindView("V1");
+    ASSERT_NE(v1, nullptr);
+    EXPECT_TRUE(EndsStr("WITH CHECK OPTION", v1->GetSource())) << v1->GetSource();
+    EXPECT_TRUE(DependsOn(v1, "T1", "ID"));
+    EXPECT_TRUE(DependsOn(v1, "D_NAME"));
+    TViwData* v2 = O()->FindView("V2");
+    EXPECT_EQ(Keys(v2->Fields), (Strings{"ID", "X"}));
+    EXPECT_TRUE(DependsOn(v2, "T1", "ID"));
+}
+
+TEST_F(ExtractF, GeneratorsIndicesConstraints) {
+    EXPECT_EQ(Keys(O()->Generators()), (Strings{"G1", "G2"}));
+    EXPECT_EQ(O()->FindGenerator("G1")->Increment, "");
+    EXPECT_EQ(O()->FindGenerator("G2")->Increment, "10");
+
+    EXPECT_EQ(Keys(O()->Indices()), (Strings{"IX_EXPR", "IX_T1_AMT", "IX_T1_NAME"}));
+    TIdxData* name = O()->FindIndex("IX_T1_NAME");
+    EXPECT_FALSE(name->Descending);
+    EXPECT_TRUE(name->Active);
+    EXPECT_EQ(Keys(name->Columns), Strings{"NAME"});
+    EXPECT_EQ(name->TableName, "T1");
+    EXPECT_TRUE(O()->FindIndex("IX_T1_AMT")->Descending);
+    TIdxData* expr = O()->FindIndex("IX_EXPR");
+    EXPECT_EQ(expr->GetSource(), "(UPPER(NAME))");
+    EXPECT_EQ(expr->Columns.Count(), 0);
+
+    const auto pk1 = Constraints(O(), ctPrimaryKey, "T1");
+    ASSERT_EQ(pk1.size(), 1u);
+    EXPECT_EQ(pk1[0]->GetName(), "");
+    EXPECT_TRUE(StartsStr("INTEG_", pk1[0]->OverrideName));
+    EXPECT_EQ(pk1[0]->IndexName, "");
+    EXPECT_FALSE(pk1[0]->IndexDescending);
+    EXPECT_EQ(Keys(pk1[0]->Columns), Strings{"ID"});
+    EXPECT_TRUE(DependsOn(pk1[0], "T1"));
+    EXPECT_TRUE(DependsOn(pk1[0], "T1", "ID"));
+    const auto pk2 = Constraints(O(), ctPrimaryKey, "T2");
+    ASSERT_EQ(pk2.size(), 1u);
+    EXPECT_EQ(pk2[0]->GetName(), "PK_T2");
+    EXPECT_EQ(pk2[0]->IndexName, "");
+    const auto fk = Constraints(O(), ctForeignKey, "T2");
+    ASSERT_EQ(fk.size(), 1u);
+    EXPECT_EQ(fk[0]->GetName(), "FK_T2");
+    EXPECT_EQ(Keys(fk[0]->Columns), Strings{"T1ID"});
+    EXPECT_EQ(Keys(fk[0]->RefColumns), Strings{"ID"});
+    EXPECT_EQ(fk[0]->RefTableName, "T1");
+    EXPECT_EQ(fk[0]->DeleteRule, raSetNull);
+    EXPECT_EQ(fk[0]->UpdateRule, raCascade);
+    EXPECT_TRUE(DependsOn(fk[0], "T1", "ID"));
+    const auto uq = Constraints(O(), ctUnique, "T2");
+    ASSERT_EQ(uq.size(), 1u);
+    EXPECT_EQ(uq[0]->GetName(), "UQ_T2");
+    EXPECT_EQ(uq[0]->IndexName, "UQ_T2_IDX");
+    EXPECT_TRUE(uq[0]->IndexDescending);
+    EXPECT_EQ(Keys(uq[0]->Columns), Strings{"T1ID"});
+    const auto ck = Constraints(O(), ctCheck, "T2");
+    ASSERT_EQ(ck.size(), 1u);
+    EXPECT_EQ(ck[0]->GetName(), "");
+    EXPECT_EQ(ck[0]->GetSource(), "(T1ID > 0)");
+}
+
+TEST_F(ExtractF, RolesAndGrants) {
+    ASSERT_NE(O()->FindRole("R1"), nullptr);
+    EXPECT_EQ(O()->FindRole("RDB$ADMIN"), nullptr);
+    const auto u1 = GrantsTo(O(), "U1");
+    ASSERT_EQ(u1.size(), 1u);
+    EXPECT_EQ(u1[0]->ObjectName, "T1");
+    EXPECT_EQ(u1[0]->Privileges, Bits({1, 2, 4}));
+    EXPECT_EQ(u1[0]->ObjectKind, TDbObject::dboTable);
+    EXPECT_EQ(u1[0]->GranteeKind, TDbObject::dboUser);
+    const auto u3 = GrantsTo(O(), "U3");
+    ASSERT_EQ(u3.size(), 2u);
+    const TGntData* upd = u3[0]->HasPrivilege(2) ? u3[0] : u3[1];
+    const TGntData* ref = u3[0]->HasPrivilege(2) ? u3[1] : u3[0];
+    EXPECT_EQ(upd->Privileges, Bits({2}));
+    EXPECT_EQ(Keys(upd->Columns), (Strings{"AMT", "NAME"}));
+    EXPECT_EQ(ref->Privileges, Bits({6}));
+    EXPECT_EQ(Keys(ref->Columns), Strings{"ID"});
+    const auto u4 = GrantsTo(O(), "U4");
+    ASSERT_EQ(u4.size(), 1u);
+    EXPECT_EQ(u4[0]->Privileges, 0u);
+    EXPECT_EQ(u4[0]->ObjectName, "R1");
+    EXPECT_EQ(u4[0]->ObjectKind, TDbObject::dboRole);
+    const auto u5 = GrantsTo(O(), "U5");
+    ASSERT_EQ(u5.size(), 1u);
+    EXPECT_EQ(u5[0]->Privileges, Bits({5}));
+    EXPECT_EQ(u5[0]->ObjectName, "P1");
+    const auto tr1 = GrantsTo(O(), "TR1");
+    ASSERT_EQ(tr1.size(), 1u);
+    EXPECT_EQ(tr1[0]->GranteeKind, TDbObject::dboTrigger);
+    EXPECT_EQ(tr1[0]->Privileges, Bits({5}));
+    const auto u6 = GrantsTo(O(), "U6");
+    ASSERT_EQ(u6.size(), 1u);
+    EXPECT_EQ(u6[0]->ObjectName, "G1");
+    EXPECT_EQ(u6[0]->Privileges, Bits({43}));
+    const auto r1 = GrantsTo(O(), "R1");
+    ASSERT_EQ(r1.size(), 1u);
+    EXPECT_EQ(r1[0]->ObjectName, "E1");
+    EXPECT_EQ(r1[0]->GranteeKind, TDbObject::dboRole);
+    TStringList& all = O()->Grants();
+    for (int i = 0; i < all.Count(); ++i) {
+        auto* g = dynamic_cast<TGntData*>(all.Objects(i));
+        EXPECT_NE(g->ObjectName, "RDB$ADMIN");
+        EXPECT_EQ(g->CompareKind, TCmpObjType::coGrant);
+    }
+}
+
+TEST(ExtractSecond, QuotedNamesAndMixedViewRows) {
+    TTestDatabase db(ReadFixture("second.sql"), "s.fdb", "smxext");
+    TExtractRig r(db.Path());
+    bool checked = false;
+    r.OnStep = [&](int Kind, const std::string& Text) {
+        if (Kind != 0 || Text != "Parsing bodies") return;
+        checked = true;
+        for (const char* v : {"V90", "V91", "V92", "V93", "V94"}) {
+            TViwData* view = r.O()->FindView(v);
+            ASSERT_NE(view, nullptr) << v;
+            EXPECT_TRUE(DependsOn(view, "T9", "ID")) << v;
+        }
+    };
+    EXPECT_TRUE(r.Run());
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(r.Errors.empty()) << r.Errors.front();
+    TPrcData* fq = r.O()->FindProcedure("F'Q");
+    ASSERT_NE(fq, nullptr);
+    EXPECT_EQ(Keys(fq->InputParams), Strings{"X"});
+    EXPECT_NE(r.O()->FindProcedure("F1"), nullptr);
+    EXPECT_NE(r.O()->FindUdf("UDF1"), nullptr);
+    TCtrData* uq = nullptr;
+    TStringList& l = r.O()->Constraints();
+    for (int i = 0; i < l.Count(); ++i)
+        if (auto* c = dynamic_cast<TCtrData*>(l.Objects(i)); c && c->GetName() == "UQ'3") uq = c;
+    ASSERT_NE(uq, nullptr);
+    EXPECT_EQ(Keys(uq->Columns), Strings{"A"});
+    EXPECT_EQ(uq->IndexName, "IX'3");
+}
+
+TEST(ExtractSecond, ThrowingAcceptHandlerIsAnErrorAndTheRunGoesOn) {
+    auto db = MakeFixture(false);
+    TExtractRig r(db->Path());
+    r.Ex.OnAcceptObj = [](TObject*, const std::string& Name, TDbObject, bool&) {
+        if (Name == "F1") throw std::runtime_error("refused F1");
+    };
+    r.Run();
+    EXPECT_EQ(r.Errors, Strings{"refused F1"});
+    EXPECT_EQ(r.O()->FindProcedure("F1"), nullptr);
+    EXPECT_NE(r.O()->FindTable("T1"), nullptr);
+    EXPECT_NE(r.O()->FindView("V1"), nullptr);
+
+    TExtractRig other(db->Path());
+    TSchemalyst cmp;
+    cmp.SetDBStructureMaster(&r.St);
+    cmp.SetDBStructureTarget(&other.St);
+    cmp.SetExtractorMaster(&r.Ex);
+    cmp.SetExtractorTarget(&other.Ex);
+    cmp.OnErrorMessage = [](TObject*, const std::string&) {};
+    EXPECT_FALSE(cmp.ExtractStructures());
 }
 
 TEST(CleanDefaultSource, Texts) {
