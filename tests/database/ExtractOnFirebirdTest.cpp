@@ -624,5 +624,29 @@ TEST(ExtractRoundTrip, SelfCompareWritesNothing) {
     EXPECT_EQ(cmp.GetSQLExec()->GetHasExecutableStatements(), 0) << lines.Text();
 }
 
+TEST(ExtractRoundTrip, PackagesReachAnEmptyDatabase) {
+    TTestDatabase master(ReadFixture("packages.sql"), "m.fdb", "smxext");
+    TTestDatabase target(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "t.fdb", "smxext");
+    TExtractRig m(master.Path()), t(target.Path());
+    TSchemalyst cmp;
+    cmp.GetIBCompareOptions().SetUseRECONNECT(false);
+    cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    cmp.SetDBStructureMaster(&m.St);
+    cmp.SetDBStructureTarget(&t.St);
+    cmp.SetExtractorMaster(&m.Ex);
+    cmp.SetExtractorTarget(&t.Ex);
+    std::vector<std::string> errors;
+    cmp.OnErrorMessage = [&](TObject*, const std::string& e) { errors.push_back(e); };
+    cmp.ExtractAndCompare();
+    ASSERT_TRUE(errors.empty()) << errors.front();
+    TStringList lines;
+    cmp.GetSQLExec()->GetScriptLines(lines, false);
+    const std::string file = target.Dir().File("update.sql");
+    std::ofstream(file, std::ios::binary) << "CONNECT '" << SqlQuoteDoubled(target.Path()) << "';\n" << lines.Text();
+    const TIsqlResult run = RunIsqlFile(file);
+    EXPECT_TRUE(run.Ok()) << run.Output << "\n" << lines.Text();
+    EXPECT_EQ(ExtractText(target.Path()), ExtractText(master.Path())) << lines.Text();
+}
+
 } // namespace
 } // namespace smx::test
