@@ -1019,9 +1019,11 @@ void TIBDBExtract::ExtractProcedures() {
             if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
                 p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
                                           Str(r, "PROC_COLLATION_NAME"), Int32(r, "PROC_COLLATION_ID"));
-            else
+            else if (p->DataType != DomainDataType)
                 p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
                                           Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
+            // A parameter on a domain without a collation of its own takes the domain's: the field's
+            // collation is the domain's, and stating it again would differ from the declaration.
             if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
                 p->TypeOf = true;
                 p->DataType = DomainDataType;

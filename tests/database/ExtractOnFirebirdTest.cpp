@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -646,6 +647,147 @@ TEST(ExtractRoundTrip, PackagesReachAnEmptyDatabase) {
     const TIsqlResult run = RunIsqlFile(file);
     EXPECT_TRUE(run.Ok()) << run.Output << "\n" << lines.Text();
     EXPECT_EQ(ExtractText(target.Path()), ExtractText(master.Path())) << lines.Text();
+}
+
+// ---- Read-back: a structure written as a script, run by isql-fb, read back by the extractor
+
+// An extractor that keeps the structure as the test built it.
+class TKeepExtract : public TCustomExtract {
+public:
+    bool ExtractDatabase() override {
+        GetMsgManager().Clear();
+        return true;
+    }
+};
+
+struct TColumnCase {
+    const char* name;
+    std::uint8_t code;
+    int length, precision, scale;
+    std::function<void(TFldData*)> setup;
+};
+
+TEST(ExtractReadBack, ColumnsAndParametersComeBackAsWritten) {
+    TTestDatabase db(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "r.fdb", "smxext");
+    TDBStructure s;
+    s.SetDatabaseType(TDatabaseType::dbInterBase);
+    TIBServerOptions& ib = s.GetIBServerOptions();
+    ib.SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+    ib.SetDBCharSet("UTF8");
+    ib.GetIBCompareOptions().SetFldCharsetCompare(true);
+    ib.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    TObjs* o = s.Objs();
+    o->GetScriptOptions().SetConnect(false);
+
+    auto* dom = new TDmnData(o);
+    dom->SetName("D_NAME");
+    dom->Type().DataType = 14;
+    dom->Type().Length = 10;
+    dom->Type().DefaultValue = "'x'";
+    o->AddObject(dom, true);
+
+    auto charset = [](const char* cs, const char* coll = "") {
+        return [cs, coll](TFldData* f) {
+            f->CharSetName = cs;
+            f->CollationName = coll;
+        };
+    };
+    const TColumnCase columns[] = {
+        {"C_SMALL", 54, 0, 0, 0, nullptr},
+        {"C_INT", 1, 0, 0, 0, [](TFldData* f) { f->Nullable = false; }},
+        {"C_BIG", 2, 0, 0, 0, nullptr},
+        {"C_NUM", 46, 0, 9, 2, nullptr},
+        {"C_NUM4", 46, 0, 4, 1, nullptr},
+        {"C_DEC", 47, 0, 18, 4, nullptr},
+        {"C_FLOAT", 3, 0, 0, 0, nullptr},
+        {"C_DOUBLE", 4, 0, 0, 0, nullptr},
+        {"C_DATE", 18, 0, 0, 0, nullptr},
+        {"C_TIME", 19, 0, 0, 0, nullptr},
+        {"C_TS", 20, 0, 0, 0, [](TFldData* f) { f->DefaultValue = "CURRENT_TIMESTAMP"; }},
+        {"C_CHAR", 15, 10, 0, 0, nullptr},
+        {"C_VC", 14, 20, 0, 0, [](TFldData* f) { f->DefaultValue = "'x'"; }},
+        {"C_OCT", 14, 20, 0, 0, charset("OCTETS")},
+        {"C_CI", 14, 20, 0, 0, charset("UTF8", "UNICODE_CI")},
+        {"C_W", 15, 5, 0, 0, charset("WIN1252", "PXW_INTL")},
+        {"C_BLOB", 41, 0, 0, 0, [](TFldData* f) { f->SubType = 1; f->SegmentSize = 100; }},
+        {"C_BIN", 41, 0, 0, 0, [](TFldData* f) { f->SegmentSize = 80; }},
+        {"C_BOOL", 96, 0, 0, 0, nullptr},
+        {"C_ARR", 1, 0, 0, 0, [](TFldData* f) { f->Dimensions = {{1, 5}, {0, 2}}; }},
+        {"C_Y", DomainDataType, 0, 0, 0, [](TFldData* f) { f->DomainName = "D_NAME"; f->DefaultValue = "'y'"; }},
+        {"C_PLAIN", DomainDataType, 0, 0, 0, [](TFldData* f) { f->DomainName = "D_NAME"; }},
+    };
+    auto fill = [](TFldData* f, const TColumnCase& c) {
+        f->DataType = c.code;
+        f->Length = c.length;
+        f->Precision = c.precision;
+        f->Scale = c.scale;
+        if (c.setup) c.setup(f);
+    };
+    auto* t = new TTblData(o);
+    t->SetName("T_ALL");
+    for (const TColumnCase& c : columns)
+        fill(t->AddField(c.name), c);
+    o->AddObject(t, true);
+    auto* p = new TPrcData(o);
+    p->SetName("P_ALL");
+    p->SetSource("BEGIN\r\n  SUSPEND;\r\nEND");
+    // Defaults, arrays and blob segment sizes are column matters: the parameters take the rest.
+    const Strings columnOnly = {"C_TS", "C_VC", "C_Y", "C_BLOB", "C_BIN", "C_ARR"};
+    for (const TColumnCase& c : columns) {
+        if (std::find(columnOnly.begin(), columnOnly.end(), c.name) != columnOnly.end()) continue;
+        TFldData* a = p->AddParam(std::string("A") + c.name, false);
+        a->ParamDirection = 1;
+        fill(a, c);
+        // A parameter states no character set equal to the database's, as the reader gives it.
+        if (a->CharSetName == "UTF8") a->CharSetName.clear();
+    }
+    TFldData* out = p->AddParam("R", true);
+    out->ParamDirection = 2;
+    out->DataType = 1;
+    o->AddObject(p, true);
+
+    o->GetScript();
+    const std::string script = o->GetScriptLines().Text();
+    const TIsqlResult run = db.Run(script);
+    ASSERT_TRUE(run.Ok()) << run.Output << script;
+
+    TExtractRig r(db.Path());
+    r.O()->GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
+    ASSERT_TRUE(r.Run());
+    TTblData* back = r.O()->FindTable("T_ALL");
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(Keys(back->Fields), Keys(t->Fields));
+    for (int i = 0; i < t->FieldCount(); ++i)
+        EXPECT_EQ(back->Field(i)->GetColumnTypeText(), t->Field(i)->GetColumnTypeText()) << t->Field(i)->GetName();
+    EXPECT_EQ(back->FindField("C_Y")->DefaultValue, "'y'");
+    EXPECT_EQ(back->FindField("C_PLAIN")->DefaultValue, "");
+    TPrcData* pb = r.O()->FindProcedure("P_ALL");
+    ASSERT_NE(pb, nullptr);
+    ASSERT_EQ(Keys(pb->InputParams), Keys(p->InputParams));
+    for (int i = 0; i < p->InputParams.Count(); ++i) {
+        auto* want = dynamic_cast<TFldData*>(p->InputParams.Objects(i));
+        auto* got = dynamic_cast<TFldData*>(pb->InputParams.Objects(i));
+        EXPECT_EQ(got->GetColumnTypeText(), want->GetColumnTypeText()) << want->GetName();
+    }
+
+    EXPECT_EQ(pb->GetCreateSQL(), p->GetCreateSQL());
+    // The database built from the structure's script, compared with that structure: nothing to do.
+    TKeepExtract keep;
+    keep.SetDBStructure(&s);
+    TSchemalyst cmp;
+    cmp.GetIBCompareOptions().SetFldCharsetCompare(true);
+    cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    cmp.SetDBStructureMaster(&s);
+    cmp.SetDBStructureTarget(&r.St);
+    cmp.SetExtractorMaster(&keep);
+    cmp.SetExtractorTarget(&r.Ex);
+    std::vector<std::string> errors;
+    cmp.OnErrorMessage = [&](TObject*, const std::string& e) { errors.push_back(e); };
+    cmp.ExtractAndCompare();
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    TStringList lines;
+    cmp.GetSQLExec()->GetScriptLines(lines, false);
+    EXPECT_EQ(cmp.GetSQLExec()->GetHasExecutableStatements(), 0) << lines.Text();
 }
 
 } // namespace
