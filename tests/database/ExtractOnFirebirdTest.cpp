@@ -405,6 +405,64 @@ TEST(ExtractSecond, QuotedNamesAndMixedViewRows) {
     EXPECT_EQ(uq->IndexName, "IX'3");
 }
 
+TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
+    TTestDatabase db(ReadFixture("edges.sql"), "e.fdb", "smxext");
+    TExtractRig r(db.Path());
+    ASSERT_TRUE(r.Run());
+    TObjs* o = r.O();
+    // A descending key index named like the key is kept with its mark; an ascending one under
+    // another name is kept by name.
+    const auto pkd = Constraints(o, ctPrimaryKey, "TD");
+    ASSERT_EQ(pkd.size(), 1u);
+    EXPECT_EQ(pkd[0]->IndexName, "PK_TD");
+    EXPECT_TRUE(pkd[0]->IndexDescending);
+    const auto pkn = Constraints(o, ctPrimaryKey, "TN");
+    ASSERT_EQ(pkn.size(), 1u);
+    EXPECT_EQ(pkn[0]->IndexName, "IX_TN_PK");
+    EXPECT_FALSE(pkn[0]->IndexDescending);
+    const auto fk = Constraints(o, ctForeignKey, "TN");
+    ASSERT_EQ(fk.size(), 1u);
+    EXPECT_EQ(fk[0]->UpdateRule, raNone);
+    EXPECT_EQ(fk[0]->DeleteRule, raNone);
+    EXPECT_EQ(o->ObjectCount(TObjsList::olIndices), 0);
+
+    TUdfData* udf = o->FindUdf("UDF_R2");
+    ASSERT_NE(udf, nullptr);
+    EXPECT_EQ(udf->GetReturnValue()->ReturnsParameter, 2);
+    EXPECT_EQ(udf->Params.Count(), 2);
+
+    // Firebird 3 stores the whole clause as written; only a source ending in "with check" is completed.
+    EXPECT_TRUE(EndsStr("with check option", o->FindView("VC")->GetSource())) << o->FindView("VC")->GetSource();
+
+    const auto u7 = GrantsTo(o, "U7");
+    ASSERT_EQ(u7.size(), 2u);
+    EXPECT_NE(u7[0]->GrantOption, u7[1]->GrantOption);
+}
+
+TEST(ExtractSecond, EmptyDatabaseRunsEveryStep) {
+    TTestDatabase db(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "n.fdb", "smxext");
+    TExtractRig r(db.Path());
+    EXPECT_TRUE(r.Run());
+    EXPECT_EQ(r.MainSteps().size(), 19u);
+    EXPECT_EQ(r.MainSteps().back(), "Finished");
+    EXPECT_EQ(r.O()->ObjectCount(TObjsList::olTables), 0);
+    EXPECT_TRUE(r.Errors.empty());
+}
+
+TEST(ExtractSecond, ExceptionInAReaderEndsTheRunDisconnected) {
+    auto db = MakeFixture(false);
+    TExtractRig r(db->Path());
+    r.Ex.OnAcceptObj = [](TObject*, const std::string& Name, TDbObject Kind, bool&) {
+        if (Name == "T2" && Kind == TDbObject::dboTable) throw std::runtime_error("refused T2");
+    };
+    EXPECT_FALSE(r.Run());
+    EXPECT_EQ(r.Errors, Strings{"refused T2"});
+    EXPECT_NE(r.O()->FindTable("T1"), nullptr);
+    EXPECT_EQ(r.O()->FindTable("T2"), nullptr);
+    EXPECT_EQ(r.MainSteps().back(), "Tables");
+    EXPECT_FALSE(r.Conn.GetConnected());
+}
+
 TEST(ExtractSecond, ThrowingAcceptHandlerIsAnErrorAndTheRunGoesOn) {
     auto db = MakeFixture(false);
     TExtractRig r(db->Path());
