@@ -401,7 +401,7 @@ void TObjs::WriteOwnerStatements(TDbObj* Obj) {
             break;
         }
         if (!what.empty()) {
-            AddLine(what + " " + name + " OWNER TO " + Obj->Owner2 + term);
+            AddLine(what + " " + name + " OWNER TO " + Obj->QuoteName(Obj->Owner2) + term);
             AddLine("");
         }
     }

@@ -1,0 +1,110 @@
+// Helpers of the server tests: a session on the private server of one dialect that runs the
+// suite's texts and fails the test with the server's message and the text it refused, structures
+// of the PostgreSQL and MySQL kinds, and the executable statements of an executor.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "model/smxComp_Tbl.h"
+#include "model/smxDBStructure.h"
+#include "model/smxSQL_Exec.h"
+#include "tests/support/smxTestServers.h"
+
+namespace smx::test {
+
+/// Statements run per dialect by the whole test program (reported at its end).
+inline int& StatementsRun(TDatabaseType t) {
+    static int pg = 0, my = 0;
+    return t == TDatabaseType::dbPostgreSQL ? pg : my;
+}
+
+/// A session of one dialect whose Run fails the test on a refused text.
+template <typename Session> class Server {
+public:
+    explicit Server(TDatabaseType t) : type_(t) {}
+    Session S;
+
+    /// Runs one statement; false (and a test failure) when the server refuses it.
+    bool Run(const std::string& Sql, const std::string& What = "") {
+        ++StatementsRun(type_);
+        const std::string err = S.Exec(Sql);
+        if (err.empty()) return true;
+        ADD_FAILURE() << (What.empty() ? "" : What + ": ") << "the server refused\n"
+                      << Sql << "\n-- server: " << err;
+        return false;
+    }
+    /// Runs a script of several statements in one call.
+    bool RunScript(const std::string& Sql, const std::string& What) {
+        const std::string err = S.ExecMany(Sql);
+        if (err.empty()) return true;
+        ADD_FAILURE() << What << ": the server refused the script\n" << Sql << "\n-- server: " << err;
+        return false;
+    }
+    /// The first value of a query, "<none>" without rows.
+    std::string Value(const std::string& Sql) {
+        Rows r = S.Query(Sql);
+        return r.empty() || r[0].empty() ? "<none>" : r[0][0];
+    }
+
+private:
+    TDatabaseType type_;
+};
+
+/// Skips the test when the dialect's server is not installed; fails it when the server is not
+/// reachable.
+#define SMX_NEED_SERVER(srv)                                                                               \
+    do {                                                                                                    \
+        if (!(srv).S.Missing.empty()) GTEST_SKIP() << (srv).S.Missing;                                      \
+        ASSERT_TRUE((srv).S.Ready()) << (srv).S.Error;                                                      \
+    } while (0)
+
+/// A structure of PostgreSQL 14 or later, or of MySQL.
+inline void SetUpStructure(TDBStructure& s, TDatabaseType t) {
+    s.SetDatabaseType(t);
+    s.Objs()->GetPGSQLServerOptions().SetSQLServerVersion(TPGSQLServerVersionType::st_PostgreSQL_14x);
+    s.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+}
+
+/// The executable statements of an executor (comments and script settings left out), each with
+/// its lines joined by line feeds.
+inline std::vector<std::string> ExecutableTexts(const TCustomSQLExec& exec) {
+    std::vector<std::string> r;
+    for (int i = 0; i < exec.GetStatementCount(); ++i) {
+        const TStatement* st = exec.GetStatement(i);
+        if (st->StatType != TStatType::stStatement && st->StatType != TStatType::stProcedure &&
+            st->StatType != TStatType::stTrigger)
+            continue;
+        std::string text;
+        for (int j = 0; j < st->Lines.Count(); ++j)
+            text += (j ? "\n" : "") + st->Lines[j];
+        r.push_back(text);
+    }
+    return r;
+}
+
+/// The structure's DDL script as one text.
+inline std::string ScriptText(TObjs& objs) {
+    TStringList lines;
+    objs.CopyScriptTo(lines);
+    std::string s;
+    for (int i = 0; i < lines.Count(); ++i)
+        s += lines[i] + "\n";
+    return s;
+}
+
+/// A column of the given type.
+inline TFldData* Column(TTblData* t, const std::string& name, std::uint8_t code, int length = 0, int precision = 0,
+                        int scale = 0) {
+    TFldData* f = t->AddField(name);
+    f->DataType = code;
+    f->Length = length;
+    f->Precision = precision;
+    f->Scale = scale;
+    return f;
+}
+
+} // namespace smx::test
