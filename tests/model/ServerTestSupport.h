@@ -44,6 +44,13 @@ public:
         ADD_FAILURE() << What << ": the server refused the script\n" << Sql << "\n-- server: " << err;
         return false;
     }
+    /// Runs a script through the dialect's command-line client.
+    bool RunClientScript(const std::string& Sql, const std::string& What) {
+        const std::string err = S.RunClient(Sql);
+        if (err.empty()) return true;
+        ADD_FAILURE() << What << ": the client refused the script\n" << Sql << "\n-- client: " << err;
+        return false;
+    }
     /// The first value of a query, "<none>" without rows.
     std::string Value(const std::string& Sql) {
         Rows r = S.Query(Sql);

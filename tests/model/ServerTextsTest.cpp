@@ -449,5 +449,115 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
               "0");
 }
 
+/// The MySQL kinds: two tables with an auto-increment key, a unique key, an index, a foreign key,
+/// a view, a procedure, a function and a trigger, with descriptions where MySQL keeps them.
+struct MyKinds {
+    explicit MyKinds(TDBStructure& s) {
+        customer = FileIn(s, new TTblData(s.Objs()), "Customer");
+        TFldData* id = Column(customer, "Id", 1, 0, 11);
+        id->Nullable = false;
+        id->AutoIncrement = true;
+        Column(customer, "Name", 14, 40)->CharSetName = "utf8mb4";
+        Column(customer, "Order", 3, 0, 10, 0);
+        Column(customer, "Stamp", 20)->Nullable = false;
+        customer->Field(3)->DefaultValue = "CURRENT_TIMESTAMP";
+        customer->SetDescription("who buys");
+        customer->Field(1)->SetDescription("the name");
+        order = FileIn(s, new TTblData(s.Objs()), "Order");
+        Column(order, "Id", 2)->Nullable = false;
+        Column(order, "Customer", 1, 0, 11);
+        Column(order, "Total", 4, 0, 15, 2);
+        Key(s, "", ctPrimaryKey, "Customer", {"Id"});
+        Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"});
+        Key(s, "UQ_Name", ctUnique, "Customer", {"Name"});
+        fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"});
+        fk->SetRefTableName("Customer");
+        fk->AddRefColumn("Id");
+        fk->DeleteRule = raCascade;
+        index = FileIn(s, new TIdxData(s.Objs()), "IX_Total");
+        index->TableName = "Order";
+        index->AddColumn("Total");
+        view = FileIn(s, new TViwData(s.Objs()), "Customer View");
+        view->SetSource("SELECT `Id`, `Name` FROM `Customer`");
+        view->AddField("Key");
+        view->AddField("Label");
+        view->MySQLAlgorithm = "MERGE";
+        view->MySQLSecurity = "INVOKER";
+        proc = FileIn(s, new TPrcData(s.Objs()), "Count Orders");
+        Param(proc, "c", 1)->ParamDirection = 1;
+        Param(proc, "n", 1)->ParamDirection = 2;
+        proc->MySQLCharacteristics = (1 << 5) | (1 << 8);
+        proc->SetDescription("it's counting");
+        proc->SetSource("BEGIN SELECT COUNT(*) INTO n FROM `Order` WHERE `Customer` = c; END");
+        func = FileIn(s, new TPrcData(s.Objs()), "Twice");
+        func->IsFunctionFlag = 1;
+        Param(func, "x", 1);
+        Param(func, "", 1, true);
+        func->MySQLCharacteristics = (1 << 1) | (1 << 4);
+        func->SetSource("RETURN x * 2");
+        trigger = FileIn(s, new TTrgData(s.Objs()), "Stamp Order");
+        trigger->SetTableName("Order");
+        trigger->Time = 1;
+        trigger->Events = 2;
+        trigger->SetSource("BEGIN SET NEW.`Total` = COALESCE(NEW.`Total`, 0); END");
+    }
+    TTblData *customer, *order;
+    TCtrData* fk;
+    TIdxData* index;
+    TViwData* view;
+    TPrcData *proc, *func;
+    TTrgData* trigger;
+};
+
+TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
+    Server<MySession> my(dbMySQL);
+    SMX_NEED_SERVER(my);
+    const std::string db2 = my.S.Database + "_k";
+    ASSERT_EQ(my.S.MakeDatabase(db2), "");
+    TDBStructure s;
+    SetUpStructure(s, dbMySQL);
+    s.Objs()->GetConnectionOptions().SetDatabaseName(db2);
+    s.Objs()->GetScriptOptions().SetConnect(true);
+    MyKinds k(s);
+    const std::string script = ScriptText(*s.Objs());
+    ASSERT_TRUE(my.RunClientScript(script, "DDL script"));
+    ++StatementsRun(dbMySQL);
+    // The script's USE put everything in the second database.
+    const std::string in = " WHERE TABLE_SCHEMA = '" + db2 + "'";
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "3");
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "4");
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
+              "2");
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'"),
+              "1");
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'"),
+              "1");
+    EXPECT_EQ(my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
+              "who buys");
+    EXPECT_EQ(my.Value("SELECT COLUMN_COMMENT FROM information_schema.COLUMNS" + in +
+                       " AND TABLE_NAME = 'Customer' AND COLUMN_NAME = 'Name'"),
+              "the name");
+    EXPECT_EQ(my.Value("SELECT ROUTINE_COMMENT FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 +
+                       "' AND ROUTINE_NAME = 'Count Orders'"),
+              "it's counting");
+    EXPECT_EQ(my.Value("SELECT `" + db2 + "`.`Twice`(21)"), "42");
+    // The texts one by one, in the second database.
+    my.Run("USE " + db2);
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.customer, k.customer->Field(1)}) {
+        o->SetDescription("described again");
+        my.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
+    }
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk})
+        my.Run(o->GetDropSQL(), "drop of " + o->GetName());
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.proc, k.func, k.view, k.trigger})
+        my.Run(o->GetCreateSQL(), "create of " + o->GetName());
+    my.Run(k.index->GetCreateSQL(), "create of index");
+    my.Run(k.fk->GetCreateScript(), "create of foreign key");
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk,
+                                                   k.customer->Field(2), k.order, k.customer})
+        my.Run(o->GetDropSQL(), "drop of " + o->GetName());
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "0");
+}
+
 } // namespace
 } // namespace smx::test

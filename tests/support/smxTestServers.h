@@ -7,6 +7,7 @@
 #include <libpq-fe.h>
 #include <mysql.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -140,6 +141,7 @@ public:
             return;
         }
         conn_ = mysql_init(nullptr);
+        port_ = st.Values["MY_PORT"];
         const unsigned port = static_cast<unsigned>(std::stoul(st.Values["MY_PORT"]));
         if (!mysql_real_connect(conn_, "127.0.0.1", "root", "", nullptr, port, nullptr, 0)) {
             Error = "cannot connect to MariaDB on port " + st.Values["MY_PORT"] + ": " + mysql_error(conn_);
@@ -200,6 +202,29 @@ public:
         return err;
     }
 
+    /// Runs a script through the mariadb command-line client (which knows DELIMITER), in the
+    /// session's database; returns the client's output when it fails, empty when it succeeds.
+    std::string RunClient(const std::string& Script) {
+        char name[] = "/tmp/smx-script-XXXXXX";
+        const int fd = ::mkstemp(name);
+        if (fd < 0) return "cannot write a temporary script file";
+        ::close(fd);
+        std::ofstream(name, std::ios::binary) << Script;
+        const std::string cmd = "mariadb --no-defaults --batch --silent -h127.0.0.1 -P" + port_ + " -uroot " +
+                                Database + " < " + name + " 2>&1";
+        std::string out;
+        int rc = -1;
+        if (FILE* p = ::popen(cmd.c_str(), "r")) {
+            char buf[4096];
+            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+                out.append(buf, n);
+            rc = ::pclose(p);
+        }
+        std::remove(name);
+        if (rc == 0) return {};
+        return out.empty() ? "the mariadb client failed (" + cmd + ")" : out;
+    }
+
     /// The rows of a query (NULL as "<null>"); a failed query gives one row holding its message.
     Rows Query(const std::string& Sql) {
         Rows out;
@@ -223,6 +248,7 @@ public:
     std::string Missing, Error, Database;
 
 private:
+    std::string port_;
     MYSQL* conn_ = nullptr;
     std::vector<std::string> databases_;
 };
