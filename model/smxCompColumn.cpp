@@ -1196,9 +1196,9 @@ void ReorderMySQLColumns(TCustomSchemalyst* Comparer, TTblData* Master, TTblData
         TFldData* f = Master->Field(i);
         TFldData* g = Target->Field(i);
         if (!f || !g || f->GetName() == g->GetName()) continue;
-        std::string text = "ALTER TABLE " + Master->GetName() + " MODIFY COLUMN " + f->GetName() + " " +
-                           f->GetDefinitionSQL();
-        text += i == 0 ? std::string(" FIRST") : " AFTER " + Master->Field(i - 1)->GetName();
+        std::string text = "ALTER TABLE " + Comparer->QuoteName(Master->GetName()) + " MODIFY COLUMN " +
+                           Comparer->QuoteName(f->GetName()) + " " + f->GetDefinitionSQL();
+        text += i == 0 ? std::string(" FIRST") : " AFTER " + Comparer->QuoteName(Master->Field(i - 1)->GetName());
         AddColumnStatement(Comparer, Master, f, text);
     }
 }

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Prc.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxDBStructure.h"
 #include "model/smxSQL_Exec.h"
@@ -35,13 +38,6 @@ public:
         if (err.empty()) return true;
         ADD_FAILURE() << (What.empty() ? "" : What + ": ") << "the server refused\n"
                       << Sql << "\n-- server: " << err;
-        return false;
-    }
-    /// Runs a script of several statements in one call.
-    bool RunScript(const std::string& Sql, const std::string& What) {
-        const std::string err = S.ExecMany(Sql);
-        if (err.empty()) return true;
-        ADD_FAILURE() << What << ": the server refused the script\n" << Sql << "\n-- server: " << err;
         return false;
     }
     /// Runs a script through the dialect's command-line client.
@@ -82,8 +78,9 @@ inline std::vector<std::string> ExecutableTexts(const TCustomSQLExec& exec) {
     std::vector<std::string> r;
     for (int i = 0; i < exec.GetStatementCount(); ++i) {
         const TStatement* st = exec.GetStatement(i);
-        if (st->StatType != TStatType::stStatement && st->StatType != TStatType::stProcedure &&
-            st->StatType != TStatType::stTrigger)
+        using enum TStatType;
+        if (st->StatType != stStatement && st->StatType != stProcedure && st->StatType != stTrigger &&
+            st->StatType != stPackage && st->StatType != stDescription)
             continue;
         std::string text;
         for (int j = 0; j < st->Lines.Count(); ++j)
@@ -111,6 +108,32 @@ inline TFldData* Column(TTblData* t, const std::string& name, std::uint8_t code,
     f->Length = length;
     f->Precision = precision;
     f->Scale = scale;
+    return f;
+}
+
+/// Names o (and its schema), files it in the structure and returns it.
+template <typename T> T* FileIn(TDBStructure& s, T* o, const std::string& name, const std::string& schema = "") {
+    o->SetName(name);
+    if (!schema.empty()) o->SetParentName(schema);
+    // A refused object is freed by the container: the test must not go on with it.
+    if (s.Objs()->AddObject(o, true) < 0) throw std::logic_error("not filed: " + name);
+    return o;
+}
+
+inline TCtrData* Key(TDBStructure& s, const std::string& name, std::uint8_t type, const std::string& table,
+              const std::vector<std::string>& columns, const std::string& schema = "") {
+    auto* c = FileIn(s, new TCtrData(s.Objs()), name, schema);
+    c->SetConstraintType(type);
+    c->SetTableName(table);
+    for (const std::string& col : columns)
+        c->AddColumn(col);
+    return c;
+}
+
+inline TFldData* Param(TPrcData* p, const std::string& name, std::uint8_t code, bool output = false, int length = 0) {
+    TFldData* f = p->AddParam(name, output);
+    f->DataType = code;
+    f->Length = length;
     return f;
 }
 

@@ -251,30 +251,6 @@ TEST(ServerTexts, MySQLAutoIncrementWithItsKeyInline) {
 
 // ---- Every kind in one structure -----------------------------------------------------------------------
 
-template <typename T> T* FileIn(TDBStructure& s, T* o, const std::string& name, const std::string& schema = "") {
-    o->SetName(name);
-    if (!schema.empty()) o->SetParentName(schema);
-    s.Objs()->AddObject(o, true);
-    return o;
-}
-
-TCtrData* Key(TDBStructure& s, const std::string& name, std::uint8_t type, const std::string& table,
-              const std::vector<std::string>& columns, const std::string& schema = "") {
-    auto* c = FileIn(s, new TCtrData(s.Objs()), name, schema);
-    c->SetConstraintType(type);
-    c->SetTableName(table);
-    for (const std::string& col : columns)
-        c->AddColumn(col);
-    return c;
-}
-
-TFldData* Param(TPrcData* p, const std::string& name, std::uint8_t code, bool output = false, int length = 0) {
-    TFldData* f = p->AddParam(name, output);
-    f->DataType = code;
-    f->Length = length;
-    return f;
-}
-
 /// The PostgreSQL kinds in schema "Sales": schema, domain, composite type, sequence, two tables
 /// with keys, a check and an index, a view, SQL, PL/pgSQL and C functions, a trigger, a rule, a
 /// conversion and an operator, each described and some with an owner.
@@ -413,7 +389,7 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
     SetUpStructure(s, dbPostgreSQL);
     PgKinds k(s);
     const std::string script = ScriptText(*s.Objs());
-    ASSERT_TRUE(pg.RunScript(script, "DDL script"));
+    ASSERT_TRUE(pg.RunClientScript(script, "DDL script"));
     ++StatementsRun(dbPostgreSQL);
     // What the script made, as the catalogue shows it.
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "

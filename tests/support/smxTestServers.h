@@ -43,6 +43,28 @@ struct ServerState {
     }
 };
 
+/// Runs a script file through a command-line client (Command gets the file name appended after
+/// a blank, output and errors together); the output when the client fails, empty otherwise.
+inline std::string RunClientOn(const std::string& Script, const std::string& Command) {
+    char name[] = "/tmp/smx-script-XXXXXX";
+    const int fd = ::mkstemp(name);
+    if (fd < 0) return "cannot write a temporary script file";
+    ::close(fd);
+    std::ofstream(name, std::ios::binary) << Script;
+    const std::string cmd = Command + " " + name + " 2>&1";
+    std::string out;
+    int rc = -1;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+            out.append(buf, n);
+        rc = ::pclose(p);
+    }
+    std::remove(name);
+    if (rc == 0) return {};
+    return out.empty() ? "the client failed (" + cmd + ")" : out;
+}
+
 /// A unique database name for one test.
 inline std::string FreshDatabaseName(const std::string& Prefix) {
     static int counter = 0;
@@ -93,8 +115,12 @@ public:
         return err;
     }
 
-    /// Runs a text of several statements in one go (PostgreSQL parses them itself).
-    std::string ExecMany(const std::string& Sql) { return Exec(Sql); }
+    /// Runs a script through psql in the session's database, stopping at the first error; the
+    /// client's output when it fails, empty when it succeeds.
+    std::string RunClient(const std::string& Script) {
+        return RunClientOn(Script, "psql -X -q -v ON_ERROR_STOP=1 -h " + host_ + " -p " + port_ +
+                                       " -U postgres -d " + Database + " -f");
+    }
 
     /// The rows of a query (NULL as "<null>"); a failed query gives one row holding its message.
     Rows Query(const std::string& Sql) {
@@ -182,47 +208,11 @@ public:
         return {};
     }
 
-    /// Runs a text of several statements; returns the first message of the server, empty when all
-    /// were accepted.
-    std::string ExecMany(const std::string& Sql) {
-        mysql_set_server_option(conn_, MYSQL_OPTION_MULTI_STATEMENTS_ON);
-        std::string err;
-        if (mysql_real_query(conn_, Sql.c_str(), Sql.size()) != 0) {
-            err = std::to_string(mysql_errno(conn_)) + ": " + mysql_error(conn_);
-        } else {
-            for (;;) {
-                if (MYSQL_RES* r = mysql_store_result(conn_)) mysql_free_result(r);
-                const int next = mysql_next_result(conn_);
-                if (next == 0) continue;
-                if (next > 0) err = std::to_string(mysql_errno(conn_)) + ": " + mysql_error(conn_);
-                break;
-            }
-        }
-        mysql_set_server_option(conn_, MYSQL_OPTION_MULTI_STATEMENTS_OFF);
-        return err;
-    }
-
     /// Runs a script through the mariadb command-line client (which knows DELIMITER), in the
-    /// session's database; returns the client's output when it fails, empty when it succeeds.
+    /// session's database; the client's output when it fails, empty when it succeeds.
     std::string RunClient(const std::string& Script) {
-        char name[] = "/tmp/smx-script-XXXXXX";
-        const int fd = ::mkstemp(name);
-        if (fd < 0) return "cannot write a temporary script file";
-        ::close(fd);
-        std::ofstream(name, std::ios::binary) << Script;
-        const std::string cmd = "mariadb --no-defaults --batch --silent -h127.0.0.1 -P" + port_ + " -uroot " +
-                                Database + " < " + name + " 2>&1";
-        std::string out;
-        int rc = -1;
-        if (FILE* p = ::popen(cmd.c_str(), "r")) {
-            char buf[4096];
-            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
-                out.append(buf, n);
-            rc = ::pclose(p);
-        }
-        std::remove(name);
-        if (rc == 0) return {};
-        return out.empty() ? "the mariadb client failed (" + cmd + ")" : out;
+        return RunClientOn(Script, "mariadb --no-defaults --batch --silent -h127.0.0.1 -P" + port_ + " -uroot " +
+                                       Database + " <");
     }
 
     /// The rows of a query (NULL as "<null>"); a failed query gives one row holding its message.
