@@ -19,11 +19,25 @@
 
 namespace smx::test {
 
-/// Statements run per dialect by the whole test program (reported at its end).
-inline int& StatementsRun(TDatabaseType t) {
-    static int pg = 0, my = 0;
+/// What the test program ran on the server of one dialect (reported at its end).
+struct RunCounts {
+    int Statements = 0; ///< single statements
+    int Scripts = 0;    ///< whole scripts run through the command-line client
+};
+inline RunCounts& CountsOf(TDatabaseType t) {
+    static RunCounts pg, my;
     return t == TDatabaseType::dbPostgreSQL ? pg : my;
 }
+
+/// Prints the counts when the test program ends.
+class CountReport : public ::testing::Environment {
+public:
+    void TearDown() override {
+        for (auto [t, name] : {std::pair{TDatabaseType::dbPostgreSQL, "PostgreSQL"}, {TDatabaseType::dbMySQL, "MySQL"}})
+            std::cout << name << ": " << CountsOf(t).Statements << " statements and " << CountsOf(t).Scripts
+                      << " scripts run\n";
+    }
+};
 
 /// A session of one dialect whose Run fails the test on a refused text.
 template <typename Session> class Server {
@@ -33,7 +47,7 @@ public:
 
     /// Runs one statement; false (and a test failure) when the server refuses it.
     bool Run(const std::string& Sql, const std::string& What = "") {
-        ++StatementsRun(type_);
+        ++CountsOf(type_).Statements;
         const std::string err = S.Exec(Sql);
         if (err.empty()) return true;
         ADD_FAILURE() << (What.empty() ? "" : What + ": ") << "the server refused\n"
@@ -42,6 +56,7 @@ public:
     }
     /// Runs a script through the dialect's command-line client.
     bool RunClientScript(const std::string& Sql, const std::string& What) {
+        ++CountsOf(type_).Scripts;
         const std::string err = S.RunClient(Sql);
         if (err.empty()) return true;
         ADD_FAILURE() << What << ": the client refused the script\n" << Sql << "\n-- client: " << err;
