@@ -11,6 +11,8 @@
 
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
+#include "model/smxComp_Opr.h"
+#include "model/smxComp_Rul.h"
 #include "model/smxComp_Sch.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
@@ -100,6 +102,18 @@ void FillPg(TDBStructure& s, Shape shape) {
     trigger2->Events = 2;
     trigger2->ForEachRow = 1;
     trigger2->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
+    if (changed) {
+        auto* rule = FileIn(s, new TRulData(s.Objs()), "keep orders", S);
+        rule->Event = 3;
+        rule->TableSchema = S;
+        rule->TableName = "Order";
+        rule->DoWord = "INSTEAD";
+        rule->Nothing = true;
+        auto* op = FileIn(s, new TOprData(s.Objs()), "===", S);
+        op->ProcName = "int4eq";
+        op->LeftArg = "integer";
+        op->RightArg = "integer";
+    }
     // What a reader records: the triggers call their function, the views read their tables.
     AddDependency(s.Objs(), trigger, touch);
     AddDependency(s.Objs(), trigger2, touch);
@@ -137,6 +151,11 @@ SELECT 'trg ' || pg_get_triggerdef(t.oid) FROM pg_trigger t JOIN pg_class c ON c
 UNION ALL
 SELECT 'seq ' || c.relname || ' ' || s.seqincrement || ' ' || s.seqstart
   FROM pg_sequence s JOIN pg_class c ON c.oid = s.seqrelid WHERE c.relnamespace = '"Sales"'::regnamespace
+UNION ALL
+SELECT 'rule ' || rulename || ' ' || definition FROM pg_rules WHERE schemaname = 'Sales'
+UNION ALL
+SELECT 'op ' || oprname || ' ' || oprleft::regtype::text || ' ' || oprright::regtype::text || ' ' || oprcode::text
+  FROM pg_operator WHERE oprnamespace = '"Sales"'::regnamespace
 ORDER BY 1)";
 
 // ---- MySQL ---------------------------------------------------------------------------------------------
@@ -252,6 +271,11 @@ void RunCase(TDatabaseType type, Shape masterShape, Shape targetShape,
          {std::tuple{&onMaster, &master, "master script"}, {&onTarget, &target, "target script"}}) {
         const std::string script = ScriptText(*structure->Objs());
         ASSERT_TRUE(server->RunClientScript(script, what));
+        // The script leaves out rules and operators: they follow it one by one.
+        for (TObjsList list : {TObjsList::olRules, TObjsList::olOperators})
+            for (int i = 0; i < structure->Objs()->List(list).Count(); ++i)
+                if (auto* o = dynamic_cast<TDbObj*>(structure->Objs()->List(list).Objects(i)))
+                    server->Run(o->GetCreateSQL(), what);
     }
 
     TSchemalyst cmp;
