@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "model/smxComp_Dmn.h"
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Opr.h"
@@ -35,6 +36,10 @@ void FillPg(TDBStructure& s, Shape shape) {
     FileIn(s, new TSchData(s.Objs()), S);
     if (shape == Shape::Empty) return;
     const bool changed = shape == Shape::Changed;
+    auto* domain = FileIn(s, new TDmnData(s.Objs()), "Positive", S);
+    domain->Type().DataType = 1;
+    domain->Type().CheckText = changed ? "(VALUE >= 0)" : "(VALUE > 0)";
+    domain->SetDescription(changed ? "not negative" : "");
     auto* seq = FileIn(s, new TGnrData(s.Objs()), "Numbers", S);
     seq->Increment = changed ? "5" : "1";
     FileIn(s, new TGnrData(s.Objs()), changed ? "New Numbers" : "Old Numbers", S);
@@ -43,6 +48,7 @@ void FillPg(TDBStructure& s, Shape shape) {
     Column(customer, "Id", 1)->Nullable = false;
     Column(customer, "Name", 14, changed ? 60 : 40);
     Column(customer, "Score", 1)->DefaultValue = changed ? "0" : "";
+    Column(customer, "Rank", DomainDataType)->DomainName = "Positive";
     Column(customer, "Note", 48)->Nullable = changed;
     Column(customer, changed ? "New Col" : "Old Col", 20, 0, 3);
     customer->SetDescription(changed ? "who buys" : "old text");
@@ -151,6 +157,9 @@ SELECT 'trg ' || pg_get_triggerdef(t.oid) FROM pg_trigger t JOIN pg_class c ON c
 UNION ALL
 SELECT 'seq ' || c.relname || ' ' || s.seqincrement || ' ' || s.seqstart
   FROM pg_sequence s JOIN pg_class c ON c.oid = s.seqrelid WHERE c.relnamespace = '"Sales"'::regnamespace
+UNION ALL
+SELECT 'domain ' || t.typname || ' ' || pg_get_constraintdef(c.oid) || coalesce(' -- ' || obj_description(t.oid, 'pg_type'), '')
+  FROM pg_type t JOIN pg_constraint c ON c.contypid = t.oid WHERE t.typnamespace = '"Sales"'::regnamespace
 UNION ALL
 SELECT 'rule ' || rulename || ' ' || definition FROM pg_rules WHERE schemaname = 'Sales'
 UNION ALL
