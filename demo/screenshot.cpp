@@ -2,6 +2,8 @@
 // the window:  schemalyst-demo-screenshot <settings file> <picture.png>
 // Message boxes go to standard error, so that nothing waits for a click.
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <iostream>
@@ -30,7 +32,16 @@ int main(int argc, char* argv[]) {
         form->BtnCompare->click();
         QApplication::processEvents();
         const QPixmap picture = form->grab();
-        if (picture.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+        // A picture smaller than the window's minimum or of one colour shows no window.
+        const QImage image = picture.toImage();
+        bool coloured = false;
+        for (int y = 0; y < image.height() && !coloured; y += 7)
+            for (int x = 0; x < image.width() && !coloured; x += 7)
+                coloured = image.pixel(x, y) != image.pixel(0, 0);
+        if (picture.width() < form->minimumWidth() || picture.height() < form->minimumHeight() || !coloured) {
+            std::cerr << "The picture shows no window (" << picture.width() << "x" << picture.height() << ")"
+                      << std::endl;
+        } else if (picture.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
             std::cout << "Saved " << argv[2] << " (" << picture.width() << "x" << picture.height() << ")" << std::endl;
             result = 0;
         } else {
