@@ -27,7 +27,8 @@ private:
 };
 
 /// The side's metadata extractor, reading through Connection into Structure.
-std::unique_ptr<TCustomExtract> CreateDBExtract(TSMXCustomConnection* Connection, TCustomDBStructure* Structure);
+std::unique_ptr<TCustomExtract> CreateDBExtract(TSMXCustomConnection* Connection,
+                                                TCustomDBStructure* Structure);
 /// The side's script extractor filling Structure.
 std::unique_ptr<TCustomExtract> CreateScriptExtract(TCustomDBStructure* Structure);
 /// Sets the script file the script extractor reads.

@@ -9,10 +9,13 @@ namespace smx {
 
 namespace {
 
-std::string TextOf(const QLineEdit* Edit) { return Edit->text().toUtf8().toStdString(); }
+std::string TextOf(const QLineEdit* Edit) {
+    return Edit->text().toUtf8().toStdString();
+}
 
 /// Database name and the user and password parameters from the window's edits.
-void FillDatabase(TIBDatabase& Database, const QLineEdit* File, const QLineEdit* User, const QLineEdit* Password) {
+void FillDatabase(TIBDatabase& Database, const QLineEdit* File, const QLineEdit* User,
+                  const QLineEdit* Password) {
     Database.SetDatabaseName(TextOf(File));
     Database.Params().Clear();
     Database.Params().Add("user_name=" + TextOf(User));
@@ -23,7 +26,8 @@ void FillDatabase(TIBDatabase& Database, const QLineEdit* File, const QLineEdit*
 
 TDataMdIbx::TDataMdIbx()
     : IBDatabase1(std::make_unique<TIBDatabase>()), IBDatabase2(std::make_unique<TIBDatabase>()),
-      SMXConnection1(std::make_unique<TSMXConnectionIBX>()), SMXConnection2(std::make_unique<TSMXConnectionIBX>()) {
+      SMXConnection1(std::make_unique<TSMXConnectionIBX>()),
+      SMXConnection2(std::make_unique<TSMXConnectionIBX>()) {
     SetName("DataMdIbx");
     IBDatabase1->SetName("IBDatabase1");
     IBDatabase2->SetName("IBDatabase2");

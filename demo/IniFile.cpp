@@ -60,7 +60,8 @@ int TIniFile::FindKey(std::string_view Section, std::string_view Key) const {
     return -1;
 }
 
-std::string TIniFile::ReadString(std::string_view Section, std::string_view Key, std::string_view Default) const {
+std::string TIniFile::ReadString(std::string_view Section, std::string_view Key,
+                                 std::string_view Default) const {
     const int i = FindKey(Section, Key);
     if (i < 0) return std::string(Default);
     std::string key, value;

@@ -42,15 +42,16 @@ constexpr int DataCompareModeCount = 5;
 // The demo runs on the Firebird 3.0 engine: its script syntax, reserved words and COMMENT ON.
 constexpr TIBSQLServerVersionType ServerVersion = TIBSQLServerVersionType::st_Firebird_30;
 
-std::string ToStd(const QString& Text) { return Text.toUtf8().toStdString(); }
+std::string ToStd(const QString& Text) {
+    return Text.toUtf8().toStdString();
+}
 /// The text for a pane: the suite's CR LF line breaks become the panes' LF.
 QString ToQt(std::string_view Text) {
     return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size())).replace("\r\n", "\n");
 }
 
 /// A control of the window, named as the settings and the tests know it.
-template <class W, class... Args>
-W* Named(const char* Name, Args&&... args) {
+template <class W, class... Args> W* Named(const char* Name, Args&&... args) {
     W* w = new W(std::forward<Args>(args)...);
     w->setObjectName(Name);
     return w;
@@ -69,7 +70,8 @@ QPlainTextEdit* Pane(const char* Name) {
 void SetEditState(QLineEdit* Edit, bool Enabled) {
     Edit->setEnabled(Enabled);
     QPalette p = Edit->palette();
-    p.setColor(QPalette::Base, Edit->style()->standardPalette().color(Enabled ? QPalette::Base : QPalette::Button));
+    p.setColor(QPalette::Base,
+               Edit->style()->standardPalette().color(Enabled ? QPalette::Base : QPalette::Button));
     Edit->setPalette(p);
 }
 
@@ -105,7 +107,8 @@ void SplitFieldList(std::string_view Text, TStringList& List) {
 }
 
 std::string NormalizeFieldName(std::string_view Name) {
-    const bool letter = !Name.empty() && ((Name[0] >= 'A' && Name[0] <= 'Z') || (Name[0] >= 'a' && Name[0] <= 'z'));
+    const bool letter =
+        !Name.empty() && ((Name[0] >= 'A' && Name[0] <= 'Z') || (Name[0] >= 'a' && Name[0] <= 'z'));
     return letter ? UpperCase(Name) : std::string(Name);
 }
 
@@ -181,9 +184,9 @@ void TForm1::CreateControls() {
     auto* databases = Named<QGroupBox>("GroupDatabases", "Databases...");
     auto* dg = new QGridLayout(databases);
     int row = 0;
-    auto side = [&](const char* caption, QRadioButton* rbDb, QLineEdit* db, QPushButton* selDb, QRadioButton* rbScr,
-                    QLineEdit* scr, QPushButton* selScr, QLabel* lUser, QLineEdit* user, QLabel* lPswd,
-                    QLineEdit* pswd) {
+    auto side = [&](const char* caption, QRadioButton* rbDb, QLineEdit* db, QPushButton* selDb,
+                    QRadioButton* rbScr, QLineEdit* scr, QPushButton* selScr, QLabel* lUser, QLineEdit* user,
+                    QLabel* lPswd, QLineEdit* pswd) {
         dg->addWidget(new QLabel(caption), row++, 0, 1, 5);
         dg->addWidget(rbDb, row, 0);
         dg->addWidget(db, row, 1, 1, 3);
@@ -263,14 +266,16 @@ void TForm1::CreateControls() {
     grid->setColumnStretch(1, 1);
     setMinimumSize(1000, 680);
 
-    for (QPushButton* b : {BtnSelDatabaseMaster, BtnSelDatabaseTarget, BtnSelScriptMaster, BtnSelScriptTarget})
+    for (QPushButton* b :
+         {BtnSelDatabaseMaster, BtnSelDatabaseTarget, BtnSelScriptMaster, BtnSelScriptTarget})
         connect(b, &QPushButton::clicked, this, [this, b] { BtnSelFileClick(b); });
     connect(BtnExtract, &QPushButton::clicked, this, [this] { BtnExtractClick(); });
     connect(BtnCompare, &QPushButton::clicked, this, [this] { BtnCompareClick(); });
     connect(BtnUpdate, &QPushButton::clicked, this, [this] { BtnUpdateClick(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BtnUpdateClick(); });
     connect(BtnDataCompare, &QPushButton::clicked, this, [this] { BtnDataCompareClick(); });
-    for (QRadioButton* rb : {rbMasterFromDatabase, rbMasterFromScript, rbTargetFromDatabase, rbTargetFromScript})
+    for (QRadioButton* rb :
+         {rbMasterFromDatabase, rbMasterFromScript, rbTargetFromDatabase, rbTargetFromScript})
         connect(rb, &QRadioButton::toggled, this, [this] { rbFromClick(); });
     connect(cbCompareMode, &QComboBox::currentIndexChanged, this, [this] { cbCompareModeChange(); });
     connect(EditTableM, &QLineEdit::textChanged, this, [this] { EditTableMChange(); });
@@ -278,8 +283,12 @@ void TForm1::CreateControls() {
 
 void TForm1::CreateComponents() {
     auto log = [this](TObject* Sender, const std::string& Text) { LogNextLine(Sender, Text); };
-    auto progress = [this](TObject* Sender, int Value, int MaxValue) { ProgressUpdate(Sender, Value, MaxValue); };
-    auto connectionError = [this](TObject* Sender, const std::string& Text) { ConnectionErrorMessage(Sender, Text); };
+    auto progress = [this](TObject* Sender, int Value, int MaxValue) {
+        ProgressUpdate(Sender, Value, MaxValue);
+    };
+    auto connectionError = [this](TObject* Sender, const std::string& Text) {
+        ConnectionErrorMessage(Sender, Text);
+    };
     DataMdIbx.SMXConnection1->OnErrorMessage = connectionError;
     DataMdIbx.SMXConnection2->OnErrorMessage = connectionError;
     DataMdIbx.SMXConnection1->GetIBServerOptions().SetSQLServerVersion(ServerVersion);
@@ -302,7 +311,8 @@ void TForm1::CreateComponents() {
     IBDBExtract2->SetName("IBDBExtract2");
     IBScriptExtract1->SetName("IBScriptExtract1");
     IBScriptExtract2->SetName("IBScriptExtract2");
-    for (TCustomExtract* e : {IBDBExtract1.get(), IBDBExtract2.get(), IBScriptExtract1.get(), IBScriptExtract2.get()}) {
+    for (TCustomExtract* e :
+         {IBDBExtract1.get(), IBDBExtract2.get(), IBScriptExtract1.get(), IBScriptExtract2.get()}) {
         e->SetOnLogNextLine(log);
         e->SetOnErrorMessage(log);
         e->SetOnProgressUpdate(progress);
@@ -394,8 +404,7 @@ void TForm1::FormDestroy() {
 // ---------------------------------------------------------------------------------------------------
 // Running the buttons
 
-template <class F>
-void TForm1::RunExclusive(F&& Body) {
+template <class F> void TForm1::RunExclusive(F&& Body) {
     if (busy_) return;
     busy_ = true;
     SetButtonsEnabled(false);
@@ -420,7 +429,8 @@ void TForm1::SetButtonsEnabled(bool Enabled) {
     if (Enabled) {
         rbFromClick();
     } else {
-        for (QPushButton* b : {BtnSelDatabaseMaster, BtnSelDatabaseTarget, BtnSelScriptMaster, BtnSelScriptTarget})
+        for (QPushButton* b :
+             {BtnSelDatabaseMaster, BtnSelDatabaseTarget, BtnSelScriptMaster, BtnSelScriptTarget})
             b->setEnabled(false);
     }
 }
@@ -439,17 +449,20 @@ void TForm1::ReportError(const std::string& Text) {
     LogNextLine(nullptr, "Error: " + Text);
 }
 
-void TForm1::ConnectionErrorMessage(TObject*, const std::string& Text) { ReportError(Text); }
+void TForm1::ConnectionErrorMessage(TObject*, const std::string& Text) {
+    ReportError(Text);
+}
 
 void TForm1::BtnSelFileClick(QPushButton* Sender) {
     if (busy_) return;
     const bool script = Sender == BtnSelScriptMaster || Sender == BtnSelScriptTarget;
-    QLineEdit* edit = Sender == BtnSelDatabaseMaster ? fnDatabaseMaster
+    QLineEdit* edit = Sender == BtnSelDatabaseMaster   ? fnDatabaseMaster
                       : Sender == BtnSelDatabaseTarget ? fnDatabaseTarget
                       : Sender == BtnSelScriptMaster   ? fnScriptMaster
                                                        : fnScriptTarget;
-    const QString filter = script ? "SQL Script (*.SQL) (*.sql *.SQL);;SQL Script (*.DDL) (*.ddl *.DDL);;All Files (*)"
-                                  : "InterBase Databases (*.GDB) (*.gdb *.GDB);;All Files (*)";
+    const QString filter =
+        script ? "SQL Script (*.SQL) (*.sql *.SQL);;SQL Script (*.DDL) (*.ddl *.DDL);;All Files (*)"
+               : "InterBase Databases (*.GDB) (*.gdb *.GDB);;All Files (*)";
     const QString name = QFileDialog::getOpenFileName(this, QString(), edit->text(), filter);
     if (!name.isEmpty()) edit->setText(name);
 }
@@ -528,8 +541,9 @@ void TForm1::BtnCompareClick() {
         if (!masterExtracted_ || !targetExtracted_) {
             // A structure left empty or stale by a failed Extract would turn into DROPs of
             // everything the target has; Update must not run such a script.
-            LogNextLine(nullptr, std::string("Error: Compare needs both sides extracted; the last Extract of the ") +
-                                     (targetExtracted_ ? "master" : "target") + " side failed.");
+            LogNextLine(nullptr,
+                        std::string("Error: Compare needs both sides extracted; the last Extract of the ") +
+                            (targetExtracted_ ? "master" : "target") + " side failed.");
             IBSQLExec->ClearStatements();
         } else {
             try {
@@ -575,8 +589,8 @@ void TForm1::BtnDataCompareClick() {
 // Control handlers
 
 void TForm1::rbFromClick() {
-    auto side = [this](bool fromDatabase, QLineEdit* db, QPushButton* selDb, QLineEdit* scr, QPushButton* selScr,
-                       std::initializer_list<QWidget*> login) {
+    auto side = [this](bool fromDatabase, QLineEdit* db, QPushButton* selDb, QLineEdit* scr,
+                       QPushButton* selScr, std::initializer_list<QWidget*> login) {
         SetEditState(db, fromDatabase);
         SetEditState(scr, !fromDatabase);
         // The file buttons stay off while a run is under way.
@@ -597,7 +611,9 @@ void TForm1::cbCompareModeChange() {
     LabelCustomFlds->setEnabled(custom);
 }
 
-void TForm1::EditTableMChange() { EditTableT->setText(EditTableM->text()); }
+void TForm1::EditTableMChange() {
+    EditTableT->setText(EditTableM->text());
+}
 
 void TForm1::LogNextLine(TObject*, const std::string& Text) {
     MemoExtr->appendPlainText(ToQt(Text));
@@ -612,7 +628,9 @@ void TForm1::TraceToLogMemo(const std::string& Text) {
     bar->setValue(at);
 }
 
-void TForm1::ProgressUpdate(TObject*, int Value, int MaxValue) { SetGauge(Gauge1, Value, MaxValue); }
+void TForm1::ProgressUpdate(TObject*, int Value, int MaxValue) {
+    SetGauge(Gauge1, Value, MaxValue);
+}
 
 void TForm1::TableDataComparerProgressUpdateMaster(TObject*, int Value, int MaxValue) {
     SetGauge(Gauge1, Value, MaxValue);

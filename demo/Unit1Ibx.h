@@ -107,8 +107,7 @@ private:
     void CreateComponents();
     /// Runs Body as the one run of the window: refused while another runs; every button is
     /// disabled meanwhile; an exception shows the message box and logs "Error: " + its text.
-    template <class F>
-    void RunExclusive(F&& Body);
+    template <class F> void RunExclusive(F&& Body);
     void SetButtonsEnabled(bool Enabled);
     void ReportError(const std::string& Text);
     void ExtractFromDatabase(bool Master);

@@ -42,7 +42,8 @@ int main(int argc, char* argv[]) {
             std::cerr << "The picture shows no window (" << picture.width() << "x" << picture.height() << ")"
                       << std::endl;
         } else if (picture.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
-            std::cout << "Saved " << argv[2] << " (" << picture.width() << "x" << picture.height() << ")" << std::endl;
+            std::cout << "Saved " << argv[2] << " (" << picture.width() << "x" << picture.height() << ")"
+                      << std::endl;
             result = 0;
         } else {
             std::cerr << "Cannot save " << argv[2] << std::endl;

@@ -55,9 +55,12 @@ public:
 private:
     static inline QApplication* app_ = nullptr;
 };
-inline ::testing::Environment* const QtEnvironmentInstance = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+inline ::testing::Environment* const QtEnvironmentInstance =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-inline QApplication& App() { return QtEnvironment::App(); }
+inline QApplication& App() {
+    return QtEnvironment::App();
+}
 
 /// The shell word for s (single-quoted).
 inline std::string ShellQuoted(const std::string& s) {
@@ -65,6 +68,14 @@ inline std::string ShellQuoted(const std::string& s) {
     for (char c : s)
         r += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return r + "'";
+}
+
+/// The whole file (empty when it cannot be read).
+inline std::string ReadFileText(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
 /// The name of the example folder: a quote and non-ASCII letters, as users' paths have.
@@ -75,8 +86,9 @@ inline const std::string& PristineExample() {
     static TTempDir dir("smxdemo-example");
     static const std::string folder = [] {
         const std::string f = dir.File(ExampleFolderName);
-        const std::string cmd =
-            "bash " + ShellQuoted(std::string(SMX_SOURCE_DIR) + "/demo/example/make-example.sh") + " " + ShellQuoted(f);
+        const std::string cmd = "bash " +
+                                ShellQuoted(std::string(SMX_SOURCE_DIR) + "/demo/example/make-example.sh") +
+                                " " + ShellQuoted(f);
         if (std::system(cmd.c_str()) != 0) throw std::runtime_error("make-example.sh failed");
         return f;
     }();
@@ -137,8 +149,7 @@ protected:
         return ex;
     }
 
-    template <class W>
-    W* Find(const char* Name) const {
+    template <class W> W* Find(const char* Name) const {
         W* w = form->findChild<W*>(Name);
         EXPECT_NE(w, nullptr) << Name;
         return w;
@@ -153,7 +164,9 @@ protected:
     /// The log pane's lines.
     std::vector<std::string> Log() const { return Lines(Find<QPlainTextEdit>("MemoExtr")->toPlainText()); }
     /// The result pane's text.
-    std::string Result() const { return Find<QPlainTextEdit>("MemoResult")->toPlainText().toUtf8().toStdString(); }
+    std::string Result() const {
+        return Find<QPlainTextEdit>("MemoResult")->toPlainText().toUtf8().toStdString();
+    }
     /// Index of the first log line equal to Line, -1 when absent.
     int LogIndex(const std::string& Line) const {
         const auto log = Log();
@@ -176,12 +189,6 @@ protected:
             r.push_back(line);
         }
         return r;
-    }
-    static std::string ReadFile(const std::string& Path) {
-        std::ifstream in(Path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
     }
 
     std::unique_ptr<TDataMdIbx> module;

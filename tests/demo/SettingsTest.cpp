@@ -11,22 +11,18 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-void WriteText(const std::string& Path, const std::string& Text) { std::ofstream(Path, std::ios::binary) << Text; }
-
-std::string ReadFileText(const std::string& Path) {
-    std::ifstream in(Path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+void WriteText(const std::string& Path, const std::string& Text) {
+    std::ofstream(Path, std::ios::binary) << Text;
 }
+
 
 TEST_F(DemoWindow, StartsWithDefaultsWithoutSettingsFile) {
     Open();
     EXPECT_EQ(form->windowTitle().toStdString(), "Schemalyst Demo (IBX)");
     EXPECT_TRUE(Radio("rbMasterFromDatabase")->isChecked());
     EXPECT_TRUE(Radio("rbTargetFromDatabase")->isChecked());
-    for (const char* e : {"fnDatabaseMaster", "fnDatabaseTarget", "fnScriptMaster", "fnScriptTarget", "EditTableM",
-                          "EditTableT", "EditCustomFlds", "EditExclFlds"})
+    for (const char* e : {"fnDatabaseMaster", "fnDatabaseTarget", "fnScriptMaster", "fnScriptTarget",
+                          "EditTableM", "EditTableT", "EditCustomFlds", "EditExclFlds"})
         EXPECT_TRUE(Edit(e)->text().isEmpty()) << e;
     EXPECT_EQ(Edit("EditMUser")->text().toStdString(), "SYSDBA");
     EXPECT_EQ(Edit("EditTUser")->text().toStdString(), "SYSDBA");
@@ -49,10 +45,11 @@ TEST_F(DemoWindow, StartsWithDefaultsWithoutSettingsFile) {
     QTest::mouseClick(Radio("rbMasterFromDatabase"), Qt::LeftButton);
 
     Close();
-    EXPECT_EQ(Lines(QString::fromUtf8(ReadFile(SettingsFile()).c_str())),
+    EXPECT_EQ(Lines(QString::fromUtf8(ReadFileText(SettingsFile()).c_str())),
               (Strings{"[Databases]", "MasterDB=", "TargetDB=", "MasterScript=", "TargetScript=",
-                       "MasterFromDatabase=1", "TargetFromDatabase=1", "[TableDataComparer]", "TableNameMaster=",
-                       "TableNameTarget=", "DataCompareMode=0", "CustomKeyFields=", "ExcludeDataFields="}));
+                       "MasterFromDatabase=1", "TargetFromDatabase=1", "[TableDataComparer]",
+                       "TableNameMaster=", "TableNameTarget=", "DataCompareMode=0",
+                       "CustomKeyFields=", "ExcludeDataFields="}));
 }
 
 TEST_F(DemoWindow, SettingsRoundTrip) {
@@ -71,7 +68,7 @@ TEST_F(DemoWindow, SettingsRoundTrip) {
     Edit("EditExclFlds")->setText("NOTE");
     Close();
 
-    const std::string ini = ReadFile(SettingsFile());
+    const std::string ini = ReadFileText(SettingsFile());
     EXPECT_NE(ini.find("\nCustomKeyFields=ID, NAME\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("\nTargetFromDatabase=0\n"), std::string::npos) << ini;
 
@@ -113,7 +110,7 @@ TEST_F(DemoWindow, BadSettingsTakeTheirDefaults) {
     EXPECT_EQ(Edit("EditTableM")->text().toStdString(), "T1");
     EXPECT_EQ(Edit("EditTableT")->text().toStdString(), ""); // its own key is absent: the default
     Close();
-    const std::string ini = ReadFile(SettingsFile());
+    const std::string ini = ReadFileText(SettingsFile());
     for (const char* kept : {"garbage without equals\n", "Unknown=kept\n", "[Other]\nKey=value\n"})
         EXPECT_NE(ini.find(kept), std::string::npos) << kept << "\n" << ini;
     EXPECT_NE(ini.find("MasterFromDatabase=1\n"), std::string::npos) << ini;
@@ -154,7 +151,8 @@ TEST(IniFile, SectionsAndKeysIgnoreCaseAndValuesStayVerbatim) {
     ini.WriteBool("Sec", "a", false);
     ini.WriteInteger("Third", "N", -3);
     ini.UpdateFile();
-    EXPECT_EQ(ReadFileText(file), "; comment\n[Sec]\nA=0\nNew=x\n\n[Next]\nB = two words, with comma \n[Third]\nN=-3\n");
+    EXPECT_EQ(ReadFileText(file),
+              "; comment\n[Sec]\nA=0\nNew=x\n\n[Next]\nB = two words, with comma \n[Third]\nN=-3\n");
 }
 
 TEST(IniFile, BooleansReadNumbersAndWords) {
@@ -177,12 +175,8 @@ TEST(FieldLists, SplitTrimsDropsEmptyPiecesAndUpperCasesNames) {
         Strings expected;
     };
     const Case cases[] = {
-        {" id ,name,,X1,1abc", {"ID", "NAME", "X1", "1abc"}},
-        {"", {}},
-        {" , ,", {}},
-        {"\"Mixed\",_low,zz", {"\"Mixed\"", "_low", "ZZ"}},
-        {"\tA\t", {"A"}},
-        {"é1,b", {"é1", "B"}},
+        {" id ,name,,X1,1abc", {"ID", "NAME", "X1", "1abc"}}, {"", {}},         {" , ,", {}},
+        {"\"Mixed\",_low,zz", {"\"Mixed\"", "_low", "ZZ"}},   {"\tA\t", {"A"}}, {"é1,b", {"é1", "B"}},
     };
     for (const Case& c : cases) {
         TStringList list;

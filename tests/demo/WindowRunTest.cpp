@@ -12,9 +12,13 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-bool Has(const std::string& Text, const std::string& Part) { return Text.find(Part) != std::string::npos; }
+bool Has(const std::string& Text, const std::string& Part) {
+    return Text.find(Part) != std::string::npos;
+}
 
-bool AtMaximum(const QProgressBar* Gauge) { return Gauge->maximum() > 0 && Gauge->value() == Gauge->maximum(); }
+bool AtMaximum(const QProgressBar* Gauge) {
+    return Gauge->maximum() > 0 && Gauge->value() == Gauge->maximum();
+}
 
 /// The pump hook for one test: At runs at the first pump call, then the hook restores the one before.
 class FirstPump {
@@ -117,11 +121,14 @@ TEST_F(DemoWindow, MissingTargetDatabaseSkipsThatSideAndRefusesCompare) {
     EXPECT_EQ(LogCount("Database: " + ex + "/master.fdb open."), 1);
     EXPECT_EQ(Log().back(), "< Extract finished. >");
     EXPECT_FALSE(module->IBDatabase2->GetConnected());
-    for (const char* b : {"BtnExtract", "BtnCompare", "BtnUpdate", "BtnDataCompare", "BitBtn2", "BtnSelDatabaseTarget"})
+    for (const char* b :
+         {"BtnExtract", "BtnCompare", "BtnUpdate", "BtnDataCompare", "BitBtn2", "BtnSelDatabaseTarget"})
         EXPECT_TRUE(Button(b)->isEnabled()) << b;
 
     Click("BtnCompare");
-    EXPECT_EQ(LogCount("Error: Compare needs both sides extracted; the last Extract of the target side failed."), 1);
+    EXPECT_EQ(
+        LogCount("Error: Compare needs both sides extracted; the last Extract of the target side failed."),
+        1);
     EXPECT_EQ(Log().back(), "< Compare finished. >");
     EXPECT_TRUE(Result().empty()) << Result();
     EXPECT_EQ(form->IBSQLExec->GetStatementCount(), 0);
@@ -155,9 +162,9 @@ TEST_F(DemoWindow, NoRunReentersDuringUpdate) {
     bool visibleAfterClose = false;
     {
         FirstPump pump([&] {
-            for (const char* b :
-                 {"BtnExtract", "BtnCompare", "BtnUpdate", "BtnDataCompare", "BitBtn2", "BtnSelDatabaseMaster",
-                  "BtnSelDatabaseTarget", "BtnSelScriptMaster", "BtnSelScriptTarget"}) {
+            for (const char* b : {"BtnExtract", "BtnCompare", "BtnUpdate", "BtnDataCompare", "BitBtn2",
+                                  "BtnSelDatabaseMaster", "BtnSelDatabaseTarget", "BtnSelScriptMaster",
+                                  "BtnSelScriptTarget"}) {
                 if (Button(b)->isEnabled()) enabledAtPump.push_back(b);
                 QTest::mouseClick(Button(b), Qt::LeftButton);
             }
