@@ -5,6 +5,7 @@
 #include "tests/demo/DemoTestSupport.h"
 
 #include "database/smxConnection_IBX.h"
+#include "datacompare/smxTableDataComparer.h"
 #include "model/smxSQL_Exec.h"
 
 namespace smx::test {
@@ -211,6 +212,22 @@ TEST_F(DemoWindow, ExceptionInAHandlerIsShownAndLogged) {
     EXPECT_EQ(Log().back(), "Error: boom");
     EXPECT_FALSE(form->IsBusy());
     EXPECT_TRUE(Button("BitBtn2")->isEnabled());
+}
+
+TEST_F(DemoWindow, FieldListsReachTheTableDataComparer) {
+    Open();
+    UseExample();
+    Edit("EditCustomFlds")->setText(" id ,name,,X1,1abc");
+    Edit("EditExclFlds")->setText("note, ");
+    Click("BtnDataCompare");
+    const TStringList& keys = form->TableDataComparer->GetCustomKeyFields();
+    Strings got;
+    for (int i = 0; i < keys.Count(); ++i)
+        got.push_back(keys[i]);
+    EXPECT_EQ(got, (Strings{"ID", "NAME", "X1", "1abc"}));
+    ASSERT_EQ(form->TableDataComparer->GetExcludeDataFields().Count(), 1);
+    EXPECT_EQ(form->TableDataComparer->GetExcludeDataFields()[0], "NOTE");
+    EXPECT_EQ(form->TableDataComparer->GetTableNameTarget(), "CUSTOMER");
 }
 
 } // namespace
