@@ -486,14 +486,6 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
 
 using namespace smx::cmptest;
 
-void TargetIs(Rig& r, const std::string& path) {
-    r.InterBase();
-    TConnectionOptions& c = r.target.Objs().GetConnectionOptions();
-    c.SetDatabaseName(path);
-    c.SetPassword("masterkey");
-    r.Wire();
-}
-
 /// Table T(ID) with procedure P and trigger TR on it, in the structure.
 void AddRoutines(Structure& s, bool routines) {
     TTblData* t = AddTable(s.Objs(), "T", {"ID"});
@@ -512,7 +504,7 @@ void AddRoutines(Structure& s, bool routines) {
 TEST(IBSQLExecUpdateScript, RoutinesWrittenLoadedBackAndRun) {
     TTestDatabase db(Utf8Db("CREATE TABLE T (ID INTEGER);"), "t.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     AddRoutines(r.master, true);
     AddRoutines(r.target, false);
     TExecOn written(db.Path());
@@ -556,7 +548,7 @@ TEST(IBSQLExecUpdateScript, RoutinesWrittenLoadedBackAndRun) {
 TEST(IBSQLExecUpdateScript, ThreeTablesRunAndASecondCompareFindsNothing) {
     TTestDatabase db(Utf8Db(), "t.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     for (const char* name : {"T1", "T2", "T3"}) {
         TTblData* t = AddTable(r.master.Objs(), name, {"ID"});
         t->Field(0)->Nullable = false;
@@ -577,7 +569,7 @@ TEST(IBSQLExecUpdateScript, ThreeTablesRunAndASecondCompareFindsNothing) {
 
     // The end state, built in code as the target, leaves nothing to do.
     Rig again;
-    TargetIs(again, db.Path());
+    again.TargetDatabase(db.Path());
     for (Structure* s : {&again.master, &again.target})
         for (const char* name : {"T1", "T2", "T3"}) {
             TTblData* t = AddTable(s->Objs(), name, {"ID"});
@@ -595,7 +587,7 @@ TEST(IBSQLExecUpdateScript, ThreeTablesRunAndASecondCompareFindsNothing) {
 TEST(IBSQLExecUpdateScript, CharacterSetStepWithReconnect) {
     TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 4096 DEFAULT CHARACTER SET NONE"), "t.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     r.target.GetIBServerOptions().SetDBCharSet("NONE");
     r.cmp.GetIBCompareOptions().SetDbCharsetCompare(true);
     r.cmp.GetIBCompareOptions().SetUseRECONNECT(true);
