@@ -171,10 +171,13 @@ TEST(ScriptExtract, BadInputsAreReportedWithTheirPositions) {
 TEST(ScriptExtract, SecondRunAfterABodyAnalysisReadsTheSameScript) {
     ExtractSetup S;
     const std::string F = S.Dir.File("s.sql");
-    WriteFile(F, "SET SQL DIALECT 3;\nCOMMIT;\nSELECT 1 FROM RDB$DATABASE;\nCOMMIT;\n");
+    WriteFile(F, "SET SQL DIALECT 3;\nCREATE TABLE T (ID INTEGER NOT NULL, A INTEGER, C COMPUTED BY (A * 2),\n"
+                 "  CONSTRAINT PK_T PRIMARY KEY (ID));\nCREATE INDEX IX ON T COMPUTED BY (A + 1);\n"
+                 "ALTER TABLE T ADD CONSTRAINT CHK CHECK(A > 0);\nSELECT 1 FROM RDB$DATABASE;\nCOMMIT;\n");
     ASSERT_TRUE(S.Run(F)) << S.Errors().front();
     S.Setup.Objs().GetScript();
     const std::string First = S.Setup.Objs().GetScriptLines().Text();
+    EXPECT_NE(First.find("COMPUTED BY (A * 2)"), std::string::npos) << First;
     TViwData V(&S.Setup.Objs());
     V.SetName("V");
     V.SetSource("SELECT 1 FROM RDB$DATABASE");
