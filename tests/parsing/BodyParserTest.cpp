@@ -204,6 +204,43 @@ TEST(BodyParser, ErrorsNameTheObjectAndOnlyTheFirstReachesTheEvent) {
     EXPECT_EQ(E[2], "Procedure P3: NEW./OLD. context variable is not into trigger body.");
 }
 
+TEST(BodyParser, MessagesOfTheGrammar) {
+    struct Case {
+        const char* Body; // a procedure body
+        const char* Error;
+    };
+    const Case Cases[] = {
+        {"BEGIN EXECUTE X; END", "Must be: PROCEDURE / STATEMENT."},
+        {"BEGIN FOR X DO EXIT; END", "Must be: SELECT / EXECUTE / WITH"},
+        {"BEGIN X; END", "Invalid statement (? assignment)"},
+        {"BEGIN ALTER TABLE T; END", "Unknown ALTER-statement"},
+        {"BEGIN SET X; END", "Unknown SET-statement"},
+        {"BEGIN SET DECFLOAT X; END", "Unknown SET-statement for DECFLOAT"},
+        {"BEGIN IN X TRANSACTION DO EXIT; END", "AUTONOMOUS expected, but X found."},
+        {"BEGIN IN AUTONOMOUS Y DO EXIT; END", "TRANSACTION expected, but Y found."},
+        {"BEGIN IF (1 IS 2) THEN EXIT; END", "Must be: NULL/DISTINCT FROM."},
+        {"BEGIN IF (1 NOT 2) THEN EXIT; END",
+         "Must be: IS/IN/EXISTS/SINGULAR/LIKE/BETWEEN/STARTING/CONTAINING."},
+        {"BEGIN X = ); END", "Invalid factor in expression (<)>)"},
+        {"BEGIN X = EXTRACT(FOO FROM CURRENT_DATE); END",
+         "Invalid <part> in EXTRACT(part FROM value) function."},
+        {"BEGIN X = DATEDIFF(FOO FROM 1 TO 2); END", "Invalid timestamp part in DATEDIFF function."},
+        {"BEGIN SELECT ID FROM T ORDER BY ID NULLS X INTO :X; END",
+         "Must be: NULLS FIRST / NULLS LAST (order by clause)."},
+        {"BEGIN SELECT ID FROM T PLAN (T 5) INTO :X; END",
+         "Invalid symbol in PLAN-expression: <Integer value>"},
+        {"BEGIN SELECT ID FROM T WITH X INTO :X; END", "Must be: WITH LOCK / WITH CHECK OPTION"},
+        {"BEGIN MERGE INTO T USING U ON T.ID = U.ID WHEN MATCHED THEN INSERT VALUES (1); END",
+         "Must be: UPDATE"},
+    };
+    for (const Case& C : Cases) {
+        BodySetup B;
+        B.Body<TPrcData>("P", C.Body);
+        ASSERT_FALSE(B.Errors().empty()) << C.Body;
+        EXPECT_EQ(B.Errors().front(), std::string("Procedure P: ") + C.Error) << C.Body;
+    }
+}
+
 TEST(BodyParser, Firebird3WordFormsOfKeywords) {
     // Firebird 3 reads DO, USING, DESC, STARTING, STARTS, CONTAINING, SINGULAR, SORT, GEN_ID,
     // YEARDAY, ROLE, PASSWORD, STATISTICS and GENERATOR as identifiers; the grammar takes them
