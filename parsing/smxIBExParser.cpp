@@ -270,12 +270,16 @@ bool TIbExParser::ExpectKwAndNext(int Code) {
     return Ok;
 }
 
-bool TIbExParser::NextIsLParen() const {
+std::size_t TIbExParser::NextNonBlank() const {
     std::size_t i = Pos_;
     while (i < Source_.size() &&
            (Source_[i] == ' ' || Source_[i] == '\t' || Source_[i] == '\r' || Source_[i] == '\n'))
         ++i;
-    return i < Source_.size() && Source_[i] == '(';
+    return i;
+}
+
+bool TIbExParser::NextIsLParen() const {
+    return At(NextNonBlank()) == '(';
 }
 
 bool TIbExParser::AtStatementEnd() const {
@@ -704,11 +708,8 @@ void TIbExParser::ParseBodyStatement() {
 void TIbExParser::ParseBodyWordStatement() {
     if (Token_ == tkIdent && !NextIsLParen()) {
         // A label "name:" before a loop.
-        std::size_t i = Pos_;
-        while (i < Source_.size() &&
-               (Source_[i] == ' ' || Source_[i] == '\t' || Source_[i] == '\r' || Source_[i] == '\n'))
-            ++i;
-        if (i < Source_.size() && Source_[i] == ':' && (i + 1 >= Source_.size() || Source_[i + 1] != '=')) {
+        const std::size_t i = NextNonBlank();
+        if (At(i) == ':' && At(i + 1) != '=') {
             NextToken();
             NextToken();
             ParseBodyStatement();
@@ -1112,16 +1113,15 @@ void TIbExParser::ParseSelect(bool AllowInto) {
     NextToken();
     TBodyContext& Ctx = PushFrom();
     const std::size_t Level = FromContexts_.size();
-    if (IsWord("FIRST") && !NextIsLParen() && Pos_ < Source_.size()) {
-        NextToken();
-        ParseFactor();
-    } else if (IsWord("FIRST")) {
-        NextToken();
-        ParseFactor();
-    }
-    if (IsWord("SKIP")) {
-        NextToken();
-        ParseFactor();
+    // FIRST n / SKIP n (a number, a parameter or a parenthesised expression; a column named FIRST
+    // is followed by none of these).
+    for (const char* Word : {"FIRST", "SKIP"}) {
+        if (!IsWord(Word)) continue;
+        const char Next = At(NextNonBlank());
+        if ((Next >= '0' && Next <= '9') || Next == '(' || Next == ':') {
+            NextToken();
+            ParseFactor();
+        }
     }
     if (Is(kwDISTINCT) || Is(kwALL)) NextToken();
     ParseItemList(true, false);
@@ -1613,11 +1613,7 @@ void TIbExParser::ParseFactor() {
     case kwTIME:
     case kwTIMESTAMP: {
         // A typed literal: DATE '2020-01-01'; else (a column named TIME) an identifier.
-        std::size_t i = Pos_;
-        while (i < Source_.size() &&
-               (Source_[i] == ' ' || Source_[i] == '\t' || Source_[i] == '\r' || Source_[i] == '\n'))
-            ++i;
-        if (i < Source_.size() && Source_[i] == '\'') {
+        if (At(NextNonBlank()) == '\'') {
             NextToken();
             NextToken();
         } else if (Word) {

@@ -126,6 +126,8 @@ private:
     /// The token is Code (keyword, or its identifier form); else records "Missing: ...".
     bool ExpectKw(int Code);
     bool ExpectKwAndNext(int Code);
+    /// The index of the first non-blank character after the current token.
+    std::size_t NextNonBlank() const;
     /// The character after the current token (blanks skipped) is "(".
     bool NextIsLParen() const;
     /// The token ends a statement or a body (";", the terminator, END or the end of the text).

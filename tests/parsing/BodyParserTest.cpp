@@ -162,6 +162,12 @@ TEST(BodyParser, SubqueriesAliasesAndOtherStatements) {
     EXPECT_EQ(Deps(V2), (S{"T", "T.ID", "T.PRICE", "U", "U.NOTE", "U.T_ID", "U.ID"}));
     auto* V3 = B.Body<TViwData>("V3", "SELECT * FROM U");
     EXPECT_EQ(Deps(V3), (S{"U"}));
+    // FIRST and SKIP take a value; a column may still be called FIRST.
+    auto* V4 = B.Body<TViwData>("V4", "SELECT FIRST 1 SKIP (1 + 1) DISTINCT NOTE FROM U");
+    EXPECT_EQ(Deps(V4), (S{"U", "U.NOTE"}));
+    File<TTblData>(B.Objs(), "F")->AddField("FIRST");
+    auto* V5 = B.Body<TViwData>("V5", "SELECT FIRST FROM F");
+    EXPECT_EQ(Deps(V5), (S{"F", "F.FIRST"}));
     auto* P = B.Body<TPrcData>("P", "AS BEGIN END");
     (void)P;
     B.Parser.GetMsgManager().Clear();
