@@ -72,7 +72,8 @@ TEST(IBConnectValues, ReadByPositionAsLiterals) {
     } cases[] = {
         {"connect 'db.fdb' user 'u' password 'p' role 'r'", {"db.fdb", "u", "p", "r"}},
         {"CONNECT 'x.fdb'", {"x.fdb"}},
-        {"CONNECT '/tmp/o''brien/t.fdb' USER 'o''neil' PASSWORD 'it''s'", {"/tmp/o'brien/t.fdb", "o'neil", "it's"}},
+        {"CONNECT '/tmp/o''brien/t.fdb' USER 'o''neil' PASSWORD 'it''s'",
+         {"/tmp/o'brien/t.fdb", "o'neil", "it's"}},
         {"CONNECT\r\n  'a.fdb' PASSWORD 'p'", {"a.fdb", "p"}},
         {"CONNECT 'a.fdb' USER 'u' PASSWORD 'p' ROLE 'r' 'extra'", {"a.fdb", "u", "p", "r"}},
         {"CONNECT 'a.fdb' USER 'unclosed", {"a.fdb"}},
@@ -220,8 +221,8 @@ TEST_F(IBDescriptions, SystemTableUpdatesByKind) {
     ASSERT_EQ(d.Params.size(), 1u);
     EXPECT_EQ(Param(d, "DESCRIPTION"), "a description");
 
-    EXPECT_EQ(conn.Executed[3].Text,
-              "update Rdb$Generators\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$Generator_name = :OBJNAME\r\n");
+    EXPECT_EQ(conn.Executed[3].Text, "update Rdb$Generators\r\nset rdb$description = :DESCRIPTION\r\nwhere "
+                                     "Rdb$Generator_name = :OBJNAME\r\n");
     EXPECT_EQ(Param(conn.Executed[3], "OBJNAME"), "G");
 }
 
@@ -236,7 +237,8 @@ TEST_F(IBDescriptions, KindWithoutUpdateSendsNothing) {
 }
 
 TEST_F(IBDescriptions, CommentModeSendsTheStatementText) {
-    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+        TUpdateDescriptionType::udComment);
     exec.AddStatement("COMMENT ON TABLE T IS\r\n'it''s :x at 12:30'", stDescription, "T", dboTable,
                       odbDescription);
     EXPECT_TRUE(exec.ExecuteScript());
@@ -312,7 +314,8 @@ TEST_F(IBSQLExecPure, EveryStatementReachesTheListInScriptOrder) {
 }
 
 TEST_F(IBSQLExecPure, LoadingKeepsTheExecutorsSettings) {
-    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+        TUpdateDescriptionType::udComment);
     Load("CONNECT 'db.fdb' USER 'u' PASSWORD 'p';\nCREATE TABLE T (A INTEGER);\n");
     EXPECT_EQ(exec.GetIBServerOptions().GetIBCompareOptions().GetUpdateDescriptionMode(),
               TUpdateDescriptionType::udComment);
@@ -414,8 +417,8 @@ TEST_F(IBSQLExecPure, BadTextsGiveMessagesAndNeverAnEmptySilentList) {
         int statements; // statements loaded (-1: as far as the parser gets)
     } cases[] = {
         {"unterminated string", "CREATE TABLE A (X INTEGER);\nINSERT INTO A VALUES ('abc);\n", 2, -1},
-        {"unterminated comment", "CREATE TABLE A (X INTEGER);\n/* never closed\nCREATE TABLE B (X INTEGER);\n", 2,
-         1},
+        {"unterminated comment",
+         "CREATE TABLE A (X INTEGER);\n/* never closed\nCREATE TABLE B (X INTEGER);\n", 2, 1},
         {"empty terminator", "SET TERM ;\n;\nCREATE TABLE A (X INTEGER);\n", 1, 1},
         {"NUL byte", std::string("CREATE TABLE A (X INTEGER);\nCREATE \0 TABLE B;\n", 45), 2, 1},
         {"garbage", "CREATE TABLE A (X INTEGER);\n\x01\x02\xFE\xFF#!\n", 2, 1},
@@ -442,7 +445,8 @@ TEST_F(IBSQLExecPure, BadTextsGiveMessagesAndNeverAnEmptySilentList) {
 TEST_F(IBSQLExecPure, ByteOrderMarkIsSkipped) {
     TTempDir dir;
     const std::string file = dir.File("bom.sql");
-    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF" << "CREATE TABLE A (X INTEGER);\r\n";
+    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF"
+                                          << "CREATE TABLE A (X INTEGER);\r\n";
     exec.LoadScriptFromFile(file);
     ASSERT_EQ(exec.GetStatementCount(), 1);
     EXPECT_EQ(exec.GetStatement(0)->ObjName, "A");
