@@ -346,13 +346,17 @@ TEST_F(IBSQLExecPure, StatementsThatAreNotRunGetAWarningWithTheirLine) {
 }
 
 TEST_F(IBSQLExecPure, LoadErrorsCountInTheNextRun) {
-    Load("CREATE TABLE A (X INTEGER);\n"
-         "\n"
-         "CREAT TABLE X (A INTEGER);\n"
-         "CREATE TABLE B (X INTEGER);\n");
+    TTempDir dir;
+    const std::string file = dir.File("syntax.sql");
+    std::ofstream(file, std::ios::binary) << "CREATE TABLE A (X INTEGER);\n"
+                                             "\n"
+                                             "CREAT TABLE X (A INTEGER);\n"
+                                             "CREATE TABLE B (X INTEGER);\n";
+    exec.LoadScriptFromFile(file);
     const int loadErrors = exec.GetLoadErrorCount();
     ASSERT_GE(loadErrors, 1);
     ASSERT_FALSE(Messages(2).empty());
+    EXPECT_EQ(Messages(2)[0]->ScriptName, file);
     EXPECT_EQ(Messages(2)[0]->LineNo, 3);
     EXPECT_GT(Messages(2)[0]->ColumnNo, 0);
     ASSERT_EQ(exec.GetStatementCount(), 2);
@@ -410,27 +414,32 @@ TEST_F(IBSQLExecPure, MissingFile) {
 }
 
 TEST_F(IBSQLExecPure, BadTextsGiveMessagesAndNeverAnEmptySilentList) {
+    TTempDir dir;
+    const std::string file = dir.File("bad.sql");
     struct Case {
         const char* name;
         std::string text;
         int line;       // line of the first kind-2 message (0: any)
+        int column;     // its column
         int statements; // statements loaded (-1: as far as the parser gets)
     } cases[] = {
-        {"unterminated string", "CREATE TABLE A (X INTEGER);\nINSERT INTO A VALUES ('abc);\n", 2, -1},
+        {"unterminated string", "CREATE TABLE A (X INTEGER);\nINSERT INTO A VALUES ('abc);\n", 2, 23, -1},
         {"unterminated comment",
-         "CREATE TABLE A (X INTEGER);\n/* never closed\nCREATE TABLE B (X INTEGER);\n", 2, 1},
-        {"empty terminator", "SET TERM ;\n;\nCREATE TABLE A (X INTEGER);\n", 1, 1},
-        {"NUL byte", std::string("CREATE TABLE A (X INTEGER);\nCREATE \0 TABLE B;\n", 45), 2, 1},
-        {"garbage", "CREATE TABLE A (X INTEGER);\n\x01\x02\xFE\xFF#!\n", 2, 1},
+         "CREATE TABLE A (X INTEGER);\n/* never closed\nCREATE TABLE B (X INTEGER);\n", 2, 1, 1},
+        {"empty terminator", "SET TERM ;\n;\nCREATE TABLE A (X INTEGER);\n", 1, 10, 1},
+        {"NUL byte", std::string("CREATE TABLE A (X INTEGER);\nCREATE \0 TABLE B;\n", 45), 2, 8, 1},
+        {"garbage", "CREATE TABLE A (X INTEGER);\n\x01\x02\xFE\xFF#!\n", 2, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Load(c.text);
+        std::ofstream(file, std::ios::binary) << c.text;
+        exec.LoadScriptFromFile(file);
         ASSERT_FALSE(Messages(2).empty());
+        EXPECT_EQ(Messages(2)[0]->ScriptName, file);
+        EXPECT_EQ(Messages(2)[0]->ColumnNo, c.column);
         if (c.line) {
             EXPECT_EQ(Messages(2)[0]->LineNo, c.line);
         }
-        EXPECT_GT(Messages(2)[0]->ColumnNo, 0);
         if (c.statements >= 0) {
             EXPECT_EQ(exec.GetStatementCount(), c.statements);
         }
