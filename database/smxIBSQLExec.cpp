@@ -222,6 +222,12 @@ std::vector<std::string> ReadConnectValues(std::string_view Text) {
     std::size_t i = word + 7;
     while (i < Text.size() && IsBlank(Text[i]))
         ++i;
+    // The parser accepts "CONNECT DATABASE 'db'" too.
+    if (upper.compare(i, 8, "DATABASE") == 0 && i + 8 < Text.size() && IsBlank(Text[i + 8])) {
+        i += 8;
+        while (i < Text.size() && IsBlank(Text[i]))
+            ++i;
+    }
     if (i >= Text.size() || Text[i] != '\'') return values;
     while (values.size() < 4 && i < Text.size()) {
         // Text[i] opens a literal; a doubled quote inside it is one quote.

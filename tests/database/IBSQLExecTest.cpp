@@ -77,6 +77,8 @@ TEST(IBConnectValues, ReadByPositionAsLiterals) {
         {"CONNECT\r\n  'a.fdb' PASSWORD 'p'", {"a.fdb", "p"}},
         {"CONNECT 'a.fdb' USER 'u' PASSWORD 'p' ROLE 'r' 'extra'", {"a.fdb", "u", "p", "r"}},
         {"CONNECT 'a.fdb' USER 'unclosed", {"a.fdb"}},
+        {"CONNECT DATABASE 'd.fdb' USER 'u'", {"d.fdb", "u"}},
+        {"CONNECT DATABASE", {}},
         {"CONNECT x.fdb USER 'u'", {}},
         {"CONNECT 'unclosed", {}},
         {"SET NAMES UTF8", {}},
