@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "model/smxDBStructure.h"
-#include "parsing/smxIBParser.h"
+#include "parsing/smxIBExParser.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 
@@ -16,7 +16,7 @@ namespace smx {
 namespace {
 
 /// The parser that loads scripts into the statement list.
-using TScriptParser = TIbParser;
+using TScriptParser = TIbExParser;
 
 /// The script parser, told which file the lines came from: an INPUT of that file is then a loop.
 class TLoadParser final : public TScriptParser {
