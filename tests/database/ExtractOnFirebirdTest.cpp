@@ -485,6 +485,18 @@ TEST(ExtractSecond, ThrowingAcceptHandlerIsAnErrorAndTheRunGoesOn) {
     EXPECT_FALSE(cmp.ExtractStructures());
 }
 
+TEST_F(ExtractF, BodiesParsedAndLinked) {
+    EXPECT_TRUE(Rig->HasLine("Parsing bodies..."));
+    EXPECT_TRUE(Rig->HasLine("Linking dependencies..."));
+    // Dependencies found only in the parsed bodies.
+    EXPECT_TRUE(DependsOn(O()->FindTrigger("TR1"), "G1"));
+    EXPECT_TRUE(DependsOn(O()->FindIndex("IX_EXPR"), "T1", "NAME"));
+    EXPECT_TRUE(DependsOn(O()->FindTable("T1")->FindField("C"), "T1", "ID"));
+    EXPECT_TRUE(DependsOn(Constraints(O(), ctCheck, "T2").at(0), "T2", "T1ID"));
+    for (int i = 0; i < Rig->Ex.GetMsgManager().Count(); ++i)
+        EXPECT_NE(Rig->Ex.GetMsgManager().Item(i).Kind, 2) << Rig->Ex.GetMsgManager().Item(i).Text;
+}
+
 TEST(CleanDefaultSource, Texts) {
     const std::pair<const char*, const char*> cases[] = {
         {"DEFAULT 5", "5"},
