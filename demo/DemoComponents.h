@@ -14,8 +14,8 @@ namespace smx {
 
 class TSMXCustomConnection;
 
-/// An extractor whose class this build does not have: ExtractDatabase reports
-/// "<ClassName>(<Name>): not available in this build." as an error and extracts nothing.
+/// An extractor whose class this build does not have: ExtractDatabase logs and records (as an
+/// error) "<ClassName>(<Name>): not available in this build." and extracts nothing.
 class TUnavailableExtract : public TCustomExtract {
 public:
     explicit TUnavailableExtract(std::string ClassName, TComponent* AOwner = nullptr);

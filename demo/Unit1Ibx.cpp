@@ -283,6 +283,7 @@ void TForm1::CreateControls() {
 
 void TForm1::CreateComponents() {
     auto log = [this](TObject* Sender, const std::string& Text) { LogNextLine(Sender, Text); };
+    auto error = [this](TObject* Sender, const std::string& Text) { ErrorMessage(Sender, Text); };
     auto progress = [this](TObject* Sender, int Value, int MaxValue) {
         ProgressUpdate(Sender, Value, MaxValue);
     };
@@ -314,7 +315,7 @@ void TForm1::CreateComponents() {
     for (TCustomExtract* e :
          {IBDBExtract1.get(), IBDBExtract2.get(), IBScriptExtract1.get(), IBScriptExtract2.get()}) {
         e->SetOnLogNextLine(log);
-        e->SetOnErrorMessage(log);
+        e->SetOnErrorMessage(error);
         e->SetOnProgressUpdate(progress);
     }
 
@@ -322,7 +323,7 @@ void TForm1::CreateComponents() {
     IBSQLExec->SetName("IBSQLExec");
     IBSQLExec->GetIBServerOptions().SetSQLServerVersion(ServerVersion);
     IBSQLExec->OnLogNextLine = log;
-    IBSQLExec->OnErrorMessage = log;
+    IBSQLExec->OnErrorMessage = error;
     IBSQLExec->OnProgressUpdate = progress;
 
     Schemalyst1 = std::make_unique<TSchemalyst>();
@@ -333,7 +334,7 @@ void TForm1::CreateComponents() {
     // Firebird 3 refuses direct updates of descriptions in the system tables.
     Schemalyst1->GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
     Schemalyst1->OnLogNextLine = log;
-    Schemalyst1->OnErrorMessage = log;
+    Schemalyst1->OnErrorMessage = error;
     Schemalyst1->OnProgressUpdate = progress;
 
     TableDataComparer = std::make_unique<TTableDataComparer>();
@@ -345,7 +346,7 @@ void TForm1::CreateComponents() {
     TableDataComparer->SetSQLExec(IBSQLExec.get());
     TableDataComparer->GetIBServerOptions().SetSQLServerVersion(ServerVersion);
     TableDataComparer->OnLogNextLine = log;
-    TableDataComparer->OnErrorMessage = log;
+    TableDataComparer->OnErrorMessage = error;
     TableDataComparer->OnProgressUpdateMaster = [this](TObject* Sender, int Value, int MaxValue) {
         TableDataComparerProgressUpdateMaster(Sender, Value, MaxValue);
     };
@@ -408,6 +409,7 @@ template <class F> void TForm1::RunExclusive(F&& Body) {
     if (busy_) return;
     busy_ = true;
     SetButtonsEnabled(false);
+    DataMdIbx.ForgetLogins();
     try {
         Body();
     } catch (const std::exception& e) {
@@ -619,6 +621,11 @@ void TForm1::LogNextLine(TObject*, const std::string& Text) {
     MemoExtr->appendPlainText(ToQt(Text));
     MemoExtr->moveCursor(QTextCursor::End);
     MemoExtr->ensureCursorVisible();
+}
+
+void TForm1::ErrorMessage(TObject* Sender, const std::string& Text) {
+    // The data comparer writes the prefix itself.
+    LogNextLine(Sender, StartsStr("Error: ", Text) ? Text : "Error: " + Text);
 }
 
 void TForm1::TraceToLogMemo(const std::string& Text) {

@@ -65,6 +65,8 @@ public:
     void ProgressUpdate(TObject* Sender, int Value, int MaxValue);
     void TableDataComparerProgressUpdateMaster(TObject* Sender, int Value, int MaxValue);
     void TableDataComparerProgressUpdateTarget(TObject* Sender, int Value, int MaxValue);
+    /// A component's error: "Error: " + Text in the log (Text as it is when it has the prefix).
+    void ErrorMessage(TObject* Sender, const std::string& Text);
     /// A connection's error: the message box and "Error: " + Text in the log.
     void ConnectionErrorMessage(TObject* Sender, const std::string& Text);
     /// Appends the text to the log without scrolling.
