@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev xvfb xauth
   unixodbc-dev libsqliteodbc
   clang libclang-rt-14-dev
+  postgresql-15 libpq-dev mariadb-server mariadb-client libmariadb-dev
 )
 
 missing=()
