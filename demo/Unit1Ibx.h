@@ -26,11 +26,12 @@ class QRadioButton;
 
 namespace smx {
 
-class TCustomExtract;
 class TDataMdIbx;
 class TDBStructure;
+class TIBDBExtract;
+class TIBScriptExtract;
+class TIBSQLExec;
 class TSchemalyst;
-class TSQLExec;
 class TTableDataComparer;
 
 /// Empties List, then adds every piece of Text between commas, trimmed of characters up to
@@ -94,9 +95,9 @@ public:
     // Components.
     TDataMdIbx& DataMdIbx;
     std::unique_ptr<TDBStructure> DBStructure1, DBStructure2;
-    std::unique_ptr<TCustomExtract> IBDBExtract1, IBDBExtract2;
-    std::unique_ptr<TCustomExtract> IBScriptExtract1, IBScriptExtract2;
-    std::unique_ptr<TSQLExec> IBSQLExec;
+    std::unique_ptr<TIBDBExtract> IBDBExtract1, IBDBExtract2;
+    std::unique_ptr<TIBScriptExtract> IBScriptExtract1, IBScriptExtract2;
+    std::unique_ptr<TIBSQLExec> IBSQLExec;
     std::unique_ptr<TSchemalyst> Schemalyst1;
     std::unique_ptr<TTableDataComparer> TableDataComparer;
 

@@ -4,8 +4,7 @@
 // message pump.
 #include "tests/demo/DemoTestSupport.h"
 
-#include "demo/DemoComponents.h"
-#include "model/smxSQL_Exec.h"
+#include "database/smxIBSQLExec.h"
 #include "tests/database/IBXTestSupport.h"
 
 namespace smx::test {
@@ -59,14 +58,8 @@ Strings Column(const std::string& Path, const std::string& Sql) {
     return ReadColumnElsewhere(Path, Sql);
 }
 
-/// True when the build has the extractor's class (else the window holds a stand-in).
-bool Built(const std::unique_ptr<TCustomExtract>& Extract) {
-    return dynamic_cast<TUnavailableExtract*>(Extract.get()) == nullptr;
-}
-
 TEST_F(DemoWindow, ExtractCompareUpdateOnTheExample) {
     Open();
-    if (!Built(form->IBDBExtract1)) GTEST_SKIP() << "no metadata extractor in this build";
     const std::string ex = UseExample();
     const std::string target = ex + "/target.fdb";
 
@@ -106,8 +99,6 @@ TEST_F(DemoWindow, ExtractCompareUpdateOnTheExample) {
 
 TEST_F(DemoWindow, ScriptTargetIsParsedBeforeTheMasterDatabase) {
     Open();
-    if (!Built(form->IBDBExtract1) || !Built(form->IBScriptExtract2))
-        GTEST_SKIP() << "no extractors in this build";
     const std::string ex = UseExample();
     QTest::mouseClick(Radio("rbTargetFromScript"), Qt::LeftButton);
     Click("BtnExtract");
@@ -127,7 +118,6 @@ TEST_F(DemoWindow, ScriptTargetIsParsedBeforeTheMasterDatabase) {
 
 TEST_F(DemoWindow, MissingScriptFileRefusesCompare) {
     Open();
-    if (!Built(form->IBScriptExtract2)) GTEST_SKIP() << "no script extractor in this build";
     UseExample();
     Edit("fnScriptTarget")->setText(QString::fromStdString(Dir().File("missing.sql")));
     QTest::mouseClick(Radio("rbTargetFromScript"), Qt::LeftButton);
@@ -143,8 +133,6 @@ TEST_F(DemoWindow, MissingScriptFileRefusesCompare) {
 
 TEST_F(DemoWindow, NoRunReentersDuringExtract) {
     Open();
-    if (!Built(form->IBDBExtract1))
-        GTEST_SKIP() << "no metadata extractor (the part that pumps) in this build";
     UseExample();
     const TReentry r = ClickProbingReentry("BtnExtract", [this] { form->BtnExtractClick(); });
     EXPECT_GE(r.Pumps, 1);

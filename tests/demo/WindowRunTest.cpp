@@ -5,8 +5,8 @@
 #include "tests/demo/DemoTestSupport.h"
 
 #include "database/smxConnection_IBX.h"
+#include "database/smxIBSQLExec.h"
 #include "datacompare/smxTableDataComparer.h"
-#include "model/smxSQL_Exec.h"
 
 namespace smx::test {
 namespace {
