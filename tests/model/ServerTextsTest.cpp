@@ -217,16 +217,15 @@ TEST(ServerTexts, MySQLColumnTypes) {
         if (r.extra) r.extra(*g);
         my.Run(g->GetCreateScript(), what);
         EXPECT_EQ(MyType(my, db2, t->GetName(), g->GetName()), r.expected) << what << " added";
-        // The definition a changed column is modified to.
-        my.Run("ALTER TABLE " + t->QuoteName(t->GetName()) + " MODIFY COLUMN " + t->QuoteName(g->GetName()) + " " +
-                   g->GetDefinitionSQL(),
-               what + " modified");
-        EXPECT_EQ(MyType(my, db2, t->GetName(), g->GetName()), r.expected) << what << " modified";
+        // A MySQL column description modifies the column with its whole definition, as a changed
+        // column is modified.
         g->SetDescription("it's the added one");
-        t->SetDescription("a table");
         my.Run(g->GetDescriptionSQL(), what);
         EXPECT_EQ(MyType(my, db2, t->GetName(), g->GetName()), r.expected) << what << " described";
-        my.Run(t->GetDescriptionSQL(), what);
+        if (i == 0) {
+            t->SetDescription("a table");
+            my.Run(t->GetDescriptionSQL(), what);
+        }
         my.Run(g->GetDropSQL(), what);
         my.Run(t->GetDropSQL(), what);
         my.Run("USE " + my.S.Database);
