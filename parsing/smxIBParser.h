@@ -17,6 +17,7 @@
 namespace smx {
 
 class TExcData;
+class TGntData;
 class TPkgData;
 class TPrcData;
 
@@ -75,6 +76,27 @@ inline constexpr int tkRECREATE = 236;
 inline constexpr int tkGLOBAL = 239;
 inline constexpr int tkTEMPORARY = 243;
 inline constexpr int tkDESCRIBE = 251;
+
+// Keyword codes of the routine, trigger, grant and object routines.
+inline constexpr int tkACTIVE = 31;
+inline constexpr int tkADMIN = 33;
+inline constexpr int tkAFTER = 34;
+inline constexpr int tkALL = 35;
+inline constexpr int tkAS = 39;
+inline constexpr int tkBEFORE = 45;
+inline constexpr int tkBY = 49;
+inline constexpr int tkENTRY_POINT = 87;
+inline constexpr int tkFOR = 98;
+inline constexpr int tkFREE_IT = 100;
+inline constexpr int tkINACTIVE = 113;
+inline constexpr int tkMODULE_NAME = 138;
+inline constexpr int tkNO = 143;
+inline constexpr int tkOPTION = 151;
+inline constexpr int tkPOSITION = 163;
+inline constexpr int tkPRIVILEGES = 167;
+inline constexpr int tkREFERENCES = 175;
+inline constexpr int tkRETURNS = 181;
+inline constexpr int tkCASE = 254;
 
 /// How deep INPUT files may include one another.
 inline constexpr int MaxInputDepth = 32;
@@ -180,6 +202,13 @@ protected:
     void SkipTerminator();
     /// The name of the identifier after the current token (NextAndExpect), empty when there is none.
     std::string NextName();
+    /// An optionally signed integer at the current token: its literal text with the sign ("-10"),
+    /// empty (with a message) when no integer stands there or it does not fit 64 bits. Moves past it.
+    std::string ReadSignedInteger();
+    /// One privilege of a GRANT (SELECT, INSERT, UPDATE, DELETE, REFERENCES, EXECUTE, ALL
+    /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
+    /// false when the token is no privilege.
+    bool ReadGrantPrivilege(TGntData* G);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
 
@@ -187,6 +216,7 @@ protected:
     std::string CurrentTable_, CurrentColumn_;
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
+    bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY
 
 private:
     TIBServerOptions OwnOptions_;        // used while the parser has no container
