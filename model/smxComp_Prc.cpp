@@ -341,9 +341,11 @@ std::string TPrcData::GetEmptyCreateSQL() const {
     if (IsFunction()) {
         if (t == dbMSSQL || t == dbSybaseASE)
             return "CREATE FUNCTION " + GetQualifiedObjectName() + params + "as\r\n" + empty;
+        // A function whose result is known already states its RETURNS clause in the parameter
+        // text; only one without a result takes the placeholder type.
         if (t == dbSybaseASA)
             return "CREATE FUNCTION " + QuoteName(Owner2) + "." + QuoteName(GetName()) + params +
-                   "returns integer as\r\n" + empty;
+                   (OutputParams.Count() > 0 ? " as\r\n" : "returns integer as\r\n") + empty;
         return "CREATE FUNCTION " + QuoteName(GetName()) + params + " AS\r\n" + empty;
     }
     const std::string head = t == dbOracle ? "CREATE OR REPLACE PROCEDURE " : "CREATE PROCEDURE ";

@@ -769,7 +769,7 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
         if (tt == dbMySQL && m->FieldCount() == p->FieldCount()) ReorderMySQLColumns(Comparer, m, p);
         for (int j = 0; j < m->FieldCount(); ++j) {
             TFldData* mc = m->Field(j);
-            TFldData* pc = mc ? p->FindField(mc->GetName()) : nullptr;
+            TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
             if (!pc) continue;
             if (mc->GetCreateSQL() != pc->GetCreateSQL()) {
                 switch (tt) {
@@ -817,7 +817,7 @@ void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
         if (!p || m->FieldCount() != p->FieldCount() || RecreatedByAlterTables(m)) continue;
         for (int j = 0; j < m->FieldCount(); ++j) {
             TFldData* mc = m->Field(j);
-            TFldData* pc = mc ? p->FindField(mc->GetName()) : nullptr;
+            TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
             if (!pc) break;
             if (mc->Position != pc->Position) {
                 m->SetChanged(true);

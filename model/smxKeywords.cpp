@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <stdexcept>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/smxStrUtils.h"
@@ -2351,24 +2352,43 @@ std::int32_t KeywordSymbol(std::string_view Word, TIBSQLServerVersionType Versio
     return GetIBTokenSet(Version).contains(K.Token) ? K.Token : IdentTokenCode;
 }
 
+namespace {
+
+// Every name that must be quoted under a version, beyond the character rules: the keywords whose
+// first entry in text order belongs to the version's token set, and the version's further reserved
+// words. The last slot serves versions outside the table (every token, no further words). Every
+// quoted name asks here, so it is one hash lookup rather than a search with a case-folded copy.
+const std::unordered_set<std::string_view>& ReservedNames(TIBSQLServerVersionType Version) {
+    static const auto sets = [] {
+        std::array<std::unordered_set<std::string_view>, IBSQLServerVersionCount + 1> s;
+        const auto& order = IBKeywordOrder();
+        for (std::size_t v = 0; v < s.size(); ++v) {
+            const TTokenSet& tokens = v < IBSQLServerVersionCount ? IBTokenSets[v] : AllTokens;
+            std::string_view previous;
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                const TResWordSymb& K = IBKeywords[order[k]];
+                if (k > 0 && K.Text == previous) continue; // only the first of equal texts counts
+                previous = K.Text;
+                if (tokens.contains(K.Token)) s[v].insert(K.Text);
+            }
+            if (v < IBSQLServerVersionCount)
+                s[v].insert(IBReservedWords[v].begin(), IBReservedWords[v].end());
+        }
+        return s;
+    }();
+    const int V = VersionIndex(Version);
+    return sets[V < 0 ? IBSQLServerVersionCount : static_cast<std::size_t>(V)];
+}
+
+} // namespace
+
 bool IsReservedWord(std::string_view Name, TIBSQLServerVersionType Version) {
     if (Name.empty()) return false;
     if (!IsUpperLetter(Name[0])) return true;
     if (!RestAll(Name, [](char C) { return IsUpperLetter(C) || IsDigit(C) || C == '$' || C == '_'; }))
         return true;
-    if (KeywordSymbol(Name, Version) != IdentTokenCode) return true;
-    // The version's further reserved words, sorted once, searched by halves.
-    static const auto sorted = [] {
-        std::array<std::vector<std::string_view>, IBSQLServerVersionCount> s;
-        for (std::size_t v = 0; v < s.size(); ++v) {
-            s[v].assign(IBReservedWords[v].begin(), IBReservedWords[v].end());
-            std::sort(s[v].begin(), s[v].end());
-        }
-        return s;
-    }();
-    const int V = VersionIndex(Version);
-    return V >= 0 && std::binary_search(sorted[static_cast<std::size_t>(V)].begin(),
-                                        sorted[static_cast<std::size_t>(V)].end(), Name);
+    // The name is in upper case here, as the keyword texts are.
+    return ReservedNames(Version).contains(Name);
 }
 
 bool IsInWordList(std::string_view Word, std::span<const std::string_view> List) {

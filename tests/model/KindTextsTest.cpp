@@ -175,6 +175,8 @@ TEST(KindTexts, Routines) {
                     {"asa function empty", af->GetEmptyCreateSQL(),
                      "CREATE FUNCTION DBA.F(A INTEGER)\r\nreturns integer as\r\n begin Return end"},
                     {"asa function result", RoutineParamsText(*ag, false), "()\r\nRETURNS INTEGER"},
+                    {"asa function with result, empty", ag->GetEmptyCreateSQL(),
+                     "CREATE FUNCTION DBA.G()\r\nRETURNS INTEGER as\r\n begin Return end"},
                 });
 
     Side my(dbMySQL);
