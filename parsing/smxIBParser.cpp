@@ -959,6 +959,8 @@ void TIbParser::ParsePackage(int /*Verb*/) {
     TPkgData* K = Existing ? Existing : Made.get();
     DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
     NextToken();
+    // The stored texts start after AS, as the server keeps them and the package texts write them.
+    if (Is(tkAS)) NextToken();
     // The header's text goes to the header source; the object's own source is the body's.
     const std::string BodySource = K->GetSource();
     const bool WasBody = std::exchange(PackageBody_, Body);
