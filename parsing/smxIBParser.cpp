@@ -11,9 +11,12 @@
 #include <utility>
 
 #include "model/smxComp_Clt.h"
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Exc.h"
+#include "model/smxComp_Fnc.h"
 #include "model/smxComp_Gnr.h"
+#include "model/smxComp_Idx.h"
 #include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
@@ -864,30 +867,796 @@ void TIbParser::ParseExecuteBlock() {
 }
 
 // =====================================================================================================
-// Object routines: each reads its name, reports its statement and builds nothing yet.
+// Data types and columns
 
-void TIbParser::ParseCreateTable(int /*Verb*/, bool /*GlobalTemporary*/) {
+namespace {
+
+/// DECFLOAT is no keyword of the table; TypeToken gives it this code (outside every token set).
+constexpr int tkDECFLOATWord = 1000;
+
+/// Yaffil reads these type words as identifiers; they still start a data type there.
+bool IsYaffilTypeKeyword(int Code) {
+    switch (Code) {
+    case tkBIGINT:
+    case tkREAL:
+    case tkFLOAT:
+    case tkNUMERIC:
+    case tkDECIMAL:
+    case tkBLOB:
+    case tkCHARACTER:
+    case tkINTEGER:
+    case tkSMALLINT:
+    case tkCSTRING:
+    case tkTIME:
+    case tkDATE:
+    case tkTIMESTAMP:
+    case tkNCHAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+/// The data-type code a type token stands for (0: the token starts no built-in type).
+std::uint8_t DataTypeOfToken(int Code) {
+    switch (Code) {
+    case tkINTEGER:
+        return 1;
+    case tkBIGINT:
+        return 2;
+    case tkFLOAT:
+        return 3;
+    case tkDOUBLE:
+        return 4;
+    case tkDECFLOATWord:
+        return 7;
+    case tkREAL:
+        return 9;
+    case tkCHARACTER:
+    case tkNCHAR:
+        return 15;
+    case tkVARCHAR:
+        return 14;
+    case tkCSTRING:
+        return 56;
+    case tkBINARY:
+        return 44;
+    case tkVARBINARY:
+        return 76;
+    case tkDATE:
+        return 18;
+    case tkTIME:
+        return 19;
+    case tkTIMESTAMP:
+        return 20;
+    case tkNUMERIC:
+        return 46;
+    case tkDECIMAL:
+        return 47;
+    case tkSMALLINT:
+        return 54;
+    case tkBOOLEAN:
+        return 96;
+    case tkBLOB:
+        return 41;
+    default:
+        return 0;
+    }
+}
+
+constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
+
+} // namespace
+
+bool TIbParser::ExpectInt32(std::int32_t& Value, bool Signed) {
+    if (!Expect(tkInteger)) return false;
+    // Expect put a sign before the number into its literal text.
+    const bool Negative = Signed && !StringValue_.empty() && StringValue_[0] == '-';
+    std::int64_t V = 0;
+    if (!GetCheckedInt(Signed ? Int32Min : 0, Int32Max, Negative, V)) return false;
+    Value = static_cast<std::int32_t>(V);
+    return true;
+}
+
+int TIbParser::TypeToken() const {
+    if (Token_ != tkIdent || At(TokenStart_) == '"') return Token_; // a quoted name is never a type
+    const TIBSQLServerVersionType V = ServerVersion();
+    if (V == st_Yaffil_1x) {
+        if (IsYaffilTypeKeyword(RawKeyword_)) return RawKeyword_;
+        if (IsWord("NUM")) return tkNUMERIC;
+    }
+    if (IsFirebird3Or4(V)) {
+        // Firebird 3 reserves BOOLEAN but the version table lists it among the plain words; a
+        // BOOLEAN column must not become a column of a domain called BOOLEAN.
+        if (RawKeyword_ == tkCSTRING || RawKeyword_ == tkTYPE || RawKeyword_ == tkBOOLEAN) return RawKeyword_;
+        if (V == st_Firebird_40 && IsWord("DECFLOAT")) return tkDECFLOATWord;
+    }
+    return Token_;
+}
+
+bool TIbParser::IsTypeStart() const {
+    const int T = TypeToken();
+    return DataTypeOfToken(T) != 0 || T == tkTYPE;
+}
+
+std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table) {
+    Expect(tkIdent); // a double-quoted name in dialect 3 arrives as an identifier
+    auto Column = std::make_unique<TFldData>(Container_, Table);
+    Column->SetName(Token_ == tkString ? StringValue_ : TokenText_);
+    if (Table)
+        Column->TableName = Table->GetName();
+    else
+        Column->TableName = CurrentTable_;
+    CurrentColumn_ = Column->GetName();
+    NextToken();
+    ParseDataType(Column.get());
+    return Column;
+}
+
+void TIbParser::ParseCharLength(TFldData* Column) {
+    std::int32_t Length = 1;
+    if (Token_ == tkLParen) {
+        NextToken();
+        ExpectInt32(Length, false);
+        NextAndExpect(tkRParen);
+        NextToken();
+    }
+    Column->Length = Length;
+}
+
+void TIbParser::ParseArrayBounds(TFldData* Column) {
+    if (Token_ != tkLBracket) return;
+    do {
+        NextToken();
+        std::int32_t Lower = 0, Upper = 0;
+        ExpectInt32(Lower, true);
+        NextToken();
+        if (Token_ == tkColon) {
+            NextToken();
+            ExpectInt32(Upper, true);
+            NextToken();
+        }
+        Column->Dimensions.emplace_back(Lower, Upper);
+    } while (Token_ == tkComma);
+    ExpectAndNext(tkRBracket);
+}
+
+std::string TIbParser::ReadExpressionSource(TDbObj* /*Obj*/) {
+    std::string Text;
+    ReadExpression(Text);
+    NextToken();
+    return Text;
+}
+
+void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
+    // COMPUTED [BY] (expr) into the column's source; the current token is COMPUTED.
+    auto Computed = [this, Column] {
+        const TScanPosition AtComputed = SavePosition();
+        NextToken();
+        if (Token_ == tkBY)
+            Column->SetSource(ReadExpressionSource(Column));
+        else {
+            RestorePosition(AtComputed); // the expression starts right after COMPUTED
+            Column->SetSource(ReadExpressionSource(Column));
+        }
+    };
+    const int T = TypeToken();
+    const std::uint8_t Code = DataTypeOfToken(T);
+    if (Code != 0) Column->DataType = Code;
+    switch (T) {
+    case tkDOUBLE:
+        NextAndExpect(tkPRECISION);
+        NextToken();
+        break;
+    case tkDECFLOATWord:
+        NextToken();
+        if (Token_ == tkLParen) {
+            ParseTypeSize(Column);
+        } else {
+            Column->Length = 34;
+            Column->Precision = 34;
+        }
+        break;
+    case tkCHARACTER:
+    case tkNCHAR:
+    case tkBINARY:
+        if (T == tkNCHAR) Column->CharSetName = "ISO8859_1";
+        NextToken();
+        if (Token_ == tkVARYING) {
+            Column->DataType = T == tkBINARY ? 76 : 14;
+            NextToken();
+        }
+        ParseCharLength(Column);
+        break;
+    case tkVARCHAR:
+    case tkCSTRING:
+    case tkVARBINARY:
+        NextToken();
+        ParseCharLength(Column);
+        break;
+    case tkNUMERIC:
+    case tkDECIMAL:
+        NextToken();
+        ParseTypeSize(Column);
+        break;
+    case tkBLOB:
+        Column->SegmentSize = 80;
+        NextToken();
+        for (;;) {
+            if (Is(tkSUB_TYPE)) {
+                NextToken();
+                if (Token_ == tkBINARY || IsWord("BINARY"))
+                    Column->SubType = 0;
+                else if (IsWord("TEXT"))
+                    Column->SubType = 1;
+                else if (IsWord("BLR"))
+                    Column->SubType = 2;
+                else if (Token_ == tkInteger || Token_ == tkMinus || Token_ == tkPlus)
+                    ExpectInt32(Column->SubType, true);
+                else {
+                    Error("Unknown blob-subtype.");
+                    // A word or literal is taken for the sub-type; a mark stays for what follows.
+                    if (Token_ != tkIdent && Token_ != tkString && Token_ != tkFloat) continue;
+                }
+                NextToken();
+            } else if (Is(tkSEGMENT)) {
+                NextToken();
+                if (Is(tkSIZE)) NextToken();
+                ExpectInt32(Column->SegmentSize, false);
+                NextToken();
+            } else if (Token_ == tkLParen) {
+                NextToken();
+                ExpectInt32(Column->SegmentSize, false);
+                NextToken();
+                if (Token_ == tkComma) {
+                    NextToken();
+                    ExpectInt32(Column->SubType, true);
+                    NextToken();
+                }
+                ExpectAndNext(tkRParen);
+            } else {
+                break;
+            }
+        }
+        break;
+    case tkTYPE:
+        Column->TypeOf = true;
+        Column->DataType = DomainDataType;
+        NextAndExpect(tkOF);
+        NextToken();
+        if (Is(tkCOLUMN)) {
+            NextToken();
+            ReadQualifiedName();
+            Column->TypeOfTable = Qualifier_;
+            Column->TypeOfColumn = QualifiedName_;
+            if (Qualifier_.empty()) Error("Missing: <.> (" + GetTokenName(Token_) + ")");
+            if (TTblData* Owner = Container_ ? Container_->FindTable(Qualifier_) : nullptr)
+                if (!Column->Parent) Column->Parent = Owner;
+        } else {
+            if (Expect(tkIdent) || Token_ == tkString)
+                Column->DomainName = Token_ == tkString ? StringValue_ : TokenText_;
+            NextToken();
+        }
+        break;
+    default:
+        if (Is(tkCOMPUTED)) {
+            Computed();
+            return ParseColumnOptions(DomainMode, Column);
+        }
+        if (Token_ == tkIdent || Token_ == tkString) { // a domain
+            Column->DataType = DomainDataType;
+            Column->DomainName = Token_ == tkString ? StringValue_ : TokenText_;
+            NextToken();
+        } else {
+            Error("Missing: data type (" + GetTokenName(Token_) + ")");
+        }
+        break;
+    case tkINTEGER:
+    case tkBIGINT:
+    case tkFLOAT:
+    case tkREAL:
+    case tkDATE:
+    case tkTIME:
+    case tkTIMESTAMP:
+    case tkSMALLINT:
+    case tkBOOLEAN:
+        NextToken();
+        break;
+    }
+    ParseArrayBounds(Column);
+    if (Is(tkCHARACTER)) {
+        NextAndExpect(tkSET);
+        if (NextAndExpect(tkIdent)) {
+            Column->CharSetName = TokenText_;
+            if (SameText(Column->CharSetName, IBOptions().GetDBCharSet())) Column->CharSetName.clear();
+        }
+        NextToken();
+    }
+    if ((Column->DataType == 19 || Column->DataType == 20) && ServerVersion() == st_Firebird_40 &&
+        (Token_ == tkWITH || IsWord("WITHOUT"))) {
+        Column->WithTimeZone = Token_ == tkWITH;
+        NextAndExpect(tkTIME);
+        NextToken();
+        ExpectWord("ZONE");
+        NextToken();
+    }
+    ParseColumnOptions(DomainMode, Column);
+    if (Is(tkCOMPUTED)) {
+        Computed();
+        ParseColumnOptions(DomainMode, Column);
+    }
+}
+void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
+    if (IsWord("GENERATED")) {
+        NextAndExpect(tkBY);
+        NextAndExpect(tkDEFAULT);
+        NextAndExpect(tkAS);
+        NextToken();
+        if (ExpectWord("IDENTITY")) Column->Identity = true;
+        NextToken();
+    }
+    for (;;) {
+        if (Token_ == tkDEFAULT || Token_ == tkEqual) {
+            NextToken();
+            ReadDefaultValue(Column, Column->DefaultValue);
+        } else if (Token_ == tkNOT) {
+            NextAndExpect(tkNULL);
+            Column->Nullable = false;
+            NextToken();
+        } else if (Token_ == tkNULL) {
+            NextToken();
+        } else if (Token_ == tkCOLLATE) {
+            if (NextAndExpect(tkIdent)) Column->CollationName = TokenText_;
+            NextToken();
+        } else if (Token_ == tkBY) {
+            NextToken();
+            if (Is(tkDESCRIPTOR))
+                Column->ByDescriptor = true;
+            else if (Is(tkVALUE))
+                Column->ByValue = true;
+            else
+                Error("Must be: BY DESCRIPTOR / BY VALUE");
+            NextToken();
+        } else if (Token_ == tkCONSTRAINT) {
+            if (DomainMode) { // the name of a domain's check is not kept
+                NextAndExpect(tkIdent);
+                NextToken();
+            } else {
+                ParseNamedConstraint(nullptr, Column);
+            }
+        } else if (Token_ == tkCHECK) {
+            if (DomainMode)
+                Column->CheckText = ReadExpressionSource(Column);
+            else
+                ParseConstraintBody(nullptr, nullptr, Column);
+        } else if (!DomainMode && (Token_ == tkFOREIGN || Token_ == tkPRIMARY || Token_ == tkUNIQUE)) {
+            ParseConstraintBody(nullptr, nullptr, Column);
+        } else {
+            return;
+        }
+    }
+}
+
+void TIbParser::ReadDefaultValue(TDbObj* /*Obj*/, std::string& Text) {
+    const std::size_t Start = TokenStart_;
+    std::size_t End = Pos_;
+    switch (Token_) {
+    case tkIdent:
+    case tkFloat:
+    case tkString:
+    case tkInteger:
+    case tkCURRENT_DATE:
+    case tkNULL:
+    case tkUSER:
+        break;
+    case tkPlus:
+    case tkMinus: {
+        const char Sign = Token_ == tkMinus ? '-' : '+';
+        NextToken();
+        if (Token_ != tkInteger && Token_ != tkFloat) {
+            Error("DEFAUT <value> error...");
+            return;
+        }
+        // The sign is written next to the number, whatever stood between them.
+        Text = Sign + Source_.substr(TokenStart_, Pos_ - TokenStart_);
+        NextToken();
+        return;
+    }
+    case tkCURRENT_TIME:
+    case tkCURRENT_TIMESTAMP: {
+        const TScanPosition After = SavePosition();
+        NextToken();
+        if (Token_ != tkLParen) {
+            RestorePosition(After);
+            break;
+        }
+        NextAndExpect(tkInteger);
+        NextAndExpect(tkRParen);
+        End = Pos_;
+        break;
+    }
+    case tkCHARSET:
+        NextAndExpect(tkString);
+        End = Pos_;
+        break;
+    default:
+        Error("DEFAUT <value> error...");
+        // An expression is the body parser's; here it is passed over, up to its ")" or the terminator.
+        for (int Depth = 0; Token_ != tkEOF && Token_ != tkTerminator;) {
+            if (Token_ == tkLParen) ++Depth;
+            if (Token_ == tkRParen) --Depth;
+            NextToken();
+            if (Depth <= 0) break;
+        }
+        return;
+    }
+    Text = Source_.substr(Start, End - Start);
+    NextToken();
+}
+
+// =====================================================================================================
+// Constraints
+
+void TIbParser::ParseColumnList(TStringList& List) {
+    Expect(tkLParen);
+    do {
+        if (NextAndExpect(tkIdent)) {
+            auto* Col = new TFldData(Container_);
+            Col->SetName(TokenText_);
+            List.AddObject(Col->GetName(), Col);
+        }
+        NextToken();
+    } while (Token_ == tkComma);
+    ExpectAndNext(tkRParen);
+}
+
+void TIbParser::ParseUsingIndex(TCtrData* Constraint) {
+    if (!Is(tkUSING)) return;
+    NextToken();
+    if (Is(tkASC)) {
+        NextToken();
+    } else if (Is(tkDESC)) {
+        Constraint->IndexDescending = true;
+        NextToken();
+    }
+    if (Is(tkINDEX))
+        NextToken();
+    else
+        Expect(tkINDEX);
+    if (Expect(tkIdent)) Constraint->IndexName = TokenText_;
+    NextToken();
+}
+
+void TIbParser::ParseNamedConstraint(TTblData* Table, TFldData* Column) {
+    Expect(tkCONSTRAINT);
+    auto Constraint = std::make_unique<TCtrData>(Container_);
+    if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
+    NextToken();
+    ParseConstraintBody(Constraint.release(), Table, Column);
+}
+
+void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
+    Constraint->SetConstraintType(ctForeignKey);
+    NextToken(); // FOREIGN
+    if (Is(tkKEY)) NextToken();
+    if (Token_ == tkLParen)
+        ParseColumnList(Constraint->Columns);
+    else if (Column)
+        Constraint->AddColumn(Column->GetName());
+    else
+        Expect(tkLParen);
+    if (Table) LinkDependObj(Constraint, Table, "");
+    Expect(tkREFERENCES);
+    if (NextAndExpect(tkIdent)) {
+        Constraint->SetRefTableName(TokenText_);
+        if (TTblData* Ref = Container_ ? Container_->FindTable(TokenText_) : nullptr)
+            LinkDependObj(Constraint, Ref, "");
+    }
+    NextToken();
+    if (Token_ == tkLParen) ParseColumnList(Constraint->RefColumns);
+    while (!TableElement_ && Token_ == tkON) {
+        NextToken();
+        std::uint8_t* Rule = nullptr;
+        if (Token_ == tkUPDATE)
+            Rule = &Constraint->UpdateRule;
+        else if (Token_ == tkDELETE)
+            Rule = &Constraint->DeleteRule;
+        else {
+            Error("Missing: UPDATE/DELETE");
+            continue; // the token is looked at again
+        }
+        NextToken();
+        if (Token_ == tkNO) {
+            NextToken();
+            if (!Is(tkACTION)) Error("Must be: ACTION");
+        } else if (Is(tkCASCADE)) {
+            *Rule = raCascade;
+        } else if (Token_ == tkSET) {
+            NextToken();
+            if (Token_ == tkDEFAULT)
+                *Rule = raSetDefault;
+            else if (Token_ == tkNULL)
+                *Rule = raSetNull;
+            else
+                Error("Missing: DEFAULT/NULL");
+        } else {
+            Error("Unknown action into UPDATE/DELETE rule.");
+        }
+        NextToken();
+    }
+    ParseUsingIndex(Constraint);
+    DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
+}
+
+void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* Column) {
+    std::unique_ptr<TCtrData> Constraint(Given ? Given : new TCtrData(Container_));
+    if (!Table && Column) Table = dynamic_cast<TTblData*>(Column->Parent);
+    Constraint->SetTableName(Table ? Table->GetName() : Column ? Column->TableName : CurrentTable_);
+    const bool Report = ReportConstraints_ && !Column;
+    TDbObject Kind = dboUnknown;
+    if (Token_ == tkCHECK) {
+        Constraint->SetConstraintType(ctCheck);
+        Constraint->SetSource(ReadExpressionSource(Constraint.get()));
+        if (Table) LinkDependObj(Constraint.get(), Table, "");
+        DoLogNextLine("Check: " + Constraint->GetCreateSQL());
+        Kind = dboCheck;
+    } else if (Token_ == tkFOREIGN) {
+        ParseReferences(Constraint.get(), Table, Column);
+        if (Container_) {
+            auto* Existing = dynamic_cast<TCtrData*>(
+                Container_->FindObject(TObjsList::olConstraints, Constraint->GetFullName()));
+            if (Existing)
+                Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" +
+                        Constraint->GetCreateSQL());
+        }
+        DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
+        Kind = dboFKey;
+    } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
+        const bool Primary = Token_ == tkPRIMARY;
+        Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);
+        NextToken();
+        if (Primary && Is(tkKEY)) NextToken();
+        if (Token_ == tkLParen)
+            ParseColumnList(Constraint->Columns);
+        else if (Column)
+            Constraint->AddColumn(Column->GetName());
+        ParseUsingIndex(Constraint.get());
+        if (Table) LinkDependObj(Constraint.get(), Table, "");
+        if (Primary) {
+            const auto Known = PrimaryKeys_.find(Constraint->TableName);
+            auto* Existing = Known == PrimaryKeys_.end() || !Container_
+                                 ? nullptr
+                                 : dynamic_cast<TCtrData*>(
+                                       Container_->FindObject(TObjsList::olConstraints, Known->second));
+            if (Existing && Existing->GetConstraintType() == ctPrimaryKey) {
+                Warning("Duplicate Primary Key, Table: " + Constraint->TableName + " (convert to Unique)");
+                Warning(Existing->GetCreateSQL());
+                Warning(Constraint->GetCreateSQL());
+                Constraint->SetConstraintType(ctUnique);
+                Warning(Constraint->GetCreateSQL());
+                Warning("");
+            }
+        }
+        const bool StillPrimary = Constraint->GetConstraintType() == ctPrimaryKey;
+        DoLogNextLine((StillPrimary ? "Primary key: " : "Unique: ") + Constraint->GetCreateSQL());
+        Kind = StillPrimary ? dboPKey : dboUnique;
+    } else {
+        Error("Missing: PRIMARY... or UNIQUE...");
+        return;
+    }
+    if (Report) EmitStatement(stStatement, Constraint->GetName(), Statement_, "", odbCreate, Kind);
+    FileConstraint(std::move(Constraint));
+}
+
+void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
+    if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() &&
+        (StartsText("IBE$", Constraint->GetName()) || StartsText("IBE$", Constraint->TableName)))
+        return;
+    const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
+    const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
+    if (AddParsedObject(Constraint.release(), true) && Primary) PrimaryKeys_.emplace(Table, Key);
+}
+
+// =====================================================================================================
+// Tables, indices, ALTER TABLE and ALTER INDEX
+
+void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
     Expect(tkTABLE);
-    ReportSkipped(NextName(), odbCreate, dboTable);
+    auto Table = std::make_unique<TTblData>(Container_);
+    if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
+    const std::string Name = Table->GetName();
+    Table->GlobalTemporary = GlobalTemporary;
+    DoLogNextLine("Table: " + Name);
+    CurrentTable_ = Name;
+    NextToken();
+    if (Is(tkEXTERNAL)) {
+        NextToken();
+        if (Is(tkFILE)) NextToken();
+        if (Expect(tkString)) Table->ExternalFile = StringValue_;
+        NextToken();
+    }
+    ExpectAndNext(tkLParen);
+    int Position = 0;
+    for (;;) {
+        if (Token_ == tkIdent || Token_ == tkString) {
+            std::unique_ptr<TFldData> Column = ParseColumn(Table.get());
+            Column->Position = Position++;
+            if (Column->DataType == DomainDataType && Container_)
+                if (TDmnData* Domain = Container_->FindDomain(Column->DomainName))
+                    LinkDependObj(Column.get(), Domain, "");
+            TFldData* F = Column.release();
+            Table->Fields.AddObject(F->GetName(), F);
+        } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE || Token_ == tkCONSTRAINT) {
+            ParseTableKey(Table.get());
+        } else {
+            break; // an unnamed FOREIGN KEY or CHECK ends the list (the ")" is then missing)
+        }
+        if (Token_ != tkComma) break;
+        NextToken();
+    }
+    CurrentColumn_.clear();
+    ExpectAndNext(tkRParen);
+    if (Token_ == tkON) {
+        NextAndExpect(tkCOMMIT);
+        NextToken();
+        if (Token_ == tkDELETE)
+            Table->OnCommit = 1;
+        else if (Is(tkPRESERVE))
+            Table->OnCommit = 2;
+        else
+            Error("Must be: DELETE ROWS / PRESERVE ROWS.");
+        NextToken();
+        if (Is(tkROWS)) NextToken();
+    }
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboTable);
+    AddParsedObject(Table.release(), true);
+    CurrentTable_.clear();
     ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ParseTableKey(TTblData* Table) {
+    auto Constraint = std::make_unique<TCtrData>(Container_);
+    Constraint->SetTableName(Table->GetName());
+    std::string Log = "Constraint: ";
+    if (Token_ == tkCONSTRAINT) {
+        if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
+        NextToken();
+        if (Token_ != tkPRIMARY && Token_ != tkUNIQUE && Token_ != tkFOREIGN) {
+            Error("Missing: PRIMARY... or UNIQUE...");
+            return;
+        }
+    } else {
+        Log = Token_ == tkPRIMARY ? "Primary Key: " : "Unique: ";
+    }
+    if (Token_ == tkFOREIGN) {
+        // Inside the element list the rules are not read: an ON ends the list.
+        TableElement_ = true;
+        ParseReferences(Constraint.get(), Table);
+        TableElement_ = false;
+    } else {
+        const bool Primary = Token_ == tkPRIMARY;
+        Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);
+        NextToken();
+        if (Primary && Is(tkKEY)) NextToken();
+        ParseColumnList(Constraint->Columns);
+        ParseUsingIndex(Constraint.get());
+    }
+    LinkDependObj(Constraint.get(), Table, "");
+    DoLogNextLine(Log + Constraint->GetCreateSQL());
+    FileConstraint(std::move(Constraint));
 }
 
 void TIbParser::ParseCreateIndex() {
-    while (!Is(tkINDEX) && (Is(tkUNIQUE) || Is(tkASC) || Is(tkDESC)))
+    if (!(Is(tkINDEX) || Is(tkUNIQUE) || Is(tkASC) || Is(tkDESC))) Error("Bad INDEX definition");
+    auto Index = std::make_unique<TIdxData>(Container_);
+    while (!Is(tkINDEX) && (Is(tkUNIQUE) || Is(tkASC) || Is(tkDESC))) {
+        if (Is(tkUNIQUE))
+            Index->Unique = true;
+        else if (Is(tkDESC))
+            Index->Descending = true;
         NextToken();
-    if (!Is(tkINDEX)) Error("Bad INDEX definition");
-    ReportSkipped(NextName(), odbCreate, dboIndex);
+    }
+    Expect(tkINDEX);
+    if (NextAndExpect(tkIdent)) Index->SetName(TokenText_);
+    const std::string Name = Index->GetName();
+    NextAndExpect(tkON);
+    if (NextAndExpect(tkIdent)) {
+        Index->TableName = TokenText_;
+        if (TTblData* Table = Container_ ? Container_->FindTable(TokenText_) : nullptr)
+            LinkDependObj(Index.get(), Table, "");
+    }
+    NextToken();
+    if (Is(tkCOMPUTED)) {
+        const TScanPosition AtComputed = SavePosition();
+        NextToken();
+        if (Token_ != tkBY) RestorePosition(AtComputed);
+        Index->SetSource(ReadExpressionSource(Index.get()));
+    } else {
+        ParseColumnList(Index->Columns);
+    }
+    DoLogNextLine("Index: " + Index->GetCreateSQL());
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboIndex);
+    AddParsedObject(Index.release(), true);
     ExpectAndNext(tkTerminator);
-}
-
-void TIbParser::ParseAlterTable() {
-    ReportSkipped(NextName(), odbAlter, dboTable);
-    Expect(tkTerminator); // the loop takes it as an empty statement
 }
 
 void TIbParser::ParseAlterIndex() {
-    ReportSkipped(NextName(), odbAlter, dboIndex);
-    ExpectAndNext(tkTerminator);
+    Expect(tkINDEX);
+    const std::string Name = NextName();
+    TIdxData* Index = Container_ && !Name.empty() ? Container_->FindIndex(Name) : nullptr;
+    NextToken();
+    if (Is(tkACTIVE) || Is(tkINACTIVE)) {
+        if (Index) Index->Active = Is(tkACTIVE);
+    } else {
+        Error("Must be: ACTIVE/INACTIVE (ALTER INDEX... declaration)");
+    }
+    if (Index) DoLogNextLine("Alter index: " + Index->GetCreateSQL());
+    NextAndExpect(tkTerminator);
+    // Reported in the form the comparer writes it, so that a loaded script keeps the statement.
+    EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboIndex);
+    NextToken();
+}
+
+void TIbParser::ParseAlterTable() {
+    Expect(tkTABLE);
+    const std::string Name = NextName();
+    TTblData* Table = Container_ && !Name.empty() ? Container_->FindTable(Name) : nullptr;
+    CurrentTable_ = Name;
+    NextToken();
+    while (Token_ != tkTerminator && Token_ != tkEOF) {
+        if (Token_ == tkADD) {
+            NextToken();
+            if (Token_ == tkFOREIGN || Token_ == tkCHECK || Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
+                ReportConstraints_ = true;
+                ParseConstraintBody(nullptr, Table);
+                ReportConstraints_ = false;
+            } else if (Token_ == tkCONSTRAINT) {
+                ReportConstraints_ = true;
+                ParseNamedConstraint(Table);
+                ReportConstraints_ = false;
+            } else {
+                // A column of a table the container lacks is filed nowhere and freed here.
+                std::unique_ptr<TFldData> Column = ParseColumn(Table);
+                const std::string ColumnName = Column->GetName();
+                if (Table) {
+                    Column->Position = Table->FieldCount();
+                    TFldData* F = Column.release();
+                    Table->Fields.AddObject(F->GetName(), F);
+                }
+                EmitStatement(stStatement, ColumnName, Statement_, "", odbCreate, dboField);
+                Expect(tkTerminator);
+            }
+        } else if (Token_ == tkALTER) {
+            NextToken();
+            if (Is(tkCOLUMN)) NextToken();
+            const std::string Column = Expect(tkIdent) ? TokenText_ : std::string();
+            SkipToTokens(TerminatorOrEnd());
+            EmitStatement(stStatement, Column, Statement_, "", odbAlter, dboField);
+            Expect(tkTerminator);
+        } else if (Token_ == tkDROP) {
+            NextToken();
+            TDbObject Kind = dboField;
+            if (Token_ == tkCONSTRAINT) {
+                Kind = dboConstraint;
+                NextToken();
+            }
+            if (Token_ == tkIdent) {
+                const std::string Dropped = TokenText_;
+                NextToken();
+                EmitStatement(stStatement, Dropped, Statement_, "", odbDrop, Kind);
+            } else {
+                Error("Unknown ALTER TABLE <table-name> DROP statement");
+            }
+            Expect(tkTerminator);
+        } else {
+            Error("Unknown symbol");
+        }
+        if (Token_ != tkTerminator && Token_ != tkEOF) NextToken();
+    }
+    CurrentTable_.clear();
+    CurrentColumn_.clear();
+    SkipTerminator();
 }
 
 // =====================================================================================================
@@ -1249,11 +2018,6 @@ void TIbParser::ParseGrant() {
     if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
 }
 
-void TIbParser::ParseDeclareFunction() {
-    ReportSkipped(NextName(), odbCreate, dboFunction);
-    ExpectAndNext(tkTerminator);
-}
-
 void TIbParser::ParseGenerator() {
     const std::string Name = NextName();
     auto G = std::make_unique<TGnrData>(Container_);
@@ -1311,8 +2075,57 @@ void TIbParser::ParseAlterException() {
     ParseException(Container_ ? Container_->FindException(Name) : nullptr);
 }
 
+void TIbParser::ParseDeclareFunction() {
+    auto U = std::make_unique<TUdfData>(Container_);
+    const std::string Name = NextName();
+    U->SetName(Name);
+    NextToken();
+    while (IsTypeStart()) {
+        ParseDataType(U->AddParam());
+        if (Token_ != tkComma) break;
+        NextToken();
+    }
+    ExpectAndNext(tkRETURNS);
+    if (Is(tkPARAMETER)) {
+        NextToken();
+        std::int64_t N = 0;
+        if (Expect(tkInteger) && GetCheckedInt(1, std::numeric_limits<std::int32_t>::max(), false, N))
+            U->GetReturnValue()->ReturnsParameter = static_cast<std::int32_t>(N);
+        NextToken();
+    } else if (IsTypeStart()) {
+        ParseDataType(U->GetReturnValue());
+    }
+    if (Is(tkFREE_IT)) {
+        U->FreeIt = true;
+        NextToken();
+    }
+    // Up to Firebird 2.5 the words are not examined; from Firebird 3 on they read as identifiers and
+    // are accepted in either form.
+    const bool Checked = ServerVersion() >= st_Firebird_30;
+    auto Clause = [&](int Code, std::string& Value) {
+        if (Checked && !Is(Code)) Expect(Code);
+        NextToken();
+        if (Expect(tkString)) Value = StringValue_;
+        NextToken();
+    };
+    Clause(tkENTRY_POINT, U->EntryPoint);
+    Clause(tkMODULE_NAME, U->ModuleName);
+    DoLogNextLine("External function: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboFunction);
+    AddParsedObject(U.release(), true);
+    ExpectAndNext(tkTerminator);
+}
+
 void TIbParser::ParseCreateDomain() {
-    ReportSkipped(NextName(), odbCreate, dboDomain);
+    const std::string Name = NextName();
+    auto D = std::make_unique<TDmnData>(Container_);
+    D->SetName(Name);
+    NextToken();
+    if (Is(tkAS)) NextToken();
+    ParseDataType(&D->Type(), true);
+    DoLogNextLine("Domain: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboDomain);
+    AddParsedObject(D.release(), true);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1404,6 +2217,22 @@ void TIbParser::LinkGrantObjects() {
             G->CompareKind = TCmpObjType::coObjGrant;
         else
             G->CompareKind = TCmpObjType::coUserGrant;
+    }
+}
+
+void TIbParser::RemoveConstraintIndexes() {
+    TObjs& C = *Container_;
+    TStringList& Indices = C.Indices();
+    for (int i = Indices.Count() - 1; i >= 0; --i) {
+        auto* Index = dynamic_cast<TIdxData*>(Indices.Objects(i));
+        if (!Index) continue;
+        auto* Key = dynamic_cast<TCtrData*>(C.FindObject(TObjsList::olConstraints, Index->GetName()));
+        if (!Key || Key->GetConstraintType() > ctForeignKey || Key->TableName != Index->TableName ||
+            Key->Columns.Text() != Index->Columns.Text())
+            continue;
+        DoLogNextLine("Remove index: " + Index->GetName() + "\r\nfor constraint: " + Key->GetName());
+        Indices.Delete(i);
+        delete Index;
     }
 }
 

@@ -2,11 +2,14 @@
 // literals, ":=", double-quoted identifiers in dialect 3), the keyword vocabulary filtered by server
 // version, and the statement loop that recognises each statement by its first tokens, applies SET,
 // CONNECT, CREATE DATABASE, DESCRIBE and COMMENT ON to the container, pulls in INPUT files and reports
-// every statement through OnStatement. The creating routines of tables, indices, routines, triggers,
-// views and the other object kinds are hooks that, for now, report their statement and build nothing.
+// every statement through OnStatement. Tables with their columns, data types and constraints, indices
+// and ALTER TABLE / ALTER INDEX build their objects in the container; the creating routines of
+// routines, triggers, views and the other object kinds are hooks that, for now, report their statement
+// and build nothing.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,85 +19,133 @@
 
 namespace smx {
 
+class TCtrData;
 class TExcData;
+class TFldData;
 class TGntData;
 class TPkgData;
 class TPrcData;
+class TTblData;
 
 // --- InterBase keyword codes the statement routines test --------------------------------------------
 // The codes of the InterBase keyword table (model/smxKeywords); a test checks them against it.
 
+inline constexpr int tkACTION = 30;
+inline constexpr int tkACTIVE = 31;
+inline constexpr int tkADD = 32;
 inline constexpr int tkALTER = 36;
+inline constexpr int tkAS = 39;
 inline constexpr int tkASC = 40;     ///< also ASCENDING
 inline constexpr int tkCHARSET = 44; ///< the character-set introducer "_name"
-inline constexpr int tkCHARACTER = 53;
+inline constexpr int tkBLOB = 48;
+inline constexpr int tkBY = 49;
+inline constexpr int tkCASCADE = 51;
+inline constexpr int tkCHARACTER = 53; ///< also CHAR
+inline constexpr int tkCHECK = 54;
+inline constexpr int tkCOLLATE = 56;
 inline constexpr int tkCOLUMN = 57;
 inline constexpr int tkCOMMIT = 58;
+inline constexpr int tkCOMPUTED = 59;
+inline constexpr int tkCONSTRAINT = 61;
 inline constexpr int tkCREATE = 64;
+inline constexpr int tkCSTRING = 65;
+inline constexpr int tkCURRENT_DATE = 67;
+inline constexpr int tkCURRENT_TIME = 68;
+inline constexpr int tkCURRENT_TIMESTAMP = 69;
 inline constexpr int tkDATABASE = 71;
+inline constexpr int tkDATE = 72;
+inline constexpr int tkBINARY = 74;
+inline constexpr int tkDECIMAL = 75; ///< also DEC
 inline constexpr int tkDECLARE = 76;
 inline constexpr int tkDEFAULT = 77;
 inline constexpr int tkDELETE = 78;
 inline constexpr int tkDESC = 79; ///< also DESCENDING
 inline constexpr int tkDOMAIN = 82;
+inline constexpr int tkDOUBLE = 83;
 inline constexpr int tkDROP = 84;
 inline constexpr int tkEXCEPTION = 89;
 inline constexpr int tkEXECUTE = 90;
 inline constexpr int tkEXTERNAL = 93;
+inline constexpr int tkFILE = 95;
+inline constexpr int tkFLOAT = 97;
+inline constexpr int tkFOREIGN = 99;
 inline constexpr int tkFROM = 101;
 inline constexpr int tkFUNCTION = 103;
 inline constexpr int tkGENERATOR = 106;
 inline constexpr int tkGRANT = 107;
+inline constexpr int tkVARBINARY = 110;
+inline constexpr int tkINACTIVE = 113;
 inline constexpr int tkINDEX = 114;
 inline constexpr int tkASSIGN = 116; ///< ":="
 inline constexpr int tkINSERT = 117;
+inline constexpr int tkINTEGER = 118; ///< also INT
 inline constexpr int tkINTO = 119;
 inline constexpr int tkIS = 120;
+inline constexpr int tkKEY = 123;
 inline constexpr int tkNAMES = 140;
+inline constexpr int tkNO = 143;
+inline constexpr int tkNOT = 144;
 inline constexpr int tkNULL = 145;
+inline constexpr int tkNUMERIC = 147;
+inline constexpr int tkOF = 148;
 inline constexpr int tkON = 149;
 inline constexpr int tkOR = 152;
 inline constexpr int tkPAGE_SIZE = 158;
 inline constexpr int tkPARAMETER = 160;
 inline constexpr int tkPASSWORD = 161;
+inline constexpr int tkPRECISION = 165;
+inline constexpr int tkPRIMARY = 166;
 inline constexpr int tkPROCEDURE = 168;
+inline constexpr int tkREAL = 173;
+inline constexpr int tkREFERENCES = 175;
 inline constexpr int tkREVOKE = 182;
 inline constexpr int tkROLE = 184;
+inline constexpr int tkSEGMENT = 188;
 inline constexpr int tkSELECT = 189;
 inline constexpr int tkSET = 190;
+inline constexpr int tkSIZE = 194;
+inline constexpr int tkSMALLINT = 195;
 inline constexpr int tkSTATISTICS = 203;
+inline constexpr int tkSUB_TYPE = 204;
 inline constexpr int tkTABLE = 207;
+inline constexpr int tkTIME = 209;
+inline constexpr int tkTIMESTAMP = 210;
 inline constexpr int tkTO = 211;
 inline constexpr int tkTRIGGER = 213;
+inline constexpr int tkTYPE = 214;
 inline constexpr int tkUNIQUE = 216;
 inline constexpr int tkUPDATE = 217;
 inline constexpr int tkUSER = 219;
+inline constexpr int tkVALUE = 220;
+inline constexpr int tkVARCHAR = 222;
+inline constexpr int tkVARYING = 224;
 inline constexpr int tkVIEW = 225;
+inline constexpr int tkNCHAR = 226;
 inline constexpr int tkWITH = 231;
 inline constexpr int tkWORK = 232;
 inline constexpr int tkRECREATE = 236;
+inline constexpr int tkBIGINT = 237;
 inline constexpr int tkGLOBAL = 239;
+inline constexpr int tkPRESERVE = 241;
+inline constexpr int tkROWS = 242;
 inline constexpr int tkTEMPORARY = 243;
+inline constexpr int tkUSING = 246;
+inline constexpr int tkBOOLEAN = 250;
 inline constexpr int tkDESCRIBE = 251;
+inline constexpr int tkDESCRIPTOR = 252;
 
 // Keyword codes of the routine, trigger, grant and object routines.
-inline constexpr int tkACTIVE = 31;
 inline constexpr int tkADMIN = 33;
 inline constexpr int tkAFTER = 34;
 inline constexpr int tkALL = 35;
-inline constexpr int tkAS = 39;
 inline constexpr int tkBEFORE = 45;
-inline constexpr int tkBY = 49;
 inline constexpr int tkENTRY_POINT = 87;
 inline constexpr int tkFOR = 98;
 inline constexpr int tkFREE_IT = 100;
-inline constexpr int tkINACTIVE = 113;
 inline constexpr int tkMODULE_NAME = 138;
-inline constexpr int tkNO = 143;
 inline constexpr int tkOPTION = 151;
 inline constexpr int tkPOSITION = 163;
 inline constexpr int tkPRIVILEGES = 167;
-inline constexpr int tkREFERENCES = 175;
 inline constexpr int tkRETURNS = 181;
 inline constexpr int tkCASE = 254;
 
@@ -165,11 +216,55 @@ protected:
     virtual void ParseExecute();
     virtual void ParseExecuteBlock();
 
-    // Object routines; each reports its statement and builds nothing yet.
+    // Tables, columns, data types, constraints and indices.
+    /// CREATE [GLOBAL TEMPORARY] TABLE at the TABLE token: the table, its columns and the keys of its
+    /// element list are built and filed; the table is reported.
     virtual void ParseCreateTable(int Verb, bool GlobalTemporary);
+    /// A column name at the current token and its type (ParseDataType): a new column of Table (its
+    /// table name and owner; no table for a parameter or argument), not yet filed anywhere.
+    virtual std::unique_ptr<TFldData> ParseColumn(TTblData* Table);
+    /// The data type at the current token with its array bounds, character set, time zone, options
+    /// and a trailing COMPUTED BY. DomainMode reads the options as a domain's (see ParseColumnOptions).
+    virtual void ParseDataType(TFldData* Column, bool DomainMode = false);
+    /// DEFAULT / "=", NOT NULL, NULL, COLLATE, BY DESCRIPTOR / BY VALUE, CHECK and column constraints.
+    /// A column-level key or check belongs to the column's table and, without a column list, to the
+    /// column. In domain mode a CHECK becomes the column's check text and a constraint name is skipped.
+    virtual void ParseColumnOptions(bool DomainMode, TFldData* Column);
+    /// The default value at the current token as written (a signed number keeps its sign); the token
+    /// after it becomes current. Anything that is no plain value records "DEFAUT <value> error...".
+    virtual void ReadDefaultValue(TDbObj* Obj, std::string& Text);
+    /// The parenthesised expression after the current token (CHECK, COMPUTED [BY]) as written, from
+    /// its "(" to the matching ")"; the token after it becomes current. Literals and comments are
+    /// copied whole and unbalanced text runs to the end. Obj is the object the expression belongs to.
+    virtual std::string ReadExpressionSource(TDbObj* Obj);
+    /// Length and character length 1, or the "(" n ")" at the current token.
+    void ParseCharLength(TFldData* Column);
+    /// "[" n [":" m] {"," n [":" m]} "]" at the current token into the column's dimensions.
+    void ParseArrayBounds(TFldData* Column);
+    /// True when the current token starts a data type (a type keyword or a type word).
+    bool IsTypeStart() const;
+    /// CONSTRAINT name and its body (ParseConstraintBody); Column for a column-level constraint.
+    virtual void ParseNamedConstraint(TTblData* Table, TFldData* Column = nullptr);
+    /// CHECK, FOREIGN KEY, PRIMARY KEY or UNIQUE at the current token, into Constraint (a new one when
+    /// none is given), then filed. The table is Table, else the statement's table; a column-level
+    /// constraint (Column set) without a column list takes the column. Only a table-level constraint
+    /// of ALTER TABLE is reported: inside a column or CREATE TABLE it is part of that statement.
+    virtual void ParseConstraintBody(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
+    /// FOREIGN [KEY] [(columns)] REFERENCES table [(columns)], its ON UPDATE / ON DELETE rules and a
+    /// USING clause; the constraint depends on its table and the referenced table.
+    virtual void ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
+    /// USING [ASC | ASCENDING | DESC | DESCENDING] INDEX name into the constraint.
+    virtual void ParseUsingIndex(TCtrData* Constraint);
+    /// "(" name {"," name} ")" at the current token: each name added to List with a new column object.
+    void ParseColumnList(TStringList& List);
+    /// PRIMARY KEY, UNIQUE or CONSTRAINT name PRIMARY KEY / UNIQUE / FOREIGN KEY in the element list
+    /// of CREATE TABLE: a key of the table, filed (not reported: it is part of the table's statement).
+    void ParseTableKey(TTblData* Table);
     virtual void ParseCreateIndex();
     virtual void ParseAlterTable();
     virtual void ParseAlterIndex();
+
+    // Object routines; each reports its statement and builds nothing yet.
     virtual void ParseRoutine(int Verb, bool IsFunction, bool NoReport = false, TPkgData* Package = nullptr);
     virtual void ParseRoutineHeader(TPrcData* Routine);
     virtual void ReadBody(TDbObj* Obj);
@@ -190,8 +285,9 @@ protected:
     // Link passes.
     /// A grant still in the open category becomes a role, object or user grant by its grantee.
     virtual void LinkGrantObjects();
-    /// Nothing to remove until index and constraint objects carry their columns.
-    virtual void RemoveConstraintIndexes() {}
+    /// An index named like a primary, unique or foreign key of its table, on the key's columns, is
+    /// the key's own index: it is logged, removed from the container and freed.
+    virtual void RemoveConstraintIndexes();
     /// Columns typed by a domain (and views using them) depend on the domain.
     virtual void LinkDomainColumns();
 
@@ -213,7 +309,20 @@ protected:
     void IncludeFile(const std::string& Name, int Line, int Column);
 
     std::unique_ptr<TIbParser> InputParser_; // parses INPUT files; made at the first INPUT
+    /// The token's type keyword: a word that names a type in this server version (BOOLEAN, CSTRING,
+    /// TYPE in Firebird 3 and 4, the type words of Yaffil) reads as its keyword; else the token.
+    int TypeToken() const;
+    /// An integer at the current token into Value when it fits 32 bits (a sign before it counts only
+    /// when Signed; lengths take the magnitude, as ParseTypeSize does); else the range message.
+    bool ExpectInt32(std::int32_t& Value, bool Signed);
+    /// Files a parsed constraint: IBE$ objects are dropped (IgnoreIBEObjects), the rest go to
+    /// AddParsedObject (a second object under a filed key is freed there).
+    void FileConstraint(std::unique_ptr<TCtrData> Constraint);
+
     std::string CurrentTable_, CurrentColumn_;
+    bool TableElement_ = false;                      // a foreign key of CREATE TABLE's list: no rules
+    bool ReportConstraints_ = false;                 // a table-level constraint of ALTER TABLE is a statement
+    std::map<std::string, std::string> PrimaryKeys_; // table -> filing key of its primary key
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
     bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY

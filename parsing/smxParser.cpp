@@ -18,7 +18,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
+#include "model/smxComp_Idx.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Tbl.h"
@@ -1242,6 +1244,58 @@ TDbObj* FindGrantTarget(TObjs& C, TDbObject Kind, const std::string& Name) {
     }
 }
 } // namespace
+
+namespace {
+/// The table an index or constraint of Obj names: schema-qualified where the dialect files tables
+/// so (Oracle, MS SQL and PostgreSQL by schema, SQL Anywhere by owner).
+TDbObj* FindOwnTable(TObjs& C, const TDbObj* Obj, const std::string& Table) {
+    using enum TDatabaseType;
+    std::string Key = Table;
+    const TDatabaseType T = C.GetDatabaseType();
+    if ((T == dbOracle || T == dbMSSQL || T == dbPostgreSQL) && !Obj->GetParentName().empty())
+        Key = Obj->GetParentName() + "." + Table;
+    else if (T == dbSybaseASA && !Obj->Owner2.empty())
+        Key = Obj->Owner2 + "." + Table;
+    return C.FindObject(TObjsList::olTables, Key);
+}
+
+/// Obj depends on Table and on each listed column that the table holds.
+void LinkTableColumns(TCustomParser& P, TDbObj* Obj, TDbObj* Table, const TStringList& Columns) {
+    if (!Table) return;
+    P.LinkDependObj(Obj, Table, "");
+    TStringList* Fields = Table->GetFields();
+    for (int i = 0; i < Columns.Count(); ++i)
+        if (Fields && Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
+}
+} // namespace
+
+void TCustomSQLParser::LinkIndexes() {
+    TStringList& Indices = Container_->Indices();
+    for (int i = 0; i < Indices.Count(); ++i)
+        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)))
+            LinkTableColumns(*this, X, FindOwnTable(*Container_, X, X->TableName), X->Columns);
+}
+
+void TCustomSQLParser::LinkConstraints() {
+    TStringList& Constraints = Container_->Constraints();
+    for (int i = 0; i < Constraints.Count(); ++i) {
+        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        if (!C) continue;
+        LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->TableName), C->Columns);
+        if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
+            LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->RefTableName), C->RefColumns);
+    }
+}
+
+void TCustomSQLParser::LinkForeignKeys() {
+    TStringList& Constraints = Container_->Constraints();
+    for (int i = 0; i < Constraints.Count(); ++i) {
+        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        // A foreign key without referenced columns hangs on the referenced table's primary key.
+        if (C && C->GetConstraintType() == ctForeignKey)
+            LinkDependObj(C, FindReferencedKey(Container_, C), "");
+    }
+}
 
 void TCustomSQLParser::LinkGrants() {
     TStringList& Grants = Container_->Grants();

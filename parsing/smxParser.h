@@ -470,11 +470,14 @@ protected:
     virtual void ReadComment();
 
     // Dependency passes of LinkObjects.
-    /// Nothing to link until index objects carry their tables and columns.
-    virtual void LinkIndexes() {}
-    /// Nothing to link until constraint objects carry their tables and columns.
-    virtual void LinkConstraints() {}
-    virtual void LinkForeignKeys() {}
+    /// Each index depends on its table and on each of its columns that the table holds.
+    virtual void LinkIndexes();
+    /// Each constraint depends on its table and columns; a foreign key also on the referenced
+    /// table and its columns.
+    virtual void LinkConstraints();
+    /// Each foreign key depends on the key it hangs on (FindReferencedKey): the referenced table's
+    /// key with its referenced columns, or its primary key when it names no columns.
+    virtual void LinkForeignKeys();
     /// Each grant depends on its object and its grantee.
     virtual void LinkGrants();
     /// Each user depends on the login it is made for.

@@ -7,7 +7,9 @@
 // options.txt, one setting a line: version=<st_...> (default st_Firebird_30), dialect=<n> (default 3),
 // mode=file|script (ParseFile keeps the dialect, ParseScript starts in dialect 1; default file),
 // object=<kind>:<name> to file an object first (domain, generator, exception, procedure, table, view,
-// role). Set SMX_UPDATE_GOLDEN=1 to rewrite expected.txt from the current output.
+// role), link=1 to run the link passes after parsing, logs=1 to append the log lines. The tables,
+// indices and constraints the run filed follow the state with their CREATE texts. Set SMX_UPDATE_GOLDEN=1 to
+// rewrite expected.txt from the current output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,9 +20,11 @@
 #include <string>
 #include <vector>
 
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Exc.h"
 #include "model/smxComp_Gnr.h"
+#include "model/smxComp_Idx.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Tbl.h"
@@ -97,6 +101,19 @@ std::string EndState(TIbParser& P, TObjs& Objs) {
             if (Obj && !Obj->GetDescription().empty())
                 S += "description " + Obj->GetName() + "=" + Visible(Obj->GetDescription()) + "\n";
         }
+    for (TObjsList L : {TObjsList::olTables, TObjsList::olIndices, TObjsList::olConstraints}) {
+        TStringList& List = Objs.List(L);
+        for (int i = 0; i < List.Count(); ++i) {
+            auto* Obj = dynamic_cast<TDbObj*>(List.Objects(i));
+            if (!Obj) continue;
+            S += (L == TObjsList::olTables    ? "table "
+                  : L == TObjsList::olIndices ? "index "
+                                              : "constraint ") +
+                 Visible(List[i]) + " | " + Visible(Obj->GetCreateSQL());
+            if (auto* X = dynamic_cast<TIdxData*>(Obj); X && !X->Active) S += " | inactive";
+            S += "\n";
+        }
+    }
     return S;
 }
 
@@ -107,6 +124,7 @@ TEST_P(GoldenCase, TranscriptMatches) {
     TIbSetup Setup;
     TIbParser Parser;
     std::string Mode = "file";
+    bool Link = false, Logs = false;
     if (fs::exists(Dir / "options.txt")) {
         std::istringstream In(ReadFile(Dir / "options.txt"));
         for (std::string Line; std::getline(In, Line);) {
@@ -124,6 +142,10 @@ TEST_P(GoldenCase, TranscriptMatches) {
                 Setup.Objs().GetIBServerOptions().SetSQLDialect(std::stoi(Value));
             } else if (Key == "mode") {
                 Mode = Value;
+            } else if (Key == "link") {
+                Link = Value == "1";
+            } else if (Key == "logs") {
+                Logs = Value == "1";
             } else if (Key == "object") {
                 AddObject(Setup.Objs(), Value);
             } else {
@@ -138,8 +160,18 @@ TEST_P(GoldenCase, TranscriptMatches) {
     } else {
         Parser.ParseFile((Dir / "script.sql").string(), &Setup.Objs());
     }
+    if (Link) Parser.LinkObjects();
     Rec.FlushMessages();
-    const std::string Actual = Rec.Transcript + EndState(Parser, Setup.Objs());
+    std::string LogText;
+    if (Logs)
+        for (std::string L : Rec.Logs) {
+            // File names are written relative to the case folder, so the transcript is the same
+            // wherever the sources lie.
+            const std::string Folder = (Dir / "").string();
+            if (const auto At = L.find(Folder); At != std::string::npos) L.erase(At, Folder.size());
+            LogText += "log " + Visible(L) + "\n";
+        }
+    const std::string Actual = Rec.Transcript + LogText + EndState(Parser, Setup.Objs());
     EXPECT_EQ(Parser.GetStalledPasses(), 0);
     EXPECT_FALSE(Parser.GetTerminator().empty());
     // A loop that ended before the text did must have said why.

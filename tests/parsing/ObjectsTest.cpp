@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "model/smxComp_Clt.h"
+#include "model/smxComp_Dmn.h"
 #include "model/smxComp_Exc.h"
+#include "model/smxComp_Fnc.h"
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
+#include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "tests/parsing/ParserTestSupport.h"
@@ -276,6 +279,66 @@ TEST(Objects, RoutinesFunctionsAndPackages) {
     TRun Old("CREATE OR ALTER PACKAGE PK AS BEGIN END;", st_Firebird_25);
     EXPECT_EQ(Old.Rec.Errors().at(0), "Unknown ALTER-statement");
     EXPECT_EQ(Old.Objs().Packages().Count(), 0);
+}
+
+} // namespace
+} // namespace smx::test
+
+namespace smx::test {
+namespace {
+
+TEST(Objects, ExternalFunctions) {
+    for (auto V : {st_Firebird_30, st_Firebird_25}) {
+        TRun Run(
+            "DECLARE EXTERNAL FUNCTION F1 INTEGER, CSTRING(80), DOUBLE PRECISION BY DESCRIPTOR\n"
+            "RETURNS INTEGER BY VALUE ENTRY_POINT 'f_entry' MODULE_NAME 'f_mod';\n"
+            "DECLARE EXTERNAL FUNCTION F2 CSTRING(10) RETURNS PARAMETER 1 ENTRY_POINT 'e2' MODULE_NAME "
+            "'m2';\n"
+            "DECLARE EXTERNAL FUNCTION F3 RETURNS CSTRING(20) FREE_IT ENTRY_POINT 'e3' MODULE_NAME 'm3';\n",
+            V);
+        EXPECT_TRUE(Run.Rec.Errors().empty()) << Run.Rec.Transcript;
+        TUdfData* F1 = Run.Objs().FindUdf("F1");
+        ASSERT_NE(F1, nullptr);
+        EXPECT_EQ(F1->EntryPoint, "f_entry");
+        EXPECT_EQ(F1->ModuleName, "f_mod");
+        ASSERT_EQ(F1->Params.Count(), 3);
+        EXPECT_TRUE(dynamic_cast<TFldData*>(F1->Params.Objects(2))->ByDescriptor);
+        EXPECT_TRUE(F1->GetReturnValue()->ByValue);
+        TUdfData* F2 = Run.Objs().FindUdf("F2");
+        ASSERT_NE(F2, nullptr);
+        EXPECT_EQ(F2->GetReturnValue()->ReturnsParameter, 1);
+        TUdfData* F3 = Run.Objs().FindUdf("F3");
+        ASSERT_NE(F3, nullptr);
+        EXPECT_TRUE(F3->FreeIt);
+        EXPECT_EQ(F3->Params.Count(), 0);
+        EXPECT_EQ(F3->ModuleName, "m3");
+    }
+    TRun Bad("DECLARE EXTERNAL FUNCTION F INTEGER RETURNS INTEGER BY VALUE ENTRY 'x' MODULE_NAME 'm';");
+    EXPECT_EQ(Bad.Rec.Errors().at(0), "Missing: ENTRY_POINT (<Ident>: ENTRY)");
+}
+
+TEST(Objects, Domains) {
+    TRun Run("CREATE DOMAIN D1 AS VARCHAR(20) DEFAULT 'x' NOT NULL CHECK (VALUE <> '') COLLATE UNICODE;\n"
+             "CREATE DOMAIN D2 INTEGER CONSTRAINT C1 CHECK (VALUE > 0);\n"
+             "ALTER DOMAIN D2 SET DEFAULT 5;\n");
+    EXPECT_TRUE(Run.Rec.Errors().empty()) << Run.Rec.Transcript;
+    TDmnData* D1 = Run.Objs().FindDomain("D1");
+    ASSERT_NE(D1, nullptr);
+    EXPECT_EQ(D1->Type().DataType, 14);
+    EXPECT_EQ(D1->Type().Length, 20);
+    EXPECT_FALSE(D1->Type().Nullable);
+    EXPECT_EQ(D1->Type().DefaultValue, "'x'");
+    EXPECT_EQ(D1->Type().CheckText, "(VALUE <> '')");
+    EXPECT_EQ(D1->Type().CollationName, "UNICODE");
+    TDmnData* D2 = Run.Objs().FindDomain("D2");
+    ASSERT_NE(D2, nullptr);
+    EXPECT_EQ(D2->Type().CheckText, "(VALUE > 0)");
+    EXPECT_EQ(D2->Type().DefaultValue, ""); // ALTER DOMAIN leaves the container as it is
+    std::vector<std::string> Ops;
+    for (const TReport& R : Run.Rec.Reports)
+        Ops.push_back(R.Name + ":" + NameOf(R.Op) + ":" + NameOf(R.Kind));
+    EXPECT_EQ(Ops, (std::vector<std::string>{"D1:odbCreate:dboDomain", "D2:odbCreate:dboDomain",
+                                             "D2:odbAlter:dboDomain"}));
 }
 
 } // namespace
