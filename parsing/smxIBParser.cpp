@@ -1016,6 +1016,10 @@ void TIbParser::ParseArrayBounds(TFldData* Column) {
             NextToken();
             ExpectInt32(Upper, true);
             NextToken();
+        } else {
+            // A bare bound n is the range 1..n, as the server reads it.
+            Upper = Lower;
+            Lower = 1;
         }
         Column->Dimensions.emplace_back(Lower, Upper);
     } while (Token_ == tkComma);
@@ -1489,8 +1493,14 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
             Table->Fields.AddObject(F->GetName(), F);
         } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE || Token_ == tkCONSTRAINT) {
             ParseTableKey(Table.get());
+        } else if (Token_ == tkFOREIGN || Token_ == tkCHECK) {
+            // An unnamed foreign key or check of the table (Firebird's own example scripts use
+            // them); like the named keys it is part of the table's statement.
+            TableElement_ = true;
+            ParseConstraintBody(nullptr, Table.get());
+            TableElement_ = false;
         } else {
-            break; // an unnamed FOREIGN KEY or CHECK ends the list (the ")" is then missing)
+            break;
         }
         if (Token_ != tkComma) break;
         NextToken();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/smxComp_Clt.h"
+#include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Exc.h"
 #include "model/smxComp_Fnc.h"
@@ -315,6 +316,32 @@ TEST(Objects, ExternalFunctions) {
     }
     TRun Bad("DECLARE EXTERNAL FUNCTION F INTEGER RETURNS INTEGER BY VALUE ENTRY 'x' MODULE_NAME 'm';");
     EXPECT_EQ(Bad.Rec.Errors().at(0), "Missing: ENTRY_POINT (<Ident>: ENTRY)");
+}
+
+TEST(Objects, UnnamedTableKeysAndBareArrayBounds) {
+    // The forms of Firebird's employee example script.
+    TRun Run("CREATE TABLE C (C INTEGER NOT NULL PRIMARY KEY);\n"
+             "CREATE TABLE T (A INTEGER NOT NULL, B INTEGER, L VARCHAR(15) [5],\n"
+             "  PRIMARY KEY (A),\n"
+             "  FOREIGN KEY (B) REFERENCES C (C),\n"
+             "  CHECK (A < B)\n"
+             ");\n");
+    EXPECT_TRUE(Run.Rec.Errors().empty()) << Run.Rec.Transcript;
+    int Foreign = 0, Checks = 0;
+    for (int i = 0; i < Run.Objs().Constraints().Count(); ++i) {
+        auto* K = dynamic_cast<TCtrData*>(Run.Objs().Constraints().Objects(i));
+        ASSERT_NE(K, nullptr);
+        if (K->TableName != "T") continue;
+        Foreign += K->GetConstraintType() == ctForeignKey;
+        Checks += K->GetConstraintType() == ctCheck;
+    }
+    EXPECT_EQ(Foreign, 1);
+    EXPECT_EQ(Checks, 1);
+    TFldData* L = Run.Objs().FindTableField("T", "L");
+    ASSERT_NE(L, nullptr);
+    ASSERT_EQ(L->Dimensions.size(), 1u);
+    EXPECT_EQ(L->Dimensions[0], (std::pair<std::int32_t, std::int32_t>(1, 5)));
+    EXPECT_EQ(Run.Rec.Reports.size(), 2u); // the keys are part of the table's statement
 }
 
 TEST(Objects, Domains) {
