@@ -38,6 +38,14 @@ std::string PrecisionScale(const TColumnAttrs& c) {
     return s + ")";
 }
 
+// PostgreSQL time types: the fractional-second precision when set, then the time zone of codes
+// 21 and 22.
+std::string PGTimePrecision(const TColumnAttrs& c) {
+    std::string s = c.Precision != 0 ? "(" + Num(c.Precision) + ")" : std::string();
+    if (c.DataType == 21 || c.DataType == 22) s += " with time zone";
+    return s;
+}
+
 bool IsComputed(const TColumnTextContext& x) {
     return !x.Source.empty();
 }
@@ -77,14 +85,20 @@ std::string IBDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
 
 std::string MySQLDefinition(const TColumnAttrs& c, const TColumnTextContext&) {
     std::string s(GetDataTypeName(c.DataType));
-    if (In(c.DataType, {14, 15, 44, 57, 76}) && c.Length != 0) {
+    if (In(c.DataType, {14, 15, 44, 49, 50, 57, 76}) && c.Length != 0) {
         s += "(" + Num(c.Length) + ")";
+    } else if (c.DataType == 50) {
+        // MySQL refuses NVARCHAR without a length; 255 is the longest that stays a short string.
+        s += "(255)";
     } else if (c.DataType == 69 || c.DataType == 70) {
         std::string members;
         for (int i = 0; i < c.EnumValues.Count(); ++i)
             members += (i ? ", " : "") + c.EnumValues[i];
         s += "(" + members + ")";
-    } else if (In(c.DataType, {3, 10, 46, 47})) {
+    } else if (In(c.DataType, {4, 9, 10})) {
+        // The floating types take both numbers or none: "DOUBLE(15)" is refused.
+        if (c.Precision != 0) s += "(" + Num(c.Precision) + "," + Num(c.Scale) + ")";
+    } else if (In(c.DataType, {3, 46, 47})) {
         if (c.Precision != 0 && c.Scale != 0)
             s += "(" + Num(c.Precision) + "," + Num(c.Scale) + ")";
         else if (c.Precision != 0)
@@ -112,19 +126,19 @@ std::string MySQLDefinition(const TColumnAttrs& c, const TColumnTextContext&) {
 std::string PGDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
     std::string s;
     if (c.DataType == DomainDataType) {
-        s = x.Q(c.DomainName);
+        s = (x.DomainSchema.empty() ? std::string() : x.Q(x.DomainSchema) + ".") + x.Q(c.DomainName);
     } else {
         s = LowerCase(GetDataTypeName(c.DataType));
-        if ((c.DataType == 14 || c.DataType == 15) && c.Length != 0)
+        if (In(c.DataType, {14, 15, 57, 71, 72}) && c.Length != 0)
             s += "(" + Num(c.Length) + ")";
         else if ((c.DataType == 46 || c.DataType == 47) && c.Precision != 0 && c.Scale != 0)
             s += "(" + Num(c.Precision) + "," + Num(c.Scale) + ")";
         else if ((c.DataType == 46 || c.DataType == 47) && c.Precision != 0)
             s += "(" + Num(c.Precision) + ")";
-        else if (c.DataType == 21 || c.DataType == 22)
-            s += " with time zone";
-        if (!c.CharSetName.empty()) s += " character set " + c.CharSetName;
-        if (!c.CollationName.empty()) s += " collate " + c.CollationName;
+        else if (In(c.DataType, {19, 20, 21, 22}))
+            s += PGTimePrecision(c);
+        // PostgreSQL has no character set per column; a collation name keeps its case quoted.
+        if (!c.CollationName.empty()) s += " collate " + x.Q(c.CollationName);
     }
     for (const auto& d : c.Dimensions)
         s += "[" + (d.second != 0 ? Num(d.second) : std::string()) + "]";
@@ -337,10 +351,8 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
     std::string s(GetDataTypeName(code));
     if (x.DatabaseType == dbPostgreSQL) {
         s = LowerCase(s);
-        if (code == 21 || code == 22) {
-            if (c.Precision != 0) s += "(" + Num(c.Precision) + ")";
-            s += " with time zone";
-        }
+        if (In(code, {19, 20, 21, 22})) s += PGTimePrecision(c);
+        if (In(code, {57, 71, 72}) && c.Length > 1) s += "(" + Num(c.Length) + ")";
     }
     if (x.DatabaseType != dbInterBase) {
         if (IsLengthTypeC1(code)) {
@@ -1184,9 +1196,9 @@ void ReorderMySQLColumns(TCustomSchemalyst* Comparer, TTblData* Master, TTblData
         TFldData* f = Master->Field(i);
         TFldData* g = Target->Field(i);
         if (!f || !g || f->GetName() == g->GetName()) continue;
-        std::string text = "ALTER TABLE " + Master->GetName() + " MODIFY COLUMN " + f->GetName() + " " +
-                           f->GetDefinitionSQL();
-        text += i == 0 ? std::string(" FIRST") : " AFTER " + Master->Field(i - 1)->GetName();
+        std::string text = "ALTER TABLE " + Comparer->QuoteName(Master->GetName()) + " MODIFY COLUMN " +
+                           Comparer->QuoteName(f->GetName()) + " " + f->GetDefinitionSQL();
+        text += i == 0 ? std::string(" FIRST") : " AFTER " + Comparer->QuoteName(Master->Field(i - 1)->GetName());
         AddColumnStatement(Comparer, Master, f, text);
     }
 }

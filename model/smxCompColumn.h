@@ -204,6 +204,7 @@ struct TColumnTextContext {
     std::string DBCharSet;          ///< InterBase database default character set
     bool DomainFound = false;       ///< the domain named by DomainName is in the container
     std::string DomainDefault;      ///< that domain's default-value text
+    std::string DomainSchema;       ///< PostgreSQL: the schema of the column's domain, when known
     std::string TableTypeBody;      ///< MS SQL/ASE table type: its CREATE text without "CREATE "
     bool HasTableType = false;      ///< a table type is attached (code 84)
     std::string IdentityOptions;    ///< DB2: identity options text of the column's generator

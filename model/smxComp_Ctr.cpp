@@ -354,6 +354,12 @@ void DropConstraints(TCustomSchemalyst* Comparer) {
         TCtrData* t = ConstraintAt(list, i);
         if (!t || t->Ignore || !isCompared(t->GetConstraintType())) continue;
         if (TDbObj* m = t->GetPartner(); m && m->GetCreateSQL() == t->GetCreateSQL()) continue;
+        // A MySQL key of a table that is dropped goes with DROP TABLE: dropping it first is refused
+        // when it holds the AUTO_INCREMENT column.
+        if (target->GetDatabaseType() == TDatabaseType::dbMySQL &&
+            (t->GetConstraintType() == ctPrimaryKey || t->GetConstraintType() == ctUnique))
+            if (TDbObj* table = target->FindObject(TObjsList::olTables, t->TableName); table && !table->GetPartner())
+                continue;
         if (t->GetExists()) t->DropWithDependents();
     }
 }

@@ -503,12 +503,23 @@ void AlterPGDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
     TCustomSQLExec* exec = Comparer ? Comparer->GetSQLExec() : nullptr;
     if (!exec || !M || !T) return;
     const TFldData& m = M->Type();
-    if (m.CheckText == T->Type().CheckText) return;
+    const TFldData& t = T->Type();
+    if (m.CheckText == t.CheckText) return;
     const std::string name = M->GetQualifiedObjectName();
-    const std::string text =
-        "ALTER DOMAIN " + name + (m.CheckText.empty() ? " DROP CONSTRAINT" : " ADD CHECK" + m.CheckText);
-    TStatement* st = exec->AddStatement(text, TStatType::stStatement, T->GetName(), TDbObject::dboDomain,
-                                        TDbOperation::odbAlter, "", "");
+    // PostgreSQL drops a domain check by its name: the one read, else the name the server gives
+    // an unnamed check ("<domain>_check"). The old check goes before the new one comes.
+    TStatement* st = nullptr;
+    if (!t.CheckText.empty())
+        st = exec->AddStatement("ALTER DOMAIN " + name + " DROP CONSTRAINT " +
+                                    T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName),
+                                TStatType::stStatement, T->GetName(), TDbObject::dboDomain, TDbOperation::odbAlter,
+                                "", "");
+    if (!m.CheckText.empty())
+        st = exec->AddStatement("ALTER DOMAIN " + name + " ADD " +
+                                    (m.CheckName.empty() ? std::string() : "CONSTRAINT " + M->QuoteName(m.CheckName) + " ") +
+                                    "CHECK" + m.CheckText,
+                                TStatType::stStatement, T->GetName(), TDbObject::dboDomain, TDbOperation::odbAlter,
+                                "", "");
     Comparer->GetLogList().AddObject("Domain " + name + ": Alter constraint", st);
 }
 

@@ -346,6 +346,8 @@ std::string TPrcData::GetEmptyCreateSQL() const {
         if (t == dbSybaseASA)
             return "CREATE FUNCTION " + QuoteName(Owner2) + "." + QuoteName(GetName()) + params +
                    (OutputParams.Count() > 0 ? " as\r\n" : "returns integer as\r\n") + empty;
+        // A MySQL function needs a RETURN: the empty one returns NULL.
+        if (t == dbMySQL) return "CREATE FUNCTION " + GetQualifiedObjectName() + params + "\r\nRETURN NULL";
         return "CREATE FUNCTION " + QuoteName(GetName()) + params + " AS\r\n" + empty;
     }
     const std::string head = t == dbOracle ? "CREATE OR REPLACE PROCEDURE " : "CREATE PROCEDURE ";

@@ -113,6 +113,13 @@ TColumnTextContext TFldData::GetTextContext() const {
         x.DomainFound = true;
         if (const TColumnAttrs* d = DomainType()) x.DomainDefault = DefaultValueText(d->DefaultValue);
     }
+    // A PostgreSQL domain is filed under its schema: looked up in the column's own schema too.
+    if (x.DatabaseType == dbPostgreSQL && DataType == DomainDataType && GetOwner() && !DomainName.empty()) {
+        TDbObj* d = FindColumnDomain();
+        if (!d && Parent && !Parent->GetParentName().empty())
+            d = GetOwner()->FindObject(TObjsList::olDomains, Parent->GetParentName() + "." + DomainName);
+        if (d) x.DomainSchema = d->GetParentName();
+    }
     if (TableType) {
         x.HasTableType = true;
         std::string body = TableType->GetCreateSQL();
@@ -180,6 +187,8 @@ std::string TFldData::GetDropSQL() const {
     if (t == dbMSSQL)
         return "ALTER TABLE " + (Parent ? Parent->GetQualifiedObjectName() : QuoteName(TableName)) +
                " DROP COLUMN " + name;
+    // Qualified as ADD COLUMN and DROP TABLE are: a table outside the search path is found.
+    if (t == dbPostgreSQL && Parent) return "ALTER TABLE " + Parent->GetQualifiedObjectName() + " DROP " + name;
     if (t == dbOracle) return "ALTER TABLE " + QuoteName(TableName) + " DROP (" + name + ")";
     if (t == dbSybaseASA && GetParentKind() == TColumnParentKind::cpTable)
         return "ALTER TABLE " + QuoteName(Parent->Owner2) + "." + QuoteName(TableName) + " DROP " + name;
@@ -382,7 +391,11 @@ std::string TTblData::GetCreateSQL() const {
     }
     if (!columns.empty()) s += "(" + columns + ")";
     if (!AsQuery.empty()) s += "\r\nAS " + AsQuery;
-    if (WithOids) s += " WITH OIDS";
+    // PostgreSQL 12 removed WITH OIDS.
+    if (WithOids && !(t == dbPostgreSQL && GetOwner() &&
+                      GetOwner()->GetPGSQLServerOptions().GetSQLServerVersion() >=
+                          TPGSQLServerVersionType::st_PostgreSQL_12x))
+        s += " WITH OIDS";
     if (OnCommit == 1 && t != dbSybaseASA) s += "\r\n ON COMMIT DELETE ROWS";
     if (OnCommit == 2) s += "\r\n ON COMMIT PRESERVE ROWS";
     if (t == dbOracle) {

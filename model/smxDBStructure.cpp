@@ -135,6 +135,22 @@ std::vector<TDbObj*> ViewsInDependencyOrder(TStringList& views) {
     return order;
 }
 
+// MySQL's CREATE TABLE writes the table's primary and unique keys and its indices inline: the
+// script does not write them a second time (the server refuses a duplicate key).
+bool WrittenInlineByTable(TObjs& objs, const TDbObj* o) {
+    if (objs.GetDatabaseType() != TDatabaseType::dbMySQL) return false;
+    std::string table;
+    if (auto* x = dynamic_cast<const TIdxData*>(o))
+        table = x->TableName;
+    else if (auto* c = dynamic_cast<const TCtrData*>(o);
+             c && (c->GetConstraintType() == ctPrimaryKey || c->GetConstraintType() == ctUnique))
+        table = c->TableName;
+    else
+        return false;
+    const TTblData* t = objs.FindTable(table);
+    return t && !t->Ignore;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -341,6 +357,7 @@ void TObjs::WriteObjectBlock(TObjsList Which, bool SettingLines, bool EmptyLine)
 
 void TObjs::WriteObjects(const std::vector<TDbObj*>& Objects, bool SettingLines, bool EmptyLine) {
     for (TDbObj* o : Objects) {
+        if (WrittenInlineByTable(*this, o)) continue;
         const std::string text = o->GetCreateSQL();
         // An ignored object (or a kind that writes no text) takes no part in the script.
         if (text.empty()) continue;
@@ -428,8 +445,9 @@ void TObjs::WriteRoutineBlock(TObjsList Which, const std::set<const TDbObj*>* Cr
         if (text.empty()) continue;
         SaveObjectToFile(o);
         WriteSettingLines(o->QuotedIdentifier, o->AnsiNulls);
+        // Between the DELIMITER lines the statement ends with the delimiter they set.
         if (t == dbMySQL) AddLine("DELIMITER //");
-        AddLine(text + GetTerminator());
+        AddLine(text + (t == dbMySQL ? std::string("\r\n//") : GetTerminator()));
         if (t == dbMySQL) AddLine("DELIMITER ;");
         AddLine("");
         WriteOwnerStatements(o);
@@ -446,7 +464,7 @@ void TObjs::WriteConstraints() {
     auto writeKinds = [&](std::initializer_list<TDbObject> kinds) {
         for (int i = 0; i < list.Count(); ++i) {
             TDbObj* o = ObjectAt(list, i);
-            if (!o || !IsConstraintOfType(o, kinds)) continue;
+            if (!o || !IsConstraintOfType(o, kinds) || WrittenInlineByTable(*this, o)) continue;
             const std::string text = o->GetCreateSQL();
             if (text.empty()) continue;
             SaveObjectToFile(o);
@@ -498,7 +516,7 @@ void TObjs::WriteOwnerStatements(TDbObj* Obj) {
             break;
         }
         if (!what.empty()) {
-            AddLine(what + " " + name + " OWNER TO " + Obj->Owner2 + term);
+            AddLine(what + " " + name + " OWNER TO " + Obj->QuoteName(Obj->Owner2) + term);
             AddLine("");
         }
     }

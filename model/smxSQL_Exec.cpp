@@ -360,11 +360,12 @@ void TSQLExec::EndRun(bool WasConnected) {
 
 bool TSQLExec::ExecuteScript() {
     if (RefuseWhileRunning("ExecuteScript")) return false;
-    ErrorCount_ = 0;
+    // Errors of loading the list count as errors of the run: it cannot end as a success.
+    ErrorCount_ = GetLoadErrorCount();
     CurrentStatement_ = nullptr;
     if (Statements_.empty()) {
         DoLogNextLine("Update script is empty.");
-        return true;
+        return ErrorCount_ == 0;
     }
     if (!SMXConnection_) {
         DoErrorMessage(Prefix() + "Connection property not assigned.");
@@ -391,8 +392,9 @@ bool TSQLExec::ExecuteScript() {
     const int count = GetStatementCount();
     DoProgressUpdate(0, count - 1);
 
-    bool result = HasUsableQuery();
-    if (result) {
+    const bool usable = HasUsableQuery();
+    bool result = usable && ErrorCount_ == 0;
+    if (usable) {
         for (int i = 0; i < count; ++i) {
             if (!result && BreakOnError_) {
                 DoLogNextLine("< Break on Error! >");
@@ -465,7 +467,7 @@ bool TSQLExec::ExecuteStatement(TStatement* Statement) {
         Query_.reset();
         Running_ = false;
     });
-    if (!Query_) Query_.reset(c->CreateQuery(nullptr));
+    CreateWorkingQuery();
     if (!wasConnected) Connect();
     return ExecStatement(Statement);
 }
@@ -531,6 +533,11 @@ bool TSQLExec::ExecStatement(TStatement* Statement) {
         result = false;
     }
     return result && ErrorCount_ == errorsBefore;
+}
+
+TSMXQuery* TSQLExec::CreateWorkingQuery() {
+    if (!Query_ && SMXConnection_) Query_.reset(SMXConnection_->CreateQuery(nullptr));
+    return Query_.get();
 }
 
 bool TSQLExec::ReadyToSend() {

@@ -135,7 +135,7 @@ protected:
     /// large-object file, the others through DoGetParamValue. Read errors are reported per parameter.
     void FillBlobParams();
     /// Reads a CONNECT statement into the options, then reconnects.
-    bool ExecConnect();
+    virtual bool ExecConnect();
     bool ExecReconnect();
     bool ExecCreateDatabase();
     bool ExecDescription();
@@ -158,14 +158,27 @@ protected:
     bool RefuseWhileRunning(std::string_view Operation);
     /// The working query of the run, or nullptr.
     TSMXQuery* GetQuery() const { return Query_.get(); }
+    /// Creates the working query from the connection when there is none; nullptr when the
+    /// connection offers no query (or there is no connection).
+    TSMXQuery* CreateWorkingQuery();
+    /// Frees the working query.
+    void FreeWorkingQuery() { Query_.reset(); }
+    /// Makes Statement the current one (nullptr: none).
+    void SetCurrentStatement(TStatement* Statement) { CurrentStatement_ = Statement; }
+    /// Marks a run (ExecuteStatement of a descendant) as started or ended.
+    void SetRunning(bool Value) { Running_ = Value; }
+    /// A statement can be sent: connected (else "Disconnected from database...") and a query exists.
+    bool ReadyToSend();
+    /// Errors recorded while the list was loaded: a run starts with them counted (result False,
+    /// ErrorCount at their number). None in the generic executor.
+    virtual int GetLoadErrorCount() const { return 0; }
+    /// "ClassName(Name): ", the start of the executor's wiring messages.
+    std::string Prefix() const;
 
 private:
     struct BlobFile; // the large-object file with its transfer buffer
 
-    std::string Prefix() const;
     bool HasUsableQuery();
-    /// A statement can be sent: connected (else "Disconnected from database...") and a query exists.
-    bool ReadyToSend();
     void ClearQuerySQL();
     void RecoverFromException(const std::string& Message);
     void EndRun(bool WasConnected);

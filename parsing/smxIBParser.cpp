@@ -519,7 +519,7 @@ void TIbParser::IncludeFile(const std::string& Name, int Line, int Column) {
         ErrorAt(Problem, Line, Column);
         return;
     }
-    if (!InputParser_) InputParser_ = std::make_unique<TIbParser>(Owner_);
+    if (!InputParser_) InputParser_ = CreateInputParser();
     TIbParser& In = *InputParser_;
     In.OnErrorMessage = OnErrorMessage;
     In.OnLogNextLine = OnLogNextLine;

@@ -307,6 +307,8 @@ protected:
     bool ReadGrantPrivilege(TGntData* G);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
+    /// The parser of INPUT files (one of this parser's class, so bodies are read alike).
+    virtual std::unique_ptr<TIbParser> CreateInputParser() { return std::make_unique<TIbParser>(Owner_); }
 
     std::unique_ptr<TIbParser> InputParser_; // parses INPUT files; made at the first INPUT
     /// The token's type keyword: a word that names a type in this server version (BOOLEAN, CSTRING,

@@ -7,9 +7,10 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-examples
-  qt6-base-dev
+  qt6-base-dev xvfb xauth
   unixodbc-dev libsqliteodbc
   clang libclang-rt-14-dev
+  postgresql-15 libpq-dev mariadb-server mariadb-client libmariadb-dev
 )
 
 missing=()

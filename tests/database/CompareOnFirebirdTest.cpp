@@ -28,22 +28,13 @@ Strings FieldsOf(const std::string& path, const std::string& table) {
                                    table + "' order by rdb$field_position");
 }
 
-// A comparer between code-built structures whose target is the database at path.
-void TargetIs(Rig& r, const std::string& path) {
-    r.InterBase();
-    TConnectionOptions& c = r.target.Objs().GetConnectionOptions();
-    c.SetDatabaseName(path);
-    c.SetPassword("masterkey");
-    r.Wire();
-}
-
 TEST(CompareOnFirebird, TableScriptRunsOnIsql) {
     TTestDatabase db(CreateDatabaseSql("CREATE TABLE B (ID INTEGER NOT NULL, Y VARCHAR(10));\n"
                                        "CREATE TABLE C (ID INTEGER);\n",
                                        "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
                      "t.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     // isql knows no RECONNECT: both the comparer and the target ask for CONNECT.
     r.cmp.GetIBCompareOptions().SetUseRECONNECT(false);
     r.target.GetIBServerOptions().GetIBCompareOptions().SetUseRECONNECT(false);
@@ -75,7 +66,7 @@ TEST(CompareOnFirebird, TableScriptRunsOnIsql) {
 TEST(CompareOnFirebird, ThreeTablesThroughTheExecutor) {
     TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"), "t.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     for (const char* name : {"T1", "T2", "T3"}) {
         TTblData* t = AddTable(r.master.Objs(), name, {"ID"});
         t->Field(0)->Nullable = false;
@@ -106,7 +97,7 @@ TEST(CompareOnFirebird, ThreeTablesThroughTheExecutor) {
 TEST(CompareOnFirebird, DefaultCharacterSetBecomesTheMasters) {
     TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 4096 DEFAULT CHARACTER SET NONE"), "t.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     r.target.GetIBServerOptions().SetDBCharSet("NONE");
     r.cmp.GetIBCompareOptions().SetDbCharsetCompare(true);
     r.cmp.GetIBCompareOptions().SetUseRECONNECT(false);

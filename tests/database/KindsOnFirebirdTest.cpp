@@ -75,15 +75,6 @@ std::string ComparableExtract(const std::string& path) {
     return r;
 }
 
-// The comparer's target is the database at path (InterBase at Firebird 3.0, UTF8, COMMENT ON).
-void TargetIs(Rig& r, const std::string& path) {
-    r.InterBase();
-    TConnectionOptions& c = r.target.Objs().GetConnectionOptions();
-    c.SetDatabaseName(path);
-    c.SetPassword("masterkey");
-    r.Wire();
-}
-
 // An executor on a connection to the database at path.
 struct ExecOn {
     explicit ExecOn(const std::string& path) : ibdb(MakeIBDatabase(path, "UTF8")) {
@@ -326,7 +317,7 @@ TEST(KindsOnFirebird, ScenarioLeavesTheTargetInTheMastersShape) {
     TTestDatabase target(CreateDatabaseSql(KindScenarioDDL(false), clauses), "t.fdb");
     TTestDatabase master(CreateDatabaseSql(KindScenarioDDL(true), clauses), "m.fdb");
     Rig r;
-    TargetIs(r, target.Path());
+    r.TargetDatabase(target.Path());
     BuildKindScenario(&r.master.Objs(), true);
     BuildKindScenario(&r.target.Objs(), false);
     ExecOn x(target.Path());
@@ -401,7 +392,7 @@ TEST(KindsOnFirebird, RoutineIsEmptiedBeforeItsColumnIsDropped) {
                                        "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
                      "c.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     AddTable(r.master.Objs(), "T", {"ID"});
     TTblData* t = AddTable(r.target.Objs(), "T", {"ID", "X"});
     AddProc(r.master.Objs(), "P", "BEGIN EXIT; END");
@@ -437,7 +428,7 @@ TEST(KindsOnFirebird, TriggerComesBackAfterTheTemporaryTableSwitch) {
                                        "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"),
                      "g.fdb");
     Rig r;
-    TargetIs(r, db.Path());
+    r.TargetDatabase(db.Path());
     for (Structure* s : {&r.master, &r.target}) {
         TTblData* t = AddTable(s->Objs(), "T", {"ID"});
         t->Field(0)->Nullable = false;

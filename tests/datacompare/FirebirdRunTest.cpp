@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "database/smxIBSQLExec.h"
 #include "model/smxSQL_Exec.h"
 #include "tests/datacompare/DataCompareTestSupport.h"
 
@@ -293,6 +294,34 @@ TEST_F(AllTypes, ScriptPathConvergesThroughTheExecutor) {
     ASSERT_TRUE(run.rig.Execute());
     EXPECT_EQ(run.rig.Summary(), "Equal: 6, Inserted: 0, Updated: 0, Deleted: 0, All: 6.");
     EXPECT_TRUE(run.rig.Errors.empty());
+}
+
+TEST_F(AllTypes, ScriptFileLoadedBackConvergesThroughTheInterBaseExecutor) {
+    const std::string written = pair_->CopyTarget("target3.fdb");
+    const std::string fresh = pair_->CopyTarget("target4.fdb");
+    const std::string script = pair_->File("Result.SQL");
+    {
+        Run run(written, script);
+        ASSERT_TRUE(run.rig.Execute());
+        EXPECT_TRUE(run.rig.Errors.empty()) << run.rig.Errors.front();
+    }
+    // The data script file, read back through the parser, runs on a fresh copy of the target.
+    TFbSide side(fresh, "Fresh");
+    TIBSQLExec exec;
+    exec.SetName("IBSQLExec");
+    exec.SetSMXConnection(&side.Conn);
+    exec.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+    std::vector<std::string> log, errors;
+    exec.OnLogNextLine = [&](TObject*, const std::string& t) { log.push_back(t); };
+    exec.OnErrorMessage = [&](TObject*, const std::string& t) { errors.push_back(t); };
+    exec.LoadScriptFromFile(script);
+    EXPECT_EQ(exec.GetLoadErrorCount(), 0);
+    EXPECT_EQ(exec.GetStatementCount(), 4 + 7 - 1);
+    EXPECT_TRUE(exec.ExecuteScript()) << (errors.empty() ? "" : errors.front());
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "< Script executed succesfully! >");
+    EXPECT_FALSE(side.Conn.GetConnected());
+    ExpectConverged(fresh);
 }
 
 TEST_F(AllTypes, AtOnceOnTheTarget) {

@@ -325,6 +325,42 @@ TEST(ColumnDefinitionTest, OtherDialects) {
         EXPECT_EQ(ColumnDefinitionSQL(c.column, c.context), c.expected) << c.label;
 }
 
+// What the PostgreSQL and MySQL servers refused or read as another type, written as the type
+// record holds it.
+TEST(ColumnDefinitionTest, TextsTheServersKeep) {
+    TColumnAttrs pgCollate = Col(14, 10);
+    pgCollate.CollationName = "C";
+    pgCollate.CharSetName = "UTF8";
+    TColumnTextContext pg = Ctx(dbPostgreSQL);
+    pg.Quote = [](std::string_view n) { return "\"" + std::string(n) + "\""; };
+    TColumnAttrs pgDomain = Col(DomainDataType);
+    pgDomain.DomainName = "Positive";
+    TColumnTextContext pgInSchema = pg;
+    pgInSchema.DomainSchema = "Sales";
+    const DefinitionCase cases[] = {
+        {"pg national char", Col(57, 5), Ctx(dbPostgreSQL), "national char(5)"},
+        {"pg bit", Col(71, 8), Ctx(dbPostgreSQL), "bit(8)"},
+        {"pg varbit", Col(72, 16), Ctx(dbPostgreSQL), "varbit(16)"},
+        {"pg time precision", Col(19, 0, 3), Ctx(dbPostgreSQL), "time(3)"},
+        {"pg timestamp precision", Col(20, 0, 3), Ctx(dbPostgreSQL), "timestamp(3)"},
+        {"pg timestamp tz precision", Col(22, 0, 6), Ctx(dbPostgreSQL), "timestamp(6) with time zone"},
+        {"pg collation quoted, no character set", pgCollate, pg, "varchar(10) collate \"C\""},
+        {"pg domain in its schema", pgDomain, pgInSchema, "\"Sales\".\"Positive\""},
+        {"mysql double precision", Col(4, 0, 15), Ctx(dbMySQL), "DOUBLE PRECISION(15,0)"},
+        {"mysql double without precision", Col(10), Ctx(dbMySQL), "DOUBLE"},
+        {"mysql real", Col(9, 0, 10, 2), Ctx(dbMySQL), "REAL(10,2)"},
+        {"mysql float keeps one number", Col(3, 0, 10), Ctx(dbMySQL), "FLOAT(10)"},
+        {"mysql nvarchar", Col(50, 30), Ctx(dbMySQL), "NVARCHAR(30)"},
+        {"mysql nvarchar without length", Col(50), Ctx(dbMySQL), "NVARCHAR(255)"},
+        {"mysql nchar", Col(49, 4), Ctx(dbMySQL), "NCHAR(4)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ColumnDefinitionSQL(c.column, c.context), c.expected) << c.label;
+    // The compare text of a changed type says the same.
+    EXPECT_EQ(ColumnTypeText(Col(20, 0, 3), Ctx(dbPostgreSQL)), "timestamp(3)");
+    EXPECT_EQ(ColumnTypeText(Col(71, 8), Ctx(dbPostgreSQL)), "bit(8)");
+}
+
 TEST(DefaultValueTextTest, DoubleQuotedBecomesLiteral) {
     EXPECT_EQ(DefaultValueText("\"abc\""), "'abc'");
     EXPECT_EQ(DefaultValueText("\"it's\""), "'it''s'");

@@ -131,6 +131,14 @@ struct Rig {
         c.SetPassword("pw");
         cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
     }
+    /// InterBase as above, the target being the database file at path (SYSDBA, masterkey); wired.
+    void TargetDatabase(const std::string& path) {
+        InterBase();
+        TConnectionOptions& c = target.Objs().GetConnectionOptions();
+        c.SetDatabaseName(path);
+        c.SetPassword("masterkey");
+        Wire();
+    }
 
     Structure master, target;
     CodeExtract exMaster, exTarget;

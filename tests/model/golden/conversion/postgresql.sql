@@ -10,7 +10,7 @@ created timestamp default current_timestamp,
 updated timestamp default current_timestamp,
 amount numeric(18,2) default 1.5,
 date date,
-flag d_flag,
+flag public.d_flag,
 "ORDER NO" integer);
 
 

@@ -1,0 +1,1599 @@
+// The InterBase/Firebird metadata extractor: the run, the capability probe, the step table and the
+// readers of every object kind. See the header.
+#include "database/smxIBDatabaseExtract.h"
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+
+#include "foundation/smxMsg.h"
+#include "model/smxComp_Clt.h"
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Dmn.h"
+#include "model/smxComp_Exc.h"
+#include "model/smxComp_Fnc.h"
+#include "model/smxComp_Gnr.h"
+#include "model/smxComp_Idx.h"
+#include "model/smxComp_Pkg.h"
+#include "model/smxComp_Prc.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Tbl.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxComp_Viw.h"
+#include "platform/smxScopeExit.h"
+#include "platform/smxStrUtils.h"
+
+namespace smx {
+
+using enum TDbObject;
+
+namespace {
+
+constexpr std::uint8_t CodeNumeric = 46;
+constexpr std::uint8_t CodeDecimal = 47;
+
+// Field access by name; a missing column throws the adapter's EDatabaseError.
+TField& Fld(TSMXQuery& Q, std::string_view Name) {
+    TField* f = Q.FieldByName(Name);
+    if (!f) throw std::runtime_error("Field '" + std::string(Name) + "' not found");
+    return *f;
+}
+std::string Str(TSMXQuery& Q, std::string_view Name) {
+    return Trim(Fld(Q, Name).AsString());
+}
+std::int64_t Int(TSMXQuery& Q, std::string_view Name) {
+    return Fld(Q, Name).AsInteger();
+}
+int Int32(TSMXQuery& Q, std::string_view Name) {
+    return static_cast<int>(Fld(Q, Name).AsInteger());
+}
+bool IsNull(TSMXQuery& Q, std::string_view Name) {
+    return Fld(Q, Name).IsNull();
+}
+std::optional<std::int64_t> Opt(TSMXQuery& Q, std::string_view Name) {
+    TField& f = Fld(Q, Name);
+    if (f.IsNull()) return std::nullopt;
+    return f.AsInteger();
+}
+// The stored source with CR LF line breaks and outer blanks trimmed.
+std::string SourceText(TSMXQuery& Q, std::string_view Name) {
+    return Trim(AdjustLineBreaks(Fld(Q, Name).AsString()));
+}
+
+void SetSQL(TSMXQuery& Q, std::initializer_list<std::string_view> Pieces) {
+    TStringList* sql = Q.GetSQL();
+    sql->Clear();
+    for (std::string_view p : Pieces)
+        sql->Add(p);
+}
+void AddSQL(TSMXQuery& Q, std::string_view Piece) {
+    Q.GetSQL()->Add(Piece);
+}
+void CloseAndClear(TSMXQuery& Q) {
+    Q.Close();
+    Q.GetSQL()->Clear();
+}
+TParam& Param(TSMXQuery& Q, std::string_view Name) {
+    TParam* p = Q.ParamByName(Name);
+    if (!p) throw std::runtime_error("Parameter '" + std::string(Name) + "' not found");
+    return *p;
+}
+
+// The text between single quotes in an SQL literal: inner quotes doubled.
+std::string LiteralBody(std::string_view Text) {
+    std::string r;
+    for (char c : Text) {
+        r += c;
+        if (c == '\'') r += '\'';
+    }
+    return r;
+}
+
+// Block comments dropped (line comments only with DropLineComments); literals copied whole.
+std::string RemoveComments(std::string_view S, bool DropLineComments) {
+    std::string r;
+    r.reserve(S.size());
+    std::size_t i = 0;
+    const std::size_t n = S.size();
+    while (i < n) {
+        const char c = S[i];
+        if (c == '\'' || c == '"') {
+            std::size_t j = i + 1;
+            while (j < n) {
+                if (S[j] == c) {
+                    if (j + 1 < n && S[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            const std::size_t end = j < n ? j + 1 : n;
+            r.append(S.substr(i, end - i));
+            i = end;
+        } else if (c == '/' && i + 1 < n && S[i + 1] == '*') {
+            const std::size_t close = S.find("*/", i + 2);
+            i = close == std::string_view::npos ? n : close + 2;
+        } else if (DropLineComments && c == '-' && i + 1 < n && S[i + 1] == '-') {
+            while (i < n && S[i] != '\r' && S[i] != '\n')
+                ++i;
+        } else {
+            r += c;
+            ++i;
+        }
+    }
+    return r;
+}
+
+int PrecisionOfStorage(int FieldType) {
+    switch (FieldType) {
+    case 7:
+        return 4;
+    case 8:
+        return 9;
+    case 16:
+        return 18;
+    case 27:
+        return 15;
+    default:
+        return 0;
+    }
+}
+
+bool IsTextCode(std::uint8_t Code) {
+    return Code == 14 || Code == 15 || Code == 56;
+}
+
+} // namespace
+
+std::string CleanDefaultSource(std::string_view Source) {
+    std::string s = Trim(RemoveComments(Source, false));
+    if (UpperCase(Copy(s, 1, 8)) == "DEFAULT ")
+        s.erase(0, 8);
+    else if (!s.empty() && s.front() == '=')
+        s.erase(0, 1);
+    return Trim(s);
+}
+
+TDbObject IBObjectTypeToDbObject(int Code) {
+    switch (Code) {
+    case 0:
+        return dboTable;
+    case 1:
+        return dboView;
+    case 2:
+        return dboTrigger;
+    case 3:
+        return dboComputed;
+    case 4:
+        return dboValidation;
+    case 5:
+        return dboProcedure;
+    case 6:
+        return dboExprIndex;
+    case 7:
+        return dboException;
+    case 8:
+        return dboUser;
+    case 9:
+        return dboField;
+    case 10:
+        return dboIndex;
+    case 11:
+        return dboCount;
+    case 12:
+        return dboUserGroup;
+    case 13:
+        return dboRole;
+    case 14:
+        return dboGenerator;
+    case 15:
+        return dboFunction;
+    case 18:
+        return dboPackage;
+    default:
+        return dboUnknown;
+    }
+}
+
+// ===================================================================================================
+// The component
+
+TIBDBExtract::TIBDBExtract(TComponent* AOwner) : TCustomExtract(AOwner) {
+    StepMax_ = 16;
+    StepPosition_ = 0;
+    SetDatabaseType(TDatabaseType::dbInterBase);
+}
+
+TIBDBExtract::~TIBDBExtract() = default;
+
+void TIBDBExtract::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomExtract::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent && AComponent == SMXConnection_) SMXConnection_ = nullptr;
+}
+
+void TIBDBExtract::SetSMXConnection(TSMXCustomConnection* Value) {
+    if (Value == SMXConnection_) return;
+    if (SMXConnection_) RemoveFreeNotification(SMXConnection_);
+    SMXConnection_ = Value;
+    if (SMXConnection_) FreeNotification(SMXConnection_);
+}
+
+TCustomObjs* TIBDBExtract::Objs() const {
+    return GetDBStructure()->GetObjs();
+}
+
+std::unique_ptr<TSMXQuery> TIBDBExtract::NewQuery() {
+    std::unique_ptr<TSMXQuery> q(SMXConnection_->CreateQuery(nullptr));
+    if (!q || !q->GetSQL())
+        throw std::runtime_error("TIBDBExtract.ExtractDatabase(): the connection offers no query.");
+    return q;
+}
+
+bool TIBDBExtract::IgnoreIBE() const {
+    return Objs()->GetIBServerOptions().GetIBCompareOptions().GetIgnoreIBEObjects();
+}
+
+bool TIBDBExtract::Stopped() const {
+    return StopRequested;
+}
+
+void TIBDBExtract::LogObjectLine(const std::string& Text) {
+    if (GetShowFullLog()) DoLogNextLine("---" + Text);
+}
+
+void TIBDBExtract::FileIfAccepted(TDbObj* Obj, const std::string& Name, TDbObject Kind) {
+    std::unique_ptr<TDbObj> owned(Obj);
+    if (IsObjectAccepted(Name, Kind)) Objs()->AddObject(owned.release(), true);
+}
+
+int TIBDBExtract::CountAndAnnounce(std::initializer_list<std::string_view> Pieces, const std::string& Label,
+                                   bool IBEPiece, std::string_view IBEText) {
+    if (!OnLog) return 0;
+    TSMXQuery& q = *Query_;
+    SetSQL(q, Pieces);
+    if (IBEPiece && IgnoreIBE()) AddSQL(q, IBEText);
+    q.Open();
+    const int count = q.GetEof() ? 0 : static_cast<int>((*q.GetFields())[0].AsInteger());
+    CloseAndClear(q);
+    DoLog(1, Label, 0, count);
+    return count;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The run
+
+bool TIBDBExtract::ExtractDatabase() {
+    bool result = TCustomExtract::ExtractDatabase();
+    StepMax_ = 16;
+    StepPosition_ = 0;
+    DoProgressUpdate(0, StepMax_);
+    DoLog(0, "Starting", 0, StepMax_);
+    if (!SMXConnection_) {
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): Connection property not assigned.");
+        return result;
+    }
+    if (SMXConnection_->GetConnectionType() == TconnectionType::cnAbstract) {
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): ConnectionType in Connection not specified.");
+        return result;
+    }
+    if (!GetDBStructure()) {
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): DBStructure not assigned.");
+        return result;
+    }
+    TCustomDBStructure* structure = GetDBStructure();
+    structure->Clear();
+    TCustomObjs* objs = Objs();
+    objs->FromDatabase = 1;
+    structure->SetDatabaseType(TDatabaseType::dbInterBase);
+    objs->GetConnectionOptions() = SMXConnection_->GetConnectionOptions();
+    Query_.reset(SMXConnection_->CreateQuery(nullptr));
+
+    TSMXCustomConnection* connection = SMXConnection_;
+    ScopeExit cleanup([this, connection] {
+        // A connection freed by a handler during the run is not touched again.
+        if (SMXConnection_ == connection) SMXConnection_->SetConnected(false);
+        Query_.reset();
+    });
+    try {
+        if (!Query_ || !Query_->GetSQL())
+            throw std::runtime_error("TIBDBExtract.ExtractDatabase(): the connection offers no query.");
+        ProcessMessages();
+        connection->SetConnected(false);
+        connection->SetIBServerOptions(objs->GetIBServerOptions());
+        connection->SetConnected(true);
+        if (!connection->GetConnected()) {
+            // The connection reported its own failure; the run names the database once.
+            DoErrorMessage("Cannot connect to \"" + connection->GetConnectTarget() + "\".");
+            return false;
+        }
+        LogServerVersion();
+        CopyServerInfo();
+        ProcessMessages();
+        RunExtractionSteps();
+        StepPosition_ = 16;
+        DoProgressUpdate(16, 16);
+        result = true;
+    } catch (const std::exception& e) {
+        DoErrorMessage(e.what());
+        result = false;
+    }
+    if (result && StopRequested) {
+        // What was not read would look dropped to a comparer: the run does not count as complete.
+        DoErrorMessage("Extraction stopped.");
+        result = false;
+    }
+    return result;
+}
+
+void TIBDBExtract::CopyServerInfo() {
+    TIBServerOptions& ib = Objs()->GetIBServerOptions();
+    const TIBEngineOptions& engine = SMXConnection_->GetIBServerOptions();
+    ib.GetIBDatabaseOptions() = engine.GetIBDatabaseOptions();
+    ib.SetDBCharSet(engine.GetDBCharSet());
+    ib.SetSQLDialect(engine.GetSQLDialect());
+}
+
+void TIBDBExtract::ExtractCharSets() {
+    for (bool TIBCapabilities::*flag : IBCapabilityFlags)
+        Caps_.*flag = false;
+    struct Probe {
+        int type;
+        const char* table;
+        const char* column; // nullptr: the table itself
+    };
+    static constexpr Probe probes[] = {
+        {2, "RDB$FIELDS", "RDB$FIELD_PRECISION"},
+        {6, "RDB$RELATIONS", "RDB$RELATION_TYPE"},
+        {7, "RDB$GENERATORS", "RDB$DESCRIPTION"},
+        {8, "RDB$ROLES", "RDB$DESCRIPTION"},
+        {9, "RDB$ROLES", "RDB$SYSTEM_FLAG"},
+        {10, "RDB$ROLES", nullptr},
+        {11, "RDB$REF_CONSTRAINTS", "RDB$UPDATE_RULE"},
+        {12, "RDB$REF_CONSTRAINTS", "RDB$DELETE_RULE"},
+        {14, "RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM"},
+        {15, "RDB$PROCEDURE_PARAMETERS", "RDB$DEFAULT_SOURCE"},
+        {16, "RDB$PROCEDURE_PARAMETERS", "RDB$COLLATION_ID"},
+        {13, "RDB$FUNCTION_ARGUMENTS", "RDB$FIELD_PRECISION"},
+        {17, "RDB$RELATION_FIELDS", "RDB$GENERATOR_NAME"},
+        {18, "RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE"},
+        {19, "RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME"},
+        {20, "RDB$GENERATORS", "RDB$GENERATOR_INCREMENT"},
+        {21, "RDB$PROCEDURE_PARAMETERS", "RDB$NULL_FLAG"},
+        {22, "RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE"},
+        {23, "RDB$FUNCTION_ARGUMENTS", "RDB$ARGUMENT_NAME"},
+        {24, "RDB$FUNCTION_ARGUMENTS", "RDB$DESCRIPTION"},
+        {25, "RDB$PACKAGES", nullptr},
+        {26, "RDB$PROCEDURES", "RDB$PACKAGE_NAME"},
+        {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
+        {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
+    };
+    std::string text = " select cast(1 as integer) Typ, cast(d.rdb$character_set_name as varchar(64)) Val1, "
+                       "cast(c.rdb$default_collate_name as varchar(64)) Val2  from rdb$database d left join "
+                       "rdb$character_sets c ON (d.rdb$character_set_name = c.rdb$character_set_name)";
+    for (const Probe& p : probes) {
+        const std::string type = IntToStr(p.type);
+        if (p.column)
+            text += " union select cast(" + type +
+                    " as integer),  cast(rdb$relation_name as varchar(64)), cast(rdb$field_name as varchar(64)) "
+                    "from rdb$relation_fields where (rdb$relation_name = '" +
+                    p.table + "') and (rdb$field_name = '" + p.column + "')";
+        else
+            text += " union select cast(" + type +
+                    " as integer), cast(rdb$relation_name as varchar(64)), cast(' ' as varchar(64))  from "
+                    "rdb$relations where (rdb$relation_name = '" +
+                    p.table + "')";
+    }
+    TSMXQuery& q = *Query_;
+    SetSQL(q, {text});
+    q.Open();
+    TIBCapabilities& c = Caps_;
+    for (; !q.GetEof(); q.Next()) {
+        TFields& f = *q.GetFields();
+        switch (f[0].AsInteger()) {
+        case 1:
+            if (Objs()->GetIBServerOptions().GetDBCharSet().empty())
+                Objs()->GetIBServerOptions().SetDBCharSet(Trim(f[1].AsString()));
+            break;
+        case 2: c.HasFieldPrecision = true; break;
+        case 6: c.HasRelationType = true; break;
+        case 7: c.HasGeneratorDescription = true; break;
+        case 8: c.HasRoleDescription = true; break;
+        case 9: c.HasRoleSystemFlag = true; break;
+        case 10: c.HasRoles = true; break;
+        case 11: c.HasUpdateRule = true; break;
+        case 12: c.HasDeleteRule = true; break;
+        case 13: c.HasArgumentPrecision = true; break;
+        case 14: c.HasParameterMechanism = true; break;
+        case 15: c.HasParameterDefault = true; break;
+        case 16: c.HasParameterCollation = true; break;
+        case 17: c.HasIdentityGenerator = true; break;
+        case 18: c.HasIdentityType = true; break;
+        case 19: c.HasParameterRelation = true; break;
+        case 20: c.HasGeneratorIncrement = true; break;
+        case 21: c.HasParameterNullFlag = true; break;
+        case 22: c.HasFunctionSource = true; break;
+        case 23: c.HasArgumentName = true; break;
+        case 24: c.HasArgumentDescription = true; break;
+        case 25: c.HasPackages = true; break;
+        case 26: c.HasProcedurePackage = true; break;
+        case 27: c.HasBaseCollation = true; break;
+        case 28: c.HasFunctionOwner = true; break;
+        default: break;
+        }
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::RunExtractionSteps() {
+    using enum TCmpObjType;
+    ExtractCharSets();
+    ProcessMessages();
+    struct Step {
+        const char* label;
+        std::optional<TCmpObjType> gate;
+        void (TIBDBExtract::*reader)();
+        void (TIBDBExtract::*second)();
+    };
+    static const Step steps[] = {
+        {"Collations", std::nullopt, &TIBDBExtract::ExtractCollations, nullptr},
+        {"Functions", coFunction, &TIBDBExtract::ExtractFunctions, nullptr},
+        {"Domains", coDomain, &TIBDBExtract::ExtractDomains, nullptr},
+        {"Tables", coTable, &TIBDBExtract::ExtractTables, nullptr},
+        {"Views", coView, &TIBDBExtract::ExtractViews, nullptr},
+        {"Generators", coGenerator, &TIBDBExtract::ExtractGenerators, nullptr},
+        {"Procedures", coProcedure, &TIBDBExtract::ExtractProcedures, &TIBDBExtract::ExtractPackages},
+        {"Triggers", coTrigger, &TIBDBExtract::ExtractTriggers, nullptr},
+        {"Indexes", coIndex, &TIBDBExtract::ExtractIndices, nullptr},
+        {"Exceptions", coException, &TIBDBExtract::ExtractExceptions, nullptr},
+        {"Unique's", coUnique, &TIBDBExtract::ExtractUniques, nullptr},
+        {"Primary keys", coPrimaryKey, &TIBDBExtract::ExtractPrimaryKeys, nullptr},
+        {"Foreign keys", coForeignKey, &TIBDBExtract::ExtractForeignKeys, nullptr},
+        {"Checks", coCheck, &TIBDBExtract::ExtractChecks, nullptr},
+        {"Roles", coRole, &TIBDBExtract::ExtractRoles, nullptr},
+        {"Grants", coGrant, &TIBDBExtract::ExtractGrants, nullptr},
+        {"Parsing bodies", std::nullopt, &TIBDBExtract::ParseBodiesAndLinkDependencies, nullptr},
+    };
+    for (const Step& step : steps) {
+        if (Stopped()) return;
+        DoLog(0, step.label, StepPosition_, StepMax_);
+        if (!step.gate || GetExtractObjects().contains(*step.gate)) {
+            (this->*step.reader)();
+            if (step.second && !Stopped()) (this->*step.second)();
+        }
+        ++StepPosition_;
+        DoProgressUpdate(StepPosition_, StepMax_);
+    }
+    DoLog(0, "Finished", 17, StepMax_);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Shared helpers of the readers
+
+void TIBDBExtract::ReadPrecisionAndScale(int FieldType, int SubType, bool HasPrecision, TFldData& Field,
+                                         std::optional<std::int64_t> Scale,
+                                         std::optional<std::int64_t> Precision) {
+    const int t = FieldType;
+    const bool exact = Objs()->GetIBServerOptions().IsODS10OrLater() ? (t == 7 || t == 8 || t == 16 || t == 27)
+                                                                     : (t == 7 || t == 8 || t == 27);
+    const std::int64_t precision = Precision.value_or(0);
+    if (HasPrecision) {
+        Field.Precision = static_cast<std::int32_t>(precision);
+        if (exact && precision > 0 && (SubType == 1 || SubType == 2)) {
+            Field.StorageType = Field.DataType;
+            Field.DataType = SubType == 1 ? CodeNumeric : CodeDecimal;
+            Field.Precision = static_cast<std::int32_t>(std::min<std::int64_t>(precision, PrecisionOfStorage(t)));
+            Field.Scale = static_cast<std::int32_t>(-Scale.value_or(0));
+            return;
+        }
+    } else {
+        Field.Precision = 0;
+    }
+    if (Scale && *Scale < 0) {
+        Field.Precision = PrecisionOfStorage(t);
+        Field.Scale = static_cast<std::int32_t>(-*Scale);
+        if (SubType == 0) {
+            Field.StorageType = Field.DataType;
+            Field.DataType = CodeNumeric;
+        }
+    }
+}
+
+void TIBDBExtract::ReadDimensions(TSMXQuery& Query, const std::string& FieldSource, TFldData& Field) {
+    Field.Dimensions.clear();
+    SetSQL(Query, {"Select dm.*", "from rdb$field_dimensions dm", "where dm.rdb$field_name = :field_name",
+                   "order by dm.rdb$dimension"});
+    Param(Query, "FIELD_NAME").SetAsString(FieldSource);
+    Query.Open();
+    for (; !Query.GetEof(); Query.Next())
+        Field.Dimensions.emplace_back(Int32(Query, "RDB$LOWER_BOUND"), Int32(Query, "RDB$UPPER_BOUND"));
+    CloseAndClear(Query);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Collations, domains, tables
+
+void TIBDBExtract::ExtractCollations() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting collations...");
+    const bool base = Caps_.HasBaseCollation;
+    SetSQL(q, {"select c.*, CS.RDB$CHARACTER_SET_NAME,",
+               base ? "cc.RDB$SPECIFIC_ATTRIBUTES BASE_ATTR" : "CAST ('' AS varchar(10)) BASE_ATTR",
+               "from rdb$collations c",
+               "left join RDB$CHARACTER_SETS CS ON CS.RDB$CHARACTER_SET_ID=C.RDB$CHARACTER_SET_ID"});
+    if (base) AddSQL(q, "left join RDB$COLLATIONS cc ON cc.RDB$COLLATION_NAME=C.RDB$BASE_COLLATION_NAME");
+    AddSQL(q, "where (c.rdb$system_flag = 0 or c.rdb$system_flag is null)");
+    AddSQL(q, "order by c.rdb$collation_name");
+    try {
+        q.Open();
+        for (; !q.GetEof(); q.Next()) {
+            auto c = std::make_unique<TCltData>(Objs());
+            const std::string name = Str(q, "RDB$COLLATION_NAME");
+            c->SetName(name);
+            c->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+            if (base) c->BaseCollation = Str(q, "RDB$BASE_COLLATION_NAME");
+            c->CharSet = Str(q, "RDB$CHARACTER_SET_NAME");
+            const std::int64_t attrs = Int(q, "RDB$COLLATION_ATTRIBUTES");
+            c->PadSpace = (attrs & 1) != 0;
+            c->CaseSensitive = (attrs & 2) == 0;
+            c->AccentSensitive = (attrs & 4) == 0;
+            const std::string specific = Str(q, "RDB$SPECIFIC_ATTRIBUTES");
+            if (specific != Str(q, "BASE_ATTR")) c->SpecificAttributes = specific;
+            LogObjectLine(name);
+            FileIfAccepted(c.release(), name, dboCollation);
+            ProcessMessages();
+            if (Stopped()) break;
+        }
+    } catch (const std::exception& e) {
+        DoErrorMessage("\r\n" + q.GetSQL()->Text());
+        DoErrorMessage(e.what());
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractDomains() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting domains...");
+    SetSQL(q, {"select F.*, (Select C.Rdb$Character_Set_Name from Rdb$Character_Sets C where "
+               "C.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) RDB$CHARACTER_SET_NAME, (Select C1.Rdb$Collation_Name "
+               "from Rdb$Collations C1 where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID and "
+               "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
+               "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
+               "by F.rdb$field_name "});
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto d = std::make_unique<TDmnData>(Objs());
+        d->SetExists(true);
+        TFldData& f = d->Type();
+        const std::string name = Str(q, "RDB$FIELD_NAME");
+        d->SetName(name);
+        const int type = Int32(q, "RDB$FIELD_TYPE");
+        const int subType = Int32(q, "RDB$FIELD_SUB_TYPE");
+        f.IBFieldType = type;
+        f.IBTypeToDataType(type, subType);
+        f.DefaultValue = CleanDefaultSource(Fld(q, "RDB$DEFAULT_SOURCE").AsString());
+        f.ByteLength = Int32(q, "RDB$FIELD_LENGTH");
+        f.Length = Int32(q, "RDB$CHARACTER_LENGTH");
+        f.SetSource(Str(q, "RDB$COMPUTED_SOURCE"));
+        f.Nullable = Int(q, "RDB$NULL_FLAG") == 0;
+        ReadPrecisionAndScale(type, subType, Caps_.HasFieldPrecision, f, Opt(q, "RDB$FIELD_SCALE"),
+                              Caps_.HasFieldPrecision ? Opt(q, "RDB$FIELD_PRECISION") : std::nullopt);
+        f.SubType = subType;
+        f.SubTypeName = subType == 1 ? "TEXT" : subType == 2 ? "BLR" : "";
+        f.SegmentSize = Int32(q, "RDB$SEGMENT_LENGTH");
+        f.SetCharSetAndCollation(Int32(q, "RDB$CHARACTER_SET_ID"), Str(q, "RDB$CHARACTER_SET_NAME"),
+                                 Str(q, "RDB$COLLATION_NAME"), Int32(q, "RDB$COLLATION_ID"));
+        d->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        std::string check = Str(q, "RDB$VALIDATION_SOURCE");
+        if (StartsText("CONSTRAINT", check)) check = Trim(check.substr(10));
+        if (StartsText("CHECK", check)) check = check.substr(5);
+        f.CheckText = Trim(check);
+        LogObjectLine(name);
+        FileIfAccepted(d.release(), name, dboDomain);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractTables() {
+    const TIBCapabilities& c = Caps_;
+    std::unique_ptr<TSMXQuery> tq = NewQuery(), cq = NewQuery(), dq = NewQuery();
+    TCustomObjs* objs = Objs();
+    const bool ibe = IgnoreIBE();
+    int count = 0;
+    if (OnLog) {
+        SetSQL(*tq, {" select Count(*)", " from rdb$relations ",
+                     " where (rdb$system_flag <> 1 or Rdb$System_Flag is null) ", " and Rdb$View_BLR is null "});
+        if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
+        tq->Open();
+        count = tq->GetEof() ? 0 : static_cast<int>((*tq->GetFields())[0].AsInteger());
+        CloseAndClear(*tq);
+        DoLog(1, "Tables", 0, count);
+    }
+    DoLogNextLine("Extracting tables...");
+    SetSQL(*tq, {" select rdb$Relation_Name, Rdb$Description, rdb$External_File,"});
+    if (c.HasRelationType) AddSQL(*tq, " rdb$Relation_Type, ");
+    AddSQL(*tq, " rdb$System_Flag, rdb$View_BLR");
+    AddSQL(*tq, " from rdb$relations ");
+    AddSQL(*tq, " where (rdb$system_flag <> 1 or Rdb$System_Flag is null) ");
+    AddSQL(*tq, " and Rdb$View_BLR is null ");
+    if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
+    AddSQL(*tq, " order by rdb$relation_name ");
+
+    SetSQL(*cq, {"Select R.Rdb$Field_Name, R.rdb$field_position,", "R.Rdb$default_Value,R.Rdb$default_source,",
+                 " R.Rdb$null_flag, R.Rdb$collation_ID,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
+                 "R.Rdb$DESCRIPTION,", "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,",
+                 "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
+                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
+                 "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Value F_DEFAULT_VALUE,",
+                 "F.Rdb$default_Source F_DEFAULT_SOURCE,", "F.Rdb$COMPUTED_Source,"});
+    if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
+    AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
+    AddSQL(*cq, "F.Rdb$Dimensions,");
+    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
+    if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
+    for (std::string_view piece :
+         {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1", "where C1.Rdb$Collation_ID=R.Rdb$Collation_ID",
+          "and C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Collation_Name,",
+          "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2",
+          "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name",
+          "from rdb$Relation_Fields R, RDB$FIELDS F",
+          "where R.Rdb$Relation_Name = :NAME and F.rdb$field_name=R.Rdb$field_source",
+          "order by R.rdb$field_position, R.rdb$field_name"})
+        AddSQL(*cq, piece);
+    cq->Prepare();
+
+    tq->Open();
+    int tables = 0;
+    for (; !tq->GetEof(); tq->Next()) {
+        auto table = std::make_unique<TTblData>(objs);
+        const std::string tableName = Str(*tq, "RDB$RELATION_NAME");
+        table->SetName(tableName);
+        const std::string description = Fld(*tq, "RDB$DESCRIPTION").AsString();
+        if (!description.empty()) table->SetDescription(description);
+        table->ExternalFile = Fld(*tq, "RDB$EXTERNAL_FILE").AsString();
+        if (c.HasRelationType) {
+            const std::string kind = Str(*tq, "RDB$RELATION_TYPE");
+            if (kind == "GLOBAL TEMPORARY") {
+                table->GlobalTemporary = true;
+            } else if (kind == "GLOBAL TEMPORARY DELETE" || kind == "5") {
+                table->GlobalTemporary = true;
+                table->OnCommit = 1;
+            } else if (kind == "GLOBAL TEMPORARY PRESERVE" || kind == "4") {
+                table->GlobalTemporary = true;
+                table->OnCommit = 2;
+            }
+        }
+
+        Param(*cq, "NAME").SetAsString(tableName);
+        cq->Open();
+        for (; !cq->GetEof(); cq->Next()) {
+            TSMXQuery& r = *cq;
+            auto* f = new TFldData(objs, table.get());
+            const std::string fieldName = Str(r, "RDB$FIELD_NAME");
+            table->Fields.AddObject(fieldName, f); // the table owns the column from here on
+            f->SetName(fieldName);
+            const std::string source = Str(r, "F_FLD_NAME");
+            f->TableName = tableName;
+            f->Position = Int32(r, "RDB$FIELD_POSITION");
+            const int type = Int32(r, "RDB$FIELD_TYPE");
+            const int subType = Int32(r, "F_FLD_SUB_TYPE");
+            f->IBFieldType = type;
+            f->IBTypeToDataType(type, subType);
+            f->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
+            f->DefaultValue = IsNull(r, "RDB$DEFAULT_VALUE")
+                                  ? CleanDefaultSource(Fld(r, "F_DEFAULT_SOURCE").AsString())
+                                  : CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+            f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, Opt(r, "F_FIELD_SCALE"),
+                                  c.HasFieldPrecision ? Opt(r, "RDB$FIELD_PRECISION") : std::nullopt);
+            f->CheckText = Str(r, "F_VALIDATION_SOURCE");
+            f->SetSource(Str(r, "RDB$COMPUTED_SOURCE"));
+            f->SubType = subType;
+            f->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
+            f->ByteLength = Int32(r, "F_FLD_LENGTH");
+            const int charLength = Int32(r, "F_CHR_LENGTH");
+            f->Length = IsTextCode(f->DataType) && charLength == 0 ? f->ByteLength : charLength;
+            if (f->CheckText.size() > 5) f->CheckText = Trim(f->CheckText.substr(5));
+            if (!StartsStr("RDB$", source)) {
+                f->DomainName = source;
+                TDbObj* domain = objs->FindObject(TObjsList::olDomains, source);
+                if (!domain) {
+                    DoErrorMessage("Domain: " + source + " not found for: " + tableName + "(" + fieldName + ").");
+                } else if (!f->DefaultValue.empty()) {
+                    const auto* dmn = static_cast<TDmnData*>(domain);
+                    if (f->GetDefaultValue() == dmn->Type().GetDefaultValue()) f->DefaultValue.clear();
+                }
+                f->DataType = DomainDataType;
+                f->CheckText.clear();
+            }
+            if (!IsNull(r, "F_CHARACTER_SET_ID") && !IsNull(r, "RDB$COLLATION_ID"))
+                f->SetCharSetAndCollation(Int32(r, "F_CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
+                                          Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
+            if (!IsNull(r, "RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
+            if (c.HasIdentityGenerator && c.HasIdentityType && Int(r, "RDB$IDENTITY_TYPE") == 1 &&
+                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME"))
+                f->Identity = true;
+        }
+        cq->Close();
+
+        ++tables;
+        if (OnLog) DoLog(1, tableName, tables, count);
+        LogObjectLine(tableName);
+        if (IsObjAccepted(table.get())) objs->AddObject(table.release(), true);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(*tq);
+}
+
+
+// ---------------------------------------------------------------------------------------------------
+// Functions
+
+std::string TIBDBExtract::BuildArgumentSQL(std::string_view FunctionName) const {
+    const TIBCapabilities& c = Caps_;
+    std::string s = " SELECT";
+    if (c.HasArgumentName) {
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Type ELSE F.Rdb$Field_Type END AS "
+             "Rdb$Field_Type,";
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Length ELSE F.Rdb$Field_Length END AS "
+             "Rdb$Field_Length,";
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Scale ELSE F.Rdb$Field_Scale END AS "
+             "Rdb$Field_Scale,";
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Sub_Type ELSE F.Rdb$Field_Sub_Type END AS "
+             "Rdb$Field_Sub_Type,";
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Character_Set_ID ELSE F.Rdb$Character_Set_ID END "
+             "AS Rdb$Character_Set_ID, ";
+    } else {
+        s += " A.Rdb$Field_Type, A.Rdb$Field_Length, A.Rdb$Field_Scale,";
+        s += " A.Rdb$Field_Sub_Type, A.Rdb$Character_Set_ID, ";
+    }
+    s += " A.Rdb$Mechanism, A.Rdb$Argument_Position,";
+    if (c.HasArgumentPrecision) s += " A.Rdb$Field_Precision,";
+    if (c.HasArgumentName) s += " A.RDB$ARGUMENT_NAME, A.RDB$FIELD_SOURCE,";
+    if (c.HasArgumentDescription) s += " A.RDB$DESCRIPTION,";
+    s += " C.RDB$Character_Set_Name,";
+    s += " C.RDB$Bytes_Per_Character";
+    s += " from Rdb$Function_Arguments A";
+    if (c.HasArgumentName) {
+        s += " LEFT JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME=A.RDB$FIELD_SOURCE";
+        s += " LEFT JOIN Rdb$Character_Sets C ON C.Rdb$Character_Set_ID=";
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Character_Set_ID ELSE F.Rdb$Character_Set_ID END";
+    } else {
+        s += " LEFT JOIN Rdb$Character_Sets C ON C.Rdb$Character_Set_ID=A.Rdb$Character_Set_ID";
+    }
+    // The name is pasted as a literal: a quote inside a dialect-3 name is doubled.
+    s += " where A.Rdb$Function_Name='" + LiteralBody(FunctionName) + "'";
+    // A packaged function of the same name has arguments of its own.
+    if (c.HasProcedurePackage) s += " and A.RDB$PACKAGE_NAME IS NULL";
+    s += " Order by A.Rdb$Argument_Position";
+    return s;
+}
+
+void TIBDBExtract::ReadArgument(TSMXQuery& Row, TFldData& Field) {
+    const TIBCapabilities& c = Caps_;
+    if (c.HasArgumentName) Field.SetName(Str(Row, "RDB$ARGUMENT_NAME"));
+    if (c.HasArgumentDescription) Field.SetDescription(Str(Row, "RDB$DESCRIPTION"));
+    const int type = Int32(Row, "RDB$FIELD_TYPE");
+    const int subType = Int32(Row, "RDB$FIELD_SUB_TYPE");
+    Field.IBFieldType = type;
+    Field.IBTypeToDataType(type, subType);
+    Field.ByteLength = Int32(Row, "RDB$FIELD_LENGTH");
+    Field.Length = Field.ByteLength;
+    if (IsTextCode(Field.DataType)) {
+        const int bytesPerChar = std::max(1, Int32(Row, "RDB$BYTES_PER_CHARACTER"));
+        Field.Length = Field.ByteLength / bytesPerChar;
+    }
+    ReadPrecisionAndScale(type, subType, c.HasArgumentPrecision, Field, Opt(Row, "RDB$FIELD_SCALE"),
+                          c.HasArgumentPrecision ? Opt(Row, "RDB$FIELD_PRECISION") : std::nullopt);
+    Field.SubType = subType;
+    Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"), "", 0);
+}
+
+void TIBDBExtract::ExtractFunctions() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting functions...");
+    try {
+        SetSQL(q, {"select * from rdb$Functions", "where (rdb$system_flag<>1 or rdb$system_flag is null)"});
+        if (Caps_.HasProcedurePackage) AddSQL(q, "AND RDB$PACKAGE_NAME IS NULL");
+        AddSQL(q, "order by Rdb$Function_Name");
+        q.Open();
+        for (; !q.GetEof(); q.Next()) {
+            if (Str(q, "RDB$ENTRYPOINT").empty() && Str(q, "RDB$MODULE_NAME").empty() && Caps_.HasFunctionSource)
+                ExtractPSQLFunction();
+            else
+                ExtractExternalFunction();
+            ProcessMessages();
+            if (Stopped()) break;
+        }
+    } catch (const std::exception& e) {
+        // Reported as an error: a structure that silently lacks functions would make the comparer
+        // drop them from the target.
+        DoErrorMessage(e.what());
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractExternalFunction() {
+    TSMXQuery& q = *Query_;
+    auto udf = std::make_unique<TUdfData>(Objs());
+    const std::string name = Str(q, "RDB$FUNCTION_NAME");
+    udf->SetName(name);
+    udf->EntryPoint = Str(q, "RDB$ENTRYPOINT");
+    udf->ModuleName = Str(q, "RDB$MODULE_NAME");
+    udf->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+    const std::int64_t returnArg = Int(q, "RDB$RETURN_ARGUMENT");
+    std::unique_ptr<TSMXQuery> aq = NewQuery();
+    aq->GetSQL()->Add(BuildArgumentSQL(name));
+    aq->Open();
+    for (; !aq->GetEof(); aq->Next()) {
+        const std::int64_t position = Int(*aq, "RDB$ARGUMENT_POSITION");
+        const std::int64_t mechanism = Int(*aq, "RDB$MECHANISM");
+        if (position == returnArg) {
+            TFldData& result = *udf->GetReturnValue();
+            result.Parent = udf.get();
+            result.TableName = name;
+            ReadArgument(*aq, result);
+            if (mechanism == -1) udf->FreeIt = true;
+            if (mechanism == 0) result.ByValue = true;
+            if (mechanism == 2) result.ByDescriptor = true;
+            if (returnArg != 0) result.ReturnsParameter = static_cast<std::int32_t>(returnArg);
+        }
+        if (position != 0) {
+            TFldData* arg = udf->AddParam();
+            ReadArgument(*aq, *arg);
+            if (mechanism == 2) arg->ByDescriptor = true;
+        }
+    }
+    aq->Close();
+    LogObjectLine(name);
+    FileIfAccepted(udf.release(), name, dboFunction);
+}
+
+void TIBDBExtract::ExtractPSQLFunction() {
+    TSMXQuery& q = *Query_;
+    auto fn = std::make_unique<TPrcData>(Objs());
+    fn->IsFunctionFlag = 1;
+    const std::string name = Str(q, "RDB$FUNCTION_NAME");
+    fn->SetName(name);
+    fn->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+    fn->SetSource(SourceText(q, "RDB$FUNCTION_SOURCE"));
+    const std::int64_t returnArg = Int(q, "RDB$RETURN_ARGUMENT");
+    std::unique_ptr<TSMXQuery> aq = NewQuery();
+    aq->GetSQL()->Add(BuildArgumentSQL(name));
+    aq->Open();
+    for (; !aq->GetEof(); aq->Next()) {
+        const bool output = Int(*aq, "RDB$ARGUMENT_POSITION") == returnArg;
+        const std::string argName = Caps_.HasArgumentName ? Str(*aq, "RDB$ARGUMENT_NAME") : std::string();
+        TFldData* arg = fn->AddParam(argName, output);
+        ReadArgument(*aq, *arg);
+    }
+    aq->Close();
+    LogObjectLine(name);
+    FileIfAccepted(fn.release(), name, dboFunction);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Views
+
+void TIBDBExtract::ExtractViews() {
+    TCustomObjs* objs = Objs();
+    std::unique_ptr<TSMXQuery> vq = NewQuery(), cq = NewQuery(), uq = NewQuery();
+    DoLogNextLine("Extracting views...");
+    SetSQL(*vq, {"select R.Rdb$Relation_Name, R.Rdb$View_Source, R.Rdb$Description ", "from Rdb$Relations R ",
+                 "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
+                 "and not R.Rdb$View_BLR is null and R.Rdb$Flags = 1 "});
+    if (IgnoreIBE()) AddSQL(*vq, " and R.Rdb$relation_name not like 'IBE$%' ");
+    AddSQL(*vq, "Order by R.Rdb$Relation_Name ");
+    SetSQL(*cq, {"Select R.Rdb$Field_Name, R.Rdb$Field_Position, R.Rdb$Field_Source, R.Rdb$Description",
+                 "from Rdb$Relation_Fields R", "where R.Rdb$Relation_Name = :NAME",
+                 "order by R.Rdb$Field_Position, R.Rdb$Field_Name"});
+    SetSQL(*uq, {"Select Rdb$Relation_Name, Rdb$Field_Name", "from Rdb$Relation_Fields",
+                 "where Rdb$Field_Source = :FIELD_SOURCE"});
+    vq->Open();
+    for (; !vq->GetEof(); vq->Next()) {
+        auto view = std::make_unique<TViwData>(objs);
+        const std::string name = Str(*vq, "RDB$RELATION_NAME");
+        view->SetName(name);
+        view->SetDescription(Fld(*vq, "RDB$DESCRIPTION").AsString());
+        std::string source = SourceText(*vq, "RDB$VIEW_SOURCE");
+        if (source.size() >= 10 && UpperCase(source.substr(source.size() - 10)) == "WITH CHECK")
+            source = source.substr(0, source.size() - 10) + "WITH CHECK OPTION";
+        view->SetSource(source);
+        LogObjectLine(name);
+        Param(*cq, "NAME").SetAsString(name);
+        cq->Open();
+        for (; !cq->GetEof(); cq->Next()) {
+            TFldData* f = view->AddField(Str(*cq, "RDB$FIELD_NAME"));
+            f->SetDescription(Fld(*cq, "RDB$DESCRIPTION").AsString());
+            const std::string fieldSource = Str(*cq, "RDB$FIELD_SOURCE");
+            if (fieldSource.find("RDB$") != std::string::npos) {
+                // Every column sharing the implicit field answers, views too and in no order: the
+                // first row of a table the structure holds names the column the view reads.
+                Param(*uq, "FIELD_SOURCE").SetAsString(fieldSource);
+                uq->Open();
+                for (; !uq->GetEof(); uq->Next()) {
+                    if (TDbObj* table = objs->FindObject(TObjsList::olTables, Str(*uq, "RDB$RELATION_NAME"))) {
+                        AddDependency(objs, view.get(), table, 0, 0, Str(*uq, "RDB$FIELD_NAME"));
+                        break;
+                    }
+                }
+                uq->Close();
+            } else if (TDbObj* domain = objs->FindObject(TObjsList::olDomains, fieldSource)) {
+                AddDependency(objs, view.get(), domain);
+            }
+        }
+        cq->Close();
+        FileIfAccepted(view.release(), name, dboView);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(*vq);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Procedures and packages
+
+void TIBDBExtract::ExtractProcedures() {
+    const TIBCapabilities& c = Caps_;
+    std::unique_ptr<TSMXQuery> pq = NewQuery(), aq = NewQuery();
+    DoLogNextLine("Extracting procedures...");
+    SetSQL(*pq, {" Select rdb$Procedure_Name, rdb$System_Flag, rdb$Description, ",
+                 " rdb$Procedure_Source, rdb$Procedure_BLR ", " from rdb$procedures ",
+                 " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
+    if (c.HasProcedurePackage) AddSQL(*pq, "AND RDB$PACKAGE_NAME IS NULL");
+    if (IgnoreIBE()) AddSQL(*pq, " and rdb$procedure_name not like 'IBE$%' ");
+    AddSQL(*pq, " order by rdb$procedure_name ");
+
+    SetSQL(*aq, {"select P.RDB$PARAMETER_NAME,", "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,",
+                 "P.RDB$DESCRIPTION,", "P.RDB$FIELD_SOURCE,", "F.RDB$FIELD_TYPE F_FLD_TYPE,",
+                 "F.RDB$FIELD_LENGTH F_FLD_LENGTH,", "F.RDB$CHARACTER_LENGTH F_CHR_LENGTH,",
+                 "F.RDB$FIELD_SUB_TYPE F_FLD_SUB_TYPE,", "F.RDB$SEGMENT_LENGTH F_SEGMENT_LENGTH,",
+                 "F.RDB$DEFAULT_SOURCE FLD_DEFAULT_SOURCE,"});
+    if (c.HasFieldPrecision) AddSQL(*aq, "F.RDB$FIELD_PRECISION F_FLD_PRECISION,");
+    if (c.HasParameterMechanism) AddSQL(*aq, "P.Rdb$Parameter_Mechanism,");
+    if (c.HasParameterDefault) AddSQL(*aq, "P.Rdb$DEFAULT_SOURCE as PROC_DEFAULT_SOURCE,");
+    if (c.HasParameterCollation) AddSQL(*aq, "P.Rdb$COLLATION_ID as PROC_COLLATION_ID,");
+    if (c.HasParameterNullFlag) AddSQL(*aq, "P.Rdb$NULL_FLAG as PROC_NULL_FLAG,");
+    for (std::string_view piece :
+         {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,", "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE,",
+          "(Select C1.Rdb$Collation_Name from Rdb$Collations C1", "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID",
+          "and C1.Rdb$Collation_ID=F.Rdb$Collation_ID) Rdb$Collation_Name,"})
+        AddSQL(*aq, piece);
+    if (c.HasParameterCollation) {
+        AddSQL(*aq, "(Select C1.Rdb$Collation_Name from Rdb$Collations C1");
+        AddSQL(*aq, "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID");
+        AddSQL(*aq, "and C1.Rdb$Collation_ID=P.Rdb$Collation_ID) as Proc_Collation_Name,");
+    }
+    if (c.HasParameterRelation) AddSQL(*aq, "P.RDB$RELATION_NAME, P.RDB$FIELD_NAME,");
+    AddSQL(*aq, "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2");
+    AddSQL(*aq, "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name");
+    AddSQL(*aq, "from rdb$procedure_parameters P, rdb$fields F");
+    AddSQL(*aq, "where P.rdb$procedure_name = :RDB$PROCEDURE_NAME and F.rdb$field_name = P.rdb$field_source");
+    // A packaged procedure of the same name has parameters of its own.
+    if (c.HasProcedurePackage) AddSQL(*aq, "and P.RDB$PACKAGE_NAME IS NULL");
+    AddSQL(*aq, "Order by P.rdb$parameter_type, P.rdb$parameter_number");
+    aq->Prepare();
+
+    pq->Open();
+    for (; !pq->GetEof(); pq->Next()) {
+        auto proc = std::make_unique<TPrcData>(Objs());
+        const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
+        proc->SetName(name);
+        proc->SetDescription(Fld(*pq, "RDB$DESCRIPTION").AsString());
+        proc->SetSource(SourceText(*pq, "RDB$PROCEDURE_SOURCE"));
+        Param(*aq, "RDB$PROCEDURE_NAME").SetAsString(Fld(*pq, "RDB$PROCEDURE_NAME").AsString());
+        aq->Open();
+        for (; !aq->GetEof(); aq->Next()) {
+            TSMXQuery& r = *aq;
+            const bool output = Int(r, "RDB$PARAMETER_TYPE") == 1;
+            TFldData* p = proc->AddParam(Str(r, "RDB$PARAMETER_NAME"), output);
+            p->SetKind(dboParam);
+            p->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
+            const int type = Int32(r, "F_FLD_TYPE");
+            const int subType = Int32(r, "F_FLD_SUB_TYPE");
+            p->IBFieldType = type;
+            p->IBTypeToDataType(type, subType);
+            p->ByteLength = Int32(r, "F_FLD_LENGTH");
+            p->Length = Int32(r, "F_CHR_LENGTH");
+            p->SubType = subType;
+            p->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
+            p->DefaultValue = CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *p, Opt(r, "F_FLD_SCALE"),
+                                  c.HasFieldPrecision ? Opt(r, "F_FLD_PRECISION") : std::nullopt);
+            const std::string fieldSource = Str(r, "RDB$FIELD_SOURCE");
+            if (!StartsStr("RDB$", fieldSource)) {
+                p->DataType = DomainDataType;
+                p->DomainName = fieldSource;
+            }
+            if (c.HasParameterDefault) {
+                // Only the parameter's own default: the server gives a parameter no default of its
+                // domain, and a header written with one would be refused.
+                p->DefaultValue.clear();
+                if (!IsNull(r, "PROC_DEFAULT_SOURCE"))
+                    p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
+            }
+            if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
+                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
+                                          Str(r, "PROC_COLLATION_NAME"), Int32(r, "PROC_COLLATION_ID"));
+            else if (p->DataType != DomainDataType)
+                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
+                                          Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
+            // A parameter on a domain without a collation of its own takes the domain's: the field's
+            // collation is the domain's, and stating it again would differ from the declaration.
+            if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
+                p->TypeOf = true;
+                p->DataType = DomainDataType;
+                if (c.HasParameterRelation) {
+                    const std::string table = Str(r, "RDB$RELATION_NAME");
+                    const std::string column = Str(r, "RDB$FIELD_NAME");
+                    if (!table.empty() && !column.empty()) {
+                        p->TypeOfTable = table;
+                        p->TypeOfColumn = column;
+                    }
+                }
+            }
+            if (c.HasParameterNullFlag && Int(r, "PROC_NULL_FLAG") != 0) p->Nullable = false;
+            p->ParamDirection = output ? 2 : 1;
+        }
+        aq->Close();
+        LogObjectLine(name);
+        FileIfAccepted(proc.release(), name, dboProcedure);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(*pq);
+}
+
+void TIBDBExtract::ExtractPackages() {
+    if (!Caps_.HasPackages) return;
+    TSMXQuery& q = *Query_;
+    SetSQL(q, {"SELECT P.RDB$PACKAGE_NAME, P.RDB$SYSTEM_FLAG, P.RDB$DESCRIPTION, ",
+               "P.RDB$PACKAGE_HEADER_SOURCE, P.RDB$PACKAGE_BODY_SOURCE, P.RDB$VALID_BODY_FLAG",
+               "FROM RDB$PACKAGES P", "WHERE (P.RDB$SYSTEM_FLAG=0 OR P.RDB$SYSTEM_FLAG IS NULL)",
+               "ORDER BY P.RDB$PACKAGE_NAME"});
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto pkg = std::make_unique<TPkgData>(Objs());
+        const std::string name = Str(q, "RDB$PACKAGE_NAME");
+        pkg->SetName(name);
+        pkg->SetHeaderSource(SourceText(q, "RDB$PACKAGE_HEADER_SOURCE"));
+        pkg->SetSource(SourceText(q, "RDB$PACKAGE_BODY_SOURCE"));
+        LogObjectLine(name);
+        FileIfAccepted(pkg.release(), name, dboPackage);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Triggers and exceptions
+
+void TIBDBExtract::ExtractTriggers() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting triggers...");
+    const bool ibe = IgnoreIBE();
+    const auto addWhere = [&] {
+        for (std::string_view piece : {" where (R.rdb$system_flag <> 1 or R.rdb$system_flag is Null) ",
+                                       " and NOT EXISTS (SELECT * FROM RDB$CHECK_CONSTRAINTS CHK WHERE ",
+                                       " T.RDB$TRIGGER_NAME = CHK.RDB$TRIGGER_NAME) ",
+                                       " and not (R.rdb$view_blr is not null", " and T.rdb$trigger_name like 'CHECK_%' ",
+                                       " and T.rdb$trigger_source is null)"})
+            AddSQL(q, piece);
+        if (ibe) AddSQL(q, " and T.rdb$trigger_name not like 'IBE$%' ");
+    };
+    int count = 0;
+    if (OnLog) {
+        SetSQL(q, {" select Count(*)", " from rdb$triggers T ",
+                   " join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
+        addWhere();
+        q.Open();
+        count = q.GetEof() ? 0 : static_cast<int>((*q.GetFields())[0].AsInteger());
+        CloseAndClear(q);
+        DoLog(1, "Triggers", 0, count);
+    }
+    SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, T.RDB$TRIGGER_SOURCE, T.RDB$DESCRIPTION,",
+               " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
+               " T.RDB$SYSTEM_FLAG ", " from rdb$triggers T ",
+               " left join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
+    addWhere();
+    AddSQL(q, " order by T.rdb$trigger_name ");
+    q.Open();
+    int triggers = 0;
+    for (; !q.GetEof(); q.Next()) {
+        const std::string name = Str(q, "RDB$TRIGGER_NAME");
+        // RDB$TRIGGER_TYPE is 64 bits wide: DDL triggers use the high bits.
+        const std::int64_t type = Int(q, "RDB$TRIGGER_TYPE");
+        if ((type & 0x4000) != 0 && (type & 0x2000) == 0) {
+            // A DDL trigger has no CREATE text in the model; filing it would write a wrong one.
+            const std::string text = "DDL trigger " + name + " is not read.";
+            GetMsgManager().AddMessage(text, 1);
+            DoLogNextLine(text);
+            continue;
+        }
+        auto trg = std::make_unique<TTrgData>(Objs());
+        trg->SetName(name);
+        trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
+        trg->Position = Int32(q, "RDB$TRIGGER_SEQUENCE");
+        trg->SetSource(SourceText(q, "RDB$TRIGGER_SOURCE"));
+        trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
+        trg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        trg->IBTypeCode = static_cast<std::int32_t>(type);
+        if ((type & 0x2000) != 0) {
+            static constexpr std::string_view events[] = {"CONNECT", "DISCONNECT", "TRANSACTION START",
+                                                          "TRANSACTION COMMIT", "TRANSACTION ROLLBACK"};
+            trg->SetTableName("DATABASE");
+            const std::int64_t event = type - 8192;
+            if (event >= 0 && event < 5) trg->DatabaseEvent = events[event];
+        } else if (type >= 1 && type <= 6) {
+            trg->Time = type % 2 == 1 ? 1 : 2;
+            trg->Events = type <= 2 ? 2 : type <= 4 ? 4 : 8;
+        }
+        ++triggers;
+        if (OnLog) DoLog(1, name, triggers, count);
+        LogObjectLine(name);
+        FileIfAccepted(trg.release(), name, dboTrigger);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractExceptions() {
+    TCustomObjs* objs = Objs();
+    const TIBServerOptions& ib = objs->GetIBServerOptions();
+    const std::string charSet = ib.GetDBCharSet();
+    const bool reconnect = (ib.GetSQLServerVersion() < TIBSQLServerVersionType::st_Firebird_21 ||
+                            ib.GetSQLServerVersion() == TIBSQLServerVersionType::st_InterBase_2020) &&
+                           !charSet.empty() && !SameText(charSet, "NONE");
+    if (reconnect) SMXConnection_->ReconnectWithCharSet("NONE");
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting exceptions...");
+    SetSQL(q, {"select * from rdb$exceptions", "where (rdb$system_flag = 0 or rdb$system_flag is null)",
+               "order by rdb$exception_name"});
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto exc = std::make_unique<TExcData>(objs);
+        const std::string name = Str(q, "RDB$EXCEPTION_NAME");
+        exc->SetName(name);
+        exc->Message = Fld(q, "RDB$MESSAGE").AsString();
+        exc->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        LogObjectLine(name);
+        FileIfAccepted(exc.release(), name, dboException);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+    if (reconnect) SMXConnection_->ReconnectWithCharSet(charSet);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Generators, indices, constraints
+
+void TIBDBExtract::ExtractGenerators() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting generators...");
+    const int count = CountAndAnnounce({"select Count(*)", "from rdb$generators",
+                                        "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "},
+                                       "Generators", true, " and rdb$generator_name not like 'IBE$%' ");
+    SetSQL(q, {"select * from rdb$generators ", "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "});
+    if (IgnoreIBE()) AddSQL(q, " and rdb$generator_name not like 'IBE$%' ");
+    AddSQL(q, "order by rdb$generator_name ");
+    q.Open();
+    int generators = 0;
+    for (; !q.GetEof(); q.Next()) {
+        auto g = std::make_unique<TGnrData>(Objs());
+        const std::string name = Str(q, "RDB$GENERATOR_NAME");
+        g->SetName(name);
+        if (Caps_.HasGeneratorDescription) g->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        if (Caps_.HasGeneratorIncrement) {
+            const std::int64_t increment = Int(q, "RDB$GENERATOR_INCREMENT");
+            if (increment != 1) g->Increment = IntToStr(increment);
+        }
+        ++generators;
+        if (OnLog) DoLog(1, name, generators, count);
+        LogObjectLine(name);
+        FileIfAccepted(g.release(), name, dboGenerator);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractIndices() {
+    TSMXQuery& q = *Query_;
+    std::unique_ptr<TSMXQuery> sq = NewQuery();
+    DoLogNextLine("Extracting indices...");
+    SetSQL(q, {"Select I.* from RDB$Indices I ", "where Not Exists ",
+               "(select RC.Rdb$Constraint_Name from Rdb$Relation_Constraints RC ",
+               "where RC.Rdb$Index_Name=I.Rdb$Index_Name) ", "and I.rdb$index_name not like 'RDB$%' "});
+    if (IgnoreIBE()) AddSQL(q, " and I.rdb$index_name not like 'IBE$%' ");
+    AddSQL(q, "Order By I.rdb$index_name ");
+    SetSQL(*sq, {"select * from rdb$index_segments", "where rdb$index_name=:RDB$INDEX_NAME",
+                 "order by rdb$field_position"});
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto idx = std::make_unique<TIdxData>(Objs());
+        const std::string name = Str(q, "RDB$INDEX_NAME");
+        idx->SetName(name);
+        idx->Unique = Int(q, "RDB$UNIQUE_FLAG") != 0;
+        idx->TableName = Str(q, "RDB$RELATION_NAME");
+        idx->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        idx->Active = Int(q, "RDB$INDEX_INACTIVE") == 0;
+        idx->Descending = Int(q, "RDB$INDEX_TYPE") == 1;
+        idx->SetSource(Str(q, "RDB$EXPRESSION_SOURCE"));
+        if (Int(q, "RDB$SEGMENT_COUNT") > 0) {
+            Param(*sq, "RDB$INDEX_NAME").SetAsString(Fld(q, "RDB$INDEX_NAME").AsString());
+            sq->Open();
+            for (; !sq->GetEof(); sq->Next())
+                idx->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
+            sq->Close();
+        }
+        LogObjectLine(name);
+        FileIfAccepted(idx.release(), name, dboIndex);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ApplyConstraintName(TCtrData& Ctr, const std::string& ConstraintName) {
+    if (StartsStr("INTEG_", ConstraintName)) {
+        Ctr.OverrideName = ConstraintName;
+        Ctr.SetName("");
+    } else {
+        Ctr.SetName(ConstraintName);
+    }
+}
+
+void TIBDBExtract::ApplyConstraintIndex(TCtrData& Ctr, const std::string& IndexName, std::int64_t IndexType) {
+    if (StartsStr("RDB$", IndexName)) return;
+    if (IndexName != Ctr.GetName() || IndexType != 0) Ctr.IndexName = IndexName;
+    if (IndexType != 0) Ctr.IndexDescending = true;
+}
+
+void TIBDBExtract::FileConstraint(TCtrData* Ctr, TDbObject Kind) {
+    std::unique_ptr<TCtrData> owned(Ctr);
+    LogObjectLine(Ctr->GetCreateSQL());
+    const bool accepted = Ctr->GetName().empty() ? IsObjectAccepted(Ctr->TableName, dboTable)
+                                                 : IsObjectAccepted(Ctr->GetName(), Kind);
+    if (accepted) Objs()->AddObject(owned.release(), true);
+}
+
+void TIBDBExtract::ExtractUniques() {
+    TSMXQuery& q = *Query_;
+    std::unique_ptr<TSMXQuery> sq = NewQuery();
+    DoLogNextLine("Extracting unique constraints...");
+    SetSQL(q, {"Select C.Rdb$Constraint_Name, C.Rdb$Relation_Name, C.Rdb$Index_Name, ", "I.Rdb$Index_Type ",
+               "from Rdb$Relation_Constraints C ",
+               "JOIN Rdb$Relations R ON R.RDB$RELATION_NAME=C.RDB$RELATION_NAME AND R.RDB$SYSTEM_FLAG <> 1 ",
+               "left Join rdb$indices I on I.Rdb$Index_Name = C.Rdb$Index_Name ",
+               "where C.Rdb$Constraint_Type = 'UNIQUE' "});
+    if (IgnoreIBE()) AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
+    AddSQL(q, "order by C.Rdb$Constraint_Name");
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto ctr = std::make_unique<TCtrData>(Objs());
+        ctr->SetConstraintType(ctUnique);
+        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
+        ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
+        const std::string indexName = Str(q, "RDB$INDEX_NAME");
+        ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
+        // The index name is pasted as a literal: a quote inside a dialect-3 name is doubled.
+        SetSQL(*sq, {"select * from Rdb$Index_Segments", "where Rdb$Index_Name='" + LiteralBody(indexName) + "'",
+                     "Order By Rdb$Field_Position"});
+        sq->Open();
+        for (; !sq->GetEof(); sq->Next())
+            ctr->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
+        CloseAndClear(*sq);
+        FileConstraint(ctr.release(), dboUnique);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractPrimaryKeys() {
+    TSMXQuery& q = *Query_;
+    TCustomObjs* objs = Objs();
+    std::unique_ptr<TSMXQuery> sq = NewQuery();
+    DoLogNextLine("Extracting primary keys...");
+    const bool ibe = IgnoreIBE();
+    int count = 0;
+    if (OnLog) {
+        SetSQL(q, {"Select Count(*)", "from Rdb$Relation_Constraints C",
+                   "Left Join Rdb$Indices I on I.RDB$Index_Name = C.Rdb$Index_Name",
+                   "where C.Rdb$Constraint_Type='PRIMARY KEY'"});
+        if (ibe) {
+            AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
+            AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
+        }
+        q.Open();
+        count = q.GetEof() ? 0 : static_cast<int>((*q.GetFields())[0].AsInteger());
+        CloseAndClear(q);
+        DoLog(1, "Primary keys", 0, count);
+    }
+    SetSQL(q, {"Select C.*, I.Rdb$Index_Type", "from Rdb$Relation_Constraints C",
+               "Left Join Rdb$Indices I on I.RDB$Index_Name = C.Rdb$Index_Name",
+               "where C.Rdb$Constraint_Type='PRIMARY KEY'"});
+    if (ibe) {
+        AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
+        AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
+    }
+    AddSQL(q, "Order by C.rdb$relation_name");
+    SetSQL(*sq, {"Select * from Rdb$index_segments", "where rdb$index_name=:INDEX", "Order By rdb$field_position"});
+    sq->Prepare();
+    q.Open();
+    int keys = 0;
+    for (; !q.GetEof(); q.Next()) {
+        auto ctr = std::make_unique<TCtrData>(objs);
+        ctr->SetConstraintType(ctPrimaryKey);
+        const std::string tableName = Str(q, "RDB$RELATION_NAME");
+        ctr->SetTableName(tableName);
+        TDbObj* table = objs->FindObject(TObjsList::olTables, tableName);
+        AddDependency(objs, ctr.get(), table);
+        const std::string indexName = Str(q, "RDB$INDEX_NAME");
+        Param(*sq, "INDEX").SetAsString(indexName);
+        sq->Open();
+        for (; !sq->GetEof(); sq->Next()) {
+            const std::string field = Str(*sq, "RDB$FIELD_NAME");
+            ctr->AddColumn(field);
+            AddDependency(objs, ctr.get(), table, 0, 0, field);
+        }
+        sq->Close();
+        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
+        ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
+        ++keys;
+        if (OnLog) DoLog(1, ctr->GetDisplayName(), keys, count);
+        FileConstraint(ctr.release(), dboPKey);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+std::string TIBDBExtract::BuildForeignKeySQL() const {
+    std::string s = "Select C.rdb$constraint_name, C.rdb$constraint_type, C.rdb$relation_name FK_RELATION_NAME, "
+                    "C.rdb$index_name FK_INDEX_NAME, ";
+    if (Caps_.HasUpdateRule) s += "R.rdb$UPDATE_RULE, ";
+    if (Caps_.HasDeleteRule) s += "R.rdb$DELETE_RULE, ";
+    s += "I2.rdb$relation_name PK_RELATION_NAME, I2.RDB$Index_Name PK_INDEX_NAME, I1.RDB$Index_Type FK_INDEX_TYPE, "
+         "I2.RDB$Index_Type PK_INDEX_TYPE from Rdb$Relation_Constraints C, rdb$ref_constraints R, rdb$indices I1, "
+         "rdb$indices I2 where C.Rdb$Constraint_Type='FOREIGN KEY' and I1.Rdb$index_name = C.Rdb$index_name and "
+         "I2.Rdb$index_name=I1.Rdb$foreign_key and R.rdb$constraint_name=C.rdb$constraint_name ";
+    if (IgnoreIBE()) s += " and C.rdb$constraint_name not like 'IBE$%' ";
+    s += "Order by C.rdb$relation_name, C.rdb$constraint_name ";
+    return s;
+}
+
+void TIBDBExtract::ExtractForeignKeys() {
+    TSMXQuery& q = *Query_;
+    TCustomObjs* objs = Objs();
+    DoLogNextLine("Extracting foreign keys...");
+    const int count = CountAndAnnounce(
+        {"Select Count(*)", "from Rdb$Relation_Constraints C, rdb$ref_constraints R, ", "rdb$indices I1, rdb$indices I2 ",
+         "where C.Rdb$Constraint_Type='FOREIGN KEY' ", "and I1.Rdb$index_name = C.Rdb$index_name ",
+         "and I2.Rdb$index_name=I1.Rdb$foreign_key ", "and R.rdb$constraint_name=C.rdb$constraint_name "},
+        "Foreign keys", true, " and C.rdb$constraint_name not like 'IBE$%' ");
+    SetSQL(q, {BuildForeignKeySQL()});
+    std::unique_ptr<TSMXQuery> cq = NewQuery(), rq = NewQuery();
+    SetSQL(*cq, {"Select * from Rdb$index_segments", "where rdb$index_name = :INDEX_NAME", "Order By rdb$field_position"});
+    SetSQL(*rq, {"Select S.Rdb$field_name", "from rdb$indices I1, Rdb$indices I2, Rdb$index_segments S",
+                 "where I1.rdb$Index_name = :INDEX_NAME", "and I2.rdb$Index_name=I1.rdb$foreign_key",
+                 "and S.rdb$Index_name=I2.rdb$Index_name", "order by S.rdb$field_position"});
+    cq->Prepare();
+    rq->Prepare();
+    const auto rule = [](const std::string& text, std::uint8_t current) -> std::uint8_t {
+        if (text == "CASCADE") return raCascade;
+        if (text == "SET DEFAULT") return raSetDefault;
+        if (text == "SET NULL") return raSetNull;
+        return current;
+    };
+    q.Open();
+    int keys = 0;
+    for (; !q.GetEof(); q.Next()) {
+        auto ctr = std::make_unique<TCtrData>(objs);
+        ctr->SetConstraintType(ctForeignKey);
+        const std::string tableName = Str(q, "FK_RELATION_NAME");
+        ctr->SetTableName(tableName);
+        TDbObj* table = objs->FindObject(TObjsList::olTables, tableName);
+        AddDependency(objs, ctr.get(), table);
+        const std::string refName = Str(q, "PK_RELATION_NAME");
+        ctr->SetRefTableName(refName);
+        TDbObj* refTable = objs->FindObject(TObjsList::olTables, refName);
+        AddDependency(objs, ctr.get(), refTable);
+        const std::string indexName = Str(q, "FK_INDEX_NAME");
+        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
+        ApplyConstraintIndex(*ctr, indexName, Int(q, "FK_INDEX_TYPE"));
+        Param(*cq, "INDEX_NAME").SetAsString(indexName);
+        cq->Open();
+        for (; !cq->GetEof(); cq->Next()) {
+            const std::string field = Str(*cq, "RDB$FIELD_NAME");
+            ctr->AddColumn(field);
+            AddDependency(objs, ctr.get(), table, 0, 0, field);
+        }
+        cq->Close();
+        Param(*rq, "INDEX_NAME").SetAsString(indexName);
+        rq->Open();
+        for (; !rq->GetEof(); rq->Next()) {
+            const std::string field = Str(*rq, "RDB$FIELD_NAME");
+            ctr->AddRefColumn(field);
+            AddDependency(objs, ctr.get(), refTable, 0, 0, field);
+        }
+        rq->Close();
+        if (Caps_.HasUpdateRule) ctr->UpdateRule = rule(Str(q, "RDB$UPDATE_RULE"), ctr->UpdateRule);
+        if (Caps_.HasDeleteRule) ctr->DeleteRule = rule(Str(q, "RDB$DELETE_RULE"), ctr->DeleteRule);
+        ++keys;
+        if (OnLog) DoLog(1, ctr->GetDisplayName(), keys, count);
+        FileConstraint(ctr.release(), dboFKey);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractChecks() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting check constraints...");
+    SetSQL(q, {"select C.Rdb$Constraint_Name, C.Rdb$Trigger_Name, ", "T.Rdb$Trigger_Source, T.Rdb$Relation_Name ",
+               "from Rdb$Check_Constraints C, ", "Rdb$Triggers T ", "where T.Rdb$Trigger_Name = C.Rdb$Trigger_Name ",
+               "and T.Rdb$Trigger_Type = 1 ", "and T.Rdb$Trigger_Name like 'CHECK_%' "});
+    if (IgnoreIBE()) {
+        AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
+        AddSQL(q, " and T.rdb$Relation_name not like 'IBE$%' ");
+    }
+    AddSQL(q, "Order by C.Rdb$Constraint_Name ");
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto ctr = std::make_unique<TCtrData>(Objs());
+        ctr->SetConstraintType(ctCheck);
+        ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
+        const std::string source = Str(q, "RDB$TRIGGER_SOURCE");
+        ctr->SetSource(Trim(AdjustLineBreaks(source.size() > 5 ? source.substr(5) : std::string())));
+        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
+        const std::string line = ctr->GetCreateSQL();
+        Objs()->AddObject(ctr.release(), true);
+        LogObjectLine(line);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Roles and grants
+
+void TIBDBExtract::ExtractRoles() {
+    if (!Caps_.HasRoles) return;
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting roles...");
+    SetSQL(q, {"Select R.* from RDB$Roles R"});
+    if (Caps_.HasRoleSystemFlag) AddSQL(q, "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null)");
+    AddSQL(q, "Order By R.Rdb$Role_Name");
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        auto role = std::make_unique<TRolData>(Objs());
+        const std::string name = Str(q, "RDB$ROLE_NAME");
+        role->SetName(name);
+        role->OwnerName = Str(q, "RDB$OWNER_NAME");
+        if (Caps_.HasRoleDescription) role->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        Objs()->AddObject(role.release(), true);
+        if (GetShowFullLog()) DoLogNextLine("--- " + name);
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    CloseAndClear(q);
+}
+
+void TIBDBExtract::ExtractGrants() {
+    DoLogNextLine("Extracting grants...");
+    const std::string select =
+        " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, PRV.RDB$GRANT_OPTION, PRV.RDB$RELATION_NAME, "
+        "PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(0 as integer) SRT FROM RDB$USER_PRIVILEGES "
+        "PRV";
+    const std::string queries[] = {
+        " WHERE   PRV.RDB$OBJECT_TYPE = 13   AND PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE = 'M'   AND "
+        "PRV.RDB$RELATION_NAME <> 'RDB$ADMIN' ",
+        " JOIN RDB$RELATIONS REL ON PRV.RDB$RELATION_NAME = REL.RDB$RELATION_NAME WHERE  PRV.RDB$PRIVILEGE <> 'M'   "
+        "AND REL.RDB$OWNER_NAME <> PRV.RDB$USER  AND REL.RDB$SECURITY_CLASS STARTING WITH 'SQL$'   AND "
+        "(REL.RDB$SYSTEM_FLAG IS NULL OR REL.RDB$SYSTEM_FLAG = 0) ",
+        " JOIN RDB$PROCEDURES PRC ON PRC.RDB$PROCEDURE_NAME = PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = 5  "
+        "AND PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PRC.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        "  JOIN RDB$FUNCTIONS FNC ON FNC.RDB$FUNCTION_NAME = PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = 15   "
+        "AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND FNC.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        " JOIN RDB$PACKAGES PKG ON PKG.RDB$PACKAGE_NAME=PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = 18   AND "
+        "PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PKG.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        " JOIN RDB$TRIGGERS TRG ON TRG.RDB$TRIGGER_NAME = PRV.RDB$USER JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME "
+        "= TRG.RDB$RELATION_NAME WHERE  PRV.RDB$USER_TYPE = 2   AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND "
+        "REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        " JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 1  AND "
+        "PRV.RDB$PRIVILEGE IN ('G')   AND REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        " JOIN RDB$ROLES ROL ON ROL.RDB$ROLE_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 13  AND PRV.RDB$PRIVILEGE "
+        "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN ('SYSDBA','PUBLIC')  ",
+    };
+    for (int i = 0; i < 9; ++i) {
+        if (i == 3 && !Caps_.HasFunctionOwner) continue;
+        if (i == 4 && !Caps_.HasPackages) continue;
+        if (Stopped()) break;
+        ReadGrants(select + queries[i]);
+    }
+    CloseAndClear(*Query_);
+    Objs()->SortGrants();
+}
+
+void TIBDBExtract::ReadGrants(const std::string& QueryText) {
+    TSMXQuery& q = *Query_;
+    TCustomObjs* objs = Objs();
+    SetSQL(q, {QueryText});
+    if (IgnoreIBE()) AddSQL(q, " and PRV.RDB$RELATION_NAME not like 'IBE$%' ");
+    AddSQL(q, " ORDER BY  9, 1, 6, 4");
+    std::unique_ptr<TGntData> grant;
+    const auto handOver = [&] {
+        if (!grant) return;
+        if (grant->GranteeName.empty()) {
+            grant.reset();
+            return;
+        }
+        TGntData* g = grant.release();
+        if (!objs->MergeGrants(g)) delete g;
+    };
+    const auto privilegeOf = [](char letter) -> std::uint64_t {
+        switch (letter) {
+        case 'D': return std::uint64_t{1} << 3;
+        case 'I': return std::uint64_t{1} << 1;
+        case 'U': return std::uint64_t{1} << 2;
+        case 'S': return std::uint64_t{1} << 4;
+        case 'R': return std::uint64_t{1} << 6;
+        case 'X': return std::uint64_t{1} << 5;
+        case 'G': return std::uint64_t{1} << 43;
+        default: return 0;
+        }
+    };
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        const std::string grantee = Str(q, "RDB$USER");
+        const std::string object = Str(q, "RDB$RELATION_NAME");
+        const std::string letter = Str(q, "RDB$PRIVILEGE");
+        const std::uint64_t privilege = privilegeOf(letter.empty() ? ' ' : letter[0]);
+        const int granteeType = Int32(q, "RDB$USER_TYPE");
+        const int objectType = Int32(q, "RDB$OBJECT_TYPE");
+        const std::string column = Str(q, "RDB$FIELD_NAME");
+        const auto option = static_cast<std::uint8_t>(Int(q, "RDB$GRANT_OPTION"));
+        const bool same = grant && grant->GranteeName == grantee && grant->ObjectName == object &&
+                          grant->GrantOption == option;
+        if (same && column.empty() && grant->Columns.Count() == 0) {
+            grant->Privileges |= privilege;
+        } else if (same && !column.empty() && grant->Privileges == privilege) {
+            if (grant->Columns.IndexOf(column) < 0) grant->Columns.Add(column);
+        } else {
+            handOver();
+            grant = std::make_unique<TGntData>(objs);
+            grant->GranteeName = grantee;
+            grant->ObjectName = object;
+            grant->GranteeKind = IBObjectTypeToDbObject(granteeType);
+            grant->ObjectKind = IBObjectTypeToDbObject(objectType);
+            grant->GrantOption = option;
+            if (!column.empty()) grant->Columns.Add(column);
+            grant->Privileges = privilege;
+        }
+        ProcessMessages();
+        if (Stopped()) break;
+    }
+    handOver();
+    CloseAndClear(q);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Body parsing and linking
+
+void TIBDBExtract::ParseBodiesAndLinkDependencies() {
+    DoLogNextLine("Parsing bodies...");
+    DoLogNextLine("Linking dependencies...");
+}
+
+} // namespace smx

@@ -1,0 +1,166 @@
+// The InterBase/Firebird metadata extractor: it reads the system tables of a live database through
+// a connection component, one reader per object kind in a fixed step order, creates one object of
+// the matching kind class per database object and files it in the structure's container through
+// the accept rules. A capability probe first tells which catalogue columns and tables the server
+// has, so that every query asks only for what exists. The run always ends with the connection
+// disconnected; failures are reported through DoErrorMessage and make the run return false.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "foundation/smxDBEngine.h"
+#include "foundation/smxTypes.h"
+#include "model/smxClasses.h"
+
+namespace smx {
+
+class TFldData;
+class TCtrData;
+class TPrcData;
+
+/// Which catalogue columns and tables the connected server has; each flag is set by the probe only.
+struct TIBCapabilities {
+    bool HasRoles = false;                ///< table RDB$ROLES
+    bool HasFieldPrecision = false;       ///< RDB$FIELDS.RDB$FIELD_PRECISION
+    bool HasArgumentPrecision = false;    ///< RDB$FUNCTION_ARGUMENTS.RDB$FIELD_PRECISION
+    bool HasGeneratorDescription = false; ///< RDB$GENERATORS.RDB$DESCRIPTION
+    bool HasRoleDescription = false;      ///< RDB$ROLES.RDB$DESCRIPTION
+    bool HasRoleSystemFlag = false;       ///< RDB$ROLES.RDB$SYSTEM_FLAG
+    bool HasRelationType = false;         ///< RDB$RELATIONS.RDB$RELATION_TYPE
+    bool HasUpdateRule = false;           ///< RDB$REF_CONSTRAINTS.RDB$UPDATE_RULE
+    bool HasDeleteRule = false;           ///< RDB$REF_CONSTRAINTS.RDB$DELETE_RULE
+    bool HasParameterMechanism = false;   ///< RDB$PROCEDURE_PARAMETERS.RDB$PARAMETER_MECHANISM
+    bool HasParameterDefault = false;     ///< RDB$PROCEDURE_PARAMETERS.RDB$DEFAULT_SOURCE
+    bool HasParameterCollation = false;   ///< RDB$PROCEDURE_PARAMETERS.RDB$COLLATION_ID
+    bool HasParameterNullFlag = false;    ///< RDB$PROCEDURE_PARAMETERS.RDB$NULL_FLAG
+    bool HasIdentityGenerator = false;    ///< RDB$RELATION_FIELDS.RDB$GENERATOR_NAME
+    bool HasIdentityType = false;         ///< RDB$RELATION_FIELDS.RDB$IDENTITY_TYPE
+    bool HasParameterRelation = false;    ///< RDB$PROCEDURE_PARAMETERS.RDB$RELATION_NAME
+    bool HasGeneratorIncrement = false;   ///< RDB$GENERATORS.RDB$GENERATOR_INCREMENT
+    bool HasFunctionSource = false;       ///< RDB$FUNCTIONS.RDB$FUNCTION_SOURCE
+    bool HasArgumentName = false;         ///< RDB$FUNCTION_ARGUMENTS.RDB$ARGUMENT_NAME
+    bool HasArgumentDescription = false;  ///< RDB$FUNCTION_ARGUMENTS.RDB$DESCRIPTION
+    bool HasPackages = false;             ///< table RDB$PACKAGES
+    bool HasProcedurePackage = false;     ///< RDB$PROCEDURES.RDB$PACKAGE_NAME
+    bool HasBaseCollation = false;        ///< RDB$COLLATIONS.RDB$BASE_COLLATION_NAME
+    bool HasFunctionOwner = false;        ///< RDB$FUNCTIONS.RDB$OWNER_NAME
+};
+
+/// Every capability flag, for code that walks all of them (the probe clears them this way).
+inline constexpr std::array<bool TIBCapabilities::*, 24> IBCapabilityFlags = {
+    &TIBCapabilities::HasRoles,              &TIBCapabilities::HasFieldPrecision,
+    &TIBCapabilities::HasArgumentPrecision,  &TIBCapabilities::HasGeneratorDescription,
+    &TIBCapabilities::HasRoleDescription,    &TIBCapabilities::HasRoleSystemFlag,
+    &TIBCapabilities::HasRelationType,       &TIBCapabilities::HasUpdateRule,
+    &TIBCapabilities::HasDeleteRule,         &TIBCapabilities::HasParameterMechanism,
+    &TIBCapabilities::HasParameterDefault,   &TIBCapabilities::HasParameterCollation,
+    &TIBCapabilities::HasParameterNullFlag,  &TIBCapabilities::HasIdentityGenerator,
+    &TIBCapabilities::HasIdentityType,       &TIBCapabilities::HasParameterRelation,
+    &TIBCapabilities::HasGeneratorIncrement, &TIBCapabilities::HasFunctionSource,
+    &TIBCapabilities::HasArgumentName,       &TIBCapabilities::HasArgumentDescription,
+    &TIBCapabilities::HasPackages,           &TIBCapabilities::HasProcedurePackage,
+    &TIBCapabilities::HasBaseCollation,      &TIBCapabilities::HasFunctionOwner,
+};
+
+/// The stored default source without block comments, without a leading "DEFAULT " (any case) or
+/// "=", trimmed. Quoted literals are copied whole (doubled quotes included); line comments stay.
+std::string CleanDefaultSource(std::string_view Source);
+
+/// The object kind of an InterBase object-type code (RDB$USER_TYPE, RDB$OBJECT_TYPE).
+TDbObject IBObjectTypeToDbObject(int Code);
+
+/// The metadata extractor over a connection component (referenced, not owned).
+class TIBDBExtract : public TCustomExtract {
+public:
+    /// Step maximum 16, step position 0, database type InterBase.
+    explicit TIBDBExtract(TComponent* AOwner = nullptr);
+    ~TIBDBExtract() override;
+    SMX_CLASSNAME(TIBDBExtract)
+
+    /// The whole run: clears the structure, connects, probes, runs the 17 steps, disconnects.
+    /// False when the wiring is missing (nothing is touched then), the connection could not be
+    /// made, an exception ended a step, or the stop flag cut the run short; each is reported
+    /// through DoErrorMessage. The objects read so far stay in the structure.
+    bool ExtractDatabase() override;
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    TSMXCustomConnection* GetSMXConnection() const { return SMXConnection_; }
+    /// Stores the connection and registers for its free-notification; nothing when unchanged.
+    void SetSMXConnection(TSMXCustomConnection* Value);
+
+    /// The flags of the last probe.
+    const TIBCapabilities& GetCapabilities() const { return Caps_; }
+    int GetStepPosition() const { return StepPosition_; }
+    int GetStepMax() const { return StepMax_; }
+
+    /// The argument SELECT of one function (the name pasted with its quotes doubled).
+    std::string BuildArgumentSQL(std::string_view FunctionName) const;
+    /// The foreign-key SELECT as one line.
+    std::string BuildForeignKeySQL() const;
+
+private:
+
+    TCustomObjs* Objs() const;
+    std::unique_ptr<TSMXQuery> NewQuery();
+    bool IgnoreIBE() const;
+    bool Stopped() const;
+    /// Files Obj when its name passes the accept test of Kind, else frees it.
+    void FileIfAccepted(TDbObj* Obj, const std::string& Name, TDbObject Kind);
+    void LogObjectLine(const std::string& Text);
+    /// Runs a count statement (pieces as lines) and fires the step event (1, Label, 0, count).
+    int CountAndAnnounce(std::initializer_list<std::string_view> Pieces, const std::string& Label,
+                         bool IBEPiece, std::string_view IBEText);
+
+    void CopyServerInfo();
+    void ExtractCharSets();
+    void RunExtractionSteps();
+    void ExtractCollations();
+    void ExtractDomains();
+    void ExtractTables();
+    void ExtractFunctions();
+    void ExtractPSQLFunction();
+    void ExtractExternalFunction();
+    void ExtractViews();
+    void ExtractProcedures();
+    void ExtractPackages();
+    void ExtractTriggers();
+    void ExtractExceptions();
+    void ExtractGenerators();
+    void ExtractIndices();
+    void ExtractUniques();
+    void ExtractPrimaryKeys();
+    void ExtractForeignKeys();
+    void ExtractChecks();
+    void ExtractRoles();
+    void ExtractGrants();
+    void ReadGrants(const std::string& QueryText);
+    void ParseBodiesAndLinkDependencies();
+
+    /// Sets data-type code, precision and scale of Field from the catalogue values.
+    void ReadPrecisionAndScale(int FieldType, int SubType, bool HasPrecision, TFldData& Field,
+                               std::optional<std::int64_t> Scale, std::optional<std::int64_t> Precision);
+    /// Reads the array bounds of the column whose field source is FieldSource.
+    void ReadDimensions(TSMXQuery& Query, const std::string& FieldSource, TFldData& Field);
+    /// Fills an argument of an external or PSQL function from an argument row.
+    void ReadArgument(TSMXQuery& Row, TFldData& Field);
+    /// The shared naming and index rules of the constraint readers.
+    void ApplyConstraintName(TCtrData& Ctr, const std::string& ConstraintName);
+    void ApplyConstraintIndex(TCtrData& Ctr, const std::string& IndexName, std::int64_t IndexType);
+    /// The "---" line and the accept test of a key constraint, then filing.
+    void FileConstraint(TCtrData* Ctr, TDbObject Kind);
+
+    TSMXCustomConnection* SMXConnection_ = nullptr;
+    std::unique_ptr<TSMXQuery> Query_; // the working query of a run
+    TIBCapabilities Caps_;
+    int StepMax_ = 16;
+    int StepPosition_ = 0;
+};
+
+} // namespace smx

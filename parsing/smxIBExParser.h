@@ -1,0 +1,142 @@
+// The InterBase/Firebird body and expression parser. It reads the procedural and expression parts of
+// objects (procedure, function and trigger bodies, EXECUTE BLOCK, the SELECT of a view, computed
+// columns, expression indices, check constraints, domain checks and defaults), checks that they are
+// well formed and records every object they need, down to the column, as dependency records that
+// the comparer's walkers use to order drops and re-creations. Column references are resolved against
+// the FROM clauses in effect; a reference read before its FROM clause (a select list) waits in that
+// clause's context until the clause is known, so every text is read once, in linear time.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "parsing/smxIBParser.h"
+
+namespace smx {
+
+class TPrcData;
+
+/// How deep expressions, blocks and queries may nest in a body before it is refused.
+inline constexpr int MaxBodyNesting = 200;
+
+/// The parser users create for InterBase/Firebird: the script parser plus bodies and expressions.
+class TIbExParser : public TIbParser {
+public:
+    /// The script parser with progress reporting on.
+    explicit TIbExParser(TCustomExtract* AOwner = nullptr);
+    ~TIbExParser() override;
+    SMX_CLASSNAME(TIbExParser)
+
+    /// With a current object the text is prefixed with its kind and name ("Procedure P: ");
+    /// only the first error of the list reaches the error event. Every error is recorded.
+    void Error(const std::string& Text) override;
+    /// Records what Obj needs for the column reference Alias.Column (see the unit comment). NEW and
+    /// OLD name the trigger's table wherever they stand; a qualified name is never a generator.
+    void LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::string_view Column) override;
+    /// Re-parses the stored text of a procedure, trigger, view, index, computed column, check
+    /// constraint or domain (check, then default), from line 1, column 1, with "^" as terminator;
+    /// the scanner, its text and its terminator are as before afterwards. Other objects get
+    /// "Body parsing for DB-Obj: (<class>) not implemented."; no object gets
+    /// "Expression / body parsing not implemented.".
+    void ParseBody(TDbObj* Obj) override;
+    /// Parses the body of Obj at the current token (declarations and block, a SELECT, or a
+    /// parenthesised expression over the object's table).
+    void ParseObjectBody(TDbObj* Obj) override;
+
+    /// The object whose body is being parsed, or nullptr.
+    TDbObj* GetCurrentObject() const { return Current_; }
+
+protected:
+    /// Parses the body met in a script and stores its source: a trigger's from AS, a routine's or
+    /// view's from the token after AS, a column's, index's or check's from its "(". The current token
+    /// is AS (routines, triggers, views, packages), CHECK or "(". A ";" terminator reads as "^" inside
+    /// the body; the parser ends on the token after the body (a ";" there becomes the terminator).
+    void ReadBody(TDbObj* Obj) override;
+    /// "(" parameters ")" and RETURNS: a procedure's output list, or a function's one result type
+    /// (with DETERMINISTIC from Firebird 3 on).
+    void ParseRoutineHeader(TPrcData* Routine) override;
+    /// EXECUTE BLOCK: checked like a procedure body, with no dependencies recorded (the block is
+    /// no object of the structure).
+    void ParseExecuteBlock() override;
+    std::unique_ptr<TIbParser> CreateInputParser() override { return std::make_unique<TIbExParser>(Owner_); }
+
+private:
+    class TBodyContext;
+    class TNesting;
+
+    // Declarations and statements.
+    void ParseDeclarations();
+    void ParseSubRoutine();
+    void ParseBlock();
+    void ParseBodyStatement();
+    void ParseBodyWordStatement();
+    void ParseAssignment();
+    void ParseExecuteStatement();
+    void ParseExecuteStatementText();
+    void ParseForStatement();
+    void ParseWhen();
+    void ParseSetStatement();
+    void ParseInsert(bool UpdateOrInsert);
+    void ParseUpdate(bool WithSet);
+    void ParseDelete();
+    void ParseMerge();
+    void ParseReturning();
+    void ParseIntoTargets();
+    void ParseTarget();
+
+    // Queries.
+    void ParseSelect(bool AllowInto);
+    void ParseWithClause();
+    void ParseTableRefs(TBodyContext& Ctx);
+    void ParseTableRef(TBodyContext& Ctx);
+    void ParseItemList(bool Aliases, bool Ordering);
+    void ParsePlan();
+    void ParseWindow();
+    void ParseRowsClause();
+
+    // Expressions.
+    void ParseExpression();
+    void ParseConjunct();
+    void ParsePredicate();
+    void ParseBooleanPrimary();
+    void ParseAdditive();
+    void ParseTerm();
+    void ParseFactor();
+    void ParseIdentFactor();
+    void ParseFunctionArgs(const std::string& Name);
+    void ParseExpressionList();
+    void ParseDataTypeText();
+
+    // Helpers.
+    /// The token is Code (keyword, or its identifier form); else records "Missing: ...".
+    bool ExpectKw(int Code);
+    bool ExpectKwAndNext(int Code);
+    /// The character after the current token (blanks skipped) is "(".
+    bool NextIsLParen() const;
+    /// The token ends a statement or a body (";", the terminator, END or the end of the text).
+    bool AtStatementEnd() const;
+    /// The token is a word that may stand as an alias (an identifier that is no keyword).
+    bool AtAlias() const;
+    TBodyContext& PushFrom();
+    void PopFrom();
+    /// The FROM clause of Ctx is complete: the references waiting in it are resolved.
+    void FromKnown(TBodyContext& Ctx);
+    /// Records a dependency of the current object on Name among Kinds.
+    void Depend(std::string_view Name, TDbObjectKinds Kinds);
+    /// Records Obj's need of Relation's Column (of a procedure: of its output parameter).
+    void LinkColumn(TDbObj* Obj, TDbObj* Relation, std::string_view Column);
+    /// The column reference Alias.Column of the current object.
+    void ColumnRef(std::string_view Alias, std::string_view Column);
+    bool IsTrigger() const;
+    bool Firebird3() const;
+    bool Firebird4() const;
+
+    TDbObj* Current_ = nullptr;
+    bool Recording_ = true; // dependencies are recorded (off for EXECUTE BLOCK)
+    bool Aborted_ = false;  // the body nested too deeply; the rest of it is skipped
+    int Depth_ = 0;
+};
+
+} // namespace smx
