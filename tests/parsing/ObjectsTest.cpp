@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
+#include "parsing/smxIBExParser.h"
 #include "tests/parsing/ParserTestSupport.h"
 
 namespace smx::test {
@@ -47,7 +49,7 @@ struct TRun {
     }
 
     TIbSetup Setup;
-    TIbParser P;
+    TIbExParser P;
     TRecorder Rec;
 };
 
@@ -342,6 +344,109 @@ TEST(Objects, UnnamedTableKeysAndBareArrayBounds) {
     ASSERT_EQ(L->Dimensions.size(), 1u);
     EXPECT_EQ(L->Dimensions[0], (std::pair<std::int32_t, std::int32_t>(1, 5)));
     EXPECT_EQ(Run.Rec.Reports.size(), 2u); // the keys are part of the table's statement
+}
+
+TEST(Objects, BodiesAreStoredAndRedefinitionsReplaceThem) {
+    TRun Run("CREATE TABLE T (A INTEGER, B INTEGER);\n"
+             "COMMENT ON TABLE T IS 'x';\n"
+             "SET TERM ^;\n"
+             "CREATE OR ALTER PROCEDURE P (X INTEGER) RETURNS (Y INTEGER) AS BEGIN SUSPEND; END^\n"
+             "COMMENT ON PARAMETER P.X IS 'the input'^\n"
+             "ALTER PROCEDURE P (X INTEGER, Z INTEGER) RETURNS (Y INTEGER) AS\nBEGIN\n  Y = X + Z;\n  "
+             "SUSPEND;\nEND^\n"
+             "CREATE TRIGGER TR FOR T ACTIVE BEFORE INSERT POSITION 0 AS BEGIN NEW.A = 1; END^\n"
+             "ALTER TRIGGER TR INACTIVE^\n"
+             "CREATE VIEW V AS SELECT A FROM T^\n"
+             "RECREATE VIEW V (B) AS SELECT B FROM T WITH CHECK OPTION^\n"
+             "SET TERM ;^\n");
+    EXPECT_TRUE(Run.Rec.Errors().empty()) << Run.Rec.Transcript;
+    TPrcData* P = Run.Objs().FindProcedure("P");
+    ASSERT_NE(P, nullptr);
+    EXPECT_EQ(Run.Objs().Procedures().Count(), 1);
+    EXPECT_EQ(P->GetSource(), "BEGIN\r\n  Y = X + Z;\r\n  SUSPEND;\r\nEND");
+    ASSERT_EQ(P->InputParams.Count(), 2);
+    EXPECT_EQ(dynamic_cast<TDbObj*>(P->InputParams.Objects(0))->GetDescription(), "the input");
+    EXPECT_EQ(dynamic_cast<TDbObj*>(P->InputParams.Objects(1))->GetDescription(), "");
+    TTrgData* T = Run.Objs().FindTrigger("TR");
+    ASSERT_NE(T, nullptr);
+    EXPECT_EQ(T->Active, 0);
+    EXPECT_EQ(T->GetSource(), "AS BEGIN NEW.A = 1; END"); // ALTER without AS keeps the body
+    TViwData* V = Run.Objs().FindView("V");
+    ASSERT_NE(V, nullptr);
+    EXPECT_EQ(V->GetSource(), "SELECT B FROM T WITH CHECK OPTION");
+    ASSERT_EQ(V->Fields.Count(), 1);
+    EXPECT_EQ(V->Fields[0], "B");
+}
+
+TEST(Objects, PackageHeaderAndBody) {
+    TRun Run("SET TERM ^;\n"
+             "CREATE PROCEDURE ENABLE AS BEGIN EXIT; END^\n"
+             "CREATE OR ALTER PACKAGE PK\nAS\nBEGIN\n  PROCEDURE ENABLE;\n  FUNCTION F (X INTEGER) RETURNS "
+             "INTEGER;\nEND^\n"
+             "RECREATE PACKAGE BODY PK\nAS\nBEGIN\n  PROCEDURE ENABLE\n  AS\n  BEGIN\n    SUSPEND;\n  END\n"
+             "  FUNCTION F (X INTEGER) RETURNS INTEGER\n  AS\n  DECLARE V INTEGER;\n  BEGIN\n    V = X;\n"
+             "    RETURN V;\n  END\nEND^\n"
+             "SET TERM ;^\n");
+    EXPECT_TRUE(Run.Rec.Errors().empty()) << Run.Rec.Transcript;
+    TPkgData* K = Run.Objs().FindPackage("PK");
+    ASSERT_NE(K, nullptr);
+    EXPECT_EQ(K->GetHeaderSource(),
+              "BEGIN\r\n  PROCEDURE ENABLE;\r\n  FUNCTION F (X INTEGER) RETURNS INTEGER;\r\nEND");
+    EXPECT_EQ(K->GetSource().substr(0, 27), "BEGIN\r\n  PROCEDURE ENABLE\r\n");
+    EXPECT_TRUE(K->GetSource().ends_with("RETURN V;\r\n  END\r\nEND")) << K->GetSource();
+    // The members are the package's: the top-level ENABLE is unchanged, F is no procedure.
+    EXPECT_EQ(Run.Objs().Procedures().Count(), 1);
+    ASSERT_NE(Run.Objs().FindProcedure("ENABLE"), nullptr);
+    EXPECT_EQ(Run.Objs().FindProcedure("ENABLE")->GetSource(), "BEGIN EXIT; END");
+    std::vector<std::string> Reported;
+    for (const TReport& R : Run.Rec.Reports)
+        Reported.push_back(R.Name + ":" + NameOf(R.Kind) + ":" + NameOf(R.Op));
+    EXPECT_EQ(Reported, (std::vector<std::string>{"ENABLE:dboProcedure:odbCreate", "PK:dboPackage:odbCreate",
+                                                  "PK:dboPackage:odbAlter"}));
+}
+
+TEST(Objects, ProcedureBodyCutShortStaysFiled) {
+    TRun Run("CREATE TABLE T (A INTEGER);\nSET TERM ^;\nCREATE PROCEDURE P RETURNS (R INTEGER) AS\nBEGIN\n"
+             "  FOR SELECT A FROM T INTO :R DO\n    SUSPEND;\n");
+    const std::vector<std::string> E = Run.Rec.Errors();
+    ASSERT_FALSE(E.empty());
+    EXPECT_EQ(E[0].rfind("Procedure P: ", 0), 0u) << E[0];
+    TPrcData* P = Run.Objs().FindProcedure("P");
+    ASSERT_NE(P, nullptr);
+    EXPECT_NE(P->FindDependsOn(Run.Objs().FindTable("T")), nullptr);
+    EXPECT_EQ(Run.P.GetMsgManager()[0].ScriptName, "s.sql");
+}
+
+TEST(Objects, SubRoutinesAndMembersLeaveNothingBehind) {
+    // Parsed into a container that is freed at the end of the scope: under the sanitizers nothing
+    // may point at the freed sub-routines and package members.
+    auto Setup = std::make_unique<TIbSetup>();
+    {
+        TIbExParser P;
+        TRecorder Rec(P);
+        P.ReadFileHook = [](const std::string&, std::string& Out) {
+            Out = "CREATE TABLE T (A INTEGER);\nSET TERM ^;\n"
+                  "CREATE PROCEDURE Q AS BEGIN EXIT; END^\n"
+                  "CREATE PROCEDURE P RETURNS (R INTEGER) AS\n"
+                  "  DECLARE PROCEDURE Q RETURNS (Z INTEGER) AS BEGIN SELECT A FROM T INTO :Z; SUSPEND; END\n"
+                  "BEGIN FOR SELECT Z FROM Q INTO :R DO SUSPEND; END^\n"
+                  "CREATE PACKAGE K AS BEGIN PROCEDURE Q; END^\n"
+                  "CREATE PACKAGE BODY K AS BEGIN PROCEDURE Q AS DECLARE X INTEGER; BEGIN SELECT A FROM T "
+                  "INTO :X;"
+                  " EXECUTE PROCEDURE P; END END^\n";
+            return TFileReadStatus::frOk;
+        };
+        P.ParseFile("s.sql", &Setup->Objs());
+        P.LinkObjects();
+        EXPECT_TRUE(Rec.Errors().empty()) << Rec.Transcript;
+        EXPECT_EQ(Setup->Objs().Procedures().Count(), 2);
+        EXPECT_EQ(Setup->Objs().FindProcedure("Q")->GetSource(), "BEGIN EXIT; END");
+    }
+    TTblData* T = Setup->Objs().FindTable("T");
+    ASSERT_NE(T, nullptr);
+    for (int i = 0; i < T->GetUsedBy().Count(); ++i)
+        EXPECT_NE(T->UsedByItem(i)->GetReferenced(), nullptr);
+    Setup.reset();
 }
 
 TEST(Objects, Domains) {
