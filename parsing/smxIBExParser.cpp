@@ -536,7 +536,10 @@ void TIbExParser::ParseBodyStatement() {
     TNesting N(*this);
     if (!N.Ok()) return;
     if (Is(kwBEGIN)) {
+        // A block needs no ";" after its END (one standing there is an empty statement).
         ParseBlock();
+        if (Token_ == tkSemicolon) NextToken();
+        return;
     } else if (Is(tkEXCEPTION)) {
         NextToken();
         if (Token_ == tkIdent) {
