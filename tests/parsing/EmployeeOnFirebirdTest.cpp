@@ -11,6 +11,7 @@
 
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Idx.h"
+#include "model/smxComp_Pkg.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxSQL_Exec.h"
@@ -73,6 +74,8 @@ struct ScriptSide {
         Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
             TUpdateDescriptionType::udComment);
         Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetUseRECONNECT(false);
+        // Columns keep the character sets the scripts give them.
+        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
     }
     std::string FirstError() {
         TMsgManager& M = Ext.GetMsgManager();
@@ -100,6 +103,7 @@ struct ScriptCompare {
         Cmp.SetSQLExec(&Exec);
         Cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
         Cmp.GetIBCompareOptions().SetUseRECONNECT(false);
+        Cmp.GetIBCompareOptions().SetFldCharsetCompare(true);
         Extracted = Cmp.ExtractStructures();
         TConnectionOptions& C = Target.Setup.Objs().GetConnectionOptions();
         C.SetDatabaseName(TargetDb);
@@ -211,6 +215,50 @@ TEST(EmployeeOnFirebird, DISABLED_ScriptsRebuildTheReferenceDatabase) {
     const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
     EXPECT_TRUE(U.Ok()) << U.Output;
     EXPECT_EQ(Extract(Empty.Path()), Expected);
+}
+
+/// The folder of the package example of firebird3.0-examples; empty when it is missing.
+std::string PackageExampleFolder() {
+    std::istringstream Files(Run("dpkg -L firebird3.0-examples 2>/dev/null"));
+    for (std::string Line; std::getline(Files, Line);)
+        if (Line.ends_with("/package/fbout-header.sql")) return Line.substr(0, Line.size() - 16);
+    return {};
+}
+
+TEST(EmployeeOnFirebird, PackageExampleFromNothing) {
+    const std::string Folder = PackageExampleFolder();
+    ASSERT_FALSE(Folder.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
+    const std::string Header = Folder + "fbout-header.sql", Body = Folder + "fbout-body.sql";
+    ScriptSide S;
+    S.Ext.SetScriptFileName("\"" + Header + "\" \"" + Body + "\"");
+    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
+    TObjs& O = S.Setup.Objs();
+    ASSERT_EQ(O.Packages().Count(), 1);
+    TPkgData* K = O.FindPackage("FB$OUT");
+    ASSERT_NE(K, nullptr);
+    EXPECT_TRUE(K->GetHeaderSource().starts_with("begin")) << K->GetHeaderSource();
+    EXPECT_TRUE(K->GetSource().starts_with("begin")) << K->GetSource();
+    EXPECT_EQ(O.Procedures().Count(), 0);
+
+    // The reference: both files run by isql-fb on a new database.
+    TTempDir Dir("smxpkg");
+    TTestDatabase Ref(CreateDatabaseSql("", "PAGE_SIZE 8192"), "ref.fdb");
+    for (const std::string& F : {Header, Body}) {
+        const TIsqlResult R =
+            RunIsqlScript(Ref.Dir(), "CONNECT '" + SqlQuoteDoubled(Ref.Path()) + "';\n" + ReadText(F));
+        ASSERT_TRUE(R.Ok()) << R.Output;
+    }
+    std::ofstream(Dir.File("empty.sql")) << "COMMIT;\n";
+    TTestDatabase Empty(CreateDatabaseSql("", "PAGE_SIZE 8192"), "empty.fdb");
+    ScriptCompare C("\"" + Header + "\" \"" + Body + "\"", Dir.File("empty.sql"), Empty.Path());
+    ASSERT_TRUE(C.Extracted) << C.Master.FirstError() << C.Target.FirstError();
+    for (const char* Part : {"CREATE GENERATOR FB$OUT_SEQ", "CREATE DOMAIN", "CREATE GLOBAL TEMPORARY TABLE",
+                             "CREATE OR ALTER PACKAGE", "RECREATE PACKAGE BODY"})
+        EXPECT_NE(C.Script.find(Part), std::string::npos) << Part << "\n" << C.Script;
+    std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Script;
+    const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
+    EXPECT_TRUE(U.Ok()) << U.Output << C.Script;
+    EXPECT_EQ(Extract(Empty.Path()), Extract(Ref.Path()));
 }
 
 } // namespace
