@@ -391,14 +391,14 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
                 LocalNames_.Add((*L)[i]);
         ParseDeclarations();
         ParseBlock();
-    } else if (dynamic_cast<TPkgData*>(Obj)) {
-        // The routines of a package are read by the routine parser; here the text is kept whole.
-        SkipToTokens([] {
-            TTokenSet S;
-            S += tkEOF;
-            S += tkTerminator;
-            return S;
-        }());
+    } else if (auto* K = dynamic_cast<TPkgData*>(Obj)) {
+        // A run of routines between BEGIN and END, each read by the routine parser with the package
+        // as owner: the members belong to the package's text and are never filed on their own.
+        if (Is(kwAS)) NextToken();
+        ExpectKwAndNext(kwBEGIN);
+        while ((Is(tkFUNCTION) || Is(tkPROCEDURE)) && !Aborted_)
+            ParseRoutine(tkCREATE, Is(tkFUNCTION), true, K);
+        ExpectKwAndNext(kwEND);
     } else if (dynamic_cast<TViwData*>(Obj)) {
         ParseSelect(false);
     } else if (dynamic_cast<TFldData*>(Obj) || dynamic_cast<TIdxData*>(Obj) || dynamic_cast<TCtrData*>(Obj)) {
@@ -545,7 +545,10 @@ void TIbExParser::ParseBodyStatement() {
     TNesting N(*this);
     if (!N.Ok()) return;
     if (Is(kwBEGIN)) {
+        // A block needs no ";" after its END (one standing there is an empty statement).
         ParseBlock();
+        if (Token_ == tkSemicolon) NextToken();
+        return;
     } else if (Is(tkEXCEPTION)) {
         NextToken();
         if (Token_ == tkIdent) {
