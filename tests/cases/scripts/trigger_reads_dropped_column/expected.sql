@@ -1,0 +1,33 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Drop table-fields... */
+SET TERM ^ ;
+
+ALTER TRIGGER T2_BI
+ AS Declare variable I integer;
+BEGIN I = 0; END
+^
+
+SET TERM ; ^
+
+ALTER TABLE T2 DROP PRICE;
+
+
+/* Alter exist trigger... */
+SET TERM ^ ;
+
+ALTER TRIGGER T2_BI
+AS
+BEGIN
+  IF (NEW.QTY IS NULL) THEN NEW.QTY = 1;
+END
+^
+
+SET TERM ; ^
+
+ALTER TABLE T2 ALTER COLUMN ID POSITION 1;
+
+ALTER TABLE T2 ALTER COLUMN QTY POSITION 2;
+
