@@ -1,8 +1,9 @@
-// libFuzzer target over the InterBase script parser. Byte 0 of the input chooses the server version
-// (two values beyond the known ones included), byte 1 the SQL dialect, ParseFile or ParseScript and
-// whether a handler sets the stop flag; the rest is the script. The parser runs its statement loop
-// and its link passes on a container holding a few objects, then everything is freed. INPUT reads
-// no files here: a read hook serves the script itself and one small fixed file.
+// libFuzzer target over the InterBase script parser and its body parser. Byte 0 of the input
+// chooses the server version (two values beyond the known ones included), byte 1 the SQL dialect,
+// ParseFile or ParseScript and whether a handler sets the stop flag; the rest is the script. The
+// parser runs its statement loop and its link passes on a container holding a few objects, then
+// everything is freed. INPUT reads no files here: a read hook serves the script itself and one small
+// fixed file.
 //
 // Checked on every input, beyond the sanitizers: no exception escapes; every reported text is a
 // piece of a source the parser read; the terminator is never empty; every pass of the loop consumed
@@ -19,7 +20,7 @@
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxDBStructure.h"
-#include "parsing/smxIBParser.h"
+#include "parsing/smxIBExParser.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void RunOne(const std::uint8_t* Data, std::size_t Size) {
     A->DataType = DomainDataType;
     A->DomainName = "D";
 
-    TIbParser Parser;
+    TIbExParser Parser; // the parser users create: bodies and expressions are parsed too
     TStringList Lines;
     Lines.SetText(Script);
     const std::string Sources[] = {DecodeScriptBytes(Script), Lines.Text(), std::string(OtherFile)};
