@@ -138,7 +138,11 @@ bool TCustomScriptExtract::ExtractDatabase() {
         return false;
     }
     for (int i = 0; i < FileNames_.Count(); ++i) {
-        if (StopRequested) break;
+        if (StopRequested) { // a run cut short must not pass for a complete one
+            DoErrorMessage("Extraction stopped.");
+            Result = false;
+            break;
+        }
         const std::string Name = FileNames_[i];
         bool Loaded = false;
         if (OnLoadScript) {

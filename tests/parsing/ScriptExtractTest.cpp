@@ -104,6 +104,12 @@ TEST(ScriptExtract, MissingRefusedAndEmpty) {
     };
     EXPECT_TRUE(S.Run(S.Dir.File("c.sql")));
 
+    // The stop flag ends a run as failed.
+    StopRequested = true;
+    EXPECT_FALSE(S.Run(S.Dir.File("c.sql")));
+    StopRequested = false;
+    EXPECT_EQ(S.Errors(), (std::vector<std::string>{"Extraction stopped."}));
+
     TIBScriptExtract Bare;
     Bare.SetName("IBScriptExtract1");
     Bare.SetOnErrorMessage([](TObject*, const std::string&) {});
@@ -171,9 +177,10 @@ TEST(ScriptExtract, BadInputsAreReportedWithTheirPositions) {
 TEST(ScriptExtract, SecondRunAfterABodyAnalysisReadsTheSameScript) {
     ExtractSetup S;
     const std::string F = S.Dir.File("s.sql");
-    WriteFile(F, "SET SQL DIALECT 3;\nCREATE TABLE T (ID INTEGER NOT NULL, A INTEGER, C COMPUTED BY (A * 2),\n"
-                 "  CONSTRAINT PK_T PRIMARY KEY (ID));\nCREATE INDEX IX ON T COMPUTED BY (A + 1);\n"
-                 "ALTER TABLE T ADD CONSTRAINT CHK CHECK(A > 0);\nSELECT 1 FROM RDB$DATABASE;\nCOMMIT;\n");
+    WriteFile(F,
+              "SET SQL DIALECT 3;\nCREATE TABLE T (ID INTEGER NOT NULL, A INTEGER, C COMPUTED BY (A * 2),\n"
+              "  CONSTRAINT PK_T PRIMARY KEY (ID));\nCREATE INDEX IX ON T COMPUTED BY (A + 1);\n"
+              "ALTER TABLE T ADD CONSTRAINT CHK CHECK(A > 0);\nSELECT 1 FROM RDB$DATABASE;\nCOMMIT;\n");
     ASSERT_TRUE(S.Run(F)) << S.Errors().front();
     S.Setup.Objs().GetScript();
     const std::string First = S.Setup.Objs().GetScriptLines().Text();
