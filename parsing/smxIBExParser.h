@@ -50,9 +50,10 @@ public:
 
 protected:
     /// Parses the body met in a script and stores its source: a trigger's from AS, a routine's or
-    /// view's from the token after AS, a column's, index's or check's from its "(". The current token
-    /// is AS (routines, triggers, views, packages), CHECK or "(". A ";" terminator reads as "^" inside
-    /// the body; the parser ends on the token after the body (a ";" there becomes the terminator).
+    /// view's from the token after AS (the current token is AS), a package's from the current token,
+    /// a column's, index's or check's from its "(" (the current token is "(" or the word before it).
+    /// A ";" terminator reads as "^" inside the body; the parser ends on the token after the body (a
+    /// ";" there becomes the terminator).
     void ReadBody(TDbObj* Obj) override;
     /// The routine's parameters, whose defaults may be any expression.
     void ParseRoutineHeader(TPrcData* Routine) override;
