@@ -110,6 +110,11 @@ public:
     /// The foreign-key SELECT as one line.
     std::string BuildForeignKeySQL() const;
 
+protected:
+    /// The capability probe: clears every flag, then sets those the server's catalogue answers.
+    virtual void ExtractCharSets();
+    TIBCapabilities& Capabilities() { return Caps_; }
+
 private:
 
     TCustomObjs* Objs() const;
@@ -124,7 +129,6 @@ private:
                          bool IBEPiece, std::string_view IBEText);
 
     void CopyServerInfo();
-    void ExtractCharSets();
     void RunExtractionSteps();
     void ExtractCollations();
     void ExtractDomains();

@@ -464,6 +464,44 @@ TEST(ExtractSecond, ExceptionInAReaderEndsTheRunDisconnected) {
     EXPECT_FALSE(r.Conn.GetConnected());
 }
 
+// An extractor that reads as on a server without any of the probed catalogue columns and tables.
+class TNoCapabilitiesExtract : public TIBDBExtract {
+protected:
+    void ExtractCharSets() override {
+        TIBDBExtract::ExtractCharSets();
+        Capabilities() = TIBCapabilities{};
+    }
+};
+
+TEST(ExtractSecond, EveryQueryRunsWithoutTheCapabilityPieces) {
+    auto db = MakeFixture(true);
+    TExtractRig r(db->Path());
+    TNoCapabilitiesExtract ex;
+    ex.SetSMXConnection(&r.Conn);
+    ex.SetDBStructure(&r.St);
+    std::vector<std::string> errors;
+    ex.SetOnErrorMessage([&](TObject*, const std::string& t) { errors.push_back(t); });
+    ex.SetOnLogNextLine([](TObject*, const std::string&) {});
+    ex.OnLog = [](TObject*, int, const std::string&, int, int) {};
+    EXPECT_TRUE(ex.ExtractDatabase());
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    TObjs* o = r.O();
+    for (bool TIBCapabilities::*flag : IBCapabilityFlags)
+        EXPECT_FALSE(ex.GetCapabilities().*flag);
+    // Persistent tables, no identity, no roles; a PSQL function reads as an external one.
+    EXPECT_FALSE(o->FindTable("GTT1")->GlobalTemporary);
+    EXPECT_FALSE(o->FindTable("T2")->FindField("ID")->Identity);
+    EXPECT_EQ(o->ObjectCount(TObjsList::olRoles), 0);
+    EXPECT_NE(o->FindUdf("F1"), nullptr);
+    // Without the precision column the scale still gives precision and scale of the storage.
+    EXPECT_EQ(o->FindTable("T1")->FindField("AMT")->Precision, 18);
+    EXPECT_EQ(o->FindTable("T1")->FindField("AMT")->Scale, 4);
+    EXPECT_EQ(Constraints(o, ctForeignKey, "T2").at(0)->DeleteRule, raNone);
+    EXPECT_EQ(o->FindGenerator("G2")->Increment, "");
+    EXPECT_NE(o->FindProcedure("P1"), nullptr);
+    EXPECT_EQ(o->FindPackage("PK1"), nullptr);
+}
+
 TEST(ExtractSecond, ThrowingAcceptHandlerIsAnErrorAndTheRunGoesOn) {
     auto db = MakeFixture(false);
     TExtractRig r(db->Path());
