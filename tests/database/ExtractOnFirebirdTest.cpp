@@ -114,9 +114,9 @@ TEST_F(ExtractF, RunProbeAndProgress) {
     EXPECT_EQ(O()->GetIBServerOptions().GetDBCharSet(), "UTF8");
     EXPECT_EQ(O()->FromDatabase, 1);
 
-    const Strings labels = {"Collations", "Functions",  "Domains",      "Tables",       "Views",
-                            "Generators", "Procedures", "Triggers",     "Indexes",      "Exceptions",
-                            "Unique's",   "Primary keys", "Foreign keys", "Checks",     "Roles",
+    const Strings labels = {"Collations", "Functions",     "Domains",      "Tables",  "Views",
+                            "Generators", "Procedures",    "Triggers",     "Indexes", "Exceptions",
+                            "Unique's",   "Primary keys",  "Foreign keys", "Checks",  "Roles",
                             "Grants",     "Parsing bodies"};
     std::vector<TStepEvent> main;
     for (const TStepEvent& e : Rig->Steps)
@@ -124,7 +124,8 @@ TEST_F(ExtractF, RunProbeAndProgress) {
     ASSERT_EQ(main.size(), 19u);
     EXPECT_EQ(main.front(), TStepEvent(0, "Starting", 0, 16));
     for (int i = 0; i < 17; ++i)
-        EXPECT_EQ(main[static_cast<std::size_t>(i) + 1], TStepEvent(0, labels[static_cast<std::size_t>(i)], i, 16));
+        EXPECT_EQ(main[static_cast<std::size_t>(i) + 1],
+                  TStepEvent(0, labels[static_cast<std::size_t>(i)], i, 16));
     EXPECT_EQ(main.back(), TStepEvent(0, "Finished", 17, 16));
 
     std::vector<std::pair<int, int>> progress;
@@ -137,7 +138,8 @@ TEST_F(ExtractF, RunProbeAndProgress) {
     EXPECT_TRUE(Rig->Errors.empty()) << Rig->Errors.front();
     EXPECT_FALSE(Rig->Conn.GetConnected());
     // Kind-1 progress inside the table reader: the count, then one event per table.
-    EXPECT_NE(std::find(Rig->Steps.begin(), Rig->Steps.end(), TStepEvent(1, "Tables", 0, 4)), Rig->Steps.end());
+    EXPECT_NE(std::find(Rig->Steps.begin(), Rig->Steps.end(), TStepEvent(1, "Tables", 0, 4)),
+              Rig->Steps.end());
     EXPECT_TRUE(Rig->HasLine("Extracting tables..."));
     EXPECT_TRUE(Rig->HasLine("---T1"));
     EXPECT_TRUE(Rig->HasLine("--- R1"));
@@ -220,7 +222,9 @@ TEST_F(ExtractF, FunctionsAndProcedures) {
     EXPECT_FALSE(p1->IsFunction());
     EXPECT_EQ(Keys(p1->InputParams), (Strings{"B", "C", "A"}));
     EXPECT_EQ(Keys(p1->OutputParams), Strings{"R"});
-    auto param = [](TStringList& l, const char* n) { return dynamic_cast<TFldData*>(l.Objects(l.IndexOf(n))); };
+    auto param = [](TStringList& l, const char* n) {
+        return dynamic_cast<TFldData*>(l.Objects(l.IndexOf(n)));
+    };
     TFldData* b = param(p1->InputParams, "B");
     EXPECT_TRUE(b->TypeOf);
     EXPECT_EQ(b->DataType, DomainDataType);
@@ -433,7 +437,8 @@ TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
     EXPECT_EQ(udf->Params.Count(), 2);
 
     // Firebird 3 stores the whole clause as written; only a source ending in "with check" is completed.
-    EXPECT_TRUE(EndsStr("with check option", o->FindView("VC")->GetSource())) << o->FindView("VC")->GetSource();
+    EXPECT_TRUE(EndsStr("with check option", o->FindView("VC")->GetSource()))
+        << o->FindView("VC")->GetSource();
 
     const auto u7 = GrantsTo(o, "U7");
     ASSERT_EQ(u7.size(), 2u);
@@ -580,7 +585,8 @@ TEST(ExtractFailures, WiringErrorsTouchNothing) {
     TSMXCustomConnection abstract;
     r.Ex.SetSMXConnection(&abstract);
     EXPECT_FALSE(r.Run());
-    EXPECT_EQ(r.Errors, Strings{"TIBDBExtract.ExtractDatabase(): ConnectionType in Connection not specified."});
+    EXPECT_EQ(r.Errors,
+              Strings{"TIBDBExtract.ExtractDatabase(): ConnectionType in Connection not specified."});
 
     r.Ex.SetSMXConnection(&r.Conn);
     r.Ex.SetDBStructure(nullptr);
@@ -641,7 +647,8 @@ TEST(ExtractFailures, StopFlagEndsTheRunAsFailed) {
 }
 
 TEST(ExtractFailures, ConnectedBeforeEndsDisconnected) {
-    TTestDatabase db(CreateDatabaseSql("CREATE TABLE T (A INTEGER);\n", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"));
+    TTestDatabase db(
+        CreateDatabaseSql("CREATE TABLE T (A INTEGER);\n", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"));
     TExtractRig r(db.Path());
     r.Conn.SetConnected(true);
     ASSERT_TRUE(r.Conn.GetConnected());
@@ -707,7 +714,8 @@ TEST(ExtractRoundTrip, WriterScriptRebuildsTheDatabase) {
     r.O()->GetScriptOptions().SetConnect(false);
     r.O()->GetScript();
     const std::string script = r.O()->GetScriptLines().Text();
-    TTestDatabase empty(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "e.fdb", "smxext");
+    TTestDatabase empty(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "e.fdb",
+                        "smxext");
     const std::string file = empty.Dir().File("structure.sql");
     std::ofstream(file, std::ios::binary) << "CONNECT '" << SqlQuoteDoubled(empty.Path()) << "';\n" << script;
     const TIsqlResult run = RunIsqlFile(file);
@@ -736,7 +744,8 @@ TEST(ExtractRoundTrip, SelfCompareWritesNothing) {
 
 TEST(ExtractRoundTrip, PackagesReachAnEmptyDatabase) {
     TTestDatabase master(ReadFixture("packages.sql"), "m.fdb", "smxext");
-    TTestDatabase target(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "t.fdb", "smxext");
+    TTestDatabase target(CreateDatabaseSql("", "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8"), "t.fdb",
+                         "smxext");
     TExtractRig m(master.Path()), t(target.Path());
     TSchemalyst cmp;
     cmp.GetIBCompareOptions().SetUseRECONNECT(false);
@@ -752,7 +761,8 @@ TEST(ExtractRoundTrip, PackagesReachAnEmptyDatabase) {
     TStringList lines;
     cmp.GetSQLExec()->GetScriptLines(lines, false);
     const std::string file = target.Dir().File("update.sql");
-    std::ofstream(file, std::ios::binary) << "CONNECT '" << SqlQuoteDoubled(target.Path()) << "';\n" << lines.Text();
+    std::ofstream(file, std::ios::binary) << "CONNECT '" << SqlQuoteDoubled(target.Path()) << "';\n"
+                                          << lines.Text();
     const TIsqlResult run = RunIsqlFile(file);
     EXPECT_TRUE(run.Ok()) << run.Output << "\n" << lines.Text();
     EXPECT_EQ(ExtractText(target.Path()), ExtractText(master.Path())) << lines.Text();
@@ -818,11 +828,22 @@ TEST(ExtractReadBack, ColumnsAndParametersComeBackAsWritten) {
         {"C_OCT", 14, 20, 0, 0, charset("OCTETS")},
         {"C_CI", 14, 20, 0, 0, charset("UTF8", "UNICODE_CI")},
         {"C_W", 15, 5, 0, 0, charset("WIN1252", "PXW_INTL")},
-        {"C_BLOB", 41, 0, 0, 0, [](TFldData* f) { f->SubType = 1; f->SegmentSize = 100; }},
+        {"C_BLOB", 41, 0, 0, 0,
+         [](TFldData* f) {
+             f->SubType = 1;
+             f->SegmentSize = 100;
+         }},
         {"C_BIN", 41, 0, 0, 0, [](TFldData* f) { f->SegmentSize = 80; }},
         {"C_BOOL", 96, 0, 0, 0, nullptr},
-        {"C_ARR", 1, 0, 0, 0, [](TFldData* f) { f->Dimensions = {{1, 5}, {0, 2}}; }},
-        {"C_Y", DomainDataType, 0, 0, 0, [](TFldData* f) { f->DomainName = "D_NAME"; f->DefaultValue = "'y'"; }},
+        {"C_ARR", 1, 0, 0, 0,
+         [](TFldData* f) {
+             f->Dimensions = {{1, 5}, {0, 2}};
+         }},
+        {"C_Y", DomainDataType, 0, 0, 0,
+         [](TFldData* f) {
+             f->DomainName = "D_NAME";
+             f->DefaultValue = "'y'";
+         }},
         {"C_PLAIN", DomainDataType, 0, 0, 0, [](TFldData* f) { f->DomainName = "D_NAME"; }},
     };
     auto fill = [](TFldData* f, const TColumnCase& c) {
@@ -867,7 +888,8 @@ TEST(ExtractReadBack, ColumnsAndParametersComeBackAsWritten) {
     ASSERT_NE(back, nullptr);
     ASSERT_EQ(Keys(back->Fields), Keys(t->Fields));
     for (int i = 0; i < t->FieldCount(); ++i)
-        EXPECT_EQ(back->Field(i)->GetColumnTypeText(), t->Field(i)->GetColumnTypeText()) << t->Field(i)->GetName();
+        EXPECT_EQ(back->Field(i)->GetColumnTypeText(), t->Field(i)->GetColumnTypeText())
+            << t->Field(i)->GetName();
     EXPECT_EQ(back->FindField("C_Y")->DefaultValue, "'y'");
     EXPECT_EQ(back->FindField("C_PLAIN")->DefaultValue, "");
     TPrcData* pb = r.O()->FindProcedure("P_ALL");
@@ -902,7 +924,8 @@ TEST(ExtractReadBack, ColumnsAndParametersComeBackAsWritten) {
 TEST(ExtractRoundTrip, DISABLED_DatabaseAgainstItsCreationScript) {
     auto f0 = MakeFixture(false);
     const std::string file = f0->Dir().File("f0.sql");
-    std::ofstream(file, std::ios::binary) << ReplaceAll(ReadFixture("fixture_f0.sql"), "db", SqlQuoteDoubled(f0->Path()));
+    std::ofstream(file, std::ios::binary)
+        << ReplaceAll(ReadFixture("fixture_f0.sql"), "db", SqlQuoteDoubled(f0->Path()));
     for (bool databaseIsMaster : {true, false}) {
         TExtractRig db(f0->Path());
         TDBStructure scripted;
