@@ -312,6 +312,9 @@ bool TIBDBExtract::ExtractDatabase() {
             DoErrorMessage("Cannot connect to \"" + connection->GetConnectTarget() + "\".");
             return false;
         }
+        // The InterBase connection fills its options from its database component only while it
+        // connects: taken again here, the first run's container names its database too.
+        objs->GetConnectionOptions() = connection->GetConnectionOptions();
         LogServerVersion();
         CopyServerInfo();
         ProcessMessages();

@@ -113,6 +113,9 @@ TEST_F(ExtractF, RunProbeAndProgress) {
         EXPECT_TRUE(Rig->Ex.GetCapabilities().*flag);
     EXPECT_EQ(O()->GetIBServerOptions().GetDBCharSet(), "UTF8");
     EXPECT_EQ(O()->FromDatabase, 1);
+    // The first run already names the database (the update script's CONNECT line needs it).
+    EXPECT_EQ(O()->GetConnectionOptions().GetDatabaseName(), Db->Path());
+    EXPECT_EQ(O()->GetConnectionOptions().GetUserName(), "SYSDBA");
 
     const Strings labels = {"Collations", "Functions",     "Domains",      "Tables",  "Views",
                             "Generators", "Procedures",    "Triggers",     "Indexes", "Exceptions",
@@ -761,8 +764,8 @@ TEST(ExtractRoundTrip, PackagesReachAnEmptyDatabase) {
     TStringList lines;
     cmp.GetSQLExec()->GetScriptLines(lines, false);
     const std::string file = target.Dir().File("update.sql");
-    std::ofstream(file, std::ios::binary) << "CONNECT '" << SqlQuoteDoubled(target.Path()) << "';\n"
-                                          << lines.Text();
+    // The script's own header connects to the target.
+    std::ofstream(file, std::ios::binary) << lines.Text();
     const TIsqlResult run = RunIsqlFile(file);
     EXPECT_TRUE(run.Ok()) << run.Output << "\n" << lines.Text();
     EXPECT_EQ(ExtractText(target.Path()), ExtractText(master.Path())) << lines.Text();
