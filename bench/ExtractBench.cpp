@@ -4,7 +4,7 @@
 // isql-fb -x of the same database. The extraction runs as the demo runs it: ShowFullLog on and
 // log, step and progress handlers assigned. Counters: both times in seconds, their ratio and the
 // peak resident memory of this process. The database is built once with isql-fb and kept in
-// $SMX_BENCH_DIR (default: bench-extract in the working folder); it is built again whenever the
+// $SMX_BENCH_DIR (default: bench-extract in the build folder); it is built again whenever the
 // generated script differs from the one it was built from.
 #include <benchmark/benchmark.h>
 
@@ -35,7 +35,7 @@ constexpr int kOthers = 200;
 
 std::string BenchDir() {
     const char* d = std::getenv("SMX_BENCH_DIR");
-    return d && *d ? d : "bench-extract";
+    return d && *d ? d : SMX_BENCH_BUILD_DIR "/bench-extract";
 }
 
 double PeakRssMiB() {
