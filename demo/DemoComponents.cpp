@@ -1,6 +1,7 @@
 // The demo's component classes: see the header.
 #include "demo/DemoComponents.h"
 
+#include "database/smxIBSQLExec.h"
 #include "foundation/smxDBEngine.h"
 
 namespace smx {
@@ -29,8 +30,7 @@ std::unique_ptr<TCustomExtract> CreateScriptExtract(TCustomDBStructure* Structur
 void SetScriptFileName(TCustomExtract&, const std::string&) {}
 
 std::unique_ptr<TSQLExec> CreateSQLExec(TSMXCustomConnection* Connection) {
-    auto exec = std::make_unique<TSQLExec>();
-    exec->SetDatabaseType(TDatabaseType::dbInterBase);
+    auto exec = std::make_unique<TIBSQLExec>();
     exec->SetSMXConnection(Connection);
     return exec;
 }
