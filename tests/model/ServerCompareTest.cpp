@@ -187,6 +187,8 @@ void FillMy(TDBStructure& s, Shape shape) {
     customer->SetDescription(changed ? "who buys" : "old text");
     customer->Field(1)->SetDescription(changed ? "the name" : "");
     auto* order = FileIn(s, new TTblData(s.Objs()), "Order");
+    order->MySQLOptions.SetEngine(changed ? "InnoDB" : "Aria");
+    order->MySQLOptions.SetCharSet(changed ? "utf8mb4" : "latin1");
     Column(order, "Id", 2, 0, 20)->Nullable = false;
     Column(order, "Customer", 1, 0, 11);
     auto* other = FileIn(s, new TTblData(s.Objs()), changed ? "New Table" : "Old Table");
@@ -234,7 +236,8 @@ void FillMy(TDBStructure& s, Shape shape) {
 }
 
 const char* const MyShapeQuery = R"(
-SELECT CONCAT('tab ', TABLE_NAME, ' ', TABLE_TYPE, ' -- ', TABLE_COMMENT) FROM information_schema.TABLES
+SELECT CONCAT('tab ', TABLE_NAME, ' ', TABLE_TYPE, ' ', IFNULL(ENGINE, '-'), ' ', IFNULL(TABLE_COLLATION, '-'),
+              ' -- ', TABLE_COMMENT) FROM information_schema.TABLES
  WHERE TABLE_SCHEMA = DATABASE()
 UNION ALL
 SELECT CONCAT('col ', TABLE_NAME, '.', COLUMN_NAME, ' ', COLUMN_TYPE, ' ', IS_NULLABLE, ' ',

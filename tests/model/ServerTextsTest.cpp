@@ -449,6 +449,16 @@ struct MyKinds {
         customer->Field(3)->DefaultValue = "CURRENT_TIMESTAMP";
         customer->SetDescription("who buys");
         customer->Field(1)->SetDescription("the name");
+        TMySQLTableOptions& o = customer->MySQLOptions;
+        o.SetEngine("InnoDB");
+        o.SetCharSet("utf8mb4");
+        o.SetCollation("utf8mb4_unicode_ci");
+        o.SetAvgRowLength(100);
+        o.SetChecksum(1);
+        o.SetMaxRows(1000);
+        o.SetMinRows(1);
+        o.SetPackKeys("1");
+        o.SetRowFormat("DYNAMIC");
         order = FileIn(s, new TTblData(s.Objs()), "Order");
         Column(order, "Id", 2)->Nullable = false;
         Column(order, "Customer", 1, 0, 11);
@@ -519,6 +529,9 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
               "1");
     EXPECT_EQ(my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
               "who buys");
+    EXPECT_EQ(my.Value("SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION, ' ', ROW_FORMAT) FROM information_schema.TABLES" +
+                       in + " AND TABLE_NAME = 'Customer'"),
+              "InnoDB utf8mb4_unicode_ci Dynamic");
     EXPECT_EQ(my.Value("SELECT COLUMN_COMMENT FROM information_schema.COLUMNS" + in +
                        " AND TABLE_NAME = 'Customer' AND COLUMN_NAME = 'Name'"),
               "the name");
