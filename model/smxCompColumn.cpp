@@ -1208,7 +1208,8 @@ void ReorderMySQLColumns(TCustomSchemalyst* Comparer, TTblData* Master, TTblData
         if (!f || !g || f->GetName() == g->GetName()) continue;
         std::string text = "ALTER TABLE " + Comparer->QuoteName(Master->GetName()) + " MODIFY COLUMN " +
                            Comparer->QuoteName(f->GetName()) + " " + f->GetDefinitionSQL();
-        text += i == 0 ? std::string(" FIRST") : " AFTER " + Comparer->QuoteName(Master->Field(i - 1)->GetName());
+        text +=
+            i == 0 ? std::string(" FIRST") : " AFTER " + Comparer->QuoteName(Master->Field(i - 1)->GetName());
         AddColumnStatement(Comparer, Master, f, text);
     }
 }

@@ -44,7 +44,8 @@ TEST(DialectTexts, PostgreSQLTable) {
     EXPECT_NE(t->GetCreateSQL().find(" WITH OIDS"), std::string::npos);
     s.Objs()->GetPGSQLServerOptions().SetSQLServerVersion(TPGSQLServerVersionType::st_PostgreSQL_12x);
     EXPECT_EQ(t->GetCreateSQL().find("OIDS"), std::string::npos);
-    EXPECT_NE(Script(*s.Objs()).find("ALTER TABLE \"Sales\".\"Order\" OWNER TO \"Sales Admin\";"), std::string::npos);
+    EXPECT_NE(Script(*s.Objs()).find("ALTER TABLE \"Sales\".\"Order\" OWNER TO \"Sales Admin\";"),
+              std::string::npos);
 }
 
 TEST(DialectTexts, MySQLScriptWritesKeysOnceAndRoutinesWithTheirDelimiter) {
@@ -69,10 +70,9 @@ TEST(DialectTexts, MySQLScriptWritesKeysOnceAndRoutinesWithTheirDelimiter) {
     fn->SetSource("RETURN 1");
     s.Objs()->AddObject(fn, true);
     const std::string script = Script(*s.Objs());
-    EXPECT_EQ(script,
-              "\r\n\r\n\r\n\r\nCREATE TABLE T(`Id` INTEGER NOT NULL,\r\nCONSTRAINT PK_T PRIMARY "
-              "KEY(`Id`),\r\nKEY IX_T (`Id`));\r\n\r\n\r\n\r\nDELIMITER //\r\nCREATE FUNCTION "
-              "F()\r\nRETURNS INTEGER\r\nRETURN 1\r\n//\r\nDELIMITER ;\r\n\r\n\r\n\r\n\r\n")
+    EXPECT_EQ(script, "\r\n\r\n\r\n\r\nCREATE TABLE T(`Id` INTEGER NOT NULL,\r\nCONSTRAINT PK_T PRIMARY "
+                      "KEY(`Id`),\r\nKEY IX_T (`Id`));\r\n\r\n\r\n\r\nDELIMITER //\r\nCREATE FUNCTION "
+                      "F()\r\nRETURNS INTEGER\r\nRETURN 1\r\n//\r\nDELIMITER ;\r\n\r\n\r\n\r\n\r\n")
         << script;
     EXPECT_EQ(fn->GetEmptyCreateSQL(), "CREATE FUNCTION F()\r\nRETURNS INTEGER\r\nRETURN NULL");
 }

@@ -210,7 +210,8 @@ void FillMy(TDBStructure& s, Shape shape) {
 
     auto* view = FileIn(s, new TViwData(s.Objs()), "Customer View");
     view->SetSource(changed ? "SELECT `Id`, `Name` FROM `Customer`" : "SELECT `Id` FROM `Customer`");
-    FileIn(s, new TViwData(s.Objs()), changed ? "New View" : "Old View")->SetSource("SELECT `Id` FROM `Order`");
+    FileIn(s, new TViwData(s.Objs()), changed ? "New View" : "Old View")
+        ->SetSource("SELECT `Id` FROM `Order`");
 
     auto* twice = FileIn(s, new TPrcData(s.Objs()), "Twice");
     twice->IsFunctionFlag = 1;

@@ -33,7 +33,8 @@ inline RunCounts& CountsOf(TDatabaseType t) {
 class CountReport : public ::testing::Environment {
 public:
     void TearDown() override {
-        for (auto [t, name] : {std::pair{TDatabaseType::dbPostgreSQL, "PostgreSQL"}, {TDatabaseType::dbMySQL, "MySQL"}})
+        for (auto [t, name] :
+             {std::pair{TDatabaseType::dbPostgreSQL, "PostgreSQL"}, {TDatabaseType::dbMySQL, "MySQL"}})
             std::cout << name << ": " << CountsOf(t).Statements << " statements and " << CountsOf(t).Scripts
                       << " scripts run\n";
     }
@@ -74,10 +75,10 @@ private:
 
 /// Skips the test when the dialect's server is not installed; fails it when the server is not
 /// reachable.
-#define SMX_NEED_SERVER(srv)                                                                               \
-    do {                                                                                                    \
-        if (!(srv).S.Missing.empty()) GTEST_SKIP() << (srv).S.Missing;                                      \
-        ASSERT_TRUE((srv).S.Ready()) << (srv).S.Error;                                                      \
+#define SMX_NEED_SERVER(srv)                                                                                 \
+    do {                                                                                                     \
+        if (!(srv).S.Missing.empty()) GTEST_SKIP() << (srv).S.Missing;                                       \
+        ASSERT_TRUE((srv).S.Ready()) << (srv).S.Error;                                                       \
     } while (0)
 
 /// A structure of PostgreSQL 14 or later, or of MySQL.
@@ -116,8 +117,8 @@ inline std::string ScriptText(TObjs& objs) {
 }
 
 /// A column of the given type.
-inline TFldData* Column(TTblData* t, const std::string& name, std::uint8_t code, int length = 0, int precision = 0,
-                        int scale = 0) {
+inline TFldData* Column(TTblData* t, const std::string& name, std::uint8_t code, int length = 0,
+                        int precision = 0, int scale = 0) {
     TFldData* f = t->AddField(name);
     f->DataType = code;
     f->Length = length;
@@ -127,7 +128,8 @@ inline TFldData* Column(TTblData* t, const std::string& name, std::uint8_t code,
 }
 
 /// Names o (and its schema), files it in the structure and returns it.
-template <typename T> T* FileIn(TDBStructure& s, T* o, const std::string& name, const std::string& schema = "") {
+template <typename T>
+T* FileIn(TDBStructure& s, T* o, const std::string& name, const std::string& schema = "") {
     o->SetName(name);
     if (!schema.empty()) o->SetParentName(schema);
     // A refused object is freed by the container: the test must not go on with it.
@@ -136,7 +138,7 @@ template <typename T> T* FileIn(TDBStructure& s, T* o, const std::string& name, 
 }
 
 inline TCtrData* Key(TDBStructure& s, const std::string& name, std::uint8_t type, const std::string& table,
-              const std::vector<std::string>& columns, const std::string& schema = "") {
+                     const std::vector<std::string>& columns, const std::string& schema = "") {
     auto* c = FileIn(s, new TCtrData(s.Objs()), name, schema);
     c->SetConstraintType(type);
     c->SetTableName(table);
@@ -145,7 +147,8 @@ inline TCtrData* Key(TDBStructure& s, const std::string& name, std::uint8_t type
     return c;
 }
 
-inline TFldData* Param(TPrcData* p, const std::string& name, std::uint8_t code, bool output = false, int length = 0) {
+inline TFldData* Param(TPrcData* p, const std::string& name, std::uint8_t code, bool output = false,
+                       int length = 0) {
     TFldData* f = p->AddParam(name, output);
     f->DataType = code;
     f->Length = length;

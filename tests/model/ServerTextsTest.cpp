@@ -52,7 +52,12 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
     SMX_NEED_SERVER(pg);
     ASSERT_TRUE(pg.Run("CREATE SCHEMA \"Sales\""));
     const std::vector<TypeRow> rows = {
-        {1, 0, 0, 0, [](TFldData& f) { f.Nullable = false; f.DefaultValue = "7"; }, "integer"},
+        {1, 0, 0, 0,
+         [](TFldData& f) {
+             f.Nullable = false;
+             f.DefaultValue = "7";
+         },
+         "integer"},
         {2, 0, 0, 0, {}, "bigint"},
         {3, 0, 0, 0, {}, "double precision"},
         {4, 0, 0, 0, {}, "double precision"},
@@ -89,8 +94,16 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
         {94, 0, 0, 0, {}, "bigint"},
         {95, 0, 0, 0, {}, "oid"},
         {96, 0, 0, 0, [](TFldData& f) { f.DefaultValue = "true"; }, "boolean"},
-        {1, 0, 0, 0, [](TFldData& f) { f.Dimensions = {{1, 0}}; }, "integer[]"},
-        {46, 0, 9, 3, [](TFldData& f) { f.Dimensions = {{1, 4}}; }, "numeric(9,3)[]"},
+        {1, 0, 0, 0,
+         [](TFldData& f) {
+             f.Dimensions = {{1, 0}};
+         },
+         "integer[]"},
+        {46, 0, 9, 3,
+         [](TFldData& f) {
+             f.Dimensions = {{1, 4}};
+         },
+         "numeric(9,3)[]"},
     };
     TDBStructure s;
     SetUpStructure(s, dbPostgreSQL);
@@ -114,8 +127,8 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
         EXPECT_EQ(PgType(pg, "Sales", t->GetName(), g->GetName()), r.expected) << what << " added";
         // The type text a changed column is altered to (PostgreSQL takes no serial there).
         if (r.code != 88 && r.code != 89)
-            pg.Run("ALTER TABLE " + t->GetQualifiedObjectName() + " ALTER COLUMN " + t->QuoteName(g->GetName()) +
-                       " TYPE " + g->GetColumnTypeText(),
+            pg.Run("ALTER TABLE " + t->GetQualifiedObjectName() + " ALTER COLUMN " +
+                       t->QuoteName(g->GetName()) + " TYPE " + g->GetColumnTypeText(),
                    what + " altered");
         g->SetDescription("it's the added one");
         t->SetDescription("a table");
@@ -145,7 +158,12 @@ TEST(ServerTexts, MySQLColumnTypes) {
         };
     };
     const std::vector<TypeRow> rows = {
-        {1, 0, 11, 0, [](TFldData& f) { f.Unsigned = true; f.Nullable = false; f.DefaultValue = "7"; },
+        {1, 0, 11, 0,
+         [](TFldData& f) {
+             f.Unsigned = true;
+             f.Nullable = false;
+             f.DefaultValue = "7";
+         },
          "int(11) unsigned"},
         {2, 0, 0, 0, {}, "bigint(20)"},
         {3, 0, 7, 2, {}, "float(7,2)"},
@@ -156,13 +174,22 @@ TEST(ServerTexts, MySQLColumnTypes) {
         {9, 0, 10, 2, {}, "double(10,2)"},
         {10, 0, 12, 0, {}, "double(12,0)"},
         {10, 0, 0, 0, {}, "double"},
-        {14, 40, 0, 0, [](TFldData& f) { f.CharSetName = "utf8mb4"; f.CollationName = "utf8mb4_bin"; },
+        {14, 40, 0, 0,
+         [](TFldData& f) {
+             f.CharSetName = "utf8mb4";
+             f.CollationName = "utf8mb4_bin";
+         },
          "varchar(40)"},
         {14, 20, 0, 0, [](TFldData& f) { f.DefaultValue = "'it''s'"; }, "varchar(20)"},
         {15, 3, 0, 0, [](TFldData& f) { f.Binary = true; }, "char(3)"},
         {18, 0, 0, 0, {}, "date"},
         {19, 0, 0, 0, {}, "time"},
-        {20, 0, 0, 0, [](TFldData& f) { f.Nullable = false; f.DefaultValue = "CURRENT_TIMESTAMP"; }, "timestamp"},
+        {20, 0, 0, 0,
+         [](TFldData& f) {
+             f.Nullable = false;
+             f.DefaultValue = "CURRENT_TIMESTAMP";
+         },
+         "timestamp"},
         {23, 0, 0, 0, {}, "datetime"},
         {29, 0, 0, 0, {}, "geometry"},
         {30, 0, 0, 0, {}, "point"},
@@ -230,7 +257,8 @@ TEST(ServerTexts, MySQLColumnTypes) {
         my.Run(t->GetDropSQL(), what);
         my.Run("USE " + my.S.Database);
     }
-    EXPECT_EQ(my.Value("SELECT count(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db2 + "'"), "0");
+    EXPECT_EQ(my.Value("SELECT count(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db2 + "'"),
+              "0");
 }
 
 TEST(ServerTexts, MySQLAutoIncrementWithItsKeyInline) {
@@ -255,9 +283,10 @@ TEST(ServerTexts, MySQLAutoIncrementWithItsKeyInline) {
     EXPECT_EQ(my.Value("SELECT EXTRA FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND "
                        "TABLE_NAME = 'Counter' AND COLUMN_NAME = 'Id'"),
               "auto_increment");
-    EXPECT_EQ(my.Value("SELECT CONSTRAINT_TYPE FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = "
-                       "DATABASE() AND TABLE_NAME = 'Counter'"),
-              "PRIMARY KEY");
+    EXPECT_EQ(
+        my.Value("SELECT CONSTRAINT_TYPE FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = "
+                 "DATABASE() AND TABLE_NAME = 'Counter'"),
+        "PRIMARY KEY");
 }
 
 // ---- Every kind in one structure -----------------------------------------------------------------------
@@ -405,14 +434,17 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
                        "n.nspname = 'Sales' AND c.relkind IN ('r', 'v', 'S', 'i')"),
               "8");
-    EXPECT_EQ(pg.Value("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = '\"Sales\".\"Customer\"'::regclass"),
-              "Smx Owner");
+    EXPECT_EQ(
+        pg.Value(
+            "SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = '\"Sales\".\"Customer\"'::regclass"),
+        "Smx Owner");
     EXPECT_EQ(pg.Value("SELECT obj_description('\"Sales\".\"Customer\"'::regclass)"), "who buys");
     EXPECT_EQ(pg.Value("SELECT col_description('\"Sales\".\"Customer\"'::regclass, 2)"), "the name");
     EXPECT_EQ(pg.Value("SELECT collname FROM pg_attribute a JOIN pg_collation c ON c.oid = a.attcollation "
                        "WHERE attrelid = '\"Sales\".\"Customer\"'::regclass AND attname = 'Name'"),
               "C");
-    EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"Sales\"'::regnamespace"), "6");
+    EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"Sales\"'::regnamespace"),
+              "6");
     EXPECT_EQ(pg.Value("SELECT \"Sales\".\"add one\"(41)"), "42");
     // The kinds the script does not write.
     pg.Run(k.rule->GetCreateSQL(), "rule");
@@ -422,13 +454,13 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
     pg.Run(k.addOne->GetAlterSQL(), "function alter");
     pg.Run(k.touch->GetAlterSQL(), "trigger function alter");
     for (TDbObj* o : std::initializer_list<TDbObj*>{k.seq, k.customer, k.customer->Field(1), k.pk, k.index,
-                                                   k.view, k.addOne, k.trigger}) {
+                                                    k.view, k.addOne, k.trigger}) {
         if (o->GetDescription().empty()) o->SetDescription("described again");
         pg.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
     }
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.rule, k.op, k.conversion, k.view, k.index, k.fk,
-                                                   k.check, k.unique, k.customer->Field(3), k.order, k.customer,
-                                                   k.seq, k.type, k.addOne, k.touch, k.conv})
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.rule, k.op, k.conversion, k.view, k.index,
+                                                    k.fk, k.check, k.unique, k.customer->Field(3), k.order,
+                                                    k.customer, k.seq, k.type, k.addOne, k.touch, k.conv})
         pg.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
                        "n.nspname = 'Sales'"),
@@ -521,22 +553,28 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
     const std::string in = " WHERE TABLE_SCHEMA = '" + db2 + "'";
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "3");
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "4");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
-              "2");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'"),
-              "1");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'"),
-              "1");
-    EXPECT_EQ(my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
-              "who buys");
-    EXPECT_EQ(my.Value("SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION, ' ', ROW_FORMAT) FROM information_schema.TABLES" +
-                       in + " AND TABLE_NAME = 'Customer'"),
-              "InnoDB utf8mb4_unicode_ci Dynamic");
+    EXPECT_EQ(
+        my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
+        "2");
+    EXPECT_EQ(
+        my.Value("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'"),
+        "1");
+    EXPECT_EQ(
+        my.Value("SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'"),
+        "1");
+    EXPECT_EQ(
+        my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
+        "who buys");
+    EXPECT_EQ(
+        my.Value(
+            "SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION, ' ', ROW_FORMAT) FROM information_schema.TABLES" +
+            in + " AND TABLE_NAME = 'Customer'"),
+        "InnoDB utf8mb4_unicode_ci Dynamic");
     EXPECT_EQ(my.Value("SELECT COLUMN_COMMENT FROM information_schema.COLUMNS" + in +
                        " AND TABLE_NAME = 'Customer' AND COLUMN_NAME = 'Name'"),
               "the name");
-    EXPECT_EQ(my.Value("SELECT ROUTINE_COMMENT FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 +
-                       "' AND ROUTINE_NAME = 'Count Orders'"),
+    EXPECT_EQ(my.Value("SELECT ROUTINE_COMMENT FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" +
+                       db2 + "' AND ROUTINE_NAME = 'Count Orders'"),
               "it's counting");
     EXPECT_EQ(my.Value("SELECT `" + db2 + "`.`Twice`(21)"), "42");
     // The texts one by one, in the second database.
@@ -552,7 +590,7 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
     my.Run(k.index->GetCreateSQL(), "create of index");
     my.Run(k.fk->GetCreateScript(), "create of foreign key");
     for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk,
-                                                   k.customer->Field(2), k.order, k.customer})
+                                                    k.customer->Field(2), k.order, k.customer})
         my.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "0");
 }
