@@ -291,15 +291,19 @@ TEST(ServerTexts, MySQLAutoIncrementWithItsKeyInline) {
 
 // ---- Every kind in one structure -----------------------------------------------------------------------
 
-/// The PostgreSQL kinds in schema "Sales": schema, domain, composite type, sequence, two tables
-/// with keys, a check and an index, a view, SQL, PL/pgSQL and C functions, a trigger, a rule, a
-/// conversion and an operator, each described and some with an owner.
+/// The PostgreSQL kinds in schema S ("Sales"; none, that is the search path's public, when
+/// empty): schema, domain, composite type, sequence, two tables with keys, a check and an index, a
+/// view, SQL, PL/pgSQL and C functions, a trigger, a rule, a conversion and an operator, each
+/// described and some with an owner.
 struct PgKinds {
-    explicit PgKinds(TDBStructure& s) {
-        const std::string S = "Sales";
-        auto* schema = FileIn(s, new TSchData(s.Objs()), S);
-        schema->SetDescription("the sales schema");
-        schema->Owner2 = "Smx Owner";
+    PgKinds(TDBStructure& s, const std::string& S) {
+        // How the sources the model keeps as written name the schema.
+        const std::string in = S.empty() ? "" : "\"" + S + "\".";
+        if (!S.empty()) {
+            auto* schema = FileIn(s, new TSchData(s.Objs()), S);
+            schema->SetDescription("the sales schema");
+            schema->Owner2 = "Smx Owner";
+        }
         auto* domain = FileIn(s, new TDmnData(s.Objs()), "Positive", S);
         domain->Type().DataType = 1;
         domain->Type().Nullable = false;
@@ -349,7 +353,7 @@ struct PgKinds {
         index->SetDescription("by customer");
 
         view = FileIn(s, new TViwData(s.Objs()), "Customer View", S);
-        view->SetSource("SELECT \"Id\", \"Name\" FROM \"Sales\".\"Customer\"");
+        view->SetSource("SELECT \"Id\", \"Name\" FROM " + in + "\"Customer\"");
         view->AddField("Key");
         view->AddField("Label");
         view->SetDescription("a view");
@@ -388,7 +392,7 @@ struct PgKinds {
         trigger->Time = 1;
         trigger->Events = 2 | 4;
         trigger->ForEachRow = 1;
-        trigger->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
+        trigger->SetSource("EXECUTE PROCEDURE " + in + "touch()");
         trigger->SetDescription("stamps the row");
         rule = FileIn(s, new TRulData(s.Objs()), "keep orders", S);
         rule->Event = 3;
@@ -404,7 +408,7 @@ struct PgKinds {
         op->ProcName = "int4eq";
         op->LeftArg = "integer";
         op->RightArg = "integer";
-        op->Commutator = "OPERATOR(\"Sales\".===)";
+        op->Commutator = "OPERATOR(" + (S.empty() ? std::string("public.") : in) + "===)";
     }
     TDmnData* type;
     TGnrData* seq;
@@ -419,7 +423,9 @@ struct PgKinds {
     TOprData* op;
 };
 
-TEST(ServerTexts, PostgreSQLEveryKind) {
+/// The DDL script of every PostgreSQL kind in schema S (public when empty), then the kinds' texts
+/// one by one.
+void RunPgEveryKind(const std::string& S) {
     Server<PgSession> pg(dbPostgreSQL);
     SMX_NEED_SERVER(pg);
     // Roles belong to the whole instance: made once.
@@ -427,25 +433,29 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
            "\"Smx Owner\"; END IF; END$$");
     TDBStructure s;
     SetUpStructure(s, dbPostgreSQL);
-    PgKinds k(s);
+    PgKinds k(s, S);
+    const std::string nsp = S.empty() ? "public" : S;
+    const std::string in = S.empty() ? "" : "\"" + S + "\".";
     const std::string script = ScriptText(*s.Objs());
     ASSERT_TRUE(pg.RunClientScript(script, "DDL script"));
     // What the script made, as the catalogue shows it.
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
-                       "n.nspname = 'Sales' AND c.relkind IN ('r', 'v', 'S', 'i')"),
+                       "n.nspname = '" +
+                       nsp + "' AND c.relkind IN ('r', 'v', 'S', 'i')"),
               "8");
-    EXPECT_EQ(
-        pg.Value(
-            "SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = '\"Sales\".\"Customer\"'::regclass"),
-        "Smx Owner");
-    EXPECT_EQ(pg.Value("SELECT obj_description('\"Sales\".\"Customer\"'::regclass)"), "who buys");
-    EXPECT_EQ(pg.Value("SELECT col_description('\"Sales\".\"Customer\"'::regclass, 2)"), "the name");
+    EXPECT_EQ(pg.Value("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = '" + in +
+                       "\"Customer\"'::regclass"),
+              "Smx Owner");
+    EXPECT_EQ(pg.Value("SELECT obj_description('" + in + "\"Customer\"'::regclass)"), "who buys");
+    EXPECT_EQ(pg.Value("SELECT col_description('" + in + "\"Customer\"'::regclass, 2)"), "the name");
     EXPECT_EQ(pg.Value("SELECT collname FROM pg_attribute a JOIN pg_collation c ON c.oid = a.attcollation "
-                       "WHERE attrelid = '\"Sales\".\"Customer\"'::regclass AND attname = 'Name'"),
+                       "WHERE attrelid = '" +
+                       in + "\"Customer\"'::regclass AND attname = 'Name'"),
               "C");
-    EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"Sales\"'::regnamespace"),
-              "6");
-    EXPECT_EQ(pg.Value("SELECT \"Sales\".\"add one\"(41)"), "42");
+    EXPECT_EQ(
+        pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"" + nsp + "\"'::regnamespace"),
+        "6");
+    EXPECT_EQ(pg.Value("SELECT " + in + "\"add one\"(41)"), "42");
     // The kinds the script does not write.
     pg.Run(k.rule->GetCreateSQL(), "rule");
     pg.Run(k.conversion->GetCreateSQL(), "conversion");
@@ -463,8 +473,17 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
                                                     k.customer, k.seq, k.type, k.addOne, k.touch, k.conv})
         pg.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
-                       "n.nspname = 'Sales'"),
+                       "n.nspname = '" +
+                       nsp + "'"),
               "0");
+}
+
+TEST(ServerTexts, PostgreSQLEveryKindInASchema) {
+    RunPgEveryKind("Sales");
+}
+
+TEST(ServerTexts, PostgreSQLEveryKindInPublic) {
+    RunPgEveryKind("");
 }
 
 /// The MySQL kinds: two tables with an auto-increment key, a unique key, an index, a foreign key,
