@@ -322,6 +322,9 @@ struct PgKinds {
         seq->Increment = "2";
         seq->StartValue = "10";
         seq->Cycle = true;
+        seq->MinValue = "2";
+        seq->SetMaxValue("1000000");
+        seq->SetCacheSize("5");
         seq->SetDescription("numbers");
 
         customer = FileIn(s, new TTblData(s.Objs()), "Customer", S);
@@ -345,6 +348,10 @@ struct PgKinds {
         fk->SetRefTableName("Customer");
         fk->AddRefColumn("Id");
         fk->DeleteRule = raCascade;
+        fk->UpdateRule = raSetNull;
+        fk->MatchType = 1;
+        fk->Deferrable = true;
+        fk->InitiallyDeferred = true;
         check = Key(s, "CK_Order", ctCheck, "Order", {}, S);
         check->SetSource("(\"select\" >= 0)");
         index = FileIn(s, new TIdxData(s.Objs()), "IX_Order_Customer", S);
@@ -516,14 +523,21 @@ struct MyKinds {
         Column(order, "Total", 4, 0, 15, 2);
         Key(s, "", ctPrimaryKey, "Customer", {"Id"});
         Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"});
-        Key(s, "UQ_Name", ctUnique, "Customer", {"Name"});
+        unique = Key(s, "UQ_Name", ctUnique, "Customer", {"Name"});
         fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"});
         fk->SetRefTableName("Customer");
         fk->AddRefColumn("Id");
         fk->DeleteRule = raCascade;
+        fk->UpdateRule = raRestrict;
         index = FileIn(s, new TIdxData(s.Objs()), "IX_Total");
         index->TableName = "Order";
         index->AddColumn("Total");
+        prefix = FileIn(s, new TIdxData(s.Objs()), "IX_Name_Prefix");
+        prefix->TableName = "Customer";
+        prefix->Unique = true;
+        prefix->IndexOptions.IndexType = "BTREE";
+        prefix->AddColumn("Name")->Length = 10;
+        prefix->AddColumn("Id");
         view = FileIn(s, new TViwData(s.Objs()), "Customer View");
         view->SetSource("SELECT `Id`, `Name` FROM `Customer`");
         view->AddField("Key");
@@ -549,8 +563,8 @@ struct MyKinds {
         trigger->SetSource("BEGIN SET NEW.`Total` = COALESCE(NEW.`Total`, 0); END");
     }
     TTblData *customer, *order;
-    TCtrData* fk;
-    TIdxData* index;
+    TCtrData *unique, *fk;
+    TIdxData *index, *prefix;
     TViwData* view;
     TPrcData *proc, *func;
     TTrgData* trigger;
@@ -571,7 +585,8 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
     // The script's USE put everything in the second database.
     const std::string in = " WHERE TABLE_SCHEMA = '" + db2 + "'";
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "3");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "4");
+    // Two primary keys, the unique key, the unique index and the foreign key.
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "5");
     EXPECT_EQ(
         my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
         "2");
@@ -602,14 +617,20 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
         o->SetDescription("described again");
         my.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
     }
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk})
+    for (TDbObj* o :
+         std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.prefix, k.fk, k.unique})
         my.Run(o->GetDropSQL(), "drop of " + o->GetName());
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.proc, k.func, k.view, k.trigger})
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.proc, k.func, k.view, k.trigger, k.index, k.prefix})
         my.Run(o->GetCreateSQL(), "create of " + o->GetName());
-    my.Run(k.index->GetCreateSQL(), "create of index");
-    my.Run(k.fk->GetCreateScript(), "create of foreign key");
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk,
-                                                    k.customer->Field(2), k.order, k.customer})
+    EXPECT_EQ(my.Value("SELECT GROUP_CONCAT(CONCAT(COLUMN_NAME, ':', IFNULL(SUB_PART, '-'), ':', NON_UNIQUE) "
+                       "ORDER BY SEQ_IN_INDEX) FROM information_schema.STATISTICS" +
+                       in + " AND INDEX_NAME = 'IX_Name_Prefix'"),
+              "Name:10:0,Id:-:0");
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.unique, k.fk})
+        my.Run(o->GetCreateScript(), "create of " + o->GetName());
+    for (TDbObj* o :
+         std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.prefix, k.fk, k.unique,
+                                        k.customer->Field(2), k.order, k.customer})
         my.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "0");
 }
