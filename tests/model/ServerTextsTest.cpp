@@ -393,6 +393,31 @@ struct PgKinds {
         conv->PGLinkSymbol = "utf8_to_iso8859_1";
         conv->Language = "c";
         conv->Strict = 1;
+        // Parameter modes and result forms: OUT parameters with a record, a set, a variadic list.
+        pair = FileIn(s, new TPrcData(s.Objs()), "pair", S);
+        pair->IsFunctionFlag = 1;
+        Param(pair, "a", 1)->ParamDirection = 1;
+        Param(pair, "b", 1)->ParamDirection = 2;
+        Param(pair, "c", 48)->ParamDirection = 3;
+        pair->PGReturns = "record";
+        pair->Language = "sql";
+        pair->SetSource("SELECT a * 2, c;");
+        series = FileIn(s, new TPrcData(s.Objs()), "series", S);
+        series->IsFunctionFlag = 1;
+        Param(series, "n", 1);
+        Param(series, "", 1, true);
+        series->SetOf = 1;
+        series->Language = "sql";
+        series->Volatility = "STABLE";
+        series->SetSource("SELECT generate_series(1, n);");
+        total = FileIn(s, new TPrcData(s.Objs()), "total", S);
+        total->IsFunctionFlag = 1;
+        TFldData* list = Param(total, "nums", 1);
+        list->ParamDirection = 4;
+        list->Dimensions = {{1, 0}};
+        total->PGReturns = "bigint";
+        total->Language = "sql";
+        total->SetSource("SELECT sum(x) FROM unnest(nums) AS t(x);");
 
         trigger = FileIn(s, new TTrgData(s.Objs()), "Touch Customer", S);
         trigger->SetTableName("Customer");
@@ -423,7 +448,7 @@ struct PgKinds {
     TCtrData *pk, *unique, *fk, *check;
     TIdxData* index;
     TViwData* view;
-    TPrcData *addOne, *touch, *conv;
+    TPrcData *addOne, *touch, *conv, *pair, *series, *total;
     TTrgData* trigger;
     TRulData* rule;
     TCnvData* conversion;
@@ -463,6 +488,9 @@ void RunPgEveryKind(const std::string& S) {
         pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"" + nsp + "\"'::regnamespace"),
         "6");
     EXPECT_EQ(pg.Value("SELECT " + in + "\"add one\"(41)"), "42");
+    EXPECT_EQ(pg.Value("SELECT b || ' ' || c FROM " + in + "pair(21, 'x')"), "42 x");
+    EXPECT_EQ(pg.Value("SELECT count(*) FROM " + in + "series(4)"), "4");
+    EXPECT_EQ(pg.Value("SELECT " + in + "total(1, 2, 3)"), "6");
     // The kinds the script does not write.
     pg.Run(k.rule->GetCreateSQL(), "rule");
     pg.Run(k.conversion->GetCreateSQL(), "conversion");
@@ -470,14 +498,18 @@ void RunPgEveryKind(const std::string& S) {
     // The texts one by one: the routines' ALTER texts, every description, then the drops.
     pg.Run(k.addOne->GetAlterSQL(), "function alter");
     pg.Run(k.touch->GetAlterSQL(), "trigger function alter");
+    for (TPrcData* f : {k.pair, k.series, k.total})
+        pg.Run(f->GetAlterSQL(), f->GetName() + " alter");
     for (TDbObj* o : std::initializer_list<TDbObj*>{k.seq, k.customer, k.customer->Field(1), k.pk, k.index,
                                                     k.view, k.addOne, k.trigger}) {
         if (o->GetDescription().empty()) o->SetDescription("described again");
         pg.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
     }
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.rule, k.op, k.conversion, k.view, k.index,
-                                                    k.fk, k.check, k.unique, k.customer->Field(3), k.order,
-                                                    k.customer, k.seq, k.type, k.addOne, k.touch, k.conv})
+    for (TDbObj* o :
+         std::initializer_list<TDbObj*>{k.trigger, k.rule,     k.op,    k.conversion, k.view,
+                                        k.index,   k.fk,       k.check, k.unique,     k.customer->Field(3),
+                                        k.order,   k.customer, k.seq,   k.type,       k.addOne,
+                                        k.touch,   k.conv,     k.pair,  k.series,     k.total})
         pg.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
                        "n.nspname = '" +
