@@ -441,6 +441,15 @@ struct PgKinds {
         op->LeftArg = "integer";
         op->RightArg = "integer";
         op->Commutator = "OPERATOR(" + (S.empty() ? std::string("public.") : in) + "===)";
+        opClass = FileIn(s, new TOpcData(s.Objs()), "Int Order", S);
+        opClass->DataType = "integer";
+        opClass->AccessMethod = "btree";
+        const char* const ops[] = {"<", "<=", "=", ">=", ">"};
+        for (int i = 0; i < 5; ++i)
+            opClass->AddOperator(i + 1, ops[i]);
+        TOpcFncData* cmp = opClass->AddFunction(1, "btint4cmp");
+        cmp->ArgTypes.Add("integer");
+        cmp->ArgTypes.Add("integer");
     }
     TDmnData* type;
     TGnrData* seq;
@@ -453,6 +462,7 @@ struct PgKinds {
     TRulData* rule;
     TCnvData* conversion;
     TOprData* op;
+    TOpcData* opClass;
 };
 
 /// The DDL script of every PostgreSQL kind in schema S (public when empty), then the kinds' texts
@@ -495,6 +505,7 @@ void RunPgEveryKind(const std::string& S) {
     pg.Run(k.rule->GetCreateSQL(), "rule");
     pg.Run(k.conversion->GetCreateSQL(), "conversion");
     pg.Run(k.op->GetCreateSQL(), "operator");
+    pg.Run(k.opClass->GetCreateSQL(), "operator class");
     // The texts one by one: the routines' ALTER texts, every description, then the drops.
     pg.Run(k.addOne->GetAlterSQL(), "function alter");
     pg.Run(k.touch->GetAlterSQL(), "trigger function alter");
@@ -505,11 +516,29 @@ void RunPgEveryKind(const std::string& S) {
         if (o->GetDescription().empty()) o->SetDescription("described again");
         pg.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
     }
-    for (TDbObj* o :
-         std::initializer_list<TDbObj*>{k.trigger, k.rule,     k.op,    k.conversion, k.view,
-                                        k.index,   k.fk,       k.check, k.unique,     k.customer->Field(3),
-                                        k.order,   k.customer, k.seq,   k.type,       k.addOne,
-                                        k.touch,   k.conv,     k.pair,  k.series,     k.total})
+    // Dependants before what they use.
+    const std::vector<TDbObj*> drops = {k.trigger,
+                                        k.rule,
+                                        k.opClass,
+                                        k.op,
+                                        k.conversion,
+                                        k.view,
+                                        k.index,
+                                        k.fk,
+                                        k.check,
+                                        k.unique,
+                                        k.customer->Field(3),
+                                        k.order,
+                                        k.customer,
+                                        k.seq,
+                                        k.type,
+                                        k.addOne,
+                                        k.touch,
+                                        k.conv,
+                                        k.pair,
+                                        k.series,
+                                        k.total};
+    for (TDbObj* o : drops)
         pg.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
                        "n.nspname = '" +
