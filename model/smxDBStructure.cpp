@@ -1,7 +1,11 @@
 // smxDBStructure: the structure component, its container and the DDL script writer. See the header.
 #include "model/smxDBStructure.h"
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
+#include <set>
+#include <vector>
 
 #include "model/smxComp_Clt.h"
 #include "model/smxComp_Ctr.h"
@@ -74,6 +78,61 @@ bool IsConstraintOfType(const TDbObj* obj, std::initializer_list<TDbObject> kind
     for (TDbObject k : kinds)
         if (obj->GetKind() == k) return true;
     return false;
+}
+
+// The object a dependency record points at, seen as a whole: a column stands for its table or view.
+TDbObj* WholeObject(TDbObj* o) {
+    if (auto* f = dynamic_cast<TFldData*>(o); f && f->Parent) return f->Parent;
+    return o;
+}
+
+// InterBase procedures that another procedure or a view needs. Firebird refuses a routine or view
+// that reads a procedure not yet created, so these are created early with empty bodies.
+std::set<const TDbObj*> ProceduresNeededEarly(TStringList& procedures) {
+    std::set<const TDbObj*> early;
+    for (int i = 0; i < procedures.Count(); ++i) {
+        TDbObj* p = ObjectAt(procedures, i);
+        if (!p) continue;
+        for (int r = 0; r < p->GetUsedBy().Count(); ++r) {
+            const TDependObj* rec = p->UsedByItem(r);
+            TDbObj* d = rec ? WholeObject(rec->GetReferenced()) : nullptr;
+            if (d && d != p &&
+                (d->GetKind() == TDbObject::dboProcedure || d->GetKind() == TDbObject::dboView)) {
+                early.insert(p);
+                break;
+            }
+        }
+    }
+    return early;
+}
+
+// The views in name order, except that each comes after the views it reads.
+std::vector<TDbObj*> ViewsInDependencyOrder(TStringList& views) {
+    std::vector<TDbObj*> order;
+    std::set<const TDbObj*> done, visiting;
+    std::set<const TDbObj*> filed;
+    for (int i = 0; i < views.Count(); ++i)
+        if (TDbObj* v = ObjectAt(views, i)) filed.insert(v);
+    std::function<void(TDbObj*)> visit = [&](TDbObj* v) {
+        if (done.count(v) || !visiting.insert(v).second) return; // written, or a cycle
+        std::vector<TDbObj*> needed;
+        for (int r = 0; r < v->GetDependsOn().Count(); ++r) {
+            const TDependObj* rec = v->DependsOnItem(r);
+            TDbObj* n = rec ? WholeObject(rec->GetReferenced()) : nullptr;
+            if (n && n != v && filed.count(n)) needed.push_back(n);
+        }
+        std::sort(needed.begin(), needed.end(), [](const TDbObj* a, const TDbObj* b) {
+            return CompareText(a->GetName(), b->GetName()) < 0;
+        });
+        for (TDbObj* n : needed)
+            visit(n);
+        visiting.erase(v);
+        done.insert(v);
+        order.push_back(v);
+    };
+    for (int i = 0; i < views.Count(); ++i)
+        if (TDbObj* v = ObjectAt(views, i)) visit(v);
+    return order;
 }
 
 // MySQL's CREATE TABLE writes the table's primary and unique keys and its indices inline: the
@@ -161,8 +220,17 @@ void TObjs::GetScript() {
     AddLine("");
     WriteObjectBlock(TObjsList::olGenerators, true, false);
     AddLine("");
-    WriteObjectBlock(TObjsList::olViews, true, true);
-    WriteRoutineBlock(TObjsList::olProcedures);
+    if (t == dbInterBase) {
+        // Procedures that others read exist (empty) before the views and procedures that need them;
+        // views come after the views they read.
+        const std::set<const TDbObj*> early = ProceduresNeededEarly(Procedures());
+        WriteEmptyRoutines(early);
+        WriteObjects(ViewsInDependencyOrder(Views()), true, true);
+        WriteRoutineBlock(TObjsList::olProcedures, &early);
+    } else {
+        WriteObjectBlock(TObjsList::olViews, true, true);
+        WriteRoutineBlock(TObjsList::olProcedures);
+    }
     WriteRoutineBlock(TObjsList::olTriggers);
     AddLine("");
     WriteObjectBlock(TObjsList::olEvents, true, false);
@@ -281,9 +349,15 @@ void TObjs::WriteSettingLines(bool QuotedIdentifier, bool AnsiNulls) {
 
 void TObjs::WriteObjectBlock(TObjsList Which, bool SettingLines, bool EmptyLine) {
     TStringList& list = List(Which);
-    for (int i = 0; i < list.Count(); ++i) {
-        TDbObj* o = ObjectAt(list, i);
-        if (!o || WrittenInlineByTable(*this, o)) continue;
+    std::vector<TDbObj*> objects;
+    for (int i = 0; i < list.Count(); ++i)
+        if (TDbObj* o = ObjectAt(list, i)) objects.push_back(o);
+    WriteObjects(objects, SettingLines, EmptyLine);
+}
+
+void TObjs::WriteObjects(const std::vector<TDbObj*>& Objects, bool SettingLines, bool EmptyLine) {
+    for (TDbObj* o : Objects) {
+        if (WrittenInlineByTable(*this, o)) continue;
         const std::string text = o->GetCreateSQL();
         // An ignored object (or a kind that writes no text) takes no part in the script.
         if (text.empty()) continue;
@@ -331,7 +405,29 @@ void TObjs::WritePackages() {
     }
 }
 
-void TObjs::WriteRoutineBlock(TObjsList Which) {
+void TObjs::WriteEmptyRoutines(const std::set<const TDbObj*>& Routines) {
+    TStringList& list = Procedures();
+    bool open = false;
+    for (int i = 0; i < list.Count(); ++i) {
+        TDbObj* o = ObjectAt(list, i);
+        if (!o || !Routines.count(o)) continue;
+        const std::string text = o->GetEmptyCreateSQL();
+        if (text.empty()) continue;
+        if (!open) {
+            AddLine("SET TERM ^ ;\r\n");
+            SetTerminator("\r\n^");
+            open = true;
+        }
+        AddLine(text + GetTerminator());
+        AddLine("");
+    }
+    if (open) {
+        AddLine("SET TERM ; ^\r\n");
+        SetTerminator(";");
+    }
+}
+
+void TObjs::WriteRoutineBlock(TObjsList Which, const std::set<const TDbObj*>* CreatedEmpty) {
     TStringList& list = List(Which);
     const TDatabaseType t = GetDatabaseType();
     const bool setTerm = t == dbInterBase && list.Count() > 0;
@@ -343,7 +439,9 @@ void TObjs::WriteRoutineBlock(TObjsList Which) {
     for (int i = 0; i < list.Count(); ++i) {
         TDbObj* o = ObjectAt(list, i);
         if (!o) continue;
-        const std::string text = o->GetCreateSQL();
+        // A routine created empty earlier gets its body by ALTER.
+        const bool alter = CreatedEmpty && CreatedEmpty->count(o) && !o->GetEmptyCreateSQL().empty();
+        const std::string text = alter ? o->GetAlterSQL() : o->GetCreateSQL();
         if (text.empty()) continue;
         SaveObjectToFile(o);
         WriteSettingLines(o->QuotedIdentifier, o->AnsiNulls);

@@ -6,8 +6,10 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/smxDBOptions.h"
 #include "model/smxClasses.h"
@@ -99,9 +101,13 @@ private:
     void WriteHeader();
     void WriteSettingLines(bool QuotedIdentifier, bool AnsiNulls);
     void WriteObjectBlock(TObjsList Which, bool SettingLines, bool EmptyLine);
+    void WriteObjects(const std::vector<TDbObj*>& Objects, bool SettingLines, bool EmptyLine);
+    /// A SET TERM block creating the given procedures with empty bodies (nothing when none).
+    void WriteEmptyRoutines(const std::set<const TDbObj*>& Routines);
     void WriteSchemas();
     void WritePackages();
-    void WriteRoutineBlock(TObjsList Which);
+    /// The block of a routine kind; the routines in CreatedEmpty are written as ALTER with their body.
+    void WriteRoutineBlock(TObjsList Which, const std::set<const TDbObj*>* CreatedEmpty = nullptr);
     void WriteConstraints();
 
     TScriptOptions ScriptOptions_;

@@ -10,9 +10,11 @@
 #include <limits>
 #include <utility>
 
+#include "model/smxComp_Clt.h"
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Exc.h"
+#include "model/smxComp_Fnc.h"
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Pkg.h"
@@ -1014,6 +1016,10 @@ void TIbParser::ParseArrayBounds(TFldData* Column) {
             NextToken();
             ExpectInt32(Upper, true);
             NextToken();
+        } else {
+            // A bare bound n is the range 1..n, as the server reads it.
+            Upper = Lower;
+            Lower = 1;
         }
         Column->Dimensions.emplace_back(Lower, Upper);
     } while (Token_ == tkComma);
@@ -1487,8 +1493,14 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
             Table->Fields.AddObject(F->GetName(), F);
         } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE || Token_ == tkCONSTRAINT) {
             ParseTableKey(Table.get());
+        } else if (Token_ == tkFOREIGN || Token_ == tkCHECK) {
+            // An unnamed foreign key or check of the table (Firebird's own example scripts use
+            // them); like the named keys it is part of the table's statement.
+            TableElement_ = true;
+            ParseConstraintBody(nullptr, Table.get());
+            TableElement_ = false;
         } else {
-            break; // an unnamed FOREIGN KEY or CHECK ends the list (the ")" is then missing)
+            break;
         }
         if (Token_ != tkComma) break;
         NextToken();
@@ -1658,21 +1670,94 @@ void TIbParser::ParseAlterTable() {
 }
 
 // =====================================================================================================
-// Object routines: each reads its name, reports its statement and builds nothing yet.
+// Routines, packages, triggers, views
 
-void TIbParser::ParseRoutine(int /*Verb*/, bool IsFunction, bool NoReport, TPkgData* Package) {
+void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData* Package) {
+    (void)Verb; // CREATE, ALTER and CREATE OR ALTER all define the whole routine
     Expect(IsFunction ? tkFUNCTION : tkPROCEDURE);
     const std::string Name = NextName();
-    const bool Existing = !Package && Container_ && Container_->FindProcedure(Name);
-    if (NoReport)
-        SkipToTokens(TerminatorOrEnd());
-    else
-        ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboProcedure);
+    // A package member belongs to the package's text: it is never looked up, filed or reported.
+    TPrcData* Existing = !Package && Container_ ? Container_->FindProcedure(Name) : nullptr;
+    std::unique_ptr<TPrcData> Made;
+    if (!Existing) {
+        Made = std::make_unique<TPrcData>(Container_);
+        Made->SetName(Name);
+    }
+    TPrcData* P = Existing ? Existing : Made.get();
+    P->IsFunctionFlag = IsFunction ? 1 : 0;
+    if (!Package) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
+    NextToken();
+    // Descriptions set by DESCRIBE or COMMENT ON survive a redefinition under the same parameter names.
+    auto KeepDescriptions = [](TStringList& List) {
+        std::vector<std::pair<std::string, std::string>> Kept;
+        for (int i = 0; i < List.Count(); ++i)
+            if (auto* F = dynamic_cast<TDbObj*>(List.Objects(i)); F && !F->GetDescription().empty())
+                Kept.emplace_back(F->GetName(), F->GetDescription());
+        List.Clear();
+        return Kept;
+    };
+    auto RestoreDescriptions = [](TStringList& List,
+                                  const std::vector<std::pair<std::string, std::string>>& Kept) {
+        for (int i = 0; i < List.Count(); ++i)
+            if (auto* F = dynamic_cast<TDbObj*>(List.Objects(i)))
+                for (const auto& [N, D] : Kept)
+                    if (N == F->GetName()) F->SetDescription(D);
+    };
+    const auto KeptIn = KeepDescriptions(P->InputParams);
+    const auto KeptOut = KeepDescriptions(P->OutputParams);
+    ParseRoutineHeader(P);
+    const bool HeaderDeclaration = Package && !PackageBody_;
+    if (!HeaderDeclaration && Token_ != tkSemicolon) ReadBody(P);
+    RestoreDescriptions(P->InputParams, KeptIn);
+    RestoreDescriptions(P->OutputParams, KeptOut);
+    if (!NoReport && !Package)
+        EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboProcedure);
+    if (Made && !Package) AddParsedObject(Made.release(), true);
     if (Token_ == tkSemicolon) NextToken();
-    SkipTerminator();
+    if (!Package) SkipTerminator();
 }
 
-void TIbParser::ParseRoutineHeader(TPrcData* /*Routine*/) {}
+void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
+    // Each parameter is read like a column and belongs to the routine.
+    auto Add = [Routine](std::unique_ptr<TFldData> Param, bool Output) {
+        Param->Parent = Routine;
+        Param->TableName = Routine->GetName();
+        Param->SetKind(dboParam);
+        TStringList& List = Output ? Routine->OutputParams : Routine->InputParams;
+        Param->Position = List.Count();
+        const std::string Name = Param->GetName();
+        List.AddObject(Name, Param.release());
+    };
+    auto Params = [&](bool Output) {
+        ExpectAndNext(tkLParen);
+        while (Token_ != tkEOF && Token_ != tkTerminator && Token_ != tkRParen) {
+            const std::size_t Before = TokenStart_;
+            Add(ParseColumn(nullptr), Output);
+            if (Token_ != tkComma) {
+                if (TokenStart_ == Before) NextToken();
+                break;
+            }
+            NextToken();
+        }
+        ExpectAndNext(tkRParen);
+    };
+    if (Token_ == tkLParen) Params(false);
+    constexpr int kwRETURNS = 181; // the keyword code of RETURNS
+    if (Token_ != kwRETURNS) return;
+    NextToken();
+    if (!Routine->IsFunctionFlag) {
+        Params(true);
+        return;
+    }
+    auto Result = std::make_unique<TFldData>(Container_, Routine);
+    ParseDataType(Result.get());
+    const auto V = ServerVersion();
+    if ((V == st_Firebird_30 || V == st_Firebird_40 || V == st_InterBase_2020) && IsWord("DETERMINISTIC")) {
+        Result->Deterministic = true;
+        NextToken();
+    }
+    Add(std::move(Result), true);
+}
 
 void TIbParser::ReadBody(TDbObj* /*Obj*/) {
     SkipToTokens(TerminatorOrEnd());
@@ -1681,59 +1766,416 @@ void TIbParser::ReadBody(TDbObj* /*Obj*/) {
 void TIbParser::ParsePackage(int /*Verb*/) {
     ExpectWord("PACKAGE");
     NextToken();
-    if (IsWord("BODY")) NextToken();
+    const bool Body = IsWord("BODY");
+    if (Body) NextToken();
     const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
-    const bool Existing = Container_ && Container_->FindPackage(Name);
-    ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboPackage);
+    TPkgData* Existing = Container_ ? Container_->FindPackage(Name) : nullptr;
+    std::unique_ptr<TPkgData> Made;
+    if (!Existing) {
+        Made = std::make_unique<TPkgData>(Container_);
+        Made->SetName(Name);
+    }
+    TPkgData* K = Existing ? Existing : Made.get();
+    DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
+    NextToken();
+    // The stored texts start after AS, as the server keeps them and the package texts write them.
+    if (Is(tkAS)) NextToken();
+    // The header's text goes to the header source; the object's own source is the body's.
+    const std::string BodySource = K->GetSource();
+    const bool WasBody = std::exchange(PackageBody_, Body);
+    ReadBody(K);
+    PackageBody_ = WasBody;
+    if (!Body) {
+        K->SetHeaderSource(K->GetSource());
+        K->SetSource(BodySource);
+    }
+    EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboPackage);
+    if (Made) AddParsedObject(Made.release(), true);
     SkipTerminator();
 }
 
 void TIbParser::ParseTrigger(int Verb) {
     Expect(tkTRIGGER);
     const std::string Name = NextName();
-    const bool Existing = Verb == tkALTER && Container_ && Container_->FindTrigger(Name);
-    ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboTrigger);
+    // A trigger defined again (RECREATE, CREATE OR ALTER, ALTER) is updated in place: a second
+    // object of the name would be refused by the container and the later definition lost.
+    TTrgData* Existing = Container_ ? Container_->FindTrigger(Name) : nullptr;
+    std::unique_ptr<TTrgData> Made;
+    if (!Existing) {
+        Made = std::make_unique<TTrgData>(Container_);
+        Made->SetName(Name);
+    }
+    TTrgData* T = Existing ? Existing : Made.get();
+    const bool Whole = Verb == tkCREATE;
+    if (Existing && Whole) { // a complete new definition: what the old one said goes
+        T->Active = 1;
+        T->Time = 0;
+        T->Events = 0;
+        T->Position = 0;
+        T->IBTypeCode = 0;
+        T->DatabaseEvent.clear();
+        T->SetSource("");
+    }
+    NextToken();
+    if (Is(tkFOR)) {
+        const std::string Table = NextName();
+        T->SetTableName(Table);
+        if (Container_)
+            if (TDbObj* Tbl = Container_->FindTable(Table)) LinkDependObj(T, Tbl, "");
+        NextToken();
+    }
+    if (Is(tkACTIVE) || Is(tkINACTIVE)) {
+        T->Active = Is(tkACTIVE) ? 1 : 0;
+        NextToken();
+    }
+    if (Token_ == tkON) {
+        NextToken();
+        std::string Event;
+        if (IsWord("CONNECT") || IsWord("DISCONNECT")) {
+            Event = UpperCase(TokenText_);
+        } else if (IsWord("TRANSACTION")) {
+            NextToken();
+            if (IsWord("START") || Is(tkCOMMIT) || IsWord("ROLLBACK"))
+                Event = "TRANSACTION " + UpperCase(TokenText_);
+        }
+        if (Event.empty()) {
+            Error("Unknown event for database trigger");
+        } else {
+            T->SetTableName("DATABASE");
+            T->DatabaseEvent = Event;
+        }
+        if (!Is(tkAS)) NextToken();
+    } else if (Whole || Is(tkBEFORE) || Is(tkAFTER)) {
+        int Type = 0;
+        if (Is(tkBEFORE) || Is(tkAFTER)) {
+            T->Time = Is(tkBEFORE) ? 1 : 2;
+            Type = T->Time - 1;
+            NextToken();
+        } else {
+            Error("Must be: BEFORE / AFTER");
+        }
+        std::uint8_t Events = 0;
+        int N = 0;
+        for (;;) {
+            int Code = 0;
+            if (Token_ == tkINSERT)
+                Code = 1;
+            else if (Token_ == tkUPDATE)
+                Code = 2;
+            else if (Token_ == tkDELETE)
+                Code = 3;
+            if (Code == 0) break;
+            Events |= static_cast<std::uint8_t>(2 << (Code - 1));
+            ++N;
+            if (N <= 3) Type += Code << (2 * N - 1);
+            NextToken();
+            if (Token_ != tkOR) break;
+            NextToken();
+        }
+        if (N == 0) Error("Missing: INSERT / UPDATE / DELETE");
+        T->Events = Events;
+        T->IBTypeCode = N ? Type - 1 : 0;
+    }
+    if (Is(tkPOSITION)) {
+        NextToken();
+        std::int64_t V = 0;
+        if (Expect(tkInteger) && GetCheckedInt(std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max(), false, V))
+            T->Position = static_cast<std::int32_t>(V);
+        NextToken();
+    }
+    DoLogNextLine("Trigger: " + Name);
+    // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was.
+    if (Is(tkAS)) ReadBody(T);
+    EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
+    if (Made) AddParsedObject(Made.release(), true);
     ExpectAndNext(tkTerminator);
 }
 
 void TIbParser::ParseView(int /*Verb*/) {
     Expect(tkVIEW);
-    ReportSkipped(NextName(), odbCreate, dboView);
+    const std::string Name = NextName();
+    // RECREATE VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in place.
+    TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
+    std::unique_ptr<TViwData> Made;
+    if (!Existing) {
+        Made = std::make_unique<TViwData>(Container_);
+        Made->SetName(Name);
+    }
+    TViwData* V = Existing ? Existing : Made.get();
+    if (Existing) {
+        Existing->Fields.Clear();
+        Existing->ClearDependencies();
+        Existing->SetSource("");
+    }
+    NextToken();
+    if (Token_ == tkLParen) {
+        for (;;) {
+            if (!NextAndExpect(tkIdent)) break;
+            V->AddField(TokenText_);
+            NextToken();
+            if (Token_ != tkComma) break;
+        }
+        ExpectAndNext(tkRParen);
+    }
+    DoLogNextLine("View: " + Name);
+    if (Expect(tkAS)) ReadBody(V);
+    EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboView);
+    if (Made) AddParsedObject(Made.release(), true);
     ExpectAndNext(tkTerminator);
+}
+
+// =====================================================================================================
+// Grants, roles, generators, exceptions, domains, collations
+
+std::string TIbParser::ReadSignedInteger() {
+    std::string Text;
+    const bool Negative = Token_ == tkMinus;
+    if (Expect(tkInteger)) {
+        std::int64_t V = 0;
+        if (GetCheckedInt(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(),
+                          Negative, V))
+            Text = std::to_string(V);
+    }
+    NextToken();
+    return Text;
+}
+
+bool TIbParser::ReadGrantPrivilege(TGntData* G) {
+    // Bits of the grant's privilege set (the grant words of the model).
+    constexpr int BitAll = 0, BitInsert = 1, BitUpdate = 2, BitDelete = 3, BitSelect = 4, BitExecute = 5,
+                  BitReferences = 6;
+    auto Set = [G](int Bit) { G->Privileges |= std::uint64_t{1} << Bit; };
+    if (Token_ == tkALL) {
+        for (int Bit : {BitInsert, BitUpdate, BitDelete, BitSelect, BitReferences})
+            Set(Bit);
+        NextToken();
+        if (Is(tkPRIVILEGES)) NextToken();
+        return true;
+    }
+    int Bit = -1;
+    if (Token_ == tkSELECT)
+        Bit = BitSelect;
+    else if (Token_ == tkINSERT)
+        Bit = BitInsert;
+    else if (Token_ == tkUPDATE)
+        Bit = BitUpdate;
+    else if (Token_ == tkDELETE)
+        Bit = BitDelete;
+    else if (Is(tkREFERENCES))
+        Bit = BitReferences;
+    else if (Token_ == tkEXECUTE)
+        Bit = BitExecute;
+    if (Bit < 0) return false;
+    (void)BitAll;
+    Set(Bit);
+    NextToken();
+    if ((Bit == BitUpdate || Bit == BitReferences) && Token_ == tkLParen) {
+        for (;;) {
+            if (!NextAndExpect(tkIdent)) break;
+            if (G->Columns.IndexOf(TokenText_) < 0) G->Columns.Add(TokenText_);
+            NextToken();
+            if (Token_ != tkComma) break;
+        }
+        ExpectAndNext(tkRParen);
+    }
+    return true;
 }
 
 void TIbParser::ParseGrant() {
-    ReportSkipped("", odbCreate, dboGrant);
-    ExpectAndNext(tkTerminator);
-}
-
-void TIbParser::ParseDeclareFunction() {
-    ReportSkipped(NextName(), odbCreate, dboFunction);
-    ExpectAndNext(tkTerminator);
+    auto G = std::make_unique<TGntData>(Container_);
+    G->Number = Line_;
+    NextToken();
+    if (ReadGrantPrivilege(G.get())) {
+        while (Token_ == tkComma) {
+            NextToken();
+            if (!ReadGrantPrivilege(G.get())) {
+                Error("Missing: privilege (" + GetTokenName(Token_) + ")");
+                break;
+            }
+        }
+        ExpectAndNext(tkON);
+        TDbObject Kind = dboUnknown;
+        if (Is(tkTABLE))
+            Kind = dboTable;
+        else if (Is(tkVIEW))
+            Kind = dboView;
+        else if (Is(tkPROCEDURE))
+            Kind = dboProcedure;
+        else if (Is(tkTRIGGER))
+            Kind = dboTrigger;
+        else if (IsWord("PACKAGE"))
+            Kind = dboPackage;
+        if (Kind != dboUnknown) NextToken();
+        if (Expect(tkIdent)) G->ObjectName = TokenText_;
+        if (Kind == dboUnknown && Container_) {
+            if (Container_->FindTable(G->ObjectName))
+                Kind = dboTable;
+            else if (Container_->FindView(G->ObjectName))
+                Kind = dboView;
+        }
+        if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && G->HasPrivilege(4)) Kind = dboTable;
+        G->ObjectKind = Kind;
+    } else {
+        // Membership in a role.
+        if (Expect(tkIdent)) G->ObjectName = TokenText_;
+        G->ObjectKind = dboRole;
+    }
+    NextToken();
+    ExpectAndNext(tkTO);
+    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE")) {
+        G->GranteeKind = Is(tkPROCEDURE) ? dboProcedure
+                         : Is(tkTRIGGER) ? dboTrigger
+                         : Is(tkVIEW)    ? dboView
+                                         : dboPackage;
+        G->CompareKind = TCmpObjType::coObjGrant;
+        NextToken();
+    } else if (Token_ == tkUSER) {
+        G->CompareKind = TCmpObjType::coUserGrant;
+        NextToken();
+    } else if (Is(tkROLE)) {
+        G->GranteeKind = dboRole;
+        G->CompareKind = TCmpObjType::coRoleGrant;
+        NextToken();
+    }
+    if (Expect(tkIdent)) G->GranteeName = TokenText_;
+    if (G->GranteeKind == dboUnknown && G->CompareKind == TCmpObjType::coGrant && Container_ &&
+        Container_->FindRole(G->GranteeName))
+        G->GranteeKind = dboRole;
+    NextToken();
+    if (Token_ == tkWITH) {
+        NextToken();
+        if (Token_ == tkGRANT || Is(tkADMIN)) {
+            NextToken();
+            if (Is(tkOPTION)) {
+                G->GrantOption = 1;
+                NextToken();
+            } else {
+                Error("Must be: with GRANT/ADMIN option");
+            }
+        } else {
+            Error("Must be: with GRANT/ADMIN option");
+        }
+    }
+    // The statement is reported although it creates no object of its own: an executor that loads a
+    // script builds its statement list from the reports and would otherwise lose every GRANT.
+    Expect(tkTerminator);
+    EmitStatement(stStatement, "", Statement_, "", odbCreate, dboGrant);
+    NextToken();
+    DoLogNextLine("Grant: " + G->GetCreateSQL());
+    if (!Container_) return;
+    if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
+    if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
 }
 
 void TIbParser::ParseGenerator() {
-    ReportSkipped(NextName(), odbCreate, dboGenerator);
+    const std::string Name = NextName();
+    auto G = std::make_unique<TGnrData>(Container_);
+    G->SetName(Name);
+    NextToken();
+    if (IsFirebird3Or4(ServerVersion())) {
+        if (IsWord("RESTART")) NextToken();
+        if (IsWord("START")) {
+            NextAndExpect(tkWITH);
+            NextToken();
+            const std::string V = ReadSignedInteger();
+            if (V != "0") G->StartValue = V;
+        }
+        if (IsWord("INCREMENT")) {
+            NextToken();
+            if (Is(tkBY)) NextToken();
+            const std::string V = ReadSignedInteger();
+            if (V != "1") G->Increment = V;
+        }
+    }
+    DoLogNextLine("Generator: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboGenerator);
+    AddParsedObject(G.release(), true);
 }
 
 void TIbParser::ParseCreateRole() {
-    ReportSkipped(NextName(), odbCreate, dboRole);
+    const std::string Name = NextName();
+    auto R = std::make_unique<TRolData>(Container_);
+    R->SetName(Name);
+    NextToken();
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboRole);
+    AddParsedObject(R.release(), true);
 }
 
 void TIbParser::ParseException(TExcData* Existing) {
     const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
-    ReportSkipped(Name, Existing ? odbAlter : odbCreate, dboException);
+    // RECREATE EXCEPTION of a filed exception replaces its message in place.
+    if (!Existing && Container_) Existing = Container_->FindException(Name);
+    std::unique_ptr<TExcData> Made;
+    if (!Existing) {
+        Made = std::make_unique<TExcData>(Container_);
+        Made->SetName(Name);
+    }
+    TExcData* E = Existing ? Existing : Made.get();
+    if (NextAndExpect(tkString)) E->Message = StringValue_;
+    NextToken();
+    DoLogNextLine("Exception: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboException);
+    if (Made) AddParsedObject(Made.release(), true);
     ExpectAndNext(tkTerminator);
 }
 
 void TIbParser::ParseAlterException() {
     const std::string Name = NextName();
-    ReportSkipped(Name, odbAlter, dboException);
+    ParseException(Container_ ? Container_->FindException(Name) : nullptr);
+}
+
+void TIbParser::ParseDeclareFunction() {
+    auto U = std::make_unique<TUdfData>(Container_);
+    const std::string Name = NextName();
+    U->SetName(Name);
+    NextToken();
+    while (IsTypeStart()) {
+        ParseDataType(U->AddParam());
+        if (Token_ != tkComma) break;
+        NextToken();
+    }
+    ExpectAndNext(tkRETURNS);
+    if (Is(tkPARAMETER)) {
+        NextToken();
+        std::int64_t N = 0;
+        if (Expect(tkInteger) && GetCheckedInt(1, std::numeric_limits<std::int32_t>::max(), false, N))
+            U->GetReturnValue()->ReturnsParameter = static_cast<std::int32_t>(N);
+        NextToken();
+    } else if (IsTypeStart()) {
+        ParseDataType(U->GetReturnValue());
+    }
+    if (Is(tkFREE_IT)) {
+        U->FreeIt = true;
+        NextToken();
+    }
+    // Up to Firebird 2.5 the words are not examined; from Firebird 3 on they read as identifiers and
+    // are accepted in either form.
+    const bool Checked = ServerVersion() >= st_Firebird_30;
+    auto Clause = [&](int Code, std::string& Value) {
+        if (Checked && !Is(Code)) Expect(Code);
+        NextToken();
+        if (Expect(tkString)) Value = StringValue_;
+        NextToken();
+    };
+    Clause(tkENTRY_POINT, U->EntryPoint);
+    Clause(tkMODULE_NAME, U->ModuleName);
+    DoLogNextLine("External function: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboFunction);
+    AddParsedObject(U.release(), true);
     ExpectAndNext(tkTerminator);
 }
 
 void TIbParser::ParseCreateDomain() {
-    ReportSkipped(NextName(), odbCreate, dboDomain);
+    const std::string Name = NextName();
+    auto D = std::make_unique<TDmnData>(Container_);
+    D->SetName(Name);
+    NextToken();
+    if (Is(tkAS)) NextToken();
+    ParseDataType(&D->Type(), true);
+    DoLogNextLine("Domain: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboDomain);
+    AddParsedObject(D.release(), true);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1749,7 +2191,55 @@ void TIbParser::ParseAlterSequence() {
 
 void TIbParser::ParseCollation() {
     ExpectWord("COLLATION");
-    ReportSkipped(NextName(), odbCreate, dboCollation);
+    const std::string Name = NextName();
+    auto C = std::make_unique<TCltData>(Container_);
+    C->SetName(Name);
+    NextAndExpect(tkFOR);
+    if (NextAndExpect(tkIdent)) C->CharSet = TokenText_;
+    NextToken();
+    if (Token_ == tkFROM) {
+        NextToken();
+        if (Is(tkEXTERNAL)) {
+            NextAndExpect(tkLParen);
+            if (NextAndExpect(tkString)) C->ExternalName = StringValue_;
+            NextAndExpect(tkRParen);
+            NextToken();
+        } else if (Token_ == tkIdent) {
+            C->BaseCollation = TokenText_;
+            NextToken();
+        } else {
+            Error("Must be: FROM basecoll | FROM EXTERNAL ('extname')");
+        }
+        if (Is(tkNO)) {
+            NextToken();
+            ExpectWord("PAD");
+            C->PadSpace = false;
+            NextToken();
+        } else if (IsWord("PAD")) {
+            NextToken();
+            ExpectWord("SPACE");
+            C->PadSpace = true;
+            NextToken();
+        }
+        auto Sensitivity = [this](bool& Sensitive) {
+            NextToken();
+            if (IsWord("SENSITIVE") || IsWord("INSENSITIVE")) {
+                Sensitive = IsWord("SENSITIVE");
+                NextToken();
+            } else {
+                Error("Must be: SENSITIVE / INSENSITIVE");
+            }
+        };
+        if (Is(tkCASE)) Sensitivity(C->CaseSensitive);
+        if (IsWord("ACCENT")) Sensitivity(C->AccentSensitive);
+        if (Token_ == tkString) {
+            C->SpecificAttributes = StringValue_;
+            NextToken();
+        }
+    }
+    DoLogNextLine("Collation: " + Name);
+    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboCollation);
+    AddParsedObject(C.release(), true);
     SkipTerminator();
 }
 

