@@ -60,14 +60,20 @@ void FillPg(TDBStructure& s, Shape shape) {
     auto* other = FileIn(s, new TTblData(s.Objs()), changed ? "New Table" : "Old Table", S);
     Column(other, "Id", 1)->Nullable = false;
     Column(other, "select", 46, 0, 10, 2);
-    Key(s, "PK_Customer", ctPrimaryKey, "Customer", {"Id"}, S);
+    TCtrData* pk = Key(s, "PK_Customer", ctPrimaryKey, "Customer", {"Id"}, S);
     Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"}, S);
     Key(s, changed ? "PK_New" : "PK_Old", ctPrimaryKey, other->GetName(), {"Id"}, S);
+    // The foreign key changes its action: dropped and made again.
+    TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"}, S);
+    fk->SetRefTableName("Customer");
+    fk->AddRefColumn("Id");
+    // As a reader records a foreign key: on both its tables and on the key it references.
+    AddDependency(s.Objs(), fk, order);
+    AddDependency(s.Objs(), fk, customer);
+    AddDependency(s.Objs(), fk, pk);
+    fk->DeleteRule = changed ? raCascade : raNone;
     if (changed) {
         Key(s, "UQ_Customer_Name", ctUnique, "Customer", {"Name"}, S);
-        TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"}, S);
-        fk->SetRefTableName("Customer");
-        fk->AddRefColumn("Id");
     } else {
         Key(s, "CK_Score", ctCheck, "Customer", {}, S)->SetSource("(\"Score\" >= 0)");
     }
@@ -187,23 +193,27 @@ void FillMy(TDBStructure& s, Shape shape) {
     customer->SetDescription(changed ? "who buys" : "old text");
     customer->Field(1)->SetDescription(changed ? "the name" : "");
     auto* order = FileIn(s, new TTblData(s.Objs()), "Order");
-    order->MySQLOptions.SetEngine(changed ? "InnoDB" : "Aria");
     order->MySQLOptions.SetCharSet(changed ? "utf8mb4" : "latin1");
+    auto* log = FileIn(s, new TTblData(s.Objs()), "Log");
+    log->MySQLOptions.SetEngine(changed ? "InnoDB" : "Aria");
+    Column(log, "At", 23);
     Column(order, "Id", 2, 0, 20)->Nullable = false;
     Column(order, "Customer", 1, 0, 11);
     auto* other = FileIn(s, new TTblData(s.Objs()), changed ? "New Table" : "Old Table");
     Column(other, "Id", 1, 0, 11)->Nullable = false;
     Column(other, "select", 50, 20);
     // MySQL names every primary key PRIMARY, whatever the text says.
-    Key(s, "PK_Customer", ctPrimaryKey, "Customer", {"Id"});
+    TCtrData* pk = Key(s, "PK_Customer", ctPrimaryKey, "Customer", {"Id"});
     Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"});
     Key(s, "PK_Other", ctPrimaryKey, other->GetName(), {"Id"});
-    if (changed) {
-        Key(s, "UQ_Customer_Name", ctUnique, "Customer", {"Name"});
-        TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"});
-        fk->SetRefTableName("Customer");
-        fk->AddRefColumn("Id");
-    }
+    TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"});
+    fk->SetRefTableName("Customer");
+    fk->AddRefColumn("Id");
+    AddDependency(s.Objs(), fk, order);
+    AddDependency(s.Objs(), fk, customer);
+    AddDependency(s.Objs(), fk, pk);
+    fk->DeleteRule = changed ? raCascade : raNone;
+    if (changed) Key(s, "UQ_Customer_Name", ctUnique, "Customer", {"Name"});
     auto* index = FileIn(s, new TIdxData(s.Objs()), changed ? "IX_Order_Customer" : "IX_Old");
     index->TableName = changed ? "Order" : "Customer";
     index->AddColumn(changed ? "Customer" : "Score");
@@ -247,6 +257,9 @@ SELECT CONCAT('col ', TABLE_NAME, '.', COLUMN_NAME, ' ', COLUMN_TYPE, ' ', IS_NU
 UNION ALL
 SELECT CONCAT('key ', TABLE_NAME, ' ', CONSTRAINT_NAME, ' ', CONSTRAINT_TYPE)
   FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = DATABASE()
+UNION ALL
+SELECT CONCAT('ref ', CONSTRAINT_NAME, ' ', UPDATE_RULE, ' ', DELETE_RULE, ' ', REFERENCED_TABLE_NAME)
+  FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()
 UNION ALL
 SELECT CONCAT('idx ', TABLE_NAME, ' ', INDEX_NAME, ' ', SEQ_IN_INDEX, ' ', COLUMN_NAME, ' ', NON_UNIQUE)
   FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE()
