@@ -1,8 +1,9 @@
 // The PostgreSQL and MySQL texts of the object kinds on real servers (PostgreSQL 15, MariaDB):
-// every column type of each dialect's data-type table through CREATE TABLE, ADD, the
-// descriptions and both DROP texts, with the type the server then holds; and the DDL script of a
-// structure holding every kind of the dialect, followed by the kinds' ALTER and DROP texts. The
-// PostgreSQL objects live in a schema other than public, the MySQL ones in a second database.
+// every column type of each dialect's data-type table through CREATE TABLE, ADD, the type a changed
+// column is given, the descriptions and both DROP texts, with the type the server then holds; and
+// the DDL script of a structure holding every kind of the dialect, followed by the kinds' ALTER,
+// description and DROP texts. The PostgreSQL objects live in a schema other than public (and, once,
+// in public without a schema), the MySQL ones in a second database.
 #include <gtest/gtest.h>
 
 #include <functional>
