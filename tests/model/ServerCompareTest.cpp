@@ -218,17 +218,6 @@ void RunCase(TDatabaseType type, Shape masterShape, Shape targetShape,
         SetUpStructure(*s, type);
     fill(master, masterShape);
     fill(target, targetShape);
-    for (auto [server, structure, what] :
-         {std::tuple{&onMaster, &master, "master script"}, {&onTarget, &target, "target script"}}) {
-        const std::string script = ScriptText(*structure->Objs());
-        ASSERT_TRUE(server->RunClientScript(script, what));
-        // The script leaves out rules and operators: they follow it one by one.
-        for (TObjsList list : {TObjsList::olRules, TObjsList::olOperators})
-            for (int i = 0; i < structure->Objs()->List(list).Count(); ++i)
-                if (auto* o = dynamic_cast<TDbObj*>(structure->Objs()->List(list).Objects(i)))
-                    server->Run(o->GetCreateSQL(), what);
-    }
-
     RunUpdate(type, master, target, onMaster, onTarget, shapeQuery);
 }
 

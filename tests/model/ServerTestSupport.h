@@ -221,6 +221,9 @@ UNION ALL
 SELECT CONCAT('key ', TABLE_NAME, ' ', CONSTRAINT_NAME, ' ', CONSTRAINT_TYPE)
   FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = DATABASE()
 UNION ALL
+SELECT CONCAT('check ', CONSTRAINT_NAME, ' ', CHECK_CLAUSE)
+  FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()
+UNION ALL
 SELECT CONCAT('ref ', CONSTRAINT_NAME, ' ', UPDATE_RULE, ' ', DELETE_RULE, ' ', REFERENCED_TABLE_NAME)
   FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()
 UNION ALL
@@ -246,11 +249,23 @@ inline std::string Lines(const Rows& rows) {
     return s;
 }
 
-/// Compares master with target in the dialect, runs the update statements on the target's
-/// database and expects its catalogue to show what the master's shows (ShapeQuery on both).
+/// Makes the master's and the target's databases from their DDL scripts, compares master with
+/// target in the dialect, runs the update statements on the target's database and expects its
+/// catalogue to show what the master's shows (shapeQuery on both).
 template <typename Session>
 void RunUpdate(TDatabaseType type, TDBStructure& master, TDBStructure& target, Server<Session>& onMaster,
                Server<Session>& onTarget, const std::string& shapeQuery) {
+    for (auto [server, structure, what] :
+         {std::tuple{&onMaster, &master, "master script"}, {&onTarget, &target, "target script"}}) {
+        const std::string script = ScriptText(*structure->Objs());
+        ASSERT_TRUE(server->RunClientScript(script, what));
+        // The script leaves out rules and operators: they follow it one by one.
+        for (TObjsList list : {TObjsList::olRules, TObjsList::olOperators})
+            for (int i = 0; i < structure->Objs()->List(list).Count(); ++i)
+                if (auto* o = dynamic_cast<TDbObj*>(structure->Objs()->List(list).Objects(i)))
+                    server->Run(o->GetCreateSQL(), what);
+    }
+
     TSchemalyst cmp;
     TSQLExec exec;
     exec.SetDatabaseType(type);
