@@ -3,11 +3,13 @@
 // update script from nothing, each run on a new Firebird 3 database and extracted by isql-fb.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Idx.h"
@@ -64,6 +66,33 @@ std::string Extract(const std::string& Path) {
         R += Line + "\n";
     }
     return R;
+}
+
+/// The extract with the blocks of its "Table constraints" section in sorted order. Unnamed checks get
+/// server names in creation order, and isql-fb lists them by that name; the structure's script
+/// creates them in its own (sorted) order, so only the set of checks can be compared.
+std::string SortedTableChecks(const std::string& Text) {
+    const std::string Head = "/* Table constraints */\n";
+    const auto Begin = Text.find(Head);
+    if (Begin == std::string::npos) return Text;
+    const auto From = Begin + Head.size();
+    auto End = Text.find("\n/* ", From);
+    if (End == std::string::npos) End = Text.size();
+    // A block runs from one "ALTER TABLE" line to the next; blank lines between blocks are dropped.
+    std::vector<std::string> Blocks;
+    std::istringstream In(Text.substr(From, End - From));
+    for (std::string Line; std::getline(In, Line);) {
+        if (Line.rfind("ALTER TABLE", 0) == 0)
+            Blocks.emplace_back();
+        else if (Line.empty() || Blocks.empty())
+            continue;
+        Blocks.back() += Line + "\n";
+    }
+    std::sort(Blocks.begin(), Blocks.end());
+    std::string R = Text.substr(0, From);
+    for (const std::string& B : Blocks)
+        R += B + "\n";
+    return R + Text.substr(End);
 }
 
 /// A structure at Firebird 3, dialect 3, comments as COMMENT ON, read from script files.
@@ -188,7 +217,7 @@ TEST(EmployeeOnFirebird, DISABLED_ScriptsRebuildTheReferenceDatabase) {
                      "' user 'SYSDBA' password 'masterkey';");
     const TIsqlResult Ref = RunIsqlScript(Dir, Text);
     ASSERT_TRUE(Ref.Ok()) << Ref.Output;
-    const std::string Expected = Extract(Dir.File("ref.fdb"));
+    const std::string Expected = SortedTableChecks(Extract(Dir.File("ref.fdb")));
     ASSERT_NE(Expected.find("PROCEDURE ALL_LANGS"), std::string::npos) << Expected;
 
     // The structure's own script on a new empty database.
@@ -197,13 +226,11 @@ TEST(EmployeeOnFirebird, DISABLED_ScriptsRebuildTheReferenceDatabase) {
     ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
     S.Setup.Objs().GetScriptOptions().SetConnect(false);
     S.Setup.Objs().GetScript();
-    std::ofstream("/tmp/routines_built.sql", std::ios::binary)
-        << S.Setup.Objs().GetScriptLines().Text(); // DEBUG
     TTestDatabase Built(CreateDatabaseSql("", "PAGE_SIZE 8192"), "built.fdb");
     const TIsqlResult B = RunIsqlScript(Built.Dir(), "CONNECT '" + SqlQuoteDoubled(Built.Path()) + "';\n" +
                                                          S.Setup.Objs().GetScriptLines().Text());
     EXPECT_TRUE(B.Ok()) << B.Output;
-    EXPECT_EQ(Extract(Built.Path()), Expected);
+    EXPECT_EQ(SortedTableChecks(Extract(Built.Path())), Expected);
 
     // The update script from an empty script, run on an empty database.
     std::ofstream(Dir.File("empty.sql")) << "COMMIT;\n";
@@ -211,10 +238,9 @@ TEST(EmployeeOnFirebird, DISABLED_ScriptsRebuildTheReferenceDatabase) {
     ScriptCompare C(File, Dir.File("empty.sql"), Empty.Path());
     ASSERT_TRUE(C.Extracted) << C.Master.FirstError() << C.Target.FirstError();
     std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Script;
-    std::ofstream("/tmp/routines_update.sql", std::ios::binary) << C.Script; // DEBUG
     const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
     EXPECT_TRUE(U.Ok()) << U.Output;
-    EXPECT_EQ(Extract(Empty.Path()), Expected);
+    EXPECT_EQ(SortedTableChecks(Extract(Empty.Path())), Expected);
 }
 
 /// The folder of the package example of firebird3.0-examples; empty when it is missing.
