@@ -1703,6 +1703,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
                 for (const auto& [N, D] : Kept)
                     if (N == F->GetName()) F->SetDescription(D);
     };
+    if (Existing) Existing->ClearDependsOn(); // the new definition records what it needs
     const auto KeptIn = KeepDescriptions(P->InputParams);
     const auto KeptOut = KeepDescriptions(P->OutputParams);
     ParseRoutineHeader(P);
@@ -1845,8 +1846,15 @@ void TIbParser::ParseTrigger(int Verb) {
         NextToken();
     }
     DoLogNextLine("Trigger: " + Name);
-    // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was.
-    if (Is(tkAS)) ReadBody(T);
+    // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was; a new body records anew what
+    // it needs, the trigger's table included.
+    if (Is(tkAS)) {
+        if (Existing) {
+            Existing->ClearDependsOn();
+            if (TDbObj* Tbl = Container_->FindTable(T->TableName)) LinkDependObj(T, Tbl, "");
+        }
+        ReadBody(T);
+    }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
     if (Made) AddParsedObject(Made.release(), true);
     ExpectAndNext(tkTerminator);
@@ -1863,16 +1871,31 @@ void TIbParser::ParseView(int /*Verb*/) {
         Made->SetName(Name);
     }
     TViwData* V = Existing ? Existing : Made.get();
+    // A redefined view forgets what its old text read; columns that keep their names stay the same
+    // objects, so what reads them stays recorded.
+    TStringList OldFields(true);
     if (Existing) {
-        Existing->Fields.Clear();
-        Existing->ClearDependencies();
+        Existing->ClearDependsOn();
         Existing->SetSource("");
+        Existing->Fields.SetOwnsObjects(false);
+        for (int i = 0; i < Existing->Fields.Count(); ++i)
+            OldFields.AddObject(Existing->Fields[i], Existing->Fields.Objects(i));
+        Existing->Fields.Clear();
+        Existing->Fields.SetOwnsObjects(true);
     }
     NextToken();
     if (Token_ == tkLParen) {
         for (;;) {
             if (!NextAndExpect(tkIdent)) break;
-            V->AddField(TokenText_);
+            if (const int Old = OldFields.IndexOf(TokenText_); Old >= 0) {
+                TObject* F = OldFields.Objects(Old);
+                OldFields.SetOwnsObjects(false);
+                OldFields.Delete(Old);
+                OldFields.SetOwnsObjects(true);
+                V->Fields.AddObject(TokenText_, F);
+            } else {
+                V->AddField(TokenText_);
+            }
             NextToken();
             if (Token_ != tkComma) break;
         }

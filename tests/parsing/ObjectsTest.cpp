@@ -449,6 +449,34 @@ TEST(Objects, SubRoutinesAndMembersLeaveNothingBehind) {
     Setup.reset();
 }
 
+TEST(Objects, RedefinitionForgetsWhatTheOldTextRead) {
+    TRun Run("CREATE TABLE T (A INTEGER, B INTEGER);\n"
+             "CREATE VIEW V (X) AS SELECT A FROM T;\n"
+             "CREATE VIEW W (Y) AS SELECT X FROM V;\n"
+             "RECREATE VIEW V (X) AS SELECT B FROM T;\n"
+             "SET TERM ^;\n"
+             "CREATE PROCEDURE P RETURNS (R INTEGER) AS BEGIN FOR SELECT A FROM T INTO :R DO SUSPEND; END^\n"
+             "CREATE OR ALTER PROCEDURE P RETURNS (R INTEGER) AS BEGIN R = 1; SUSPEND; END^\n");
+    EXPECT_TRUE(Run.Rec.Errors().empty()) << Run.Rec.Transcript;
+    TFldData* A = Run.Objs().FindTableField("T", "A");
+    TFldData* B = Run.Objs().FindTableField("T", "B");
+    TViwData* V = Run.Objs().FindView("V");
+    TPrcData* P = Run.Objs().FindProcedure("P");
+    ASSERT_TRUE(A && B && V && P);
+    EXPECT_EQ(V->FindDependsOn(A), nullptr);
+    EXPECT_NE(V->FindDependsOn(B), nullptr);
+    EXPECT_EQ(P->FindDependsOn(A), nullptr);
+    EXPECT_EQ(P->GetDependsOn().Count(), 0);
+    for (int i = 0; i < A->GetUsedBy().Count(); ++i)
+        EXPECT_NE(A->UsedByItem(i)->GetReferenced(), V);
+    // W still reads V's column X, which stayed the same object.
+    TViwData* W = Run.Objs().FindView("W");
+    ASSERT_NE(W, nullptr);
+    TFldData* X = Run.Objs().FindViewField("V", "X");
+    ASSERT_NE(X, nullptr);
+    EXPECT_NE(W->FindDependsOn(X), nullptr);
+}
+
 TEST(Objects, Domains) {
     TRun Run("CREATE DOMAIN D1 AS VARCHAR(20) DEFAULT 'x' NOT NULL CHECK (VALUE <> '') COLLATE UNICODE;\n"
              "CREATE DOMAIN D2 INTEGER CONSTRAINT C1 CHECK (VALUE > 0);\n"
