@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "foundation/smxMsg.h"
 #include "model/smxComp_Clt.h"
@@ -20,6 +22,7 @@
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
+#include "parsing/smxIBExParser.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 
@@ -1593,7 +1596,40 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
 
 void TIBDBExtract::ParseBodiesAndLinkDependencies() {
     DoLogNextLine("Parsing bodies...");
+    TCustomObjs* objs = Objs();
+    // The parser works on the structure's container and its InterBase options.
+    TIbExParser parser(this);
+    parser.OnErrorMessage = GetOnErrorMessage();
+    parser.OnLogNextLine = GetOnLogNextLine();
+    for (TObjsList which : {TObjsList::olDomains, TObjsList::olProcedures, TObjsList::olTriggers, TObjsList::olViews,
+                            TObjsList::olIndices}) {
+        TStringList& list = objs->List(which);
+        for (int i = 0; i < list.Count(); ++i)
+            if (auto* obj = dynamic_cast<TDbObj*>(list.Objects(i))) parser.ParseBody(obj);
+    }
+    TStringList& tables = objs->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        auto* table = dynamic_cast<TTblData*>(tables.Objects(i));
+        if (!table) continue;
+        for (int f = 0; f < table->FieldCount(); ++f)
+            if (TFldData* field = table->Field(f); field && !field->GetSource().empty()) parser.ParseBody(field);
+    }
+    TStringList& constraints = objs->Constraints();
+    for (int i = 0; i < constraints.Count(); ++i) {
+        auto* ctr = dynamic_cast<TCtrData*>(constraints.Objects(i));
+        if (ctr && ctr->GetConstraintType() == ctCheck && !ctr->GetSource().empty()) parser.ParseBody(ctr);
+    }
     DoLogNextLine("Linking dependencies...");
+    // The link passes give script grants a compare kind by their grantee; grants read from a
+    // database keep coGrant, which every grant step admits.
+    std::vector<std::pair<TGntData*, TCmpObjType>> grantKinds;
+    TStringList& grants = objs->Grants();
+    for (int i = 0; i < grants.Count(); ++i)
+        if (auto* g = dynamic_cast<TGntData*>(grants.Objects(i))) grantKinds.emplace_back(g, g->CompareKind);
+    parser.LinkObjects();
+    for (const auto& [grant, kind] : grantKinds)
+        grant->CompareKind = kind;
+    GetMsgManager().AddMessages(&parser.GetMsgManager());
 }
 
 } // namespace smx

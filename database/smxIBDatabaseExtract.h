@@ -6,6 +6,7 @@
 // disconnected; failures are reported through DoErrorMessage and make the run return false.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -67,6 +68,8 @@ inline constexpr std::array<bool TIBCapabilities::*, 24> IBCapabilityFlags = {
     &TIBCapabilities::HasPackages,           &TIBCapabilities::HasProcedurePackage,
     &TIBCapabilities::HasBaseCollation,      &TIBCapabilities::HasFunctionOwner,
 };
+static_assert(std::all_of(IBCapabilityFlags.begin(), IBCapabilityFlags.end(), [](auto f) { return f != nullptr; }),
+              "every capability flag is listed");
 
 /// The stored default source without block comments, without a leading "DEFAULT " (any case) or
 /// "=", trimmed. Quoted literals are copied whole (doubled quotes included); line comments stay.
@@ -75,7 +78,9 @@ std::string CleanDefaultSource(std::string_view Source);
 /// The object kind of an InterBase object-type code (RDB$USER_TYPE, RDB$OBJECT_TYPE).
 TDbObject IBObjectTypeToDbObject(int Code);
 
-/// The metadata extractor over a connection component (referenced, not owned).
+/// The metadata extractor over a connection component (referenced, not owned). DDL triggers are
+/// not read (the model has no text for them): a warning (kind 1) and a log line name each one.
+/// Grants keep the compare kind coGrant, which every grant step admits.
 class TIBDBExtract : public TCustomExtract {
 public:
     /// Step maximum 16, step position 0, database type InterBase.

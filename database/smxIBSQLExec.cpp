@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "model/smxDBStructure.h"
-#include "parsing/smxIBParser.h"
+#include "parsing/smxIBExParser.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 
@@ -16,7 +16,7 @@ namespace smx {
 namespace {
 
 /// The parser that loads scripts into the statement list.
-using TScriptParser = TIbParser;
+using TScriptParser = TIbExParser;
 
 /// The script parser, told which file the lines came from: an INPUT of that file is then a loop.
 class TLoadParser final : public TScriptParser {
@@ -38,19 +38,84 @@ using enum TStatType;
 using enum TDbObject;
 using enum TDbOperation;
 
+// The object kind names, by ordinal, for messages.
+// clang-format off
 constexpr std::array<std::string_view, DbObjectCount> DbObjectNames = {
-    "dboUnknown",   "dboTable",      "dboProcedure",   "dboTrigger",     "dboFunction",   "dboException",
-    "dboIndex",     "dboDomain",     "dboView",        "dboGenerator",   "dboEvent",      "dboField",
-    "dboParam",     "dboDatabase",   "dboBlobFilter",  "dboCollation",   "dboConstraint", "dboPKey",
-    "dboFKey",      "dboUnique",     "dboCheck",       "dboReferences",  "dboCtrDefault", "dboRole",
-    "dboGrant",     "dboRule",       "dboDefault",     "dboPackage",     "dboPackageBody", "dboPublication",
-    "dboSchema",    "dboOperator",   "dboOperatorClass", "dboExtension", "dboConversion", "dboUser",
-    "dboUserGroup", "dboValidation", "dboExprIndex",   "dboCount",       "dboComputed",   "dboDepend",
-    "dboPrkList",   "dboFrkList",    "dboUnqList",     "dboChkList",     "dboDefList",    "dboRefList",
-    "dboIdxList",   "dboExcList",    "dboRolList",     "dboGntList",     "dboCdfList",    "dboPrcList",
-    "dboTrgList",   "dboFncList",    "dboRulList",     "dboGnrList",     "dboPkgList",    "dboDmnList",
-    "dboViwList",   "dboFldList",    "dboTblLIst",     "dboPblList",     "dboOprList",    "dboOpcList",
-    "dboCnvList",   "dboEvtList",    "dboCltList",     "dboUseInList",   "dboUseOfList"};
+    "dboUnknown",
+    "dboTable",
+    "dboProcedure",
+    "dboTrigger",
+    "dboFunction",
+    "dboException",
+    "dboIndex",
+    "dboDomain",
+    "dboView",
+    "dboGenerator",
+    "dboEvent",
+    "dboField",
+    "dboParam",
+    "dboDatabase",
+    "dboBlobFilter",
+    "dboCollation",
+    "dboConstraint",
+    "dboPKey",
+    "dboFKey",
+    "dboUnique",
+    "dboCheck",
+    "dboReferences",
+    "dboCtrDefault",
+    "dboRole",
+    "dboGrant",
+    "dboRule",
+    "dboDefault",
+    "dboPackage",
+    "dboPackageBody",
+    "dboPublication",
+    "dboSchema",
+    "dboOperator",
+    "dboOperatorClass",
+    "dboExtension",
+    "dboConversion",
+    "dboUser",
+    "dboUserGroup",
+    "dboValidation",
+    "dboExprIndex",
+    "dboCount",
+    "dboComputed",
+    "dboDepend",
+    "dboPrkList",
+    "dboFrkList",
+    "dboUnqList",
+    "dboChkList",
+    "dboDefList",
+    "dboRefList",
+    "dboIdxList",
+    "dboExcList",
+    "dboRolList",
+    "dboGntList",
+    "dboCdfList",
+    "dboPrcList",
+    "dboTrgList",
+    "dboFncList",
+    "dboRulList",
+    "dboGnrList",
+    "dboPkgList",
+    "dboDmnList",
+    "dboViwList",
+    "dboFldList",
+    "dboTblLIst",
+    "dboPblList",
+    "dboOprList",
+    "dboOpcList",
+    "dboCnvList",
+    "dboEvtList",
+    "dboCltList",
+    "dboUseInList",
+    "dboUseOfList",
+};
+// clang-format on
+static_assert(DbObjectNames[static_cast<std::size_t>(TDbObject::dboCollation)] == "dboCollation");
+static_assert(DbObjectNames.back() == "dboUseOfList");
 
 std::string Quoted(std::string_view Text) {
     return "\"" + std::string(Text) + "\"";
@@ -108,7 +173,8 @@ bool DescriptionUpdateFor(TDbObject Kind, TDescriptionUpdate& U) {
         U = {"update rdb$relations", "where Rdb$relation_name = :TBLNAME", ""};
         return true;
     case dboField:
-        U = {"update rdb$relation_fields", "where Rdb$relation_name = :TBLNAME", "and Rdb$field_name = :FLDNAME"};
+        U = {"update rdb$relation_fields", "where Rdb$relation_name = :TBLNAME",
+             "and Rdb$field_name = :FLDNAME"};
         return true;
     case dboProcedure:
         U = {"update rdb$procedures", "where Rdb$procedure_name = :OBJNAME", ""};
@@ -156,6 +222,12 @@ std::vector<std::string> ReadConnectValues(std::string_view Text) {
     std::size_t i = word + 7;
     while (i < Text.size() && IsBlank(Text[i]))
         ++i;
+    // The parser accepts "CONNECT DATABASE 'db'" too.
+    if (upper.compare(i, 8, "DATABASE") == 0 && i + 8 < Text.size() && IsBlank(Text[i + 8])) {
+        i += 8;
+        while (i < Text.size() && IsBlank(Text[i]))
+            ++i;
+    }
     if (i >= Text.size() || Text[i] != '\'') return values;
     while (values.size() < 4 && i < Text.size()) {
         // Text[i] opens a literal; a doubled quote inside it is one quote.
@@ -459,13 +531,13 @@ void TIBSQLExec::LoadScriptFromFile(const std::string& FileName) {
 TStatement* TIBSQLExec::AddParsedStatement(const TCustomParser& Parser, const std::string& Text,
                                            TStatType StatType, const std::string& ObjName, TDbObject ObjKind,
                                            TDbOperation Operation, const std::string& ParentName) {
-    TStatement* st =
-        AddStatement(Text, LoadedKind(StatType, ObjKind, Operation), ObjName, ObjKind, Operation, ParentName, "");
+    TStatement* st = AddStatement(Text, LoadedKind(StatType, ObjKind, Operation), ObjName, ObjKind, Operation,
+                                  ParentName, "");
     if (StatType == stSelect || StatType == stExecuteBlock) {
         const int line = LineOf(Parser.GetSource(), Text, Parser.GetTokenStart());
         std::string first = Text.substr(0, Text.find_first_of("\r\n"));
-        Warn("Statement not executed (" + std::string(GetStatTypeName(StatType)) + ", line " + IntToStr(line) +
-                 "): " + first,
+        Warn("Statement not executed (" + std::string(GetStatTypeName(StatType)) + ", line " +
+                 IntToStr(line) + "): " + first,
              line);
     }
     return st;

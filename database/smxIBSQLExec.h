@@ -18,8 +18,8 @@ class TCustomParser;
 
 /// The quoted values of a CONNECT statement in order (database, user, password, role), at most
 /// four. Each value is an SQL string literal (a doubled quote is one quote); the words USER,
-/// PASSWORD and ROLE are not examined. Empty when "CONNECT" is not followed by a quoted, closed
-/// database name.
+/// PASSWORD and ROLE are not examined. Empty when "CONNECT" (or "CONNECT DATABASE") is not
+/// followed by a quoted, closed database name.
 std::vector<std::string> ReadConnectValues(std::string_view Text);
 
 /// The character set a SET NAMES statement names: its object name, else the word after NAMES in

@@ -60,14 +60,17 @@ TDataMdIbx::~TDataMdIbx() {
     SMXConnection1.reset();
 }
 
-void TDataMdIbx::SMXConnection1BeforeConnect(TObject*) {
+void TDataMdIbx::ForgetLogins() {
     login1_ = {};
+    login2_ = {};
+}
+
+void TDataMdIbx::SMXConnection1BeforeConnect(TObject*) {
     if (!Form1) return;
     FillDatabase(*IBDatabase1, Form1->fnDatabaseMaster, Form1->EditMUser, Form1->EditMPswd);
 }
 
 void TDataMdIbx::SMXConnection2BeforeConnect(TObject*) {
-    login2_ = {};
     if (!Form1) return;
     FillDatabase(*IBDatabase2, Form1->fnDatabaseTarget, Form1->EditTUser, Form1->EditTPswd);
     IBDatabase2->SetLoginPrompt(Form1->EditTUser->text().isEmpty() || Form1->EditTPswd->text().isEmpty());

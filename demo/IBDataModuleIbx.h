@@ -29,9 +29,12 @@ public:
     /// IBDatabase2 the same from the target edits; LoginPrompt := user or password empty.
     void SMXConnection2BeforeConnect(TObject* Sender);
 
-    /// OnLogin of both databases: the first attach of a connect asks LoginPrompt; the further
-    /// attaches of the same connect (the connection's character-set passes) reuse the answer.
+    /// OnLogin of both databases: the first attach asks LoginPrompt; further attaches reuse the
+    /// answer until ForgetLogins, so that one button press asks once per side although the
+    /// connection's character-set passes and the extractor attach again.
     void DatabaseLogin(TIBDatabase& Database, TStringList& LoginParams);
+    /// The next attach of each database asks LoginPrompt again.
+    void ForgetLogins();
 
     /// The window the before-connect handlers read; the form sets and clears it.
     TForm1* Form1 = nullptr;

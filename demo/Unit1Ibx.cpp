@@ -21,13 +21,15 @@
 #include <iostream>
 
 #include "database/smxConnection_IBX.h"
+#include "database/smxIBDatabaseExtract.h"
+#include "database/smxIBSQLExec.h"
 #include "datacompare/smxTableDataComparer.h"
-#include "demo/DemoComponents.h"
 #include "demo/IBDataModuleIbx.h"
 #include "demo/IniFile.h"
 #include "model/smxDBStructure.h"
 #include "model/smxSQL_Exec.h"
 #include "model/smxSchemalyst.h"
+#include "parsing/smxIBScriptExtract.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 #include "platform/smxUIHooks.h"
@@ -283,6 +285,7 @@ void TForm1::CreateControls() {
 
 void TForm1::CreateComponents() {
     auto log = [this](TObject* Sender, const std::string& Text) { LogNextLine(Sender, Text); };
+    auto error = [this](TObject* Sender, const std::string& Text) { ErrorMessage(Sender, Text); };
     auto progress = [this](TObject* Sender, int Value, int MaxValue) {
         ProgressUpdate(Sender, Value, MaxValue);
     };
@@ -303,26 +306,33 @@ void TForm1::CreateComponents() {
         s->GetIBServerOptions().SetSQLServerVersion(ServerVersion);
     }
 
-    IBDBExtract1 = CreateDBExtract(DataMdIbx.SMXConnection1.get(), DBStructure1.get());
-    IBDBExtract2 = CreateDBExtract(DataMdIbx.SMXConnection2.get(), DBStructure2.get());
-    IBScriptExtract1 = CreateScriptExtract(DBStructure1.get());
-    IBScriptExtract2 = CreateScriptExtract(DBStructure2.get());
+    IBDBExtract1 = std::make_unique<TIBDBExtract>();
+    IBDBExtract2 = std::make_unique<TIBDBExtract>();
+    IBDBExtract1->SetSMXConnection(DataMdIbx.SMXConnection1.get());
+    IBDBExtract2->SetSMXConnection(DataMdIbx.SMXConnection2.get());
+    IBDBExtract1->SetDBStructure(DBStructure1.get());
+    IBDBExtract2->SetDBStructure(DBStructure2.get());
+    IBScriptExtract1 = std::make_unique<TIBScriptExtract>();
+    IBScriptExtract2 = std::make_unique<TIBScriptExtract>();
+    IBScriptExtract1->SetDBStructure(DBStructure1.get());
+    IBScriptExtract2->SetDBStructure(DBStructure2.get());
     IBDBExtract1->SetName("IBDBExtract1");
     IBDBExtract2->SetName("IBDBExtract2");
     IBScriptExtract1->SetName("IBScriptExtract1");
     IBScriptExtract2->SetName("IBScriptExtract2");
-    for (TCustomExtract* e :
-         {IBDBExtract1.get(), IBDBExtract2.get(), IBScriptExtract1.get(), IBScriptExtract2.get()}) {
+    for (TCustomExtract* e : std::initializer_list<TCustomExtract*>{
+             IBDBExtract1.get(), IBDBExtract2.get(), IBScriptExtract1.get(), IBScriptExtract2.get()}) {
         e->SetOnLogNextLine(log);
-        e->SetOnErrorMessage(log);
+        e->SetOnErrorMessage(error);
         e->SetOnProgressUpdate(progress);
     }
 
-    IBSQLExec = CreateSQLExec(DataMdIbx.SMXConnection2.get());
+    IBSQLExec = std::make_unique<TIBSQLExec>();
     IBSQLExec->SetName("IBSQLExec");
+    IBSQLExec->SetSMXConnection(DataMdIbx.SMXConnection2.get());
     IBSQLExec->GetIBServerOptions().SetSQLServerVersion(ServerVersion);
     IBSQLExec->OnLogNextLine = log;
-    IBSQLExec->OnErrorMessage = log;
+    IBSQLExec->OnErrorMessage = error;
     IBSQLExec->OnProgressUpdate = progress;
 
     Schemalyst1 = std::make_unique<TSchemalyst>();
@@ -333,7 +343,7 @@ void TForm1::CreateComponents() {
     // Firebird 3 refuses direct updates of descriptions in the system tables.
     Schemalyst1->GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
     Schemalyst1->OnLogNextLine = log;
-    Schemalyst1->OnErrorMessage = log;
+    Schemalyst1->OnErrorMessage = error;
     Schemalyst1->OnProgressUpdate = progress;
 
     TableDataComparer = std::make_unique<TTableDataComparer>();
@@ -345,7 +355,7 @@ void TForm1::CreateComponents() {
     TableDataComparer->SetSQLExec(IBSQLExec.get());
     TableDataComparer->GetIBServerOptions().SetSQLServerVersion(ServerVersion);
     TableDataComparer->OnLogNextLine = log;
-    TableDataComparer->OnErrorMessage = log;
+    TableDataComparer->OnErrorMessage = error;
     TableDataComparer->OnProgressUpdateMaster = [this](TObject* Sender, int Value, int MaxValue) {
         TableDataComparerProgressUpdateMaster(Sender, Value, MaxValue);
     };
@@ -408,6 +418,7 @@ template <class F> void TForm1::RunExclusive(F&& Body) {
     if (busy_) return;
     busy_ = true;
     SetButtonsEnabled(false);
+    DataMdIbx.ForgetLogins();
     try {
         Body();
     } catch (const std::exception& e) {
@@ -484,7 +495,7 @@ void TForm1::BtnExtractClick() {
 void TForm1::ExtractFromDatabase(bool Master) {
     TSMXConnectionIBX& connection = Master ? *DataMdIbx.SMXConnection1 : *DataMdIbx.SMXConnection2;
     TIBDatabase& database = Master ? *DataMdIbx.IBDatabase1 : *DataMdIbx.IBDatabase2;
-    TCustomExtract& extract = Master ? *IBDBExtract1 : *IBDBExtract2;
+    TIBDBExtract& extract = Master ? *IBDBExtract1 : *IBDBExtract2;
     TDBStructure& structure = Master ? *DBStructure1 : *DBStructure2;
     bool& extracted = Master ? masterExtracted_ : targetExtracted_;
     extracted = false;
@@ -516,10 +527,10 @@ void TForm1::ExtractFromDatabase(bool Master) {
 }
 
 void TForm1::ExtractFromScript(bool Master) {
-    TCustomExtract& extract = Master ? *IBScriptExtract1 : *IBScriptExtract2;
+    TIBScriptExtract& extract = Master ? *IBScriptExtract1 : *IBScriptExtract2;
     bool& extracted = Master ? masterExtracted_ : targetExtracted_;
     extracted = false;
-    SetScriptFileName(extract, ToStd((Master ? fnScriptMaster : fnScriptTarget)->text()));
+    extract.SetScriptFileName(ToStd((Master ? fnScriptMaster : fnScriptTarget)->text()));
     extract.ExtractDatabase();
     extracted = !extract.GetMsgManager().HasErrors();
 }
@@ -619,6 +630,11 @@ void TForm1::LogNextLine(TObject*, const std::string& Text) {
     MemoExtr->appendPlainText(ToQt(Text));
     MemoExtr->moveCursor(QTextCursor::End);
     MemoExtr->ensureCursorVisible();
+}
+
+void TForm1::ErrorMessage(TObject* Sender, const std::string& Text) {
+    // The data comparer writes the prefix itself.
+    LogNextLine(Sender, StartsStr("Error: ", Text) ? Text : "Error: " + Text);
 }
 
 void TForm1::TraceToLogMemo(const std::string& Text) {

@@ -26,11 +26,12 @@ class QRadioButton;
 
 namespace smx {
 
-class TCustomExtract;
 class TDataMdIbx;
 class TDBStructure;
+class TIBDBExtract;
+class TIBScriptExtract;
+class TIBSQLExec;
 class TSchemalyst;
-class TSQLExec;
 class TTableDataComparer;
 
 /// Empties List, then adds every piece of Text between commas, trimmed of characters up to
@@ -65,6 +66,8 @@ public:
     void ProgressUpdate(TObject* Sender, int Value, int MaxValue);
     void TableDataComparerProgressUpdateMaster(TObject* Sender, int Value, int MaxValue);
     void TableDataComparerProgressUpdateTarget(TObject* Sender, int Value, int MaxValue);
+    /// A component's error: "Error: " + Text in the log (Text as it is when it has the prefix).
+    void ErrorMessage(TObject* Sender, const std::string& Text);
     /// A connection's error: the message box and "Error: " + Text in the log.
     void ConnectionErrorMessage(TObject* Sender, const std::string& Text);
     /// Appends the text to the log without scrolling.
@@ -92,9 +95,9 @@ public:
     // Components.
     TDataMdIbx& DataMdIbx;
     std::unique_ptr<TDBStructure> DBStructure1, DBStructure2;
-    std::unique_ptr<TCustomExtract> IBDBExtract1, IBDBExtract2;
-    std::unique_ptr<TCustomExtract> IBScriptExtract1, IBScriptExtract2;
-    std::unique_ptr<TSQLExec> IBSQLExec;
+    std::unique_ptr<TIBDBExtract> IBDBExtract1, IBDBExtract2;
+    std::unique_ptr<TIBScriptExtract> IBScriptExtract1, IBScriptExtract2;
+    std::unique_ptr<TIBSQLExec> IBSQLExec;
     std::unique_ptr<TSchemalyst> Schemalyst1;
     std::unique_ptr<TTableDataComparer> TableDataComparer;
 

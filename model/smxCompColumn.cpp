@@ -46,6 +46,14 @@ std::string PGTimePrecision(const TColumnAttrs& c) {
     return s;
 }
 
+// PostgreSQL array dimensions: "[upper]" each, "[]" without an upper bound.
+std::string PGDimensions(const TColumnAttrs& c) {
+    std::string s;
+    for (const auto& d : c.Dimensions)
+        s += "[" + (d.second != 0 ? Num(d.second) : std::string()) + "]";
+    return s;
+}
+
 bool IsComputed(const TColumnTextContext& x) {
     return !x.Source.empty();
 }
@@ -140,8 +148,7 @@ std::string PGDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
         // PostgreSQL has no character set per column; a collation name keeps its case quoted.
         if (!c.CollationName.empty()) s += " collate " + x.Q(c.CollationName);
     }
-    for (const auto& d : c.Dimensions)
-        s += "[" + (d.second != 0 ? Num(d.second) : std::string()) + "]";
+    s += PGDimensions(c);
     if (!c.Nullable) s += " not null";
     const std::string def = DefaultValueText(c.DefaultValue);
     if (!def.empty()) s += " default " + def;
@@ -342,7 +349,7 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
         if (!c.TypeOfTable.empty() && !c.TypeOfColumn.empty())
             s += "COLUMN " + x.Q(c.TypeOfTable) + "." + x.Q(c.TypeOfColumn);
         else
-            s += x.Q(c.DomainName);
+            s += (x.DomainSchema.empty() ? std::string() : x.Q(x.DomainSchema) + ".") + x.Q(c.DomainName);
         return s;
     }
     if (IsComputed(x)) return (x.DatabaseType == dbMSSQL ? "AS " : "COMPUTED BY ") + x.Source;
@@ -386,6 +393,8 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
     if (code == 7 && c.Precision != 0 && c.Precision != 34) s += "(" + Num(c.Precision) + ")";
     // Dialect 1 knows only DATE, which holds date and time.
     if (x.DatabaseType == dbInterBase && x.SQLDialect != 3 && (code == 19 || code == 20)) s = "DATE";
+    // A PostgreSQL array stays an array when its type changes.
+    if (x.DatabaseType == dbPostgreSQL) s += PGDimensions(c);
     return s;
 }
 

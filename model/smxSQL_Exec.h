@@ -80,6 +80,8 @@ public:
     void GetScriptLines(TStringList& Lines, bool MarkLines) override;
     /// Runs the list on the connection. True when every statement succeeded; "Update script is
     /// empty." for an empty list; false without a connection, after any error, or when stopped.
+    /// Errors recorded while the list was loaded (GetLoadErrorCount) start the count: such a run
+    /// never succeeds, and with BreakOnError it stops before the first statement.
     bool ExecuteScript() override;
 
     /// A new generic SQL parser without owner, from the installed factory; nullptr without one.

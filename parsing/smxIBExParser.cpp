@@ -59,13 +59,6 @@ const TDbObjectKinds& KindOnly(TDbObject Kind) {
     return All[static_cast<std::size_t>(Kind)];
 }
 
-/// The table, view or procedure of that name.
-TDbObj* FindRelation(TObjs& C, std::string_view Name) {
-    if (TDbObj* T = C.FindTable(Name)) return T;
-    if (TDbObj* V = C.FindView(Name)) return V;
-    return C.FindProcedure(Name);
-}
-
 /// True when the relation has that column (for a procedure: that output parameter).
 bool HasColumn(TDbObj* R, std::string_view Column) {
     if (auto* P = dynamic_cast<TPrcData*>(R)) return P->OutputParams.IndexOf(Column) >= 0;
@@ -179,10 +172,9 @@ void TIbExParser::ColumnRef(std::string_view Alias, std::string_view Column) {
 
 void TIbExParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::string_view Column) {
     if (!Container_ || !Obj || !Recording_ || Column.empty()) return;
-    TObjs& C = *Container_;
     if (!Alias.empty() && (SameText(Alias, "NEW") || SameText(Alias, "OLD"))) {
         if (auto* T = dynamic_cast<TTrgData*>(Current_ ? Current_ : Obj)) {
-            if (TDbObj* R = FindRelation(C, T->TableName)) LinkColumn(Obj, R, Column == "*" ? "" : Column);
+            if (TDbObj* R = Relation(T->TableName)) LinkColumn(Obj, R, Column == "*" ? "" : Column);
             return;
         }
     }
@@ -201,17 +193,16 @@ void TIbExParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::stri
             int i = Ctx->Aliases.IndexOf(Alias);
             if (i < 0) i = Ctx->TableNames.IndexOf(Alias);
             if (i < 0 || i >= N) continue;
-            if (TDbObj* R = FindRelation(C, Ctx->TableNames[i]))
-                LinkColumn(Obj, R, Column == "*" ? "" : Column);
+            if (TDbObj* R = Relation(Ctx->TableNames[i])) LinkColumn(Obj, R, Column == "*" ? "" : Column);
             return;
         }
         if (Column == "*") {
             for (int i = 0; i < N; ++i)
-                if (TDbObj* R = FindRelation(C, Ctx->TableNames[i])) LinkDependObj(Obj, R, "");
+                if (TDbObj* R = Relation(Ctx->TableNames[i])) LinkDependObj(Obj, R, "");
             return;
         }
         for (int i = 0; i < N; ++i) {
-            TDbObj* R = FindRelation(C, Ctx->TableNames[i]);
+            TDbObj* R = Relation(Ctx->TableNames[i]);
             if (R && HasColumn(R, Column)) {
                 LinkColumn(Obj, R, Column);
                 return;
@@ -222,6 +213,14 @@ void TIbExParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::stri
     // name never is.
     if (Alias.empty() && !AnyTables && Column != "*" && LocalNames_.IndexOf(Column) < 0)
         LinkDepend(Obj, Column, KindOnly(dboGenerator));
+}
+
+TDbObj* TIbExParser::Relation(std::string_view Name) const {
+    if (BuildingTable_ && BuildingTable_->GetName() == Name) return BuildingTable_;
+    if (!Container_) return nullptr;
+    if (TDbObj* T = Container_->FindTable(Name)) return T;
+    if (TDbObj* V = Container_->FindView(Name)) return V;
+    return Container_->FindProcedure(Name);
 }
 
 void TIbExParser::LinkColumn(TDbObj* Obj, TDbObj* Relation, std::string_view Column) {
@@ -417,6 +416,43 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
     LocalNames_.Clear();
 }
 
+std::string TIbExParser::ReadExpressionSource(TDbObj* Obj) {
+    auto* F = dynamic_cast<TFldData*>(Obj);
+    // A domain's check is analysed with its domain (VALUE stands for the value); a parameter or an
+    // argument has no table to resolve against.
+    if (!Obj || (F && (F->TableName.empty() || dynamic_cast<TDmnData*>(F->Parent))))
+        return TIbParser::ReadExpressionSource(Obj);
+    NextToken();
+    const std::size_t Start = TokenStart_;
+    ParseObjectBody(Obj);
+    return GetSourceText(Start);
+}
+
+void TIbExParser::ReadDefaultValue(TDbObj* Obj, std::string& Text) {
+    if (Token_ != tkLParen && !ExpressionDefaults_) {
+        TIbParser::ReadDefaultValue(Obj, Text);
+        return;
+    }
+    const std::size_t Start = TokenStart_;
+    ParseExpression();
+    Text = GetSourceText(Start);
+}
+
+std::unique_ptr<TFldData> TIbExParser::ParseColumn(TTblData* Table) {
+    TTblData* const Saved = BuildingTable_;
+    if (Table) BuildingTable_ = Table;
+    auto Column = TIbParser::ParseColumn(Table);
+    BuildingTable_ = Saved;
+    return Column;
+}
+
+void TIbExParser::ParseConstraintBody(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
+    TTblData* const Saved = BuildingTable_;
+    if (Table) BuildingTable_ = Table;
+    TIbParser::ParseConstraintBody(Constraint, Table, Column);
+    BuildingTable_ = Saved;
+}
+
 void TIbExParser::ParseExecuteBlock() {
     const bool Saved = Recording_;
     Recording_ = false;
@@ -425,37 +461,10 @@ void TIbExParser::ParseExecuteBlock() {
 }
 
 void TIbExParser::ParseRoutineHeader(TPrcData* Routine) {
-    auto Params = [&](bool Output) {
-        ExpectAndNext(tkLParen);
-        while (Token_ != tkEOF && Token_ != tkTerminator) {
-            if (!Expect(tkIdent)) break;
-            TFldData* F = Routine->AddParam(TokenText_, Output);
-            F->SetKind(dboParam);
-            NextToken();
-            ParseDataTypeText();
-            if (Token_ == tkEqual || Is(tkDEFAULT)) {
-                NextToken();
-                ParseExpression();
-            }
-            if (Token_ != tkComma) break;
-            NextToken();
-        }
-        ExpectAndNext(tkRParen);
-    };
-    if (Token_ == tkLParen) Params(false);
-    if (!Is(kwRETURNS)) return;
-    NextToken();
-    if (Routine->IsFunctionFlag) {
-        TFldData* F = Routine->AddParam("", true);
-        F->SetKind(dboParam);
-        ParseDataTypeText();
-        if (Firebird3() && IsWord("DETERMINISTIC")) {
-            F->Deterministic = 1;
-            NextToken();
-        }
-    } else {
-        Params(true);
-    }
+    const bool Saved = ExpressionDefaults_;
+    ExpressionDefaults_ = true;
+    TIbParser::ParseRoutineHeader(Routine);
+    ExpressionDefaults_ = Saved;
 }
 
 // =====================================================================================================
@@ -481,11 +490,7 @@ void TIbExParser::ParseDeclarations() {
             ParseSelect(false);
             ExpectAndNext(tkRParen);
         } else {
-            ParseDataTypeText();
-            if (Token_ == tkEqual || Is(tkDEFAULT)) {
-                NextToken();
-                ParseExpression();
-            }
+            ParseLocalType(); // with its "=" or DEFAULT expression
         }
         if (Token_ == tkSemicolon)
             NextToken();
@@ -920,9 +925,7 @@ void TIbExParser::ParseSetStatement() {
 
 // --- Data-changing statements -----------------------------------------------------------------------
 
-void TIbExParser::ParseInsert(bool UpdateOrInsert) {
-    NextToken();
-    ExpectKwAndNext(tkINTO);
+void TIbExParser::PushTarget() {
     TBodyContext& Ctx = PushFrom();
     if (Expect(tkIdent)) {
         Depend(TokenText_, RelationKinds());
@@ -937,6 +940,18 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
         Ctx.Aliases.Add(Alias);
     }
     FromKnown(Ctx);
+}
+
+void TIbExParser::ParseParenList() {
+    ExpectAndNext(tkLParen);
+    ParseExpressionList();
+    ExpectAndNext(tkRParen);
+}
+
+void TIbExParser::ParseInsert(bool UpdateOrInsert) {
+    NextToken();
+    ExpectKwAndNext(tkINTO);
+    PushTarget();
     if (Token_ == tkLParen) {
         NextToken();
         ParseExpressionList();
@@ -944,9 +959,7 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
     }
     if (Is(kwVALUES)) {
         NextToken();
-        ExpectAndNext(tkLParen);
-        ParseExpressionList();
-        ExpectAndNext(tkRParen);
+        ParseParenList();
     } else if (Is(tkSELECT) || Is(tkWITH)) {
         ParseSelect(false);
     } else if (Is(tkDEFAULT)) {
@@ -957,29 +970,14 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
     }
     if (UpdateOrInsert && IsWord("MATCHING")) {
         NextToken();
-        ExpectAndNext(tkLParen);
-        ParseExpressionList();
-        ExpectAndNext(tkRParen);
+        ParseParenList();
     }
     ParseReturning();
     PopFrom();
 }
 
 void TIbExParser::ParseUpdate(bool WithSet) {
-    TBodyContext& Ctx = PushFrom();
-    if (Expect(tkIdent)) {
-        Depend(TokenText_, RelationKinds());
-        Ctx.TableNames.Add(TokenText_);
-        NextToken();
-        std::string Alias;
-        if (Is(kwAS)) NextToken();
-        if (AtAlias()) {
-            Alias = TokenText_;
-            NextToken();
-        }
-        Ctx.Aliases.Add(Alias);
-    }
-    FromKnown(Ctx);
+    PushTarget();
     if (WithSet) ExpectKwAndNext(tkSET);
     while (WithSet && Token_ != tkEOF && Token_ != tkTerminator) {
         if (!Expect(tkIdent)) break;
@@ -1065,9 +1063,7 @@ void TIbExParser::ParseMerge() {
                 ExpectAndNext(tkRParen);
             }
             ExpectKwAndNext(kwVALUES);
-            ExpectAndNext(tkLParen);
-            ParseExpressionList();
-            ExpectAndNext(tkRParen);
+            ParseParenList();
         } else {
             Error(Not ? "Must be: INSERT" : "Must be: UPDATE");
             break;
@@ -1230,9 +1226,18 @@ void TIbExParser::ParseTableRefs(TBodyContext& Ctx) {
                 NextToken();
                 ParseExpression();
             } else if (Is(kwUSING)) {
+                // A USING column is a column of each joined table that has it.
                 NextToken();
                 ExpectAndNext(tkLParen);
-                ParseExpressionList();
+                while (Token_ == tkIdent) {
+                    for (int i = 0; Recording_ && Current_ && i < Ctx.TableNames.Count(); ++i) {
+                        TDbObj* R = Relation(Ctx.TableNames[i]);
+                        if (R && HasColumn(R, TokenText_)) LinkColumn(Current_, R, TokenText_);
+                    }
+                    NextToken();
+                    if (Token_ != tkComma) break;
+                    NextToken();
+                }
                 ExpectAndNext(tkRParen);
             }
         }
@@ -1312,7 +1317,6 @@ void TIbExParser::ParsePlan() {
     NextToken();
     // PLAN [JOIN|MERGE|SORT|HASH] ( item, ... ); an item is a nested plan or names followed by
     // NATURAL, INDEX (indices) or ORDER index [INDEX (indices)].
-    std::vector<int> Open;
     auto Indices = [&] {
         ExpectAndNext(tkLParen);
         while (Token_ == tkIdent) {
@@ -1324,7 +1328,7 @@ void TIbExParser::ParsePlan() {
         ExpectAndNext(tkRParen);
     };
     int Depth = 0;
-    do {
+    while (Token_ != tkEOF && Token_ != tkTerminator) {
         if (Is(kwJOIN) || Is(kwMERGE) || Is(kwSORT) || IsWord("HASH")) {
             NextToken();
         } else if (Token_ == tkLParen) {
@@ -1334,9 +1338,10 @@ void TIbExParser::ParsePlan() {
             }
             NextToken();
         } else if (Token_ == tkRParen) {
-            --Depth;
+            if (Depth == 0) return;
             NextToken();
-        } else if (Token_ == tkComma) {
+            if (--Depth == 0) return;
+        } else if (Token_ == tkComma && Depth > 0) {
             NextToken();
         } else if (Token_ == tkIdent) {
             while (Token_ == tkIdent && !Is(kwNATURAL) && !Is(tkINDEX) && !Is(kwORDER))
@@ -1357,13 +1362,14 @@ void TIbExParser::ParsePlan() {
                     Indices();
                 }
             }
+            if (Depth == 0) return;
         } else {
             Error("Invalid symbol in PLAN-expression: " +
                   (TokenText_.empty() ? GetTokenName(Token_) : TokenText_));
             if (Token_ != tkEOF && Token_ != tkTerminator) NextToken();
             return;
         }
-    } while (Depth > 0 && Token_ != tkEOF && Token_ != tkTerminator);
+    }
 }
 
 void TIbExParser::ParseWindow() {
@@ -1549,64 +1555,11 @@ void TIbExParser::ParseTerm() {
     }
 }
 
-void TIbExParser::ParseDataTypeText() {
-    // Data types of variables and parameters: the type words, sizes, character set, sub-type,
-    // segment size, array bounds, TYPE OF [COLUMN] t.c, NOT NULL and COLLATE.
-    if (Is(kwTYPE)) {
-        NextToken();
-        ExpectKwAndNext(kwOF);
-        if (Is(tkCOLUMN) || Is(tkTABLE)) NextToken();
-        ReadQualifiedName();
-    } else if (Token_ == tkIdent || Token_ >= BaseTokenCount) {
-        const bool Timed = Is(kwTIME) || Is(kwTIMESTAMP);
-        NextToken();
-        for (;;) {
-            if (Token_ == tkLParen) {
-                int Depth = 0;
-                do {
-                    if (Token_ == tkLParen) ++Depth;
-                    if (Token_ == tkRParen) --Depth;
-                    NextToken();
-                } while (Depth > 0 && Token_ != tkEOF && Token_ != tkTerminator);
-            } else if (Is(kwPRECISION) || Is(kwVARYING)) {
-                NextToken();
-            } else if (Is(kwSUB_TYPE) || IsWord("SUB_TYPE")) {
-                NextToken();
-                if (Token_ == tkMinus) NextToken();
-                NextToken();
-            } else if (Is(kwSEGMENT)) {
-                NextToken();
-                if (Is(kwSIZE)) NextToken();
-                NextToken();
-            } else if (Is(tkCHARACTER)) {
-                NextToken();
-                ExpectKwAndNext(tkSET);
-                if (Expect(tkIdent)) NextToken();
-            } else if (Token_ == tkLBracket) {
-                while (Token_ != tkRBracket && Token_ != tkEOF && Token_ != tkTerminator)
-                    NextToken();
-                NextToken();
-            } else if (Timed && (Is(tkWITH) || IsWord("WITHOUT"))) {
-                NextToken();
-                ExpectKwAndNext(kwTIME);
-                ExpectWord("ZONE");
-                NextToken();
-            } else {
-                break;
-            }
-        }
-    } else {
-        Expect(tkIdent);
-        return;
-    }
-    if (Is(kwNOT)) {
-        NextToken();
-        ExpectAndNext(tkNULL);
-    }
-    if (Is(kwCOLLATE)) {
-        NextToken();
-        if (Expect(tkIdent)) NextToken();
-    }
+void TIbExParser::ParseLocalType() {
+    const bool Saved = ExpressionDefaults_;
+    ExpressionDefaults_ = true;
+    ParseDataType(ScratchColumn_.get());
+    ExpressionDefaults_ = Saved;
 }
 
 void TIbExParser::ParseFactor() {
@@ -1688,7 +1641,7 @@ void TIbExParser::ParseFactor() {
         ExpectAndNext(tkLParen);
         ParseExpression();
         ExpectKwAndNext(kwAS);
-        ParseDataTypeText();
+        ParseLocalType();
         ExpectAndNext(tkRParen);
         break;
     case kwGEN_ID:
@@ -1987,7 +1940,7 @@ void TIbExParser::ParseFunctionArgs(const std::string& Name) {
             NextToken();
         } else if (Builtin && Is(kwAS)) {
             NextToken();
-            ParseDataTypeText();
+            ParseLocalType();
         } else if (Token_ == tkComma) {
             NextToken();
         } else if (DateFunc && DatePart()) {

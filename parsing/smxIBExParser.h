@@ -54,12 +54,20 @@ protected:
     /// is AS (routines, triggers, views, packages), CHECK or "(". A ";" terminator reads as "^" inside
     /// the body; the parser ends on the token after the body (a ";" there becomes the terminator).
     void ReadBody(TDbObj* Obj) override;
-    /// "(" parameters ")" and RETURNS: a procedure's output list, or a function's one result type
-    /// (with DETERMINISTIC from Firebird 3 on).
+    /// The routine's parameters, whose defaults may be any expression.
     void ParseRoutineHeader(TPrcData* Routine) override;
     /// EXECUTE BLOCK: checked like a procedure body, with no dependencies recorded (the block is
     /// no object of the structure).
     void ParseExecuteBlock() override;
+    /// The parenthesised expression after the current token (CHECK, COMPUTED [BY]) parsed over the
+    /// object's table, its dependencies recorded; its text from "(" to ")" is returned.
+    std::string ReadExpressionSource(TDbObj* Obj) override;
+    /// A default that starts with "(" (and, for variables and parameters, any default) is parsed as
+    /// an expression and kept as written; any other default is read as the script parser reads it.
+    void ReadDefaultValue(TDbObj* Obj, std::string& Text) override;
+    /// The column of the table being built: its expressions resolve against that table.
+    std::unique_ptr<TFldData> ParseColumn(TTblData* Table) override;
+    void ParseConstraintBody(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr) override;
     std::unique_ptr<TIbParser> CreateInputParser() override { return std::make_unique<TIbExParser>(Owner_); }
 
 private:
@@ -78,6 +86,10 @@ private:
     void ParseForStatement();
     void ParseWhen();
     void ParseSetStatement();
+    /// The target table [[AS] alias] of a data-changing statement, pushed as a known FROM context.
+    void PushTarget();
+    /// "(" expression {"," expression} ")".
+    void ParseParenList();
     void ParseInsert(bool UpdateOrInsert);
     void ParseUpdate(bool WithSet);
     void ParseDelete();
@@ -107,7 +119,8 @@ private:
     void ParseIdentFactor();
     void ParseFunctionArgs(const std::string& Name);
     void ParseExpressionList();
-    void ParseDataTypeText();
+    /// A data type (the script parser's, into the scratch column) whose defaults are expressions.
+    void ParseLocalType();
 
     // Helpers.
     /// The token is Code (keyword, or its identifier form); else records "Missing: ...".
@@ -133,9 +146,14 @@ private:
     bool Firebird3() const;
     bool Firebird4() const;
 
+    /// The table, view or procedure of that name (the table being built first).
+    TDbObj* Relation(std::string_view Name) const;
+
     TDbObj* Current_ = nullptr;
-    bool Recording_ = true; // dependencies are recorded (off for EXECUTE BLOCK)
-    bool Aborted_ = false;  // the body nested too deeply; the rest of it is skipped
+    TTblData* BuildingTable_ = nullptr; // the table whose CREATE/ALTER is being read (not yet filed)
+    bool Recording_ = true;             // dependencies are recorded (off for EXECUTE BLOCK)
+    bool Aborted_ = false;              // the body nested too deeply; the rest of it is skipped
+    bool ExpressionDefaults_ = false;   // variables and parameters: a default is any expression
     int Depth_ = 0;
 };
 

@@ -1718,7 +1718,47 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     if (!Package) SkipTerminator();
 }
 
-void TIbParser::ParseRoutineHeader(TPrcData* /*Routine*/) {}
+void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
+    // Each parameter is read like a column and belongs to the routine.
+    auto Add = [Routine](std::unique_ptr<TFldData> Param, bool Output) {
+        Param->Parent = Routine;
+        Param->TableName = Routine->GetName();
+        Param->SetKind(dboParam);
+        TStringList& List = Output ? Routine->OutputParams : Routine->InputParams;
+        Param->Position = List.Count();
+        const std::string Name = Param->GetName();
+        List.AddObject(Name, Param.release());
+    };
+    auto Params = [&](bool Output) {
+        ExpectAndNext(tkLParen);
+        while (Token_ != tkEOF && Token_ != tkTerminator && Token_ != tkRParen) {
+            const std::size_t Before = TokenStart_;
+            Add(ParseColumn(nullptr), Output);
+            if (Token_ != tkComma) {
+                if (TokenStart_ == Before) NextToken();
+                break;
+            }
+            NextToken();
+        }
+        ExpectAndNext(tkRParen);
+    };
+    if (Token_ == tkLParen) Params(false);
+    constexpr int kwRETURNS = 181; // the keyword code of RETURNS
+    if (Token_ != kwRETURNS) return;
+    NextToken();
+    if (!Routine->IsFunctionFlag) {
+        Params(true);
+        return;
+    }
+    auto Result = std::make_unique<TFldData>(Container_, Routine);
+    ParseDataType(Result.get());
+    const auto V = ServerVersion();
+    if ((V == st_Firebird_30 || V == st_Firebird_40 || V == st_InterBase_2020) && IsWord("DETERMINISTIC")) {
+        Result->Deterministic = true;
+        NextToken();
+    }
+    Add(std::move(Result), true);
+}
 
 void TIbParser::ReadBody(TDbObj* /*Obj*/) {
     SkipToTokens(TerminatorOrEnd());

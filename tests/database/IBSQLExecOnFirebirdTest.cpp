@@ -65,7 +65,9 @@ struct TExecOn {
         exec.OnLogNextLine = [this](TObject*, const std::string& t) { log.push_back(t); };
         exec.OnErrorMessage = [this](TObject*, const std::string& t) { errors.push_back(t); };
     }
-    void Mode(TUpdateDescriptionType m) { exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(m); }
+    void Mode(TUpdateDescriptionType m) {
+        exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(m);
+    }
     bool HasLog(const std::string& line) const {
         for (const std::string& l : log)
             if (l == line) return true;
@@ -162,7 +164,8 @@ void FileDescriptions(OwningObjs& objs, TIBSQLExec& exec, TUpdateDescriptionType
     for (TDbObj* o : described) {
         o->SetDescription(kDescription);
         // Parameters are filed as the parser files them.
-        if (o->GetKind() == dboField && o->GetParentObject() && o->GetParentObject()->GetKind() == dboProcedure)
+        if (o->GetKind() == dboField && o->GetParentObject() &&
+            o->GetParentObject()->GetKind() == dboProcedure)
             o->SetKind(dboParam);
     }
     for (TDbObj* o : described)
@@ -182,7 +185,8 @@ TEST(IBSQLExecDescriptions, CommentModeWritesEveryDescription) {
 }
 
 TEST(IBSQLExecDescriptions, SystemTableModesFailLoudlyOnFirebird3) {
-    for (TUpdateDescriptionType mode : {TUpdateDescriptionType::udSysTables, TUpdateDescriptionType::udDescribe}) {
+    for (TUpdateDescriptionType mode :
+         {TUpdateDescriptionType::udSysTables, TUpdateDescriptionType::udDescribe}) {
         SCOPED_TRACE(mode == TUpdateDescriptionType::udSysTables ? "udSysTables" : "udDescribe");
         TTestDatabase db(Utf8Db(kDescribedDdl));
         TExecOn x(db.Path());
@@ -229,7 +233,8 @@ Strings Procedures(const std::string& path) {
     return ReadColumnElsewhere(path, "select rdb$procedure_name from rdb$procedures");
 }
 Strings Generators(const std::string& path) {
-    return ReadColumnElsewhere(path, "select rdb$generator_name from rdb$generators where rdb$system_flag = 0");
+    return ReadColumnElsewhere(path,
+                               "select rdb$generator_name from rdb$generators where rdb$system_flag = 0");
 }
 
 TEST(IBSQLExecRun, FailureInTheMiddleRunsTheRest) {
@@ -278,7 +283,8 @@ TEST(IBSQLExecStatement, FailureRolledBackThenNextRunsInANewTransaction) {
     TExecOn x(db.Path());
     x.conn.SetConnected(true);
     ASSERT_TRUE(x.conn.GetConnected());
-    TStatement* bad = x.exec.AddStatement("CREATE TABLE T (B INTEGER)", stStatement, "T", dboTable, odbCreate);
+    TStatement* bad =
+        x.exec.AddStatement("CREATE TABLE T (B INTEGER)", stStatement, "T", dboTable, odbCreate);
     TStatement* good =
         x.exec.AddStatement("CREATE TABLE T2 (B INTEGER)", stStatement, "T2", dboTable, odbCreate);
     EXPECT_FALSE(x.exec.ExecuteStatement(bad));
@@ -361,7 +367,8 @@ protected:
         StopRequested = false;
         for (int i = 1; i <= 5; ++i) {
             const std::string name = "T" + std::to_string(i);
-            x.exec.AddStatement("CREATE TABLE " + name + " (A INTEGER)", stStatement, name, dboTable, odbCreate);
+            x.exec.AddStatement("CREATE TABLE " + name + " (A INTEGER)", stStatement, name, dboTable,
+                                odbCreate);
         }
         x.exec.OnProgressUpdate = [this](TObject*, int v, int m) { progress.emplace_back(v, m); };
     }
@@ -394,15 +401,16 @@ TEST_F(IBSQLExecProgress, StopAfterTheSecondStatement) {
 // ---- A script file with SET TERM blocks ----
 
 std::string Check7Script(const std::string& db, const char* eol) {
-    const std::string text = "SET SQL DIALECT 3; SET NAMES UTF8; CONNECT '" + SqlQuoteDoubled(db) +
-                             "' USER 'SYSDBA' PASSWORD 'masterkey';\n"
-                             "CREATE TABLE T (ID INTEGER NOT NULL, N VARCHAR(10)); COMMENT ON TABLE T IS 'it''s T';\n"
-                             "SET TERM ^ ;\n"
-                             "CREATE PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T (ID) VALUES (:A); END^\n"
-                             "CREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN NEW.N = 'x'; END^\n"
-                             "SET TERM ; ^\n"
-                             "GRANT SELECT ON T TO U1; INSERT INTO T (ID) VALUES (1); EXECUTE PROCEDURE P (2); "
-                             "COMMIT WORK;\n";
+    const std::string text =
+        "SET SQL DIALECT 3; SET NAMES UTF8; CONNECT '" + SqlQuoteDoubled(db) +
+        "' USER 'SYSDBA' PASSWORD 'masterkey';\n"
+        "CREATE TABLE T (ID INTEGER NOT NULL, N VARCHAR(10)); COMMENT ON TABLE T IS 'it''s T';\n"
+        "SET TERM ^ ;\n"
+        "CREATE PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T (ID) VALUES (:A); END^\n"
+        "CREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN NEW.N = 'x'; END^\n"
+        "SET TERM ; ^\n"
+        "GRANT SELECT ON T TO U1; INSERT INTO T (ID) VALUES (1); EXECUTE PROCEDURE P (2); "
+        "COMMIT WORK;\n";
     return std::regex_replace(text, std::regex("\n"), eol);
 }
 
@@ -435,11 +443,10 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
         EXPECT_TRUE(x.HasLog("Script loaded."));
         EXPECT_EQ(x.exec.GetLoadErrorCount(), 0);
         const std::vector<std::tuple<TStatType, std::string, TDbOperation>> want = {
-            {stSqlDialect, "3", odbSet},          {stSetNames, "", odbSet},
-            {stConnect, "", odbSet},              {stStatement, "T", odbCreate},
-            {stStatement, "T", odbDescription},   {stProcedure, "P", odbCreate},
-            {stTrigger, "TR", odbCreate},         {stStatement, "", odbCreate},
-            {stInsert, "T", odbInsert},           {stStatement, "P", odbUnknown}};
+            {stSqlDialect, "3", odbSet},   {stSetNames, "", odbSet},           {stConnect, "", odbSet},
+            {stStatement, "T", odbCreate}, {stStatement, "T", odbDescription}, {stProcedure, "P", odbCreate},
+            {stTrigger, "TR", odbCreate},  {stStatement, "", odbCreate},       {stInsert, "T", odbInsert},
+            {stStatement, "P", odbUnknown}};
         ASSERT_EQ(x.exec.GetStatementCount(), static_cast<int>(want.size()));
         for (int i = 0; i < x.exec.GetStatementCount(); ++i) {
             const TStatement& st = *x.exec.GetStatement(i);
@@ -477,7 +484,8 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
         ASSERT_TRUE(ir.Ok()) << ir.Output;
         EXPECT_EQ(Extract(mine.Path()), Extract(isqls.Path()));
         for (const std::string& path : {mine.Path(), isqls.Path(), rendered.Path()})
-            EXPECT_EQ(ReadColumnElsewhere(path, "select id || ',' || n from t order by id"), (Strings{"1,x", "2,x"}))
+            EXPECT_EQ(ReadColumnElsewhere(path, "select id || ',' || n from t order by id"),
+                      (Strings{"1,x", "2,x"}))
                 << path;
     }
 }
@@ -521,7 +529,8 @@ TEST(IBSQLExecUpdateScript, RoutinesWrittenLoadedBackAndRun) {
     EXPECT_EQ(loaded.exec.GetLoadErrorCount(), 0);
     std::vector<TStatType> a, b;
     for (int i = 0; i < written.exec.GetStatementCount(); ++i)
-        if (written.exec.GetStatement(i)->StatType != stComment) a.push_back(written.exec.GetStatement(i)->StatType);
+        if (written.exec.GetStatement(i)->StatType != stComment)
+            a.push_back(written.exec.GetStatement(i)->StatType);
     for (int i = 0; i < loaded.exec.GetStatementCount(); ++i)
         b.push_back(loaded.exec.GetStatement(i)->StatType);
     EXPECT_EQ(a, b);
@@ -603,7 +612,8 @@ TEST(IBSQLExecUpdateScript, CharacterSetStepWithReconnect) {
     EXPECT_TRUE(x.HasLog("ReConnect..."));
     EXPECT_EQ(x.log.back(), "< Script executed succesfully! >");
     EXPECT_EQ(x.exec.GetIBServerOptions().GetDBCharSet(), "UTF8");
-    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$character_set_name from rdb$database"), Strings{"UTF8"});
+    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$character_set_name from rdb$database"),
+              Strings{"UTF8"});
 }
 
 } // namespace

@@ -72,10 +72,13 @@ TEST(IBConnectValues, ReadByPositionAsLiterals) {
     } cases[] = {
         {"connect 'db.fdb' user 'u' password 'p' role 'r'", {"db.fdb", "u", "p", "r"}},
         {"CONNECT 'x.fdb'", {"x.fdb"}},
-        {"CONNECT '/tmp/o''brien/t.fdb' USER 'o''neil' PASSWORD 'it''s'", {"/tmp/o'brien/t.fdb", "o'neil", "it's"}},
+        {"CONNECT '/tmp/o''brien/t.fdb' USER 'o''neil' PASSWORD 'it''s'",
+         {"/tmp/o'brien/t.fdb", "o'neil", "it's"}},
         {"CONNECT\r\n  'a.fdb' PASSWORD 'p'", {"a.fdb", "p"}},
         {"CONNECT 'a.fdb' USER 'u' PASSWORD 'p' ROLE 'r' 'extra'", {"a.fdb", "u", "p", "r"}},
         {"CONNECT 'a.fdb' USER 'unclosed", {"a.fdb"}},
+        {"CONNECT DATABASE 'd.fdb' USER 'u'", {"d.fdb", "u"}},
+        {"CONNECT DATABASE", {}},
         {"CONNECT x.fdb USER 'u'", {}},
         {"CONNECT 'unclosed", {}},
         {"SET NAMES UTF8", {}},
@@ -220,8 +223,8 @@ TEST_F(IBDescriptions, SystemTableUpdatesByKind) {
     ASSERT_EQ(d.Params.size(), 1u);
     EXPECT_EQ(Param(d, "DESCRIPTION"), "a description");
 
-    EXPECT_EQ(conn.Executed[3].Text,
-              "update Rdb$Generators\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$Generator_name = :OBJNAME\r\n");
+    EXPECT_EQ(conn.Executed[3].Text, "update Rdb$Generators\r\nset rdb$description = :DESCRIPTION\r\nwhere "
+                                     "Rdb$Generator_name = :OBJNAME\r\n");
     EXPECT_EQ(Param(conn.Executed[3], "OBJNAME"), "G");
 }
 
@@ -236,7 +239,8 @@ TEST_F(IBDescriptions, KindWithoutUpdateSendsNothing) {
 }
 
 TEST_F(IBDescriptions, CommentModeSendsTheStatementText) {
-    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+        TUpdateDescriptionType::udComment);
     exec.AddStatement("COMMENT ON TABLE T IS\r\n'it''s :x at 12:30'", stDescription, "T", dboTable,
                       odbDescription);
     EXPECT_TRUE(exec.ExecuteScript());
@@ -312,7 +316,8 @@ TEST_F(IBSQLExecPure, EveryStatementReachesTheListInScriptOrder) {
 }
 
 TEST_F(IBSQLExecPure, LoadingKeepsTheExecutorsSettings) {
-    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+    exec.GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
+        TUpdateDescriptionType::udComment);
     Load("CONNECT 'db.fdb' USER 'u' PASSWORD 'p';\nCREATE TABLE T (A INTEGER);\n");
     EXPECT_EQ(exec.GetIBServerOptions().GetIBCompareOptions().GetUpdateDescriptionMode(),
               TUpdateDescriptionType::udComment);
@@ -343,13 +348,17 @@ TEST_F(IBSQLExecPure, StatementsThatAreNotRunGetAWarningWithTheirLine) {
 }
 
 TEST_F(IBSQLExecPure, LoadErrorsCountInTheNextRun) {
-    Load("CREATE TABLE A (X INTEGER);\n"
-         "\n"
-         "CREAT TABLE X (A INTEGER);\n"
-         "CREATE TABLE B (X INTEGER);\n");
+    TTempDir dir;
+    const std::string file = dir.File("syntax.sql");
+    std::ofstream(file, std::ios::binary) << "CREATE TABLE A (X INTEGER);\n"
+                                             "\n"
+                                             "CREAT TABLE X (A INTEGER);\n"
+                                             "CREATE TABLE B (X INTEGER);\n";
+    exec.LoadScriptFromFile(file);
     const int loadErrors = exec.GetLoadErrorCount();
     ASSERT_GE(loadErrors, 1);
     ASSERT_FALSE(Messages(2).empty());
+    EXPECT_EQ(Messages(2)[0]->ScriptName, file);
     EXPECT_EQ(Messages(2)[0]->LineNo, 3);
     EXPECT_GT(Messages(2)[0]->ColumnNo, 0);
     ASSERT_EQ(exec.GetStatementCount(), 2);
@@ -407,27 +416,32 @@ TEST_F(IBSQLExecPure, MissingFile) {
 }
 
 TEST_F(IBSQLExecPure, BadTextsGiveMessagesAndNeverAnEmptySilentList) {
+    TTempDir dir;
+    const std::string file = dir.File("bad.sql");
     struct Case {
         const char* name;
         std::string text;
         int line;       // line of the first kind-2 message (0: any)
+        int column;     // its column
         int statements; // statements loaded (-1: as far as the parser gets)
     } cases[] = {
-        {"unterminated string", "CREATE TABLE A (X INTEGER);\nINSERT INTO A VALUES ('abc);\n", 2, -1},
-        {"unterminated comment", "CREATE TABLE A (X INTEGER);\n/* never closed\nCREATE TABLE B (X INTEGER);\n", 2,
-         1},
-        {"empty terminator", "SET TERM ;\n;\nCREATE TABLE A (X INTEGER);\n", 1, 1},
-        {"NUL byte", std::string("CREATE TABLE A (X INTEGER);\nCREATE \0 TABLE B;\n", 45), 2, 1},
-        {"garbage", "CREATE TABLE A (X INTEGER);\n\x01\x02\xFE\xFF#!\n", 2, 1},
+        {"unterminated string", "CREATE TABLE A (X INTEGER);\nINSERT INTO A VALUES ('abc);\n", 2, 23, -1},
+        {"unterminated comment",
+         "CREATE TABLE A (X INTEGER);\n/* never closed\nCREATE TABLE B (X INTEGER);\n", 2, 1, 1},
+        {"empty terminator", "SET TERM ;\n;\nCREATE TABLE A (X INTEGER);\n", 1, 10, 1},
+        {"NUL byte", std::string("CREATE TABLE A (X INTEGER);\nCREATE \0 TABLE B;\n", 45), 2, 8, 1},
+        {"garbage", "CREATE TABLE A (X INTEGER);\n\x01\x02\xFE\xFF#!\n", 2, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Load(c.text);
+        std::ofstream(file, std::ios::binary) << c.text;
+        exec.LoadScriptFromFile(file);
         ASSERT_FALSE(Messages(2).empty());
+        EXPECT_EQ(Messages(2)[0]->ScriptName, file);
+        EXPECT_EQ(Messages(2)[0]->ColumnNo, c.column);
         if (c.line) {
             EXPECT_EQ(Messages(2)[0]->LineNo, c.line);
         }
-        EXPECT_GT(Messages(2)[0]->ColumnNo, 0);
         if (c.statements >= 0) {
             EXPECT_EQ(exec.GetStatementCount(), c.statements);
         }
@@ -442,7 +456,8 @@ TEST_F(IBSQLExecPure, BadTextsGiveMessagesAndNeverAnEmptySilentList) {
 TEST_F(IBSQLExecPure, ByteOrderMarkIsSkipped) {
     TTempDir dir;
     const std::string file = dir.File("bom.sql");
-    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF" << "CREATE TABLE A (X INTEGER);\r\n";
+    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF"
+                                          << "CREATE TABLE A (X INTEGER);\r\n";
     exec.LoadScriptFromFile(file);
     ASSERT_EQ(exec.GetStatementCount(), 1);
     EXPECT_EQ(exec.GetStatement(0)->ObjName, "A");

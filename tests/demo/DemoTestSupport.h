@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -188,6 +189,33 @@ protected:
             if (!line.empty() && line.back() == '\r') line.pop_back();
             r.push_back(line);
         }
+        return r;
+    }
+
+    /// What a run saw at its first message-pump call.
+    struct TReentry {
+        int Pumps = 0;
+        std::vector<std::string> EnabledAtPump; ///< buttons still enabled then (should be none)
+        bool VisibleAfterClose = false;         ///< the window stayed open when asked to close
+    };
+    /// Clicks Name; at the run's first pump call clicks every button of the window, calls
+    /// DirectCall (a handler called without its button) and asks the window to close.
+    TReentry ClickProbingReentry(const char* Name, const std::function<void()>& DirectCall) {
+        TReentry r;
+        TMessagePumpHook old = SetMessagePumpHook([&] {
+            if (++r.Pumps != 1) return;
+            for (const char* b : {"BtnExtract", "BtnCompare", "BtnUpdate", "BtnDataCompare", "BitBtn2",
+                                  "BtnSelDatabaseMaster", "BtnSelDatabaseTarget", "BtnSelScriptMaster",
+                                  "BtnSelScriptTarget"}) {
+                if (Button(b)->isEnabled()) r.EnabledAtPump.push_back(b);
+                QTest::mouseClick(Button(b), Qt::LeftButton);
+            }
+            DirectCall();
+            form->close();
+            r.VisibleAfterClose = form->isVisible();
+        });
+        Click(Name);
+        SetMessagePumpHook(old);
         return r;
     }
 

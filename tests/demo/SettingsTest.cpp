@@ -15,7 +15,6 @@ void WriteText(const std::string& Path, const std::string& Text) {
     std::ofstream(Path, std::ios::binary) << Text;
 }
 
-
 TEST_F(DemoWindow, StartsWithDefaultsWithoutSettingsFile) {
     Open();
     EXPECT_EQ(form->windowTitle().toStdString(), "Schemalyst Demo (IBX)");

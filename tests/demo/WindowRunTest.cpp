@@ -5,8 +5,8 @@
 #include "tests/demo/DemoTestSupport.h"
 
 #include "database/smxConnection_IBX.h"
+#include "database/smxIBSQLExec.h"
 #include "datacompare/smxTableDataComparer.h"
-#include "model/smxSQL_Exec.h"
 
 namespace smx::test {
 namespace {
@@ -20,23 +20,6 @@ bool Has(const std::string& Text, const std::string& Part) {
 bool AtMaximum(const QProgressBar* Gauge) {
     return Gauge->maximum() > 0 && Gauge->value() == Gauge->maximum();
 }
-
-/// The pump hook for one test: At runs at the first pump call, then the hook restores the one before.
-class FirstPump {
-public:
-    explicit FirstPump(std::function<void()> At) : at_(std::move(At)) {
-        old_ = SetMessagePumpHook([this] {
-            ++calls;
-            if (calls == 1) at_();
-        });
-    }
-    ~FirstPump() { SetMessagePumpHook(old_); }
-    int calls = 0;
-
-private:
-    std::function<void()> at_;
-    TMessagePumpHook old_;
-};
 
 TEST_F(DemoWindow, TableDataCompareAndUpdate) {
     Open();
@@ -159,25 +142,11 @@ TEST_F(DemoWindow, NoRunReentersDuringUpdate) {
     UseExample();
     Click("BtnDataCompare");
     ASSERT_GT(form->IBSQLExec->GetStatementCount(), 1);
-    Strings enabledAtPump;
-    bool visibleAfterClose = false;
-    {
-        FirstPump pump([&] {
-            for (const char* b : {"BtnExtract", "BtnCompare", "BtnUpdate", "BtnDataCompare", "BitBtn2",
-                                  "BtnSelDatabaseMaster", "BtnSelDatabaseTarget", "BtnSelScriptMaster",
-                                  "BtnSelScriptTarget"}) {
-                if (Button(b)->isEnabled()) enabledAtPump.push_back(b);
-                QTest::mouseClick(Button(b), Qt::LeftButton);
-            }
-            form->BtnCompareClick(); // even a direct call is refused while a run is under way
-            form->close();
-            visibleAfterClose = form->isVisible();
-        });
-        Click("BitBtn2");
-        EXPECT_GE(pump.calls, 1);
-    }
-    EXPECT_TRUE(enabledAtPump.empty()) << enabledAtPump.front();
-    EXPECT_TRUE(visibleAfterClose);
+    // Even a direct call of a handler is refused while a run is under way.
+    const TReentry r = ClickProbingReentry("BitBtn2", [this] { form->BtnCompareClick(); });
+    EXPECT_GE(r.Pumps, 1);
+    EXPECT_TRUE(r.EnabledAtPump.empty()) << r.EnabledAtPump.front();
+    EXPECT_TRUE(r.VisibleAfterClose);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(LogCount("< Script executed succesfully! >"), 1);
     EXPECT_EQ(LogCount("< Compare finished. >"), 0);

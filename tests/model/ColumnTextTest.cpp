@@ -359,6 +359,10 @@ TEST(ColumnDefinitionTest, TextsTheServersKeep) {
     // The compare text of a changed type says the same.
     EXPECT_EQ(ColumnTypeText(Col(20, 0, 3), Ctx(dbPostgreSQL)), "timestamp(3)");
     EXPECT_EQ(ColumnTypeText(Col(71, 8), Ctx(dbPostgreSQL)), "bit(8)");
+    TColumnAttrs pgArray = Col(46, 0, 9, 3);
+    pgArray.Dimensions = {{1, 4}, {1, 0}};
+    EXPECT_EQ(ColumnTypeText(pgArray, Ctx(dbPostgreSQL)), "numeric(9,3)[4][]");
+    EXPECT_EQ(ColumnTypeText(pgDomain, pgInSchema), "\"Sales\".\"Positive\"");
 }
 
 TEST(DefaultValueTextTest, DoubleQuotedBecomesLiteral) {

@@ -17,37 +17,7 @@ using enum TDatabaseType;
 using enum TCmpObjType;
 using Strings = std::vector<std::string>;
 
-// A comparer over two structures of one type that writes into a generic executor whose statements
-// are recorded as they are filed.
-struct Compare {
-    explicit Compare(TDatabaseType type = dbInterBase) {
-        Prepare(master, type);
-        Prepare(target, type);
-        exec.SetDatabaseType(type);
-        cmp.SetDBStructureMaster(&master);
-        cmp.SetDBStructureTarget(&target);
-        cmp.SetSQLExec(&exec);
-        cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-        rec.Attach(exec);
-    }
-    TObjs* M() { return master.Objs(); }
-    TObjs* T() { return target.Objs(); }
-    /// Links both sides as the script parser's link passes do, then compares.
-    void Run() {
-        rec.seen.clear();
-        cmp.CompareStructures();
-    }
-    std::string Script() {
-        TStringList lines;
-        exec.GetScriptLines(lines, false);
-        return lines.Text();
-    }
-
-    TDBStructure master, target;
-    TSQLExec exec;
-    TSchemalyst cmp;
-    TRecorder rec;
-};
+using Compare = TCompareRun;
 
 // The master and the target hold the same tables.
 void SameTables(Compare& c, std::string_view name, std::initializer_list<std::string_view> columns) {

@@ -12,6 +12,7 @@
 #include "model/smxComp_Tbl.h"
 #include "model/smxDBStructure.h"
 #include "model/smxSQL_Exec.h"
+#include "model/smxSchemalyst.h"
 
 namespace smx::keytest {
 
@@ -166,6 +167,39 @@ struct TRecorder {
         return -1;
     }
     std::vector<TSeen> seen;
+};
+
+/// A comparer over two structures of one type (prepared as Prepare does) that writes into a generic
+/// executor whose statements are recorded as they are filed.
+struct TCompareRun {
+    explicit TCompareRun(TDatabaseType type = TDatabaseType::dbInterBase) {
+        Prepare(master, type);
+        Prepare(target, type);
+        exec.SetDatabaseType(type);
+        cmp.SetDBStructureMaster(&master);
+        cmp.SetDBStructureTarget(&target);
+        cmp.SetSQLExec(&exec);
+        cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
+        rec.Attach(exec);
+    }
+    TObjs* M() { return master.Objs(); }
+    TObjs* T() { return target.Objs(); }
+    /// Compares, recording only this comparison's statements.
+    void Run() {
+        rec.seen.clear();
+        cmp.CompareStructures();
+    }
+    /// The executor's script as text.
+    std::string Script() {
+        TStringList lines;
+        exec.GetScriptLines(lines, false);
+        return lines.Text();
+    }
+
+    TDBStructure master, target;
+    TSQLExec exec;
+    TSchemalyst cmp;
+    TRecorder rec;
 };
 
 } // namespace smx::keytest

@@ -36,6 +36,7 @@ void FillPg(TDBStructure& s, Shape shape) {
     FileIn(s, new TSchData(s.Objs()), S);
     if (shape == Shape::Empty) return;
     const bool changed = shape == Shape::Changed;
+    FileIn(s, new TSchData(s.Objs()), changed ? "Reports" : "Archive");
     auto* domain = FileIn(s, new TDmnData(s.Objs()), "Positive", S);
     domain->Type().DataType = 1;
     domain->Type().CheckText = changed ? "(VALUE >= 0)" : "(VALUE > 0)";
@@ -128,6 +129,9 @@ void FillPg(TDBStructure& s, Shape shape) {
 }
 
 const char* const PgShapeQuery = R"(
+SELECT 'schema ' || nspname || coalesce(' -- ' || obj_description(oid, 'pg_namespace'), '') FROM pg_namespace
+ WHERE nspname NOT LIKE 'pg\_%' AND nspname NOT IN ('information_schema', 'public')
+UNION ALL
 SELECT 'rel ' || c.relkind::text || ' ' || c.relname || coalesce(' -- ' || obj_description(c.oid, 'pg_class'), '')
   FROM pg_class c WHERE c.relnamespace = '"Sales"'::regnamespace
 UNION ALL

@@ -112,6 +112,11 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
         g->Nullable = true;
         pg.Run(g->GetCreateScript(), what);
         EXPECT_EQ(PgType(pg, "Sales", t->GetName(), g->GetName()), r.expected) << what << " added";
+        // The type text a changed column is altered to (PostgreSQL takes no serial there).
+        if (r.code != 88 && r.code != 89)
+            pg.Run("ALTER TABLE " + t->GetQualifiedObjectName() + " ALTER COLUMN " + t->QuoteName(g->GetName()) +
+                       " TYPE " + g->GetColumnTypeText(),
+                   what + " altered");
         g->SetDescription("it's the added one");
         t->SetDescription("a table");
         pg.Run(g->GetDescriptionSQL(), what);
@@ -212,11 +217,15 @@ TEST(ServerTexts, MySQLColumnTypes) {
         if (r.extra) r.extra(*g);
         my.Run(g->GetCreateScript(), what);
         EXPECT_EQ(MyType(my, db2, t->GetName(), g->GetName()), r.expected) << what << " added";
+        // A MySQL column description modifies the column with its whole definition, as a changed
+        // column is modified.
         g->SetDescription("it's the added one");
-        t->SetDescription("a table");
         my.Run(g->GetDescriptionSQL(), what);
         EXPECT_EQ(MyType(my, db2, t->GetName(), g->GetName()), r.expected) << what << " described";
-        my.Run(t->GetDescriptionSQL(), what);
+        if (i == 0) {
+            t->SetDescription("a table");
+            my.Run(t->GetDescriptionSQL(), what);
+        }
         my.Run(g->GetDropSQL(), what);
         my.Run(t->GetDropSQL(), what);
         my.Run("USE " + my.S.Database);

@@ -204,6 +204,28 @@ TEST(BodyParser, ErrorsNameTheObjectAndOnlyTheFirstReachesTheEvent) {
     EXPECT_EQ(E[2], "Procedure P3: NEW./OLD. context variable is not into trigger body.");
 }
 
+TEST(BodyParser, Firebird3WordFormsOfKeywords) {
+    // Firebird 3 reads DO, USING, DESC, STARTING, STARTS, CONTAINING, SINGULAR, SORT, GEN_ID,
+    // YEARDAY, ROLE, PASSWORD, STATISTICS and GENERATOR as identifiers; the grammar takes them
+    // where it expects them.
+    BodySetup B;
+    auto* Ix = File<TIdxData>(B.Objs(), "IX_U");
+    Ix->TableName = "U";
+    auto* P = B.Body<TPrcData>(
+        "P",
+        "DECLARE N INTEGER; DECLARE S VARCHAR(20); BEGIN "
+        "WHILE (N < 3) DO N = N + 1; "
+        "FOR SELECT T.ID FROM T JOIN U USING (ID) WHERE U.NOTE STARTING WITH 'A' OR U.NOTE STARTS 'B' "
+        "OR U.NOTE CONTAINING 'C' OR SINGULAR (SELECT 1 FROM U) PLAN SORT (JOIN (T NATURAL, U INDEX (IX_U))) "
+        "ORDER BY T.ID DESC NULLS LAST INTO :N DO N = GEN_ID(G, 1); "
+        "N = EXTRACT(YEARDAY FROM CURRENT_DATE); "
+        "EXECUTE STATEMENT 'SELECT 1 FROM RDB$DATABASE' ROLE 'R' PASSWORD 'p' INTO :N; "
+        "SET STATISTICS INDEX IX_U; SET GENERATOR G TO 5; "
+        "IF (N IS NOT DISTINCT FROM 1) THEN EXIT; LEAVE; END");
+    EXPECT_TRUE(B.Errors().empty()) << B.Errors().front();
+    EXPECT_EQ(Deps(P), (S{"T", "T.ID", "U", "U.NOTE", "U.ID", "G", "IX_U"}));
+}
+
 TEST(BodyParser, NewStarOnlyForFirebird4) {
     for (auto V : {st_Firebird_30, st_Firebird_40}) {
         BodySetup B(V);

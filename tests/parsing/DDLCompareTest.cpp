@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "model/smxSchemalyst.h"
 #include "parsing/smxIBParser.h"
 #include "tests/model/KeysTestSupport.h"
 
@@ -30,30 +29,11 @@ void ParseInto(TDBStructure& s, const std::string& script) {
 }
 
 // Master and target parsed from their scripts, compared into a recorded generic executor.
-struct ParsedCompare {
+struct ParsedCompare : TCompareRun {
     ParsedCompare(const std::string& masterScript, const std::string& targetScript) {
         ParseInto(master, masterScript);
         ParseInto(target, targetScript);
-        exec.SetDatabaseType(TDatabaseType::dbInterBase);
-        cmp.SetDBStructureMaster(&master);
-        cmp.SetDBStructureTarget(&target);
-        cmp.SetSQLExec(&exec);
-        cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-        rec.Attach(exec);
     }
-    void Run() {
-        rec.seen.clear();
-        cmp.CompareStructures();
-    }
-    std::string Script() {
-        TStringList lines;
-        exec.GetScriptLines(lines, false);
-        return lines.Text();
-    }
-    TDBStructure master, target;
-    TSQLExec exec;
-    TSchemalyst cmp;
-    TRecorder rec;
 };
 
 const char* const TargetScript =

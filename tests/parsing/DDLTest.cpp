@@ -555,5 +555,31 @@ TEST(LinkKeys, KeyIndicesAreRemovedAndForeignKeysHangOnTheirKey) {
     EXPECT_NE(Run.Constraint("FK_T2")->FindDependsOn(Run.Field("DEPT", "ID")), nullptr);
 }
 
+// --- Size ---------------------------------------------------------------------------------------------
+
+TEST(Size, HundredThousandColumnsAndALongName) {
+    std::string Script = "CREATE TABLE WIDE (";
+    for (int i = 0; i < 100000; ++i)
+        Script += (i ? ",\nC" : "C") + std::to_string(i) + " INTEGER";
+    Script += ");\nFOO;";
+    TRun Run(Script);
+    ASSERT_NE(Run.Table("WIDE"), nullptr);
+    EXPECT_EQ(Run.Table("WIDE")->FieldCount(), 100000);
+    EXPECT_EQ(Run.Table("WIDE")->Field(99999)->Position, 99999);
+    const TMsgManager& M = Run.Parser.GetMsgManager();
+    ASSERT_EQ(M.Count(), 1);
+    EXPECT_EQ(M[0].LineNo, 100001);
+    EXPECT_EQ(M[0].ColumnNo, 4);
+
+    const std::string Long(64 * 1024, 'N');
+    const std::string Text = "CREATE TABLE T (" + Long + " INTEGER, B VARCHAR(99999999999));";
+    TRun Named(Text);
+    ASSERT_NE(Named.Field("T", Long), nullptr);
+    const TMsgManager& N = Named.Parser.GetMsgManager();
+    ASSERT_EQ(N.Count(), 1);
+    // At the character after the number, counted from 1.
+    EXPECT_EQ(N[0].ColumnNo, static_cast<int>(Text.find("99999999999") + 11 + 1));
+}
+
 } // namespace
 } // namespace smx::test

@@ -142,6 +142,16 @@ TEST(ScriptExtract, BadInputsAreReportedWithTheirPositions) {
         EXPECT_EQ(E->LineNo, C.Line) << C.Text;
         EXPECT_EQ(E->ColumnNo, C.Column) << C.Text;
     }
+    // A computed column nested 10,000 deep: one limit message first, no stack overflow.
+    {
+        ExtractSetup D;
+        const std::string F = D.Dir.File("deep.sql");
+        WriteFile(F, "CREATE TABLE T (A INTEGER, C COMPUTED BY (" + std::string(10000, '(') + "A" +
+                         std::string(10000, ')') + "));\nCOMMIT;\n");
+        EXPECT_FALSE(D.Run(F));
+        ASSERT_NE(D.FirstError(), nullptr);
+        EXPECT_NE(D.FirstError()->Text.find("Nesting too deep"), std::string::npos) << D.FirstError()->Text;
+    }
     // A UTF-8 byte-order mark is no character of the script.
     ExtractSetup S;
     WriteFile(S.Dir.File("bom.sql"), "\xEF\xBB\xBF"

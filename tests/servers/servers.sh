@@ -8,7 +8,7 @@
 set -uo pipefail
 
 action=${1:?start or stop}
-state=${2:?state file}
+state=$(realpath -m "${2:?state file}")
 
 pg_bindir() {
   local d
@@ -108,6 +108,7 @@ start_my() {
 
 stop_all() {
   [ -f "$state" ] || return 0
+  cd /tmp || return 1
   # shellcheck disable=SC1090
   . "$state"
   if [ -n "${PG_BIN:-}" ] && [ -n "${SMX_TMP:-}" ]; then
@@ -129,6 +130,8 @@ start)
   stop_all
   tmp=$(mktemp -d /tmp/smx-servers.XXXXXX) || fail "no temporary folder"
   chmod 755 "$tmp"
+  # The server user may not enter the build folder: the servers work from the temporary one.
+  cd "$tmp" || fail "cannot enter $tmp"
   echo "SMX_TMP=$tmp" >"$state"
   start_pg
   start_my

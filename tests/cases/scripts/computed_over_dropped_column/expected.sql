@@ -1,0 +1,13 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Drop table-fields... */
+/* Drop T(C) for drop T(A) */
+ALTER TABLE T DROP C;
+
+ALTER TABLE T DROP A;
+
+
+ALTER TABLE T ALTER COLUMN ID POSITION 1;
+

@@ -1,0 +1,17 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Create Table... */
+CREATE TABLE T(ID INTEGER NOT NULL,
+NAME VARCHAR(20));
+
+
+
+/* Create index... */
+CREATE INDEX IX_T_NAME ON T(NAME);
+
+
+/* Create Primary Key... */
+ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (ID);
+

@@ -1,0 +1,7 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+COMMENT ON TABLE T IS
+'Orders of the shop';
+

@@ -1,0 +1,2 @@
+CREATE TABLE T (ID INTEGER NOT NULL);
+COMMENT ON TABLE T IS 'Orders of the shop';
