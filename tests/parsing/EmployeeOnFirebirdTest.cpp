@@ -203,7 +203,7 @@ TEST(EmployeeOnFirebird, ComparedWithItselfGivesOnlyTheHeader) {
     EXPECT_EQ(C.Exec.GetHasExecutableStatements(), 0) << C.Script;
 }
 
-TEST(EmployeeOnFirebird, DISABLED_ScriptsRebuildTheReferenceDatabase) {
+TEST(EmployeeOnFirebird, ScriptsRebuildTheReferenceDatabase) {
     TTempDir Dir("smxemp");
     const std::string File = UnpackEmployee(Dir);
     ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
