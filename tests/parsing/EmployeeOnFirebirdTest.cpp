@@ -20,6 +20,7 @@
 #include "model/smxSchemalyst.h"
 #include "parsing/smxIBScriptExtract.h"
 #include "tests/parsing/ParserTestSupport.h"
+#include "tests/parsing/ScriptCompareSupport.h"
 #include "tests/support/smxTestDb.h"
 
 namespace smx::test {
@@ -46,13 +47,6 @@ std::string UnpackEmployee(const TTempDir& Dir) {
             return Target;
         }
     return {};
-}
-
-std::string ReadText(const std::string& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    std::ostringstream S;
-    S << In.rdbuf();
-    return S.str();
 }
 
 /// isql-fb's metadata extract, without its CREATE DATABASE comment, "CHECK (" read as "CHECK(".
@@ -95,70 +89,32 @@ std::string SortedTableChecks(const std::string& Text) {
     return R + Text.substr(End);
 }
 
-/// A structure at Firebird 3, dialect 3, comments as COMMENT ON, read from script files.
-struct ScriptSide {
-    ScriptSide() {
-        Ext.SetDBStructure(&Setup.Structure);
-        Ext.SetOnErrorMessage([](TObject*, const std::string&) {});
-        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetUpdateDescriptionMode(
-            TUpdateDescriptionType::udComment);
-        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetUseRECONNECT(false);
-        // Columns keep the character sets the scripts give them.
-        Setup.Objs().GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
-    }
-    std::string FirstError() {
-        TMsgManager& M = Ext.GetMsgManager();
-        for (int i = 0; i < M.Count(); ++i)
-            if (M[i].Kind == 2)
-                return M[i].Text + " (" + M[i].ScriptName + " " + std::to_string(M[i].LineNo) + ")";
-        return {};
-    }
-    TIbSetup Setup;
-    TIBScriptExtract Ext;
-};
-
-/// Two script sides compared into an executor; the target connects to TargetDb.
-struct ScriptCompare {
+/// The script comparison of the golden cases, with columns keeping the character sets the scripts
+/// give them; the target connects to TargetDb. Extracts both sides.
+struct ScriptCompare : TScriptComparison {
     ScriptCompare(const std::string& MasterFile, const std::string& TargetFile,
-                  const std::string& TargetDb = {}) {
-        Master.Ext.SetScriptFileName(MasterFile);
-        Target.Ext.SetScriptFileName(TargetFile);
-        Exec.SetDatabaseType(TDatabaseType::dbInterBase);
-        Cmp.OnErrorMessage = [](TObject*, const std::string&) {};
-        Cmp.SetDBStructureMaster(&Master.Setup.Structure);
-        Cmp.SetDBStructureTarget(&Target.Setup.Structure);
-        Cmp.SetExtractorMaster(&Master.Ext);
-        Cmp.SetExtractorTarget(&Target.Ext);
-        Cmp.SetSQLExec(&Exec);
-        Cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-        Cmp.GetIBCompareOptions().SetUseRECONNECT(false);
+                  const std::string& TargetDb = {})
+        : TScriptComparison(MasterFile, TargetFile) {
+        for (TDBStructure* S : {&Master, &Target})
+            S->Objs()->GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
         Cmp.GetIBCompareOptions().SetFldCharsetCompare(true);
         Extracted = Cmp.ExtractStructures();
-        TConnectionOptions& C = Target.Setup.Objs().GetConnectionOptions();
+        TConnectionOptions& C = Target.Objs()->GetConnectionOptions();
         C.SetDatabaseName(TargetDb);
         C.SetUserName("SYSDBA");
         C.SetPassword("masterkey");
-        Cmp.CompareStructures();
-        TStringList Lines;
-        Exec.GetScriptLines(Lines, false);
-        Script = Lines.Text();
     }
-    ScriptSide Master, Target;
-    TSQLExec Exec;
-    TSchemalyst Cmp;
     bool Extracted = false;
-    std::string Script;
 };
 
 TEST(EmployeeOnFirebird, ExtractionHoldsTheWholeSchema) {
     TTempDir Dir("smxemp");
     const std::string File = UnpackEmployee(Dir);
     ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
-    ScriptSide S;
-    S.Ext.SetScriptFileName(File);
-    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
-    EXPECT_EQ(S.FirstError(), "");
-    TObjs& O = S.Setup.Objs();
+    ScriptCompare C(File, File);
+    ASSERT_TRUE(C.Extracted) << C.Messages;
+    EXPECT_FALSE(C.MasterExt.GetMsgManager().HasErrors());
+    TObjs& O = *C.Master.Objs();
     EXPECT_EQ(O.Domains().Count(), 15);
     EXPECT_EQ(O.Tables().Count(), 10);
     EXPECT_EQ(O.Views().Count(), 1);
@@ -198,9 +154,11 @@ TEST(EmployeeOnFirebird, ComparedWithItselfGivesOnlyTheHeader) {
     TTempDir Dir("smxemp");
     const std::string File = UnpackEmployee(Dir);
     ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
-    ScriptCompare C(File, File, Dir.File("t.fdb"));
-    ASSERT_TRUE(C.Extracted) << C.Master.FirstError();
-    EXPECT_EQ(C.Exec.GetHasExecutableStatements(), 0) << C.Script;
+    ScriptCompare C(File, File);
+    ASSERT_TRUE(C.Extracted) << C.Messages;
+    const std::string Script = C.Compare();
+    EXPECT_EQ(C.Exec.GetHasExecutableStatements(), 0) << Script;
+    EXPECT_EQ(Script, "SET SQL DIALECT 3;\n\nSET AUTODDL ON;\n\n");
 }
 
 TEST(EmployeeOnFirebird, ScriptsRebuildTheReferenceDatabase) {
@@ -221,14 +179,13 @@ TEST(EmployeeOnFirebird, ScriptsRebuildTheReferenceDatabase) {
     ASSERT_NE(Expected.find("PROCEDURE ALL_LANGS"), std::string::npos) << Expected;
 
     // The structure's own script on a new empty database.
-    ScriptSide S;
-    S.Ext.SetScriptFileName(File);
-    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
-    S.Setup.Objs().GetScriptOptions().SetConnect(false);
-    S.Setup.Objs().GetScript();
+    ScriptCompare S(File, File);
+    ASSERT_TRUE(S.Extracted) << S.Messages;
+    S.Master.Objs()->GetScriptOptions().SetConnect(false);
+    S.Master.Objs()->GetScript();
     TTestDatabase Built(CreateDatabaseSql("", "PAGE_SIZE 8192"), "built.fdb");
     const TIsqlResult B = RunIsqlScript(Built.Dir(), "CONNECT '" + SqlQuoteDoubled(Built.Path()) + "';\n" +
-                                                         S.Setup.Objs().GetScriptLines().Text());
+                                                         S.Master.Objs()->GetScriptLines().Text());
     EXPECT_TRUE(B.Ok()) << B.Output;
     EXPECT_EQ(SortedTableChecks(Extract(Built.Path())), Expected);
 
@@ -236,8 +193,8 @@ TEST(EmployeeOnFirebird, ScriptsRebuildTheReferenceDatabase) {
     std::ofstream(Dir.File("empty.sql")) << "COMMIT;\n";
     TTestDatabase Empty(CreateDatabaseSql("", "PAGE_SIZE 8192"), "empty.fdb");
     ScriptCompare C(File, Dir.File("empty.sql"), Empty.Path());
-    ASSERT_TRUE(C.Extracted) << C.Master.FirstError() << C.Target.FirstError();
-    std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Script;
+    ASSERT_TRUE(C.Extracted) << C.Messages;
+    std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Compare();
     const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
     EXPECT_TRUE(U.Ok()) << U.Output;
     EXPECT_EQ(SortedTableChecks(Extract(Empty.Path())), Expected);
@@ -255,10 +212,10 @@ TEST(EmployeeOnFirebird, PackageExampleFromNothing) {
     const std::string Folder = PackageExampleFolder();
     ASSERT_FALSE(Folder.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
     const std::string Header = Folder + "fbout-header.sql", Body = Folder + "fbout-body.sql";
-    ScriptSide S;
-    S.Ext.SetScriptFileName("\"" + Header + "\" \"" + Body + "\"");
-    ASSERT_TRUE(S.Ext.ExtractDatabase()) << S.FirstError();
-    TObjs& O = S.Setup.Objs();
+    const std::string Both = "\"" + Header + "\" \"" + Body + "\"";
+    ScriptCompare S(Both, Both);
+    ASSERT_TRUE(S.Extracted) << S.Messages;
+    TObjs& O = *S.Master.Objs();
     ASSERT_EQ(O.Packages().Count(), 1);
     TPkgData* K = O.FindPackage("FB$OUT");
     ASSERT_NE(K, nullptr);
@@ -276,14 +233,15 @@ TEST(EmployeeOnFirebird, PackageExampleFromNothing) {
     }
     std::ofstream(Dir.File("empty.sql")) << "COMMIT;\n";
     TTestDatabase Empty(CreateDatabaseSql("", "PAGE_SIZE 8192"), "empty.fdb");
-    ScriptCompare C("\"" + Header + "\" \"" + Body + "\"", Dir.File("empty.sql"), Empty.Path());
-    ASSERT_TRUE(C.Extracted) << C.Master.FirstError() << C.Target.FirstError();
+    ScriptCompare C(Both, Dir.File("empty.sql"), Empty.Path());
+    ASSERT_TRUE(C.Extracted) << C.Messages;
+    const std::string Script = C.Compare();
     for (const char* Part : {"CREATE GENERATOR FB$OUT_SEQ", "CREATE DOMAIN", "CREATE GLOBAL TEMPORARY TABLE",
                              "CREATE OR ALTER PACKAGE", "RECREATE PACKAGE BODY"})
-        EXPECT_NE(C.Script.find(Part), std::string::npos) << Part << "\n" << C.Script;
-    std::ofstream(Dir.File("update.sql"), std::ios::binary) << C.Script;
+        EXPECT_NE(Script.find(Part), std::string::npos) << Part << "\n" << Script;
+    std::ofstream(Dir.File("update.sql"), std::ios::binary) << Script;
     const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
-    EXPECT_TRUE(U.Ok()) << U.Output << C.Script;
+    EXPECT_TRUE(U.Ok()) << U.Output << Script;
     EXPECT_EQ(Extract(Empty.Path()), Extract(Ref.Path()));
 }
 
