@@ -62,6 +62,16 @@ bool IsFirebird3Or4(TIBSQLServerVersionType V) {
     return V == st_Firebird_30 || V == st_Firebird_40;
 }
 
+/// The filed object (a redefinition updates it in place), else a new one named Name, held in Made
+/// until it is filed.
+template <class T>
+T* FiledOrNew(T* Filed, std::unique_ptr<T>& Made, TObjs* Container, const std::string& Name) {
+    if (Filed) return Filed;
+    Made = std::make_unique<T>(Container);
+    Made->SetName(Name);
+    return Made.get();
+}
+
 } // namespace
 
 // =====================================================================================================
@@ -1679,11 +1689,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     // A package member belongs to the package's text: it is never looked up, filed or reported.
     TPrcData* Existing = !Package && Container_ ? Container_->FindProcedure(Name) : nullptr;
     std::unique_ptr<TPrcData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TPrcData>(Container_);
-        Made->SetName(Name);
-    }
-    TPrcData* P = Existing ? Existing : Made.get();
+    TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
     if (!Package) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
     NextToken();
@@ -1772,11 +1778,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
     const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
     TPkgData* Existing = Container_ ? Container_->FindPackage(Name) : nullptr;
     std::unique_ptr<TPkgData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TPkgData>(Container_);
-        Made->SetName(Name);
-    }
-    TPkgData* K = Existing ? Existing : Made.get();
+    TPkgData* K = FiledOrNew(Existing, Made, Container_, Name);
     DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
     NextToken();
     // The stored texts start after AS, as the server keeps them and the package texts write them.
@@ -1802,11 +1804,7 @@ void TIbParser::ParseTrigger(int Verb) {
     // object of the name would be refused by the container and the later definition lost.
     TTrgData* Existing = Container_ ? Container_->FindTrigger(Name) : nullptr;
     std::unique_ptr<TTrgData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TTrgData>(Container_);
-        Made->SetName(Name);
-    }
-    TTrgData* T = Existing ? Existing : Made.get();
+    TTrgData* T = FiledOrNew(Existing, Made, Container_, Name);
     const bool Whole = Verb == tkCREATE;
     if (Existing && Whole) { // a complete new definition: what the old one said goes
         T->Active = 1;
@@ -1906,11 +1904,7 @@ void TIbParser::ParseView(int /*Verb*/) {
     // RECREATE VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in place.
     TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
     std::unique_ptr<TViwData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TViwData>(Container_);
-        Made->SetName(Name);
-    }
-    TViwData* V = Existing ? Existing : Made.get();
+    TViwData* V = FiledOrNew(Existing, Made, Container_, Name);
     // A redefined view forgets what its old text read; columns that keep their names stay the same
     // objects, so what reads them stays recorded.
     TStringList OldFields(true);
@@ -2130,11 +2124,7 @@ void TIbParser::ParseException(TExcData* Existing) {
     // RECREATE EXCEPTION of a filed exception replaces its message in place.
     if (!Existing && Container_) Existing = Container_->FindException(Name);
     std::unique_ptr<TExcData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TExcData>(Container_);
-        Made->SetName(Name);
-    }
-    TExcData* E = Existing ? Existing : Made.get();
+    TExcData* E = FiledOrNew(Existing, Made, Container_, Name);
     if (NextAndExpect(tkString)) E->Message = StringValue_;
     NextToken();
     DoLogNextLine("Exception: " + Name);
