@@ -2,8 +2,7 @@
 // Is(), which also accepts the keyword's identifier form: Firebird 3 and 4 read WORK, DOMAIN,
 // GENERATOR, DATABASE, NAMES and others as identifiers, and a loop that tested only the keyword token
 // would reject "COMMIT WORK" or miss "SET GENERATOR". Statements are reported with their exact source
-// text; the routines that will build tables, indices, routines and the other objects report theirs
-// and skip to the terminator for now.
+// text; the object routines build their objects in the container and file them.
 #include "parsing/smxIBParser.h"
 
 #include <algorithm>
