@@ -308,8 +308,8 @@ protected:
     /// Columns typed by a domain (and views using them) depend on the domain.
     virtual void LinkDomainColumns();
 
-    /// Skips to the terminator and reports (stStatement, Name, "", Operation, ObjKind): the shape of
-    /// an object routine that builds nothing.
+    /// Skips to the terminator and reports (stStatement, Name, "", Operation, ObjKind): statements
+    /// that change nothing in the container (ALTER DOMAIN, ALTER SEQUENCE).
     void ReportSkipped(const std::string& Name, TDbOperation Operation, TDbObject ObjKind);
     /// A terminator is skipped; at the end of the text its absence is reported.
     void SkipTerminator();
