@@ -4,7 +4,7 @@
 // isql-fb -x of the same database. The extraction runs as the demo runs it: ShowFullLog on and
 // log, step and progress handlers assigned. Counters: both times in seconds, their ratio and the
 // peak resident memory of this process. The database is built once with isql-fb and kept in
-// $SMX_BENCH_DIR (default: bench-extract in the working folder); it is built again whenever the
+// $SMX_BENCH_DIR (default: bench-extract in the build folder); it is built again whenever the
 // generated script differs from the one it was built from.
 #include <benchmark/benchmark.h>
 
@@ -35,7 +35,7 @@ constexpr int kOthers = 200;
 
 std::string BenchDir() {
     const char* d = std::getenv("SMX_BENCH_DIR");
-    return d && *d ? d : "bench-extract";
+    return d && *d ? d : SMX_BENCH_BUILD_DIR "/bench-extract";
 }
 
 double PeakRssMiB() {
@@ -52,17 +52,25 @@ std::string GenerateSql() {
         s << "CREATE TABLE TB_" << i << " (ID INTEGER NOT NULL, REF_ID INTEGER";
         for (int c = 3; c <= kColumns; ++c) {
             switch (c % 4) {
-            case 0: s << ", C" << c << " VARCHAR(40)"; break;
-            case 1: s << ", C" << c << " INTEGER"; break;
-            case 2: s << ", C" << c << " NUMERIC(18,4)"; break;
-            default: s << ", C" << c << " TIMESTAMP"; break;
+            case 0:
+                s << ", C" << c << " VARCHAR(40)";
+                break;
+            case 1:
+                s << ", C" << c << " INTEGER";
+                break;
+            case 2:
+                s << ", C" << c << " NUMERIC(18,4)";
+                break;
+            default:
+                s << ", C" << c << " TIMESTAMP";
+                break;
             }
         }
         s << ", CONSTRAINT PK_TB_" << i << " PRIMARY KEY (ID));\n";
         s << "CREATE INDEX IX_TB_" << i << " ON TB_" << i << " (C4);\n";
         if (i > 1)
-            s << "ALTER TABLE TB_" << i << " ADD CONSTRAINT FK_TB_" << i << " FOREIGN KEY (REF_ID) REFERENCES TB_"
-              << i - 1 << " (ID);\n";
+            s << "ALTER TABLE TB_" << i << " ADD CONSTRAINT FK_TB_" << i
+              << " FOREIGN KEY (REF_ID) REFERENCES TB_" << i - 1 << " (ID);\n";
         s << "COMMENT ON TABLE TB_" << i << " IS 'Table " << i << "';\n";
         if (i % 100 == 0) s << "COMMIT;\n";
     }
@@ -72,11 +80,12 @@ std::string GenerateSql() {
         s << "CREATE VIEW V_" << i << " AS SELECT ID, C4 FROM TB_" << i << " WHERE ID > " << i << ";\n";
     s << "COMMIT;\nSET TERM ^ ;\n";
     for (int i = 1; i <= kOthers; ++i)
-        s << "CREATE PROCEDURE P_" << i << " (A INTEGER) RETURNS (R INTEGER) AS\nBEGIN\n  SELECT COUNT(*) FROM TB_" << i
+        s << "CREATE PROCEDURE P_" << i
+          << " (A INTEGER) RETURNS (R INTEGER) AS\nBEGIN\n  SELECT COUNT(*) FROM TB_" << i
           << " WHERE ID = :A INTO :R;\n  SUSPEND;\nEND^\n";
     for (int i = 1; i <= kOthers; ++i)
-        s << "CREATE TRIGGER TR_" << i << " FOR TB_" << i << " ACTIVE BEFORE INSERT POSITION 0 AS\nBEGIN\n  NEW.C5 = GEN_ID(G_"
-          << i << ", 1);\nEND^\n";
+        s << "CREATE TRIGGER TR_" << i << " FOR TB_" << i
+          << " ACTIVE BEFORE INSERT POSITION 0 AS\nBEGIN\n  NEW.C5 = GEN_ID(G_" << i << ", 1);\nEND^\n";
     s << "SET TERM ; ^\nCOMMIT;\n";
     return s.str();
 }
@@ -140,7 +149,8 @@ double TimeExtractor(const std::string& db, int& tables, int& events) {
     };
     ex.SetOnLogNextLine([&](TObject*, const std::string& Text) { logBytes += Text.size(); });
     ex.SetOnProgressUpdate([&](TObject*, int, int) { ++events; });
-    ex.SetOnErrorMessage([](TObject*, const std::string& Text) { std::fprintf(stderr, "%s\n", Text.c_str()); });
+    ex.SetOnErrorMessage(
+        [](TObject*, const std::string& Text) { std::fprintf(stderr, "%s\n", Text.c_str()); });
     const auto start = std::chrono::steady_clock::now();
     if (!ex.ExtractDatabase()) throw std::runtime_error("extraction failed");
     const double s = Seconds(std::chrono::steady_clock::now() - start);

@@ -213,7 +213,8 @@ TIBDBExtract::~TIBDBExtract() = default;
 
 void TIBDBExtract::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomExtract::Notification(AComponent, Operation);
-    if (Operation == TOperation::opRemove && AComponent && AComponent == SMXConnection_) SMXConnection_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent && AComponent == SMXConnection_)
+        SMXConnection_ = nullptr;
 }
 
 void TIBDBExtract::SetSMXConnection(TSMXCustomConnection* Value) {
@@ -311,6 +312,9 @@ bool TIBDBExtract::ExtractDatabase() {
             DoErrorMessage("Cannot connect to \"" + connection->GetConnectTarget() + "\".");
             return false;
         }
+        // The InterBase connection fills its options from its database component only while it
+        // connects: taken again here, the first run's container names its database too.
+        objs->GetConnectionOptions() = connection->GetConnectionOptions();
         LogServerVersion();
         CopyServerInfo();
         ProcessMessages();
@@ -378,10 +382,11 @@ void TIBDBExtract::ExtractCharSets() {
     for (const Probe& p : probes) {
         const std::string type = IntToStr(p.type);
         if (p.column)
-            text += " union select cast(" + type +
-                    " as integer),  cast(rdb$relation_name as varchar(64)), cast(rdb$field_name as varchar(64)) "
-                    "from rdb$relation_fields where (rdb$relation_name = '" +
-                    p.table + "') and (rdb$field_name = '" + p.column + "')";
+            text +=
+                " union select cast(" + type +
+                " as integer),  cast(rdb$relation_name as varchar(64)), cast(rdb$field_name as varchar(64)) "
+                "from rdb$relation_fields where (rdb$relation_name = '" +
+                p.table + "') and (rdb$field_name = '" + p.column + "')";
         else
             text += " union select cast(" + type +
                     " as integer), cast(rdb$relation_name as varchar(64)), cast(' ' as varchar(64))  from "
@@ -399,31 +404,80 @@ void TIBDBExtract::ExtractCharSets() {
             if (Objs()->GetIBServerOptions().GetDBCharSet().empty())
                 Objs()->GetIBServerOptions().SetDBCharSet(Trim(f[1].AsString()));
             break;
-        case 2: c.HasFieldPrecision = true; break;
-        case 6: c.HasRelationType = true; break;
-        case 7: c.HasGeneratorDescription = true; break;
-        case 8: c.HasRoleDescription = true; break;
-        case 9: c.HasRoleSystemFlag = true; break;
-        case 10: c.HasRoles = true; break;
-        case 11: c.HasUpdateRule = true; break;
-        case 12: c.HasDeleteRule = true; break;
-        case 13: c.HasArgumentPrecision = true; break;
-        case 14: c.HasParameterMechanism = true; break;
-        case 15: c.HasParameterDefault = true; break;
-        case 16: c.HasParameterCollation = true; break;
-        case 17: c.HasIdentityGenerator = true; break;
-        case 18: c.HasIdentityType = true; break;
-        case 19: c.HasParameterRelation = true; break;
-        case 20: c.HasGeneratorIncrement = true; break;
-        case 21: c.HasParameterNullFlag = true; break;
-        case 22: c.HasFunctionSource = true; break;
-        case 23: c.HasArgumentName = true; break;
-        case 24: c.HasArgumentDescription = true; break;
-        case 25: c.HasPackages = true; break;
-        case 26: c.HasProcedurePackage = true; break;
-        case 27: c.HasBaseCollation = true; break;
-        case 28: c.HasFunctionOwner = true; break;
-        default: break;
+        case 2:
+            c.HasFieldPrecision = true;
+            break;
+        case 6:
+            c.HasRelationType = true;
+            break;
+        case 7:
+            c.HasGeneratorDescription = true;
+            break;
+        case 8:
+            c.HasRoleDescription = true;
+            break;
+        case 9:
+            c.HasRoleSystemFlag = true;
+            break;
+        case 10:
+            c.HasRoles = true;
+            break;
+        case 11:
+            c.HasUpdateRule = true;
+            break;
+        case 12:
+            c.HasDeleteRule = true;
+            break;
+        case 13:
+            c.HasArgumentPrecision = true;
+            break;
+        case 14:
+            c.HasParameterMechanism = true;
+            break;
+        case 15:
+            c.HasParameterDefault = true;
+            break;
+        case 16:
+            c.HasParameterCollation = true;
+            break;
+        case 17:
+            c.HasIdentityGenerator = true;
+            break;
+        case 18:
+            c.HasIdentityType = true;
+            break;
+        case 19:
+            c.HasParameterRelation = true;
+            break;
+        case 20:
+            c.HasGeneratorIncrement = true;
+            break;
+        case 21:
+            c.HasParameterNullFlag = true;
+            break;
+        case 22:
+            c.HasFunctionSource = true;
+            break;
+        case 23:
+            c.HasArgumentName = true;
+            break;
+        case 24:
+            c.HasArgumentDescription = true;
+            break;
+        case 25:
+            c.HasPackages = true;
+            break;
+        case 26:
+            c.HasProcedurePackage = true;
+            break;
+        case 27:
+            c.HasBaseCollation = true;
+            break;
+        case 28:
+            c.HasFunctionOwner = true;
+            break;
+        default:
+            break;
         }
     }
     CloseAndClear(q);
@@ -478,15 +532,17 @@ void TIBDBExtract::ReadPrecisionAndScale(int FieldType, int SubType, bool HasPre
                                          std::optional<std::int64_t> Scale,
                                          std::optional<std::int64_t> Precision) {
     const int t = FieldType;
-    const bool exact = Objs()->GetIBServerOptions().IsODS10OrLater() ? (t == 7 || t == 8 || t == 16 || t == 27)
-                                                                     : (t == 7 || t == 8 || t == 27);
+    const bool exact = Objs()->GetIBServerOptions().IsODS10OrLater()
+                           ? (t == 7 || t == 8 || t == 16 || t == 27)
+                           : (t == 7 || t == 8 || t == 27);
     const std::int64_t precision = Precision.value_or(0);
     if (HasPrecision) {
         Field.Precision = static_cast<std::int32_t>(precision);
         if (exact && precision > 0 && (SubType == 1 || SubType == 2)) {
             Field.StorageType = Field.DataType;
             Field.DataType = SubType == 1 ? CodeNumeric : CodeDecimal;
-            Field.Precision = static_cast<std::int32_t>(std::min<std::int64_t>(precision, PrecisionOfStorage(t)));
+            Field.Precision =
+                static_cast<std::int32_t>(std::min<std::int64_t>(precision, PrecisionOfStorage(t)));
             Field.Scale = static_cast<std::int32_t>(-Scale.value_or(0));
             return;
         }
@@ -558,12 +614,15 @@ void TIBDBExtract::ExtractCollations() {
 void TIBDBExtract::ExtractDomains() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting domains...");
-    SetSQL(q, {"select F.*, (Select C.Rdb$Character_Set_Name from Rdb$Character_Sets C where "
-               "C.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) RDB$CHARACTER_SET_NAME, (Select C1.Rdb$Collation_Name "
-               "from Rdb$Collations C1 where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID and "
-               "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
-               "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
-               "by F.rdb$field_name "});
+    SetSQL(
+        q,
+        {"select F.*, (Select C.Rdb$Character_Set_Name from Rdb$Character_Sets C where "
+         "C.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) RDB$CHARACTER_SET_NAME, (Select "
+         "C1.Rdb$Collation_Name "
+         "from Rdb$Collations C1 where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID and "
+         "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
+         "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
+         "by F.rdb$field_name "});
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         auto d = std::make_unique<TDmnData>(Objs());
@@ -607,8 +666,9 @@ void TIBDBExtract::ExtractTables() {
     const bool ibe = IgnoreIBE();
     int count = 0;
     if (OnLog) {
-        SetSQL(*tq, {" select Count(*)", " from rdb$relations ",
-                     " where (rdb$system_flag <> 1 or Rdb$System_Flag is null) ", " and Rdb$View_BLR is null "});
+        SetSQL(*tq,
+               {" select Count(*)", " from rdb$relations ",
+                " where (rdb$system_flag <> 1 or Rdb$System_Flag is null) ", " and Rdb$View_BLR is null "});
         if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
         tq->Open();
         count = tq->GetEof() ? 0 : static_cast<int>((*tq->GetFields())[0].AsInteger());
@@ -625,20 +685,22 @@ void TIBDBExtract::ExtractTables() {
     if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
     AddSQL(*tq, " order by rdb$relation_name ");
 
-    SetSQL(*cq, {"Select R.Rdb$Field_Name, R.rdb$field_position,", "R.Rdb$default_Value,R.Rdb$default_source,",
-                 " R.Rdb$null_flag, R.Rdb$collation_ID,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
-                 "R.Rdb$DESCRIPTION,", "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,",
-                 "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
-                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
-                 "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Value F_DEFAULT_VALUE,",
-                 "F.Rdb$default_Source F_DEFAULT_SOURCE,", "F.Rdb$COMPUTED_Source,"});
+    SetSQL(*cq,
+           {"Select R.Rdb$Field_Name, R.rdb$field_position,", "R.Rdb$default_Value,R.Rdb$default_source,",
+            " R.Rdb$null_flag, R.Rdb$collation_ID,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
+            "R.Rdb$DESCRIPTION,", "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,",
+            "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
+            "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
+            "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Value F_DEFAULT_VALUE,",
+            "F.Rdb$default_Source F_DEFAULT_SOURCE,", "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
     AddSQL(*cq, "F.Rdb$Dimensions,");
     if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece :
-         {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1", "where C1.Rdb$Collation_ID=R.Rdb$Collation_ID",
+         {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
+          "where C1.Rdb$Collation_ID=R.Rdb$Collation_ID",
           "and C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Collation_Name,",
           "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2",
           "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name",
@@ -704,7 +766,8 @@ void TIBDBExtract::ExtractTables() {
                 f->DomainName = source;
                 TDbObj* domain = objs->FindObject(TObjsList::olDomains, source);
                 if (!domain) {
-                    DoErrorMessage("Domain: " + source + " not found for: " + tableName + "(" + fieldName + ").");
+                    DoErrorMessage("Domain: " + source + " not found for: " + tableName + "(" + fieldName +
+                                   ").");
                 } else if (!f->DefaultValue.empty()) {
                     const auto* dmn = static_cast<TDmnData*>(domain);
                     if (f->GetDefaultValue() == dmn->Type().GetDefaultValue()) f->DefaultValue.clear();
@@ -732,7 +795,6 @@ void TIBDBExtract::ExtractTables() {
     CloseAndClear(*tq);
 }
 
-
 // ---------------------------------------------------------------------------------------------------
 // Functions
 
@@ -746,9 +808,11 @@ std::string TIBDBExtract::BuildArgumentSQL(std::string_view FunctionName) const 
              "Rdb$Field_Length,";
         s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Scale ELSE F.Rdb$Field_Scale END AS "
              "Rdb$Field_Scale,";
-        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Sub_Type ELSE F.Rdb$Field_Sub_Type END AS "
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Field_Sub_Type ELSE F.Rdb$Field_Sub_Type "
+             "END AS "
              "Rdb$Field_Sub_Type,";
-        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Character_Set_ID ELSE F.Rdb$Character_Set_ID END "
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Character_Set_ID ELSE "
+             "F.Rdb$Character_Set_ID END "
              "AS Rdb$Character_Set_ID, ";
     } else {
         s += " A.Rdb$Field_Type, A.Rdb$Field_Length, A.Rdb$Field_Scale,";
@@ -764,7 +828,8 @@ std::string TIBDBExtract::BuildArgumentSQL(std::string_view FunctionName) const 
     if (c.HasArgumentName) {
         s += " LEFT JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME=A.RDB$FIELD_SOURCE";
         s += " LEFT JOIN Rdb$Character_Sets C ON C.Rdb$Character_Set_ID=";
-        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Character_Set_ID ELSE F.Rdb$Character_Set_ID END";
+        s += " CASE WHEN (A.RDB$FIELD_SOURCE IS NULL) THEN A.Rdb$Character_Set_ID ELSE "
+             "F.Rdb$Character_Set_ID END";
     } else {
         s += " LEFT JOIN Rdb$Character_Sets C ON C.Rdb$Character_Set_ID=A.Rdb$Character_Set_ID";
     }
@@ -793,7 +858,8 @@ void TIBDBExtract::ReadArgument(TSMXQuery& Row, TFldData& Field) {
     ReadPrecisionAndScale(type, subType, c.HasArgumentPrecision, Field, Opt(Row, "RDB$FIELD_SCALE"),
                           c.HasArgumentPrecision ? Opt(Row, "RDB$FIELD_PRECISION") : std::nullopt);
     Field.SubType = subType;
-    Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"), "", 0);
+    Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"), "",
+                                 0);
 }
 
 void TIBDBExtract::ExtractFunctions() {
@@ -805,7 +871,8 @@ void TIBDBExtract::ExtractFunctions() {
         AddSQL(q, "order by Rdb$Function_Name");
         q.Open();
         for (; !q.GetEof(); q.Next()) {
-            if (Str(q, "RDB$ENTRYPOINT").empty() && Str(q, "RDB$MODULE_NAME").empty() && Caps_.HasFunctionSource)
+            if (Str(q, "RDB$ENTRYPOINT").empty() && Str(q, "RDB$MODULE_NAME").empty() &&
+                Caps_.HasFunctionSource)
                 ExtractPSQLFunction();
             else
                 ExtractExternalFunction();
@@ -919,7 +986,8 @@ void TIBDBExtract::ExtractViews() {
                 Param(*uq, "FIELD_SOURCE").SetAsString(fieldSource);
                 uq->Open();
                 for (; !uq->GetEof(); uq->Next()) {
-                    if (TDbObj* table = objs->FindObject(TObjsList::olTables, Str(*uq, "RDB$RELATION_NAME"))) {
+                    if (TDbObj* table =
+                            objs->FindObject(TObjsList::olTables, Str(*uq, "RDB$RELATION_NAME"))) {
                         AddDependency(objs, view.get(), table, 0, 0, Str(*uq, "RDB$FIELD_NAME"));
                         break;
                     }
@@ -962,8 +1030,9 @@ void TIBDBExtract::ExtractProcedures() {
     if (c.HasParameterCollation) AddSQL(*aq, "P.Rdb$COLLATION_ID as PROC_COLLATION_ID,");
     if (c.HasParameterNullFlag) AddSQL(*aq, "P.Rdb$NULL_FLAG as PROC_NULL_FLAG,");
     for (std::string_view piece :
-         {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,", "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE,",
-          "(Select C1.Rdb$Collation_Name from Rdb$Collations C1", "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID",
+         {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
+          "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE,", "(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
+          "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID",
           "and C1.Rdb$Collation_ID=F.Rdb$Collation_ID) Rdb$Collation_Name,"})
         AddSQL(*aq, piece);
     if (c.HasParameterCollation) {
@@ -1081,11 +1150,11 @@ void TIBDBExtract::ExtractTriggers() {
     DoLogNextLine("Extracting triggers...");
     const bool ibe = IgnoreIBE();
     const auto addWhere = [&] {
-        for (std::string_view piece : {" where (R.rdb$system_flag <> 1 or R.rdb$system_flag is Null) ",
-                                       " and NOT EXISTS (SELECT * FROM RDB$CHECK_CONSTRAINTS CHK WHERE ",
-                                       " T.RDB$TRIGGER_NAME = CHK.RDB$TRIGGER_NAME) ",
-                                       " and not (R.rdb$view_blr is not null", " and T.rdb$trigger_name like 'CHECK_%' ",
-                                       " and T.rdb$trigger_source is null)"})
+        for (std::string_view piece :
+             {" where (R.rdb$system_flag <> 1 or R.rdb$system_flag is Null) ",
+              " and NOT EXISTS (SELECT * FROM RDB$CHECK_CONSTRAINTS CHK WHERE ",
+              " T.RDB$TRIGGER_NAME = CHK.RDB$TRIGGER_NAME) ", " and not (R.rdb$view_blr is not null",
+              " and T.rdb$trigger_name like 'CHECK_%' ", " and T.rdb$trigger_source is null)"})
             AddSQL(q, piece);
         if (ibe) AddSQL(q, " and T.rdb$trigger_name not like 'IBE$%' ");
     };
@@ -1180,9 +1249,9 @@ void TIBDBExtract::ExtractExceptions() {
 void TIBDBExtract::ExtractGenerators() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting generators...");
-    const int count = CountAndAnnounce({"select Count(*)", "from rdb$generators",
-                                        "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "},
-                                       "Generators", true, " and rdb$generator_name not like 'IBE$%' ");
+    const int count = CountAndAnnounce(
+        {"select Count(*)", "from rdb$generators", "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "},
+        "Generators", true, " and rdb$generator_name not like 'IBE$%' ");
     SetSQL(q, {"select * from rdb$generators ", "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "});
     if (IgnoreIBE()) AddSQL(q, " and rdb$generator_name not like 'IBE$%' ");
     AddSQL(q, "order by rdb$generator_name ");
@@ -1287,8 +1356,8 @@ void TIBDBExtract::ExtractUniques() {
         const std::string indexName = Str(q, "RDB$INDEX_NAME");
         ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
         // The index name is pasted as a literal: a quote inside a dialect-3 name is doubled.
-        SetSQL(*sq, {"select * from Rdb$Index_Segments", "where Rdb$Index_Name='" + LiteralBody(indexName) + "'",
-                     "Order By Rdb$Field_Position"});
+        SetSQL(*sq, {"select * from Rdb$Index_Segments",
+                     "where Rdb$Index_Name='" + LiteralBody(indexName) + "'", "Order By Rdb$Field_Position"});
         sq->Open();
         for (; !sq->GetEof(); sq->Next())
             ctr->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
@@ -1328,7 +1397,8 @@ void TIBDBExtract::ExtractPrimaryKeys() {
         AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
     }
     AddSQL(q, "Order by C.rdb$relation_name");
-    SetSQL(*sq, {"Select * from Rdb$index_segments", "where rdb$index_name=:INDEX", "Order By rdb$field_position"});
+    SetSQL(*sq, {"Select * from Rdb$index_segments", "where rdb$index_name=:INDEX",
+                 "Order By rdb$field_position"});
     sq->Prepare();
     q.Open();
     int keys = 0;
@@ -1360,13 +1430,17 @@ void TIBDBExtract::ExtractPrimaryKeys() {
 }
 
 std::string TIBDBExtract::BuildForeignKeySQL() const {
-    std::string s = "Select C.rdb$constraint_name, C.rdb$constraint_type, C.rdb$relation_name FK_RELATION_NAME, "
-                    "C.rdb$index_name FK_INDEX_NAME, ";
+    std::string s =
+        "Select C.rdb$constraint_name, C.rdb$constraint_type, C.rdb$relation_name FK_RELATION_NAME, "
+        "C.rdb$index_name FK_INDEX_NAME, ";
     if (Caps_.HasUpdateRule) s += "R.rdb$UPDATE_RULE, ";
     if (Caps_.HasDeleteRule) s += "R.rdb$DELETE_RULE, ";
-    s += "I2.rdb$relation_name PK_RELATION_NAME, I2.RDB$Index_Name PK_INDEX_NAME, I1.RDB$Index_Type FK_INDEX_TYPE, "
-         "I2.RDB$Index_Type PK_INDEX_TYPE from Rdb$Relation_Constraints C, rdb$ref_constraints R, rdb$indices I1, "
-         "rdb$indices I2 where C.Rdb$Constraint_Type='FOREIGN KEY' and I1.Rdb$index_name = C.Rdb$index_name and "
+    s += "I2.rdb$relation_name PK_RELATION_NAME, I2.RDB$Index_Name PK_INDEX_NAME, I1.RDB$Index_Type "
+         "FK_INDEX_TYPE, "
+         "I2.RDB$Index_Type PK_INDEX_TYPE from Rdb$Relation_Constraints C, rdb$ref_constraints R, "
+         "rdb$indices I1, "
+         "rdb$indices I2 where C.Rdb$Constraint_Type='FOREIGN KEY' and I1.Rdb$index_name = C.Rdb$index_name "
+         "and "
          "I2.Rdb$index_name=I1.Rdb$foreign_key and R.rdb$constraint_name=C.rdb$constraint_name ";
     if (IgnoreIBE()) s += " and C.rdb$constraint_name not like 'IBE$%' ";
     s += "Order by C.rdb$relation_name, C.rdb$constraint_name ";
@@ -1378,13 +1452,15 @@ void TIBDBExtract::ExtractForeignKeys() {
     TCustomObjs* objs = Objs();
     DoLogNextLine("Extracting foreign keys...");
     const int count = CountAndAnnounce(
-        {"Select Count(*)", "from Rdb$Relation_Constraints C, rdb$ref_constraints R, ", "rdb$indices I1, rdb$indices I2 ",
-         "where C.Rdb$Constraint_Type='FOREIGN KEY' ", "and I1.Rdb$index_name = C.Rdb$index_name ",
-         "and I2.Rdb$index_name=I1.Rdb$foreign_key ", "and R.rdb$constraint_name=C.rdb$constraint_name "},
+        {"Select Count(*)", "from Rdb$Relation_Constraints C, rdb$ref_constraints R, ",
+         "rdb$indices I1, rdb$indices I2 ", "where C.Rdb$Constraint_Type='FOREIGN KEY' ",
+         "and I1.Rdb$index_name = C.Rdb$index_name ", "and I2.Rdb$index_name=I1.Rdb$foreign_key ",
+         "and R.rdb$constraint_name=C.rdb$constraint_name "},
         "Foreign keys", true, " and C.rdb$constraint_name not like 'IBE$%' ");
     SetSQL(q, {BuildForeignKeySQL()});
     std::unique_ptr<TSMXQuery> cq = NewQuery(), rq = NewQuery();
-    SetSQL(*cq, {"Select * from Rdb$index_segments", "where rdb$index_name = :INDEX_NAME", "Order By rdb$field_position"});
+    SetSQL(*cq, {"Select * from Rdb$index_segments", "where rdb$index_name = :INDEX_NAME",
+                 "Order By rdb$field_position"});
     SetSQL(*rq, {"Select S.Rdb$field_name", "from rdb$indices I1, Rdb$indices I2, Rdb$index_segments S",
                  "where I1.rdb$Index_name = :INDEX_NAME", "and I2.rdb$Index_name=I1.rdb$foreign_key",
                  "and S.rdb$Index_name=I2.rdb$Index_name", "order by S.rdb$field_position"});
@@ -1442,8 +1518,9 @@ void TIBDBExtract::ExtractForeignKeys() {
 void TIBDBExtract::ExtractChecks() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting check constraints...");
-    SetSQL(q, {"select C.Rdb$Constraint_Name, C.Rdb$Trigger_Name, ", "T.Rdb$Trigger_Source, T.Rdb$Relation_Name ",
-               "from Rdb$Check_Constraints C, ", "Rdb$Triggers T ", "where T.Rdb$Trigger_Name = C.Rdb$Trigger_Name ",
+    SetSQL(q, {"select C.Rdb$Constraint_Name, C.Rdb$Trigger_Name, ",
+               "T.Rdb$Trigger_Source, T.Rdb$Relation_Name ", "from Rdb$Check_Constraints C, ",
+               "Rdb$Triggers T ", "where T.Rdb$Trigger_Name = C.Rdb$Trigger_Name ",
                "and T.Rdb$Trigger_Type = 1 ", "and T.Rdb$Trigger_Name like 'CHECK_%' "});
     if (IgnoreIBE()) {
         AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
@@ -1494,30 +1571,38 @@ void TIBDBExtract::ExtractRoles() {
 
 void TIBDBExtract::ExtractGrants() {
     DoLogNextLine("Extracting grants...");
-    const std::string select =
-        " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, PRV.RDB$GRANT_OPTION, PRV.RDB$RELATION_NAME, "
-        "PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(0 as integer) SRT FROM RDB$USER_PRIVILEGES "
-        "PRV";
+    const std::string select = " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, "
+                               "PRV.RDB$GRANT_OPTION, PRV.RDB$RELATION_NAME, "
+                               "PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(0 as "
+                               "integer) SRT FROM RDB$USER_PRIVILEGES "
+                               "PRV";
     const std::string queries[] = {
         " WHERE   PRV.RDB$OBJECT_TYPE = 13   AND PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE = 'M'   AND "
         "PRV.RDB$RELATION_NAME <> 'RDB$ADMIN' ",
-        " JOIN RDB$RELATIONS REL ON PRV.RDB$RELATION_NAME = REL.RDB$RELATION_NAME WHERE  PRV.RDB$PRIVILEGE <> 'M'   "
+        " JOIN RDB$RELATIONS REL ON PRV.RDB$RELATION_NAME = REL.RDB$RELATION_NAME WHERE  PRV.RDB$PRIVILEGE "
+        "<> 'M'   "
         "AND REL.RDB$OWNER_NAME <> PRV.RDB$USER  AND REL.RDB$SECURITY_CLASS STARTING WITH 'SQL$'   AND "
         "(REL.RDB$SYSTEM_FLAG IS NULL OR REL.RDB$SYSTEM_FLAG = 0) ",
-        " JOIN RDB$PROCEDURES PRC ON PRC.RDB$PROCEDURE_NAME = PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = 5  "
+        " JOIN RDB$PROCEDURES PRC ON PRC.RDB$PROCEDURE_NAME = PRV.RDB$RELATION_NAME WHERE  "
+        "PRV.RDB$OBJECT_TYPE = 5  "
         "AND PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PRC.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        "  JOIN RDB$FUNCTIONS FNC ON FNC.RDB$FUNCTION_NAME = PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = 15   "
+        "  JOIN RDB$FUNCTIONS FNC ON FNC.RDB$FUNCTION_NAME = PRV.RDB$RELATION_NAME WHERE  "
+        "PRV.RDB$OBJECT_TYPE = 15   "
         "AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND FNC.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$PACKAGES PKG ON PKG.RDB$PACKAGE_NAME=PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = 18   AND "
+        " JOIN RDB$PACKAGES PKG ON PKG.RDB$PACKAGE_NAME=PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = "
+        "18   AND "
         "PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PKG.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$TRIGGERS TRG ON TRG.RDB$TRIGGER_NAME = PRV.RDB$USER JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME "
+        " JOIN RDB$TRIGGERS TRG ON TRG.RDB$TRIGGER_NAME = PRV.RDB$USER JOIN RDB$RELATIONS REL ON "
+        "REL.RDB$RELATION_NAME "
         "= TRG.RDB$RELATION_NAME WHERE  PRV.RDB$USER_TYPE = 2   AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND "
         "REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
         " JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 1  AND "
         "PRV.RDB$PRIVILEGE IN ('G')   AND REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$ROLES ROL ON ROL.RDB$ROLE_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 13  AND PRV.RDB$PRIVILEGE "
+        " JOIN RDB$ROLES ROL ON ROL.RDB$ROLE_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 13  AND "
+        "PRV.RDB$PRIVILEGE "
         "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN ('SYSDBA','PUBLIC')  ",
+        " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN "
+        "('SYSDBA','PUBLIC')  ",
     };
     for (int i = 0; i < 9; ++i) {
         if (i == 3 && !Caps_.HasFunctionOwner) continue;
@@ -1547,14 +1632,22 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
     };
     const auto privilegeOf = [](char letter) -> std::uint64_t {
         switch (letter) {
-        case 'D': return std::uint64_t{1} << 3;
-        case 'I': return std::uint64_t{1} << 1;
-        case 'U': return std::uint64_t{1} << 2;
-        case 'S': return std::uint64_t{1} << 4;
-        case 'R': return std::uint64_t{1} << 6;
-        case 'X': return std::uint64_t{1} << 5;
-        case 'G': return std::uint64_t{1} << 43;
-        default: return 0;
+        case 'D':
+            return std::uint64_t{1} << 3;
+        case 'I':
+            return std::uint64_t{1} << 1;
+        case 'U':
+            return std::uint64_t{1} << 2;
+        case 'S':
+            return std::uint64_t{1} << 4;
+        case 'R':
+            return std::uint64_t{1} << 6;
+        case 'X':
+            return std::uint64_t{1} << 5;
+        case 'G':
+            return std::uint64_t{1} << 43;
+        default:
+            return 0;
         }
     };
     q.Open();
@@ -1601,8 +1694,8 @@ void TIBDBExtract::ParseBodiesAndLinkDependencies() {
     TIbExParser parser(this);
     parser.OnErrorMessage = GetOnErrorMessage();
     parser.OnLogNextLine = GetOnLogNextLine();
-    for (TObjsList which : {TObjsList::olDomains, TObjsList::olProcedures, TObjsList::olTriggers, TObjsList::olViews,
-                            TObjsList::olIndices}) {
+    for (TObjsList which : {TObjsList::olDomains, TObjsList::olProcedures, TObjsList::olTriggers,
+                            TObjsList::olViews, TObjsList::olIndices}) {
         TStringList& list = objs->List(which);
         for (int i = 0; i < list.Count(); ++i)
             if (auto* obj = dynamic_cast<TDbObj*>(list.Objects(i))) parser.ParseBody(obj);
@@ -1612,7 +1705,8 @@ void TIBDBExtract::ParseBodiesAndLinkDependencies() {
         auto* table = dynamic_cast<TTblData*>(tables.Objects(i));
         if (!table) continue;
         for (int f = 0; f < table->FieldCount(); ++f)
-            if (TFldData* field = table->Field(f); field && !field->GetSource().empty()) parser.ParseBody(field);
+            if (TFldData* field = table->Field(f); field && !field->GetSource().empty())
+                parser.ParseBody(field);
     }
     TStringList& constraints = objs->Constraints();
     for (int i = 0; i < constraints.Count(); ++i) {

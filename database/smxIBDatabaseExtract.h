@@ -55,20 +55,33 @@ struct TIBCapabilities {
 
 /// Every capability flag, for code that walks all of them (the probe clears them this way).
 inline constexpr std::array<bool TIBCapabilities::*, 24> IBCapabilityFlags = {
-    &TIBCapabilities::HasRoles,              &TIBCapabilities::HasFieldPrecision,
-    &TIBCapabilities::HasArgumentPrecision,  &TIBCapabilities::HasGeneratorDescription,
-    &TIBCapabilities::HasRoleDescription,    &TIBCapabilities::HasRoleSystemFlag,
-    &TIBCapabilities::HasRelationType,       &TIBCapabilities::HasUpdateRule,
-    &TIBCapabilities::HasDeleteRule,         &TIBCapabilities::HasParameterMechanism,
-    &TIBCapabilities::HasParameterDefault,   &TIBCapabilities::HasParameterCollation,
-    &TIBCapabilities::HasParameterNullFlag,  &TIBCapabilities::HasIdentityGenerator,
-    &TIBCapabilities::HasIdentityType,       &TIBCapabilities::HasParameterRelation,
-    &TIBCapabilities::HasGeneratorIncrement, &TIBCapabilities::HasFunctionSource,
-    &TIBCapabilities::HasArgumentName,       &TIBCapabilities::HasArgumentDescription,
-    &TIBCapabilities::HasPackages,           &TIBCapabilities::HasProcedurePackage,
-    &TIBCapabilities::HasBaseCollation,      &TIBCapabilities::HasFunctionOwner,
+    &TIBCapabilities::HasRoles,
+    &TIBCapabilities::HasFieldPrecision,
+    &TIBCapabilities::HasArgumentPrecision,
+    &TIBCapabilities::HasGeneratorDescription,
+    &TIBCapabilities::HasRoleDescription,
+    &TIBCapabilities::HasRoleSystemFlag,
+    &TIBCapabilities::HasRelationType,
+    &TIBCapabilities::HasUpdateRule,
+    &TIBCapabilities::HasDeleteRule,
+    &TIBCapabilities::HasParameterMechanism,
+    &TIBCapabilities::HasParameterDefault,
+    &TIBCapabilities::HasParameterCollation,
+    &TIBCapabilities::HasParameterNullFlag,
+    &TIBCapabilities::HasIdentityGenerator,
+    &TIBCapabilities::HasIdentityType,
+    &TIBCapabilities::HasParameterRelation,
+    &TIBCapabilities::HasGeneratorIncrement,
+    &TIBCapabilities::HasFunctionSource,
+    &TIBCapabilities::HasArgumentName,
+    &TIBCapabilities::HasArgumentDescription,
+    &TIBCapabilities::HasPackages,
+    &TIBCapabilities::HasProcedurePackage,
+    &TIBCapabilities::HasBaseCollation,
+    &TIBCapabilities::HasFunctionOwner,
 };
-static_assert(std::all_of(IBCapabilityFlags.begin(), IBCapabilityFlags.end(), [](auto f) { return f != nullptr; }),
+static_assert(std::all_of(IBCapabilityFlags.begin(), IBCapabilityFlags.end(),
+                          [](auto f) { return f != nullptr; }),
               "every capability flag is listed");
 
 /// The stored default source without block comments, without a leading "DEFAULT " (any case) or
@@ -110,8 +123,12 @@ public:
     /// The foreign-key SELECT as one line.
     std::string BuildForeignKeySQL() const;
 
-private:
+protected:
+    /// The capability probe: clears every flag, then sets those the server's catalogue answers.
+    virtual void ExtractCharSets();
+    TIBCapabilities& Capabilities() { return Caps_; }
 
+private:
     TCustomObjs* Objs() const;
     std::unique_ptr<TSMXQuery> NewQuery();
     bool IgnoreIBE() const;
@@ -124,7 +141,6 @@ private:
                          bool IBEPiece, std::string_view IBEText);
 
     void CopyServerInfo();
-    void ExtractCharSets();
     void RunExtractionSteps();
     void ExtractCollations();
     void ExtractDomains();
