@@ -450,6 +450,19 @@ void TDbObj::ClearDependencies() {
     DependsOn_.Clear();
 }
 
+void TDbObj::ClearDependsOn() {
+    for (int i = 0; i < DependsOn_.Count(); ++i) {
+        auto* rec = dynamic_cast<TDependObj*>(DependsOn_.Objects(i));
+        TDbObj* needed = rec ? rec->GetReferenced() : nullptr;
+        if (!needed) continue;
+        for (int j = needed->UsedBy_.Count() - 1; j >= 0; --j)
+            if (auto* back = dynamic_cast<TDependObj*>(needed->UsedBy_.Objects(j));
+                back && back->GetReferenced() == this)
+                needed->UsedBy_.Delete(j);
+    }
+    DependsOn_.Clear();
+}
+
 std::string TDbObj::GetQualifiedObjectName() const {
     using enum TDatabaseType;
     const TDatabaseType t = GetDatabaseType();

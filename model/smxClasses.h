@@ -323,6 +323,9 @@ public:
     /// Frees every dependency record the object holds; the paired records held by the other objects
     /// stay (they refer to this object, which lives on).
     void ClearDependencies();
+    /// Forgets what the object needs: its DependsOn records and, on each needed object, the UsedBy
+    /// record that names this one. What needs this object stays recorded (a redefined body).
+    void ClearDependsOn();
 
     std::uint8_t Exists = 1;
     std::string CachedSQL;
