@@ -54,8 +54,8 @@ public:
     /// "Table (Field): alter"; an empty caption falls back to the first line of the text.
     std::string GetCaption() const;
     /// True when the statement keeps its text as added, because Lines cannot give it back: the
-    /// text holds a line break other than CR LF (a lone LF or CR, inside a string literal data)
-    /// and Lines still hold that text.
+    /// text holds a lone LF or CR (inside a string literal such a break is data) and Lines still
+    /// hold that text.
     bool KeepsSourceText() const;
 
     TCustomSQLExec* Owner = nullptr; ///< the executor the statement belongs to; not owned

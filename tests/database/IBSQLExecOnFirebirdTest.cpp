@@ -497,18 +497,19 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
 /// INSERT, a COMMENT ON and a procedure that inserts a row.
 std::string LiteralScript(const std::string& db, const std::string& Eol, const std::string& Lit) {
     return "SET SQL DIALECT 3;" + Eol + "SET NAMES UTF8;" + Eol + "CONNECT '" + SqlQuoteDoubled(db) +
-           "' USER 'SYSDBA' PASSWORD 'masterkey';" + Eol + "CREATE TABLE T (ID INTEGER NOT NULL, S VARCHAR(20));" +
-           Eol + "COMMENT ON TABLE T IS 'c" + Lit + "d';" + Eol + "INSERT INTO T (ID, S) VALUES (1, 'a" + Lit +
-           "b');" + Eol + "SET TERM ^ ;" + Eol + "CREATE PROCEDURE P AS BEGIN" + Eol +
-           "  INSERT INTO T (ID, S) VALUES (2, 'p" + Lit + "q');" + Eol + "END^" + Eol + "SET TERM ; ^" + Eol +
-           "EXECUTE PROCEDURE P;" + Eol;
+           "' USER 'SYSDBA' PASSWORD 'masterkey';" + Eol +
+           "CREATE TABLE T (ID INTEGER NOT NULL, S VARCHAR(20));" + Eol + "COMMENT ON TABLE T IS 'c" + Lit +
+           "d';" + Eol + "INSERT INTO T (ID, S) VALUES (1, 'a" + Lit + "b');" + Eol + "SET TERM ^ ;" + Eol +
+           "CREATE PROCEDURE P AS BEGIN" + Eol + "  INSERT INTO T (ID, S) VALUES (2, 'p" + Lit + "q');" +
+           Eol + "END^" + Eol + "SET TERM ; ^" + Eol + "EXECUTE PROCEDURE P;" + Eol;
 }
 
 void ExpectLiteralBytes(const std::string& path, const std::string& Lit) {
     EXPECT_EQ(ReadColumnElsewhere(path, "select id || ':' || s from t order by id"),
               (Strings{"1:a" + Lit + "b", "2:p" + Lit + "q"}));
-    EXPECT_EQ(ReadColumnElsewhere(path, "select rdb$description from rdb$relations where rdb$relation_name = 'T'"),
-              Strings{"c" + Lit + "d"});
+    EXPECT_EQ(
+        ReadColumnElsewhere(path, "select rdb$description from rdb$relations where rdb$relation_name = 'T'"),
+        Strings{"c" + Lit + "d"});
 }
 
 // A line break inside a literal is data: a script file with LF, CR LF or mixed line ends stores

@@ -373,9 +373,14 @@ TEST_F(SQLExecRun, LineBreaksOfAStatementReachTheServerAsAdded) {
         Strings rendered;
     };
     const std::vector<Case> cases = {
-        {stInsert, "INSERT INTO B (ID, S) VALUES (1, 'a\nb')", {"INSERT INTO B (ID, S) VALUES (1, 'a", "b');"}},
-        {stInsert, "INSERT INTO B (ID, S) VALUES (2, 'c\rd')", {"INSERT INTO B (ID, S) VALUES (2, 'c", "d');"}},
-        {stInsert, "INSERT INTO B (ID, S)\nVALUES (3, 'e\r\n\nf')",
+        {stInsert,
+         "INSERT INTO B (ID, S) VALUES (1, 'a\nb')",
+         {"INSERT INTO B (ID, S) VALUES (1, 'a", "b');"}},
+        {stInsert,
+         "INSERT INTO B (ID, S) VALUES (2, 'c\rd')",
+         {"INSERT INTO B (ID, S) VALUES (2, 'c", "d');"}},
+        {stInsert,
+         "INSERT INTO B (ID, S)\nVALUES (3, 'e\r\n\nf')",
          {"INSERT INTO B (ID, S)", "VALUES (3, 'e", "", "f');"}},
         {stStatement, "COMMENT ON TABLE B IS 'g\nh'", {"COMMENT ON TABLE B IS 'g", "h';"}},
         {stUpdate, "UPDATE B SET\r\nS = 'i\r\nj'", {"UPDATE B SET", "S = 'i", "j';"}},
