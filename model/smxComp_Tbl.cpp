@@ -25,6 +25,12 @@ TFldData* AsField(TObject* o) {
     return dynamic_cast<TFldData*>(o);
 }
 
+// Tables likewise: the steps cast every master table and its partner.
+TTblData* AsTable(TObject* o) {
+    if (o && typeid(*o) == typeid(TTblData)) return static_cast<TTblData*>(o);
+    return dynamic_cast<TTblData*>(o);
+}
+
 // The column of T named Name: first the one at Hint (the partner's position, where a column of an
 // unchanged table is), else the first of that name in T's list. Names are unique within a table.
 TFldData* FindFieldNear(const TTblData* T, std::string_view Name, int Hint) {
@@ -54,7 +60,7 @@ void Trace(const TDbObj& obj, const std::string& text) {
 }
 
 TTblData* TableAt(TStringList& list, int i) {
-    return dynamic_cast<TTblData*>(list.Objects(i));
+    return AsTable(list.Objects(i));
 }
 
 } // namespace
@@ -119,7 +125,8 @@ TColumnTextContext TFldData::GetTextContext() const {
         if (StartsStr("CREATE ", body)) body.erase(0, 7);
         x.TableTypeBody = body;
     }
-    if (Generator) x.IdentityOptions = Generator->GetIdentityOptions();
+    // Only the DB2 definition writes the identity options.
+    if (Generator && x.DatabaseType == dbDB2) x.IdentityOptions = Generator->GetIdentityOptions();
     x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
     return x;
 }
@@ -232,7 +239,7 @@ void TFldData::MarkDependents() {
 
 void TFldData::MarkDropped() {
     TDbObj::MarkDropped();
-    if (auto* t = dynamic_cast<TTblData*>(Parent)) t->SetChanged(true);
+    if (TTblData* t = AsTable(Parent)) t->SetChanged(true);
 }
 
 void TFldData::ProcessDependents() {
@@ -332,7 +339,7 @@ TFldData* TTblData::FindField(std::string_view Name) const {
 
 void TTblData::SetChanged(bool Value) {
     Changed = Value;
-    if (auto* p = dynamic_cast<TTblData*>(GetPartner())) p->Changed = true;
+    if (TTblData* p = AsTable(GetPartner())) p->Changed = true;
 }
 
 bool TTblData::HasIdentityColumn() const {
@@ -584,7 +591,7 @@ void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
 // of its ON COMMIT kind): the new table carries every master column and description, so no column
 // or description statement of its own may come before it.
 bool RecreatedByAlterTables(const TTblData* m) {
-    const auto* p = dynamic_cast<const TTblData*>(m->GetPartner());
+    const TTblData* p = AsTable(m->GetPartner());
     if (!p || !m->Matched || m->Unchanged) return false;
     return m->GlobalTemporary != p->GlobalTemporary ||
            (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit);
@@ -624,7 +631,7 @@ void MatchTables(TCustomSchemalyst* Comparer) {
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p) continue;
         m->Matched = true;
         m->SetExists(true);
@@ -702,7 +709,7 @@ void AlterTables(TCustomSchemalyst* Comparer) {
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || !m->Matched || m->Unchanged) continue;
         // A table cannot change between permanent and temporary, nor its ON COMMIT kind, in place;
         // the new table states its own description.
@@ -736,7 +743,7 @@ void DropTables(TCustomSchemalyst* Comparer) {
         StepHeader header(c.exec, "Drop table-fields...");
         for (int i = 0; i < tables.Count(); ++i) {
             TTblData* t = TableAt(tables, i);
-            auto* m = t ? dynamic_cast<TTblData*>(t->GetPartner()) : nullptr;
+            auto* m = t ? AsTable(t->GetPartner()) : nullptr;
             if (!t || t->Ignore || !m) continue;
             for (int j = 0; j < t->FieldCount(); ++j) {
                 TFldData* f = t->Field(j);
@@ -763,7 +770,7 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || RecreatedByAlterTables(m)) continue;
         bool header = false;
         if (tt == dbMySQL && m->FieldCount() == p->FieldCount()) ReorderMySQLColumns(Comparer, m, p);
@@ -813,7 +820,7 @@ void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || m->FieldCount() != p->FieldCount() || RecreatedByAlterTables(m)) continue;
         for (int j = 0; j < m->FieldCount(); ++j) {
             TFldData* mc = m->Field(j);
