@@ -645,6 +645,8 @@ void MatchTables(TCustomSchemalyst* Comparer) {
             (m->GlobalTemporary != p->GlobalTemporary || m->OnCommit != p->OnCommit))
             m->Unchanged = false;
         for (int j = 0; j < m->FieldCount(); ++j) {
+            m->PrefetchField(j + 1);
+            p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             if (!mc) continue;
             TFldData* pc = FindFieldNear(p, mc->GetName(), j);
@@ -693,6 +695,7 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
             // Stored columns first, so that computed ones may use them.
             m->SetSkipComputed(pass == 1);
             for (int j = 0; j < m->FieldCount(); ++j) {
+                m->Fields.PrefetchObject(j + 2);
                 TFldData* f = m->Field(j);
                 if (!f || f->Ignore || f->GetExists() || (pass == 1 && f->IsComputed())) continue;
                 f->CreateDependDef();
@@ -746,6 +749,7 @@ void DropTables(TCustomSchemalyst* Comparer) {
             auto* m = t ? AsTable(t->GetPartner()) : nullptr;
             if (!t || t->Ignore || !m) continue;
             for (int j = 0; j < t->FieldCount(); ++j) {
+                t->Fields.PrefetchObject(j + 2);
                 TFldData* f = t->Field(j);
                 if (!f || FindFieldNear(m, f->GetName(), j) || !f->GetExists()) continue;
                 header.Write(*t);
@@ -775,6 +779,8 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
         bool header = false;
         if (tt == dbMySQL && m->FieldCount() == p->FieldCount()) ReorderMySQLColumns(Comparer, m, p);
         for (int j = 0; j < m->FieldCount(); ++j) {
+            m->PrefetchField(j + 1);
+            p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
             if (!pc) continue;
@@ -823,6 +829,8 @@ void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
         auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || m->FieldCount() != p->FieldCount() || RecreatedByAlterTables(m)) continue;
         for (int j = 0; j < m->FieldCount(); ++j) {
+            m->PrefetchField(j + 1);
+            p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
             if (!pc) break;

@@ -78,12 +78,15 @@ template <typename F> void ForEachObject(TCustomObjs* Objs, F&& Visit) {
     for (TObjsList which : PairedLists) {
         TStringList& list = Objs->List(which);
         for (int i = 0; i < list.Count(); ++i) {
+            list.PrefetchObject(i + 1);
             TDbObj* obj = ObjectAt(list, i);
             if (!obj) continue;
             Visit(obj);
             if (TStringList* fields = obj->GetFields())
-                for (int j = 0; j < fields->Count(); ++j)
+                for (int j = 0; j < fields->Count(); ++j) {
+                    fields->PrefetchObject(j + 2);
                     if (TDbObj* f = ObjectAt(*fields, j)) Visit(f);
+                }
         }
     }
 }
@@ -589,6 +592,9 @@ void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other);
 void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCustomObjs* OtherObjs) {
     ListLookup other(Other);
     for (int i = 0; i < Source.Count(); ++i) {
+        // The namesake is mostly at the same position (columns) or near it (sorted lists).
+        Source.PrefetchObject(i + 2);
+        Other.PrefetchObject(i + 2);
         TDbObj* obj = ObjectAt(Source, i);
         if (!obj) continue;
         TDbObj* mate = other.Find(obj->GetFullName(), i);
@@ -665,13 +671,16 @@ void TSchemalyst::ResetStates() {
         for (TObjsList which : PairedLists) {
             TStringList& list = objs->List(which);
             for (int i = 0; i < list.Count(); ++i) {
+                list.PrefetchObject(i + 1);
                 TDbObj* obj = ObjectAt(list, i);
                 if (!obj) continue;
                 obj->SetExists(!isMaster || obj->GetPartner());
                 TTblData* table = AsTable(obj);
                 if (!table) continue;
-                for (int j = 0; j < table->Fields.Count(); ++j)
+                for (int j = 0; j < table->Fields.Count(); ++j) {
+                    table->Fields.PrefetchObject(j + 2);
                     if (TDbObj* f = ObjectAt(table->Fields, j)) f->SetExists(!isMaster || f->GetPartner());
+                }
             }
         }
     };
