@@ -336,6 +336,7 @@ private:
     TDbObj* Partner_ = nullptr;
     std::string Name_;
     std::string Source_;
+    std::string Description_;
     TStringList UsedBy_{true};
     TStringList DependsOn_{true};
 
@@ -358,7 +359,6 @@ private:
     std::string DescriptionSQLOther(TDatabaseType Type) const;
 
     std::vector<TDbObj*> partneredBy_; // objects whose Partner is this one
-    std::string Description_;
     std::unordered_multiset<TDependObj*> referencedBy_; // records (held anywhere) that refer to this one
     std::string ParentName_;
 };

@@ -63,6 +63,17 @@ TTblData* TableAt(TStringList& list, int i) {
     return AsTable(list.Objects(i));
 }
 
+// Loads ahead what a pass over the tables reads next: the table two places on, and the column
+// lists of the next table and of its partner.
+void PrefetchAhead(const TStringList& Tables, int Index) {
+    Tables.PrefetchObject(Index + 2);
+    if (Index + 1 >= Tables.Count()) return;
+    const TTblData* next = AsTable(Tables.Objects(Index + 1));
+    if (!next) return;
+    next->Fields.PrefetchItems();
+    if (const TTblData* p = AsTable(next->GetPartner())) p->Fields.PrefetchItems();
+}
+
 } // namespace
 
 // ===================================================================================================
@@ -610,6 +621,7 @@ namespace {
 void AddDroppedComputedColumns(const StepContext& c) {
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
         if (!m || m->Ignore || !m->GetExists()) continue;
         m->SetSkipComputed(false);
@@ -630,6 +642,7 @@ void MatchTables(TCustomSchemalyst* Comparer) {
     const TDatabaseType tt = c.target->GetDatabaseType();
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
         auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p) continue;
@@ -676,6 +689,7 @@ void CreateTables(TCustomSchemalyst* Comparer) {
     StepHeader header(c.exec, "Create Table...");
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        tables.PrefetchObject(i + 2);
         TTblData* m = TableAt(tables, i);
         if (!m || m->Ignore || m->GetExists()) continue;
         header.Write(*m);
@@ -689,6 +703,7 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
     TStringList& tables = c.master->Tables();
     for (int pass = 1; pass <= 2; ++pass) {
         for (int i = 0; i < tables.Count(); ++i) {
+            PrefetchAhead(tables, i);
             TTblData* m = TableAt(tables, i);
             if (!m || m->Ignore || RecreatedByAlterTables(m)) continue;
             if (pass == 1 && !m->GetPartner()) continue;
@@ -711,6 +726,7 @@ void AlterTables(TCustomSchemalyst* Comparer) {
     const TDatabaseType tt = c.target->GetDatabaseType();
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        tables.PrefetchObject(i + 2);
         TTblData* m = TableAt(tables, i);
         auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || !m->Matched || m->Unchanged) continue;
@@ -745,6 +761,7 @@ void DropTables(TCustomSchemalyst* Comparer) {
     {
         StepHeader header(c.exec, "Drop table-fields...");
         for (int i = 0; i < tables.Count(); ++i) {
+            PrefetchAhead(tables, i);
             TTblData* t = TableAt(tables, i);
             auto* m = t ? AsTable(t->GetPartner()) : nullptr;
             if (!t || t->Ignore || !m) continue;
@@ -760,6 +777,7 @@ void DropTables(TCustomSchemalyst* Comparer) {
     }
     StepHeader header(c.exec, "Drop tables...");
     for (int i = 0; i < tables.Count(); ++i) {
+        tables.PrefetchObject(i + 2);
         TTblData* t = TableAt(tables, i);
         if (!t || t->Ignore || t->GetPartner() || !t->GetExists()) continue;
         header.Write(*t);
@@ -773,6 +791,7 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
     const TDatabaseType tt = c.target->GetDatabaseType();
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
         auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || RecreatedByAlterTables(m)) continue;
@@ -825,6 +844,7 @@ void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
     if (!c.master) return;
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
         auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || m->FieldCount() != p->FieldCount() || RecreatedByAlterTables(m)) continue;

@@ -119,8 +119,9 @@ public:
     void PrefetchField(int Index) const {
         if (Index < 0 || Index >= Fields.Count()) return;
         const char* p = reinterpret_cast<const char*>(Fields.Objects(Index));
-        for (std::size_t at : {std::size_t{0}, sizeof(TDbObj), sizeof(TDbObj) + 64, sizeof(TDbObj) + 128,
-                               sizeof(TDbObj) + 192, sizeof(TFldData) - 64})
+        for (std::size_t at : {std::size_t{0}, std::size_t{64}, std::size_t{128}, sizeof(TDbObj),
+                               sizeof(TDbObj) + 64, sizeof(TDbObj) + 128, sizeof(TDbObj) + 192,
+                               sizeof(TFldData) - 64})
             __builtin_prefetch(p + at);
     }
     /// Stores the flag; the partner table's flag becomes True whatever the value.

@@ -73,12 +73,21 @@ TPrcData* AsRoutine(TDbObj* Obj) {
                                                                        : nullptr;
 }
 
+// Loads ahead what a pass over List reads next: the object two places on, and the entries of the
+// next object's field list.
+void PrefetchAhead(const TStringList& List, int Index) {
+    List.PrefetchObject(Index + 2);
+    if (Index + 1 < List.Count())
+        if (TDbObj* next = ObjectAt(List, Index + 1))
+            if (const TStringList* fields = next->GetFields()) fields->PrefetchItems();
+}
+
 // Calls Visit for every object of the paired lists of Objs and for the fields of tables and views.
 template <typename F> void ForEachObject(TCustomObjs* Objs, F&& Visit) {
     for (TObjsList which : PairedLists) {
         TStringList& list = Objs->List(which);
         for (int i = 0; i < list.Count(); ++i) {
-            list.PrefetchObject(i + 1);
+            PrefetchAhead(list, i);
             TDbObj* obj = ObjectAt(list, i);
             if (!obj) continue;
             Visit(obj);
@@ -593,8 +602,8 @@ void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCu
     ListLookup other(Other);
     for (int i = 0; i < Source.Count(); ++i) {
         // The namesake is mostly at the same position (columns) or near it (sorted lists).
-        Source.PrefetchObject(i + 2);
-        Other.PrefetchObject(i + 2);
+        PrefetchAhead(Source, i);
+        PrefetchAhead(Other, i);
         TDbObj* obj = ObjectAt(Source, i);
         if (!obj) continue;
         TDbObj* mate = other.Find(obj->GetFullName(), i);
@@ -671,7 +680,7 @@ void TSchemalyst::ResetStates() {
         for (TObjsList which : PairedLists) {
             TStringList& list = objs->List(which);
             for (int i = 0; i < list.Count(); ++i) {
-                list.PrefetchObject(i + 1);
+                PrefetchAhead(list, i);
                 TDbObj* obj = ObjectAt(list, i);
                 if (!obj) continue;
                 obj->SetExists(!isMaster || obj->GetPartner());

@@ -40,6 +40,13 @@ public:
         __builtin_prefetch(p);
         __builtin_prefetch(p + 64);
     }
+    /// Asks the processor to load the list's entries (texts and object pointers).
+    void PrefetchItems() const {
+        const char* p = reinterpret_cast<const char*>(items_.data());
+        const char* end = reinterpret_cast<const char*>(items_.data() + items_.size());
+        for (; p < end; p += 64)
+            __builtin_prefetch(p);
+    }
     void SetObject(int index, TObject* obj) { items_.at(Idx(index)).obj = obj; }
 
     /// Appends (or inserts in order when sorted). Returns the index; when sorted with dupIgnore a
