@@ -10,6 +10,7 @@
 #include "model/smxComp_Viw.h"
 #include "platform/smxStrUtils.h"
 
+#include <cstdint>
 #include <typeinfo>
 
 namespace smx {
@@ -63,15 +64,28 @@ TTblData* TableAt(TStringList& list, int i) {
     return AsTable(list.Objects(i));
 }
 
-// Loads ahead what a pass over the tables reads next: the table two places on, and the column
-// lists of the next table and of its partner.
+// Loads ahead what a pass over the tables reads next, in stages so that no look-ahead waits for
+// memory itself: the table three places on; the head of the column list of the table two places on
+// and its partner's first lines and list head; the column lists of the next table and its partner.
 void PrefetchAhead(const TStringList& Tables, int Index) {
-    Tables.PrefetchObject(Index + 2);
-    if (Index + 1 >= Tables.Count()) return;
-    const TTblData* next = AsTable(Tables.Objects(Index + 1));
-    if (!next) return;
-    next->Fields.PrefetchItems();
-    if (const TTblData* p = AsTable(next->GetPartner())) p->Fields.PrefetchItems();
+    const int n = Tables.Count();
+    Tables.PrefetchObject(Index + 3);
+    if (Index + 2 < n)
+        if (const TTblData* t = AsTable(Tables.Objects(Index + 2))) {
+            __builtin_prefetch(&t->Fields);
+            if (const TDbObj* p = t->GetPartner()) {
+                // The partner is a table too; only addresses are formed here, nothing is read.
+                const auto base = reinterpret_cast<std::uintptr_t>(p);
+                const auto list = reinterpret_cast<std::uintptr_t>(&t->Fields) - reinterpret_cast<std::uintptr_t>(t);
+                for (std::uintptr_t at : {std::uintptr_t{0}, std::uintptr_t{64}, list})
+                    __builtin_prefetch(reinterpret_cast<const void*>(base + at));
+            }
+        }
+    if (Index + 1 < n)
+        if (const TTblData* next = AsTable(Tables.Objects(Index + 1))) {
+            next->Fields.PrefetchItems();
+            if (const TTblData* p = AsTable(next->GetPartner())) p->Fields.PrefetchItems();
+        }
 }
 
 } // namespace

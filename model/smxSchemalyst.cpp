@@ -601,11 +601,16 @@ void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other);
 void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCustomObjs* OtherObjs) {
     ListLookup other(Other);
     for (int i = 0; i < Source.Count(); ++i) {
-        // The namesake is mostly at the same position (columns) or near it (sorted lists).
-        PrefetchAhead(Source, i);
-        PrefetchAhead(Other, i);
+        // The namesake is mostly at the same position (columns) or near it (sorted lists). Field
+        // lists are looked ahead into only from a list of objects that have them.
+        Source.PrefetchObject(i + 2);
+        Other.PrefetchObject(i + 2);
         TDbObj* obj = ObjectAt(Source, i);
         if (!obj) continue;
+        if (obj->GetFields()) {
+            PrefetchAhead(Source, i);
+            PrefetchAhead(Other, i);
+        }
         TDbObj* mate = other.Find(obj->GetFullName(), i);
         if (!mate) {
             UnlinkUnpaired(obj, Mode, OtherObjs);
