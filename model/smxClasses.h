@@ -334,14 +334,29 @@ public:
     /// record that names this one. What needs this object stays recorded (a redefined body).
     void ClearDependsOn();
 
+    // The members that the compare passes read for every object and column come first, so that
+    // they share the object's first cache lines.
     std::uint8_t Exists = 1;
+    std::uint8_t Ignore = 0;
+
+private:
+    TDbObject Kind_ = TDbObject::dboUnknown;
+    bool walking_ = false; // guards the walkers against dependency cycles
+    TCustomObjs* Owner_ = nullptr;
+    TDbObj* Partner_ = nullptr;
+    std::string Name_;
+    std::string Source_;
+    std::string Description_;
+    TStringList UsedBy_{true};
+    TStringList DependsOn_{true};
+
+public:
     std::string CachedSQL;
     /// The CREATE text the object last had in the target.
     std::string CompareText;
     std::int32_t Number = -1;
     std::string OverrideName;
     std::string Owner2;
-    std::uint8_t Ignore = 0;
     /// MS SQL settings the object was created under (SET QUOTED_IDENTIFIER, SET ANSI_NULLS).
     bool QuotedIdentifier = true;
     bool AnsiNulls = true;
@@ -353,18 +368,9 @@ private:
     std::string DescriptionSQLInterBase() const;
     std::string DescriptionSQLOther(TDatabaseType Type) const;
 
-    TDbObj* Partner_ = nullptr;
     std::vector<TDbObj*> partneredBy_; // objects whose Partner is this one
-    std::string Description_;
-    std::string Source_;
-    TCustomObjs* Owner_ = nullptr;
-    TStringList UsedBy_{true};
-    TStringList DependsOn_{true};
     std::unordered_multiset<TDependObj*> referencedBy_; // records (held anywhere) that refer to this one
-    std::string Name_;
     std::string ParentName_;
-    TDbObject Kind_ = TDbObject::dboUnknown;
-    bool walking_ = false; // guards the walkers against dependency cycles
 };
 
 /// One dependency record: the object (and field) depended on, or the dependant, by list.

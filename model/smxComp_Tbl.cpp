@@ -10,6 +10,7 @@
 #include "model/smxComp_Viw.h"
 #include "platform/smxStrUtils.h"
 
+#include <cstdint>
 #include <typeinfo>
 
 namespace smx {
@@ -23,6 +24,12 @@ TFldData* AsField(TObject* o) {
     // dynamic_cast through TFldData's two bases for every column they visit.
     if (o && typeid(*o) == typeid(TFldData)) return static_cast<TFldData*>(o);
     return dynamic_cast<TFldData*>(o);
+}
+
+// Tables likewise: the steps cast every master table and its partner.
+TTblData* AsTable(TObject* o) {
+    if (o && typeid(*o) == typeid(TTblData)) return static_cast<TTblData*>(o);
+    return dynamic_cast<TTblData*>(o);
 }
 
 // The column of T named Name: first the one at Hint (the partner's position, where a column of an
@@ -54,7 +61,31 @@ void Trace(const TDbObj& obj, const std::string& text) {
 }
 
 TTblData* TableAt(TStringList& list, int i) {
-    return dynamic_cast<TTblData*>(list.Objects(i));
+    return AsTable(list.Objects(i));
+}
+
+// Loads ahead what a pass over the tables reads next, in stages so that no look-ahead waits for
+// memory itself: the table three places on; the head of the column list of the table two places on
+// and its partner's first lines and list head; the column lists of the next table and its partner.
+void PrefetchAhead(const TStringList& Tables, int Index) {
+    const int n = Tables.Count();
+    Tables.PrefetchObject(Index + 3);
+    if (Index + 2 < n)
+        if (const TTblData* t = AsTable(Tables.Objects(Index + 2))) {
+            __builtin_prefetch(&t->Fields);
+            if (const TDbObj* p = t->GetPartner()) {
+                // The partner is a table too; only addresses are formed here, nothing is read.
+                const auto base = reinterpret_cast<std::uintptr_t>(p);
+                const auto list = reinterpret_cast<std::uintptr_t>(&t->Fields) - reinterpret_cast<std::uintptr_t>(t);
+                for (std::uintptr_t at : {std::uintptr_t{0}, std::uintptr_t{64}, list})
+                    __builtin_prefetch(reinterpret_cast<const void*>(base + at));
+            }
+        }
+    if (Index + 1 < n)
+        if (const TTblData* next = AsTable(Tables.Objects(Index + 1))) {
+            next->Fields.PrefetchItems();
+            if (const TTblData* p = AsTable(next->GetPartner())) p->Fields.PrefetchItems();
+        }
 }
 
 } // namespace
@@ -126,7 +157,8 @@ TColumnTextContext TFldData::GetTextContext() const {
         if (StartsStr("CREATE ", body)) body.erase(0, 7);
         x.TableTypeBody = body;
     }
-    if (Generator) x.IdentityOptions = Generator->GetIdentityOptions();
+    // Only the DB2 definition writes the identity options.
+    if (Generator && x.DatabaseType == dbDB2) x.IdentityOptions = Generator->GetIdentityOptions();
     x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
     return x;
 }
@@ -242,7 +274,7 @@ void TFldData::MarkDependents() {
 
 void TFldData::MarkDropped() {
     TDbObj::MarkDropped();
-    if (auto* t = dynamic_cast<TTblData*>(Parent)) t->SetChanged(true);
+    if (TTblData* t = AsTable(Parent)) t->SetChanged(true);
 }
 
 void TFldData::ProcessDependents() {
@@ -342,7 +374,7 @@ TFldData* TTblData::FindField(std::string_view Name) const {
 
 void TTblData::SetChanged(bool Value) {
     Changed = Value;
-    if (auto* p = dynamic_cast<TTblData*>(GetPartner())) p->Changed = true;
+    if (TTblData* p = AsTable(GetPartner())) p->Changed = true;
 }
 
 bool TTblData::HasIdentityColumn() const {
@@ -598,7 +630,7 @@ void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
 // of its ON COMMIT kind): the new table carries every master column and description, so no column
 // or description statement of its own may come before it.
 bool RecreatedByAlterTables(const TTblData* m) {
-    const auto* p = dynamic_cast<const TTblData*>(m->GetPartner());
+    const TTblData* p = AsTable(m->GetPartner());
     if (!p || !m->Matched || m->Unchanged) return false;
     return m->GlobalTemporary != p->GlobalTemporary ||
            (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit);
@@ -617,6 +649,7 @@ namespace {
 void AddDroppedComputedColumns(const StepContext& c) {
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
         if (!m || m->Ignore || !m->GetExists()) continue;
         m->SetSkipComputed(false);
@@ -637,8 +670,9 @@ void MatchTables(TCustomSchemalyst* Comparer) {
     const TDatabaseType tt = c.target->GetDatabaseType();
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p) continue;
         m->Matched = true;
         m->SetExists(true);
@@ -652,6 +686,8 @@ void MatchTables(TCustomSchemalyst* Comparer) {
             (m->GlobalTemporary != p->GlobalTemporary || m->OnCommit != p->OnCommit))
             m->Unchanged = false;
         for (int j = 0; j < m->FieldCount(); ++j) {
+            m->PrefetchField(j + 1);
+            p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             if (!mc) continue;
             TFldData* pc = FindFieldNear(p, mc->GetName(), j);
@@ -681,6 +717,7 @@ void CreateTables(TCustomSchemalyst* Comparer) {
     StepHeader header(c.exec, "Create Table...");
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        tables.PrefetchObject(i + 2);
         TTblData* m = TableAt(tables, i);
         if (!m || m->Ignore || m->GetExists()) continue;
         header.Write(*m);
@@ -694,12 +731,14 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
     TStringList& tables = c.master->Tables();
     for (int pass = 1; pass <= 2; ++pass) {
         for (int i = 0; i < tables.Count(); ++i) {
+            PrefetchAhead(tables, i);
             TTblData* m = TableAt(tables, i);
             if (!m || m->Ignore || RecreatedByAlterTables(m)) continue;
             if (pass == 1 && !m->GetPartner()) continue;
             // Stored columns first, so that computed ones may use them.
             m->SetSkipComputed(pass == 1);
             for (int j = 0; j < m->FieldCount(); ++j) {
+                m->Fields.PrefetchObject(j + 2);
                 TFldData* f = m->Field(j);
                 if (!f || f->Ignore || f->GetExists() || (pass == 1 && f->IsComputed())) continue;
                 f->CreateDependDef();
@@ -715,8 +754,9 @@ void AlterTables(TCustomSchemalyst* Comparer) {
     const TDatabaseType tt = c.target->GetDatabaseType();
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        tables.PrefetchObject(i + 2);
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || !m->Matched || m->Unchanged) continue;
         // A table cannot change between permanent and temporary, nor its ON COMMIT kind, in place;
         // the new table states its own description.
@@ -749,10 +789,12 @@ void DropTables(TCustomSchemalyst* Comparer) {
     {
         StepHeader header(c.exec, "Drop table-fields...");
         for (int i = 0; i < tables.Count(); ++i) {
+            PrefetchAhead(tables, i);
             TTblData* t = TableAt(tables, i);
-            auto* m = t ? dynamic_cast<TTblData*>(t->GetPartner()) : nullptr;
+            auto* m = t ? AsTable(t->GetPartner()) : nullptr;
             if (!t || t->Ignore || !m) continue;
             for (int j = 0; j < t->FieldCount(); ++j) {
+                t->Fields.PrefetchObject(j + 2);
                 TFldData* f = t->Field(j);
                 if (!f || FindFieldNear(m, f->GetName(), j) || !f->GetExists()) continue;
                 header.Write(*t);
@@ -763,6 +805,7 @@ void DropTables(TCustomSchemalyst* Comparer) {
     }
     StepHeader header(c.exec, "Drop tables...");
     for (int i = 0; i < tables.Count(); ++i) {
+        tables.PrefetchObject(i + 2);
         TTblData* t = TableAt(tables, i);
         if (!t || t->Ignore || t->GetPartner() || !t->GetExists()) continue;
         header.Write(*t);
@@ -776,12 +819,15 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
     const TDatabaseType tt = c.target->GetDatabaseType();
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || RecreatedByAlterTables(m)) continue;
         bool header = false;
         if (tt == dbMySQL && m->FieldCount() == p->FieldCount()) ReorderMySQLColumns(Comparer, m, p);
         for (int j = 0; j < m->FieldCount(); ++j) {
+            m->PrefetchField(j + 1);
+            p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
             if (!pc) continue;
@@ -826,10 +872,13 @@ void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
     if (!c.master) return;
     TStringList& tables = c.master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
+        PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
-        auto* p = m ? dynamic_cast<TTblData*>(m->GetPartner()) : nullptr;
+        auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || m->FieldCount() != p->FieldCount() || RecreatedByAlterTables(m)) continue;
         for (int j = 0; j < m->FieldCount(); ++j) {
+            m->PrefetchField(j + 1);
+            p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
             if (!pc) break;

@@ -73,17 +73,29 @@ TPrcData* AsRoutine(TDbObj* Obj) {
                                                                        : nullptr;
 }
 
+// Loads ahead what a pass over List reads next: the object two places on, and the entries of the
+// next object's field list.
+void PrefetchAhead(const TStringList& List, int Index) {
+    List.PrefetchObject(Index + 2);
+    if (Index + 1 < List.Count())
+        if (TDbObj* next = ObjectAt(List, Index + 1))
+            if (const TStringList* fields = next->GetFields()) fields->PrefetchItems();
+}
+
 // Calls Visit for every object of the paired lists of Objs and for the fields of tables and views.
 template <typename F> void ForEachObject(TCustomObjs* Objs, F&& Visit) {
     for (TObjsList which : PairedLists) {
         TStringList& list = Objs->List(which);
         for (int i = 0; i < list.Count(); ++i) {
+            PrefetchAhead(list, i);
             TDbObj* obj = ObjectAt(list, i);
             if (!obj) continue;
             Visit(obj);
             if (TStringList* fields = obj->GetFields())
-                for (int j = 0; j < fields->Count(); ++j)
+                for (int j = 0; j < fields->Count(); ++j) {
+                    fields->PrefetchObject(j + 2);
                     if (TDbObj* f = ObjectAt(*fields, j)) Visit(f);
+                }
         }
     }
 }
@@ -589,8 +601,16 @@ void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other);
 void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCustomObjs* OtherObjs) {
     ListLookup other(Other);
     for (int i = 0; i < Source.Count(); ++i) {
+        // The namesake is mostly at the same position (columns) or near it (sorted lists). Field
+        // lists are looked ahead into only from a list of objects that have them.
+        Source.PrefetchObject(i + 2);
+        Other.PrefetchObject(i + 2);
         TDbObj* obj = ObjectAt(Source, i);
         if (!obj) continue;
+        if (obj->GetFields()) {
+            PrefetchAhead(Source, i);
+            PrefetchAhead(Other, i);
+        }
         TDbObj* mate = other.Find(obj->GetFullName(), i);
         if (!mate) {
             UnlinkUnpaired(obj, Mode, OtherObjs);
@@ -665,13 +685,16 @@ void TSchemalyst::ResetStates() {
         for (TObjsList which : PairedLists) {
             TStringList& list = objs->List(which);
             for (int i = 0; i < list.Count(); ++i) {
+                PrefetchAhead(list, i);
                 TDbObj* obj = ObjectAt(list, i);
                 if (!obj) continue;
                 obj->SetExists(!isMaster || obj->GetPartner());
                 TTblData* table = AsTable(obj);
                 if (!table) continue;
-                for (int j = 0; j < table->Fields.Count(); ++j)
+                for (int j = 0; j < table->Fields.Count(); ++j) {
+                    table->Fields.PrefetchObject(j + 2);
                     if (TDbObj* f = ObjectAt(table->Fields, j)) f->SetExists(!isMaster || f->GetPartner());
+                }
             }
         }
     };

@@ -31,6 +31,22 @@ public:
     /// Replaces the text at index (an unsorted operation: the caller keeps the order right).
     void SetString(int index, std::string_view s) { items_.at(Idx(index)).str = s; }
     TObject* Objects(int index) const { return items_.at(Idx(index)).obj; }
+    /// Asks the processor to load the first two cache lines of the object at index (nothing out of
+    /// range or for an empty entry), for loops over long lists that read every object.
+    void PrefetchObject(int index) const {
+        if (index < 0 || Idx(index) >= items_.size()) return;
+        const char* p = reinterpret_cast<const char*>(items_[Idx(index)].obj);
+        if (!p) return;
+        __builtin_prefetch(p);
+        __builtin_prefetch(p + 64);
+    }
+    /// Asks the processor to load the list's entries (texts and object pointers).
+    void PrefetchItems() const {
+        const char* p = reinterpret_cast<const char*>(items_.data());
+        const char* end = reinterpret_cast<const char*>(items_.data() + items_.size());
+        for (; p < end; p += 64)
+            __builtin_prefetch(p);
+    }
     void SetObject(int index, TObject* obj) { items_.at(Idx(index)).obj = obj; }
 
     /// Appends (or inserts in order when sorted). Returns the index; when sorted with dupIgnore a
