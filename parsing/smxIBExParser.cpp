@@ -559,9 +559,7 @@ void TIbExParser::ParseBodyStatement() {
             NextToken();
             if (Is(kwUSING)) {
                 NextToken();
-                ExpectAndNext(tkLParen);
-                ParseExpressionList();
-                ExpectAndNext(tkRParen);
+                ParseParenList();
             } else if (!AtStatementEnd()) {
                 ParseExpression();
             }
