@@ -5,6 +5,8 @@
 
 #include <array>
 #include <exception>
+#include <istream>
+#include <iterator>
 
 #include "model/smxDBStructure.h"
 #include "parsing/smxIBExParser.h"
@@ -18,18 +20,24 @@ namespace {
 /// The parser that loads scripts into the statement list.
 using TScriptParser = TIbExParser;
 
-/// The script parser, told which file the lines came from: an INPUT of that file is then a loop.
+/// The script parser, told which file the text came from: an INPUT of that file is then a loop.
+/// It parses the text as it is, so the statements it reports keep the script's own line breaks
+/// (a line break inside a string literal is data).
 class TLoadParser final : public TScriptParser {
 public:
-    void ParseLines(const TStringList& Lines, const std::string& FileName, TObjs* Container) {
-        if (FileName.empty()) {
-            ParseScript(Lines, Container);
-            return;
-        }
+    void ParseText(std::string Text, const std::string& FileName, TObjs* Container) {
         // As ParseScript does: dialect 1 until the script says otherwise, CONNECT values kept.
         Container_ = Container;
         IBOptions().SetSQLDialect(1);
-        ParseLoadedFile(FileName, Lines.Text());
+        if (FileName.empty()) {
+            LoadText(std::move(Text));
+            DoProgressUpdate(0, TotalLines_);
+            DoLogNextLine("Parse Script: " + GetScriptName());
+            ParseStatements();
+            ReleaseText();
+        } else {
+            ParseLoadedFile(FileName, std::move(Text));
+        }
         Container->GetConnectionOptions() = GetConnectionOptions();
     }
 };
@@ -414,7 +422,7 @@ bool TIBSQLExec::ExecuteStatement(TStatement* Statement) {
         q->Close();
         q->GetSQL()->Clear();
         q->SetParamCheck(false);
-        q->GetSQL()->SetText(Statement->Lines.Text());
+        SetStatementSQL(*q->GetSQL(), *Statement);
         if (GetShowFullLog()) {
             DoLogNextLine("< Exec SQL >:");
             DoLogNextLine(Trim(Statement->Lines.Text()));
@@ -488,7 +496,7 @@ bool TIBSQLExec::UpdateDescription() {
     if (TParams* params = q.GetParams()) params->Clear();
     TStringList& sql = *q.GetSQL();
     if (comment) {
-        sql.SetText(st->Lines.Text());
+        SetStatementSQL(sql, *st);
     } else {
         sql.Clear();
         sql.Add(update.Table);
@@ -528,6 +536,22 @@ void TIBSQLExec::LoadScriptFromFile(const std::string& FileName) {
     }
 }
 
+void TIBSQLExec::LoadScriptFromStream(std::istream* Stream) {
+    if (!Stream) return;
+    // The lines go to LoadScript as ever; LoadScript parses the text they came from, so that a
+    // lone LF or CR inside a string literal is not turned into CR LF.
+    std::string text{std::istreambuf_iterator<char>(*Stream), std::istreambuf_iterator<char>()};
+    TStringList lines;
+    lines.SetText(text);
+    StreamText_ = std::move(text);
+    StreamLines_ = &lines;
+    ScopeExit forget([this] {
+        StreamLines_ = nullptr;
+        std::string().swap(StreamText_);
+    });
+    LoadScript(lines);
+}
+
 TStatement* TIBSQLExec::AddParsedStatement(const TCustomParser& Parser, const std::string& Text,
                                            TStatType StatType, const std::string& ObjName, TDbObject ObjKind,
                                            TDbOperation Operation, const std::string& ParentName) {
@@ -564,13 +588,13 @@ void TIBSQLExec::LoadScript(const TStringList& Lines) {
         Statement = AddParsedStatement(parser, Text, StatType, ObjName, ObjKind, Operation, ParentName);
     };
 
+    // The stream's own text when these are its lines; a list of lines has only CR LF breaks.
+    std::string text = &Lines == StreamLines_ ? StreamText_ : Lines.Text();
     // A UTF-8 byte-order mark is no part of the script.
-    TStringList text;
-    text.Assign(Lines);
-    if (text.Count() > 0 && StartsStr("\xEF\xBB\xBF", text[0])) text.SetString(0, text[0].substr(3));
+    if (StartsStr("\xEF\xBB\xBF", text)) text.erase(0, 3);
 
     DoLogNextLine("Loading script...");
-    parser.ParseLines(text, GetScriptFileName(), &objs);
+    parser.ParseText(std::move(text), GetScriptFileName(), &objs);
     SetConnectionOptions(objs.GetConnectionOptions());
     GetIBServerOptions().Assign(objs.GetIBServerOptions());
     const TMsgManager& messages = parser.GetMsgManager();

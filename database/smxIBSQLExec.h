@@ -52,12 +52,15 @@ public:
     /// Empties the list and the messages; "File not found: " + name (counted as a load error) when
     /// the file is missing; else the file's lines go to LoadScript.
     void LoadScriptFromFile(const std::string& FileName) override;
-    /// Replaces the list by the statements the InterBase parser reports in the lines, in script
-    /// order; routines become routine statements (rendered in SET TERM blocks). The connection
-    /// options and InterBase options take what the script set (CONNECT, SET NAMES, SET SQL
-    /// DIALECT). The parser's messages are copied into the executor's; a statement the executor
-    /// will not run (SELECT, EXECUTE BLOCK) gets a warning with its line. Logs "Loading script..."
-    /// and "Script loaded.".
+    /// Reads the stream into lines and passes them to LoadScript, which parses the stream's text
+    /// itself: the statements keep the script's line breaks, CR LF, LF or CR. Nothing for nullptr.
+    void LoadScriptFromStream(std::istream* Stream) override;
+    /// Replaces the list by the statements the InterBase parser reports in the lines (in the
+    /// stream's own text when LoadScriptFromStream passed them), in script order; routines become
+    /// routine statements (rendered in SET TERM blocks). The connection options and InterBase
+    /// options take what the script set (CONNECT, SET NAMES, SET SQL DIALECT). The parser's
+    /// messages are copied into the executor's; a statement the executor will not run (SELECT,
+    /// EXECUTE BLOCK) gets a warning with its line. Logs "Loading script..." and "Script loaded.".
     void LoadScript(const TStringList& Lines) override;
     /// As inherited; the load errors are forgotten too.
     void ClearStatements() override;
@@ -88,6 +91,9 @@ private:
                                    const std::string& ParentName);
 
     int LoadErrors_ = 0;
+    // While LoadScriptFromStream runs: the lines it hands to LoadScript and the text they came from.
+    const TStringList* StreamLines_ = nullptr;
+    std::string StreamText_;
 };
 
 } // namespace smx

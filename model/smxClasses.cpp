@@ -40,6 +40,27 @@ bool DependencyTrace = false;
 // ===================================================================================================
 // TStatement
 
+namespace {
+// A LF not after a CR, or a CR not before a LF: a line break that Lines would turn into CR LF.
+bool HasLoneLineBreak(std::string_view Text) {
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (Text[i] == '\n' && (i == 0 || Text[i - 1] != '\r')) return true;
+        if (Text[i] == '\r' && (i + 1 == Text.size() || Text[i + 1] != '\n')) return true;
+    }
+    return false;
+}
+} // namespace
+
+bool TStatement::KeepsSourceText() const {
+    if (SourceText.empty()) return false;
+    // Lines edited since the statement was added win over the kept text.
+    const std::vector<std::string> lines = SplitLines(SourceText);
+    if (static_cast<int>(lines.size()) != Lines.Count()) return false;
+    for (int i = 0; i < Lines.Count(); ++i)
+        if (Lines[i] != lines[static_cast<std::size_t>(i)]) return false;
+    return true;
+}
+
 std::string TStatement::GetCaption() const {
     using enum TDbOperation;
     std::string caption;
@@ -181,6 +202,8 @@ TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatTy
     if (Text.empty() && StatType != stComment) return nullptr;
     std::unique_ptr<TStatement> st = CreateStatement();
     st->Lines.SetText(Text);
+    st->SourceText.clear();
+    if (HasLoneLineBreak(Text)) st->SourceText = Text;
     st->StatType = StatType;
     st->ObjName = ObjName;
     st->ObjKind = ObjKind;
@@ -447,6 +470,19 @@ TDependObj* TDbObj::FindDependsOn(const TDbObj* Needed) const {
 
 void TDbObj::ClearDependencies() {
     UsedBy_.Clear();
+    DependsOn_.Clear();
+}
+
+void TDbObj::ClearDependsOn() {
+    for (int i = 0; i < DependsOn_.Count(); ++i) {
+        auto* rec = dynamic_cast<TDependObj*>(DependsOn_.Objects(i));
+        TDbObj* needed = rec ? rec->GetReferenced() : nullptr;
+        if (!needed) continue;
+        for (int j = needed->UsedBy_.Count() - 1; j >= 0; --j)
+            if (auto* back = dynamic_cast<TDependObj*>(needed->UsedBy_.Objects(j));
+                back && back->GetReferenced() == this)
+                needed->UsedBy_.Delete(j);
+    }
     DependsOn_.Clear();
 }
 

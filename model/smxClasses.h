@@ -53,9 +53,16 @@ public:
     /// ObjName followed by the operation text (": create", ": drop", ...); a field gives
     /// "Table (Field): alter"; an empty caption falls back to the first line of the text.
     std::string GetCaption() const;
+    /// True when the statement keeps its text as added, because Lines cannot give it back: the
+    /// text holds a lone LF or CR (inside a string literal such a break is data) and Lines still
+    /// hold that text.
+    bool KeepsSourceText() const;
 
     TCustomSQLExec* Owner = nullptr; ///< the executor the statement belongs to; not owned
     TStringList Lines;               ///< the statement text, one entry per line
+    /// The text as added, kept only when it holds a lone LF or CR (empty otherwise). Lines render
+    /// every line break as CR LF; the server gets these bytes.
+    std::string SourceText;
     TStatType StatType = TStatType::stConnect;
     std::int32_t FirstLine = 0; ///< first line in the text last rendered with line marking
     std::int32_t LineCount = 0; ///< number of lines when the statement was added
@@ -323,6 +330,9 @@ public:
     /// Frees every dependency record the object holds; the paired records held by the other objects
     /// stay (they refer to this object, which lives on).
     void ClearDependencies();
+    /// Forgets what the object needs: its DependsOn records and, on each needed object, the UsedBy
+    /// record that names this one. What needs this object stays recorded (a redefined body).
+    void ClearDependsOn();
 
     std::uint8_t Exists = 1;
     std::string CachedSQL;

@@ -359,10 +359,11 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
     if (x.DatabaseType == dbPostgreSQL) {
         s = LowerCase(s);
         if (In(code, {19, 20, 21, 22})) s += PGTimePrecision(c);
-        if (In(code, {57, 71, 72}) && c.Length > 1) s += "(" + Num(c.Length) + ")";
+        // A length as the column holds it: "varchar" and "varbit" alone have no limit.
+        if (In(code, {14, 15, 57, 71, 72}) && c.Length > 0) s += "(" + Num(c.Length) + ")";
     }
     if (x.DatabaseType != dbInterBase) {
-        if (IsLengthTypeC1(code)) {
+        if (IsLengthTypeC1(code) && !(x.DatabaseType == dbPostgreSQL && In(code, {14, 15}))) {
             if (c.Length > 1)
                 s += "(" + Num(c.Length) + ")";
             else if (c.Length == -1)
@@ -1207,7 +1208,8 @@ void ReorderMySQLColumns(TCustomSchemalyst* Comparer, TTblData* Master, TTblData
         if (!f || !g || f->GetName() == g->GetName()) continue;
         std::string text = "ALTER TABLE " + Comparer->QuoteName(Master->GetName()) + " MODIFY COLUMN " +
                            Comparer->QuoteName(f->GetName()) + " " + f->GetDefinitionSQL();
-        text += i == 0 ? std::string(" FIRST") : " AFTER " + Comparer->QuoteName(Master->Field(i - 1)->GetName());
+        text +=
+            i == 0 ? std::string(" FIRST") : " AFTER " + Comparer->QuoteName(Master->Field(i - 1)->GetName());
         AddColumnStatement(Comparer, Master, f, text);
     }
 }

@@ -10,7 +10,8 @@ TCnvData::TCnvData(TCustomObjs* AOwner) : TDbObj(AOwner) {
 }
 
 std::string TCnvData::GetCreateSQL() const {
-    const std::string schema = QuoteName(GetParentName()) + ".";
+    // The function lives in the conversion's schema; without one the search path finds both.
+    const std::string schema = GetParentName().empty() ? std::string() : QuoteName(GetParentName()) + ".";
     return std::string("CREATE ") + (DefaultFlag ? "DEFAULT " : "") + "CONVERSION " + schema +
            QuoteName(GetName()) + " FOR " + GetSQLStringLiteral(SourceEncoding, TDatabaseType::dbPostgreSQL) +
            " TO " + GetSQLStringLiteral(TargetEncoding, TDatabaseType::dbPostgreSQL) + " FROM " + schema +
@@ -18,7 +19,8 @@ std::string TCnvData::GetCreateSQL() const {
 }
 
 std::string TCnvData::GetDropSQL() const {
-    return "DROP CONVERSION " + QuoteName(GetParentName()) + "." + QuoteName(GetName());
+    return "DROP CONVERSION " + (GetParentName().empty() ? std::string() : QuoteName(GetParentName()) + ".") +
+           QuoteName(GetName());
 }
 
 namespace {

@@ -358,7 +358,8 @@ void DropConstraints(TCustomSchemalyst* Comparer) {
         // when it holds the AUTO_INCREMENT column.
         if (target->GetDatabaseType() == TDatabaseType::dbMySQL &&
             (t->GetConstraintType() == ctPrimaryKey || t->GetConstraintType() == ctUnique))
-            if (TDbObj* table = target->FindObject(TObjsList::olTables, t->TableName); table && !table->GetPartner())
+            if (TDbObj* table = target->FindObject(TObjsList::olTables, t->TableName);
+                table && !table->GetPartner())
                 continue;
         if (t->GetExists()) t->DropWithDependents();
     }

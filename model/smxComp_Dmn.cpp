@@ -509,17 +509,17 @@ void AlterPGDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
     // PostgreSQL drops a domain check by its name: the one read, else the name the server gives
     // an unnamed check ("<domain>_check"). The old check goes before the new one comes.
     TStatement* st = nullptr;
+    auto add = [&](const std::string& text) {
+        st = exec->AddStatement(text, TStatType::stStatement, T->GetName(), TDbObject::dboDomain,
+                                TDbOperation::odbAlter, "", "");
+    };
     if (!t.CheckText.empty())
-        st = exec->AddStatement("ALTER DOMAIN " + name + " DROP CONSTRAINT " +
-                                    T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName),
-                                TStatType::stStatement, T->GetName(), TDbObject::dboDomain, TDbOperation::odbAlter,
-                                "", "");
-    if (!m.CheckText.empty())
-        st = exec->AddStatement("ALTER DOMAIN " + name + " ADD " +
-                                    (m.CheckName.empty() ? std::string() : "CONSTRAINT " + M->QuoteName(m.CheckName) + " ") +
-                                    "CHECK" + m.CheckText,
-                                TStatType::stStatement, T->GetName(), TDbObject::dboDomain, TDbOperation::odbAlter,
-                                "", "");
+        add("ALTER DOMAIN " + name + " DROP CONSTRAINT " +
+            T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName));
+    if (!m.CheckText.empty()) {
+        const std::string named = m.CheckName.empty() ? "" : "CONSTRAINT " + M->QuoteName(m.CheckName) + " ";
+        add("ALTER DOMAIN " + name + " ADD " + named + "CHECK" + m.CheckText);
+    }
     Comparer->GetLogList().AddObject("Domain " + name + ": Alter constraint", st);
 }
 

@@ -180,7 +180,7 @@ std::string TIdxData::GetDropSQL() const {
     case dbMySQL:
         return "DROP INDEX " + name + " ON " + table;
     case dbPostgreSQL:
-        return "DROP INDEX " + QuoteName(parent) + "." + name;
+        return "DROP INDEX " + (parent.empty() ? std::string() : QuoteName(parent) + ".") + name;
     default:
         return TDbObj::GetDropSQL();
     }

@@ -323,7 +323,8 @@ std::string TPrcData::GetDropSQL() const {
     case dbSybaseASA:
         return s + QuoteName(Owner2) + "." + QuoteName(GetName());
     case dbPostgreSQL:
-        return s + QuoteName(GetParentName()) + "." + QuoteName(GetName()) + RoutineParamsText(*this, false);
+        if (!GetParentName().empty()) s += QuoteName(GetParentName()) + ".";
+        return s + QuoteName(GetName()) + RoutineParamsText(*this, false);
     case dbOracle:
     case dbMSSQL:
         if (!GetParentName().empty()) s += QuoteName(GetParentName()) + ".";

@@ -188,7 +188,8 @@ std::string TFldData::GetDropSQL() const {
         return "ALTER TABLE " + (Parent ? Parent->GetQualifiedObjectName() : QuoteName(TableName)) +
                " DROP COLUMN " + name;
     // Qualified as ADD COLUMN and DROP TABLE are: a table outside the search path is found.
-    if (t == dbPostgreSQL && Parent) return "ALTER TABLE " + Parent->GetQualifiedObjectName() + " DROP " + name;
+    if (t == dbPostgreSQL && Parent)
+        return "ALTER TABLE " + Parent->GetQualifiedObjectName() + " DROP " + name;
     if (t == dbOracle) return "ALTER TABLE " + QuoteName(TableName) + " DROP (" + name + ")";
     if (t == dbSybaseASA && GetParentKind() == TColumnParentKind::cpTable)
         return "ALTER TABLE " + QuoteName(Parent->Owner2) + "." + QuoteName(TableName) + " DROP " + name;

@@ -180,8 +180,7 @@ std::string TTrgData::Header(bool Alter) const {
     }
     case dbPostgreSQL: {
         std::string s = "CREATE TRIGGER " + name + "\r\n" + (Time == 1 ? "  BEFORE" : "  AFTER") + " " +
-                        OrEvents(Events) + "\r\n" + "  ON " + QuoteName(GetParentName()) + "." + table +
-                        "\r\n";
+                        OrEvents(Events) + "\r\n" + "  ON " + schema + table + "\r\n";
         if (ForEachRow) s += "  FOR EACH ROW\r\n";
         if (ForEachStatement) s += "  FOR EACH STATEMENT\r\n";
         return s;
@@ -249,7 +248,7 @@ std::string TTrgData::GetDropSQL() const {
     case dbSybaseASA:
         return "DROP TRIGGER " + QuoteName(Owner2) + "." + QuoteName(TableName) + "." + name;
     case dbPostgreSQL:
-        return "DROP TRIGGER " + name + " ON " + QuoteName(GetParentName()) + "." + QuoteName(TableName);
+        return "DROP TRIGGER " + name + " ON " + schema + QuoteName(TableName);
     case dbMSSQL:
         if (IsDatabaseTrigger()) return "DROP TRIGGER " + name + " ON " + TableName;
         return "DROP TRIGGER " + schema + name;

@@ -583,13 +583,14 @@ bool TSQLExec::ExecSQLStatement() {
             c->StartTransaction();
         q.SetParamCheck(false);
         if (TParams* params = q.GetParams()) params->Clear();
-        const std::string text = st ? st->Lines.Text() : std::string();
         if (DatabaseType_ == dbOracle && st && (st->StatType == stProcedure || st->StatType == stTrigger)) {
             // The Oracle client wants bare LF line breaks and the "/" that ends a PL/SQL block.
             q.GetSQL()->Clear();
-            q.GetSQL()->Add(StringReplace(text, "\r\n", "\n") + "/");
+            q.GetSQL()->Add(StringReplace(st->Lines.Text(), "\r\n", "\n") + "/");
+        } else if (st) {
+            SetStatementSQL(*q.GetSQL(), *st);
         } else {
-            q.GetSQL()->SetText(text);
+            q.GetSQL()->Clear();
         }
         q.ExecSQL();
         q.GetSQL()->Clear();
@@ -600,6 +601,16 @@ bool TSQLExec::ExecSQLStatement() {
         q.GetSQL()->Clear();
         if (c->InTransaction()) c->Rollback();
         return false;
+    }
+}
+
+void TSQLExec::SetStatementSQL(TStringList& SQL, const TStatement& Statement) {
+    if (Statement.KeepsSourceText()) {
+        // One entry: the list would turn each lone LF or CR (string literal data) into CR LF.
+        SQL.Clear();
+        SQL.Add(Statement.SourceText);
+    } else {
+        SQL.SetText(Statement.Lines.Text());
     }
 }
 
@@ -615,7 +626,10 @@ bool TSQLExec::ExecDML() {
         if (!c->InTransaction()) c->StartTransaction();
         q.SetParamCheck(true);
         if (TParams* params = q.GetParams()) params->Clear();
-        q.GetSQL()->SetText(CurrentStatement_ ? CurrentStatement_->Lines.Text() : std::string());
+        if (CurrentStatement_)
+            SetStatementSQL(*q.GetSQL(), *CurrentStatement_);
+        else
+            q.GetSQL()->Clear();
         const int errorsBefore = ErrorCount_;
         if (TParams* params = q.GetParams(); params && params->Count() > 0) FillBlobParams();
         // A value that could not be read must not reach the table as NULL or truncated.

@@ -171,6 +171,9 @@ protected:
     void SetRunning(bool Value) { Running_ = Value; }
     /// A statement can be sent: connected (else "Disconnected from database...") and a query exists.
     bool ReadyToSend();
+    /// Puts the statement's text into a query's SQL list so that it reaches the server as added: a
+    /// text kept with its own line breaks goes in as one entry, any other text line by line.
+    static void SetStatementSQL(TStringList& SQL, const TStatement& Statement);
     /// Errors recorded while the list was loaded: a run starts with them counted (result False,
     /// ErrorCount at their number). None in the generic executor.
     virtual int GetLoadErrorCount() const { return 0; }

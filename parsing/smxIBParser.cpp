@@ -2,8 +2,7 @@
 // Is(), which also accepts the keyword's identifier form: Firebird 3 and 4 read WORK, DOMAIN,
 // GENERATOR, DATABASE, NAMES and others as identifiers, and a loop that tested only the keyword token
 // would reject "COMMIT WORK" or miss "SET GENERATOR". Statements are reported with their exact source
-// text; the routines that will build tables, indices, routines and the other objects report theirs
-// and skip to the terminator for now.
+// text; the object routines build their objects in the container and file them.
 #include "parsing/smxIBParser.h"
 
 #include <algorithm>
@@ -60,6 +59,16 @@ bool HasHexLiterals(TIBSQLServerVersionType V) {
 
 bool IsFirebird3Or4(TIBSQLServerVersionType V) {
     return V == st_Firebird_30 || V == st_Firebird_40;
+}
+
+/// The filed object (a redefinition updates it in place), else a new one named Name, held in Made
+/// until it is filed.
+template <class T>
+T* FiledOrNew(T* Filed, std::unique_ptr<T>& Made, TObjs* Container, const std::string& Name) {
+    if (Filed) return Filed;
+    Made = std::make_unique<T>(Container);
+    Made->SetName(Name);
+    return Made.get();
 }
 
 } // namespace
@@ -1679,11 +1688,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     // A package member belongs to the package's text: it is never looked up, filed or reported.
     TPrcData* Existing = !Package && Container_ ? Container_->FindProcedure(Name) : nullptr;
     std::unique_ptr<TPrcData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TPrcData>(Container_);
-        Made->SetName(Name);
-    }
-    TPrcData* P = Existing ? Existing : Made.get();
+    TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
     if (!Package) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
     NextToken();
@@ -1703,6 +1708,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
                 for (const auto& [N, D] : Kept)
                     if (N == F->GetName()) F->SetDescription(D);
     };
+    if (Existing) Existing->ClearDependsOn(); // the new definition records what it needs
     const auto KeptIn = KeepDescriptions(P->InputParams);
     const auto KeptOut = KeepDescriptions(P->OutputParams);
     ParseRoutineHeader(P);
@@ -1771,11 +1777,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
     const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
     TPkgData* Existing = Container_ ? Container_->FindPackage(Name) : nullptr;
     std::unique_ptr<TPkgData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TPkgData>(Container_);
-        Made->SetName(Name);
-    }
-    TPkgData* K = Existing ? Existing : Made.get();
+    TPkgData* K = FiledOrNew(Existing, Made, Container_, Name);
     DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
     NextToken();
     // The stored texts start after AS, as the server keeps them and the package texts write them.
@@ -1801,11 +1803,7 @@ void TIbParser::ParseTrigger(int Verb) {
     // object of the name would be refused by the container and the later definition lost.
     TTrgData* Existing = Container_ ? Container_->FindTrigger(Name) : nullptr;
     std::unique_ptr<TTrgData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TTrgData>(Container_);
-        Made->SetName(Name);
-    }
-    TTrgData* T = Existing ? Existing : Made.get();
+    TTrgData* T = FiledOrNew(Existing, Made, Container_, Name);
     const bool Whole = Verb == tkCREATE;
     if (Existing && Whole) { // a complete new definition: what the old one said goes
         T->Active = 1;
@@ -1885,8 +1883,15 @@ void TIbParser::ParseTrigger(int Verb) {
         NextToken();
     }
     DoLogNextLine("Trigger: " + Name);
-    // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was.
-    if (Is(tkAS)) ReadBody(T);
+    // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was; a new body records anew what
+    // it needs, the trigger's table included.
+    if (Is(tkAS)) {
+        if (Existing) {
+            Existing->ClearDependsOn();
+            if (TDbObj* Tbl = Container_->FindTable(T->TableName)) LinkDependObj(T, Tbl, "");
+        }
+        ReadBody(T);
+    }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
     if (Made) AddParsedObject(Made.release(), true);
     ExpectAndNext(tkTerminator);
@@ -1898,21 +1903,32 @@ void TIbParser::ParseView(int /*Verb*/) {
     // RECREATE VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in place.
     TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
     std::unique_ptr<TViwData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TViwData>(Container_);
-        Made->SetName(Name);
-    }
-    TViwData* V = Existing ? Existing : Made.get();
+    TViwData* V = FiledOrNew(Existing, Made, Container_, Name);
+    // A redefined view forgets what its old text read; columns that keep their names stay the same
+    // objects, so what reads them stays recorded.
+    TStringList OldFields(true);
     if (Existing) {
-        Existing->Fields.Clear();
-        Existing->ClearDependencies();
+        Existing->ClearDependsOn();
         Existing->SetSource("");
+        Existing->Fields.SetOwnsObjects(false);
+        for (int i = 0; i < Existing->Fields.Count(); ++i)
+            OldFields.AddObject(Existing->Fields[i], Existing->Fields.Objects(i));
+        Existing->Fields.Clear();
+        Existing->Fields.SetOwnsObjects(true);
     }
     NextToken();
     if (Token_ == tkLParen) {
         for (;;) {
             if (!NextAndExpect(tkIdent)) break;
-            V->AddField(TokenText_);
+            if (const int Old = OldFields.IndexOf(TokenText_); Old >= 0) {
+                TObject* F = OldFields.Objects(Old);
+                OldFields.SetOwnsObjects(false);
+                OldFields.Delete(Old);
+                OldFields.SetOwnsObjects(true);
+                V->Fields.AddObject(TokenText_, F);
+            } else {
+                V->AddField(TokenText_);
+            }
             NextToken();
             if (Token_ != tkComma) break;
         }
@@ -2107,11 +2123,7 @@ void TIbParser::ParseException(TExcData* Existing) {
     // RECREATE EXCEPTION of a filed exception replaces its message in place.
     if (!Existing && Container_) Existing = Container_->FindException(Name);
     std::unique_ptr<TExcData> Made;
-    if (!Existing) {
-        Made = std::make_unique<TExcData>(Container_);
-        Made->SetName(Name);
-    }
-    TExcData* E = Existing ? Existing : Made.get();
+    TExcData* E = FiledOrNew(Existing, Made, Container_, Name);
     if (NextAndExpect(tkString)) E->Message = StringValue_;
     NextToken();
     DoLogNextLine("Exception: " + Name);

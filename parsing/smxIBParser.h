@@ -2,10 +2,10 @@
 // literals, ":=", double-quoted identifiers in dialect 3), the keyword vocabulary filtered by server
 // version, and the statement loop that recognises each statement by its first tokens, applies SET,
 // CONNECT, CREATE DATABASE, DESCRIBE and COMMENT ON to the container, pulls in INPUT files and reports
-// every statement through OnStatement. Tables with their columns, data types and constraints, indices
-// and ALTER TABLE / ALTER INDEX build their objects in the container; the creating routines of
-// routines, triggers, views and the other object kinds are hooks that, for now, report their statement
-// and build nothing.
+// every statement through OnStatement. Each CREATE statement builds its object in the container:
+// tables with their columns, data types and constraints, indices, procedures and functions, packages,
+// triggers, views, grants, external functions, generators, roles, exceptions, domains and collations.
+// A second definition of a filed routine, package, trigger, view or exception updates that object.
 #pragma once
 
 #include <cstdint>
@@ -264,22 +264,39 @@ protected:
     virtual void ParseAlterTable();
     virtual void ParseAlterIndex();
 
-    // Object routines; each reports its statement and builds nothing yet.
+    // Routines, packages, triggers, views and the other object kinds.
+    /// PROCEDURE or FUNCTION name, header and body. A filed routine of the name is updated (odbAlter;
+    /// parameter descriptions survive under the same names); a package member (Package set) is read
+    /// for its text only: never looked up, filed or reported. NoReport suppresses the report.
     virtual void ParseRoutine(int Verb, bool IsFunction, bool NoReport = false, TPkgData* Package = nullptr);
     virtual void ParseRoutineHeader(TPrcData* Routine);
     virtual void ReadBody(TDbObj* Obj);
+    /// PACKAGE [BODY] name AS ...: the header text or the body text (both from the token after AS).
     virtual void ParsePackage(int Verb);
+    /// TRIGGER name [FOR table] [ACTIVE|INACTIVE] [ON event | BEFORE/AFTER events] [POSITION n] [AS
+    /// body]. CREATE replaces a filed trigger's definition; ALTER changes only what it states.
     virtual void ParseTrigger(int Verb);
+    /// VIEW name [(columns)] AS select; a filed view of the name takes the new definition.
     virtual void ParseView(int Verb);
+    /// GRANT privileges ON object | role TO grantee [WITH GRANT/ADMIN OPTION]: merged into a filed
+    /// grant of the same object, grantee and option, or filed. Reported as a statement of its own.
     virtual void ParseGrant();
+    /// DECLARE EXTERNAL FUNCTION (after FUNCTION): arguments, RETURNS, FREE_IT, entry point, module.
     virtual void ParseDeclareFunction();
+    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n].
     virtual void ParseGenerator();
     virtual void ParseCreateRole();
+    /// EXCEPTION name 'message' at the name; the filed exception of the name (Existing, or found)
+    /// takes the message.
     virtual void ParseException(TExcData* Existing);
     virtual void ParseAlterException();
+    /// DOMAIN name [AS] type with its default, NOT NULL, CHECK and COLLATE.
     virtual void ParseCreateDomain();
+    /// ALTER DOMAIN and ALTER SEQUENCE are reported; the container keeps the objects as they are.
     virtual void ParseAlterDomain();
     virtual void ParseAlterSequence();
+    /// COLLATION name FOR charset [FROM base | FROM EXTERNAL ('name')] [NO PAD | PAD SPACE]
+    /// [CASE ...] [ACCENT ...] ['attributes'].
     virtual void ParseCollation();
 
     // Link passes.
@@ -291,8 +308,8 @@ protected:
     /// Columns typed by a domain (and views using them) depend on the domain.
     virtual void LinkDomainColumns();
 
-    /// Skips to the terminator and reports (stStatement, Name, "", Operation, ObjKind): the shape of
-    /// an object routine that builds nothing.
+    /// Skips to the terminator and reports (stStatement, Name, "", Operation, ObjKind): statements
+    /// that change nothing in the container (ALTER DOMAIN, ALTER SEQUENCE).
     void ReportSkipped(const std::string& Name, TDbOperation Operation, TDbObject ObjKind);
     /// A terminator is skipped; at the end of the text its absence is reported.
     void SkipTerminator();

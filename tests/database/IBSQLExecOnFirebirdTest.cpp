@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -487,6 +488,70 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
             EXPECT_EQ(ReadColumnElsewhere(path, "select id || ',' || n from t order by id"),
                       (Strings{"1,x", "2,x"}))
                 << path;
+    }
+}
+
+// ---- Line breaks inside string literals ----
+
+/// A script whose lines end with Eol and whose string literals each hold the line break Lit: an
+/// INSERT, a COMMENT ON and a procedure that inserts a row.
+std::string LiteralScript(const std::string& db, const std::string& Eol, const std::string& Lit) {
+    return "SET SQL DIALECT 3;" + Eol + "SET NAMES UTF8;" + Eol + "CONNECT '" + SqlQuoteDoubled(db) +
+           "' USER 'SYSDBA' PASSWORD 'masterkey';" + Eol +
+           "CREATE TABLE T (ID INTEGER NOT NULL, S VARCHAR(20));" + Eol + "COMMENT ON TABLE T IS 'c" + Lit +
+           "d';" + Eol + "INSERT INTO T (ID, S) VALUES (1, 'a" + Lit + "b');" + Eol + "SET TERM ^ ;" + Eol +
+           "CREATE PROCEDURE P AS BEGIN" + Eol + "  INSERT INTO T (ID, S) VALUES (2, 'p" + Lit + "q');" +
+           Eol + "END^" + Eol + "SET TERM ; ^" + Eol + "EXECUTE PROCEDURE P;" + Eol;
+}
+
+void ExpectLiteralBytes(const std::string& path, const std::string& Lit) {
+    EXPECT_EQ(ReadColumnElsewhere(path, "select id || ':' || s from t order by id"),
+              (Strings{"1:a" + Lit + "b", "2:p" + Lit + "q"}));
+    EXPECT_EQ(
+        ReadColumnElsewhere(path, "select rdb$description from rdb$relations where rdb$relation_name = 'T'"),
+        Strings{"c" + Lit + "d"});
+}
+
+// A line break inside a literal is data: a script file with LF, CR LF or mixed line ends stores
+// each literal byte for byte, whether the list runs as a script or statement by statement. The
+// rendered script still ends its lines with CR LF.
+TEST(IBSQLExecScriptFile, LiteralsKeepTheirLineBreaks) {
+    struct Case {
+        const char* name;
+        std::string eol, lit;
+    };
+    const std::vector<Case> cases = {
+        {"LF file", "\n", "\n"},
+        {"CR LF file", "\r\n", "\r\n"},
+        {"CR LF file, LF in the literals", "\r\n", "\n"},
+        {"LF file, CR in the literals", "\n", "\r"},
+        {"LF file, CR LF in the literals", "\n", "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTestDatabase script(Utf8Db(), "script.fdb"), single(Utf8Db(), "single.fdb");
+        const std::string file = script.Dir().File("script.sql");
+        std::ofstream(file, std::ios::binary) << LiteralScript(script.Path(), c.eol, c.lit);
+
+        TExecOn x(script.Path());
+        x.exec.LoadScriptFromFile(file);
+        ASSERT_EQ(x.exec.GetLoadErrorCount(), 0);
+        ASSERT_EQ(x.exec.GetStatementCount(), 8);
+        TStringList lines;
+        x.exec.GetScriptLines(lines, false);
+        EXPECT_NE(lines.Text().find("VALUES (1, 'a\r\nb');\r\n"), std::string::npos) << lines.Text();
+        EXPECT_TRUE(x.exec.ExecuteScript()) << x.FirstError();
+        ExpectLiteralBytes(script.Path(), c.lit);
+
+        // The same text from a stream without a file name, each statement run at once.
+        TExecOn y(single.Path());
+        std::istringstream in(LiteralScript(single.Path(), c.eol, c.lit));
+        y.exec.LoadScriptFromStream(&in);
+        ASSERT_EQ(y.exec.GetLoadErrorCount(), 0);
+        ASSERT_EQ(y.exec.GetStatementCount(), 8);
+        for (int i = 0; i < y.exec.GetStatementCount(); ++i)
+            EXPECT_TRUE(y.exec.ExecuteStatement(y.exec.GetStatement(i))) << i << " " << y.FirstError();
+        ExpectLiteralBytes(single.Path(), c.lit);
     }
 }
 

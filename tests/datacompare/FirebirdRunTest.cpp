@@ -446,6 +446,59 @@ TEST(Names, ReservedTableAndMixedCaseColumnAreQuoted) {
     EXPECT_EQ(rig.Summary(), "Equal: 2, Inserted: 0, Updated: 0, Deleted: 0, All: 2.");
 }
 
+// ---- Line breaks inside text values ----
+
+// A text value holding LF, CR LF or CR reaches the target byte for byte, whether the data script
+// runs from the executor's list or is loaded back from the script file.
+TEST(Texts, LineBreaksInTextValuesReachTheTargetUnchanged) {
+    TDbPair pair("CREATE TABLE TX (ID INTEGER NOT NULL PRIMARY KEY, S VARCHAR(20));");
+    const std::vector<std::string> values = {"a\nb", "c\r\nd", "e\rf", "g\n\nh\r\n"};
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ExecWithParams(pair.Master(), "INSERT INTO TX (ID, S) VALUES (:ID, :S)", [&](TSMXQuery& q) {
+            q.ParamByName("ID")->SetValue(I(static_cast<std::int64_t>(i + 1)));
+            q.ParamByName("S")->SetValue(S(values[i]));
+        });
+    pair.Run(pair.Target(), "INSERT INTO TX VALUES (2, 'x'); INSERT INTO TX VALUES (9, 'z');");
+    const std::string fresh = pair.CopyTarget("fresh.fdb");
+    const std::string select = "SELECT ID, S FROM TX ORDER BY ID";
+    const TDump master = DumpTable(pair.Master(), select);
+    ASSERT_EQ(master.size(), values.size());
+    EXPECT_EQ(master[3][1], values[3]);
+
+    const std::string script = pair.File("Result.SQL");
+    {
+        TFbSide m(pair.Master(), "Master"), t(pair.Target(), "Target");
+        TComparerRig rig(m, t, script);
+        rig.SetTables("TX", "TX");
+        rig.SetKeys({"ID"});
+        TIBSQLExec exec;
+        exec.SetName("IBSQLExec");
+        exec.SetSMXConnection(&t.Conn);
+        exec.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+        std::vector<std::string> errors;
+        exec.OnErrorMessage = [&](TObject*, const std::string& e) { errors.push_back(e); };
+        exec.OnLogNextLine = [](TObject*, const std::string&) {};
+        rig.Cmp.SetSQLExec(&exec);
+        ASSERT_TRUE(rig.Execute());
+        EXPECT_EQ(rig.Summary(), "Equal: 0, Inserted: 3, Updated: 1, Deleted: 1, All: 5.");
+        EXPECT_TRUE(exec.ExecuteScript()) << (errors.empty() ? "" : errors.front());
+        EXPECT_EQ(DumpTable(pair.Target(), select), master);
+    }
+
+    TFbSide side(fresh, "Fresh");
+    TIBSQLExec exec;
+    exec.SetName("IBSQLExec");
+    exec.SetSMXConnection(&side.Conn);
+    exec.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+    std::vector<std::string> errors;
+    exec.OnErrorMessage = [&](TObject*, const std::string& e) { errors.push_back(e); };
+    exec.OnLogNextLine = [](TObject*, const std::string&) {};
+    exec.LoadScriptFromFile(script);
+    EXPECT_EQ(exec.GetLoadErrorCount(), 0);
+    EXPECT_TRUE(exec.ExecuteScript()) << (errors.empty() ? "" : errors.front());
+    EXPECT_EQ(DumpTable(fresh, select), master);
+}
+
 // ---- The large-object file ----
 
 TEST(LargeObjects, FileRestartsPerRunAndEmptyValuesStayEmpty) {

@@ -359,6 +359,9 @@ TEST(ColumnDefinitionTest, TextsTheServersKeep) {
     // The compare text of a changed type says the same.
     EXPECT_EQ(ColumnTypeText(Col(20, 0, 3), Ctx(dbPostgreSQL)), "timestamp(3)");
     EXPECT_EQ(ColumnTypeText(Col(71, 8), Ctx(dbPostgreSQL)), "bit(8)");
+    EXPECT_EQ(ColumnTypeText(Col(14, 1), Ctx(dbPostgreSQL)), "varchar(1)");
+    EXPECT_EQ(ColumnTypeText(Col(72, 1), Ctx(dbPostgreSQL)), "varbit(1)");
+    EXPECT_EQ(ColumnTypeText(Col(14), Ctx(dbPostgreSQL)), "varchar");
     TColumnAttrs pgArray = Col(46, 0, 9, 3);
     pgArray.Dimensions = {{1, 4}, {1, 0}};
     EXPECT_EQ(ColumnTypeText(pgArray, Ctx(dbPostgreSQL)), "numeric(9,3)[4][]");

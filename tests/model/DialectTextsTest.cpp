@@ -1,12 +1,15 @@
 // PostgreSQL and MySQL texts the servers refused before, checked without a server: the qualified
-// PostgreSQL column drop, WITH OIDS only before PostgreSQL 12, the quoted owner, the MySQL script
-// that writes keys once and ends routines with their delimiter, and the empty MySQL function.
+// PostgreSQL column drop, WITH OIDS only before PostgreSQL 12, the quoted owner, PostgreSQL objects
+// without a schema written without one, the MySQL script that writes keys once and ends routines
+// with their delimiter, and the empty MySQL function.
 #include <gtest/gtest.h>
 
+#include "model/smxComp_Cnv.h"
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Tbl.h"
+#include "model/smxComp_Trg.h"
 #include "model/smxDBStructure.h"
 
 namespace smx {
@@ -44,7 +47,38 @@ TEST(DialectTexts, PostgreSQLTable) {
     EXPECT_NE(t->GetCreateSQL().find(" WITH OIDS"), std::string::npos);
     s.Objs()->GetPGSQLServerOptions().SetSQLServerVersion(TPGSQLServerVersionType::st_PostgreSQL_12x);
     EXPECT_EQ(t->GetCreateSQL().find("OIDS"), std::string::npos);
-    EXPECT_NE(Script(*s.Objs()).find("ALTER TABLE \"Sales\".\"Order\" OWNER TO \"Sales Admin\";"), std::string::npos);
+    EXPECT_NE(Script(*s.Objs()).find("ALTER TABLE \"Sales\".\"Order\" OWNER TO \"Sales Admin\";"),
+              std::string::npos);
+}
+
+TEST(DialectTexts, PostgreSQLObjectsWithoutSchemaAreNotQualified) {
+    TDBStructure s;
+    s.SetDatabaseType(dbPostgreSQL);
+    auto* ix = new TIdxData(s.Objs());
+    ix->SetName("ix");
+    ix->TableName = "t";
+    auto* trg = new TTrgData(s.Objs());
+    trg->SetName("trg");
+    trg->SetTableName("t");
+    trg->Time = 1;
+    trg->Events = 2;
+    trg->SetSource("EXECUTE PROCEDURE f()");
+    auto* fn = new TPrcData(s.Objs());
+    fn->SetName("f");
+    fn->IsFunctionFlag = 1;
+    auto* cnv = new TCnvData(s.Objs());
+    cnv->SetName("c");
+    cnv->SourceEncoding = "UTF8";
+    cnv->TargetEncoding = "LATIN1";
+    cnv->FunctionName = "conv";
+    for (TDbObj* o : std::initializer_list<TDbObj*>{ix, trg, fn, cnv})
+        s.Objs()->AddObject(o, true);
+    EXPECT_EQ(ix->GetDropSQL(), "DROP INDEX ix");
+    EXPECT_EQ(trg->GetDropSQL(), "DROP TRIGGER trg ON t");
+    EXPECT_NE(trg->GetCreateSQL().find("\r\n  ON t\r\n"), std::string::npos) << trg->GetCreateSQL();
+    EXPECT_EQ(fn->GetDropSQL(), "DROP FUNCTION f()");
+    EXPECT_EQ(cnv->GetCreateSQL(), "CREATE CONVERSION c FOR 'UTF8' TO 'LATIN1' FROM conv");
+    EXPECT_EQ(cnv->GetDropSQL(), "DROP CONVERSION c");
 }
 
 TEST(DialectTexts, MySQLScriptWritesKeysOnceAndRoutinesWithTheirDelimiter) {
@@ -69,10 +103,9 @@ TEST(DialectTexts, MySQLScriptWritesKeysOnceAndRoutinesWithTheirDelimiter) {
     fn->SetSource("RETURN 1");
     s.Objs()->AddObject(fn, true);
     const std::string script = Script(*s.Objs());
-    EXPECT_EQ(script,
-              "\r\n\r\n\r\n\r\nCREATE TABLE T(`Id` INTEGER NOT NULL,\r\nCONSTRAINT PK_T PRIMARY "
-              "KEY(`Id`),\r\nKEY IX_T (`Id`));\r\n\r\n\r\n\r\nDELIMITER //\r\nCREATE FUNCTION "
-              "F()\r\nRETURNS INTEGER\r\nRETURN 1\r\n//\r\nDELIMITER ;\r\n\r\n\r\n\r\n\r\n")
+    EXPECT_EQ(script, "\r\n\r\n\r\n\r\nCREATE TABLE T(`Id` INTEGER NOT NULL,\r\nCONSTRAINT PK_T PRIMARY "
+                      "KEY(`Id`),\r\nKEY IX_T (`Id`));\r\n\r\n\r\n\r\nDELIMITER //\r\nCREATE FUNCTION "
+                      "F()\r\nRETURNS INTEGER\r\nRETURN 1\r\n//\r\nDELIMITER ;\r\n\r\n\r\n\r\n\r\n")
         << script;
     EXPECT_EQ(fn->GetEmptyCreateSQL(), "CREATE FUNCTION F()\r\nRETURNS INTEGER\r\nRETURN NULL");
 }

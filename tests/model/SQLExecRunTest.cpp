@@ -364,6 +364,57 @@ TEST_F(SQLExecRun, ExecuteStatementLeavesTheConnectionAsFound) {
     EXPECT_FALSE(exec.ExecuteStatement(nullptr));
 }
 
+// A lone LF or CR inside a string literal is data: the server gets the text as it was added, while
+// the rendered script keeps CR LF line ends. Texts with CR LF breaks only go line by line as ever.
+TEST_F(SQLExecRun, LineBreaksOfAStatementReachTheServerAsAdded) {
+    struct Case {
+        TStatType kind;
+        std::string text;
+        Strings rendered;
+    };
+    const std::vector<Case> cases = {
+        {stInsert,
+         "INSERT INTO B (ID, S) VALUES (1, 'a\nb')",
+         {"INSERT INTO B (ID, S) VALUES (1, 'a", "b');"}},
+        {stInsert,
+         "INSERT INTO B (ID, S) VALUES (2, 'c\rd')",
+         {"INSERT INTO B (ID, S) VALUES (2, 'c", "d');"}},
+        {stInsert,
+         "INSERT INTO B (ID, S)\nVALUES (3, 'e\r\n\nf')",
+         {"INSERT INTO B (ID, S)", "VALUES (3, 'e", "", "f');"}},
+        {stStatement, "COMMENT ON TABLE B IS 'g\nh'", {"COMMENT ON TABLE B IS 'g", "h';"}},
+        {stUpdate, "UPDATE B SET\r\nS = 'i\r\nj'", {"UPDATE B SET", "S = 'i", "j';"}},
+    };
+    for (const Case& c : cases)
+        exec.AddStatement(c.text, c.kind, "B", dboTable, c.kind == stStatement ? odbComment : odbInsert);
+    TStringList lines;
+    exec.GetScriptLines(lines, false);
+    Strings rendered, expected;
+    for (int i = 0; i < lines.Count(); ++i)
+        rendered.push_back(lines[i]);
+    for (const Case& c : cases) {
+        expected.insert(expected.end(), c.rendered.begin(), c.rendered.end());
+        expected.push_back(""); // the terminator's CR LF
+    }
+    EXPECT_EQ(rendered, expected);
+
+    ASSERT_TRUE(exec.ExecuteScript());
+    ASSERT_EQ(conn.Executed.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(conn.Executed[i].Text, cases[i].text + "\r\n") << i;
+}
+
+// Lines edited after the statement was added win over the text it was added with.
+TEST_F(SQLExecRun, EditedLinesAreSentAsEdited) {
+    TStatement* st = Insert("(1, 'a\nb')");
+    ASSERT_TRUE(st->KeepsSourceText());
+    st->Lines.SetString(1, "c')");
+    EXPECT_FALSE(st->KeepsSourceText());
+    ASSERT_TRUE(exec.ExecuteScript());
+    ASSERT_EQ(conn.Executed.size(), 1u);
+    EXPECT_EQ(conn.Executed[0].Text, "INSERT INTO B (ID, S, V) VALUES (1, 'a\r\nc')\r\n");
+}
+
 TEST(SQLExecLinks, FreedConnectionIsForgottenAndOptionsAreCopied) {
     TSQLExec exec;
     auto conn = std::make_unique<TRecordingConnection>();

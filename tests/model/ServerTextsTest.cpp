@@ -1,8 +1,9 @@
 // The PostgreSQL and MySQL texts of the object kinds on real servers (PostgreSQL 15, MariaDB):
-// every column type of each dialect's data-type table through CREATE TABLE, ADD, the
-// descriptions and both DROP texts, with the type the server then holds; and the DDL script of a
-// structure holding every kind of the dialect, followed by the kinds' ALTER and DROP texts. The
-// PostgreSQL objects live in a schema other than public, the MySQL ones in a second database.
+// every column type of each dialect's data-type table through CREATE TABLE, ADD, the type a changed
+// column is given, the descriptions and both DROP texts, with the type the server then holds; and
+// the DDL script of a structure holding every kind of the dialect, followed by the kinds' ALTER,
+// description and DROP texts. The PostgreSQL objects live in a schema other than public (and, once,
+// in public without a schema), the MySQL ones in a second database.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -52,7 +53,12 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
     SMX_NEED_SERVER(pg);
     ASSERT_TRUE(pg.Run("CREATE SCHEMA \"Sales\""));
     const std::vector<TypeRow> rows = {
-        {1, 0, 0, 0, [](TFldData& f) { f.Nullable = false; f.DefaultValue = "7"; }, "integer"},
+        {1, 0, 0, 0,
+         [](TFldData& f) {
+             f.Nullable = false;
+             f.DefaultValue = "7";
+         },
+         "integer"},
         {2, 0, 0, 0, {}, "bigint"},
         {3, 0, 0, 0, {}, "double precision"},
         {4, 0, 0, 0, {}, "double precision"},
@@ -89,8 +95,16 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
         {94, 0, 0, 0, {}, "bigint"},
         {95, 0, 0, 0, {}, "oid"},
         {96, 0, 0, 0, [](TFldData& f) { f.DefaultValue = "true"; }, "boolean"},
-        {1, 0, 0, 0, [](TFldData& f) { f.Dimensions = {{1, 0}}; }, "integer[]"},
-        {46, 0, 9, 3, [](TFldData& f) { f.Dimensions = {{1, 4}}; }, "numeric(9,3)[]"},
+        {1, 0, 0, 0,
+         [](TFldData& f) {
+             f.Dimensions = {{1, 0}};
+         },
+         "integer[]"},
+        {46, 0, 9, 3,
+         [](TFldData& f) {
+             f.Dimensions = {{1, 4}};
+         },
+         "numeric(9,3)[]"},
     };
     TDBStructure s;
     SetUpStructure(s, dbPostgreSQL);
@@ -114,8 +128,8 @@ TEST(ServerTexts, PostgreSQLColumnTypes) {
         EXPECT_EQ(PgType(pg, "Sales", t->GetName(), g->GetName()), r.expected) << what << " added";
         // The type text a changed column is altered to (PostgreSQL takes no serial there).
         if (r.code != 88 && r.code != 89)
-            pg.Run("ALTER TABLE " + t->GetQualifiedObjectName() + " ALTER COLUMN " + t->QuoteName(g->GetName()) +
-                       " TYPE " + g->GetColumnTypeText(),
+            pg.Run("ALTER TABLE " + t->GetQualifiedObjectName() + " ALTER COLUMN " +
+                       t->QuoteName(g->GetName()) + " TYPE " + g->GetColumnTypeText(),
                    what + " altered");
         g->SetDescription("it's the added one");
         t->SetDescription("a table");
@@ -145,7 +159,12 @@ TEST(ServerTexts, MySQLColumnTypes) {
         };
     };
     const std::vector<TypeRow> rows = {
-        {1, 0, 11, 0, [](TFldData& f) { f.Unsigned = true; f.Nullable = false; f.DefaultValue = "7"; },
+        {1, 0, 11, 0,
+         [](TFldData& f) {
+             f.Unsigned = true;
+             f.Nullable = false;
+             f.DefaultValue = "7";
+         },
          "int(11) unsigned"},
         {2, 0, 0, 0, {}, "bigint(20)"},
         {3, 0, 7, 2, {}, "float(7,2)"},
@@ -156,13 +175,22 @@ TEST(ServerTexts, MySQLColumnTypes) {
         {9, 0, 10, 2, {}, "double(10,2)"},
         {10, 0, 12, 0, {}, "double(12,0)"},
         {10, 0, 0, 0, {}, "double"},
-        {14, 40, 0, 0, [](TFldData& f) { f.CharSetName = "utf8mb4"; f.CollationName = "utf8mb4_bin"; },
+        {14, 40, 0, 0,
+         [](TFldData& f) {
+             f.CharSetName = "utf8mb4";
+             f.CollationName = "utf8mb4_bin";
+         },
          "varchar(40)"},
         {14, 20, 0, 0, [](TFldData& f) { f.DefaultValue = "'it''s'"; }, "varchar(20)"},
         {15, 3, 0, 0, [](TFldData& f) { f.Binary = true; }, "char(3)"},
         {18, 0, 0, 0, {}, "date"},
         {19, 0, 0, 0, {}, "time"},
-        {20, 0, 0, 0, [](TFldData& f) { f.Nullable = false; f.DefaultValue = "CURRENT_TIMESTAMP"; }, "timestamp"},
+        {20, 0, 0, 0,
+         [](TFldData& f) {
+             f.Nullable = false;
+             f.DefaultValue = "CURRENT_TIMESTAMP";
+         },
+         "timestamp"},
         {23, 0, 0, 0, {}, "datetime"},
         {29, 0, 0, 0, {}, "geometry"},
         {30, 0, 0, 0, {}, "point"},
@@ -230,7 +258,8 @@ TEST(ServerTexts, MySQLColumnTypes) {
         my.Run(t->GetDropSQL(), what);
         my.Run("USE " + my.S.Database);
     }
-    EXPECT_EQ(my.Value("SELECT count(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db2 + "'"), "0");
+    EXPECT_EQ(my.Value("SELECT count(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db2 + "'"),
+              "0");
 }
 
 TEST(ServerTexts, MySQLAutoIncrementWithItsKeyInline) {
@@ -255,22 +284,27 @@ TEST(ServerTexts, MySQLAutoIncrementWithItsKeyInline) {
     EXPECT_EQ(my.Value("SELECT EXTRA FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND "
                        "TABLE_NAME = 'Counter' AND COLUMN_NAME = 'Id'"),
               "auto_increment");
-    EXPECT_EQ(my.Value("SELECT CONSTRAINT_TYPE FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = "
-                       "DATABASE() AND TABLE_NAME = 'Counter'"),
-              "PRIMARY KEY");
+    EXPECT_EQ(
+        my.Value("SELECT CONSTRAINT_TYPE FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = "
+                 "DATABASE() AND TABLE_NAME = 'Counter'"),
+        "PRIMARY KEY");
 }
 
 // ---- Every kind in one structure -----------------------------------------------------------------------
 
-/// The PostgreSQL kinds in schema "Sales": schema, domain, composite type, sequence, two tables
-/// with keys, a check and an index, a view, SQL, PL/pgSQL and C functions, a trigger, a rule, a
-/// conversion and an operator, each described and some with an owner.
+/// The PostgreSQL kinds in schema S ("Sales"; none, that is the search path's public, when
+/// empty): schema, domain, composite type, sequence, two tables with keys, a check and an index, a
+/// view, SQL, PL/pgSQL and C functions, a trigger, a rule, a conversion and an operator, each
+/// described and some with an owner.
 struct PgKinds {
-    explicit PgKinds(TDBStructure& s) {
-        const std::string S = "Sales";
-        auto* schema = FileIn(s, new TSchData(s.Objs()), S);
-        schema->SetDescription("the sales schema");
-        schema->Owner2 = "Smx Owner";
+    PgKinds(TDBStructure& s, const std::string& S) {
+        // How the sources the model keeps as written name the schema.
+        const std::string in = S.empty() ? "" : "\"" + S + "\".";
+        if (!S.empty()) {
+            auto* schema = FileIn(s, new TSchData(s.Objs()), S);
+            schema->SetDescription("the sales schema");
+            schema->Owner2 = "Smx Owner";
+        }
         auto* domain = FileIn(s, new TDmnData(s.Objs()), "Positive", S);
         domain->Type().DataType = 1;
         domain->Type().Nullable = false;
@@ -289,6 +323,9 @@ struct PgKinds {
         seq->Increment = "2";
         seq->StartValue = "10";
         seq->Cycle = true;
+        seq->MinValue = "2";
+        seq->SetMaxValue("1000000");
+        seq->SetCacheSize("5");
         seq->SetDescription("numbers");
 
         customer = FileIn(s, new TTblData(s.Objs()), "Customer", S);
@@ -312,6 +349,10 @@ struct PgKinds {
         fk->SetRefTableName("Customer");
         fk->AddRefColumn("Id");
         fk->DeleteRule = raCascade;
+        fk->UpdateRule = raSetNull;
+        fk->MatchType = 1;
+        fk->Deferrable = true;
+        fk->InitiallyDeferred = true;
         check = Key(s, "CK_Order", ctCheck, "Order", {}, S);
         check->SetSource("(\"select\" >= 0)");
         index = FileIn(s, new TIdxData(s.Objs()), "IX_Order_Customer", S);
@@ -320,7 +361,7 @@ struct PgKinds {
         index->SetDescription("by customer");
 
         view = FileIn(s, new TViwData(s.Objs()), "Customer View", S);
-        view->SetSource("SELECT \"Id\", \"Name\" FROM \"Sales\".\"Customer\"");
+        view->SetSource("SELECT \"Id\", \"Name\" FROM " + in + "\"Customer\"");
         view->AddField("Key");
         view->AddField("Label");
         view->SetDescription("a view");
@@ -353,13 +394,38 @@ struct PgKinds {
         conv->PGLinkSymbol = "utf8_to_iso8859_1";
         conv->Language = "c";
         conv->Strict = 1;
+        // Parameter modes and result forms: OUT parameters with a record, a set, a variadic list.
+        pair = FileIn(s, new TPrcData(s.Objs()), "pair", S);
+        pair->IsFunctionFlag = 1;
+        Param(pair, "a", 1)->ParamDirection = 1;
+        Param(pair, "b", 1)->ParamDirection = 2;
+        Param(pair, "c", 48)->ParamDirection = 3;
+        pair->PGReturns = "record";
+        pair->Language = "sql";
+        pair->SetSource("SELECT a * 2, c;");
+        series = FileIn(s, new TPrcData(s.Objs()), "series", S);
+        series->IsFunctionFlag = 1;
+        Param(series, "n", 1);
+        Param(series, "", 1, true);
+        series->SetOf = 1;
+        series->Language = "sql";
+        series->Volatility = "STABLE";
+        series->SetSource("SELECT generate_series(1, n);");
+        total = FileIn(s, new TPrcData(s.Objs()), "total", S);
+        total->IsFunctionFlag = 1;
+        TFldData* list = Param(total, "nums", 1);
+        list->ParamDirection = 4;
+        list->Dimensions = {{1, 0}};
+        total->PGReturns = "bigint";
+        total->Language = "sql";
+        total->SetSource("SELECT sum(x) FROM unnest(nums) AS t(x);");
 
         trigger = FileIn(s, new TTrgData(s.Objs()), "Touch Customer", S);
         trigger->SetTableName("Customer");
         trigger->Time = 1;
         trigger->Events = 2 | 4;
         trigger->ForEachRow = 1;
-        trigger->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
+        trigger->SetSource("EXECUTE PROCEDURE " + in + "touch()");
         trigger->SetDescription("stamps the row");
         rule = FileIn(s, new TRulData(s.Objs()), "keep orders", S);
         rule->Event = 3;
@@ -375,7 +441,16 @@ struct PgKinds {
         op->ProcName = "int4eq";
         op->LeftArg = "integer";
         op->RightArg = "integer";
-        op->Commutator = "OPERATOR(\"Sales\".===)";
+        op->Commutator = "OPERATOR(" + (S.empty() ? std::string("public.") : in) + "===)";
+        opClass = FileIn(s, new TOpcData(s.Objs()), "Int Order", S);
+        opClass->DataType = "integer";
+        opClass->AccessMethod = "btree";
+        const char* const ops[] = {"<", "<=", "=", ">=", ">"};
+        for (int i = 0; i < 5; ++i)
+            opClass->AddOperator(i + 1, ops[i]);
+        TOpcFncData* cmp = opClass->AddFunction(1, "btint4cmp");
+        cmp->ArgTypes.Add("integer");
+        cmp->ArgTypes.Add("integer");
     }
     TDmnData* type;
     TGnrData* seq;
@@ -383,14 +458,17 @@ struct PgKinds {
     TCtrData *pk, *unique, *fk, *check;
     TIdxData* index;
     TViwData* view;
-    TPrcData *addOne, *touch, *conv;
+    TPrcData *addOne, *touch, *conv, *pair, *series, *total;
     TTrgData* trigger;
     TRulData* rule;
     TCnvData* conversion;
     TOprData* op;
+    TOpcData* opClass;
 };
 
-TEST(ServerTexts, PostgreSQLEveryKind) {
+/// The DDL script of every PostgreSQL kind in schema S (public when empty), then the kinds' texts
+/// one by one.
+void RunPgEveryKind(const std::string& S) {
     Server<PgSession> pg(dbPostgreSQL);
     SMX_NEED_SERVER(pg);
     // Roles belong to the whole instance: made once.
@@ -398,41 +476,83 @@ TEST(ServerTexts, PostgreSQLEveryKind) {
            "\"Smx Owner\"; END IF; END$$");
     TDBStructure s;
     SetUpStructure(s, dbPostgreSQL);
-    PgKinds k(s);
+    PgKinds k(s, S);
+    const std::string nsp = S.empty() ? "public" : S;
+    const std::string in = S.empty() ? "" : "\"" + S + "\".";
     const std::string script = ScriptText(*s.Objs());
     ASSERT_TRUE(pg.RunClientScript(script, "DDL script"));
     // What the script made, as the catalogue shows it.
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
-                       "n.nspname = 'Sales' AND c.relkind IN ('r', 'v', 'S', 'i')"),
+                       "n.nspname = '" +
+                       nsp + "' AND c.relkind IN ('r', 'v', 'S', 'i')"),
               "8");
-    EXPECT_EQ(pg.Value("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = '\"Sales\".\"Customer\"'::regclass"),
+    EXPECT_EQ(pg.Value("SELECT pg_get_userbyid(relowner) FROM pg_class WHERE oid = '" + in +
+                       "\"Customer\"'::regclass"),
               "Smx Owner");
-    EXPECT_EQ(pg.Value("SELECT obj_description('\"Sales\".\"Customer\"'::regclass)"), "who buys");
-    EXPECT_EQ(pg.Value("SELECT col_description('\"Sales\".\"Customer\"'::regclass, 2)"), "the name");
+    EXPECT_EQ(pg.Value("SELECT obj_description('" + in + "\"Customer\"'::regclass)"), "who buys");
+    EXPECT_EQ(pg.Value("SELECT col_description('" + in + "\"Customer\"'::regclass, 2)"), "the name");
     EXPECT_EQ(pg.Value("SELECT collname FROM pg_attribute a JOIN pg_collation c ON c.oid = a.attcollation "
-                       "WHERE attrelid = '\"Sales\".\"Customer\"'::regclass AND attname = 'Name'"),
+                       "WHERE attrelid = '" +
+                       in + "\"Customer\"'::regclass AND attname = 'Name'"),
               "C");
-    EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"Sales\"'::regnamespace"), "6");
-    EXPECT_EQ(pg.Value("SELECT \"Sales\".\"add one\"(41)"), "42");
+    EXPECT_EQ(
+        pg.Value("SELECT count(*) FROM pg_constraint WHERE connamespace = '\"" + nsp + "\"'::regnamespace"),
+        "6");
+    EXPECT_EQ(pg.Value("SELECT " + in + "\"add one\"(41)"), "42");
+    EXPECT_EQ(pg.Value("SELECT b || ' ' || c FROM " + in + "pair(21, 'x')"), "42 x");
+    EXPECT_EQ(pg.Value("SELECT count(*) FROM " + in + "series(4)"), "4");
+    EXPECT_EQ(pg.Value("SELECT " + in + "total(1, 2, 3)"), "6");
     // The kinds the script does not write.
     pg.Run(k.rule->GetCreateSQL(), "rule");
     pg.Run(k.conversion->GetCreateSQL(), "conversion");
     pg.Run(k.op->GetCreateSQL(), "operator");
+    pg.Run(k.opClass->GetCreateSQL(), "operator class");
     // The texts one by one: the routines' ALTER texts, every description, then the drops.
     pg.Run(k.addOne->GetAlterSQL(), "function alter");
     pg.Run(k.touch->GetAlterSQL(), "trigger function alter");
+    for (TPrcData* f : {k.pair, k.series, k.total})
+        pg.Run(f->GetAlterSQL(), f->GetName() + " alter");
     for (TDbObj* o : std::initializer_list<TDbObj*>{k.seq, k.customer, k.customer->Field(1), k.pk, k.index,
-                                                   k.view, k.addOne, k.trigger}) {
+                                                    k.view, k.addOne, k.trigger}) {
         if (o->GetDescription().empty()) o->SetDescription("described again");
         pg.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
     }
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.rule, k.op, k.conversion, k.view, k.index, k.fk,
-                                                   k.check, k.unique, k.customer->Field(3), k.order, k.customer,
-                                                   k.seq, k.type, k.addOne, k.touch, k.conv})
+    // Dependants before what they use.
+    const std::vector<TDbObj*> drops = {k.trigger,
+                                        k.rule,
+                                        k.opClass,
+                                        k.op,
+                                        k.conversion,
+                                        k.view,
+                                        k.index,
+                                        k.fk,
+                                        k.check,
+                                        k.unique,
+                                        k.customer->Field(3),
+                                        k.order,
+                                        k.customer,
+                                        k.seq,
+                                        k.type,
+                                        k.addOne,
+                                        k.touch,
+                                        k.conv,
+                                        k.pair,
+                                        k.series,
+                                        k.total};
+    for (TDbObj* o : drops)
         pg.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(pg.Value("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
-                       "n.nspname = 'Sales'"),
+                       "n.nspname = '" +
+                       nsp + "'"),
               "0");
+}
+
+TEST(ServerTexts, PostgreSQLEveryKindInASchema) {
+    RunPgEveryKind("Sales");
+}
+
+TEST(ServerTexts, PostgreSQLEveryKindInPublic) {
+    RunPgEveryKind("");
 }
 
 /// The MySQL kinds: two tables with an auto-increment key, a unique key, an index, a foreign key,
@@ -449,20 +569,37 @@ struct MyKinds {
         customer->Field(3)->DefaultValue = "CURRENT_TIMESTAMP";
         customer->SetDescription("who buys");
         customer->Field(1)->SetDescription("the name");
+        TMySQLTableOptions& o = customer->MySQLOptions;
+        o.SetEngine("InnoDB");
+        o.SetCharSet("utf8mb4");
+        o.SetCollation("utf8mb4_unicode_ci");
+        o.SetAvgRowLength(100);
+        o.SetChecksum(1);
+        o.SetMaxRows(1000);
+        o.SetMinRows(1);
+        o.SetPackKeys("1");
+        o.SetRowFormat("DYNAMIC");
         order = FileIn(s, new TTblData(s.Objs()), "Order");
         Column(order, "Id", 2)->Nullable = false;
         Column(order, "Customer", 1, 0, 11);
         Column(order, "Total", 4, 0, 15, 2);
         Key(s, "", ctPrimaryKey, "Customer", {"Id"});
         Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"});
-        Key(s, "UQ_Name", ctUnique, "Customer", {"Name"});
+        unique = Key(s, "UQ_Name", ctUnique, "Customer", {"Name"});
         fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"});
         fk->SetRefTableName("Customer");
         fk->AddRefColumn("Id");
         fk->DeleteRule = raCascade;
+        fk->UpdateRule = raRestrict;
         index = FileIn(s, new TIdxData(s.Objs()), "IX_Total");
         index->TableName = "Order";
         index->AddColumn("Total");
+        prefix = FileIn(s, new TIdxData(s.Objs()), "IX_Name_Prefix");
+        prefix->TableName = "Customer";
+        prefix->Unique = true;
+        prefix->IndexOptions.IndexType = "BTREE";
+        prefix->AddColumn("Name")->Length = 10;
+        prefix->AddColumn("Id");
         view = FileIn(s, new TViwData(s.Objs()), "Customer View");
         view->SetSource("SELECT `Id`, `Name` FROM `Customer`");
         view->AddField("Key");
@@ -488,8 +625,8 @@ struct MyKinds {
         trigger->SetSource("BEGIN SET NEW.`Total` = COALESCE(NEW.`Total`, 0); END");
     }
     TTblData *customer, *order;
-    TCtrData* fk;
-    TIdxData* index;
+    TCtrData *unique, *fk;
+    TIdxData *index, *prefix;
     TViwData* view;
     TPrcData *proc, *func;
     TTrgData* trigger;
@@ -510,20 +647,30 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
     // The script's USE put everything in the second database.
     const std::string in = " WHERE TABLE_SCHEMA = '" + db2 + "'";
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "3");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "4");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
-              "2");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'"),
-              "1");
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'"),
-              "1");
-    EXPECT_EQ(my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
-              "who buys");
+    // Two primary keys, the unique key, the unique index and the foreign key.
+    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "5");
+    EXPECT_EQ(
+        my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
+        "2");
+    EXPECT_EQ(
+        my.Value("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'"),
+        "1");
+    EXPECT_EQ(
+        my.Value("SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'"),
+        "1");
+    EXPECT_EQ(
+        my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
+        "who buys");
+    EXPECT_EQ(
+        my.Value(
+            "SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION, ' ', ROW_FORMAT) FROM information_schema.TABLES" +
+            in + " AND TABLE_NAME = 'Customer'"),
+        "InnoDB utf8mb4_unicode_ci Dynamic");
     EXPECT_EQ(my.Value("SELECT COLUMN_COMMENT FROM information_schema.COLUMNS" + in +
                        " AND TABLE_NAME = 'Customer' AND COLUMN_NAME = 'Name'"),
               "the name");
-    EXPECT_EQ(my.Value("SELECT ROUTINE_COMMENT FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 +
-                       "' AND ROUTINE_NAME = 'Count Orders'"),
+    EXPECT_EQ(my.Value("SELECT ROUTINE_COMMENT FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" +
+                       db2 + "' AND ROUTINE_NAME = 'Count Orders'"),
               "it's counting");
     EXPECT_EQ(my.Value("SELECT `" + db2 + "`.`Twice`(21)"), "42");
     // The texts one by one, in the second database.
@@ -532,14 +679,20 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
         o->SetDescription("described again");
         my.Run(o->GetDescriptionSQL(), "description of " + o->GetName());
     }
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk})
+    for (TDbObj* o :
+         std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.prefix, k.fk, k.unique})
         my.Run(o->GetDropSQL(), "drop of " + o->GetName());
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.proc, k.func, k.view, k.trigger})
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.proc, k.func, k.view, k.trigger, k.index, k.prefix})
         my.Run(o->GetCreateSQL(), "create of " + o->GetName());
-    my.Run(k.index->GetCreateSQL(), "create of index");
-    my.Run(k.fk->GetCreateScript(), "create of foreign key");
-    for (TDbObj* o : std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.fk,
-                                                   k.customer->Field(2), k.order, k.customer})
+    EXPECT_EQ(my.Value("SELECT GROUP_CONCAT(CONCAT(COLUMN_NAME, ':', IFNULL(SUB_PART, '-'), ':', NON_UNIQUE) "
+                       "ORDER BY SEQ_IN_INDEX) FROM information_schema.STATISTICS" +
+                       in + " AND INDEX_NAME = 'IX_Name_Prefix'"),
+              "Name:10:0,Id:-:0");
+    for (TDbObj* o : std::initializer_list<TDbObj*>{k.unique, k.fk})
+        my.Run(o->GetCreateScript(), "create of " + o->GetName());
+    for (TDbObj* o :
+         std::initializer_list<TDbObj*>{k.trigger, k.proc, k.func, k.view, k.index, k.prefix, k.fk, k.unique,
+                                        k.customer->Field(2), k.order, k.customer})
         my.Run(o->GetDropSQL(), "drop of " + o->GetName());
     EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "0");
 }

@@ -1,5 +1,5 @@
 // Comparing two script files without a server: the settings every script comparison of the tests
-// uses, and the golden cases under tests/cases/scripts/<case>/{master.sql,target.sql,expected.sql}.
+// uses, and the golden cases under tests/cases/<group>/<case>/{master.sql,target.sql,expected.sql}.
 #pragma once
 
 #include <algorithm>
@@ -30,12 +30,15 @@ inline std::string WithoutCR(std::string S) {
     return S;
 }
 
-/// The case folders under Root, sorted.
+/// The case folders of every group under Root (tests/cases/scripts, tests/cases/objects, ...) as
+/// "group/case", sorted.
 inline std::vector<std::string> ScriptCaseNames(const std::string& Root) {
     std::vector<std::string> Names;
-    for (const auto& Case : std::filesystem::directory_iterator(Root))
-        if (std::filesystem::exists(Case.path() / "master.sql"))
-            Names.push_back(Case.path().filename().string());
+    for (const auto& Group : std::filesystem::directory_iterator(Root))
+        if (Group.is_directory())
+            for (const auto& Case : std::filesystem::directory_iterator(Group.path()))
+                if (std::filesystem::exists(Case.path() / "master.sql"))
+                    Names.push_back(Group.path().filename().string() + "/" + Case.path().filename().string());
     std::sort(Names.begin(), Names.end());
     return Names;
 }

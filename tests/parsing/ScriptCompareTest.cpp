@@ -1,4 +1,4 @@
-// The golden cases of comparing two scripts: for every folder under tests/cases/scripts, both
+// The golden cases of comparing two scripts: for every case folder under tests/cases, both
 // scripts are extracted, compared, and the update script must equal expected.sql (line ends
 // ignored); a second comparison must write the same text. SMX_UPDATE_GOLDEN=1 rewrites expected.sql.
 #include <gtest/gtest.h>
@@ -37,14 +37,14 @@ INSTANTIATE_TEST_SUITE_P(Scripts, ScriptCase, ::testing::ValuesIn(ScriptCaseName
                          });
 
 TEST(ScriptCompare, EqualScriptsGiveOnlyTheHeader) {
-    const fs::path Dir = fs::path(SMX_SCRIPT_CASES_DIR) / "new_table_pk_index";
+    const fs::path Dir = fs::path(SMX_SCRIPT_CASES_DIR) / "scripts" / "new_table_pk_index";
     TScriptComparison C((Dir / "master.sql").string(), (Dir / "master.sql").string());
     ASSERT_TRUE(C.Cmp.ExtractStructures()) << C.Messages;
     EXPECT_EQ(C.Compare(), "SET SQL DIALECT 3;\n\nSET AUTODDL ON;\n\n");
 }
 
 TEST(ScriptCompare, SyntaxErrorInTheMasterWritesNoScript) {
-    const fs::path Dir = fs::path(SMX_SCRIPT_CASES_DIR) / "new_table_pk_index";
+    const fs::path Dir = fs::path(SMX_SCRIPT_CASES_DIR) / "scripts" / "new_table_pk_index";
     const std::string Bad = ::testing::TempDir() + "/smx_bad_master.sql";
     std::ofstream(Bad, std::ios::binary) << "CREATE TABLE T (ID INTEGER);\nCREATE TABLE ;\n";
     TScriptComparison C(Bad, (Dir / "target.sql").string());

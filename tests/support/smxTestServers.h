@@ -1,7 +1,7 @@
 // Sessions on the private PostgreSQL and MariaDB servers that tests/servers/servers.sh starts for
-// the test run (its state file is SMX_SERVERS_STATE_FILE, or the one SMX_SERVERS_ENV names). Each session works in a fresh
-// database of its own, made on open and dropped on close. A server that is not installed makes
-// the session report why, so the test can skip with that message.
+// the test run (its state file is SMX_SERVERS_STATE_FILE, or the one SMX_SERVERS_ENV names). Each session
+// works in a fresh database of its own, made on open and dropped on close. A server that is not installed
+// makes the session report why, so the test can skip with that message.
 #pragma once
 
 #include <libpq-fe.h>
@@ -110,7 +110,8 @@ public:
         PGresult* r = PQexec(conn_, Sql.c_str());
         const ExecStatusType s = PQresultStatus(r);
         std::string err;
-        if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK && s != PGRES_EMPTY_QUERY) err = PQerrorMessage(conn_);
+        if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK && s != PGRES_EMPTY_QUERY)
+            err = PQerrorMessage(conn_);
         PQclear(r);
         return err;
     }
@@ -211,8 +212,8 @@ public:
     /// Runs a script through the mariadb command-line client (which knows DELIMITER), in the
     /// session's database; the client's output when it fails, empty when it succeeds.
     std::string RunClient(const std::string& Script) {
-        return RunClientOn(Script, "mariadb --no-defaults --batch --silent -h127.0.0.1 -P" + port_ + " -uroot " +
-                                       Database + " <");
+        return RunClientOn(Script, "mariadb --no-defaults --batch --silent -h127.0.0.1 -P" + port_ +
+                                       " -uroot " + Database + " <");
     }
 
     /// The rows of a query (NULL as "<null>"); a failed query gives one row holding its message.

@@ -1,0 +1,34 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+DROP VIEW V;
+
+/* Drop: IX_T_NAME (TIdxData) */
+DROP INDEX IX_T_NAME;
+
+ALTER DOMAIN D TYPE VARCHAR(40);
+
+/* Alter Domain: D - Check(...) */
+ALTER DOMAIN D DROP CONSTRAINT;
+
+ALTER DOMAIN D ADD CHECK(VALUE <> 'x');
+
+ALTER DOMAIN D SET DEFAULT 'b';
+
+ALTER DOMAIN D DROP NOT NULL;
+
+/* Create Views... */
+/* Create view: V (ViwData.CreateDependDef) */
+CREATE VIEW V(
+ID,
+NAME)
+ AS 
+SELECT ID, NAME FROM T
+;
+
+
+/* Create index... */
+CREATE INDEX IX_T_NAME ON T(NAME);
+
+

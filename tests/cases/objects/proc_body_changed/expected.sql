@@ -1,0 +1,28 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Alter Procedure... */
+/* empty dependent procedure body */
+/* Clear: Q for: P */
+SET TERM ^ ;
+
+ALTER PROCEDURE Q RETURNS(R INTEGER)
+ AS
+ BEGIN SUSPEND; END
+^
+
+/* Alter (P) */
+ALTER PROCEDURE P RETURNS(R INTEGER)
+ AS
+BEGIN R = 2; SUSPEND; END
+^
+
+/* Alter (Q) */
+ALTER PROCEDURE Q RETURNS(R INTEGER)
+ AS
+BEGIN FOR SELECT R FROM P INTO :R DO SUSPEND; END
+^
+
+SET TERM ; ^
+

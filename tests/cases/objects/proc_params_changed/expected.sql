@@ -1,0 +1,35 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/*  Empty Q for P(param list change)  */
+SET TERM ^ ;
+
+ALTER PROCEDURE Q RETURNS(R INTEGER)
+ AS
+ BEGIN SUSPEND; END
+^
+
+/* Alter empty procedure P with new param-list */
+ALTER PROCEDURE P RETURNS(R INTEGER,
+S INTEGER)
+ AS
+ BEGIN SUSPEND; END
+^
+
+/* Alter Procedure... */
+/* Alter (P) */
+ALTER PROCEDURE P RETURNS(R INTEGER,
+S INTEGER)
+ AS
+BEGIN R = 1; S = 2; SUSPEND; END
+^
+
+/* Alter (Q) */
+ALTER PROCEDURE Q RETURNS(R INTEGER)
+ AS
+BEGIN FOR SELECT R FROM P INTO :R DO SUSPEND; END
+^
+
+SET TERM ; ^
+
