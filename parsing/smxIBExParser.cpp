@@ -406,6 +406,9 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
         Ctx.TableNames.Add(Obj->GetTableName());
         Ctx.Aliases.Add("");
         Ctx.Known = true;
+        // A stored text may keep the words before its "(" (a check's trigger source).
+        if (Token_ == tkCHECK || Is(tkCOMPUTED)) NextToken();
+        if (Token_ == kwBY) NextToken();
         ExpectAndNext(tkLParen);
         ParseExpression();
         ExpectAndNext(tkRParen);
@@ -556,9 +559,7 @@ void TIbExParser::ParseBodyStatement() {
             NextToken();
             if (Is(kwUSING)) {
                 NextToken();
-                ExpectAndNext(tkLParen);
-                ParseExpressionList();
-                ExpectAndNext(tkRParen);
+                ParseParenList();
             } else if (!AtStatementEnd()) {
                 ParseExpression();
             }

@@ -18,8 +18,9 @@ namespace smx {
 
 class TPrcData;
 
-/// How deep expressions, blocks and queries may nest in a body before it is refused.
-inline constexpr int MaxBodyNesting = 200;
+/// How many grammar levels (a query, a block, a statement, an expression, a factor) may nest in a
+/// body before it is refused: a parenthesis costs two, a nested SELECT three.
+inline constexpr int MaxBodyNesting = 1000;
 
 /// The parser users create for InterBase/Firebird: the script parser plus bodies and expressions.
 class TIbExParser : public TIbParser {

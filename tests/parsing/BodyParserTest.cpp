@@ -129,6 +129,15 @@ TEST(BodyParser, DependenciesOfEachKindOfBody) {
     ASSERT_GE(B.Objs().AddObject(Chk, true), 0);
     B.Parser.ParseBody(Chk);
     EXPECT_EQ(Deps(Chk), (S{"T.QTY"}));
+    // A check's source as the server keeps it starts with CHECK.
+    auto* Chk2 = new TCtrData(&B.Objs());
+    Chk2->SetName("CHK2");
+    Chk2->SetConstraintType(ctCheck);
+    Chk2->SetTableName("T");
+    Chk2->SetSource("CHECK (PRICE > 0)");
+    ASSERT_GE(B.Objs().AddObject(Chk2, true), 0);
+    B.Parser.ParseBody(Chk2);
+    EXPECT_EQ(Deps(Chk2), (S{"T.PRICE"}));
 
     auto* Ix = new TIdxData(&B.Objs());
     Ix->SetName("IX");
