@@ -265,7 +265,9 @@ TStatement* TCustomSQLExec::AddDescription(TDbObj* Obj) {
     if (!Obj) return nullptr;
     // A routine flagged as a function keeps its description (and its arguments theirs) with the
     // functions, not with the procedures: the statement names it as a function.
-    auto kindOf = [](const TDbObj& o) { return o.GetKind() == dboProcedure && o.IsFunction() ? dboFunction : o.GetKind(); };
+    auto kindOf = [](const TDbObj& o) {
+        return o.GetKind() == dboProcedure && o.IsFunction() ? dboFunction : o.GetKind();
+    };
     std::string parent;
     TDbObject parentKind = dboUnknown;
     if (Obj->GetKind() == dboField || Obj->GetKind() == dboParam)

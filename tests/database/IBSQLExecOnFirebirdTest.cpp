@@ -238,11 +238,14 @@ TEST(IBSQLExecDescriptions, UpdateThatFindsNoRowIsReported) {
     x.Mode(TUpdateDescriptionType::udDescribe);
     x.exec.AddStatement("DESCRIBE TABLE NOSUCH 'd'", stDescription, "NOSUCH", dboTable, odbDescription)
         ->Description = "d";
-    x.exec.AddStatement("DESCRIBE PARAMETER X PROCEDURE F 'd'", stDescription, "X", dboParam, odbDescription, "F")
+    x.exec
+        .AddStatement("DESCRIBE PARAMETER X PROCEDURE F 'd'", stDescription, "X", dboParam, odbDescription,
+                      "F")
         ->Description = "d";
     EXPECT_FALSE(x.exec.ExecuteScript());
     EXPECT_EQ(x.exec.GetErrorCount(), 2);
-    EXPECT_EQ(x.exec.GetStatement(0)->ErrorText, "Description not stored: no row in rdb$relations for NOSUCH.");
+    EXPECT_EQ(x.exec.GetStatement(0)->ErrorText,
+              "Description not stored: no row in rdb$relations for NOSUCH.");
     EXPECT_EQ(x.exec.GetStatement(1)->ErrorText,
               "Description not stored: no row in rdb$procedure_parameters for F.X.");
     EXPECT_EQ(x.log.back(), "< Script executed: 2 errors... >");
