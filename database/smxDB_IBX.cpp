@@ -139,6 +139,10 @@ void TSMXIBXQuery::ExecSQL() {
     query_->ExecSQL();
 }
 
+std::int64_t TSMXIBXQuery::GetRowsAffected() {
+    return query_->GetRowsAffected();
+}
+
 TParam* TSMXIBXQuery::ParamByName(std::string_view Name) {
     return &query_->ParamByName(Name);
 }

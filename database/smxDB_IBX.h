@@ -76,6 +76,7 @@ public:
     void Close() override;
     /// Throws EDatabaseError with the library's text.
     void ExecSQL() override;
+    std::int64_t GetRowsAffected() override;
     /// Throws EDatabaseError "Parameter 'X' not found" when the text has no such parameter.
     TParam* ParamByName(std::string_view Name) override;
     void Prepare() override;

@@ -174,8 +174,8 @@ struct TDescriptionUpdate {
     std::string_view Where1, Where2;
 };
 
-bool DescriptionUpdateFor(TDbObject Kind, TDescriptionUpdate& U) {
-    switch (Kind) {
+bool DescriptionUpdateFor(const TStatement& St, TDescriptionUpdate& U) {
+    switch (St.ObjKind) {
     case dboTable:
     case dboView:
         U = {"update rdb$relations", "where Rdb$relation_name = :TBLNAME", ""};
@@ -188,8 +188,12 @@ bool DescriptionUpdateFor(TDbObject Kind, TDescriptionUpdate& U) {
         U = {"update rdb$procedures", "where Rdb$procedure_name = :OBJNAME", ""};
         return true;
     case dboParam:
-        U = {"update rdb$procedure_parameters", "where Rdb$procedure_name = :OBJNAME",
-             "and Rdb$parameter_name = :FLDNAME"};
+        if (St.ParentKind == dboFunction)
+            U = {"update rdb$function_arguments", "where Rdb$function_name = :OBJNAME",
+                 "and Rdb$argument_name = :FLDNAME"};
+        else
+            U = {"update rdb$procedure_parameters", "where Rdb$procedure_name = :OBJNAME",
+                 "and Rdb$parameter_name = :FLDNAME"};
         return true;
     case dboTrigger:
         U = {"update rdb$triggers", "where Rdb$trigger_name = :OBJNAME", ""};
@@ -478,7 +482,7 @@ bool TIBSQLExec::UpdateDescription() {
     const bool comment = GetIBServerOptions().GetIBCompareOptions().GetUpdateDescriptionMode() ==
                          TUpdateDescriptionType::udComment;
     TDescriptionUpdate update;
-    if (!comment && !DescriptionUpdateFor(st->ObjKind, update)) {
+    if (!comment && !DescriptionUpdateFor(*st, update)) {
         DoErrorMessage("No description statement for object kind " +
                        std::string(DbObjectNames[static_cast<std::size_t>(st->ObjKind)]) + ".");
         return false;
@@ -511,7 +515,16 @@ bool TIBSQLExec::UpdateDescription() {
         if (TParam* p = params.FindParam("FLDNAME")) p->SetAsString(st->ObjName);
     }
     q.ExecSQL();
+    const std::int64_t rows = comment ? -1 : q.GetRowsAffected();
     c->Commit();
+    // An update that finds no row stores nothing; it is reported as COMMENT ON reports an object
+    // that is not there, not passed as done.
+    if (rows == 0) {
+        const bool child = st->ObjKind == dboField || st->ObjKind == dboParam;
+        DoErrorMessage("Description not stored: no row in " + std::string(update.Table.substr(7)) + " for " +
+                       (child ? st->ParentName + "." : std::string()) + st->ObjName + ".");
+        return false;
+    }
     return true;
 }
 

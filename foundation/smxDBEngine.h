@@ -7,6 +7,7 @@
 // one exception: selecting a connection type for which no plug-in is registered.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,6 +60,8 @@ public:
     virtual void Close() {}
     /// Runs the SQL without a result.
     virtual void ExecSQL() {}
+    /// The rows the last ExecSQL of an INSERT, UPDATE or DELETE touched; -1 when not known.
+    virtual std::int64_t GetRowsAffected() { return -1; }
     /// The parameter of that name, or nullptr.
     virtual TParam* ParamByName(std::string_view Name) {
         (void)Name;

@@ -263,14 +263,25 @@ void TCustomSQLExec::DeleteStatement(int Index) {
 TStatement* TCustomSQLExec::AddDescription(TDbObj* Obj) {
     using enum TDbObject;
     if (!Obj) return nullptr;
+    // A routine flagged as a function keeps its description (and its arguments theirs) with the
+    // functions, not with the procedures: the statement names it as a function.
+    auto kindOf = [](const TDbObj& o) {
+        return o.GetKind() == dboProcedure && o.IsFunction() ? dboFunction : o.GetKind();
+    };
     std::string parent;
+    TDbObject parentKind = dboUnknown;
     if (Obj->GetKind() == dboField || Obj->GetKind() == dboParam)
         if (TDbObj* p = Obj->GetParentObject())
-            if (p->GetKind() == dboTable || p->GetKind() == dboView || p->GetKind() == dboProcedure)
+            if (p->GetKind() == dboTable || p->GetKind() == dboView || p->GetKind() == dboProcedure) {
                 parent = p->GetName();
+                parentKind = kindOf(*p);
+            }
     TStatement* st = AddStatement(Obj->GetDescriptionSQL(), TStatType::stDescription, Obj->GetName(),
-                                  Obj->GetKind(), TDbOperation::odbDescription, parent, "");
-    if (st) st->Description = Obj->GetDescription();
+                                  kindOf(*Obj), TDbOperation::odbDescription, parent, "");
+    if (st) {
+        st->Description = Obj->GetDescription();
+        st->ParentKind = parentKind;
+    }
     return st;
 }
 
@@ -686,6 +697,11 @@ std::string TDbObj::DescriptionSQLInterBase() const {
 
     switch (GetUpdateDescriptionMode()) {
     case TUpdateDescriptionType::udSysTables: {
+        // A function's own row and its arguments are kept with the functions.
+        const TDbObj* routine = GetParentObject();
+        if (colOwner == ColumnOwner::Routine && routine && routine->IsFunction())
+            return "UPDATE RDB$FUNCTION_ARGUMENTS SET RDB$DESCRIPTION = \r\n" + D + "\r\n" +
+                   "WHERE RDB$FUNCTION_NAME = " + QuotedStr(owner) + " AND RDB$ARGUMENT_NAME = " + N;
         if (colOwner == ColumnOwner::Routine)
             return "UPDATE RDB$PROCEDURE_PARAMETERS SET RDB$DESCRIPTION = \r\n" + D + "\r\n" +
                    "WHERE RDB$PROCEDURE_NAME = " + QuotedStr(owner) + " AND RDB$PARAMETER_NAME = " + N;
@@ -702,7 +718,10 @@ std::string TDbObj::DescriptionSQLInterBase() const {
             table = "RDB$RELATIONS", column = "RDB$RELATION_NAME";
             break;
         case dboProcedure:
-            table = "RDB$PROCEDURES", column = "RDB$PROCEDURE_NAME";
+            if (IsFunction())
+                table = "RDB$FUNCTIONS", column = "RDB$FUNCTION_NAME";
+            else
+                table = "RDB$PROCEDURES", column = "RDB$PROCEDURE_NAME";
             break;
         case dboTrigger:
             table = "RDB$TRIGGERS", column = "RDB$TRIGGER_NAME";
@@ -742,7 +761,7 @@ std::string TDbObj::DescriptionSQLInterBase() const {
             word = "TABLE";
             break;
         case dboProcedure:
-            word = "PROCEDURE";
+            word = IsFunction() ? "FUNCTION" : "PROCEDURE";
             break;
         case dboTrigger:
             word = "TRIGGER";

@@ -71,6 +71,9 @@ public:
     TDbOperation Operation = TDbOperation::odbUnknown;
     std::string ObjName;     ///< object name (for a field, the field name)
     std::string ParentName;  ///< table or schema name (for a field, its table)
+    /// For the description of a field or parameter: the kind of its owner (a routine flagged as a
+    /// function gives dboFunction, as its arguments live apart from procedure parameters).
+    TDbObject ParentKind = TDbObject::dboUnknown;
     std::string Description; ///< for a description statement, the description text
     std::string ErrorText;   ///< the last error reported while the statement was executed
     std::string Terminator;  ///< text that ends the statement in a script

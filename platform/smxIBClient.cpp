@@ -730,6 +730,7 @@ void TIBQuery::SyncSQL() {
 void TIBQuery::SQLChanged() {
     FreeStatement();
     fields_.Clear();
+    rowsAffected_ = -1;
     const std::string sql = CurrentSQL();
     if (paramCheck_ && ParamRewriter) {
         TParams fresh;
@@ -1044,6 +1045,7 @@ void TIBQuery::BindParams() {
 }
 
 void TIBQuery::Execute() {
+    rowsAffected_ = -1;
     BindParams();
     StatusVector st{};
     isc_tr_handle tr = GetTransaction()->handle_;
@@ -1059,6 +1061,46 @@ void TIBQuery::Execute() {
     Check(st);
     if (stmtType_ == isc_info_sql_stmt_select || stmtType_ == isc_info_sql_stmt_select_for_upd)
         cursorOpen_ = true;
+    ReadRowsAffected();
+}
+
+void TIBQuery::ReadRowsAffected() {
+    rowsAffected_ = -1;
+    int item = 0;
+    switch (stmtType_) {
+    case isc_info_sql_stmt_insert:
+        item = isc_info_req_insert_count;
+        break;
+    case isc_info_sql_stmt_update:
+        item = isc_info_req_update_count;
+        break;
+    case isc_info_sql_stmt_delete:
+        item = isc_info_req_delete_count;
+        break;
+    default:
+        return;
+    }
+    // The answer: isc_info_sql_records, its length, then (count kind, length, value) entries.
+    const char request = isc_info_sql_records;
+    std::array<char, 64> info{};
+    StatusVector st{};
+    isc_dsql_sql_info(st.data(), &stmt_, 1, &request, static_cast<short>(info.size()), info.data());
+    if (st[0] == 1 && st[1] != 0) return;
+    if (info[0] != isc_info_sql_records) return;
+    const int total = static_cast<int>(isc_vax_integer(info.data() + 1, 2));
+    int at = 3;
+    const int end = std::min(3 + total, static_cast<int>(info.size()));
+    while (at + 3 <= end && info[static_cast<std::size_t>(at)] != isc_info_end) {
+        const int kind = static_cast<unsigned char>(info[static_cast<std::size_t>(at)]);
+        const int len = static_cast<int>(isc_vax_integer(info.data() + at + 1, 2));
+        if (len < 0 || at + 3 + len > end) return;
+        if (kind == item) {
+            rowsAffected_ = isc_vax_integer(info.data() + at + 3, static_cast<short>(len));
+            return;
+        }
+        at += 3 + len;
+    }
+    rowsAffected_ = 0;
 }
 
 bool TIBQuery::Fetch() {

@@ -223,6 +223,9 @@ public:
     void SetActive(bool value);
     /// Executes the statement (a SELECT's cursor is closed again at once).
     void ExecSQL();
+    /// The rows the last executed INSERT, UPDATE or DELETE touched; -1 for other statements, before
+    /// any execution and after a change of the SQL text.
+    std::int64_t GetRowsAffected() const { return rowsAffected_; }
 
     /// True when there is no current row.
     bool GetEof() const { return eof_; }
@@ -246,6 +249,7 @@ private:
     void Execute();
     bool Fetch();
     void ReadRow();
+    void ReadRowsAffected();
     void BindParams();
     void FreeStatement();
     void CloseCursor(bool callLibrary);
@@ -270,6 +274,7 @@ private:
     bool cursorOpen_ = false;
     bool eof_ = true;
     int rowNo_ = 0;
+    std::int64_t rowsAffected_ = -1;
     std::unique_ptr<TSQLDA> out_;
     std::unique_ptr<TSQLDA> in_;
 };

@@ -228,6 +228,22 @@ TEST_F(IBDescriptions, SystemTableUpdatesByKind) {
     EXPECT_EQ(Param(conn.Executed[3], "OBJNAME"), "G");
 }
 
+TEST_F(IBDescriptions, FunctionsAndTheirArgumentsUseTheFunctionTables) {
+    Describe(dboFunction, "F", "");
+    Describe(dboParam, "X", "F")->ParentKind = dboFunction;
+    EXPECT_TRUE(exec.ExecuteScript()) << (errors.empty() ? "" : errors[0]);
+    ASSERT_EQ(conn.Executed.size(), 2u);
+    EXPECT_EQ(conn.Executed[0].Text, "update rdb$functions\r\nset rdb$description = :DESCRIPTION\r\n"
+                                     "where Rdb$function_name = :OBJNAME\r\n");
+    EXPECT_EQ(Param(conn.Executed[0], "OBJNAME"), "F");
+    const RecordedExec& a = conn.Executed[1];
+    EXPECT_EQ(a.Text, "update rdb$function_arguments\r\nset rdb$description = :DESCRIPTION\r\n"
+                      "where Rdb$function_name = :OBJNAME\r\nand Rdb$argument_name = :FLDNAME\r\n");
+    EXPECT_EQ(Param(a, "OBJNAME"), "F");
+    EXPECT_EQ(Param(a, "FLDNAME"), "X");
+    EXPECT_EQ(Param(a, "DESCRIPTION"), "a description");
+}
+
 TEST_F(IBDescriptions, KindWithoutUpdateSendsNothing) {
     Describe(dboCollation, "CO", "");
     EXPECT_FALSE(exec.ExecuteScript());

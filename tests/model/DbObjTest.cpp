@@ -249,11 +249,23 @@ TEST_F(Descriptions, OtherKindsAndParameters) {
     prm->SetDescription("a");
     p.InputParams.AddObject("A", prm);
     EXPECT_EQ(prm->GetDescriptionSQL(), "COMMENT ON PARAMETER P.A IS\r\n'a'");
+    // A function and its arguments are stored with the functions.
     Mode(TUpdateDescriptionType::udSysTables);
+    EXPECT_EQ(p.GetDescriptionSQL(),
+              "UPDATE RDB$FUNCTIONS SET RDB$DESCRIPTION = \r\n'd'\r\nWHERE RDB$FUNCTION_NAME = 'P'");
+    EXPECT_EQ(prm->GetDescriptionSQL(), "UPDATE RDB$FUNCTION_ARGUMENTS SET RDB$DESCRIPTION = \r\n'a'\r\n"
+                                        "WHERE RDB$FUNCTION_NAME = 'P' AND RDB$ARGUMENT_NAME = 'A'");
+    Mode(TUpdateDescriptionType::udDescribe);
+    EXPECT_EQ(p.GetDescriptionSQL(), "DESCRIBE FUNCTION P\r\n'd'");
+    p.IsFunctionFlag = 0;
+    EXPECT_EQ(p.GetDescriptionSQL(), "DESCRIBE PROCEDURE P\r\n'd'");
+    EXPECT_EQ(prm->GetDescriptionSQL(), "DESCRIBE PARAMETER A PROCEDURE P\r\n'a'");
+    Mode(TUpdateDescriptionType::udSysTables);
+    EXPECT_EQ(p.GetDescriptionSQL(),
+              "UPDATE RDB$PROCEDURES SET RDB$DESCRIPTION = \r\n'd'\r\nWHERE RDB$PROCEDURE_NAME = 'P'");
     EXPECT_EQ(prm->GetDescriptionSQL(), "UPDATE RDB$PROCEDURE_PARAMETERS SET RDB$DESCRIPTION = \r\n'a'\r\n"
                                         "WHERE RDB$PROCEDURE_NAME = 'P' AND RDB$PARAMETER_NAME = 'A'");
     Mode(TUpdateDescriptionType::udDescribe);
-    EXPECT_EQ(prm->GetDescriptionSQL(), "DESCRIBE PARAMETER A PROCEDURE P\r\n'a'");
     TDmnData d(&objs);
     d.SetName("D");
     d.SetDescription("x");

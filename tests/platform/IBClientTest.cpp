@@ -580,6 +580,29 @@ TEST(IBClient, FailedStatementThenRollback) {
     EXPECT_TRUE(c.tr.GetActive());
 }
 
+TEST(IBClient, RowsAffectedByDataStatements) {
+    TTestDatabase tdb(CreateDatabaseSql("CREATE TABLE K (ID INTEGER NOT NULL PRIMARY KEY);"));
+    Conn c(tdb.Path());
+    auto q = c.Query("INSERT INTO K SELECT RDB$RELATION_ID FROM RDB$RELATIONS WHERE RDB$RELATION_ID < 3");
+    EXPECT_EQ(q->GetRowsAffected(), -1); // nothing executed yet
+    q->ExecSQL();
+    EXPECT_EQ(q->GetRowsAffected(), 3);
+    q->SetSQLText("UPDATE K SET ID = ID + 10 WHERE ID > 0");
+    EXPECT_EQ(q->GetRowsAffected(), -1);
+    q->ExecSQL();
+    EXPECT_EQ(q->GetRowsAffected(), 2);
+    q->SetSQLText("UPDATE K SET ID = 1 WHERE ID = 99");
+    q->ExecSQL();
+    EXPECT_EQ(q->GetRowsAffected(), 0);
+    q->SetSQLText("DELETE FROM K");
+    q->ExecSQL();
+    EXPECT_EQ(q->GetRowsAffected(), 3);
+    q->SetSQLText("SELECT COUNT(*) FROM K");
+    q->ExecSQL();
+    EXPECT_EQ(q->GetRowsAffected(), -1);
+    c.tr.Rollback();
+}
+
 TEST(IBClient, CommittedWorkIsVisibleToASecondAttachment) {
     TTestDatabase tdb(CreateDatabaseSql());
     Conn a(tdb.Path());
