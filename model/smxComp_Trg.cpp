@@ -314,6 +314,20 @@ void AddTrigger(TCustomSQLExec* Exec, const TTrgData& T, const std::string& Text
     Exec->AddStatement(Text, TStatType::stTrigger, T.GetName(), TDbObject::dboTrigger, Op, "", "");
 }
 
+// After the target trigger T has been altered to its master's body, what T needed only in the target
+// (an object without a master counterpart, which the master's body cannot use) no longer empties
+// it when that object is dropped later.
+void ReleaseSurplusNeeds(TTrgData& T) {
+    for (int i = 0; i < T.GetDependsOn().Count(); ++i) {
+        TDependObj* e = T.DependsOnItem(i);
+        TDbObj* n = e->GetReferenced();
+        if (!n || n->GetPartner() || n->GetKind() == TDbObject::dboField || !e->FieldName.empty()) continue;
+        e->Recreate = 0;
+        for (int j = 0; j < n->GetUsedBy().Count(); ++j)
+            if (TDependObj* u = n->UsedByItem(j); u->GetReferenced() == &T) u->Recreate = 0;
+    }
+}
+
 void AddDescription(TCustomSQLExec* Exec, TTrgData& T) {
     const TDatabaseType t = T.GetDatabaseType();
     if (t == dbSybaseASA)
@@ -423,6 +437,7 @@ void AlterTriggers(TCustomSchemalyst* Comparer) {
                 AddTrigger(exec, *m, m->GetAlterSQL(), TDbOperation::odbAlter);
                 m->MarkCreated();
                 m->CreatedBody = m->GetSource();
+                if (t) ReleaseSurplusNeeds(*t);
             }
         } else {
             if (t) t->DropWithDependents();
