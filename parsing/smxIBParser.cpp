@@ -1128,7 +1128,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
             ReadQualifiedName();
             Column->TypeOfTable = Qualifier_;
             Column->TypeOfColumn = QualifiedName_;
-            if (Qualifier_.empty()) Error("Missing: <.> (" + GetTokenName(Token_) + ")");
+            if (Qualifier_.empty()) Expect(tkDot); // table "." column
             if (TTblData* Owner = Container_ ? Container_->FindTable(Qualifier_) : nullptr)
                 if (!Column->Parent) Column->Parent = Owner;
         } else {
@@ -1147,7 +1147,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
             Column->DomainName = Token_ == tkString ? StringValue_ : TokenText_;
             NextToken();
         } else {
-            Error("Missing: data type (" + GetTokenName(Token_) + ")");
+            Expect(tkIdent); // no type at all
         }
         break;
     case tkINTEGER:
@@ -1422,12 +1422,13 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         ParseUsingIndex(Constraint.get());
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (Primary) {
-            const auto Known = PrimaryKeys_.find(Constraint->TableName);
+            const auto Known = PrimaryKeys_.find({Container_, Constraint->TableName});
             auto* Existing = Known == PrimaryKeys_.end() || !Container_
                                  ? nullptr
                                  : dynamic_cast<TCtrData*>(
                                        Container_->FindObject(TObjsList::olConstraints, Known->second));
-            if (Existing && Existing->GetConstraintType() == ctPrimaryKey) {
+            if (Existing && Existing->GetConstraintType() == ctPrimaryKey &&
+                Existing->TableName == Constraint->TableName) {
                 Warning("Duplicate Primary Key, Table: " + Constraint->TableName + " (convert to Unique)");
                 Warning(Existing->GetCreateSQL());
                 Warning(Constraint->GetCreateSQL());
@@ -1453,7 +1454,8 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
         return;
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
-    if (AddParsedObject(Constraint.release(), true) && Primary) PrimaryKeys_.emplace(Table, Key);
+    if (AddParsedObject(Constraint.release(), true) && Primary)
+        PrimaryKeys_.try_emplace({Container_, Table}, Key);
 }
 
 // =====================================================================================================
