@@ -2,8 +2,10 @@
 // Is(), which also accepts the keyword's identifier form: Firebird 3 and 4 read WORK, DOMAIN,
 // GENERATOR, DATABASE, NAMES and others as identifiers, and a loop that tested only the keyword token
 // would reject "COMMIT WORK" or miss "SET GENERATOR". Statements are reported with their exact source
-// text; the routines that will build tables, indices, routines and the other objects report theirs
-// and skip to the terminator for now.
+// text. Tables with their columns and keys, indices and ALTER TABLE / ALTER INDEX build their objects
+// (a key written inside a column or CREATE TABLE is part of that statement and not reported on its
+// own); the routines that will build routines and the other objects report theirs and skip to the
+// terminator for now.
 #include "parsing/smxIBParser.h"
 
 #include <algorithm>
