@@ -433,6 +433,12 @@ TEST(Keys, UnbalancedCheckRunsToTheEnd) {
     ASSERT_EQ(Run.Errors().size(), 1u) << Run.Rec.Transcript;
     EXPECT_EQ(Run.Errors()[0], "Missing: <TERM> (<EOF>)");
     EXPECT_EQ(Run.Table("U"), nullptr); // swallowed by the open parenthesis
+    for (const char* Script :
+         {"CREATE TABLE T (A INTEGER, B COMPUTED BY (A + (1);", "CREATE INDEX IX ON T COMPUTED BY ((A);"}) {
+        TRun Open(Script);
+        ASSERT_FALSE(Open.Errors().empty()) << Script;
+        EXPECT_EQ(Open.Errors().back(), "Missing: <TERM> (<EOF>)") << Script;
+    }
 }
 
 TEST(Keys, DeepParenthesesAreReadWithoutRecursion) {
