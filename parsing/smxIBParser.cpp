@@ -2,7 +2,9 @@
 // Is(), which also accepts the keyword's identifier form: Firebird 3 and 4 read WORK, DOMAIN,
 // GENERATOR, DATABASE, NAMES and others as identifiers, and a loop that tested only the keyword token
 // would reject "COMMIT WORK" or miss "SET GENERATOR". Statements are reported with their exact source
-// text; the object routines build their objects in the container and file them.
+// text. Tables with their columns and keys, indices and ALTER TABLE / ALTER INDEX build their objects
+// (a key written inside a column or CREATE TABLE is part of that statement and not reported on its
+// own); the object routines build their objects in the container and file them.
 #include "parsing/smxIBParser.h"
 
 #include <algorithm>
@@ -1143,7 +1145,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
             ReadQualifiedName();
             Column->TypeOfTable = Qualifier_;
             Column->TypeOfColumn = QualifiedName_;
-            if (Qualifier_.empty()) Error("Missing: <.> (" + GetTokenName(Token_) + ")");
+            if (Qualifier_.empty()) Expect(tkDot); // table "." column
             if (TTblData* Owner = Container_ ? Container_->FindTable(Qualifier_) : nullptr)
                 if (!Column->Parent) Column->Parent = Owner;
         } else {
@@ -1162,7 +1164,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
             Column->DomainName = Token_ == tkString ? StringValue_ : TokenText_;
             NextToken();
         } else {
-            Error("Missing: data type (" + GetTokenName(Token_) + ")");
+            Expect(tkIdent); // no type at all
         }
         break;
     case tkINTEGER:
@@ -1437,12 +1439,13 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         ParseUsingIndex(Constraint.get());
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (Primary) {
-            const auto Known = PrimaryKeys_.find(Constraint->TableName);
+            const auto Known = PrimaryKeys_.find({Container_, Constraint->TableName});
             auto* Existing = Known == PrimaryKeys_.end() || !Container_
                                  ? nullptr
                                  : dynamic_cast<TCtrData*>(
                                        Container_->FindObject(TObjsList::olConstraints, Known->second));
-            if (Existing && Existing->GetConstraintType() == ctPrimaryKey) {
+            if (Existing && Existing->GetConstraintType() == ctPrimaryKey &&
+                Existing->TableName == Constraint->TableName) {
                 Warning("Duplicate Primary Key, Table: " + Constraint->TableName + " (convert to Unique)");
                 Warning(Existing->GetCreateSQL());
                 Warning(Constraint->GetCreateSQL());
@@ -1468,7 +1471,8 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
         return;
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
-    if (AddParsedObject(Constraint.release(), true) && Primary) PrimaryKeys_.emplace(Table, Key);
+    if (AddParsedObject(Constraint.release(), true) && Primary)
+        PrimaryKeys_.try_emplace({Container_, Table}, Key);
 }
 
 // =====================================================================================================

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "parsing/smxParser.h"
@@ -339,9 +340,11 @@ protected:
     void FileConstraint(std::unique_ptr<TCtrData> Constraint);
 
     std::string CurrentTable_, CurrentColumn_;
-    bool TableElement_ = false;                      // a foreign key of CREATE TABLE's list: no rules
-    bool ReportConstraints_ = false;                 // a table-level constraint of ALTER TABLE is a statement
-    std::map<std::string, std::string> PrimaryKeys_; // table -> filing key of its primary key
+    bool TableElement_ = false;      // a foreign key of CREATE TABLE's list: no rules
+    bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
+    // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
+    // looked up again before use, since the container may have let the object go.
+    std::map<std::pair<const TObjs*, std::string>, std::string> PrimaryKeys_;
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
     bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY

@@ -146,6 +146,14 @@ struct TRecorder {
             if (s.StatType != TStatType::stComment) r.push_back(s.Text);
         return r;
     }
+    /// The texts of the statements and reconnects (what reaches the server of a structure script).
+    std::vector<std::string> Statements() const {
+        std::vector<std::string> r;
+        for (const TSeen& s : seen)
+            if (s.StatType == TStatType::stStatement || s.StatType == TStatType::stReconnect)
+                r.push_back(s.Text);
+        return r;
+    }
     /// Every text, comments included.
     std::vector<std::string> All() const {
         std::vector<std::string> r;

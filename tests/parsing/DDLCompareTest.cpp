@@ -83,11 +83,7 @@ TEST(ParsedKeySteps, PrimaryKeysAloneAndNoDefaults) {
         "CREATE TABLE U (ID INTEGER NOT NULL, T_A INTEGER);\n");
     c.cmp.SetCompareObjects({coPrimaryKey});
     c.Run();
-    Strings statements;
-    for (const TSeen& s : c.rec.seen)
-        if (s.StatType == TStatType::stStatement || s.StatType == TStatType::stReconnect)
-            statements.push_back(s.Text);
-    EXPECT_EQ(statements,
+    EXPECT_EQ(c.rec.Statements(),
               (Strings{"RECONNECT", "ALTER TABLE T DROP CONSTRAINT PK_T",
                        "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (ID)\r\nUSING DESC INDEX IX_PK_T"}))
         << c.Script();
