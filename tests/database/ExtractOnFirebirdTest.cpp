@@ -33,6 +33,15 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+// The comparer over a master and a target, each a structure and the extractor that fills it.
+void Sides(TSchemalyst& cmp, TCustomDBStructure* master, TCustomExtract* masterEx, TCustomDBStructure* target,
+           TCustomExtract* targetEx) {
+    cmp.SetDBStructureMaster(master);
+    cmp.SetDBStructureTarget(target);
+    cmp.SetExtractorMaster(masterEx);
+    cmp.SetExtractorTarget(targetEx);
+}
+
 Strings Keys(const TStringList& l) {
     Strings r;
     for (int i = 0; i < l.Count(); ++i)
@@ -524,10 +533,7 @@ TEST(ExtractSecond, ThrowingAcceptHandlerIsAnErrorAndTheRunGoesOn) {
 
     TExtractRig other(db->Path());
     TSchemalyst cmp;
-    cmp.SetDBStructureMaster(&r.St);
-    cmp.SetDBStructureTarget(&other.St);
-    cmp.SetExtractorMaster(&r.Ex);
-    cmp.SetExtractorTarget(&other.Ex);
+    Sides(cmp, &r.St, &r.Ex, &other.St, &other.Ex);
     cmp.OnErrorMessage = [](TObject*, const std::string&) {};
     EXPECT_FALSE(cmp.ExtractStructures());
 }
@@ -636,10 +642,7 @@ TEST(ExtractFailures, StopFlagEndsTheRunAsFailed) {
     // A comparer over that structure refuses to compare.
     TExtractRig other(db->Path());
     TSchemalyst cmp;
-    cmp.SetDBStructureMaster(&r.St);
-    cmp.SetDBStructureTarget(&other.St);
-    cmp.SetExtractorMaster(&r.Ex);
-    cmp.SetExtractorTarget(&other.Ex);
+    Sides(cmp, &r.St, &r.Ex, &other.St, &other.Ex);
     cmp.OnErrorMessage = [](TObject*, const std::string&) {};
     r.OnStep = [](int Kind, const std::string& Text) {
         if (Kind == 1 && Text == "T1") StopRequested = true;
@@ -684,14 +687,7 @@ TEST(ExtractGates, WithoutTablesTheLabelStaysAndIBETablesAreSkipped) {
 
 // isql-fb -x of the database without the commented CREATE DATABASE line and without CR.
 std::string ExtractText(const std::string& path) {
-    FILE* pipe = popen(("isql-fb -x '" + path + "' 2>&1").c_str(), "r");
-    std::string out;
-    if (!pipe) return out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    pclose(pipe);
+    const std::string out = IsqlExtract(path);
     std::string r;
     std::size_t start = 0;
     while (start < out.size()) {
@@ -731,10 +727,7 @@ TEST(ExtractRoundTrip, SelfCompareWritesNothing) {
     auto f = MakeFixture(true);
     TExtractRig master(f->Path()), target(f->Path());
     TSchemalyst cmp;
-    cmp.SetDBStructureMaster(&master.St);
-    cmp.SetDBStructureTarget(&target.St);
-    cmp.SetExtractorMaster(&master.Ex);
-    cmp.SetExtractorTarget(&target.Ex);
+    Sides(cmp, &master.St, &master.Ex, &target.St, &target.Ex);
     std::vector<std::string> errors;
     cmp.OnErrorMessage = [&](TObject*, const std::string& t) { errors.push_back(t); };
     cmp.ExtractAndCompare();
@@ -753,10 +746,7 @@ TEST(ExtractRoundTrip, PackagesReachAnEmptyDatabase) {
     TSchemalyst cmp;
     cmp.GetIBCompareOptions().SetUseRECONNECT(false);
     cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-    cmp.SetDBStructureMaster(&m.St);
-    cmp.SetDBStructureTarget(&t.St);
-    cmp.SetExtractorMaster(&m.Ex);
-    cmp.SetExtractorTarget(&t.Ex);
+    Sides(cmp, &m.St, &m.Ex, &t.St, &t.Ex);
     std::vector<std::string> errors;
     cmp.OnErrorMessage = [&](TObject*, const std::string& e) { errors.push_back(e); };
     cmp.ExtractAndCompare();
@@ -911,10 +901,7 @@ TEST(ExtractReadBack, ColumnsAndParametersComeBackAsWritten) {
     TSchemalyst cmp;
     cmp.GetIBCompareOptions().SetFldCharsetCompare(true);
     cmp.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-    cmp.SetDBStructureMaster(&s);
-    cmp.SetDBStructureTarget(&r.St);
-    cmp.SetExtractorMaster(&keep);
-    cmp.SetExtractorTarget(&r.Ex);
+    Sides(cmp, &s, &keep, &r.St, &r.Ex);
     std::vector<std::string> errors;
     cmp.OnErrorMessage = [&](TObject*, const std::string& e) { errors.push_back(e); };
     cmp.ExtractAndCompare();
@@ -958,10 +945,10 @@ TEST(ExtractRoundTrip, DatabaseAgainstItsCreationScript) {
                               TCmpObjType::coObjGrant})
             kinds -= k;
         cmp.SetCompareObjects(kinds);
-        cmp.SetDBStructureMaster(databaseIsMaster ? &db.St : static_cast<TCustomDBStructure*>(&scripted));
-        cmp.SetExtractorMaster(databaseIsMaster ? static_cast<TCustomExtract*>(&db.Ex) : &script);
-        cmp.SetDBStructureTarget(databaseIsMaster ? static_cast<TCustomDBStructure*>(&scripted) : &db.St);
-        cmp.SetExtractorTarget(databaseIsMaster ? static_cast<TCustomExtract*>(&script) : &db.Ex);
+        if (databaseIsMaster)
+            Sides(cmp, &db.St, &db.Ex, &scripted, &script);
+        else
+            Sides(cmp, &scripted, &script, &db.St, &db.Ex);
         cmp.ExtractAndCompare();
         EXPECT_TRUE(errors.empty()) << errors.front();
         ASSERT_NE(cmp.GetSQLExec(), nullptr);

@@ -26,14 +26,7 @@ using Strings = std::vector<std::string>;
 
 /// isql-fb -x of the database, without the line that names the database file.
 std::string ExtractDdl(const std::string& path) {
-    FILE* pipe = popen(("isql-fb -x '" + path + "' 2>&1").c_str(), "r");
-    if (!pipe) return {};
-    std::string out;
-    std::array<char, 4096> buf{};
-    std::size_t n = 0;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    pclose(pipe);
+    const std::string out = IsqlExtract(path);
     std::string kept;
     for (const std::string& line : SplitLines(out))
         if (line.find("CREATE DATABASE") == std::string::npos) kept += line + "\n";

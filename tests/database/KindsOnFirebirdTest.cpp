@@ -42,14 +42,7 @@ bool HasText(const std::string& text, const std::string& part) {
 // isql-fb -x of the database, comparable between two files: without CR, without the commented
 // CREATE DATABASE line, with the view paragraphs (listed in creation order) sorted.
 std::string ComparableExtract(const std::string& path) {
-    FILE* pipe = popen(("isql-fb -x '" + path + "' 2>&1").c_str(), "r");
-    std::string out;
-    if (!pipe) return out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    pclose(pipe);
+    std::string out = IsqlExtract(path);
     out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
     Strings paragraphs;
     std::string current;

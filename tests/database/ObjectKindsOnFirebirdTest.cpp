@@ -23,25 +23,6 @@ namespace {
 using enum TDbObject;
 using Strings = std::vector<std::string>;
 
-// The output of a command (stdout and stderr).
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    pclose(pipe);
-    return out;
-}
-
-std::string ShellQuote(const std::string& s) {
-    std::string r = "'";
-    for (char c : s)
-        r += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return r + "'";
-}
 
 // isql-fb -x of the database without its CREATE DATABASE comment line and without CR.
 std::string Extract(const std::string& path, const std::string& env = {}) {

@@ -34,15 +34,7 @@ std::string Squeeze(std::string_view s) {
 }
 
 std::string Extract(const std::string& database) {
-    FILE* pipe = popen(("isql-fb -x '" + database + "' 2>&1").c_str(), "r");
-    std::string out;
-    if (!pipe) return out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    pclose(pipe);
-    return Squeeze(out);
+    return Squeeze(test::IsqlExtract(database));
 }
 
 // A Firebird 3 structure (UTF8, character sets and collations written) for database path db.

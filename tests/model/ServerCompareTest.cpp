@@ -28,6 +28,19 @@ using enum TDatabaseType;
 /// What one side of a case holds: the full set of objects, or the changed set.
 enum class Shape { Empty, Base, Changed };
 
+// Order's foreign key on Customer, recorded as a reader records one: on both its tables and on the
+// key it references. The changed side cascades deletes, so the key is dropped and made again.
+void OrderCustomerKey(TDBStructure& s, TTblData* order, TTblData* customer, TCtrData* pk, bool changed,
+                      const std::string& schema = "") {
+    TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"}, schema);
+    fk->SetRefTableName("Customer");
+    fk->AddRefColumn("Id");
+    AddDependency(s.Objs(), fk, order);
+    AddDependency(s.Objs(), fk, customer);
+    AddDependency(s.Objs(), fk, pk);
+    fk->DeleteRule = changed ? raCascade : raNone;
+}
+
 // ---- PostgreSQL ----------------------------------------------------------------------------------------
 
 const std::string S = "Sales";
@@ -64,14 +77,7 @@ void FillPg(TDBStructure& s, Shape shape) {
     Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"}, S);
     Key(s, changed ? "PK_New" : "PK_Old", ctPrimaryKey, other->GetName(), {"Id"}, S);
     // The foreign key changes its action: dropped and made again.
-    TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"}, S);
-    fk->SetRefTableName("Customer");
-    fk->AddRefColumn("Id");
-    // As a reader records a foreign key: on both its tables and on the key it references.
-    AddDependency(s.Objs(), fk, order);
-    AddDependency(s.Objs(), fk, customer);
-    AddDependency(s.Objs(), fk, pk);
-    fk->DeleteRule = changed ? raCascade : raNone;
+    OrderCustomerKey(s, order, customer, pk, changed, S);
     if (changed) {
         Key(s, "UQ_Customer_Name", ctUnique, "Customer", {"Name"}, S);
     } else {
@@ -163,13 +169,7 @@ void FillMy(TDBStructure& s, Shape shape) {
     TCtrData* pk = Key(s, "PK_Customer", ctPrimaryKey, "Customer", {"Id"});
     Key(s, "PK_Order", ctPrimaryKey, "Order", {"Id"});
     Key(s, "PK_Other", ctPrimaryKey, other->GetName(), {"Id"});
-    TCtrData* fk = Key(s, "FK_Order_Customer", ctForeignKey, "Order", {"Customer"});
-    fk->SetRefTableName("Customer");
-    fk->AddRefColumn("Id");
-    AddDependency(s.Objs(), fk, order);
-    AddDependency(s.Objs(), fk, customer);
-    AddDependency(s.Objs(), fk, pk);
-    fk->DeleteRule = changed ? raCascade : raNone;
+    OrderCustomerKey(s, order, customer, pk, changed);
     if (changed) Key(s, "UQ_Customer_Name", ctUnique, "Customer", {"Name"});
     auto* index = FileIn(s, new TIdxData(s.Objs()), changed ? "IX_Order_Customer" : "IX_Old");
     index->TableName = changed ? "Order" : "Customer";

@@ -56,15 +56,7 @@ COMMIT;
 
 /// isql-fb's metadata extract of the database.
 std::string Extract(const std::string& Path) {
-    const std::string Cmd = "isql-fb -x '" + Path + "' -user SYSDBA 2>&1";
-    std::string Out;
-    FILE* Pipe = popen(Cmd.c_str(), "r");
-    if (!Pipe) return Out;
-    std::array<char, 4096> Buf{};
-    for (std::size_t N; (N = fread(Buf.data(), 1, Buf.size(), Pipe)) > 0;)
-        Out.append(Buf.data(), N);
-    pclose(Pipe);
-    return Out;
+    return RunCommand("isql-fb -x " + ShellQuote(Path) + " -user SYSDBA");
 }
 
 /// The extract without its CREATE DATABASE comment (which names the file).

@@ -12,23 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quote(const std::string& S) {
-    std::string R = "'";
-    for (char C : S)
-        R += C == '\'' ? std::string("'\\''") : std::string(1, C);
-    return R + "'";
-}
-
 /// isql-fb -x of the database without the CREATE DATABASE comment line.
 std::string Extract(const std::string& Path) {
-    std::string Out;
-    FILE* Pipe = popen(("isql-fb -x " + Quote(Path) + " 2>&1").c_str(), "r");
-    if (!Pipe) return Out;
-    char Buf[4096];
-    std::size_t N = 0;
-    while ((N = fread(Buf, 1, sizeof Buf, Pipe)) > 0)
-        Out.append(Buf, N);
-    pclose(Pipe);
+    const std::string Out = IsqlExtract(Path);
     std::string R;
     std::istringstream In(WithoutCR(Out));
     for (std::string Line; std::getline(In, Line);)
@@ -55,7 +41,7 @@ TEST_P(ScriptCaseOnFirebird, UpdateScriptTurnsTargetIntoMaster) {
     const std::string Update = C.Compare();
     const std::string File = Tmp.File("update.sql");
     std::ofstream(File, std::ios::binary) << Update;
-    const TIsqlResult R = RunIsqlFile(File, Quote(T));
+    const TIsqlResult R = RunIsqlFile(File, ShellQuote(T));
     ASSERT_TRUE(R.Ok()) << R.Output << "\n--- script ---\n" << Update;
     EXPECT_EQ(Extract(T), Extract(M)) << Update;
 }

@@ -66,16 +66,36 @@ struct TIsqlResult {
     bool Ok() const { return ExitCode == 0; }
 };
 
+/// The text in single quotes for the shell.
+inline std::string ShellQuote(const std::string& s) {
+    std::string r = "'";
+    for (char c : s)
+        r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return r + "'";
+}
+
+/// The output of a shell command (stdout and stderr).
+inline std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buf{};
+    std::size_t n = 0;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    pclose(pipe);
+    return out;
+}
+
+/// isql-fb's metadata extract (-x) of the database, as isql-fb writes it.
+inline std::string IsqlExtract(const std::string& path) {
+    return RunCommand("isql-fb -x " + ShellQuote(path));
+}
+
 /// Runs isql-fb on the script file, stopping at the first error (bail); extra arguments are
 /// passed before the input option, e.g. a database path.
 inline TIsqlResult RunIsqlFile(const std::string& scriptFile, const std::string& extraArgs = {}) {
-    auto quote = [](const std::string& s) {
-        std::string r = "'";
-        for (char c : s)
-            r += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return r + "'";
-    };
-    const std::string cmd = "isql-fb -q -b " + extraArgs + " -i " + quote(scriptFile) + " 2>&1";
+    const std::string cmd = "isql-fb -q -b " + extraArgs + " -i " + ShellQuote(scriptFile) + " 2>&1";
     TIsqlResult result;
     FILE* pipe = popen(cmd.c_str(), "r");
     if (!pipe) return result;
