@@ -78,11 +78,14 @@ inline std::vector<std::string> ReadColumn(TSMXCustomConnection& c, const std::s
     return rows;
 }
 
-/// The first column of every row through a separate attachment (what another user sees).
-inline std::vector<std::string> ReadColumnElsewhere(const std::string& path, const std::string& sql) {
+/// Runs the select through a separate attachment (what another user sees), with the connection
+/// character set when one is given, and hands each row's query to row.
+template <typename F>
+void ForEachRowElsewhere(const std::string& path, const std::string& sql, const std::string& charSet, F row) {
     TIBDatabase db;
     db.SetDatabaseName(path);
     db.Params().Add("user_name=SYSDBA");
+    if (!charSet.empty()) db.Params().Add("lc_ctype=" + charSet);
     TIBTransaction tr;
     tr.SetDefaultDatabase(&db);
     db.Open();
@@ -92,12 +95,17 @@ inline std::vector<std::string> ReadColumnElsewhere(const std::string& path, con
     q.SetParamCheck(false);
     q.SetSQLText(sql);
     q.Open();
-    std::vector<std::string> rows;
     for (; !q.GetEof(); q.Next())
-        rows.push_back(Trim((*q.Fields())[0].AsString()));
+        row(q);
     q.Close();
     tr.Commit();
     db.Close();
+}
+
+/// The first column of every row through a separate attachment.
+inline std::vector<std::string> ReadColumnElsewhere(const std::string& path, const std::string& sql) {
+    std::vector<std::string> rows;
+    ForEachRowElsewhere(path, sql, "", [&](TIBQuery& q) { rows.push_back(Trim((*q.Fields())[0].AsString())); });
     return rows;
 }
 

@@ -158,29 +158,13 @@ using TDump = std::vector<std::vector<std::string>>;
 
 /// Every row of the select through a separate UTF8 attachment.
 inline TDump DumpTable(const std::string& Path, const std::string& Select) {
-    TIBDatabase db;
-    db.SetDatabaseName(Path);
-    db.Params().Add("user_name=SYSDBA");
-    db.Params().Add("lc_ctype=UTF8");
-    TIBTransaction tr;
-    tr.SetDefaultDatabase(&db);
-    db.Open();
-    TIBQuery q;
-    q.SetDatabase(&db);
-    q.SetTransaction(&tr);
-    q.SetParamCheck(false);
-    q.SetSQLText(Select);
-    q.Open();
     TDump rows;
-    for (; !q.GetEof(); q.Next()) {
+    ForEachRowElsewhere(Path, Select, "UTF8", [&](TIBQuery& q) {
         std::vector<std::string> row;
         for (int i = 0; i < q.Fields()->Count(); ++i)
             row.push_back(DumpValue((*q.Fields())[i]));
         rows.push_back(std::move(row));
-    }
-    q.Close();
-    tr.Commit();
-    db.Close();
+    });
     return rows;
 }
 
