@@ -18,6 +18,7 @@
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "tests/database/IBXTestSupport.h"
+#include "tests/model/KeysTestSupport.h"
 #include "tests/model/KindScenario.h"
 #include "tests/model/SchemalystTestSupport.h"
 
@@ -122,13 +123,8 @@ Strings DomainAlterations(const std::function<void(TFldData&, TFldData&)>& Setup
 TEST(KindsOnFirebird, EveryInterBaseTextRuns) {
     TTestDatabase db(CreateDatabaseSql({}, "PAGE_SIZE 4096 DEFAULT CHARACTER SET UTF8"), "k.fdb");
     TDBStructure s;
-    s.SetDatabaseType(TDatabaseType::dbInterBase);
-    TIBServerOptions& ib = s.GetIBServerOptions();
-    ib.SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
-    ib.SetSQLDialect(3);
-    ib.SetDBCharSet("UTF8");
-    ib.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-    ib.GetIBCompareOptions().SetFldCharsetCompare(true);
+    keytest::Prepare(s);
+    s.GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
     TObjs* o = s.Objs();
     TSQLExec exec;
     exec.SetDatabaseType(TDatabaseType::dbInterBase);

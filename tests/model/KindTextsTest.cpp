@@ -14,6 +14,7 @@
 #include "model/smxComp_Viw.h"
 #include "model/smxDBStructure.h"
 #include "model/smxSQL_Exec.h"
+#include "tests/model/KeysTestSupport.h"
 
 namespace smx {
 namespace {
@@ -26,13 +27,8 @@ constexpr std::uint8_t Integer = 1, Varchar = 14, Number = 11, Text = 48, TableC
 /// COMMENT ON descriptions and character sets written.
 struct Side {
     explicit Side(TDatabaseType type) {
-        s.SetDatabaseType(type);
-        TIBServerOptions& ib = s.GetIBServerOptions();
-        ib.SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
-        ib.SetSQLDialect(3);
-        ib.SetDBCharSet("UTF8");
-        ib.GetIBCompareOptions().SetUpdateDescriptionMode(TUpdateDescriptionType::udComment);
-        ib.GetIBCompareOptions().SetFldCharsetCompare(true);
+        keytest::Prepare(s, type);
+        s.GetIBServerOptions().GetIBCompareOptions().SetFldCharsetCompare(true);
     }
     TObjs* O() const { return s.Objs(); }
 
