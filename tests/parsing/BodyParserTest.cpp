@@ -6,6 +6,7 @@
 #include <chrono>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
@@ -121,23 +122,19 @@ TEST(BodyParser, DependenciesOfEachKindOfBody) {
     B.Parser.ParseBody(C);
     EXPECT_EQ(Deps(C), (S{"T.PRICE", "T.QTY"}));
 
-    auto* Chk = new TCtrData(&B.Objs());
-    Chk->SetName("CHK");
-    Chk->SetConstraintType(ctCheck);
-    Chk->SetTableName("T");
-    Chk->SetSource("(QTY >= 0)");
-    ASSERT_GE(B.Objs().AddObject(Chk, true), 0);
-    B.Parser.ParseBody(Chk);
-    EXPECT_EQ(Deps(Chk), (S{"T.QTY"}));
-    // A check's source as the server keeps it starts with CHECK.
-    auto* Chk2 = new TCtrData(&B.Objs());
-    Chk2->SetName("CHK2");
-    Chk2->SetConstraintType(ctCheck);
-    Chk2->SetTableName("T");
-    Chk2->SetSource("CHECK (PRICE > 0)");
-    ASSERT_GE(B.Objs().AddObject(Chk2, true), 0);
-    B.Parser.ParseBody(Chk2);
-    EXPECT_EQ(Deps(Chk2), (S{"T.PRICE"}));
+    // A check's source as a script writes it, and as the server keeps it (starting with CHECK).
+    const std::tuple<const char*, const char*, S> Checks[] = {{"CHK", "(QTY >= 0)", {"T.QTY"}},
+                                                              {"CHK2", "CHECK (PRICE > 0)", {"T.PRICE"}}};
+    for (const auto& [Name, Source, Expected] : Checks) {
+        auto* Chk = new TCtrData(&B.Objs());
+        Chk->SetName(Name);
+        Chk->SetConstraintType(ctCheck);
+        Chk->SetTableName("T");
+        Chk->SetSource(Source);
+        ASSERT_GE(B.Objs().AddObject(Chk, true), 0);
+        B.Parser.ParseBody(Chk);
+        EXPECT_EQ(Deps(Chk), Expected) << Name;
+    }
 
     auto* Ix = new TIdxData(&B.Objs());
     Ix->SetName("IX");
