@@ -1700,24 +1700,12 @@ int TTableDataComparer::CompareFieldValues(const TField& FieldM, const TField& F
     }
 }
 
-int TTableDataComparer::CompareKeyFields() {
-    const std::size_t n = fields_->KeyM.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const TField& m = *fields_->KeyM[i];
-        const TField& t = *fields_->KeyT[i];
+int TTableDataComparer::CompareFieldLists(const std::vector<TField*>& FieldsM,
+                                          const std::vector<TField*>& FieldsT, bool AsKey) {
+    for (std::size_t i = 0; i < FieldsM.size(); ++i) {
+        const TField& m = *FieldsM[i];
         if (!compareBlobs_ && IsLargeObject(m.DataType())) continue;
-        if (int r = CompareFieldValues(m, t, true); r != 0) return r;
-    }
-    return 0;
-}
-
-int TTableDataComparer::CompareDataFields() {
-    const std::size_t n = fields_->AllM.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const TField& m = *fields_->AllM[i];
-        const TField& t = *fields_->AllT[i];
-        if (!compareBlobs_ && IsLargeObject(m.DataType())) continue;
-        if (int r = CompareFieldValues(m, t); r != 0) return r;
+        if (int r = CompareFieldValues(m, *FieldsT[i], AsKey); r != 0) return r;
     }
     return 0;
 }
@@ -1725,11 +1713,11 @@ int TTableDataComparer::CompareDataFields() {
 int TTableDataComparer::CompareCurrentRows() {
     dataDiffer_ = false;
     if (!fields_->KeyM.empty()) {
-        const int c = CompareKeyFields();
-        if (c == 0) dataDiffer_ = CompareDataFields() != 0;
+        const int c = CompareFieldLists(fields_->KeyM, fields_->KeyT, true);
+        if (c == 0) dataDiffer_ = CompareFieldLists(fields_->AllM, fields_->AllT, false) != 0;
         return c;
     }
-    return CompareDataFields();
+    return CompareFieldLists(fields_->AllM, fields_->AllT, false);
 }
 
 // ---------------------------------------------------------------------------------------------

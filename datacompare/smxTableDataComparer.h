@@ -292,8 +292,10 @@ private:
     void RunCountStatements();
     void AddScriptHeader();
     int CompareCurrentRows();
-    int CompareKeyFields();
-    int CompareDataFields();
+    /// Compares two lists of fields pairwise (large objects only when compareBlobs_); the first
+    /// difference decides.
+    int CompareFieldLists(const std::vector<TField*>& FieldsM, const std::vector<TField*>& FieldsT,
+                          bool AsKey);
     void InsertRow();
     void UpdateRow();
     void DeleteRow();

@@ -1096,12 +1096,7 @@ void TDbObj::MarkDependents() {
     }
     // 4. A routine empties its own body; what still depends on it is dropped.
     if (Kind_ == dboProcedure) {
-        const std::string empty = GetEmptyBody();
-        if (Source_ != Trim(empty)) {
-            SetSource(empty);
-            for (int i = 0; i < DependsOn_.Count(); ++i)
-                DependsOnItem(i)->Recreate = 0;
-        }
+        SetEmptySource();
         for (int i = 0; i < UsedBy_.Count(); ++i) {
             TDependObj* e = UsedByItem(i);
             TDbObj* d = e->GetReferenced();
@@ -1113,6 +1108,16 @@ void TDbObj::MarkDependents() {
             e->Recreate = 0;
         }
     }
+}
+
+bool TDbObj::SetEmptySource() {
+    // Sources are stored trimmed; the empty bodies carry a leading blank.
+    const std::string empty = GetEmptyBody();
+    if (Source_ == Trim(empty)) return false;
+    SetSource(empty);
+    for (int i = 0; i < DependsOn_.Count(); ++i)
+        DependsOnItem(i)->Recreate = 0;
+    return true;
 }
 
 void TDbObj::ProcessDependents() {

@@ -270,6 +270,9 @@ public:
     virtual std::string GetEmptyCreateSQL() const { return {}; }
     /// Replaces a routine's body by its empty body in the target (with Emit, as a statement).
     virtual void EmptyBody(bool Emit) { (void)Emit; }
+    /// Sets the source to GetEmptyBody(); what the old body needed is no longer re-created. False,
+    /// with nothing changed, when the body is empty already.
+    bool SetEmptySource();
     /// Flags a routine as created or left with an empty body (on the object and its partner).
     virtual void SetBodyEmptied(bool Value) { (void)Value; }
     /// A routine declared as a function.

@@ -7,6 +7,7 @@
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Viw.h"
+#include "model/smxCompSteps.h"
 #include "model/smxDBStructure.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
@@ -475,23 +476,6 @@ private:
     std::string q_;
 };
 
-struct Sides {
-    TCustomObjs* master = nullptr;
-    TCustomObjs* target = nullptr;
-    TCustomSQLExec* exec = nullptr;
-    TDatabaseType type = dbAbstract;
-    bool descriptions = false;
-    explicit Sides(TCustomSchemalyst* Comparer) {
-        if (!Comparer) return;
-        master = Comparer->GetMasterObjs();
-        target = Comparer->GetTargetObjs();
-        exec = Comparer->GetSQLExec();
-        if (target) type = target->GetDatabaseType();
-        descriptions = Comparer->GetCompareObjects().contains(TCmpObjType::coDescription);
-    }
-    bool ok() const { return master && target && exec; }
-};
-
 } // namespace
 
 void AlterIBDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
@@ -524,44 +508,47 @@ void AlterPGDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
 }
 
 void CreateDomains(TCustomSchemalyst* Comparer) {
-    const Sides s(Comparer);
+    const TStepContext s = StepContextOf(Comparer);
     if (!s.ok()) return;
-    const char* header = s.type == dbMSSQL    ? "/* Create User datatypes... */"
-                         : s.type == dbOracle ? "/* Create types... */"
-                                              : "/* Create Domains... */";
+    const TDatabaseType type = s.Target->GetDatabaseType();
+    const char* header = type == dbMSSQL    ? "/* Create User datatypes... */"
+                         : type == dbOracle ? "/* Create types... */"
+                                            : "/* Create Domains... */";
     bool written = false;
-    TStringList& list = s.master->Domains();
+    TStringList& list = s.Master->Domains();
     for (int i = 0; i < list.Count(); ++i) {
         TDmnData* m = AsDomain(list.Objects(i));
         if (!m || m->Ignore || m->GetPartner() || m->GetExists()) continue;
-        if (!written) s.exec->AddComment(header);
+        if (!written) s.Exec->AddComment(header);
         written = true;
         m->CreateDependDef();
-        if (s.descriptions && !m->GetDescription().empty()) s.exec->AddDescription(m);
+        if (s.Descriptions() && !m->GetDescription().empty()) s.Exec->AddDescription(m);
     }
 }
 
 void AlterDomains(TCustomSchemalyst* Comparer) {
-    const Sides s(Comparer);
+    const TStepContext s = StepContextOf(Comparer);
     if (!s.ok()) return;
-    TStringList& list = s.master->Domains();
+    const TDatabaseType type = s.Target->GetDatabaseType();
+    TStringList& list = s.Master->Domains();
     for (int i = 0; i < list.Count(); ++i) {
         TDmnData* m = AsDomain(list.Objects(i));
         TDmnData* t = m && !m->Ignore ? AsDomain(m->GetPartner()) : nullptr;
         if (!t) continue;
-        if (s.type == dbInterBase)
+        if (type == dbInterBase)
             AlterIBDomain(Comparer, m, t);
-        else if (s.type == dbPostgreSQL)
+        else if (type == dbPostgreSQL)
             AlterPGDomain(Comparer, m, t);
-        if (s.descriptions && m->GetDescription() != t->GetDescription()) s.exec->AddDescription(m);
+        if (s.Descriptions() && m->GetDescription() != t->GetDescription()) s.Exec->AddDescription(m);
     }
 }
 
 void DropDomains(TCustomSchemalyst* Comparer) {
-    const Sides s(Comparer);
+    const TStepContext s = StepContextOf(Comparer);
     if (!s.ok()) return;
+    const TDatabaseType type = s.Target->GetDatabaseType();
     std::vector<TDmnData*> gone;
-    TStringList& list = s.target->Domains();
+    TStringList& list = s.Target->Domains();
     for (int i = 0; i < list.Count(); ++i)
         if (TDmnData* t = AsDomain(list.Objects(i)); t && !t->Ignore && !t->GetPartner() && t->GetExists())
             gone.push_back(t);
@@ -569,16 +556,16 @@ void DropDomains(TCustomSchemalyst* Comparer) {
     for (TDmnData* t : gone)
         for (int j = 0; j < t->GetUsedBy().Count(); ++j) {
             auto* v = dynamic_cast<TViwData*>(t->UsedByItem(j)->GetReferenced());
-            if (v && s.master->FindObject(TObjsList::olViews, v->GetFullName())) v->SetRecreate(true);
+            if (v && s.Master->FindObject(TObjsList::olViews, v->GetFullName())) v->SetRecreate(true);
         }
-    const char* header = s.type == dbMSSQL    ? "/* Drop user datatypes... */"
-                         : s.type == dbOracle ? "/* Drop types... */"
-                                              : "/* Drop domains... */";
+    const char* header = type == dbMSSQL    ? "/* Drop user datatypes... */"
+                         : type == dbOracle ? "/* Drop types... */"
+                                            : "/* Drop domains... */";
     for (std::size_t i = 0; i < gone.size(); ++i) {
-        if (i == 0) s.exec->AddComment(header);
+        if (i == 0) s.Exec->AddComment(header);
         gone[i]->DropWithDependents();
     }
-    TStringList& views = s.target->Views();
+    TStringList& views = s.Target->Views();
     for (int i = 0; i < views.Count(); ++i) {
         auto* v = dynamic_cast<TViwData*>(views.Objects(i));
         if (!v || !v->GetRecreate()) continue;

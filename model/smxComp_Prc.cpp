@@ -364,13 +364,7 @@ std::string TPrcData::GetEmptyAlterSQL() const {
 }
 
 void TPrcData::EmptyBody(bool Emit) {
-    if (!GetExists()) return;
-    // Sources are stored trimmed, so the comparison is on the trimmed empty body.
-    const std::string empty = EmptyRoutineBody();
-    if (GetSource() == Trim(empty)) return;
-    SetSource(empty);
-    for (int i = 0; i < GetDependsOn().Count(); ++i)
-        DependsOnItem(i)->Recreate = 0;
+    if (!GetExists() || !SetEmptySource()) return;
     if (GetOwner())
         if (TCustomObjs* master = GetOwner()->GetMaster())
             if (TDbObj* m = master->FindObject(TObjsList::olProcedures, GetFullName()))
@@ -431,12 +425,7 @@ void TPrcData::ProcessDependents() {
         if (!mv || !tv || mv == tv || !mv->GetExists() || !tv->GetExists() ||
             mv->CompareText == tv->CompareText)
             continue;
-        comment("Alter view (drop/create): " + tail);
-        comment("Alter view (drop): " + tail);
-        tv->DropWithDependents();
-        comment("Alter view (create): " + tail);
-        mv->CreateDependDef();
-        tv->CompareText = mv->CompareText;
+        RecreateChangedView(*this, mv, tv, tail);
     }
 }
 

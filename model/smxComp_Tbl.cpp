@@ -8,6 +8,7 @@
 #include "model/smxComp_Rol.h"
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
+#include "model/smxCompSteps.h"
 #include "platform/smxStrUtils.h"
 
 #include <cstdint>
@@ -551,43 +552,6 @@ void TTblData::ProcessDependents() {
 
 namespace {
 
-struct StepContext {
-    TCustomObjs* master = nullptr;
-    TCustomObjs* target = nullptr;
-    TCustomSQLExec* exec = nullptr;
-    bool descriptions = false;
-    bool ok() const { return master && target && exec; }
-};
-
-StepContext Context(TCustomSchemalyst* Comparer) {
-    StepContext c;
-    if (!Comparer) return c;
-    c.master = Comparer->GetMasterObjs();
-    c.target = Comparer->GetTargetObjs();
-    c.exec = Comparer->GetSQLExec();
-    c.descriptions = Comparer->GetCompareObjects().contains(TCmpObjType::coDescription);
-    return c;
-}
-
-// Writes the header comment before the first statement of a step and the closing line after it.
-class StepHeader {
-public:
-    StepHeader(TCustomSQLExec* exec, std::string text) : exec_(exec), text_(std::move(text)) {}
-    ~StepHeader() {
-        if (written_) exec_->AddComment("\r\n");
-    }
-    void Write(const TDbObj& obj) {
-        if (written_) return;
-        exec_->AddComment(obj.FormatComment(text_));
-        written_ = true;
-    }
-
-private:
-    TCustomSQLExec* exec_;
-    std::string text_;
-    bool written_ = false;
-};
-
 void AddColumnDescriptions(TCustomSQLExec* exec, TTblData* t) {
     for (int i = 0; i < t->FieldCount(); ++i)
         if (TFldData* f = t->Field(i); f && !f->GetDescription().empty()) exec->AddDescription(f);
@@ -595,23 +559,23 @@ void AddColumnDescriptions(TCustomSQLExec* exec, TTblData* t) {
 
 // Creates a table as a new one: stored columns in CREATE TABLE, computed ones added after it, then
 // the descriptions.
-void CreateAsNew(const StepContext& c, TTblData* t) {
+void CreateAsNew(const TStepContext& c, TTblData* t) {
     t->SetSkipComputed(true);
     t->CreateDependDef();
     t->SetSkipComputed(false);
     t->CreateDependDef();
-    if (c.descriptions) {
-        if (!t->GetDescription().empty()) c.exec->AddDescription(t);
-        AddColumnDescriptions(c.exec, t);
+    if (c.Descriptions()) {
+        if (!t->GetDescription().empty()) c.Exec->AddDescription(t);
+        AddColumnDescriptions(c.Exec, t);
     }
 }
 
 // Drops the target table and creates the master's anew: what hangs on the target table is dropped
 // first, and every existence flag of the table, its columns and its keys says "gone" afterwards, so
 // that the later steps re-create indices, keys and triggers.
-void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
+void Recreate(const TStepContext& c, TTblData* m, TTblData* p) {
     p->MarkDependents();
-    c.exec->AddStatement(p->GetDropSQL(), TStatType::stStatement, p->GetName(), TDbObject::dboTable,
+    c.Exec->AddStatement(p->GetDropSQL(), TStatType::stStatement, p->GetName(), TDbObject::dboTable,
                          TDbOperation::odbDrop, "", "");
     MarkGrantsOfDroppedObject(p);
     for (TTblData* t : {p, m}) {
@@ -619,7 +583,7 @@ void Recreate(const StepContext& c, TTblData* m, TTblData* p) {
         for (int i = 0; i < t->FieldCount(); ++i)
             if (TFldData* f = t->Field(i)) f->SetExists(false);
     }
-    for (TStringList* list : {&c.target->Constraints(), &c.target->Indices(), &c.target->Triggers()})
+    for (TStringList* list : {&c.Target->Constraints(), &c.Target->Indices(), &c.Target->Triggers()})
         for (int i = 0; i < list->Count(); ++i)
             if (auto* o = dynamic_cast<TDbObj*>(list->Objects(i)); o && o->GetTableName() == p->GetName())
                 o->SetExists(false);
@@ -639,15 +603,15 @@ bool RecreatedByAlterTables(const TTblData* m) {
 } // namespace
 
 void RecreateTable(TCustomSchemalyst* Comparer, TTblData* Master, TTblData* Target) {
-    const StepContext c = Context(Comparer);
+    const TStepContext c = StepContextOf(Comparer);
     if (c.ok() && Master && Target) Recreate(c, Master, Target);
 }
 
 namespace {
 
 // The computed columns that the column alterations dropped with what they use, added again.
-void AddDroppedComputedColumns(const StepContext& c) {
-    TStringList& tables = c.master->Tables();
+void AddDroppedComputedColumns(const TStepContext& c) {
+    TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
@@ -665,10 +629,10 @@ void AddDroppedComputedColumns(const StepContext& c) {
 } // namespace
 
 void MatchTables(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
-    if (!c.master || !c.target) return;
-    const TDatabaseType tt = c.target->GetDatabaseType();
-    TStringList& tables = c.master->Tables();
+    const TStepContext c = StepContextOf(Comparer);
+    if (!c.Master || !c.Target) return;
+    const TDatabaseType tt = c.Target->GetDatabaseType();
+    TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
@@ -712,10 +676,10 @@ void MatchTables(TCustomSchemalyst* Comparer) {
 }
 
 void CreateTables(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
+    const TStepContext c = StepContextOf(Comparer);
     if (!c.ok()) return;
-    StepHeader header(c.exec, "Create Table...");
-    TStringList& tables = c.master->Tables();
+    TStepComment header(c.Exec, "Create Table...");
+    TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         tables.PrefetchObject(i + 2);
         TTblData* m = TableAt(tables, i);
@@ -726,9 +690,9 @@ void CreateTables(TCustomSchemalyst* Comparer) {
 }
 
 void AddNewColumns(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
+    const TStepContext c = StepContextOf(Comparer);
     if (!c.ok()) return;
-    TStringList& tables = c.master->Tables();
+    TStringList& tables = c.Master->Tables();
     for (int pass = 1; pass <= 2; ++pass) {
         for (int i = 0; i < tables.Count(); ++i) {
             PrefetchAhead(tables, i);
@@ -749,10 +713,10 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
 }
 
 void AlterTables(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
+    const TStepContext c = StepContextOf(Comparer);
     if (!c.ok()) return;
-    const TDatabaseType tt = c.target->GetDatabaseType();
-    TStringList& tables = c.master->Tables();
+    const TDatabaseType tt = c.Target->GetDatabaseType();
+    TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         tables.PrefetchObject(i + 2);
         TTblData* m = TableAt(tables, i);
@@ -761,20 +725,20 @@ void AlterTables(TCustomSchemalyst* Comparer) {
         // A table cannot change between permanent and temporary, nor its ON COMMIT kind, in place;
         // the new table states its own description.
         const bool recreate = RecreatedByAlterTables(m);
-        if (!recreate && c.descriptions && m->GetDescription() != p->GetDescription())
-            c.exec->AddDescription(m);
+        if (!recreate && c.Descriptions() && m->GetDescription() != p->GetDescription())
+            c.Exec->AddDescription(m);
         if (recreate) Recreate(c, m, p);
         if (tt == dbMySQL) {
             const std::string name = m->QuoteName(m->GetName());
             const std::string& me = m->MySQLOptions.GetEngine();
             const std::string& pe = p->MySQLOptions.GetEngine();
             if (!me.empty() && !pe.empty() && me != pe)
-                c.exec->AddStatement("ALTER TABLE " + name + " ENGINE=" + me, TStatType::stStatement,
+                c.Exec->AddStatement("ALTER TABLE " + name + " ENGINE=" + me, TStatType::stStatement,
                                      m->GetName(), TDbObject::dboTable, TDbOperation::odbAlter, "", "");
             const std::string& mc = m->MySQLOptions.GetCharSet();
             const std::string& pc = p->MySQLOptions.GetCharSet();
             if (!mc.empty() && !pc.empty() && mc != pc)
-                c.exec->AddStatement("ALTER TABLE " + name + " DEFAULT CHARSET=" + mc, TStatType::stStatement,
+                c.Exec->AddStatement("ALTER TABLE " + name + " DEFAULT CHARSET=" + mc, TStatType::stStatement,
                                      m->GetName(), TDbObject::dboTable, TDbOperation::odbAlter, "", "");
         }
     }
@@ -783,11 +747,11 @@ void AlterTables(TCustomSchemalyst* Comparer) {
 }
 
 void DropTables(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
+    const TStepContext c = StepContextOf(Comparer);
     if (!c.ok()) return;
-    TStringList& tables = c.target->Tables();
+    TStringList& tables = c.Target->Tables();
     {
-        StepHeader header(c.exec, "Drop table-fields...");
+        TStepComment header(c.Exec, "Drop table-fields...");
         for (int i = 0; i < tables.Count(); ++i) {
             PrefetchAhead(tables, i);
             TTblData* t = TableAt(tables, i);
@@ -803,7 +767,7 @@ void DropTables(TCustomSchemalyst* Comparer) {
             }
         }
     }
-    StepHeader header(c.exec, "Drop tables...");
+    TStepComment header(c.Exec, "Drop tables...");
     for (int i = 0; i < tables.Count(); ++i) {
         tables.PrefetchObject(i + 2);
         TTblData* t = TableAt(tables, i);
@@ -814,10 +778,10 @@ void DropTables(TCustomSchemalyst* Comparer) {
 }
 
 void AlterColumns(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
+    const TStepContext c = StepContextOf(Comparer);
     if (!c.ok()) return;
-    const TDatabaseType tt = c.target->GetDatabaseType();
-    TStringList& tables = c.master->Tables();
+    const TDatabaseType tt = c.Target->GetDatabaseType();
+    TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);
@@ -858,9 +822,9 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
                     break;
                 }
             }
-            if (c.descriptions && mc->GetDescription() != pc->GetDescription()) c.exec->AddDescription(mc);
+            if (c.Descriptions() && mc->GetDescription() != pc->GetDescription()) c.Exec->AddDescription(mc);
         }
-        if (header) c.exec->AddComment("\r\n");
+        if (header) c.Exec->AddComment("\r\n");
     }
     // A type, default or computed-source change drops the computed columns that use the column,
     // and no later step adds computed columns.
@@ -868,9 +832,9 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
 }
 
 void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {
-    const StepContext c = Context(Comparer);
-    if (!c.master) return;
-    TStringList& tables = c.master->Tables();
+    const TStepContext c = StepContextOf(Comparer);
+    if (!c.Master) return;
+    TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         PrefetchAhead(tables, i);
         TTblData* m = TableAt(tables, i);

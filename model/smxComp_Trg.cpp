@@ -266,12 +266,7 @@ void TTrgData::SetBodyEmptied(bool Value) {
 
 void TTrgData::EmptyBody(bool Emit) {
     (void)Emit; // the trigger's ALTER is always filed
-    if (!GetExists()) return;
-    const std::string empty = EmptyTriggerBody();
-    if (GetSource() == Trim(empty)) return;
-    SetSource(empty);
-    for (int i = 0; i < GetDependsOn().Count(); ++i)
-        DependsOnItem(i)->Recreate = 0;
+    if (!GetExists() || !SetEmptySource()) return;
     if (GetOwner())
         if (TCustomObjs* master = GetOwner()->GetMaster())
             if (TDbObj* m = master->FindObject(TObjsList::olTriggers, GetFullName())) m->SetBodyEmptied(true);

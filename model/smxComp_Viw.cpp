@@ -184,6 +184,19 @@ void TViwData::MarkDropped() {
         g->SetExists(false);
 }
 
+void RecreateChangedView(const TDbObj& Obj, TDbObj* MasterView, TDbObj* TargetView, const std::string& Tail) {
+    TCustomSQLExec* exec = Obj.GetSQLExec();
+    auto comment = [&](const std::string& Text) {
+        if (exec) exec->AddComment(Obj.FormatComment(Text));
+    };
+    comment("Alter view (drop/create): " + Tail);
+    comment("Alter view (drop): " + Tail);
+    TargetView->DropWithDependents();
+    comment("Alter view (create): " + Tail);
+    MasterView->CreateDependDef();
+    TargetView->CompareText = MasterView->CompareText;
+}
+
 void TViwData::ProcessDependents() {
     TDbObj::ProcessDependents();
     TCustomSQLExec* exec = GetSQLExec();
@@ -207,12 +220,7 @@ void TViwData::ProcessDependents() {
             TDbObj* mv = master ? master->FindObject(TObjsList::olViews, n->GetFullName()) : nullptr;
             TDbObj* tv = target ? target->FindObject(TObjsList::olViews, n->GetFullName()) : nullptr;
             if (!mv || !tv || mv == tv || mv->CompareText == tv->CompareText) continue;
-            comment("Alter view (drop/create): " + tail);
-            comment("Alter view (drop): " + tail);
-            tv->DropWithDependents();
-            comment("Alter view (create): " + tail);
-            mv->CreateDependDef();
-            tv->CompareText = mv->CompareText;
+            RecreateChangedView(*this, mv, tv, tail);
         } else if (!e->FieldName.empty() && (k == TDbObject::dboTable || k == TDbObject::dboField)) {
             TDbObj* table = k == TDbObject::dboTable ? n : n->GetParentObject();
             if (!table || table->GetKind() != TDbObject::dboTable) continue;

@@ -66,6 +66,11 @@ private:
     bool creating_ = false; // guards CreateDependDef against dependency cycles
 };
 
+/// A dependency Obj meets while its dependents are processed: when the master's and the target's
+/// views differ, the target's is dropped with its dependents and the master's created again, under
+/// comments of Obj naming Tail ("<view> for <kind>: <name>").
+void RecreateChangedView(const TDbObj& Obj, TDbObj* MasterView, TDbObj* TargetView, const std::string& Tail);
+
 // Compare steps of views.
 
 /// Creates the master views the target lacks (or that the script dropped), in dependency order.

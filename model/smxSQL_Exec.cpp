@@ -343,18 +343,8 @@ void TSQLExec::RecoverFromException(const std::string& Message) {
 // Runs on every way out of a run, so it reports instead of throwing.
 void TSQLExec::EndRun(bool WasConnected) {
     Blob_.reset();
-    TSMXCustomConnection* c = SMXConnection_;
-    if (!c) return;
-    try {
-        if (c->InTransaction()) c->Commit();
-    } catch (const std::exception& e) {
-        DoErrorMessage(e.what());
-        try {
-            if (c->InTransaction()) c->Rollback();
-        } catch (const std::exception& e2) {
-            DoErrorMessage(e2.what());
-        }
-    }
+    if (!SMXConnection_) return;
+    CommitPendingData();
     if (!WasConnected) Disconnect();
 }
 

@@ -166,6 +166,12 @@ void TIbExParser::Depend(std::string_view Name, TDbObjectKinds Kinds) {
     LinkDepend(Current_, Name, Kinds);
 }
 
+void TIbExParser::DependOnName(TDbObject Kind) {
+    if (!Expect(tkIdent)) return;
+    Depend(TokenText_, KindOnly(Kind));
+    NextToken();
+}
+
 void TIbExParser::ColumnRef(std::string_view Alias, std::string_view Column) {
     if (Current_) LinkFieldDepend(Current_, Alias, Column);
 }
@@ -580,10 +586,7 @@ void TIbExParser::ParseBodyStatement() {
         NextToken();
         if (Is(tkPROCEDURE)) {
             NextToken();
-            if (Expect(tkIdent)) {
-                Depend(TokenText_, KindOnly(dboProcedure));
-                NextToken();
-            }
+            DependOnName(dboProcedure);
             if (Token_ == tkLParen) {
                 NextToken();
                 if (Token_ != tkRParen) ParseExpressionList();
@@ -865,10 +868,7 @@ void TIbExParser::ParseWhen() {
     while (Token_ != tkEOF && Token_ != tkTerminator) {
         if (Is(tkEXCEPTION)) {
             NextToken();
-            if (Expect(tkIdent)) {
-                Depend(TokenText_, KindOnly(dboException));
-                NextToken();
-            }
+            DependOnName(dboException);
         } else if (Is(kwSQLCODE)) {
             NextToken();
             if (Token_ == tkMinus || Token_ == tkPlus) NextToken();
@@ -895,19 +895,13 @@ void TIbExParser::ParseSetStatement() {
     NextToken();
     if (Is(tkGENERATOR)) {
         NextToken();
-        if (Expect(tkIdent)) {
-            Depend(TokenText_, KindOnly(dboGenerator));
-            NextToken();
-        }
+        DependOnName(dboGenerator);
         ExpectKwAndNext(tkTO);
         ParseExpression();
     } else if (Is(tkSTATISTICS)) {
         NextToken();
         ExpectKwAndNext(tkINDEX);
-        if (Expect(tkIdent)) {
-            Depend(TokenText_, KindOnly(dboIndex));
-            NextToken();
-        }
+        DependOnName(dboIndex);
     } else if (IsWord("DECFLOAT") || IsWord("INT128")) {
         NextToken();
         if (!(IsWord("BIND") || IsWord("ROUND") || IsWord("TRAPS")))
@@ -1648,10 +1642,7 @@ void TIbExParser::ParseFactor() {
         }
         NextToken();
         ExpectAndNext(tkLParen);
-        if (Expect(tkIdent)) {
-            Depend(TokenText_, KindOnly(dboGenerator));
-            NextToken();
-        }
+        DependOnName(dboGenerator);
         if (Token_ == tkComma) {
             NextToken();
             ParseExpression();
@@ -1773,10 +1764,7 @@ void TIbExParser::ParseIdentFactor() {
         } else if (SameText(Name, "NEXT") && Is(kwVALUE)) { // NEXT VALUE FOR generator
             NextToken();
             ExpectKwAndNext(kwFOR);
-            if (Expect(tkIdent)) {
-                Depend(TokenText_, KindOnly(dboGenerator));
-                NextToken();
-            }
+            DependOnName(dboGenerator);
         } else {
             ColumnRef("", Name);
         }

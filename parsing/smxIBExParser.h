@@ -142,6 +142,8 @@ private:
     void FromKnown(TBodyContext& Ctx);
     /// Records a dependency of the current object on Name among Kinds.
     void Depend(std::string_view Name, TDbObjectKinds Kinds);
+    /// The name at the current token (reported when missing) is a dependency of kind Kind; moves past it.
+    void DependOnName(TDbObject Kind);
     /// Records Obj's need of Relation's Column (of a procedure: of its output parameter).
     void LinkColumn(TDbObj* Obj, TDbObj* Relation, std::string_view Column);
     /// The column reference Alias.Column of the current object.

@@ -248,9 +248,11 @@ std::string TIbParser::NextName() {
     return NextAndExpect(tkIdent) ? TokenText_ : std::string();
 }
 
-void TIbParser::ReportSkipped(const std::string& Name, TDbOperation Operation, TDbObject ObjKind) {
+void TIbParser::ReportSkipped(TStatType StatType, const std::string& Name, TDbOperation Operation,
+                              TDbObject ObjKind) {
     SkipToTokens(TerminatorOrEnd());
-    EmitStatement(stStatement, Name, Statement_, "", Operation, ObjKind);
+    EmitStatement(StatType, Name, Statement_, "", Operation, ObjKind);
+    SkipTerminator();
 }
 
 // =====================================================================================================
@@ -285,43 +287,29 @@ void TIbParser::ParseStatement() {
         NextAndExpect(tkFUNCTION);
         ParseDeclareFunction();
         return;
-    case tkDELETE: {
+    case tkDELETE:
         NextAndExpect(tkFROM);
-        const std::string Table = NextName();
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stDelete, Table, Statement_, "", odbDelete, dboTable);
-        SkipTerminator();
+        ReportSkipped(stDelete, NextName(), odbDelete, dboTable);
         return;
-    }
     case tkDROP:
         ParseDrop();
         return;
     case tkEXECUTE:
         ParseExecute();
         return;
-    case tkUPDATE: {
-        const std::string Table = NextName();
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stUpdate, Table, Statement_, "", odbUpdate, dboTable);
-        SkipTerminator();
+    case tkUPDATE:
+        ReportSkipped(stUpdate, NextName(), odbUpdate, dboTable);
         return;
-    }
-    case tkINSERT: {
+    case tkINSERT:
         NextAndExpect(tkINTO);
-        const std::string Table = NextName();
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stInsert, Table, Statement_, "", odbInsert, dboTable);
-        SkipTerminator();
+        ReportSkipped(stInsert, NextName(), odbInsert, dboTable);
         return;
-    }
     case tkREVOKE:
         ParseRevoke();
         return;
     case tkSELECT:
     case tkWITH:
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stSelect, "", Statement_, "", odbUnknown, dboUnknown);
-        SkipTerminator();
+        ReportSkipped(stSelect, "", odbUnknown, dboUnknown);
         return;
     case tkSET:
         ParseSet();
@@ -608,9 +596,7 @@ void TIbParser::ParseSet() {
         Expect(tkTerminator);
         NextToken();
     } else {
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stSet, "", Statement_, "", odbSet, dboUnknown);
-        SkipTerminator();
+        ReportSkipped(stSet, "", odbSet, dboUnknown);
     }
 }
 
@@ -844,9 +830,7 @@ void TIbParser::ParseDrop() {
 
 void TIbParser::ParseRevoke() {
     Expect(tkREVOKE);
-    SkipToTokens(TerminatorOrEnd());
-    EmitStatement(stStatement, "", Statement_, "", odbDrop, dboGrant);
-    SkipTerminator();
+    ReportSkipped(stStatement, "", odbDrop, dboGrant);
 }
 
 void TIbParser::ParseExecute() {
@@ -854,14 +838,9 @@ void TIbParser::ParseExecute() {
     if (IsWord("BLOCK")) {
         ParseExecuteBlock();
     } else if (IsWord("STATEMENT")) {
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stStatement, "", Statement_, "", odbUnknown, dboUnknown);
-        SkipTerminator();
+        ReportSkipped(stStatement, "", odbUnknown, dboUnknown);
     } else if (Is(tkPROCEDURE)) {
-        const std::string Name = NextName();
-        SkipToTokens(TerminatorOrEnd());
-        EmitStatement(stStatement, Name, Statement_, "", odbUnknown, dboProcedure);
-        SkipTerminator();
+        ReportSkipped(stStatement, NextName(), odbUnknown, dboProcedure);
     }
     // Any other token is left for the next pass of the loop.
 }
@@ -2196,13 +2175,11 @@ void TIbParser::ParseCreateDomain() {
 }
 
 void TIbParser::ParseAlterDomain() {
-    ReportSkipped(NextName(), odbAlter, dboDomain);
-    SkipTerminator();
+    ReportSkipped(stStatement, NextName(), odbAlter, dboDomain);
 }
 
 void TIbParser::ParseAlterSequence() {
-    ReportSkipped(NextName(), odbAlter, dboGenerator);
-    SkipTerminator();
+    ReportSkipped(stStatement, NextName(), odbAlter, dboGenerator);
 }
 
 void TIbParser::ParseCollation() {

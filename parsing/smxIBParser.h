@@ -309,9 +309,10 @@ protected:
     /// Columns typed by a domain (and views using them) depend on the domain.
     virtual void LinkDomainColumns();
 
-    /// Skips to the terminator and reports (stStatement, Name, "", Operation, ObjKind): statements
-    /// that change nothing in the container (ALTER DOMAIN, ALTER SEQUENCE).
-    void ReportSkipped(const std::string& Name, TDbOperation Operation, TDbObject ObjKind);
+    /// Skips to the terminator, reports (StatType, Name, "", Operation, ObjKind) and skips the
+    /// terminator: statements that change nothing in the container (DML, REVOKE, ALTER DOMAIN, ...).
+    void ReportSkipped(TStatType StatType, const std::string& Name, TDbOperation Operation,
+                       TDbObject ObjKind);
     /// A terminator is skipped; at the end of the text its absence is reported.
     void SkipTerminator();
     /// The name of the identifier after the current token (NextAndExpect), empty when there is none.
