@@ -1380,7 +1380,7 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
         NextToken();
     }
     ParseUsingIndex(Constraint);
-    DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
 }
 
 void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* Column) {
@@ -1393,7 +1393,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         Constraint->SetConstraintType(ctCheck);
         Constraint->SetSource(ReadExpressionSource(Constraint.get()));
         if (Table) LinkDependObj(Constraint.get(), Table, "");
-        DoLogNextLine("Check: " + Constraint->GetCreateSQL());
+        if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
     } else if (Token_ == tkFOREIGN) {
         ParseReferences(Constraint.get(), Table, Column);
@@ -1404,7 +1404,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
                 Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" +
                         Constraint->GetCreateSQL());
         }
-        DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
+        if (LogWanted()) DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
         Kind = dboFKey;
     } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
         const bool Primary = Token_ == tkPRIMARY;
@@ -1434,7 +1434,8 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
             }
         }
         const bool StillPrimary = Constraint->GetConstraintType() == ctPrimaryKey;
-        DoLogNextLine((StillPrimary ? "Primary key: " : "Unique: ") + Constraint->GetCreateSQL());
+        if (LogWanted())
+            DoLogNextLine((StillPrimary ? "Primary key: " : "Unique: ") + Constraint->GetCreateSQL());
         Kind = StillPrimary ? dboPKey : dboUnique;
     } else {
         Error("Missing: PRIMARY... or UNIQUE...");
@@ -1450,8 +1451,20 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
         return;
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
-    if (AddParsedObject(Constraint.release(), true) && Primary)
+    if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
         PrimaryKeys_.try_emplace({Container_, Table}, Key);
+}
+
+bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
+    if (Owner_ || !Container_) return AddParsedObject(Obj, true);
+    return Container_->AddObjectTo(Which, Obj, true) >= 0;
+}
+
+bool TIbParser::LogWanted() const {
+    if (OnLogNextLine) return true;
+    const TCustomDBStructure* S = Container_ ? Container_->GetStructure() : nullptr;
+    const TCustomExtract* E = S ? S->GetExtractor() : nullptr;
+    return E && E->GetOnLogNextLine();
 }
 
 // =====================================================================================================
@@ -1463,7 +1476,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
     if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
     const std::string Name = Table->GetName();
     Table->GlobalTemporary = GlobalTemporary;
-    DoLogNextLine("Table: " + Name);
+    if (LogWanted()) DoLogNextLine("Table: " + Name);
     CurrentTable_ = Name;
     NextToken();
     if (Is(tkEXTERNAL)) {
@@ -1512,7 +1525,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
         if (Is(tkROWS)) NextToken();
     }
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboTable);
-    AddParsedObject(Table.release(), true);
+    FileParsed(Table.release(), TObjsList::olTables);
     CurrentTable_.clear();
     ExpectAndNext(tkTerminator);
 }
@@ -1545,7 +1558,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         ParseUsingIndex(Constraint.get());
     }
     LinkDependObj(Constraint.get(), Table, "");
-    DoLogNextLine(Log + Constraint->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine(Log + Constraint->GetCreateSQL());
     FileConstraint(std::move(Constraint));
 }
 
@@ -1577,9 +1590,9 @@ void TIbParser::ParseCreateIndex() {
     } else {
         ParseColumnList(Index->Columns);
     }
-    DoLogNextLine("Index: " + Index->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine("Index: " + Index->GetCreateSQL());
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboIndex);
-    AddParsedObject(Index.release(), true);
+    FileParsed(Index.release(), TObjsList::olIndices);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1593,7 +1606,7 @@ void TIbParser::ParseAlterIndex() {
     } else {
         Error("Must be: ACTIVE/INACTIVE (ALTER INDEX... declaration)");
     }
-    if (Index) DoLogNextLine("Alter index: " + Index->GetCreateSQL());
+    if (Index && LogWanted()) DoLogNextLine("Alter index: " + Index->GetCreateSQL());
     NextAndExpect(tkTerminator);
     // Reported in the form the comparer writes it, so that a loaded script keeps the statement.
     EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboIndex);
@@ -2273,7 +2286,8 @@ void TIbParser::RemoveConstraintIndexes() {
         if (!Key || Key->GetConstraintType() > ctForeignKey || Key->TableName != Index->TableName ||
             Key->Columns.Text() != Index->Columns.Text())
             continue;
-        DoLogNextLine("Remove index: " + Index->GetName() + "\r\nfor constraint: " + Key->GetName());
+        if (LogWanted())
+            DoLogNextLine("Remove index: " + Index->GetName() + "\r\nfor constraint: " + Key->GetName());
         Indices.Delete(i);
         delete Index;
     }
