@@ -1686,7 +1686,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     std::unique_ptr<TPrcData> Made;
     TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
-    if (!Package) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
+    if (!Package && LogWanted()) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
     NextToken();
     // Descriptions set by DESCRIBE or COMMENT ON survive a redefinition under the same parameter names.
     auto KeepDescriptions = [](TStringList& List) {
@@ -1714,7 +1714,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     RestoreDescriptions(P->OutputParams, KeptOut);
     if (!NoReport && !Package)
         EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboProcedure);
-    if (Made && !Package) AddParsedObject(Made.release(), true);
+    if (Made && !Package) FileParsed(Made.release(), TObjsList::olProcedures);
     if (Token_ == tkSemicolon) NextToken();
     if (!Package) SkipTerminator();
 }
@@ -1774,7 +1774,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
     TPkgData* Existing = Container_ ? Container_->FindPackage(Name) : nullptr;
     std::unique_ptr<TPkgData> Made;
     TPkgData* K = FiledOrNew(Existing, Made, Container_, Name);
-    DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
+    if (LogWanted()) DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
     NextToken();
     // The stored texts start after AS, as the server keeps them and the package texts write them.
     if (Is(tkAS)) NextToken();
@@ -1788,7 +1788,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
         K->SetSource(BodySource);
     }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboPackage);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olPackages);
     SkipTerminator();
 }
 
@@ -1878,7 +1878,7 @@ void TIbParser::ParseTrigger(int Verb) {
             T->Position = static_cast<std::int32_t>(V);
         NextToken();
     }
-    DoLogNextLine("Trigger: " + Name);
+    if (LogWanted()) DoLogNextLine("Trigger: " + Name);
     // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was; a new body records anew what
     // it needs, the trigger's table included.
     if (Is(tkAS)) {
@@ -1889,7 +1889,7 @@ void TIbParser::ParseTrigger(int Verb) {
         ReadBody(T);
     }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olTriggers);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1930,10 +1930,10 @@ void TIbParser::ParseView(int /*Verb*/) {
         }
         ExpectAndNext(tkRParen);
     }
-    DoLogNextLine("View: " + Name);
+    if (LogWanted()) DoLogNextLine("View: " + Name);
     if (Expect(tkAS)) ReadBody(V);
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboView);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olViews);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2074,7 +2074,7 @@ void TIbParser::ParseGrant() {
     Expect(tkTerminator);
     EmitStatement(stStatement, "", Statement_, "", odbCreate, dboGrant);
     NextToken();
-    DoLogNextLine("Grant: " + G->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine("Grant: " + G->GetCreateSQL());
     if (!Container_) return;
     if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
     if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
@@ -2100,9 +2100,9 @@ void TIbParser::ParseGenerator() {
             if (V != "1") G->Increment = V;
         }
     }
-    DoLogNextLine("Generator: " + Name);
+    if (LogWanted()) DoLogNextLine("Generator: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboGenerator);
-    AddParsedObject(G.release(), true);
+    FileParsed(G.release(), TObjsList::olGenerators);
 }
 
 void TIbParser::ParseCreateRole() {
@@ -2111,7 +2111,7 @@ void TIbParser::ParseCreateRole() {
     R->SetName(Name);
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboRole);
-    AddParsedObject(R.release(), true);
+    FileParsed(R.release(), TObjsList::olRoles);
 }
 
 void TIbParser::ParseException(TExcData* Existing) {
@@ -2122,9 +2122,9 @@ void TIbParser::ParseException(TExcData* Existing) {
     TExcData* E = FiledOrNew(Existing, Made, Container_, Name);
     if (NextAndExpect(tkString)) E->Message = StringValue_;
     NextToken();
-    DoLogNextLine("Exception: " + Name);
+    if (LogWanted()) DoLogNextLine("Exception: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboException);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olExceptions);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2168,9 +2168,9 @@ void TIbParser::ParseDeclareFunction() {
     };
     Clause(tkENTRY_POINT, U->EntryPoint);
     Clause(tkMODULE_NAME, U->ModuleName);
-    DoLogNextLine("External function: " + Name);
+    if (LogWanted()) DoLogNextLine("External function: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboFunction);
-    AddParsedObject(U.release(), true);
+    FileParsed(U.release(), TObjsList::olFunctions);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2181,9 +2181,9 @@ void TIbParser::ParseCreateDomain() {
     NextToken();
     if (Is(tkAS)) NextToken();
     ParseDataType(&D->Type(), true);
-    DoLogNextLine("Domain: " + Name);
+    if (LogWanted()) DoLogNextLine("Domain: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboDomain);
-    AddParsedObject(D.release(), true);
+    FileParsed(D.release(), TObjsList::olDomains);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2243,9 +2243,9 @@ void TIbParser::ParseCollation() {
             NextToken();
         }
     }
-    DoLogNextLine("Collation: " + Name);
+    if (LogWanted()) DoLogNextLine("Collation: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboCollation);
-    AddParsedObject(C.release(), true);
+    FileParsed(C.release(), TObjsList::olCollations);
     SkipTerminator();
 }
 
