@@ -1614,6 +1614,21 @@ int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
     return index;
 }
 
+int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) {
+    if (!Obj) return -1;
+    auto reject = [&] {
+        if (FreeIfRejected) delete Obj;
+        return -1;
+    };
+    if (!AcceptObject(Obj)) return reject();
+    if (DatabaseType_ == TDatabaseType::dbInterBase &&
+        IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
+        return reject();
+    const int index = File(Which, Obj->GetFullName(), Obj);
+    if (index < 0) return reject();
+    return index;
+}
+
 void TCustomObjs::SetDatabaseType(TDatabaseType Value) {
     using enum TObjsList;
     DatabaseType_ = Value;

@@ -493,6 +493,9 @@ public:
     /// (the first object stays filed). A refused object is freed when FreeIfRejected is set.
     /// Filing is n log n: lists are sorted when read.
     int AddObject(TDbObj* Obj, bool FreeIfRejected);
+    /// AddObject for a caller that knows the object's list (the one ListOfObject names for it):
+    /// the same tests and filing without asking the object's class.
+    int AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected);
     /// The accept filter of AddObject: the container handler, else the extractor's name test.
     bool AcceptObject(TDbObj* Obj);
     /// The list an object of this class is filed in (false for a class no list holds).

@@ -1380,7 +1380,7 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
         NextToken();
     }
     ParseUsingIndex(Constraint);
-    DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
 }
 
 void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* Column) {
@@ -1393,7 +1393,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         Constraint->SetConstraintType(ctCheck);
         Constraint->SetSource(ReadExpressionSource(Constraint.get()));
         if (Table) LinkDependObj(Constraint.get(), Table, "");
-        DoLogNextLine("Check: " + Constraint->GetCreateSQL());
+        if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
     } else if (Token_ == tkFOREIGN) {
         ParseReferences(Constraint.get(), Table, Column);
@@ -1404,7 +1404,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
                 Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" +
                         Constraint->GetCreateSQL());
         }
-        DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
+        if (LogWanted()) DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
         Kind = dboFKey;
     } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
         const bool Primary = Token_ == tkPRIMARY;
@@ -1434,7 +1434,8 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
             }
         }
         const bool StillPrimary = Constraint->GetConstraintType() == ctPrimaryKey;
-        DoLogNextLine((StillPrimary ? "Primary key: " : "Unique: ") + Constraint->GetCreateSQL());
+        if (LogWanted())
+            DoLogNextLine((StillPrimary ? "Primary key: " : "Unique: ") + Constraint->GetCreateSQL());
         Kind = StillPrimary ? dboPKey : dboUnique;
     } else {
         Error("Missing: PRIMARY... or UNIQUE...");
@@ -1450,8 +1451,20 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
         return;
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
-    if (AddParsedObject(Constraint.release(), true) && Primary)
+    if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
         PrimaryKeys_.try_emplace({Container_, Table}, Key);
+}
+
+bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
+    if (Owner_ || !Container_) return AddParsedObject(Obj, true);
+    return Container_->AddObjectTo(Which, Obj, true) >= 0;
+}
+
+bool TIbParser::LogWanted() const {
+    if (OnLogNextLine) return true;
+    const TCustomDBStructure* S = Container_ ? Container_->GetStructure() : nullptr;
+    const TCustomExtract* E = S ? S->GetExtractor() : nullptr;
+    return E && E->GetOnLogNextLine();
 }
 
 // =====================================================================================================
@@ -1463,7 +1476,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
     if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
     const std::string Name = Table->GetName();
     Table->GlobalTemporary = GlobalTemporary;
-    DoLogNextLine("Table: " + Name);
+    if (LogWanted()) DoLogNextLine("Table: " + Name);
     CurrentTable_ = Name;
     NextToken();
     if (Is(tkEXTERNAL)) {
@@ -1512,7 +1525,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
         if (Is(tkROWS)) NextToken();
     }
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboTable);
-    AddParsedObject(Table.release(), true);
+    FileParsed(Table.release(), TObjsList::olTables);
     CurrentTable_.clear();
     ExpectAndNext(tkTerminator);
 }
@@ -1545,7 +1558,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         ParseUsingIndex(Constraint.get());
     }
     LinkDependObj(Constraint.get(), Table, "");
-    DoLogNextLine(Log + Constraint->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine(Log + Constraint->GetCreateSQL());
     FileConstraint(std::move(Constraint));
 }
 
@@ -1577,9 +1590,9 @@ void TIbParser::ParseCreateIndex() {
     } else {
         ParseColumnList(Index->Columns);
     }
-    DoLogNextLine("Index: " + Index->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine("Index: " + Index->GetCreateSQL());
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboIndex);
-    AddParsedObject(Index.release(), true);
+    FileParsed(Index.release(), TObjsList::olIndices);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1593,7 +1606,7 @@ void TIbParser::ParseAlterIndex() {
     } else {
         Error("Must be: ACTIVE/INACTIVE (ALTER INDEX... declaration)");
     }
-    if (Index) DoLogNextLine("Alter index: " + Index->GetCreateSQL());
+    if (Index && LogWanted()) DoLogNextLine("Alter index: " + Index->GetCreateSQL());
     NextAndExpect(tkTerminator);
     // Reported in the form the comparer writes it, so that a loaded script keeps the statement.
     EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboIndex);
@@ -1673,7 +1686,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     std::unique_ptr<TPrcData> Made;
     TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
-    if (!Package) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
+    if (!Package && LogWanted()) DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + Name);
     NextToken();
     // Descriptions set by DESCRIBE or COMMENT ON survive a redefinition under the same parameter names.
     auto KeepDescriptions = [](TStringList& List) {
@@ -1701,7 +1714,7 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     RestoreDescriptions(P->OutputParams, KeptOut);
     if (!NoReport && !Package)
         EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboProcedure);
-    if (Made && !Package) AddParsedObject(Made.release(), true);
+    if (Made && !Package) FileParsed(Made.release(), TObjsList::olProcedures);
     if (Token_ == tkSemicolon) NextToken();
     if (!Package) SkipTerminator();
 }
@@ -1761,7 +1774,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
     TPkgData* Existing = Container_ ? Container_->FindPackage(Name) : nullptr;
     std::unique_ptr<TPkgData> Made;
     TPkgData* K = FiledOrNew(Existing, Made, Container_, Name);
-    DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
+    if (LogWanted()) DoLogNextLine((Body ? "Package body: " : "Package: ") + Name);
     NextToken();
     // The stored texts start after AS, as the server keeps them and the package texts write them.
     if (Is(tkAS)) NextToken();
@@ -1775,7 +1788,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
         K->SetSource(BodySource);
     }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboPackage);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olPackages);
     SkipTerminator();
 }
 
@@ -1865,7 +1878,7 @@ void TIbParser::ParseTrigger(int Verb) {
             T->Position = static_cast<std::int32_t>(V);
         NextToken();
     }
-    DoLogNextLine("Trigger: " + Name);
+    if (LogWanted()) DoLogNextLine("Trigger: " + Name);
     // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was; a new body records anew what
     // it needs, the trigger's table included.
     if (Is(tkAS)) {
@@ -1876,7 +1889,7 @@ void TIbParser::ParseTrigger(int Verb) {
         ReadBody(T);
     }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olTriggers);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1917,10 +1930,10 @@ void TIbParser::ParseView(int /*Verb*/) {
         }
         ExpectAndNext(tkRParen);
     }
-    DoLogNextLine("View: " + Name);
+    if (LogWanted()) DoLogNextLine("View: " + Name);
     if (Expect(tkAS)) ReadBody(V);
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboView);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olViews);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2061,7 +2074,7 @@ void TIbParser::ParseGrant() {
     Expect(tkTerminator);
     EmitStatement(stStatement, "", Statement_, "", odbCreate, dboGrant);
     NextToken();
-    DoLogNextLine("Grant: " + G->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine("Grant: " + G->GetCreateSQL());
     if (!Container_) return;
     if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
     if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
@@ -2087,9 +2100,9 @@ void TIbParser::ParseGenerator() {
             if (V != "1") G->Increment = V;
         }
     }
-    DoLogNextLine("Generator: " + Name);
+    if (LogWanted()) DoLogNextLine("Generator: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboGenerator);
-    AddParsedObject(G.release(), true);
+    FileParsed(G.release(), TObjsList::olGenerators);
 }
 
 void TIbParser::ParseCreateRole() {
@@ -2098,7 +2111,7 @@ void TIbParser::ParseCreateRole() {
     R->SetName(Name);
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboRole);
-    AddParsedObject(R.release(), true);
+    FileParsed(R.release(), TObjsList::olRoles);
 }
 
 void TIbParser::ParseException(TExcData* Existing) {
@@ -2109,9 +2122,9 @@ void TIbParser::ParseException(TExcData* Existing) {
     TExcData* E = FiledOrNew(Existing, Made, Container_, Name);
     if (NextAndExpect(tkString)) E->Message = StringValue_;
     NextToken();
-    DoLogNextLine("Exception: " + Name);
+    if (LogWanted()) DoLogNextLine("Exception: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboException);
-    if (Made) AddParsedObject(Made.release(), true);
+    if (Made) FileParsed(Made.release(), TObjsList::olExceptions);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2155,9 +2168,9 @@ void TIbParser::ParseDeclareFunction() {
     };
     Clause(tkENTRY_POINT, U->EntryPoint);
     Clause(tkMODULE_NAME, U->ModuleName);
-    DoLogNextLine("External function: " + Name);
+    if (LogWanted()) DoLogNextLine("External function: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboFunction);
-    AddParsedObject(U.release(), true);
+    FileParsed(U.release(), TObjsList::olFunctions);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2168,9 +2181,9 @@ void TIbParser::ParseCreateDomain() {
     NextToken();
     if (Is(tkAS)) NextToken();
     ParseDataType(&D->Type(), true);
-    DoLogNextLine("Domain: " + Name);
+    if (LogWanted()) DoLogNextLine("Domain: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboDomain);
-    AddParsedObject(D.release(), true);
+    FileParsed(D.release(), TObjsList::olDomains);
     ExpectAndNext(tkTerminator);
 }
 
@@ -2230,9 +2243,9 @@ void TIbParser::ParseCollation() {
             NextToken();
         }
     }
-    DoLogNextLine("Collation: " + Name);
+    if (LogWanted()) DoLogNextLine("Collation: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboCollation);
-    AddParsedObject(C.release(), true);
+    FileParsed(C.release(), TObjsList::olCollations);
     SkipTerminator();
 }
 
@@ -2273,7 +2286,8 @@ void TIbParser::RemoveConstraintIndexes() {
         if (!Key || Key->GetConstraintType() > ctForeignKey || Key->TableName != Index->TableName ||
             Key->Columns.Text() != Index->Columns.Text())
             continue;
-        DoLogNextLine("Remove index: " + Index->GetName() + "\r\nfor constraint: " + Key->GetName());
+        if (LogWanted())
+            DoLogNextLine("Remove index: " + Index->GetName() + "\r\nfor constraint: " + Key->GetName());
         Indices.Delete(i);
         delete Index;
     }

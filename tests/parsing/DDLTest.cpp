@@ -560,6 +560,35 @@ TEST(LinkKeys, KeyIndicesAreRemovedAndForeignKeysHangOnTheirKey) {
     EXPECT_NE(Run.Constraint("FK_T2")->FindDependsOn(Run.Field("DEPT", "ID")), nullptr);
 }
 
+// --- Logs ---------------------------------------------------------------------------------------------
+
+TEST(Logs, TheExtractorHearsTablesKeysAndIndicesWhenTheParserHasNoHandler) {
+    TIbSetup Setup;
+    TCustomExtract Ext;
+    Ext.SetDBStructure(&Setup.Structure);
+    std::vector<std::string> Logs;
+    Ext.SetOnLogNextLine([&](TObject*, const std::string& T) { Logs.push_back(T); });
+    TIbParser P;
+    P.ParseScript(LinesOf("CREATE TABLE T (A INTEGER NOT NULL, B INTEGER, CONSTRAINT PK_T PRIMARY KEY (A));\n"
+                          "CREATE INDEX IX ON T (B);\n"
+                          "ALTER TABLE T ADD CONSTRAINT FK_T FOREIGN KEY (B) REFERENCES T (A);"),
+                  &Setup.Objs());
+    EXPECT_EQ(
+        Logs,
+        (std::vector<std::string>{
+            "Parse Script: ", "Table: T", "Constraint: ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A)",
+            "Index: CREATE INDEX IX ON T(B)",
+            "Foreign key 1: ALTER TABLE T ADD CONSTRAINT FK_T FOREIGN KEY (B) REFERENCES T (A)",
+            "Foreign key 2: ALTER TABLE T ADD CONSTRAINT FK_T FOREIGN KEY (B) REFERENCES T (A)"}));
+    // Nothing listens: the objects are built all the same.
+    TIbSetup Quiet;
+    TIbParser Q;
+    Q.ParseScript(LinesOf("CREATE TABLE T (A INTEGER NOT NULL, CONSTRAINT PK_T PRIMARY KEY (A));"),
+                  &Quiet.Objs());
+    EXPECT_NE(Quiet.Objs().FindObject(TObjsList::olConstraints, "PK_T"), nullptr);
+    EXPECT_NE(Quiet.Objs().FindTable("T"), nullptr);
+}
+
 // --- Size ---------------------------------------------------------------------------------------------
 
 TEST(Size, HundredThousandColumnsAndALongName) {
