@@ -773,7 +773,8 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
             // Stored columns first, so that computed ones may use them.
             m->SetSkipComputed(pass == 1);
             for (int j = 0; j < m->FieldCount(); ++j) {
-                m->Fields.PrefetchObject(j + 2);
+                // The pass reads the first bytes of a column only (and its source when computed).
+                if (j + 6 < m->FieldCount()) __builtin_prefetch(m->Fields.Objects(j + 6));
                 TFldData* f = m->Field(j);
                 if (!f || f->Ignore || f->GetExists() || (pass == 1 && f->IsComputed())) continue;
                 f->CreateDependDef();

@@ -74,6 +74,12 @@ TPrcData* AsRoutine(TDbObj* Obj) {
                                                                        : nullptr;
 }
 
+// Loads the first bytes of the object at Index (links, flags and kind) for a pass that reads no
+// more of it; such a pass is quick, so the look-ahead is long.
+void PrefetchHead(const TStringList& List, int Index) {
+    if (Index >= 0 && Index < List.Count()) __builtin_prefetch(List.Objects(Index));
+}
+
 // Loads ahead what a pass over List reads next: the object two places on, and the entries of the
 // next object's field list.
 void PrefetchAhead(const TStringList& List, int Index) {
@@ -946,7 +952,7 @@ void TSchemalyst::SaveModelState() {
     auto saveFields = [this](TStringList& fields) {
         bool kept = false;
         for (int j = 0; j < fields.Count(); ++j) {
-            fields.PrefetchObject(j + 2);
+            PrefetchHead(fields, j + 6);
             TDbObj* f = ObjectAt(fields, j);
             if (!f || IsPlainColumn(f)) continue;
             savedFields_.emplace(f, SaveObjectState(f));
