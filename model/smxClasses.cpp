@@ -3,6 +3,7 @@
 #include "model/smxClasses.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -405,8 +406,18 @@ void TDbObj::SetDescription(std::string_view Value) {
     Description_ = NormaliseText(Value);
 }
 
+namespace {
+std::atomic<std::uint64_t> ColumnSourceWriteCount{0};
+} // namespace
+
 void TDbObj::SetSource(std::string_view Value) {
+    if (Kind_ == TDbObject::dboField) ColumnSourceWriteCount.fetch_add(1, std::memory_order_relaxed);
     Source_ = NormaliseText(Value);
+    if (!Source_.empty()) mayHaveState_ = true;
+}
+
+std::uint64_t TDbObj::ColumnSourceWrites() {
+    return ColumnSourceWriteCount.load(std::memory_order_relaxed);
 }
 
 std::string TDbObj::GetNamePrefix() const {
@@ -1281,8 +1292,10 @@ void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed
     };
     TDependObj* needs = make(Dependent, Needed);
     Dependent->DependsOn_.AddObject(needs->GetName(), needs);
+    Dependent->mayHaveState_ = true;
     TDependObj* used = make(Needed, Dependent);
     Needed->UsedBy_.AddObject(used->GetName(), used);
+    Needed->mayHaveState_ = true;
 }
 
 void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,

@@ -305,6 +305,12 @@ public:
     void SetDescription(std::string_view Value);
     const std::string& GetSource() const { return Source_; }
     void SetSource(std::string_view Value);
+    /// How many times SetSource has been called on a column (kind dboField), in any container:
+    /// while the count stays the same, no column's source has changed.
+    static std::uint64_t ColumnSourceWrites();
+    /// False while the object has never been given a non-empty source or a dependency record:
+    /// it then has neither, and walks over many objects can tell so from its first bytes.
+    bool MayHaveSourceOrDependencies() const { return mayHaveState_; }
 
     /// The owner structure's object-name prefix; empty without a structure.
     std::string GetNamePrefix() const;
@@ -348,6 +354,7 @@ public:
 private:
     TDbObject Kind_ = TDbObject::dboUnknown;
     bool walking_ = false; // guards the walkers against dependency cycles
+    bool mayHaveState_ = false; // see MayHaveSourceOrDependencies; set for good once true
     TCustomObjs* Owner_ = nullptr;
     TDbObj* Partner_ = nullptr;
     std::string Name_;

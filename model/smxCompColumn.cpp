@@ -399,6 +399,21 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
     return s;
 }
 
+// These two list what ColumnTypeText and IBDefinition read from a column that is not domain-typed;
+// a new attribute read there belongs here too.
+bool SameTypeTextInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
+    return a.DataType != DomainDataType && a.DataType == b.DataType && a.ReturnsParameter == b.ReturnsParameter &&
+           a.Length == b.Length && a.Precision == b.Precision && a.Scale == b.Scale && a.SubType == b.SubType &&
+           a.SegmentSize == b.SegmentSize && a.WithTimeZone == b.WithTimeZone && a.Dimensions == b.Dimensions;
+}
+
+bool SameIBDefinitionInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
+    return SameTypeTextInputs(a, b) && a.Nullable == b.Nullable && a.Identity == b.Identity &&
+           a.TypeOf == b.TypeOf && a.ParamDirection == b.ParamDirection && a.ByValue == b.ByValue &&
+           a.ByDescriptor == b.ByDescriptor && a.DefaultValue == b.DefaultValue &&
+           a.CharSetName == b.CharSetName && a.CollationName == b.CollationName && a.CheckText == b.CheckText;
+}
+
 std::string ColumnDefinitionSQL(const TColumnAttrs& c, const TColumnTextContext& x) {
     switch (x.DatabaseType) {
     case dbSybaseASA:

@@ -165,12 +165,12 @@ struct TColumnAttrs {
     std::int32_t SubType = 0;          ///< InterBase BLOB sub-type
     std::int32_t SegmentSize = 0;      ///< BLOB segment size (80 is the server default)
     std::int32_t ReturnsParameter = 0; ///< external function returning its parameter n; 0 none
+    std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
     std::string DefaultValue;     ///< default as read or parsed (see DefaultValueText)
     std::string DomainName; ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
     std::string CharSetName;
     std::string CollationName;
     std::string CheckText; ///< column check, written after " CHECK"
-    std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
 
     std::int32_t ByteLength = 0;  ///< InterBase storage length in bytes
     std::int32_t IBFieldType = 0; ///< InterBase RDB$FIELD_TYPE as read
@@ -226,6 +226,14 @@ std::string ColumnTypeText(const TColumnAttrs& Column, const TColumnTextContext&
 /// The definition that follows the column name, in the form of the context's database type
 /// (InterBase/Firebird for every type without a form of its own).
 std::string ColumnDefinitionSQL(const TColumnAttrs& Column, const TColumnTextContext& Context);
+
+/// True when both columns are not domain-typed and agree in every attribute that ColumnTypeText
+/// reads for such a column: under one context both then have the same type text. (False says
+/// nothing; the texts may still be equal.)
+bool SameTypeTextInputs(const TColumnAttrs& A, const TColumnAttrs& B);
+/// The same for the InterBase/Firebird column definition (ColumnDefinitionSQL under an InterBase
+/// context): SameTypeTextInputs, and every further attribute that definition reads agrees.
+bool SameIBDefinitionInputs(const TColumnAttrs& A, const TColumnAttrs& B);
 
 /// The data-type code of an InterBase/Firebird RDB$FIELD_TYPE and RDB$FIELD_SUB_TYPE (code 0 for
 /// an unknown type); sets WithTimeZone for the time-zone types and leaves it alone otherwise.

@@ -43,6 +43,44 @@ TFldData* FindFieldNear(const TTblData* T, std::string_view Name, int Hint) {
     return T->FindField(Name);
 }
 
+// True when the texts of A and B are built under one InterBase context as far as a stored column
+// that is not domain-typed reads it: the same effective options, the same kind of parent, neither
+// column computed nor holding a table type (whose text is built with the context).
+bool SameIBTextContext(const TFldData& A, const TFldData& B) {
+    if (A.TableType || B.TableType || A.IsComputed() || B.IsComputed()) return false;
+    if (A.GetDatabaseType() != dbInterBase || B.GetDatabaseType() != dbInterBase) return false;
+    const TIBServerOptions* options = A.GetIBServerOptions();
+    return options && options == B.GetIBServerOptions() && A.GetParentKind() == B.GetParentKind();
+}
+
+// GetColumnTypeText() of both equal; built only when the inputs do not already show it.
+bool SameTypeText(const TFldData& A, const TFldData& B) {
+    if (SameIBTextContext(A, B) && SameTypeTextInputs(A, B)) return true;
+    return A.GetColumnTypeText() == B.GetColumnTypeText();
+}
+
+// True when GetCreateSQL writes the same text for A and B before their definitions and the same
+// after them: the CREATE texts are then equal exactly when the definitions are. That holds for two
+// plain table columns of one name under one quoting rule.
+bool SameCreateFrame(const TFldData& A, const TFldData& B) {
+    if (typeid(A) != typeid(TFldData) || typeid(B) != typeid(TFldData)) return false;
+    if (A.GetParentKind() != TColumnParentKind::cpTable || B.GetParentKind() != TColumnParentKind::cpTable)
+        return false;
+    if (A.GetName() != B.GetName() || A.ParamDirection != B.ParamDirection) return false;
+    if (!A.GetOwner() || !B.GetOwner()) return !A.GetOwner() && !B.GetOwner();
+    const TDatabaseType t = A.GetDatabaseType();
+    if (t != B.GetDatabaseType()) return false;
+    if (t == dbCustomOLEDB) return A.GetOwner()->QuoteStyle == B.GetOwner()->QuoteStyle;
+    return A.GetIBServerOptions() == B.GetIBServerOptions();
+}
+
+// GetCreateSQL() of both differs; the texts are built only as far as needed.
+bool CreateTextsDiffer(const TFldData& A, const TFldData& B) {
+    if (!SameCreateFrame(A, B)) return A.GetCreateSQL() != B.GetCreateSQL();
+    if (SameIBTextContext(A, B) && SameIBDefinitionInputs(A, B)) return false;
+    return A.GetDefinitionSQL() != B.GetDefinitionSQL();
+}
+
 // The mode word of a routine parameter ("in", "out", "inout"); empty for mode 0.
 std::string ModeWord(std::uint8_t Direction) {
     switch (Direction) {
@@ -92,12 +130,37 @@ void PrefetchAhead(const TStringList& Tables, int Index) {
 } // namespace
 
 // ===================================================================================================
+// TColumnGenerator
+
+TColumnGenerator::~TColumnGenerator() = default;
+
+TGnrData* TColumnGenerator::Make() const {
+    Made_ = std::make_unique<TGnrData>(Owner_, Column_);
+    return Made_.get();
+}
+
+void TColumnGenerator::Defer(TCustomObjs* Owner, TFldData* Column) {
+    Made_.reset();
+    Owner_ = Owner;
+    Column_ = Column;
+}
+
+TColumnGenerator& TColumnGenerator::operator=(std::unique_ptr<TGnrData> Generator) {
+    reset(Generator.release());
+    return *this;
+}
+
+void TColumnGenerator::reset(TGnrData* Generator) {
+    Column_ = nullptr;
+    Made_.reset(Generator);
+}
+
+// ===================================================================================================
 // TFldData
 
 TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
     SetKind(TDbObject::dboField);
-    if (AParent && AParent->GetKind() == TDbObject::dboTable)
-        Generator = std::make_unique<TGnrData>(AOwner, this);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator.Defer(AOwner, this);
 }
 
 TFldData::~TFldData() = default;
@@ -664,11 +727,19 @@ void MatchTables(TCustomSchemalyst* Comparer) {
             pc->SetExists(true);
             mc->PartnerPosition = pc->Position;
             pc->PartnerPosition = mc->Position;
-            bool equal = mc->GetColumnTypeText() == pc->GetColumnTypeText() && mc->Nullable == pc->Nullable &&
-                         mc->DomainName == pc->DomainName && mc->GetDefaultValue() == pc->GetDefaultValue();
-            if (mc->IsComputed() || pc->IsComputed()) equal = mc->GetSource() == pc->GetSource();
-            if (mc->DataType == DomainDataType && pc->DataType == DomainDataType)
-                equal = mc->DomainName == pc->DomainName;
+            const bool computed = mc->IsComputed() || pc->IsComputed();
+            const bool domains = mc->DataType == DomainDataType && pc->DataType == DomainDataType;
+            bool equal;
+            if ((computed || domains) && !mc->TableType && !pc->TableType) {
+                // The type texts decide nothing here, and without a table type building them has
+                // no effect.
+                equal = domains ? mc->DomainName == pc->DomainName : mc->GetSource() == pc->GetSource();
+            } else {
+                equal = SameTypeText(*mc, *pc) && mc->Nullable == pc->Nullable && mc->DomainName == pc->DomainName &&
+                        (mc->DefaultValue == pc->DefaultValue || mc->GetDefaultValue() == pc->GetDefaultValue());
+                if (computed) equal = mc->GetSource() == pc->GetSource();
+                if (domains) equal = mc->DomainName == pc->DomainName;
+            }
             mc->Equal = equal;
             if (!equal) m->Unchanged = false;
         }
@@ -702,7 +773,8 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
             // Stored columns first, so that computed ones may use them.
             m->SetSkipComputed(pass == 1);
             for (int j = 0; j < m->FieldCount(); ++j) {
-                m->Fields.PrefetchObject(j + 2);
+                // The pass reads the first bytes of a column only (and its source when computed).
+                if (j + 6 < m->FieldCount()) __builtin_prefetch(m->Fields.Objects(j + 6));
                 TFldData* f = m->Field(j);
                 if (!f || f->Ignore || f->GetExists() || (pass == 1 && f->IsComputed())) continue;
                 f->CreateDependDef();
@@ -711,6 +783,10 @@ void AddNewColumns(TCustomSchemalyst* Comparer) {
         }
     }
 }
+
+namespace {
+void AlterColumnsOf(TCustomSchemalyst* Comparer, bool DetectOrder);
+} // namespace
 
 void AlterTables(TCustomSchemalyst* Comparer) {
     const TStepContext c = StepContextOf(Comparer);
@@ -742,8 +818,7 @@ void AlterTables(TCustomSchemalyst* Comparer) {
                                      m->GetName(), TDbObject::dboTable, TDbOperation::odbAlter, "", "");
         }
     }
-    AlterColumns(Comparer);
-    DetectColumnOrderChanges(Comparer);
+    AlterColumnsOf(Comparer, true);
 }
 
 void DropTables(TCustomSchemalyst* Comparer) {
@@ -777,7 +852,13 @@ void DropTables(TCustomSchemalyst* Comparer) {
     }
 }
 
-void AlterColumns(TCustomSchemalyst* Comparer) {
+namespace {
+
+// AlterColumns; with DetectOrder, DetectColumnOrderChanges in the same pass. The column order of a
+// table is read from positions and names, which altering columns leaves alone, and the order step
+// only sets Changed flags, which nothing reads before the column-order step: both steps then leave
+// what they would leave one after the other.
+void AlterColumnsOf(TCustomSchemalyst* Comparer, bool DetectOrder) {
     const TStepContext c = StepContextOf(Comparer);
     if (!c.ok()) return;
     const TDatabaseType tt = c.Target->GetDatabaseType();
@@ -788,14 +869,21 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
         auto* p = m ? AsTable(m->GetPartner()) : nullptr;
         if (!p || RecreatedByAlterTables(m)) continue;
         bool header = false;
+        // Whether the order is still to be told: same column counts, and no column yet found
+        // without a partner or at another position.
+        bool order = DetectOrder && m->FieldCount() == p->FieldCount();
         if (tt == dbMySQL && m->FieldCount() == p->FieldCount()) ReorderMySQLColumns(Comparer, m, p);
         for (int j = 0; j < m->FieldCount(); ++j) {
             m->PrefetchField(j + 1);
             p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
+            if (order && (!pc || mc->Position != pc->Position)) {
+                order = false;
+                if (pc) m->SetChanged(true);
+            }
             if (!pc) continue;
-            if (mc->GetCreateSQL() != pc->GetCreateSQL()) {
+            if (CreateTextsDiffer(*mc, *pc)) {
                 switch (tt) {
                 case dbInterBase:
                     AlterIBColumn(Comparer, m, mc, pc, header);
@@ -829,6 +917,12 @@ void AlterColumns(TCustomSchemalyst* Comparer) {
     // A type, default or computed-source change drops the computed columns that use the column,
     // and no later step adds computed columns.
     AddDroppedComputedColumns(c);
+}
+
+} // namespace
+
+void AlterColumns(TCustomSchemalyst* Comparer) {
+    AlterColumnsOf(Comparer, false);
 }
 
 void DetectColumnOrderChanges(TCustomSchemalyst* Comparer) {

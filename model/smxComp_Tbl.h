@@ -4,6 +4,7 @@
 // they are dropped or re-created, and the compare steps pair, create, extend, alter and drop tables.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,8 +15,51 @@
 
 namespace smx {
 
+class TFldData;
 class TGnrData;
 class TTblData;
+
+/// The identity generator a table column owns. It is made on first access: few columns ever read
+/// it, and a generator object beside every column would nearly double the memory of a large
+/// structure. It reads as the owning pointer it stands for: non-null from the start for a column
+/// that has one, the generator itself on ->, * and get().
+class TColumnGenerator {
+public:
+    TColumnGenerator() = default;
+    TColumnGenerator(const TColumnGenerator&) = delete;
+    TColumnGenerator& operator=(const TColumnGenerator&) = delete;
+    ~TColumnGenerator();
+
+    /// From now on the holder stands for the generator of Column in the container Owner (what
+    /// TGnrData(Owner, Column) makes), created when first reached.
+    void Defer(TCustomObjs* Owner, TFldData* Column);
+    /// The generator (made now when still deferred); nullptr when the holder is empty.
+    TGnrData* get() const { return Made_ || !Column_ ? Made_.get() : Make(); }
+    TGnrData* operator->() const { return get(); }
+    TGnrData& operator*() const { return *get(); }
+    explicit operator bool() const { return Made_ || Column_; }
+    bool operator==(std::nullptr_t) const { return !*this; }
+    /// Holds Generator instead (nothing for nullptr).
+    void reset(TGnrData* Generator = nullptr);
+    TColumnGenerator& operator=(std::unique_ptr<TGnrData> Generator);
+    TColumnGenerator& operator=(std::nullptr_t) {
+        reset();
+        return *this;
+    }
+    /// Gives up the generator (made first when deferred) to the caller.
+    TGnrData* release() {
+        get();
+        Column_ = nullptr;
+        return Made_.release();
+    }
+
+private:
+    TGnrData* Make() const;
+
+    mutable std::unique_ptr<TGnrData> Made_;
+    TCustomObjs* Owner_ = nullptr; // the container the deferred generator is made in
+    TFldData* Column_ = nullptr;   // the owning column while the generator is deferred
+};
 
 /// A column of a table or view, a routine parameter, an external-function argument or a domain
 /// type. Kind dboField. The inherited source text is the computed-column expression, the inherited
@@ -64,16 +108,17 @@ public:
     /// The character set in effect: own, else the domain's, else (InterBase) the database default.
     std::string GetEffectiveCharSet() const;
     TColumnParentKind GetParentKind() const;
-    bool IsComputed() const { return !GetSource().empty(); }
+    bool IsComputed() const { return MayHaveSourceOrDependencies() && !GetSource().empty(); }
 
+    // What the compare passes read of every column comes first.
     std::int32_t Position = 0;           ///< ordinal position in the table
     std::int32_t PartnerPosition = -1;   ///< Position of the partner column; -1 while unpaired
     bool Matched = false;                ///< a master column with a partner
     bool Equal = false;                  ///< equal to its partner
-    std::string TableName;               ///< the table (view, routine) the column belongs to
     TDbObj* Parent = nullptr;            ///< the owning table, view, routine, function or domain; not owned
-    std::unique_ptr<TGnrData> Generator; ///< identity sequence of a table column
     std::unique_ptr<TTblData> TableType; ///< MS SQL/ASE table-valued type (code 84)
+    std::string TableName;               ///< the table (view, routine) the column belongs to
+    TColumnGenerator Generator;          ///< identity sequence of a table column
 
 private:
     const TColumnAttrs* DomainType() const;
@@ -119,9 +164,9 @@ public:
     void PrefetchField(int Index) const {
         if (Index < 0 || Index >= Fields.Count()) return;
         const char* p = reinterpret_cast<const char*>(Fields.Objects(Index));
+        constexpr std::size_t own = sizeof(TDbObj) + sizeof(TColumnAttrs); // Position and what follows
         for (std::size_t at : {std::size_t{0}, std::size_t{64}, std::size_t{128}, sizeof(TDbObj),
-                               sizeof(TDbObj) + 64, sizeof(TDbObj) + 128, sizeof(TDbObj) + 192,
-                               sizeof(TFldData) - 64})
+                               sizeof(TDbObj) + 64, sizeof(TDbObj) + 128, sizeof(TDbObj) + 192, own, own + 31})
             __builtin_prefetch(p + at);
     }
     /// Stores the flag; the partner table's flag becomes True whatever the value.

@@ -10,6 +10,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <typeinfo>
 #include <unordered_map>
 
 #include "model/smxComp_Clt.h"
@@ -73,6 +74,12 @@ TPrcData* AsRoutine(TDbObj* Obj) {
                                                                        : nullptr;
 }
 
+// Loads the first bytes of the object at Index (links, flags and kind) for a pass that reads no
+// more of it; such a pass is quick, so the look-ahead is long.
+void PrefetchHead(const TStringList& List, int Index) {
+    if (Index >= 0 && Index < List.Count()) __builtin_prefetch(List.Objects(Index));
+}
+
 // Loads ahead what a pass over List reads next: the object two places on, and the entries of the
 // next object's field list.
 void PrefetchAhead(const TStringList& List, int Index) {
@@ -80,24 +87,6 @@ void PrefetchAhead(const TStringList& List, int Index) {
     if (Index + 1 < List.Count())
         if (TDbObj* next = ObjectAt(List, Index + 1))
             if (const TStringList* fields = next->GetFields()) fields->PrefetchItems();
-}
-
-// Calls Visit for every object of the paired lists of Objs and for the fields of tables and views.
-template <typename F> void ForEachObject(TCustomObjs* Objs, F&& Visit) {
-    for (TObjsList which : PairedLists) {
-        TStringList& list = Objs->List(which);
-        for (int i = 0; i < list.Count(); ++i) {
-            PrefetchAhead(list, i);
-            TDbObj* obj = ObjectAt(list, i);
-            if (!obj) continue;
-            Visit(obj);
-            if (TStringList* fields = obj->GetFields())
-                for (int j = 0; j < fields->Count(); ++j) {
-                    fields->PrefetchObject(j + 2);
-                    if (TDbObj* f = ObjectAt(*fields, j)) Visit(f);
-                }
-        }
-    }
 }
 
 // Finds objects of a list by key: binary search in a sorted list; in an unsorted one (field lists
@@ -583,10 +572,34 @@ enum class Unpaired {
     DropStale, // it keeps a partner that the pass before linked to it, else loses it
 };
 
+// One pairing pass: how it treats objects without a namesake, and what it has changed. A pass that
+// links the field lists of a master table or view with a target's notes the pair when linking them
+// the other way round can change nothing (see PairFieldsChecked); the pass the other way round
+// then skips the pair, as long as no link has changed since.
+struct Pairing {
+    struct Checked {
+        const TStringList* MasterFields;
+        std::uint64_t Changes; // Changes when the pair was checked
+    };
+    Unpaired Mode;
+    const TCustomObjs* OtherObjs;
+    std::uint64_t Changes = 0; // links set or dropped so far
+    // Target field lists (with their master lists) the pass the other way round leaves as they are.
+    std::unordered_map<const TStringList*, Checked>* Unchanging = nullptr;
+    bool Record = false; // notes pairs into Unchanging (master to target)
+    bool Skip = false;   // skips the pairs noted there (target to master)
+};
+
+void SetLink(TDbObj* Obj, TDbObj* Partner, Pairing& Pass) {
+    if (Obj->GetPartner() == Partner) return;
+    Obj->SetPartner(Partner);
+    ++Pass.Changes;
+}
+
 // Drops Obj's partner and the partner's link back to Obj.
-void Unlink(TDbObj* Obj) {
-    if (TDbObj* old = Obj->GetPartner(); old && old->GetPartner() == Obj) old->SetPartner(nullptr);
-    Obj->SetPartner(nullptr);
+void Unlink(TDbObj* Obj, Pairing& Pass) {
+    if (TDbObj* old = Obj->GetPartner(); old && old->GetPartner() == Obj) SetLink(old, nullptr, Pass);
+    SetLink(Obj, nullptr, Pass);
 }
 
 // True when Obj's partner belongs to Other and names Obj in turn: a link made by the pass over
@@ -596,9 +609,59 @@ bool LinkedBy(const TDbObj* Obj, const TCustomObjs* Other) {
     return p && p->GetOwner() == Other && p->GetPartner() == Obj;
 }
 
-void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other);
+void UnlinkUnpaired(TDbObj* Obj, Pairing& Pass);
 
-void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCustomObjs* OtherObjs) {
+// The name of Obj when it is also its full name, which then needs not be built: a plain column
+// (whose GetFullName is the base one) under a database type that keys objects by their short name,
+// in a structure that strips no name prefix. nullptr otherwise.
+const std::string* NameAsFullName(const TDbObj* Obj) {
+    if (typeid(*Obj) != typeid(TFldData)) return nullptr;
+    switch (Obj->GetDatabaseType()) {
+    case dbMSSQL:
+    case dbPostgreSQL:
+    case dbSybaseASA:
+    case dbOracle:
+    case dbDB2:
+        return nullptr;
+    default:
+        break;
+    }
+    const TCustomObjs* owner = Obj->GetOwner();
+    const TCustomDBStructure* structure = owner ? owner->GetStructure() : nullptr;
+    if (structure && !structure->GetNamePrefix().empty()) return nullptr;
+    return &Obj->GetName();
+}
+
+void PairLists(TStringList& Source, TStringList& Other, Pairing& Pass);
+
+// Pairs two field lists as PairLists does, and tells whether pairing them the other way round
+// would change nothing: both lists as long and in position order, every column plain and linked
+// to the column at its own position in the other list, each name the other list's key there.
+// Pairing Other with Source then finds for each column its partner at its own position, whose
+// link names it in turn, and leaves both as they are.
+bool PairFieldsChecked(TStringList& Source, TStringList& Other, Pairing& Pass) {
+    bool unchanging = Source.Count() == Other.Count() && !Source.GetSorted() && !Other.GetSorted();
+    for (int i = 0; unchanging && i < Source.Count(); ++i) {
+        Source.PrefetchObject(i + 2);
+        Other.PrefetchObject(i + 2);
+        TDbObj* obj = ObjectAt(Source, i);
+        TDbObj* mate = ObjectAt(Other, i);
+        const std::string* name = obj ? NameAsFullName(obj) : nullptr;
+        const std::string* mateName = mate ? NameAsFullName(mate) : nullptr;
+        if (!name || !mateName || obj->GetPartner() != mate || mate->GetPartner() != obj ||
+            Other.CompareStrings(Other[i], *name) != 0 || Source.CompareStrings(Source[i], *mateName) != 0) {
+            unchanging = false;
+            break;
+        }
+        // obj and mate are linked already: pairing them leaves them as they are.
+    }
+    if (unchanging) return true;
+    // Whatever the check has passed over is linked already; pairing it again changes nothing.
+    PairLists(Source, Other, Pass);
+    return false;
+}
+
+void PairLists(TStringList& Source, TStringList& Other, Pairing& Pass) {
     ListLookup other(Other);
     for (int i = 0; i < Source.Count(); ++i) {
         // The namesake is mostly at the same position (columns) or near it (sorted lists). Field
@@ -607,37 +670,53 @@ void PairLists(TStringList& Source, TStringList& Other, Unpaired Mode, const TCu
         Other.PrefetchObject(i + 2);
         TDbObj* obj = ObjectAt(Source, i);
         if (!obj) continue;
-        if (obj->GetFields()) {
+        TStringList* fields = obj->GetFields(); // tables and views
+        if (fields) {
             PrefetchAhead(Source, i);
             PrefetchAhead(Other, i);
         }
-        TDbObj* mate = other.Find(obj->GetFullName(), i);
+        const std::string* name = NameAsFullName(obj);
+        TDbObj* mate = name ? other.Find(*name, i) : other.Find(obj->GetFullName(), i);
         if (!mate) {
-            UnlinkUnpaired(obj, Mode, OtherObjs);
+            UnlinkUnpaired(obj, Pass);
             continue;
         }
-        if (obj->GetPartner() != mate) Unlink(obj);
-        if (mate->GetPartner() != obj) Unlink(mate);
-        obj->SetPartner(mate);
-        mate->SetPartner(obj);
-        TStringList* fields = obj->GetFields(); // tables and views
-        TStringList* mateFields = mate->GetFields();
-        if (fields && mateFields) PairLists(*fields, *mateFields, Mode, OtherObjs);
+        if (obj->GetPartner() != mate) Unlink(obj, Pass);
+        if (mate->GetPartner() != obj) Unlink(mate, Pass);
+        SetLink(obj, mate, Pass);
+        SetLink(mate, obj, Pass);
+        TStringList* mateFields = fields ? mate->GetFields() : nullptr;
+        if (!fields || !mateFields) continue;
+        if (Pass.Skip) {
+            auto it = Pass.Unchanging->find(fields);
+            if (it != Pass.Unchanging->end() && it->second.MasterFields == mateFields &&
+                it->second.Changes == Pass.Changes)
+                continue;
+        }
+        if (!Pass.Record) {
+            PairLists(*fields, *mateFields, Pass);
+            continue;
+        }
+        if (PairFieldsChecked(*fields, *mateFields, Pass))
+            (*Pass.Unchanging)[mateFields] = {fields, Pass.Changes};
+        else
+            Pass.Unchanging->erase(mateFields);
     }
 }
 
-void UnlinkUnpaired(TDbObj* Obj, Unpaired Mode, const TCustomObjs* Other) {
-    if (Mode == Unpaired::Keep) return;
-    if (Mode == Unpaired::Drop || !LinkedBy(Obj, Other)) Unlink(Obj);
+void UnlinkUnpaired(TDbObj* Obj, Pairing& Pass) {
+    if (Pass.Mode == Unpaired::Keep) return;
+    if (Pass.Mode == Unpaired::Drop || !LinkedBy(Obj, Pass.OtherObjs)) Unlink(Obj, Pass);
     if (TStringList* fields = Obj->GetFields())
         for (int j = 0; j < fields->Count(); ++j)
-            if (TDbObj* f = ObjectAt(*fields, j)) UnlinkUnpaired(f, Mode, Other);
+            if (TDbObj* f = ObjectAt(*fields, j)) UnlinkUnpaired(f, Pass);
 }
 
 } // namespace
 
 void TSchemalyst::LinkPartnerList(TStringList& Source, TStringList& Other) {
-    PairLists(Source, Other, Unpaired::Keep, nullptr);
+    Pairing pass{Unpaired::Keep, nullptr};
+    PairLists(Source, Other, pass);
 }
 
 void TSchemalyst::LinkPartners(TCustomObjs* Source, TCustomObjs* Other) {
@@ -654,10 +733,20 @@ void TSchemalyst::PrepareStructures() {
     // that partner may have been freed or belong to a structure extracted or replaced since. The
     // result is that of dropping every partner on both sides first; pairs that stay as they were
     // are left untouched.
+    std::unordered_map<const TStringList*, Pairing::Checked> unchanging;
+    Pairing toTarget{Unpaired::Drop, target};
+    toTarget.Unchanging = &unchanging;
+    toTarget.Record = true;
     for (TObjsList which : PairedLists)
-        PairLists(master->List(which), target->List(which), Unpaired::Drop, target);
+        PairLists(master->List(which), target->List(which), toTarget);
+    // The second pass counts on from the first, so that a noted pair is skipped only while no link
+    // has changed since it was noted.
+    Pairing toMaster{Unpaired::DropStale, master};
+    toMaster.Changes = toTarget.Changes;
+    toMaster.Unchanging = &unchanging;
+    toMaster.Skip = true;
     for (TObjsList which : PairedLists)
-        PairLists(target->List(which), master->List(which), Unpaired::DropStale, master);
+        PairLists(target->List(which), master->List(which), toMaster);
 
     if (master->GetDatabaseType() != dbInterBase || target->GetDatabaseType() != dbInterBase) return;
     const std::size_t n = CheckOptionClause.size();
@@ -772,44 +861,114 @@ void TSchemalyst::NormalizeStructures() {
 // ===================================================================================================
 // The comparison
 
+namespace {
+
+// A column without source and dependency records: the comparison has nothing of it to give back
+// but a source, which it does not write. Such columns are the bulk of a structure and are not saved
+// one by one.
+bool IsPlainColumn(const TDbObj* Field) {
+    if (Field->GetKind() != TDbObject::dboField) return false;
+    return !Field->MayHaveSourceOrDependencies() ||
+           (Field->GetSource().empty() && Field->GetUsedBy().Empty() && Field->GetDependsOn().Empty());
+}
+
+// Calls Visit for every object of the paired lists of Objs and VisitFields for each one's field
+// list (tables and views).
+template <typename F, typename G> void ForEachObjectAndFieldList(TCustomObjs* Objs, F&& Visit, G&& VisitFields) {
+    for (TObjsList which : PairedLists) {
+        TStringList& list = Objs->List(which);
+        for (int i = 0; i < list.Count(); ++i) {
+            PrefetchAhead(list, i);
+            TDbObj* obj = ObjectAt(list, i);
+            if (!obj) continue;
+            Visit(obj);
+            if (TStringList* fields = obj->GetFields()) VisitFields(*fields);
+        }
+    }
+}
+
+} // namespace
+
+int TSchemalyst::SaveObjectState(TDbObj* o) {
+    TPrcData* routine = AsRoutine(o);
+    TTblData* table = AsTable(o);
+    auto* trigger = o->GetKind() == TDbObject::dboTrigger ? dynamic_cast<TTrgData*>(o) : nullptr;
+    auto* view = o->GetKind() == TDbObject::dboView ? dynamic_cast<TViwData*>(o) : nullptr;
+    auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
+    const TStringList& usedBy = o->GetUsedBy();
+    const TStringList& dependsOn = o->GetDependsOn();
+    if (!routine && !table && !trigger && !view && !index && o->GetSource().empty() && usedBy.Empty() &&
+        dependsOn.Empty())
+        return -1;
+    SavedState s;
+    s.Source = o->GetSource();
+    s.Recreate.reserve(static_cast<std::size_t>(usedBy.Count() + dependsOn.Count()));
+    for (int i = 0; i < usedBy.Count(); ++i)
+        s.Recreate.push_back(o->UsedByItem(i)->Recreate);
+    for (int i = 0; i < dependsOn.Count(); ++i)
+        s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
+    if (routine) s.BodyEmptied = routine->BodyEmptied;
+    if (trigger) s.BodyEmptied = trigger->BodyEmptied;
+    if (table) s.Changed = table->Changed;
+    if (view) s.Changed = view->GetRecreate();
+    if (index) s.Active = index->Active;
+    savedStates_.push_back(std::move(s));
+    return static_cast<int>(savedStates_.size()) - 1;
+}
+
+void TSchemalyst::RestoreObjectState(TDbObj* o, int State) const {
+    if (State < 0) {
+        if (!o->GetSource().empty()) o->SetSource("");
+        return;
+    }
+    const SavedState& s = savedStates_[static_cast<std::size_t>(State)];
+    if (o->GetSource() != s.Source) o->SetSource(s.Source);
+    const int usedBy = o->GetUsedBy().Count();
+    const int dependsOn = o->GetDependsOn().Count();
+    if (static_cast<std::size_t>(usedBy + dependsOn) == s.Recreate.size()) {
+        std::size_t k = 0;
+        for (int i = 0; i < usedBy; ++i)
+            o->UsedByItem(i)->Recreate = s.Recreate[k++];
+        for (int i = 0; i < dependsOn; ++i)
+            o->DependsOnItem(i)->Recreate = s.Recreate[k++];
+    }
+    if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
+    if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
+    if (o->GetKind() == TDbObject::dboTrigger)
+        if (auto* trg = dynamic_cast<TTrgData*>(o)) trg->BodyEmptied = s.BodyEmptied;
+    if (o->GetKind() == TDbObject::dboView)
+        if (auto* v = dynamic_cast<TViwData*>(o)) v->SetRecreate(s.Changed);
+    if (o->GetKind() == TDbObject::dboIndex)
+        if (auto* index = dynamic_cast<TIdxData*>(o)) index->Active = s.Active;
+}
+
 void TSchemalyst::SaveModelState() {
     savedEntries_.clear();
     savedStates_.clear();
-    auto save = [this](TDbObj* o) {
-        TPrcData* routine = AsRoutine(o);
-        TTblData* table = AsTable(o);
-        auto* trigger = o->GetKind() == TDbObject::dboTrigger ? dynamic_cast<TTrgData*>(o) : nullptr;
-        auto* view = o->GetKind() == TDbObject::dboView ? dynamic_cast<TViwData*>(o) : nullptr;
-        auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
-        const TStringList& usedBy = o->GetUsedBy();
-        const TStringList& dependsOn = o->GetDependsOn();
-        if (!routine && !table && !trigger && !view && !index && o->GetSource().empty() && usedBy.Empty() &&
-            dependsOn.Empty()) {
-            savedEntries_.push_back({o, -1});
-            return;
+    savedFields_.clear();
+    savedFieldLists_.clear();
+    columnSourceWrites_ = TDbObj::ColumnSourceWrites();
+    auto save = [this](TDbObj* o) { savedEntries_.push_back({o, SaveObjectState(o)}); };
+    auto saveFields = [this](TStringList& fields) {
+        bool kept = false;
+        for (int j = 0; j < fields.Count(); ++j) {
+            PrefetchHead(fields, j + 6);
+            TDbObj* f = ObjectAt(fields, j);
+            if (!f || IsPlainColumn(f)) continue;
+            savedFields_.emplace(f, SaveObjectState(f));
+            kept = true;
         }
-        SavedState s;
-        s.Source = o->GetSource();
-        s.Recreate.reserve(static_cast<std::size_t>(usedBy.Count() + dependsOn.Count()));
-        for (int i = 0; i < usedBy.Count(); ++i)
-            s.Recreate.push_back(o->UsedByItem(i)->Recreate);
-        for (int i = 0; i < dependsOn.Count(); ++i)
-            s.Recreate.push_back(o->DependsOnItem(i)->Recreate);
-        if (routine) s.BodyEmptied = routine->BodyEmptied;
-        if (trigger) s.BodyEmptied = trigger->BodyEmptied;
-        if (table) s.Changed = table->Changed;
-        if (view) s.Changed = view->GetRecreate();
-        if (index) s.Active = index->Active;
-        savedEntries_.push_back({o, static_cast<int>(savedStates_.size())});
-        savedStates_.push_back(std::move(s));
+        if (kept) savedFieldLists_.insert(&fields);
     };
-    ForEachObject(GetMasterObjs(), save);
-    ForEachObject(GetTargetObjs(), save);
+    ForEachObjectAndFieldList(GetMasterObjs(), save, saveFields);
+    ForEachObjectAndFieldList(GetTargetObjs(), save, saveFields);
 }
 
 void TSchemalyst::RestoreModelState() {
     // Walks the live objects in the order they were saved; an object the comparison added or
     // freed (none of the steps does) shifts the order, and the rest is then matched by address.
+    // Fields are found by address; a plain column only loses a source it was given, so the field
+    // lists without saved fields are walked only when a column's source was written meanwhile.
     std::unordered_map<const TDbObj*, int> byAddress;
     std::size_t next = 0;
     auto restore = [&](TDbObj* o) {
@@ -824,34 +983,28 @@ void TSchemalyst::RestoreModelState() {
             if (it == byAddress.end()) return;
             state = it->second;
         }
-        if (state < 0) {
-            if (!o->GetSource().empty()) o->SetSource("");
-            return;
-        }
-        const SavedState& s = savedStates_[static_cast<std::size_t>(state)];
-        if (o->GetSource() != s.Source) o->SetSource(s.Source);
-        const int usedBy = o->GetUsedBy().Count();
-        const int dependsOn = o->GetDependsOn().Count();
-        if (static_cast<std::size_t>(usedBy + dependsOn) == s.Recreate.size()) {
-            std::size_t k = 0;
-            for (int i = 0; i < usedBy; ++i)
-                o->UsedByItem(i)->Recreate = s.Recreate[k++];
-            for (int i = 0; i < dependsOn; ++i)
-                o->DependsOnItem(i)->Recreate = s.Recreate[k++];
-        }
-        if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
-        if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
-        if (o->GetKind() == TDbObject::dboTrigger)
-            if (auto* trg = dynamic_cast<TTrgData*>(o)) trg->BodyEmptied = s.BodyEmptied;
-        if (o->GetKind() == TDbObject::dboView)
-            if (auto* v = dynamic_cast<TViwData*>(o)) v->SetRecreate(s.Changed);
-        if (o->GetKind() == TDbObject::dboIndex)
-            if (auto* index = dynamic_cast<TIdxData*>(o)) index->Active = s.Active;
+        RestoreObjectState(o, state);
     };
-    if (GetMasterObjs()) ForEachObject(GetMasterObjs(), restore);
-    if (GetTargetObjs()) ForEachObject(GetTargetObjs(), restore);
+    const bool columnSourcesWritten = TDbObj::ColumnSourceWrites() != columnSourceWrites_;
+    auto restoreFields = [&](TStringList& fields) {
+        if (!columnSourcesWritten && !savedFieldLists_.contains(&fields)) return;
+        for (int j = 0; j < fields.Count(); ++j) {
+            fields.PrefetchObject(j + 2);
+            TDbObj* f = ObjectAt(fields, j);
+            if (!f) continue;
+            auto it = savedFields_.find(f);
+            if (it != savedFields_.end())
+                RestoreObjectState(f, it->second);
+            else if (columnSourcesWritten)
+                RestoreObjectState(f, -1);
+        }
+    };
+    if (GetMasterObjs()) ForEachObjectAndFieldList(GetMasterObjs(), restore, restoreFields);
+    if (GetTargetObjs()) ForEachObjectAndFieldList(GetTargetObjs(), restore, restoreFields);
     savedEntries_.clear();
     savedStates_.clear();
+    savedFields_.clear();
+    savedFieldLists_.clear();
 }
 
 void TSchemalyst::DoBeforeCompare() {

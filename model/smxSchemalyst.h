@@ -6,9 +6,12 @@
 // script; wiring faults are reported, never raised.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "model/smxClasses.h"
@@ -102,10 +105,17 @@ private:
     void RunSteps();
     void SaveModelState();
     void RestoreModelState();
+    /// Saves what RestoreObjectState gives back: the index of the saved state, or -1 when the
+    /// object has no source, no dependency records and no flags to keep.
+    int SaveObjectState(TDbObj* Obj);
+    void RestoreObjectState(TDbObj* Obj, int State) const;
 
     TCmpObjSetType AssignedCompareObjects_ = AllCmpObjTypes;
-    std::vector<SavedEntry> savedEntries_; // every object, in walking order
+    std::vector<SavedEntry> savedEntries_; // every object of the kind lists, in walking order
     std::vector<SavedState> savedStates_;
+    std::unordered_map<const TDbObj*, int> savedFields_;    // fields that are not plain columns
+    std::unordered_set<const TStringList*> savedFieldLists_; // the field lists that hold them
+    std::uint64_t columnSourceWrites_ = 0;                   // TDbObj::ColumnSourceWrites() when saved
 };
 
 } // namespace smx
