@@ -117,6 +117,11 @@ void TIbParser::ScanToken() {
         ReadWord();
         return;
     }
+    if (C == ',' || C == '(' || C == ')') { // the commonest punctuation, taken here as well
+        Token_ = C == ',' ? tkComma : C == '(' ? tkLParen : tkRParen;
+        SkipChar();
+        return;
+    }
     if ((C == '_' || C == '0' || C == 'x' || C == 'X' || C == ':') && ScanIbLiteral(C)) return;
     TCustomSQLParser::ScanToken();
     // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).

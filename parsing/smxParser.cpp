@@ -54,6 +54,17 @@ constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
 }
 constexpr std::array<std::uint8_t, 256> CharClasses = MakeCharClasses();
 
+/// Flags of the characters a skip starts from: the blanks, and for the SQL layer the comment starts.
+constexpr std::array<bool, 256> MakeSkipStarts(bool Comments) {
+    std::array<bool, 256> T{};
+    for (std::size_t C = 0; C < T.size(); ++C)
+        T[C] = (CharClasses[C] & ccBlank) != 0;
+    if (Comments) T['-'] = T['/'] = true;
+    return T;
+}
+constexpr std::array<bool, 256> BlankStarts = MakeSkipStarts(false);
+constexpr std::array<bool, 256> SQLSkipStarts = MakeSkipStarts(true);
+
 constexpr std::uint8_t ClassOf(char C) {
     return CharClasses[static_cast<unsigned char>(C)];
 }
@@ -216,21 +227,23 @@ namespace {
                                            std::size_t Readable) {
     K.Text = Text;
     K.Length = Length;
-    K.Tail = 0;
+    std::uint64_t Mix = Length;
     if (Length >= 8) {
-        K.Head = Load8(Text);
-        K.Tail = Load8(Text + Length - 8);
-    } else if (Readable >= 8 && std::endian::native == std::endian::little) {
-        // The bytes after the word are read but masked off.
-        K.Head = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
+        K.Head = UpCase8(Load8(Text));
+        K.Tail = UpCase8(Load8(Text + Length - 8));
+        Mix ^= K.Tail << 29 | K.Tail >> 35;
     } else {
-        K.Head = 0;
-        if (Length > 0) std::memcpy(&K.Head, Text, Length);
+        K.Tail = 0;
+        if (Readable >= 8 && std::endian::native == std::endian::little) {
+            // The bytes after the word are read but masked off.
+            K.Head = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
+        } else {
+            K.Head = 0;
+            if (Length > 0) std::memcpy(&K.Head, Text, Length);
+        }
+        K.Head = UpCase8(K.Head);
     }
-    K.Head = UpCase8(K.Head);
-    K.Tail = UpCase8(K.Tail);
-    const std::uint64_t Mix =
-        (K.Head ^ (K.Tail << 29 | K.Tail >> 35) ^ Length) * 0x9E3779B97F4A7C15ull;
+    Mix = (Mix ^ K.Head) * 0x9E3779B97F4A7C15ull;
     K.Hash = static_cast<std::uint32_t>(Mix >> 32);
 }
 
@@ -431,6 +444,7 @@ void TParseContext::Restore() {
 // TCustomParser: construction, events
 
 TCustomParser::TCustomParser(TCustomExtract* AOwner) : Owner_(AOwner) {
+    SkipStarts_ = BlankStarts.data();
     TCustomParser::RegisterKeywords();
     if (Owner_ && Owner_->GetDBStructure())
         Container_ = dynamic_cast<TObjs*>(Owner_->GetDBStructure()->GetObjs());
@@ -758,7 +772,14 @@ void TCustomParser::NextToken() {
         TokenStart_ = Source_.size();
         return;
     }
-    SkipBlanks(); // skips every blank (and comment) up to the token
+    const char* const S = Source_.data();
+    if (SkipStarts_[static_cast<unsigned char>(S[Pos_])]) {
+        // One space before a character that starts no skip is all SkipBlanks would take.
+        if (S[Pos_] == ' ' && !SkipStarts_[static_cast<unsigned char>(S[Pos_ + 1])])
+            SkipChar();
+        else
+            SkipBlanks(); // skips every blank (and comment) up to the token
+    }
     if (AtEnd()) {
         TokenStart_ = Source_.size();
         return;
@@ -968,6 +989,32 @@ void TCustomParser::ScanToken() {
 void TCustomParser::ReadNumber() {
     TokenStart_ = Pos_;
     const std::size_t Start = Pos_;
+    if (Ch_ != '.') {
+        // Plain digits (no point, no exponent after them) take a short way to the same result.
+        const char* const S = Source_.data();
+        std::size_t E = Start + 1;
+        while (IsDigitChar(S[E])) // stops at the terminating NUL
+            ++E;
+        if (S[E] != '.' && S[E] != 'E' && S[E] != 'e') {
+            StringValue_.assign(S + Start, E - Start);
+            Pos_ = E;
+            Ch_ = MapChar(S[E]);
+            Token_ = tkInteger;
+            FloatValue_ = 0;
+            std::uint64_t M = 0;
+            bool Over = false;
+            for (std::size_t i = Start; i < E; ++i) {
+                const auto Digit = static_cast<std::uint64_t>(S[i] - '0');
+                if (M > (std::numeric_limits<std::uint64_t>::max() - Digit) / 10)
+                    Over = true;
+                else
+                    M = M * 10 + Digit;
+            }
+            IntOverflow_ = Over;
+            IntValue_ = Over ? 0 : M;
+            return;
+        }
+    }
     bool Dot = Ch_ != '.'; // a literal that starts with its point has no second one
     bool Exp = true;
     bool Sign = false;
@@ -1312,7 +1359,9 @@ void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObje
 // TCustomSQLParser
 
 TCustomSQLParser::TCustomSQLParser(TCustomExtract* AOwner)
-    : TCustomParser(AOwner), ScratchColumn_(std::make_unique<TFldData>(Container_)) {}
+    : TCustomParser(AOwner), ScratchColumn_(std::make_unique<TFldData>(Container_)) {
+    SkipStarts_ = SQLSkipStarts.data();
+}
 
 TCustomSQLParser::~TCustomSQLParser() = default;
 
@@ -1322,10 +1371,37 @@ void TCustomSQLParser::ParseScript(const TStringList& Lines, TObjs* Container) {
 }
 
 bool TCustomSQLParser::SkipBlanks() {
-    // Blanks and comments in any order, up to the next token. Source_[P + 1] is at most the
-    // terminating NUL whenever Source_[P] is "-" or "/".
+    // The usual case, a run of blanks without progress events and no comment after it, takes a
+    // loop that calls nothing; anything else goes on in SkipBlanksAndComments.
+    const char* const S = Source_.data();
     const std::size_t From = Pos_;
     std::size_t P = From;
+    if (!ProgressActive_) {
+        int Line = Line_;
+        std::size_t LineStart = LineStart_;
+        while (IsBlankChar(S[P])) { // stops at the terminating NUL
+            const char C = S[P++];
+            if (C == '\n' || (C == '\r' && S[P] != '\n')) {
+                ++Line;
+                LineStart = P;
+            }
+        }
+        Line_ = Line;
+        LineStart_ = LineStart;
+        const char C = S[P];
+        if (!((C == '-' && S[P + 1] == '-') || (C == '/' && S[P + 1] == '*'))) {
+            if (P == From) return false;
+            Pos_ = P;
+            Ch_ = MapChar(C);
+            return true;
+        }
+    }
+    return SkipBlanksAndComments(From, P);
+}
+
+bool TCustomSQLParser::SkipBlanksAndComments(std::size_t From, std::size_t P) {
+    // Blanks and comments in any order, up to the next token. Source_[P + 1] is at most the
+    // terminating NUL whenever Source_[P] is "-" or "/".
     for (;;) {
         P = SkipBlankRun(P);
         const char C = Source_[P];

@@ -362,7 +362,7 @@ protected:
     /// Scans one token at the current (non-blank) character.
     virtual void ScanToken();
     /// Skips every blank up to the next token (the SQL layer: blanks and comments); true when it
-    /// skipped any.
+    /// skipped any. NextToken asks only where a character of SkipStarts_ stands.
     virtual bool SkipBlanks();
     /// The token of a word that the vocabulary holds as keyword Code (base: Code). A dialect returns
     /// tkIdent for a keyword its server version does not reserve.
@@ -371,7 +371,8 @@ protected:
     /// ask only where the terminator's first character stands (AtTerminatorStart).
     virtual bool CheckTerminator();
     bool AtTerminatorStart() const {
-        return !Terminator_.empty() && Pos_ < Source_.size() && Source_[Pos_] == Terminator_[0];
+        // Source_[Source_.size()] and Terminator_[0] of an empty terminator are NUL.
+        return Source_[Pos_] == Terminator_[0] && !Terminator_.empty() && Pos_ < Source_.size();
     }
     virtual void StartToken();
     virtual void EndToken() {}
@@ -423,6 +424,11 @@ protected:
     void MoveTo(std::size_t Target);
     /// A line break was passed.
     void NewLine();
+    /// Moves past the current character, which is no line break.
+    void SkipChar() {
+        ++Pos_;
+        Ch_ = Source_[Pos_] == '\x1A' ? ' ' : Source_[Pos_];
+    }
     /// The index after the run of blanks at P (lines counted on the way); P when none is there.
     std::size_t SkipBlankRun(std::size_t P);
     /// True when C starts a word (an ASCII letter).
@@ -445,6 +451,7 @@ protected:
     int Token_ = tkEOF;
     std::size_t TokenStart_ = 0;
     std::size_t StatementStart_ = 0;
+    const bool* SkipStarts_ = nullptr; // 256 flags: the characters SkipBlanks may skip from
     std::string ScriptName_;
     std::string TokenText_;
     TResWordList::TWordKey WordKey_; // the word just read (its text in Source_)
@@ -499,6 +506,8 @@ public:
 protected:
     void ScanToken() override;
     bool SkipBlanks() override;
+    /// SkipBlanks from P on (the blanks from From to P skipped already); true when it ends after From.
+    bool SkipBlanksAndComments(std::size_t From, std::size_t P);
     /// Reads the comment at the current character ("/*" to "*/", "--" to the line end);
     /// an unclosed "/*" records "Unterminated comment" at its start.
     virtual void ReadComment();
