@@ -660,7 +660,13 @@ bool TCustomParser::ReadFileText(const std::string& FileName, std::string& Text,
         ReadFileHook ? ReadFileHook(FileName, Bytes) : ReadScriptFile(FileName, Bytes);
     switch (Status) {
     case TFileReadStatus::frOk:
-        Text = DecodeScriptBytes(Bytes);
+        // DecodeScriptBytes without copying the bytes when they need no conversion.
+        if (Bytes.size() >= 2 && Bytes.compare(0, 2, "\xFF\xFE") == 0) {
+            Text = DecodeScriptBytes(Bytes);
+        } else {
+            if (Bytes.size() >= 3 && Bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) Bytes.erase(0, 3);
+            Text = std::move(Bytes);
+        }
         return true;
     case TFileReadStatus::frNotFound:
         Problem = "File not found: " + FileName;
@@ -831,9 +837,10 @@ void TCustomParser::ReadWord() {
     Pos_ = E;
     Ch_ = MapChar(S[E]);
     // The text is NUL-terminated: Source_.size() + 1 bytes are readable.
-    FillKey(WordKey_, S + Start, N, Source_.size() + 1 - Start);
+    TResWordList::TWordKey Key;
+    FillKey(Key, S + Start, N, Source_.size() + 1 - Start);
     const TResWordList::Index& Words = Keywords_.index_ ? *Keywords_.index_ : Keywords_.Prepared();
-    const std::int32_t Code = FindKey(Words, WordKey_);
+    const std::int32_t Code = FindKey(Words, Key);
     if (Code < 0) {
         RawKeyword_ = Token_ = tkIdent;
     } else {
@@ -847,8 +854,8 @@ void TCustomParser::ReadWord() {
         TokenText_.append(S + Start, N);
     } else if (N <= 16) {
         char Upper[16];
-        std::memcpy(Upper, &WordKey_.Head, 8);
-        if (N > 8) std::memcpy(Upper + N - 8, &WordKey_.Tail, 8);
+        std::memcpy(Upper, &Key.Head, 8);
+        if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
         TokenText_.append(Upper, N);
     } else {
         TokenText_.append(S + Start, N);

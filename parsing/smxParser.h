@@ -454,7 +454,6 @@ protected:
     const bool* SkipStarts_ = nullptr; // 256 flags: the characters SkipBlanks may skip from
     std::string ScriptName_;
     std::string TokenText_;
-    TResWordList::TWordKey WordKey_; // the word just read (its text in Source_)
     std::uint64_t IntValue_ = 0;
     bool IntOverflow_ = false;
     std::string StringValue_;
