@@ -734,7 +734,7 @@ void TCustomParser::StartToken() {
     if (IsBlankChar(Source_[Pos_])) TCustomParser::SkipBlanks();
 }
 
-inline std::size_t TCustomParser::SkipBlankRun(std::size_t P) {
+std::size_t TCustomParser::SkipBlankRun(std::size_t P) {
     // The text is NUL-terminated and NUL is no blank, so the run stops at the end by itself.
     const char* const S = Source_.data();
     while (IsBlankChar(S[P])) {
