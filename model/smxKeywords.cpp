@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/smxStrUtils.h"
@@ -2354,13 +2354,59 @@ std::int32_t KeywordSymbol(std::string_view Word, TIBSQLServerVersionType Versio
 
 namespace {
 
+/// A fixed set of words: open addressing on a short hash, no nodes and no division.
+class TWordSet {
+public:
+    void insert(std::string_view W) {
+        if (contains(W)) return;
+        words_.push_back(W);
+        if (words_.size() * 4 > slots_.size()) rebuild(slots_.empty() ? 256 : slots_.size() * 2);
+        else place(words_.size() - 1);
+    }
+    template <typename It> void insert(It First, It Last) {
+        for (; First != Last; ++First)
+            insert(*First);
+    }
+    bool contains(std::string_view W) const {
+        if (slots_.empty()) return false;
+        const std::size_t Mask = slots_.size() - 1;
+        for (std::size_t S = Hash(W) & Mask;; S = (S + 1) & Mask) {
+            const std::uint32_t E = slots_[S];
+            if (E == 0) return false;
+            if (words_[E - 1] == W) return true;
+        }
+    }
+
+private:
+    static std::uint32_t Hash(std::string_view W) {
+        std::uint32_t H = 2166136261u;
+        for (const char C : W)
+            H = (H ^ static_cast<unsigned char>(C)) * 16777619u;
+        return H ^ (H >> 15);
+    }
+    void place(std::size_t i) {
+        const std::size_t Mask = slots_.size() - 1;
+        std::size_t S = Hash(words_[i]) & Mask;
+        while (slots_[S] != 0)
+            S = (S + 1) & Mask;
+        slots_[S] = static_cast<std::uint32_t>(i + 1);
+    }
+    void rebuild(std::size_t Size) {
+        slots_.assign(Size, 0);
+        for (std::size_t i = 0; i < words_.size(); ++i)
+            place(i);
+    }
+    std::vector<std::string_view> words_;
+    std::vector<std::uint32_t> slots_; // word index + 1, 0 free
+};
+
 // Every name that must be quoted under a version, beyond the character rules: the keywords whose
 // first entry in text order belongs to the version's token set, and the version's further reserved
 // words. The last slot serves versions outside the table (every token, no further words). Every
 // quoted name asks here, so it is one hash lookup rather than a search with a case-folded copy.
-const std::unordered_set<std::string_view>& ReservedNames(TIBSQLServerVersionType Version) {
+const TWordSet& ReservedNames(TIBSQLServerVersionType Version) {
     static const auto sets = [] {
-        std::array<std::unordered_set<std::string_view>, IBSQLServerVersionCount + 1> s;
+        std::array<TWordSet, IBSQLServerVersionCount + 1> s;
         const auto& order = IBKeywordOrder();
         for (std::size_t v = 0; v < s.size(); ++v) {
             const TTokenSet& tokens = v < IBSQLServerVersionCount ? IBTokenSets[v] : AllTokens;

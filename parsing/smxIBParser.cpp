@@ -98,8 +98,7 @@ const TIBServerOptions& TIbParser::IBOptions() const {
     return Container_ ? Container_->GetIBServerOptions() : OwnOptions_;
 }
 
-int TIbParser::LookupKeyword() {
-    const int Code = TCustomSQLParser::LookupKeyword();
+int TIbParser::KeywordToken(int Code) {
     if (Code == tkIdent) return Code;
     // Versions up to Firebird 4 read the keywords they do not reserve as identifiers; InterBase 2020
     // and later keep every keyword.
@@ -111,14 +110,35 @@ int TIbParser::LookupKeyword() {
 
 void TIbParser::ScanToken() {
     TokenStart_ = Pos_;
-    if (CheckTerminator()) return;
+    if (AtTerminatorStart() && CheckTerminator()) return;
     const char C = Ch_;
+    // A word (other than the X of X'..') needs nothing of the layers below but the word reader.
+    if (IsWordStart(C) && C != 'x' && C != 'X') {
+        ReadWord();
+        return;
+    }
+    if (C == ',' || C == '(' || C == ')') { // the commonest punctuation, taken here as well
+        Token_ = C == ',' ? tkComma : C == '(' ? tkLParen : tkRParen;
+        SkipChar();
+        return;
+    }
+    if ((C == '_' || C == '0' || C == 'x' || C == 'X' || C == ':') && ScanIbLiteral(C)) return;
+    TCustomSQLParser::ScanToken();
+    // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).
+    if (Token_ == tkString && QuoteChar_ == '"' && !StringValue_.empty() && SQLDialect() == 3) {
+        Token_ = tkIdent;
+        TokenText_ = StringValue_;
+        RawKeyword_ = tkIdent;
+    }
+}
+
+bool TIbParser::ScanIbLiteral(char C) {
     if (C == '_') { // character-set introducer
         Token_ = tkCHARSET;
         Step();
         ReadIdent();
         TokenText_.insert(TokenText_.begin(), '_');
-        return;
+        return true;
     }
     if (HasHexLiterals(ServerVersion())) {
         if (C == '0' && (PeekChar() == 'x' || PeekChar() == 'X')) {
@@ -139,7 +159,7 @@ void TIbParser::ScanToken() {
             }
             if (IntOverflow_) IntValue_ = 0;
             if (StringValue_.empty()) Error("Invalid number: " + Source_.substr(TokenStart_, 2));
-            return;
+            return true;
         }
         // X'..': the quoted hexadecimal digits as bytes. Only the single quote: in dialect 3 a
         // double quote after X starts a quoted identifier.
@@ -156,21 +176,15 @@ void TIbParser::ScanToken() {
             }
             Token_ = tkString;
             QuoteChar_ = '\'';
-            return;
+            return true;
         }
         if (C == ':' && PeekChar() == '=') {
             Token_ = tkASSIGN;
             MoveTo(Pos_ + 2);
-            return;
+            return true;
         }
     }
-    TCustomSQLParser::ScanToken();
-    // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).
-    if (Token_ == tkString && QuoteChar_ == '"' && !StringValue_.empty() && SQLDialect() == 3) {
-        Token_ = tkIdent;
-        TokenText_ = StringValue_;
-        RawKeyword_ = tkIdent;
-    }
+    return false;
 }
 
 std::string TIbParser::GetIdentName(std::string_view Name) const {

@@ -192,7 +192,10 @@ public:
 
 protected:
     void ScanToken() override;
-    int LookupKeyword() override;
+    /// The character-set introducer, hexadecimal literals and ":=" at the current character C;
+    /// false when none stands there.
+    bool ScanIbLiteral(char C);
+    int KeywordToken(int Code) override;
     void RegisterKeywords() override;
     void ParseStatements() override;
     void ParseLoadedFile(const std::string& FileName, std::string Text) override;

@@ -5,8 +5,10 @@
 #include "parsing/smxParser.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -34,17 +36,46 @@ namespace smx {
 
 namespace {
 
+// Character classes of the scanner, one table look-up per character.
+enum : std::uint8_t { ccBlank = 1, ccDigit = 2, ccLetter = 4, ccIdent = 8 };
+
+constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
+    std::array<std::uint8_t, 256> T{};
+    for (const char C : {' ', '\t', '\n', '\r', '\x1A'})
+        T[static_cast<unsigned char>(C)] = ccBlank;
+    for (int C = '0'; C <= '9'; ++C)
+        T[static_cast<std::size_t>(C)] = ccDigit | ccIdent;
+    for (int C = 'A'; C <= 'Z'; ++C) {
+        T[static_cast<std::size_t>(C)] = ccLetter | ccIdent;
+        T[static_cast<std::size_t>(C - 'A' + 'a')] = ccLetter | ccIdent;
+    }
+    T['_'] = T['$'] = ccIdent;
+    return T;
+}
+constexpr std::array<std::uint8_t, 256> CharClasses = MakeCharClasses();
+
+/// Flags of the characters a skip starts from: the blanks, and for the SQL layer the comment starts.
+constexpr std::array<bool, 256> MakeSkipStarts(bool Comments) {
+    std::array<bool, 256> T{};
+    for (std::size_t C = 0; C < T.size(); ++C)
+        T[C] = (CharClasses[C] & ccBlank) != 0;
+    if (Comments) T['-'] = T['/'] = true;
+    return T;
+}
+constexpr std::array<bool, 256> BlankStarts = MakeSkipStarts(false);
+constexpr std::array<bool, 256> SQLSkipStarts = MakeSkipStarts(true);
+
+constexpr std::uint8_t ClassOf(char C) {
+    return CharClasses[static_cast<unsigned char>(C)];
+}
 constexpr bool IsBlankChar(char C) {
-    return C == ' ' || C == '\t' || C == '\n' || C == '\r' || C == '\x1A';
+    return (ClassOf(C) & ccBlank) != 0;
 }
 constexpr bool IsDigitChar(char C) {
-    return C >= '0' && C <= '9';
-}
-constexpr bool IsLetterChar(char C) {
-    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
+    return (ClassOf(C) & ccDigit) != 0;
 }
 constexpr bool IsIdentChar(char C) {
-    return IsLetterChar(C) || IsDigitChar(C) || C == '_' || C == '$';
+    return (ClassOf(C) & ccIdent) != 0;
 }
 /// 0x1A (the old end-of-file mark) reads as a blank.
 constexpr char MapChar(char C) {
@@ -58,14 +89,24 @@ std::string CharForMessage(char C) {
     return "#" + std::to_string(U);
 }
 
-std::uint32_t HashKey(std::string_view Key) {
-    std::uint32_t H = 2166136261u;
-    for (char C : Key) {
-        H ^= static_cast<unsigned char>(C);
-        H *= 16777619u;
-    }
-    return H;
+constexpr std::uint64_t Ones8 = 0x0101010101010101ull;
+
+/// The eight bytes at P in memory order (any alignment).
+std::uint64_t Load8(const char* P) {
+    std::uint64_t W;
+    std::memcpy(&W, P, sizeof W);
+    return W;
 }
+
+/// Upper-cases the ASCII letters among eight bytes at once; other bytes stay as they are.
+constexpr std::uint64_t UpCase8(std::uint64_t X) {
+    const std::uint64_t Low = X & (0x7F * Ones8);               // every byte below 0x80: no carries
+    const std::uint64_t FromA = Low + (0x80 - 'a') * Ones8;     // bit 7: byte >= 'a'
+    const std::uint64_t PastZ = Low + (0x80 - 'z' - 1) * Ones8; // bit 7: byte > 'z'
+    const std::uint64_t Lower = FromA & ~PastZ & ~X & (0x80 * Ones8);
+    return X - (Lower >> 2); // 0x80 >> 2 is the case bit
+}
+static_assert(UpCase8(0x7B7A61604139305Full) == 0x7B5A41604139305Full);
 
 void AppendUtf8(std::string& Out, std::uint32_t Cp) {
     if (Cp < 0x80) {
@@ -85,14 +126,21 @@ void AppendUtf8(std::string& Out, std::uint32_t Cp) {
     }
 }
 
-/// Line breaks of a text: CR LF, LF and a lone CR count one each.
+/// Line breaks of a text: CR LF, LF and a lone CR count one each (every LF, and every CR that no
+/// LF follows; memchr finds them much faster than a look at each byte).
 int CountLineBreaks(std::string_view Text) {
+    const char* const B = Text.data();
+    const char* const E = B + Text.size();
     int N = 0;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == '\n')
-            ++N;
-        else if (Text[i] == '\r' && (i + 1 >= Text.size() || Text[i + 1] != '\n'))
-            ++N;
+    for (const char* P = B; P < E; ++P) {
+        P = static_cast<const char*>(std::memchr(P, '\n', static_cast<std::size_t>(E - P)));
+        if (!P) break;
+        ++N;
+    }
+    for (const char* P = B; P < E; ++P) {
+        P = static_cast<const char*>(std::memchr(P, '\r', static_cast<std::size_t>(E - P)));
+        if (!P) break;
+        if (P + 1 == E || P[1] != '\n') ++N;
     }
     return N;
 }
@@ -172,11 +220,60 @@ std::string DecodeScriptBytes(std::string_view Bytes) {
 // =====================================================================================================
 // TResWordList
 
+namespace {
+
+/// TResWordList::MakeKey into K (inlined into the scanner).
+[[gnu::always_inline]] inline void FillKey(TResWordList::TWordKey& K, const char* Text, std::size_t Length,
+                                           std::size_t Readable) {
+    K.Text = Text;
+    K.Length = Length;
+    std::uint64_t Mix = Length;
+    if (Length >= 8) {
+        K.Head = UpCase8(Load8(Text));
+        K.Tail = UpCase8(Load8(Text + Length - 8));
+        Mix ^= K.Tail << 29 | K.Tail >> 35;
+    } else {
+        K.Tail = 0;
+        if (Readable >= 8 && std::endian::native == std::endian::little) {
+            // The bytes after the word are read but masked off.
+            K.Head = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
+        } else {
+            K.Head = 0;
+            if (Length > 0) std::memcpy(&K.Head, Text, Length);
+        }
+        K.Head = UpCase8(K.Head);
+    }
+    Mix = (Mix ^ K.Head) * 0x9E3779B97F4A7C15ull;
+    K.Hash = static_cast<std::uint32_t>(Mix >> 32);
+}
+
+} // namespace
+
+TResWordList::TWordKey TResWordList::MakeKey(const char* Text, std::size_t Length, std::size_t Readable) {
+    TWordKey K;
+    FillKey(K, Text, Length, Readable);
+    return K;
+}
+
+namespace {
+
+std::uint32_t HashKey(std::string_view Key) {
+    return TResWordList::MakeKey(Key.data(), Key.size(), Key.size()).Hash;
+}
+
+} // namespace
+
 struct TResWordList::Index {
     std::vector<TResWordSymb> Sorted; // texts point into the list's tables or own texts
     std::vector<std::string> Keys;    // upper-cased texts, by sorted position
-    std::vector<std::int32_t> Slots;  // open addressing: sorted position + 1, 0 free
+    std::vector<TWordKey> KeyOf;      // look-up keys of Keys (Text points into Keys)
+    struct Slot {
+        std::uint32_t Hash = 0; // key hash of the entry
+        std::int32_t Entry = 0; // sorted position + 1, 0 free
+    };
+    std::vector<Slot> Slots;          // open addressing on the key hash
     std::vector<std::int32_t> NameOf; // code -> sorted position of its display name, -1
+    std::size_t MaxKeyLength = 0;     // no longer word can be an entry
 };
 
 namespace {
@@ -205,17 +302,22 @@ BuildIndex(const std::vector<std::span<const TResWordSymb>>& Chunks) {
     std::size_t Size = 64;
     while (Size < Items.size() * 4)
         Size *= 2;
-    I->Slots.assign(Size, 0);
+    I->Slots.assign(Size, {});
     std::int32_t MaxCode = 0;
     for (std::size_t i = 0; i < Items.size(); ++i) {
         I->Sorted.push_back(Items[i].Word);
         I->Keys.push_back(std::move(Items[i].Key));
-        std::size_t S = HashKey(I->Keys.back()) & (Size - 1);
-        while (I->Slots[S] != 0)
+        I->MaxKeyLength = std::max(I->MaxKeyLength, I->Keys.back().size());
+        const std::uint32_t H = HashKey(I->Keys.back());
+        I->KeyOf.emplace_back(); // set below, once Keys stops moving
+        std::size_t S = H & (Size - 1);
+        while (I->Slots[S].Entry != 0)
             S = (S + 1) & (Size - 1);
-        I->Slots[S] = static_cast<std::int32_t>(i + 1);
+        I->Slots[S] = {H, static_cast<std::int32_t>(i + 1)};
         MaxCode = std::max(MaxCode, Items[i].Word.Token);
     }
+    for (std::size_t i = 0; i < I->Keys.size(); ++i)
+        I->KeyOf[i] = TResWordList::MakeKey(I->Keys[i].data(), I->Keys[i].size(), I->Keys[i].size());
     I->NameOf.assign(static_cast<std::size_t>(MaxCode) + 1, -1);
     for (std::size_t i = 0; i < I->Sorted.size(); ++i)
         if (I->Sorted[i].Token >= 0)
@@ -287,15 +389,39 @@ std::string TResWordList::TokenName(std::int32_t Code) const {
 }
 
 std::int32_t TResWordList::Find(std::string_view UpperWord) const {
-    const Index& I = Prepared();
-    if (I.Slots.empty()) return -1;
+    // The keys are upper-cased: a word with a lower-case letter is none of them, and for any other
+    // word the case-blind comparison of the key look-up is the exact one.
+    for (const char C : UpperWord)
+        if (C >= 'a' && C <= 'z') return -1;
+    return Find(MakeKey(UpperWord.data(), UpperWord.size(), UpperWord.size()));
+}
+
+namespace {
+
+/// The code of the word of Key in I; -1 when it is no entry.
+[[gnu::always_inline]] inline std::int32_t FindKey(const TResWordList::Index& I,
+                                                   const TResWordList::TWordKey& Key) {
+    if (Key.Length > I.MaxKeyLength) return -1;
     const std::size_t Mask = I.Slots.size() - 1;
-    for (std::size_t S = HashKey(UpperWord) & Mask;; S = (S + 1) & Mask) {
-        const std::int32_t P = I.Slots[S];
-        if (P == 0) return -1;
-        if (I.Keys[static_cast<std::size_t>(P - 1)] == UpperWord)
-            return I.Sorted[static_cast<std::size_t>(P - 1)].Token;
+    for (std::size_t S = Key.Hash & Mask;; S = (S + 1) & Mask) {
+        const TResWordList::Index::Slot& Slot = I.Slots[S];
+        if (Slot.Entry == 0) return -1;
+        if (Slot.Hash != Key.Hash) continue;
+        const auto P = static_cast<std::size_t>(Slot.Entry - 1);
+        const TResWordList::TWordKey& E = I.KeyOf[P];
+        if (E.Length != Key.Length || E.Head != Key.Head || E.Tail != Key.Tail) continue;
+        // Head and Tail cover words up to 16 bytes; longer ones compare their middle.
+        bool Same = true;
+        for (std::size_t i = 8; Same && i + 8 < Key.Length; ++i)
+            Same = UpCase(Key.Text[i]) == E.Text[i];
+        if (Same) return I.Sorted[P].Token;
     }
+}
+
+} // namespace
+
+std::int32_t TResWordList::Find(const TWordKey& Key) const {
+    return FindKey(index_ ? *index_ : Prepared(), Key);
 }
 
 void TResWordList::Clear() {
@@ -318,6 +444,7 @@ void TParseContext::Restore() {
 // TCustomParser: construction, events
 
 TCustomParser::TCustomParser(TCustomExtract* AOwner) : Owner_(AOwner) {
+    SkipStarts_ = BlankStarts.data();
     TCustomParser::RegisterKeywords();
     if (Owner_ && Owner_->GetDBStructure())
         Container_ = dynamic_cast<TObjs*>(Owner_->GetDBStructure()->GetObjs());
@@ -533,7 +660,13 @@ bool TCustomParser::ReadFileText(const std::string& FileName, std::string& Text,
         ReadFileHook ? ReadFileHook(FileName, Bytes) : ReadScriptFile(FileName, Bytes);
     switch (Status) {
     case TFileReadStatus::frOk:
-        Text = DecodeScriptBytes(Bytes);
+        // DecodeScriptBytes without copying the bytes when they need no conversion.
+        if (Bytes.size() >= 2 && Bytes.compare(0, 2, "\xFF\xFE") == 0) {
+            Text = DecodeScriptBytes(Bytes);
+        } else {
+            if (Bytes.size() >= 3 && Bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) Bytes.erase(0, 3);
+            Text = std::move(Bytes);
+        }
         return true;
     case TFileReadStatus::frNotFound:
         Problem = "File not found: " + FileName;
@@ -598,23 +731,41 @@ void TCustomParser::ParseStatements() {
 
 void TCustomParser::StartToken() {
     TokenText_.clear();
-    while (!AtEnd() && IsBlankChar(Source_[Pos_]))
-        Step();
+    if (IsBlankChar(Source_[Pos_])) TCustomParser::SkipBlanks();
+}
+
+std::size_t TCustomParser::SkipBlankRun(std::size_t P) {
+    // The text is NUL-terminated and NUL is no blank, so the run stops at the end by itself.
+    const char* const S = Source_.data();
+    while (IsBlankChar(S[P])) {
+        const char C = S[P++];
+        if (C == '\n' || (C == '\r' && S[P] != '\n')) {
+            Pos_ = P; // the line starts here
+            NewLine();
+        }
+    }
+    return P;
 }
 
 bool TCustomParser::SkipBlanks() {
-    if (AtEnd() || !IsBlankChar(Source_[Pos_])) return false;
-    while (!AtEnd() && IsBlankChar(Source_[Pos_]))
-        Step();
+    const std::size_t P = SkipBlankRun(Pos_);
+    if (P == Pos_) return false;
+    Pos_ = P;
+    Ch_ = MapChar(Source_[P]);
     return true;
 }
 
 bool TCustomParser::CheckTerminator() {
     const std::size_t N = Terminator_.size();
     if (N == 0 || AtEnd() || Source_[Pos_] != Terminator_[0]) return false;
-    if (Source_.compare(Pos_, N, Terminator_) != 0) return false;
+    if (N > 1 && Source_.compare(Pos_, N, Terminator_) != 0) return false;
     Token_ = tkTerminator;
-    MoveTo(Pos_ + N);
+    if (N == 1 && Terminator_[0] != '\n' && Terminator_[0] != '\r') {
+        ++Pos_;
+        Ch_ = MapChar(Source_[Pos_]);
+    } else {
+        MoveTo(Pos_ + N);
+    }
     return true;
 }
 
@@ -627,7 +778,13 @@ void TCustomParser::NextToken() {
         TokenStart_ = Source_.size();
         return;
     }
-    while (SkipBlanks()) {
+    const char* const S = Source_.data();
+    if (SkipStarts_[static_cast<unsigned char>(S[Pos_])]) {
+        // One space before a character that starts no skip is all SkipBlanks would take.
+        if (S[Pos_] == ' ' && !SkipStarts_[static_cast<unsigned char>(S[Pos_ + 1])])
+            SkipChar();
+        else
+            SkipBlanks(); // skips every blank (and comment) up to the token
     }
     if (AtEnd()) {
         TokenStart_ = Source_.size();
@@ -637,37 +794,74 @@ void TCustomParser::NextToken() {
     StartToken();
     ScanToken();
     EndToken();
-    if (Pos_ == Before && !AtEnd() && !Halted_) {
-        DoErrorMessage("Parser " + std::string(ClassName()) + " deadlock.");
-        Step();
-    }
-    if (LogFlags_ & 1) {
-        std::string T = "(" + std::to_string(Line_) + "," + std::to_string(GetColumnNo()) + ") " +
-                        GetTokenName(Token_) + ": " + std::to_string(Token_);
-        if (Token_ == tkIdent)
-            T += " =" + TokenText_;
-        else if (Token_ == tkInteger)
-            T += " =" + std::to_string(IntValue_);
-        else if (Token_ == tkString)
-            T += " =" + std::string(1, QuoteChar_) + StringValue_ + QuoteChar_;
-        DoLogNextLine(T);
-    }
+    if (Pos_ == Before && !AtEnd() && !Halted_) [[unlikely]]
+        StepOverStall();
+    if (LogFlags_ & 1) [[unlikely]]
+        LogToken();
+}
+
+void TCustomParser::StepOverStall() {
+    DoErrorMessage("Parser " + std::string(ClassName()) + " deadlock.");
+    Step();
+}
+
+void TCustomParser::LogToken() {
+    std::string T = "(" + std::to_string(Line_) + "," + std::to_string(GetColumnNo()) + ") " +
+                    GetTokenName(Token_) + ": " + std::to_string(Token_);
+    if (Token_ == tkIdent)
+        T += " =" + TokenText_;
+    else if (Token_ == tkInteger)
+        T += " =" + std::to_string(IntValue_);
+    else if (Token_ == tkString)
+        T += " =" + std::string(1, QuoteChar_) + StringValue_ + QuoteChar_;
+    DoLogNextLine(T);
 }
 
 void TCustomParser::ReadIdent() {
+    const char* const S = Source_.data();
     std::size_t E = Pos_;
-    const std::size_t N = Source_.size();
-    while (E < N && IsIdentChar(Source_[E]))
+    while (IsIdentChar(S[E])) // stops at the terminating NUL
         ++E;
-    TokenText_.assign(Source_, Pos_, E - Pos_);
+    TokenText_.assign(S + Pos_, E - Pos_);
     Pos_ = E;
-    Ch_ = MapChar(Source_[Pos_]);
+    Ch_ = MapChar(S[E]);
 }
 
-int TCustomParser::LookupKeyword() {
-    const std::int32_t Code = Keywords_.Find(UpperText_);
-    RawKeyword_ = Code < 0 ? tkIdent : Code;
-    return RawKeyword_;
+void TCustomParser::ReadWord() {
+    const char* const S = Source_.data();
+    const std::size_t Start = Pos_;
+    std::size_t E = Start + 1;
+    while (IsIdentChar(S[E])) // stops at the terminating NUL
+        ++E;
+    const std::size_t N = E - Start;
+    Pos_ = E;
+    Ch_ = MapChar(S[E]);
+    // The text is NUL-terminated: Source_.size() + 1 bytes are readable.
+    TResWordList::TWordKey Key;
+    FillKey(Key, S + Start, N, Source_.size() + 1 - Start);
+    const TResWordList::Index& Words = Keywords_.index_ ? *Keywords_.index_ : Keywords_.Prepared();
+    const std::int32_t Code = FindKey(Words, Key);
+    if (Code < 0) {
+        RawKeyword_ = Token_ = tkIdent;
+    } else {
+        RawKeyword_ = Code;
+        Token_ = KeywordToken(Code);
+    }
+    // A keyword keeps its text as written, an identifier is stored upper-cased; the key holds the
+    // upper-cased first and last eight bytes, which make up any word of up to 16.
+    TokenText_.clear();
+    if (Token_ != tkIdent) {
+        TokenText_.append(S + Start, N);
+    } else if (N <= 16) {
+        char Upper[16];
+        std::memcpy(Upper, &Key.Head, 8);
+        if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
+        TokenText_.append(Upper, N);
+    } else {
+        TokenText_.append(S + Start, N);
+        for (char& C : TokenText_)
+            C = UpCase(C);
+    }
 }
 
 void TCustomParser::ScanToken() {
@@ -683,17 +877,13 @@ void TCustomParser::ScanToken() {
                 ++I;
         return I;
     };
-    if (IsDigitChar(C) || (C == '.' && IsDigitChar(PeekChar()))) {
-        ReadNumber();
+    const std::uint8_t Class = ClassOf(C);
+    if (Class & ccLetter) {
+        ReadWord();
         return;
     }
-    if (IsLetterChar(C)) {
-        ReadIdent();
-        UpperText_.assign(TokenText_);
-        for (char& Ch : UpperText_)
-            Ch = UpCase(Ch);
-        Token_ = LookupKeyword();
-        if (Token_ == tkIdent) TokenText_.swap(UpperText_); // an identifier is stored upper-cased
+    if ((Class & ccDigit) || (C == '.' && IsDigitChar(PeekChar()))) {
+        ReadNumber();
         return;
     }
     int Single = -1;
@@ -793,7 +983,8 @@ void TCustomParser::ScanToken() {
     }
     if (Single >= 0) {
         Token_ = Single;
-        Step();
+        ++Pos_; // none of these characters is a line break
+        Ch_ = MapChar(Source_[Pos_]);
         return;
     }
     // Anything else ends the scan where it stands: the token stays <EOF> from here on, so a
@@ -805,6 +996,32 @@ void TCustomParser::ScanToken() {
 void TCustomParser::ReadNumber() {
     TokenStart_ = Pos_;
     const std::size_t Start = Pos_;
+    if (Ch_ != '.') {
+        // Plain digits (no point, no exponent after them) take a short way to the same result.
+        const char* const S = Source_.data();
+        std::size_t E = Start + 1;
+        while (IsDigitChar(S[E])) // stops at the terminating NUL
+            ++E;
+        if (S[E] != '.' && S[E] != 'E' && S[E] != 'e') {
+            StringValue_.assign(S + Start, E - Start);
+            Pos_ = E;
+            Ch_ = MapChar(S[E]);
+            Token_ = tkInteger;
+            FloatValue_ = 0;
+            std::uint64_t M = 0;
+            bool Over = false;
+            for (std::size_t i = Start; i < E; ++i) {
+                const auto Digit = static_cast<std::uint64_t>(S[i] - '0');
+                if (M > (std::numeric_limits<std::uint64_t>::max() - Digit) / 10)
+                    Over = true;
+                else
+                    M = M * 10 + Digit;
+            }
+            IntOverflow_ = Over;
+            IntValue_ = Over ? 0 : M;
+            return;
+        }
+    }
     bool Dot = Ch_ != '.'; // a literal that starts with its point has no second one
     bool Exp = true;
     bool Sign = false;
@@ -1149,7 +1366,9 @@ void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObje
 // TCustomSQLParser
 
 TCustomSQLParser::TCustomSQLParser(TCustomExtract* AOwner)
-    : TCustomParser(AOwner), ScratchColumn_(std::make_unique<TFldData>(Container_)) {}
+    : TCustomParser(AOwner), ScratchColumn_(std::make_unique<TFldData>(Container_)) {
+    SkipStarts_ = SQLSkipStarts.data();
+}
 
 TCustomSQLParser::~TCustomSQLParser() = default;
 
@@ -1159,11 +1378,50 @@ void TCustomSQLParser::ParseScript(const TStringList& Lines, TObjs* Container) {
 }
 
 bool TCustomSQLParser::SkipBlanks() {
-    if ((Ch_ == '-' && PeekChar() == '-') || (Ch_ == '/' && PeekChar() == '*')) {
-        ReadComment();
-        return true;
+    // The usual case, a run of blanks without progress events and no comment after it, takes a
+    // loop that calls nothing; anything else goes on in SkipBlanksAndComments.
+    const char* const S = Source_.data();
+    const std::size_t From = Pos_;
+    std::size_t P = From;
+    if (!ProgressActive_) {
+        int Line = Line_;
+        std::size_t LineStart = LineStart_;
+        while (IsBlankChar(S[P])) { // stops at the terminating NUL
+            const char C = S[P++];
+            if (C == '\n' || (C == '\r' && S[P] != '\n')) {
+                ++Line;
+                LineStart = P;
+            }
+        }
+        Line_ = Line;
+        LineStart_ = LineStart;
+        const char C = S[P];
+        if (!((C == '-' && S[P + 1] == '-') || (C == '/' && S[P + 1] == '*'))) {
+            if (P == From) return false;
+            Pos_ = P;
+            Ch_ = MapChar(C);
+            return true;
+        }
     }
-    return TCustomParser::SkipBlanks();
+    return SkipBlanksAndComments(From, P);
+}
+
+bool TCustomSQLParser::SkipBlanksAndComments(std::size_t From, std::size_t P) {
+    // Blanks and comments in any order, up to the next token. Source_[P + 1] is at most the
+    // terminating NUL whenever Source_[P] is "-" or "/".
+    for (;;) {
+        P = SkipBlankRun(P);
+        const char C = Source_[P];
+        if (!((C == '-' && Source_[P + 1] == '-') || (C == '/' && Source_[P + 1] == '*'))) break;
+        Pos_ = P;
+        Ch_ = C;
+        ReadComment();
+        P = Pos_;
+    }
+    if (P == From) return false;
+    Pos_ = P;
+    Ch_ = MapChar(Source_[P]);
+    return true;
 }
 
 void TCustomSQLParser::ReadComment() {
@@ -1192,7 +1450,7 @@ void TCustomSQLParser::ReadComment() {
 
 void TCustomSQLParser::ScanToken() {
     TokenStart_ = Pos_;
-    if (CheckTerminator()) return;
+    if (AtTerminatorStart() && CheckTerminator()) return;
     if (Ch_ == '|' && PeekChar() == '|') {
         Token_ = tkConcat;
         MoveTo(Pos_ + 2);

@@ -149,11 +149,26 @@ public:
     std::string TokenName(std::int32_t Code) const;
     /// Code of an upper-case word; -1 when it is no entry.
     std::int32_t Find(std::string_view UpperWord) const;
+
+    /// A word prepared for look-up in constant time: its first and last eight bytes upper-cased
+    /// (ASCII; zero-filled when shorter) and the key hash made of them and the length.
+    struct TWordKey {
+        const char* Text = nullptr; ///< the word as written
+        std::size_t Length = 0;
+        std::uint64_t Head = 0;
+        std::uint64_t Tail = 0;
+        std::uint32_t Hash = 0;
+    };
+    /// The key of the Length bytes at Text; Readable (at least Length) bytes may be read from Text.
+    static TWordKey MakeKey(const char* Text, std::size_t Length, std::size_t Readable);
+    /// Code of the word of Key (ASCII, any case); -1 when it is no entry.
+    std::int32_t Find(const TWordKey& Key) const;
     void Clear();
 
     struct Index; // the sorted entries with their hash slots and display names
 
 private:
+    friend class TCustomParser; // the scanner looks words up without a call
     const Index& Prepared() const;
 
     std::vector<std::span<const TResWordSymb>> chunks_; // in the order added
@@ -346,12 +361,19 @@ protected:
     virtual void RegisterKeywords();
     /// Scans one token at the current (non-blank) character.
     virtual void ScanToken();
-    /// Skips a run of blanks; true when it skipped any.
+    /// Skips every blank up to the next token (the SQL layer: blanks and comments); true when it
+    /// skipped any. NextToken asks only where a character of SkipStarts_ stands.
     virtual bool SkipBlanks();
-    /// Code of the identifier whose upper-cased text is in UpperText_ (tkIdent when none).
-    virtual int LookupKeyword();
-    /// True (token: terminator) when the terminator stands at the current character.
+    /// The token of a word that the vocabulary holds as keyword Code (base: Code). A dialect returns
+    /// tkIdent for a keyword its server version does not reserve.
+    virtual int KeywordToken(int Code) { return Code; }
+    /// True (token: terminator) when the terminator stands at the current character. The scanners
+    /// ask only where the terminator's first character stands (AtTerminatorStart).
     virtual bool CheckTerminator();
+    bool AtTerminatorStart() const {
+        // Source_[Source_.size()] and Terminator_[0] of an empty terminator are NUL.
+        return Source_[Pos_] == Terminator_[0] && !Terminator_.empty() && Pos_ < Source_.size();
+    }
     virtual void StartToken();
     virtual void EndToken() {}
     /// The statement loop (base: reads tokens to the end).
@@ -369,6 +391,13 @@ protected:
     void ReadString(std::string& Value);
     /// Reads the identifier characters at the current character into the token text.
     void ReadIdent();
+    /// Reads the word at the current character (a letter): an identifier, upper-cased, or a keyword
+    /// as written.
+    void ReadWord();
+    /// A scan that read nothing: reports the deadlock and moves one character on.
+    void StepOverStall();
+    /// Traces the token just read (log flag 1).
+    void LogToken();
     /// The value of the last integer literal (with Negative applied) when it lies within
     /// [Min, Max]; else records "Integer value out of range: " + its text and returns false.
     bool GetCheckedInt(std::int64_t Min, std::int64_t Max, bool Negative, std::int64_t& Value);
@@ -395,6 +424,17 @@ protected:
     void MoveTo(std::size_t Target);
     /// A line break was passed.
     void NewLine();
+    /// Moves past the current character, which is no line break.
+    void SkipChar() {
+        ++Pos_;
+        Ch_ = Source_[Pos_] == '\x1A' ? ' ' : Source_[Pos_];
+    }
+    /// The index after the run of blanks at P (lines counted on the way); P when none is there.
+    std::size_t SkipBlankRun(std::size_t P);
+    /// True when C starts a word (an ASCII letter).
+    static constexpr bool IsWordStart(char C) {
+        return static_cast<unsigned char>((C | 0x20) - 'a') < 26;
+    }
 
     TCustomExtract* Owner_ = nullptr;
     std::string Terminator_ = ";";
@@ -411,9 +451,9 @@ protected:
     int Token_ = tkEOF;
     std::size_t TokenStart_ = 0;
     std::size_t StatementStart_ = 0;
+    const bool* SkipStarts_ = nullptr; // 256 flags: the characters SkipBlanks may skip from
     std::string ScriptName_;
     std::string TokenText_;
-    std::string UpperText_; // the identifier just read, upper-cased
     std::uint64_t IntValue_ = 0;
     bool IntOverflow_ = false;
     std::string StringValue_;
@@ -465,6 +505,8 @@ public:
 protected:
     void ScanToken() override;
     bool SkipBlanks() override;
+    /// SkipBlanks from P on (the blanks from From to P skipped already); true when it ends after From.
+    bool SkipBlanksAndComments(std::size_t From, std::size_t P);
     /// Reads the comment at the current character ("/*" to "*/", "--" to the line end);
     /// an unclosed "/*" records "Unterminated comment" at its start.
     virtual void ReadComment();
