@@ -53,6 +53,8 @@ public:
     /// present key files nothing and returns the present index; dupError throws EStringListError.
     int Add(std::string_view s) { return AddObject(s, nullptr); }
     int AddObject(std::string_view s, TObject* obj);
+    /// Makes room for capacity entries, so that appending up to that many moves no entry.
+    void Reserve(int capacity);
     /// Inserts at index; not allowed on a sorted list (throws).
     void Insert(int index, std::string_view s, TObject* obj = nullptr);
     /// Removes the entry (deleting its object when the list owns objects).
@@ -105,6 +107,9 @@ public:
 
 private:
     struct Item {
+        Item() = default;
+        // Built in place from the text, so that adding copies the text once.
+        Item(std::string_view s, TObject* o) : str(s), obj(o) {}
         std::string str;
         TObject* obj = nullptr;
     };
