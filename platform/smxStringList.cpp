@@ -28,10 +28,6 @@ void TStringList::DeleteObject(TObject* obj) const {
     if (ownsObjects_) delete obj;
 }
 
-int TStringList::CompareStrings(std::string_view a, std::string_view b) const {
-    return caseSensitive_ ? CompareStr(a, b) : CompareText(a, b);
-}
-
 bool TStringList::Find(std::string_view s, int& index) const {
     // Lower bound: the first entry not less than s. The case-sensitive comparison is written out
     // here (byte order, as CompareStr) so that the search makes no call per step.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/smxComponent.h"
+#include "platform/smxStrUtils.h"
 
 namespace smx {
 
@@ -84,8 +85,12 @@ public:
     /// Stable sort with the list's comparison.
     void Sort();
     void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);
-    /// The list's comparison of two texts (<0, 0, >0).
-    int CompareStrings(std::string_view a, std::string_view b) const;
+    /// The list's comparison of two texts (-1, 0, 1).
+    int CompareStrings(std::string_view a, std::string_view b) const {
+        if (!caseSensitive_) return CompareText(a, b);
+        const int c = a.compare(b); // as CompareStr, written here so that searches make no call
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
 
     /// Every line followed by CR LF.
     std::string Text() const;
