@@ -342,10 +342,13 @@ TDbObj::TDbObj(TCustomObjs* AOwner) : Owner_(AOwner) {}
 TDbObj::~TDbObj() {
     // 1. Records held by other objects (or by ourselves) that refer to us are removed from their
     //    holders' lists; a record that only leads through us as its second object keeps its place.
-    std::vector<TDependObj*> refs(referencedBy_.begin(), referencedBy_.end());
+    std::vector<TDependObj*> refs;
+    for (RefLink* l = referencedBy_; l; l = l->next)
+        refs.push_back(l->rec);
     std::sort(refs.begin(), refs.end());
     refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
-    referencedBy_.clear();
+    // Each record on the chain has its link to us cleared below, so its links are not read again.
+    referencedBy_ = nullptr;
     std::vector<TDependObj*> doomed;
     for (TDependObj* rec : refs) {
         if (rec->Second_ == this) rec->Second_ = nullptr;
@@ -1240,34 +1243,51 @@ void TDbObj::CreateDependDef() {
 // ===================================================================================================
 // TDependObj and dependency records
 
+void TDbObj::LinkRef(RefLink*& head, RefLink& link) {
+    link.prev = nullptr;
+    link.next = head;
+    if (head) head->prev = &link;
+    head = &link;
+}
+
+void TDbObj::UnlinkRef(RefLink*& head, RefLink& link) {
+    if (link.prev)
+        link.prev->next = link.next;
+    else
+        head = link.next;
+    if (link.next) link.next->prev = link.prev;
+    link.prev = link.next = nullptr;
+}
+
 TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboDepend);
+    referencedLink_.rec = this;
+    secondLink_.rec = this;
 }
 
 TDependObj::~TDependObj() {
-    Unregister(Referenced_);
-    Unregister(Second_);
+    Unregister(Referenced_, referencedLink_);
+    Unregister(Second_, secondLink_);
 }
 
-void TDependObj::Unregister(TDbObj*& link) {
-    if (!link) return;
-    auto it = link->referencedBy_.find(this);
-    if (it != link->referencedBy_.end()) link->referencedBy_.erase(it);
-    link = nullptr;
+void TDependObj::Unregister(TDbObj*& target, RefLink& link) {
+    if (!target) return;
+    UnlinkRef(target->referencedBy_, link);
+    target = nullptr;
 }
 
 void TDependObj::SetReferenced(TDbObj* Value) {
     if (Referenced_ == Value) return;
-    Unregister(Referenced_);
+    Unregister(Referenced_, referencedLink_);
     Referenced_ = Value;
-    if (Value) Value->referencedBy_.insert(this);
+    if (Value) LinkRef(Value->referencedBy_, referencedLink_);
 }
 
 void TDependObj::SetSecond(TDbObj* Value) {
     if (Second_ == Value) return;
-    Unregister(Second_);
+    Unregister(Second_, secondLink_);
     Second_ = Value;
-    if (Value) Value->referencedBy_.insert(this);
+    if (Value) LinkRef(Value->referencedBy_, secondLink_);
 }
 
 std::string TDependObj::GetDisplayName() const {

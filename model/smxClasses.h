@@ -381,8 +381,18 @@ private:
     std::string DescriptionSQLInterBase() const;
     std::string DescriptionSQLOther(TDatabaseType Type) const;
 
+    // One link of a record's chain of records that refer to an object: a record is on the chain of
+    // its referenced object through one link and on that of its second object through another.
+    struct RefLink {
+        RefLink* prev = nullptr;
+        RefLink* next = nullptr;
+        TDependObj* rec = nullptr;
+    };
+    static void LinkRef(RefLink*& head, RefLink& link);
+    static void UnlinkRef(RefLink*& head, RefLink& link);
+
     std::vector<TDbObj*> partneredBy_; // objects whose Partner is this one
-    std::unordered_multiset<TDependObj*> referencedBy_; // records (held anywhere) that refer to this one
+    RefLink* referencedBy_ = nullptr; // records (held anywhere) that refer to this one, newest first
     std::string ParentName_;
 };
 
@@ -414,10 +424,12 @@ public:
 private:
     friend class TDbObj;
     friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
-    void Unregister(TDbObj*& link);
+    void Unregister(TDbObj*& target, RefLink& link);
 
     TDbObj* Referenced_ = nullptr;
     TDbObj* Second_ = nullptr;
+    RefLink referencedLink_; // on Referenced_'s chain
+    RefLink secondLink_;     // on Second_'s chain
     TDbObj* Holder_ = nullptr;
 };
 

@@ -1487,6 +1487,7 @@ bool TIbParser::LogWanted() const {
 void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
     Expect(tkTABLE);
     auto Table = std::make_unique<TTblData>(Container_);
+    Table->Fields.Reserve(16); // most tables: their columns without moving the list
     if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
     const std::string Name = Table->GetName();
     Table->GlobalTemporary = GlobalTemporary;

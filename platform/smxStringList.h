@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/smxComponent.h"
+#include "platform/smxStrUtils.h"
 
 namespace smx {
 
@@ -53,6 +54,8 @@ public:
     /// present key files nothing and returns the present index; dupError throws EStringListError.
     int Add(std::string_view s) { return AddObject(s, nullptr); }
     int AddObject(std::string_view s, TObject* obj);
+    /// Makes room for capacity entries, so that appending up to that many moves no entry.
+    void Reserve(int capacity);
     /// Inserts at index; not allowed on a sorted list (throws).
     void Insert(int index, std::string_view s, TObject* obj = nullptr);
     /// Removes the entry (deleting its object when the list owns objects).
@@ -82,8 +85,12 @@ public:
     /// Stable sort with the list's comparison.
     void Sort();
     void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);
-    /// The list's comparison of two texts (<0, 0, >0).
-    int CompareStrings(std::string_view a, std::string_view b) const;
+    /// The list's comparison of two texts (-1, 0, 1).
+    int CompareStrings(std::string_view a, std::string_view b) const {
+        if (!caseSensitive_) return CompareText(a, b);
+        const int c = a.compare(b); // as CompareStr, written here so that searches make no call
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
 
     /// Every line followed by CR LF.
     std::string Text() const;
@@ -105,6 +112,9 @@ public:
 
 private:
     struct Item {
+        Item() = default;
+        // Built in place from the text, so that adding copies the text once.
+        Item(std::string_view s, TObject* o) : str(s), obj(o) {}
         std::string str;
         TObject* obj = nullptr;
     };
