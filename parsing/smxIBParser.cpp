@@ -1474,13 +1474,6 @@ bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
     return Container_->AddObjectTo(Which, Obj, true) >= 0;
 }
 
-bool TIbParser::LogWanted() const {
-    if (OnLogNextLine) return true;
-    const TCustomDBStructure* S = Container_ ? Container_->GetStructure() : nullptr;
-    const TCustomExtract* E = S ? S->GetExtractor() : nullptr;
-    return E && E->GetOnLogNextLine();
-}
-
 // =====================================================================================================
 // Tables, indices, ALTER TABLE and ALTER INDEX
 

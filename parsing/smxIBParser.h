@@ -345,9 +345,6 @@ protected:
     /// AddParsedObject for an object whose list is known: filed straight into that list of the
     /// container (an extractor owner still decides through AddParsedObject).
     bool FileParsed(TDbObj* Obj, TObjsList Which);
-    /// True when DoLogNextLine passes a line on (OnLogNextLine, or the container's extractor's
-    /// handler): log texts are only composed then.
-    bool LogWanted() const;
 
     std::string CurrentTable_, CurrentColumn_;
     bool TableElement_ = false;      // a foreign key of CREATE TABLE's list: no rules

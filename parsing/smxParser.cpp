@@ -485,6 +485,12 @@ void TCustomParser::DoLogNextLine(const std::string& Text) {
     }
 }
 
+bool TCustomParser::LogWanted() const {
+    if (OnLogNextLine) return true;
+    const TCustomExtract* E = ContainerExtractor(Container_);
+    return E && E->GetOnLogNextLine();
+}
+
 void TCustomParser::DoErrorMessage(const std::string& Text) {
     if (OnErrorMessage)
         OnErrorMessage(this, Text);

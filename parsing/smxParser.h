@@ -346,6 +346,8 @@ protected:
     virtual void DoProgressUpdate(int Value, int MaxValue);
     /// OnLogNextLine, else the container's extractor's.
     virtual void DoLogNextLine(const std::string& Text);
+    /// True when DoLogNextLine has a handler to pass a line to: costly log texts are only composed then.
+    bool LogWanted() const;
     /// OnErrorMessage, else a message box with "Error: " + Text.
     virtual void DoErrorMessage(const std::string& Text);
     virtual void DoDebugMessage(const std::string& Text);
