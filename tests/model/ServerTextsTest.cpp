@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include "model/smxComp_Cnv.h"
 #include "model/smxComp_Ctr.h"
@@ -646,32 +647,25 @@ TEST(ServerTexts, MySQLEveryKindInASecondDatabase) {
     ASSERT_TRUE(my.RunClientScript(script, "DDL script"));
     // The script's USE put everything in the second database.
     const std::string in = " WHERE TABLE_SCHEMA = '" + db2 + "'";
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLES" + in), "3");
-    // Two primary keys, the unique key, the unique index and the foreign key.
-    EXPECT_EQ(my.Value("SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in), "5");
-    EXPECT_EQ(
-        my.Value("SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'"),
-        "2");
-    EXPECT_EQ(
-        my.Value("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'"),
-        "1");
-    EXPECT_EQ(
-        my.Value("SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'"),
-        "1");
-    EXPECT_EQ(
-        my.Value("SELECT TABLE_COMMENT FROM information_schema.TABLES" + in + " AND TABLE_NAME = 'Customer'"),
-        "who buys");
-    EXPECT_EQ(
-        my.Value(
-            "SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION, ' ', ROW_FORMAT) FROM information_schema.TABLES" +
-            in + " AND TABLE_NAME = 'Customer'"),
-        "InnoDB utf8mb4_unicode_ci Dynamic");
-    EXPECT_EQ(my.Value("SELECT COLUMN_COMMENT FROM information_schema.COLUMNS" + in +
-                       " AND TABLE_NAME = 'Customer' AND COLUMN_NAME = 'Name'"),
-              "the name");
-    EXPECT_EQ(my.Value("SELECT ROUTINE_COMMENT FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" +
-                       db2 + "' AND ROUTINE_NAME = 'Count Orders'"),
-              "it's counting");
+    const std::string routines = "information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '" + db2 + "'";
+    const std::string customer = in + " AND TABLE_NAME = 'Customer'";
+    const std::pair<std::string, std::string> found[] = {
+        {"SELECT COUNT(*) FROM information_schema.TABLES" + in, "3"},
+        // Two primary keys, the unique key, the unique index and the foreign key.
+        {"SELECT COUNT(*) FROM information_schema.TABLE_CONSTRAINTS" + in, "5"},
+        {"SELECT COUNT(*) FROM " + routines, "2"},
+        {"SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '" + db2 + "'", "1"},
+        {"SELECT COUNT(*) FROM information_schema.STATISTICS" + in + " AND INDEX_NAME = 'IX_Total'", "1"},
+        {"SELECT TABLE_COMMENT FROM information_schema.TABLES" + customer, "who buys"},
+        {"SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION, ' ', ROW_FORMAT) FROM information_schema.TABLES" +
+             customer,
+         "InnoDB utf8mb4_unicode_ci Dynamic"},
+        {"SELECT COLUMN_COMMENT FROM information_schema.COLUMNS" + customer + " AND COLUMN_NAME = 'Name'",
+         "the name"},
+        {"SELECT ROUTINE_COMMENT FROM " + routines + " AND ROUTINE_NAME = 'Count Orders'", "it's counting"},
+    };
+    for (const auto& [query, value] : found)
+        EXPECT_EQ(my.Value(query), value) << query;
     EXPECT_EQ(my.Value("SELECT `" + db2 + "`.`Twice`(21)"), "42");
     // The texts one by one, in the second database.
     my.Run("USE " + db2);
