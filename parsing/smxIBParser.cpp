@@ -507,7 +507,7 @@ void TIbParser::ParseInput() {
     ExpectWord("INPUT");
     const bool HasName = NextAndExpect(tkString);
     const std::string Name = HasName ? StringValue_ : std::string();
-    const int Line = Line_, Column = GetColumnNo();
+    const auto [Line, Column] = GetTokenPosition(); // a problem with the file points at its name
     NextToken();
     // The file is read while the scanner stands on the terminator, so that a SET TERM inside it
     // applies to everything after this statement.
@@ -984,7 +984,7 @@ bool TIbParser::IsTypeStart() const {
     return DataTypeOfToken(T) != 0 || T == tkTYPE;
 }
 
-std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table) {
+std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table, TTypeUse Use) {
     Expect(tkIdent); // a double-quoted name in dialect 3 arrives as an identifier
     auto Column = std::make_unique<TFldData>(Container_, Table);
     Column->SetName(Token_ == tkString ? StringValue_ : TokenText_);
@@ -994,7 +994,7 @@ std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table) {
         Column->TableName = CurrentTable_;
     CurrentColumn_ = Column->GetName();
     NextToken();
-    ParseDataType(Column.get());
+    ParseDataType(Column.get(), Use);
     return Column;
 }
 
@@ -1037,9 +1037,13 @@ std::string TIbParser::ReadExpressionSource(TDbObj* /*Obj*/) {
     return Text;
 }
 
-void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
+void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
     // COMPUTED [BY] (expr) into the column's source; the current token is COMPUTED.
-    auto Computed = [this, Column] {
+    auto Computed = [this, Column, Use] {
+        if (Use == TTypeUse::tuVariable) {
+            RefuseTableClause();
+            return;
+        }
         const TScanPosition AtComputed = SavePosition();
         NextToken();
         if (Token_ == tkBY)
@@ -1150,7 +1154,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
     default:
         if (Is(tkCOMPUTED)) {
             Computed();
-            return ParseColumnOptions(DomainMode, Column);
+            return ParseColumnOptions(Use, Column);
         }
         if (Token_ == tkIdent || Token_ == tkString) { // a domain
             Column->DataType = DomainDataType;
@@ -1189,13 +1193,27 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
         ExpectWord("ZONE");
         NextToken();
     }
-    ParseColumnOptions(DomainMode, Column);
+    ParseColumnOptions(Use, Column);
     if (Is(tkCOMPUTED)) {
         Computed();
-        ParseColumnOptions(DomainMode, Column);
+        ParseColumnOptions(Use, Column);
     }
 }
-void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
+
+void TIbParser::RefuseTableClause() {
+    Error("Not allowed in a parameter, variable or CAST type: " + UpperCase(TokenText_));
+    // Passed over up to what ends the type (",", ")", ";" outside parentheses), so the statement
+    // reads on as if the clause were not there.
+    for (int Depth = 0; Token_ != tkEOF && Token_ != tkTerminator;) {
+        if (Depth == 0 && (Token_ == tkComma || Token_ == tkRParen || Token_ == tkSemicolon)) break;
+        if (Token_ == tkLParen) ++Depth;
+        if (Token_ == tkRParen) --Depth;
+        NextToken();
+    }
+}
+
+void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
+    const bool DomainMode = Use == TTypeUse::tuDomain;
     if (IsWord("GENERATED")) {
         NextAndExpect(tkBY);
         NextAndExpect(tkDEFAULT);
@@ -1226,6 +1244,12 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
             else
                 Error("Must be: BY DESCRIPTOR / BY VALUE");
             NextToken();
+        } else if (Use == TTypeUse::tuVariable && (Token_ == tkCONSTRAINT || Token_ == tkCHECK ||
+                                                   Token_ == tkFOREIGN || Token_ == tkPRIMARY ||
+                                                   Token_ == tkUNIQUE || Token_ == tkREFERENCES)) {
+            // A constraint needs a table: one filed from here would name none.
+            RefuseTableClause();
+            return;
         } else if (Token_ == tkCONSTRAINT) {
             if (DomainMode) { // the name of a domain's check is not kept
                 NextAndExpect(tkIdent);
@@ -1497,7 +1521,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
     int Position = 0;
     for (;;) {
         if (Token_ == tkIdent || Token_ == tkString) {
-            std::unique_ptr<TFldData> Column = ParseColumn(Table.get());
+            std::unique_ptr<TFldData> Column = ParseColumn(Table.get(), TTypeUse::tuColumn);
             Column->Position = Position++;
             if (Column->DataType == DomainDataType && Container_)
                 if (TDmnData* Domain = Container_->FindDomain(Column->DomainName))
@@ -1640,7 +1664,7 @@ void TIbParser::ParseAlterTable() {
                 ReportConstraints_ = false;
             } else {
                 // A column of a table the container lacks is filed nowhere and freed here.
-                std::unique_ptr<TFldData> Column = ParseColumn(Table);
+                std::unique_ptr<TFldData> Column = ParseColumn(Table, TTypeUse::tuColumn);
                 const std::string ColumnName = Column->GetName();
                 if (Table) {
                     Column->Position = Table->FieldCount();
@@ -1742,7 +1766,7 @@ void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
         ExpectAndNext(tkLParen);
         while (Token_ != tkEOF && Token_ != tkTerminator && Token_ != tkRParen) {
             const std::size_t Before = TokenStart_;
-            Add(ParseColumn(nullptr), Output);
+            Add(ParseColumn(nullptr, TTypeUse::tuVariable), Output);
             if (Token_ != tkComma) {
                 if (TokenStart_ == Before) NextToken();
                 break;
@@ -1760,7 +1784,7 @@ void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
         return;
     }
     auto Result = std::make_unique<TFldData>(Container_, Routine);
-    ParseDataType(Result.get());
+    ParseDataType(Result.get(), TTypeUse::tuVariable);
     const auto V = ServerVersion();
     if ((V == st_Firebird_30 || V == st_Firebird_40 || V == st_InterBase_2020) && IsWord("DETERMINISTIC")) {
         Result->Deterministic = true;
@@ -2147,7 +2171,7 @@ void TIbParser::ParseDeclareFunction() {
     U->SetName(Name);
     NextToken();
     while (IsTypeStart()) {
-        ParseDataType(U->AddParam());
+        ParseDataType(U->AddParam(), TTypeUse::tuVariable);
         if (Token_ != tkComma) break;
         NextToken();
     }
@@ -2159,7 +2183,7 @@ void TIbParser::ParseDeclareFunction() {
             U->GetReturnValue()->ReturnsParameter = static_cast<std::int32_t>(N);
         NextToken();
     } else if (IsTypeStart()) {
-        ParseDataType(U->GetReturnValue());
+        ParseDataType(U->GetReturnValue(), TTypeUse::tuVariable);
     }
     if (Is(tkFREE_IT)) {
         U->FreeIt = true;
@@ -2188,7 +2212,7 @@ void TIbParser::ParseCreateDomain() {
     D->SetName(Name);
     NextToken();
     if (Is(tkAS)) NextToken();
-    ParseDataType(&D->Type(), true);
+    ParseDataType(&D->Type(), TTypeUse::tuDomain);
     if (LogWanted()) DoLogNextLine("Domain: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboDomain);
     FileParsed(D.release(), TObjsList::olDomains);

@@ -153,6 +153,14 @@ inline constexpr int tkCASE = 254;
 /// How deep INPUT files may include one another.
 inline constexpr int MaxInputDepth = 32;
 
+/// What a data type is read for, which decides the options that may follow it.
+enum class TTypeUse : std::uint8_t {
+    tuColumn,  ///< a table's column: defaults, NOT NULL, COLLATE, COMPUTED BY, CHECK and keys
+    tuDomain,  ///< a domain: a CHECK is its check text, a constraint name is skipped, no keys
+    tuVariable ///< a parameter, argument, result, local variable or CAST target: no constraint and
+               ///< no COMPUTED BY (they belong to a table), the other options as for a column
+};
+
 /// Reads InterBase/Firebird scripts. The server version and SQL dialect are those of the container's
 /// InterBase options (a parser without container keeps options of its own).
 class TIbParser : public TCustomSQLParser {
@@ -224,16 +232,22 @@ protected:
     /// CREATE [GLOBAL TEMPORARY] TABLE at the TABLE token: the table, its columns and the keys of its
     /// element list are built and filed; the table is reported.
     virtual void ParseCreateTable(int Verb, bool GlobalTemporary);
-    /// A column name at the current token and its type (ParseDataType): a new column of Table (its
-    /// table name and owner; no table for a parameter or argument), not yet filed anywhere.
-    virtual std::unique_ptr<TFldData> ParseColumn(TTblData* Table);
+    /// A column name at the current token and its type (ParseDataType for Use): a new column of Table
+    /// (its table name and owner; no table for a parameter, or for a table the container lacks), not
+    /// yet filed anywhere.
+    virtual std::unique_ptr<TFldData> ParseColumn(TTblData* Table, TTypeUse Use);
     /// The data type at the current token with its array bounds, character set, time zone, options
-    /// and a trailing COMPUTED BY. DomainMode reads the options as a domain's (see ParseColumnOptions).
-    virtual void ParseDataType(TFldData* Column, bool DomainMode = false);
+    /// and a trailing COMPUTED BY; Use decides the options (see ParseColumnOptions).
+    virtual void ParseDataType(TFldData* Column, TTypeUse Use);
     /// DEFAULT / "=", NOT NULL, NULL, COLLATE, BY DESCRIPTOR / BY VALUE, CHECK and column constraints.
     /// A column-level key or check belongs to the column's table and, without a column list, to the
-    /// column. In domain mode a CHECK becomes the column's check text and a constraint name is skipped.
-    virtual void ParseColumnOptions(bool DomainMode, TFldData* Column);
+    /// column. For a domain a CHECK becomes the column's check text and a constraint name is skipped.
+    /// For a variable a constraint records "Constraint not allowed here: " + its word, and a CHECK's
+    /// expression is passed over, so nothing is built for a table that is not there.
+    virtual void ParseColumnOptions(TTypeUse Use, TFldData* Column);
+    /// Records "Not allowed in a parameter, variable or CAST type: " + the word at the current token
+    /// (a constraint or COMPUTED) and passes over the clause.
+    void RefuseTableClause();
     /// The default value at the current token as written (a signed number keeps its sign); the token
     /// after it becomes current. Anything that is no plain value records "DEFAUT <value> error...".
     virtual void ReadDefaultValue(TDbObj* Obj, std::string& Text);

@@ -540,12 +540,29 @@ std::string TCustomParser::MakeComment(std::string_view Text) const {
 // Errors
 
 std::string TCustomParser::PositionText(int Line, int Column) const {
-    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) +
-           " Pos:" + std::to_string(Column + 1) + "\r\n";
+    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) + " Pos:" + std::to_string(Column) +
+           "\r\n";
+}
+
+std::pair<int, int> TCustomParser::GetTokenPosition() const {
+    const char* const S = Source_.data();
+    const std::size_t Start = std::min(TokenStart_, Source_.size());
+    if (Start >= LineStart_) return {Line_, static_cast<int>(Start - LineStart_) + 1};
+    // The token began on an earlier line (a literal, comment or terminator running over line
+    // breaks): the lines are counted back from the scanner's; this runs only for a message.
+    auto IsBreak = [S](std::size_t i) { return S[i] == '\n' || (S[i] == '\r' && S[i + 1] != '\n'); };
+    int Line = Line_;
+    for (std::size_t i = Start; i < LineStart_; ++i)
+        if (IsBreak(i)) --Line;
+    std::size_t First = Start;
+    while (First > 0 && !IsBreak(First - 1))
+        --First;
+    return {Line, static_cast<int>(Start - First) + 1};
 }
 
 void TCustomParser::Error(const std::string& Text) {
-    ErrorAt(Text, Line_, GetColumnNo());
+    const auto [Line, Column] = GetTokenPosition();
+    ErrorAt(Text, Line, Column);
 }
 
 void TCustomParser::ErrorAt(const std::string& Text, int Line, int Column) {

@@ -129,7 +129,7 @@ TEST(ScriptExtract, BadInputsAreReportedWithTheirPositions) {
         int Line, Column;
     };
     const Case Cases[] = {
-        {"COMMIT;\nFOO;", "Unknown statement: ", 2, 4},
+        {"COMMIT;\nFOO;", "Unknown statement: ", 2, 1},
         {"COMMIT;\n  # ;", "Invalid char in source text: ", 2, 3},
         {"COMMIT;\n\x01;", "Invalid char in source text: ", 2, 1},
         {"COMMIT;\n\xC3\xA9;", "Invalid char in source text: ", 2, 1},
