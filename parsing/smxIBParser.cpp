@@ -115,6 +115,8 @@ void TIbParser::ScanToken() {
     // A word (other than the X of X'..') needs nothing of the layers below but the word reader.
     if (IsWordStart(C) && C != 'x' && C != 'X') {
         ReadWord();
+        if (TokenText_.size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
+            CheckNameLength();
         return;
     }
     if (C == ',' || C == '(' || C == ')') { // the commonest punctuation, taken here as well
@@ -130,6 +132,29 @@ void TIbParser::ScanToken() {
         TokenText_ = StringValue_;
         RawKeyword_ = tkIdent;
     }
+    if (TokenText_.size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
+        CheckNameLength();
+}
+
+void TIbParser::CheckNameLength() {
+    // Up to Firebird 3 a name is at most 31 bytes; Firebird 4 counts 63 characters (UTF-8).
+    const bool Characters = static_cast<int>(ServerVersion()) >= static_cast<int>(st_Firebird_40);
+    const std::size_t Limit = Characters ? MaxNameCharacters : MaxNameBytes;
+    std::size_t Length = 0, Cut = 0;
+    for (std::size_t i = 0; i < TokenText_.size(); ++i) {
+        if (Characters && (static_cast<unsigned char>(TokenText_[i]) & 0xC0) == 0x80) continue;
+        if (++Length == Limit + 1) Cut = i;
+    }
+    if (Length <= Limit) return;
+    const std::string Text = "Name longer than " + std::to_string(Limit) + (Characters ? " characters: " : " bytes: ") +
+                             TokenText_.substr(0, Cut) + "...";
+    // A name read again after a look-back is reported once.
+    const auto [Line, Column] = GetTokenPosition();
+    if (const int N = MsgManager_.Count(); N > 0) {
+        const TMsgData& Last = MsgManager_[N - 1];
+        if (Last.LineNo == Line && Last.ColumnNo == Column && Last.Text.ends_with(Text)) return;
+    }
+    Error(Text);
 }
 
 bool TIbParser::ScanIbLiteral(char C) {

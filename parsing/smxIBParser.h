@@ -8,6 +8,7 @@
 // A second definition of a filed routine, package, trigger, view or exception updates that object.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -152,6 +153,9 @@ inline constexpr int tkCASE = 254;
 
 /// How deep INPUT files may include one another.
 inline constexpr int MaxInputDepth = 32;
+/// The longest name the server takes: bytes up to Firebird 3, characters from Firebird 4 on.
+inline constexpr std::size_t MaxNameBytes = 31;
+inline constexpr std::size_t MaxNameCharacters = 63;
 
 /// What a data type is read for, which decides the options that may follow it.
 enum class TTypeUse : std::uint8_t {
@@ -203,6 +207,9 @@ protected:
     /// The character-set introducer, hexadecimal literals and ":=" at the current character C;
     /// false when none stands there.
     bool ScanIbLiteral(char C);
+    /// Records "Name longer than 31 bytes: " (Firebird 4 and later: "... 63 characters: ") with the
+    /// name's allowed part when the identifier just read is longer than the server version takes.
+    void CheckNameLength();
     int KeywordToken(int Code) override;
     void RegisterKeywords() override;
     void ParseStatements() override;

@@ -605,14 +605,17 @@ TEST(Size, HundredThousandColumnsAndALongName) {
     EXPECT_EQ(M[0].LineNo, 100001);
     EXPECT_EQ(M[0].ColumnNo, 1);
 
+    // A name longer than the server takes is refused at its first character, and the run reads on.
     const std::string Long(64 * 1024, 'N');
     const std::string Text = "CREATE TABLE T (" + Long + " INTEGER, B VARCHAR(99999999999));";
     TRun Named(Text);
     ASSERT_NE(Named.Field("T", Long), nullptr);
     const TMsgManager& N = Named.Parser.GetMsgManager();
-    ASSERT_EQ(N.Count(), 1);
+    ASSERT_EQ(N.Count(), 2);
+    EXPECT_EQ(N[0].Text, "Name longer than 31 bytes: " + Long.substr(0, 31) + "...");
+    EXPECT_EQ(N[0].ColumnNo, 17);
     // At the number's first character, counted from 1.
-    EXPECT_EQ(N[0].ColumnNo, static_cast<int>(Text.find("99999999999") + 1));
+    EXPECT_EQ(N[1].ColumnNo, static_cast<int>(Text.find("99999999999") + 1));
 }
 
 } // namespace
