@@ -146,6 +146,9 @@ void TIbParser::CheckNameLength() {
         if (++Length == Limit + 1) Cut = i;
     }
     if (Length <= Limit) return;
+    // The part shown ends before a character cut in two (a name's bytes are UTF-8).
+    while (Cut > 0 && (static_cast<unsigned char>(TokenText_[Cut]) & 0xC0) == 0x80)
+        --Cut;
     const std::string Text = "Name longer than " + std::to_string(Limit) + (Characters ? " characters: " : " bytes: ") +
                              TokenText_.substr(0, Cut) + "...";
     // A name read again after a look-back is reported once.
@@ -268,6 +271,7 @@ void TIbParser::ParseStatements() {
         PlatformProcessMessages();
         StatementStart_ = TokenStart_;
         const std::size_t Before = TokenStart_;
+        if (Token_ != tkTerminator) ++StatementCount_;
         ParseStatement();
         if (Token_ != tkEOF && TokenStart_ == Before) { // a routine that consumed nothing
             ++StalledPasses_;

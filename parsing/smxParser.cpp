@@ -715,6 +715,7 @@ std::string TCustomParser::CanonicalFileName(const std::string& FileName) const 
 void TCustomParser::ParseFile(const std::string& FileName, TObjs* Container) {
     Container_ = Container;
     ScriptName_ = FileName;
+    StatementCount_ = 0;
     std::string Text, Problem;
     if (!ReadFileText(FileName, Text, Problem)) {
         ReachedEnd_ = false;
@@ -735,6 +736,7 @@ void TCustomParser::ParseLoadedFile(const std::string& FileName, std::string Tex
 
 void TCustomParser::ParseScript(const TStringList& Lines, TObjs* Container) {
     Container_ = Container;
+    StatementCount_ = 0;
     LoadText(Lines.Text());
     TotalLines_ = Lines.Count();
     DoProgressUpdate(0, TotalLines_);
@@ -745,8 +747,10 @@ void TCustomParser::ParseScript(const TStringList& Lines, TObjs* Container) {
 
 void TCustomParser::ParseStatements() {
     NextToken();
-    while (Token_ != tkEOF)
+    while (Token_ != tkEOF) {
+        ++StatementCount_;
         NextToken();
+    }
 }
 
 // =====================================================================================================

@@ -337,6 +337,9 @@ public:
     /// Passes of the statement loop that consumed nothing (the loop then skips a token); always 0
     /// unless a statement routine is faulty.
     int GetStalledPasses() const { return StalledPasses_; }
+    /// Statements the last ParseFile or ParseScript began (empty statements not counted; the base
+    /// loop counts tokens): 0 for a text of blanks and comments only.
+    int GetStatementCount() const { return StatementCount_; }
 
     TErrorMessageEvent OnErrorMessage;
     TLogNextLineEvent OnLogNextLine;
@@ -475,6 +478,7 @@ protected:
     bool SuppressFirstErrorEvent_ = false; // an including parser already showed its first error
     bool ReachedEnd_ = false;
     int StalledPasses_ = 0;
+    int StatementCount_ = 0;
     TMsgManager MsgManager_;
     TResWordList Keywords_;
     int LogFlags_ = 0;

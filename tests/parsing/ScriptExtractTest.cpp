@@ -88,7 +88,7 @@ TEST(ScriptExtract, MissingRefusedAndEmpty) {
 
     // A folder named as a file.
     EXPECT_FALSE(S.Run(S.Dir.Path()));
-    EXPECT_EQ(S.Errors(), (std::vector<std::string>{"File not found: " + S.Dir.Path()}));
+    EXPECT_EQ(S.Errors(), (std::vector<std::string>{"Not a file: " + S.Dir.Path()}));
 
     EXPECT_FALSE(S.Run(""));
     EXPECT_EQ(S.Errors(),
