@@ -166,7 +166,8 @@ bool TCustomScriptExtract::ExtractDatabase() {
             std::error_code Ec;
             Loaded = std::filesystem::is_regular_file(Name, Ec);
             if (!Loaded) {
-                DoErrorMessage((std::filesystem::exists(Name, Ec) ? "Not a file: " : "File not found: ") + Name);
+                DoErrorMessage((std::filesystem::exists(Name, Ec) ? "Not a file: " : "File not found: ") +
+                               Name);
                 Result = false;
                 continue;
             }

@@ -57,7 +57,8 @@ public:
     /// is a run of double-quoted names; any other text is one name (one enclosing pair of double
     /// quotes removed). Each name goes through AddFilesByMask; a mask that adds nothing goes to
     /// Unmatched when given.
-    static void SplitScriptFileNames(std::string_view Text, TStringList& List, TStringList* Unmatched = nullptr);
+    static void SplitScriptFileNames(std::string_view Text, TStringList& List,
+                                     TStringList* Unmatched = nullptr);
     /// A name with "*" or "?" in its last part adds the regular files of its folder that match
     /// (case-sensitively, in byte order of their names, with the folder in front); a name without
     /// them is added as it stands, so a missing file is reported when the run reaches it.

@@ -149,8 +149,8 @@ void TIbParser::CheckNameLength() {
     // The part shown ends before a character cut in two (a name's bytes are UTF-8).
     while (Cut > 0 && (static_cast<unsigned char>(TokenText_[Cut]) & 0xC0) == 0x80)
         --Cut;
-    const std::string Text = "Name longer than " + std::to_string(Limit) + (Characters ? " characters: " : " bytes: ") +
-                             TokenText_.substr(0, Cut) + "...";
+    const std::string Text = "Name longer than " + std::to_string(Limit) +
+                             (Characters ? " characters: " : " bytes: ") + TokenText_.substr(0, Cut) + "...";
     // A name read again after a look-back is reported once.
     const auto [Line, Column] = GetTokenPosition();
     if (const int N = MsgManager_.Count(); N > 0) {
@@ -1273,9 +1273,9 @@ void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
             else
                 Error("Must be: BY DESCRIPTOR / BY VALUE");
             NextToken();
-        } else if (Use == TTypeUse::tuVariable && (Token_ == tkCONSTRAINT || Token_ == tkCHECK ||
-                                                   Token_ == tkFOREIGN || Token_ == tkPRIMARY ||
-                                                   Token_ == tkUNIQUE || Token_ == tkREFERENCES)) {
+        } else if (Use == TTypeUse::tuVariable &&
+                   (Token_ == tkCONSTRAINT || Token_ == tkCHECK || Token_ == tkFOREIGN ||
+                    Token_ == tkPRIMARY || Token_ == tkUNIQUE || Token_ == tkREFERENCES)) {
             // A constraint needs a table: one filed from here would name none.
             RefuseTableClause();
             return;

@@ -249,8 +249,8 @@ protected:
     /// DEFAULT / "=", NOT NULL, NULL, COLLATE, BY DESCRIPTOR / BY VALUE, CHECK and column constraints.
     /// A column-level key or check belongs to the column's table and, without a column list, to the
     /// column. For a domain a CHECK becomes the column's check text and a constraint name is skipped.
-    /// For a variable a constraint records "Constraint not allowed here: " + its word, and a CHECK's
-    /// expression is passed over, so nothing is built for a table that is not there.
+    /// For a variable a constraint is refused (RefuseTableClause), so nothing is built for a table
+    /// that is not there.
     virtual void ParseColumnOptions(TTypeUse Use, TFldData* Column);
     /// Records "Not allowed in a parameter, variable or CAST type: " + the word at the current token
     /// (a constraint or COMPUTED) and passes over the clause.

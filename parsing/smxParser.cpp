@@ -548,8 +548,8 @@ std::pair<int, int> TCustomParser::GetTokenPosition() const {
     const char* const S = Source_.data();
     const std::size_t Start = std::min(TokenStart_, Source_.size());
     if (Start >= LineStart_) return {Line_, static_cast<int>(Start - LineStart_) + 1};
-    // The token began on an earlier line (a literal, comment or terminator running over line
-    // breaks): the lines are counted back from the scanner's; this runs only for a message.
+    // The token began on an earlier line (a literal or a terminator running over line breaks): the
+    // lines are counted back from the scanner's; this runs only for a message.
     auto IsBreak = [S](std::size_t i) { return S[i] == '\n' || (S[i] == '\r' && S[i + 1] != '\n'); };
     int Line = Line_;
     for (std::size_t i = Start; i < LineStart_; ++i)

@@ -140,7 +140,6 @@ std::string CompareTranscript(const fs::path& Dir, std::string Master, TIBSQLSer
     TCustomParser& Parser = *C.MasterExt.GetParser();
     EXPECT_EQ(Parser.GetStalledPasses(), 0);
     TRecorder Rec(Parser);
-    Rec.ShowScript = true;
     Rec.CaseFolder = Folder;
     Rec.FlushMessages();
     std::string T = Rec.Transcript;

@@ -112,7 +112,7 @@ public:
             Transcript += std::string(D.Kind == 2   ? "E "
                                       : D.Kind == 1 ? "W "
                                                     : "I ") +
-                          (ShowScript && !D.ScriptName.empty() ? Masked(D.ScriptName) + " " : "") +
+                          (!CaseFolder.empty() && !D.ScriptName.empty() ? Masked(D.ScriptName) + " " : "") +
                           std::to_string(D.LineNo) + ":" + std::to_string(D.ColumnNo) + " " +
                           Visible(Masked(D.Text)) + "\n";
         }
@@ -143,8 +143,7 @@ public:
     std::vector<std::string> ErrorEvents;
     std::vector<std::string> Logs;
     std::string Transcript;
-    /// Messages name their script first (ShowScript); this folder is written "<case>".
-    bool ShowScript = false;
+    /// When set, messages name their script first, and this folder is written "<case>".
     std::string CaseFolder;
     /// Called after each report with its 1-based number and the statement variable.
     std::function<void(int, TStatement*&)> OnReport;
