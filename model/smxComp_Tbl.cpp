@@ -376,7 +376,10 @@ void TFldData::SetCharSetAndCollation(int CharSetID, std::string_view CharSetNam
     r.CollationID = CollationID;
     r.Computed = IsComputed();
     r.DomainType = DomainType();
-    if (const TIBServerOptions* ib = GetIBServerOptions()) r.DBCharSet = ib->GetDBCharSet();
+    if (const TIBServerOptions* ib = GetIBServerOptions()) {
+        r.DBCharSet = ib->GetDBCharSet();
+        r.Database = &ib->GetIBDatabaseOptions();
+    }
     r.InterBase = GetDatabaseType() == dbInterBase;
     smx::SetCharSetAndCollation(*this, r);
 }
@@ -695,6 +698,10 @@ void MatchTables(TCustomSchemalyst* Comparer) {
     const TStepContext c = StepContextOf(Comparer);
     if (!c.Master || !c.Target) return;
     const TDatabaseType tt = c.Target->GetDatabaseType();
+    const TIBServerOptions& ib = c.Target->GetIBServerOptions();
+    const TIBSQLServerVersionType version = ib.GetSQLServerVersion();
+    // Character sets and collations count only under the compare option.
+    const bool charsets = tt == dbInterBase && ib.GetIBCompareOptions().GetFldCharsetCompare();
     TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         PrefetchAhead(tables, i);
@@ -733,11 +740,15 @@ void MatchTables(TCustomSchemalyst* Comparer) {
             if ((computed || domains) && !mc->TableType && !pc->TableType) {
                 // The type texts decide nothing here, and without a table type building them has
                 // no effect.
-                equal = domains ? mc->DomainName == pc->DomainName : mc->GetSource() == pc->GetSource();
+                equal = domains ? mc->DomainName == pc->DomainName : !ComputedColumnsDiffer(*mc, *pc);
             } else {
                 equal = SameTypeText(*mc, *pc) && mc->Nullable == pc->Nullable && mc->DomainName == pc->DomainName &&
                         (mc->DefaultValue == pc->DefaultValue || mc->GetDefaultValue() == pc->GetDefaultValue());
-                if (computed) equal = mc->GetSource() == pc->GetSource();
+                if (equal && tt == dbInterBase)
+                    equal = !IBDefaultsDiffer(*mc, *pc, version) &&
+                            !(charsets &&
+                              (mc->CharSetName != pc->CharSetName || mc->CollationName != pc->CollationName));
+                if (computed) equal = !ComputedColumnsDiffer(*mc, *pc);
                 if (domains) equal = mc->DomainName == pc->DomainName;
             }
             mc->Equal = equal;
