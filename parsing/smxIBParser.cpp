@@ -2277,7 +2277,7 @@ void TIbParser::ParseAlterDatabase() {
     } else if (Token_ == tkDROP && (NextToken(), IsWord("LINGER"))) {
         Settings.SetLinger(0);
     } else {
-        DoLogNextLine("ALTER DATABASE statement skipped: it describes no object.");
+        if (LogWanted()) DoLogNextLine("ALTER DATABASE statement skipped: it describes no object.");
     }
     ReportSkipped(stStatement, "", odbAlter, dboDatabase);
 }
