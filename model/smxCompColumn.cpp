@@ -1088,6 +1088,19 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
     }
 
     const bool charsets = Comparer->GetIBCompareOptions().GetFldCharsetCompare();
+    // Firebird 3 and later alter neither the character set nor the collation of a column, nor
+    // take system-table updates: the difference is named in the script and the log.
+    if (charsets && WritesStoredClauses(version) && !m->IsComputed() && m->IsCharacterType() &&
+        (m->CharSetName != t->CharSetName || m->CollationName != t->CollationName)) {
+        auto spec = [](const TFldData* f) {
+            return "CHARACTER SET " + (f->CharSetName.empty() ? std::string("(default)") : f->CharSetName) +
+                   (f->CollationName.empty() ? std::string() : " COLLATE " + f->CollationName);
+        };
+        const std::string text = "Column " + a.qtbl + "." + a.qcol + ": " + spec(t) + " -> " + spec(m) +
+                                 " cannot be altered on this server";
+        a.Comment(text);
+        a.Log(text, nullptr);
+    }
     // 6. Collation.
     if (charsets && m->CollationName != t->CollationName && !m->IsComputed() && allowed &&
         m->IsCharacterType()) {
