@@ -380,6 +380,7 @@ bool ComputedColumnsDiffer(const TFldData& a, const TFldData& b) {
 }
 
 bool IBDefaultsDiffer(const TColumnAttrs& a, const TColumnAttrs& b, TIBSQLServerVersionType Version) {
+    if (a.DefaultValue == b.DefaultValue && a.DefaultSource == b.DefaultSource) return false;
     if (DefaultValueText(a.DefaultValue) != DefaultValueText(b.DefaultValue)) return true;
     return WritesStoredClauses(Version) && !a.DefaultValue.empty() && !a.DefaultSource.empty() &&
            !b.DefaultSource.empty() && a.DefaultSource != b.DefaultSource;

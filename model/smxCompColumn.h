@@ -171,10 +171,6 @@ struct TColumnAttrs {
     std::string CharSetName;
     std::string CollationName;
     std::string CheckText; ///< column check, written after " CHECK"
-    /// The DEFAULT clause (a parameter's "=" clause) and a domain's CHECK clause as the server
-    /// stores them, keyword and spacing included: Firebird 3 and later write them back verbatim in
-    /// place of the clause composed from DefaultValue and CheckText.
-    std::string DefaultSource, CheckSource;
 
     std::int32_t ByteLength = 0;  ///< InterBase storage length in bytes
     std::int32_t IBFieldType = 0; ///< InterBase RDB$FIELD_TYPE as read
@@ -189,6 +185,10 @@ struct TColumnAttrs {
     /// A computed column whose type is part of its definition: stated in the script ("C INTEGER
     /// COMPUTED BY ..."), or read from a database, which stores one for every computed column.
     bool ComputedWithType = false;
+    /// The DEFAULT clause (a parameter's "=" clause) and a domain's CHECK clause as the server
+    /// stores them, keyword and spacing included: Firebird 3 and later write them back verbatim in
+    /// place of the clause composed from DefaultValue and CheckText.
+    std::string DefaultSource, CheckSource;
     TStringList EnumValues;            ///< MySQL ENUM/SET members as written (quoted)
     std::int32_t IdentitySeed = 0, IdentityIncrement = 0;
     char GeneratedKind = 0; ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
