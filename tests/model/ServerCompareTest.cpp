@@ -160,6 +160,10 @@ void FillMy(TDBStructure& s, Shape shape) {
     auto* log = FileIn(s, new TTblData(s.Objs()), "Log");
     log->MySQLOptions.SetEngine(changed ? "InnoDB" : "Aria");
     Column(log, "At", 23);
+    // An AUTO_INCREMENT column that no key holds.
+    TFldData* entry = Column(log, "Entry", 2);
+    entry->Nullable = false;
+    entry->AutoIncrement = true;
     Column(order, "Id", 2, 0, 20)->Nullable = false;
     Column(order, "Customer", 1, 0, 11);
     auto* other = FileIn(s, new TTblData(s.Objs()), changed ? "New Table" : "Old Table");
