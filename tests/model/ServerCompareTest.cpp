@@ -2,8 +2,9 @@
 // make two databases, the comparison's statements update the target's, and afterwards the
 // catalogue of the updated target shows what the master's shows. Cases per dialect: every kind
 // new (empty target), every kind dropped (empty master), and changed tables, columns, keys,
-// indices, views, routines, triggers, sequences and descriptions. PostgreSQL objects live in a
-// schema other than public.
+// indices, views, routines, triggers, sequences and descriptions, with a column dropped that a
+// view, a routine and a trigger of the target read. PostgreSQL objects live in a schema other
+// than public.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -89,7 +90,7 @@ void FillPg(TDBStructure& s, Shape shape) {
 
     auto* view = FileIn(s, new TViwData(s.Objs()), "Customer View", S);
     view->SetSource(changed ? "SELECT \"Id\", \"Name\" FROM \"Sales\".\"Customer\""
-                            : "SELECT \"Id\" FROM \"Sales\".\"Customer\"");
+                            : "SELECT \"Id\", \"Old Col\" FROM \"Sales\".\"Customer\"");
     FileIn(s, new TViwData(s.Objs()), changed ? "New View" : "Old View", S)
         ->SetSource("SELECT \"Id\" FROM \"Sales\".\"Order\"");
 
@@ -99,6 +100,12 @@ void FillPg(TDBStructure& s, Shape shape) {
     Param(addOne, "", 1, true);
     addOne->Language = "sql";
     addOne->SetSource(changed ? "SELECT a + 1;" : "SELECT a;");
+    auto* count = FileIn(s, new TPrcData(s.Objs()), "count", S);
+    count->IsFunctionFlag = 1;
+    Param(count, "", 1, true);
+    count->Language = "sql";
+    count->SetSource(std::string("SELECT count(") + (changed ? "\"Score\"" : "\"Old Col\"") +
+                     ")::integer FROM \"Sales\".\"Customer\";");
     auto* other2 = FileIn(s, new TPrcData(s.Objs()), changed ? "new func" : "old func", S);
     other2->IsFunctionFlag = 1;
     Param(other2, "", 1, true);
@@ -115,11 +122,13 @@ void FillPg(TDBStructure& s, Shape shape) {
     trigger->Events = changed ? 2 | 4 : 2;
     trigger->ForEachRow = 1;
     trigger->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
+    // The target's own trigger is on its own view.
     auto* trigger2 = FileIn(s, new TTrgData(s.Objs()), changed ? "New Trigger" : "Old Trigger", S);
-    trigger2->SetTableName("Order");
+    trigger2->SetTableName(changed ? "Order" : "Old View");
     trigger2->Time = 1;
     trigger2->Events = 2;
-    trigger2->ForEachRow = 1;
+    trigger2->ForEachRow = changed;
+    trigger2->ForEachStatement = !changed;
     trigger2->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
     if (changed) {
         auto* rule = FileIn(s, new TRulData(s.Objs()), "keep orders", S);
@@ -138,6 +147,10 @@ void FillPg(TDBStructure& s, Shape shape) {
     AddDependency(s.Objs(), trigger2, touch);
     AddDependency(s.Objs(), view, customer);
     AddDependency(s.Objs(), s.Objs()->FindView(changed ? "New View" : "Old View"), order);
+    // The target's view, function and trigger read the column the master drops.
+    if (!changed)
+        for (TDbObj* d : std::initializer_list<TDbObj*>{view, count, trigger})
+            AddDependency(s.Objs(), d, customer, 0, 0, "Old Col");
 }
 
 // ---- MySQL ---------------------------------------------------------------------------------------------
@@ -180,7 +193,8 @@ void FillMy(TDBStructure& s, Shape shape) {
     index->AddColumn(changed ? "Customer" : "Score");
 
     auto* view = FileIn(s, new TViwData(s.Objs()), "Customer View");
-    view->SetSource(changed ? "SELECT `Id`, `Name` FROM `Customer`" : "SELECT `Id` FROM `Customer`");
+    view->SetSource(changed ? "SELECT `Id`, `Name` FROM `Customer`"
+                            : "SELECT `Id`, `Old Col` FROM `Customer`");
     FileIn(s, new TViwData(s.Objs()), changed ? "New View" : "Old View")
         ->SetSource("SELECT `Id` FROM `Order`");
 
@@ -205,6 +219,19 @@ void FillMy(TDBStructure& s, Shape shape) {
     trigger2->Time = 2;
     trigger2->Events = 4;
     trigger2->SetSource("BEGIN SET @x = 1; END");
+    // A procedure and a trigger that read the column the master drops, as the view does.
+    auto* largest = FileIn(s, new TPrcData(s.Objs()), "Largest");
+    Param(largest, "n", 4)->ParamDirection = 2;
+    largest->SetSource(std::string("BEGIN SELECT MAX(") + (changed ? "`Score`" : "`Old Col`") +
+                       ") INTO n FROM `Customer`; END");
+    auto* stamp = FileIn(s, new TTrgData(s.Objs()), "Stamp Customer");
+    stamp->SetTableName("Customer");
+    stamp->Time = 1;
+    stamp->Events = 2;
+    stamp->SetSource(std::string("BEGIN SET NEW.") + (changed ? "`Score`" : "`Old Col`") + " = 0; END");
+    if (!changed)
+        for (TDbObj* d : std::initializer_list<TDbObj*>{view, largest, stamp})
+            AddDependency(s.Objs(), d, customer, 0, 0, "Old Col");
 }
 
 // ---- The run -------------------------------------------------------------------------------------------
