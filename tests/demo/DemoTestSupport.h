@@ -16,6 +16,9 @@
 #include <QTest>
 
 #include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -33,7 +36,9 @@
 namespace smx::test {
 
 /// The program's application object (offscreen unless the environment says otherwise), made by
-/// the first test that needs it and freed before the program's static objects go.
+/// the first test that needs it and freed before the program's static objects go. Leaks are
+/// looked for then, while the plug-ins the Firebird engine loaded are still there to name the
+/// frames of what they leave behind (they are unloaded before the check at exit).
 class QtEnvironment : public ::testing::Environment {
 public:
     static QApplication& App() {
@@ -51,6 +56,9 @@ public:
     void TearDown() override {
         delete app_;
         app_ = nullptr;
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_do_leak_check();
+#endif
     }
 
 private:
