@@ -16,9 +16,6 @@
 #include <QTest>
 
 #include <unistd.h>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 #include <filesystem>
 #include <fstream>
@@ -33,12 +30,14 @@
 #include "platform/smxUIHooks.h"
 #include "tests/support/smxTestDb.h"
 
+// The leak checker's entry, present in sanitizer builds only.
+extern "C" void __lsan_do_leak_check() __attribute__((weak));
+
 namespace smx::test {
 
 /// The program's application object (offscreen unless the environment says otherwise), made by
-/// the first test that needs it and freed before the program's static objects go. Leaks are
-/// looked for then, while the plug-ins the Firebird engine loaded are still there to name the
-/// frames of what they leave behind (they are unloaded before the check at exit).
+/// the first test that needs it and freed before the program's static objects go. Leaks are looked
+/// for then, while the Firebird engine's plug-ins are loaded to name their frames (not so at exit).
 class QtEnvironment : public ::testing::Environment {
 public:
     static QApplication& App() {
@@ -56,9 +55,7 @@ public:
     void TearDown() override {
         delete app_;
         app_ = nullptr;
-#if defined(__SANITIZE_ADDRESS__)
-        __lsan_do_leak_check();
-#endif
+        if (__lsan_do_leak_check) __lsan_do_leak_check();
     }
 
 private:

@@ -3,8 +3,8 @@
 // make a master and a target database, the update statements of the comparison run on the
 // target's, and its catalogue must then show what the master's shows. The cases taken are those
 // whose scripts use only what the dialects share (no computed columns, inactive or expression
-// indices, global temporary tables). A case with routines, triggers or views gives their texts in
-// each dialect in <side>.<dialect>.sql; what they depend on is what the InterBase texts read.
+// indices, global temporary tables), and one whose routines, triggers and views take the texts
+// of each dialect from <side>.<dialect>.sql (what they read is what their InterBase texts read).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -19,53 +19,37 @@ using enum TDatabaseType;
 
 const auto* const Report = ::testing::AddGlobalTestEnvironment(new CountReport);
 
-const char* const MySQLCases[] = {"changed_check",        "column_dropped_under_dependants",
-                                  "dropped_column",       "dropped_tables_fk",
-                                  "fk_on_delete_cascade", "index_changed",
-                                  "new_table_pk_index",   "table_description"};
+const char* const MySQLCases[] = {"changed_check",        "dropped_column", "dropped_tables_fk",
+                                  "fk_on_delete_cascade", "index_changed",  "new_table_pk_index",
+                                  "table_description"};
 // Without changed_check: a check keeps its expression as written, and PostgreSQL folds the
 // unquoted upper-case column names in it to lower case, which the quoted names of the table are
 // not.
-const char* const PostgreSQLCases[] = {"column_dropped_under_dependants",
-                                       "dropped_column",
-                                       "dropped_tables_fk",
-                                       "fk_on_delete_cascade",
-                                       "index_changed",
-                                       "new_table_pk_index",
-                                       "table_description"};
+const char* const PostgreSQLCases[] = {"dropped_column", "dropped_tables_fk",  "fk_on_delete_cascade",
+                                       "index_changed",  "new_table_pk_index", "table_description"};
 
-// Gives the routines, triggers and views named in File (when there is one) the texts it holds:
-// blocks headed "-- NAME", for a routine "-- NAME LANGUAGE" or, for a function, "-- NAME LANGUAGE
-// RESULT", each followed by the body.
+// Gives the objects File names (when there is one) the bodies it holds: each follows a line
+// "-- NAME", for a routine "-- NAME LANGUAGE", for a function "-- NAME LANGUAGE RESULT".
 void UseTexts(TDBStructure& S, const std::filesystem::path& File) {
     std::istringstream in(std::filesystem::exists(File) ? ReadText(File) : std::string());
     TDbObj* o = nullptr;
-    std::string body;
-    auto done = [&] {
-        if (o) o->SetSource(body);
-        body.clear();
-    };
     for (std::string line; std::getline(in, line);) {
         if (!StartsStr("-- ", line)) {
-            body += line + "\n";
+            o->SetSource(o->GetSource() + "\n" + line);
             continue;
         }
-        done();
         std::string name, language, result;
         std::istringstream(line.substr(3)) >> name >> language >> result;
-        o = nullptr;
         for (TObjsList l : {TObjsList::olProcedures, TObjsList::olTriggers, TObjsList::olViews})
-            for (int i = 0; i < S.Objs()->List(l).Count(); ++i)
-                if (auto* x = dynamic_cast<TDbObj*>(S.Objs()->List(l).Objects(i)); x && x->GetName() == name)
-                    o = x;
-        ASSERT_NE(o, nullptr) << name << " in " << File;
+            if (TDbObj* x = S.Objs()->FindObject(l, name)) o = x;
+        ASSERT_NE(o, nullptr) << name;
+        o->SetSource("");
         if (auto* p = dynamic_cast<TPrcData*>(o)) {
             p->Language = language;
             p->IsFunctionFlag = !result.empty();
             p->PGReturns = result;
         }
     }
-    done();
     // The routines are filed again under the dialect's key (PostgreSQL's holds the parameter types).
     TStringList& routines = S.Objs()->Procedures();
     for (int i = 0; i < routines.Count(); ++i)
@@ -106,6 +90,10 @@ std::string CaseName(const ::testing::TestParamInfo<const char*>& Info) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, PostgreSQLScriptCase, ::testing::ValuesIn(PostgreSQLCases), CaseName);
 INSTANTIATE_TEST_SUITE_P(Cases, MySQLScriptCase, ::testing::ValuesIn(MySQLCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Dependants, PostgreSQLScriptCase,
+                         ::testing::Values("column_dropped_under_dependants"), CaseName);
+INSTANTIATE_TEST_SUITE_P(Dependants, MySQLScriptCase, ::testing::Values("column_dropped_under_dependants"),
+                         CaseName);
 
 } // namespace
 } // namespace smx::test
