@@ -1,0 +1,40 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/*  Empty Q for P(param list change)  */
+SET TERM ^ ;
+
+ALTER PROCEDURE Q RETURNS(R INTEGER)
+ AS
+ BEGIN SUSPEND; END
+^
+
+/* Alter empty procedure P with new param-list */
+ALTER PROCEDURE P RETURNS(R INTEGER,
+S INTEGER)
+ AS
+ BEGIN SUSPEND; END
+^
+
+/* Alter Procedure... */
+/* Alter (P) */
+ALTER PROCEDURE P RETURNS(R INTEGER,
+S INTEGER)
+ AS
+BEGIN R = 1; S = 2; SUSPEND; END
+^
+
+/* Alter (Q) */
+ALTER PROCEDURE Q RETURNS(R INTEGER)
+ AS
+BEGIN FOR SELECT R FROM P INTO :R DO SUSPEND; END
+^
+
+SET TERM ; ^
+
