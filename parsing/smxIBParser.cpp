@@ -2264,17 +2264,19 @@ void TIbParser::ParseAlterDatabase() {
     // no object and are passed over with a log line.
     TIBDatabaseOptions& Settings = IBOptions().GetIBDatabaseOptions();
     NextToken();
-    if (Token_ == tkSET && (NextToken(), IsWord("LINGER"))) {
+    const int Verb = Token_;
+    if (Verb == tkSET || Verb == tkDROP) NextToken();
+    if (Verb == tkSET && IsWord("LINGER")) {
         NextAndExpect(tkTO);
         NextToken();
         std::int64_t V = 0;
         if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))
             Settings.SetLinger(static_cast<int>(V));
-    } else if (Token_ == tkDEFAULT) {
+    } else if (Verb == tkSET && Token_ == tkDEFAULT) {
         NextAndExpect(tkCHARACTER);
         NextAndExpect(tkSET);
         if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText_));
-    } else if (Token_ == tkDROP && (NextToken(), IsWord("LINGER"))) {
+    } else if (Verb == tkDROP && IsWord("LINGER")) {
         Settings.SetLinger(0);
     } else {
         if (LogWanted()) DoLogNextLine("ALTER DATABASE statement skipped: it describes no object.");
