@@ -231,6 +231,7 @@ TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatTy
     case stInsert:
     case stUpdate:
     case stDelete:
+    case stPackage: // a package header or body changes the schema like any other DDL
         HasExecutableStatements_ = 1;
         break;
     default:
