@@ -1603,10 +1603,13 @@ void TIBDBExtract::ExtractGrants() {
         "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
         " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN "
         "('SYSDBA','PUBLIC')  ",
+        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
+        " WHERE  PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32  AND PRV.RDB$PRIVILEGE IN ('C', 'L', 'O')  AND "
+        "PRV.RDB$RELATION_NAME STARTING WITH 'SQL$' ",
     };
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         if (i == 3 && !Caps_.HasFunctionOwner) continue;
-        if (i == 4 && !Caps_.HasPackages) continue;
+        if ((i == 4 || i == 9) && !Caps_.HasPackages) continue; // packages and DDL rights: Firebird 3 on
         if (Stopped()) break;
         ReadGrants(select + queries[i]);
     }
@@ -1646,6 +1649,12 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             return std::uint64_t{1} << 5;
         case 'G':
             return std::uint64_t{1} << 43;
+        case 'C':
+            return std::uint64_t{1} << GrantBitCreate;
+        case 'L':
+            return std::uint64_t{1} << GrantBitAlterAny;
+        case 'O':
+            return std::uint64_t{1} << GrantBitDropAny;
         default:
             return 0;
         }
@@ -1653,15 +1662,19 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         const std::string grantee = Str(q, "RDB$USER");
-        const std::string object = Str(q, "RDB$RELATION_NAME");
         const std::string letter = Str(q, "RDB$PRIVILEGE");
         const std::uint64_t privilege = privilegeOf(letter.empty() ? ' ' : letter[0]);
         const int granteeType = Int32(q, "RDB$USER_TYPE");
         const int objectType = Int32(q, "RDB$OBJECT_TYPE");
+        // A DDL right names its metadata class by a system name (SQL$TABLES): the class word stands
+        // in for the object.
+        const bool ddlRight = letter == "C" || letter == "L" || letter == "O";
+        const std::string metaClass(ddlRight ? MetadataClassOfObjectType(objectType) : std::string_view());
+        const std::string object = metaClass.empty() ? Str(q, "RDB$RELATION_NAME") : std::string();
         const std::string column = Str(q, "RDB$FIELD_NAME");
         const auto option = static_cast<std::uint8_t>(Int(q, "RDB$GRANT_OPTION"));
         const bool same = grant && grant->GranteeName == grantee && grant->ObjectName == object &&
-                          grant->GrantOption == option;
+                          grant->MetadataClass == metaClass && grant->GrantOption == option;
         if (same && column.empty() && grant->Columns.Count() == 0) {
             grant->Privileges |= privilege;
         } else if (same && !column.empty() && grant->Privileges == privilege) {
@@ -1672,7 +1685,8 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             grant->GranteeName = grantee;
             grant->ObjectName = object;
             grant->GranteeKind = IBObjectTypeToDbObject(granteeType);
-            grant->ObjectKind = IBObjectTypeToDbObject(objectType);
+            grant->ObjectKind = metaClass.empty() ? IBObjectTypeToDbObject(objectType) : dboUnknown;
+            grant->MetadataClass = metaClass;
             grant->GrantOption = option;
             if (!column.empty()) grant->Columns.Add(column);
             grant->Privileges = privilege;

@@ -1760,7 +1760,7 @@ TGntData* TCustomObjs::MergeGrants(TGntData* G) {
         auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
         if (!e || e == G) continue;
         if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
-            e->GrantOption != G->GrantOption)
+            e->GrantOption != G->GrantOption || e->MetadataClass != G->MetadataClass)
             continue;
         if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
             e->Privileges |= G->Privileges;

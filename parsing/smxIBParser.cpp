@@ -63,6 +63,9 @@ bool IsFirebird3Or4(TIBSQLServerVersionType V) {
     return V == st_Firebird_30 || V == st_Firebird_40;
 }
 
+// Keyword codes of the words of Firebird 3's DDL rights and DDL triggers.
+constexpr int kwANY = 38, kwFILTER = 96;
+
 /// The filed object (a redefinition updates it in place), else a new one named Name, held in Made
 /// until it is filed.
 template <class T>
@@ -2002,11 +2005,80 @@ bool TIbParser::ReadGrantPrivilege(TGntData* G) {
     return true;
 }
 
+bool TIbParser::ReadMetadataClass(std::string& Class) {
+    Class.clear();
+    if (Is(tkCHARACTER)) {
+        NextToken();
+        if (Is(tkSET)) Class = "CHARACTER SET";
+    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
+        Class = "GENERATOR"; // the server keeps one class for both words
+    } else if (Is(kwFILTER)) {
+        Class = "FILTER";
+    } else {
+        for (const auto& [Code, Word] :
+             {std::pair{tkTABLE, "TABLE"}, std::pair{tkVIEW, "VIEW"}, std::pair{tkPROCEDURE, "PROCEDURE"},
+              std::pair{tkFUNCTION, "FUNCTION"}, std::pair{tkDOMAIN, "DOMAIN"},
+              std::pair{tkEXCEPTION, "EXCEPTION"}, std::pair{tkROLE, "ROLE"},
+              std::pair{tkDATABASE, "DATABASE"}})
+            if (Is(Code)) Class = Word;
+        if (Class.empty() && (IsWord("PACKAGE") || IsWord("COLLATION"))) Class = UpperCase(TokenText_);
+    }
+    if (Class.empty()) {
+        Error("Missing: metadata class (" + GetTokenName(Token_) + ")");
+        return false;
+    }
+    NextToken();
+    return true;
+}
+
+bool TIbParser::ReadDDLRights(TGntData* G, bool All) {
+    auto Set = [G](int Bit) { G->Privileges |= std::uint64_t{1} << Bit; };
+    if (All) { // ALL [PRIVILEGES] class: every right the class has
+        if (!ReadMetadataClass(G->MetadataClass)) return false;
+        // CREATE DATABASE is no right of a database: ALL DATABASE grants ALTER and DROP.
+        if (G->MetadataClass != "DATABASE") Set(GrantBitCreate);
+        Set(GrantBitAlterAny);
+        Set(GrantBitDropAny);
+        return true;
+    }
+    for (;;) {
+        if (Token_ == tkCREATE) {
+            Set(GrantBitCreate);
+            NextToken();
+        } else if (Token_ == tkALTER || Token_ == tkDROP) {
+            Set(Token_ == tkALTER ? GrantBitAlterAny : GrantBitDropAny);
+            NextToken();
+            if (Is(kwANY)) NextToken(); // absent before DATABASE
+        } else {
+            Error("Missing: CREATE / ALTER ANY / DROP ANY (" + GetTokenName(Token_) + ")");
+            return false;
+        }
+        if (Token_ != tkComma) break;
+        NextToken();
+    }
+    return ReadMetadataClass(G->MetadataClass);
+}
+
 void TIbParser::ParseGrant() {
     auto G = std::make_unique<TGntData>(Container_);
     G->Number = Line_;
     NextToken();
-    if (ReadGrantPrivilege(G.get())) {
+    // A DDL right starts with CREATE, ALTER or DROP, or is ALL [PRIVILEGES] followed by a class
+    // instead of ON.
+    bool DDLRight = Token_ == tkCREATE || Token_ == tkALTER || Token_ == tkDROP;
+    bool All = false;
+    if (Token_ == tkALL) {
+        NextToken();
+        if (Is(tkPRIVILEGES)) NextToken();
+        All = true;
+        DDLRight = Token_ != tkON;
+        if (!DDLRight) // every privilege on a table
+            for (int Bit : {1, 2, 3, 4, 6})
+                G->Privileges |= std::uint64_t{1} << Bit;
+    }
+    if (DDLRight) {
+        ReadDDLRights(G.get(), All);
+    } else if (All || ReadGrantPrivilege(G.get())) {
         while (Token_ == tkComma) {
             NextToken();
             if (!ReadGrantPrivilege(G.get())) {
@@ -2036,12 +2108,13 @@ void TIbParser::ParseGrant() {
         }
         if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && G->HasPrivilege(4)) Kind = dboTable;
         G->ObjectKind = Kind;
+        NextToken();
     } else {
         // Membership in a role.
         if (Expect(tkIdent)) G->ObjectName = TokenText_;
         G->ObjectKind = dboRole;
+        NextToken();
     }
-    NextToken();
     ExpectAndNext(tkTO);
     if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE")) {
         G->GranteeKind = Is(tkPROCEDURE) ? dboProcedure
@@ -2084,6 +2157,13 @@ void TIbParser::ParseGrant() {
     NextToken();
     if (LogWanted()) DoLogNextLine("Grant: " + G->GetCreateSQL());
     if (!Container_) return;
+    if (G->IsDDLRight() && G->MetadataClass == "DATABASE" && G->HasPrivilege(GrantBitCreate)) {
+        // The right to create databases lives in the security database, not in this one.
+        const std::string Text = "GRANT CREATE DATABASE is kept in the security database: not compared.";
+        GetMsgManager().AddMessage(Text, 1);
+        DoLogNextLine(Text);
+        return;
+    }
     if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
     if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
 }

@@ -327,6 +327,13 @@ protected:
     /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
     /// false when the token is no privilege.
     bool ReadGrantPrivilege(TGntData* G);
+    /// Firebird 3's DDL rights at the current token (CREATE, ALTER ANY, DROP ANY, separated by
+    /// commas; with All, ALL [PRIVILEGES] has been read) and their metadata class into G; false, with
+    /// a message, when they are incomplete.
+    bool ReadDDLRights(TGntData* G, bool All);
+    /// The metadata class word of a DDL right at the current token ("CHARACTER SET", "TABLE", ...;
+    /// SEQUENCE reads as "GENERATOR"); moves past it. False, with a message, when none stands there.
+    bool ReadMetadataClass(std::string& Class);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
     /// The parser of INPUT files (one of this parser's class, so bodies are read alike).
