@@ -1168,9 +1168,12 @@ void TIBDBExtract::ExtractTriggers() {
         CloseAndClear(q);
         DoLog(1, "Triggers", 0, count);
     }
+    // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
+    const bool external = Caps_.HasPackages;
     SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, T.RDB$TRIGGER_SOURCE, T.RDB$DESCRIPTION,",
                " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
-               " T.RDB$SYSTEM_FLAG ", " from rdb$triggers T ",
+               external ? " T.RDB$ENGINE_NAME, T.RDB$ENTRYPOINT," : "", " T.RDB$SYSTEM_FLAG ",
+               " from rdb$triggers T ",
                " left join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
     addWhere();
     AddSQL(q, " order by T.rdb$trigger_name ");
@@ -1180,13 +1183,6 @@ void TIBDBExtract::ExtractTriggers() {
         const std::string name = Str(q, "RDB$TRIGGER_NAME");
         // RDB$TRIGGER_TYPE is 64 bits wide: DDL triggers use the high bits.
         const std::int64_t type = Int(q, "RDB$TRIGGER_TYPE");
-        if ((type & 0x4000) != 0 && (type & 0x2000) == 0) {
-            // A DDL trigger has no CREATE text in the model; filing it would write a wrong one.
-            const std::string text = "DDL trigger " + name + " is not read.";
-            GetMsgManager().AddMessage(text, 1);
-            DoLogNextLine(text);
-            continue;
-        }
         auto trg = std::make_unique<TTrgData>(Objs());
         trg->SetName(name);
         trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
@@ -1195,7 +1191,16 @@ void TIBDBExtract::ExtractTriggers() {
         trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
         trg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         trg->IBTypeCode = static_cast<std::int32_t>(type);
-        if ((type & 0x2000) != 0) {
+        if (external) {
+            trg->EngineName = Str(q, "RDB$ENGINE_NAME");
+            if (!trg->EngineName.empty()) trg->ExternalName = Str(q, "RDB$ENTRYPOINT");
+        }
+        if ((type & DDLTriggerFlag) != 0 && (type & 0x2000) == 0) {
+            // A DDL trigger: its events are bits of the 64-bit type, which IBTypeCode cannot hold.
+            trg->IBTypeCode = 0;
+            trg->SetTableName("DATABASE");
+            trg->DatabaseEvent = DDLTriggerEventText(static_cast<std::uint64_t>(type));
+        } else if ((type & 0x2000) != 0) {
             static constexpr std::string_view events[] = {"CONNECT", "DISCONNECT", "TRANSACTION START",
                                                           "TRANSACTION COMMIT", "TRANSACTION ROLLBACK"};
             trg->SetTableName("DATABASE");

@@ -1819,16 +1819,20 @@ void TIbParser::ParseTrigger(int Verb) {
         T->Position = 0;
         T->IBTypeCode = 0;
         T->DatabaseEvent.clear();
+        T->ExternalName.clear();
+        T->EngineName.clear();
         T->SetSource("");
     }
     NextToken();
-    if (Is(tkFOR)) {
+    auto OnTable = [&] { // FOR table (the legacy form) or ON table (the SQL form) names the table
         const std::string Table = NextName();
         T->SetTableName(Table);
         if (Container_)
             if (TDbObj* Tbl = Container_->FindTable(Table)) LinkDependObj(T, Tbl, "");
         NextToken();
-    }
+    };
+    const bool ForTable = Is(tkFOR);
+    if (ForTable) OnTable();
     if (Is(tkACTIVE) || Is(tkINACTIVE)) {
         T->Active = Is(tkACTIVE) ? 1 : 0;
         NextToken();
@@ -1861,7 +1865,13 @@ void TIbParser::ParseTrigger(int Verb) {
         }
         std::uint8_t Events = 0;
         int N = 0;
-        for (;;) {
+        // Without FOR table, CREATE / ALTER / DROP / ANY start the events of a DDL trigger.
+        if (!ForTable && T->Time != 0 &&
+            (Token_ == tkCREATE || Token_ == tkALTER || Token_ == tkDROP || Is(kwANY))) {
+            ReadDDLTriggerEvents(T);
+            N = -1; // no table events to read
+        }
+        for (; N >= 0;) {
             int Code = 0;
             if (Token_ == tkINSERT)
                 Code = 1;
@@ -1878,8 +1888,10 @@ void TIbParser::ParseTrigger(int Verb) {
             NextToken();
         }
         if (N == 0) Error("Missing: INSERT / UPDATE / DELETE");
-        T->Events = Events;
-        T->IBTypeCode = N ? Type - 1 : 0;
+        if (N >= 0) {
+            T->Events = Events;
+            T->IBTypeCode = N ? Type - 1 : 0;
+        }
     }
     if (Is(tkPOSITION)) {
         NextToken();
@@ -1889,6 +1901,7 @@ void TIbParser::ParseTrigger(int Verb) {
             T->Position = static_cast<std::int32_t>(V);
         NextToken();
     }
+    if (Token_ == tkON && T->Time != 0 && !T->IsDDLTrigger()) OnTable();
     if (LogWanted()) DoLogNextLine("Trigger: " + Name);
     // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was; a new body records anew what
     // it needs, the trigger's table included.
@@ -1897,11 +1910,62 @@ void TIbParser::ParseTrigger(int Verb) {
             Existing->ClearDependsOn();
             if (TDbObj* Tbl = Container_->FindTable(T->TableName)) LinkDependObj(T, Tbl, "");
         }
+        T->ExternalName.clear();
+        T->EngineName.clear();
         ReadBody(T);
+    } else if (Is(tkEXTERNAL)) {
+        // EXTERNAL [NAME] 'name' ENGINE engine [AS 'body']: the code lives outside the database.
+        NextToken();
+        if (IsWord("NAME")) NextToken();
+        if (Expect(tkString)) T->ExternalName = StringValue_;
+        NextToken();
+        if (ExpectWord("ENGINE") && NextAndExpect(tkIdent)) T->EngineName = UpperCase(TokenText_);
+        NextToken();
+        if (Is(tkAS)) { // a body text handed to the engine: kept nowhere, the server keeps none either
+            NextToken();
+            Expect(tkString);
+            NextToken();
+        }
+        if (Existing) Existing->ClearDependsOn();
+        T->SetSource("");
     }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
     if (Made) FileParsed(Made.release(), TObjsList::olTriggers);
     ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ReadDDLTriggerEvents(TTrgData* T) {
+    // The trigger's time was read: Time 2 is AFTER. The events are collected as type bits, so that
+    // the event clause is written in the server's order whatever the script's.
+    std::uint64_t Type = DDLTriggerFlag | (T->Time == 2 ? 1u : 0u);
+    if (Is(kwANY)) {
+        NextToken();
+        if (ExpectWord("DDL")) NextToken();
+        if (ExpectWord("STATEMENT")) NextToken();
+        Type |= DDLTriggerAnyEvents;
+    } else {
+        for (;;) {
+            // A verb and one or two words: CREATE TABLE, DROP PACKAGE BODY, ALTER CHARACTER SET.
+            std::string Event = UpperCase(TokenText_);
+            NextToken();
+            while (Token_ != tkOR && Token_ != tkEOF && Token_ != tkTerminator && !Is(tkPOSITION) &&
+                   !Is(tkAS) && !Is(tkEXTERNAL) && Event.size() < 32) {
+                Event += " " + UpperCase(TokenText_);
+                NextToken();
+            }
+            const auto* It = std::find(DDLTriggerEvents.begin() + 1, DDLTriggerEvents.end(), Event);
+            if (It == DDLTriggerEvents.end())
+                Error("Unknown DDL event: " + Event);
+            else
+                Type |= std::uint64_t{1} << (It - DDLTriggerEvents.begin());
+            if (Token_ != tkOR) break;
+            NextToken();
+        }
+    }
+    T->Time = 0;
+    T->IBTypeCode = 0;
+    T->SetTableName("DATABASE");
+    T->DatabaseEvent = DDLTriggerEventText(Type);
 }
 
 void TIbParser::ParseView(int /*Verb*/) {

@@ -27,6 +27,7 @@ class TGntData;
 class TPkgData;
 class TPrcData;
 class TTblData;
+class TTrgData;
 
 // --- InterBase keyword codes the statement routines test --------------------------------------------
 // The codes of the InterBase keyword table (model/smxKeywords); a test checks them against it.
@@ -280,6 +281,9 @@ protected:
     /// TRIGGER name [FOR table] [ACTIVE|INACTIVE] [ON event | BEFORE/AFTER events] [POSITION n] [AS
     /// body]. CREATE replaces a filed trigger's definition; ALTER changes only what it states.
     virtual void ParseTrigger(int Verb);
+    /// The events of a DDL trigger after BEFORE/AFTER (ANY DDL STATEMENT, or CREATE TABLE OR ...):
+    /// the trigger becomes a database trigger with the event clause as the server writes it.
+    void ReadDDLTriggerEvents(TTrgData* T);
     /// VIEW name [(columns)] AS select; a filed view of the name takes the new definition.
     virtual void ParseView(int Verb);
     /// GRANT privileges ON object | role TO grantee [WITH GRANT/ADMIN OPTION]: merged into a filed
