@@ -696,7 +696,9 @@ void TIBDBExtract::ExtractTables() {
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
     AddSQL(*cq, "F.Rdb$Dimensions,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
+    if (c.HasIdentityGenerator)
+        AddSQL(*cq, "R.Rdb$GENERATOR_NAME, (Select G.Rdb$Initial_Value from Rdb$Generators G where "
+                    "G.Rdb$Generator_Name = R.Rdb$Generator_Name) IDENTITY_START,");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece :
          {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
@@ -780,8 +782,11 @@ void TIBDBExtract::ExtractTables() {
                                           Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
             if (!IsNull(r, "RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
             if (c.HasIdentityGenerator && c.HasIdentityType && Int(r, "RDB$IDENTITY_TYPE") == 1 &&
-                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME"))
+                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
                 f->Identity = true;
+                if (const std::int64_t start = Int(r, "IDENTITY_START"); start != 0)
+                    f->Generator->StartValue = IntToStr(start);
+            }
         }
         cq->Close();
 
@@ -1270,6 +1275,9 @@ void TIBDBExtract::ExtractGenerators() {
         if (Caps_.HasGeneratorIncrement) {
             const std::int64_t increment = Int(q, "RDB$GENERATOR_INCREMENT");
             if (increment != 1) g->Increment = IntToStr(increment);
+            // The start value came with the increment (Firebird 3).
+            const std::int64_t start = Int(q, "RDB$INITIAL_VALUE");
+            if (start != 0) g->StartValue = IntToStr(start);
         }
         ++generators;
         if (OnLog) DoLog(1, name, generators, count);

@@ -1206,6 +1206,29 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
         NextToken();
         if (ExpectWord("IDENTITY")) Column->Identity = true;
         NextToken();
+        // (START WITH n) and, from Firebird 4 on, INCREMENT [BY] n: kept by the column's generator.
+        if (Token_ == tkLParen) {
+            TGnrData* G = Column->Generator ? Column->Generator.get() : nullptr;
+            NextToken();
+            while (Token_ != tkRParen && Token_ != tkEOF && Token_ != tkTerminator) {
+                const std::size_t Before = TokenStart_;
+                if (IsWord("START")) {
+                    NextAndExpect(tkWITH);
+                    NextToken();
+                    const std::string V = ReadSignedInteger();
+                    if (G) G->StartValue = V == "0" ? std::string() : V;
+                } else if (IsWord("INCREMENT")) {
+                    NextToken();
+                    if (Is(tkBY)) NextToken();
+                    const std::string V = ReadSignedInteger();
+                    if (G) G->Increment = V == "1" ? std::string() : V;
+                } else {
+                    Error("Must be: START WITH / INCREMENT BY");
+                }
+                if (TokenStart_ == Before) NextToken();
+            }
+            ExpectAndNext(tkRParen);
+        }
     }
     for (;;) {
         if (Token_ == tkDEFAULT || Token_ == tkEqual) {
@@ -2344,7 +2367,26 @@ void TIbParser::ParseAlterDomain() {
 }
 
 void TIbParser::ParseAlterSequence() {
-    ReportSkipped(stStatement, NextName(), odbAlter, dboGenerator);
+    // RESTART WITH n sets the start value the server keeps (a RESTART without WITH keeps it) and
+    // INCREMENT [BY] n the step; what the server accepts beyond them is skipped as before.
+    const std::string Name = NextName();
+    TGnrData* G = Container_ ? Container_->FindGenerator(Name) : nullptr;
+    NextToken();
+    if (IsWord("RESTART")) {
+        NextToken();
+        if (Is(tkWITH)) {
+            NextToken();
+            const std::string V = ReadSignedInteger();
+            if (G) G->StartValue = V == "0" ? std::string() : V;
+        }
+    }
+    if (IsWord("INCREMENT")) {
+        NextToken();
+        if (Is(tkBY)) NextToken();
+        const std::string V = ReadSignedInteger();
+        if (G) G->Increment = V == "1" ? std::string() : V;
+    }
+    ReportSkipped(stStatement, Name, odbAlter, dboGenerator);
 }
 
 void TIbParser::ParseCollation() {

@@ -300,8 +300,9 @@ protected:
     virtual void ParseAlterException();
     /// DOMAIN name [AS] type with its default, NOT NULL, CHECK and COLLATE.
     virtual void ParseCreateDomain();
-    /// ALTER DOMAIN and ALTER SEQUENCE are reported; the container keeps the objects as they are.
+    /// ALTER DOMAIN is reported; the container keeps the domain as it is.
     virtual void ParseAlterDomain();
+    /// ALTER SEQUENCE is reported; RESTART WITH n and INCREMENT [BY] n change the filed generator.
     virtual void ParseAlterSequence();
     /// COLLATION name FOR charset [FROM base | FROM EXTERNAL ('name')] [NO PAD | PAD SPACE]
     /// [CASE ...] [ACCENT ...] ['attributes'].

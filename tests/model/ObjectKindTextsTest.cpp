@@ -181,9 +181,16 @@ TEST(ObjectKindTexts, GeneratorsAndSequences) {
     pgFull->OwnedBy = "t.id";
 
     TGnrData* gen = File(ib, Make<TGnrData>(&ib, "G1"));
-    gen->Increment = "5"; // InterBase generators are written without options
+    gen->Increment = "5"; // Firebird 3 writes it as a sequence; older servers know only the name
     TGnrData* gen6 = File(ib6, Make<TGnrData>(&ib6, "G1"));
     TGnrData* gen25 = File(fb25, Make<TGnrData>(&fb25, "G1"));
+    gen25->Increment = "5";
+    TGnrData* plain = File(ib, Make<TGnrData>(&ib, "G2"));
+    plain->StartValue = "0";
+    plain->Increment = "1";
+    TGnrData* started = File(ib, Make<TGnrData>(&ib, "G3"));
+    started->StartValue = "-20";
+    started->Increment = "2";
 
     TGnrData* db2Seq = File(db2, Make<TGnrData>(&db2, "S"));
     db2Seq->StartValue = "100";
@@ -215,7 +222,10 @@ TEST(ObjectKindTexts, GeneratorsAndSequences) {
          "CYCLE "
          "OWNED BY t.id"},
         {"PostgreSQL drop", pgFull->GetDropSQL(), "DROP SEQUENCE public.s2"},
-        {"generator", gen->GetCreateSQL(), "CREATE GENERATOR G1"},
+        {"generator", gen->GetCreateSQL(), "CREATE SEQUENCE G1 INCREMENT BY 5"},
+        {"generator, Firebird 2.5", gen25->GetCreateSQL(), "CREATE GENERATOR G1"},
+        {"generator with the server's start and increment", plain->GetCreateSQL(), "CREATE GENERATOR G2"},
+        {"sequence", started->GetCreateSQL(), "CREATE SEQUENCE G3 START WITH -20 INCREMENT BY 2"},
         {"generator drop, Firebird 3", gen->GetDropSQL(), "DROP GENERATOR G1"},
         {"generator drop, Firebird 2.5", gen25->GetDropSQL(), "DROP GENERATOR G1"},
         {"generator drop, InterBase 6", gen6->GetDropSQL(),
