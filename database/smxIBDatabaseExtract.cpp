@@ -1139,11 +1139,29 @@ void TIBDBExtract::ExtractPackages() {
         pkg->SetName(name);
         pkg->SetHeaderSource(SourceText(q, "RDB$PACKAGE_HEADER_SOURCE"));
         pkg->SetSource(SourceText(q, "RDB$PACKAGE_BODY_SOURCE"));
+        pkg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         LogObjectLine(name);
         FileIfAccepted(pkg.release(), name, dboPackage);
         ProcessMessages();
         if (Stopped()) break;
     }
+    CloseAndClear(q);
+    // The descriptions of the packaged routines and of their parameters belong to their package.
+    SetSQL(q, {"SELECT CAST('PROCEDURE' AS VARCHAR(9)) K, RDB$PACKAGE_NAME PKG, RDB$PROCEDURE_NAME R, ",
+               "CAST(NULL AS CHAR(31)) A, RDB$DESCRIPTION D FROM RDB$PROCEDURES ",
+               "WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'PROCEDURE', RDB$PACKAGE_NAME, RDB$PROCEDURE_NAME, RDB$PARAMETER_NAME, ",
+               "RDB$DESCRIPTION FROM RDB$PROCEDURE_PARAMETERS ",
+               "WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'FUNCTION', RDB$PACKAGE_NAME, RDB$FUNCTION_NAME, NULL, RDB$DESCRIPTION ",
+               "FROM RDB$FUNCTIONS WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'FUNCTION', RDB$PACKAGE_NAME, RDB$FUNCTION_NAME, RDB$ARGUMENT_NAME, ",
+               "RDB$DESCRIPTION FROM RDB$FUNCTION_ARGUMENTS WHERE RDB$PACKAGE_NAME IS NOT NULL ",
+               "AND RDB$ARGUMENT_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL"});
+    q.Open();
+    for (; !q.GetEof(); q.Next())
+        if (auto* pkg = dynamic_cast<TPkgData*>(Objs()->FindObject(TObjsList::olPackages, Str(q, "PKG"))))
+            pkg->SetMemberDescription(Str(q, "K"), Str(q, "R"), Str(q, "A"), Fld(q, "D").AsString());
     CloseAndClear(q);
 }
 

@@ -694,6 +694,8 @@ std::string TDbObj::DescriptionSQLInterBase() const {
             return "ROLE";
         case dboCollation:
             return "COLLATION";
+        case dboPackage:
+            return "PACKAGE";
         default:
             return {};
         }
@@ -755,6 +757,9 @@ std::string TDbObj::DescriptionSQLInterBase() const {
             break;
         case dboRole:
             table = "RDB$ROLES", column = "RDB$ROLE_NAME";
+            break;
+        case dboPackage:
+            table = "RDB$PACKAGES", column = "RDB$PACKAGE_NAME";
             break;
         default:
             return {};

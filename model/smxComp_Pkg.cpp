@@ -1,6 +1,9 @@
 // smxComp_Pkg: see the header.
 #include "model/smxComp_Pkg.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "model/smxCompSteps.h"
 #include "platform/smxStrUtils.h"
 
@@ -55,6 +58,41 @@ std::string TPkgData::GetCreateSQL() const {
 
 std::string TPkgData::GetDropSQL() const {
     return "DROP PACKAGE " + QuoteName(GetName());
+}
+
+namespace {
+
+bool MemberLess(const TPkgMemberDescription& A, const TPkgMemberDescription& B) {
+    return std::tie(A.Kind, A.Routine, A.Param) < std::tie(B.Kind, B.Routine, B.Param);
+}
+
+} // namespace
+
+void TPkgData::SetMemberDescription(std::string_view Kind, std::string_view Routine, std::string_view Param,
+                                    std::string_view Text) {
+    TPkgMemberDescription d{UpperCase(Kind), std::string(Routine), std::string(Param),
+                            Trim(AdjustLineBreaks(Text))};
+    auto it = std::lower_bound(MemberDescriptions_.begin(), MemberDescriptions_.end(), d, MemberLess);
+    const bool found = it != MemberDescriptions_.end() && !MemberLess(d, *it);
+    if (d.Text.empty()) {
+        if (found) MemberDescriptions_.erase(it);
+    } else if (found) {
+        it->Text = std::move(d.Text);
+    } else {
+        MemberDescriptions_.insert(it, std::move(d));
+    }
+}
+
+std::string TPkgData::MemberDescription(const TPkgMemberDescription& Member) const {
+    auto it = std::lower_bound(MemberDescriptions_.begin(), MemberDescriptions_.end(), Member, MemberLess);
+    return it != MemberDescriptions_.end() && !MemberLess(Member, *it) ? it->Text : std::string();
+}
+
+std::string TPkgData::MemberDescriptionSQL(const TPkgMemberDescription& Member) const {
+    std::string s = "COMMENT ON " + Member.Kind + (Member.Param.empty() ? " " : " PARAMETER ") +
+                    QuoteName(GetName()) + "." + QuoteName(Member.Routine);
+    if (!Member.Param.empty()) s += "." + QuoteName(Member.Param);
+    return s + " IS" + "\r\n" + (Member.Text.empty() ? std::string("NULL") : QuotedStr(Member.Text));
 }
 
 // ===================================================================================================
@@ -146,6 +184,34 @@ void CreatePackages(TCustomSchemalyst* Comparer) {
         header.Write(*m);
         if (needsHeader) CreateHeader(c, m);
         if (!body.empty()) AddPackageStatement(c, *m, body, TDbOperation::odbCreate);
+    }
+}
+
+void UpdatePackageDescriptions(TCustomSchemalyst* Comparer) {
+    const TStepContext c = StepContextOf(Comparer);
+    if (!c.ok() || !c.Descriptions()) return;
+    TStringList& list = c.Master->Packages();
+    auto write = [&](const TPkgData& p, const TPkgMemberDescription& d) {
+        if (TStatement* st =
+                c.Exec->AddStatement(p.MemberDescriptionSQL(d), TStatType::stDescription, p.GetName(),
+                                     TDbObject::dboPackage, TDbOperation::odbDescription, "", ""))
+            st->Description = d.Text;
+    };
+    for (int i = 0; i < list.Count(); ++i) {
+        TPkgData* m = PackageAt(list, i);
+        if (!m || !m->IsSupported()) continue;
+        auto* t = dynamic_cast<TPkgData*>(FindByKey(c.Target, TObjsList::olPackages, list[i]));
+        if (t ? t->GetDescription() != m->GetDescription() : !m->GetDescription().empty())
+            c.Exec->AddDescription(m);
+        for (const TPkgMemberDescription& d : m->GetMemberDescriptions())
+            if (!t || t->MemberDescription(d) != d.Text) write(*m, d);
+        if (!t) continue;
+        // What only the target describes loses its description.
+        for (TPkgMemberDescription d : t->GetMemberDescriptions())
+            if (m->MemberDescription(d).empty()) {
+                d.Text.clear();
+                write(*m, d);
+            }
     }
 }
 

@@ -747,6 +747,9 @@ void TIbParser::ParseComment() {
     std::string Name, Parent;
     TObjs* C = Container_;
     TDbObj* Obj = nullptr;
+    TPkgData* Package = nullptr; // the package of a packaged routine's description
+    TPkgMemberDescription Member;
+    bool AtIs = false; // the names were read up to the token after them
     auto Named = [&](TDbObject K) {
         Kind = K;
         Name = NextName();
@@ -772,9 +775,47 @@ void TIbParser::ParseComment() {
     } else if (Is(tkTABLE)) {
         Named(dboTable);
         if (C) Obj = C->FindTable(Name);
-    } else if (Is(tkPROCEDURE)) {
-        Named(dboProcedure);
-        if (C) Obj = C->FindProcedure(Name);
+    } else if (Is(tkPROCEDURE) || Is(tkFUNCTION) || Is(tkPARAMETER)) {
+        // [PROCEDURE | FUNCTION] [PARAMETER] [package.]routine[.parameter]: a packaged routine's
+        // description belongs to its package; a function is a routine of the procedure list or
+        // an external function; PARAMETER alone names a procedure's parameter.
+        const std::string Word = Is(tkFUNCTION) ? "FUNCTION" : "PROCEDURE";
+        bool Param = Is(tkPARAMETER);
+        NextToken();
+        if (!Param && Is(tkPARAMETER)) {
+            Param = true;
+            NextToken();
+        }
+        std::vector<std::string> N;
+        N.push_back(Expect(tkIdent) ? TokenText_ : std::string());
+        NextToken();
+        while (Token_ == tkDot && N.size() < 3) {
+            N.push_back(NextName());
+            NextToken();
+        }
+        AtIs = true;
+        const std::size_t Own = Param ? 2 : 1; // names of the routine itself (and its parameter)
+        if (N.size() > Own) {                  // packaged
+            Kind = dboPackage;
+            Name = N[0];
+            Member = {Word, N[1], Param ? N[2] : std::string(), {}};
+            if (C) Package = C->FindPackage(Name);
+        } else if (Param && N.size() == 2) {
+            Kind = dboParam;
+            Parent = N[0];
+            Name = N[1];
+            if (C) Obj = C->FindProcedureParam(Parent, Name);
+        } else if (!Param && N.size() == 1) {
+            Kind = dboProcedure;
+            Name = N[0];
+            if (C) Obj = C->FindProcedure(Name);
+            if (C && !Obj && Word == "FUNCTION") Obj = C->FindObject(TObjsList::olFunctions, Name);
+        } else {
+            Error("Unknown Comment-statement");
+        }
+    } else if (IsWord("PACKAGE")) {
+        Named(dboPackage);
+        if (C) Obj = C->FindPackage(Name);
     } else if (Is(tkROLE)) {
         Named(dboRole);
         if (C) Obj = C->FindRole(Name);
@@ -788,9 +829,6 @@ void TIbParser::ParseComment() {
         NextAndExpect(tkFUNCTION);
         Named(dboFunction);
         if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
-    } else if (Is(tkPARAMETER)) {
-        Dotted(dboParam);
-        if (C) Obj = C->FindProcedureParam(Parent, Name);
     } else if (Is(tkCOLUMN) || IsWord("COLUMN")) {
         Dotted(dboField);
         if (C) {
@@ -800,13 +838,17 @@ void TIbParser::ParseComment() {
     } else {
         Error("Unknown Comment-statement");
     }
-    NextAndExpect(tkIS);
+    if (AtIs)
+        Expect(tkIS);
+    else
+        NextAndExpect(tkIS);
     NextToken();
     const bool Valid = Token_ == tkString || Token_ == tkNULL;
     const std::string Text = Token_ == tkString ? StringValue_ : std::string();
     if (!Valid) Error("Invalid comment text");
     NextToken();
     if (Obj && Valid) Obj->SetDescription(Text);
+    if (Package && Valid) Package->SetMemberDescription(Member.Kind, Member.Routine, Member.Param, Text);
     EmitStatement(stStatement, Name, Statement_, Parent, odbDescription, Kind);
 }
 
@@ -837,9 +879,22 @@ void TIbParser::ParseDrop() {
         Kind = dboView;
     else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
         Kind = dboGenerator;
+    else if (IsWord("PACKAGE"))
+        Kind = dboPackage;
     else
         Error("Unknown DROP statement");
-    const std::string Name = NextName();
+    std::string Name;
+    if (Kind == dboPackage) {
+        // DROP PACKAGE [BODY] name: without its body the package keeps its header.
+        NextToken();
+        const bool Body = IsWord("BODY");
+        if (Body) NextToken();
+        if (Expect(tkIdent)) Name = TokenText_;
+        if (Body && Container_)
+            if (TPkgData* K = Container_->FindPackage(Name)) K->SetSource("");
+    } else {
+        Name = NextName();
+    }
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbDrop, Kind);
     ExpectAndNext(tkTerminator);

@@ -1,0 +1,104 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/* Create Procedure... */
+SET TERM ^ ;
+
+CREATE FUNCTION F1(X INTEGER)
+ RETURNS INTEGER
+ AS
+ BEGIN RETURN NULL; END
+^
+
+SET TERM ; ^
+
+COMMENT ON FUNCTION F1 IS
+'plain function';
+
+COMMENT ON PARAMETER F1.X IS
+'plain argument';
+
+
+/* Create package... */
+SET TERM ^ ;
+
+CREATE OR ALTER PACKAGE PKG2
+    AS
+BEGIN FUNCTION H(Y INTEGER) RETURNS INTEGER; END
+^
+
+
+/* Alter Procedure... */
+SET TERM ; ^
+
+COMMENT ON PARAMETER F1.X IS
+'plain argument';
+
+/* Alter (P1) */
+SET TERM ^ ;
+
+ALTER PROCEDURE P1 AS
+DECLARE Y INTEGER;
+BEGIN
+  EXECUTE PROCEDURE PKG.P(1);
+  SELECT PKG.F(1) FROM RDB$DATABASE INTO :Y;
+END
+^
+
+/* Restore proc. body: F1 */
+ALTER FUNCTION F1(X INTEGER)
+ RETURNS INTEGER
+ AS
+BEGIN RETURN PKG.F(X) + PKG2.H(X); END
+^
+
+SET TERM ; ^
+
+COMMENT ON PARAMETER F1.X IS
+'plain argument';
+
+/* Alter Procedure... */
+COMMENT ON PARAMETER F1.X IS
+'plain argument';
+
+/* Create package body... */
+SET TERM ^ ;
+
+RECREATE PACKAGE BODY PKG2
+    AS
+BEGIN FUNCTION H(Y INTEGER) RETURNS INTEGER AS BEGIN RETURN PKG.F(Y); END END
+^
+
+
+SET TERM ; ^
+
+COMMENT ON PACKAGE PKG IS
+'the package';
+
+COMMENT ON FUNCTION PKG.F IS
+'packaged function';
+
+COMMENT ON FUNCTION PARAMETER PKG.F.X IS
+'new text';
+
+COMMENT ON PROCEDURE PKG.P IS
+'packaged procedure';
+
+COMMENT ON PROCEDURE PARAMETER PKG.P.I IS
+'its input';
+
+COMMENT ON PROCEDURE PKG.G IS
+NULL;
+
+COMMENT ON FUNCTION PKG2.H IS
+'in a new package';
+
+COMMENT ON FUNCTION PARAMETER PKG2.H.Y IS
+'its argument';
+
