@@ -66,6 +66,35 @@ bool MemberLess(const TPkgMemberDescription& A, const TPkgMemberDescription& B) 
     return std::tie(A.Kind, A.Routine, A.Param) < std::tie(B.Kind, B.Routine, B.Param);
 }
 
+bool IsWordChar(char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '_' || C == '$';
+}
+
+// Whether the header text declares Kind Routine ("PROCEDURE P", "FUNCTION F"): the kind word, then
+// the name, plain (any case) or double-quoted.
+bool DeclaresRoutine(const std::string& Header, const std::string& Kind, const std::string& Routine) {
+    const std::string upper = UpperCase(Header);
+    for (std::size_t at = upper.find(Kind); at != std::string::npos; at = upper.find(Kind, at + 1)) {
+        if ((at > 0 && IsWordChar(upper[at - 1])) || at + Kind.size() >= upper.size() ||
+            IsWordChar(upper[at + Kind.size()]))
+            continue;
+        std::size_t p = at + Kind.size();
+        while (p < Header.size() &&
+               (Header[p] == ' ' || Header[p] == '\t' || Header[p] == '\r' || Header[p] == '\n'))
+            ++p;
+        std::size_t end = p;
+        if (p < Header.size() && Header[p] == '"') {
+            end = Header.find('"', p + 1);
+            if (end != std::string::npos && Header.substr(p + 1, end - p - 1) == Routine) return true;
+            continue;
+        }
+        while (end < Header.size() && IsWordChar(Header[end]))
+            ++end;
+        if (end > p && SameText(Header.substr(p, end - p), Routine)) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void TPkgData::SetMemberDescription(std::string_view Kind, std::string_view Routine, std::string_view Param,
@@ -206,9 +235,13 @@ void UpdatePackageDescriptions(TCustomSchemalyst* Comparer) {
         for (const TPkgMemberDescription& d : m->GetMemberDescriptions())
             if (!t || t->MemberDescription(d) != d.Text) write(*m, d);
         if (!t) continue;
-        // What only the target describes loses its description.
+        // What only the target describes loses its description, as far as the master still declares
+        // it: after a changed header a parameter may be gone, and is left as it is.
+        const bool sameHeader = m->GetHeaderText() == t->GetHeaderText();
         for (TPkgMemberDescription d : t->GetMemberDescriptions())
-            if (m->MemberDescription(d).empty()) {
+            if (m->MemberDescription(d).empty() &&
+                (sameHeader ||
+                 (d.Param.empty() && DeclaresRoutine(m->GetHeaderSource(), d.Kind, d.Routine)))) {
                 d.Text.clear();
                 write(*m, d);
             }
