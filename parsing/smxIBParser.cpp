@@ -405,7 +405,10 @@ void TIbParser::ParseCreate() {
             ParseView(tkALTER);
         else if (IsWord("PACKAGE") && IsFirebird3Or4(V))
             ParsePackage(tkALTER);
-        else {
+        else if ((Is(tkGENERATOR) || IsWord("SEQUENCE")) && IsFirebird3Or4(V)) {
+            ParseGenerator(true);
+            SkipTerminator();
+        } else {
             Error("Unknown ALTER-statement");
             NextToken();
         }
@@ -2310,10 +2313,16 @@ void TIbParser::ParseGrant() {
     if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
 }
 
-void TIbParser::ParseGenerator() {
+void TIbParser::ParseGenerator(bool Alter) {
     const std::string Name = NextName();
-    auto G = std::make_unique<TGnrData>(Container_);
-    G->SetName(Name);
+    // RECREATE defines a filed generator anew; CREATE OR ALTER changes what it states.
+    TGnrData* Existing = Container_ ? Container_->FindGenerator(Name) : nullptr;
+    std::unique_ptr<TGnrData> Made;
+    TGnrData* G = FiledOrNew(Existing, Made, Container_, Name);
+    if (!Alter) {
+        G->StartValue.clear();
+        G->Increment.clear();
+    }
     NextToken();
     if (IsFirebird3Or4(ServerVersion())) {
         if (IsWord("RESTART")) NextToken();
@@ -2331,8 +2340,8 @@ void TIbParser::ParseGenerator() {
         }
     }
     if (LogWanted()) DoLogNextLine("Generator: " + Name);
-    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboGenerator);
-    FileParsed(G.release(), TObjsList::olGenerators);
+    EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboGenerator);
+    if (Made) FileParsed(Made.release(), TObjsList::olGenerators);
 }
 
 void TIbParser::ParseCreateRole() {

@@ -291,8 +291,9 @@ protected:
     virtual void ParseGrant();
     /// DECLARE EXTERNAL FUNCTION (after FUNCTION): arguments, RETURNS, FREE_IT, entry point, module.
     virtual void ParseDeclareFunction();
-    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n].
-    virtual void ParseGenerator();
+    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n]; a filed generator of the
+    /// name is defined anew, or with Alter (CREATE OR ALTER) changed as far as the statement says.
+    virtual void ParseGenerator(bool Alter = false);
     virtual void ParseCreateRole();
     /// EXCEPTION name 'message' at the name; the filed exception of the name (Existing, or found)
     /// takes the message.
