@@ -418,6 +418,8 @@ void CreateNewTriggers(TCustomObjs* MasterObjs, TCustomObjs* TargetObjs, TCustom
         if (auto* twin = AsTrigger(m->GetPartner())) {
             m->SetBodyEmptied(false);
             twin->SetSource(m->GetSource());
+            twin->ExternalName = m->ExternalName;
+            twin->EngineName = m->EngineName;
         }
         if (CompareObjects.contains(TCmpObjType::coDescription) && !m->GetDescription().empty())
             AddDescription(Exec, *m);

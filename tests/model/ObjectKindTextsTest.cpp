@@ -385,6 +385,10 @@ TEST(ObjectKindTexts, InterBaseGrants) {
     TGntData* member = File(ib, Membership(ib, "R2", "U2", 2));
     TGntData* plainMember = File(ib, Membership(ib, "R_READ", "U3"));
     TGntData* reserved = File(ib, Grant(ib, Select, "ORDER", dboTable, "U"));
+    TGntData* ddl =
+        Grant(ib, (1ull << GrantBitAlterAny) | (1ull << GrantBitDropAny), "", dboUnknown, "U4", dboUser, 1);
+    ddl->MetadataClass = "DATABASE";
+    File(ib, ddl);
     Check({
         {"grant option", withOption->GetCreateSQL(), "GRANT SELECT, UPDATE ON T TO U WITH GRANT OPTION"},
         {"grant option revoke", withOption->GetDropSQL(),
@@ -410,7 +414,16 @@ TEST(ObjectKindTexts, InterBaseGrants) {
         {"membership revoke without option", plainMember->GetDropSQL(), "REVOKE R_READ FROM U3"},
         {"reserved word at dialect 3", reserved->GetCreateSQL(), "GRANT SELECT ON \"ORDER\" TO U"},
         {"key at dialect 1", reserved->GetFullName(), "GRANT SELECT ON ORDER TO U"},
+        {"DDL rights (no ANY for the database)", ddl->GetCreateSQL(),
+         "GRANT ALTER, DROP DATABASE TO U4 WITH GRANT OPTION"},
+        {"DDL rights revoke", ddl->GetDropSQL(), "REVOKE GRANT OPTION FOR ALTER, DROP DATABASE FROM U4"},
+        {"whole DDL revoke", ddl->RevokeText(3, false), "REVOKE ALTER, DROP DATABASE FROM U4"},
     });
+    EXPECT_TRUE(ddl->IsWritable());
+    KindObjs fb25(dbInterBase, V::st_Firebird_25);
+    TGntData* old = File(fb25, Grant(fb25, 1ull << GrantBitCreate, "", dboUnknown, "U4"));
+    old->MetadataClass = "TABLE";
+    EXPECT_FALSE(old->IsWritable()) << "DDL rights come with Firebird 3";
     // The same grant on V read from the database (object type 0, a table) pairs with the view grant.
     TGntData* asTable = Grant(ib, Select, "V", dboTable, "U1");
     EXPECT_EQ(asTable->GetFullName(), onView->GetFullName());
