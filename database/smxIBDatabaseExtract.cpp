@@ -152,7 +152,8 @@ bool IsTextCode(std::uint8_t Code) {
 
 std::string CleanDefaultSource(std::string_view Source) {
     std::string s = Trim(RemoveComments(Source, false));
-    if (UpperCase(Copy(s, 1, 8)) == "DEFAULT ")
+    // The keyword as stored: any spelling, then any blank or line break.
+    if (s.size() > 7 && UpperCase(s.substr(0, 7)) == "DEFAULT" && static_cast<unsigned char>(s[7]) <= ' ')
         s.erase(0, 8);
     else if (!s.empty() && s.front() == '=')
         s.erase(0, 1);
@@ -375,6 +376,7 @@ void TIBDBExtract::ExtractCharSets() {
         {26, "RDB$PROCEDURES", "RDB$PACKAGE_NAME"},
         {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
         {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
+        {29, "RDB$DATABASE", "RDB$LINGER"},
     };
     std::string text = " select cast(1 as integer) Typ, cast(d.rdb$character_set_name as varchar(64)) Val1, "
                        "cast(c.rdb$default_collate_name as varchar(64)) Val2  from rdb$database d left join "
@@ -476,10 +478,35 @@ void TIBDBExtract::ExtractCharSets() {
         case 28:
             c.HasFunctionOwner = true;
             break;
+        case 29:
+            c.HasLinger = true;
+            break;
         default:
             break;
         }
     }
+    CloseAndClear(q);
+    ExtractDatabaseSettings();
+}
+
+void TIBDBExtract::ExtractDatabaseSettings() {
+    TSMXQuery& q = *Query_;
+    TIBDatabaseOptions& settings = Objs()->GetIBServerOptions().GetIBDatabaseOptions();
+    settings.SetLinger(0);
+    while (!settings.GetCharSetCollations().empty())
+        settings.SetCharSetCollation(settings.GetCharSetCollations().begin()->first, "");
+    if (Caps_.HasLinger) {
+        SetSQL(q, {"select coalesce(rdb$linger, 0) from rdb$database"});
+        q.Open();
+        if (!q.GetEof()) settings.SetLinger(static_cast<int>((*q.GetFields())[0].AsInteger()));
+        CloseAndClear(q);
+    }
+    // Columns and domains read later compare their collations with these defaults.
+    SetSQL(q, {"select rdb$character_set_name, rdb$default_collate_name from rdb$character_sets",
+               "where rdb$default_collate_name <> rdb$character_set_name"});
+    q.Open();
+    for (; !q.GetEof(); q.Next())
+        settings.SetCharSetCollation(Str(q, "RDB$CHARACTER_SET_NAME"), Str(q, "RDB$DEFAULT_COLLATE_NAME"));
     CloseAndClear(q);
 }
 
@@ -635,6 +662,7 @@ void TIBDBExtract::ExtractDomains() {
         f.IBFieldType = type;
         f.IBTypeToDataType(type, subType);
         f.DefaultValue = CleanDefaultSource(Fld(q, "RDB$DEFAULT_SOURCE").AsString());
+        if (!f.DefaultValue.empty()) f.DefaultSource = SourceText(q, "RDB$DEFAULT_SOURCE");
         f.ByteLength = Int32(q, "RDB$FIELD_LENGTH");
         f.Length = Int32(q, "RDB$CHARACTER_LENGTH");
         f.SetSource(Str(q, "RDB$COMPUTED_SOURCE"));
@@ -651,6 +679,7 @@ void TIBDBExtract::ExtractDomains() {
         if (StartsText("CONSTRAINT", check)) check = Trim(check.substr(10));
         if (StartsText("CHECK", check)) check = check.substr(5);
         f.CheckText = Trim(check);
+        if (!f.CheckText.empty()) f.CheckSource = SourceText(q, "RDB$VALIDATION_SOURCE");
         LogObjectLine(name);
         FileIfAccepted(d.release(), name, dboDomain);
         ProcessMessages();
@@ -687,12 +716,13 @@ void TIBDBExtract::ExtractTables() {
 
     SetSQL(*cq,
            {"Select R.Rdb$Field_Name, R.rdb$field_position,", "R.Rdb$default_Value,R.Rdb$default_source,",
-            " R.Rdb$null_flag, R.Rdb$collation_ID,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
-            "R.Rdb$DESCRIPTION,", "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,",
-            "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
-            "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
-            "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Value F_DEFAULT_VALUE,",
-            "F.Rdb$default_Source F_DEFAULT_SOURCE,", "F.Rdb$COMPUTED_Source,"});
+            " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
+            "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
+            "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
+            "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
+            "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
+            "F.Rdb$default_Value F_DEFAULT_VALUE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+            "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
     AddSQL(*cq, "F.Rdb$Dimensions,");
@@ -702,7 +732,7 @@ void TIBDBExtract::ExtractTables() {
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece :
          {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
-          "where C1.Rdb$Collation_ID=R.Rdb$Collation_ID",
+          "where C1.Rdb$Collation_ID=coalesce(R.Rdb$Collation_ID, F.Rdb$Collation_ID)",
           "and C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Collation_Name,",
           "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2",
           "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name",
@@ -750,14 +780,18 @@ void TIBDBExtract::ExtractTables() {
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
             f->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
-            f->DefaultValue = IsNull(r, "RDB$DEFAULT_VALUE")
-                                  ? CleanDefaultSource(Fld(r, "F_DEFAULT_SOURCE").AsString())
-                                  : CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+            // A default of the column's own is kept as stored; the other comes from its domain.
+            const bool ownDefault = !IsNull(r, "RDB$DEFAULT_VALUE");
+            f->DefaultValue = !ownDefault ? CleanDefaultSource(Fld(r, "F_DEFAULT_SOURCE").AsString())
+                                          : CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+            if (ownDefault && !f->DefaultValue.empty())
+                f->DefaultSource = SourceText(r, "RDB$DEFAULT_SOURCE");
             f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
             ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, Opt(r, "F_FIELD_SCALE"),
                                   c.HasFieldPrecision ? Opt(r, "RDB$FIELD_PRECISION") : std::nullopt);
             f->CheckText = Str(r, "F_VALIDATION_SOURCE");
             f->SetSource(Str(r, "RDB$COMPUTED_SOURCE"));
+            f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
             f->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
             f->ByteLength = Int32(r, "F_FLD_LENGTH");
@@ -770,14 +804,15 @@ void TIBDBExtract::ExtractTables() {
                 if (!domain) {
                     DoErrorMessage("Domain: " + source + " not found for: " + tableName + "(" + fieldName +
                                    ").");
-                } else if (!f->DefaultValue.empty()) {
+                } else if (!f->DefaultValue.empty() && !ownDefault) {
                     const auto* dmn = static_cast<TDmnData*>(domain);
                     if (f->GetDefaultValue() == dmn->Type().GetDefaultValue()) f->DefaultValue.clear();
                 }
                 f->DataType = DomainDataType;
                 f->CheckText.clear();
             }
-            if (!IsNull(r, "F_CHARACTER_SET_ID") && !IsNull(r, "RDB$COLLATION_ID"))
+            // A column without a collation of its own has its field's: both give its character set.
+            if (!IsNull(r, "F_CHARACTER_SET_ID"))
                 f->SetCharSetAndCollation(Int32(r, "F_CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
                                           Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
             if (!IsNull(r, "RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
@@ -825,7 +860,16 @@ std::string TIBDBExtract::BuildArgumentSQL(std::string_view FunctionName) const 
     }
     s += " A.Rdb$Mechanism, A.Rdb$Argument_Position,";
     if (c.HasArgumentPrecision) s += " A.Rdb$Field_Precision,";
-    if (c.HasArgumentName) s += " A.RDB$ARGUMENT_NAME, A.RDB$FIELD_SOURCE,";
+    if (c.HasArgumentName) {
+        s += " A.RDB$ARGUMENT_NAME, A.RDB$FIELD_SOURCE,";
+        // What a PSQL function's argument declares beyond its type (Firebird 3 on).
+        s += " A.RDB$ARGUMENT_MECHANISM, A.RDB$RELATION_NAME ARG_RELATION, A.RDB$FIELD_NAME ARG_FIELD,";
+        s += " A.RDB$NULL_FLAG ARG_NULL_FLAG, A.RDB$DEFAULT_SOURCE ARG_DEFAULT_SOURCE,";
+        s += " (SELECT L.RDB$COLLATION_NAME FROM RDB$COLLATIONS L WHERE L.RDB$CHARACTER_SET_ID="
+             "F.RDB$CHARACTER_SET_ID AND L.RDB$COLLATION_ID=coalesce(A.RDB$COLLATION_ID, F.RDB$COLLATION_ID))"
+             " ARG_COLLATION_NAME, coalesce(A.RDB$COLLATION_ID, F.RDB$COLLATION_ID) ARG_COLLATION_ID,"
+             " A.RDB$COLLATION_ID ARG_OWN_COLLATION_ID,";
+    }
     if (c.HasArgumentDescription) s += " A.RDB$DESCRIPTION,";
     s += " C.RDB$Character_Set_Name,";
     s += " C.RDB$Bytes_Per_Character";
@@ -865,6 +909,35 @@ void TIBDBExtract::ReadArgument(TSMXQuery& Row, TFldData& Field) {
     Field.SubType = subType;
     Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"), "",
                                  0);
+}
+
+void TIBDBExtract::ReadDeclaredArgument(TSMXQuery& Row, TFldData& Field) {
+    Field.SetKind(dboParam);
+    const std::string fieldSource = Str(Row, "RDB$FIELD_SOURCE");
+    if (!fieldSource.empty() && !StartsStr("RDB$", fieldSource)) {
+        Field.DataType = DomainDataType;
+        Field.DomainName = fieldSource;
+    }
+    if (!IsNull(Row, "ARG_DEFAULT_SOURCE")) {
+        Field.DefaultValue = CleanDefaultSource(Fld(Row, "ARG_DEFAULT_SOURCE").AsString());
+        if (!Field.DefaultValue.empty()) Field.DefaultSource = SourceText(Row, "ARG_DEFAULT_SOURCE");
+    }
+    // The collation and character set of the argument; a domain's stay with the domain.
+    if (!IsNull(Row, "RDB$CHARACTER_SET_ID") &&
+        (Field.DataType != DomainDataType || !IsNull(Row, "ARG_OWN_COLLATION_ID")))
+        Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"),
+                                     Str(Row, "ARG_COLLATION_NAME"), Int32(Row, "ARG_COLLATION_ID"));
+    if (Int(Row, "RDB$ARGUMENT_MECHANISM") != 0) {
+        Field.TypeOf = true;
+        Field.DataType = DomainDataType;
+        const std::string table = Str(Row, "ARG_RELATION");
+        const std::string column = Str(Row, "ARG_FIELD");
+        if (!table.empty() && !column.empty()) {
+            Field.TypeOfTable = table;
+            Field.TypeOfColumn = column;
+        }
+    }
+    if (Int(Row, "ARG_NULL_FLAG") != 0) Field.Nullable = false;
 }
 
 void TIBDBExtract::ExtractFunctions() {
@@ -945,6 +1018,9 @@ void TIBDBExtract::ExtractPSQLFunction() {
         const std::string argName = Caps_.HasArgumentName ? Str(*aq, "RDB$ARGUMENT_NAME") : std::string();
         TFldData* arg = fn->AddParam(argName, output);
         ReadArgument(*aq, *arg);
+        if (Caps_.HasArgumentName) ReadDeclaredArgument(*aq, *arg);
+        if (output && !IsNull(q, "RDB$DETERMINISTIC_FLAG"))
+            arg->Deterministic = Int(q, "RDB$DETERMINISTIC_FLAG") != 0;
     }
     aq->Close();
     LogObjectLine(name);
@@ -1090,8 +1166,10 @@ void TIBDBExtract::ExtractProcedures() {
                 // Only the parameter's own default: the server gives a parameter no default of its
                 // domain, and a header written with one would be refused.
                 p->DefaultValue.clear();
-                if (!IsNull(r, "PROC_DEFAULT_SOURCE"))
+                if (!IsNull(r, "PROC_DEFAULT_SOURCE")) {
                     p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
+                    if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
+                }
             }
             if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
                 p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
@@ -1565,6 +1643,7 @@ void TIBDBExtract::ExtractChecks() {
         ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
         const std::string source = Str(q, "RDB$TRIGGER_SOURCE");
         ctr->SetSource(Trim(AdjustLineBreaks(source.size() > 5 ? source.substr(5) : std::string())));
+        ctr->CheckSource = SourceText(q, "RDB$TRIGGER_SOURCE");
         ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
         const std::string line = ctr->GetCreateSQL();
         Objs()->AddObject(ctr.release(), true);

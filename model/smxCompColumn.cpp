@@ -62,13 +62,20 @@ bool IsRoutineParam(const TColumnTextContext& x) {
     return x.ParentKind == TColumnParentKind::cpRoutine;
 }
 
+// Firebird 3 and later: a character set or collation that differs from the database default is
+// part of every text that creates or alters the object; the compare option only decides whether
+// a difference in them alone is a change. Older servers write them only under the option.
+bool WritesCharSets(const TColumnAttrs&, const TColumnTextContext& x) {
+    return x.FldCharsetCompare || WritesStoredClauses(x.ServerVersion);
+}
+
 std::string IBDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
     std::string s = ColumnTypeText(c, x);
     if (c.ReturnsParameter != 0) return s;
     if (c.ByDescriptor) s += " BY DESCRIPTOR";
     if (c.ByValue) s += " BY VALUE";
     const bool routineParam = IsRoutineParam(x);
-    if (!c.CharSetName.empty() && c.DataType != DomainDataType && !IsComputed(x) && x.FldCharsetCompare &&
+    if (!c.CharSetName.empty() && c.DataType != DomainDataType && !IsComputed(x) && WritesCharSets(c, x) &&
         !(SameText(c.CharSetName, x.DBCharSet) && c.CollationName.empty()))
         s += " CHARACTER SET " + c.CharSetName;
     // Identity columns exist from Firebird 3 on.
@@ -78,17 +85,24 @@ std::string IBDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
     // Defaults are known from InterBase 7 on. A table column over a domain repeats its default
     // only when it overrides the domain's (or is TYPE OF); a parameter always states its own,
     // since parameters do not inherit domain defaults.
+    // A stored clause is the column's own default, also where it repeats the domain's.
+    const bool stored = WritesStoredClauses(x.ServerVersion) && !c.DefaultSource.empty();
     std::string def = DefaultValueText(c.DefaultValue);
     if (!def.empty() && x.ServerVersion < V::st_InterBase_7x) def.clear();
-    if (!def.empty() && !routineParam && x.DomainFound && def == x.DomainDefault && !c.TypeOf) def.clear();
+    if (!def.empty() && !stored && !routineParam && x.DomainFound && def == x.DomainDefault && !c.TypeOf)
+        def.clear();
     if (routineParam && c.ParamDirection == 2) def.clear();
-    if (!def.empty() && !routineParam) s += " DEFAULT " + def;
+    const std::string clause = def.empty()    ? std::string()
+                               : stored       ? " " + c.DefaultSource
+                               : routineParam ? " = " + def
+                                              : " DEFAULT " + def;
+    if (!routineParam) s += clause;
 
     if (!c.Identity && !c.Nullable) s += " NOT NULL";
-    if (!c.CheckText.empty()) s += " CHECK" + c.CheckText;
-    if (x.FldCharsetCompare && !c.CollationName.empty()) s += " COLLATE " + c.CollationName;
+    if (!c.CheckText.empty()) s += " " + IBCheckClause(c, x.ServerVersion);
+    if (!c.CollationName.empty() && WritesCharSets(c, x)) s += " COLLATE " + c.CollationName;
     // Parameters take their default last: Firebird refuses NOT NULL or COLLATE after it.
-    if (!def.empty() && routineParam) s += " = " + def;
+    if (routineParam) s += clause;
     return s;
 }
 
@@ -343,6 +357,36 @@ std::string DefaultValueText(std::string_view DefaultValue) {
     return std::string(DefaultValue);
 }
 
+bool WritesStoredClauses(TIBSQLServerVersionType Version) {
+    return Version == V::st_Firebird_30 || Version == V::st_Firebird_40;
+}
+
+std::string IBDefaultClause(const TColumnAttrs& c, TIBSQLServerVersionType Version) {
+    if (c.DefaultValue.empty()) return {};
+    if (WritesStoredClauses(Version) && !c.DefaultSource.empty()) return c.DefaultSource;
+    return "DEFAULT " + DefaultValueText(c.DefaultValue);
+}
+
+std::string IBCheckClause(const TColumnAttrs& c, TIBSQLServerVersionType Version) {
+    if (c.CheckText.empty()) return {};
+    if (WritesStoredClauses(Version) && !c.CheckSource.empty()) return c.CheckSource;
+    return "CHECK" + c.CheckText;
+}
+
+bool ComputedColumnsDiffer(const TFldData& a, const TFldData& b) {
+    if (a.GetSource() != b.GetSource()) return true;
+    // A type counts only where both sides have one: a script's computed column without a type
+    // gets the one the server derives.
+    return a.ComputedWithType && b.ComputedWithType && a.GetColumnTypeText() != b.GetColumnTypeText();
+}
+
+bool IBDefaultsDiffer(const TColumnAttrs& a, const TColumnAttrs& b, TIBSQLServerVersionType Version) {
+    if (a.DefaultValue == b.DefaultValue && a.DefaultSource == b.DefaultSource) return false;
+    if (DefaultValueText(a.DefaultValue) != DefaultValueText(b.DefaultValue)) return true;
+    return WritesStoredClauses(Version) && !a.DefaultValue.empty() && !a.DefaultSource.empty() &&
+           !b.DefaultSource.empty() && a.DefaultSource != b.DefaultSource;
+}
+
 std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
     if (c.ReturnsParameter != 0) return "PARAMETER " + Num(c.ReturnsParameter);
     if (c.DataType == DomainDataType) {
@@ -353,7 +397,17 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
             s += (x.DomainSchema.empty() ? std::string() : x.Q(x.DomainSchema) + ".") + x.Q(c.DomainName);
         return s;
     }
-    if (IsComputed(x)) return (x.DatabaseType == dbMSSQL ? "AS " : "COMPUTED BY ") + x.Source;
+    if (IsComputed(x)) {
+        std::string s = (x.DatabaseType == dbMSSQL ? "AS " : "COMPUTED BY ") + x.Source;
+        // Firebird 3 and later keep the type a computed column declares (or the server derived).
+        if (x.DatabaseType == dbInterBase && WritesStoredClauses(x.ServerVersion) && c.ComputedWithType &&
+            c.DataType != 0) {
+            TColumnTextContext typeOnly = x;
+            typeOnly.Source.clear();
+            s = ColumnTypeText(c, typeOnly) + " " + s;
+        }
+        return s;
+    }
 
     const std::uint8_t code = c.DataType;
     std::string s(GetDataTypeName(code));
@@ -403,16 +457,19 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
 // These two list what ColumnTypeText and IBDefinition read from a column that is not domain-typed;
 // a new attribute read there belongs here too.
 bool SameTypeTextInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
-    return a.DataType != DomainDataType && a.DataType == b.DataType && a.ReturnsParameter == b.ReturnsParameter &&
-           a.Length == b.Length && a.Precision == b.Precision && a.Scale == b.Scale && a.SubType == b.SubType &&
-           a.SegmentSize == b.SegmentSize && a.WithTimeZone == b.WithTimeZone && a.Dimensions == b.Dimensions;
+    return a.DataType != DomainDataType && a.DataType == b.DataType &&
+           a.ReturnsParameter == b.ReturnsParameter && a.Length == b.Length && a.Precision == b.Precision &&
+           a.Scale == b.Scale && a.SubType == b.SubType && a.SegmentSize == b.SegmentSize &&
+           a.WithTimeZone == b.WithTimeZone && a.Dimensions == b.Dimensions &&
+           a.ComputedWithType == b.ComputedWithType;
 }
 
 bool SameIBDefinitionInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
     return SameTypeTextInputs(a, b) && a.Nullable == b.Nullable && a.Identity == b.Identity &&
            a.TypeOf == b.TypeOf && a.ParamDirection == b.ParamDirection && a.ByValue == b.ByValue &&
            a.ByDescriptor == b.ByDescriptor && a.DefaultValue == b.DefaultValue &&
-           a.CharSetName == b.CharSetName && a.CollationName == b.CollationName && a.CheckText == b.CheckText;
+           a.CharSetName == b.CharSetName && a.CollationName == b.CollationName &&
+           a.CheckText == b.CheckText && a.DefaultSource == b.DefaultSource && a.CheckSource == b.CheckSource;
 }
 
 std::string ColumnDefinitionSQL(const TColumnAttrs& c, const TColumnTextContext& x) {
@@ -522,10 +579,22 @@ void SetCharSetAndCollation(TColumnAttrs& c, const TCharSetReading& r) {
     c.CharSetName = r.CharSetName;
     c.CollationName = r.CollationName;
     c.CollationID = r.CollationID;
-    // A character set's default collation bears its name.
+    // A character set's default collation bears its name, unless the database chose another.
+    auto defaultCollation = [&r](const std::string& CharSet) {
+        return r.Database ? r.Database->GetDefaultCollation(CharSet) : CharSet;
+    };
     if (c.DataType == DomainDataType && r.DomainType) {
-        if (c.CollationName == r.DomainType->CollationName) clearCollation();
-    } else if (c.CollationName == GetEffectiveCharSet(c, r.DomainType, r.DBCharSet, r.InterBase)) {
+        // The column has its domain's character set; a collation of its own overrides the domain's.
+        const std::string domainCharSet =
+            GetEffectiveCharSet(*r.DomainType, nullptr, r.DBCharSet, r.InterBase);
+        const std::string domainCollation = r.DomainType->CollationName.empty()
+                                                ? defaultCollation(domainCharSet)
+                                                : r.DomainType->CollationName;
+        if (SameText(c.CollationName, domainCollation)) clearCollation();
+        if (SameText(c.CharSetName, domainCharSet)) clearCharSet();
+    } else if (!c.CollationName.empty() &&
+               SameText(c.CollationName,
+                        defaultCollation(GetEffectiveCharSet(c, r.DomainType, r.DBCharSet, r.InterBase)))) {
         clearCollation();
     }
     if (c.CharSetName == r.DBCharSet || (c.CharSetName == "NONE" && r.DBCharSet.empty())) clearCharSet();
@@ -969,7 +1038,7 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
             AlterIBColumnType(Comparer, Table, m, t);
         }
         a.FlagViews();
-    } else if (m->GetSource() != t->GetSource()) {
+    } else if (m->IsComputed() ? ComputedColumnsDiffer(*m, *t) : m->GetSource() != t->GetSource()) {
         a.Comment("Alter Field (Computed)...");
         Header = true;
         t->DropWithDependents();
@@ -1021,6 +1090,19 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
     }
 
     const bool charsets = Comparer->GetIBCompareOptions().GetFldCharsetCompare();
+    // Firebird 3 and later alter neither the character set nor the collation of a column, nor
+    // take system-table updates: the difference is named in the script and the log.
+    if (charsets && WritesStoredClauses(version) && !m->IsComputed() && m->IsCharacterType() &&
+        (m->CharSetName != t->CharSetName || m->CollationName != t->CollationName)) {
+        auto spec = [](const TFldData* f) {
+            return "CHARACTER SET " + (f->CharSetName.empty() ? std::string("(default)") : f->CharSetName) +
+                   (f->CollationName.empty() ? std::string() : " COLLATE " + f->CollationName);
+        };
+        const std::string text = "Column " + a.qtbl + "." + a.qcol + ": " + spec(t) + " -> " + spec(m) +
+                                 " cannot be altered on this server";
+        a.Comment(text);
+        a.Log(text, nullptr);
+    }
     // 6. Collation.
     if (charsets && m->CollationName != t->CollationName && !m->IsComputed() && allowed &&
         m->IsCharacterType()) {
@@ -1085,11 +1167,12 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
     }
     // 11. Default.
     const std::string masterDefault = m->GetDefaultValue();
-    if (masterDefault != t->GetDefaultValue() && !m->IsComputed()) {
+    if (IBDefaultsDiffer(*m, *t, version) && !m->IsComputed()) {
         if (version >= st_Firebird_21) {
             t->MarkDependents();
             a.Add("ALTER TABLE " + a.qtbl + " ALTER COLUMN " + a.qcol + " " +
-                  (masterDefault.empty() ? std::string("DROP DEFAULT") : "SET DEFAULT " + masterDefault));
+                  (masterDefault.empty() ? std::string("DROP DEFAULT")
+                                         : "SET " + IBDefaultClause(*m, version)));
         } else if (allowed) {
             // The default moves through a temporary domain that carries it.
             std::unique_ptr<TFldData> scratch = ScratchColumn(*m, "QVRXXX");

@@ -459,6 +459,10 @@ void TIbParser::ParseAlter() {
         ParseAlterSequence();
     else if (Is(tkEXCEPTION))
         ParseAlterException();
+    else if (Is(tkDATABASE))
+        ParseAlterDatabase();
+    else if (Is(tkCHARACTER))
+        ParseAlterCharacterSet();
     else if (ServerVersion() == st_Firebird_40 && IsWord("SESSION")) {
         NextToken();
         ExpectWord("RESET");
@@ -1091,6 +1095,10 @@ void TIbParser::ParseArrayBounds(TFldData* Column) {
     ExpectAndNext(tkRBracket);
 }
 
+std::string TIbParser::StoredClause(std::size_t Start) const {
+    return AdjustLineBreaks(GetSourceText(Start));
+}
+
 std::string TIbParser::ReadExpressionSource(TDbObj* /*Obj*/) {
     std::string Text;
     ReadExpression(Text);
@@ -1253,6 +1261,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
     ParseColumnOptions(DomainMode, Column);
     if (Is(tkCOMPUTED)) {
         Computed();
+        Column->ComputedWithType = Column->DataType != 0;
         ParseColumnOptions(DomainMode, Column);
     }
 }
@@ -1290,10 +1299,19 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
     }
     for (;;) {
         if (Token_ == tkDEFAULT || Token_ == tkEqual) {
+            const std::size_t ClauseStart = TokenStart_;
             NextToken();
             ReadDefaultValue(Column, Column->DefaultValue);
+            if (!Column->DefaultValue.empty()) Column->DefaultSource = StoredClause(ClauseStart);
         } else if (Token_ == tkNOT) {
-            NextAndExpect(tkNULL);
+            // A function result may be followed by NOT DETERMINISTIC: that belongs to the header.
+            const TScanPosition AtNot = SavePosition();
+            NextToken();
+            if (IsWord("DETERMINISTIC")) {
+                RestorePosition(AtNot);
+                return;
+            }
+            Expect(tkNULL);
             Column->Nullable = false;
             NextToken();
         } else if (Token_ == tkNULL) {
@@ -1318,10 +1336,13 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
                 ParseNamedConstraint(nullptr, Column);
             }
         } else if (Token_ == tkCHECK) {
-            if (DomainMode)
+            if (DomainMode) {
+                const std::size_t ClauseStart = TokenStart_;
                 Column->CheckText = ReadExpressionSource(Column);
-            else
+                Column->CheckSource = StoredClause(ClauseStart);
+            } else {
                 ParseConstraintBody(nullptr, nullptr, Column);
+            }
         } else if (!DomainMode && (Token_ == tkFOREIGN || Token_ == tkPRIMARY || Token_ == tkUNIQUE)) {
             ParseConstraintBody(nullptr, nullptr, Column);
         } else {
@@ -1489,7 +1510,9 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
     TDbObject Kind = dboUnknown;
     if (Token_ == tkCHECK) {
         Constraint->SetConstraintType(ctCheck);
+        const std::size_t ClauseStart = TokenStart_;
         Constraint->SetSource(ReadExpressionSource(Constraint.get()));
+        Constraint->CheckSource = StoredClause(ClauseStart);
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
@@ -1515,6 +1538,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
             Constraint->AddColumn(Column->GetName());
         ParseUsingIndex(Constraint.get());
         if (Table) LinkDependObj(Constraint.get(), Table, "");
+        if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, Column);
         if (Primary) {
             const auto Known = PrimaryKeys_.find({Container_, Constraint->TableName});
             auto* Existing = Known == PrimaryKeys_.end() || !Container_
@@ -1541,6 +1565,15 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
     }
     if (Report) EmitStatement(stStatement, Constraint->GetName(), Statement_, "", odbCreate, Kind);
     FileConstraint(std::move(Constraint));
+}
+
+void TIbParser::MarkKeyColumnsNotNull(const TCtrData& Key, TTblData* Table, TFldData* Column) {
+    const TIBSQLServerVersionType V = ServerVersion();
+    if (V != st_Firebird_30 && V != st_Firebird_40) return;
+    for (int i = 0; i < Key.Columns.Count(); ++i) {
+        if (Column && Key.Columns[i] == Column->GetName()) Column->Nullable = false;
+        if (TFldData* F = Table ? Table->FindField(Key.Columns[i]) : nullptr) F->Nullable = false;
+    }
 }
 
 void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
@@ -1629,6 +1662,12 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     if (Token_ == tkCONSTRAINT) {
         if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
         NextToken();
+        if (Token_ == tkCHECK) { // a named check of the table: filed as the unnamed ones are
+            TableElement_ = true;
+            ParseConstraintBody(Constraint.release(), Table);
+            TableElement_ = false;
+            return;
+        }
         if (Token_ != tkPRIMARY && Token_ != tkUNIQUE && Token_ != tkFOREIGN) {
             Error("Missing: PRIMARY... or UNIQUE...");
             return;
@@ -1648,6 +1687,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         if (Primary && Is(tkKEY)) NextToken();
         ParseColumnList(Constraint->Columns);
         ParseUsingIndex(Constraint.get());
+        if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, nullptr);
     }
     LinkDependObj(Constraint.get(), Table, "");
     if (LogWanted()) DoLogNextLine(Log + Constraint->GetCreateSQL());
@@ -1846,9 +1886,14 @@ void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
     auto Result = std::make_unique<TFldData>(Container_, Routine);
     ParseDataType(Result.get());
     const auto V = ServerVersion();
-    if ((V == st_Firebird_30 || V == st_Firebird_40 || V == st_InterBase_2020) && IsWord("DETERMINISTIC")) {
-        Result->Deterministic = true;
-        NextToken();
+    if (V == st_Firebird_30 || V == st_Firebird_40 || V == st_InterBase_2020) {
+        if (Token_ == tkNOT) { // NOT DETERMINISTIC: the default, stated
+            NextToken();
+            if (ExpectWord("DETERMINISTIC")) NextToken();
+        } else if (IsWord("DETERMINISTIC")) {
+            Result->Deterministic = true;
+            NextToken();
+        }
     }
     Add(std::move(Result), true);
 }
@@ -2427,7 +2472,60 @@ void TIbParser::ParseCreateDomain() {
 }
 
 void TIbParser::ParseAlterDomain() {
-    ReportSkipped(stStatement, NextName(), odbAlter, dboDomain);
+    const std::string Name = NextName();
+    TDmnData* D = Container_ && !Name.empty() ? Container_->FindDomain(Name) : nullptr;
+    NextToken();
+    // ADD [CONSTRAINT] CHECK (...), the form isql -x writes a domain's check in, sets the check;
+    // every other alteration leaves the domain as it is.
+    if (D && Token_ == tkADD) {
+        NextToken();
+        if (Token_ == tkCONSTRAINT) NextToken();
+        if (Token_ == tkCHECK) {
+            const std::size_t ClauseStart = TokenStart_;
+            D->Type().CheckText = ReadExpressionSource(&D->Type());
+            D->Type().CheckSource = StoredClause(ClauseStart);
+        }
+    }
+    ReportSkipped(stStatement, Name, odbAlter, dboDomain);
+}
+
+void TIbParser::ParseAlterDatabase() {
+    // SET LINGER TO n and DROP LINGER are kept; SET DEFAULT CHARACTER SET is the database's
+    // character set as in CREATE DATABASE; the other forms (files, backup, encryption) describe
+    // no object and are passed over with a log line.
+    TIBDatabaseOptions& Settings = IBOptions().GetIBDatabaseOptions();
+    NextToken();
+    if (Token_ == tkSET && (NextToken(), IsWord("LINGER"))) {
+        NextAndExpect(tkTO);
+        NextToken();
+        std::int64_t V = 0;
+        if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))
+            Settings.SetLinger(static_cast<int>(V));
+    } else if (Token_ == tkDEFAULT) {
+        NextAndExpect(tkCHARACTER);
+        NextAndExpect(tkSET);
+        if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText_));
+    } else if (Token_ == tkDROP && (NextToken(), IsWord("LINGER"))) {
+        Settings.SetLinger(0);
+    } else {
+        if (LogWanted()) DoLogNextLine("ALTER DATABASE statement skipped: it describes no object.");
+    }
+    ReportSkipped(stStatement, "", odbAlter, dboDatabase);
+}
+
+void TIbParser::ParseAlterCharacterSet() {
+    // CHARACTER SET cs SET DEFAULT COLLATION c: the collation columns of cs take by default.
+    NextAndExpect(tkSET);
+    const std::string CharSet = NextName();
+    NextAndExpect(tkSET);
+    NextAndExpect(tkDEFAULT);
+    NextToken();
+    ExpectWord("COLLATION");
+    const std::string Collation = NextName();
+    if (!CharSet.empty() && !Collation.empty())
+        IBOptions().GetIBDatabaseOptions().SetCharSetCollation(CharSet, Collation);
+    NextToken();
+    ReportSkipped(stStatement, CharSet, odbAlter, dboDatabase);
 }
 
 void TIbParser::ParseAlterSequence() {
@@ -2516,6 +2614,30 @@ void TIbParser::LinkObjects() {
     RemoveConstraintIndexes();
     TCustomSQLParser::LinkObjects();
     LinkDomainColumns();
+    NormaliseCharSets();
+}
+
+void TIbParser::NormaliseCharSets() {
+    TObjs& C = *Container_;
+    auto Normalise = [](TFldData* F) {
+        if (F && (!F->CharSetName.empty() || !F->CollationName.empty()))
+            F->SetCharSetAndCollation(F->CharSetID, F->CharSetName, F->CollationName, F->CollationID);
+    };
+    // Domains first: domain-typed columns and parameters compare with their domain's.
+    TStringList& Domains = C.Domains();
+    for (int i = 0; i < Domains.Count(); ++i)
+        if (auto* D = dynamic_cast<TDmnData*>(Domains.Objects(i))) Normalise(&D->Type());
+    TStringList& Tables = C.Tables();
+    for (int t = 0; t < Tables.Count(); ++t)
+        if (auto* Table = dynamic_cast<TTblData*>(Tables.Objects(t)))
+            for (int f = 0; f < Table->FieldCount(); ++f)
+                Normalise(Table->Field(f));
+    TStringList& Routines = C.Procedures();
+    for (int r = 0; r < Routines.Count(); ++r)
+        if (auto* P = dynamic_cast<TPrcData*>(Routines.Objects(r)))
+            for (const TStringList* L : {&P->InputParams, &P->OutputParams})
+                for (int i = 0; i < L->Count(); ++i)
+                    Normalise(dynamic_cast<TFldData*>(L->Objects(i)));
 }
 
 void TIbParser::LinkGrantObjects() {

@@ -242,6 +242,9 @@ protected:
     /// its "(" to the matching ")"; the token after it becomes current. Literals and comments are
     /// copied whole and unbalanced text runs to the end. Obj is the object the expression belongs to.
     virtual std::string ReadExpressionSource(TDbObj* Obj);
+    /// The text from Start up to the current token, trimmed, with CR LF line breaks: a DEFAULT or
+    /// CHECK clause as the server stores it once its last token has been read.
+    std::string StoredClause(std::size_t Start) const;
     /// Length and character length 1, or the "(" n ")" at the current token.
     void ParseCharLength(TFldData* Column);
     /// "[" n [":" m] {"," n [":" m]} "]" at the current token into the column's dimensions.
@@ -305,6 +308,11 @@ protected:
     virtual void ParseAlterDomain();
     /// ALTER SEQUENCE is reported; RESTART WITH n and INCREMENT [BY] n change the filed generator.
     virtual void ParseAlterSequence();
+    /// ALTER DATABASE: SET LINGER TO n / DROP LINGER into the database settings, SET DEFAULT
+    /// CHARACTER SET into DBCharSet; other forms are reported and passed over.
+    virtual void ParseAlterDatabase();
+    /// ALTER CHARACTER SET cs SET DEFAULT COLLATION c into the database settings.
+    virtual void ParseAlterCharacterSet();
     /// COLLATION name FOR charset [FROM base | FROM EXTERNAL ('name')] [NO PAD | PAD SPACE]
     /// [CASE ...] [ACCENT ...] ['attributes'].
     virtual void ParseCollation();
@@ -317,6 +325,10 @@ protected:
     virtual void RemoveConstraintIndexes();
     /// Columns typed by a domain (and views using them) depend on the domain.
     virtual void LinkDomainColumns();
+    /// Character sets and collations of domains, table columns and routine parameters cleared
+    /// where they repeat a default, as the metadata extractor reads them (the database's default
+    /// collations are known once the whole script is read).
+    void NormaliseCharSets();
 
     /// Skips to the terminator, reports (StatType, Name, "", Operation, ObjKind) and skips the
     /// terminator: statements that change nothing in the container (DML, REVOKE, ALTER DOMAIN, ...).
@@ -355,6 +367,9 @@ protected:
     /// Files a parsed constraint: IBE$ objects are dropped (IgnoreIBEObjects), the rest go to
     /// AddParsedObject (a second object under a filed key is freed there).
     void FileConstraint(std::unique_ptr<TCtrData> Constraint);
+    /// Firebird 3 and later make the columns of a primary key NOT NULL: the key's columns of Table
+    /// (and Column, a column whose own clause declares the key) lose their Nullable.
+    void MarkKeyColumnsNotNull(const TCtrData& Key, TTblData* Table, TFldData* Column);
     /// AddParsedObject for an object whose list is known: filed straight into that list of the
     /// container (an extractor owner still decides through AddParsedObject).
     bool FileParsed(TDbObj* Obj, TObjsList Which);

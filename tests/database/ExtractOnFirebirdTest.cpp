@@ -554,7 +554,8 @@ TEST(CleanDefaultSource, Texts) {
         {"DEFAULT 'a/*b*/'", "'a/*b*/'"},
         {"DEFAULT 1 -- x", "1 -- x"},
         {"default 'x'", "'x'"},
-        {"  DEFAULT\t7", "DEFAULT\t7"},
+        {"  DEFAULT\t7", "7"},
+        {"DeFaUlT\r\n  'x'", "'x'"},
         {"DEFAULT \"q/*\" /* unterminated", "\"q/*\""},
         {"", ""},
     };
