@@ -307,20 +307,67 @@ void TCtrData::ProcessDependents() {
     }
 }
 
+namespace {
+// The first of Keys (constraints of the foreign key's referenced table, in list order) that the
+// foreign key hangs on.
+template <typename Keys> TCtrData* FirstReferencedKey(const Keys& Candidates, const TCtrData* ForeignKey) {
+    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
+    std::string refColumns;
+    bool refColumnsMade = false;
+    for (TCtrData* key : Candidates) {
+        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
+        const std::uint8_t type = key->GetConstraintType();
+        if (!anyColumns) {
+            if (type == ctPrimaryKey) return key;
+            continue;
+        }
+        if (type != ctPrimaryKey && type != ctUnique) continue;
+        if (!refColumnsMade) {
+            refColumns = ForeignKey->GetRefColumnsText();
+            refColumnsMade = true;
+        }
+        if (key->GetColumnsText() == refColumns) return key;
+    }
+    return nullptr;
+}
+
+// The constraints of a list in list order, as FirstReferencedKey reads them.
+struct ConstraintRange {
+    const TStringList& List;
+    struct iterator {
+        const TStringList* List;
+        int Index;
+        TCtrData* operator*() const { return ConstraintAt(*List, Index); }
+        iterator& operator++() {
+            ++Index;
+            return *this;
+        }
+        bool operator!=(const iterator& Other) const { return Index != Other.Index; }
+    };
+    iterator begin() const { return {&List, 0}; }
+    iterator end() const { return {&List, List.Count()}; }
+};
+} // namespace
+
 TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey) {
     if (!Objs || !ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
-    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
-    const std::string refColumns = ForeignKey->GetRefColumnsText();
+    return FirstReferencedKey(ConstraintRange{Objs->Constraints()}, ForeignKey);
+}
+
+TReferencedKeyIndex::TReferencedKeyIndex(TCustomObjs* Objs) {
+    if (!Objs) return;
     TStringList& list = Objs->Constraints();
     for (int i = 0; i < list.Count(); ++i) {
         TCtrData* key = ConstraintAt(list, i);
-        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
-        const std::uint8_t type = key->GetConstraintType();
-        if (anyColumns ? (type == ctPrimaryKey || type == ctUnique) && key->GetColumnsText() == refColumns
-                       : type == ctPrimaryKey)
-            return key;
+        if (key && (key->GetConstraintType() == ctPrimaryKey || key->GetConstraintType() == ctUnique))
+            keys_[key->TableName].push_back(key);
     }
-    return nullptr;
+}
+
+TCtrData* TReferencedKeyIndex::Find(const TCtrData* ForeignKey) const {
+    if (!ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
+    const auto it = keys_.find(ForeignKey->RefTableName);
+    return it == keys_.end() ? nullptr : FirstReferencedKey(it->second, ForeignKey);
 }
 
 // ===================================================================================================

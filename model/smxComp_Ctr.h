@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "foundation/smxTypes.h"
 #include "model/smxClasses.h"
@@ -115,6 +117,19 @@ private:
 /// referenced columns, the referenced table's primary key (the one the server pairs it with).
 /// nullptr when Objs holds no such key or ForeignKey is not a foreign key.
 TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey);
+
+/// The primary and unique keys of a container by table name, taken once, for finding the keys of
+/// many foreign keys (FindReferencedKey alone reads every constraint of the container each time).
+/// The container's constraints must not change while the index is in use.
+class TReferencedKeyIndex {
+public:
+    explicit TReferencedKeyIndex(TCustomObjs* Objs);
+    /// What FindReferencedKey(Objs, ForeignKey) gives.
+    TCtrData* Find(const TCtrData* ForeignKey) const;
+
+private:
+    std::unordered_map<std::string, std::vector<TCtrData*>> keys_; // table name -> keys in list order
+};
 
 // Compare steps of constraints; each takes the comparer and writes into its executor.
 

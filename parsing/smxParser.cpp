@@ -1553,11 +1553,11 @@ void TCustomSQLParser::LinkConstraints() {
 
 void TCustomSQLParser::LinkForeignKeys() {
     TStringList& Constraints = Container_->Constraints();
+    const TReferencedKeyIndex Keys(Container_);
     for (int i = 0; i < Constraints.Count(); ++i) {
         auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
         // A foreign key without referenced columns hangs on the referenced table's primary key.
-        if (C && C->GetConstraintType() == ctForeignKey)
-            LinkDependObj(C, FindReferencedKey(Container_, C), "");
+        if (C && C->GetConstraintType() == ctForeignKey) LinkDependObj(C, Keys.Find(C), "");
     }
 }
 
