@@ -358,23 +358,37 @@ TDbObj::~TDbObj() {
     }
     for (TDependObj* rec : doomed) {
         TDbObj* holder = rec->Holder_;
-        if (!holder) continue; // not ours to free; it no longer points at us
-        int i = holder->UsedBy_.IndexOfObject(rec);
+        if (!holder || !holder->links_) continue; // not ours to free; it no longer points at us
+        int i = holder->links_->UsedBy.IndexOfObject(rec);
         if (i >= 0) {
-            holder->UsedBy_.Delete(i);
+            holder->links_->UsedBy.Delete(i);
             continue;
         }
-        i = holder->DependsOn_.IndexOfObject(rec);
-        if (i >= 0) holder->DependsOn_.Delete(i);
+        i = holder->links_->DependsOn.IndexOfObject(rec);
+        if (i >= 0) holder->links_->DependsOn.Delete(i);
     }
     // 2. Our own records go; each tells the object it refers to.
-    UsedBy_.Clear();
-    DependsOn_.Clear();
+    if (links_) {
+        links_->UsedBy.Clear();
+        links_->DependsOn.Clear();
+    }
     // 3. Partner links in both directions.
-    if (Partner_) std::erase(Partner_->partneredBy_, this);
-    for (TDbObj* p : partneredBy_)
-        p->Partner_ = nullptr;
-    partneredBy_.clear();
+    if (Partner_ && Partner_->links_) std::erase(Partner_->links_->partneredBy, this);
+    if (links_) {
+        for (TDbObj* p : links_->partneredBy)
+            p->Partner_ = nullptr;
+        links_->partneredBy.clear();
+    }
+}
+
+TDbObj::Links& TDbObj::EnsureLinks() {
+    if (!links_) links_ = std::make_unique<Links>();
+    return *links_;
+}
+
+const TStringList& TDbObj::NoRecords() {
+    static const TStringList none;
+    return none;
 }
 
 void TDbObj::SetExists(bool Value) {
@@ -384,9 +398,9 @@ void TDbObj::SetExists(bool Value) {
 
 void TDbObj::SetPartner(TDbObj* Partner) {
     if (Partner_ == Partner) return;
-    if (Partner_) std::erase(Partner_->partneredBy_, this);
+    if (Partner_ && Partner_->links_) std::erase(Partner_->links_->partneredBy, this);
     Partner_ = Partner;
-    if (Partner_) Partner_->partneredBy_.push_back(this);
+    if (Partner_) Partner_->EnsureLinks().partneredBy.push_back(this);
 }
 
 void TDbObj::SetName(std::string_view Value) {
@@ -471,7 +485,7 @@ TUpdateDescriptionType TDbObj::GetUpdateDescriptionMode() const {
 }
 
 bool TDbObj::HasMissingDependency() const {
-    for (int i = 0; i < DependsOn_.Count(); ++i) {
+    for (int i = 0; i < GetDependsOn().Count(); ++i) {
         const TDependObj* e = DependsOnItem(i);
         TDbObj* n = e->GetReferenced();
         if (e->Recreate && n && n != this && !n->GetExists()) return true;
@@ -480,35 +494,39 @@ bool TDbObj::HasMissingDependency() const {
 }
 
 TDependObj* TDbObj::UsedByItem(int Index) const {
-    return static_cast<TDependObj*>(UsedBy_.Objects(Index));
+    return static_cast<TDependObj*>(GetUsedBy().Objects(Index));
 }
 
 TDependObj* TDbObj::DependsOnItem(int Index) const {
-    return static_cast<TDependObj*>(DependsOn_.Objects(Index));
+    return static_cast<TDependObj*>(GetDependsOn().Objects(Index));
 }
 
 TDependObj* TDbObj::FindDependsOn(const TDbObj* Needed) const {
-    for (int i = 0; i < DependsOn_.Count(); ++i)
+    for (int i = 0; i < GetDependsOn().Count(); ++i)
         if (DependsOnItem(i)->GetReferenced() == Needed) return DependsOnItem(i);
     return nullptr;
 }
 
 void TDbObj::ClearDependencies() {
-    UsedBy_.Clear();
-    DependsOn_.Clear();
+    if (!links_) return;
+    links_->UsedBy.Clear();
+    links_->DependsOn.Clear();
 }
 
 void TDbObj::ClearDependsOn() {
-    for (int i = 0; i < DependsOn_.Count(); ++i) {
-        auto* rec = dynamic_cast<TDependObj*>(DependsOn_.Objects(i));
+    if (!links_) return;
+    TStringList& dependsOn = links_->DependsOn;
+    for (int i = 0; i < dependsOn.Count(); ++i) {
+        auto* rec = dynamic_cast<TDependObj*>(dependsOn.Objects(i));
         TDbObj* needed = rec ? rec->GetReferenced() : nullptr;
-        if (!needed) continue;
-        for (int j = needed->UsedBy_.Count() - 1; j >= 0; --j)
-            if (auto* back = dynamic_cast<TDependObj*>(needed->UsedBy_.Objects(j));
+        if (!needed || !needed->links_) continue;
+        TStringList& usedBy = needed->links_->UsedBy;
+        for (int j = usedBy.Count() - 1; j >= 0; --j)
+            if (auto* back = dynamic_cast<TDependObj*>(usedBy.Objects(j));
                 back && back->GetReferenced() == this)
-                needed->UsedBy_.Delete(j);
+                usedBy.Delete(j);
     }
-    DependsOn_.Clear();
+    dependsOn.Clear();
 }
 
 std::string TDbObj::GetQualifiedObjectName() const {
@@ -543,7 +561,7 @@ std::string TDbObj::GetFullName() const {
 std::string TDbObj::GetDisplayName() const {
     using enum TDatabaseType;
     std::string shortName = GetShortName();
-    if (shortName.empty()) shortName = !OverrideName.empty() ? OverrideName : GetCreateSQL();
+    if (shortName.empty()) shortName = !OverrideName.empty() ? OverrideName.str() : GetCreateSQL();
     const TDatabaseType t = GetDatabaseType();
     if (t == dbSybaseASA) return Owner2.empty() ? shortName : Owner2 + "." + shortName;
     if (t == dbMSSQL || t == dbPostgreSQL || t == dbDB2)
@@ -599,7 +617,7 @@ std::string TDbObj::GetAlterSQL() const {
 }
 
 std::string TDbObj::GetCachedSQL() const {
-    return !CachedSQL.empty() ? CachedSQL : GetCreateSQL();
+    return !CachedSQL.empty() ? CachedSQL.str() : GetCreateSQL();
 }
 
 std::string TDbObj::FormatComment(std::string_view Text) const {
@@ -1049,7 +1067,7 @@ void TDbObj::DropWithDependents() {
             if (TStringList* fields = GetFields())
                 for (int i = 0; i < fields->Count(); ++i)
                     if (auto* f = dynamic_cast<TDbObj*>(fields->Objects(i))) f->SetExists(false);
-        const std::string name = Name_.empty() ? OverrideName : Name_;
+        const std::string name = Name_.empty() ? OverrideName.str() : Name_;
         const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
         Emit(*this, GetDropSQL(), TStatType::stStatement, name, Kind_, TDbOperation::odbDrop, parent);
         SetExists(false);
@@ -1060,7 +1078,7 @@ void TDbObj::DropWithDependents() {
 
 void TDbObj::MarkDependents() {
     using enum TDbObject;
-    for (int i = 0; i < UsedBy_.Count(); ++i) {
+    for (int i = 0; i < GetUsedBy().Count(); ++i) {
         TDependObj* e = UsedByItem(i);
         TDbObj* d = e->GetReferenced();
         // 1. A column change never drops its own table.
@@ -1111,7 +1129,7 @@ void TDbObj::MarkDependents() {
     // 4. A routine empties its own body; what still depends on it is dropped.
     if (Kind_ == dboProcedure) {
         SetEmptySource();
-        for (int i = 0; i < UsedBy_.Count(); ++i) {
+        for (int i = 0; i < GetUsedBy().Count(); ++i) {
             TDependObj* e = UsedByItem(i);
             TDbObj* d = e->GetReferenced();
             if (!e->Recreate || !d || !d->GetExists()) continue;
@@ -1129,7 +1147,7 @@ bool TDbObj::SetEmptySource() {
     const std::string empty = GetEmptyBody();
     if (Source_ == Trim(empty)) return false;
     SetSource(empty);
-    for (int i = 0; i < DependsOn_.Count(); ++i)
+    for (int i = 0; i < GetDependsOn().Count(); ++i)
         DependsOnItem(i)->Recreate = 0;
     return true;
 }
@@ -1137,7 +1155,7 @@ bool TDbObj::SetEmptySource() {
 void TDbObj::ProcessDependents() {
     using enum TDbObject;
     using enum TDatabaseType;
-    for (int i = 0; i < DependsOn_.Count(); ++i) {
+    for (int i = 0; i < GetDependsOn().Count(); ++i) {
         TDependObj* e = DependsOnItem(i);
         TDbObj* n = e->GetReferenced();
         // 1. Trace.
@@ -1218,7 +1236,7 @@ void TDbObj::CreateDependDef() {
             const std::string text = GetCreateScript();
             Emit(*this, text, TStatType::stTrigger, Name_, dboTrigger, TDbOperation::odbCreate, "");
             CachedSQL = text;
-            for (int i = 0; i < UsedBy_.Count(); ++i)
+            for (int i = 0; i < GetUsedBy().Count(); ++i)
                 UsedByItem(i)->Recreate = 0;
         } else {
             const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
@@ -1311,10 +1329,10 @@ void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed
         return rec;
     };
     TDependObj* needs = make(Dependent, Needed);
-    Dependent->DependsOn_.AddObject(needs->GetName(), needs);
+    Dependent->EnsureLinks().DependsOn.AddObject(needs->GetName(), needs);
     Dependent->mayHaveState_ = true;
     TDependObj* used = make(Needed, Dependent);
-    Needed->UsedBy_.AddObject(used->GetName(), used);
+    Needed->EnsureLinks().UsedBy.AddObject(used->GetName(), used);
     Needed->mayHaveState_ = true;
 }
 

@@ -16,6 +16,7 @@
 
 #include "foundation/smxDBOptions.h"
 #include "foundation/smxTypes.h"
+#include "platform/smxCompactString.h"
 #include "platform/smxStringList.h"
 
 namespace smx {
@@ -166,33 +167,33 @@ struct TColumnAttrs {
     std::int32_t SegmentSize = 0;      ///< BLOB segment size (80 is the server default)
     std::int32_t ReturnsParameter = 0; ///< external function returning its parameter n; 0 none
     std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
-    std::string DefaultValue;     ///< default as read or parsed (see DefaultValueText)
-    std::string DomainName; ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
-    std::string CharSetName;
-    std::string CollationName;
-    std::string CheckText; ///< column check, written after " CHECK"
+    TCompactString DefaultValue;     ///< default as read or parsed (see DefaultValueText)
+    TCompactString DomainName; ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
+    TCompactString CharSetName;
+    TCompactString CollationName;
+    TCompactString CheckText; ///< column check, written after " CHECK"
 
     std::int32_t ByteLength = 0;  ///< InterBase storage length in bytes
     std::int32_t IBFieldType = 0; ///< InterBase RDB$FIELD_TYPE as read
     bool Unsigned = false, Zerofill = false, Binary = false, AutoIncrement = false; ///< MySQL
-    std::string TypeOwner;  ///< schema of the user type (MS SQL)
+    TCompactString TypeOwner;  ///< schema of the user type (MS SQL)
     std::int32_t CharSetID = 0;
-    std::string CheckName; ///< name of the column check (PostgreSQL)
+    TCompactString CheckName; ///< name of the column check (PostgreSQL)
     std::int32_t CollationID = 0;
-    std::string SubTypeName;               ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
-    std::string TypeOfTable, TypeOfColumn; ///< Firebird TYPE OF COLUMN table.column
+    TCompactString SubTypeName;               ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
+    TCompactString TypeOfTable, TypeOfColumn; ///< Firebird TYPE OF COLUMN table.column
     bool Deterministic = false; ///< a function result declared DETERMINISTIC
     TStringList EnumValues;            ///< MySQL ENUM/SET members as written (quoted)
     std::int32_t IdentitySeed = 0, IdentityIncrement = 0;
     char GeneratedKind = 0; ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
-    std::string GenerationExpression;
+    TCompactString GenerationExpression;
     bool RowGuidCol = false, Persisted = false; ///< MS SQL
-    std::string XmlSchema;                      ///< MS SQL XML schema collection
+    TCompactString XmlSchema;                      ///< MS SQL XML schema collection
     bool IsRef = false;                         ///< Oracle REF
     std::int32_t Logged = -1, Compact = -1; ///< DB2 LOB options: -1 unset, 0 NOT, 1 set
     bool ForBitData = false;                ///< DB2
     bool IsJavaType = false;                ///< Sybase ASE Java column type
-    std::string JavaClass;
+    TCompactString JavaClass;
 };
 
 /// Everything outside a column's own attributes that its texts depend on.

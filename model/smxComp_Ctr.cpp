@@ -262,7 +262,7 @@ std::string TCtrData::GetDropSQL() const {
         }
     }
     if (!GetName().empty() || !OverrideName.empty())
-        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName);
+        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName.str());
     std::string s = "/* drop constraint: " + GetDisplayName() + " */" + "\r\n";
     if (t == dbSybaseASA) {
         switch (ConstraintType_) {

@@ -1207,7 +1207,9 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
     for (;;) {
         if (Token_ == tkDEFAULT || Token_ == tkEqual) {
             NextToken();
-            ReadDefaultValue(Column, Column->DefaultValue);
+            std::string Default = Column->DefaultValue;
+            ReadDefaultValue(Column, Default);
+            Column->DefaultValue = std::move(Default);
         } else if (Token_ == tkNOT) {
             NextAndExpect(tkNULL);
             Column->Nullable = false;
