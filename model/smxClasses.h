@@ -351,6 +351,10 @@ public:
     // they share the object's first cache lines.
     std::uint8_t Exists = 1;
     std::uint8_t Ignore = 0;
+    /// MS SQL settings the object was created under (SET QUOTED_IDENTIFIER, SET ANSI_NULLS).
+    bool QuotedIdentifier = true;
+    bool AnsiNulls = true;
+    std::int32_t Number = -1;
 
 private:
     TDbObject Kind_ = TDbObject::dboUnknown;
@@ -366,12 +370,8 @@ public:
     TCompactString CachedSQL;
     /// The CREATE text the object last had in the target.
     TCompactString CompareText;
-    std::int32_t Number = -1;
     TCompactString OverrideName;
     TCompactString Owner2;
-    /// MS SQL settings the object was created under (SET QUOTED_IDENTIFIER, SET ANSI_NULLS).
-    bool QuotedIdentifier = true;
-    bool AnsiNulls = true;
 
 private:
     friend class TDependObj;

@@ -271,7 +271,7 @@ std::string TCtrData::GetDropSQL() const {
         case ctUnique:
             return s + alter + " DROP UNIQUE(" + GetColumnsText() + ")";
         case ctForeignKey:
-            return s + alter + " DROP FOREIGN KEY" + " " + Q(!RoleName.empty() ? RoleName : RefTableName);
+            return s + alter + " DROP FOREIGN KEY" + " " + Q(!RoleName.empty() ? RoleName.str() : RefTableName);
         case ctCheck:
             return s + alter + " DROP CHECK";
         default:

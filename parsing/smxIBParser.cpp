@@ -1521,6 +1521,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
         NextToken();
     }
     CurrentColumn_.clear();
+    Table->Fields.ShrinkToFit(); // a large structure holds many tables: no room for columns to come
     ExpectAndNext(tkRParen);
     if (Token_ == tkON) {
         NextAndExpect(tkCOMMIT);
