@@ -1344,7 +1344,10 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
         TStringList* fields = Needed->GetFields();
         const int i = fields ? fields->IndexOf(FieldName) : -1;
         if (i < 0) return; // a column the table does not hold: nothing to record
-        Needed = dynamic_cast<TDbObj*>(fields->Objects(i));
+        TObject* column = fields->Objects(i);
+        // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
+        Needed = column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
+                                                                : dynamic_cast<TDbObj*>(column);
         if (!Needed) return;
     }
     if (Dependent->FindDependsOn(Needed)) return;

@@ -14,7 +14,7 @@ namespace {
 using enum TDatabaseType;
 
 TCtrData* ConstraintAt(const TStringList& List, int Index) {
-    return dynamic_cast<TCtrData*>(List.Objects(Index));
+    return ObjectAs<TCtrData>(List.Objects(Index));
 }
 
 TFldData* AppendColumn(const TCtrData& Constraint, TStringList& List, std::string_view Name) {
@@ -308,6 +308,13 @@ void TCtrData::ProcessDependents() {
 }
 
 namespace {
+bool SameNames(const TStringList& A, const TStringList& B) {
+    if (A.Count() != B.Count()) return false;
+    for (int i = 0; i < A.Count(); ++i)
+        if (A[i] != B[i]) return false;
+    return true;
+}
+
 // The first of Keys (constraints of the foreign key's referenced table, in list order) that the
 // foreign key hangs on.
 template <typename Keys> TCtrData* FirstReferencedKey(const Keys& Candidates, const TCtrData* ForeignKey) {
@@ -322,6 +329,8 @@ template <typename Keys> TCtrData* FirstReferencedKey(const Keys& Candidates, co
             continue;
         }
         if (type != ctPrimaryKey && type != ctUnique) continue;
+        // The same names in the same order give the same text; other lists compare by their texts.
+        if (SameNames(key->Columns, ForeignKey->RefColumns)) return key;
         if (!refColumnsMade) {
             refColumns = ForeignKey->GetRefColumnsText();
             refColumnsMade = true;

@@ -2291,7 +2291,7 @@ void TIbParser::RemoveConstraintIndexes() {
     TObjs& C = *Container_;
     TStringList& Indices = C.Indices();
     for (int i = Indices.Count() - 1; i >= 0; --i) {
-        auto* Index = dynamic_cast<TIdxData*>(Indices.Objects(i));
+        auto* Index = ObjectAs<TIdxData>(Indices.Objects(i));
         if (!Index) continue;
         auto* Key = dynamic_cast<TCtrData*>(C.FindObject(TObjsList::olConstraints, Index->GetName()));
         if (!Key || Key->GetConstraintType() > ctForeignKey || Key->TableName != Index->TableName ||
@@ -2308,7 +2308,7 @@ void TIbParser::LinkDomainColumns() {
     TObjs& C = *Container_;
     TStringList& Tables = C.Tables();
     for (int t = 0; t < Tables.Count(); ++t) {
-        auto* Table = dynamic_cast<TTblData*>(Tables.Objects(t));
+        auto* Table = ObjectAs<TTblData>(Tables.Objects(t));
         if (!Table) continue;
         for (int f = 0; f < Table->FieldCount(); ++f) {
             TFldData* F = Table->Field(f);
@@ -2325,7 +2325,7 @@ void TIbParser::LinkDomainColumns() {
         std::vector<TFldData*> Columns;
         for (int r = 0; r < View->GetDependsOn().Count(); ++r) {
             const TDependObj* Rec = View->DependsOnItem(r);
-            auto* F = Rec ? dynamic_cast<TFldData*>(Rec->GetReferenced()) : nullptr;
+            auto* F = Rec ? ObjectAs<TFldData>(Rec->GetReferenced()) : nullptr;
             if (F && F->DataType == DomainDataType && dynamic_cast<TTblData*>(F->Parent))
                 Columns.push_back(F);
         }

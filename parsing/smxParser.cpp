@@ -1528,22 +1528,26 @@ void LinkTableColumns(TCustomParser& P, TDbObj* Obj, TDbObj* Table, const TStrin
     if (!Table) return;
     P.LinkDependObj(Obj, Table, "");
     TStringList* Fields = Table->GetFields();
+    if (!Fields) return;
+    // The record of a table's or view's column is made on the column object, found by name, so a
+    // column the table lacks records nothing there without a look of its own.
+    const bool ByColumn = Table->GetKind() == TDbObject::dboTable || Table->GetKind() == TDbObject::dboView;
     for (int i = 0; i < Columns.Count(); ++i)
-        if (Fields && Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
+        if (ByColumn || Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
 }
 } // namespace
 
 void TCustomSQLParser::LinkIndexes() {
     TStringList& Indices = Container_->Indices();
     for (int i = 0; i < Indices.Count(); ++i)
-        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)))
+        if (auto* X = ObjectAs<TIdxData>(Indices.Objects(i)))
             LinkTableColumns(*this, X, FindOwnTable(*Container_, X, X->TableName), X->Columns);
 }
 
 void TCustomSQLParser::LinkConstraints() {
     TStringList& Constraints = Container_->Constraints();
     for (int i = 0; i < Constraints.Count(); ++i) {
-        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         if (!C) continue;
         LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->TableName), C->Columns);
         if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
@@ -1555,7 +1559,7 @@ void TCustomSQLParser::LinkForeignKeys() {
     TStringList& Constraints = Container_->Constraints();
     const TReferencedKeyIndex Keys(Container_);
     for (int i = 0; i < Constraints.Count(); ++i) {
-        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         // A foreign key without referenced columns hangs on the referenced table's primary key.
         if (C && C->GetConstraintType() == ctForeignKey) LinkDependObj(C, Keys.Find(C), "");
     }
