@@ -1328,11 +1328,16 @@ void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed
         rec->SetReferenced(referenced);
         return rec;
     };
+    // Most lists hold a few records: room for two at the first spares the first regrowth.
+    auto add = [](TStringList& list, TDependObj* rec) {
+        if (list.Empty()) list.Reserve(2);
+        list.AddObject(rec->GetName(), rec);
+    };
     TDependObj* needs = make(Dependent, Needed);
-    Dependent->EnsureLinks().DependsOn.AddObject(needs->GetName(), needs);
+    add(Dependent->EnsureLinks().DependsOn, needs);
     Dependent->mayHaveState_ = true;
     TDependObj* used = make(Needed, Dependent);
-    Needed->EnsureLinks().UsedBy.AddObject(used->GetName(), used);
+    add(Needed->EnsureLinks().UsedBy, used);
     Needed->mayHaveState_ = true;
 }
 
@@ -1347,7 +1352,7 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
         TObject* column = fields->Objects(i);
         // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
         Needed = column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
-                                                                : dynamic_cast<TDbObj*>(column);
+                                                               : dynamic_cast<TDbObj*>(column);
         if (!Needed) return;
     }
     if (Dependent->FindDependsOn(Needed)) return;
@@ -1539,6 +1544,9 @@ void TCustomObjs::ClearPending(KindList& k) {
     k.pending.clear();
     k.slots.clear();
     k.order.reset();
+    // The list changes (it is emptied or takes the pending objects): its index is made anew.
+    k.listSlots.clear();
+    k.listHashed = -1;
 }
 
 std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
@@ -1578,6 +1586,53 @@ void TCustomObjs::IndexPending(KindList& k, std::uint32_t Position) {
     k.slots[i] = Position + 1;
 }
 
+namespace {
+// Lists shorter than this are searched in the list alone.
+constexpr int ListIndexFrom = 32;
+} // namespace
+
+void TCustomObjs::IndexListed(KindList& k) {
+    const int n = k.list.Count();
+    std::size_t size = 16;
+    while (size < static_cast<std::size_t>(n) * 2)
+        size *= 2;
+    k.listSlots.assign(size, {});
+    k.listHashed = 0;
+    k.listHashFolded = !k.list.GetCaseSensitive();
+    for (int p = 0; p < n; ++p) {
+        k.listHashed = p;
+        AddListed(k);
+    }
+    k.listHashed = n;
+}
+
+void TCustomObjs::AddListed(KindList& k) {
+    const int p = k.listHashed; // the entry to add: the first not yet indexed
+    if (static_cast<std::size_t>(p + 1) * 2 > k.listSlots.size()) {
+        k.listHashed = -1; // remade, with room, at the next look-up
+        return;
+    }
+    const auto hash = static_cast<std::uint32_t>(HashKey(k, k.list[p]));
+    const std::size_t mask = k.listSlots.size() - 1;
+    std::size_t i = hash & mask;
+    while (k.listSlots[i].Entry != 0)
+        i = (i + 1) & mask;
+    k.listSlots[i] = {static_cast<std::uint32_t>(p + 1), hash};
+    k.listHashed = p + 1;
+}
+
+int TCustomObjs::FindListed(KindList& k, std::string_view Key) {
+    if (k.listHashed != k.list.Count() || k.listHashFolded == k.list.GetCaseSensitive()) IndexListed(k);
+    const auto hash = static_cast<std::uint32_t>(HashKey(k, Key));
+    const std::size_t mask = k.listSlots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const KindList::ListSlot& slot = k.listSlots[i];
+        if (slot.Entry == 0) return -1;
+        const int p = static_cast<int>(slot.Entry) - 1;
+        if (slot.Hash == hash && p < k.list.Count() && k.list.CompareStrings(k.list[p], Key) == 0) return p;
+    }
+}
+
 void TCustomObjs::Merge(KindList& k) {
     if (k.pending.empty()) return;
     if (k.pending.size() * 16 < static_cast<std::size_t>(k.list.Count())) {
@@ -1602,8 +1657,10 @@ TStringList& TCustomObjs::List(TObjsList Which) {
 }
 
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
-    const KindList& k = lists_[static_cast<std::size_t>(Which)];
+    KindList& k = lists_[static_cast<std::size_t>(Which)];
     int i = 0;
+    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0)
+        return dynamic_cast<TDbObj*>(k.list.Objects(i));
     if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
@@ -1618,11 +1675,20 @@ int TCustomObjs::ObjectCount(TObjsList Which) const {
 int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
     if (Which == TObjsList::olGrants) ForgetGrantIndex();
     KindList& k = lists_[static_cast<std::size_t>(Which)];
+    // Keys that arrive in order (scripts list most objects by name) need no search: a key after the
+    // list's last one is not in the list and goes to its end.
+    if (k.pending.empty() && k.list.GetSorted() &&
+        (k.list.Count() == 0 || k.list.CompareStrings(k.list.Last(), Key) < 0)) {
+        k.list.AddObject(Key, Obj);
+        if (k.listHashed == k.list.Count() - 1) AddListed(k);
+        return k.list.Count() - 1;
+    }
     int i = 0;
     if (k.list.Find(Key, i)) return -1;
     if (k.pending.empty() && i == k.list.Count()) {
         // Keys that arrive in order go straight to the end of the sorted list.
         k.list.AddObject(Key, Obj);
+        if (k.listHashed == k.list.Count() - 1) AddListed(k);
         return i;
     }
     const std::size_t hash = HashKey(k, Key);

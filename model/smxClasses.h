@@ -659,12 +659,29 @@ private:
         std::vector<std::uint32_t> slots;
         // The pending keys in list order, so that filing can tell an object's place in the list.
         std::unique_ptr<PendingOrder> order;
+        // Open-addressing index of the listed keys (position + 1 and key hash; 0 = free) for
+        // look-ups in long lists. Only an accelerator: every hit is checked against the list, and
+        // a miss is searched in the list as well, so a list changed behind its back is still read
+        // right. Built for the list count and case rule noted here.
+        struct ListSlot {
+            std::uint32_t Entry = 0;
+            std::uint32_t Hash = 0;
+        };
+        std::vector<ListSlot> listSlots;
+        int listHashed = -1;
+        bool listHashFolded = false;
     };
     static void ClearPending(KindList& k);
     static std::size_t HashKey(const KindList& k, std::string_view Key);
     static int FindPending(const KindList& k, std::string_view Key, std::size_t Hash);
     static void IndexPending(KindList& k, std::uint32_t Position);
     static void Merge(KindList& k);
+    /// The position of Key in the list by the list index (made or remade first when the list
+    /// changed); -1 when the index does not find it.
+    static int FindListed(KindList& k, std::string_view Key);
+    static void IndexListed(KindList& k);
+    /// Adds the list's last entry to a current index.
+    static void AddListed(KindList& k);
     int File(TObjsList Which, std::string_view Key, TDbObj* Obj);
 
     TCustomDBStructure* Structure_ = nullptr;

@@ -158,21 +158,21 @@ struct TColumnAttrs {
     std::uint8_t StorageType = 0; ///< storage code of a NUMERIC/DECIMAL column; 0 when not set
     bool Nullable = true;
     bool Identity = false;
-    bool TypeOf = false;              ///< Firebird TYPE OF a domain
-    std::uint8_t ParamDirection = 0;  ///< 0 none, 1 in, 2 out, 3 inout
+    bool TypeOf = false;                        ///< Firebird TYPE OF a domain
+    std::uint8_t ParamDirection = 0;            ///< 0 none, 1 in, 2 out, 3 inout
     bool ByValue = false, ByDescriptor = false; ///< external-function argument passing
     bool WithTimeZone = false, WithLocalTimeZone = false;
     bool Unsigned = false, Zerofill = false; ///< MySQL
-    std::int32_t Length = 0;      ///< length in characters (bytes for binary types); -1 = MAX
-    std::int32_t Precision = 0;   ///< precision; MySQL display width; fractional seconds of time types
+    std::int32_t Length = 0;                 ///< length in characters (bytes for binary types); -1 = MAX
+    std::int32_t Precision = 0; ///< precision; MySQL display width; fractional seconds of time types
     std::int32_t Scale = 0;
     std::int32_t SubType = 0;          ///< InterBase BLOB sub-type
     std::int32_t SegmentSize = 0;      ///< BLOB segment size (80 is the server default)
     std::int32_t ReturnsParameter = 0; ///< external function returning its parameter n; 0 none
     std::int32_t ByteLength = 0;       ///< InterBase storage length in bytes
     std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
-    TCompactString DefaultValue;     ///< default as read or parsed (see DefaultValueText)
-    TCompactString DomainName; ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
+    TCompactString DefaultValue; ///< default as read or parsed (see DefaultValueText)
+    TCompactString DomainName;   ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
     TCompactString CharSetName;
     TCompactString CollationName;
     TCompactString CheckText; ///< column check, written after " CHECK"
@@ -181,22 +181,22 @@ struct TColumnAttrs {
     std::int32_t CharSetID = 0;
     std::int32_t CollationID = 0;
     std::int32_t IdentitySeed = 0, IdentityIncrement = 0;
-    std::int32_t Logged = -1, Compact = -1; ///< DB2 LOB options: -1 unset, 0 NOT, 1 set
+    std::int32_t Logged = -1, Compact = -1;     ///< DB2 LOB options: -1 unset, 0 NOT, 1 set
     bool Binary = false, AutoIncrement = false; ///< MySQL
-    bool Deterministic = false; ///< a function result declared DETERMINISTIC
-    char GeneratedKind = 0; ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
-    TCompactString TypeOwner;  ///< schema of the user type (MS SQL)
-    TCompactString CheckName; ///< name of the column check (PostgreSQL)
-    TCompactString SubTypeName;               ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
-    TCompactString TypeOfTable, TypeOfColumn; ///< Firebird TYPE OF COLUMN table.column
+    bool Deterministic = false;                 ///< a function result declared DETERMINISTIC
+    char GeneratedKind = 0;                     ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
+    TCompactString TypeOwner;                   ///< schema of the user type (MS SQL)
+    TCompactString CheckName;                   ///< name of the column check (PostgreSQL)
+    TCompactString SubTypeName;                 ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
+    TCompactString TypeOfTable, TypeOfColumn;   ///< Firebird TYPE OF COLUMN table.column
     TCompactString GenerationExpression;
-    TCompactString XmlSchema;                      ///< MS SQL XML schema collection
+    TCompactString XmlSchema; ///< MS SQL XML schema collection
     TCompactString JavaClass;
-    TCompactStringList EnumValues; ///< MySQL ENUM/SET members as written (quoted)
+    TCompactStringList EnumValues;              ///< MySQL ENUM/SET members as written (quoted)
     bool RowGuidCol = false, Persisted = false; ///< MS SQL
     bool IsRef = false;                         ///< Oracle REF
-    bool ForBitData = false;                ///< DB2
-    bool IsJavaType = false;                ///< Sybase ASE Java column type
+    bool ForBitData = false;                    ///< DB2
+    bool IsJavaType = false;                    ///< Sybase ASE Java column type
 };
 
 /// Everything outside a column's own attributes that its texts depend on.

@@ -1,7 +1,9 @@
 // smxComp_Ctr: constraints, their texts and their compare steps. See the header.
 #include "model/smxComp_Ctr.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 
 #include "model/smxComp_Tbl.h"
 #include "platform/smxScopeExit.h"
@@ -271,7 +273,8 @@ std::string TCtrData::GetDropSQL() const {
         case ctUnique:
             return s + alter + " DROP UNIQUE(" + GetColumnsText() + ")";
         case ctForeignKey:
-            return s + alter + " DROP FOREIGN KEY" + " " + Q(!RoleName.empty() ? RoleName.str() : RefTableName);
+            return s + alter + " DROP FOREIGN KEY" + " " +
+                   Q(!RoleName.empty() ? RoleName.str() : RefTableName);
         case ctCheck:
             return s + alter + " DROP CHECK";
         default:
@@ -369,14 +372,23 @@ TReferencedKeyIndex::TReferencedKeyIndex(TCustomObjs* Objs) {
     for (int i = 0; i < list.Count(); ++i) {
         TCtrData* key = ConstraintAt(list, i);
         if (key && (key->GetConstraintType() == ctPrimaryKey || key->GetConstraintType() == ctUnique))
-            keys_[key->TableName].push_back(key);
+            keys_.push_back(key);
     }
+    // By table name; a table's keys stay in list order.
+    std::stable_sort(keys_.begin(), keys_.end(),
+                     [](const TCtrData* a, const TCtrData* b) { return a->TableName < b->TableName; });
 }
 
 TCtrData* TReferencedKeyIndex::Find(const TCtrData* ForeignKey) const {
     if (!ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
-    const auto it = keys_.find(ForeignKey->RefTableName);
-    return it == keys_.end() ? nullptr : FirstReferencedKey(it->second, ForeignKey);
+    const std::string& table = ForeignKey->RefTableName;
+    const auto first =
+        std::lower_bound(keys_.begin(), keys_.end(), table,
+                         [](const TCtrData* k, const std::string& t) { return k->TableName < t; });
+    auto last = first;
+    while (last != keys_.end() && (*last)->TableName == table)
+        ++last;
+    return FirstReferencedKey(std::span<TCtrData* const>(first, last), ForeignKey);
 }
 
 // ===================================================================================================

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "foundation/smxTypes.h"
@@ -86,16 +85,16 @@ public:
     TTableSpace TableSpace;       ///< physical attributes of the key's index
     std::string TableName;        ///< the constrained table; assign through SetTableName
     std::string RefTableName;     ///< foreign key: the referenced table; assign through SetRefTableName
-    TCompactString RefTableOwner;    ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
+    TCompactString RefTableOwner; ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
     TStringList Columns{true};    ///< constrained columns: name -> TFldData
-    TCompactString RoleName;         ///< SQL Anywhere foreign-key role
-    TCompactString RefOwner;         ///< SQL Anywhere owner of the referenced table
+    TCompactString RoleName;      ///< SQL Anywhere foreign-key role
+    TCompactString RefOwner;      ///< SQL Anywhere owner of the referenced table
     TStringList RefColumns{true}; ///< columns of the referenced key: name -> TFldData
     std::uint8_t MatchType = 0;   ///< PostgreSQL: 1 MATCH FULL, 2 MATCH PARTIAL
     std::uint8_t UpdateRule = raNone;
     std::uint8_t DeleteRule = raNone;
     bool IndexDescending = false;   ///< InterBase: the key's index is descending
-    TCompactString IndexName;          ///< InterBase: the index named for the key; MySQL: a unique key's index
+    TCompactString IndexName;       ///< InterBase: the index named for the key; MySQL: a unique key's index
     bool CheckOnCommit = false;     ///< SQL Anywhere foreign keys
     bool Clustered = false;         ///< SQL Anywhere primary keys, MS SQL keys
     bool NotForReplication = false; ///< MS SQL foreign keys and checks
@@ -128,7 +127,7 @@ public:
     TCtrData* Find(const TCtrData* ForeignKey) const;
 
 private:
-    std::unordered_map<std::string, std::vector<TCtrData*>> keys_; // table name -> keys in list order
+    std::vector<TCtrData*> keys_; // by table name, each table's keys in list order
 };
 
 // Compare steps of constraints; each takes the comparer and writes into its executor.

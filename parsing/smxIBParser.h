@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -351,7 +352,12 @@ protected:
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
     // looked up again before use, since the container may have let the object go.
-    std::map<std::pair<const TObjs*, std::string>, std::string> PrimaryKeys_;
+    struct TableKeyHash {
+        std::size_t operator()(const std::pair<const TObjs*, std::string>& Key) const noexcept {
+            return std::hash<std::string>()(Key.second) ^ std::hash<const TObjs*>()(Key.first);
+        }
+    };
+    std::unordered_map<std::pair<const TObjs*, std::string>, std::string, TableKeyHash> PrimaryKeys_;
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
     bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY

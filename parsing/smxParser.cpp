@@ -1514,13 +1514,12 @@ namespace {
 /// so (Oracle, MS SQL and PostgreSQL by schema, SQL Anywhere by owner).
 TDbObj* FindOwnTable(TObjs& C, const TDbObj* Obj, const std::string& Table) {
     using enum TDatabaseType;
-    std::string Key = Table;
     const TDatabaseType T = C.GetDatabaseType();
     if ((T == dbOracle || T == dbMSSQL || T == dbPostgreSQL) && !Obj->GetParentName().empty())
-        Key = Obj->GetParentName() + "." + Table;
-    else if (T == dbSybaseASA && !Obj->Owner2.empty())
-        Key = Obj->Owner2 + "." + Table;
-    return C.FindObject(TObjsList::olTables, Key);
+        return C.FindObject(TObjsList::olTables, Obj->GetParentName() + "." + Table);
+    if (T == dbSybaseASA && !Obj->Owner2.empty())
+        return C.FindObject(TObjsList::olTables, Obj->Owner2 + "." + Table);
+    return C.FindObject(TObjsList::olTables, Table);
 }
 
 /// Obj depends on Table and on each listed column that the table holds.
