@@ -43,6 +43,38 @@ inline constexpr std::array<TTrgType, 14> TrgTypes = {{
 /// The time and events of an InterBase table-trigger type code ("AFTER INSERT OR UPDATE", ...).
 std::string IBTriggerTypeText(std::int32_t Code);
 
+/// Firebird 3 DDL triggers: bit 14 of RDB$TRIGGER_TYPE marks one, bit 0 is AFTER, and each event
+/// has a bit of its own (bits 13 to 15 carry none).
+inline constexpr std::uint64_t DDLTriggerFlag = 0x4000;
+/// The event bits of ANY DDL STATEMENT (every bit but 0, 13 and 63).
+inline constexpr std::uint64_t DDLTriggerAnyEvents = 0x7FFFFFFFFFFFDFFE;
+/// The DDL event of each bit of a DDL trigger's type, as the server names it; empty for none.
+// clang-format off
+inline constexpr std::array<std::string_view, 48> DDLTriggerEvents = {
+    "",                                                         // 0: AFTER
+    "CREATE TABLE", "ALTER TABLE", "DROP TABLE",                // 1..3
+    "CREATE PROCEDURE", "ALTER PROCEDURE", "DROP PROCEDURE",    // 4..6
+    "CREATE FUNCTION", "ALTER FUNCTION", "DROP FUNCTION",       // 7..9
+    "CREATE TRIGGER", "ALTER TRIGGER", "DROP TRIGGER",          // 10..12
+    "", "", "",                                                 // 13..15
+    "CREATE EXCEPTION", "ALTER EXCEPTION", "DROP EXCEPTION",    // 16..18
+    "CREATE VIEW", "ALTER VIEW", "DROP VIEW",                   // 19..21
+    "CREATE DOMAIN", "ALTER DOMAIN", "DROP DOMAIN",             // 22..24
+    "CREATE ROLE", "ALTER ROLE", "DROP ROLE",                   // 25..27
+    "CREATE INDEX", "ALTER INDEX", "DROP INDEX",                // 28..30
+    "CREATE SEQUENCE", "ALTER SEQUENCE", "DROP SEQUENCE",       // 31..33
+    "CREATE USER", "ALTER USER", "DROP USER",                   // 34..36
+    "CREATE COLLATION", "DROP COLLATION", "ALTER CHARACTER SET", // 37..39
+    "CREATE PACKAGE", "ALTER PACKAGE", "DROP PACKAGE",          // 40..42
+    "CREATE PACKAGE BODY", "DROP PACKAGE BODY",                 // 43, 44
+    "CREATE MAPPING", "ALTER MAPPING", "DROP MAPPING",          // 45..47
+};
+// clang-format on
+
+/// The event clause of a DDL trigger's type, as the server writes it: "BEFORE CREATE TABLE OR
+/// ALTER TABLE", "AFTER ANY DDL STATEMENT".
+std::string DDLTriggerEventText(std::uint64_t Type);
+
 /// A table, view, database or server trigger. Kind dboTrigger. The body is the inherited source.
 class TTrgData : public TDbObj {
 public:
@@ -70,7 +102,9 @@ public:
     void SetBodyEmptied(bool Value) override;
     /// Nothing when the trigger does not exist or already has its empty body. Otherwise the body
     /// becomes the empty body, DependsOn entries need no more processing, the master namesake is
-    /// flagged body-emptied, and the ALTER text is filed (odbAlter). Emit is not consulted.
+    /// flagged body-emptied, and the ALTER text is filed (odbAlter). PostgreSQL and MySQL, which
+    /// cannot alter a trigger's body, drop the existing trigger instead (DropWithDependents) after
+    /// flagging the master namesake. Emit is not consulted.
     void EmptyBody(bool Emit) override;
     /// The body that does nothing, in the effective dialect.
     std::string EmptyTriggerBody() const;
@@ -79,10 +113,16 @@ public:
     /// Stores the name of the table or view (or "DATABASE", "ALL SERVER") the trigger belongs to.
     void SetTableName(std::string_view Value) { TableName = Value; }
     /// The table, else the view, of the table name in the trigger's container (for SQL Anywhere
-    /// keyed by owner + "." + table); looked up on each call, so it never names a freed object.
+    /// keyed by owner + "." + table, for PostgreSQL by the trigger's schema + "." + table); looked
+    /// up on each call, so it never names a freed object.
     TDbObj* GetLinkedObject() const;
     /// A "DATABASE" or "ALL SERVER" trigger.
     bool IsDatabaseTrigger() const { return TableName == "DATABASE" || TableName == "ALL SERVER"; }
+    /// A Firebird 3 DDL trigger: a database trigger whose event clause starts with BEFORE or AFTER.
+    bool IsDDLTrigger() const;
+    /// The body as the CREATE and ALTER texts write it: the source, the empty body of the dialect
+    /// for an emptied trigger, or the EXTERNAL NAME ... ENGINE clause of an external trigger.
+    std::string GetBodyText() const;
 
     std::string TableName; ///< the table or view the trigger belongs to, or "DATABASE"/"ALL SERVER"
     std::uint8_t BodyEmptied = 0;
@@ -100,12 +140,13 @@ public:
     std::uint8_t TSQLForm = 0; ///< SQL Anywhere: the form ON table FOR events
     std::uint8_t WithAppend = 0, NotForReplication = 0;
     std::string DatabaseEvent; ///< the event clause of a database or DDL trigger
+    /// Firebird 3 external trigger: the EXTERNAL NAME text and the ENGINE name (empty for PSQL).
+    std::string ExternalName, EngineName;
     /// MS SQL/ASE: the whole definition, the CREATE text of a trigger without a body.
     std::string Definition;
 
 private:
     std::string Header(bool Alter) const;
-    std::string BodyText() const;
 
     mutable std::string cachedBody_;
     mutable bool cachedBodySet_ = false;
@@ -113,7 +154,8 @@ private:
 
 // Compare steps of triggers.
 
-/// Empties the bodies of target-only triggers on views before the views are dropped.
+/// Empties the bodies of target-only triggers on views before the views are dropped; PostgreSQL
+/// and MySQL drop those triggers here.
 void EmptyTriggersBeforeDrop(TCustomObjs* MasterObjs, TCustomObjs* TargetObjs, TCustomSQLExec* Exec,
                              TCmpObjSetType CompareObjects);
 /// Drops the target-only triggers.

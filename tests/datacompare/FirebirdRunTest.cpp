@@ -113,7 +113,8 @@ void Insert(const std::string& Path, int Id, TRow Row, TVariant UpdAt) {
         });
 }
 
-/// Master rows 1-6 and target rows 1, 2, 4, 5, 7 of T_ALL as the acceptance check describes them.
+/// Master rows 1-6 and target rows 1, 2, 4, 5, 7 of T_ALL: rows equal but for UPD_AT, differing in
+/// every column, in NULLs, in BLOB bytes, rows of one side only.
 class AllTypes : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -192,7 +193,8 @@ protected:
 
     void SetUp() override { masterDump = DumpTable(pair_->Master(), kDataSelect); }
 
-    /// A comparer from the master to a target database file, with the acceptance check's settings.
+    /// A comparer from the master to a target database file: T_ALL keyed by ID, UPD_AT left out,
+    /// the data script written to Script and run by an InterBase-type executor on the target.
     struct Run {
         Run(const std::string& TargetPath, const std::string& Script)
             : master(pair_->Master(), "Master"), target(TargetPath, "Target"), rig(master, target, Script) {
