@@ -17,6 +17,7 @@
 #include "foundation/smxDBOptions.h"
 #include "foundation/smxTypes.h"
 #include "platform/smxCompactString.h"
+#include "platform/smxCompactVector.h"
 #include "platform/smxStringList.h"
 
 namespace smx {
@@ -170,7 +171,7 @@ struct TColumnAttrs {
     std::int32_t SegmentSize = 0;      ///< BLOB segment size (80 is the server default)
     std::int32_t ReturnsParameter = 0; ///< external function returning its parameter n; 0 none
     std::int32_t ByteLength = 0;       ///< InterBase storage length in bytes
-    std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
+    TCompactVector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
     TCompactString DefaultValue; ///< default as read or parsed (see DefaultValueText)
     TCompactString DomainName;   ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
     TCompactString CharSetName;
