@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -744,7 +746,8 @@ void TIBDBExtract::ExtractTables() {
 
     // The columns of every table in one query, in the order of the tables' query (by relation
     // name), each table's in position order: the tables and their columns are read side by side.
-    // (A query per table, run once for every table, costs the server far more than the rows.)
+    // (A query per table, run once for every table, costs the server far more than the rows; so
+    // would a look-up of the collation, character set and identity start in every row.)
     SetSQL(*cq, {"Select R.Rdb$Relation_Name, R.Rdb$Field_Name, R.rdb$field_position,",
                  "R.Rdb$default_Value,R.Rdb$default_source,",
                  " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
@@ -756,25 +759,46 @@ void TIBDBExtract::ExtractTables() {
                  "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
-    AddSQL(*cq, "F.Rdb$Dimensions,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME, G.Rdb$Initial_Value IDENTITY_START,");
+    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
-    // The collation, character set and generator tables hold one row per key: the outer joins
-    // give what a lookup per column would.
-    for (std::string_view piece :
-         {"C1.Rdb$Collation_Name, C2.Rdb$Character_Set_Name", "from rdb$Relation_Fields R",
-          "join rdb$relations T on T.rdb$relation_name = R.rdb$relation_name",
-          "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source",
-          "left join Rdb$Collations C1 on C1.Rdb$Collation_ID = coalesce(R.Rdb$Collation_ID, "
-          "F.Rdb$Collation_ID)",
-          "and C1.Rdb$Character_Set_ID = F.Rdb$Character_Set_ID",
-          "left join Rdb$Character_Sets C2 on C2.Rdb$Character_Set_ID = F.Rdb$Character_Set_ID"})
+    for (std::string_view piece : {"F.Rdb$Dimensions", "from rdb$Relation_Fields R",
+                                   "join rdb$relations T on T.rdb$relation_name = R.rdb$relation_name",
+                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source"})
         AddSQL(*cq, piece);
-    if (c.HasIdentityGenerator)
-        AddSQL(*cq, "left join Rdb$Generators G on G.Rdb$Generator_Name = R.Rdb$Generator_Name");
     AddSQL(*cq, "where (T.rdb$system_flag <> 1 or T.Rdb$System_Flag is null) and T.Rdb$View_BLR is null");
     if (ibe) AddSQL(*cq, " and T.rdb$relation_name not like 'IBE$%' ");
     AddSQL(*cq, "order by R.rdb$relation_name, R.rdb$field_position, R.rdb$field_name");
+
+    // The names of the character sets and collations and the start values of the generators, read
+    // once: a look-up for every column would cost the server more than the columns themselves.
+    std::map<int, std::string> charSetNames;
+    std::map<std::pair<int, int>, std::string> collationNames; // (character set, collation)
+    std::map<std::string, std::int64_t> generatorStarts;
+    {
+        std::unique_ptr<TSMXQuery> lq = NewQuery();
+        SetSQL(*lq, {"select Rdb$Character_Set_ID, Rdb$Character_Set_Name from Rdb$Character_Sets"});
+        for (lq->Open(); !lq->GetEof(); lq->Next())
+            charSetNames.emplace(Int32(*lq, "RDB$CHARACTER_SET_ID"), Str(*lq, "RDB$CHARACTER_SET_NAME"));
+        CloseAndClear(*lq);
+        SetSQL(*lq,
+               {"select Rdb$Character_Set_ID, Rdb$Collation_ID, Rdb$Collation_Name from Rdb$Collations"});
+        for (lq->Open(); !lq->GetEof(); lq->Next())
+            collationNames.emplace(
+                std::pair(Int32(*lq, "RDB$CHARACTER_SET_ID"), Int32(*lq, "RDB$COLLATION_ID")),
+                Str(*lq, "RDB$COLLATION_NAME"));
+        CloseAndClear(*lq);
+        if (c.HasIdentityGenerator) {
+            SetSQL(*lq, {"select Rdb$Generator_Name, Rdb$Initial_Value from Rdb$Generators"});
+            for (lq->Open(); !lq->GetEof(); lq->Next())
+                generatorStarts.emplace(Str(*lq, "RDB$GENERATOR_NAME"), Int(*lq, "RDB$INITIAL_VALUE"));
+            CloseAndClear(*lq);
+        }
+    }
+    // The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
+    const auto lookUp = [](const auto& values, const auto& key) {
+        const auto it = values.find(key);
+        return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
+    };
 
     tq->Open();
     cq->Open();
@@ -845,14 +869,21 @@ void TIBDBExtract::ExtractTables() {
                 f->CheckText.clear();
             }
             // A column without a collation of its own has its field's: both give its character set.
-            if (!r.IsNull("F_CHARACTER_SET_ID"))
-                f->SetCharSetAndCollation(r.Int32("F_CHARACTER_SET_ID"), r.Str("RDB$CHARACTER_SET_NAME"),
-                                          r.Str("RDB$COLLATION_NAME"), r.Int32("RDB$COLLATION_ID"));
+            if (!r.IsNull("F_CHARACTER_SET_ID")) {
+                const int charSet = r.Int32("F_CHARACTER_SET_ID");
+                const std::string collation =
+                    r.IsNull("RDB$COLLATION_ID")
+                        ? std::string()
+                        : lookUp(collationNames, std::pair(charSet, r.Int32("RDB$COLLATION_ID")));
+                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation,
+                                          r.Int32("RDB$COLLATION_ID"));
+            }
             if (!r.IsNull("RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
             if (c.HasIdentityGenerator && c.HasIdentityType && r.Int("RDB$IDENTITY_TYPE") == 1 &&
                 !r.IsNull("RDB$IDENTITY_TYPE") && !r.IsNull("RDB$GENERATOR_NAME")) {
                 f->Identity = true;
-                if (const std::int64_t start = r.Int("IDENTITY_START"); start != 0)
+                if (const std::int64_t start = lookUp(generatorStarts, r.Str("RDB$GENERATOR_NAME"));
+                    start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
