@@ -406,6 +406,7 @@ private:
     }
 
     void Check() {
+        M_->DeclareNeededSignatures();
         Comment("Alter Domain: " + q_ + " - Check(...)");
         if (!t_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " DROP CONSTRAINT");
         if (!m_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " ADD CHECK" + m_.CheckText);

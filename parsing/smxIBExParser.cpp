@@ -49,6 +49,11 @@ const TDbObjectKinds& RelationKinds() {
     static const TDbObjectKinds K = MakeDbObjectKinds({dboTable, dboProcedure, dboView});
     return K;
 }
+// What a call f(...) reaches: an external function or a stored function.
+const TDbObjectKinds& FunctionKinds() {
+    static const TDbObjectKinds K = MakeDbObjectKinds({dboFunction, dboProcedure});
+    return K;
+}
 const TDbObjectKinds& KindOnly(TDbObject Kind) {
     static const std::vector<TDbObjectKinds> All = [] {
         std::vector<TDbObjectKinds> V(DbObjectCount);
@@ -725,7 +730,7 @@ void TIbExParser::ParseBodyWordStatement() {
     }
     if (Token_ == tkIdent && NextIsLParen()) { // a function called as a statement
         const std::string Name = TokenText_;
-        Depend(Name, KindOnly(dboFunction));
+        Depend(Name, FunctionKinds());
         NextToken();
         ParseFunctionArgs(Name);
         return;
@@ -1885,7 +1890,7 @@ void TIbExParser::ParseFunctionArgs(const std::string& Name) {
             Builtin = true;
             break;
         }
-    if (!Builtin) Depend(Name, KindOnly(dboFunction));
+    if (!Builtin) Depend(Name, FunctionKinds());
     TNesting N(*this);
     if (!N.Ok()) return;
     ExpectAndNext(tkLParen);

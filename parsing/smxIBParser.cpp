@@ -1363,7 +1363,7 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
     }
     NextToken();
     if (Token_ == tkLParen) ParseColumnList(Constraint->RefColumns);
-    while (!TableElement_ && Token_ == tkON) {
+    while (Token_ == tkON) {
         NextToken();
         std::uint8_t* Rule = nullptr;
         if (Token_ == tkUPDATE)
@@ -1509,9 +1509,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
         } else if (Token_ == tkFOREIGN || Token_ == tkCHECK) {
             // An unnamed foreign key or check of the table (Firebird's own example scripts use
             // them); like the named keys it is part of the table's statement.
-            TableElement_ = true;
             ParseConstraintBody(nullptr, Table.get());
-            TableElement_ = false;
         } else {
             break;
         }
@@ -1545,6 +1543,10 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     if (Token_ == tkCONSTRAINT) {
         if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
         NextToken();
+        if (Token_ == tkCHECK) { // a named check of the table: read as the unnamed ones are
+            ParseConstraintBody(Constraint.release(), Table);
+            return;
+        }
         if (Token_ != tkPRIMARY && Token_ != tkUNIQUE && Token_ != tkFOREIGN) {
             Error("Missing: PRIMARY... or UNIQUE...");
             return;
@@ -1553,10 +1555,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         Log = Token_ == tkPRIMARY ? "Primary Key: " : "Unique: ";
     }
     if (Token_ == tkFOREIGN) {
-        // Inside the element list the rules are not read: an ON ends the list.
-        TableElement_ = true;
         ParseReferences(Constraint.get(), Table);
-        TableElement_ = false;
     } else {
         const bool Primary = Token_ == tkPRIMARY;
         Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);

@@ -347,7 +347,6 @@ protected:
     bool FileParsed(TDbObj* Obj, TObjsList Which);
 
     std::string CurrentTable_, CurrentColumn_;
-    bool TableElement_ = false;      // a foreign key of CREATE TABLE's list: no rules
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
     // looked up again before use, since the container may have let the object go.
