@@ -25,6 +25,7 @@
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "model/smxDBStructure.h"
+#include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 #include "platform/smxUIHooks.h"
 
@@ -447,6 +448,8 @@ void TIbParser::ParseAlter() {
         ParseAlterIndex();
     else if (Is(tkTRIGGER))
         ParseTrigger(tkALTER);
+    else if (Is(tkVIEW))
+        ParseView(tkALTER);
     else if (Is(tkDOMAIN))
         ParseAlterDomain();
     else if (IsWord("SEQUENCE"))
@@ -1903,7 +1906,8 @@ void TIbParser::ParseTrigger(int Verb) {
 void TIbParser::ParseView(int /*Verb*/) {
     Expect(tkVIEW);
     const std::string Name = NextName();
-    // RECREATE VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in place.
+    // RECREATE VIEW, ALTER VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in
+    // place.
     TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
     std::unique_ptr<TViwData> Made;
     TViwData* V = FiledOrNew(Existing, Made, Container_, Name);
@@ -1919,29 +1923,37 @@ void TIbParser::ParseView(int /*Verb*/) {
         Existing->Fields.Clear();
         Existing->Fields.SetOwnsObjects(true);
     }
+    RedefinedViewFields_ = &OldFields;
+    ScopeExit Forget([this] { RedefinedViewFields_ = nullptr; });
     NextToken();
     if (Token_ == tkLParen) {
         for (;;) {
             if (!NextAndExpect(tkIdent)) break;
-            if (const int Old = OldFields.IndexOf(TokenText_); Old >= 0) {
-                TObject* F = OldFields.Objects(Old);
-                OldFields.SetOwnsObjects(false);
-                OldFields.Delete(Old);
-                OldFields.SetOwnsObjects(true);
-                V->Fields.AddObject(TokenText_, F);
-            } else {
-                V->AddField(TokenText_);
-            }
+            AddViewColumn(V, TokenText_);
             NextToken();
             if (Token_ != tkComma) break;
         }
         ExpectAndNext(tkRParen);
     }
     if (LogWanted()) DoLogNextLine("View: " + Name);
+    // Without a column list the body parser names the columns from the select list.
     if (Expect(tkAS)) ReadBody(V);
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboView);
     if (Made) FileParsed(Made.release(), TObjsList::olViews);
     ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::AddViewColumn(TViwData* View, const std::string& Name) {
+    TStringList* Old = RedefinedViewFields_;
+    if (const int At = Old ? Old->IndexOf(Name) : -1; At >= 0) {
+        TObject* F = Old->Objects(At);
+        Old->SetOwnsObjects(false);
+        Old->Delete(At);
+        Old->SetOwnsObjects(true);
+        View->Fields.AddObject(Name, F);
+    } else {
+        View->AddField(Name);
+    }
 }
 
 // =====================================================================================================

@@ -27,6 +27,7 @@ class TGntData;
 class TPkgData;
 class TPrcData;
 class TTblData;
+class TViwData;
 
 // --- InterBase keyword codes the statement routines test --------------------------------------------
 // The codes of the InterBase keyword table (model/smxKeywords); a test checks them against it.
@@ -329,6 +330,9 @@ protected:
     bool ReadGrantPrivilege(TGntData* G);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
+    /// Appends a column named Name to the view: the redefined view's old column of that name when
+    /// there is one (what reads it stays recorded), else a new one.
+    void AddViewColumn(TViwData* View, const std::string& Name);
     /// The parser of INPUT files (one of this parser's class, so bodies are read alike).
     virtual std::unique_ptr<TIbParser> CreateInputParser() { return std::make_unique<TIbParser>(Owner_); }
 
@@ -347,6 +351,7 @@ protected:
     bool FileParsed(TDbObj* Obj, TObjsList Which);
 
     std::string CurrentTable_, CurrentColumn_;
+    TStringList* RedefinedViewFields_ = nullptr; // the old columns of the view being redefined
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
     // looked up again before use, since the container may have let the object go.
