@@ -97,6 +97,13 @@ int ComparePadded(std::string_view a, std::string_view b, unsigned char Pad) {
     return 0;
 }
 
+// Firebird's text equality: trailing blanks are not significant.
+std::string_view TrimBlanksRight(std::string_view s) {
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
 std::string_view TrimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
@@ -502,6 +509,150 @@ const TField& FirstField(TSMXQuery& Query) {
     return (*f)[0];
 }
 
+// ---- Column types of the catalogue ----
+
+enum class TTypeKind { Exact, Float, Text, Octets, Date, Time, Timestamp, Boolean, Blob, Other };
+
+TTypeKind KindOf(const TColumnType& t) {
+    switch (t.FieldType) {
+    case 7:
+    case 8:
+    case 16:
+    case 26:
+        return TTypeKind::Exact;
+    case 10:
+    case 11:
+    case 27:
+        return TTypeKind::Float;
+    case 14:
+    case 37:
+    case 40:
+        return t.CharSetId == 1 ? TTypeKind::Octets : TTypeKind::Text;
+    case 12:
+        return TTypeKind::Date;
+    case 13:
+        return TTypeKind::Time;
+    case 35:
+        return TTypeKind::Timestamp;
+    case 23:
+        return TTypeKind::Boolean;
+    case 261:
+        return TTypeKind::Blob;
+    default:
+        return TTypeKind::Other;
+    }
+}
+
+// Bits of an exact number's storage; bits of a floating-point mantissa.
+int StorageBits(int FieldType) {
+    return FieldType == 7 ? 16 : FieldType == 8 ? 32 : FieldType == 16 ? 64 : 128;
+}
+int MantissaBits(int FieldType) {
+    return FieldType == 10 ? 24 : 53;
+}
+
+// True when the target column stores every value of the master column unchanged and compares the
+// two the same way: the same kind, at least the range, scale and length, the same character set
+// and collation. SMALLINT into INTEGER and VARCHAR(10) into VARCHAR(20) qualify.
+bool HoldsEveryValue(const TColumnType& M, const TColumnType& T) {
+    const TTypeKind km = KindOf(M), kt = KindOf(T);
+    switch (km) {
+    case TTypeKind::Exact:
+        if (kt == TTypeKind::Float)
+            return M.Scale == 0 && StorageBits(M.FieldType) - 1 <= MantissaBits(T.FieldType);
+        // Each extra decimal of the target costs log2(10) bits of its range.
+        return kt == TTypeKind::Exact && M.Scale <= T.Scale &&
+               StorageBits(M.FieldType) - 1 + (T.Scale - M.Scale) * 3.3219280948873622 <=
+                   StorageBits(T.FieldType) - 1 + 1e-9;
+    case TTypeKind::Float:
+        return kt == TTypeKind::Float && MantissaBits(M.FieldType) <= MantissaBits(T.FieldType);
+    case TTypeKind::Text:
+        return kt == TTypeKind::Text && M.CharSetId == T.CharSetId && M.CollationId == T.CollationId &&
+               M.CharLength <= T.CharLength;
+    case TTypeKind::Octets:
+        return kt == TTypeKind::Octets && M.ByteLength <= T.ByteLength;
+    case TTypeKind::Date:
+        return kt == TTypeKind::Date || kt == TTypeKind::Timestamp;
+    case TTypeKind::Blob:
+        return kt == TTypeKind::Blob && M.SubType == T.SubType &&
+               (M.SubType != 1 || M.CharSetId == T.CharSetId);
+    case TTypeKind::Other:
+        return M.FieldType == T.FieldType && M.SubType == T.SubType && M.ByteLength == T.ByteLength &&
+               M.Scale == T.Scale;
+    default:
+        return km == kt;
+    }
+}
+
+// The type as it is declared, with its character set and collation when asked for.
+std::string TypeText(const TColumnType& t, bool WithCharSet) {
+    const std::string length = "(" + IntToStr(t.CharLength > 0 ? t.CharLength : t.ByteLength) + ")";
+    std::string r;
+    switch (t.FieldType) {
+    case 7:
+    case 8:
+    case 16:
+    case 26:
+        if (t.Scale > 0 || t.SubType == 1 || t.SubType == 2) {
+            const int digits = t.Precision > 0    ? t.Precision
+                               : t.FieldType == 7 ? 4
+                               : t.FieldType == 8 ? 9
+                                                  : 18;
+            return std::string(t.SubType == 2 ? "DECIMAL(" : "NUMERIC(") + IntToStr(digits) + "," +
+                   IntToStr(t.Scale) + ")";
+        }
+        return t.FieldType == 7    ? "SMALLINT"
+               : t.FieldType == 8  ? "INTEGER"
+               : t.FieldType == 16 ? "BIGINT"
+                                   : "INT128";
+    case 10:
+        return "FLOAT";
+    case 11:
+    case 27:
+        return "DOUBLE PRECISION";
+    case 12:
+        return "DATE";
+    case 13:
+        return "TIME";
+    case 35:
+        return "TIMESTAMP";
+    case 23:
+        return "BOOLEAN";
+    case 14:
+        r = "CHAR" + length;
+        break;
+    case 37:
+        r = "VARCHAR" + length;
+        break;
+    case 40:
+        r = "CSTRING" + length;
+        break;
+    case 261:
+        r = t.SubType == 1   ? "BLOB SUB_TYPE TEXT"
+            : t.SubType == 0 ? "BLOB SUB_TYPE BINARY"
+                             : "BLOB SUB_TYPE " + IntToStr(t.SubType);
+        break;
+    default:
+        return "type " + IntToStr(t.FieldType);
+    }
+    if (WithCharSet && !t.CharSetName.empty()) r += " CHARACTER SET " + t.CharSetName;
+    if (WithCharSet && !t.CollationName.empty() && t.CollationName != t.CharSetName)
+        r += " COLLATE " + t.CollationName;
+    return r;
+}
+
+// One column of a type difference: its name (both names when they differ) and both types.
+std::string ColumnPairText(const std::string& NameM, const std::string& NameT, const std::string& TypeM,
+                           const std::string& TypeT) {
+    return (NameM == NameT ? NameM : NameM + "/" + NameT) + " (master " + TypeM + ", target " + TypeT + ")";
+}
+
+std::string TypesDifferText(const std::string& TableM, const std::string& TableT,
+                            const std::vector<std::string>& Columns) {
+    return "Column types of master table " + TableM + " and target table " + TableT +
+           " differ: " + JoinNames(Columns, ", ") + ". Exclude them with ExcludeDataFields.";
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -556,14 +707,122 @@ private:
     std::uint64_t size_ = 0;
 };
 
+// Master rows whose INSERT waits: the values of each row, one after the other, in a temporary file
+// that the system removes when it is closed, so memory stays flat however many rows wait.
+class TTableDataComparer::TRowSpill {
+public:
+    ~TRowSpill() {
+        if (file_) std::fclose(file_);
+    }
+    int Count() const { return count_; }
+
+    /// Appends the current values of the fields; false with the system's reason.
+    bool Write(const std::vector<TField*>& Fields, std::string& Reason) {
+        errno = 0;
+        if (!file_ && !(file_ = std::tmpfile())) return Failed(Reason);
+        std::string record;
+        for (const TField* f : Fields) {
+            const TVariant& v = f->Value();
+            record += static_cast<char>(v.Kind());
+            switch (v.Kind()) {
+            case TVarKind::vkInteger:
+                AppendRaw(record, v.AsInteger());
+                break;
+            case TVarKind::vkFloat:
+            case TVarKind::vkDateTime:
+                AppendRaw(record, v.AsFloat());
+                break;
+            case TVarKind::vkBoolean:
+                record += v.AsBoolean() ? '\1' : '\0';
+                break;
+            case TVarKind::vkString:
+            case TVarKind::vkBytes:
+                AppendRaw(record, static_cast<std::uint64_t>(v.RawText().size()));
+                record += v.RawText();
+                break;
+            case TVarKind::vkNull:
+                break;
+            }
+        }
+        if (std::fwrite(record.data(), 1, record.size(), file_) != record.size()) return Failed(Reason);
+        ++count_;
+        return true;
+    }
+    /// Reading starts again at the first row.
+    bool Rewind(std::string& Reason) {
+        if (file_ && (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)) return Failed(Reason);
+        return true;
+    }
+    /// The next row's values into the fields, which have the layout the rows were written with.
+    bool Read(const std::vector<std::unique_ptr<TField>>& Fields, std::string& Reason) {
+        errno = 0;
+        for (const auto& f : Fields) {
+            char kind = 0;
+            if (!ReadRaw(kind)) return Failed(Reason);
+            switch (static_cast<TVarKind>(kind)) {
+            case TVarKind::vkInteger: {
+                std::int64_t i = 0;
+                if (!ReadRaw(i)) return Failed(Reason);
+                f->SetValue(TVariant::FromInteger(i));
+                break;
+            }
+            case TVarKind::vkFloat:
+            case TVarKind::vkDateTime: {
+                double d = 0;
+                if (!ReadRaw(d)) return Failed(Reason);
+                f->SetValue(static_cast<TVarKind>(kind) == TVarKind::vkFloat ? TVariant::FromFloat(d)
+                                                                             : TVariant::FromDateTime(d));
+                break;
+            }
+            case TVarKind::vkBoolean: {
+                char b = 0;
+                if (!ReadRaw(b)) return Failed(Reason);
+                f->SetValue(TVariant::FromBoolean(b != 0));
+                break;
+            }
+            case TVarKind::vkString:
+            case TVarKind::vkBytes: {
+                std::uint64_t n = 0;
+                if (!ReadRaw(n)) return Failed(Reason);
+                std::string bytes(n, '\0');
+                if (n > 0 && std::fread(bytes.data(), 1, n, file_) != n) return Failed(Reason);
+                f->SetValue(static_cast<TVarKind>(kind) == TVarKind::vkString
+                                ? TVariant::FromString(std::move(bytes))
+                                : TVariant::FromBytes(std::move(bytes)));
+                break;
+            }
+            default:
+                f->SetValue(TVariant());
+                break;
+            }
+        }
+        return true;
+    }
+
+private:
+    template <class T> static void AppendRaw(std::string& Out, T Value) {
+        Out.append(reinterpret_cast<const char*>(&Value), sizeof Value);
+    }
+    template <class T> bool ReadRaw(T& Value) { return std::fread(&Value, sizeof Value, 1, file_) == 1; }
+    bool Failed(std::string& Reason) const {
+        Reason = errno != 0 ? std::generic_category().message(errno) : "unexpected end of file";
+        return false;
+    }
+
+    std::FILE* file_ = nullptr;
+    int count_ = 0;
+};
+
 // Field positions of a run, resolved once after the selects are open, and the previous key values
 // of each side for the order check.
 struct TTableDataComparer::TRunFields {
     std::vector<TField*> KeyM, KeyT;   // by key list, KeyFieldCount entries
+    std::vector<TCompareAs> KeyModes;  // how each key pair compares
     std::vector<TField*> DataM, DataT; // by data list, DataFieldCount entries
     std::vector<TField*> AllM, AllT;   // every column of each select, by position
     std::vector<std::unique_ptr<TField>> PrevM, PrevT;
     bool HavePrevM = false, HavePrevT = false;
+    std::unique_ptr<TRowSpill> Spill; // INSERTs that wait for the target's DELETEs
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -583,6 +842,11 @@ void TCmpTableOptions::Assign(const TCmpTableOptions& Source) {
 TColumnClass TCmpTableOptions::GetColumnClass(std::string_view Name) const {
     const auto it = classes_.find(std::string(Name));
     return it == classes_.end() ? TColumnClass::ccPlain : it->second;
+}
+
+const TColumnType* TCmpTableOptions::FindColumnType(std::string_view Name) const {
+    const auto it = types_.find(std::string(Name));
+    return it == types_.end() ? nullptr : &it->second;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -878,7 +1142,8 @@ void TTableDataComparer::PrepareAndCompare() {
              ResolveCompareFields(tableOptionsMaster_, queryMaster_.get(), dataDefaultMaster_,
                                   keyDefaultMaster_) &&
              PairDefaultColumns(dataDefaultMaster_ && dataDefaultTarget_ && queryTarget_,
-                                keyDefaultMaster_ && keyDefaultTarget_ && queryTarget_);
+                                keyDefaultMaster_ && keyDefaultTarget_ && queryTarget_) &&
+             CheckColumnTypes();
     } catch (const std::exception& e) {
         ErrorMessage(e.what());
         ok = false;
@@ -1066,6 +1331,34 @@ bool TTableDataComparer::PairDefaultColumns(bool DataDefault, bool KeyDefault) {
     return true;
 }
 
+// A column that the two sides store or compare differently cannot be made equal by data statements:
+// values of different kinds would compare as equal, a fraction would be rounded into an integer
+// column, a longer text refused after its row was deleted. One error names every such column with
+// both types, before any file is made or any statement runs.
+bool TTableDataComparer::CheckColumnTypes() {
+    const TCmpTableOptions& m = tableOptionsMaster_;
+    const TCmpTableOptions& t = tableOptionsTarget_;
+    std::vector<std::string> differing, seen;
+    auto check = [&](const TStringList& ListM, const TStringList& ListT, int Count) {
+        for (int i = 0; i < Count; ++i) {
+            const std::string nameM = Unquoted(ListM[i]), nameT = Unquoted(ListT[i]);
+            if (std::find(seen.begin(), seen.end(), nameM) != seen.end()) continue;
+            seen.push_back(nameM);
+            const TColumnType* a = m.FindColumnType(nameM);
+            const TColumnType* b = t.FindColumnType(nameT);
+            if (!a || !b || HoldsEveryValue(*a, *b)) continue;
+            const bool charSets = KindOf(*a) == KindOf(*b) &&
+                                  (a->CharSetId != b->CharSetId || a->CollationId != b->CollationId);
+            differing.push_back(ColumnPairText(nameM, nameT, TypeText(*a, charSets), TypeText(*b, charSets)));
+        }
+    };
+    check(m.GetKeyList(), t.GetKeyList(), KeyFieldCount());
+    check(m.GetDataList(), t.GetDataList(), DataFieldCount());
+    if (differing.empty()) return true;
+    ErrorMessage(TypesDifferText(m.GetTableName(), t.GetTableName(), differing));
+    return false;
+}
+
 std::string TTableDataComparer::NormalizeTableName(std::string_view Name, TDatabaseType Type) const {
     using enum TDatabaseType;
     switch (Type) {
@@ -1142,18 +1435,37 @@ bool TTableDataComparer::GetInterBaseColumns(TCmpTableOptions& Options, TSMXQuer
             Options.GetAllFields().Add(Trim(FieldOf(Query, "RDB$FIELD_NAME").AsString()));
         CloseAndClear(Query);
 
-        // What the names alone do not tell: which columns are BLOBs (never keys) and arrays (never compared).
-        SetLines(Query, {"Select rf.rdb$field_name, f.rdb$field_type, f.rdb$dimensions",
-                         "from rdb$relation_fields rf",
-                         "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
-                         "where rf.rdb$relation_name = " + quoted});
+        // What the names alone do not tell: which columns are BLOBs (never keys) and arrays (never
+        // compared), and each column's declared type with its character set and collation.
+        SetLines(Query,
+                 {"Select rf.rdb$field_name, f.rdb$field_type, f.rdb$dimensions, f.rdb$field_sub_type,",
+                  "f.rdb$field_scale, f.rdb$field_precision, f.rdb$character_length, f.rdb$field_length,",
+                  "f.rdb$character_set_id, coalesce(rf.rdb$collation_id, f.rdb$collation_id) collation_id,",
+                  "cs.rdb$character_set_name, co.rdb$collation_name", "from rdb$relation_fields rf",
+                  "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
+                  "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
+                  "left join rdb$collations co on co.rdb$character_set_id = f.rdb$character_set_id",
+                  "and co.rdb$collation_id = coalesce(rf.rdb$collation_id, f.rdb$collation_id, 0)",
+                  "where rf.rdb$relation_name = " + quoted});
         Query.Open();
         for (; !Query.GetEof(); Query.Next()) {
             const std::string name = Trim(FieldOf(Query, "RDB$FIELD_NAME").AsString());
             const TField& dims = FieldOf(Query, "RDB$DIMENSIONS");
+            TColumnType type;
+            type.FieldType = static_cast<int>(FieldOf(Query, "RDB$FIELD_TYPE").AsInteger());
+            type.SubType = static_cast<int>(FieldOf(Query, "RDB$FIELD_SUB_TYPE").AsInteger());
+            type.Scale = -static_cast<int>(FieldOf(Query, "RDB$FIELD_SCALE").AsInteger());
+            type.Precision = static_cast<int>(FieldOf(Query, "RDB$FIELD_PRECISION").AsInteger());
+            type.CharLength = static_cast<int>(FieldOf(Query, "RDB$CHARACTER_LENGTH").AsInteger());
+            type.ByteLength = static_cast<int>(FieldOf(Query, "RDB$FIELD_LENGTH").AsInteger());
+            type.CharSetId = static_cast<int>(FieldOf(Query, "RDB$CHARACTER_SET_ID").AsInteger());
+            type.CollationId = static_cast<int>(FieldOf(Query, "COLLATION_ID").AsInteger());
+            type.CharSetName = Trim(FieldOf(Query, "RDB$CHARACTER_SET_NAME").AsString());
+            type.CollationName = Trim(FieldOf(Query, "RDB$COLLATION_NAME").AsString());
+            Options.SetColumnType(name, type);
             if (!dims.IsNull() && dims.AsInteger() > 0)
                 Options.SetColumnClass(name, TColumnClass::ccArray);
-            else if (FieldOf(Query, "RDB$FIELD_TYPE").AsInteger() == 261)
+            else if (type.FieldType == 261)
                 Options.SetColumnClass(name, TColumnClass::ccBlob);
         }
         CloseAndClear(Query);
@@ -1418,6 +1730,38 @@ bool TTableDataComparer::UsesNullsFirst(TDatabaseType Type) const {
     return v == st_FireBird_15 || (v >= st_Firebird_20 && v <= st_Firebird_40);
 }
 
+// A text column of a binary collation orders by its bytes as the client receives them, trailing
+// blanks removed: the server's own order depends on the plan (an index skips trailing blanks, a
+// sort pads with them, so 'v' and 'v' || ASCII_CHAR(10) swap places), and the merge needs one order
+// it can follow exactly. Other collations keep the server's order.
+bool TTableDataComparer::OrdersByBytes(const TCmpTableOptions& Options, std::string_view Name) const {
+    const TSMXCustomConnection* c = Options.GetConnection();
+    if (!c || c->GetDatabaseType() != TDatabaseType::dbInterBase) return false;
+    const TColumnType* t = Options.FindColumnType(Unquoted(Name));
+    return t && KindOf(*t) == TTypeKind::Text && (t->CollationId == 0 || t->CollationName == "UCS_BASIC");
+}
+
+std::string TTableDataComparer::OrderItem(const TCmpTableOptions& Options, const std::string& Name,
+                                          bool NullsFirst) const {
+    const std::string column = Name.empty() || Name.front() == '"' ? Name : QuoteFieldName(Options, Name);
+    const std::string nulls = NullsFirst ? " NULLS FIRST" : "";
+    if (!OrdersByBytes(Options, Name)) return column + nulls;
+    const TColumnType& t = *Options.FindColumnType(Unquoted(Name));
+    std::string text = "TRIM(TRAILING FROM " + column + ")";
+    // A column of another character set than the connection's reaches the client transliterated:
+    // its bytes are taken in the connection's character set (NONE passes bytes as they are).
+    const std::string& charSet = Options.GetConnection()->GetIBServerOptions().GetDBCharSet();
+    if (t.CharSetId != 0 && !charSet.empty() && !SameText(charSet, "NONE") &&
+        !SameText(charSet, t.CharSetName))
+        text = "CAST(" + text + " AS VARCHAR(" + IntToStr(std::max(t.CharLength, 1)) + ") CHARACTER SET " +
+               charSet + ")";
+    // Four bytes hold any character; OCTETS pads with zero bytes, so the length settles the order of
+    // 'v' and 'v' || ASCII_CHAR(0).
+    const int bytes = std::clamp(std::max(t.CharLength, 1) * 4, 1, 32765);
+    return "CAST(" + text + " AS VARCHAR(" + IntToStr(bytes) + ") CHARACTER SET OCTETS)" + nulls +
+           ", OCTET_LENGTH(" + text + ")";
+}
+
 std::string TTableDataComparer::BuildSelectSQL(const TCmpTableOptions& Options) const {
     const TStringList& keys = Options.GetKeyList();
     const TStringList& data = Options.GetDataList();
@@ -1437,9 +1781,7 @@ std::string TTableDataComparer::BuildSelectSQL(const TCmpTableOptions& Options) 
         order = " Order by ";
         for (int i = 0; i < orderList->Count(); ++i) {
             if (i > 0) order += ", ";
-            const std::string& n = (*orderList)[i];
-            order += n.empty() || n.front() == '"' ? n : QuoteFieldName(Options, n);
-            if (nullsFirst) order += " NULLS FIRST";
+            order += OrderItem(Options, (*orderList)[i], nullsFirst);
         }
     }
     const std::string table = QuoteTableName(Options, Options.GetTableName());
@@ -1648,6 +1990,10 @@ int TTableDataComparer::CompareBlobFields(const TField& FieldM, const TField& Fi
 }
 
 int TTableDataComparer::CompareFieldValues(const TField& FieldM, const TField& FieldT, bool AsKey) {
+    return CompareAs(FieldM, FieldT, AsKey ? TCompareAs::caKey : TCompareAs::caData);
+}
+
+int TTableDataComparer::CompareAs(const TField& FieldM, const TField& FieldT, TCompareAs Mode) {
     using enum TDatabaseType;
     using enum TFieldType;
     if (OnCompareFields) return OnCompareFields(this, FieldM, FieldT);
@@ -1676,13 +2022,16 @@ int TTableDataComparer::CompareFieldValues(const TField& FieldM, const TField& F
             a = TrimView(a);
             b = TrimView(b);
         }
-        // Keys sort as Firebird sorts them; data stay byte-exact unless a CHAR side pads anyway.
-        if (!guid && (AsKey || tm == ftFixedChar || tt == ftFixedChar)) return ComparePadded(a, b, ' ');
+        // Keys sort as their select orders them; data stay byte-exact unless a CHAR side pads anyway.
+        if (!guid && Mode == TCompareAs::caKeyBytes)
+            return CompareBytes(TrimBlanksRight(a), TrimBlanksRight(b));
+        if (!guid && (Mode == TCompareAs::caKey || tm == ftFixedChar || tt == ftFixedChar))
+            return ComparePadded(a, b, ' ');
         return CompareBytes(a, b);
     }
     case TFamily::Bytes: {
         const std::string_view a = TextOf(FieldM, bm), b = TextOf(FieldT, bt);
-        if (AsKey || tm == ftBytes || tt == ftBytes) return ComparePadded(a, b, 0);
+        if (Mode != TCompareAs::caData || tm == ftBytes || tt == ftBytes) return ComparePadded(a, b, 0);
         return CompareBytes(a, b);
     }
     case TFamily::Number:
@@ -1701,11 +2050,13 @@ int TTableDataComparer::CompareFieldValues(const TField& FieldM, const TField& F
 }
 
 int TTableDataComparer::CompareFieldLists(const std::vector<TField*>& FieldsM,
-                                          const std::vector<TField*>& FieldsT, bool AsKey) {
+                                          const std::vector<TField*>& FieldsT,
+                                          const std::vector<TCompareAs>& Modes) {
     for (std::size_t i = 0; i < FieldsM.size(); ++i) {
         const TField& m = *FieldsM[i];
         if (!compareBlobs_ && IsLargeObject(m.DataType())) continue;
-        if (int r = CompareFieldValues(m, *FieldsT[i], AsKey); r != 0) return r;
+        const TCompareAs mode = i < Modes.size() ? Modes[i] : TCompareAs::caData;
+        if (int r = CompareAs(m, *FieldsT[i], mode); r != 0) return r;
     }
     return 0;
 }
@@ -1713,11 +2064,11 @@ int TTableDataComparer::CompareFieldLists(const std::vector<TField*>& FieldsM,
 int TTableDataComparer::CompareCurrentRows() {
     dataDiffer_ = false;
     if (!fields_->KeyM.empty()) {
-        const int c = CompareFieldLists(fields_->KeyM, fields_->KeyT, true);
-        if (c == 0) dataDiffer_ = CompareFieldLists(fields_->AllM, fields_->AllT, false) != 0;
+        const int c = CompareFieldLists(fields_->KeyM, fields_->KeyT, fields_->KeyModes);
+        if (c == 0) dataDiffer_ = CompareFieldLists(fields_->AllM, fields_->AllT, {}) != 0;
         return c;
     }
-    return CompareFieldLists(fields_->AllM, fields_->AllT, false);
+    return CompareFieldLists(fields_->AllM, fields_->AllT, {});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1759,6 +2110,10 @@ void TTableDataComparer::ResolveRunFields() {
     for (int i = 0; i < keyCount; ++i) {
         rf.KeyM.push_back(RunField(*queryMaster_, m.GetKeyList()[i]));
         rf.KeyT.push_back(RunField(*queryTarget_, t.GetKeyList()[i]));
+        // The key compares as its select orders it; a select of the event orders as it likes.
+        const bool bytes =
+            !OnGetSelectSQL && OrdersByBytes(m, m.GetKeyList()[i]) && OrdersByBytes(t, t.GetKeyList()[i]);
+        rf.KeyModes.push_back(bytes ? TCompareAs::caKeyBytes : TCompareAs::caKey);
     }
     const int dataCount = DataFieldCount();
     for (int i = 0; i < dataCount; ++i) {
@@ -1779,20 +2134,25 @@ void TTableDataComparer::ResolveRunFields() {
     }
 }
 
-// Keys of different kinds (a number against a text) would pair rows wrongly: stop before the merge.
-void TTableDataComparer::CheckKeyFamilies() {
+// Values of different kinds (a number against a text) would pair rows wrongly or compare as equal:
+// stop before the merge. Catalogue types are checked before (CheckColumnTypes); this catches what
+// no catalogue told, such as the columns of other databases or of the select event.
+void TTableDataComparer::CheckKinds() {
     if (OnCompareFields) return; // the handler decides how such values compare
     const TRunFields& rf = *fields_;
-    for (std::size_t i = 0; i < rf.KeyM.size(); ++i) {
-        const TField& a = *rf.KeyM[i];
-        const TField& b = *rf.KeyT[i];
-        if (FamilyOf(a.DataType()) != FamilyOf(b.DataType()))
-            Stop("Key field " + a.FieldName() + " of master table " + tableOptionsMaster_.GetTableName() +
-                 " (" + std::string(FieldTypeName(a.DataType())) + ") and key field " + b.FieldName() +
-                 " of target table " + tableOptionsTarget_.GetTableName() + " (" +
-                 std::string(FieldTypeName(b.DataType())) +
-                 ") are of different kinds and cannot be compared.");
-    }
+    std::vector<std::string> differing;
+    auto check = [&](const std::vector<TField*>& m, const std::vector<TField*>& t) {
+        for (std::size_t i = 0; i < m.size() && i < t.size(); ++i)
+            if (FamilyOf(m[i]->DataType()) != FamilyOf(t[i]->DataType()))
+                differing.push_back(ColumnPairText(m[i]->FieldName(), t[i]->FieldName(),
+                                                   std::string(FieldTypeName(m[i]->DataType())),
+                                                   std::string(FieldTypeName(t[i]->DataType()))));
+    };
+    check(rf.KeyM, rf.KeyT);
+    check(rf.DataM, rf.DataT);
+    if (!differing.empty())
+        Stop(TypesDifferText(tableOptionsMaster_.GetTableName(), tableOptionsTarget_.GetTableName(),
+                             differing));
 }
 
 // The merge holds only when each side delivers its keys strictly increasing under the comparison
@@ -1806,7 +2166,7 @@ void TTableDataComparer::CheckRowOrder(bool Master) {
     if (have) {
         int c = 0;
         for (std::size_t i = 0; i < keys.size() && c == 0; ++i)
-            c = CompareFieldValues(*prev[i], *keys[i], true);
+            c = CompareAs(*prev[i], *keys[i], rf.KeyModes[i]);
         if (c >= 0)
             Stop(std::string("Rows of the ") + (Master ? "master" : "target") + " table " +
                  (Master ? tableOptionsMaster_ : tableOptionsTarget_).GetTableName() +
@@ -1895,6 +2255,11 @@ void TTableDataComparer::CompareRows() {
     if (queryTarget_) CloseAndClear(*queryTarget_);
     if (OnProgressUpdateMaster || OnProgressUpdateTarget) RunCountStatements();
 
+    std::vector<std::string> keyNames;
+    for (int i = 0; i < KeyFieldCount(); ++i)
+        keyNames.push_back(Unquoted(tableOptionsMaster_.GetKeyList()[i]));
+    LogLine("Key fields: " + (keyNames.empty() ? std::string("(none)") : JoinNames(keyNames, ", ")));
+
     TStringList selectM, selectT;
     GetSelectSQL(selectM, selectT);
     if (!OnGetSelectSQL) {
@@ -1916,7 +2281,7 @@ void TTableDataComparer::CompareRows() {
         if (!queryTarget_->GetEof()) currentTarget_ = 1;
     }
     ResolveRunFields();
-    CheckKeyFamilies();
+    CheckKinds();
     if (!queryMaster_->GetEof()) CheckRowOrder(true);
     if (queryTarget_ && !queryTarget_->GetEof()) CheckRowOrder(false);
 
@@ -1932,12 +2297,22 @@ void TTableDataComparer::CompareRows() {
         ++currentTarget_;
         if (!queryTarget_->GetEof()) CheckRowOrder(false);
     };
+    // A table's DELETEs go before its INSERTs. With every column as the key a changed row is a new
+    // row plus a missing one; were the new one inserted first, a primary or unique key of the target
+    // would refuse it after its old version was deleted. INSERTs met while target rows are still to
+    // come wait in a temporary file; the DELETEs and UPDATEs go out as they arise.
+    const bool deferInserts = queryTarget_ &&
+                              allowedOperations_.contains(TDataCompareOperation::dcopInsert) &&
+                              allowedOperations_.contains(TDataCompareOperation::dcopDelete);
     for (;;) {
         FireProgress();
         if (!queryTarget_ || queryMaster_->GetEof() || queryTarget_->GetEof()) break;
         const int c = CompareCurrentRows();
         if (c < 0) {
-            InsertRow();
+            if (deferInserts)
+                SpillInsert();
+            else
+                InsertRow();
             nextMaster();
         } else if (c == 0) {
             if (dataDiffer_)
@@ -1951,15 +2326,17 @@ void TTableDataComparer::CompareRows() {
             nextTarget();
         }
     }
-    while (!queryMaster_->GetEof()) {
-        if (OnProgressUpdateMaster) OnProgressUpdateMaster(this, currentMaster_, rowTotalMaster_);
-        InsertRow();
-        nextMaster();
-    }
     while (queryTarget_ && !queryTarget_->GetEof()) {
         if (OnProgressUpdateTarget) OnProgressUpdateTarget(this, currentTarget_, rowTotalTarget_);
         DeleteRow();
         nextTarget();
+    }
+    // No DELETE is left: the waiting INSERTs, then the master's remaining rows, in key order.
+    InsertSpilledRows();
+    while (!queryMaster_->GetEof()) {
+        if (OnProgressUpdateMaster) OnProgressUpdateMaster(this, currentMaster_, rowTotalMaster_);
+        InsertRow();
+        nextMaster();
     }
     FireProgress();
     fields_.reset();
@@ -2019,6 +2396,41 @@ void TTableDataComparer::InsertRow() {
                              CRLF + "VALUES(" + InsertValueList() + ")";
     AddResultSQL(text, TStatType::stInsert, t.GetTableName(), TDbOperation::odbInsert, TDbObject::dboTable);
     ++inserted_;
+}
+
+void TTableDataComparer::SpillInsert() {
+    TRunFields& rf = *fields_;
+    if (!rf.Spill) rf.Spill = std::make_unique<TRowSpill>();
+    std::string reason;
+    if (!rf.Spill->Write(rf.AllM, reason)) Stop("Cannot write the temporary file of waiting rows: " + reason);
+}
+
+void TTableDataComparer::InsertSpilledRows() {
+    TRunFields& rf = *fields_;
+    if (!rf.Spill || rf.Spill->Count() == 0) return;
+    std::string reason;
+    if (!rf.Spill->Rewind(reason)) Stop("Cannot read the temporary file of waiting rows: " + reason);
+    // Fields of the master's layout take each waiting row in turn and stand in for the select's.
+    std::vector<std::unique_ptr<TField>> rows;
+    for (const TField* f : rf.AllM)
+        rows.push_back(
+            std::make_unique<TField>(f->FieldName(), f->DataType(), f->Size(), f->Precision(), f->Scale()));
+    const std::vector<TField*> savedAll = rf.AllM, savedData = rf.DataM;
+    ScopeExit restore([&] {
+        rf.AllM = savedAll;
+        rf.DataM = savedData;
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rf.AllM[i] = rows[i].get();
+    for (TField*& d : rf.DataM) {
+        const auto at = std::find(savedAll.begin(), savedAll.end(), d);
+        if (at != savedAll.end()) d = rows[static_cast<std::size_t>(at - savedAll.begin())].get();
+    }
+    for (int n = rf.Spill->Count(); n > 0; --n) {
+        if (!rf.Spill->Read(rows, reason)) Stop("Cannot read the temporary file of waiting rows: " + reason);
+        InsertRow();
+    }
+    rf.Spill.reset();
 }
 
 void TTableDataComparer::UpdateRow() {

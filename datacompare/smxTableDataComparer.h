@@ -63,6 +63,21 @@ public:
 /// What the catalogue tells about a column beyond its name.
 enum class TColumnClass : std::uint8_t { ccPlain, ccBlob, ccArray };
 
+/// A column's type as Firebird's catalogue declares it: enough to tell whether the two sides store
+/// and compare the column alike, and how its text can be ordered byte by byte.
+struct TColumnType {
+    int FieldType = 0;  ///< RDB$FIELD_TYPE (7 SMALLINT, 8 INTEGER, 14 CHAR, 37 VARCHAR, 261 BLOB, ...)
+    int SubType = 0;    ///< numeric kind (1 NUMERIC, 2 DECIMAL) or BLOB sub-type
+    int Scale = 0;      ///< digits after the decimal point
+    int Precision = 0;  ///< declared digits of NUMERIC and DECIMAL
+    int CharLength = 0; ///< characters of CHAR and VARCHAR
+    int ByteLength = 0; ///< bytes of the stored value (CHAR, VARCHAR)
+    int CharSetId = 0;  ///< 0 NONE, 1 OCTETS, ...
+    int CollationId = 0;
+    std::string CharSetName;
+    std::string CollationName;
+};
+
 /// The column lists of one side: the table's columns, the columns compared and written, the key
 /// columns and the excluded ones, with the side's table name and connection.
 class TCmpTableOptions : public TObject {
@@ -105,7 +120,14 @@ public:
     /// The class the catalogue gave the column (ccPlain when unknown).
     TColumnClass GetColumnClass(std::string_view Name) const;
     void SetColumnClass(std::string_view Name, TColumnClass Class) { classes_[std::string(Name)] = Class; }
-    void ClearColumnClasses() { classes_.clear(); }
+    /// The column's declared type, or nullptr when the catalogue did not tell it.
+    const TColumnType* FindColumnType(std::string_view Name) const;
+    void SetColumnType(std::string_view Name, const TColumnType& Type) { types_[std::string(Name)] = Type; }
+    /// Forgets the classes and types of the columns.
+    void ClearColumnClasses() {
+        classes_.clear();
+        types_.clear();
+    }
 
 private:
     TStringList allFields_;
@@ -120,6 +142,7 @@ private:
     TSMXCustomConnection* connection_ = nullptr;
     bool allowSystemTables_ = false;
     std::map<std::string, TColumnClass> classes_;
+    std::map<std::string, TColumnType> types_;
 };
 
 /// Compares the rows of one master table with one target table and produces the data statements.
@@ -232,6 +255,9 @@ public:
     /// Negative when the master value sorts first, 0 when equal. Keys (AsKey) compare text with
     /// trailing blanks not significant, as Firebird orders it; data compare it byte for byte.
     int CompareFieldValues(const TField& FieldM, const TField& FieldT, bool AsKey = false);
+    /// How a pair of values compares: as data, as a key in the server's padded text order, or as a
+    /// key whose select orders its text by the bytes without trailing blanks.
+    enum class TCompareAs : std::uint8_t { caData, caKey, caKeyBytes };
     /// Large objects: 1 when the target is shorter or differs, -1 when it is longer, 0 when equal.
     int CompareBlobFields(const TField& FieldM, const TField& FieldT) const;
 
@@ -264,7 +290,8 @@ public:
     TDataSetNotifyEvent BeforeOpen;
 
 private:
-    class TOutFile; // a file written by a run, with its size and its write checks
+    class TOutFile;  // a file written by a run, with its size and its write checks
+    class TRowSpill; // master rows whose INSERT waits for the target's DELETEs, in a temporary file
     struct TRunFields;
 
     bool ConnectSide(TSMXCustomConnection* Connection, const std::string& Prefix, bool& ConnectedHere);
@@ -274,6 +301,9 @@ private:
                               bool& KeyDefault);
     bool CheckNamedColumns(TCmpTableOptions& Options, const TStringList& List, bool Keys);
     bool PairDefaultColumns(bool DataDefault, bool KeyDefault);
+    bool CheckColumnTypes();
+    bool OrdersByBytes(const TCmpTableOptions& Options, std::string_view Name) const;
+    std::string OrderItem(const TCmpTableOptions& Options, const std::string& Name, bool NullsFirst) const;
     bool GetInterBaseColumns(TCmpTableOptions& Options, TSMXQuery& Query);
     bool GetOtherColumns(TCmpTableOptions& Options, TSMXQuery& Query, TDatabaseType Type);
     bool GetADOColumns(TCmpTableOptions& Options);
@@ -286,7 +316,7 @@ private:
 
     void CompareRows();
     void ResolveRunFields();
-    void CheckKeyFamilies();
+    void CheckKinds();
     void CheckRowOrder(bool Master);
     void FireProgress();
     void RunCountStatements();
@@ -295,8 +325,11 @@ private:
     /// Compares two lists of fields pairwise (large objects only when compareBlobs_); the first
     /// difference decides.
     int CompareFieldLists(const std::vector<TField*>& FieldsM, const std::vector<TField*>& FieldsT,
-                          bool AsKey);
+                          const std::vector<TCompareAs>& Modes);
+    int CompareAs(const TField& FieldM, const TField& FieldT, TCompareAs Mode);
     void InsertRow();
+    void SpillInsert();
+    void InsertSpilledRows();
     void UpdateRow();
     void DeleteRow();
     std::string InsertValueList();

@@ -70,6 +70,18 @@ void TDataMdIbx::SMXConnection1BeforeConnect(TObject*) {
     FillDatabase(*IBDatabase1, Form1->fnDatabaseMaster, Form1->EditMUser, Form1->EditMPswd);
 }
 
+void TDataMdIbx::TakeFormSettings() {
+    if (!Form1) return;
+    if (!SMXConnection1->GetConnected()) {
+        SMXConnection1BeforeConnect(SMXConnection1.get());
+        SMXConnection1->GetConnectionOptions().SetDatabaseName(IBDatabase1->GetDatabaseName());
+    }
+    if (!SMXConnection2->GetConnected()) {
+        SMXConnection2BeforeConnect(SMXConnection2.get());
+        SMXConnection2->GetConnectionOptions().SetDatabaseName(IBDatabase2->GetDatabaseName());
+    }
+}
+
 void TDataMdIbx::SMXConnection2BeforeConnect(TObject*) {
     if (!Form1) return;
     FillDatabase(*IBDatabase2, Form1->fnDatabaseTarget, Form1->EditTUser, Form1->EditTPswd);

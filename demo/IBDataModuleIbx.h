@@ -28,6 +28,10 @@ public:
     void SMXConnection1BeforeConnect(TObject* Sender);
     /// IBDatabase2 the same from the target edits; LoginPrompt := user or password empty.
     void SMXConnection2BeforeConnect(TObject* Sender);
+    /// Takes the window's settings into both sides that are not connected, and each file name into
+    /// its connection's options at once, so that a component logging "Connecting to ...: " before
+    /// it connects names the file that is then opened, not the one of the previous run.
+    void TakeFormSettings();
 
     /// OnLogin of both databases: the first attach asks LoginPrompt; further attaches reuse the
     /// answer until ForgetLogins, so that one button press asks once per side although the

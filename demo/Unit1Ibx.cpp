@@ -592,6 +592,7 @@ void TForm1::BtnDataCompareClick() {
         // Structure and data statements never share the executor's list.
         IBSQLExec->ClearStatements();
         MemoResult->clear();
+        DataMdIbx.TakeFormSettings();
         if (TableDataComparer->Execute()) ShowScript();
     });
 }

@@ -715,7 +715,7 @@ private:
 
 // ---- Oracle, PostgreSQL, DB2 ----
 
-/// Compare options of Oracle, PostgreSQL and DB2 carry nothing yet.
+/// Compare options of Oracle, PostgreSQL and DB2: no settings; SetDefaults does nothing.
 class TOracleCompareOptions : public TObject {
 public:
     SMX_CLASSNAME(TOracleCompareOptions)

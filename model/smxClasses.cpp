@@ -1090,8 +1090,10 @@ void TDbObj::MarkDependents() {
             e->GetSecond()->DropWithDependents();
             e->Recreate = 0;
         } else if (IsKind(d, dboTrigger)) {
+            // These dialects cannot give a trigger another body: it is dropped and made again.
             const TDatabaseType dt = d->GetDatabaseType();
-            if (dt == TDatabaseType::dbPostgreSQL || dt == TDatabaseType::dbSybaseASE) {
+            if (dt == TDatabaseType::dbPostgreSQL || dt == TDatabaseType::dbMySQL ||
+                dt == TDatabaseType::dbSybaseASE) {
                 d->DropWithDependents();
             } else {
                 // Sources are stored trimmed; the empty bodies carry a leading blank.

@@ -143,6 +143,30 @@ std::string TPrcData::EmptyRoutineBody() const {
     }
     if (t == dbSybaseASA) return " begin Return end";
     if (t == dbMySQL) return " BEGIN END";
+    if (t == dbPostgreSQL) {
+        // A routine without a body (C) has nothing to empty.
+        if (GetSource().empty()) return {};
+        // The server checks a body against its language and the result the routine declares.
+        const bool plpgsql = SameText(Language, "plpgsql");
+        if (plpgsql || SameText(Language, "sql")) {
+            TFldData* result = OutputParams.Count() > 0 ? Param(OutputParams, 0) : nullptr;
+            const std::string type = !PGReturns.empty() ? PGReturns
+                                     : result           ? result->GetColumnTypeText()
+                                                        : std::string();
+            // OUT and INOUT parameters make the result a row of their types.
+            std::string row;
+            for (int i = 0; i < InputParams.Count(); ++i)
+                if (TFldData* p = Param(InputParams, i);
+                    p && (p->ParamDirection == 2 || p->ParamDirection == 3))
+                    row += (row.empty() ? "NULL::" : ", NULL::") + p->GetColumnTypeText();
+            const bool value = IsFunction() && row.empty() && !type.empty() && !SameText(type, "void") &&
+                               !SameText(type, "event_trigger");
+            const std::string none = SetOf ? " WHERE false" : "";
+            if (plpgsql) return value && !SetOf ? " BEGIN RETURN NULL; END;" : " BEGIN RETURN; END;";
+            if (!row.empty()) return " SELECT " + row + none;
+            return value ? " SELECT NULL::" + type + none : " SELECT NULL";
+        }
+    }
     std::string body;
     if (IsFunction())
         body = " BEGIN RETURN NULL; END";
@@ -395,11 +419,20 @@ std::string TPrcData::GetEmptyAlterSQL() const {
 }
 
 void TPrcData::EmptyBody(bool Emit) {
-    if (!GetExists() || !SetEmptySource()) return;
+    if (!GetExists()) return;
+    // MySQL has no statement that gives an existing routine another body: the routine is dropped,
+    // and AlterProcedures creates the master's namesake again.
+    const bool drop = Emit && GetDatabaseType() == dbMySQL;
+    if (!drop && !SetEmptySource()) return;
     if (GetOwner())
         if (TCustomObjs* master = GetOwner()->GetMaster())
             if (TDbObj* m = master->FindObject(TObjsList::olProcedures, GetFullName()))
                 m->SetBodyEmptied(true);
+    if (drop) {
+        DropWithDependents();
+        CompareText.clear();
+        return;
+    }
     if (Emit) {
         if (TCustomSQLExec* exec = GetSQLExec())
             exec->AddStatement(GetAlterSQL(), TStatType::stProcedure, GetName(), TDbObject::dboProcedure,
@@ -570,8 +603,10 @@ void ReplaceChangedKinds(const Steps& s) {
         TPrcData* t = p ? AsRoutine(p->GetPartner()) : nullptr;
         if (!t) continue;
         bool replace = false;
+        // Against the text the script last gave the target's routine (empty once it was dropped),
+        // so that a routine replaced in the first run is not replaced again in the second.
         if (s.type == dbMySQL || s.type == dbSybaseASE)
-            replace = p->GetCreateSQL() != t->GetCreateSQL();
+            replace = p->GetCreateSQL() != t->CompareText;
         else
             replace = p->IsFunction() != t->IsFunction();
         if (replace) {
@@ -727,8 +762,10 @@ void RestoreBodies(const Steps& s) {
         if (t && p->GetCreateSQL() == t->CompareText) continue;
         s.Comment(*p, "Restore proc. body: " + p->GetDisplayName());
         if (s.type == dbMySQL) {
-            s.Add(p->GetDropSQL(), *p, TDbOperation::odbDrop);
+            // A routine the script dropped is only created.
+            if (p->GetExists()) s.Add(p->GetDropSQL(), *p, TDbOperation::odbDrop);
             s.Add(p->GetCreateScript(), *p, TDbOperation::odbRestore);
+            p->SetExists(true);
         } else {
             s.Add(p->GetAlterSQL(), *p, TDbOperation::odbRestore);
         }

@@ -53,9 +53,11 @@ public:
     /// Nothing when the routine does not exist or already has its empty body. Otherwise the body
     /// becomes the empty body, DependsOn entries need no more processing, the master namesake is
     /// flagged body-emptied, and with Emit the ALTER text is filed (odbEmpty) and becomes the
-    /// compare text's source.
+    /// compare text's source. MySQL, which cannot alter a routine's body, drops the existing
+    /// routine instead when Emit is set (DropWithDependents) and empties its compare text.
     void EmptyBody(bool Emit) override;
-    /// The body that does nothing, in the effective dialect.
+    /// The body that does nothing, in the effective dialect. PostgreSQL: one its language (SQL,
+    /// PL/pgSQL) accepts for the declared result; empty for a routine without a body.
     std::string EmptyRoutineBody() const;
     /// "ALTER PROCEDURE|FUNCTION name params AS" + the empty body.
     std::string GetEmptyAlterSQL() const;

@@ -518,6 +518,11 @@ std::string TTblData::MySQLInlineKeys() const {
     TCustomObjs* objs = GetOwner();
     if (!objs) return {};
     std::string s;
+    // The first column of every key written: an AUTO_INCREMENT column must lead one.
+    TStringList leading;
+    auto lead = [&leading](const TStringList& Columns) {
+        if (Columns.Count() > 0) leading.Add(Columns[0]);
+    };
     TStringList& constraints = objs->Constraints();
     for (std::uint8_t type : {ctPrimaryKey, ctUnique})
         for (int i = 0; i < constraints.Count(); ++i) {
@@ -527,6 +532,7 @@ std::string TTblData::MySQLInlineKeys() const {
             s += c->GetName().empty() ? std::string(word)
                                       : "CONSTRAINT " + QuoteName(c->GetName()) + " " + word;
             s += "(" + c->GetColumnsText() + ")" + ",\r\n";
+            lead(c->Columns);
             c->SetExists(true);
         }
     TStringList& indices = objs->Indices();
@@ -537,8 +543,13 @@ std::string TTblData::MySQLInlineKeys() const {
         s += "KEY " + QuoteName(x->GetName());
         if (!x->IndexOptions.IndexType.empty()) s += " USING " + x->IndexOptions.IndexType;
         s += " (" + x->GetColumnsText() + ")" + ",\r\n";
+        lead(x->Columns);
         x->SetExists(true);
     }
+    // The server refuses an AUTO_INCREMENT column that leads no key: it gets a key of its own.
+    for (int i = 0; i < Fields.Count(); ++i)
+        if (TFldData* f = Field(i); f && f->AutoIncrement && leading.IndexOf(f->GetName()) < 0)
+            s += "KEY(" + QuoteName(f->GetName()) + "),\r\n";
     return s;
 }
 
@@ -735,8 +746,10 @@ void MatchTables(TCustomSchemalyst* Comparer) {
                 // no effect.
                 equal = domains ? mc->DomainName == pc->DomainName : mc->GetSource() == pc->GetSource();
             } else {
-                equal = SameTypeText(*mc, *pc) && mc->Nullable == pc->Nullable && mc->DomainName == pc->DomainName &&
-                        (mc->DefaultValue == pc->DefaultValue || mc->GetDefaultValue() == pc->GetDefaultValue());
+                equal =
+                    SameTypeText(*mc, *pc) && mc->Nullable == pc->Nullable &&
+                    mc->DomainName == pc->DomainName &&
+                    (mc->DefaultValue == pc->DefaultValue || mc->GetDefaultValue() == pc->GetDefaultValue());
                 if (computed) equal = mc->GetSource() == pc->GetSource();
                 if (domains) equal = mc->DomainName == pc->DomainName;
             }

@@ -195,7 +195,8 @@ public:
 
 private:
     /// MySQL CREATE TABLE: the container's primary and unique keys and indices of this table, each
-    /// followed by "," and CR LF; each is marked existing.
+    /// followed by "," and CR LF; each is marked existing. An AUTO_INCREMENT column that leads none
+    /// of them gets a key of its own.
     std::string MySQLInlineKeys() const;
 };
 

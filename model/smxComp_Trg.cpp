@@ -18,6 +18,12 @@ TTrgData* AsTrigger(TObject* Obj) {
     return dynamic_cast<TTrgData*>(Obj);
 }
 
+// PostgreSQL and MySQL have no statement that gives an existing trigger another body: a trigger
+// that must let go of what it uses is dropped, and made again later.
+bool EmptiedByDrop(TDatabaseType Type) {
+    return Type == dbPostgreSQL || Type == dbMySQL;
+}
+
 // The event words of the event bits, in the order INSERT, UPDATE, DELETE.
 std::vector<std::string> EventWords(std::uint8_t Events) {
     std::vector<std::string> words;
@@ -71,8 +77,11 @@ TTrgData::TTrgData(TCustomObjs* AOwner) : TDbObj(AOwner) {
 TDbObj* TTrgData::GetLinkedObject() const {
     TCustomObjs* objs = GetOwner();
     if (!objs || TableName.empty()) return nullptr;
-    const std::string key =
-        objs->GetDatabaseType() == dbSybaseASA && !Owner2.empty() ? Owner2 + "." + TableName : TableName;
+    std::string key = TableName;
+    if (objs->GetDatabaseType() == dbSybaseASA && !Owner2.empty()) key = Owner2 + "." + TableName;
+    // PostgreSQL files relations under schema.name; a trigger lives in the schema of its table.
+    if (objs->GetDatabaseType() == dbPostgreSQL && !GetParentName().empty())
+        key = GetParentName() + "." + TableName;
     if (TDbObj* t = objs->FindObject(TObjsList::olTables, key)) return t;
     return objs->FindObject(TObjsList::olViews, key);
 }
@@ -266,10 +275,17 @@ void TTrgData::SetBodyEmptied(bool Value) {
 
 void TTrgData::EmptyBody(bool Emit) {
     (void)Emit; // the trigger's ALTER is always filed
-    if (!GetExists() || !SetEmptySource()) return;
+    if (!GetExists()) return;
+    const bool drop = EmptiedByDrop(GetDatabaseType());
+    if (!drop && !SetEmptySource()) return;
     if (GetOwner())
         if (TCustomObjs* master = GetOwner()->GetMaster())
             if (TDbObj* m = master->FindObject(TObjsList::olTriggers, GetFullName())) m->SetBodyEmptied(true);
+    // The master's namesake, which shares the existence flag, is created again by CreateNewTriggers.
+    if (drop) {
+        DropWithDependents();
+        return;
+    }
     if (GetExists())
         if (TCustomSQLExec* exec = GetSQLExec())
             exec->AddStatement(GetAlterSQL(), TStatType::stTrigger, GetName(), TDbObject::dboTrigger,
@@ -346,6 +362,10 @@ void EmptyTriggersBeforeDrop(TCustomObjs* MasterObjs, TCustomObjs* TargetObjs, T
         if (!t || t->Ignore || t->GetPartner()) continue;
         TDbObj* linked = t->GetLinkedObject();
         if (!linked || linked->GetKind() != TDbObject::dboView) continue;
+        if (EmptiedByDrop(t->GetDatabaseType())) {
+            t->DropWithDependents();
+            continue;
+        }
         if (Trim(t->GetSource()) == Trim(t->EmptyTriggerBody())) continue;
         t->SetSource(t->EmptyTriggerBody());
         Exec->AddComment(t->FormatComment("Empty trigger body before drop..."));

@@ -70,7 +70,9 @@ public:
     void SetBodyEmptied(bool Value) override;
     /// Nothing when the trigger does not exist or already has its empty body. Otherwise the body
     /// becomes the empty body, DependsOn entries need no more processing, the master namesake is
-    /// flagged body-emptied, and the ALTER text is filed (odbAlter). Emit is not consulted.
+    /// flagged body-emptied, and the ALTER text is filed (odbAlter). PostgreSQL and MySQL, which
+    /// cannot alter a trigger's body, drop the existing trigger instead (DropWithDependents) after
+    /// flagging the master namesake. Emit is not consulted.
     void EmptyBody(bool Emit) override;
     /// The body that does nothing, in the effective dialect.
     std::string EmptyTriggerBody() const;
@@ -79,7 +81,8 @@ public:
     /// Stores the name of the table or view (or "DATABASE", "ALL SERVER") the trigger belongs to.
     void SetTableName(std::string_view Value) { TableName = Value; }
     /// The table, else the view, of the table name in the trigger's container (for SQL Anywhere
-    /// keyed by owner + "." + table); looked up on each call, so it never names a freed object.
+    /// keyed by owner + "." + table, for PostgreSQL by the trigger's schema + "." + table); looked
+    /// up on each call, so it never names a freed object.
     TDbObj* GetLinkedObject() const;
     /// A "DATABASE" or "ALL SERVER" trigger.
     bool IsDatabaseTrigger() const { return TableName == "DATABASE" || TableName == "ALL SERVER"; }
@@ -113,7 +116,8 @@ private:
 
 // Compare steps of triggers.
 
-/// Empties the bodies of target-only triggers on views before the views are dropped.
+/// Empties the bodies of target-only triggers on views before the views are dropped; PostgreSQL
+/// and MySQL drop those triggers here.
 void EmptyTriggersBeforeDrop(TCustomObjs* MasterObjs, TCustomObjs* TargetObjs, TCustomSQLExec* Exec,
                              TCmpObjSetType CompareObjects);
 /// Drops the target-only triggers.

@@ -7,7 +7,8 @@ bash scripts/deps.sh
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSMX_SANITIZE=ON -DSMX_BUILD_TESTS=ON
 cmake --build build/asan
 # The embedded Firebird engine keeps static allocations and dynamic TLS alive at exit; the
-# suppressions name only its libraries, so leaks of the suite's own code are still reported.
+# suppressions name only its libraries and GLib's slice allocator, so leaks of the suite's own code
+# are still reported.
 export LSAN_OPTIONS="use_tls=0:suppressions=$PWD/tests/lsan.supp"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

@@ -41,7 +41,8 @@ std::string Joined(const Strings& lines, const char* sep = "\n") {
     return s;
 }
 
-// The InterBase texts of the kinds, as check 1 writes them, run in one isql-fb session.
+// The InterBase CREATE, ALTER, description and DROP texts of collations, generators, exceptions,
+// external functions, roles, a package and grants, run in that order in one isql-fb session.
 TEST(ObjectKindsOnFirebird, EveryInterBaseTextRuns) {
     using namespace priv;
     TTestDatabase db(

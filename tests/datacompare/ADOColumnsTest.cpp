@@ -75,9 +75,9 @@ TEST(ADOColumns, CustomOLEDBTablesCompareThroughTheAdapter) {
     EXPECT_TRUE(has("Equal: 0, Inserted: 1, Updated: 1, Deleted: 1, All: 3."));
     std::ifstream in(dir.File("Result.SQL"), std::ios::binary);
     const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(script, "INSERT INTO ITEMS (ID, NAME, QTY)\r\nVALUES(1, 'a', 1);\r\n"
-                      "UPDATE ITEMS SET \r\nNAME='O''Brien'\r\nWHERE ID = 2;\r\n"
-                      "DELETE FROM ITEMS WHERE ID = 3;\r\n");
+    EXPECT_EQ(script, "UPDATE ITEMS SET \r\nNAME='O''Brien'\r\nWHERE ID = 2;\r\n"
+                      "DELETE FROM ITEMS WHERE ID = 3;\r\n"
+                      "INSERT INTO ITEMS (ID, NAME, QTY)\r\nVALUES(1, 'a', 1);\r\n");
 
     // Run on the target, the statements leave nothing to compare.
     for (std::size_t start = 0, end; (end = script.find(";\r\n", start)) != std::string::npos;

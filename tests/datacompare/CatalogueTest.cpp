@@ -306,23 +306,24 @@ TEST(MSSQLRun, ScriptTextsHeaderAndLargeObjectRules) {
         std::find(run.log.begin(), run.log.end(), "Equal: 0, Inserted: 1, Updated: 1, Deleted: 2, All: 4."),
         run.log.end());
     // The empty BLOB is NULL on MS SQL, so the large-object file stays empty.
-    EXPECT_EQ(ReadAll(run.dir.File("Result.SQL")), "USE tdb;\r\n"
-                                                   "SET BLOBFILE 'Result.LOB';\r\n"
-                                                   "INSERT INTO ITEMS (ID, [KEY], D, B, OK, BIN)\r\n"
-                                                   "VALUES(1, 'a', '2024-12-31 00:00:00', Null, 1, 0x01);\r\n"
-                                                   "UPDATE ITEMS SET \r\n"
-                                                   "[KEY]='b'\r\n"
-                                                   "WHERE ID = 2;\r\n"
-                                                   "DELETE FROM ITEMS WHERE ID = 3;\r\n"
-                                                   "DELETE FROM ITEMS WHERE ID is Null;\r\n");
+    EXPECT_EQ(ReadAll(run.dir.File("Result.SQL")),
+              "USE tdb;\r\n"
+              "SET BLOBFILE 'Result.LOB';\r\n"
+              "UPDATE ITEMS SET \r\n"
+              "[KEY]='b'\r\n"
+              "WHERE ID = 2;\r\n"
+              "DELETE FROM ITEMS WHERE ID = 3;\r\n"
+              "DELETE FROM ITEMS WHERE ID is Null;\r\n"
+              "INSERT INTO ITEMS (ID, [KEY], D, B, OK, BIN)\r\n"
+              "VALUES(1, 'a', '2024-12-31 00:00:00', Null, 1, 0x01);\r\n");
     EXPECT_EQ(ReadAll(run.dir.File("Result.LOB")), "");
     ASSERT_EQ(exec.GetStatementCount(), 6);
     EXPECT_EQ(exec.GetStatement(0)->StatType, TStatType::stConnect);
     EXPECT_EQ(exec.GetStatement(1)->StatType, TStatType::stSetBlobFile);
     EXPECT_EQ(exec.GetStatement(1)->ObjName, run.dir.File("Result.LOB"));
-    EXPECT_EQ(exec.GetStatement(2)->StatType, TStatType::stInsert);
-    EXPECT_EQ(exec.GetStatement(2)->ObjName, "ITEMS");
-    EXPECT_EQ(exec.GetStatement(3)->Operation, TDbOperation::odbUpdate);
+    EXPECT_EQ(exec.GetStatement(5)->StatType, TStatType::stInsert);
+    EXPECT_EQ(exec.GetStatement(5)->ObjName, "ITEMS");
+    EXPECT_EQ(exec.GetStatement(2)->Operation, TDbOperation::odbUpdate);
     EXPECT_EQ(exec.GetStatement(4)->ObjKind, TDbObject::dboTable);
     // The master's select went out once, in key order, after the catalogue queries.
     EXPECT_EQ(run.master.Opened.back(),
@@ -342,7 +343,7 @@ TEST(MSSQLRun, ImmediateExecutionBindsKeysAndData) {
     EXPECT_FALSE(Exists(run.dir.File("Result.SQL")));
     ASSERT_EQ(run.target.Executed.size(), 4u);
     EXPECT_EQ(before, 4);
-    const RecordedExec& ins = run.target.Executed[0];
+    const RecordedExec& ins = run.target.Executed[3];
     EXPECT_EQ(ins.Text, "INSERT INTO ITEMS (ID, [KEY], D, B, OK, BIN)\r\n"
                         "VALUES(:DATA0, :DATA1, :DATA2, :DATA3, :DATA4, :DATA5)\r\n");
     ASSERT_EQ(ins.Params.size(), 6u);
@@ -350,14 +351,14 @@ TEST(MSSQLRun, ImmediateExecutionBindsKeysAndData) {
     EXPECT_EQ(ins.Params[1].Bytes, "a");
     EXPECT_EQ(ins.Params[3].DataType, ftBlob);
     EXPECT_FALSE(ins.Params[3].IsNull);
-    const RecordedExec& upd = run.target.Executed[1];
+    const RecordedExec& upd = run.target.Executed[0];
     EXPECT_EQ(upd.Text, "UPDATE ITEMS SET \r\n[KEY]=:DATA1\r\nWHERE ID = :KEY0\r\n");
     ASSERT_EQ(upd.Params.size(), 2u);
     EXPECT_EQ(upd.Params[0].Bytes, "b");
     EXPECT_EQ(upd.Params[1].Bytes, "2");
-    EXPECT_EQ(run.target.Executed[2].Text, "DELETE FROM ITEMS WHERE ID = :KEY0\r\n");
-    EXPECT_EQ(run.target.Executed[3].Text, "DELETE FROM ITEMS WHERE ID is Null\r\n");
-    EXPECT_TRUE(run.target.Executed[3].Params.empty());
+    EXPECT_EQ(run.target.Executed[1].Text, "DELETE FROM ITEMS WHERE ID = :KEY0\r\n");
+    EXPECT_EQ(run.target.Executed[2].Text, "DELETE FROM ITEMS WHERE ID is Null\r\n");
+    EXPECT_TRUE(run.target.Executed[2].Params.empty());
     // Reads and writes end with one commit on each side.
     EXPECT_EQ(std::count(run.target.Journal.begin(), run.target.Journal.end(), "rollback"), 0);
 }
@@ -379,9 +380,9 @@ TEST(MSSQLRun, EventOnlyRunsAndRejectedStatements) {
     ASSERT_EQ(seen.size(), 6u);
     EXPECT_EQ(seen[0], "USE tdb");
     EXPECT_EQ(seen[1], "SET BLOBFILE 'Result.LOB'");
-    EXPECT_EQ(seen[2],
+    EXPECT_EQ(seen[5],
               "INSERT INTO ITEMS (ID, [KEY], D, B, OK, BIN)\r\nVALUES(:ID, :KEY, :D, :B, :OK, :BIN)");
-    EXPECT_EQ(seen[3], "UPDATE ITEMS SET \r\n[KEY]=:KEY\r\nWHERE ID = :ID");
+    EXPECT_EQ(seen[2], "UPDATE ITEMS SET \r\n[KEY]=:KEY\r\nWHERE ID = :ID");
     EXPECT_FALSE(Exists(run.dir.File("Result.LOB")));
     EXPECT_EQ(run.cmp.GetInserted() + run.cmp.GetUpdated() + run.cmp.GetDeleted(), 4)
         << "rejected statements still count";

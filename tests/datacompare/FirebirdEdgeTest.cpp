@@ -59,7 +59,8 @@ struct Bench {
 TEST(BadInput, MissingTablesAreReportedBeforeAnyFile) {
     for (bool masterMissing : {false, true}) {
         SCOPED_TRACE(masterMissing ? "master" : "target");
-        Bench b("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY);", "INSERT INTO T VALUES (1);", "");
+        Bench b("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY);", "INSERT INTO T VALUES (1);",
+                "INSERT INTO T VALUES (5);");
         b.rig->SetTables(masterMissing ? "NOPE" : "T", masterMissing ? "T" : "nope");
         ASSERT_TRUE(b.rig->Execute());
         const std::string path = masterMissing ? b.pair.Master() : b.pair.Target();
@@ -69,6 +70,7 @@ TEST(BadInput, MissingTablesAreReportedBeforeAnyFile) {
         EXPECT_TRUE(b.rig->HasLog("Errors: 2"));
         EXPECT_TRUE(b.NoResult());
         EXPECT_FALSE(b.target->Conn.GetConnected());
+        EXPECT_EQ(DumpTable(b.pair.Target(), "SELECT ID FROM T"), (TDump{{"5"}}));
     }
 }
 
@@ -160,6 +162,7 @@ TEST(BadInput, ColumnSetsThatDiffer) {
                                         "only: B, D. Target only: C, E. Exclude them with "
                                         "ExcludeDataFields."}));
     EXPECT_TRUE(b.NoResult());
+    EXPECT_EQ(DumpTable(b.pair.Target(), "SELECT ID, A FROM T"), (TDump{{"1", "2"}}));
     // Excluded, the common columns pair by name, whatever their positions.
     b.rig->SetExcluded({"B", "C", "D", "E"});
     ASSERT_TRUE(b.rig->Execute());
@@ -175,11 +178,53 @@ TEST(BadInput, KeysOfDifferentKindsStopBeforeTheMerge) {
     b.rig->SetKeys({"ID"});
     ASSERT_TRUE(b.rig->Execute());
     EXPECT_EQ(b.rig->Errors,
-              (std::vector<std::string>{"Key field ID of master table T (ftInteger) and key field ID "
-                                        "of target table T (ftString) are of different kinds and "
-                                        "cannot be compared."}));
+              (std::vector<std::string>{"Column types of master table T and target table T differ: ID "
+                                        "(master INTEGER, target VARCHAR(10)). Exclude them with "
+                                        "ExcludeDataFields."}));
     EXPECT_EQ(b.rig->Summary(), "");
     EXPECT_TRUE(b.NoResult());
+}
+
+// Column V of T<i>: a type that stores or compares otherwise is an error before anything runs, in
+// either mode; a target type holding every master value compares by value. Master, target, error.
+TEST(BadInput, ColumnTypesThatDiffer) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"INTEGER", "VARCHAR(10)", "master INTEGER, target VARCHAR(10)"},
+        {"NUMERIC(18,4)", "INTEGER", "master NUMERIC(18,4), target INTEGER"},
+        {"INTEGER", "SMALLINT", "master INTEGER, target SMALLINT"},
+        {"VARCHAR(20)", "VARCHAR(10)", "master VARCHAR(20), target VARCHAR(10)"},
+        {"VARCHAR(9)", "VARCHAR(9) CHARACTER SET WIN1252",
+         "master VARCHAR(9) CHARACTER SET UTF8, target VARCHAR(9) CHARACTER SET WIN1252"},
+        {"TIMESTAMP", "DATE", "master TIMESTAMP, target DATE"},
+        {"SMALLINT", "INTEGER", ""},
+        {"VARCHAR(10)", "VARCHAR(20)", ""}};
+    std::string ddl[2], rows[2];
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        for (int side : {0, 1}) {
+            const std::string t = "T" + std::to_string(i);
+            ddl[side] += "CREATE TABLE " + t + " (ID INTEGER PRIMARY KEY, V " + cases[i][side] + ");\n";
+            for (int id : {side + 1, side + 2})
+                rows[side] += "INSERT INTO " + t + " (ID) VALUES (" + std::to_string(id) + ");\n";
+        }
+    Bench b(ddl[0], rows[0], rows[1], ddl[1]);
+    for (std::size_t i = 0; i < cases.size() * 2; ++i) {
+        const std::string t = "T" + std::to_string(i / 2), types = cases[i / 2][2];
+        SCOPED_TRACE(cases[i / 2][1] + (i % 2 ? " at once" : ""));
+        b.rig->SetTables(t, t);
+        b.Cmp().SetUpdateImmediately(i % 2 == 1);
+        ASSERT_TRUE(b.rig->Execute());
+        if (types.empty()) {
+            EXPECT_TRUE(b.rig->Errors.empty()) << b.rig->Errors.front();
+            EXPECT_TRUE(i % 2 == 1 || b.Converges()); // the script runs, a second comparison finds no change
+        } else {
+            EXPECT_EQ(b.rig->Errors, std::vector<std::string>{
+                                         "Column types of master table " + t + " and target table " + t +
+                                         " differ: V (" + types + "). Exclude them with ExcludeDataFields."});
+            EXPECT_TRUE(b.NoResult());
+        }
+        EXPECT_EQ(DumpTable(b.pair.Target(), "SELECT ID FROM " + t + " ORDER BY ID"),
+                  (types.empty() ? TDump{{"1"}, {"2"}} : TDump{{"2"}, {"3"}}));
+    }
 }
 
 TEST(BadInput, UnwritableOutputFolder) {

@@ -113,7 +113,8 @@ void Insert(const std::string& Path, int Id, TRow Row, TVariant UpdAt) {
         });
 }
 
-/// Master rows 1-6 and target rows 1, 2, 4, 5, 7 of T_ALL as the acceptance check describes them.
+/// Master rows 1-6 and target rows 1, 2, 4, 5, 7 of T_ALL: rows equal but for UPD_AT, differing in
+/// every column, in NULLs, in BLOB bytes, rows of one side only.
 class AllTypes : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -192,7 +193,8 @@ protected:
 
     void SetUp() override { masterDump = DumpTable(pair_->Master(), kDataSelect); }
 
-    /// A comparer from the master to a target database file, with the acceptance check's settings.
+    /// A comparer from the master to a target database file: T_ALL keyed by ID, UPD_AT left out,
+    /// the data script written to Script and run by an InterBase-type executor on the target.
     struct Run {
         Run(const std::string& TargetPath, const std::string& Script)
             : master(pair_->Master(), "Master"), target(TargetPath, "Target"), rig(master, target, Script) {
@@ -340,6 +342,90 @@ TEST_F(AllTypes, AtOnceOnTheTarget) {
     ExpectConverged(target);
 }
 
+// Rows of the columns after the key as SQL literals: 0 and 1 differ in every column, 2 sorts after 1
+// in its first column (so without a key the new version of a changed row comes before the old one).
+const char* const kPayloadDdl =
+    "SI SMALLINT, BI BIGINT, N NUMERIC(18,4), DE DECIMAL(9,2), FL FLOAT, "
+    "DP DOUBLE PRECISION, DT DATE, TM TIME, TS TIMESTAMP, CH CHAR(10), "
+    "VC VARCHAR(60), BO BOOLEAN, MEMO BLOB SUB_TYPE TEXT, BIN BLOB SUB_TYPE BINARY";
+const char* const kPayloadKeys = ", SI, BI, N, DE, FL, DP, DT, TM, TS, CH, VC, BO"; // BLOBs are no keys
+const char* const kPayloads[] = {
+    "1, 9007199254740993, 12345678901234.5678, -0.50, 0.1, 0.1e0 + 0.2e0, '2024-02-29', '14:05:00.1234', "
+    "'2024-12-31 14:05:00.1234', 'O''Brien', 'Zürich ✓ \"q\"; x' || ASCII_CHAR(13) || ASCII_CHAR(10) || 'y', "
+    "TRUE, 'memo ✓;' || ASCII_CHAR(10) || 'end', x'00FF0A0D3B27'",
+    "2, -9223372036854775807, -0.0001, 9999999.99, 1.5, -1e0 / 3e0, '0001-01-01', '00:00:00', "
+    "'1900-01-01 00:00:00.0001', 'a;b', 'ab  ', FALSE, '', x''",
+    "3, 0, 1, 0, -2.5e-30, 1e300, '9999-12-31', '23:59:59.9999', '2000-01-01 12:00:00', "
+    "'', 'tab' || ASCII_CHAR(9), TRUE, 'x', x'01'",
+    "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL",
+};
+
+// Table; key columns; key names; six key values. '€' sorts before 'é' in WIN1252 only (not UTF8).
+const char* const kKeyShapes = R"(K_INT;ID INTEGER;ID;1;2;3;4;5;-6
+K_PAIR;ID INTEGER, CODE VARCHAR(5);ID, CODE;1, 'a';1, 'B';1, 'b';2, 'A';2, 'a' || ASCII_CHAR(10);0, 'z'
+K_TEXT;K VARCHAR(10);K;'v';'v' || ASCII_CHAR(10);'v' || ASCII_CHAR(9);'V';'vé';'a b' || ASCII_CHAR(1)
+K_WIN;K VARCHAR(3) CHARACTER SET WIN1252;K;ASCII_CHAR(128);ASCII_CHAR(233);'e';ASCII_CHAR(159);'E'||ASCII_CHAR(9);'E'
+K_STAMP;T TIMESTAMP;T;'2024-1-1 0:0:0.0001';'2024-1-1 0:0:0';'1900-1-1 12:0:0';'1-1-1 0:0:0';'9999-1-1';'2000-1-1')";
+
+TEST(EveryTypeAndKey, TargetEqualsMasterByteForByteInEveryMode) {
+    // Per key the master's payload and the target's (-1: no row): equal, changed, master only,
+    // target only, NULLs against values and values against NULLs.
+    const int plan[6][2] = {{0, 0}, {1, 2}, {2, -1}, {-1, 1}, {3, 0}, {0, 3}};
+    std::vector<std::vector<std::string>> shapes;
+    std::string ddl, rows[2];
+    std::istringstream lines(kKeyShapes);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream in(line);
+        auto& s = shapes.emplace_back();
+        for (std::string f; std::getline(in, f, ';');)
+            s.push_back(f);
+        ddl += "CREATE TABLE " + s[0] + " (" + s[1] + ", " + kPayloadDdl + ", PRIMARY KEY (" + s[2] + "));\n";
+        for (int i = 0; i < 12; ++i)
+            if (const int p = plan[i / 2][i % 2]; p >= 0)
+                rows[i % 2] +=
+                    "INSERT INTO " + s[0] + " VALUES (" + s[3 + i / 2] + ", " + kPayloads[p] + ");\n";
+    }
+    TDbPair pair(ddl);
+    pair.Run(pair.Master(), rows[0]);
+    pair.Run(pair.Target(), rows[1]);
+    const std::string script = pair.File("Result.SQL");
+    auto wire = [&](TIBSQLExec& exec, TFbSide& side) {
+        exec.SetSMXConnection(&side.Conn);
+        exec.GetIBServerOptions().SetSQLServerVersion(TIBSQLServerVersionType::st_Firebird_30);
+        exec.OnLogNextLine = exec.OnErrorMessage = [](TObject*, const std::string&) {};
+    };
+    for (const auto& shape : shapes)
+        for (int mode = 0; mode < 4; ++mode) { // key given or not, script or at once
+            const std::string &table = shape[0], &key = shape[2];
+            SCOPED_TRACE(table + " mode " + std::to_string(mode));
+            const std::string select = "SELECT * FROM " + table + " ORDER BY " + key,
+                              run = pair.CopyTarget("run.fdb"), loaded = pair.CopyTarget("loaded.fdb");
+            TFbSide m(pair.Master(), "Master"), t(run, "Target"), fresh(loaded, "Fresh");
+            TComparerRig rig(m, t, script);
+            rig.SetTables(table, table);
+            TStringList keys;
+            keys.SetText(std::regex_replace(key, std::regex(", "), "\n"));
+            if (mode < 2) rig.Cmp.SetCustomKeyFields(keys);
+            rig.Cmp.SetUpdateImmediately(mode % 2 == 1);
+            TIBSQLExec exec, fromFile;
+            wire(exec, t);
+            wire(fromFile, fresh);
+            rig.Cmp.SetSQLExec(&exec);
+            ASSERT_TRUE(rig.Execute());
+            EXPECT_TRUE(rig.Errors.empty()) << rig.Errors.front();
+            EXPECT_TRUE(rig.HasLog("Key fields: " + key + (mode < 2 ? "" : kPayloadKeys)));
+            if (mode % 2 == 0) {
+                EXPECT_TRUE(exec.ExecuteScript());
+                fromFile.LoadScriptFromFile(script);
+                EXPECT_TRUE(fromFile.ExecuteScript());
+                EXPECT_EQ(DumpTable(loaded, select), DumpTable(pair.Master(), select));
+            }
+            EXPECT_EQ(DumpTable(run, select), DumpTable(pair.Master(), select));
+            ASSERT_TRUE(rig.Execute());
+            EXPECT_EQ(rig.Summary(), "Equal: 5, Inserted: 0, Updated: 0, Deleted: 0, All: 5.");
+        }
+}
+
 // ---- No key, run by isql-fb ----
 
 TEST(NoKey, PaddedTextOrderAndIsqlRun) {
@@ -361,7 +447,8 @@ TEST(NoKey, PaddedTextOrderAndIsqlRun) {
     EXPECT_TRUE(rig.Errors.empty()) << rig.Errors.front();
     EXPECT_TRUE(rig.HasLog("No key fields given for table T_NOKEY: every column is a key: A, S, N."));
     EXPECT_TRUE(rig.HasLog("Select-SQL for master table:\r\nselect A, S, N\r\nfrom T_NOKEY\r\n"
-                           " Order by A NULLS FIRST, S NULLS FIRST, N NULLS FIRST"));
+                           " Order by A NULLS FIRST, CAST(TRIM(TRAILING FROM S) AS VARCHAR(80) CHARACTER SET "
+                           "OCTETS) NULLS FIRST, OCTET_LENGTH(TRIM(TRAILING FROM S)), N NULLS FIRST"));
     EXPECT_EQ(rig.Summary(), "Equal: 2, Inserted: 2, Updated: 1, Deleted: 1, All: 6.");
 
     const std::vector<std::string> lines = ScriptLines(script);
@@ -369,14 +456,14 @@ TEST(NoKey, PaddedTextOrderAndIsqlRun) {
         "SET NAMES UTF8;",
         "SET SQL DIALECT 3;",
         "CONNECT '" + pair.Target() + "' USER 'SYSDBA' PASSWORD 'masterkey';",
-        "INSERT INTO T_NOKEY (A, S, N)",
-        "VALUES(Null, 'a', 1.00);",
-        "INSERT INTO T_NOKEY (A, S, N)",
-        "VALUES(1, 'x\t', 2.00);",
         "UPDATE T_NOKEY SET ",
         "S='ab'",
         "WHERE A = 2 and S = 'ab  ' and N = 3.00;",
         "DELETE FROM T_NOKEY WHERE A = 4 and S = 'gone' and N = 0.00;",
+        "INSERT INTO T_NOKEY (A, S, N)",
+        "VALUES(Null, 'a', 1.00);",
+        "INSERT INTO T_NOKEY (A, S, N)",
+        "VALUES(1, 'x\t', 2.00);",
     };
     EXPECT_EQ(lines, expected);
 
@@ -435,8 +522,10 @@ TEST(Names, ReservedTableAndMixedCaseColumnAreQuoted) {
     rig.Cmp.SetSQLExec(&exec);
     ASSERT_TRUE(rig.Execute());
     EXPECT_TRUE(rig.Errors.empty()) << rig.Errors.front();
-    EXPECT_TRUE(rig.HasLog("Select-SQL for master table:\r\nselect ID, \"Mixed Case\"\r\nfrom \"order\"\r\n"
-                           " Order by ID NULLS FIRST, \"Mixed Case\" NULLS FIRST"));
+    EXPECT_TRUE(
+        rig.HasLog("Select-SQL for master table:\r\nselect ID, \"Mixed Case\"\r\nfrom \"order\"\r\n"
+                   " Order by ID NULLS FIRST, CAST(TRIM(TRAILING FROM \"Mixed Case\") AS VARCHAR(80) "
+                   "CHARACTER SET OCTETS) NULLS FIRST, OCTET_LENGTH(TRIM(TRAILING FROM \"Mixed Case\"))"));
     const std::string text = ReadFileBytes(pair.File("Result.SQL"));
     EXPECT_NE(text.find("INSERT INTO \"order\" (ID, \"Mixed Case\")"), std::string::npos);
     EXPECT_NE(text.find("DELETE FROM \"order\" WHERE ID = 3 and \"Mixed Case\" = 'd'"), std::string::npos);

@@ -30,10 +30,14 @@
 #include "platform/smxUIHooks.h"
 #include "tests/support/smxTestDb.h"
 
+// The leak checker's entry, present in sanitizer builds only.
+extern "C" void __lsan_do_leak_check() __attribute__((weak));
+
 namespace smx::test {
 
 /// The program's application object (offscreen unless the environment says otherwise), made by
-/// the first test that needs it and freed before the program's static objects go.
+/// the first test that needs it and freed before the program's static objects go. Leaks are looked
+/// for then, while the Firebird engine's plug-ins are loaded to name their frames (not so at exit).
 class QtEnvironment : public ::testing::Environment {
 public:
     static QApplication& App() {
@@ -51,6 +55,7 @@ public:
     void TearDown() override {
         delete app_;
         app_ = nullptr;
+        if (__lsan_do_leak_check) __lsan_do_leak_check();
     }
 
 private:

@@ -66,8 +66,10 @@ TEST_F(DemoWindow, TableDataCompareNeedsBothSidesOnDatabase) {
 TEST_F(DemoWindow, TableDataCompareOnMissingDatabase) {
     Open();
     UseExample();
+    Click("BtnDataCompare");
     Edit("fnDatabaseTarget")->setText(QString::fromStdString(Dir().File("missing.fdb")));
     Click("BtnDataCompare");
+    EXPECT_EQ(LogCount("Connecting to target-database...: " + Dir().File("missing.fdb")), 1);
     EXPECT_GE(LogCount("Error: ", true), 1);
     EXPECT_TRUE(Result().empty()) << Result();
     EXPECT_TRUE(Button("BtnDataCompare")->isEnabled());

@@ -305,7 +305,7 @@ TEST(KindTexts, Routines) {
                      "CREATE FUNCTION s1.g(VARIADIC a integer)\r\nRETURNS SETOF record\r\nAS '$libdir/x', "
                      "'x_in'\r\nLANGUAGE c"},
                     {"pg empty create", gf->GetEmptyCreateSQL(),
-                     "CREATE FUNCTION f(a integer)\r\nRETURNS integer AS\r\n BEGIN RETURN NULL; END"},
+                     "CREATE FUNCTION f(a integer)\r\nRETURNS integer AS\r\n SELECT NULL::integer"},
                 });
 
     TMemberPrcData member(ora.O());

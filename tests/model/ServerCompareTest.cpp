@@ -2,8 +2,9 @@
 // make two databases, the comparison's statements update the target's, and afterwards the
 // catalogue of the updated target shows what the master's shows. Cases per dialect: every kind
 // new (empty target), every kind dropped (empty master), and changed tables, columns, keys,
-// indices, views, routines, triggers, sequences and descriptions. PostgreSQL objects live in a
-// schema other than public.
+// indices, views, routines, triggers, sequences and descriptions, with a column dropped that a
+// view, a routine and a trigger of the target read. PostgreSQL objects live in a schema other
+// than public.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -89,7 +90,7 @@ void FillPg(TDBStructure& s, Shape shape) {
 
     auto* view = FileIn(s, new TViwData(s.Objs()), "Customer View", S);
     view->SetSource(changed ? "SELECT \"Id\", \"Name\" FROM \"Sales\".\"Customer\""
-                            : "SELECT \"Id\" FROM \"Sales\".\"Customer\"");
+                            : "SELECT \"Id\", \"Old Col\" FROM \"Sales\".\"Customer\"");
     FileIn(s, new TViwData(s.Objs()), changed ? "New View" : "Old View", S)
         ->SetSource("SELECT \"Id\" FROM \"Sales\".\"Order\"");
 
@@ -108,18 +109,20 @@ void FillPg(TDBStructure& s, Shape shape) {
     touch->IsFunctionFlag = 1;
     touch->PGReturns = "trigger";
     touch->Language = "plpgsql";
-    touch->SetSource("BEGIN RETURN NEW; END;");
+    touch->SetSource(changed ? "BEGIN RETURN NEW; END;" : "BEGIN NEW.\"Old Col\" := now(); RETURN NEW; END;");
     auto* trigger = FileIn(s, new TTrgData(s.Objs()), "Touch Customer", S);
     trigger->SetTableName("Customer");
     trigger->Time = 1;
     trigger->Events = changed ? 2 | 4 : 2;
     trigger->ForEachRow = 1;
     trigger->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
+    // The target's own trigger is on its own view.
     auto* trigger2 = FileIn(s, new TTrgData(s.Objs()), changed ? "New Trigger" : "Old Trigger", S);
-    trigger2->SetTableName("Order");
+    trigger2->SetTableName(changed ? "Order" : "Old View");
     trigger2->Time = 1;
     trigger2->Events = 2;
-    trigger2->ForEachRow = 1;
+    trigger2->ForEachRow = changed;
+    trigger2->ForEachStatement = !changed;
     trigger2->SetSource("EXECUTE PROCEDURE \"Sales\".touch()");
     if (changed) {
         auto* rule = FileIn(s, new TRulData(s.Objs()), "keep orders", S);
@@ -138,6 +141,10 @@ void FillPg(TDBStructure& s, Shape shape) {
     AddDependency(s.Objs(), trigger2, touch);
     AddDependency(s.Objs(), view, customer);
     AddDependency(s.Objs(), s.Objs()->FindView(changed ? "New View" : "Old View"), order);
+    // The target's view, function and trigger read the column the master drops.
+    if (!changed)
+        for (TDbObj* d : std::initializer_list<TDbObj*>{view, touch, trigger})
+            AddDependency(s.Objs(), d, customer, 0, 0, "Old Col");
 }
 
 // ---- MySQL ---------------------------------------------------------------------------------------------
@@ -160,6 +167,10 @@ void FillMy(TDBStructure& s, Shape shape) {
     auto* log = FileIn(s, new TTblData(s.Objs()), "Log");
     log->MySQLOptions.SetEngine(changed ? "InnoDB" : "Aria");
     Column(log, "At", 23);
+    // An AUTO_INCREMENT column that no key holds.
+    TFldData* entry = Column(log, "Entry", 2);
+    entry->Nullable = false;
+    entry->AutoIncrement = true;
     Column(order, "Id", 2, 0, 20)->Nullable = false;
     Column(order, "Customer", 1, 0, 11);
     auto* other = FileIn(s, new TTblData(s.Objs()), changed ? "New Table" : "Old Table");
@@ -176,7 +187,8 @@ void FillMy(TDBStructure& s, Shape shape) {
     index->AddColumn(changed ? "Customer" : "Score");
 
     auto* view = FileIn(s, new TViwData(s.Objs()), "Customer View");
-    view->SetSource(changed ? "SELECT `Id`, `Name` FROM `Customer`" : "SELECT `Id` FROM `Customer`");
+    view->SetSource(changed ? "SELECT `Id`, `Name` FROM `Customer`"
+                            : "SELECT `Id`, `Old Col` FROM `Customer`");
     FileIn(s, new TViwData(s.Objs()), changed ? "New View" : "Old View")
         ->SetSource("SELECT `Id` FROM `Order`");
 
@@ -185,7 +197,7 @@ void FillMy(TDBStructure& s, Shape shape) {
     Param(twice, "x", 1);
     Param(twice, "", 1, true);
     twice->MySQLCharacteristics = 1 << 1;
-    twice->SetSource(changed ? "RETURN x * 2" : "RETURN x + x");
+    twice->SetSource(changed ? "RETURN x * 2" : "RETURN x + (SELECT COUNT(`Old Col`) FROM `Customer`)");
     auto* proc = FileIn(s, new TPrcData(s.Objs()), changed ? "New Proc" : "Old Proc");
     Param(proc, "n", 1)->ParamDirection = 2;
     proc->SetSource("BEGIN SELECT COUNT(*) INTO n FROM `Order`; END");
@@ -201,6 +213,15 @@ void FillMy(TDBStructure& s, Shape shape) {
     trigger2->Time = 2;
     trigger2->Events = 4;
     trigger2->SetSource("BEGIN SET @x = 1; END");
+    // A trigger that reads the column the master drops, as the view and the function do.
+    auto* stamp = FileIn(s, new TTrgData(s.Objs()), "Stamp Customer");
+    stamp->SetTableName("Customer");
+    stamp->Time = 1;
+    stamp->Events = 2;
+    stamp->SetSource(std::string("BEGIN SET NEW.") + (changed ? "`Score`" : "`Old Col`") + " = 0; END");
+    if (!changed)
+        for (TDbObj* d : std::initializer_list<TDbObj*>{view, twice, stamp})
+            AddDependency(s.Objs(), d, customer, 0, 0, "Old Col");
 }
 
 // ---- The run -------------------------------------------------------------------------------------------
