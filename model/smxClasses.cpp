@@ -231,6 +231,7 @@ TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatTy
     case stInsert:
     case stUpdate:
     case stDelete:
+    case stPackage:
         HasExecutableStatements_ = 1;
         break;
     default:

@@ -19,7 +19,7 @@ using enum TStatType;
 // Kinds that need a connection and count as executable statements.
 bool IsExecutableKind(TStatType t) {
     return t == stStatement || t == stProcedure || t == stTrigger || t == stDescription || t == stInsert ||
-           t == stUpdate || t == stDelete;
+           t == stUpdate || t == stDelete || t == stPackage;
 }
 
 // Routines get "^" on InterBase and live inside a SET TERM block. The parser files a package as a

@@ -295,6 +295,15 @@ TEST(IBSQLExecRun, FailureInTheMiddleRunsTheRest) {
               Strings{"d"});
 }
 
+TEST(IBSQLExecRun, ScriptThatStartsWithAPackageConnectsForIt) {
+    TTestDatabase db(Utf8Db());
+    TExecOn x(db.Path());
+    x.exec.AddStatement("CREATE PACKAGE PK AS BEGIN PROCEDURE X; END", stPackage, "PK", dboPackage, odbCreate);
+    EXPECT_EQ(x.exec.GetHasExecutableStatements(), 1);
+    EXPECT_TRUE(x.exec.ExecuteScript()) << x.FirstError();
+    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$package_name from rdb$packages"), Strings{"PK"});
+}
+
 TEST(IBSQLExecRun, BreakOnErrorStopsAfterTheFailure) {
     TTestDatabase db(Utf8Db());
     TExecOn x(db.Path());
