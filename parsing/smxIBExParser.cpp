@@ -2018,6 +2018,8 @@ void TIbExParser::ParseFunctionArgs(const std::string& Name) {
             NextToken();
         } else if (Builtin && SameText(Name, "HASH") && Token_ == tkIdent) {
             NextToken(); // the algorithm
+        } else if (SameText(Name, "POSITION")) {
+            ParseAdditive(); // POSITION(a IN b): the IN separates two values, it is no predicate
         } else {
             ParseExpression();
         }

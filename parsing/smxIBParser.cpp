@@ -298,7 +298,12 @@ void TIbParser::ParseStatement() {
         NextToken();
         return;
     case tkDECLARE:
-        NextAndExpect(tkEXTERNAL);
+        NextToken();
+        if (Is(tkFILTER)) {
+            SkipNotCompared();
+            return;
+        }
+        Expect(tkEXTERNAL);
         NextAndExpect(tkFUNCTION);
         ParseDeclareFunction();
         return;
@@ -360,6 +365,10 @@ void TIbParser::ParseWordStatement() {
         ExpectAndNext(tkTerminator);
     } else if (IsWord("INPUT")) {
         ParseInput();
+    } else if (IsWord("ROLLBACK")) {
+        NextToken();
+        if (Is(tkWORK)) NextToken();
+        ExpectAndNext(tkTerminator);
     } else {
         Error("Unknown statement: " + GetTokenName(Token_));
         NextToken();
@@ -403,6 +412,11 @@ void TIbParser::ParseCreate() {
             ParseView(tkALTER);
         else if (IsWord("PACKAGE") && IsFirebird3Or4(V))
             ParsePackage(tkALTER);
+        else if (Is(tkEXCEPTION)) {
+            NextToken();
+            ParseException(nullptr);
+        } else if (Is(tkUSER) || IsWord("MAPPING"))
+            SkipNotCompared();
         else {
             Error("Unknown ALTER-statement");
             NextToken();
@@ -428,6 +442,8 @@ void TIbParser::ParseCreate() {
         ParseCreateTable(tkCREATE, true);
     } else if (IsWord("COLLATION") && V >= st_Firebird_21) {
         ParseCollation();
+    } else if (Is(tkUSER) || IsWord("MAPPING") || IsWord("SHADOW")) {
+        SkipNotCompared();
     } else {
         // The token stays: the next pass of the loop reports it as a statement start.
         Error("Unknown CREATE-statement");
@@ -456,6 +472,10 @@ void TIbParser::ParseAlter() {
         ParseAlterSequence();
     else if (Is(tkEXCEPTION))
         ParseAlterException();
+    else if (Is(tkEXTERNAL))
+        ParseAlterExternalFunction();
+    else if (Is(tkUSER) || IsWord("MAPPING") || Is(tkROLE))
+        SkipNotCompared();
     else if (ServerVersion() == st_Firebird_40 && IsWord("SESSION")) {
         NextToken();
         ExpectWord("RESET");
@@ -837,11 +857,121 @@ void TIbParser::ParseDrop() {
         Kind = dboView;
     else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
         Kind = dboGenerator;
-    else
+    else if (Is(tkFUNCTION))
+        Kind = dboProcedure; // a stored function is a routine of the procedure list
+    else if (IsWord("PACKAGE")) {
+        Kind = dboPackage;
+        const TScanPosition AtPackage = SavePosition();
+        NextToken();
+        if (IsWord("BODY"))
+            Kind = dboPackageBody;
+        else
+            RestorePosition(AtPackage);
+    } else if (Is(tkUSER) || IsWord("MAPPING") || IsWord("SHADOW") || Is(tkFILTER)) {
+        SkipNotCompared();
+        return;
+    } else
         Error("Unknown DROP statement");
     const std::string Name = NextName();
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbDrop, Kind);
+    ForgetDropped(Kind, Name);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
+    if (!Container_ || Name.empty()) return;
+    TObjs& C = *Container_;
+    if (Kind == dboPackageBody) {
+        if (TPkgData* K = C.FindPackage(Name)) K->SetSource("");
+        return;
+    }
+    TObjsList Which{};
+    switch (Kind) {
+    case dboDomain:
+        Which = TObjsList::olDomains;
+        break;
+    case dboFunction:
+        Which = TObjsList::olFunctions;
+        break;
+    case dboException:
+        Which = TObjsList::olExceptions;
+        break;
+    case dboIndex:
+        Which = TObjsList::olIndices;
+        break;
+    case dboProcedure:
+        Which = TObjsList::olProcedures;
+        break;
+    case dboRole:
+        Which = TObjsList::olRoles;
+        break;
+    case dboTable:
+        Which = TObjsList::olTables;
+        break;
+    case dboTrigger:
+        Which = TObjsList::olTriggers;
+        break;
+    case dboView:
+        Which = TObjsList::olViews;
+        break;
+    case dboGenerator:
+        Which = TObjsList::olGenerators;
+        break;
+    case dboPackage:
+        Which = TObjsList::olPackages;
+        break;
+    default:
+        return;
+    }
+    TDbObj* Obj = C.FindObject(Which, Name);
+    if (!Obj) return;
+    // What the server drops with the object: the keys, indices and triggers of a table, the
+    // triggers of a view, and the privileges on and of the object.
+    auto Forget = [&](TObjsList List, auto GoesWith) {
+        TStringList& L = C.List(List);
+        for (int i = L.Count() - 1; i >= 0; --i)
+            if (auto* O = dynamic_cast<TDbObj*>(L.Objects(i)); O && O != Obj && GoesWith(*O)) {
+                L.Delete(i);
+                delete O;
+            }
+    };
+    if (Kind == dboTable || Kind == dboView) {
+        auto OnIt = [&](const TDbObj& O) { return O.GetTableName() == Name; };
+        Forget(TObjsList::olConstraints, OnIt);
+        Forget(TObjsList::olIndices, OnIt);
+        Forget(TObjsList::olTriggers, OnIt);
+    }
+    Forget(TObjsList::olGrants, [&](const TDbObj& O) {
+        const auto* G = dynamic_cast<const TGntData*>(&O);
+        return G && (G->ObjectName == Name || G->GranteeName == Name);
+    });
+    TStringList& L = C.List(Which);
+    if (const int At = L.IndexOfObject(Obj); At >= 0) L.Delete(At);
+    delete Obj;
+}
+
+void TIbParser::SkipNotCompared() {
+    // The statement's words up to the name: "CREATE USER U1", "DROP SHADOW 1".
+    const std::size_t Start = StatementStart_;
+    NextToken();
+    const std::string What = Trim(std::string_view(Source_).substr(Start, Pos_ - Start));
+    DoLogNextLine("Not compared: " + What);
+    ReportSkipped(stStatement, "", odbUnknown, dboUnknown);
+}
+
+void TIbParser::ParseAlterExternalFunction() {
+    NextAndExpect(tkFUNCTION);
+    const std::string Name = NextName();
+    auto* U =
+        Container_ ? dynamic_cast<TUdfData*>(Container_->FindObject(TObjsList::olFunctions, Name)) : nullptr;
+    NextToken();
+    while (Is(tkENTRY_POINT) || Is(tkMODULE_NAME)) {
+        const bool Entry = Is(tkENTRY_POINT);
+        if (NextAndExpect(tkString) && U) (Entry ? U->EntryPoint : U->ModuleName) = StringValue_;
+        NextToken();
+    }
+    EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboFunction);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1041,8 +1171,15 @@ std::string TIbParser::ReadExpressionSource(TDbObj* /*Obj*/) {
 }
 
 void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
-    // COMPUTED [BY] (expr) into the column's source; the current token is COMPUTED.
+    // COMPUTED [BY] (expr) or GENERATED ALWAYS AS (expr) into the column's source; the current token
+    // is COMPUTED or GENERATED.
     auto Computed = [this, Column] {
+        if (IsWord("GENERATED")) { // GENERATED ALWAYS AS (expr)
+            NextToken();
+            NextAndExpect(tkAS);
+            Column->SetSource(ReadExpressionSource(Column));
+            return;
+        }
         const TScanPosition AtComputed = SavePosition();
         NextToken();
         if (Token_ == tkBY)
@@ -1151,7 +1288,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
         }
         break;
     default:
-        if (Is(tkCOMPUTED)) {
+        if (Is(tkCOMPUTED) || AtGeneratedAlways()) {
             Computed();
             return ParseColumnOptions(DomainMode, Column);
         }
@@ -1193,13 +1330,22 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
         NextToken();
     }
     ParseColumnOptions(DomainMode, Column);
-    if (Is(tkCOMPUTED)) {
+    if (Is(tkCOMPUTED) || AtGeneratedAlways()) {
         Computed();
         ParseColumnOptions(DomainMode, Column);
     }
 }
+
+bool TIbParser::AtGeneratedAlways() {
+    if (!IsWord("GENERATED")) return false;
+    const TScanPosition At = SavePosition();
+    NextToken();
+    const bool Always = IsWord("ALWAYS");
+    RestorePosition(At);
+    return Always;
+}
 void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
-    if (IsWord("GENERATED")) {
+    if (IsWord("GENERATED") && !AtGeneratedAlways()) {
         NextAndExpect(tkBY);
         NextAndExpect(tkDEFAULT);
         NextAndExpect(tkAS);
@@ -1230,18 +1376,24 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
                 Error("Must be: BY DESCRIPTOR / BY VALUE");
             NextToken();
         } else if (Token_ == tkCONSTRAINT) {
-            if (DomainMode) { // the name of a domain's check is not kept
-                NextAndExpect(tkIdent);
-                NextToken();
-            } else {
+            const TScanPosition AtConstraint = SavePosition();
+            const std::string Name = NextName();
+            NextToken();
+            // The name of a domain's check, or of a NOT NULL, is not kept: NOT NULL is read below.
+            if (!DomainMode && Token_ != tkNOT) {
+                RestorePosition(AtConstraint);
                 ParseNamedConstraint(nullptr, Column);
+            } else if (!DomainMode) {
+                DoLogNextLine("Not compared: the name " + Name + " of NOT NULL on " + Column->TableName +
+                              "." + Column->GetName());
             }
         } else if (Token_ == tkCHECK) {
             if (DomainMode)
                 Column->CheckText = ReadExpressionSource(Column);
             else
                 ParseConstraintBody(nullptr, nullptr, Column);
-        } else if (!DomainMode && (Token_ == tkFOREIGN || Token_ == tkPRIMARY || Token_ == tkUNIQUE)) {
+        } else if (!DomainMode && (Token_ == tkFOREIGN || Token_ == tkPRIMARY || Token_ == tkUNIQUE ||
+                                   Token_ == tkREFERENCES)) {
             ParseConstraintBody(nullptr, nullptr, Column);
         } else {
             return;
@@ -1349,14 +1501,18 @@ void TIbParser::ParseNamedConstraint(TTblData* Table, TFldData* Column) {
 
 void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
     Constraint->SetConstraintType(ctForeignKey);
-    NextToken(); // FOREIGN
-    if (Is(tkKEY)) NextToken();
-    if (Token_ == tkLParen)
-        ParseColumnList(Constraint->Columns);
-    else if (Column)
+    if (Token_ == tkREFERENCES && Column) { // a column's own REFERENCES clause
         Constraint->AddColumn(Column->GetName());
-    else
-        Expect(tkLParen);
+    } else {
+        NextToken(); // FOREIGN
+        if (Is(tkKEY)) NextToken();
+        if (Token_ == tkLParen)
+            ParseColumnList(Constraint->Columns);
+        else if (Column)
+            Constraint->AddColumn(Column->GetName());
+        else
+            Expect(tkLParen);
+    }
     if (Table) LinkDependObj(Constraint, Table, "");
     Expect(tkREFERENCES);
     if (NextAndExpect(tkIdent)) {
@@ -1365,7 +1521,10 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
             LinkDependObj(Constraint, Ref, "");
     }
     NextToken();
-    if (Token_ == tkLParen) ParseColumnList(Constraint->RefColumns);
+    if (Token_ == tkLParen)
+        ParseColumnList(Constraint->RefColumns);
+    else
+        RefColumnsOfPrimaryKey(*Constraint);
     while (Token_ == tkON) {
         NextToken();
         std::uint8_t* Rule = nullptr;
@@ -1400,6 +1559,17 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
     if (LogWanted()) DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
 }
 
+void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
+    const auto Known = PrimaryKeys_.find({Container_, ForeignKey.RefTableName});
+    const auto* Key =
+        Known == PrimaryKeys_.end() || !Container_
+            ? nullptr
+            : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->second));
+    if (!Key || Key->GetConstraintType() != ctPrimaryKey) return;
+    for (int i = 0; i < Key->Columns.Count(); ++i)
+        ForeignKey.AddRefColumn(Key->Columns[i]);
+}
+
 void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* Column) {
     std::unique_ptr<TCtrData> Constraint(Given ? Given : new TCtrData(Container_));
     if (!Table && Column) Table = dynamic_cast<TTblData*>(Column->Parent);
@@ -1412,7 +1582,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
-    } else if (Token_ == tkFOREIGN) {
+    } else if (Token_ == tkFOREIGN || (Column && Token_ == tkREFERENCES)) {
         ParseReferences(Constraint.get(), Table, Column);
         if (Container_) {
             auto* Existing = dynamic_cast<TCtrData*>(
@@ -1629,15 +1799,29 @@ void TIbParser::ParseAlterTable() {
     TTblData* Table = Container_ && !Name.empty() ? Container_->FindTable(Name) : nullptr;
     CurrentTable_ = Name;
     NextToken();
+    // Actions separated by commas make one statement, reported once as an alteration of the table.
+    bool Several = false;
+    {
+        const TScanPosition At = SavePosition();
+        for (int Depth = 0; Token_ != tkTerminator && Token_ != tkEOF && !Several; NextToken()) {
+            Depth += Token_ == tkLParen ? 1 : Token_ == tkRParen ? -1 : 0;
+            Several = Token_ == tkComma && Depth == 0;
+        }
+        RestorePosition(At);
+    }
+    // The end of one action: the terminator, or the comma before the next.
+    auto EndOfAction = [&] {
+        if (Token_ != tkComma || !Several) Expect(tkTerminator);
+    };
     while (Token_ != tkTerminator && Token_ != tkEOF) {
         if (Token_ == tkADD) {
             NextToken();
             if (Token_ == tkFOREIGN || Token_ == tkCHECK || Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
-                ReportConstraints_ = true;
+                ReportConstraints_ = !Several;
                 ParseConstraintBody(nullptr, Table);
                 ReportConstraints_ = false;
             } else if (Token_ == tkCONSTRAINT) {
-                ReportConstraints_ = true;
+                ReportConstraints_ = !Several;
                 ParseNamedConstraint(Table);
                 ReportConstraints_ = false;
             } else {
@@ -1649,16 +1833,18 @@ void TIbParser::ParseAlterTable() {
                     TFldData* F = Column.release();
                     Table->Fields.AddObject(F->GetName(), F);
                 }
-                EmitStatement(stStatement, ColumnName, Statement_, "", odbCreate, dboField);
-                Expect(tkTerminator);
+                if (!Several) EmitStatement(stStatement, ColumnName, Statement_, "", odbCreate, dboField);
+                EndOfAction();
             }
         } else if (Token_ == tkALTER) {
             NextToken();
             if (Is(tkCOLUMN)) NextToken();
             const std::string Column = Expect(tkIdent) ? TokenText_ : std::string();
-            SkipToTokens(TerminatorOrEnd());
-            EmitStatement(stStatement, Column, Statement_, "", odbAlter, dboField);
-            Expect(tkTerminator);
+            for (int Depth = 0;
+                 Token_ != tkTerminator && Token_ != tkEOF && !(Token_ == tkComma && Depth == 0); NextToken())
+                Depth += Token_ == tkLParen ? 1 : Token_ == tkRParen ? -1 : 0;
+            if (!Several) EmitStatement(stStatement, Column, Statement_, "", odbAlter, dboField);
+            EndOfAction();
         } else if (Token_ == tkDROP) {
             NextToken();
             TDbObject Kind = dboField;
@@ -1669,16 +1855,27 @@ void TIbParser::ParseAlterTable() {
             if (Token_ == tkIdent) {
                 const std::string Dropped = TokenText_;
                 NextToken();
-                EmitStatement(stStatement, Dropped, Statement_, "", odbDrop, Kind);
+                if (!Several) EmitStatement(stStatement, Dropped, Statement_, "", odbDrop, Kind);
+                if (Kind == dboConstraint && Container_) {
+                    TStringList& L = Container_->Constraints();
+                    if (const int At = L.IndexOf(Dropped); At >= 0) {
+                        TObject* Key = L.Objects(At);
+                        L.Delete(At);
+                        delete Key;
+                    }
+                } else if (const int At = Table ? Table->Fields.IndexOf(Dropped) : -1; At >= 0) {
+                    Table->Fields.Delete(At); // the list owns its columns
+                }
             } else {
                 Error("Unknown ALTER TABLE <table-name> DROP statement");
             }
-            Expect(tkTerminator);
+            EndOfAction();
         } else {
             Error("Unknown symbol");
         }
         if (Token_ != tkTerminator && Token_ != tkEOF) NextToken();
     }
+    if (Several) EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboTable);
     CurrentTable_.clear();
     CurrentColumn_.clear();
     SkipTerminator();

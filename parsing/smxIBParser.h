@@ -69,6 +69,7 @@ inline constexpr int tkEXCEPTION = 89;
 inline constexpr int tkEXECUTE = 90;
 inline constexpr int tkEXTERNAL = 93;
 inline constexpr int tkFILE = 95;
+inline constexpr int tkFILTER = 96;
 inline constexpr int tkFLOAT = 97;
 inline constexpr int tkFOREIGN = 99;
 inline constexpr int tkFROM = 101;
@@ -330,6 +331,21 @@ protected:
     bool ReadGrantPrivilege(TGntData* G);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
+    /// The current token starts GENERATED ALWAYS AS, Firebird's other spelling of COMPUTED BY (the
+    /// position is left unchanged).
+    bool AtGeneratedAlways();
+    /// A DROP statement read: the object leaves the container, with what the server drops along
+    /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it); a
+    /// dropped package body leaves the package without one.
+    void ForgetDropped(TDbObject Kind, const std::string& Name);
+    /// A statement about something the structure has no place for (users, mappings, shadows, blob
+    /// filters, role mappings): logged as "Not compared: " + its first words, reported and skipped.
+    void SkipNotCompared();
+    /// ALTER EXTERNAL FUNCTION name [ENTRY_POINT 'e'] [MODULE_NAME 'm'] into the filed function.
+    void ParseAlterExternalFunction();
+    /// A foreign key that names no referenced columns references those of its table's primary key,
+    /// as the server records it; nothing when that key is not known (yet).
+    void RefColumnsOfPrimaryKey(TCtrData& ForeignKey);
     /// Appends a column named Name to the view: the redefined view's old column of that name when
     /// there is one (what reads it stays recorded), else a new one.
     void AddViewColumn(TViwData* View, const std::string& Name);
