@@ -152,7 +152,8 @@ bool IsTextCode(std::uint8_t Code) {
 
 std::string CleanDefaultSource(std::string_view Source) {
     std::string s = Trim(RemoveComments(Source, false));
-    if (UpperCase(Copy(s, 1, 8)) == "DEFAULT ")
+    // The keyword as stored: any spelling, then any blank or line break.
+    if (s.size() > 7 && UpperCase(s.substr(0, 7)) == "DEFAULT" && static_cast<unsigned char>(s[7]) <= ' ')
         s.erase(0, 8);
     else if (!s.empty() && s.front() == '=')
         s.erase(0, 1);
@@ -375,6 +376,7 @@ void TIBDBExtract::ExtractCharSets() {
         {26, "RDB$PROCEDURES", "RDB$PACKAGE_NAME"},
         {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
         {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
+        {29, "RDB$DATABASE", "RDB$LINGER"},
     };
     std::string text = " select cast(1 as integer) Typ, cast(d.rdb$character_set_name as varchar(64)) Val1, "
                        "cast(c.rdb$default_collate_name as varchar(64)) Val2  from rdb$database d left join "
@@ -476,10 +478,35 @@ void TIBDBExtract::ExtractCharSets() {
         case 28:
             c.HasFunctionOwner = true;
             break;
+        case 29:
+            c.HasLinger = true;
+            break;
         default:
             break;
         }
     }
+    CloseAndClear(q);
+    ExtractDatabaseSettings();
+}
+
+void TIBDBExtract::ExtractDatabaseSettings() {
+    TSMXQuery& q = *Query_;
+    TIBDatabaseOptions& settings = Objs()->GetIBServerOptions().GetIBDatabaseOptions();
+    settings.SetLinger(0);
+    while (!settings.GetCharSetCollations().empty())
+        settings.SetCharSetCollation(settings.GetCharSetCollations().begin()->first, "");
+    if (Caps_.HasLinger) {
+        SetSQL(q, {"select coalesce(rdb$linger, 0) from rdb$database"});
+        q.Open();
+        if (!q.GetEof()) settings.SetLinger(static_cast<int>((*q.GetFields())[0].AsInteger()));
+        CloseAndClear(q);
+    }
+    // Columns and domains read later compare their collations with these defaults.
+    SetSQL(q, {"select rdb$character_set_name, rdb$default_collate_name from rdb$character_sets",
+               "where rdb$default_collate_name <> rdb$character_set_name"});
+    q.Open();
+    for (; !q.GetEof(); q.Next())
+        settings.SetCharSetCollation(Str(q, "RDB$CHARACTER_SET_NAME"), Str(q, "RDB$DEFAULT_COLLATE_NAME"));
     CloseAndClear(q);
 }
 
@@ -635,6 +662,7 @@ void TIBDBExtract::ExtractDomains() {
         f.IBFieldType = type;
         f.IBTypeToDataType(type, subType);
         f.DefaultValue = CleanDefaultSource(Fld(q, "RDB$DEFAULT_SOURCE").AsString());
+        if (!f.DefaultValue.empty()) f.DefaultSource = SourceText(q, "RDB$DEFAULT_SOURCE");
         f.ByteLength = Int32(q, "RDB$FIELD_LENGTH");
         f.Length = Int32(q, "RDB$CHARACTER_LENGTH");
         f.SetSource(Str(q, "RDB$COMPUTED_SOURCE"));
@@ -651,6 +679,7 @@ void TIBDBExtract::ExtractDomains() {
         if (StartsText("CONSTRAINT", check)) check = Trim(check.substr(10));
         if (StartsText("CHECK", check)) check = check.substr(5);
         f.CheckText = Trim(check);
+        if (!f.CheckText.empty()) f.CheckSource = SourceText(q, "RDB$VALIDATION_SOURCE");
         LogObjectLine(name);
         FileIfAccepted(d.release(), name, dboDomain);
         ProcessMessages();
@@ -687,20 +716,23 @@ void TIBDBExtract::ExtractTables() {
 
     SetSQL(*cq,
            {"Select R.Rdb$Field_Name, R.rdb$field_position,", "R.Rdb$default_Value,R.Rdb$default_source,",
-            " R.Rdb$null_flag, R.Rdb$collation_ID,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
-            "R.Rdb$DESCRIPTION,", "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,",
-            "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
-            "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
-            "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Value F_DEFAULT_VALUE,",
-            "F.Rdb$default_Source F_DEFAULT_SOURCE,", "F.Rdb$COMPUTED_Source,"});
+            " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
+            "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
+            "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
+            "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
+            "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
+            "F.Rdb$default_Value F_DEFAULT_VALUE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+            "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
     AddSQL(*cq, "F.Rdb$Dimensions,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
+    if (c.HasIdentityGenerator)
+        AddSQL(*cq, "R.Rdb$GENERATOR_NAME, (Select G.Rdb$Initial_Value from Rdb$Generators G where "
+                    "G.Rdb$Generator_Name = R.Rdb$Generator_Name) IDENTITY_START,");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece :
          {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
-          "where C1.Rdb$Collation_ID=R.Rdb$Collation_ID",
+          "where C1.Rdb$Collation_ID=coalesce(R.Rdb$Collation_ID, F.Rdb$Collation_ID)",
           "and C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Collation_Name,",
           "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2",
           "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name",
@@ -748,14 +780,18 @@ void TIBDBExtract::ExtractTables() {
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
             f->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
-            f->DefaultValue = IsNull(r, "RDB$DEFAULT_VALUE")
-                                  ? CleanDefaultSource(Fld(r, "F_DEFAULT_SOURCE").AsString())
-                                  : CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+            // A default of the column's own is kept as stored; the other comes from its domain.
+            const bool ownDefault = !IsNull(r, "RDB$DEFAULT_VALUE");
+            f->DefaultValue = !ownDefault ? CleanDefaultSource(Fld(r, "F_DEFAULT_SOURCE").AsString())
+                                          : CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+            if (ownDefault && !f->DefaultValue.empty())
+                f->DefaultSource = SourceText(r, "RDB$DEFAULT_SOURCE");
             f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
             ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, Opt(r, "F_FIELD_SCALE"),
                                   c.HasFieldPrecision ? Opt(r, "RDB$FIELD_PRECISION") : std::nullopt);
             f->CheckText = Str(r, "F_VALIDATION_SOURCE");
             f->SetSource(Str(r, "RDB$COMPUTED_SOURCE"));
+            f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
             f->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
             f->ByteLength = Int32(r, "F_FLD_LENGTH");
@@ -768,20 +804,24 @@ void TIBDBExtract::ExtractTables() {
                 if (!domain) {
                     DoErrorMessage("Domain: " + source + " not found for: " + tableName + "(" + fieldName +
                                    ").");
-                } else if (!f->DefaultValue.empty()) {
+                } else if (!f->DefaultValue.empty() && !ownDefault) {
                     const auto* dmn = static_cast<TDmnData*>(domain);
                     if (f->GetDefaultValue() == dmn->Type().GetDefaultValue()) f->DefaultValue.clear();
                 }
                 f->DataType = DomainDataType;
                 f->CheckText.clear();
             }
-            if (!IsNull(r, "F_CHARACTER_SET_ID") && !IsNull(r, "RDB$COLLATION_ID"))
+            // A column without a collation of its own has its field's: both give its character set.
+            if (!IsNull(r, "F_CHARACTER_SET_ID"))
                 f->SetCharSetAndCollation(Int32(r, "F_CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
                                           Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
             if (!IsNull(r, "RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
             if (c.HasIdentityGenerator && c.HasIdentityType && Int(r, "RDB$IDENTITY_TYPE") == 1 &&
-                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME"))
+                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
                 f->Identity = true;
+                if (const std::int64_t start = Int(r, "IDENTITY_START"); start != 0)
+                    f->Generator->StartValue = IntToStr(start);
+            }
         }
         cq->Close();
 
@@ -820,7 +860,16 @@ std::string TIBDBExtract::BuildArgumentSQL(std::string_view FunctionName) const 
     }
     s += " A.Rdb$Mechanism, A.Rdb$Argument_Position,";
     if (c.HasArgumentPrecision) s += " A.Rdb$Field_Precision,";
-    if (c.HasArgumentName) s += " A.RDB$ARGUMENT_NAME, A.RDB$FIELD_SOURCE,";
+    if (c.HasArgumentName) {
+        s += " A.RDB$ARGUMENT_NAME, A.RDB$FIELD_SOURCE,";
+        // What a PSQL function's argument declares beyond its type (Firebird 3 on).
+        s += " A.RDB$ARGUMENT_MECHANISM, A.RDB$RELATION_NAME ARG_RELATION, A.RDB$FIELD_NAME ARG_FIELD,";
+        s += " A.RDB$NULL_FLAG ARG_NULL_FLAG, A.RDB$DEFAULT_SOURCE ARG_DEFAULT_SOURCE,";
+        s += " (SELECT L.RDB$COLLATION_NAME FROM RDB$COLLATIONS L WHERE L.RDB$CHARACTER_SET_ID="
+             "F.RDB$CHARACTER_SET_ID AND L.RDB$COLLATION_ID=coalesce(A.RDB$COLLATION_ID, F.RDB$COLLATION_ID))"
+             " ARG_COLLATION_NAME, coalesce(A.RDB$COLLATION_ID, F.RDB$COLLATION_ID) ARG_COLLATION_ID,"
+             " A.RDB$COLLATION_ID ARG_OWN_COLLATION_ID,";
+    }
     if (c.HasArgumentDescription) s += " A.RDB$DESCRIPTION,";
     s += " C.RDB$Character_Set_Name,";
     s += " C.RDB$Bytes_Per_Character";
@@ -860,6 +909,35 @@ void TIBDBExtract::ReadArgument(TSMXQuery& Row, TFldData& Field) {
     Field.SubType = subType;
     Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"), "",
                                  0);
+}
+
+void TIBDBExtract::ReadDeclaredArgument(TSMXQuery& Row, TFldData& Field) {
+    Field.SetKind(dboParam);
+    const std::string fieldSource = Str(Row, "RDB$FIELD_SOURCE");
+    if (!fieldSource.empty() && !StartsStr("RDB$", fieldSource)) {
+        Field.DataType = DomainDataType;
+        Field.DomainName = fieldSource;
+    }
+    if (!IsNull(Row, "ARG_DEFAULT_SOURCE")) {
+        Field.DefaultValue = CleanDefaultSource(Fld(Row, "ARG_DEFAULT_SOURCE").AsString());
+        if (!Field.DefaultValue.empty()) Field.DefaultSource = SourceText(Row, "ARG_DEFAULT_SOURCE");
+    }
+    // The collation and character set of the argument; a domain's stay with the domain.
+    if (!IsNull(Row, "RDB$CHARACTER_SET_ID") &&
+        (Field.DataType != DomainDataType || !IsNull(Row, "ARG_OWN_COLLATION_ID")))
+        Field.SetCharSetAndCollation(Int32(Row, "RDB$CHARACTER_SET_ID"), Str(Row, "RDB$CHARACTER_SET_NAME"),
+                                     Str(Row, "ARG_COLLATION_NAME"), Int32(Row, "ARG_COLLATION_ID"));
+    if (Int(Row, "RDB$ARGUMENT_MECHANISM") != 0) {
+        Field.TypeOf = true;
+        Field.DataType = DomainDataType;
+        const std::string table = Str(Row, "ARG_RELATION");
+        const std::string column = Str(Row, "ARG_FIELD");
+        if (!table.empty() && !column.empty()) {
+            Field.TypeOfTable = table;
+            Field.TypeOfColumn = column;
+        }
+    }
+    if (Int(Row, "ARG_NULL_FLAG") != 0) Field.Nullable = false;
 }
 
 void TIBDBExtract::ExtractFunctions() {
@@ -940,6 +1018,9 @@ void TIBDBExtract::ExtractPSQLFunction() {
         const std::string argName = Caps_.HasArgumentName ? Str(*aq, "RDB$ARGUMENT_NAME") : std::string();
         TFldData* arg = fn->AddParam(argName, output);
         ReadArgument(*aq, *arg);
+        if (Caps_.HasArgumentName) ReadDeclaredArgument(*aq, *arg);
+        if (output && !IsNull(q, "RDB$DETERMINISTIC_FLAG"))
+            arg->Deterministic = Int(q, "RDB$DETERMINISTIC_FLAG") != 0;
     }
     aq->Close();
     LogObjectLine(name);
@@ -1085,8 +1166,10 @@ void TIBDBExtract::ExtractProcedures() {
                 // Only the parameter's own default: the server gives a parameter no default of its
                 // domain, and a header written with one would be refused.
                 p->DefaultValue.clear();
-                if (!IsNull(r, "PROC_DEFAULT_SOURCE"))
+                if (!IsNull(r, "PROC_DEFAULT_SOURCE")) {
                     p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
+                    if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
+                }
             }
             if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
                 p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
@@ -1134,11 +1217,29 @@ void TIBDBExtract::ExtractPackages() {
         pkg->SetName(name);
         pkg->SetHeaderSource(SourceText(q, "RDB$PACKAGE_HEADER_SOURCE"));
         pkg->SetSource(SourceText(q, "RDB$PACKAGE_BODY_SOURCE"));
+        pkg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         LogObjectLine(name);
         FileIfAccepted(pkg.release(), name, dboPackage);
         ProcessMessages();
         if (Stopped()) break;
     }
+    CloseAndClear(q);
+    // The descriptions of the packaged routines and of their parameters belong to their package.
+    SetSQL(q, {"SELECT CAST('PROCEDURE' AS VARCHAR(9)) K, RDB$PACKAGE_NAME PKG, RDB$PROCEDURE_NAME R, ",
+               "CAST(NULL AS CHAR(31)) A, RDB$DESCRIPTION D FROM RDB$PROCEDURES ",
+               "WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'PROCEDURE', RDB$PACKAGE_NAME, RDB$PROCEDURE_NAME, RDB$PARAMETER_NAME, ",
+               "RDB$DESCRIPTION FROM RDB$PROCEDURE_PARAMETERS ",
+               "WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'FUNCTION', RDB$PACKAGE_NAME, RDB$FUNCTION_NAME, NULL, RDB$DESCRIPTION ",
+               "FROM RDB$FUNCTIONS WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'FUNCTION', RDB$PACKAGE_NAME, RDB$FUNCTION_NAME, RDB$ARGUMENT_NAME, ",
+               "RDB$DESCRIPTION FROM RDB$FUNCTION_ARGUMENTS WHERE RDB$PACKAGE_NAME IS NOT NULL ",
+               "AND RDB$ARGUMENT_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL"});
+    q.Open();
+    for (; !q.GetEof(); q.Next())
+        if (auto* pkg = dynamic_cast<TPkgData*>(Objs()->FindObject(TObjsList::olPackages, Str(q, "PKG"))))
+            pkg->SetMemberDescription(Str(q, "K"), Str(q, "R"), Str(q, "A"), Fld(q, "D").AsString());
     CloseAndClear(q);
 }
 
@@ -1168,9 +1269,12 @@ void TIBDBExtract::ExtractTriggers() {
         CloseAndClear(q);
         DoLog(1, "Triggers", 0, count);
     }
+    // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
+    const bool external = Caps_.HasPackages;
     SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, T.RDB$TRIGGER_SOURCE, T.RDB$DESCRIPTION,",
                " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
-               " T.RDB$SYSTEM_FLAG ", " from rdb$triggers T ",
+               external ? " T.RDB$ENGINE_NAME, T.RDB$ENTRYPOINT," : "", " T.RDB$SYSTEM_FLAG ",
+               " from rdb$triggers T ",
                " left join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
     addWhere();
     AddSQL(q, " order by T.rdb$trigger_name ");
@@ -1180,13 +1284,6 @@ void TIBDBExtract::ExtractTriggers() {
         const std::string name = Str(q, "RDB$TRIGGER_NAME");
         // RDB$TRIGGER_TYPE is 64 bits wide: DDL triggers use the high bits.
         const std::int64_t type = Int(q, "RDB$TRIGGER_TYPE");
-        if ((type & 0x4000) != 0 && (type & 0x2000) == 0) {
-            // A DDL trigger has no CREATE text in the model; filing it would write a wrong one.
-            const std::string text = "DDL trigger " + name + " is not read.";
-            GetMsgManager().AddMessage(text, 1);
-            DoLogNextLine(text);
-            continue;
-        }
         auto trg = std::make_unique<TTrgData>(Objs());
         trg->SetName(name);
         trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
@@ -1195,7 +1292,16 @@ void TIBDBExtract::ExtractTriggers() {
         trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
         trg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         trg->IBTypeCode = static_cast<std::int32_t>(type);
-        if ((type & 0x2000) != 0) {
+        if (external) {
+            trg->EngineName = Str(q, "RDB$ENGINE_NAME");
+            if (!trg->EngineName.empty()) trg->ExternalName = Str(q, "RDB$ENTRYPOINT");
+        }
+        if ((type & DDLTriggerFlag) != 0 && (type & 0x2000) == 0) {
+            // A DDL trigger: its events are bits of the 64-bit type, which IBTypeCode cannot hold.
+            trg->IBTypeCode = 0;
+            trg->SetTableName("DATABASE");
+            trg->DatabaseEvent = DDLTriggerEventText(static_cast<std::uint64_t>(type));
+        } else if ((type & 0x2000) != 0) {
             static constexpr std::string_view events[] = {"CONNECT", "DISCONNECT", "TRANSACTION START",
                                                           "TRANSACTION COMMIT", "TRANSACTION ROLLBACK"};
             trg->SetTableName("DATABASE");
@@ -1265,6 +1371,9 @@ void TIBDBExtract::ExtractGenerators() {
         if (Caps_.HasGeneratorIncrement) {
             const std::int64_t increment = Int(q, "RDB$GENERATOR_INCREMENT");
             if (increment != 1) g->Increment = IntToStr(increment);
+            // The start value came with the increment (Firebird 3).
+            const std::int64_t start = Int(q, "RDB$INITIAL_VALUE");
+            if (start != 0) g->StartValue = IntToStr(start);
         }
         ++generators;
         if (OnLog) DoLog(1, name, generators, count);
@@ -1534,6 +1643,7 @@ void TIBDBExtract::ExtractChecks() {
         ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
         const std::string source = Str(q, "RDB$TRIGGER_SOURCE");
         ctr->SetSource(Trim(AdjustLineBreaks(source.size() > 5 ? source.substr(5) : std::string())));
+        ctr->CheckSource = SourceText(q, "RDB$TRIGGER_SOURCE");
         ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
         const std::string line = ctr->GetCreateSQL();
         Objs()->AddObject(ctr.release(), true);
@@ -1603,10 +1713,13 @@ void TIBDBExtract::ExtractGrants() {
         "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
         " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN "
         "('SYSDBA','PUBLIC')  ",
+        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
+        " WHERE  PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32  AND PRV.RDB$PRIVILEGE IN ('C', 'L', 'O')  AND "
+        "PRV.RDB$RELATION_NAME STARTING WITH 'SQL$' ",
     };
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         if (i == 3 && !Caps_.HasFunctionOwner) continue;
-        if (i == 4 && !Caps_.HasPackages) continue;
+        if ((i == 4 || i == 9) && !Caps_.HasPackages) continue; // packages and DDL rights: Firebird 3 on
         if (Stopped()) break;
         ReadGrants(select + queries[i]);
     }
@@ -1646,6 +1759,12 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             return std::uint64_t{1} << 5;
         case 'G':
             return std::uint64_t{1} << 43;
+        case 'C':
+            return std::uint64_t{1} << GrantBitCreate;
+        case 'L':
+            return std::uint64_t{1} << GrantBitAlterAny;
+        case 'O':
+            return std::uint64_t{1} << GrantBitDropAny;
         default:
             return 0;
         }
@@ -1653,15 +1772,19 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         const std::string grantee = Str(q, "RDB$USER");
-        const std::string object = Str(q, "RDB$RELATION_NAME");
         const std::string letter = Str(q, "RDB$PRIVILEGE");
         const std::uint64_t privilege = privilegeOf(letter.empty() ? ' ' : letter[0]);
         const int granteeType = Int32(q, "RDB$USER_TYPE");
         const int objectType = Int32(q, "RDB$OBJECT_TYPE");
+        // A DDL right names its metadata class by a system name (SQL$TABLES): the class word stands
+        // in for the object.
+        const bool ddlRight = letter == "C" || letter == "L" || letter == "O";
+        const std::string metaClass(ddlRight ? MetadataClassOfObjectType(objectType) : std::string_view());
+        const std::string object = metaClass.empty() ? Str(q, "RDB$RELATION_NAME") : std::string();
         const std::string column = Str(q, "RDB$FIELD_NAME");
         const auto option = static_cast<std::uint8_t>(Int(q, "RDB$GRANT_OPTION"));
         const bool same = grant && grant->GranteeName == grantee && grant->ObjectName == object &&
-                          grant->GrantOption == option;
+                          grant->MetadataClass == metaClass && grant->GrantOption == option;
         if (same && column.empty() && grant->Columns.Count() == 0) {
             grant->Privileges |= privilege;
         } else if (same && !column.empty() && grant->Privileges == privilege) {
@@ -1672,7 +1795,8 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             grant->GranteeName = grantee;
             grant->ObjectName = object;
             grant->GranteeKind = IBObjectTypeToDbObject(granteeType);
-            grant->ObjectKind = IBObjectTypeToDbObject(objectType);
+            grant->ObjectKind = metaClass.empty() ? IBObjectTypeToDbObject(objectType) : dboUnknown;
+            grant->MetadataClass = metaClass;
             grant->GrantOption = option;
             if (!column.empty()) grant->Columns.Add(column);
             grant->Privileges = privilege;

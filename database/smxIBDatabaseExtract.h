@@ -51,10 +51,11 @@ struct TIBCapabilities {
     bool HasProcedurePackage = false;     ///< RDB$PROCEDURES.RDB$PACKAGE_NAME
     bool HasBaseCollation = false;        ///< RDB$COLLATIONS.RDB$BASE_COLLATION_NAME
     bool HasFunctionOwner = false;        ///< RDB$FUNCTIONS.RDB$OWNER_NAME
+    bool HasLinger = false;               ///< RDB$DATABASE.RDB$LINGER
 };
 
 /// Every capability flag, for code that walks all of them (the probe clears them this way).
-inline constexpr std::array<bool TIBCapabilities::*, 24> IBCapabilityFlags = {
+inline constexpr std::array<bool TIBCapabilities::*, 25> IBCapabilityFlags = {
     &TIBCapabilities::HasRoles,
     &TIBCapabilities::HasFieldPrecision,
     &TIBCapabilities::HasArgumentPrecision,
@@ -79,6 +80,7 @@ inline constexpr std::array<bool TIBCapabilities::*, 24> IBCapabilityFlags = {
     &TIBCapabilities::HasProcedurePackage,
     &TIBCapabilities::HasBaseCollation,
     &TIBCapabilities::HasFunctionOwner,
+    &TIBCapabilities::HasLinger,
 };
 static_assert(std::all_of(IBCapabilityFlags.begin(), IBCapabilityFlags.end(),
                           [](auto f) { return f != nullptr; }),
@@ -124,7 +126,8 @@ public:
     std::string BuildForeignKeySQL() const;
 
 protected:
-    /// The capability probe: clears every flag, then sets those the server's catalogue answers.
+    /// The capability probe: clears every flag, then sets those the server's catalogue answers;
+    /// then the database settings (LINGER, the default collations of character sets).
     virtual void ExtractCharSets();
     TIBCapabilities& Capabilities() { return Caps_; }
 
@@ -141,6 +144,9 @@ private:
                          bool IBEPiece, std::string_view IBEText);
 
     void CopyServerInfo();
+    /// LINGER (with HasLinger) and the character sets whose default collation was changed, into
+    /// the container's database options.
+    void ExtractDatabaseSettings();
     void RunExtractionSteps();
     void ExtractCollations();
     void ExtractDomains();
@@ -171,6 +177,9 @@ private:
     void ReadDimensions(TSMXQuery& Query, const std::string& FieldSource, TFldData& Field);
     /// Fills an argument of an external or PSQL function from an argument row.
     void ReadArgument(TSMXQuery& Row, TFldData& Field);
+    /// What a PSQL function's argument row declares beyond its type: domain, TYPE OF [COLUMN],
+    /// collation, default clause and NOT NULL (Firebird 3 on).
+    void ReadDeclaredArgument(TSMXQuery& Row, TFldData& Field);
     /// The shared naming and index rules of the constraint readers.
     void ApplyConstraintName(TCtrData& Ctr, const std::string& ConstraintName);
     void ApplyConstraintIndex(TCtrData& Ctr, const std::string& IndexName, std::int64_t IndexType);

@@ -126,6 +126,23 @@ void TIBDatabaseOptions::SetDefaults() {
     implementationNo_ = 0;
     implementationClass_ = 0;
     sqlDialect_ = 0;
+    linger_ = 0;
+    charSetCollations_.clear();
+}
+
+void TIBDatabaseOptions::SetCharSetCollation(std::string_view CharSet, std::string_view Collation) {
+    std::string cs = UpperCase(CharSet), collation = UpperCase(Collation);
+    if (cs.empty()) return;
+    if (collation.empty() || collation == cs)
+        charSetCollations_.erase(cs);
+    else
+        charSetCollations_[cs] = collation;
+}
+
+std::string TIBDatabaseOptions::GetDefaultCollation(std::string_view CharSet) const {
+    std::string cs = UpperCase(CharSet);
+    const auto it = charSetCollations_.find(cs);
+    return it == charSetCollations_.end() ? cs : it->second;
 }
 
 void TIBServerOptions::SetDefaults() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -250,6 +251,18 @@ public:
     /// SQL dialect of the database.
     int GetSQLDialect() const { return sqlDialect_; }
     void SetSQLDialect(int v) { sqlDialect_ = v; }
+    /// Firebird 3 and later: the seconds the engine lingers after the last detach (ALTER DATABASE
+    /// SET LINGER TO n); 0 when none is set.
+    int GetLinger() const { return linger_; }
+    void SetLinger(int v) { linger_ = v; }
+    /// The character sets whose default collation is not the one bearing their name (ALTER
+    /// CHARACTER SET cs SET DEFAULT COLLATION c): character set -> collation, both upper-cased.
+    const std::map<std::string, std::string>& GetCharSetCollations() const { return charSetCollations_; }
+    /// Records CharSet's default collation; the collation named like the character set removes the
+    /// entry.
+    void SetCharSetCollation(std::string_view CharSet, std::string_view Collation);
+    /// The default collation of CharSet: its entry, else the character set's own name.
+    std::string GetDefaultCollation(std::string_view CharSet) const;
 
 private:
     std::string serverVersion_;
@@ -264,6 +277,8 @@ private:
     int implementationNo_ = 0;
     int implementationClass_ = 0;
     int sqlDialect_ = 0;
+    int linger_ = 0;
+    std::map<std::string, std::string> charSetCollations_;
 };
 
 /// InterBase/Firebird settings: server version, dialect, character set, compare switches and the

@@ -182,6 +182,13 @@ struct TColumnAttrs {
     std::string SubTypeName;               ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
     std::string TypeOfTable, TypeOfColumn; ///< Firebird TYPE OF COLUMN table.column
     bool Deterministic = false; ///< a function result declared DETERMINISTIC
+    /// A computed column whose type is part of its definition: stated in the script ("C INTEGER
+    /// COMPUTED BY ..."), or read from a database, which stores one for every computed column.
+    bool ComputedWithType = false;
+    /// The DEFAULT clause (a parameter's "=" clause) and a domain's CHECK clause as the server
+    /// stores them, keyword and spacing included: Firebird 3 and later write them back verbatim in
+    /// place of the clause composed from DefaultValue and CheckText.
+    std::string DefaultSource, CheckSource;
     TStringList EnumValues;            ///< MySQL ENUM/SET members as written (quoted)
     std::int32_t IdentitySeed = 0, IdentityIncrement = 0;
     char GeneratedKind = 0; ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
@@ -219,6 +226,18 @@ struct TColumnTextContext {
 /// The default as written: a text between double quotes becomes a single-quoted SQL literal (inner
 /// single quotes doubled); anything else is returned unchanged.
 std::string DefaultValueText(std::string_view DefaultValue);
+
+/// True for the server versions that keep default and check texts as stored (Firebird 3 and 4).
+bool WritesStoredClauses(TIBSQLServerVersionType Version);
+/// The DEFAULT clause of an InterBase column for Version, without a leading blank: the stored
+/// clause where the version writes it, else "DEFAULT " + the default text; empty without default.
+std::string IBDefaultClause(const TColumnAttrs& Column, TIBSQLServerVersionType Version);
+/// The CHECK clause of an InterBase domain for Version: the stored clause where the version writes
+/// it, else "CHECK" + CheckText; empty without check.
+std::string IBCheckClause(const TColumnAttrs& Column, TIBSQLServerVersionType Version);
+/// True when the two defaults differ in value, or (where Version writes stored clauses) both have
+/// a stored clause and the clauses differ.
+bool IBDefaultsDiffer(const TColumnAttrs& A, const TColumnAttrs& B, TIBSQLServerVersionType Version);
 
 /// The type part of a column (no name, default or nullability).
 std::string ColumnTypeText(const TColumnAttrs& Column, const TColumnTextContext& Context);
@@ -259,12 +278,15 @@ struct TCharSetReading {
     const TColumnAttrs* DomainType = nullptr; ///< the type of the column's domain, when found
     std::string DBCharSet;                    ///< the database default character set
     bool InterBase = true;                    ///< the effective database is InterBase/Firebird
+    /// The database's settings, when known: the default collations of its character sets.
+    const TIBDatabaseOptions* Database = nullptr;
 };
 
 /// Stores the character set and collation of a character column, then clears what repeats a
 /// default: a collation equal to the domain's (domain column) or to the effective character set's
-/// name, a character set equal to DBCharSet (or NONE while DBCharSet is empty). Other types only
-/// lose their collation; a computed column loses both.
+/// default collation (the one bearing its name unless Database says otherwise), the character set
+/// of a domain column (its domain's), a character set equal to DBCharSet (or NONE while DBCharSet
+/// is empty). Other types only lose their collation; a computed column loses both.
 void SetCharSetAndCollation(TColumnAttrs& Column, const TCharSetReading& Reading);
 
 // ---------------------------------------------------------------------------------------------------
@@ -288,6 +310,9 @@ bool SystemTableUpdatesAllowed(TCustomSchemalyst* Comparer);
 /// Whether MS SQL converts a column of Old's type to New's in place.
 bool IsMSSQLConversionAllowed(const TFldData& New, const TFldData& Old);
 
+/// True when two computed columns differ: in their expressions, or in their types where both state
+/// one (ComputedWithType; the type texts then include the expressions).
+bool ComputedColumnsDiffer(const TFldData& A, const TFldData& B);
 /// Turns the target column Target into the master column Master (InterBase/Firebird); Header is set
 /// when a header-like comment was written.
 void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Master, TFldData* Target,

@@ -179,6 +179,13 @@ std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
         break;
     }
     case ctCheck:
+        if (t == dbInterBase && !CheckSource.empty()) {
+            const TIBServerOptions* ib = GetIBServerOptions();
+            if (ib && WritesStoredClauses(ib->GetSQLServerVersion())) {
+                s += CheckSource;
+                break;
+            }
+        }
         s += "CHECK";
         if (NotForReplication) s += " NOT FOR REPLICATION";
         s += GetSource();

@@ -100,6 +100,9 @@ public:
     std::uint8_t DeleteRule = raNone;
     bool IndexDescending = false;   ///< InterBase: the key's index is descending
     std::string IndexName;          ///< InterBase: the index named for the key; MySQL: a unique key's index
+    /// InterBase check: the clause as the server stores it ("check (a > 0)"), written verbatim in
+    /// place of "CHECK" + source for Firebird 3 and later.
+    std::string CheckSource;
     bool CheckOnCommit = false;     ///< SQL Anywhere foreign keys
     bool Clustered = false;         ///< SQL Anywhere primary keys, MS SQL keys
     bool NotForReplication = false; ///< MS SQL foreign keys and checks

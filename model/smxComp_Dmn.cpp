@@ -284,9 +284,9 @@ public:
         // 4. Blob.
         if (m_.DataType == CodeBlob && t_.DataType == CodeBlob) Blob();
         // 5. Check, 6. default, 7. nullability.
-        if (m_.CheckText != t_.CheckText) version_ >= V::st_InterBase_6x ? Check() : RewriteCheck();
-        if (m_.GetDefaultValue() != t_.GetDefaultValue())
-            version_ >= V::st_InterBase_6x ? Default() : RewriteDefault();
+        if (IBCheckClause(m_, version_) != IBCheckClause(t_, version_))
+            version_ >= V::st_InterBase_6x ? Check() : RewriteCheck();
+        if (IBDefaultsDiffer(m_, t_, version_)) version_ >= V::st_InterBase_6x ? Default() : RewriteDefault();
         if (m_.Nullable != t_.Nullable) Nullable();
     }
 
@@ -308,12 +308,22 @@ private:
             const std::string type = m_.GetColumnTypeText();
             // A TYPE statement resets the collation to the character set's default: it is written
             // only for a changed type or character set, never for a default, check or NOT NULL.
-            const bool tail = charsets_ && !m_.CharSetName.empty() &&
-                              (m_.CharSetName != t_.CharSetName || m_.CollationName != t_.CollationName);
-            if (type != t_.GetColumnTypeText() || tail) {
+            const bool changed =
+                charsets_ && (m_.CharSetName != t_.CharSetName || m_.CollationName != t_.CollationName);
+            // Firebird 3 and later reset the character set too: the master's is always stated.
+            const bool keep = WritesStoredClauses(version_);
+            const bool tail = !m_.CharSetName.empty() && (changed || keep);
+            if (type != t_.GetColumnTypeText() || changed) {
                 TStatement* st = Add("ALTER DOMAIN " + q_ + " TYPE " + type +
                                      (tail ? " CHARACTER SET " + m_.CharSetName : std::string()));
                 Note("Domain " + q_ + ": DataType conversion " + t_.GetDefinitionSQL() + " -> " + type, st);
+                // ALTER DOMAIN takes no COLLATE: the collation cannot be restored on this server.
+                if (keep && !m_.CollationName.empty()) {
+                    const std::string text = "Domain " + q_ + ": collation " + m_.CollationName +
+                                             " cannot be set again by ALTER DOMAIN on this server";
+                    Comment(text);
+                    Note(text, st);
+                }
             }
         }
         if (charsets_) {
@@ -409,7 +419,7 @@ private:
         M_->DeclareNeededSignatures();
         Comment("Alter Domain: " + q_ + " - Check(...)");
         if (!t_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " DROP CONSTRAINT");
-        if (!m_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " ADD CHECK" + m_.CheckText);
+        if (!m_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " ADD " + IBCheckClause(m_, version_));
     }
 
     // Servers before InterBase 6 take a new check or default through a temporary domain whose
@@ -440,7 +450,7 @@ private:
     void Default() {
         if (cmp_->GetTargetObjs()->GetDatabaseType() != dbInterBase) return;
         const std::string def = m_.GetDefaultValue();
-        Add("ALTER DOMAIN " + q_ + (def.empty() ? " DROP DEFAULT" : " SET DEFAULT " + def));
+        Add("ALTER DOMAIN " + q_ + (def.empty() ? " DROP DEFAULT" : " SET " + IBDefaultClause(m_, version_)));
     }
 
     void RewriteDefault() {

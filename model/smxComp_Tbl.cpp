@@ -45,9 +45,11 @@ TFldData* FindFieldNear(const TTblData* T, std::string_view Name, int Hint) {
 
 // True when the texts of A and B are built under one InterBase context as far as a stored column
 // that is not domain-typed reads it: the same effective options, the same kind of parent, neither
-// column computed nor holding a table type (whose text is built with the context).
+// column computed, an identity column (whose options its generator holds) nor holding a table type
+// (whose text is built with the context).
 bool SameIBTextContext(const TFldData& A, const TFldData& B) {
     if (A.TableType || B.TableType || A.IsComputed() || B.IsComputed()) return false;
+    if (A.Identity || B.Identity) return false;
     if (A.GetDatabaseType() != dbInterBase || B.GetDatabaseType() != dbInterBase) return false;
     const TIBServerOptions* options = A.GetIBServerOptions();
     return options && options == B.GetIBServerOptions() && A.GetParentKind() == B.GetParentKind();
@@ -221,8 +223,9 @@ TColumnTextContext TFldData::GetTextContext() const {
         if (StartsStr("CREATE ", body)) body.erase(0, 7);
         x.TableTypeBody = body;
     }
-    // Only the DB2 definition writes the identity options.
-    if (Generator && x.DatabaseType == dbDB2) x.IdentityOptions = Generator->GetIdentityOptions();
+    // The DB2 definition writes the identity options, Firebird 3 those of an identity column.
+    if ((x.DatabaseType == dbDB2 || (x.DatabaseType == dbInterBase && Identity)) && Generator)
+        x.IdentityOptions = Generator->GetIdentityOptions();
     x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
     return x;
 }
@@ -376,7 +379,10 @@ void TFldData::SetCharSetAndCollation(int CharSetID, std::string_view CharSetNam
     r.CollationID = CollationID;
     r.Computed = IsComputed();
     r.DomainType = DomainType();
-    if (const TIBServerOptions* ib = GetIBServerOptions()) r.DBCharSet = ib->GetDBCharSet();
+    if (const TIBServerOptions* ib = GetIBServerOptions()) {
+        r.DBCharSet = ib->GetDBCharSet();
+        r.Database = &ib->GetIBDatabaseOptions();
+    }
     r.InterBase = GetDatabaseType() == dbInterBase;
     smx::SetCharSetAndCollation(*this, r);
 }
@@ -706,6 +712,10 @@ void MatchTables(TCustomSchemalyst* Comparer) {
     const TStepContext c = StepContextOf(Comparer);
     if (!c.Master || !c.Target) return;
     const TDatabaseType tt = c.Target->GetDatabaseType();
+    const TIBServerOptions& ib = c.Target->GetIBServerOptions();
+    const TIBSQLServerVersionType version = ib.GetSQLServerVersion();
+    // Character sets and collations count only under the compare option.
+    const bool charsets = tt == dbInterBase && ib.GetIBCompareOptions().GetFldCharsetCompare();
     TStringList& tables = c.Master->Tables();
     for (int i = 0; i < tables.Count(); ++i) {
         PrefetchAhead(tables, i);
@@ -744,13 +754,17 @@ void MatchTables(TCustomSchemalyst* Comparer) {
             if ((computed || domains) && !mc->TableType && !pc->TableType) {
                 // The type texts decide nothing here, and without a table type building them has
                 // no effect.
-                equal = domains ? mc->DomainName == pc->DomainName : mc->GetSource() == pc->GetSource();
+                equal = domains ? mc->DomainName == pc->DomainName : !ComputedColumnsDiffer(*mc, *pc);
             } else {
                 equal =
                     SameTypeText(*mc, *pc) && mc->Nullable == pc->Nullable &&
                     mc->DomainName == pc->DomainName &&
                     (mc->DefaultValue == pc->DefaultValue || mc->GetDefaultValue() == pc->GetDefaultValue());
-                if (computed) equal = mc->GetSource() == pc->GetSource();
+                if (equal && tt == dbInterBase)
+                    equal = !IBDefaultsDiffer(*mc, *pc, version) &&
+                            !(charsets &&
+                              (mc->CharSetName != pc->CharSetName || mc->CollationName != pc->CollationName));
+                if (computed) equal = !ComputedColumnsDiffer(*mc, *pc);
                 if (domains) equal = mc->DomainName == pc->DomainName;
             }
             mc->Equal = equal;

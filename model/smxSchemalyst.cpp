@@ -324,6 +324,9 @@ void AlterPackages(TSchemalyst& c) {
 void CreatePackages(TSchemalyst& c) {
     smx::CreatePackages(&c);
 }
+void UpdatePackageDescriptions(TSchemalyst& c) {
+    smx::UpdatePackageDescriptions(&c);
+}
 // Publications.
 void DropPublications(TSchemalyst& c) {
     smx::DropPublications(&c);
@@ -377,7 +380,8 @@ constexpr std::array<StepRow, 49> StepTable = {{
     /*  1 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::MatchTables(c); }},
     /*  2 */ {Always, AnyType, false, [](TSchemalyst& c) { c.WriteScriptHeader(); }},
     /*  3 */ {Always, AnyType, false, [](TSchemalyst& c) { c.CompareDatabaseCharset(); }},
-    /*  4 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::CreateCollations(c); steps::AlterCollations(c); }},
+    /*  4 */ {Always, AnyType, false, [](TSchemalyst& c) {
+                 steps::CreateCollations(c); steps::AlterCollations(c); c.CompareDatabaseSettings(); }},
     /*  5 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::CreateSchemas(c); steps::AlterSchemas(c); }},
     /*  6 */ {Always, {dbPostgreSQL}, false, [](TSchemalyst& c) {
                  steps::CreateConversions(c); steps::AlterConversions(c);
@@ -423,7 +427,8 @@ constexpr std::array<StepRow, 49> StepTable = {{
     /* 39 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::AlterProcedures(c); }},
     /* 40 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) { steps::DropDefaults(c); steps::DropRules(c); }},
     /* 41 */ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) {
-                 steps::DropPackages(c); steps::AlterPackages(c); steps::CreatePackages(c); }},
+                 steps::DropPackages(c); steps::AlterPackages(c); steps::CreatePackages(c);
+                 steps::UpdatePackageDescriptions(c); }},
     /* 42 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::UpdateColumnOrder(c); }},
     /* 43 */ {{coTable}, AnyType, false, [](TSchemalyst& c) {
                  steps::DropPublications(c); steps::AlterPublications(c); steps::CreatePublications(c); }},
@@ -1223,6 +1228,42 @@ void TSchemalyst::CompareDatabaseCharset() {
     }
     exec->AddStatement("SET NAMES " + names, TStatType::stCharSet);
     exec->AddReconnect();
+}
+
+void TSchemalyst::CompareDatabaseSettings() {
+    using enum TIBSQLServerVersionType;
+    TCustomObjs* master = GetMasterObjs();
+    TCustomObjs* target = GetTargetObjs();
+    TCustomSQLExec* exec = GetSQLExec();
+    if (!master || !target || !exec || target->GetDatabaseType() != dbInterBase ||
+        master->GetDatabaseType() != dbInterBase)
+        return;
+    const TIBSQLServerVersionType version = target->GetIBServerOptions().GetSQLServerVersion();
+    if (version < st_Firebird_25 || version == st_InterBase_2020) return;
+    const TIBDatabaseOptions& m = master->GetIBServerOptions().GetIBDatabaseOptions();
+    const TIBDatabaseOptions& t = target->GetIBServerOptions().GetIBDatabaseOptions();
+    bool header = false;
+    auto add = [&](const std::string& Text, const std::string& Name) {
+        if (!header) exec->AddComment("/* Database settings... */");
+        header = true;
+        exec->AddStatement(Text, TStatType::stStatement, Name, TDbObject::dboDatabase,
+                           TDbOperation::odbAlter);
+    };
+    // The default collations first: the domains and columns created later take them.
+    std::map<std::string, std::string> charsets = t.GetCharSetCollations();
+    charsets.insert(m.GetCharSetCollations().begin(), m.GetCharSetCollations().end());
+    for (const auto& [charset, unused] : charsets) {
+        const std::string collation = m.GetDefaultCollation(charset);
+        if (collation != t.GetDefaultCollation(charset))
+            add("ALTER CHARACTER SET " + QuoteName(charset) + " SET DEFAULT COLLATION " +
+                    QuoteName(collation),
+                charset);
+    }
+    if (version >= st_Firebird_30 && m.GetLinger() != t.GetLinger())
+        add(m.GetLinger() > 0 ? "ALTER DATABASE SET LINGER TO " + IntToStr(m.GetLinger())
+                              : std::string("ALTER DATABASE DROP LINGER"),
+            "LINGER");
+    if (header) exec->AddComment("\r\n");
 }
 
 // ===================================================================================================

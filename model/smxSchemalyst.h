@@ -36,6 +36,9 @@ public:
     virtual void WriteScriptHeader();
     /// InterBase/Firebird: sets the target's default character set to the master's, when enabled.
     void CompareDatabaseCharset();
+    /// InterBase/Firebird 2.5 and later: the default collations of character sets and (Firebird 3
+    /// on) LINGER of the target set to the master's; each difference one ALTER statement.
+    void CompareDatabaseSettings();
     /// One ASE "sp_dboption" statement: option number Option (0 to 14) switched to Value.
     void WriteASEDatabaseOptions(int Option, bool Value);
 

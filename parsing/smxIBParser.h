@@ -27,6 +27,7 @@ class TGntData;
 class TPkgData;
 class TPrcData;
 class TTblData;
+class TTrgData;
 class TViwData;
 
 // --- InterBase keyword codes the statement routines test --------------------------------------------
@@ -243,6 +244,9 @@ protected:
     /// its "(" to the matching ")"; the token after it becomes current. Literals and comments are
     /// copied whole and unbalanced text runs to the end. Obj is the object the expression belongs to.
     virtual std::string ReadExpressionSource(TDbObj* Obj);
+    /// The text from Start up to the current token, trimmed, with CR LF line breaks: a DEFAULT or
+    /// CHECK clause as the server stores it once its last token has been read.
+    std::string StoredClause(std::size_t Start) const;
     /// Length and character length 1, or the "(" n ")" at the current token.
     void ParseCharLength(TFldData* Column);
     /// "[" n [":" m] {"," n [":" m]} "]" at the current token into the column's dimensions.
@@ -282,6 +286,9 @@ protected:
     /// TRIGGER name [FOR table] [ACTIVE|INACTIVE] [ON event | BEFORE/AFTER events] [POSITION n] [AS
     /// body]. CREATE replaces a filed trigger's definition; ALTER changes only what it states.
     virtual void ParseTrigger(int Verb);
+    /// The events of a DDL trigger after BEFORE/AFTER (ANY DDL STATEMENT, or CREATE TABLE OR ...):
+    /// the trigger becomes a database trigger with the event clause as the server writes it.
+    void ReadDDLTriggerEvents(TTrgData* T);
     /// VIEW name [(columns)] AS select; a filed view of the name takes the new definition.
     virtual void ParseView(int Verb);
     /// GRANT privileges ON object | role TO grantee [WITH GRANT/ADMIN OPTION]: merged into a filed
@@ -289,8 +296,9 @@ protected:
     virtual void ParseGrant();
     /// DECLARE EXTERNAL FUNCTION (after FUNCTION): arguments, RETURNS, FREE_IT, entry point, module.
     virtual void ParseDeclareFunction();
-    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n].
-    virtual void ParseGenerator();
+    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n]; a filed generator of the
+    /// name is defined anew, or with Alter (CREATE OR ALTER) changed as far as the statement says.
+    virtual void ParseGenerator(bool Alter = false);
     virtual void ParseCreateRole();
     /// EXCEPTION name 'message' at the name; the filed exception of the name (Existing, or found)
     /// takes the message.
@@ -298,9 +306,15 @@ protected:
     virtual void ParseAlterException();
     /// DOMAIN name [AS] type with its default, NOT NULL, CHECK and COLLATE.
     virtual void ParseCreateDomain();
-    /// ALTER DOMAIN and ALTER SEQUENCE are reported; the container keeps the objects as they are.
+    /// ALTER DOMAIN is reported; the container keeps the domain as it is.
     virtual void ParseAlterDomain();
+    /// ALTER SEQUENCE is reported; RESTART WITH n and INCREMENT [BY] n change the filed generator.
     virtual void ParseAlterSequence();
+    /// ALTER DATABASE: SET LINGER TO n / DROP LINGER into the database settings, SET DEFAULT
+    /// CHARACTER SET into DBCharSet; other forms are reported and passed over.
+    virtual void ParseAlterDatabase();
+    /// ALTER CHARACTER SET cs SET DEFAULT COLLATION c into the database settings.
+    virtual void ParseAlterCharacterSet();
     /// COLLATION name FOR charset [FROM base | FROM EXTERNAL ('name')] [NO PAD | PAD SPACE]
     /// [CASE ...] [ACCENT ...] ['attributes'].
     virtual void ParseCollation();
@@ -313,6 +327,10 @@ protected:
     virtual void RemoveConstraintIndexes();
     /// Columns typed by a domain (and views using them) depend on the domain.
     virtual void LinkDomainColumns();
+    /// Character sets and collations of domains, table columns and routine parameters cleared
+    /// where they repeat a default, as the metadata extractor reads them (the database's default
+    /// collations are known once the whole script is read).
+    void NormaliseCharSets();
 
     /// Skips to the terminator, reports (StatType, Name, "", Operation, ObjKind) and skips the
     /// terminator: statements that change nothing in the container (DML, REVOKE, ALTER DOMAIN, ...).
@@ -329,14 +347,20 @@ protected:
     /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
     /// false when the token is no privilege.
     bool ReadGrantPrivilege(TGntData* G);
+    /// Firebird 3's DDL rights at the current token (CREATE, ALTER ANY, DROP ANY, separated by
+    /// commas; with All, ALL [PRIVILEGES] has been read) and their metadata class into G; false, with
+    /// a message, when they are incomplete.
+    bool ReadDDLRights(TGntData* G, bool All);
+    /// The metadata class word of a DDL right at the current token ("CHARACTER SET", "TABLE", ...;
+    /// SEQUENCE reads as "GENERATOR"); moves past it. False, with a message, when none stands there.
+    bool ReadMetadataClass(std::string& Class);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
     /// The current token starts GENERATED ALWAYS AS, Firebird's other spelling of COMPUTED BY (the
     /// position is left unchanged).
     bool AtGeneratedAlways();
     /// A DROP statement read: the object leaves the container, with what the server drops along
-    /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it); a
-    /// dropped package body leaves the package without one.
+    /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it).
     void ForgetDropped(TDbObject Kind, const std::string& Name);
     /// A statement about something the structure has no place for (users, mappings, shadows, blob
     /// filters, role mappings): logged as "Not compared: " + its first words, reported and skipped.
@@ -362,6 +386,9 @@ protected:
     /// Files a parsed constraint: IBE$ objects are dropped (IgnoreIBEObjects), the rest go to
     /// AddParsedObject (a second object under a filed key is freed there).
     void FileConstraint(std::unique_ptr<TCtrData> Constraint);
+    /// Firebird 3 and later make the columns of a primary key NOT NULL: the key's columns of Table
+    /// (and Column, a column whose own clause declares the key) lose their Nullable.
+    void MarkKeyColumnsNotNull(const TCtrData& Key, TTblData* Table, TFldData* Column);
     /// AddParsedObject for an object whose list is known: filed straight into that list of the
     /// container (an extractor owner still decides through AddParsedObject).
     bool FileParsed(TDbObj* Obj, TObjsList Which);

@@ -302,6 +302,7 @@ TEST(AlterIBColumnTest, Firebird3WritesNoSystemTableWhateverDiffers) {
             IndexOfText(texts,
                         "DataType conversion not supported: \r\nALTER TABLE T ALTER COLUMN TODOM TYPE D_INT"),
             0);
+        EXPECT_GE(IndexOfText(texts, "T.CS: CHARACTER SET WIN1252 -> CHARACTER SET UTF8 cannot be altered"), 0);
     }
 }
 

@@ -22,7 +22,7 @@ B INTEGER)
 
 SET TERM ; ^
 
-ALTER TABLE T ADD C COMPUTED BY (F(A, 2));
+ALTER TABLE T ADD C INTEGER COMPUTED BY (F(A, 2));
 
 
 /* Alter Procedure... */

@@ -1,0 +1,46 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/* Create Domains... */
+CREATE DOMAIN D_NEW AS INTEGER DeFaUlT   7 check (value  >  0);
+
+/* Alter Domain: D_CHG - Check(...) */
+ALTER DOMAIN D_CHG DROP CONSTRAINT;
+
+ALTER DOMAIN D_CHG ADD check (value>2);
+
+ALTER DOMAIN D_CHG SET DeFaUlT 6;
+
+ALTER DOMAIN D_DEF SET DeFaUlT 'b';
+
+/* Alter Domain: D_SP - Check(...) */
+ALTER DOMAIN D_SP DROP CONSTRAINT;
+
+ALTER DOMAIN D_SP ADD check (VALUE > 1);
+
+ALTER DOMAIN D_SP SET default 1;
+
+ALTER TABLE T ADD C D_NEW;
+
+ALTER TABLE T ALTER COLUMN A SET DeFaUlT  3;
+
+ALTER TABLE T ALTER COLUMN B DROP DEFAULT;
+
+/* Drop domains... */
+/* Drop: D_OLD (TDmnData) */
+DROP DOMAIN D_OLD;
+
+ALTER TABLE T ALTER COLUMN ID POSITION 1;
+
+ALTER TABLE T ALTER COLUMN A POSITION 2;
+
+ALTER TABLE T ALTER COLUMN B POSITION 3;
+
+ALTER TABLE T ALTER COLUMN C POSITION 4;
+
