@@ -865,6 +865,15 @@ void TIbParser::ParseComment() {
             Obj = C->FindTableField(Parent, Name);
             if (!Obj) Obj = C->FindViewField(Parent, Name);
         }
+    } else if (Is(tkDATABASE) || Is(tkCHARACTER) || Is(tkFILTER) || IsWord("COLLATION")) {
+        // Descriptions of the database, a character set, a collation or a blob filter are not
+        // compared.
+        const std::size_t Start = StatementStart_;
+        if (Is(tkCHARACTER)) NextAndExpect(tkSET);
+        if (!Is(tkDATABASE)) NextName();
+        DoLogNextLine("Not compared: " + Trim(std::string_view(Source_).substr(Start, Pos_ - Start)));
+        AtIs = Is(tkDATABASE);
+        if (AtIs) NextToken();
     } else {
         Error("Unknown Comment-statement");
     }
@@ -1247,7 +1256,11 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
             Column->SetSource(ReadExpressionSource(Column));
         }
     };
-    const int T = TypeToken();
+    int T = TypeToken();
+    if (Is(tkNATIONAL)) { // NATIONAL CHAR[ACTER] [VARYING] is NCHAR [VARYING]: the next word goes
+        NextToken();
+        T = tkNCHAR;
+    }
     const std::uint8_t Code = DataTypeOfToken(T);
     if (Code != 0) Column->DataType = Code;
     switch (T) {
@@ -1849,6 +1862,53 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     FileConstraint(std::move(Constraint));
 }
 
+void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
+    if (Token_ == tkTO) { // a new name
+        if (const int At = Table.Fields.IndexOfObject(&F); At >= 0 && NextAndExpect(tkIdent)) {
+            F.SetName(TokenText_);
+            Table.Fields.SetString(At, TokenText_);
+            NextToken();
+        }
+    } else if (Is(tkPOSITION)) { // 1-based; the columns are numbered anew in their new order
+        std::int32_t Place = 0;
+        if (NextAndExpect(tkInteger) && ExpectInt32(Place, false) && Place > 0) {
+            const int From = Table.Fields.IndexOfObject(&F);
+            Table.Fields.Move(From, std::min(Place, Table.FieldCount()) - 1);
+            for (int i = 0; i < Table.FieldCount(); ++i)
+                Table.Field(i)->Position = i;
+        }
+        NextToken();
+    } else if (Is(tkTYPE) || Is(tkCOMPUTED) || AtGeneratedAlways()) { // a new type or expression
+        const bool Nullable = F.Nullable;
+        const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
+        if (Is(tkTYPE)) {
+            NextToken();
+            static_cast<TColumnAttrs&>(F) = TColumnAttrs(); // the type is stated anew
+        }
+        ParseDataType(&F);
+        F.Nullable = Nullable;
+        F.DefaultValue = Default;
+        F.DefaultSource = DefaultSource;
+    } else if (Token_ == tkSET || Token_ == tkDROP) {
+        const bool Set = Token_ == tkSET;
+        NextToken();
+        if (Token_ == tkDEFAULT) {
+            const std::size_t ClauseStart = TokenStart_;
+            NextToken();
+            F.DefaultValue.clear();
+            F.DefaultSource.clear();
+            if (Set) {
+                ReadDefaultValue(&F, F.DefaultValue);
+                if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
+            }
+        } else if (Token_ == tkNOT) {
+            NextAndExpect(tkNULL);
+            F.Nullable = !Set;
+            NextToken();
+        }
+    }
+}
+
 void TIbParser::ParseCreateIndex() {
     if (!(Is(tkINDEX) || Is(tkUNIQUE) || Is(tkASC) || Is(tkDESC))) Error("Bad INDEX definition");
     auto Index = std::make_unique<TIdxData>(Container_);
@@ -1947,6 +2007,8 @@ void TIbParser::ParseAlterTable() {
             NextToken();
             if (Is(tkCOLUMN)) NextToken();
             const std::string Column = Expect(tkIdent) ? TokenText_ : std::string();
+            NextToken();
+            if (TFldData* F = Table ? Table->FindField(Column) : nullptr) AlterColumn(*Table, *F);
             for (int Depth = 0;
                  Token_ != tkTerminator && Token_ != tkEOF && !(Token_ == tkComma && Depth == 0); NextToken())
                 Depth += Token_ == tkLParen ? 1 : Token_ == tkRParen ? -1 : 0;
@@ -2348,7 +2410,7 @@ std::string TIbParser::ReadSignedInteger() {
 bool TIbParser::ReadGrantPrivilege(TGntData* G) {
     // Bits of the grant's privilege set (the grant words of the model).
     constexpr int BitAll = 0, BitInsert = 1, BitUpdate = 2, BitDelete = 3, BitSelect = 4, BitExecute = 5,
-                  BitReferences = 6;
+                  BitReferences = 6, BitUsage = 43;
     auto Set = [G](int Bit) { G->Privileges |= std::uint64_t{1} << Bit; };
     if (Token_ == tkALL) {
         for (int Bit : {BitInsert, BitUpdate, BitDelete, BitSelect, BitReferences})
@@ -2370,6 +2432,8 @@ bool TIbParser::ReadGrantPrivilege(TGntData* G) {
         Bit = BitReferences;
     else if (Token_ == tkEXECUTE)
         Bit = BitExecute;
+    else if (IsWord("USAGE")) // of a sequence or an exception
+        Bit = BitUsage;
     if (Bit < 0) return false;
     (void)BitAll;
     Set(Bit);
@@ -2479,6 +2543,12 @@ void TIbParser::ParseGrant() {
             Kind = dboTrigger;
         else if (IsWord("PACKAGE"))
             Kind = dboPackage;
+        else if (Is(tkFUNCTION))
+            Kind = dboFunction;
+        else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
+            Kind = dboGenerator;
+        else if (Is(tkEXCEPTION))
+            Kind = dboException;
         if (Kind != dboUnknown) NextToken();
         if (Expect(tkIdent)) G->ObjectName = TokenText_;
         if (Kind == dboUnknown && Container_) {
@@ -2497,11 +2567,12 @@ void TIbParser::ParseGrant() {
         NextToken();
     }
     ExpectAndNext(tkTO);
-    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE")) {
-        G->GranteeKind = Is(tkPROCEDURE) ? dboProcedure
-                         : Is(tkTRIGGER) ? dboTrigger
-                         : Is(tkVIEW)    ? dboView
-                                         : dboPackage;
+    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE") || Is(tkFUNCTION)) {
+        G->GranteeKind = Is(tkPROCEDURE)  ? dboProcedure
+                         : Is(tkTRIGGER)  ? dboTrigger
+                         : Is(tkVIEW)     ? dboView
+                         : Is(tkFUNCTION) ? dboFunction
+                                          : dboPackage;
         G->CompareKind = TCmpObjType::coObjGrant;
         NextToken();
     } else if (Token_ == tkUSER) {
@@ -2530,6 +2601,13 @@ void TIbParser::ParseGrant() {
         } else {
             Error("Must be: with GRANT/ADMIN option");
         }
+    }
+    if (IsWord("GRANTED")) { // the grantor is the server's record of who granted: not compared
+        NextAndExpect(tkBY);
+        NextToken();
+        if (Token_ == tkUSER) NextToken();
+        if (Expect(tkIdent)) DoLogNextLine("Not compared: GRANTED BY " + TokenText_);
+        NextToken();
     }
     // The statement is reported although it creates no object of its own: an executor that loads a
     // script builds its statement list from the reports and would otherwise lose every GRANT.

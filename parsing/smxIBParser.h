@@ -87,6 +87,7 @@ inline constexpr int tkINTO = 119;
 inline constexpr int tkIS = 120;
 inline constexpr int tkKEY = 123;
 inline constexpr int tkNAMES = 140;
+inline constexpr int tkNATIONAL = 141;
 inline constexpr int tkNO = 143;
 inline constexpr int tkNOT = 144;
 inline constexpr int tkNULL = 145;
@@ -359,6 +360,10 @@ protected:
     /// The current token starts GENERATED ALWAYS AS, Firebird's other spelling of COMPUTED BY (the
     /// position is left unchanged).
     bool AtGeneratedAlways();
+    /// The clause of ALTER TABLE ... ALTER [COLUMN] name at the current token, applied to the column:
+    /// TO a new name, POSITION n, TYPE (and COMPUTED BY) anew, SET/DROP DEFAULT, SET/DROP NOT NULL.
+    /// Any other clause changes nothing; the caller passes over what is left of it.
+    void AlterColumn(TTblData& Table, TFldData& F);
     /// A DROP statement read: the object leaves the container, with what the server drops along
     /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it).
     void ForgetDropped(TDbObject Kind, const std::string& Name);
