@@ -136,7 +136,7 @@ bool IsBlank(char c) {
 // The kinds ExecuteStatement sends to the server.
 bool RunsAtOnce(TStatType t) {
     return t == stStatement || t == stProcedure || t == stTrigger || t == stDescription || t == stInsert ||
-           t == stUpdate || t == stDelete || t == stPackage;
+           t == stUpdate || t == stDelete || t == stPackage || t == stExecuteBlock;
 }
 
 // The parser reports routine DDL as plain statements on a procedure, trigger or package; the list

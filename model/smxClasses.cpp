@@ -232,6 +232,7 @@ TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatTy
     case stUpdate:
     case stDelete:
     case stPackage: // a package header or body changes the schema like any other DDL
+    case stExecuteBlock:
         HasExecutableStatements_ = 1;
         break;
     default:
