@@ -8,6 +8,7 @@
 #include "parsing/smxIBParser.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <utility>
 
@@ -1862,6 +1863,42 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     FileConstraint(std::move(Constraint));
 }
 
+bool TIbParser::TopLevelCommaAhead() const {
+    // A look at the characters, not the tokens: literals, quoted names and comments are passed over.
+    static constexpr auto Marks = [] {
+        std::array<bool, 256> M{};
+        for (const char C : std::string_view("'\"/-(),"))
+            M[static_cast<unsigned char>(C)] = true;
+        return M;
+    }();
+    const std::string& S = Source_;
+    const char End = Terminator_.empty() ? ',' : Terminator_[0];
+    int Depth = 0;
+    for (std::size_t i = Pos_; i < S.size(); ++i) {
+        const char C = S[i];
+        if (!Marks[static_cast<unsigned char>(C)] && C != End) continue;
+        if (C == '\'' || C == '"') {
+            for (++i; i < S.size() && !(S[i] == C && (i + 1 >= S.size() || S[i + 1] != C)); ++i)
+                if (S[i] == C) ++i; // a doubled quote
+        } else if (C == '/' && i + 1 < S.size() && S[i + 1] == '*') {
+            const std::size_t End = S.find("*/", i + 2);
+            i = End == std::string::npos ? S.size() : End + 1;
+        } else if (C == '-' && i + 1 < S.size() && S[i + 1] == '-') {
+            const std::size_t End = S.find('\n', i);
+            i = End == std::string::npos ? S.size() : End;
+        } else if (C == '(') {
+            ++Depth;
+        } else if (C == ')') {
+            --Depth;
+        } else if (Depth == 0 && C == ',') {
+            return true;
+        } else if (Depth == 0 && C == End && S.compare(i, Terminator_.size(), Terminator_) == 0) {
+            return false;
+        }
+    }
+    return false;
+}
+
 void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
     if (Token_ == tkTO) { // a new name
         if (const int At = Table.Fields.IndexOfObject(&F); At >= 0 && NextAndExpect(tkIdent)) {
@@ -1967,15 +2004,7 @@ void TIbParser::ParseAlterTable() {
     CurrentTable_ = Name;
     NextToken();
     // Actions separated by commas make one statement, reported once as an alteration of the table.
-    bool Several = false;
-    {
-        const TScanPosition At = SavePosition();
-        for (int Depth = 0; Token_ != tkTerminator && Token_ != tkEOF && !Several; NextToken()) {
-            Depth += Token_ == tkLParen ? 1 : Token_ == tkRParen ? -1 : 0;
-            Several = Token_ == tkComma && Depth == 0;
-        }
-        RestorePosition(At);
-    }
+    const bool Several = TopLevelCommaAhead();
     // The end of one action: the terminator, or the comma before the next.
     auto EndOfAction = [&] {
         if (Token_ != tkComma || !Several) Expect(tkTerminator);

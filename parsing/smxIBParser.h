@@ -360,6 +360,8 @@ protected:
     /// The current token starts GENERATED ALWAYS AS, Firebird's other spelling of COMPUTED BY (the
     /// position is left unchanged).
     bool AtGeneratedAlways();
+    /// A comma outside parentheses comes before the statement's terminator (after the current token).
+    bool TopLevelCommaAhead() const;
     /// The clause of ALTER TABLE ... ALTER [COLUMN] name at the current token, applied to the column:
     /// TO a new name, POSITION n, TYPE (and COMPUTED BY) anew, SET/DROP DEFAULT, SET/DROP NOT NULL.
     /// Any other clause changes nothing; the caller passes over what is left of it.
