@@ -1881,11 +1881,11 @@ bool TIbParser::TopLevelCommaAhead() const {
             for (++i; i < S.size() && !(S[i] == C && (i + 1 >= S.size() || S[i + 1] != C)); ++i)
                 if (S[i] == C) ++i; // a doubled quote
         } else if (C == '/' && i + 1 < S.size() && S[i + 1] == '*') {
-            const std::size_t End = S.find("*/", i + 2);
-            i = End == std::string::npos ? S.size() : End + 1;
+            const std::size_t Close = S.find("*/", i + 2);
+            i = Close == std::string::npos ? S.size() : Close + 1;
         } else if (C == '-' && i + 1 < S.size() && S[i + 1] == '-') {
-            const std::size_t End = S.find('\n', i);
-            i = End == std::string::npos ? S.size() : End;
+            const std::size_t Close = S.find('\n', i);
+            i = Close == std::string::npos ? S.size() : Close;
         } else if (C == '(') {
             ++Depth;
         } else if (C == ')') {
