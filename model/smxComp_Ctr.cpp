@@ -1,7 +1,9 @@
 // smxComp_Ctr: constraints, their texts and their compare steps. See the header.
 #include "model/smxComp_Ctr.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 
 #include "model/smxComp_Tbl.h"
 #include "platform/smxScopeExit.h"
@@ -14,7 +16,7 @@ namespace {
 using enum TDatabaseType;
 
 TCtrData* ConstraintAt(const TStringList& List, int Index) {
-    return dynamic_cast<TCtrData*>(List.Objects(Index));
+    return ObjectAs<TCtrData>(List.Objects(Index));
 }
 
 TFldData* AppendColumn(const TCtrData& Constraint, TStringList& List, std::string_view Name) {
@@ -239,7 +241,81 @@ std::string TCtrData::GetFullName() const {
     if (!GetName().empty()) return TDbObj::GetFullName();
     dialect1Quoting_ = true;
     ScopeExit restore([this] { dialect1Quoting_ = false; });
-    return GetCreateSQL();
+    return Occurrence > 1 ? GetCreateSQL() + " #" + IntToStr(Occurrence) : GetCreateSQL();
+}
+
+bool TCtrData::TakeNextDuplicateKey() {
+    // The server keeps repeated unnamed checks and foreign keys; keys on one column set are unique.
+    if (!GetName().empty() || (ConstraintType_ != ctCheck && ConstraintType_ != ctForeignKey)) return false;
+    ++Occurrence;
+    return true;
+}
+
+bool TCtrData::DropsBySystemName() const {
+    if (!GetName().empty() || !OverrideName.empty() || GetDatabaseType() != dbInterBase) return false;
+    const TIBServerOptions* ib = GetIBServerOptions();
+    const auto v = ib ? ib->GetSQLServerVersion() : TIBSQLServerVersionType::st_InterBase_6x;
+    return (v == TIBSQLServerVersionType::st_Firebird_30 || v == TIBSQLServerVersionType::st_Firebird_40) &&
+           ConstraintType_ <= ctCheck;
+}
+
+std::string TCtrData::DropBySystemName() const {
+    // Names are compared as the system tables hold them; a check by its text with blanks and line
+    // breaks left out and upper-cased, as the server keeps the text the way it was written.
+    auto columnsMatch = [](const TStringList& Columns) {
+        const std::string segments =
+            "SELECT 1 FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME";
+        std::string w = "\r\n  AND (SELECT COUNT(*) FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = "
+                        "RC.RDB$INDEX_NAME) = " +
+                        IntToStr(Columns.Count());
+        for (int i = 0; i < Columns.Count(); ++i)
+            w += "\r\n  AND EXISTS (" + segments + " AND S.RDB$FIELD_POSITION = " + IntToStr(i) +
+                 " AND S.RDB$FIELD_NAME = " + QuotedStr(Columns[i]) + ")";
+        return w;
+    };
+    std::string from = "RDB$RELATION_CONSTRAINTS RC", where;
+    switch (ConstraintType_) {
+    case ctPrimaryKey:
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'";
+        break;
+    case ctUnique:
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'UNIQUE'" + columnsMatch(Columns);
+        break;
+    case ctForeignKey:
+        from += "\r\n  JOIN RDB$REF_CONSTRAINTS R ON R.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME"
+                "\r\n  JOIN RDB$RELATION_CONSTRAINTS U ON U.RDB$CONSTRAINT_NAME = R.RDB$CONST_NAME_UQ";
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY' AND U.RDB$RELATION_NAME = " +
+                QuotedStr(RefTableName) + columnsMatch(Columns);
+        break;
+    default: { // check
+        std::string text;
+        for (char c : GetDefinitionSQL(false))
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') text += UpCase(c);
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'CHECK'"
+                "\r\n  AND EXISTS (SELECT 1 FROM RDB$CHECK_CONSTRAINTS C JOIN RDB$TRIGGERS TR"
+                " ON TR.RDB$TRIGGER_NAME = C.RDB$TRIGGER_NAME"
+                "\r\n    WHERE C.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME"
+                " AND UPPER(REPLACE(REPLACE(REPLACE(REPLACE(TR.RDB$TRIGGER_SOURCE,"
+                " ' ', ''), ASCII_CHAR(9), ''), ASCII_CHAR(10), ''), ASCII_CHAR(13), '')) = " +
+                QuotedStr(text) + ")";
+        break;
+    }
+    }
+    // The statement run by name is a string literal: its quotes are doubled. It commits on its own:
+    // isql runs DDL and other statements in two transactions, and the next DDL on the table would
+    // wait for this block's.
+    const std::string alter = "ALTER TABLE " + Q(TableName) + " DROP CONSTRAINT \"";
+    const std::string head = "EXECUTE BLOCK AS\r\nDECLARE N VARCHAR(63);\r\nBEGIN\r\n"
+                             "  FOR SELECT RC.RDB$CONSTRAINT_NAME FROM ";
+    const std::string run =
+        " || REPLACE(TRIM(N), '\"', '\"\"') || '\"'\r\n  WITH AUTONOMOUS TRANSACTION;\r\nEND";
+    return head + from + "\r\n  WHERE RC.RDB$RELATION_NAME = " + QuotedStr(TableName) + where +
+           "\r\n  ORDER BY RC.RDB$CONSTRAINT_NAME ROWS 1 INTO :N\r\n  DO EXECUTE STATEMENT " +
+           QuotedStr(alter) + run;
+}
+
+TStatType TCtrData::GetDropStatType() const {
+    return DropsBySystemName() ? TStatType::stProcedure : TStatType::stStatement;
 }
 
 std::string TCtrData::GetDisplayName() const {
@@ -269,8 +345,9 @@ std::string TCtrData::GetDropSQL() const {
         }
     }
     if (!GetName().empty() || !OverrideName.empty())
-        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName);
+        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName.str());
     std::string s = "/* drop constraint: " + GetDisplayName() + " */" + "\r\n";
+    if (DropsBySystemName()) return s + DropBySystemName();
     if (t == dbSybaseASA) {
         switch (ConstraintType_) {
         case ctPrimaryKey:
@@ -278,7 +355,8 @@ std::string TCtrData::GetDropSQL() const {
         case ctUnique:
             return s + alter + " DROP UNIQUE(" + GetColumnsText() + ")";
         case ctForeignKey:
-            return s + alter + " DROP FOREIGN KEY" + " " + Q(!RoleName.empty() ? RoleName : RefTableName);
+            return s + alter + " DROP FOREIGN KEY" + " " +
+                   Q(!RoleName.empty() ? RoleName.str() : RefTableName);
         case ctCheck:
             return s + alter + " DROP CHECK";
         default:
@@ -304,6 +382,7 @@ void TCtrData::MarkDependents() {
 }
 
 void TCtrData::ProcessDependents() {
+    DeclareNeededSignatures(); // a check that calls a routine needs its new parameter list
     for (int i = 0; i < GetDependsOn().Count(); ++i) {
         TDependObj* e = DependsOnItem(i);
         TDbObj* n = e ? e->GetReferenced() : nullptr;
@@ -314,20 +393,85 @@ void TCtrData::ProcessDependents() {
     }
 }
 
+namespace {
+bool SameNames(const TStringList& A, const TStringList& B) {
+    if (A.Count() != B.Count()) return false;
+    for (int i = 0; i < A.Count(); ++i)
+        if (A[i] != B[i]) return false;
+    return true;
+}
+
+// The first of Keys (constraints of the foreign key's referenced table, in list order) that the
+// foreign key hangs on.
+template <typename Keys> TCtrData* FirstReferencedKey(const Keys& Candidates, const TCtrData* ForeignKey) {
+    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
+    std::string refColumns;
+    bool refColumnsMade = false;
+    for (TCtrData* key : Candidates) {
+        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
+        const std::uint8_t type = key->GetConstraintType();
+        if (!anyColumns) {
+            if (type == ctPrimaryKey) return key;
+            continue;
+        }
+        if (type != ctPrimaryKey && type != ctUnique) continue;
+        // The same names in the same order give the same text; other lists compare by their texts.
+        if (SameNames(key->Columns, ForeignKey->RefColumns)) return key;
+        if (!refColumnsMade) {
+            refColumns = ForeignKey->GetRefColumnsText();
+            refColumnsMade = true;
+        }
+        if (key->GetColumnsText() == refColumns) return key;
+    }
+    return nullptr;
+}
+
+// The constraints of a list in list order, as FirstReferencedKey reads them.
+struct ConstraintRange {
+    const TStringList& List;
+    struct iterator {
+        const TStringList* List;
+        int Index;
+        TCtrData* operator*() const { return ConstraintAt(*List, Index); }
+        iterator& operator++() {
+            ++Index;
+            return *this;
+        }
+        bool operator!=(const iterator& Other) const { return Index != Other.Index; }
+    };
+    iterator begin() const { return {&List, 0}; }
+    iterator end() const { return {&List, List.Count()}; }
+};
+} // namespace
+
 TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey) {
     if (!Objs || !ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
-    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
-    const std::string refColumns = ForeignKey->GetRefColumnsText();
+    return FirstReferencedKey(ConstraintRange{Objs->Constraints()}, ForeignKey);
+}
+
+TReferencedKeyIndex::TReferencedKeyIndex(TCustomObjs* Objs) {
+    if (!Objs) return;
     TStringList& list = Objs->Constraints();
     for (int i = 0; i < list.Count(); ++i) {
         TCtrData* key = ConstraintAt(list, i);
-        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
-        const std::uint8_t type = key->GetConstraintType();
-        if (anyColumns ? (type == ctPrimaryKey || type == ctUnique) && key->GetColumnsText() == refColumns
-                       : type == ctPrimaryKey)
-            return key;
+        if (key && (key->GetConstraintType() == ctPrimaryKey || key->GetConstraintType() == ctUnique))
+            keys_.push_back(key);
     }
-    return nullptr;
+    // By table name; a table's keys stay in list order.
+    std::stable_sort(keys_.begin(), keys_.end(),
+                     [](const TCtrData* a, const TCtrData* b) { return a->TableName < b->TableName; });
+}
+
+TCtrData* TReferencedKeyIndex::Find(const TCtrData* ForeignKey) const {
+    if (!ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
+    const std::string& table = ForeignKey->RefTableName;
+    const auto first =
+        std::lower_bound(keys_.begin(), keys_.end(), table,
+                         [](const TCtrData* k, const std::string& t) { return k->TableName < t; });
+    auto last = first;
+    while (last != keys_.end() && (*last)->TableName == table)
+        ++last;
+    return FirstReferencedKey(std::span<TCtrData* const>(first, last), ForeignKey);
 }
 
 // ===================================================================================================

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/smxTypes.h"
 #include "model/smxClasses.h"
@@ -46,14 +47,20 @@ public:
     /// The name; else the alternative name; else the ADD text.
     std::string GetDisplayName() const override;
     /// Named: the inherited key. Unnamed: the ADD text, for InterBase quoted as in dialect 1 so that
-    /// the key does not depend on the dialect.
+    /// the key does not depend on the dialect, followed by " #n" for the n-th of one text (n > 1).
     std::string GetFullName() const override;
+    /// An unnamed check or foreign key counts itself as the next of its text on its table.
+    bool TakeNextDuplicateKey() override;
     /// "ALTER TABLE " + table + " ADD " + the definition (Oracle not-null checks: MODIFY); empty when
     /// ignored.
     std::string GetCreateSQL() const override;
     /// The DROP text of the effective dialect; an unnamed constraint that the dialect cannot drop by
-    /// name gives a comment (InterBase primary keys: the comment and a system-table delete).
+    /// name gives a comment (InterBase primary keys: the comment and a system-table delete). On
+    /// Firebird 3 and later, whose system tables are read-only, an unnamed key or check is dropped by
+    /// a block that finds the name the server gave it.
     std::string GetDropSQL() const override;
+    /// stProcedure for the Firebird block, else stStatement.
+    TStatType GetDropStatType() const override;
     /// Primary and unique keys: a reconnect (InterBase), then every foreign key that uses the key is
     /// dropped. Other types do nothing.
     void MarkDependents() override;
@@ -84,27 +91,33 @@ public:
     TTableSpace TableSpace;       ///< physical attributes of the key's index
     std::string TableName;        ///< the constrained table; assign through SetTableName
     std::string RefTableName;     ///< foreign key: the referenced table; assign through SetRefTableName
-    std::string RefTableOwner;    ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
+    TCompactString RefTableOwner; ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
     TStringList Columns{true};    ///< constrained columns: name -> TFldData
-    std::string RoleName;         ///< SQL Anywhere foreign-key role
-    std::string RefOwner;         ///< SQL Anywhere owner of the referenced table
+    TCompactString RoleName;      ///< SQL Anywhere foreign-key role
+    TCompactString RefOwner;      ///< SQL Anywhere owner of the referenced table
     TStringList RefColumns{true}; ///< columns of the referenced key: name -> TFldData
     std::uint8_t MatchType = 0;   ///< PostgreSQL: 1 MATCH FULL, 2 MATCH PARTIAL
     std::uint8_t UpdateRule = raNone;
     std::uint8_t DeleteRule = raNone;
     bool IndexDescending = false;   ///< InterBase: the key's index is descending
-    std::string IndexName;          ///< InterBase: the index named for the key; MySQL: a unique key's index
+    TCompactString IndexName;       ///< InterBase: the index named for the key; MySQL: a unique key's index
     /// InterBase check: the clause as the server stores it ("check (a > 0)"), written verbatim in
     /// place of "CHECK" + source for Firebird 3 and later.
-    std::string CheckSource;
+    TCompactString CheckSource;
     bool CheckOnCommit = false;     ///< SQL Anywhere foreign keys
     bool Clustered = false;         ///< SQL Anywhere primary keys, MS SQL keys
     bool NotForReplication = false; ///< MS SQL foreign keys and checks
     bool Deferrable = false, InitiallyDeferred = false; ///< PostgreSQL
     bool DeferrableInitiallyDeferred = false;           ///< written as one clause
     TIndexOptions IndexOptions;
+    /// 1 for the first unnamed constraint of a text on its table, 2 for a second one, ...
+    int Occurrence = 1;
 
 private:
+    /// An unnamed key or check on Firebird 3 or later: dropped by DropBySystemName.
+    bool DropsBySystemName() const;
+    /// The block that looks up the server's name of this unnamed constraint and drops it.
+    std::string DropBySystemName() const;
     std::string Q(std::string_view Name) const;
     std::string TablePart() const;
     std::string UsingIndexClause() const;
@@ -118,6 +131,19 @@ private:
 /// referenced columns, the referenced table's primary key (the one the server pairs it with).
 /// nullptr when Objs holds no such key or ForeignKey is not a foreign key.
 TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey);
+
+/// The primary and unique keys of a container by table name, taken once, for finding the keys of
+/// many foreign keys (FindReferencedKey alone reads every constraint of the container each time).
+/// The container's constraints must not change while the index is in use.
+class TReferencedKeyIndex {
+public:
+    explicit TReferencedKeyIndex(TCustomObjs* Objs);
+    /// What FindReferencedKey(Objs, ForeignKey) gives.
+    TCtrData* Find(const TCtrData* ForeignKey) const;
+
+private:
+    std::vector<TCtrData*> keys_; // by table name, each table's keys in list order
+};
 
 // Compare steps of constraints; each takes the comparer and writes into its executor.
 

@@ -416,6 +416,7 @@ private:
     }
 
     void Check() {
+        M_->ProcessDependents(); // the new check's routines exist, with their new parameter lists
         Comment("Alter Domain: " + q_ + " - Check(...)");
         if (!t_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " DROP CONSTRAINT");
         if (!m_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " ADD " + IBCheckClause(m_, version_));
@@ -509,7 +510,7 @@ void AlterPGDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
     };
     if (!t.CheckText.empty())
         add("ALTER DOMAIN " + name + " DROP CONSTRAINT " +
-            T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName));
+            T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName.str()));
     if (!m.CheckText.empty()) {
         const std::string named = m.CheckName.empty() ? "" : "CONSTRAINT " + M->QuoteName(m.CheckName) + " ";
         add("ALTER DOMAIN " + name + " ADD " + named + "CHECK" + m.CheckText);

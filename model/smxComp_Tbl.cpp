@@ -137,13 +137,12 @@ void PrefetchAhead(const TStringList& Tables, int Index) {
 TColumnGenerator::~TColumnGenerator() = default;
 
 TGnrData* TColumnGenerator::Make() const {
-    Made_ = std::make_unique<TGnrData>(Owner_, Column_);
+    Made_ = std::make_unique<TGnrData>(Column_->GetOwner(), Column_);
     return Made_.get();
 }
 
-void TColumnGenerator::Defer(TCustomObjs* Owner, TFldData* Column) {
+void TColumnGenerator::Defer(TFldData* Column) {
     Made_.reset();
-    Owner_ = Owner;
     Column_ = Column;
 }
 
@@ -162,7 +161,7 @@ void TColumnGenerator::reset(TGnrData* Generator) {
 
 TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
     SetKind(TDbObject::dboField);
-    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator.Defer(AOwner, this);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator.Defer(this);
 }
 
 TFldData::~TFldData() = default;
@@ -905,7 +904,8 @@ void AlterColumnsOf(TCustomSchemalyst* Comparer, bool DetectOrder) {
             p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
-            if (order && (!pc || mc->Position != pc->Position)) {
+            // Both lists are in column order; the numbers may have gaps where columns were dropped.
+            if (order && (!pc || p->Field(j) != pc)) {
                 order = false;
                 if (pc) m->SetChanged(true);
             }

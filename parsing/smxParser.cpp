@@ -1535,13 +1535,12 @@ namespace {
 /// so (Oracle, MS SQL and PostgreSQL by schema, SQL Anywhere by owner).
 TDbObj* FindOwnTable(TObjs& C, const TDbObj* Obj, const std::string& Table) {
     using enum TDatabaseType;
-    std::string Key = Table;
     const TDatabaseType T = C.GetDatabaseType();
     if ((T == dbOracle || T == dbMSSQL || T == dbPostgreSQL) && !Obj->GetParentName().empty())
-        Key = Obj->GetParentName() + "." + Table;
-    else if (T == dbSybaseASA && !Obj->Owner2.empty())
-        Key = Obj->Owner2 + "." + Table;
-    return C.FindObject(TObjsList::olTables, Key);
+        return C.FindObject(TObjsList::olTables, Obj->GetParentName() + "." + Table);
+    if (T == dbSybaseASA && !Obj->Owner2.empty())
+        return C.FindObject(TObjsList::olTables, Obj->Owner2 + "." + Table);
+    return C.FindObject(TObjsList::olTables, Table);
 }
 
 /// Obj depends on Table and on each listed column that the table holds.
@@ -1549,22 +1548,26 @@ void LinkTableColumns(TCustomParser& P, TDbObj* Obj, TDbObj* Table, const TStrin
     if (!Table) return;
     P.LinkDependObj(Obj, Table, "");
     TStringList* Fields = Table->GetFields();
+    if (!Fields) return;
+    // The record of a table's or view's column is made on the column object, found by name, so a
+    // column the table lacks records nothing there without a look of its own.
+    const bool ByColumn = Table->GetKind() == TDbObject::dboTable || Table->GetKind() == TDbObject::dboView;
     for (int i = 0; i < Columns.Count(); ++i)
-        if (Fields && Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
+        if (ByColumn || Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
 }
 } // namespace
 
 void TCustomSQLParser::LinkIndexes() {
     TStringList& Indices = Container_->Indices();
     for (int i = 0; i < Indices.Count(); ++i)
-        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)))
+        if (auto* X = ObjectAs<TIdxData>(Indices.Objects(i)))
             LinkTableColumns(*this, X, FindOwnTable(*Container_, X, X->TableName), X->Columns);
 }
 
 void TCustomSQLParser::LinkConstraints() {
     TStringList& Constraints = Container_->Constraints();
     for (int i = 0; i < Constraints.Count(); ++i) {
-        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         if (!C) continue;
         LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->TableName), C->Columns);
         if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
@@ -1574,11 +1577,11 @@ void TCustomSQLParser::LinkConstraints() {
 
 void TCustomSQLParser::LinkForeignKeys() {
     TStringList& Constraints = Container_->Constraints();
+    const TReferencedKeyIndex Keys(Container_);
     for (int i = 0; i < Constraints.Count(); ++i) {
-        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         // A foreign key without referenced columns hangs on the referenced table's primary key.
-        if (C && C->GetConstraintType() == ctForeignKey)
-            LinkDependObj(C, FindReferencedKey(Container_, C), "");
+        if (C && C->GetConstraintType() == ctForeignKey) LinkDependObj(C, Keys.Find(C), "");
     }
 }
 
