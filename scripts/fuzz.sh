@@ -15,6 +15,8 @@ ROOT=$PWD
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSMX_FUZZ=ON \
   -DSMX_BUILD_TESTS=ON
 cmake --build build/fuzz --target ib_parser_fuzz -j "$JOBS"
+# The code fuzzed, named before the long run (the worktree may move on meanwhile).
+Code="$(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . || echo ' with uncommitted changes')"
 WORK=$(mktemp -d)
 mkdir -p "$WORK/corpus" "$WORK/artifacts"
 cp tests/parsing/fuzz/corpus/* "$WORK/corpus/"
@@ -24,7 +26,8 @@ export LSAN_OPTIONS="use_tls=0:suppressions=$ROOT/tests/lsan.supp"
 export ASAN_OPTIONS="max_malloc_fill_size=0:quarantine_size_mb=32"
 cd "$WORK"
 "$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -dict="$ROOT/tests/parsing/fuzz/ib_sql.dict" -timeout=10 \
-  -max_len=1024 -print_funcs=0 -runs="$RUNS" -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$WORK/artifacts/" corpus
+  -max_len=1024 -print_funcs=0 -runs="$RUNS" -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$WORK/artifacts/" corpus \
+  || echo "libFuzzer exit status $?" # the jobs' logs below tell what happened; the summary must follow
 # A job that stopped on a finding prints no "Done" line: its executions are those of its last status
 # line, and it is named.
 Total=0
@@ -39,7 +42,7 @@ for Log in fuzz-*.log; do
   echo "$Log executions: ${Runs:-0}"
   Total=$((Total + ${Runs:-0}))
 done
-echo "Code: $(git -C "$ROOT" rev-parse --short HEAD)$(git -C "$ROOT" diff --quiet HEAD -- . || echo ' with uncommitted changes')"
+echo "Code: $Code"
 echo "Executions: $Total in $JOBS jobs"
 echo "Artifacts: $(ls artifacts | wc -l) $(ls artifacts | tr '\n' ' ')"
 if [ "$(ls artifacts | wc -l)" -eq 0 ] && [ "$Complete" -eq 1 ]; then
@@ -47,7 +50,8 @@ if [ "$(ls artifacts | wc -l)" -eq 0 ] && [ "$Complete" -eq 1 ]; then
 else
   echo "Result: FINDINGS (see the artifacts and the logs in the work folder)"
 fi
-"$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -runs=0 -print_coverage=1 corpus > coverage.txt 2>&1
+"$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -runs=0 -print_coverage=1 corpus > coverage.txt 2>&1 ||
+  echo "The coverage pass failed: see $WORK/coverage.txt"
 awk '/^(UN)?COVERED_FUNC:/ && $NF ~ /\/parsing\/smx/ {
        split($NF, Place, ":"); n = split(Place[1], Path, "/"); File = Path[n]; split($5, E, "/")
        Funcs[File]++; if ($1 == "COVERED_FUNC:") Hit[File]++; Edges[File] += E[1]; All[File] += E[2] }
