@@ -3,6 +3,7 @@
 #include "model/smxClasses.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -10,25 +11,6 @@
 #include <unordered_map>
 
 #include "foundation/smxMsg.h"
-#include "model/smxComp_Clt.h"
-#include "model/smxComp_Cnv.h"
-#include "model/smxComp_Ctr.h"
-#include "model/smxComp_Def.h"
-#include "model/smxComp_Dmn.h"
-#include "model/smxComp_Exc.h"
-#include "model/smxComp_Fnc.h"
-#include "model/smxComp_Gnr.h"
-#include "model/smxComp_Idx.h"
-#include "model/smxComp_Opr.h"
-#include "model/smxComp_Pbl.h"
-#include "model/smxComp_Pkg.h"
-#include "model/smxComp_Prc.h"
-#include "model/smxComp_Rol.h"
-#include "model/smxComp_Rul.h"
-#include "model/smxComp_Sch.h"
-#include "model/smxComp_Tbl.h"
-#include "model/smxComp_Trg.h"
-#include "model/smxComp_Viw.h"
 #include "model/smxKeywords.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
@@ -1260,19 +1242,14 @@ void TDbObj::CreateDependDef() {
             Emit(*this, GetCreateScript(), TStatType::stStatement, GetQualifiedObjectName(), Kind_,
                  TDbOperation::odbCreate, parent);
         }
-        if (exec && GetCompareObjects().contains(TCmpObjType::coDescription)) {
-            if (Kind_ == dboField && !Description_.empty()) exec->AddDescription(this);
-            if (auto* prc = dynamic_cast<TPrcData*>(this)) {
-                if (!Description_.empty()) exec->AddDescription(this);
-                for (const TStringList* params : {&prc->InputParams, &prc->OutputParams})
-                    for (int i = 0; i < params->Count(); ++i)
-                        if (auto* p = dynamic_cast<TDbObj*>(params->Objects(i)))
-                            if (!p->GetDescription().empty()) exec->AddDescription(p);
-            }
-        }
+        if (exec && GetCompareObjects().contains(TCmpObjType::coDescription)) AddCreatedDescriptions(*exec);
         SetExists(true);
     }
     MarkCreated();
+}
+
+void TDbObj::AddCreatedDescriptions(TCustomSQLExec& Exec) {
+    if (Kind_ == TDbObject::dboField && !Description_.empty()) Exec.AddDescription(this);
 }
 
 // ===================================================================================================
@@ -1363,14 +1340,8 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
     if (!Dependent || !Needed) return;
     if (!FieldName.empty() &&
         (Needed->GetKind() == TDbObject::dboTable || Needed->GetKind() == TDbObject::dboView)) {
-        TStringList* fields = Needed->GetFields();
-        const int i = fields ? fields->IndexOf(FieldName) : -1;
-        if (i < 0) return; // a column the table does not hold: nothing to record
-        TObject* column = fields->Objects(i);
-        // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
-        Needed = column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
-                                                               : dynamic_cast<TDbObj*>(column);
-        if (!Needed) return;
+        Needed = Needed->FieldObject(FieldName);
+        if (!Needed) return; // a column the table does not hold: nothing to record
     }
     if (Dependent->FindDependsOn(Needed)) return;
     AddDependencyPair(Container, Dependent, Needed, Int1, Int2, FieldName);
@@ -1403,12 +1374,6 @@ bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name) {
         ++pi;
     return pi == p.size();
 }
-
-// The grants of a container by object name and by grantee name (keys folded to upper case when
-// the grant list ignores case).
-struct TCustomObjs::GrantIndex {
-    std::unordered_multimap<std::string, TGntData*> byObject, byGrantee;
-};
 
 TCustomObjs::TCustomObjs(TCustomDBStructure* AStructure) : Structure_(AStructure) {
     ConnectionOptions_.SetUserName("SYSDBA");
@@ -1461,55 +1426,9 @@ void TCustomObjs::FreeObjects() {
 }
 
 bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
-    using enum TObjsList;
-    // The order of the class tests is part of the contract: the first match decides.
-    if (dynamic_cast<const TUdfData*>(Obj))
-        Which = olFunctions;
-    else if (dynamic_cast<const TDmnData*>(Obj))
-        Which = olDomains;
-    else if (dynamic_cast<const TTblData*>(Obj))
-        Which = olTables;
-    else if (dynamic_cast<const TViwData*>(Obj))
-        Which = olViews;
-    else if (dynamic_cast<const TPrcData*>(Obj))
-        Which = olProcedures;
-    else if (dynamic_cast<const TTrgData*>(Obj))
-        Which = olTriggers;
-    else if (dynamic_cast<const TIdxData*>(Obj))
-        Which = olIndices;
-    else if (dynamic_cast<const TGnrData*>(Obj))
-        Which = olGenerators;
-    else if (dynamic_cast<const TCtrData*>(Obj))
-        Which = olConstraints;
-    else if (dynamic_cast<const TExcData*>(Obj))
-        Which = olExceptions;
-    else if (dynamic_cast<const TGntData*>(Obj))
-        Which = olGrants;
-    else if (dynamic_cast<const TDefData*>(Obj))
-        Which = olDefaults;
-    else if (dynamic_cast<const TRulData*>(Obj))
-        Which = olRules;
-    else if (dynamic_cast<const TPkgData*>(Obj))
-        Which = olPackages;
-    else if (dynamic_cast<const TRolData*>(Obj))
-        Which = olRoles;
-    else if (dynamic_cast<const TPblData*>(Obj))
-        Which = olPublications;
-    else if (dynamic_cast<const TSchData*>(Obj))
-        Which = olSchemas;
-    else if (dynamic_cast<const TOprData*>(Obj))
-        Which = olOperators;
-    else if (dynamic_cast<const TOpcData*>(Obj))
-        Which = olOperatorClasses;
-    else if (dynamic_cast<const TCnvData*>(Obj))
-        Which = olConversions;
-    else if (dynamic_cast<const TEvtData*>(Obj))
-        Which = olEvents;
-    else if (dynamic_cast<const TCltData*>(Obj))
-        Which = olCollations;
-    else
-        return false;
-    return true;
+    const std::optional<TObjsList> list = Obj ? Obj->GetObjsList() : std::nullopt;
+    if (list) Which = *list;
+    return list.has_value();
 }
 
 // The pending positions in the list's key order, kept in short sorted blocks: filing finds its
@@ -1860,63 +1779,8 @@ void TCustomObjs::ErrorMessage(const std::string& Text) {
     if (Structure_ && Structure_->GetExtractor()) Structure_->GetExtractor()->DoErrorMessage(Text);
 }
 
-TGntData* TCustomObjs::MergeGrants(TGntData* G) {
-    if (!G) return nullptr;
-    TStringList& grants = Grants();
-    for (int i = 0; i < grants.Count(); ++i) {
-        auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
-        if (!e || e == G) continue;
-        if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
-            e->GrantOption != G->GrantOption || e->MetadataClass != G->MetadataClass)
-            continue;
-        if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
-            e->Privileges |= G->Privileges;
-            return nullptr;
-        }
-        if (e->Privileges == G->Privileges && e->Columns.Count() > 0 && G->Columns.Count() > 0) {
-            for (int c = 0; c < G->Columns.Count(); ++c) {
-                bool present = false;
-                for (int d = 0; d < e->Columns.Count() && !present; ++d)
-                    present = e->Columns[d] == G->Columns[c];
-                if (!present) e->Columns.Add(G->Columns[c]);
-            }
-            return nullptr;
-        }
-    }
-    const std::string key = G->GetFullName();
-    if (File(TObjsList::olGrants, key, G) < 0) {
-        // A distinct grant under a taken key would vanish without a word.
-        const std::string text = "Grant not filed, its key is taken: " + key;
-        if (Structure_ && Structure_->GetExtractor())
-            Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
-        DoLogNextLine(text);
-        return nullptr;
-    }
-    return G;
-}
-
 void TCustomObjs::ForgetGrantIndex() {
     grantIndex_.reset();
-}
-
-void TCustomObjs::FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject,
-                             std::vector<TGntData*>& HeldBy) {
-    TStringList& grants = Grants();
-    const bool fold = !grants.GetCaseSensitive();
-    auto keyOf = [fold](std::string_view s) { return fold ? UpperCase(s) : std::string(s); };
-    if (!grantIndex_) {
-        grantIndex_ = std::make_unique<GrantIndex>();
-        for (int i = 0; i < grants.Count(); ++i)
-            if (auto* g = dynamic_cast<TGntData*>(grants.Objects(i))) {
-                if (!g->ObjectName.empty()) grantIndex_->byObject.emplace(keyOf(g->ObjectName), g);
-                if (!g->GranteeName.empty()) grantIndex_->byGrantee.emplace(keyOf(g->GranteeName), g);
-            }
-    }
-    const std::string key = keyOf(Name);
-    for (auto [it, end] = grantIndex_->byObject.equal_range(key); it != end; ++it)
-        OnObject.push_back(it->second);
-    for (auto [it, end] = grantIndex_->byGrantee.equal_range(key); it != end; ++it)
-        HeldBy.push_back(it->second);
 }
 
 void TCustomObjs::SortGrants() {
@@ -2050,53 +1914,65 @@ bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
     return accepted;
 }
 
+namespace {
+
+// What the extractor's name test is asked for an object of each container list: the kind, and
+// whether the object's table name stands for its own (indices and constraints). Grants and the
+// reserved lists are not asked.
+struct ListAcceptRule {
+    bool Asked;
+    TDbObject Kind;
+    bool ByTable;
+};
+constexpr ListAcceptRule NotAsked{false, TDbObject::dboUnknown, false};
+constexpr ListAcceptRule AskKind(TDbObject Kind) {
+    return {true, Kind, false};
+}
+constexpr ListAcceptRule AskTable{true, TDbObject::dboTable, true};
+
+constexpr std::array<ListAcceptRule, ObjsListCount> ListAcceptRules = {
+    AskKind(TDbObject::dboSchema),        // olSchemas
+    AskKind(TDbObject::dboDomain),        // olDomains
+    AskKind(TDbObject::dboFunction),      // olFunctions
+    AskKind(TDbObject::dboTrigger),       // olTriggers
+    AskKind(TDbObject::dboProcedure),     // olProcedures
+    AskKind(TDbObject::dboTable),         // olTables
+    AskKind(TDbObject::dboException),     // olExceptions
+    AskKind(TDbObject::dboGenerator),     // olGenerators
+    AskTable,                             // olIndices
+    AskKind(TDbObject::dboView),          // olViews
+    AskKind(TDbObject::dboRole),          // olRoles
+    NotAsked,                             // olGrants
+    AskTable,                             // olConstraints
+    NotAsked,                             // olReserved1
+    NotAsked,                             // olReserved2
+    NotAsked,                             // olReserved3
+    NotAsked,                             // olReserved4
+    NotAsked,                             // olReserved5
+    NotAsked,                             // olReserved6
+    AskKind(TDbObject::dboRule),          // olRules
+    AskKind(TDbObject::dboDefault),       // olDefaults
+    AskKind(TDbObject::dboPackage),       // olPackages
+    AskKind(TDbObject::dboPublication),   // olPublications
+    AskKind(TDbObject::dboOperator),      // olOperators
+    AskKind(TDbObject::dboOperatorClass), // olOperatorClasses
+    AskKind(TDbObject::dboConversion),    // olConversions
+    AskKind(TDbObject::dboEvent),         // olEvents
+    AskKind(TDbObject::dboCollation),     // olCollations
+};
+
+} // namespace
+
 bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
     using enum TDbObject;
     if (!Obj) return false;
     bool accepted = true;
-    auto ask = [&](TDbObject kind) { accepted = IsObjectAccepted(Obj->GetName(), kind); };
-    if (dynamic_cast<TDmnData*>(Obj))
-        ask(dboDomain);
-    else if (dynamic_cast<TUdfData*>(Obj))
-        ask(dboFunction);
-    else if (dynamic_cast<TGnrData*>(Obj))
-        ask(dboGenerator);
-    else if (dynamic_cast<TTblData*>(Obj))
-        ask(dboTable);
-    else if (dynamic_cast<TViwData*>(Obj))
-        ask(dboView);
-    else if (dynamic_cast<TTrgData*>(Obj))
-        ask(dboTrigger);
-    else if (dynamic_cast<TPrcData*>(Obj))
-        ask(dboProcedure);
-    else if (dynamic_cast<TIdxData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TExcData*>(Obj))
-        ask(dboException);
-    else if (dynamic_cast<TDefData*>(Obj))
-        ask(dboDefault);
-    else if (dynamic_cast<TRulData*>(Obj))
-        ask(dboRule);
-    else if (dynamic_cast<TPkgData*>(Obj))
-        ask(dboPackage);
-    else if (dynamic_cast<TRolData*>(Obj))
-        ask(dboRole);
-    else if (dynamic_cast<TPblData*>(Obj))
-        ask(dboPublication);
-    else if (dynamic_cast<TSchData*>(Obj))
-        ask(dboSchema);
-    else if (dynamic_cast<TOprData*>(Obj))
-        ask(dboOperator);
-    else if (dynamic_cast<TOpcData*>(Obj))
-        ask(dboOperatorClass);
-    else if (dynamic_cast<TCnvData*>(Obj))
-        ask(dboConversion);
-    else if (dynamic_cast<TEvtData*>(Obj))
-        ask(dboEvent);
-    else if (dynamic_cast<TCtrData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TCltData*>(Obj))
-        ask(dboCollation);
+    TObjsList which{};
+    if (TCustomObjs::ListOfObject(Obj, which)) {
+        const ListAcceptRule& rule = ListAcceptRules[static_cast<std::size_t>(which)];
+        if (rule.Asked)
+            accepted = IsObjectAccepted(rule.ByTable ? Obj->GetTableName() : Obj->GetName(), rule.Kind);
+    }
     if (OnAccept_Obj) OnAccept_Obj(this, Obj, accepted);
     return accepted;
 }

@@ -9,8 +9,10 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -207,6 +209,40 @@ private:
 // ---------------------------------------------------------------------------------------------------
 // Schema objects and dependency records
 
+/// The per-kind lists of a container, in their order.
+enum class TObjsList : std::uint8_t {
+    olSchemas,
+    olDomains,
+    olFunctions,
+    olTriggers,
+    olProcedures,
+    olTables,
+    olExceptions,
+    olGenerators,
+    olIndices,
+    olViews,
+    olRoles,
+    olGrants,
+    olConstraints,
+    olReserved1,
+    olReserved2,
+    olReserved3,
+    olReserved4,
+    olReserved5,
+    olReserved6,
+    olRules,
+    olDefaults,
+    olPackages,
+    olPublications,
+    olOperators,
+    olOperatorClasses,
+    olConversions,
+    olEvents,
+    olCollations,
+};
+inline constexpr int ObjsListCount = 28;
+static_assert(static_cast<int>(TObjsList::olCollations) + 1 == ObjsListCount);
+
 /// Makes ProcessDependents and the field kind write trace lines; off, and nothing turns it on.
 extern bool DependencyTrace;
 
@@ -300,6 +336,18 @@ public:
     virtual std::string GetColumnDefinition() const { return {}; }
     /// The type of a domain (the attributes of its type record); nullptr for other kinds.
     virtual const TColumnAttrs* GetDomainType() const { return nullptr; }
+    /// The container list an object of this class is filed in; false for a class no list holds.
+    /// Every kind class answers for itself, so the container never asks for a class.
+    virtual std::optional<TObjsList> GetObjsList() const { return std::nullopt; }
+    /// The column named Name (by the column list's own lookup) of a table or view; nullptr for
+    /// other kinds and for a name the list does not hold.
+    virtual TDbObj* FieldObject(std::string_view Name) {
+        (void)Name;
+        return nullptr;
+    }
+    /// Files the description statements of the object just created: a column's own; a routine's
+    /// own and its parameters'. Nothing for other kinds.
+    virtual void AddCreatedDescriptions(TCustomSQLExec& Exec);
 
     const std::string& GetName() const { return Name_; }
     /// Stored upper-cased in an MS SQL container with case-insensitive identifiers.
@@ -461,43 +509,14 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
 /// Creates the two records: one in Dependent's DependsOn, one in Needed's UsedBy.
 void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
                        std::string_view FieldName);
+/// The script has just dropped Obj: the grants on it and those it holds as a procedure, trigger,
+/// view, function, package or role grantee went with it. They are marked not existing, with their
+/// partners, so that no REVOKE is written for them and the master's grants are written again.
+/// (Defined with the grant kind.)
+void MarkGrantsOfDroppedObject(TDbObj* Obj);
 
 // ---------------------------------------------------------------------------------------------------
 // The object container
-
-/// The per-kind lists of a container, in their order.
-enum class TObjsList : std::uint8_t {
-    olSchemas,
-    olDomains,
-    olFunctions,
-    olTriggers,
-    olProcedures,
-    olTables,
-    olExceptions,
-    olGenerators,
-    olIndices,
-    olViews,
-    olRoles,
-    olGrants,
-    olConstraints,
-    olReserved1,
-    olReserved2,
-    olReserved3,
-    olReserved4,
-    olReserved5,
-    olReserved6,
-    olRules,
-    olDefaults,
-    olPackages,
-    olPublications,
-    olOperators,
-    olOperatorClasses,
-    olConversions,
-    olEvents,
-    olCollations,
-};
-inline constexpr int ObjsListCount = 28;
-static_assert(static_cast<int>(TObjsList::olCollations) + 1 == ObjsListCount);
 
 /// The filter a container asks last: Accept may be changed.
 using TAccept_ObjEvent = std::function<void(TObject* Sender, TDbObj* aObj, bool& Accept)>;
@@ -596,6 +615,7 @@ public:
     /// Merges G into a grant of the same object, grantee and option, or files it (result G). A
     /// result of nullptr means G was not filed and stays the caller's to free: merged, or (reported
     /// as a warning) its key was taken by a grant it does not merge with.
+    /// (The grant-list members are defined with the grant kind.)
     TGntData* MergeGrants(TGntData* G);
     /// Re-keys every grant with its current full name and sorts the grant list again.
     void SortGrants();
@@ -700,7 +720,11 @@ private:
     TCustomDBStructure* Structure_ = nullptr;
     TCustomObjs* PartnerObjs_ = nullptr;
     std::vector<TCustomObjs*> partneredBy_; // containers whose PartnerObjs is this one
-    struct GrantIndex;
+    // The grants by object name and by grantee name (keys folded to upper case when the grant
+    // list ignores case).
+    struct GrantIndex {
+        std::unordered_multimap<std::string, TGntData*> byObject, byGrantee;
+    };
     std::unique_ptr<GrantIndex> grantIndex_; // see FindGrants
     std::string Terminator_ = ";";
     TCmpObjSetType CompareObjects_ = AllCmpObjTypes;

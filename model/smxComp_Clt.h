@@ -15,6 +15,8 @@ public:
     explicit TCltData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TCltData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olCollations; }
+
     /// InterBase: CREATE COLLATION with its FOR, FROM, PAD, CASE, ACCENT lines and the specific
     /// attributes, each line ending in CR LF; empty for every other type.
     std::string GetCreateSQL() const override;

@@ -43,6 +43,8 @@ public:
     ~TCtrData() override;
     SMX_CLASSNAME(TCtrData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olConstraints; }
+
     std::string GetTableName() const override { return TableName; }
     /// The name; else the alternative name; else the ADD text.
     std::string GetDisplayName() const override;

@@ -579,4 +579,63 @@ void DropGrants(TCustomSchemalyst* Comparer) {
     }
 }
 
+// ===================================================================================================
+// The container's grant list: merging and the name index read the grant's own fields, so they live
+// with the grant.
+
+TGntData* TCustomObjs::MergeGrants(TGntData* G) {
+    if (!G) return nullptr;
+    TStringList& grants = Grants();
+    for (int i = 0; i < grants.Count(); ++i) {
+        auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
+        if (!e || e == G) continue;
+        if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
+            e->GrantOption != G->GrantOption || e->MetadataClass != G->MetadataClass)
+            continue;
+        if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
+            e->Privileges |= G->Privileges;
+            return nullptr;
+        }
+        if (e->Privileges == G->Privileges && e->Columns.Count() > 0 && G->Columns.Count() > 0) {
+            for (int c = 0; c < G->Columns.Count(); ++c) {
+                bool present = false;
+                for (int d = 0; d < e->Columns.Count() && !present; ++d)
+                    present = e->Columns[d] == G->Columns[c];
+                if (!present) e->Columns.Add(G->Columns[c]);
+            }
+            return nullptr;
+        }
+    }
+    const std::string key = G->GetFullName();
+    if (File(TObjsList::olGrants, key, G) < 0) {
+        // A distinct grant under a taken key would vanish without a word.
+        const std::string text = "Grant not filed, its key is taken: " + key;
+        if (Structure_ && Structure_->GetExtractor())
+            Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
+        DoLogNextLine(text);
+        return nullptr;
+    }
+    return G;
+}
+
+void TCustomObjs::FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject,
+                             std::vector<TGntData*>& HeldBy) {
+    TStringList& grants = Grants();
+    const bool fold = !grants.GetCaseSensitive();
+    auto keyOf = [fold](std::string_view s) { return fold ? UpperCase(s) : std::string(s); };
+    if (!grantIndex_) {
+        grantIndex_ = std::make_unique<GrantIndex>();
+        for (int i = 0; i < grants.Count(); ++i)
+            if (auto* g = dynamic_cast<TGntData*>(grants.Objects(i))) {
+                if (!g->ObjectName.empty()) grantIndex_->byObject.emplace(keyOf(g->ObjectName), g);
+                if (!g->GranteeName.empty()) grantIndex_->byGrantee.emplace(keyOf(g->GranteeName), g);
+            }
+    }
+    const std::string key = keyOf(Name);
+    for (auto [it, end] = grantIndex_->byObject.equal_range(key); it != end; ++it)
+        OnObject.push_back(it->second);
+    for (auto [it, end] = grantIndex_->byGrantee.equal_range(key); it != end; ++it)
+        HeldBy.push_back(it->second);
+}
+
 } // namespace smx

@@ -396,6 +396,15 @@ std::string TFldData::GetEffectiveCharSet() const {
                                     GetDatabaseType() == dbInterBase);
 }
 
+TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name) {
+    const int i = Fields.IndexOf(Name);
+    if (i < 0) return nullptr;
+    TObject* column = Fields.Objects(i);
+    // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
+    return column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
+                                                         : dynamic_cast<TDbObj*>(column);
+}
+
 void AssignColumn(TFldData& Target, const TFldData& Source) {
     static_cast<TColumnAttrs&>(Target) = static_cast<const TColumnAttrs&>(Source);
     Target.DefaultValue = Source.GetDefaultValue();
@@ -422,6 +431,10 @@ TTblData::TTblData(TCustomObjs* AOwner) : TDbObj(AOwner) {
 }
 
 TTblData::~TTblData() = default;
+
+TDbObj* TTblData::FieldObject(std::string_view Name) {
+    return ColumnNamed(Fields, Name);
+}
 
 TFldData* TTblData::AddField(std::string_view Name) {
     auto* f = new TFldData(GetOwner(), this);

@@ -110,6 +110,10 @@ std::string TViwData::GetCreateSQL() const {
     }
 }
 
+TDbObj* TViwData::FieldObject(std::string_view Name) {
+    return ColumnNamed(Fields, Name);
+}
+
 std::string TViwData::GetDropSQL() const {
     if (Ignore) return {};
     return "DROP VIEW " + GetQualifiedObjectName();
