@@ -562,4 +562,13 @@ void CreateConstraints(TCustomSchemalyst* Comparer, std::uint8_t Types) {
     if (lastHeader) exec->AddComment("\r\n");
 }
 
+void CreateConstraintsButDefaults(TCustomSchemalyst* Comparer) {
+    CreateConstraints(Comparer, 223);
+}
+
+void CreateDefaultConstraints(TCustomSchemalyst* Comparer) {
+    if (Comparer && !(Comparer->GetCompareObjects() * ConstraintCmpObjTypes).empty())
+        CreateConstraints(Comparer, 32);
+}
+
 } // namespace smx

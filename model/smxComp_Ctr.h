@@ -155,5 +155,9 @@ void DropConstraints(TCustomSchemalyst* Comparer);
 /// Creates the missing master constraints of the types in Types (bit n = type n), in seven passes:
 /// not-null checks, MS SQL defaults, primary keys, unique keys, foreign keys, checks, defaults.
 void CreateConstraints(TCustomSchemalyst* Comparer, std::uint8_t Types);
+/// CreateConstraints with every type but defaults (223).
+void CreateConstraintsButDefaults(TCustomSchemalyst* Comparer);
+/// CreateConstraints with the default type alone (32), when any constraint kind is compared.
+void CreateDefaultConstraints(TCustomSchemalyst* Comparer);
 
 } // namespace smx
