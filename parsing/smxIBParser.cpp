@@ -729,6 +729,54 @@ void TIbParser::ParseSetGenerator() {
 // =====================================================================================================
 // DESCRIBE, COMMENT ON
 
+namespace {
+
+// The object kinds that DESCRIBE and COMMENT ON name by one keyword (or a second spelling read as an
+// identifier) and a plain name: the kind the statement reports and the container list its object is
+// found in. COMMENT ON FUNCTION and PROCEDURE name routines and are read apart, as are parameters,
+// fields and columns; COMMENT ON EXTERNAL FUNCTION names the FUNCTION entry.
+struct DescribedKind {
+    int Token; // 0: the word alone
+    std::string_view Word;
+    TDbObject Kind;
+    TObjsList List;
+    bool InDescribe;
+    bool InComment;
+};
+constexpr std::array<DescribedKind, 11> DescribedKinds = {{
+    {tkTRIGGER, "", dboTrigger, TObjsList::olTriggers, true, true},
+    {tkVIEW, "", dboView, TObjsList::olViews, true, true},
+    {tkTABLE, "", dboTable, TObjsList::olTables, true, true},
+    {tkPROCEDURE, "", dboProcedure, TObjsList::olProcedures, true, false},
+    {tkROLE, "", dboRole, TObjsList::olRoles, true, true},
+    {tkGENERATOR, "SEQUENCE", dboGenerator, TObjsList::olGenerators, true, true},
+    {tkINDEX, "", dboIndex, TObjsList::olIndices, true, true},
+    {tkFUNCTION, "", dboFunction, TObjsList::olFunctions, true, false},
+    {tkDOMAIN, "", dboDomain, TObjsList::olDomains, true, true},
+    {tkEXCEPTION, "", dboException, TObjsList::olExceptions, true, true},
+    {0, "PACKAGE", dboPackage, TObjsList::olPackages, false, true},
+}};
+constexpr int ExternalFunctionEntry = 7;
+static_assert(DescribedKinds[ExternalFunctionEntry].Token == tkFUNCTION);
+
+// The object a DESCRIBE or COMMENT ON names: for a role, the role (not a login or user) of exactly
+// that name; else the object filed under the name.
+TDbObj* FindDescribed(TObjs& C, TObjsList List, std::string_view Name) {
+    if (List == TObjsList::olRoles) return C.FindRole(Name);
+    return C.FindObject(List, Name);
+}
+
+} // namespace
+
+int TIbParser::DescribedKindAt(bool InComment) const {
+    for (std::size_t i = 0; i < DescribedKinds.size(); ++i) {
+        const DescribedKind& d = DescribedKinds[i];
+        if (!(InComment ? d.InComment : d.InDescribe)) continue;
+        if ((d.Token && Is(d.Token)) || (!d.Word.empty() && IsWord(d.Word))) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 void TIbParser::ParseDescribe() {
     NextToken();
     TDbObject Kind = dboUnknown;
@@ -739,36 +787,10 @@ void TIbParser::ParseDescribe() {
         Kind = K;
         Name = NextName();
     };
-    if (Is(tkTRIGGER)) {
-        Named(dboTrigger);
-        if (C) Obj = C->FindTrigger(Name);
-    } else if (Is(tkVIEW)) {
-        Named(dboView);
-        if (C) Obj = C->FindView(Name);
-    } else if (Is(tkTABLE)) {
-        Named(dboTable);
-        if (C) Obj = C->FindTable(Name);
-    } else if (Is(tkPROCEDURE)) {
-        Named(dboProcedure);
-        if (C) Obj = C->FindProcedure(Name);
-    } else if (Is(tkROLE)) {
-        Named(dboRole);
-        if (C) Obj = C->FindRole(Name);
-    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
-        Named(dboGenerator);
-        if (C) Obj = C->FindGenerator(Name);
-    } else if (Is(tkINDEX)) {
-        Named(dboIndex);
-        if (C) Obj = C->FindObject(TObjsList::olIndices, Name);
-    } else if (Is(tkFUNCTION)) {
-        Named(dboFunction);
-        if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
-    } else if (Is(tkDOMAIN)) {
-        Named(dboDomain);
-        if (C) Obj = C->FindDomain(Name);
-    } else if (Is(tkEXCEPTION)) {
-        Named(dboException);
-        if (C) Obj = C->FindException(Name);
+    if (const int k = DescribedKindAt(false); k >= 0) {
+        const DescribedKind& d = DescribedKinds[static_cast<std::size_t>(k)];
+        Named(d.Kind);
+        if (C) Obj = FindDescribed(*C, d.List, Name);
     } else if (Is(tkPARAMETER)) {
         Named(dboParam);
         NextAndExpect(tkPROCEDURE);
@@ -820,21 +842,17 @@ void TIbParser::ParseComment() {
         NextAndExpect(tkDot);
         Name = NextName();
     };
-    if (Is(tkINDEX)) {
-        Named(dboIndex);
-        if (C) Obj = C->FindObject(TObjsList::olIndices, Name);
-    } else if (Is(tkEXCEPTION)) {
-        Named(dboException);
-        if (C) Obj = C->FindException(Name);
-    } else if (Is(tkDOMAIN)) {
-        Named(dboDomain);
-        if (C) Obj = C->FindDomain(Name);
-    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
-        Named(dboGenerator);
-        if (C) Obj = C->FindGenerator(Name);
-    } else if (Is(tkTABLE)) {
-        Named(dboTable);
-        if (C) Obj = C->FindTable(Name);
+    int k = -1;
+    if (Is(tkEXTERNAL)) {
+        NextAndExpect(tkFUNCTION);
+        k = ExternalFunctionEntry;
+    } else {
+        k = DescribedKindAt(true);
+    }
+    if (k >= 0) {
+        const DescribedKind& d = DescribedKinds[static_cast<std::size_t>(k)];
+        Named(d.Kind);
+        if (C) Obj = FindDescribed(*C, d.List, Name);
     } else if (Is(tkPROCEDURE) || Is(tkFUNCTION) || Is(tkPARAMETER)) {
         // [PROCEDURE | FUNCTION] [PARAMETER] [package.]routine[.parameter]: a packaged routine's
         // description belongs to its package; a function is a routine of the procedure list or
@@ -873,22 +891,6 @@ void TIbParser::ParseComment() {
         } else {
             Error("Unknown Comment-statement");
         }
-    } else if (IsWord("PACKAGE")) {
-        Named(dboPackage);
-        if (C) Obj = C->FindPackage(Name);
-    } else if (Is(tkROLE)) {
-        Named(dboRole);
-        if (C) Obj = C->FindRole(Name);
-    } else if (Is(tkTRIGGER)) {
-        Named(dboTrigger);
-        if (C) Obj = C->FindTrigger(Name);
-    } else if (Is(tkVIEW)) {
-        Named(dboView);
-        if (C) Obj = C->FindView(Name);
-    } else if (Is(tkEXTERNAL)) {
-        NextAndExpect(tkFUNCTION);
-        Named(dboFunction);
-        if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
     } else if (Is(tkCOLUMN) || IsWord("COLUMN")) {
         Dotted(dboField);
         if (C) {

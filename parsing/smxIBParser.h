@@ -235,6 +235,9 @@ protected:
     virtual void ParseSetGenerator();
     virtual void ParseDescribe();
     virtual void ParseComment();
+    /// The entry of the DESCRIBE / COMMENT ON kind table that the current token names in that
+    /// statement; -1 for none.
+    int DescribedKindAt(bool InComment) const;
     virtual void ParseDrop();
     virtual void ParseRevoke();
     virtual void ParseExecute();
