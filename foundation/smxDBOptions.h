@@ -807,6 +807,59 @@ private:
     TDB2CompareOptions compareOptions_;
 };
 
+// ---- The eight families together ----
+
+/// The server options of the eight database families, one object each. IBOptions is the InterBase
+/// class its holder publishes (the connection's engine options, else plain server options).
+template <class IBOptions = TIBServerOptions> struct TServerOptionsSet {
+    IBOptions IB;
+    TMSSQLServerOptions MSSQL;
+    TMySQLServerOptions MySQL;
+    TASAServerOptions ASA;
+    TASEServerOptions ASE;
+    TOracleServerOptions Oracle;
+    TPGSQLServerOptions PGSQL;
+    TDB2ServerOptions DB2;
+};
+
+/// The eight server-option properties (getter returns the object, setter copies into it), written
+/// once for every class that publishes them: Holder::ServerOptions() gives the set it holds or the
+/// one it forwards to.
+template <class Holder, class IBOptions = TIBServerOptions> class TServerOptionsAccess {
+public:
+    const IBOptions& GetIBServerOptions() const { return Set().IB; }
+    IBOptions& GetIBServerOptions() { return Set().IB; }
+    /// Takes every field of any InterBase options (engine, executor or data comparer options).
+    void SetIBServerOptions(const TIBServerOptions& v) { Set().IB.Assign(v); }
+    const TMSSQLServerOptions& GetMSSQLServerOptions() const { return Set().MSSQL; }
+    TMSSQLServerOptions& GetMSSQLServerOptions() { return Set().MSSQL; }
+    void SetMSSQLServerOptions(const TMSSQLServerOptions& v) { Set().MSSQL = v; }
+    const TMySQLServerOptions& GetMySQLServerOptions() const { return Set().MySQL; }
+    TMySQLServerOptions& GetMySQLServerOptions() { return Set().MySQL; }
+    void SetMySQLServerOptions(const TMySQLServerOptions& v) { Set().MySQL = v; }
+    const TASAServerOptions& GetASAServerOptions() const { return Set().ASA; }
+    TASAServerOptions& GetASAServerOptions() { return Set().ASA; }
+    void SetASAServerOptions(const TASAServerOptions& v) { Set().ASA = v; }
+    const TASEServerOptions& GetASEServerOptions() const { return Set().ASE; }
+    TASEServerOptions& GetASEServerOptions() { return Set().ASE; }
+    void SetASEServerOptions(const TASEServerOptions& v) { Set().ASE = v; }
+    const TOracleServerOptions& GetOracleServerOptions() const { return Set().Oracle; }
+    TOracleServerOptions& GetOracleServerOptions() { return Set().Oracle; }
+    void SetOracleServerOptions(const TOracleServerOptions& v) { Set().Oracle = v; }
+    const TPGSQLServerOptions& GetPGSQLServerOptions() const { return Set().PGSQL; }
+    TPGSQLServerOptions& GetPGSQLServerOptions() { return Set().PGSQL; }
+    void SetPGSQLServerOptions(const TPGSQLServerOptions& v) { Set().PGSQL = v; }
+    const TDB2ServerOptions& GetDB2ServerOptions() const { return Set().DB2; }
+    TDB2ServerOptions& GetDB2ServerOptions() { return Set().DB2; }
+    void SetDB2ServerOptions(const TDB2ServerOptions& v) { Set().DB2 = v; }
+
+private:
+    TServerOptionsSet<IBOptions>& Set() { return static_cast<Holder*>(this)->ServerOptions(); }
+    const TServerOptionsSet<IBOptions>& Set() const {
+        return static_cast<const Holder*>(this)->ServerOptions();
+    }
+};
+
 // ---- Data script ----
 
 /// Settings of the data script of the table data comparer. Empty formats mean the per-server

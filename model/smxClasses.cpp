@@ -1401,9 +1401,9 @@ void TCustomObjs::Clear() {
         k.list.Clear();
         ClearPending(k);
     }
-    IBServerOptions_.GetIBDatabaseOptions().SetDefaults();
-    MSSQLServerOptions_.GetMSSQLDatabaseOptions().SetDefaults();
-    ASAServerOptions_.GetASADatabaseOptions().SetDefaults();
+    ServerOptions_.IB.GetIBDatabaseOptions().SetDefaults();
+    ServerOptions_.MSSQL.GetMSSQLDatabaseOptions().SetDefaults();
+    ServerOptions_.ASA.GetASADatabaseOptions().SetDefaults();
     Terminator_ = ";";
     for (auto& s : StateTexts)
         s.clear();
@@ -1657,7 +1657,7 @@ int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
     };
     if (!AcceptObject(Obj)) return reject();
     if (DatabaseType_ == TDatabaseType::dbInterBase &&
-        IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
+        ServerOptions_.IB.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
         return reject();
     const std::string key = Obj->GetFullName();
     TObjsList which{};
@@ -1680,7 +1680,7 @@ int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) 
     };
     if (!AcceptObject(Obj)) return reject();
     if (DatabaseType_ == TDatabaseType::dbInterBase &&
-        IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
+        ServerOptions_.IB.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
         return reject();
     int index = File(Which, Obj->GetFullName(), Obj);
     while (index < 0 && Obj->TakeNextDuplicateKey())
@@ -1720,7 +1720,7 @@ int TCustomObjs::GetTargetODSMajor() const {
         target = this;
     else if (PartnerObjs_ && PartnerObjs_->Role_ == 2)
         target = PartnerObjs_;
-    return target ? target->IBServerOptions_.GetIBDatabaseOptions().GetODSMajorVersion() : 0;
+    return target ? target->ServerOptions_.IB.GetIBDatabaseOptions().GetODSMajorVersion() : 0;
 }
 
 std::string TCustomObjs::GetNamePrefix() const {
@@ -1732,28 +1732,28 @@ std::string TCustomObjs::GetServerVersionText() const {
     int version = -1;
     switch (DatabaseType_) {
     case dbInterBase:
-        version = static_cast<int>(IBServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.IB.GetSQLServerVersion());
         break;
     case dbMSSQL:
-        version = static_cast<int>(MSSQLServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.MSSQL.GetSQLServerVersion());
         break;
     case dbMySQL:
-        version = static_cast<int>(MySQLServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.MySQL.GetSQLServerVersion());
         break;
     case dbSybaseASA:
-        version = static_cast<int>(ASAServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.ASA.GetSQLServerVersion());
         break;
     case dbSybaseASE:
-        version = static_cast<int>(ASEServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.ASE.GetSQLServerVersion());
         break;
     case dbOracle:
-        version = static_cast<int>(OracleServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.Oracle.GetSQLServerVersion());
         break;
     case dbPostgreSQL:
-        version = static_cast<int>(PGSQLServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.PGSQL.GetSQLServerVersion());
         break;
     case dbDB2:
-        version = static_cast<int>(DB2ServerOptions_.GetSQLServerVersion());
+        version = static_cast<int>(ServerOptions_.DB2.GetSQLServerVersion());
         break;
     default:
         break;
@@ -2007,55 +2007,6 @@ void TCustomDBStructure::SetDatabaseType(TDatabaseType Value) {
 
 TDatabaseType TCustomDBStructure::GetDatabaseType() const {
     return Objs_ ? Objs_->GetDatabaseType() : TDatabaseType::dbAbstract;
-}
-
-TIBServerOptions& TCustomDBStructure::GetIBServerOptions() {
-    return Objs_->GetIBServerOptions();
-}
-void TCustomDBStructure::SetIBServerOptions(const TIBServerOptions& Value) {
-    Objs_->GetIBServerOptions() = Value;
-}
-TMSSQLServerOptions& TCustomDBStructure::GetMSSQLServerOptions() {
-    return Objs_->GetMSSQLServerOptions();
-}
-void TCustomDBStructure::SetMSSQLServerOptions(const TMSSQLServerOptions& Value) {
-    Objs_->GetMSSQLServerOptions() = Value;
-}
-TMySQLServerOptions& TCustomDBStructure::GetMySQLServerOptions() {
-    return Objs_->GetMySQLServerOptions();
-}
-void TCustomDBStructure::SetMySQLServerOptions(const TMySQLServerOptions& Value) {
-    Objs_->GetMySQLServerOptions() = Value;
-}
-TASAServerOptions& TCustomDBStructure::GetASAServerOptions() {
-    return Objs_->GetASAServerOptions();
-}
-void TCustomDBStructure::SetASAServerOptions(const TASAServerOptions& Value) {
-    Objs_->GetASAServerOptions() = Value;
-}
-TASEServerOptions& TCustomDBStructure::GetASEServerOptions() {
-    return Objs_->GetASEServerOptions();
-}
-void TCustomDBStructure::SetASEServerOptions(const TASEServerOptions& Value) {
-    Objs_->GetASEServerOptions() = Value;
-}
-TOracleServerOptions& TCustomDBStructure::GetOracleServerOptions() {
-    return Objs_->GetOracleServerOptions();
-}
-void TCustomDBStructure::SetOracleServerOptions(const TOracleServerOptions& Value) {
-    Objs_->GetOracleServerOptions() = Value;
-}
-TPGSQLServerOptions& TCustomDBStructure::GetPGSQLServerOptions() {
-    return Objs_->GetPGSQLServerOptions();
-}
-void TCustomDBStructure::SetPGSQLServerOptions(const TPGSQLServerOptions& Value) {
-    Objs_->GetPGSQLServerOptions() = Value;
-}
-TDB2ServerOptions& TCustomDBStructure::GetDB2ServerOptions() {
-    return Objs_->GetDB2ServerOptions();
-}
-void TCustomDBStructure::SetDB2ServerOptions(const TDB2ServerOptions& Value) {
-    Objs_->GetDB2ServerOptions() = Value;
 }
 
 // ===================================================================================================

@@ -531,7 +531,7 @@ bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name);
 /// The schema of one side: one sorted list per kind keyed by full name, the side's options, its
 /// role, the other side's container and the executor that receives statements. The base frees no
 /// schema object (its concrete class does); it clears every link to itself when destroyed.
-class TCustomObjs : public TObject {
+class TCustomObjs : public TObject, public TServerOptionsAccess<TCustomObjs> {
 public:
     explicit TCustomObjs(TCustomDBStructure* AStructure = nullptr);
     TCustomObjs(const TCustomObjs&) = delete;
@@ -643,22 +643,9 @@ public:
     void SetCompareObjects(TCmpObjSetType Value) { CompareObjects_ = Value; }
     TConnectionOptions& GetConnectionOptions() { return ConnectionOptions_; }
     const TConnectionOptions& GetConnectionOptions() const { return ConnectionOptions_; }
-    TIBServerOptions& GetIBServerOptions() { return IBServerOptions_; }
-    const TIBServerOptions& GetIBServerOptions() const { return IBServerOptions_; }
-    TMSSQLServerOptions& GetMSSQLServerOptions() { return MSSQLServerOptions_; }
-    const TMSSQLServerOptions& GetMSSQLServerOptions() const { return MSSQLServerOptions_; }
-    TMySQLServerOptions& GetMySQLServerOptions() { return MySQLServerOptions_; }
-    const TMySQLServerOptions& GetMySQLServerOptions() const { return MySQLServerOptions_; }
-    TASAServerOptions& GetASAServerOptions() { return ASAServerOptions_; }
-    const TASAServerOptions& GetASAServerOptions() const { return ASAServerOptions_; }
-    TASEServerOptions& GetASEServerOptions() { return ASEServerOptions_; }
-    const TASEServerOptions& GetASEServerOptions() const { return ASEServerOptions_; }
-    TOracleServerOptions& GetOracleServerOptions() { return OracleServerOptions_; }
-    const TOracleServerOptions& GetOracleServerOptions() const { return OracleServerOptions_; }
-    TPGSQLServerOptions& GetPGSQLServerOptions() { return PGSQLServerOptions_; }
-    const TPGSQLServerOptions& GetPGSQLServerOptions() const { return PGSQLServerOptions_; }
-    TDB2ServerOptions& GetDB2ServerOptions() { return DB2ServerOptions_; }
-    const TDB2ServerOptions& GetDB2ServerOptions() const { return DB2ServerOptions_; }
+    /// The eight server-option objects (their accessors come with TServerOptionsAccess).
+    TServerOptionsSet<>& ServerOptions() { return ServerOptions_; }
+    const TServerOptionsSet<>& ServerOptions() const { return ServerOptions_; }
     TStringList& GetScriptLines() { return ScriptLines_; }
 
     std::uint8_t QuoteStyle = 0;   ///< dbCustomOLEDB: 2 single quotes, 3 double quotes, 4 brackets
@@ -729,14 +716,7 @@ private:
     std::string Terminator_ = ";";
     TCmpObjSetType CompareObjects_ = AllCmpObjTypes;
     TConnectionOptions ConnectionOptions_;
-    TIBServerOptions IBServerOptions_;
-    TMSSQLServerOptions MSSQLServerOptions_;
-    TMySQLServerOptions MySQLServerOptions_;
-    TASAServerOptions ASAServerOptions_;
-    TASEServerOptions ASEServerOptions_;
-    TOracleServerOptions OracleServerOptions_;
-    TPGSQLServerOptions PGSQLServerOptions_;
-    TDB2ServerOptions DB2ServerOptions_;
+    TServerOptionsSet<> ServerOptions_;
     TDatabaseType DatabaseType_ = TDatabaseType::dbAbstract;
     std::uint8_t Role_ = 0;
     TCustomSQLExec* SQLExec_ = nullptr;
@@ -828,7 +808,7 @@ private:
 };
 
 /// A structure holds one container of schema objects (created by the concrete class).
-class TCustomDBStructure : public TComponent {
+class TCustomDBStructure : public TComponent, public TServerOptionsAccess<TCustomDBStructure> {
 public:
     explicit TCustomDBStructure(TComponent* AOwner = nullptr);
     ~TCustomDBStructure() override;
@@ -845,22 +825,9 @@ public:
     void SetDatabaseType(TDatabaseType Value);
     TDatabaseType GetDatabaseType() const;
 
-    TIBServerOptions& GetIBServerOptions();
-    void SetIBServerOptions(const TIBServerOptions& Value);
-    TMSSQLServerOptions& GetMSSQLServerOptions();
-    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
-    TMySQLServerOptions& GetMySQLServerOptions();
-    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
-    TASAServerOptions& GetASAServerOptions();
-    void SetASAServerOptions(const TASAServerOptions& Value);
-    TASEServerOptions& GetASEServerOptions();
-    void SetASEServerOptions(const TASEServerOptions& Value);
-    TOracleServerOptions& GetOracleServerOptions();
-    void SetOracleServerOptions(const TOracleServerOptions& Value);
-    TPGSQLServerOptions& GetPGSQLServerOptions();
-    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
-    TDB2ServerOptions& GetDB2ServerOptions();
-    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+    /// The container's eight server-option objects, which the structure publishes.
+    TServerOptionsSet<>& ServerOptions() { return Objs_->ServerOptions(); }
+    const TServerOptionsSet<>& ServerOptions() const { return Objs_->ServerOptions(); }
 
 protected:
     /// Installs the container (the concrete structure creates it with the back link set).
