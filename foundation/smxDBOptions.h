@@ -820,6 +820,31 @@ template <class IBOptions = TIBServerOptions> struct TServerOptionsSet {
     TOracleServerOptions Oracle;
     TPGSQLServerOptions PGSQL;
     TDB2ServerOptions DB2;
+
+    /// The SQLServerVersion ordinal of the family of DatabaseType; -1 for a type without options.
+    int VersionOf(TDatabaseType DatabaseType) const {
+        using enum TDatabaseType;
+        switch (DatabaseType) {
+        case dbInterBase:
+            return static_cast<int>(IB.GetSQLServerVersion());
+        case dbMSSQL:
+            return static_cast<int>(MSSQL.GetSQLServerVersion());
+        case dbMySQL:
+            return static_cast<int>(MySQL.GetSQLServerVersion());
+        case dbSybaseASA:
+            return static_cast<int>(ASA.GetSQLServerVersion());
+        case dbSybaseASE:
+            return static_cast<int>(ASE.GetSQLServerVersion());
+        case dbOracle:
+            return static_cast<int>(Oracle.GetSQLServerVersion());
+        case dbPostgreSQL:
+            return static_cast<int>(PGSQL.GetSQLServerVersion());
+        case dbDB2:
+            return static_cast<int>(DB2.GetSQLServerVersion());
+        default:
+            return -1;
+        }
+    }
 };
 
 /// The eight server-option properties (getter returns the object, setter copies into it), written
@@ -858,6 +883,64 @@ private:
     const TServerOptionsSet<IBOptions>& Set() const {
         return static_cast<const Holder*>(this)->ServerOptions();
     }
+};
+
+/// The compare options of the eight database families, one object each.
+struct TCompareOptionsSet {
+    TIBCompareOptions IB;
+    TMSSQLCompareOptions MSSQL;
+    TMySQLCompareOptions MySQL;
+    TASACompareOptions ASA;
+    TASECompareOptions ASE;
+    TOracleCompareOptions Oracle;
+    TPgSQLCompareOptions PGSQL;
+    TDB2CompareOptions DB2;
+
+    /// Copies each family's compare options into that family's server options.
+    template <class IBOptions> void CopyInto(TServerOptionsSet<IBOptions>& Into) const {
+        Into.IB.SetIBCompareOptions(IB);
+        Into.MSSQL.SetMSSQLCompareOptions(MSSQL);
+        Into.MySQL.SetMySQLCompareOptions(MySQL);
+        Into.ASA.SetASACompareOptions(ASA);
+        Into.ASE.SetASECompareOptions(ASE);
+        Into.Oracle.SetOracleCompareOptions(Oracle);
+        Into.PGSQL.SetPGSQLCompareOptions(PGSQL);
+        Into.DB2.SetDB2CompareOptions(DB2);
+    }
+};
+
+/// The eight compare-option properties (getter returns the object, setter copies into it), written
+/// once: Holder::CompareOptions() gives the set it holds.
+template <class Holder> class TCompareOptionsAccess {
+public:
+    const TIBCompareOptions& GetIBCompareOptions() const { return Set().IB; }
+    TIBCompareOptions& GetIBCompareOptions() { return Set().IB; }
+    void SetIBCompareOptions(const TIBCompareOptions& v) { Set().IB = v; }
+    const TMSSQLCompareOptions& GetMSSQLCompareOptions() const { return Set().MSSQL; }
+    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return Set().MSSQL; }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& v) { Set().MSSQL = v; }
+    const TMySQLCompareOptions& GetMySQLCompareOptions() const { return Set().MySQL; }
+    TMySQLCompareOptions& GetMySQLCompareOptions() { return Set().MySQL; }
+    void SetMySQLCompareOptions(const TMySQLCompareOptions& v) { Set().MySQL = v; }
+    const TASACompareOptions& GetASACompareOptions() const { return Set().ASA; }
+    TASACompareOptions& GetASACompareOptions() { return Set().ASA; }
+    void SetASACompareOptions(const TASACompareOptions& v) { Set().ASA = v; }
+    const TASECompareOptions& GetASECompareOptions() const { return Set().ASE; }
+    TASECompareOptions& GetASECompareOptions() { return Set().ASE; }
+    void SetASECompareOptions(const TASECompareOptions& v) { Set().ASE = v; }
+    const TOracleCompareOptions& GetOracleCompareOptions() const { return Set().Oracle; }
+    TOracleCompareOptions& GetOracleCompareOptions() { return Set().Oracle; }
+    void SetOracleCompareOptions(const TOracleCompareOptions& v) { Set().Oracle = v; }
+    const TPgSQLCompareOptions& GetPGSQLCompareOptions() const { return Set().PGSQL; }
+    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return Set().PGSQL; }
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& v) { Set().PGSQL = v; }
+    const TDB2CompareOptions& GetDB2CompareOptions() const { return Set().DB2; }
+    TDB2CompareOptions& GetDB2CompareOptions() { return Set().DB2; }
+    void SetDB2CompareOptions(const TDB2CompareOptions& v) { Set().DB2 = v; }
+
+private:
+    TCompareOptionsSet& Set() { return static_cast<Holder*>(this)->CompareOptions(); }
+    const TCompareOptionsSet& Set() const { return static_cast<const Holder*>(this)->CompareOptions(); }
 };
 
 // ---- Data script ----

@@ -1728,36 +1728,7 @@ std::string TCustomObjs::GetNamePrefix() const {
 }
 
 std::string TCustomObjs::GetServerVersionText() const {
-    using enum TDatabaseType;
-    int version = -1;
-    switch (DatabaseType_) {
-    case dbInterBase:
-        version = static_cast<int>(ServerOptions_.IB.GetSQLServerVersion());
-        break;
-    case dbMSSQL:
-        version = static_cast<int>(ServerOptions_.MSSQL.GetSQLServerVersion());
-        break;
-    case dbMySQL:
-        version = static_cast<int>(ServerOptions_.MySQL.GetSQLServerVersion());
-        break;
-    case dbSybaseASA:
-        version = static_cast<int>(ServerOptions_.ASA.GetSQLServerVersion());
-        break;
-    case dbSybaseASE:
-        version = static_cast<int>(ServerOptions_.ASE.GetSQLServerVersion());
-        break;
-    case dbOracle:
-        version = static_cast<int>(ServerOptions_.Oracle.GetSQLServerVersion());
-        break;
-    case dbPostgreSQL:
-        version = static_cast<int>(ServerOptions_.PGSQL.GetSQLServerVersion());
-        break;
-    case dbDB2:
-        version = static_cast<int>(ServerOptions_.DB2.GetSQLServerVersion());
-        break;
-    default:
-        break;
-    }
+    const int version = ServerOptions_.VersionOf(DatabaseType_);
     const std::string name = version < 0 ? std::string() : GetServerVersionName(DatabaseType_, version);
     if (name.empty()) return {};
     return "Server Version (user defined): " + name;

@@ -841,7 +841,7 @@ private:
 
 /// A comparer extracts a master and a target structure and writes the update script into an
 /// executor: the assigned one, else one of its own (OwnSQLExec, its single owner).
-class TCustomSchemalyst : public TComponent {
+class TCustomSchemalyst : public TComponent, public TCompareOptionsAccess<TCustomSchemalyst> {
 public:
     explicit TCustomSchemalyst(TComponent* AOwner = nullptr);
     /// Frees the own executor once; no container keeps naming it.
@@ -893,22 +893,9 @@ public:
 
     TConnectionOptions& GetConnectionOptions() { return ConnectionOptions_; }
     void SetConnectionOptions(const TConnectionOptions& Value) { ConnectionOptions_ = Value; }
-    TIBCompareOptions& GetIBCompareOptions() { return IBCompareOptions_; }
-    void SetIBCompareOptions(const TIBCompareOptions& Value) { IBCompareOptions_ = Value; }
-    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return MSSQLCompareOptions_; }
-    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& Value) { MSSQLCompareOptions_ = Value; }
-    TMySQLCompareOptions& GetMySQLCompareOptions() { return MySQLCompareOptions_; }
-    void SetMySQLCompareOptions(const TMySQLCompareOptions& Value) { MySQLCompareOptions_ = Value; }
-    TASACompareOptions& GetASACompareOptions() { return ASACompareOptions_; }
-    void SetASACompareOptions(const TASACompareOptions& Value) { ASACompareOptions_ = Value; }
-    TASECompareOptions& GetASECompareOptions() { return ASECompareOptions_; }
-    void SetASECompareOptions(const TASECompareOptions& Value) { ASECompareOptions_ = Value; }
-    TOracleCompareOptions& GetOracleCompareOptions() { return OracleCompareOptions_; }
-    void SetOracleCompareOptions(const TOracleCompareOptions& Value) { OracleCompareOptions_ = Value; }
-    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return PGSQLCompareOptions_; }
-    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& Value) { PGSQLCompareOptions_ = Value; }
-    TDB2CompareOptions& GetDB2CompareOptions() { return DB2CompareOptions_; }
-    void SetDB2CompareOptions(const TDB2CompareOptions& Value) { DB2CompareOptions_ = Value; }
+    /// The eight compare-option objects (their accessors come with TCompareOptionsAccess).
+    TCompareOptionsSet& CompareOptions() { return CompareOptions_; }
+    const TCompareOptionsSet& CompareOptions() const { return CompareOptions_; }
 
     TLogNextLineEvent OnLogNextLine;
     TProgressUpdateEvent OnProgressUpdate;
@@ -940,14 +927,7 @@ private:
     bool ShowFullLog_ = true;
     TStringList LogList_;
     TConnectionOptions ConnectionOptions_;
-    TIBCompareOptions IBCompareOptions_;
-    TMSSQLCompareOptions MSSQLCompareOptions_;
-    TMySQLCompareOptions MySQLCompareOptions_;
-    TASACompareOptions ASACompareOptions_;
-    TASECompareOptions ASECompareOptions_;
-    TOracleCompareOptions OracleCompareOptions_;
-    TPgSQLCompareOptions PGSQLCompareOptions_;
-    TDB2CompareOptions DB2CompareOptions_;
+    TCompareOptionsSet CompareOptions_;
     TCustomExtract* ExtractorMaster_ = nullptr;
     TCustomExtract* ExtractorTarget_ = nullptr;
 };

@@ -270,14 +270,7 @@ void TSchemalyst::SetUpExtractor(TCustomExtract* Extractor, TCustomDBStructure* 
     Extractor->SetDBStructure(Structure);
     Extractor->SetShowFullLog(GetShowFullLog());
     TCustomObjs* objs = Structure->GetObjs();
-    objs->GetIBServerOptions().SetIBCompareOptions(GetIBCompareOptions());
-    objs->GetASAServerOptions().SetASACompareOptions(GetASACompareOptions());
-    objs->GetASEServerOptions().SetASECompareOptions(GetASECompareOptions());
-    objs->GetMSSQLServerOptions().SetMSSQLCompareOptions(GetMSSQLCompareOptions());
-    objs->GetMySQLServerOptions().SetMySQLCompareOptions(GetMySQLCompareOptions());
-    objs->GetOracleServerOptions().SetOracleCompareOptions(GetOracleCompareOptions());
-    objs->GetDB2ServerOptions().SetDB2CompareOptions(GetDB2CompareOptions());
-    objs->GetPGSQLServerOptions().SetPGSQLCompareOptions(GetPGSQLCompareOptions());
+    CompareOptions().CopyInto(objs->ServerOptions());
     Extractor->SetExtractObjects(GetIBCompareOptions().GetExtractOnlyComparedObjects() ? GetCompareObjects()
                                                                                        : AllCmpObjTypes);
     objs->SetCompareObjects(GetCompareObjects());
