@@ -1885,62 +1885,13 @@ bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
     return accepted;
 }
 
-namespace {
-
-// What the extractor's name test is asked for an object of each container list: the kind, and
-// whether the object's table name stands for its own (indices and constraints). Grants and the
-// reserved lists are not asked.
-struct ListAcceptRule {
-    bool Asked;
-    TDbObject Kind;
-    bool ByTable;
-};
-constexpr ListAcceptRule NotAsked{false, TDbObject::dboUnknown, false};
-constexpr ListAcceptRule AskKind(TDbObject Kind) {
-    return {true, Kind, false};
-}
-constexpr ListAcceptRule AskTable{true, TDbObject::dboTable, true};
-
-constexpr std::array<ListAcceptRule, ObjsListCount> ListAcceptRules = {
-    AskKind(TDbObject::dboSchema),        // olSchemas
-    AskKind(TDbObject::dboDomain),        // olDomains
-    AskKind(TDbObject::dboFunction),      // olFunctions
-    AskKind(TDbObject::dboTrigger),       // olTriggers
-    AskKind(TDbObject::dboProcedure),     // olProcedures
-    AskKind(TDbObject::dboTable),         // olTables
-    AskKind(TDbObject::dboException),     // olExceptions
-    AskKind(TDbObject::dboGenerator),     // olGenerators
-    AskTable,                             // olIndices
-    AskKind(TDbObject::dboView),          // olViews
-    AskKind(TDbObject::dboRole),          // olRoles
-    NotAsked,                             // olGrants
-    AskTable,                             // olConstraints
-    NotAsked,                             // olReserved1
-    NotAsked,                             // olReserved2
-    NotAsked,                             // olReserved3
-    NotAsked,                             // olReserved4
-    NotAsked,                             // olReserved5
-    NotAsked,                             // olReserved6
-    AskKind(TDbObject::dboRule),          // olRules
-    AskKind(TDbObject::dboDefault),       // olDefaults
-    AskKind(TDbObject::dboPackage),       // olPackages
-    AskKind(TDbObject::dboPublication),   // olPublications
-    AskKind(TDbObject::dboOperator),      // olOperators
-    AskKind(TDbObject::dboOperatorClass), // olOperatorClasses
-    AskKind(TDbObject::dboConversion),    // olConversions
-    AskKind(TDbObject::dboEvent),         // olEvents
-    AskKind(TDbObject::dboCollation),     // olCollations
-};
-
-} // namespace
-
 bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
     using enum TDbObject;
     if (!Obj) return false;
     bool accepted = true;
     TObjsList which{};
     if (TCustomObjs::ListOfObject(Obj, which)) {
-        const ListAcceptRule& rule = ListAcceptRules[static_cast<std::size_t>(which)];
+        const TListAcceptRule& rule = ObjsListInfo[static_cast<std::size_t>(which)].Accept;
         if (rule.Asked)
             accepted = IsObjectAccepted(rule.ByTable ? Obj->GetTableName() : Obj->GetName(), rule.Kind);
     }

@@ -5,6 +5,7 @@
 // (through its concrete class) its objects; whatever goes unlinks every pointer that names it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -242,6 +243,56 @@ enum class TObjsList : std::uint8_t {
 };
 inline constexpr int ObjsListCount = 28;
 static_assert(static_cast<int>(TObjsList::olCollations) + 1 == ObjsListCount);
+
+/// How the extractor's name test is asked about an object of a list: with its name and a kind,
+/// with its table's name as a table (indices, constraints), or not at all (grants).
+struct TListAcceptRule {
+    bool Asked;
+    TDbObject Kind;
+    bool ByTable;
+};
+inline constexpr TListAcceptRule NotAsked{false, TDbObject::dboUnknown, false};
+inline constexpr TListAcceptRule AskTable{true, TDbObject::dboTable, true};
+constexpr TListAcceptRule AskName(TDbObject Kind) {
+    return {true, Kind, false};
+}
+
+/// What the suite knows of each list apart from its objects' classes: the extractor's accept rule
+/// and the kind word of an object's own script file (empty for kinds without one).
+struct TObjsListInfo {
+    TListAcceptRule Accept;
+    std::string_view FileWord;
+};
+inline constexpr std::array<TObjsListInfo, ObjsListCount> ObjsListInfo = {{
+    {AskName(TDbObject::dboSchema), ""},             // olSchemas
+    {AskName(TDbObject::dboDomain), "domain"},       // olDomains
+    {AskName(TDbObject::dboFunction), "udf"},        // olFunctions
+    {AskName(TDbObject::dboTrigger), "trigger"},     // olTriggers
+    {AskName(TDbObject::dboProcedure), "procedure"}, // olProcedures
+    {AskName(TDbObject::dboTable), "table"},         // olTables
+    {AskName(TDbObject::dboException), "exception"}, // olExceptions
+    {AskName(TDbObject::dboGenerator), "generator"}, // olGenerators
+    {AskTable, "index"},                             // olIndices
+    {AskName(TDbObject::dboView), "view"},           // olViews
+    {AskName(TDbObject::dboRole), "role"},           // olRoles
+    {NotAsked, "grant"},                             // olGrants
+    {AskTable, "constraint"},                        // olConstraints
+    {NotAsked, ""},                                  // olReserved1
+    {NotAsked, ""},                                  // olReserved2
+    {NotAsked, ""},                                  // olReserved3
+    {NotAsked, ""},                                  // olReserved4
+    {NotAsked, ""},                                  // olReserved5
+    {NotAsked, ""},                                  // olReserved6
+    {AskName(TDbObject::dboRule), ""},               // olRules
+    {AskName(TDbObject::dboDefault), ""},            // olDefaults
+    {AskName(TDbObject::dboPackage), ""},            // olPackages
+    {AskName(TDbObject::dboPublication), ""},        // olPublications
+    {AskName(TDbObject::dboOperator), ""},           // olOperators
+    {AskName(TDbObject::dboOperatorClass), ""},      // olOperatorClasses
+    {AskName(TDbObject::dboConversion), ""},         // olConversions
+    {AskName(TDbObject::dboEvent), "event"},         // olEvents
+    {AskName(TDbObject::dboCollation), "collation"}, // olCollations
+}};
 
 /// Makes ProcessDependents and the field kind write trace lines; off, and nothing turns it on.
 extern bool DependencyTrace;
