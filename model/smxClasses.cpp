@@ -1690,16 +1690,12 @@ int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) 
 }
 
 void TCustomObjs::SetDatabaseType(TDatabaseType Value) {
-    using enum TObjsList;
     DatabaseType_ = Value;
     ForgetGrantIndex(); // its keys follow the lists' case rule
     const bool insensitive = Value == TDatabaseType::dbSybaseASA || Value == TDatabaseType::dbMSSQL ||
                              Value == TDatabaseType::dbSybaseASE;
     for (int i = 0; i < ObjsListCount; ++i) {
-        const auto which = static_cast<TObjsList>(i);
-        if (which == olSchemas || which == olOperators || which == olOperatorClasses ||
-            which == olConversions || which == olEvents)
-            continue;
+        if (ObjsListInfo[static_cast<std::size_t>(i)].KeepsCase) continue;
         KindList& k = lists_[static_cast<std::size_t>(i)];
         Merge(k);
         k.list.SetCaseSensitive(!insensitive);

@@ -257,41 +257,43 @@ constexpr TListAcceptRule AskName(TDbObject Kind) {
     return {true, Kind, false};
 }
 
-/// What the suite knows of each list apart from its objects' classes: the extractor's accept rule
-/// and the kind word of an object's own script file (empty for kinds without one).
+/// What the suite knows of each list apart from its objects' classes: the extractor's accept rule,
+/// the kind word of an object's own script file (empty for kinds without one), and whether the
+/// list keeps its case-sensitive keys under every database type.
 struct TObjsListInfo {
     TListAcceptRule Accept;
     std::string_view FileWord;
+    bool KeepsCase;
 };
 inline constexpr std::array<TObjsListInfo, ObjsListCount> ObjsListInfo = {{
-    {AskName(TDbObject::dboSchema), ""},             // olSchemas
-    {AskName(TDbObject::dboDomain), "domain"},       // olDomains
-    {AskName(TDbObject::dboFunction), "udf"},        // olFunctions
-    {AskName(TDbObject::dboTrigger), "trigger"},     // olTriggers
-    {AskName(TDbObject::dboProcedure), "procedure"}, // olProcedures
-    {AskName(TDbObject::dboTable), "table"},         // olTables
-    {AskName(TDbObject::dboException), "exception"}, // olExceptions
-    {AskName(TDbObject::dboGenerator), "generator"}, // olGenerators
-    {AskTable, "index"},                             // olIndices
-    {AskName(TDbObject::dboView), "view"},           // olViews
-    {AskName(TDbObject::dboRole), "role"},           // olRoles
-    {NotAsked, "grant"},                             // olGrants
-    {AskTable, "constraint"},                        // olConstraints
-    {NotAsked, ""},                                  // olReserved1
-    {NotAsked, ""},                                  // olReserved2
-    {NotAsked, ""},                                  // olReserved3
-    {NotAsked, ""},                                  // olReserved4
-    {NotAsked, ""},                                  // olReserved5
-    {NotAsked, ""},                                  // olReserved6
-    {AskName(TDbObject::dboRule), ""},               // olRules
-    {AskName(TDbObject::dboDefault), ""},            // olDefaults
-    {AskName(TDbObject::dboPackage), ""},            // olPackages
-    {AskName(TDbObject::dboPublication), ""},        // olPublications
-    {AskName(TDbObject::dboOperator), ""},           // olOperators
-    {AskName(TDbObject::dboOperatorClass), ""},      // olOperatorClasses
-    {AskName(TDbObject::dboConversion), ""},         // olConversions
-    {AskName(TDbObject::dboEvent), "event"},         // olEvents
-    {AskName(TDbObject::dboCollation), "collation"}, // olCollations
+    {AskName(TDbObject::dboSchema), "", true},              // olSchemas
+    {AskName(TDbObject::dboDomain), "domain", false},       // olDomains
+    {AskName(TDbObject::dboFunction), "udf", false},        // olFunctions
+    {AskName(TDbObject::dboTrigger), "trigger", false},     // olTriggers
+    {AskName(TDbObject::dboProcedure), "procedure", false}, // olProcedures
+    {AskName(TDbObject::dboTable), "table", false},         // olTables
+    {AskName(TDbObject::dboException), "exception", false}, // olExceptions
+    {AskName(TDbObject::dboGenerator), "generator", false}, // olGenerators
+    {AskTable, "index", false},                             // olIndices
+    {AskName(TDbObject::dboView), "view", false},           // olViews
+    {AskName(TDbObject::dboRole), "role", false},           // olRoles
+    {NotAsked, "grant", false},                             // olGrants
+    {AskTable, "constraint", false},                        // olConstraints
+    {NotAsked, "", false},                                  // olReserved1
+    {NotAsked, "", false},                                  // olReserved2
+    {NotAsked, "", false},                                  // olReserved3
+    {NotAsked, "", false},                                  // olReserved4
+    {NotAsked, "", false},                                  // olReserved5
+    {NotAsked, "", false},                                  // olReserved6
+    {AskName(TDbObject::dboRule), "", false},               // olRules
+    {AskName(TDbObject::dboDefault), "", false},            // olDefaults
+    {AskName(TDbObject::dboPackage), "", false},            // olPackages
+    {AskName(TDbObject::dboPublication), "", false},        // olPublications
+    {AskName(TDbObject::dboOperator), "", true},            // olOperators
+    {AskName(TDbObject::dboOperatorClass), "", true},       // olOperatorClasses
+    {AskName(TDbObject::dboConversion), "", true},          // olConversions
+    {AskName(TDbObject::dboEvent), "event", true},          // olEvents
+    {AskName(TDbObject::dboCollation), "collation", false}, // olCollations
 }};
 
 /// Makes ProcessDependents and the field kind write trace lines; off, and nothing turns it on.
