@@ -3,12 +3,10 @@
 #include "model/smxClasses.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <unordered_map>
 
 #include "foundation/smxMsg.h"
 #include "model/smxKeywords.h"

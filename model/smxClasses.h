@@ -389,7 +389,7 @@ public:
     virtual std::string GetColumnDefinition() const { return {}; }
     /// The type of a domain (the attributes of its type record); nullptr for other kinds.
     virtual const TColumnAttrs* GetDomainType() const { return nullptr; }
-    /// The container list an object of this class is filed in; false for a class no list holds.
+    /// The container list an object of this class is filed in; none for a class no list holds.
     /// Every kind class answers for itself, so the container never asks for a class.
     virtual std::optional<TObjsList> GetObjsList() const { return std::nullopt; }
     /// The column named Name (by the column list's own lookup) of a table or view; nullptr for
