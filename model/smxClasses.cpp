@@ -1460,7 +1460,9 @@ void TCustomObjs::FreeObjects() {
         delete o;
 }
 
-bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
+namespace {
+// The list of an object's class, by the class tests of ListOfObject; false for none.
+bool ListOfClass(const TDbObj* Obj, TObjsList& Which) {
     using enum TObjsList;
     // The order of the class tests is part of the contract: the first match decides.
     if (dynamic_cast<const TUdfData*>(Obj))
@@ -1509,6 +1511,20 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
         Which = olCollations;
     else
         return false;
+    return true;
+}
+} // namespace
+
+bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
+    if (!Obj) return false;
+    // -1: no list takes the class.
+    static thread_local TTypeMemo<int> Lists;
+    const int which = Lists.Get(*Obj, [Obj] {
+        TObjsList w{};
+        return ListOfClass(Obj, w) ? static_cast<int>(w) : -1;
+    });
+    if (which < 0) return false;
+    Which = static_cast<TObjsList>(which);
     return true;
 }
 
@@ -1673,12 +1689,21 @@ TStringList& TCustomObjs::List(TObjsList Which) {
     return k.list;
 }
 
+namespace {
+// dynamic_cast<TDbObj*>, its answer remembered per type.
+TDbObj* AsDbObj(TObject* Obj) {
+    if (!Obj) return nullptr;
+    static thread_local TTypeMemo<bool> IsDbObj;
+    return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; }) ? static_cast<TDbObj*>(Obj)
+                                                                                       : nullptr;
+}
+} // namespace
+
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
     int i = 0;
-    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0)
-        return dynamic_cast<TDbObj*>(k.list.Objects(i));
-    if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
+    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0) return AsDbObj(k.list.Objects(i));
+    if (k.list.Find(Key, i)) return AsDbObj(k.list.Objects(i));
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
@@ -2050,53 +2075,71 @@ bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
     return accepted;
 }
 
-bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
+namespace {
+// What accepting an object asks of its class: its name as that kind, its table's name, or nothing.
+enum class TAcceptBy : std::uint8_t { Nothing, Name, TableName };
+struct TAcceptTest {
+    TAcceptBy By = TAcceptBy::Nothing;
+    TDbObject Kind = TDbObject::dboUnknown;
+};
+
+TAcceptTest AcceptTestOf(const TDbObj* Obj) {
     using enum TDbObject;
+    if (dynamic_cast<const TDmnData*>(Obj))
+        return {TAcceptBy::Name, dboDomain};
+    if (dynamic_cast<const TUdfData*>(Obj))
+        return {TAcceptBy::Name, dboFunction};
+    if (dynamic_cast<const TGnrData*>(Obj))
+        return {TAcceptBy::Name, dboGenerator};
+    if (dynamic_cast<const TTblData*>(Obj))
+        return {TAcceptBy::Name, dboTable};
+    if (dynamic_cast<const TViwData*>(Obj))
+        return {TAcceptBy::Name, dboView};
+    if (dynamic_cast<const TTrgData*>(Obj))
+        return {TAcceptBy::Name, dboTrigger};
+    if (dynamic_cast<const TPrcData*>(Obj))
+        return {TAcceptBy::Name, dboProcedure};
+    if (dynamic_cast<const TIdxData*>(Obj))
+        return {TAcceptBy::TableName, dboTable};
+    if (dynamic_cast<const TExcData*>(Obj))
+        return {TAcceptBy::Name, dboException};
+    if (dynamic_cast<const TDefData*>(Obj))
+        return {TAcceptBy::Name, dboDefault};
+    if (dynamic_cast<const TRulData*>(Obj))
+        return {TAcceptBy::Name, dboRule};
+    if (dynamic_cast<const TPkgData*>(Obj))
+        return {TAcceptBy::Name, dboPackage};
+    if (dynamic_cast<const TRolData*>(Obj))
+        return {TAcceptBy::Name, dboRole};
+    if (dynamic_cast<const TPblData*>(Obj))
+        return {TAcceptBy::Name, dboPublication};
+    if (dynamic_cast<const TSchData*>(Obj))
+        return {TAcceptBy::Name, dboSchema};
+    if (dynamic_cast<const TOprData*>(Obj))
+        return {TAcceptBy::Name, dboOperator};
+    if (dynamic_cast<const TOpcData*>(Obj))
+        return {TAcceptBy::Name, dboOperatorClass};
+    if (dynamic_cast<const TCnvData*>(Obj))
+        return {TAcceptBy::Name, dboConversion};
+    if (dynamic_cast<const TEvtData*>(Obj))
+        return {TAcceptBy::Name, dboEvent};
+    if (dynamic_cast<const TCtrData*>(Obj))
+        return {TAcceptBy::TableName, dboTable};
+    if (dynamic_cast<const TCltData*>(Obj))
+        return {TAcceptBy::Name, dboCollation};
+    return {};
+}
+} // namespace
+
+bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
     if (!Obj) return false;
     bool accepted = true;
-    auto ask = [&](TDbObject kind) { accepted = IsObjectAccepted(Obj->GetName(), kind); };
-    if (dynamic_cast<TDmnData*>(Obj))
-        ask(dboDomain);
-    else if (dynamic_cast<TUdfData*>(Obj))
-        ask(dboFunction);
-    else if (dynamic_cast<TGnrData*>(Obj))
-        ask(dboGenerator);
-    else if (dynamic_cast<TTblData*>(Obj))
-        ask(dboTable);
-    else if (dynamic_cast<TViwData*>(Obj))
-        ask(dboView);
-    else if (dynamic_cast<TTrgData*>(Obj))
-        ask(dboTrigger);
-    else if (dynamic_cast<TPrcData*>(Obj))
-        ask(dboProcedure);
-    else if (dynamic_cast<TIdxData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TExcData*>(Obj))
-        ask(dboException);
-    else if (dynamic_cast<TDefData*>(Obj))
-        ask(dboDefault);
-    else if (dynamic_cast<TRulData*>(Obj))
-        ask(dboRule);
-    else if (dynamic_cast<TPkgData*>(Obj))
-        ask(dboPackage);
-    else if (dynamic_cast<TRolData*>(Obj))
-        ask(dboRole);
-    else if (dynamic_cast<TPblData*>(Obj))
-        ask(dboPublication);
-    else if (dynamic_cast<TSchData*>(Obj))
-        ask(dboSchema);
-    else if (dynamic_cast<TOprData*>(Obj))
-        ask(dboOperator);
-    else if (dynamic_cast<TOpcData*>(Obj))
-        ask(dboOperatorClass);
-    else if (dynamic_cast<TCnvData*>(Obj))
-        ask(dboConversion);
-    else if (dynamic_cast<TEvtData*>(Obj))
-        ask(dboEvent);
-    else if (dynamic_cast<TCtrData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TCltData*>(Obj))
-        ask(dboCollation);
+    static thread_local TTypeMemo<TAcceptTest> Tests;
+    const TAcceptTest test = Tests.Get(*Obj, [Obj] { return AcceptTestOf(Obj); });
+    if (test.By == TAcceptBy::Name)
+        accepted = IsObjectAccepted(Obj->GetName(), test.Kind);
+    else if (test.By == TAcceptBy::TableName)
+        accepted = IsObjectAccepted(Obj->GetTableName(), test.Kind);
     if (OnAccept_Obj) OnAccept_Obj(this, Obj, accepted);
     return accepted;
 }
