@@ -32,6 +32,7 @@
 #include "model/smxKeywords.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
+#include "platform/smxTypeMemo.h"
 
 namespace smx {
 
@@ -353,7 +354,7 @@ TDbObj::~TDbObj() {
     referencedBy_ = nullptr;
     std::vector<TDependObj*> doomed;
     for (TDependObj* rec : refs) {
-        if (rec->Second_ == this) rec->Second_ = nullptr;
+        if (rec->second_ && rec->second_->Obj == this) rec->second_->Obj = nullptr;
         if (rec->Referenced_ != this) continue;
         rec->Referenced_ = nullptr;
         doomed.push_back(rec);
@@ -1297,12 +1298,11 @@ void TDbObj::UnlinkRef(RefLink*& head, RefLink& link) {
 TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboDepend);
     referencedLink_.rec = this;
-    secondLink_.rec = this;
 }
 
 TDependObj::~TDependObj() {
     Unregister(Referenced_, referencedLink_);
-    Unregister(Second_, secondLink_);
+    if (second_) Unregister(second_->Obj, second_->Link);
 }
 
 void TDependObj::Unregister(TDbObj*& target, RefLink& link) {
@@ -1319,10 +1319,15 @@ void TDependObj::SetReferenced(TDbObj* Value) {
 }
 
 void TDependObj::SetSecond(TDbObj* Value) {
-    if (Second_ == Value) return;
-    Unregister(Second_, secondLink_);
-    Second_ = Value;
-    if (Value) LinkRef(Value->referencedBy_, secondLink_);
+    if (GetSecond() == Value) return;
+    if (second_) Unregister(second_->Obj, second_->Link);
+    if (!Value) return;
+    if (!second_) {
+        second_ = std::make_unique<SecondRef>();
+        second_->Link.rec = this;
+    }
+    second_->Obj = Value;
+    LinkRef(Value->referencedBy_, second_->Link);
 }
 
 std::string TDependObj::GetDisplayName() const {
@@ -1518,7 +1523,7 @@ bool ListOfClass(const TDbObj* Obj, TObjsList& Which) {
 bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
     if (!Obj) return false;
     // -1: no list takes the class.
-    static thread_local TTypeMemo<int> Lists;
+    static TTypeMemo<int> Lists;
     const int which = Lists.Get(*Obj, [Obj] {
         TObjsList w{};
         return ListOfClass(Obj, w) ? static_cast<int>(w) : -1;
@@ -1693,7 +1698,7 @@ namespace {
 // dynamic_cast<TDbObj*>, its answer remembered per type.
 TDbObj* AsDbObj(TObject* Obj) {
     if (!Obj) return nullptr;
-    static thread_local TTypeMemo<bool> IsDbObj;
+    static TTypeMemo<bool> IsDbObj;
     return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; }) ? static_cast<TDbObj*>(Obj)
                                                                                        : nullptr;
 }
@@ -1701,9 +1706,12 @@ TDbObj* AsDbObj(TObject* Obj) {
 
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
-    int i = 0;
-    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0) return AsDbObj(k.list.Objects(i));
-    if (k.list.Find(Key, i)) return AsDbObj(k.list.Objects(i));
+    if (k.list.Count() >= ListIndexFrom) {
+        // The index holds every listed key under the list's rule: a key it lacks is not listed.
+        if (const int i = FindListed(k, Key); i >= 0) return AsDbObj(k.list.Objects(i));
+    } else if (int i = 0; k.list.Find(Key, i)) {
+        return AsDbObj(k.list.Objects(i));
+    }
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
@@ -2134,7 +2142,7 @@ TAcceptTest AcceptTestOf(const TDbObj* Obj) {
 bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
     if (!Obj) return false;
     bool accepted = true;
-    static thread_local TTypeMemo<TAcceptTest> Tests;
+    static TTypeMemo<TAcceptTest> Tests;
     const TAcceptTest test = Tests.Get(*Obj, [Obj] { return AcceptTestOf(Obj); });
     if (test.By == TAcceptBy::Name)
         accepted = IsObjectAccepted(Obj->GetName(), test.Kind);

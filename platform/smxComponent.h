@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 #include <typeinfo>
-#include <utility>
 #include <vector>
 
 namespace smx {
@@ -32,26 +31,6 @@ template <typename T> T* ObjectAs(TObject* Obj) {
     if (Obj && typeid(*Obj) == typeid(T)) return static_cast<T*>(Obj);
     return dynamic_cast<T*>(Obj);
 }
-
-/// Answers of a class test (e.g. a chain of dynamic_casts) remembered per dynamic type: such a test
-/// answers alike for every object of one type, so a loop over a large structure pays for the walk
-/// through the class hierarchy once per type. One memo serves one test.
-template <typename V> class TTypeMemo {
-public:
-    /// Test's answer for Obj: Compute() the first time Obj's type is met.
-    template <typename Compute> V Get(const TObject& Obj, Compute&& Test) {
-        const std::type_info* type = &typeid(Obj);
-        for (const auto& [known, value] : known_)
-            if (known == type) return value;
-        const V value = Test();
-        if (known_.size() < MaxTypes) known_.emplace_back(type, value);
-        return value;
-    }
-
-private:
-    static constexpr std::size_t MaxTypes = 64;
-    std::vector<std::pair<const std::type_info*, V>> known_;
-};
 
 enum class TOperation { opInsert, opRemove };
 
