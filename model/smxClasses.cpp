@@ -1539,6 +1539,28 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
 struct TCustomObjs::PendingOrder {
     static constexpr std::size_t MaxBlock = 512;
     std::vector<std::vector<std::uint32_t>> blocks;
+    // The block sizes as a Fenwick tree (1-based), so that the keys before a block are counted in
+    // a few steps however many blocks there are; made anew when a block splits.
+    std::vector<std::size_t> counts;
+
+    void Recount() {
+        counts.assign(blocks.size() + 1, 0);
+        for (std::size_t i = 1; i <= blocks.size(); ++i) {
+            counts[i] += blocks[i - 1].size();
+            if (const std::size_t up = i + (i & (~i + 1)); up <= blocks.size()) counts[up] += counts[i];
+        }
+    }
+    void Grown(std::size_t Block) {
+        for (std::size_t i = Block + 1; i < counts.size(); i += i & (~i + 1))
+            ++counts[i];
+    }
+    /// The keys in the blocks before Block.
+    std::size_t Before(std::size_t Block) const {
+        std::size_t n = 0;
+        for (std::size_t i = Block; i > 0; i -= i & (~i + 1))
+            n += counts[i];
+        return n;
+    }
 
     /// Places pending position P (its key not present yet); returns how many pending keys sort
     /// before it.
@@ -1549,6 +1571,7 @@ struct TCustomObjs::PendingOrder {
         };
         if (blocks.empty()) {
             blocks.push_back({P});
+            Recount();
             return 0;
         }
         // The first block whose last key sorts after the new one, else the last block.
@@ -1562,14 +1585,15 @@ struct TCustomObjs::PendingOrder {
         }
         std::vector<std::uint32_t>& b = blocks[lo];
         const auto at = std::lower_bound(b.begin(), b.end(), key, before);
-        std::size_t rank = static_cast<std::size_t>(at - b.begin());
-        for (std::size_t i = 0; i < lo; ++i)
-            rank += blocks[i].size();
+        const std::size_t rank = static_cast<std::size_t>(at - b.begin()) + Before(lo);
         b.insert(at, P);
         if (b.size() > MaxBlock) {
             std::vector<std::uint32_t> upper(b.begin() + static_cast<std::ptrdiff_t>(MaxBlock / 2), b.end());
             b.resize(MaxBlock / 2);
             blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(lo) + 1, std::move(upper));
+            Recount();
+        } else {
+            Grown(lo);
         }
         return rank;
     }
@@ -1678,12 +1702,14 @@ void TCustomObjs::Merge(KindList& k) {
         for (auto& p : k.pending)
             k.list.AddObject(p.key, p.obj);
     } else {
-        // Append all, then one stable sort. The keys are distinct under the list's rule, so the
-        // order equals that of inserting one by one.
+        // Append all in their order, then merge the two sorted runs. The keys are distinct under
+        // the list's rule, so the order equals that of inserting one by one.
+        const int listed = k.list.Count();
         k.list.SetSorted(false);
-        for (auto& p : k.pending)
-            k.list.AddObject(p.key, p.obj);
-        k.list.SetSorted(true);
+        for (const std::vector<std::uint32_t>& block : k.order->blocks)
+            for (const std::uint32_t p : block)
+                k.list.AddObject(k.pending[p].key, k.pending[p].obj);
+        k.list.MergeSorted(listed);
     }
     ClearPending(k);
 }
