@@ -1725,8 +1725,9 @@ namespace {
 TDbObj* AsDbObj(TObject* Obj) {
     if (!Obj) return nullptr;
     static TTypeMemo<bool> IsDbObj;
-    return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; }) ? static_cast<TDbObj*>(Obj)
-                                                                                       : nullptr;
+    return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; })
+               ? static_cast<TDbObj*>(Obj)
+               : nullptr;
 }
 } // namespace
 
@@ -2119,48 +2120,27 @@ struct TAcceptTest {
 
 TAcceptTest AcceptTestOf(const TDbObj* Obj) {
     using enum TDbObject;
-    if (dynamic_cast<const TDmnData*>(Obj))
-        return {TAcceptBy::Name, dboDomain};
-    if (dynamic_cast<const TUdfData*>(Obj))
-        return {TAcceptBy::Name, dboFunction};
-    if (dynamic_cast<const TGnrData*>(Obj))
-        return {TAcceptBy::Name, dboGenerator};
-    if (dynamic_cast<const TTblData*>(Obj))
-        return {TAcceptBy::Name, dboTable};
-    if (dynamic_cast<const TViwData*>(Obj))
-        return {TAcceptBy::Name, dboView};
-    if (dynamic_cast<const TTrgData*>(Obj))
-        return {TAcceptBy::Name, dboTrigger};
-    if (dynamic_cast<const TPrcData*>(Obj))
-        return {TAcceptBy::Name, dboProcedure};
-    if (dynamic_cast<const TIdxData*>(Obj))
-        return {TAcceptBy::TableName, dboTable};
-    if (dynamic_cast<const TExcData*>(Obj))
-        return {TAcceptBy::Name, dboException};
-    if (dynamic_cast<const TDefData*>(Obj))
-        return {TAcceptBy::Name, dboDefault};
-    if (dynamic_cast<const TRulData*>(Obj))
-        return {TAcceptBy::Name, dboRule};
-    if (dynamic_cast<const TPkgData*>(Obj))
-        return {TAcceptBy::Name, dboPackage};
-    if (dynamic_cast<const TRolData*>(Obj))
-        return {TAcceptBy::Name, dboRole};
-    if (dynamic_cast<const TPblData*>(Obj))
-        return {TAcceptBy::Name, dboPublication};
-    if (dynamic_cast<const TSchData*>(Obj))
-        return {TAcceptBy::Name, dboSchema};
-    if (dynamic_cast<const TOprData*>(Obj))
-        return {TAcceptBy::Name, dboOperator};
-    if (dynamic_cast<const TOpcData*>(Obj))
-        return {TAcceptBy::Name, dboOperatorClass};
-    if (dynamic_cast<const TCnvData*>(Obj))
-        return {TAcceptBy::Name, dboConversion};
-    if (dynamic_cast<const TEvtData*>(Obj))
-        return {TAcceptBy::Name, dboEvent};
-    if (dynamic_cast<const TCtrData*>(Obj))
-        return {TAcceptBy::TableName, dboTable};
-    if (dynamic_cast<const TCltData*>(Obj))
-        return {TAcceptBy::Name, dboCollation};
+    if (dynamic_cast<const TDmnData*>(Obj)) return {TAcceptBy::Name, dboDomain};
+    if (dynamic_cast<const TUdfData*>(Obj)) return {TAcceptBy::Name, dboFunction};
+    if (dynamic_cast<const TGnrData*>(Obj)) return {TAcceptBy::Name, dboGenerator};
+    if (dynamic_cast<const TTblData*>(Obj)) return {TAcceptBy::Name, dboTable};
+    if (dynamic_cast<const TViwData*>(Obj)) return {TAcceptBy::Name, dboView};
+    if (dynamic_cast<const TTrgData*>(Obj)) return {TAcceptBy::Name, dboTrigger};
+    if (dynamic_cast<const TPrcData*>(Obj)) return {TAcceptBy::Name, dboProcedure};
+    if (dynamic_cast<const TIdxData*>(Obj)) return {TAcceptBy::TableName, dboTable};
+    if (dynamic_cast<const TExcData*>(Obj)) return {TAcceptBy::Name, dboException};
+    if (dynamic_cast<const TDefData*>(Obj)) return {TAcceptBy::Name, dboDefault};
+    if (dynamic_cast<const TRulData*>(Obj)) return {TAcceptBy::Name, dboRule};
+    if (dynamic_cast<const TPkgData*>(Obj)) return {TAcceptBy::Name, dboPackage};
+    if (dynamic_cast<const TRolData*>(Obj)) return {TAcceptBy::Name, dboRole};
+    if (dynamic_cast<const TPblData*>(Obj)) return {TAcceptBy::Name, dboPublication};
+    if (dynamic_cast<const TSchData*>(Obj)) return {TAcceptBy::Name, dboSchema};
+    if (dynamic_cast<const TOprData*>(Obj)) return {TAcceptBy::Name, dboOperator};
+    if (dynamic_cast<const TOpcData*>(Obj)) return {TAcceptBy::Name, dboOperatorClass};
+    if (dynamic_cast<const TCnvData*>(Obj)) return {TAcceptBy::Name, dboConversion};
+    if (dynamic_cast<const TEvtData*>(Obj)) return {TAcceptBy::Name, dboEvent};
+    if (dynamic_cast<const TCtrData*>(Obj)) return {TAcceptBy::TableName, dboTable};
+    if (dynamic_cast<const TCltData*>(Obj)) return {TAcceptBy::Name, dboCollation};
     return {};
 }
 } // namespace
