@@ -12,6 +12,7 @@
 #include "model/smxKeywords.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
+#include "platform/smxTypeMemo.h"
 
 namespace smx {
 
@@ -333,7 +334,7 @@ TDbObj::~TDbObj() {
     referencedBy_ = nullptr;
     std::vector<TDependObj*> doomed;
     for (TDependObj* rec : refs) {
-        if (rec->Second_ == this) rec->Second_ = nullptr;
+        if (rec->second_ && rec->second_->Obj == this) rec->second_->Obj = nullptr;
         if (rec->Referenced_ != this) continue;
         rec->Referenced_ = nullptr;
         doomed.push_back(rec);
@@ -1272,12 +1273,11 @@ void TDbObj::UnlinkRef(RefLink*& head, RefLink& link) {
 TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboDepend);
     referencedLink_.rec = this;
-    secondLink_.rec = this;
 }
 
 TDependObj::~TDependObj() {
     Unregister(Referenced_, referencedLink_);
-    Unregister(Second_, secondLink_);
+    if (second_) Unregister(second_->Obj, second_->Link);
 }
 
 void TDependObj::Unregister(TDbObj*& target, RefLink& link) {
@@ -1294,10 +1294,15 @@ void TDependObj::SetReferenced(TDbObj* Value) {
 }
 
 void TDependObj::SetSecond(TDbObj* Value) {
-    if (Second_ == Value) return;
-    Unregister(Second_, secondLink_);
-    Second_ = Value;
-    if (Value) LinkRef(Value->referencedBy_, secondLink_);
+    if (GetSecond() == Value) return;
+    if (second_) Unregister(second_->Obj, second_->Link);
+    if (!Value) return;
+    if (!second_) {
+        second_ = std::make_unique<SecondRef>();
+        second_->Link.rec = this;
+    }
+    second_->Obj = Value;
+    LinkRef(Value->referencedBy_, second_->Link);
 }
 
 std::string TDependObj::GetDisplayName() const {
@@ -1435,6 +1440,28 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
 struct TCustomObjs::PendingOrder {
     static constexpr std::size_t MaxBlock = 512;
     std::vector<std::vector<std::uint32_t>> blocks;
+    // The block sizes as a Fenwick tree (1-based), so that the keys before a block are counted in
+    // a few steps however many blocks there are; made anew when a block splits.
+    std::vector<std::size_t> counts;
+
+    void Recount() {
+        counts.assign(blocks.size() + 1, 0);
+        for (std::size_t i = 1; i <= blocks.size(); ++i) {
+            counts[i] += blocks[i - 1].size();
+            if (const std::size_t up = i + (i & (~i + 1)); up <= blocks.size()) counts[up] += counts[i];
+        }
+    }
+    void Grown(std::size_t Block) {
+        for (std::size_t i = Block + 1; i < counts.size(); i += i & (~i + 1))
+            ++counts[i];
+    }
+    /// The keys in the blocks before Block.
+    std::size_t Before(std::size_t Block) const {
+        std::size_t n = 0;
+        for (std::size_t i = Block; i > 0; i -= i & (~i + 1))
+            n += counts[i];
+        return n;
+    }
 
     /// Places pending position P (its key not present yet); returns how many pending keys sort
     /// before it.
@@ -1445,6 +1472,7 @@ struct TCustomObjs::PendingOrder {
         };
         if (blocks.empty()) {
             blocks.push_back({P});
+            Recount();
             return 0;
         }
         // The first block whose last key sorts after the new one, else the last block.
@@ -1458,14 +1486,15 @@ struct TCustomObjs::PendingOrder {
         }
         std::vector<std::uint32_t>& b = blocks[lo];
         const auto at = std::lower_bound(b.begin(), b.end(), key, before);
-        std::size_t rank = static_cast<std::size_t>(at - b.begin());
-        for (std::size_t i = 0; i < lo; ++i)
-            rank += blocks[i].size();
+        const std::size_t rank = static_cast<std::size_t>(at - b.begin()) + Before(lo);
         b.insert(at, P);
         if (b.size() > MaxBlock) {
             std::vector<std::uint32_t> upper(b.begin() + static_cast<std::ptrdiff_t>(MaxBlock / 2), b.end());
             b.resize(MaxBlock / 2);
             blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(lo) + 1, std::move(upper));
+            Recount();
+        } else {
+            Grown(lo);
         }
         return rank;
     }
@@ -1574,12 +1603,14 @@ void TCustomObjs::Merge(KindList& k) {
         for (auto& p : k.pending)
             k.list.AddObject(p.key, p.obj);
     } else {
-        // Append all, then one stable sort. The keys are distinct under the list's rule, so the
-        // order equals that of inserting one by one.
+        // Append all in their order, then merge the two sorted runs. The keys are distinct under
+        // the list's rule, so the order equals that of inserting one by one.
+        const int listed = k.list.Count();
         k.list.SetSorted(false);
-        for (auto& p : k.pending)
-            k.list.AddObject(p.key, p.obj);
-        k.list.SetSorted(true);
+        for (const std::vector<std::uint32_t>& block : k.order->blocks)
+            for (const std::uint32_t p : block)
+                k.list.AddObject(k.pending[p].key, k.pending[p].obj);
+        k.list.MergeSorted(listed);
     }
     ClearPending(k);
 }
@@ -1590,12 +1621,25 @@ TStringList& TCustomObjs::List(TObjsList Which) {
     return k.list;
 }
 
+namespace {
+// dynamic_cast<TDbObj*>, its answer remembered per type.
+TDbObj* AsDbObj(TObject* Obj) {
+    if (!Obj) return nullptr;
+    static TTypeMemo<bool> IsDbObj;
+    return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; })
+               ? static_cast<TDbObj*>(Obj)
+               : nullptr;
+}
+} // namespace
+
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
-    int i = 0;
-    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0)
-        return dynamic_cast<TDbObj*>(k.list.Objects(i));
-    if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
+    if (k.list.Count() >= ListIndexFrom) {
+        // The index holds every listed key under the list's rule: a key it lacks is not listed.
+        if (const int i = FindListed(k, Key); i >= 0) return AsDbObj(k.list.Objects(i));
+    } else if (int i = 0; k.list.Find(Key, i)) {
+        return AsDbObj(k.list.Objects(i));
+    }
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
@@ -1880,7 +1924,6 @@ bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
 }
 
 bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
-    using enum TDbObject;
     if (!Obj) return false;
     bool accepted = true;
     TObjsList which{};
