@@ -726,7 +726,9 @@ void TIBDBExtract::ExtractTables() {
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
     AddSQL(*cq, "F.Rdb$Dimensions,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
+    if (c.HasIdentityGenerator)
+        AddSQL(*cq, "R.Rdb$GENERATOR_NAME, (Select G.Rdb$Initial_Value from Rdb$Generators G where "
+                    "G.Rdb$Generator_Name = R.Rdb$Generator_Name) IDENTITY_START,");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece :
          {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
@@ -815,8 +817,11 @@ void TIBDBExtract::ExtractTables() {
                                           Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
             if (!IsNull(r, "RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
             if (c.HasIdentityGenerator && c.HasIdentityType && Int(r, "RDB$IDENTITY_TYPE") == 1 &&
-                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME"))
+                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
                 f->Identity = true;
+                if (const std::int64_t start = Int(r, "IDENTITY_START"); start != 0)
+                    f->Generator->StartValue = IntToStr(start);
+            }
         }
         cq->Close();
 
@@ -1212,11 +1217,29 @@ void TIBDBExtract::ExtractPackages() {
         pkg->SetName(name);
         pkg->SetHeaderSource(SourceText(q, "RDB$PACKAGE_HEADER_SOURCE"));
         pkg->SetSource(SourceText(q, "RDB$PACKAGE_BODY_SOURCE"));
+        pkg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         LogObjectLine(name);
         FileIfAccepted(pkg.release(), name, dboPackage);
         ProcessMessages();
         if (Stopped()) break;
     }
+    CloseAndClear(q);
+    // The descriptions of the packaged routines and of their parameters belong to their package.
+    SetSQL(q, {"SELECT CAST('PROCEDURE' AS VARCHAR(9)) K, RDB$PACKAGE_NAME PKG, RDB$PROCEDURE_NAME R, ",
+               "CAST(NULL AS CHAR(31)) A, RDB$DESCRIPTION D FROM RDB$PROCEDURES ",
+               "WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'PROCEDURE', RDB$PACKAGE_NAME, RDB$PROCEDURE_NAME, RDB$PARAMETER_NAME, ",
+               "RDB$DESCRIPTION FROM RDB$PROCEDURE_PARAMETERS ",
+               "WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'FUNCTION', RDB$PACKAGE_NAME, RDB$FUNCTION_NAME, NULL, RDB$DESCRIPTION ",
+               "FROM RDB$FUNCTIONS WHERE RDB$PACKAGE_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL ",
+               "UNION ALL SELECT 'FUNCTION', RDB$PACKAGE_NAME, RDB$FUNCTION_NAME, RDB$ARGUMENT_NAME, ",
+               "RDB$DESCRIPTION FROM RDB$FUNCTION_ARGUMENTS WHERE RDB$PACKAGE_NAME IS NOT NULL ",
+               "AND RDB$ARGUMENT_NAME IS NOT NULL AND RDB$DESCRIPTION IS NOT NULL"});
+    q.Open();
+    for (; !q.GetEof(); q.Next())
+        if (auto* pkg = dynamic_cast<TPkgData*>(Objs()->FindObject(TObjsList::olPackages, Str(q, "PKG"))))
+            pkg->SetMemberDescription(Str(q, "K"), Str(q, "R"), Str(q, "A"), Fld(q, "D").AsString());
     CloseAndClear(q);
 }
 
@@ -1246,9 +1269,12 @@ void TIBDBExtract::ExtractTriggers() {
         CloseAndClear(q);
         DoLog(1, "Triggers", 0, count);
     }
+    // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
+    const bool external = Caps_.HasPackages;
     SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, T.RDB$TRIGGER_SOURCE, T.RDB$DESCRIPTION,",
                " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
-               " T.RDB$SYSTEM_FLAG ", " from rdb$triggers T ",
+               external ? " T.RDB$ENGINE_NAME, T.RDB$ENTRYPOINT," : "", " T.RDB$SYSTEM_FLAG ",
+               " from rdb$triggers T ",
                " left join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
     addWhere();
     AddSQL(q, " order by T.rdb$trigger_name ");
@@ -1258,13 +1284,6 @@ void TIBDBExtract::ExtractTriggers() {
         const std::string name = Str(q, "RDB$TRIGGER_NAME");
         // RDB$TRIGGER_TYPE is 64 bits wide: DDL triggers use the high bits.
         const std::int64_t type = Int(q, "RDB$TRIGGER_TYPE");
-        if ((type & 0x4000) != 0 && (type & 0x2000) == 0) {
-            // A DDL trigger has no CREATE text in the model; filing it would write a wrong one.
-            const std::string text = "DDL trigger " + name + " is not read.";
-            GetMsgManager().AddMessage(text, 1);
-            DoLogNextLine(text);
-            continue;
-        }
         auto trg = std::make_unique<TTrgData>(Objs());
         trg->SetName(name);
         trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
@@ -1273,7 +1292,16 @@ void TIBDBExtract::ExtractTriggers() {
         trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
         trg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         trg->IBTypeCode = static_cast<std::int32_t>(type);
-        if ((type & 0x2000) != 0) {
+        if (external) {
+            trg->EngineName = Str(q, "RDB$ENGINE_NAME");
+            if (!trg->EngineName.empty()) trg->ExternalName = Str(q, "RDB$ENTRYPOINT");
+        }
+        if ((type & DDLTriggerFlag) != 0 && (type & 0x2000) == 0) {
+            // A DDL trigger: its events are bits of the 64-bit type, which IBTypeCode cannot hold.
+            trg->IBTypeCode = 0;
+            trg->SetTableName("DATABASE");
+            trg->DatabaseEvent = DDLTriggerEventText(static_cast<std::uint64_t>(type));
+        } else if ((type & 0x2000) != 0) {
             static constexpr std::string_view events[] = {"CONNECT", "DISCONNECT", "TRANSACTION START",
                                                           "TRANSACTION COMMIT", "TRANSACTION ROLLBACK"};
             trg->SetTableName("DATABASE");
@@ -1343,6 +1371,9 @@ void TIBDBExtract::ExtractGenerators() {
         if (Caps_.HasGeneratorIncrement) {
             const std::int64_t increment = Int(q, "RDB$GENERATOR_INCREMENT");
             if (increment != 1) g->Increment = IntToStr(increment);
+            // The start value came with the increment (Firebird 3).
+            const std::int64_t start = Int(q, "RDB$INITIAL_VALUE");
+            if (start != 0) g->StartValue = IntToStr(start);
         }
         ++generators;
         if (OnLog) DoLog(1, name, generators, count);
@@ -1682,10 +1713,13 @@ void TIBDBExtract::ExtractGrants() {
         "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
         " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN "
         "('SYSDBA','PUBLIC')  ",
+        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
+        " WHERE  PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32  AND PRV.RDB$PRIVILEGE IN ('C', 'L', 'O')  AND "
+        "PRV.RDB$RELATION_NAME STARTING WITH 'SQL$' ",
     };
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         if (i == 3 && !Caps_.HasFunctionOwner) continue;
-        if (i == 4 && !Caps_.HasPackages) continue;
+        if ((i == 4 || i == 9) && !Caps_.HasPackages) continue; // packages and DDL rights: Firebird 3 on
         if (Stopped()) break;
         ReadGrants(select + queries[i]);
     }
@@ -1725,6 +1759,12 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             return std::uint64_t{1} << 5;
         case 'G':
             return std::uint64_t{1} << 43;
+        case 'C':
+            return std::uint64_t{1} << GrantBitCreate;
+        case 'L':
+            return std::uint64_t{1} << GrantBitAlterAny;
+        case 'O':
+            return std::uint64_t{1} << GrantBitDropAny;
         default:
             return 0;
         }
@@ -1732,15 +1772,19 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         const std::string grantee = Str(q, "RDB$USER");
-        const std::string object = Str(q, "RDB$RELATION_NAME");
         const std::string letter = Str(q, "RDB$PRIVILEGE");
         const std::uint64_t privilege = privilegeOf(letter.empty() ? ' ' : letter[0]);
         const int granteeType = Int32(q, "RDB$USER_TYPE");
         const int objectType = Int32(q, "RDB$OBJECT_TYPE");
+        // A DDL right names its metadata class by a system name (SQL$TABLES): the class word stands
+        // in for the object.
+        const bool ddlRight = letter == "C" || letter == "L" || letter == "O";
+        const std::string metaClass(ddlRight ? MetadataClassOfObjectType(objectType) : std::string_view());
+        const std::string object = metaClass.empty() ? Str(q, "RDB$RELATION_NAME") : std::string();
         const std::string column = Str(q, "RDB$FIELD_NAME");
         const auto option = static_cast<std::uint8_t>(Int(q, "RDB$GRANT_OPTION"));
         const bool same = grant && grant->GranteeName == grantee && grant->ObjectName == object &&
-                          grant->GrantOption == option;
+                          grant->MetadataClass == metaClass && grant->GrantOption == option;
         if (same && column.empty() && grant->Columns.Count() == 0) {
             grant->Privileges |= privilege;
         } else if (same && !column.empty() && grant->Privileges == privilege) {
@@ -1751,7 +1795,8 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             grant->GranteeName = grantee;
             grant->ObjectName = object;
             grant->GranteeKind = IBObjectTypeToDbObject(granteeType);
-            grant->ObjectKind = IBObjectTypeToDbObject(objectType);
+            grant->ObjectKind = metaClass.empty() ? IBObjectTypeToDbObject(objectType) : dboUnknown;
+            grant->MetadataClass = metaClass;
             grant->GrantOption = option;
             if (!column.empty()) grant->Columns.Add(column);
             grant->Privileges = privilege;

@@ -231,6 +231,7 @@ TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatTy
     case stInsert:
     case stUpdate:
     case stDelete:
+    case stPackage: // a package header or body changes the schema like any other DDL
         HasExecutableStatements_ = 1;
         break;
     default:
@@ -693,6 +694,8 @@ std::string TDbObj::DescriptionSQLInterBase() const {
             return "ROLE";
         case dboCollation:
             return "COLLATION";
+        case dboPackage:
+            return "PACKAGE";
         default:
             return {};
         }
@@ -754,6 +757,9 @@ std::string TDbObj::DescriptionSQLInterBase() const {
             break;
         case dboRole:
             table = "RDB$ROLES", column = "RDB$ROLE_NAME";
+            break;
+        case dboPackage:
+            table = "RDB$PACKAGES", column = "RDB$PACKAGE_NAME";
             break;
         default:
             return {};
@@ -1761,7 +1767,7 @@ TGntData* TCustomObjs::MergeGrants(TGntData* G) {
         auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
         if (!e || e == G) continue;
         if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
-            e->GrantOption != G->GrantOption)
+            e->GrantOption != G->GrantOption || e->MetadataClass != G->MetadataClass)
             continue;
         if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
             e->Privileges |= G->Privileges;

@@ -14,6 +14,14 @@ using enum TDatabaseType;
 // The maximum that stands for "no maximum".
 constexpr std::string_view NoMaximum = "999999999999999999999999999";
 
+// Whether the generator's texts are written for Firebird 3 or 4, which keep start and increment.
+bool IsFirebird3Sequence(const TGnrData& G) {
+    if (G.GetDatabaseType() != dbInterBase) return false;
+    const TIBServerOptions* ib = G.GetIBServerOptions();
+    return ib && (ib->GetSQLServerVersion() == TIBSQLServerVersionType::st_Firebird_30 ||
+                  ib->GetSQLServerVersion() == TIBSQLServerVersionType::st_Firebird_40);
+}
+
 } // namespace
 
 TGnrData::TGnrData(TCustomObjs* AOwner, TFldData* OwningColumn)
@@ -102,8 +110,17 @@ std::string TGnrData::GetCreateSQL() const {
         if (!OwnedBy.empty()) s += " OWNED BY " + OwnedBy;
         return s;
     }
-    default:
+    default: {
+        // Firebird 3 keeps a start value and an increment; a generator with either is written as
+        // the sequence it is.
+        if (IsFirebird3Sequence(*this) && (HasStartValue() || HasIncrement())) {
+            std::string s = "CREATE SEQUENCE " + QuoteName(GetName());
+            if (HasStartValue()) s += " START WITH " + StartValue;
+            if (HasIncrement()) s += " INCREMENT BY " + Increment;
+            return s;
+        }
         return "CREATE GENERATOR " + QuoteName(GetName());
+    }
     }
 }
 
@@ -126,6 +143,15 @@ std::string TGnrData::GetDropSQL() const {
 }
 
 std::string TGnrData::GetIdentityOptions() const {
+    if (IsFirebird3Sequence(*this)) {
+        // Firebird 3 takes the start value; the increment comes with Firebird 4.
+        std::string s;
+        if (HasStartValue()) s = "START WITH " + StartValue;
+        const TIBServerOptions* ib = GetIBServerOptions();
+        if (HasIncrement() && ib->GetSQLServerVersion() == TIBSQLServerVersionType::st_Firebird_40)
+            s += (s.empty() ? "" : " ") + std::string("INCREMENT BY ") + Increment;
+        return s.empty() ? s : "(" + s + ")";
+    }
     if (GetDatabaseType() != dbDB2) return {};
     // A value that is not set is left out: "START WITH ," would not parse.
     std::string s;
@@ -179,6 +205,7 @@ void AlterGenerators(TCustomSchemalyst* Comparer) {
     if (!c.ok()) return;
     const TDatabaseType t = c.Target->GetDatabaseType();
     const bool sequences = t == dbOracle || t == dbPostgreSQL;
+    TStepComment header(c.Exec, "Alter sequence...");
     TStringList& list = c.Master->Generators();
     for (int i = 0; i < list.Count(); ++i) {
         TGnrData* m = GeneratorAt(list, i);
@@ -198,6 +225,19 @@ void AlterGenerators(TCustomSchemalyst* Comparer) {
                 alter(" nocache");
             else if (!m->GetCacheSize().empty() && m->GetCacheSize() != p->GetCacheSize())
                 alter(" cache " + m->GetCacheSize());
+        }
+        if (IsFirebird3Sequence(*m)) {
+            // RESTART WITH also sets the value the sequence stands at: Firebird 3 keeps no start value
+            // apart from it.
+            std::string clause;
+            if (m->StartValueText() != p->StartValueText()) clause += " RESTART WITH " + m->StartValueText();
+            if (m->IncrementText() != p->IncrementText()) clause += " INCREMENT BY " + m->IncrementText();
+            if (!clause.empty()) {
+                header.Write(*m);
+                c.Exec->AddStatement("ALTER SEQUENCE " + m->QuoteName(m->GetName()) + clause,
+                                     TStatType::stStatement, m->GetName(), TDbObject::dboGenerator,
+                                     TDbOperation::odbAlter, "", "");
+            }
         }
         if (c.Descriptions() && m->GetDescription() != p->GetDescription()) c.Exec->AddDescription(m);
     }

@@ -23,14 +23,16 @@ public:
     ~TGnrData() override;
     SMX_CLASSNAME(TGnrData)
 
-    /// CREATE SEQUENCE (Oracle, MS SQL, PostgreSQL) or CREATE GENERATOR (every other type).
+    /// CREATE SEQUENCE (Oracle, MS SQL, PostgreSQL; Firebird 3 and 4 with a start value or an
+    /// increment: CREATE SEQUENCE name START WITH s INCREMENT BY i) or CREATE GENERATOR.
     std::string GetCreateSQL() const override;
     /// DROP GENERATOR (Firebird 1 and later; older servers delete the system-table row), DROP
     /// SEQUENCE (Oracle, PostgreSQL); empty for other types.
     std::string GetDropSQL() const override;
 
     /// DB2: the options after "AS IDENTITY", "(START WITH s, INCREMENT BY i, CACHE c)" with the
-    /// values that are set; empty for other types and when none is set.
+    /// values that are set; Firebird 3: "(START WITH s)" (Firebird 4 adds " INCREMENT BY i");
+    /// empty for other types and when none is set.
     std::string GetIdentityOptions() const;
     /// The name, schema-qualified when a schema (parent name) is set.
     std::string QualifiedName() const;
@@ -50,6 +52,13 @@ public:
     TFldData* GetDataTypeColumn();
     /// The column that owns the generator (its identity options); nullptr for a free generator.
     TFldData* GetOwningColumn() const { return OwningColumn_; }
+
+    /// A start value other than the server's 0, an increment other than 1.
+    bool HasStartValue() const { return !StartValue.empty() && StartValue != "0"; }
+    bool HasIncrement() const { return !Increment.empty() && Increment != "1"; }
+    /// The start value and the increment as the server states them ("0" and "1" when not set).
+    std::string StartValueText() const { return HasStartValue() ? StartValue : "0"; }
+    std::string IncrementText() const { return HasIncrement() ? Increment : "1"; }
 
     std::string MinValue;
     std::string StartValue;
@@ -73,7 +82,9 @@ private:
 
 /// Creates the master generators that have no partner and do not exist.
 void CreateGenerators(TCustomSchemalyst* Comparer);
-/// Oracle and PostgreSQL targets: ALTER SEQUENCE for the options that differ; descriptions.
+/// Oracle and PostgreSQL targets: ALTER SEQUENCE for the options that differ; Firebird 3 and 4:
+/// ALTER SEQUENCE ... RESTART WITH / INCREMENT BY for a start value or increment that differs;
+/// descriptions.
 void AlterGenerators(TCustomSchemalyst* Comparer);
 /// Drops the existing target generators without a partner.
 void DropGenerators(TCustomSchemalyst* Comparer);

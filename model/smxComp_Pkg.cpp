@@ -1,6 +1,9 @@
 // smxComp_Pkg: see the header.
 #include "model/smxComp_Pkg.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "model/smxCompSteps.h"
 #include "platform/smxStrUtils.h"
 
@@ -55,6 +58,70 @@ std::string TPkgData::GetCreateSQL() const {
 
 std::string TPkgData::GetDropSQL() const {
     return "DROP PACKAGE " + QuoteName(GetName());
+}
+
+namespace {
+
+bool MemberLess(const TPkgMemberDescription& A, const TPkgMemberDescription& B) {
+    return std::tie(A.Kind, A.Routine, A.Param) < std::tie(B.Kind, B.Routine, B.Param);
+}
+
+bool IsWordChar(char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '_' || C == '$';
+}
+
+// Whether the header text declares Kind Routine ("PROCEDURE P", "FUNCTION F"): the kind word, then
+// the name, plain (any case) or double-quoted.
+bool DeclaresRoutine(const std::string& Header, const std::string& Kind, const std::string& Routine) {
+    const std::string upper = UpperCase(Header);
+    for (std::size_t at = upper.find(Kind); at != std::string::npos; at = upper.find(Kind, at + 1)) {
+        if ((at > 0 && IsWordChar(upper[at - 1])) || at + Kind.size() >= upper.size() ||
+            IsWordChar(upper[at + Kind.size()]))
+            continue;
+        std::size_t p = at + Kind.size();
+        while (p < Header.size() &&
+               (Header[p] == ' ' || Header[p] == '\t' || Header[p] == '\r' || Header[p] == '\n'))
+            ++p;
+        std::size_t end = p;
+        if (p < Header.size() && Header[p] == '"') {
+            end = Header.find('"', p + 1);
+            if (end != std::string::npos && Header.substr(p + 1, end - p - 1) == Routine) return true;
+            continue;
+        }
+        while (end < Header.size() && IsWordChar(Header[end]))
+            ++end;
+        if (end > p && SameText(Header.substr(p, end - p), Routine)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TPkgData::SetMemberDescription(std::string_view Kind, std::string_view Routine, std::string_view Param,
+                                    std::string_view Text) {
+    TPkgMemberDescription d{UpperCase(Kind), std::string(Routine), std::string(Param),
+                            Trim(AdjustLineBreaks(Text))};
+    auto it = std::lower_bound(MemberDescriptions_.begin(), MemberDescriptions_.end(), d, MemberLess);
+    const bool found = it != MemberDescriptions_.end() && !MemberLess(d, *it);
+    if (d.Text.empty()) {
+        if (found) MemberDescriptions_.erase(it);
+    } else if (found) {
+        it->Text = std::move(d.Text);
+    } else {
+        MemberDescriptions_.insert(it, std::move(d));
+    }
+}
+
+std::string TPkgData::MemberDescription(const TPkgMemberDescription& Member) const {
+    auto it = std::lower_bound(MemberDescriptions_.begin(), MemberDescriptions_.end(), Member, MemberLess);
+    return it != MemberDescriptions_.end() && !MemberLess(Member, *it) ? it->Text : std::string();
+}
+
+std::string TPkgData::MemberDescriptionSQL(const TPkgMemberDescription& Member) const {
+    std::string s = "COMMENT ON " + Member.Kind + (Member.Param.empty() ? " " : " PARAMETER ") +
+                    QuoteName(GetName()) + "." + QuoteName(Member.Routine);
+    if (!Member.Param.empty()) s += "." + QuoteName(Member.Param);
+    return s + " IS" + "\r\n" + (Member.Text.empty() ? std::string("NULL") : QuotedStr(Member.Text));
 }
 
 // ===================================================================================================
@@ -146,6 +213,38 @@ void CreatePackages(TCustomSchemalyst* Comparer) {
         header.Write(*m);
         if (needsHeader) CreateHeader(c, m);
         if (!body.empty()) AddPackageStatement(c, *m, body, TDbOperation::odbCreate);
+    }
+}
+
+void UpdatePackageDescriptions(TCustomSchemalyst* Comparer) {
+    const TStepContext c = StepContextOf(Comparer);
+    if (!c.ok() || !c.Descriptions()) return;
+    TStringList& list = c.Master->Packages();
+    auto write = [&](const TPkgData& p, const TPkgMemberDescription& d) {
+        if (TStatement* st =
+                c.Exec->AddStatement(p.MemberDescriptionSQL(d), TStatType::stDescription, p.GetName(),
+                                     TDbObject::dboPackage, TDbOperation::odbDescription, "", ""))
+            st->Description = d.Text;
+    };
+    for (int i = 0; i < list.Count(); ++i) {
+        TPkgData* m = PackageAt(list, i);
+        if (!m || !m->IsSupported()) continue;
+        auto* t = dynamic_cast<TPkgData*>(FindByKey(c.Target, TObjsList::olPackages, list[i]));
+        if (t ? t->GetDescription() != m->GetDescription() : !m->GetDescription().empty())
+            c.Exec->AddDescription(m);
+        for (const TPkgMemberDescription& d : m->GetMemberDescriptions())
+            if (!t || t->MemberDescription(d) != d.Text) write(*m, d);
+        if (!t) continue;
+        // What only the target describes loses its description, as far as the master still declares
+        // it: after a changed header a parameter may be gone, and is left as it is.
+        const bool sameHeader = m->GetHeaderText() == t->GetHeaderText();
+        for (TPkgMemberDescription d : t->GetMemberDescriptions())
+            if (m->MemberDescription(d).empty() &&
+                (sameHeader ||
+                 (d.Param.empty() && DeclaresRoutine(m->GetHeaderSource(), d.Kind, d.Routine)))) {
+                d.Text.clear();
+                write(*m, d);
+            }
     }
 }
 

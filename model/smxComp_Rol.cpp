@@ -119,7 +119,31 @@ bool GrantIsHeldBy(TDbObject Kind, TDbObject GranteeKind) {
     }
 }
 
+// The metadata classes of Firebird 3's DDL rights by RDB$OBJECT_TYPE, from 20 on.
+constexpr std::array<std::string_view, 13> MetadataClasses = {
+    "DATABASE",      // 20
+    "TABLE",         // 21
+    "VIEW",          // 22
+    "PROCEDURE",     // 23
+    "FUNCTION",      // 24
+    "PACKAGE",       // 25
+    "GENERATOR",     // 26
+    "DOMAIN",        // 27
+    "EXCEPTION",     // 28
+    "ROLE",          // 29
+    "CHARACTER SET", // 30
+    "COLLATION",     // 31
+    "FILTER",        // 32
+};
+
 } // namespace
+
+std::string_view MetadataClassOfObjectType(int Code) {
+    const int i = Code - 20;
+    return i >= 0 && i < static_cast<int>(MetadataClasses.size())
+               ? MetadataClasses[static_cast<std::size_t>(i)]
+               : std::string_view();
+}
 
 // ===================================================================================================
 // TRolData
@@ -228,6 +252,18 @@ std::string Words(std::uint64_t Privileges, std::initializer_list<int> Bits) {
 
 std::string TGntData::PrivilegePart(TIBSQLDialectType Dialect) const {
     const TDatabaseType t = GetDatabaseType();
+    if (IsDDLRight()) {
+        // The database has no "ANY": ALTER DATABASE, DROP DATABASE.
+        const bool database = MetadataClass == "DATABASE";
+        std::string s;
+        for (const auto& [bit, word] :
+             {std::pair{GrantBitCreate, "CREATE"}, std::pair{GrantBitAlterAny, "ALTER"},
+              std::pair{GrantBitDropAny, "DROP"}})
+            if (HasPrivilege(bit))
+                s += (s.empty() ? "" : ", ") + std::string(word) +
+                     (database || bit == GrantBitCreate ? "" : " ANY");
+        return s + " " + MetadataClass;
+    }
     if (IsRoleMembership()) return (t == dbSybaseASE ? "ROLE " : "") + Quote(ObjectName, Dialect);
     std::string s;
     auto add = [&s](const std::string& w) {
@@ -368,8 +404,17 @@ std::string TGntData::KeyWithoutOption() const {
     return BuildKey(0);
 }
 
+bool TGntData::IsWritable() const {
+    if (!IsDDLRight()) return true;
+    const TIBServerOptions* ib = GetIBServerOptions();
+    const TIBSQLServerVersionType v =
+        ib ? ib->GetSQLServerVersion() : TIBServerOptions::DefaultSQLServerVersion;
+    return GetDatabaseType() == dbInterBase &&
+           (v == TIBSQLServerVersionType::st_Firebird_30 || v == TIBSQLServerVersionType::st_Firebird_40);
+}
+
 std::string TGntData::RevokeText(TIBSQLDialectType Dialect, bool WithOption) const {
-    if (ObjectKind == dboUnknown)
+    if (ObjectKind == dboUnknown && !IsDDLRight())
         return "REVOKE " + Words(Privileges, StatementPermissionBits) + " FROM " +
                Quote(GranteeName, Dialect);
     std::string s = "REVOKE ";
@@ -495,8 +540,12 @@ void CreateGrants(TCustomSchemalyst* Comparer) {
         // A grant the script has written already (with the view it is on) is not written again.
         if (m->GetExists() || (m->GetPartner() && m->GetPartner()->GetExists())) continue;
         header.Write(*m);
-        c.Exec->AddStatement(m->GetCreateScript(), TStatType::stStatement, m->GetCreateSQL(), dboGrant,
-                             TDbOperation::odbCreate, "", "");
+        if (m->IsWritable())
+            c.Exec->AddStatement(m->GetCreateScript(), TStatType::stStatement, m->GetCreateSQL(), dboGrant,
+                                 TDbOperation::odbCreate, "", "");
+        else
+            c.Exec->AddComment(m->FormatComment(m->GetCreateSQL() + ": needs Firebird 3.0 or later") +
+                               "\r\n");
         m->SetExists(true);
     }
 }
@@ -511,11 +560,16 @@ void DropGrants(TCustomSchemalyst* Comparer) {
         const std::string text = t->GetCreateSQL();
         if (t->GetPartner() && t->GetPartner()->GetCreateSQL() == text) continue;
         c.Exec->AddComment(t->FormatComment("DROP: -- " + text));
+        if (!t->IsWritable()) {
+            c.Exec->AddComment(t->FormatComment(t->GetDropSQL() + ": needs Firebird 3.0 or later") + "\r\n");
+            t->SetExists(false);
+            continue;
+        }
         c.Exec->AddStatement(t->GetDropSQL(), TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop,
                              "", "");
         // Revoking the option leaves the privilege; unless the master keeps the privilege without
         // the option, it is revoked as well.
-        if (t->GrantOption && t->ObjectKind != dboUnknown &&
+        if (t->GrantOption && (t->ObjectKind != dboUnknown || t->IsDDLRight()) &&
             !FindByKey(c.Master, TObjsList::olGrants, t->KeyWithoutOption())) {
             const TIBServerOptions* ib = t->GetIBServerOptions();
             c.Exec->AddStatement(t->RevokeText(ib ? ib->GetSQLDialect() : 3, false), TStatType::stStatement,

@@ -35,8 +35,16 @@ public:
     std::uint8_t RoleKind = 0; ///< 0 role, 1 login, 2 user
 };
 
-/// A grant: privileges on an object, a system or statement permission, or membership in a role.
-/// Kind dboGrant.
+/// Privilege bits of Firebird 3's DDL rights (beyond the words of the other dialects): CREATE,
+/// ALTER ANY and DROP ANY of a metadata class (ALTER and DROP of the database).
+inline constexpr int GrantBitCreate = 44, GrantBitAlterAny = 45, GrantBitDropAny = 46;
+
+/// The metadata class of a Firebird 3 RDB$OBJECT_TYPE (20 the database, 21 tables ... 32 filters) as
+/// GRANT names it ("DATABASE", "TABLE", "CHARACTER SET", ...); empty for any other code.
+std::string_view MetadataClassOfObjectType(int Code);
+
+/// A grant: privileges on an object, a system or statement permission, a Firebird 3 DDL right on a
+/// metadata class, or membership in a role. Kind dboGrant.
 class TGntData : public TDbObj {
 public:
     explicit TGntData(TCustomObjs* AOwner = nullptr);
@@ -56,6 +64,10 @@ public:
     /// Membership in a role (object kind dboRole).
     bool IsRoleMembership() const { return ObjectKind == TDbObject::dboRole; }
     bool HasPrivilege(int Bit) const { return (Privileges >> Bit) & 1u; }
+    /// A Firebird 3 DDL right (GRANT CREATE TABLE, ALTER ANY VIEW, DROP DATABASE ...).
+    bool IsDDLRight() const { return !MetadataClass.empty(); }
+    /// False for a DDL right while the effective server is no Firebird 3 or later: it has no such text.
+    bool IsWritable() const;
 
     std::uint64_t Privileges = 0; ///< 48 bits, bit n for privilege word n
     std::string GranteeName;
@@ -66,6 +78,9 @@ public:
     TStringList Columns;
     TCmpObjType CompareKind = TCmpObjType::coGrant;
     std::string StatementText; ///< when set, the grant's whole text
+    /// The metadata class of a Firebird 3 DDL right ("TABLE", "CHARACTER SET", "DATABASE", ...;
+    /// sequences are "GENERATOR"); empty for every other grant.
+    std::string MetadataClass;
 
     /// The key the grant would have without its grant or admin option.
     std::string KeyWithoutOption() const;

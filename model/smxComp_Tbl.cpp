@@ -45,9 +45,11 @@ TFldData* FindFieldNear(const TTblData* T, std::string_view Name, int Hint) {
 
 // True when the texts of A and B are built under one InterBase context as far as a stored column
 // that is not domain-typed reads it: the same effective options, the same kind of parent, neither
-// column computed nor holding a table type (whose text is built with the context).
+// column computed, an identity column (whose options its generator holds) nor holding a table type
+// (whose text is built with the context).
 bool SameIBTextContext(const TFldData& A, const TFldData& B) {
     if (A.TableType || B.TableType || A.IsComputed() || B.IsComputed()) return false;
+    if (A.Identity || B.Identity) return false;
     if (A.GetDatabaseType() != dbInterBase || B.GetDatabaseType() != dbInterBase) return false;
     const TIBServerOptions* options = A.GetIBServerOptions();
     return options && options == B.GetIBServerOptions() && A.GetParentKind() == B.GetParentKind();
@@ -221,8 +223,9 @@ TColumnTextContext TFldData::GetTextContext() const {
         if (StartsStr("CREATE ", body)) body.erase(0, 7);
         x.TableTypeBody = body;
     }
-    // Only the DB2 definition writes the identity options.
-    if (Generator && x.DatabaseType == dbDB2) x.IdentityOptions = Generator->GetIdentityOptions();
+    // The DB2 definition writes the identity options, Firebird 3 those of an identity column.
+    if ((x.DatabaseType == dbDB2 || (x.DatabaseType == dbInterBase && Identity)) && Generator)
+        x.IdentityOptions = Generator->GetIdentityOptions();
     x.Quote = [this](std::string_view Name) { return QuoteName(Name); };
     return x;
 }

@@ -67,6 +67,18 @@ std::string IBTriggerTypeText(std::int32_t Code) {
     return s;
 }
 
+std::string DDLTriggerEventText(std::uint64_t Type) {
+    std::string s = (Type & 1) ? "AFTER " : "BEFORE ";
+    if ((Type & ~std::uint64_t{1}) == DDLTriggerAnyEvents) return s + "ANY DDL STATEMENT";
+    bool first = true;
+    for (std::size_t bit = 1; bit < DDLTriggerEvents.size(); ++bit)
+        if (((Type >> bit) & 1) && !DDLTriggerEvents[bit].empty()) {
+            s += (first ? "" : " OR ") + std::string(DDLTriggerEvents[bit]);
+            first = false;
+        }
+    return s;
+}
+
 // ===================================================================================================
 // TTrgData
 
@@ -97,11 +109,27 @@ std::string TTrgData::EmptyTriggerBody() const {
     }
 }
 
-std::string TTrgData::BodyText() const {
+bool TTrgData::IsDDLTrigger() const {
+    return IsDatabaseTrigger() && (StartsStr("BEFORE ", DatabaseEvent) || StartsStr("AFTER ", DatabaseEvent));
+}
+
+std::string TTrgData::GetBodyText() const {
     // Sources are stored trimmed; an emptied trigger is written with the empty body as the dialect
     // has it, so that its CREATE text equals its empty-body text.
     const std::string empty = EmptyTriggerBody();
-    return GetSource() == Trim(empty) ? empty : GetSource();
+    if (GetSource() == Trim(empty)) return empty;
+    if (!EngineName.empty() && GetSource().empty()) {
+        const std::string clause =
+            "EXTERNAL NAME " + QuotedStr(ExternalName) + "\r\n" + "ENGINE " + EngineName;
+        const TIBServerOptions* ib = GetIBServerOptions();
+        const bool firebird3 = GetDatabaseType() == dbInterBase && ib &&
+                               (ib->GetSQLServerVersion() == TIBSQLServerVersionType::st_Firebird_30 ||
+                                ib->GetSQLServerVersion() == TIBSQLServerVersionType::st_Firebird_40);
+        if (firebird3) return clause;
+        // Older servers run no external code: the trigger is written with the empty body.
+        return FormatComment(clause + ": needs Firebird 3.0 or later") + "\r\n" + empty;
+    }
+    return GetSource();
 }
 
 std::string TTrgData::Header(bool Alter) const {
@@ -220,7 +248,10 @@ std::string TTrgData::Header(bool Alter) const {
         std::string s = "CREATE TRIGGER " + name;
         s += TableName == "DATABASE" ? std::string("\r\n") : " FOR " + table + "\r\n";
         s += Active ? "ACTIVE " : "INACTIVE ";
-        s += IsDatabaseTrigger() ? "ON " + DatabaseEvent + "\r\n" : IBTriggerTypeText(IBTypeCode);
+        if (IsDDLTrigger())
+            s += DatabaseEvent; // BEFORE CREATE TABLE, AFTER ANY DDL STATEMENT, ...
+        else
+            s += IsDatabaseTrigger() ? "ON " + DatabaseEvent + "\r\n" : IBTriggerTypeText(IBTypeCode);
         return s + " POSITION " + IntToStr(Position) + " " + "\r\n";
     }
     }
@@ -229,12 +260,12 @@ std::string TTrgData::Header(bool Alter) const {
 std::string TTrgData::GetCreateSQL() const {
     const TDatabaseType t = GetDatabaseType();
     if ((t == dbMSSQL || t == dbSybaseASE) && GetSource().empty()) return Definition;
-    return Header(false) + BodyText();
+    return Header(false) + GetBodyText();
 }
 
 std::string TTrgData::GetCachedSQL() const {
     if (!cachedBodySet_) {
-        cachedBody_ = BodyText();
+        cachedBody_ = GetBodyText();
         cachedBodySet_ = true;
     }
     return Header(false) + cachedBody_;
@@ -245,8 +276,8 @@ std::string TTrgData::GetEmptyBodySQL() const {
 }
 
 std::string TTrgData::GetAlterSQL() const {
-    if (GetDatabaseType() == dbMSSQL) return Header(true) + BodyText();
-    return "ALTER TRIGGER " + QuoteName(GetName()) + "\r\n" + BodyText();
+    if (GetDatabaseType() == dbMSSQL) return Header(true) + GetBodyText();
+    return "ALTER TRIGGER " + QuoteName(GetName()) + "\r\n" + GetBodyText();
 }
 
 std::string TTrgData::GetDropSQL() const {
@@ -407,6 +438,8 @@ void CreateNewTriggers(TCustomObjs* MasterObjs, TCustomObjs* TargetObjs, TCustom
         if (auto* twin = AsTrigger(m->GetPartner())) {
             m->SetBodyEmptied(false);
             twin->SetSource(m->GetSource());
+            twin->ExternalName = m->ExternalName;
+            twin->EngineName = m->EngineName;
         }
         if (CompareObjects.contains(TCmpObjType::coDescription) && !m->GetDescription().empty())
             AddDescription(Exec, *m);
@@ -447,7 +480,7 @@ void AlterTriggers(TCustomSchemalyst* Comparer) {
             t->DropWithDependents();
             m->CreateDependDef();
         } else if (alterable) {
-            if (!t || t->GetSource() != m->GetSource() || m->BodyEmptied) {
+            if (!t || t->GetBodyText() != m->GetBodyText() || m->BodyEmptied) {
                 m->ProcessDependents();
                 AddTrigger(exec, *m, m->GetAlterSQL(), TDbOperation::odbAlter);
                 m->MarkCreated();

@@ -43,6 +43,38 @@ inline constexpr std::array<TTrgType, 14> TrgTypes = {{
 /// The time and events of an InterBase table-trigger type code ("AFTER INSERT OR UPDATE", ...).
 std::string IBTriggerTypeText(std::int32_t Code);
 
+/// Firebird 3 DDL triggers: bit 14 of RDB$TRIGGER_TYPE marks one, bit 0 is AFTER, and each event
+/// has a bit of its own (bits 13 to 15 carry none).
+inline constexpr std::uint64_t DDLTriggerFlag = 0x4000;
+/// The event bits of ANY DDL STATEMENT (every bit but 0, 13 and 63).
+inline constexpr std::uint64_t DDLTriggerAnyEvents = 0x7FFFFFFFFFFFDFFE;
+/// The DDL event of each bit of a DDL trigger's type, as the server names it; empty for none.
+// clang-format off
+inline constexpr std::array<std::string_view, 48> DDLTriggerEvents = {
+    "",                                                         // 0: AFTER
+    "CREATE TABLE", "ALTER TABLE", "DROP TABLE",                // 1..3
+    "CREATE PROCEDURE", "ALTER PROCEDURE", "DROP PROCEDURE",    // 4..6
+    "CREATE FUNCTION", "ALTER FUNCTION", "DROP FUNCTION",       // 7..9
+    "CREATE TRIGGER", "ALTER TRIGGER", "DROP TRIGGER",          // 10..12
+    "", "", "",                                                 // 13..15
+    "CREATE EXCEPTION", "ALTER EXCEPTION", "DROP EXCEPTION",    // 16..18
+    "CREATE VIEW", "ALTER VIEW", "DROP VIEW",                   // 19..21
+    "CREATE DOMAIN", "ALTER DOMAIN", "DROP DOMAIN",             // 22..24
+    "CREATE ROLE", "ALTER ROLE", "DROP ROLE",                   // 25..27
+    "CREATE INDEX", "ALTER INDEX", "DROP INDEX",                // 28..30
+    "CREATE SEQUENCE", "ALTER SEQUENCE", "DROP SEQUENCE",       // 31..33
+    "CREATE USER", "ALTER USER", "DROP USER",                   // 34..36
+    "CREATE COLLATION", "DROP COLLATION", "ALTER CHARACTER SET", // 37..39
+    "CREATE PACKAGE", "ALTER PACKAGE", "DROP PACKAGE",          // 40..42
+    "CREATE PACKAGE BODY", "DROP PACKAGE BODY",                 // 43, 44
+    "CREATE MAPPING", "ALTER MAPPING", "DROP MAPPING",          // 45..47
+};
+// clang-format on
+
+/// The event clause of a DDL trigger's type, as the server writes it: "BEFORE CREATE TABLE OR
+/// ALTER TABLE", "AFTER ANY DDL STATEMENT".
+std::string DDLTriggerEventText(std::uint64_t Type);
+
 /// A table, view, database or server trigger. Kind dboTrigger. The body is the inherited source.
 class TTrgData : public TDbObj {
 public:
@@ -86,6 +118,11 @@ public:
     TDbObj* GetLinkedObject() const;
     /// A "DATABASE" or "ALL SERVER" trigger.
     bool IsDatabaseTrigger() const { return TableName == "DATABASE" || TableName == "ALL SERVER"; }
+    /// A Firebird 3 DDL trigger: a database trigger whose event clause starts with BEFORE or AFTER.
+    bool IsDDLTrigger() const;
+    /// The body as the CREATE and ALTER texts write it: the source, the empty body of the dialect
+    /// for an emptied trigger, or the EXTERNAL NAME ... ENGINE clause of an external trigger.
+    std::string GetBodyText() const;
 
     std::string TableName; ///< the table or view the trigger belongs to, or "DATABASE"/"ALL SERVER"
     std::uint8_t BodyEmptied = 0;
@@ -103,12 +140,13 @@ public:
     std::uint8_t TSQLForm = 0; ///< SQL Anywhere: the form ON table FOR events
     std::uint8_t WithAppend = 0, NotForReplication = 0;
     std::string DatabaseEvent; ///< the event clause of a database or DDL trigger
+    /// Firebird 3 external trigger: the EXTERNAL NAME text and the ENGINE name (empty for PSQL).
+    std::string ExternalName, EngineName;
     /// MS SQL/ASE: the whole definition, the CREATE text of a trigger without a body.
     std::string Definition;
 
 private:
     std::string Header(bool Alter) const;
-    std::string BodyText() const;
 
     mutable std::string cachedBody_;
     mutable bool cachedBodySet_ = false;

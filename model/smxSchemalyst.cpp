@@ -324,6 +324,9 @@ void AlterPackages(TSchemalyst& c) {
 void CreatePackages(TSchemalyst& c) {
     smx::CreatePackages(&c);
 }
+void UpdatePackageDescriptions(TSchemalyst& c) {
+    smx::UpdatePackageDescriptions(&c);
+}
 // Publications.
 void DropPublications(TSchemalyst& c) {
     smx::DropPublications(&c);
@@ -424,7 +427,8 @@ constexpr std::array<StepRow, 49> StepTable = {{
     /* 39 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::AlterProcedures(c); }},
     /* 40 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) { steps::DropDefaults(c); steps::DropRules(c); }},
     /* 41 */ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) {
-                 steps::DropPackages(c); steps::AlterPackages(c); steps::CreatePackages(c); }},
+                 steps::DropPackages(c); steps::AlterPackages(c); steps::CreatePackages(c);
+                 steps::UpdatePackageDescriptions(c); }},
     /* 42 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::UpdateColumnOrder(c); }},
     /* 43 */ {{coTable}, AnyType, false, [](TSchemalyst& c) {
                  steps::DropPublications(c); steps::AlterPublications(c); steps::CreatePublications(c); }},

@@ -172,6 +172,20 @@ void TIbExParser::DependOnName(TDbObject Kind) {
     NextToken();
 }
 
+void TIbExParser::DependOnRoutine(TDbObject Kind) {
+    if (!Expect(tkIdent)) return;
+    const std::string Name = TokenText_;
+    NextToken();
+    if (Token_ != tkDot) {
+        Depend(Name, KindOnly(Kind));
+        return;
+    }
+    // package.routine: the package is what the object needs.
+    Depend(Name, KindOnly(dboPackage));
+    NextToken();
+    if (Expect(tkIdent)) NextToken();
+}
+
 void TIbExParser::ColumnRef(std::string_view Alias, std::string_view Column) {
     if (Current_) LinkFieldDepend(Current_, Alias, Column);
 }
@@ -586,7 +600,7 @@ void TIbExParser::ParseBodyStatement() {
         NextToken();
         if (Is(tkPROCEDURE)) {
             NextToken();
-            DependOnName(dboProcedure);
+            DependOnRoutine(dboProcedure);
             if (Token_ == tkLParen) {
                 NextToken();
                 if (Token_ != tkRParen) ParseExpressionList();
@@ -1254,8 +1268,17 @@ void TIbExParser::ParseTableRef(TBodyContext& Ctx) {
         ExpectAndNext(tkRParen);
     } else if (Expect(tkIdent)) {
         Name = TokenText_;
-        Depend(Name, RelationKinds());
         NextToken();
+        if (Token_ == tkDot) { // package.procedure: the package is what the object needs
+            Depend(Name, KindOnly(dboPackage));
+            NextToken();
+            if (Expect(tkIdent)) {
+                Name += "." + TokenText_;
+                NextToken();
+            }
+        } else {
+            Depend(Name, RelationKinds());
+        }
         if (Token_ == tkLParen) { // a selectable procedure's arguments
             NextToken();
             if (Token_ != tkRParen) ParseExpressionList();
@@ -1745,6 +1768,12 @@ void TIbExParser::ParseIdentFactor() {
                 NextToken();
             } else if (Is(kwRDB_DB_KEY)) {
                 NextToken();
+            } else if (!Context && Token_ == tkIdent && NextIsLParen()) {
+                // package.function(...): the package is what the object needs.
+                Depend(Name, KindOnly(dboPackage));
+                const std::string Function = TokenText_;
+                NextToken();
+                ParseFunctionArgs(Function, false);
             } else if (Token_ == tkIdent || Token_ >= BaseTokenCount) {
                 ColumnRef(Name, Token_ == tkIdent ? TokenText_ : UpperCase(TokenText_));
                 NextToken();
@@ -1775,7 +1804,7 @@ void TIbExParser::ParseIdentFactor() {
     }
 }
 
-void TIbExParser::ParseFunctionArgs(const std::string& Name) {
+void TIbExParser::ParseFunctionArgs(const std::string& Name, bool OwnName) {
     // Built-in functions read their special forms (FROM, FOR, TO, USING, PLACING, AS type, IN,
     // LEADING/TRAILING/BOTH, EXTRACT and date parts) as separators between expressions; any other
     // name is a function of the container.
@@ -1881,11 +1910,11 @@ void TIbExParser::ParseFunctionArgs(const std::string& Name) {
                                            "HEX_DECODE"};
     bool Builtin = false;
     for (const char* B : Builtins)
-        if (SameText(Name, B)) {
+        if (OwnName && SameText(Name, B)) {
             Builtin = true;
             break;
         }
-    if (!Builtin) Depend(Name, KindOnly(dboFunction));
+    if (!Builtin && OwnName) Depend(Name, KindOnly(dboFunction));
     TNesting N(*this);
     if (!N.Ok()) return;
     ExpectAndNext(tkLParen);

@@ -119,7 +119,9 @@ private:
     void ParseTerm();
     void ParseFactor();
     void ParseIdentFactor();
-    void ParseFunctionArgs(const std::string& Name);
+    /// The arguments of function Name; with OwnName, a function of the container is a dependency
+    /// (a packaged function's package is recorded by the caller).
+    void ParseFunctionArgs(const std::string& Name, bool OwnName = true);
     void ParseExpressionList();
     /// A data type (the script parser's, into the scratch column) whose defaults are expressions.
     void ParseLocalType();
@@ -144,6 +146,8 @@ private:
     void Depend(std::string_view Name, TDbObjectKinds Kinds);
     /// The name at the current token (reported when missing) is a dependency of kind Kind; moves past it.
     void DependOnName(TDbObject Kind);
+    /// A routine name, or package.routine whose package is the dependency; moves past it.
+    void DependOnRoutine(TDbObject Kind);
     /// Records Obj's need of Relation's Column (of a procedure: of its output parameter).
     void LinkColumn(TDbObj* Obj, TDbObj* Relation, std::string_view Column);
     /// The column reference Alias.Column of the current object.

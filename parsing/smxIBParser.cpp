@@ -63,6 +63,9 @@ bool IsFirebird3Or4(TIBSQLServerVersionType V) {
     return V == st_Firebird_30 || V == st_Firebird_40;
 }
 
+// Keyword codes of the words of Firebird 3's DDL rights and DDL triggers.
+constexpr int kwANY = 38, kwFILTER = 96;
+
 /// The filed object (a redefinition updates it in place), else a new one named Name, held in Made
 /// until it is filed.
 template <class T>
@@ -402,7 +405,10 @@ void TIbParser::ParseCreate() {
             ParseView(tkALTER);
         else if (IsWord("PACKAGE") && IsFirebird3Or4(V))
             ParsePackage(tkALTER);
-        else {
+        else if ((Is(tkGENERATOR) || IsWord("SEQUENCE")) && IsFirebird3Or4(V)) {
+            ParseGenerator(true);
+            SkipTerminator();
+        } else {
             Error("Unknown ALTER-statement");
             NextToken();
         }
@@ -748,6 +754,9 @@ void TIbParser::ParseComment() {
     std::string Name, Parent;
     TObjs* C = Container_;
     TDbObj* Obj = nullptr;
+    TPkgData* Package = nullptr; // the package of a packaged routine's description
+    TPkgMemberDescription Member;
+    bool AtIs = false; // the names were read up to the token after them
     auto Named = [&](TDbObject K) {
         Kind = K;
         Name = NextName();
@@ -773,9 +782,47 @@ void TIbParser::ParseComment() {
     } else if (Is(tkTABLE)) {
         Named(dboTable);
         if (C) Obj = C->FindTable(Name);
-    } else if (Is(tkPROCEDURE)) {
-        Named(dboProcedure);
-        if (C) Obj = C->FindProcedure(Name);
+    } else if (Is(tkPROCEDURE) || Is(tkFUNCTION) || Is(tkPARAMETER)) {
+        // [PROCEDURE | FUNCTION] [PARAMETER] [package.]routine[.parameter]: a packaged routine's
+        // description belongs to its package; a function is a routine of the procedure list or
+        // an external function; PARAMETER alone names a procedure's parameter.
+        const std::string Word = Is(tkFUNCTION) ? "FUNCTION" : "PROCEDURE";
+        bool Param = Is(tkPARAMETER);
+        NextToken();
+        if (!Param && Is(tkPARAMETER)) {
+            Param = true;
+            NextToken();
+        }
+        std::vector<std::string> N;
+        N.push_back(Expect(tkIdent) ? TokenText_ : std::string());
+        NextToken();
+        while (Token_ == tkDot && N.size() < 3) {
+            N.push_back(NextName());
+            NextToken();
+        }
+        AtIs = true;
+        const std::size_t Own = Param ? 2 : 1; // names of the routine itself (and its parameter)
+        if (N.size() > Own) {                  // packaged
+            Kind = dboPackage;
+            Name = N[0];
+            Member = {Word, N[1], Param ? N[2] : std::string(), {}};
+            if (C) Package = C->FindPackage(Name);
+        } else if (Param && N.size() == 2) {
+            Kind = dboParam;
+            Parent = N[0];
+            Name = N[1];
+            if (C) Obj = C->FindProcedureParam(Parent, Name);
+        } else if (!Param && N.size() == 1) {
+            Kind = dboProcedure;
+            Name = N[0];
+            if (C) Obj = C->FindProcedure(Name);
+            if (C && !Obj && Word == "FUNCTION") Obj = C->FindObject(TObjsList::olFunctions, Name);
+        } else {
+            Error("Unknown Comment-statement");
+        }
+    } else if (IsWord("PACKAGE")) {
+        Named(dboPackage);
+        if (C) Obj = C->FindPackage(Name);
     } else if (Is(tkROLE)) {
         Named(dboRole);
         if (C) Obj = C->FindRole(Name);
@@ -789,9 +836,6 @@ void TIbParser::ParseComment() {
         NextAndExpect(tkFUNCTION);
         Named(dboFunction);
         if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
-    } else if (Is(tkPARAMETER)) {
-        Dotted(dboParam);
-        if (C) Obj = C->FindProcedureParam(Parent, Name);
     } else if (Is(tkCOLUMN) || IsWord("COLUMN")) {
         Dotted(dboField);
         if (C) {
@@ -801,13 +845,17 @@ void TIbParser::ParseComment() {
     } else {
         Error("Unknown Comment-statement");
     }
-    NextAndExpect(tkIS);
+    if (AtIs)
+        Expect(tkIS);
+    else
+        NextAndExpect(tkIS);
     NextToken();
     const bool Valid = Token_ == tkString || Token_ == tkNULL;
     const std::string Text = Token_ == tkString ? StringValue_ : std::string();
     if (!Valid) Error("Invalid comment text");
     NextToken();
     if (Obj && Valid) Obj->SetDescription(Text);
+    if (Package && Valid) Package->SetMemberDescription(Member.Kind, Member.Routine, Member.Param, Text);
     EmitStatement(stStatement, Name, Statement_, Parent, odbDescription, Kind);
 }
 
@@ -838,9 +886,22 @@ void TIbParser::ParseDrop() {
         Kind = dboView;
     else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
         Kind = dboGenerator;
+    else if (IsWord("PACKAGE"))
+        Kind = dboPackage;
     else
         Error("Unknown DROP statement");
-    const std::string Name = NextName();
+    std::string Name;
+    if (Kind == dboPackage) {
+        // DROP PACKAGE [BODY] name: without its body the package keeps its header.
+        NextToken();
+        const bool Body = IsWord("BODY");
+        if (Body) NextToken();
+        if (Expect(tkIdent)) Name = TokenText_;
+        if (Body && Container_)
+            if (TPkgData* K = Container_->FindPackage(Name)) K->SetSource("");
+    } else {
+        Name = NextName();
+    }
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbDrop, Kind);
     ExpectAndNext(tkTerminator);
@@ -1212,6 +1273,29 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
         NextToken();
         if (ExpectWord("IDENTITY")) Column->Identity = true;
         NextToken();
+        // (START WITH n) and, from Firebird 4 on, INCREMENT [BY] n: kept by the column's generator.
+        if (Token_ == tkLParen) {
+            TGnrData* G = Column->Generator ? Column->Generator.get() : nullptr;
+            NextToken();
+            while (Token_ != tkRParen && Token_ != tkEOF && Token_ != tkTerminator) {
+                const std::size_t Before = TokenStart_;
+                if (IsWord("START")) {
+                    NextAndExpect(tkWITH);
+                    NextToken();
+                    const std::string V = ReadSignedInteger();
+                    if (G) G->StartValue = V == "0" ? std::string() : V;
+                } else if (IsWord("INCREMENT")) {
+                    NextToken();
+                    if (Is(tkBY)) NextToken();
+                    const std::string V = ReadSignedInteger();
+                    if (G) G->Increment = V == "1" ? std::string() : V;
+                } else {
+                    Error("Must be: START WITH / INCREMENT BY");
+                }
+                if (TokenStart_ == Before) NextToken();
+            }
+            ExpectAndNext(tkRParen);
+        }
     }
     for (;;) {
         if (Token_ == tkDEFAULT || Token_ == tkEqual) {
@@ -1861,16 +1945,20 @@ void TIbParser::ParseTrigger(int Verb) {
         T->Position = 0;
         T->IBTypeCode = 0;
         T->DatabaseEvent.clear();
+        T->ExternalName.clear();
+        T->EngineName.clear();
         T->SetSource("");
     }
     NextToken();
-    if (Is(tkFOR)) {
+    auto OnTable = [&] { // FOR table (the legacy form) or ON table (the SQL form) names the table
         const std::string Table = NextName();
         T->SetTableName(Table);
         if (Container_)
             if (TDbObj* Tbl = Container_->FindTable(Table)) LinkDependObj(T, Tbl, "");
         NextToken();
-    }
+    };
+    const bool ForTable = Is(tkFOR);
+    if (ForTable) OnTable();
     if (Is(tkACTIVE) || Is(tkINACTIVE)) {
         T->Active = Is(tkACTIVE) ? 1 : 0;
         NextToken();
@@ -1903,7 +1991,13 @@ void TIbParser::ParseTrigger(int Verb) {
         }
         std::uint8_t Events = 0;
         int N = 0;
-        for (;;) {
+        // Without FOR table, CREATE / ALTER / DROP / ANY start the events of a DDL trigger.
+        if (!ForTable && T->Time != 0 &&
+            (Token_ == tkCREATE || Token_ == tkALTER || Token_ == tkDROP || Is(kwANY))) {
+            ReadDDLTriggerEvents(T);
+            N = -1; // no table events to read
+        }
+        for (; N >= 0;) {
             int Code = 0;
             if (Token_ == tkINSERT)
                 Code = 1;
@@ -1920,8 +2014,10 @@ void TIbParser::ParseTrigger(int Verb) {
             NextToken();
         }
         if (N == 0) Error("Missing: INSERT / UPDATE / DELETE");
-        T->Events = Events;
-        T->IBTypeCode = N ? Type - 1 : 0;
+        if (N >= 0) {
+            T->Events = Events;
+            T->IBTypeCode = N ? Type - 1 : 0;
+        }
     }
     if (Is(tkPOSITION)) {
         NextToken();
@@ -1931,6 +2027,7 @@ void TIbParser::ParseTrigger(int Verb) {
             T->Position = static_cast<std::int32_t>(V);
         NextToken();
     }
+    if (Token_ == tkON && T->Time != 0 && !T->IsDDLTrigger()) OnTable();
     if (LogWanted()) DoLogNextLine("Trigger: " + Name);
     // Without AS (ALTER TRIGGER T INACTIVE) the body stays as it was; a new body records anew what
     // it needs, the trigger's table included.
@@ -1939,11 +2036,62 @@ void TIbParser::ParseTrigger(int Verb) {
             Existing->ClearDependsOn();
             if (TDbObj* Tbl = Container_->FindTable(T->TableName)) LinkDependObj(T, Tbl, "");
         }
+        T->ExternalName.clear();
+        T->EngineName.clear();
         ReadBody(T);
+    } else if (Is(tkEXTERNAL)) {
+        // EXTERNAL [NAME] 'name' ENGINE engine [AS 'body']: the code lives outside the database.
+        NextToken();
+        if (IsWord("NAME")) NextToken();
+        if (Expect(tkString)) T->ExternalName = StringValue_;
+        NextToken();
+        if (ExpectWord("ENGINE") && NextAndExpect(tkIdent)) T->EngineName = UpperCase(TokenText_);
+        NextToken();
+        if (Is(tkAS)) { // a body text handed to the engine: kept nowhere, the server keeps none either
+            NextToken();
+            Expect(tkString);
+            NextToken();
+        }
+        if (Existing) Existing->ClearDependsOn();
+        T->SetSource("");
     }
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboTrigger);
     if (Made) FileParsed(Made.release(), TObjsList::olTriggers);
     ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ReadDDLTriggerEvents(TTrgData* T) {
+    // The trigger's time was read: Time 2 is AFTER. The events are collected as type bits, so that
+    // the event clause is written in the server's order whatever the script's.
+    std::uint64_t Type = DDLTriggerFlag | (T->Time == 2 ? 1u : 0u);
+    if (Is(kwANY)) {
+        NextToken();
+        if (ExpectWord("DDL")) NextToken();
+        if (ExpectWord("STATEMENT")) NextToken();
+        Type |= DDLTriggerAnyEvents;
+    } else {
+        for (;;) {
+            // A verb and one or two words: CREATE TABLE, DROP PACKAGE BODY, ALTER CHARACTER SET.
+            std::string Event = UpperCase(TokenText_);
+            NextToken();
+            while (Token_ != tkOR && Token_ != tkEOF && Token_ != tkTerminator && !Is(tkPOSITION) &&
+                   !Is(tkAS) && !Is(tkEXTERNAL) && Event.size() < 32) {
+                Event += " " + UpperCase(TokenText_);
+                NextToken();
+            }
+            const auto* It = std::find(DDLTriggerEvents.begin() + 1, DDLTriggerEvents.end(), Event);
+            if (It == DDLTriggerEvents.end())
+                Error("Unknown DDL event: " + Event);
+            else
+                Type |= std::uint64_t{1} << (It - DDLTriggerEvents.begin());
+            if (Token_ != tkOR) break;
+            NextToken();
+        }
+    }
+    T->Time = 0;
+    T->IBTypeCode = 0;
+    T->SetTableName("DATABASE");
+    T->DatabaseEvent = DDLTriggerEventText(Type);
 }
 
 void TIbParser::ParseView(int /*Verb*/) {
@@ -2047,11 +2195,80 @@ bool TIbParser::ReadGrantPrivilege(TGntData* G) {
     return true;
 }
 
+bool TIbParser::ReadMetadataClass(std::string& Class) {
+    Class.clear();
+    if (Is(tkCHARACTER)) {
+        NextToken();
+        if (Is(tkSET)) Class = "CHARACTER SET";
+    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
+        Class = "GENERATOR"; // the server keeps one class for both words
+    } else if (Is(kwFILTER)) {
+        Class = "FILTER";
+    } else {
+        for (const auto& [Code, Word] :
+             {std::pair{tkTABLE, "TABLE"}, std::pair{tkVIEW, "VIEW"}, std::pair{tkPROCEDURE, "PROCEDURE"},
+              std::pair{tkFUNCTION, "FUNCTION"}, std::pair{tkDOMAIN, "DOMAIN"},
+              std::pair{tkEXCEPTION, "EXCEPTION"}, std::pair{tkROLE, "ROLE"},
+              std::pair{tkDATABASE, "DATABASE"}})
+            if (Is(Code)) Class = Word;
+        if (Class.empty() && (IsWord("PACKAGE") || IsWord("COLLATION"))) Class = UpperCase(TokenText_);
+    }
+    if (Class.empty()) {
+        Error("Missing: metadata class (" + GetTokenName(Token_) + ")");
+        return false;
+    }
+    NextToken();
+    return true;
+}
+
+bool TIbParser::ReadDDLRights(TGntData* G, bool All) {
+    auto Set = [G](int Bit) { G->Privileges |= std::uint64_t{1} << Bit; };
+    if (All) { // ALL [PRIVILEGES] class: every right the class has
+        if (!ReadMetadataClass(G->MetadataClass)) return false;
+        // CREATE DATABASE is no right of a database: ALL DATABASE grants ALTER and DROP.
+        if (G->MetadataClass != "DATABASE") Set(GrantBitCreate);
+        Set(GrantBitAlterAny);
+        Set(GrantBitDropAny);
+        return true;
+    }
+    for (;;) {
+        if (Token_ == tkCREATE) {
+            Set(GrantBitCreate);
+            NextToken();
+        } else if (Token_ == tkALTER || Token_ == tkDROP) {
+            Set(Token_ == tkALTER ? GrantBitAlterAny : GrantBitDropAny);
+            NextToken();
+            if (Is(kwANY)) NextToken(); // absent before DATABASE
+        } else {
+            Error("Missing: CREATE / ALTER ANY / DROP ANY (" + GetTokenName(Token_) + ")");
+            return false;
+        }
+        if (Token_ != tkComma) break;
+        NextToken();
+    }
+    return ReadMetadataClass(G->MetadataClass);
+}
+
 void TIbParser::ParseGrant() {
     auto G = std::make_unique<TGntData>(Container_);
     G->Number = Line_;
     NextToken();
-    if (ReadGrantPrivilege(G.get())) {
+    // A DDL right starts with CREATE, ALTER or DROP, or is ALL [PRIVILEGES] followed by a class
+    // instead of ON.
+    bool DDLRight = Token_ == tkCREATE || Token_ == tkALTER || Token_ == tkDROP;
+    bool All = false;
+    if (Token_ == tkALL) {
+        NextToken();
+        if (Is(tkPRIVILEGES)) NextToken();
+        All = true;
+        DDLRight = Token_ != tkON;
+        if (!DDLRight) // every privilege on a table
+            for (int Bit : {1, 2, 3, 4, 6})
+                G->Privileges |= std::uint64_t{1} << Bit;
+    }
+    if (DDLRight) {
+        ReadDDLRights(G.get(), All);
+    } else if (All || ReadGrantPrivilege(G.get())) {
         while (Token_ == tkComma) {
             NextToken();
             if (!ReadGrantPrivilege(G.get())) {
@@ -2081,12 +2298,13 @@ void TIbParser::ParseGrant() {
         }
         if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && G->HasPrivilege(4)) Kind = dboTable;
         G->ObjectKind = Kind;
+        NextToken();
     } else {
         // Membership in a role.
         if (Expect(tkIdent)) G->ObjectName = TokenText_;
         G->ObjectKind = dboRole;
+        NextToken();
     }
-    NextToken();
     ExpectAndNext(tkTO);
     if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE")) {
         G->GranteeKind = Is(tkPROCEDURE) ? dboProcedure
@@ -2129,14 +2347,27 @@ void TIbParser::ParseGrant() {
     NextToken();
     if (LogWanted()) DoLogNextLine("Grant: " + G->GetCreateSQL());
     if (!Container_) return;
+    if (G->IsDDLRight() && G->MetadataClass == "DATABASE" && G->HasPrivilege(GrantBitCreate)) {
+        // The right to create databases lives in the security database, not in this one.
+        const std::string Text = "GRANT CREATE DATABASE is kept in the security database: not compared.";
+        GetMsgManager().AddMessage(Text, 1);
+        DoLogNextLine(Text);
+        return;
+    }
     if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
     if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
 }
 
-void TIbParser::ParseGenerator() {
+void TIbParser::ParseGenerator(bool Alter) {
     const std::string Name = NextName();
-    auto G = std::make_unique<TGnrData>(Container_);
-    G->SetName(Name);
+    // RECREATE defines a filed generator anew; CREATE OR ALTER changes what it states.
+    TGnrData* Existing = Container_ ? Container_->FindGenerator(Name) : nullptr;
+    std::unique_ptr<TGnrData> Made;
+    TGnrData* G = FiledOrNew(Existing, Made, Container_, Name);
+    if (!Alter) {
+        G->StartValue.clear();
+        G->Increment.clear();
+    }
     NextToken();
     if (IsFirebird3Or4(ServerVersion())) {
         if (IsWord("RESTART")) NextToken();
@@ -2154,8 +2385,8 @@ void TIbParser::ParseGenerator() {
         }
     }
     if (LogWanted()) DoLogNextLine("Generator: " + Name);
-    EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboGenerator);
-    FileParsed(G.release(), TObjsList::olGenerators);
+    EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboGenerator);
+    if (Made) FileParsed(Made.release(), TObjsList::olGenerators);
 }
 
 void TIbParser::ParseCreateRole() {
@@ -2300,7 +2531,26 @@ void TIbParser::ParseAlterCharacterSet() {
 }
 
 void TIbParser::ParseAlterSequence() {
-    ReportSkipped(stStatement, NextName(), odbAlter, dboGenerator);
+    // RESTART WITH n sets the start value the server keeps (a RESTART without WITH keeps it) and
+    // INCREMENT [BY] n the step; what the server accepts beyond them is skipped as before.
+    const std::string Name = NextName();
+    TGnrData* G = Container_ ? Container_->FindGenerator(Name) : nullptr;
+    NextToken();
+    if (IsWord("RESTART")) {
+        NextToken();
+        if (Is(tkWITH)) {
+            NextToken();
+            const std::string V = ReadSignedInteger();
+            if (G) G->StartValue = V == "0" ? std::string() : V;
+        }
+    }
+    if (IsWord("INCREMENT")) {
+        NextToken();
+        if (Is(tkBY)) NextToken();
+        const std::string V = ReadSignedInteger();
+        if (G) G->Increment = V == "1" ? std::string() : V;
+    }
+    ReportSkipped(stStatement, Name, odbAlter, dboGenerator);
 }
 
 void TIbParser::ParseCollation() {

@@ -27,6 +27,7 @@ class TGntData;
 class TPkgData;
 class TPrcData;
 class TTblData;
+class TTrgData;
 
 // --- InterBase keyword codes the statement routines test --------------------------------------------
 // The codes of the InterBase keyword table (model/smxKeywords); a test checks them against it.
@@ -283,6 +284,9 @@ protected:
     /// TRIGGER name [FOR table] [ACTIVE|INACTIVE] [ON event | BEFORE/AFTER events] [POSITION n] [AS
     /// body]. CREATE replaces a filed trigger's definition; ALTER changes only what it states.
     virtual void ParseTrigger(int Verb);
+    /// The events of a DDL trigger after BEFORE/AFTER (ANY DDL STATEMENT, or CREATE TABLE OR ...):
+    /// the trigger becomes a database trigger with the event clause as the server writes it.
+    void ReadDDLTriggerEvents(TTrgData* T);
     /// VIEW name [(columns)] AS select; a filed view of the name takes the new definition.
     virtual void ParseView(int Verb);
     /// GRANT privileges ON object | role TO grantee [WITH GRANT/ADMIN OPTION]: merged into a filed
@@ -290,8 +294,9 @@ protected:
     virtual void ParseGrant();
     /// DECLARE EXTERNAL FUNCTION (after FUNCTION): arguments, RETURNS, FREE_IT, entry point, module.
     virtual void ParseDeclareFunction();
-    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n].
-    virtual void ParseGenerator();
+    /// CREATE GENERATOR / SEQUENCE name [START WITH n] [INCREMENT [BY] n]; a filed generator of the
+    /// name is defined anew, or with Alter (CREATE OR ALTER) changed as far as the statement says.
+    virtual void ParseGenerator(bool Alter = false);
     virtual void ParseCreateRole();
     /// EXCEPTION name 'message' at the name; the filed exception of the name (Existing, or found)
     /// takes the message.
@@ -299,8 +304,9 @@ protected:
     virtual void ParseAlterException();
     /// DOMAIN name [AS] type with its default, NOT NULL, CHECK and COLLATE.
     virtual void ParseCreateDomain();
-    /// ALTER DOMAIN and ALTER SEQUENCE are reported; the container keeps the objects as they are.
+    /// ALTER DOMAIN is reported; the container keeps the domain as it is.
     virtual void ParseAlterDomain();
+    /// ALTER SEQUENCE is reported; RESTART WITH n and INCREMENT [BY] n change the filed generator.
     virtual void ParseAlterSequence();
     /// ALTER DATABASE: SET LINGER TO n / DROP LINGER into the database settings, SET DEFAULT
     /// CHARACTER SET into DBCharSet; other forms are reported and passed over.
@@ -339,6 +345,13 @@ protected:
     /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
     /// false when the token is no privilege.
     bool ReadGrantPrivilege(TGntData* G);
+    /// Firebird 3's DDL rights at the current token (CREATE, ALTER ANY, DROP ANY, separated by
+    /// commas; with All, ALL [PRIVILEGES] has been read) and their metadata class into G; false, with
+    /// a message, when they are incomplete.
+    bool ReadDDLRights(TGntData* G, bool All);
+    /// The metadata class word of a DDL right at the current token ("CHARACTER SET", "TABLE", ...;
+    /// SEQUENCE reads as "GENERATOR"); moves past it. False, with a message, when none stands there.
+    bool ReadMetadataClass(std::string& Class);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
     /// The parser of INPUT files (one of this parser's class, so bodies are read alike).

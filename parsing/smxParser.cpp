@@ -1356,7 +1356,7 @@ void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObje
         {dboProcedure, TObjsList::olProcedures}, {dboTrigger, TObjsList::olTriggers},
         {dboGenerator, TObjsList::olGenerators}, {dboIndex, TObjsList::olIndices},
         {dboException, TObjsList::olExceptions}, {dboDomain, TObjsList::olDomains},
-        {dboFunction, TObjsList::olFunctions}};
+        {dboFunction, TObjsList::olFunctions},   {dboPackage, TObjsList::olPackages}};
     for (const auto& [Kind, List] : Order) {
         if (!Has(Kind)) continue;
         if ((Hit = C.FindObject(List, Name)) != nullptr) break;

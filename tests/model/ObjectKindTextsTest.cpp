@@ -181,9 +181,16 @@ TEST(ObjectKindTexts, GeneratorsAndSequences) {
     pgFull->OwnedBy = "t.id";
 
     TGnrData* gen = File(ib, Make<TGnrData>(&ib, "G1"));
-    gen->Increment = "5"; // InterBase generators are written without options
+    gen->Increment = "5"; // Firebird 3 writes it as a sequence; older servers know only the name
     TGnrData* gen6 = File(ib6, Make<TGnrData>(&ib6, "G1"));
     TGnrData* gen25 = File(fb25, Make<TGnrData>(&fb25, "G1"));
+    gen25->Increment = "5";
+    TGnrData* plain = File(ib, Make<TGnrData>(&ib, "G2"));
+    plain->StartValue = "0";
+    plain->Increment = "1";
+    TGnrData* started = File(ib, Make<TGnrData>(&ib, "G3"));
+    started->StartValue = "-20";
+    started->Increment = "2";
 
     TGnrData* db2Seq = File(db2, Make<TGnrData>(&db2, "S"));
     db2Seq->StartValue = "100";
@@ -215,7 +222,10 @@ TEST(ObjectKindTexts, GeneratorsAndSequences) {
          "CYCLE "
          "OWNED BY t.id"},
         {"PostgreSQL drop", pgFull->GetDropSQL(), "DROP SEQUENCE public.s2"},
-        {"generator", gen->GetCreateSQL(), "CREATE GENERATOR G1"},
+        {"generator", gen->GetCreateSQL(), "CREATE SEQUENCE G1 INCREMENT BY 5"},
+        {"generator, Firebird 2.5", gen25->GetCreateSQL(), "CREATE GENERATOR G1"},
+        {"generator with the server's start and increment", plain->GetCreateSQL(), "CREATE GENERATOR G2"},
+        {"sequence", started->GetCreateSQL(), "CREATE SEQUENCE G3 START WITH -20 INCREMENT BY 2"},
         {"generator drop, Firebird 3", gen->GetDropSQL(), "DROP GENERATOR G1"},
         {"generator drop, Firebird 2.5", gen25->GetDropSQL(), "DROP GENERATOR G1"},
         {"generator drop, InterBase 6", gen6->GetDropSQL(),
@@ -375,6 +385,10 @@ TEST(ObjectKindTexts, InterBaseGrants) {
     TGntData* member = File(ib, Membership(ib, "R2", "U2", 2));
     TGntData* plainMember = File(ib, Membership(ib, "R_READ", "U3"));
     TGntData* reserved = File(ib, Grant(ib, Select, "ORDER", dboTable, "U"));
+    TGntData* ddl =
+        Grant(ib, (1ull << GrantBitAlterAny) | (1ull << GrantBitDropAny), "", dboUnknown, "U4", dboUser, 1);
+    ddl->MetadataClass = "DATABASE";
+    File(ib, ddl);
     Check({
         {"grant option", withOption->GetCreateSQL(), "GRANT SELECT, UPDATE ON T TO U WITH GRANT OPTION"},
         {"grant option revoke", withOption->GetDropSQL(),
@@ -400,7 +414,16 @@ TEST(ObjectKindTexts, InterBaseGrants) {
         {"membership revoke without option", plainMember->GetDropSQL(), "REVOKE R_READ FROM U3"},
         {"reserved word at dialect 3", reserved->GetCreateSQL(), "GRANT SELECT ON \"ORDER\" TO U"},
         {"key at dialect 1", reserved->GetFullName(), "GRANT SELECT ON ORDER TO U"},
+        {"DDL rights (no ANY for the database)", ddl->GetCreateSQL(),
+         "GRANT ALTER, DROP DATABASE TO U4 WITH GRANT OPTION"},
+        {"DDL rights revoke", ddl->GetDropSQL(), "REVOKE GRANT OPTION FOR ALTER, DROP DATABASE FROM U4"},
+        {"whole DDL revoke", ddl->RevokeText(3, false), "REVOKE ALTER, DROP DATABASE FROM U4"},
     });
+    EXPECT_TRUE(ddl->IsWritable());
+    KindObjs fb25(dbInterBase, V::st_Firebird_25);
+    TGntData* old = File(fb25, Grant(fb25, 1ull << GrantBitCreate, "", dboUnknown, "U4"));
+    old->MetadataClass = "TABLE";
+    EXPECT_FALSE(old->IsWritable()) << "DDL rights come with Firebird 3";
     // The same grant on V read from the database (object type 0, a table) pairs with the view grant.
     TGntData* asTable = Grant(ib, Select, "V", dboTable, "U1");
     EXPECT_EQ(asTable->GetFullName(), onView->GetFullName());

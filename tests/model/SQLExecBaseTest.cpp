@@ -120,7 +120,8 @@ TEST(SQLExecBase, ExecutableKinds) {
         EXPECT_EQ(exec.GetLineTotal(), 0);
         EXPECT_EQ(exec.GetStatementCount(), 0);
     }
-    for (TStatType k : {stStatement, stProcedure, stTrigger, stDescription, stInsert, stUpdate, stDelete}) {
+    for (TStatType k :
+         {stStatement, stProcedure, stTrigger, stDescription, stInsert, stUpdate, stDelete, stPackage}) {
         TCustomSQLExec exec;
         exec.AddStatement("x", k);
         EXPECT_EQ(exec.GetHasExecutableStatements(), 1) << static_cast<int>(k);

@@ -13,6 +13,7 @@
 #include "model/smxComp_Exc.h"
 #include "model/smxComp_Gnr.h"
 #include "model/smxComp_Idx.h"
+#include "model/smxComp_Pkg.h"
 #include "model/smxComp_Prc.h"
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Trg.h"
@@ -56,11 +57,12 @@ std::set<std::string> Deps(const TDbObj* Obj) {
 }
 
 /// The container of the dependency checks: T(ID, PRICE, QTY), U(ID, T_ID, NOTE), generators G and
-/// QTY, exception E, procedure P2 (X) returning (Y).
+/// QTY, exception E, procedure P2 (X) returning (Y), package PK.
 struct BodySetup : TIbSetup {
     explicit BodySetup(TIBSQLServerVersionType V = st_Firebird_30) : TIbSetup(V) {
         T = FileTable(Objs(), "T", {"ID", "PRICE", "QTY"});
         U = FileTable(Objs(), "U", {"ID", "T_ID", "NOTE"});
+        File<TPkgData>(Objs(), "PK");
         File<TGnrData>(Objs(), "G");
         File<TGnrData>(Objs(), "QTY");
         File<TExcData>(Objs(), "E");
@@ -116,6 +118,11 @@ TEST(BodyParser, DependenciesOfEachKindOfBody) {
     auto* P = B.Body<TPrcData>("P", "DECLARE VARIABLE V INTEGER; BEGIN FOR SELECT Y FROM P2(1) INTO :V DO "
                                     "SUSPEND; EXECUTE PROCEDURE P3; END");
     EXPECT_EQ(Deps(P), (S{"P2", "P2.Y"}));
+    // Packaged routines, called, used in an expression or selected from, need their package.
+    auto* Q = B.Body<TPrcData>("Q", "DECLARE V INTEGER; BEGIN EXECUTE PROCEDURE PK.P(1); V = PK.F(V) + 1; "
+                                    "SELECT X FROM PK.S(2) INTO :V; END");
+    EXPECT_EQ(Deps(Q), (S{"PK"}));
+    EXPECT_TRUE(B.Errors().empty()) << B.Errors().front();
 
     TFldData* C = B.T->AddField("C");
     C->SetSource("(PRICE * QTY)");

@@ -1,0 +1,8 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Alter package... */
+DROP PACKAGE BODY PK;
+
+
