@@ -650,6 +650,7 @@ void TIBDBExtract::ExtractDomains() {
          "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
          "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
          "by F.rdb$field_name "});
+    std::unique_ptr<TSMXQuery> dq; // array bounds, opened for the first array domain
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         auto d = std::make_unique<TDmnData>(Objs());
@@ -674,6 +675,10 @@ void TIBDBExtract::ExtractDomains() {
         f.SegmentSize = Int32(q, "RDB$SEGMENT_LENGTH");
         f.SetCharSetAndCollation(Int32(q, "RDB$CHARACTER_SET_ID"), Str(q, "RDB$CHARACTER_SET_NAME"),
                                  Str(q, "RDB$COLLATION_NAME"), Int32(q, "RDB$COLLATION_ID"));
+        if (!IsNull(q, "RDB$DIMENSIONS")) {
+            if (!dq) dq = NewQuery();
+            ReadDimensions(*dq, name, f);
+        }
         d->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         std::string check = Str(q, "RDB$VALIDATION_SOURCE");
         if (StartsText("CONSTRAINT", check)) check = Trim(check.substr(10));
