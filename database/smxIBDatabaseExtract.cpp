@@ -624,8 +624,11 @@ void TIBDBExtract::ExtractCollations() {
             c->PadSpace = (attrs & 1) != 0;
             c->CaseSensitive = (attrs & 2) == 0;
             c->AccentSensitive = (attrs & 4) == 0;
-            const std::string specific = Str(q, "RDB$SPECIFIC_ATTRIBUTES");
-            if (specific != Str(q, "BASE_ATTR")) c->SpecificAttributes = specific;
+            // Kept as a script states them: what the base does not give, without the version
+            // item the server adds by itself.
+            const std::string specific = TCltData::NormalizedAttributes("", Str(q, "RDB$SPECIFIC_ATTRIBUTES"));
+            if (specific != TCltData::NormalizedAttributes("", Str(q, "BASE_ATTR")))
+                c->SpecificAttributes = specific;
             LogObjectLine(name);
             FileIfAccepted(c.release(), name, dboCollation);
             ProcessMessages();

@@ -2563,13 +2563,16 @@ void TIbParser::ParseCollation() {
     NextToken();
     if (Token_ == tkFROM) {
         NextToken();
+        // Read as the server records it: a collation FROM EXTERNAL names that base and takes no
+        // attributes of it, one FROM a base takes the base's attributes (and its recorded base).
         if (Is(tkEXTERNAL)) {
             NextAndExpect(tkLParen);
-            if (NextAndExpect(tkString)) C->ExternalName = StringValue_;
+            if (NextAndExpect(tkString)) C->ExternalName = C->BaseCollation = StringValue_;
             NextAndExpect(tkRParen);
             NextToken();
         } else if (Token_ == tkIdent) {
-            C->BaseCollation = TokenText_;
+            TDbObj* Base = Container_ ? Container_->FindObject(TObjsList::olCollations, TokenText_) : nullptr;
+            C->InheritFrom(TokenText_, dynamic_cast<TCltData*>(Base));
             NextToken();
         } else {
             Error("Must be: FROM basecoll | FROM EXTERNAL ('extname')");
@@ -2596,10 +2599,13 @@ void TIbParser::ParseCollation() {
         };
         if (Is(tkCASE)) Sensitivity(C->CaseSensitive);
         if (IsWord("ACCENT")) Sensitivity(C->AccentSensitive);
+        std::string Own;
         if (Token_ == tkString) {
-            C->SpecificAttributes = StringValue_;
+            Own = StringValue_;
             NextToken();
         }
+        C->SpecificAttributes = TCltData::AttributesBeyond(
+            C->BaseCollation, TCltData::NormalizedAttributes(C->SpecificAttributes, Own));
     }
     if (LogWanted()) DoLogNextLine("Collation: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboCollation);
