@@ -1587,6 +1587,7 @@ void TIBDBExtract::ExtractForeignKeys() {
         if (text == "CASCADE") return raCascade;
         if (text == "SET DEFAULT") return raSetDefault;
         if (text == "SET NULL") return raSetNull;
+        if (text == "NO ACTION") return raNoAction;
         return current;
     };
     q.Open();

@@ -1483,6 +1483,7 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
         if (Token_ == tkNO) {
             NextToken();
             if (!Is(tkACTION)) Error("Must be: ACTION");
+            *Rule = raNoAction;
         } else if (Is(tkCASCADE)) {
             *Rule = raCascade;
         } else if (Token_ == tkSET) {
