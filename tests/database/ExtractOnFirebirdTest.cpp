@@ -435,8 +435,9 @@ TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
     EXPECT_FALSE(pkn[0]->IndexDescending);
     const auto fk = Constraints(o, ctForeignKey, "TN");
     ASSERT_EQ(fk.size(), 1u);
-    EXPECT_EQ(fk[0]->UpdateRule, raNone);
-    EXPECT_EQ(fk[0]->DeleteRule, raNone);
+    // NO ACTION is kept as stated: a key without an action restricts.
+    EXPECT_EQ(fk[0]->UpdateRule, raNoAction);
+    EXPECT_EQ(fk[0]->DeleteRule, raNoAction);
     EXPECT_EQ(o->ObjectCount(TObjsList::olIndices), 0);
 
     TUdfData* udf = o->FindUdf("UDF_R2");
