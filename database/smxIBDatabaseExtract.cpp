@@ -1002,6 +1002,7 @@ void TIBDBExtract::ExtractExternalFunction() {
             TFldData* arg = udf->AddParam();
             ReadArgument(*aq, *arg);
             if (mechanism == 2) arg->ByDescriptor = true;
+            if (mechanism == 5) arg->ByNull = true; // NULL passed as a null pointer
         }
     }
     aq->Close();

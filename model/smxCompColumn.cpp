@@ -74,6 +74,8 @@ std::string IBDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
     if (c.ReturnsParameter != 0) return s;
     if (c.ByDescriptor) s += " BY DESCRIPTOR";
     if (c.ByValue) s += " BY VALUE";
+    if (c.ByNull && x.ParentKind == TColumnParentKind::cpExternalFunction && WritesStoredClauses(x.ServerVersion))
+        s += " NULL";
     const bool routineParam = IsRoutineParam(x);
     if (!c.CharSetName.empty() && c.DataType != DomainDataType && !IsComputed(x) && WritesCharSets(c, x) &&
         !(SameText(c.CharSetName, x.DBCharSet) && c.CollationName.empty()))
@@ -468,7 +470,7 @@ bool SameTypeTextInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
 bool SameIBDefinitionInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
     return SameTypeTextInputs(a, b) && a.Nullable == b.Nullable && a.Identity == b.Identity &&
            a.TypeOf == b.TypeOf && a.ParamDirection == b.ParamDirection && a.ByValue == b.ByValue &&
-           a.ByDescriptor == b.ByDescriptor && a.DefaultValue == b.DefaultValue &&
+           a.ByDescriptor == b.ByDescriptor && a.ByNull == b.ByNull && a.DefaultValue == b.DefaultValue &&
            a.CharSetName == b.CharSetName && a.CollationName == b.CollationName &&
            a.CheckText == b.CheckText && a.DefaultSource == b.DefaultSource && a.CheckSource == b.CheckSource;
 }

@@ -1315,6 +1315,9 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
             Column->Nullable = false;
             NextToken();
         } else if (Token_ == tkNULL) {
+            // After an external function's argument NULL is the way the argument is passed.
+            if (Column && Column->Parent && Column->Parent->GetKind() == TDbObject::dboFunction)
+                Column->ByNull = true;
             NextToken();
         } else if (Token_ == tkCOLLATE) {
             if (NextAndExpect(tkIdent)) Column->CollationName = TokenText_;
