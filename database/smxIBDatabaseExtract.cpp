@@ -377,6 +377,7 @@ void TIBDBExtract::ExtractCharSets() {
         {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
         {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
         {29, "RDB$DATABASE", "RDB$LINGER"},
+        {30, "RDB$AUTH_MAPPING", nullptr},
     };
     std::string text = " select cast(1 as integer) Typ, cast(d.rdb$character_set_name as varchar(64)) Val1, "
                        "cast(c.rdb$default_collate_name as varchar(64)) Val2  from rdb$database d left join "
@@ -481,12 +482,41 @@ void TIBDBExtract::ExtractCharSets() {
         case 29:
             c.HasLinger = true;
             break;
+        case 30:
+            c.HasMappings = true;
+            break;
         default:
             break;
         }
     }
     CloseAndClear(q);
     ExtractDatabaseSettings();
+    ReportNotCompared();
+}
+
+void TIBDBExtract::ReportNotCompared() {
+    TSMXQuery& q = *Query_;
+    std::vector<std::string> pieces = {
+        "select cast('BLOB filter' as varchar(40)) Kind, rdb$function_name Name from rdb$filters",
+        "where coalesce(rdb$system_flag, 0) = 0",
+        "union all select 'description of the database', '' from rdb$database where rdb$description is not null",
+        "union all select 'description of character set', rdb$character_set_name from rdb$character_sets",
+        "where rdb$description is not null",
+        "union all select 'description of collation', rdb$collation_name from rdb$collations",
+        "where rdb$description is not null"};
+    if (Caps_.HasMappings) {
+        pieces.push_back("union all select 'mapping', rdb$map_name from rdb$auth_mapping");
+        pieces.push_back("where coalesce(rdb$system_flag, 0) = 0");
+    }
+    SetSQL(q, {});
+    for (const std::string& piece : pieces)
+        AddSQL(q, piece);
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        const std::string name = Str(q, "NAME");
+        DoLogNextLine("Not compared: " + Str(q, "KIND") + (name.empty() ? "" : " " + name));
+    }
+    CloseAndClear(q);
 }
 
 void TIBDBExtract::ExtractDatabaseSettings() {

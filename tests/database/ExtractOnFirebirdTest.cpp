@@ -452,6 +452,10 @@ TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
     const auto u7 = GrantsTo(o, "U7");
     ASSERT_EQ(u7.size(), 2u);
     EXPECT_NE(u7[0]->GrantOption, u7[1]->GrantOption);
+
+    for (const char* what : {"BLOB filter FL", "mapping MP", "description of the database",
+                             "description of character set UTF8", "description of collation CL"})
+        EXPECT_TRUE(r.HasLine(std::string("Not compared: ") + what)) << what;
 }
 
 TEST(ExtractSecond, EmptyDatabaseRunsEveryStep) {
