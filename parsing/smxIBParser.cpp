@@ -1652,6 +1652,8 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
             Error("Must be: DELETE ROWS / PRESERVE ROWS.");
         NextToken();
         if (Is(tkROWS)) NextToken();
+    } else if (Table->GlobalTemporary) {
+        Table->OnCommit = 1; // the server's default: rows deleted at commit
     }
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboTable);
     FileParsed(Table.release(), TObjsList::olTables);
