@@ -1396,6 +1396,12 @@ void TIbParser::ReadDefaultValue(TDbObj* /*Obj*/, std::string& Text) {
         NextAndExpect(tkString);
         End = Pos_;
         break;
+    case tkDATE:
+    case tkTIME:
+    case tkTIMESTAMP: // a typed literal: DATE '2020-01-01'
+        NextAndExpect(tkString);
+        End = Pos_;
+        break;
     default:
         Error("DEFAUT <value> error...");
         // An expression is the body parser's; here it is passed over, up to its ")" or the terminator.
