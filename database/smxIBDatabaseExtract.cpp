@@ -1756,10 +1756,16 @@ void TIBDBExtract::ExtractGrants() {
         // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
         " WHERE  PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32  AND PRV.RDB$PRIVILEGE IN ('C', 'L', 'O')  AND "
         "PRV.RDB$RELATION_NAME STARTING WITH 'SQL$' ",
+        // Firebird 3's USAGE of sequences and exceptions, beside their owners' own.
+        " JOIN RDB$GENERATORS GEN ON GEN.RDB$GENERATOR_NAME = PRV.RDB$RELATION_NAME WHERE  "
+        "PRV.RDB$OBJECT_TYPE = 14  AND PRV.RDB$PRIVILEGE = 'G'  AND GEN.RDB$OWNER_NAME <> PRV.RDB$USER ",
+        " JOIN RDB$EXCEPTIONS EXC ON EXC.RDB$EXCEPTION_NAME = PRV.RDB$RELATION_NAME WHERE  "
+        "PRV.RDB$OBJECT_TYPE = 7  AND PRV.RDB$PRIVILEGE = 'G'  AND EXC.RDB$OWNER_NAME <> PRV.RDB$USER ",
     };
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 12; ++i) {
         if (i == 3 && !Caps_.HasFunctionOwner) continue;
-        if ((i == 4 || i == 9) && !Caps_.HasPackages) continue; // packages and DDL rights: Firebird 3 on
+        // Packages, DDL rights and USAGE: Firebird 3 on.
+        if ((i == 4 || i >= 9) && !Caps_.HasPackages) continue;
         if (Stopped()) break;
         ReadGrants(select + queries[i]);
     }

@@ -136,7 +136,7 @@ bool IsBlank(char c) {
 // The kinds ExecuteStatement sends to the server.
 bool RunsAtOnce(TStatType t) {
     return t == stStatement || t == stProcedure || t == stTrigger || t == stDescription || t == stInsert ||
-           t == stUpdate || t == stDelete || t == stPackage;
+           t == stUpdate || t == stDelete || t == stPackage || t == stExecuteBlock;
 }
 
 // The parser reports routine DDL as plain statements on a procedure, trigger or package; the list
@@ -570,7 +570,7 @@ TStatement* TIBSQLExec::AddParsedStatement(const TCustomParser& Parser, const st
                                            TDbOperation Operation, const std::string& ParentName) {
     TStatement* st = AddStatement(Text, LoadedKind(StatType, ObjKind, Operation), ObjName, ObjKind, Operation,
                                   ParentName, "");
-    if (StatType == stSelect || StatType == stExecuteBlock) {
+    if (StatType == stSelect) {
         const int line = LineOf(Parser.GetSource(), Text, Parser.GetTokenStart());
         std::string first = Text.substr(0, Text.find_first_of("\r\n"));
         Warn("Statement not executed (" + std::string(GetStatTypeName(StatType)) + ", line " +

@@ -232,6 +232,7 @@ TStatement* TCustomSQLExec::AddStatement(std::string_view Text, TStatType StatTy
     case stUpdate:
     case stDelete:
     case stPackage: // a package header or body changes the schema like any other DDL
+    case stExecuteBlock:
         HasExecutableStatements_ = 1;
         break;
     default:
@@ -1057,7 +1058,7 @@ void TDbObj::DropWithDependents() {
                     if (auto* f = dynamic_cast<TDbObj*>(fields->Objects(i))) f->SetExists(false);
         const std::string name = Name_.empty() ? OverrideName : Name_;
         const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
-        Emit(*this, GetDropSQL(), TStatType::stStatement, name, Kind_, TDbOperation::odbDrop, parent);
+        Emit(*this, GetDropSQL(), GetDropStatType(), name, Kind_, TDbOperation::odbDrop, parent);
         SetExists(false);
         MarkGrantsOfDroppedObject(this);
     }
@@ -1142,9 +1143,17 @@ bool TDbObj::SetEmptySource() {
     return true;
 }
 
+void TDbObj::DeclareNeededSignatures() {
+    for (int i = 0; i < DependsOn_.Count(); ++i)
+        if (TDbObj* n = DependsOnItem(i)->GetReferenced();
+            IsKind(n, TDbObject::dboProcedure) && n->GetExists())
+            n->DeclareNewSignature();
+}
+
 void TDbObj::ProcessDependents() {
     using enum TDbObject;
     using enum TDatabaseType;
+    DeclareNeededSignatures();
     for (int i = 0; i < DependsOn_.Count(); ++i) {
         TDependObj* e = DependsOnItem(i);
         TDbObj* n = e->GetReferenced();
@@ -1650,7 +1659,9 @@ int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
         ErrorMessage("Unknown DbObject to add (" + std::string(Obj->ClassName()) + ")");
         return reject();
     }
-    const int index = File(which, key, Obj);
+    int index = File(which, key, Obj);
+    while (index < 0 && Obj->TakeNextDuplicateKey())
+        index = File(which, Obj->GetFullName(), Obj);
     if (index < 0) return reject(); // the first object of that key stays filed
     return index;
 }
@@ -1665,7 +1676,9 @@ int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) 
     if (DatabaseType_ == TDatabaseType::dbInterBase &&
         IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
         return reject();
-    const int index = File(Which, Obj->GetFullName(), Obj);
+    int index = File(Which, Obj->GetFullName(), Obj);
+    while (index < 0 && Obj->TakeNextDuplicateKey())
+        index = File(Which, Obj->GetFullName(), Obj);
     if (index < 0) return reject();
     return index;
 }

@@ -275,6 +275,19 @@ public:
     bool SetEmptySource();
     /// Flags a routine as created or left with an empty body (on the object and its partner).
     virtual void SetBodyEmptied(bool Value) { (void)Value; }
+    /// A master routine whose target copy has another parameter list declares the new list in the
+    /// target (with its empty body) before an object that calls it is created.
+    virtual void DeclareNewSignature() {}
+    /// The statement kind of GetDropSQL's text: a plain statement, or a block the script writes
+    /// between SET TERM lines.
+    virtual TStatType GetDropStatType() const { return TStatType::stStatement; }
+    /// An object whose key is filed already moves on to the next key of its kind's duplicates and
+    /// answers True (two unnamed checks of one text on one table are two objects); False when its
+    /// kind keeps only the first object of a key.
+    virtual bool TakeNextDuplicateKey() { return false; }
+    /// DeclareNewSignature of every existing routine in DependsOn: this object is about to be
+    /// created against their master parameter lists.
+    void DeclareNeededSignatures();
     /// A routine declared as a function.
     virtual bool IsFunction() const { return false; }
     /// A table-valued function (MS SQL).

@@ -241,7 +241,81 @@ std::string TCtrData::GetFullName() const {
     if (!GetName().empty()) return TDbObj::GetFullName();
     dialect1Quoting_ = true;
     ScopeExit restore([this] { dialect1Quoting_ = false; });
-    return GetCreateSQL();
+    return Occurrence > 1 ? GetCreateSQL() + " #" + IntToStr(Occurrence) : GetCreateSQL();
+}
+
+bool TCtrData::TakeNextDuplicateKey() {
+    // The server keeps repeated unnamed checks and foreign keys; keys on one column set are unique.
+    if (!GetName().empty() || (ConstraintType_ != ctCheck && ConstraintType_ != ctForeignKey)) return false;
+    ++Occurrence;
+    return true;
+}
+
+bool TCtrData::DropsBySystemName() const {
+    if (!GetName().empty() || !OverrideName.empty() || GetDatabaseType() != dbInterBase) return false;
+    const TIBServerOptions* ib = GetIBServerOptions();
+    const auto v = ib ? ib->GetSQLServerVersion() : TIBSQLServerVersionType::st_InterBase_6x;
+    return (v == TIBSQLServerVersionType::st_Firebird_30 || v == TIBSQLServerVersionType::st_Firebird_40) &&
+           ConstraintType_ <= ctCheck;
+}
+
+std::string TCtrData::DropBySystemName() const {
+    // Names are compared as the system tables hold them; a check by its text with blanks and line
+    // breaks left out and upper-cased, as the server keeps the text the way it was written.
+    auto columnsMatch = [](const TStringList& Columns) {
+        const std::string segments =
+            "SELECT 1 FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME";
+        std::string w = "\r\n  AND (SELECT COUNT(*) FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = "
+                        "RC.RDB$INDEX_NAME) = " +
+                        IntToStr(Columns.Count());
+        for (int i = 0; i < Columns.Count(); ++i)
+            w += "\r\n  AND EXISTS (" + segments + " AND S.RDB$FIELD_POSITION = " + IntToStr(i) +
+                 " AND S.RDB$FIELD_NAME = " + QuotedStr(Columns[i]) + ")";
+        return w;
+    };
+    std::string from = "RDB$RELATION_CONSTRAINTS RC", where;
+    switch (ConstraintType_) {
+    case ctPrimaryKey:
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'";
+        break;
+    case ctUnique:
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'UNIQUE'" + columnsMatch(Columns);
+        break;
+    case ctForeignKey:
+        from += "\r\n  JOIN RDB$REF_CONSTRAINTS R ON R.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME"
+                "\r\n  JOIN RDB$RELATION_CONSTRAINTS U ON U.RDB$CONSTRAINT_NAME = R.RDB$CONST_NAME_UQ";
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY' AND U.RDB$RELATION_NAME = " +
+                QuotedStr(RefTableName) + columnsMatch(Columns);
+        break;
+    default: { // check
+        std::string text;
+        for (char c : GetDefinitionSQL(false))
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') text += UpCase(c);
+        where = " AND RC.RDB$CONSTRAINT_TYPE = 'CHECK'"
+                "\r\n  AND EXISTS (SELECT 1 FROM RDB$CHECK_CONSTRAINTS C JOIN RDB$TRIGGERS TR"
+                " ON TR.RDB$TRIGGER_NAME = C.RDB$TRIGGER_NAME"
+                "\r\n    WHERE C.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME"
+                " AND UPPER(REPLACE(REPLACE(REPLACE(REPLACE(TR.RDB$TRIGGER_SOURCE,"
+                " ' ', ''), ASCII_CHAR(9), ''), ASCII_CHAR(10), ''), ASCII_CHAR(13), '')) = " +
+                QuotedStr(text) + ")";
+        break;
+    }
+    }
+    // The statement run by name is a string literal: its quotes are doubled. It commits on its own:
+    // isql runs DDL and other statements in two transactions, and the next DDL on the table would
+    // wait for this block's.
+    const std::string alter = "ALTER TABLE " + Q(TableName) + " DROP CONSTRAINT \"";
+    const std::string head = "EXECUTE BLOCK AS\r\nDECLARE N VARCHAR(63);\r\nBEGIN\r\n"
+                             "  FOR SELECT RC.RDB$CONSTRAINT_NAME FROM ";
+    const std::string run =
+        " || REPLACE(TRIM(N), '\"', '\"\"') || '\"'\r\n  WITH AUTONOMOUS TRANSACTION;\r\nEND";
+    return head + from + "\r\n  WHERE RC.RDB$RELATION_NAME = " + QuotedStr(TableName) + where +
+           "\r\n  ORDER BY RC.RDB$CONSTRAINT_NAME ROWS 1 INTO :N\r\n  DO EXECUTE STATEMENT " +
+           QuotedStr(alter) + run;
+}
+
+TStatType TCtrData::GetDropStatType() const {
+    return DropsBySystemName() ? TStatType::stProcedure : TStatType::stStatement;
 }
 
 std::string TCtrData::GetDisplayName() const {
@@ -273,6 +347,7 @@ std::string TCtrData::GetDropSQL() const {
     if (!GetName().empty() || !OverrideName.empty())
         return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName);
     std::string s = "/* drop constraint: " + GetDisplayName() + " */" + "\r\n";
+    if (DropsBySystemName()) return s + DropBySystemName();
     if (t == dbSybaseASA) {
         switch (ConstraintType_) {
         case ctPrimaryKey:
@@ -306,6 +381,7 @@ void TCtrData::MarkDependents() {
 }
 
 void TCtrData::ProcessDependents() {
+    DeclareNeededSignatures(); // a check that calls a routine needs its new parameter list
     for (int i = 0; i < GetDependsOn().Count(); ++i) {
         TDependObj* e = DependsOnItem(i);
         TDbObj* n = e ? e->GetReferenced() : nullptr;

@@ -48,14 +48,20 @@ public:
     /// The name; else the alternative name; else the ADD text.
     std::string GetDisplayName() const override;
     /// Named: the inherited key. Unnamed: the ADD text, for InterBase quoted as in dialect 1 so that
-    /// the key does not depend on the dialect.
+    /// the key does not depend on the dialect, followed by " #n" for the n-th of one text (n > 1).
     std::string GetFullName() const override;
+    /// An unnamed check or foreign key counts itself as the next of its text on its table.
+    bool TakeNextDuplicateKey() override;
     /// "ALTER TABLE " + table + " ADD " + the definition (Oracle not-null checks: MODIFY); empty when
     /// ignored.
     std::string GetCreateSQL() const override;
     /// The DROP text of the effective dialect; an unnamed constraint that the dialect cannot drop by
-    /// name gives a comment (InterBase primary keys: the comment and a system-table delete).
+    /// name gives a comment (InterBase primary keys: the comment and a system-table delete). On
+    /// Firebird 3 and later, whose system tables are read-only, an unnamed key or check is dropped by
+    /// a block that finds the name the server gave it.
     std::string GetDropSQL() const override;
+    /// stProcedure for the Firebird block, else stStatement.
+    TStatType GetDropStatType() const override;
     /// Primary and unique keys: a reconnect (InterBase), then every foreign key that uses the key is
     /// dropped. Other types do nothing.
     void MarkDependents() override;
@@ -105,8 +111,14 @@ public:
     bool Deferrable = false, InitiallyDeferred = false; ///< PostgreSQL
     bool DeferrableInitiallyDeferred = false;           ///< written as one clause
     TIndexOptions IndexOptions;
+    /// 1 for the first unnamed constraint of a text on its table, 2 for a second one, ...
+    int Occurrence = 1;
 
 private:
+    /// An unnamed key or check on Firebird 3 or later: dropped by DropBySystemName.
+    bool DropsBySystemName() const;
+    /// The block that looks up the server's name of this unnamed constraint and drops it.
+    std::string DropBySystemName() const;
     std::string Q(std::string_view Name) const;
     std::string TablePart() const;
     std::string UsingIndexClause() const;

@@ -422,6 +422,7 @@ private:
     }
 
     void Check() {
+        M_->ProcessDependents(); // the new check's routines exist, with their new parameter lists
         Comment("Alter Domain: " + q_ + " - Check(...)");
         if (!t_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " DROP CONSTRAINT");
         if (!m_.CheckText.empty()) Add("ALTER DOMAIN " + q_ + " ADD " + IBCheckClause(m_, version_));

@@ -39,6 +39,37 @@ void DropTail(std::string& Text, std::string_view Tail) {
     if (EndsStr(Tail, Text)) Text.erase(Text.size() - Tail.size());
 }
 
+// The routine's CREATE text with its empty body: what the target copy reads like once the routine's
+// new parameter list has been declared ahead of its body.
+std::string EmptyDeclarationText(TPrcData& P) {
+    const std::string body = P.GetSource();
+    ScopeExit restore([&] { P.SetSource(body); });
+    P.SetSource(P.EmptyRoutineBody());
+    return P.GetCreateSQL();
+}
+
+// Empties the target routines and triggers that use T, whose parameter list is about to change:
+// their bodies were written for the old list. Their entries are used up.
+void EmptyCallers(TCustomSQLExec& Exec, TPrcData& T) {
+    for (int j = 0; j < T.GetUsedBy().Count(); ++j) {
+        TDependObj* e = T.UsedByItem(j);
+        TDbObj* d = e->GetReferenced();
+        if (!e->Recreate || !d) continue;
+        if (auto* dr = AsRoutine(d)) {
+            if (dr->GetSource() == Trim(dr->EmptyRoutineBody())) continue;
+            Exec.AddComment(dr->FormatComment(" Empty " + dr->GetDisplayName() + " for " +
+                                              T.GetDisplayName() + "(param list change) "));
+            dr->EmptyBody(true);
+            dr->CompareText = dr->GetCreateSQL();
+            e->Recreate = 0;
+        } else if (auto* trg = dynamic_cast<TTrgData*>(d)) {
+            trg->EmptyBody(true);
+            trg->CompareText = trg->GetCreateSQL();
+            e->Recreate = 0;
+        }
+    }
+}
+
 std::string ModeWord(std::uint8_t Mode, bool Variadic) {
     switch (Mode) {
     case 1:
@@ -410,6 +441,26 @@ void TPrcData::EmptyBody(bool Emit) {
     }
 }
 
+void TPrcData::DeclareNewSignature() {
+    TCustomObjs* owner = GetOwner();
+    TPrcData* t = AsRoutine(GetPartner());
+    TCustomSQLExec* exec = GetSQLExec();
+    if (!owner || owner->GetRole() != 1 || !t || !exec || !GetExists() || !t->GetExists()) return;
+    // Elsewhere a changed routine is re-created whole, or has no ALTER form.
+    if (GetDatabaseType() != dbInterBase || IsFunction() != t->IsFunction()) return;
+    if (RoutineParamsText(*this, true) == RoutineParamsText(*t, true) || CompareText == t->CompareText)
+        return;
+    const std::string declared = EmptyDeclarationText(*this);
+    if (t->CompareText == declared || t->CompareText == GetCreateSQL()) return;
+    EmptyCallers(*exec, *t);
+    exec->AddComment(FormatComment("Alter empty procedure " + GetDisplayName() + " with new param-list"));
+    exec->AddStatement(GetEmptyAlterSQL(), TStatType::stProcedure, GetName(), TDbObject::dboProcedure,
+                       TDbOperation::odbEmpty, "", "");
+    t->EmptyBody(false);
+    t->CompareText = declared;
+    SetBodyEmptied(true);
+}
+
 void TPrcData::MarkDependents() {
     // The inherited walk uses up the entries of columns it cannot drop itself (a computed column
     // reached without a table entry); they are taken note of first and dropped after it.
@@ -565,23 +616,7 @@ void ReplaceChangedKinds(const Steps& s) {
             continue;
         }
         if (!ParamsDiffer(*p, *t) || p->CompareText == t->CompareText) continue;
-        for (int j = 0; j < t->GetUsedBy().Count(); ++j) {
-            TDependObj* e = t->UsedByItem(j);
-            TDbObj* d = e->GetReferenced();
-            if (!e->Recreate || !d) continue;
-            if (auto* dr = AsRoutine(d)) {
-                if (dr->GetSource() == Trim(dr->EmptyRoutineBody())) continue;
-                s.Comment(*dr, " Empty " + dr->GetDisplayName() + " for " + t->GetDisplayName() +
-                                   "(param list change) ");
-                dr->EmptyBody(true);
-                dr->CompareText = dr->GetCreateSQL();
-                e->Recreate = 0;
-            } else if (auto* trg = dynamic_cast<TTrgData*>(d)) {
-                trg->EmptyBody(true);
-                trg->CompareText = trg->GetCreateSQL();
-                e->Recreate = 0;
-            }
-        }
+        EmptyCallers(*s.exec, *t);
     }
 }
 
@@ -593,6 +628,8 @@ void RedeclareEmpty(const Steps& s) {
         TPrcData* t = AsRoutine(list.Objects(i));
         TPrcData* p = t ? AsRoutine(t->GetPartner()) : nullptr;
         if (!p || !ParamsDiffer(*p, *t) || p->CompareText == t->CompareText) continue;
+        // Declared already, ahead of an object created over the routine.
+        if (t->CompareText == EmptyDeclarationText(*p)) continue;
         bool calledByRoutine = false;
         for (int j = 0; j < p->GetUsedBy().Count() && !calledByRoutine; ++j)
             calledByRoutine = AsRoutine(p->UsedByItem(j)->GetReferenced()) != nullptr;
@@ -600,12 +637,7 @@ void RedeclareEmpty(const Steps& s) {
         s.Comment(*p, "Alter empty procedure " + p->GetDisplayName() + " with new param-list");
         s.Add(p->GetEmptyAlterSQL(), *p, TDbOperation::odbEmpty);
         t->EmptyBody(false);
-        {
-            const std::string body = p->GetSource();
-            ScopeExit restore([&] { p->SetSource(body); });
-            p->SetSource(p->EmptyRoutineBody());
-            t->CompareText = p->GetCreateSQL();
-        }
+        t->CompareText = EmptyDeclarationText(*p);
         s.ParamDescriptions(*p);
     }
 }

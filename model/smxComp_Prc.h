@@ -41,6 +41,10 @@ public:
     /// when their text changed.
     void ProcessDependents() override;
 
+    /// On InterBase targets: when the target copy exists with another parameter list and has not
+    /// been given this one yet, files the empty-body ALTER with the new list (callers that the change
+    /// would break are emptied first) and flags the body for restoration.
+    void DeclareNewSignature() override;
     std::string GetEmptyBody() const override { return EmptyRoutineBody(); }
     bool IsFunction() const override { return IsFunctionFlag != 0; }
     bool ReturnsTable() const override;

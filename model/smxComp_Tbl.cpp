@@ -918,7 +918,8 @@ void AlterColumnsOf(TCustomSchemalyst* Comparer, bool DetectOrder) {
             p->PrefetchField(j + 1);
             TFldData* mc = m->Field(j);
             TFldData* pc = mc ? FindFieldNear(p, mc->GetName(), j) : nullptr;
-            if (order && (!pc || mc->Position != pc->Position)) {
+            // Both lists are in column order; the numbers may have gaps where columns were dropped.
+            if (order && (!pc || p->Field(j) != pc)) {
                 order = false;
                 if (pc) m->SetChanged(true);
             }

@@ -2,6 +2,7 @@
 // See the header.
 #include "model/smxComp_Viw.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "model/smxComp_Ctr.h"
@@ -147,6 +148,49 @@ void TViwData::CreateDependDef() {
         g->SetExists(true);
     }
     MarkCreated();
+}
+
+bool TViwData::InCycle() const {
+    std::vector<const TViwData*> pending{this}, seen{this};
+    while (!pending.empty()) {
+        const TViwData* v = pending.back();
+        pending.pop_back();
+        if (v->cycleBroken_ || !v->GetExists()) continue;
+        for (int i = 0; i < v->GetDependsOn().Count(); ++i) {
+            const TDbObj* n = v->DependsOnItem(i)->GetReferenced();
+            // A needed column stands for its view.
+            if (n && n->GetKind() == TDbObject::dboField) n = n->GetParentObject();
+            const TViwData* needed = dynamic_cast<const TViwData*>(n);
+            if (needed == this && v != this) return true;
+            if (!needed || std::find(seen.begin(), seen.end(), needed) != seen.end()) continue;
+            seen.push_back(needed);
+            pending.push_back(needed);
+        }
+    }
+    return false;
+}
+
+void TViwData::DropWithDependents() {
+    const TIBServerOptions* ib = GetIBServerOptions();
+    const auto version = ib ? ib->GetSQLServerVersion() : TIBSQLServerVersionType::st_InterBase_6x;
+    TCustomSQLExec* exec = GetSQLExec();
+    if (exec && GetExists() && !cycleBroken_ && Fields.Count() > 0 && GetDatabaseType() == dbInterBase &&
+        version >= TIBSQLServerVersionType::st_Firebird_25 &&
+        version <= TIBSQLServerVersionType::st_Firebird_40 && InCycle()) {
+        // Reading nothing, the view closes the cycle no more; its columns keep their names, so the
+        // views that read them stay valid until they are dropped in turn.
+        std::string nulls;
+        for (int i = 0; i < Fields.Count(); ++i)
+            nulls += i ? ", NULL" : "NULL";
+        exec->AddComment(FormatComment("Break view cycle: " + GetName()));
+        exec->AddStatement("ALTER VIEW " + QuoteName(GetName()) + ColumnList() + "\r\n AS \r\nSELECT " +
+                               nulls + " FROM RDB$DATABASE",
+                           TStatType::stStatement, GetName(), TDbObject::dboView, TDbOperation::odbAlter, "",
+                           "");
+        cycleBroken_ = true;
+    }
+    TDbObj::DropWithDependents(); // drops the rest of the cycle with the view
+    cycleBroken_ = false;
 }
 
 void TViwData::MarkDependents() {

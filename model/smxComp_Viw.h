@@ -28,6 +28,9 @@ public:
     /// Only when the view does not exist: what it needs, then the view, then the master grants
     /// on it that the script dropped.
     void CreateDependDef() override;
+    /// A view that reads itself through other views (Firebird refuses to drop any view of such a
+    /// cycle) is first altered to read nothing; then the inherited drop.
+    void DropWithDependents() override;
     /// Before the view is dropped: triggers and routines that use it are emptied (dropped on
     /// Sybase ASE), constraints dropped, its triggers dropped; then the inherited walk.
     void MarkDependents() override;
@@ -61,9 +64,12 @@ public:
 
 private:
     std::string ColumnList() const;
+    /// True when the view reads itself through the existing views it reads.
+    bool InCycle() const;
 
     bool Recreate_ = false;
-    bool creating_ = false; // guards CreateDependDef against dependency cycles
+    bool creating_ = false;    // guards CreateDependDef against dependency cycles
+    bool cycleBroken_ = false; // altered to read nothing while it is dropped: closes no cycle
 };
 
 /// A dependency Obj meets while its dependents are processed: when the master's and the target's

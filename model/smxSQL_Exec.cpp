@@ -19,13 +19,15 @@ using enum TStatType;
 // Kinds that need a connection and count as executable statements.
 bool IsExecutableKind(TStatType t) {
     return t == stStatement || t == stProcedure || t == stTrigger || t == stDescription || t == stInsert ||
-           t == stUpdate || t == stDelete;
+           t == stUpdate || t == stDelete || t == stPackage || t == stExecuteBlock;
 }
 
 // Routines get "^" on InterBase and live inside a SET TERM block. The parser files a package as a
-// plain statement on a package object; it is a routine all the same.
+// plain statement on a package object; it is a routine all the same, and so is EXECUTE BLOCK.
 bool IsRoutine(const TStatement& st) {
-    if (st.StatType == stProcedure || st.StatType == stTrigger || st.StatType == stPackage) return true;
+    if (st.StatType == stProcedure || st.StatType == stTrigger || st.StatType == stPackage ||
+        st.StatType == stExecuteBlock)
+        return true;
     return st.StatType == stStatement && st.ObjKind == TDbObject::dboPackage &&
            st.Operation == TDbOperation::odbCreate;
 }
@@ -502,6 +504,7 @@ bool TSQLExec::ExecStatement(TStatement* Statement) {
         case stProcedure:
         case stTrigger:
         case stPackage:
+        case stExecuteBlock:
             result = ExecSQLStatement();
             break;
         case stDescription:

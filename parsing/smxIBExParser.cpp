@@ -5,6 +5,8 @@
 // input makes the parser hang or run out of stack.
 #include "parsing/smxIBExParser.h"
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -47,6 +49,11 @@ constexpr int kwALL = 35, kwAND = 37, kwANY = 38, kwAS = 39, kwAVG = 43, kwBEGIN
 
 const TDbObjectKinds& RelationKinds() {
     static const TDbObjectKinds K = MakeDbObjectKinds({dboTable, dboProcedure, dboView});
+    return K;
+}
+// What a call f(...) reaches: an external function or a stored function.
+const TDbObjectKinds& FunctionKinds() {
+    static const TDbObjectKinds K = MakeDbObjectKinds({dboFunction, dboProcedure});
     return K;
 }
 const TDbObjectKinds& KindOnly(TDbObject Kind) {
@@ -419,8 +426,10 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
         while ((Is(tkFUNCTION) || Is(tkPROCEDURE)) && !Aborted_)
             ParseRoutine(tkCREATE, Is(tkFUNCTION), true, K);
         ExpectKwAndNext(kwEND);
-    } else if (dynamic_cast<TViwData*>(Obj)) {
+    } else if (auto* V = dynamic_cast<TViwData*>(Obj)) {
+        if (V->Fields.Count() == 0) DeriveColumns_ = V;
         ParseSelect(false);
+        DeriveColumns_ = nullptr;
     } else if (dynamic_cast<TFldData*>(Obj) || dynamic_cast<TIdxData*>(Obj) || dynamic_cast<TCtrData*>(Obj)) {
         TBodyContext& Ctx = PushFrom();
         Ctx.TableNames.Add(Obj->GetTableName());
@@ -739,7 +748,7 @@ void TIbExParser::ParseBodyWordStatement() {
     }
     if (Token_ == tkIdent && NextIsLParen()) { // a function called as a statement
         const std::string Name = TokenText_;
-        Depend(Name, KindOnly(dboFunction));
+        Depend(Name, FunctionKinds());
         NextToken();
         ParseFunctionArgs(Name);
         return;
@@ -1120,6 +1129,9 @@ void TIbExParser::ParseWithClause() {
 void TIbExParser::ParseSelect(bool AllowInto) {
     TNesting N(*this);
     if (!N.Ok()) return;
+    // Only the view's outermost select names its columns (not a common table's, not a UNION's).
+    TViwData* const Derive = std::exchange(DeriveColumns_, nullptr);
+    std::vector<TSelectItem> Items;
     if (Is(tkWITH)) ParseWithClause();
     if (!ExpectKw(tkSELECT)) return;
     NextToken();
@@ -1136,7 +1148,7 @@ void TIbExParser::ParseSelect(bool AllowInto) {
         }
     }
     if (Is(kwDISTINCT) || Is(kwALL)) NextToken();
-    ParseItemList(true, false);
+    ParseItemList(true, false, Derive ? &Items : nullptr);
     if (AllowInto && Token_ == tkINTO) {
         NextToken();
         ParseIntoTargets();
@@ -1146,6 +1158,7 @@ void TIbExParser::ParseSelect(bool AllowInto) {
         ParseTableRefs(Ctx);
     }
     FromKnown(Ctx);
+    if (Derive) DeriveViewColumns(*Derive, Ctx, Items);
     if (Token_ == kwWHERE) {
         NextToken();
         ParseExpression();
@@ -1306,17 +1319,25 @@ void TIbExParser::ParseTableRef(TBodyContext& Ctx) {
     }
 }
 
-void TIbExParser::ParseItemList(bool Aliases, bool Ordering) {
+void TIbExParser::ParseItemList(bool Aliases, bool Ordering, std::vector<TSelectItem>* Items) {
     while (Token_ != tkEOF && Token_ != tkTerminator && !Aborted_) {
+        const std::size_t Start = TokenStart_;
         ParseExpression();
+        TSelectItem Item;
+        if (Items) Item = SelectItemOf(GetSourceText(Start));
         if (Aliases) {
             if (Is(kwAS)) {
                 NextToken();
-                if (Expect(tkIdent)) NextToken();
+                if (Expect(tkIdent)) {
+                    Item = {TokenText_, "", false};
+                    NextToken();
+                }
             } else if (AtAlias()) {
+                Item = {TokenText_, "", false};
                 NextToken();
             }
         }
+        if (Items) Items->push_back(std::move(Item));
         if (Ordering) {
             if (Is(tkASC) || Is(tkDESC)) NextToken();
             if (IsWord("NULLS")) {
@@ -1329,6 +1350,71 @@ void TIbExParser::ParseItemList(bool Aliases, bool Ordering) {
         if (Token_ != tkComma) break;
         NextToken();
     }
+}
+
+void TIbExParser::DeriveViewColumns(TViwData& View, TBodyContext& Ctx,
+                                    const std::vector<TSelectItem>& Items) {
+    std::vector<std::string> Names;
+    for (const TSelectItem& Item : Items) {
+        if (!Item.Star) {
+            if (Item.Name.empty()) return;
+            Names.push_back(Item.Name);
+            continue;
+        }
+        for (int i = 0; i < Ctx.TableNames.Count(); ++i) {
+            if (!Item.StarOf.empty() && Ctx.Aliases[i] != Item.StarOf &&
+                !(Ctx.Aliases[i].empty() && Ctx.TableNames[i] == Item.StarOf))
+                continue;
+            TDbObj* R = Relation(Ctx.TableNames[i]);
+            const TStringList* Columns = nullptr;
+            if (auto* P = dynamic_cast<TPrcData*>(R))
+                Columns = &P->OutputParams;
+            else if (R)
+                Columns = R->GetFields();
+            if (!Columns || Columns->Count() == 0) return;
+            for (int c = 0; c < Columns->Count(); ++c)
+                Names.push_back((*Columns)[c]);
+        }
+    }
+    if (Names.empty()) return;
+    for (const std::string& Name : Names)
+        AddViewColumn(&View, Name);
+}
+
+TIbExParser::TSelectItem TIbExParser::SelectItemOf(std::string_view Text) {
+    TSelectItem Item;
+    std::vector<std::string> Parts;
+    for (std::size_t i = 0; i < Text.size();) {
+        std::string Part;
+        if (Text[i] == '"') {
+            for (++i; i < Text.size(); ++i) {
+                if (Text[i] == '"' && (i + 1 >= Text.size() || Text[i + 1] != '"')) break;
+                if (Text[i] == '"') ++i;
+                Part += Text[i];
+            }
+            if (i >= Text.size()) return {};
+            ++i;
+        } else if (Text[i] == '*') {
+            Part = "*";
+            ++i;
+        } else {
+            while (i < Text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(Text[i])) || Text[i] == '_' || Text[i] == '$'))
+                Part += UpCase(Text[i++]);
+            if (Part.empty() || std::isdigit(static_cast<unsigned char>(Part[0]))) return {};
+        }
+        Parts.push_back(Part);
+        if (i < Text.size() && Text[i++] != '.') return {};
+        if (i == Text.size() && Text.back() == '.') return {};
+    }
+    if (Parts.empty() || Parts.size() > 2) return {};
+    if (Parts.back() == "*") {
+        Item.Star = true;
+        if (Parts.size() == 2) Item.StarOf = Parts[0];
+    } else if (std::find(Parts.begin(), Parts.end(), "*") == Parts.end()) {
+        Item.Name = Parts.back();
+    }
+    return Item;
 }
 
 void TIbExParser::ParsePlan() {
@@ -1914,7 +2000,7 @@ void TIbExParser::ParseFunctionArgs(const std::string& Name, bool OwnName) {
             Builtin = true;
             break;
         }
-    if (!Builtin && OwnName) Depend(Name, KindOnly(dboFunction));
+    if (!Builtin && OwnName) Depend(Name, FunctionKinds());
     TNesting N(*this);
     if (!N.Ok()) return;
     ExpectAndNext(tkLParen);
@@ -1961,6 +2047,8 @@ void TIbExParser::ParseFunctionArgs(const std::string& Name, bool OwnName) {
             NextToken();
         } else if (Builtin && SameText(Name, "HASH") && Token_ == tkIdent) {
             NextToken(); // the algorithm
+        } else if (SameText(Name, "POSITION")) {
+            ParseAdditive(); // POSITION(a IN b): the IN separates two values, it is no predicate
         } else {
             ParseExpression();
         }

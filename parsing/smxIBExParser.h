@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "parsing/smxIBParser.h"
 
@@ -105,7 +106,22 @@ private:
     void ParseWithClause();
     void ParseTableRefs(TBodyContext& Ctx);
     void ParseTableRef(TBodyContext& Ctx);
-    void ParseItemList(bool Aliases, bool Ordering);
+    /// One item of a select list as it names a view column: its alias or column name, or a "*"
+    /// (StarOf: the qualifier of "x.*"); Name and Star both unset for an unnamed expression.
+    struct TSelectItem {
+        std::string Name, StarOf;
+        bool Star = false;
+    };
+    /// Items receives what each item names (a view's select list read without a column list).
+    void ParseItemList(bool Aliases, bool Ordering, std::vector<TSelectItem>* Items = nullptr);
+    /// The view's columns from its select list, as the server names them: the alias, else the
+    /// column's name, and for "*" the columns of the FROM relations in order. Nothing when an item
+    /// names no column or a "*" reaches a relation whose columns are unknown.
+    void DeriveViewColumns(TViwData& View, TBodyContext& Ctx, const std::vector<TSelectItem>& Items);
+    /// What an item written as Text names when it has no alias: a column reference its column's
+    /// name (a double-quoted part unquoted, a bare one upper-cased, as the server reads them), "*"
+    /// and "x.*" the columns of the relations they reach; any other expression nothing.
+    static TSelectItem SelectItemOf(std::string_view Text);
     void ParsePlan();
     void ParseWindow();
     void ParseRowsClause();
@@ -165,6 +181,7 @@ private:
     bool Aborted_ = false;              // the body nested too deeply; the rest of it is skipped
     bool ExpressionDefaults_ = false;   // variables and parameters: a default is any expression
     int Depth_ = 0;
+    TViwData* DeriveColumns_ = nullptr; // a view read without a column list: its top select names them
 };
 
 } // namespace smx

@@ -8,6 +8,7 @@
 #include "parsing/smxIBParser.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <utility>
 
@@ -25,6 +26,7 @@
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "model/smxDBStructure.h"
+#include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 #include "platform/smxUIHooks.h"
 
@@ -300,7 +302,12 @@ void TIbParser::ParseStatement() {
         NextToken();
         return;
     case tkDECLARE:
-        NextAndExpect(tkEXTERNAL);
+        NextToken();
+        if (Is(tkFILTER)) {
+            SkipNotCompared();
+            return;
+        }
+        Expect(tkEXTERNAL);
         NextAndExpect(tkFUNCTION);
         ParseDeclareFunction();
         return;
@@ -362,6 +369,10 @@ void TIbParser::ParseWordStatement() {
         ExpectAndNext(tkTerminator);
     } else if (IsWord("INPUT")) {
         ParseInput();
+    } else if (IsWord("ROLLBACK")) {
+        NextToken();
+        if (Is(tkWORK)) NextToken();
+        ExpectAndNext(tkTerminator);
     } else {
         Error("Unknown statement: " + GetTokenName(Token_));
         NextToken();
@@ -405,6 +416,11 @@ void TIbParser::ParseCreate() {
             ParseView(tkALTER);
         else if (IsWord("PACKAGE") && IsFirebird3Or4(V))
             ParsePackage(tkALTER);
+        else if (Is(tkEXCEPTION)) {
+            NextToken();
+            ParseException(nullptr);
+        } else if (Is(tkUSER) || IsWord("MAPPING"))
+            SkipNotCompared();
         else if ((Is(tkGENERATOR) || IsWord("SEQUENCE")) && IsFirebird3Or4(V)) {
             ParseGenerator(true);
             SkipTerminator();
@@ -433,6 +449,8 @@ void TIbParser::ParseCreate() {
         ParseCreateTable(tkCREATE, true);
     } else if (IsWord("COLLATION") && V >= st_Firebird_21) {
         ParseCollation();
+    } else if (Is(tkUSER) || IsWord("MAPPING") || IsWord("SHADOW")) {
+        SkipNotCompared();
     } else {
         // The token stays: the next pass of the loop reports it as a statement start.
         Error("Unknown CREATE-statement");
@@ -453,12 +471,18 @@ void TIbParser::ParseAlter() {
         ParseAlterIndex();
     else if (Is(tkTRIGGER))
         ParseTrigger(tkALTER);
+    else if (Is(tkVIEW))
+        ParseView(tkALTER);
     else if (Is(tkDOMAIN))
         ParseAlterDomain();
     else if (IsWord("SEQUENCE"))
         ParseAlterSequence();
     else if (Is(tkEXCEPTION))
         ParseAlterException();
+    else if (Is(tkEXTERNAL))
+        ParseAlterExternalFunction();
+    else if (Is(tkUSER) || IsWord("MAPPING") || Is(tkROLE))
+        SkipNotCompared();
     else if (Is(tkDATABASE))
         ParseAlterDatabase();
     else if (Is(tkCHARACTER))
@@ -842,6 +866,15 @@ void TIbParser::ParseComment() {
             Obj = C->FindTableField(Parent, Name);
             if (!Obj) Obj = C->FindViewField(Parent, Name);
         }
+    } else if (Is(tkDATABASE) || Is(tkCHARACTER) || Is(tkFILTER) || IsWord("COLLATION")) {
+        // Descriptions of the database, a character set, a collation or a blob filter are not
+        // compared.
+        const std::size_t Start = StatementStart_;
+        if (Is(tkCHARACTER)) NextAndExpect(tkSET);
+        if (!Is(tkDATABASE)) NextName();
+        DoLogNextLine("Not compared: " + Trim(std::string_view(Source_).substr(Start, Pos_ - Start)));
+        AtIs = Is(tkDATABASE);
+        if (AtIs) NextToken();
     } else {
         Error("Unknown Comment-statement");
     }
@@ -886,15 +919,21 @@ void TIbParser::ParseDrop() {
         Kind = dboView;
     else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
         Kind = dboGenerator;
+    else if (Is(tkFUNCTION))
+        Kind = dboProcedure; // a stored function is a routine of the procedure list
     else if (IsWord("PACKAGE"))
         Kind = dboPackage;
-    else
+    else if (Is(tkUSER) || IsWord("MAPPING") || IsWord("SHADOW") || Is(tkFILTER)) {
+        SkipNotCompared();
+        return;
+    } else
         Error("Unknown DROP statement");
     std::string Name;
+    bool Body = false;
     if (Kind == dboPackage) {
         // DROP PACKAGE [BODY] name: without its body the package keeps its header.
         NextToken();
-        const bool Body = IsWord("BODY");
+        Body = IsWord("BODY");
         if (Body) NextToken();
         if (Expect(tkIdent)) Name = TokenText_;
         if (Body && Container_)
@@ -904,6 +943,99 @@ void TIbParser::ParseDrop() {
     }
     NextToken();
     EmitStatement(stStatement, Name, Statement_, "", odbDrop, Kind);
+    if (!Body) ForgetDropped(Kind, Name);
+    ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
+    if (!Container_ || Name.empty()) return;
+    TObjs& C = *Container_;
+    TObjsList Which{};
+    switch (Kind) {
+    case dboDomain:
+        Which = TObjsList::olDomains;
+        break;
+    case dboFunction:
+        Which = TObjsList::olFunctions;
+        break;
+    case dboException:
+        Which = TObjsList::olExceptions;
+        break;
+    case dboIndex:
+        Which = TObjsList::olIndices;
+        break;
+    case dboProcedure:
+        Which = TObjsList::olProcedures;
+        break;
+    case dboRole:
+        Which = TObjsList::olRoles;
+        break;
+    case dboTable:
+        Which = TObjsList::olTables;
+        break;
+    case dboTrigger:
+        Which = TObjsList::olTriggers;
+        break;
+    case dboView:
+        Which = TObjsList::olViews;
+        break;
+    case dboGenerator:
+        Which = TObjsList::olGenerators;
+        break;
+    case dboPackage:
+        Which = TObjsList::olPackages;
+        break;
+    default:
+        return;
+    }
+    TDbObj* Obj = C.FindObject(Which, Name);
+    if (!Obj) return;
+    // What the server drops with the object: the keys, indices and triggers of a table, the
+    // triggers of a view, and the privileges on and of the object.
+    auto Forget = [&](TObjsList List, auto GoesWith) {
+        TStringList& L = C.List(List);
+        for (int i = L.Count() - 1; i >= 0; --i)
+            if (auto* O = dynamic_cast<TDbObj*>(L.Objects(i)); O && O != Obj && GoesWith(*O)) {
+                L.Delete(i);
+                delete O;
+            }
+    };
+    if (Kind == dboTable || Kind == dboView) {
+        auto OnIt = [&](const TDbObj& O) { return O.GetTableName() == Name; };
+        Forget(TObjsList::olConstraints, OnIt);
+        Forget(TObjsList::olIndices, OnIt);
+        Forget(TObjsList::olTriggers, OnIt);
+    }
+    Forget(TObjsList::olGrants, [&](const TDbObj& O) {
+        const auto* G = dynamic_cast<const TGntData*>(&O);
+        return G && (G->ObjectName == Name || G->GranteeName == Name);
+    });
+    TStringList& L = C.List(Which);
+    if (const int At = L.IndexOfObject(Obj); At >= 0) L.Delete(At);
+    delete Obj;
+}
+
+void TIbParser::SkipNotCompared() {
+    // The statement's words up to the name: "CREATE USER U1", "DROP SHADOW 1".
+    const std::size_t Start = StatementStart_;
+    NextToken();
+    const std::string What = Trim(std::string_view(Source_).substr(Start, Pos_ - Start));
+    DoLogNextLine("Not compared: " + What);
+    ReportSkipped(stStatement, "", odbUnknown, dboUnknown);
+}
+
+void TIbParser::ParseAlterExternalFunction() {
+    NextAndExpect(tkFUNCTION);
+    const std::string Name = NextName();
+    auto* U =
+        Container_ ? dynamic_cast<TUdfData*>(Container_->FindObject(TObjsList::olFunctions, Name)) : nullptr;
+    NextToken();
+    while (Is(tkENTRY_POINT) || Is(tkMODULE_NAME)) {
+        const bool Entry = Is(tkENTRY_POINT);
+        if (NextAndExpect(tkString) && U) (Entry ? U->EntryPoint : U->ModuleName) = StringValue_;
+        NextToken();
+    }
+    EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboFunction);
     ExpectAndNext(tkTerminator);
 }
 
@@ -1107,8 +1239,15 @@ std::string TIbParser::ReadExpressionSource(TDbObj* /*Obj*/) {
 }
 
 void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
-    // COMPUTED [BY] (expr) into the column's source; the current token is COMPUTED.
+    // COMPUTED [BY] (expr) or GENERATED ALWAYS AS (expr) into the column's source; the current token
+    // is COMPUTED or GENERATED.
     auto Computed = [this, Column] {
+        if (IsWord("GENERATED")) { // GENERATED ALWAYS AS (expr)
+            NextToken();
+            NextAndExpect(tkAS);
+            Column->SetSource(ReadExpressionSource(Column));
+            return;
+        }
         const TScanPosition AtComputed = SavePosition();
         NextToken();
         if (Token_ == tkBY)
@@ -1118,7 +1257,11 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
             Column->SetSource(ReadExpressionSource(Column));
         }
     };
-    const int T = TypeToken();
+    int T = TypeToken();
+    if (Is(tkNATIONAL)) { // NATIONAL CHAR[ACTER] [VARYING] is NCHAR [VARYING]: the next word goes
+        NextToken();
+        T = tkNCHAR;
+    }
     const std::uint8_t Code = DataTypeOfToken(T);
     if (Code != 0) Column->DataType = Code;
     switch (T) {
@@ -1217,7 +1360,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
         }
         break;
     default:
-        if (Is(tkCOMPUTED)) {
+        if (Is(tkCOMPUTED) || AtGeneratedAlways()) {
             Computed();
             return ParseColumnOptions(DomainMode, Column);
         }
@@ -1259,14 +1402,23 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
         NextToken();
     }
     ParseColumnOptions(DomainMode, Column);
-    if (Is(tkCOMPUTED)) {
+    if (Is(tkCOMPUTED) || AtGeneratedAlways()) {
         Computed();
         Column->ComputedWithType = Column->DataType != 0;
         ParseColumnOptions(DomainMode, Column);
     }
 }
+
+bool TIbParser::AtGeneratedAlways() {
+    if (!IsWord("GENERATED")) return false;
+    const TScanPosition At = SavePosition();
+    NextToken();
+    const bool Always = IsWord("ALWAYS");
+    RestorePosition(At);
+    return Always;
+}
 void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
-    if (IsWord("GENERATED")) {
+    if (IsWord("GENERATED") && !AtGeneratedAlways()) {
         NextAndExpect(tkBY);
         NextAndExpect(tkDEFAULT);
         NextAndExpect(tkAS);
@@ -1332,11 +1484,16 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
                 Error("Must be: BY DESCRIPTOR / BY VALUE");
             NextToken();
         } else if (Token_ == tkCONSTRAINT) {
-            if (DomainMode) { // the name of a domain's check is not kept
-                NextAndExpect(tkIdent);
-                NextToken();
-            } else {
+            const TScanPosition AtConstraint = SavePosition();
+            const std::string Name = NextName();
+            NextToken();
+            // The name of a domain's check, or of a NOT NULL, is not kept: NOT NULL is read below.
+            if (!DomainMode && Token_ != tkNOT) {
+                RestorePosition(AtConstraint);
                 ParseNamedConstraint(nullptr, Column);
+            } else if (!DomainMode) {
+                DoLogNextLine("Not compared: the name " + Name + " of NOT NULL on " + Column->TableName +
+                              "." + Column->GetName());
             }
         } else if (Token_ == tkCHECK) {
             if (DomainMode) {
@@ -1346,7 +1503,8 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
             } else {
                 ParseConstraintBody(nullptr, nullptr, Column);
             }
-        } else if (!DomainMode && (Token_ == tkFOREIGN || Token_ == tkPRIMARY || Token_ == tkUNIQUE)) {
+        } else if (!DomainMode && (Token_ == tkFOREIGN || Token_ == tkPRIMARY || Token_ == tkUNIQUE ||
+                                   Token_ == tkREFERENCES)) {
             ParseConstraintBody(nullptr, nullptr, Column);
         } else {
             return;
@@ -1460,14 +1618,18 @@ void TIbParser::ParseNamedConstraint(TTblData* Table, TFldData* Column) {
 
 void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
     Constraint->SetConstraintType(ctForeignKey);
-    NextToken(); // FOREIGN
-    if (Is(tkKEY)) NextToken();
-    if (Token_ == tkLParen)
-        ParseColumnList(Constraint->Columns);
-    else if (Column)
+    if (Token_ == tkREFERENCES && Column) { // a column's own REFERENCES clause
         Constraint->AddColumn(Column->GetName());
-    else
-        Expect(tkLParen);
+    } else {
+        NextToken(); // FOREIGN
+        if (Is(tkKEY)) NextToken();
+        if (Token_ == tkLParen)
+            ParseColumnList(Constraint->Columns);
+        else if (Column)
+            Constraint->AddColumn(Column->GetName());
+        else
+            Expect(tkLParen);
+    }
     if (Table) LinkDependObj(Constraint, Table, "");
     Expect(tkREFERENCES);
     if (NextAndExpect(tkIdent)) {
@@ -1476,8 +1638,11 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
             LinkDependObj(Constraint, Ref, "");
     }
     NextToken();
-    if (Token_ == tkLParen) ParseColumnList(Constraint->RefColumns);
-    while (!TableElement_ && Token_ == tkON) {
+    if (Token_ == tkLParen)
+        ParseColumnList(Constraint->RefColumns);
+    else
+        RefColumnsOfPrimaryKey(*Constraint);
+    while (Token_ == tkON) {
         NextToken();
         std::uint8_t* Rule = nullptr;
         if (Token_ == tkUPDATE)
@@ -1512,6 +1677,17 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
     if (LogWanted()) DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
 }
 
+void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
+    const auto Known = PrimaryKeys_.find({Container_, ForeignKey.RefTableName});
+    const auto* Key =
+        Known == PrimaryKeys_.end() || !Container_
+            ? nullptr
+            : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->second));
+    if (!Key || Key->GetConstraintType() != ctPrimaryKey) return;
+    for (int i = 0; i < Key->Columns.Count(); ++i)
+        ForeignKey.AddRefColumn(Key->Columns[i]);
+}
+
 void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* Column) {
     std::unique_ptr<TCtrData> Constraint(Given ? Given : new TCtrData(Container_));
     if (!Table && Column) Table = dynamic_cast<TTblData*>(Column->Parent);
@@ -1526,7 +1702,7 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
-    } else if (Token_ == tkFOREIGN) {
+    } else if (Token_ == tkFOREIGN || (Column && Token_ == tkREFERENCES)) {
         ParseReferences(Constraint.get(), Table, Column);
         if (Container_) {
             auto* Existing = dynamic_cast<TCtrData*>(
@@ -1636,9 +1812,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
         } else if (Token_ == tkFOREIGN || Token_ == tkCHECK) {
             // An unnamed foreign key or check of the table (Firebird's own example scripts use
             // them); like the named keys it is part of the table's statement.
-            TableElement_ = true;
             ParseConstraintBody(nullptr, Table.get());
-            TableElement_ = false;
         } else {
             break;
         }
@@ -1674,10 +1848,8 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     if (Token_ == tkCONSTRAINT) {
         if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
         NextToken();
-        if (Token_ == tkCHECK) { // a named check of the table: filed as the unnamed ones are
-            TableElement_ = true;
+        if (Token_ == tkCHECK) { // a named check of the table: read as the unnamed ones are
             ParseConstraintBody(Constraint.release(), Table);
-            TableElement_ = false;
             return;
         }
         if (Token_ != tkPRIMARY && Token_ != tkUNIQUE && Token_ != tkFOREIGN) {
@@ -1688,10 +1860,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         Log = Token_ == tkPRIMARY ? "Primary Key: " : "Unique: ";
     }
     if (Token_ == tkFOREIGN) {
-        // Inside the element list the rules are not read: an ON ends the list.
-        TableElement_ = true;
         ParseReferences(Constraint.get(), Table);
-        TableElement_ = false;
     } else {
         const bool Primary = Token_ == tkPRIMARY;
         Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);
@@ -1704,6 +1873,89 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     LinkDependObj(Constraint.get(), Table, "");
     if (LogWanted()) DoLogNextLine(Log + Constraint->GetCreateSQL());
     FileConstraint(std::move(Constraint));
+}
+
+bool TIbParser::TopLevelCommaAhead() const {
+    // A look at the characters, not the tokens: literals, quoted names and comments are passed over.
+    static constexpr auto Marks = [] {
+        std::array<bool, 256> M{};
+        for (const char C : std::string_view("'\"/-(),"))
+            M[static_cast<unsigned char>(C)] = true;
+        return M;
+    }();
+    const std::string& S = Source_;
+    const char End = Terminator_.empty() ? ',' : Terminator_[0];
+    int Depth = 0;
+    for (std::size_t i = Pos_; i < S.size(); ++i) {
+        const char C = S[i];
+        if (!Marks[static_cast<unsigned char>(C)] && C != End) continue;
+        if (C == '\'' || C == '"') {
+            for (++i; i < S.size() && !(S[i] == C && (i + 1 >= S.size() || S[i + 1] != C)); ++i)
+                if (S[i] == C) ++i; // a doubled quote
+        } else if (C == '/' && i + 1 < S.size() && S[i + 1] == '*') {
+            const std::size_t Close = S.find("*/", i + 2);
+            i = Close == std::string::npos ? S.size() : Close + 1;
+        } else if (C == '-' && i + 1 < S.size() && S[i + 1] == '-') {
+            const std::size_t Close = S.find('\n', i);
+            i = Close == std::string::npos ? S.size() : Close;
+        } else if (C == '(') {
+            ++Depth;
+        } else if (C == ')') {
+            --Depth;
+        } else if (Depth == 0 && C == ',') {
+            return true;
+        } else if (Depth == 0 && C == End && S.compare(i, Terminator_.size(), Terminator_) == 0) {
+            return false;
+        }
+    }
+    return false;
+}
+
+void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
+    if (Token_ == tkTO) { // a new name
+        if (const int At = Table.Fields.IndexOfObject(&F); At >= 0 && NextAndExpect(tkIdent)) {
+            F.SetName(TokenText_);
+            Table.Fields.SetString(At, TokenText_);
+            NextToken();
+        }
+    } else if (Is(tkPOSITION)) { // 1-based; the columns are numbered anew in their new order
+        std::int32_t Place = 0;
+        if (NextAndExpect(tkInteger) && ExpectInt32(Place, false) && Place > 0) {
+            const int From = Table.Fields.IndexOfObject(&F);
+            Table.Fields.Move(From, std::min(Place, Table.FieldCount()) - 1);
+            for (int i = 0; i < Table.FieldCount(); ++i)
+                Table.Field(i)->Position = i;
+        }
+        NextToken();
+    } else if (Is(tkTYPE) || Is(tkCOMPUTED) || AtGeneratedAlways()) { // a new type or expression
+        const bool Nullable = F.Nullable;
+        const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
+        if (Is(tkTYPE)) {
+            NextToken();
+            static_cast<TColumnAttrs&>(F) = TColumnAttrs(); // the type is stated anew
+        }
+        ParseDataType(&F);
+        F.Nullable = Nullable;
+        F.DefaultValue = Default;
+        F.DefaultSource = DefaultSource;
+    } else if (Token_ == tkSET || Token_ == tkDROP) {
+        const bool Set = Token_ == tkSET;
+        NextToken();
+        if (Token_ == tkDEFAULT) {
+            const std::size_t ClauseStart = TokenStart_;
+            NextToken();
+            F.DefaultValue.clear();
+            F.DefaultSource.clear();
+            if (Set) {
+                ReadDefaultValue(&F, F.DefaultValue);
+                if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
+            }
+        } else if (Token_ == tkNOT) {
+            NextAndExpect(tkNULL);
+            F.Nullable = !Set;
+            NextToken();
+        }
+    }
 }
 
 void TIbParser::ParseCreateIndex() {
@@ -1763,15 +2015,21 @@ void TIbParser::ParseAlterTable() {
     TTblData* Table = Container_ && !Name.empty() ? Container_->FindTable(Name) : nullptr;
     CurrentTable_ = Name;
     NextToken();
+    // Actions separated by commas make one statement, reported once as an alteration of the table.
+    const bool Several = TopLevelCommaAhead();
+    // The end of one action: the terminator, or the comma before the next.
+    auto EndOfAction = [&] {
+        if (Token_ != tkComma || !Several) Expect(tkTerminator);
+    };
     while (Token_ != tkTerminator && Token_ != tkEOF) {
         if (Token_ == tkADD) {
             NextToken();
             if (Token_ == tkFOREIGN || Token_ == tkCHECK || Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
-                ReportConstraints_ = true;
+                ReportConstraints_ = !Several;
                 ParseConstraintBody(nullptr, Table);
                 ReportConstraints_ = false;
             } else if (Token_ == tkCONSTRAINT) {
-                ReportConstraints_ = true;
+                ReportConstraints_ = !Several;
                 ParseNamedConstraint(Table);
                 ReportConstraints_ = false;
             } else {
@@ -1783,16 +2041,20 @@ void TIbParser::ParseAlterTable() {
                     TFldData* F = Column.release();
                     Table->Fields.AddObject(F->GetName(), F);
                 }
-                EmitStatement(stStatement, ColumnName, Statement_, "", odbCreate, dboField);
-                Expect(tkTerminator);
+                if (!Several) EmitStatement(stStatement, ColumnName, Statement_, "", odbCreate, dboField);
+                EndOfAction();
             }
         } else if (Token_ == tkALTER) {
             NextToken();
             if (Is(tkCOLUMN)) NextToken();
             const std::string Column = Expect(tkIdent) ? TokenText_ : std::string();
-            SkipToTokens(TerminatorOrEnd());
-            EmitStatement(stStatement, Column, Statement_, "", odbAlter, dboField);
-            Expect(tkTerminator);
+            NextToken();
+            if (TFldData* F = Table ? Table->FindField(Column) : nullptr) AlterColumn(*Table, *F);
+            for (int Depth = 0;
+                 Token_ != tkTerminator && Token_ != tkEOF && !(Token_ == tkComma && Depth == 0); NextToken())
+                Depth += Token_ == tkLParen ? 1 : Token_ == tkRParen ? -1 : 0;
+            if (!Several) EmitStatement(stStatement, Column, Statement_, "", odbAlter, dboField);
+            EndOfAction();
         } else if (Token_ == tkDROP) {
             NextToken();
             TDbObject Kind = dboField;
@@ -1803,16 +2065,27 @@ void TIbParser::ParseAlterTable() {
             if (Token_ == tkIdent) {
                 const std::string Dropped = TokenText_;
                 NextToken();
-                EmitStatement(stStatement, Dropped, Statement_, "", odbDrop, Kind);
+                if (!Several) EmitStatement(stStatement, Dropped, Statement_, "", odbDrop, Kind);
+                if (Kind == dboConstraint && Container_) {
+                    TStringList& L = Container_->Constraints();
+                    if (const int At = L.IndexOf(Dropped); At >= 0) {
+                        TObject* Key = L.Objects(At);
+                        L.Delete(At);
+                        delete Key;
+                    }
+                } else if (const int At = Table ? Table->Fields.IndexOf(Dropped) : -1; At >= 0) {
+                    Table->Fields.Delete(At); // the list owns its columns
+                }
             } else {
                 Error("Unknown ALTER TABLE <table-name> DROP statement");
             }
-            Expect(tkTerminator);
+            EndOfAction();
         } else {
             Error("Unknown symbol");
         }
         if (Token_ != tkTerminator && Token_ != tkEOF) NextToken();
     }
+    if (Several) EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboTable);
     CurrentTable_.clear();
     CurrentColumn_.clear();
     SkipTerminator();
@@ -2109,7 +2382,8 @@ void TIbParser::ReadDDLTriggerEvents(TTrgData* T) {
 void TIbParser::ParseView(int /*Verb*/) {
     Expect(tkVIEW);
     const std::string Name = NextName();
-    // RECREATE VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in place.
+    // RECREATE VIEW, ALTER VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in
+    // place.
     TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
     std::unique_ptr<TViwData> Made;
     TViwData* V = FiledOrNew(Existing, Made, Container_, Name);
@@ -2125,29 +2399,37 @@ void TIbParser::ParseView(int /*Verb*/) {
         Existing->Fields.Clear();
         Existing->Fields.SetOwnsObjects(true);
     }
+    RedefinedViewFields_ = &OldFields;
+    ScopeExit Forget([this] { RedefinedViewFields_ = nullptr; });
     NextToken();
     if (Token_ == tkLParen) {
         for (;;) {
             if (!NextAndExpect(tkIdent)) break;
-            if (const int Old = OldFields.IndexOf(TokenText_); Old >= 0) {
-                TObject* F = OldFields.Objects(Old);
-                OldFields.SetOwnsObjects(false);
-                OldFields.Delete(Old);
-                OldFields.SetOwnsObjects(true);
-                V->Fields.AddObject(TokenText_, F);
-            } else {
-                V->AddField(TokenText_);
-            }
+            AddViewColumn(V, TokenText_);
             NextToken();
             if (Token_ != tkComma) break;
         }
         ExpectAndNext(tkRParen);
     }
     if (LogWanted()) DoLogNextLine("View: " + Name);
+    // Without a column list the body parser names the columns from the select list.
     if (Expect(tkAS)) ReadBody(V);
     EmitStatement(stStatement, Name, Statement_, "", Existing ? odbAlter : odbCreate, dboView);
     if (Made) FileParsed(Made.release(), TObjsList::olViews);
     ExpectAndNext(tkTerminator);
+}
+
+void TIbParser::AddViewColumn(TViwData* View, const std::string& Name) {
+    TStringList* Old = RedefinedViewFields_;
+    if (const int At = Old ? Old->IndexOf(Name) : -1; At >= 0) {
+        TObject* F = Old->Objects(At);
+        Old->SetOwnsObjects(false);
+        Old->Delete(At);
+        Old->SetOwnsObjects(true);
+        View->Fields.AddObject(Name, F);
+    } else {
+        View->AddField(Name);
+    }
 }
 
 // =====================================================================================================
@@ -2169,7 +2451,7 @@ std::string TIbParser::ReadSignedInteger() {
 bool TIbParser::ReadGrantPrivilege(TGntData* G) {
     // Bits of the grant's privilege set (the grant words of the model).
     constexpr int BitAll = 0, BitInsert = 1, BitUpdate = 2, BitDelete = 3, BitSelect = 4, BitExecute = 5,
-                  BitReferences = 6;
+                  BitReferences = 6, BitUsage = 43;
     auto Set = [G](int Bit) { G->Privileges |= std::uint64_t{1} << Bit; };
     if (Token_ == tkALL) {
         for (int Bit : {BitInsert, BitUpdate, BitDelete, BitSelect, BitReferences})
@@ -2191,6 +2473,8 @@ bool TIbParser::ReadGrantPrivilege(TGntData* G) {
         Bit = BitReferences;
     else if (Token_ == tkEXECUTE)
         Bit = BitExecute;
+    else if (IsWord("USAGE")) // of a sequence or an exception
+        Bit = BitUsage;
     if (Bit < 0) return false;
     (void)BitAll;
     Set(Bit);
@@ -2300,6 +2584,12 @@ void TIbParser::ParseGrant() {
             Kind = dboTrigger;
         else if (IsWord("PACKAGE"))
             Kind = dboPackage;
+        else if (Is(tkFUNCTION))
+            Kind = dboFunction;
+        else if (Is(tkGENERATOR) || IsWord("SEQUENCE"))
+            Kind = dboGenerator;
+        else if (Is(tkEXCEPTION))
+            Kind = dboException;
         if (Kind != dboUnknown) NextToken();
         if (Expect(tkIdent)) G->ObjectName = TokenText_;
         if (Kind == dboUnknown && Container_) {
@@ -2318,11 +2608,12 @@ void TIbParser::ParseGrant() {
         NextToken();
     }
     ExpectAndNext(tkTO);
-    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE")) {
-        G->GranteeKind = Is(tkPROCEDURE) ? dboProcedure
-                         : Is(tkTRIGGER) ? dboTrigger
-                         : Is(tkVIEW)    ? dboView
-                                         : dboPackage;
+    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE") || Is(tkFUNCTION)) {
+        G->GranteeKind = Is(tkPROCEDURE)  ? dboProcedure
+                         : Is(tkTRIGGER)  ? dboTrigger
+                         : Is(tkVIEW)     ? dboView
+                         : Is(tkFUNCTION) ? dboFunction
+                                          : dboPackage;
         G->CompareKind = TCmpObjType::coObjGrant;
         NextToken();
     } else if (Token_ == tkUSER) {
@@ -2351,6 +2642,13 @@ void TIbParser::ParseGrant() {
         } else {
             Error("Must be: with GRANT/ADMIN option");
         }
+    }
+    if (IsWord("GRANTED")) { // the grantor is the server's record of who granted: not compared
+        NextAndExpect(tkBY);
+        NextToken();
+        if (Token_ == tkUSER) NextToken();
+        if (Expect(tkIdent)) DoLogNextLine("Not compared: GRANTED BY " + TokenText_);
+        NextToken();
     }
     // The statement is reported although it creates no object of its own: an executor that loads a
     // script builds its statement list from the reports and would otherwise lose every GRANT.

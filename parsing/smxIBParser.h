@@ -28,6 +28,7 @@ class TPkgData;
 class TPrcData;
 class TTblData;
 class TTrgData;
+class TViwData;
 
 // --- InterBase keyword codes the statement routines test --------------------------------------------
 // The codes of the InterBase keyword table (model/smxKeywords); a test checks them against it.
@@ -69,6 +70,7 @@ inline constexpr int tkEXCEPTION = 89;
 inline constexpr int tkEXECUTE = 90;
 inline constexpr int tkEXTERNAL = 93;
 inline constexpr int tkFILE = 95;
+inline constexpr int tkFILTER = 96;
 inline constexpr int tkFLOAT = 97;
 inline constexpr int tkFOREIGN = 99;
 inline constexpr int tkFROM = 101;
@@ -85,6 +87,7 @@ inline constexpr int tkINTO = 119;
 inline constexpr int tkIS = 120;
 inline constexpr int tkKEY = 123;
 inline constexpr int tkNAMES = 140;
+inline constexpr int tkNATIONAL = 141;
 inline constexpr int tkNO = 143;
 inline constexpr int tkNOT = 144;
 inline constexpr int tkNULL = 145;
@@ -354,6 +357,29 @@ protected:
     bool ReadMetadataClass(std::string& Class);
     /// Reads the included file into the container through the inner parser.
     void IncludeFile(const std::string& Name, int Line, int Column);
+    /// The current token starts GENERATED ALWAYS AS, Firebird's other spelling of COMPUTED BY (the
+    /// position is left unchanged).
+    bool AtGeneratedAlways();
+    /// A comma outside parentheses comes before the statement's terminator (after the current token).
+    bool TopLevelCommaAhead() const;
+    /// The clause of ALTER TABLE ... ALTER [COLUMN] name at the current token, applied to the column:
+    /// TO a new name, POSITION n, TYPE (and COMPUTED BY) anew, SET/DROP DEFAULT, SET/DROP NOT NULL.
+    /// Any other clause changes nothing; the caller passes over what is left of it.
+    void AlterColumn(TTblData& Table, TFldData& F);
+    /// A DROP statement read: the object leaves the container, with what the server drops along
+    /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it).
+    void ForgetDropped(TDbObject Kind, const std::string& Name);
+    /// A statement about something the structure has no place for (users, mappings, shadows, blob
+    /// filters, role mappings): logged as "Not compared: " + its first words, reported and skipped.
+    void SkipNotCompared();
+    /// ALTER EXTERNAL FUNCTION name [ENTRY_POINT 'e'] [MODULE_NAME 'm'] into the filed function.
+    void ParseAlterExternalFunction();
+    /// A foreign key that names no referenced columns references those of its table's primary key,
+    /// as the server records it; nothing when that key is not known (yet).
+    void RefColumnsOfPrimaryKey(TCtrData& ForeignKey);
+    /// Appends a column named Name to the view: the redefined view's old column of that name when
+    /// there is one (what reads it stays recorded), else a new one.
+    void AddViewColumn(TViwData* View, const std::string& Name);
     /// The parser of INPUT files (one of this parser's class, so bodies are read alike).
     virtual std::unique_ptr<TIbParser> CreateInputParser() { return std::make_unique<TIbParser>(Owner_); }
 
@@ -375,7 +401,7 @@ protected:
     bool FileParsed(TDbObj* Obj, TObjsList Which);
 
     std::string CurrentTable_, CurrentColumn_;
-    bool TableElement_ = false;      // a foreign key of CREATE TABLE's list: no rules
+    TStringList* RedefinedViewFields_ = nullptr; // the old columns of the view being redefined
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
     // looked up again before use, since the container may have let the object go.

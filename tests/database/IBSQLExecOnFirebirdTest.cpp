@@ -295,6 +295,15 @@ TEST(IBSQLExecRun, FailureInTheMiddleRunsTheRest) {
               Strings{"d"});
 }
 
+TEST(IBSQLExecRun, ScriptThatStartsWithAPackageConnectsForIt) {
+    TTestDatabase db(Utf8Db());
+    TExecOn x(db.Path());
+    x.exec.AddStatement("CREATE PACKAGE PK AS BEGIN PROCEDURE X; END", stPackage, "PK", dboPackage, odbCreate);
+    EXPECT_EQ(x.exec.GetHasExecutableStatements(), 1);
+    EXPECT_TRUE(x.exec.ExecuteScript()) << x.FirstError();
+    EXPECT_EQ(ReadColumnElsewhere(db.Path(), "select rdb$package_name from rdb$packages"), Strings{"PK"});
+}
+
 TEST(IBSQLExecRun, BreakOnErrorStopsAfterTheFailure) {
     TTestDatabase db(Utf8Db());
     TExecOn x(db.Path());
@@ -442,6 +451,7 @@ std::string Check7Script(const std::string& db, const char* eol) {
         "SET TERM ^ ;\n"
         "CREATE PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T (ID) VALUES (:A); END^\n"
         "CREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN NEW.N = 'x'; END^\n"
+        "EXECUTE BLOCK AS BEGIN INSERT INTO T (ID) VALUES (3); END^\n"
         "SET TERM ; ^\n"
         "GRANT SELECT ON T TO U1; INSERT INTO T (ID) VALUES (1); EXECUTE PROCEDURE P (2); "
         "COMMIT WORK;\n";
@@ -479,8 +489,8 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
         const std::vector<std::tuple<TStatType, std::string, TDbOperation>> want = {
             {stSqlDialect, "3", odbSet},   {stSetNames, "", odbSet},           {stConnect, "", odbSet},
             {stStatement, "T", odbCreate}, {stStatement, "T", odbDescription}, {stProcedure, "P", odbCreate},
-            {stTrigger, "TR", odbCreate},  {stStatement, "", odbCreate},       {stInsert, "T", odbInsert},
-            {stStatement, "P", odbUnknown}};
+            {stTrigger, "TR", odbCreate},  {stExecuteBlock, "", odbUnknown},   {stStatement, "", odbCreate},
+            {stInsert, "T", odbInsert},    {stStatement, "P", odbUnknown}};
         ASSERT_EQ(x.exec.GetStatementCount(), static_cast<int>(want.size()));
         for (int i = 0; i < x.exec.GetStatementCount(); ++i) {
             const TStatement& st = *x.exec.GetStatement(i);
@@ -488,7 +498,7 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
             EXPECT_EQ(st.ObjName, std::get<1>(want[i])) << i;
             EXPECT_EQ(st.Operation, std::get<2>(want[i])) << i;
         }
-        EXPECT_EQ(x.exec.GetStatement(7)->ObjKind, dboGrant);
+        EXPECT_EQ(x.exec.GetStatement(8)->ObjKind, dboGrant);
         EXPECT_EQ(x.exec.GetConnectionOptions().GetDatabaseName(), mine.Path());
         EXPECT_EQ(x.exec.GetConnectionOptions().GetUserName(), "SYSDBA");
         EXPECT_EQ(x.exec.GetConnectionOptions().GetPassword(), "masterkey");
@@ -519,7 +529,7 @@ TEST(IBSQLExecScriptFile, SetTermScriptLoadsRendersAndRunsLikeIsql) {
         EXPECT_EQ(Extract(mine.Path()), Extract(isqls.Path()));
         for (const std::string& path : {mine.Path(), isqls.Path(), rendered.Path()})
             EXPECT_EQ(ReadColumnElsewhere(path, "select id || ',' || n from t order by id"),
-                      (Strings{"1,x", "2,x"}))
+                      (Strings{"1,x", "2,x", "3,x"}))
                 << path;
     }
 }

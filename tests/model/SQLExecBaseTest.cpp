@@ -110,7 +110,7 @@ TEST(SQLExecBase, ExecutableKinds) {
     using enum TStatType;
     {
         TCustomSQLExec exec;
-        for (TStatType k : {stSelect, stCharSet, stExecuteBlock, stComment, stConnect, st_Commit})
+        for (TStatType k : {stSelect, stCharSet, stComment, stConnect, st_Commit})
             exec.AddStatement("x", k);
         EXPECT_EQ(exec.GetHasExecutableStatements(), 0);
         exec.AddStatement("x", stInsert);
@@ -120,8 +120,8 @@ TEST(SQLExecBase, ExecutableKinds) {
         EXPECT_EQ(exec.GetLineTotal(), 0);
         EXPECT_EQ(exec.GetStatementCount(), 0);
     }
-    for (TStatType k :
-         {stStatement, stProcedure, stTrigger, stDescription, stInsert, stUpdate, stDelete, stPackage}) {
+    for (TStatType k : {stStatement, stProcedure, stTrigger, stDescription, stInsert, stUpdate, stDelete,
+                        stPackage, stExecuteBlock}) {
         TCustomSQLExec exec;
         exec.AddStatement("x", k);
         EXPECT_EQ(exec.GetHasExecutableStatements(), 1) << static_cast<int>(k);

@@ -247,10 +247,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {"DELETE FROM T", stDelete, dboTable, odbDelete}},
                   {"SET BLOBFILE 'Result.LOB';", "", "INSERT INTO T VALUES (1);", "", "DELETE FROM T;", ""},
                   true},
-        ShapeCase{"SelectAndExecuteBlockAlone",
+        ShapeCase{"SelectAloneExecuteBlockAsARoutine",
                   dbInterBase,
                   {{"SELECT 1 FROM RDB$DATABASE", stSelect}, {"EXECUTE BLOCK AS BEGIN END", stExecuteBlock}},
-                  {"SELECT 1 FROM RDB$DATABASE", "EXECUTE BLOCK AS BEGIN END"}}),
+                  {"SELECT 1 FROM RDB$DATABASE", "SET TERM ^ ;", "", "EXECUTE BLOCK AS BEGIN END", "^", "",
+                   "SET TERM ; ^", ""}}),
     [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.name); });
 
 TEST(SQLExecRender, OwnTerminatorOfSettingStatements) {

@@ -60,7 +60,7 @@ TEST(ParsedKeySteps, OrderOfTheSequence) {
         r.Find("ALTER TABLE N ADD PRIMARY KEY (ID)"),
         r.Find("ALTER TABLE N ADD UNIQUE (V)"),
         r.Find("RECONNECT", r.Find("ALTER TABLE N ADD UNIQUE (V)")),
-        r.Find("ALTER TABLE N ADD CONSTRAINT FK_N FOREIGN KEY (T_ID) REFERENCES T ON DELETE CASCADE"),
+        r.Find("ALTER TABLE N ADD CONSTRAINT FK_N FOREIGN KEY (T_ID) REFERENCES T (ID) ON DELETE CASCADE"),
         r.Find("ALTER TABLE N ADD CONSTRAINT CK_N CHECK (V > 0)"),
     };
     for (std::size_t i = 0; i < order.size(); ++i)

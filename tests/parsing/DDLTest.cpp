@@ -411,9 +411,9 @@ TEST(Keys, BadInputMessages) {
         {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT KEEP ROWS;",
          "Must be: DELETE ROWS / PRESERVE ROWS."},
         {"CREATE TABLE T (A INTEGER, CONSTRAINT C COLUMN (A > 0));", "Missing: PRIMARY... or UNIQUE..."},
-        {"CREATE TABLE T (A INTEGER, FOREIGN KEY (A) REFERENCES U ON DELETE CASCADE);", "Missing: <)> (ON)"},
-        {"CREATE TABLE T (A INTEGER, CONSTRAINT F FOREIGN KEY (A) REFERENCES U (B) ON DELETE CASCADE);",
-         "Missing: <)> (ON)"},
+        {"CREATE TABLE T (A INTEGER, FOREIGN KEY (A) REFERENCES U FOO);", "Missing: <)> (<Ident>: FOO)"},
+        {"CREATE TABLE T (A INTEGER, CONSTRAINT F FOREIGN KEY (A) REFERENCES U (B) ON DELETE CASCADE FOO);",
+         "Missing: <)> (<Ident>: FOO)"},
         {"ALTER TABLE T DROP 5;", "Unknown ALTER TABLE <table-name> DROP statement"},
         {"ALTER TABLE T FOO;", "Unknown symbol"},
         {"ALTER INDEX IX FOO;", "Must be: ACTIVE/INACTIVE (ALTER INDEX... declaration)"},
@@ -507,14 +507,16 @@ TEST(AlterTable, ClausesAndReports) {
              "ALTER TABLE T ALTER COLUMN A TYPE BIGINT;\n"
              "ALTER TABLE T ALTER B POSITION 1;\n"
              "ALTER TABLE T DROP A;\n"
-             "ALTER TABLE T DROP CONSTRAINT PK_T;\n"
+             "ALTER TABLE T ADD CONSTRAINT UQ_T UNIQUE (B);\n"
+             "ALTER TABLE T DROP CONSTRAINT UQ_T;\n"
              "ALTER TABLE NOPE ADD X INTEGER;\n"
              "ALTER TABLE NOPE ADD CONSTRAINT UQ_N UNIQUE (X);");
     EXPECT_TRUE(Run.Errors().empty()) << Run.Rec.Transcript;
     TTblData* T = Run.Table("T");
-    ASSERT_EQ(T->FieldCount(), 3); // nothing but ADD changes the container
-    EXPECT_EQ(Describe(*T->Field(1)), "type=14 len=5 notnull default='x'");
-    EXPECT_EQ(T->Field(2)->Position, 2);
+    ASSERT_EQ(T->FieldCount(), 2); // ADD and DROP change the container, ALTER COLUMN does not
+    EXPECT_EQ(Describe(*T->Field(0)), "type=14 len=5 notnull default='x'");
+    EXPECT_EQ(T->Field(1)->Position, 2);
+    EXPECT_EQ(Run.Constraint("UQ_T"), nullptr);
     ASSERT_NE(Run.Constraint("PK_T"), nullptr);
     EXPECT_EQ(Run.Constraint("PK_T")->GetCreateSQL(), "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (C)");
     // A key added for a table the container lacks keeps the statement's table.
@@ -531,7 +533,8 @@ TEST(AlterTable, ClausesAndReports) {
                   "odbAlter dboField A | ALTER TABLE T ALTER COLUMN A TYPE BIGINT",
                   "odbAlter dboField B | ALTER TABLE T ALTER B POSITION 1",
                   "odbDrop dboField A | ALTER TABLE T DROP A",
-                  "odbDrop dboConstraint PK_T | ALTER TABLE T DROP CONSTRAINT PK_T",
+                  "odbCreate dboUnique UQ_T | ALTER TABLE T ADD CONSTRAINT UQ_T UNIQUE (B)",
+                  "odbDrop dboConstraint UQ_T | ALTER TABLE T DROP CONSTRAINT UQ_T",
                   "odbCreate dboField X | ALTER TABLE NOPE ADD X INTEGER",
                   "odbCreate dboUnique UQ_N | ALTER TABLE NOPE ADD CONSTRAINT UQ_N UNIQUE (X)",
               }));

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "database/smxConnection_IBX.h"
+#include "database/smxIBDatabaseExtract.h"
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Idx.h"
 #include "model/smxComp_Pkg.h"
@@ -19,6 +21,7 @@
 #include "model/smxSQL_Exec.h"
 #include "model/smxSchemalyst.h"
 #include "parsing/smxIBScriptExtract.h"
+#include "tests/database/IBXTestSupport.h"
 #include "tests/parsing/ParserTestSupport.h"
 #include "tests/parsing/ScriptCompareSupport.h"
 #include "tests/support/smxTestDb.h"
@@ -198,6 +201,30 @@ TEST(EmployeeOnFirebird, ScriptsRebuildTheReferenceDatabase) {
     const TIsqlResult U = RunIsqlFile(Dir.File("update.sql"));
     EXPECT_TRUE(U.Ok()) << U.Output;
     EXPECT_EQ(SortedTableChecks(Extract(Empty.Path())), Expected);
+}
+
+TEST(EmployeeOnFirebird, ScriptAndItsDatabaseCompareEqualBothWays) {
+    TTempDir Dir("smxemp");
+    const std::string File = UnpackEmployee(Dir);
+    ASSERT_FALSE(File.empty()) << "firebird3.0-examples is not installed (scripts/deps.sh installs it)";
+    std::string Text = ReadText(File);
+    const std::string Create = "create database 'employee.fdb';", Db = Dir.File("ref.fdb");
+    Text.replace(Text.find(Create), Create.size(),
+                 "create database '" + SqlQuoteDoubled(Db) + "' user 'SYSDBA';");
+    ASSERT_TRUE(RunIsqlScript(Dir, Text).Ok());
+    for (const bool ScriptIsMaster : {true, false}) {
+        TScriptComparison C(File, File);
+        auto Database = MakeIBDatabase(Db);
+        TSMXConnectionIBX Conn;
+        Conn.SetDatabase(Database.get());
+        TIBDBExtract Ex;
+        Ex.SetSMXConnection(&Conn);
+        ScriptIsMaster ? C.Cmp.SetExtractorTarget(&Ex) : C.Cmp.SetExtractorMaster(&Ex);
+        ASSERT_TRUE(C.Cmp.ExtractStructures()) << C.Messages;
+        const std::string Script = C.Compare();
+        EXPECT_EQ(C.Exec.GetHasExecutableStatements(), 0)
+            << (ScriptIsMaster ? "script first\n" : "database first\n") << Script;
+    }
 }
 
 /// The folder of the package example of firebird3.0-examples; empty when it is missing.

@@ -1,0 +1,19 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Drop View... */
+/* Break view cycle: V1 */
+ALTER VIEW V1(
+A)
+ AS 
+SELECT NULL FROM RDB$DATABASE
+;
+
+DROP VIEW V3;
+
+DROP VIEW V2;
+
+DROP VIEW V1;
+
+
