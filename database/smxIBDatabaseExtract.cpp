@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -62,6 +64,34 @@ std::optional<std::int64_t> Opt(TSMXQuery& Q, std::string_view Name) {
 std::string SourceText(TSMXQuery& Q, std::string_view Name) {
     return Trim(AdjustLineBreaks(Fld(Q, Name).AsString()));
 }
+
+// Field access by name for a query read row by row: each name is looked up once while the query
+// stays open (a long result would otherwise search its field list for every value of every row).
+class TRowFields {
+public:
+    explicit TRowFields(TSMXQuery& Q) : Q_(Q) {}
+    TField& operator()(std::string_view Name) {
+        for (const auto& [name, field] : found_)
+            if (name == Name) return *field;
+        TField& f = Fld(Q_, Name);
+        found_.emplace_back(Name, &f);
+        return f;
+    }
+    std::string Str(std::string_view Name) { return Trim((*this)(Name).AsString()); }
+    std::int64_t Int(std::string_view Name) { return (*this)(Name).AsInteger(); }
+    int Int32(std::string_view Name) { return static_cast<int>(Int(Name)); }
+    bool IsNull(std::string_view Name) { return (*this)(Name).IsNull(); }
+    std::optional<std::int64_t> Opt(std::string_view Name) {
+        TField& f = (*this)(Name);
+        if (f.IsNull()) return std::nullopt;
+        return f.AsInteger();
+    }
+    std::string SourceText(std::string_view Name) { return Trim(AdjustLineBreaks((*this)(Name).AsString())); }
+
+private:
+    TSMXQuery& Q_;
+    std::vector<std::pair<std::string_view, TField*>> found_; // names are the callers' literals
+};
 
 void SetSQL(TSMXQuery& Q, std::initializer_list<std::string_view> Pieces) {
     TStringList* sql = Q.GetSQL();
@@ -752,35 +782,65 @@ void TIBDBExtract::ExtractTables() {
     if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
     AddSQL(*tq, " order by rdb$relation_name ");
 
-    SetSQL(*cq,
-           {"Select R.Rdb$Field_Name, R.rdb$field_position,", "R.Rdb$default_Value,R.Rdb$default_source,",
-            " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
-            "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
-            "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
-            "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
-            "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
-            "F.Rdb$default_Value F_DEFAULT_VALUE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
-            "F.Rdb$COMPUTED_Source,"});
+    // The columns of every table in one query, in the order of the tables' query (by relation
+    // name), each table's in position order: the tables and their columns are read side by side.
+    // (A query per table, run once for every table, costs the server far more than the rows; so
+    // would a look-up of the collation, character set and identity start in every row.)
+    SetSQL(*cq, {"Select R.Rdb$Relation_Name, R.Rdb$Field_Name, R.rdb$field_position,",
+                 "R.Rdb$default_Value,R.Rdb$default_source,",
+                 " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
+                 "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
+                 "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
+                 "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
+                 "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
+                 "F.Rdb$default_Value F_DEFAULT_VALUE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                 "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
-    AddSQL(*cq, "F.Rdb$Dimensions,");
-    if (c.HasIdentityGenerator)
-        AddSQL(*cq, "R.Rdb$GENERATOR_NAME, (Select G.Rdb$Initial_Value from Rdb$Generators G where "
-                    "G.Rdb$Generator_Name = R.Rdb$Generator_Name) IDENTITY_START,");
+    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
-    for (std::string_view piece :
-         {"(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
-          "where C1.Rdb$Collation_ID=coalesce(R.Rdb$Collation_ID, F.Rdb$Collation_ID)",
-          "and C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Collation_Name,",
-          "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2",
-          "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name",
-          "from rdb$Relation_Fields R, RDB$FIELDS F",
-          "where R.Rdb$Relation_Name = :NAME and F.rdb$field_name=R.Rdb$field_source",
-          "order by R.rdb$field_position, R.rdb$field_name"})
+    for (std::string_view piece : {"F.Rdb$Dimensions", "from rdb$Relation_Fields R",
+                                   "join rdb$relations T on T.rdb$relation_name = R.rdb$relation_name",
+                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source"})
         AddSQL(*cq, piece);
-    cq->Prepare();
+    AddSQL(*cq, "where (T.rdb$system_flag <> 1 or T.Rdb$System_Flag is null) and T.Rdb$View_BLR is null");
+    if (ibe) AddSQL(*cq, " and T.rdb$relation_name not like 'IBE$%' ");
+    AddSQL(*cq, "order by R.rdb$relation_name, R.rdb$field_position, R.rdb$field_name");
+
+    // The names of the character sets and collations and the start values of the generators, read
+    // once: a look-up for every column would cost the server more than the columns themselves.
+    std::map<int, std::string> charSetNames;
+    std::map<std::pair<int, int>, std::string> collationNames; // (character set, collation)
+    std::map<std::string, std::int64_t> generatorStarts;
+    {
+        std::unique_ptr<TSMXQuery> lq = NewQuery();
+        SetSQL(*lq, {"select Rdb$Character_Set_ID, Rdb$Character_Set_Name from Rdb$Character_Sets"});
+        for (lq->Open(); !lq->GetEof(); lq->Next())
+            charSetNames.emplace(Int32(*lq, "RDB$CHARACTER_SET_ID"), Str(*lq, "RDB$CHARACTER_SET_NAME"));
+        CloseAndClear(*lq);
+        SetSQL(*lq,
+               {"select Rdb$Character_Set_ID, Rdb$Collation_ID, Rdb$Collation_Name from Rdb$Collations"});
+        for (lq->Open(); !lq->GetEof(); lq->Next())
+            collationNames.emplace(
+                std::pair(Int32(*lq, "RDB$CHARACTER_SET_ID"), Int32(*lq, "RDB$COLLATION_ID")),
+                Str(*lq, "RDB$COLLATION_NAME"));
+        CloseAndClear(*lq);
+        if (c.HasIdentityGenerator) {
+            SetSQL(*lq, {"select Rdb$Generator_Name, Rdb$Initial_Value from Rdb$Generators"});
+            for (lq->Open(); !lq->GetEof(); lq->Next())
+                generatorStarts.emplace(Str(*lq, "RDB$GENERATOR_NAME"), Int(*lq, "RDB$INITIAL_VALUE"));
+            CloseAndClear(*lq);
+        }
+    }
+    // The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
+    const auto lookUp = [](const auto& values, const auto& key) {
+        const auto it = values.find(key);
+        return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
+    };
 
     tq->Open();
+    cq->Open();
+    TRowFields r(*cq);
     int tables = 0;
     for (; !tq->GetEof(); tq->Next()) {
         auto table = std::make_unique<TTblData>(objs);
@@ -802,38 +862,35 @@ void TIBDBExtract::ExtractTables() {
             }
         }
 
-        Param(*cq, "NAME").SetAsString(tableName);
-        cq->Open();
-        for (; !cq->GetEof(); cq->Next()) {
-            TSMXQuery& r = *cq;
+        // This table's rows come next in the column query (none for a table without columns).
+        for (; !cq->GetEof() && r.Str("RDB$RELATION_NAME") == tableName; cq->Next()) {
             auto* f = new TFldData(objs, table.get());
-            const std::string fieldName = Str(r, "RDB$FIELD_NAME");
+            const std::string fieldName = r.Str("RDB$FIELD_NAME");
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
-            const std::string source = Str(r, "F_FLD_NAME");
+            const std::string source = r.Str("F_FLD_NAME");
             f->TableName = tableName;
-            f->Position = Int32(r, "RDB$FIELD_POSITION");
-            const int type = Int32(r, "RDB$FIELD_TYPE");
-            const int subType = Int32(r, "F_FLD_SUB_TYPE");
+            f->Position = r.Int32("RDB$FIELD_POSITION");
+            const int type = r.Int32("RDB$FIELD_TYPE");
+            const int subType = r.Int32("F_FLD_SUB_TYPE");
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
-            f->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
+            f->SetDescription(r("RDB$DESCRIPTION").AsString());
             // A default of the column's own is kept as stored; the other comes from its domain.
-            const bool ownDefault = !IsNull(r, "RDB$DEFAULT_VALUE");
-            f->DefaultValue = !ownDefault ? CleanDefaultSource(Fld(r, "F_DEFAULT_SOURCE").AsString())
-                                          : CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
-            if (ownDefault && !f->DefaultValue.empty())
-                f->DefaultSource = SourceText(r, "RDB$DEFAULT_SOURCE");
-            f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, Opt(r, "F_FIELD_SCALE"),
-                                  c.HasFieldPrecision ? Opt(r, "RDB$FIELD_PRECISION") : std::nullopt);
-            f->CheckText = Str(r, "F_VALIDATION_SOURCE");
-            f->SetSource(Str(r, "RDB$COMPUTED_SOURCE"));
+            const bool ownDefault = !r.IsNull("RDB$DEFAULT_VALUE");
+            f->DefaultValue = !ownDefault ? CleanDefaultSource(r("F_DEFAULT_SOURCE").AsString())
+                                          : CleanDefaultSource(r("RDB$DEFAULT_SOURCE").AsString());
+            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = r.SourceText("RDB$DEFAULT_SOURCE");
+            f->Nullable = r.Int("RDB$NULL_FLAG") == 0;
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, r.Opt("F_FIELD_SCALE"),
+                                  c.HasFieldPrecision ? r.Opt("RDB$FIELD_PRECISION") : std::nullopt);
+            f->CheckText = r.Str("F_VALIDATION_SOURCE");
+            f->SetSource(r.Str("RDB$COMPUTED_SOURCE"));
             f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
-            f->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
-            f->ByteLength = Int32(r, "F_FLD_LENGTH");
-            const int charLength = Int32(r, "F_CHR_LENGTH");
+            f->SegmentSize = r.Int32("F_SEGMENT_LENGTH");
+            f->ByteLength = r.Int32("F_FLD_LENGTH");
+            const int charLength = r.Int32("F_CHR_LENGTH");
             f->Length = IsTextCode(f->DataType) && charLength == 0 ? f->ByteLength : charLength;
             if (f->CheckText.size() > 5) f->CheckText = Trim(f->CheckText.substr(5));
             if (!StartsStr("RDB$", source)) {
@@ -850,18 +907,24 @@ void TIBDBExtract::ExtractTables() {
                 f->CheckText.clear();
             }
             // A column without a collation of its own has its field's: both give its character set.
-            if (!IsNull(r, "F_CHARACTER_SET_ID"))
-                f->SetCharSetAndCollation(Int32(r, "F_CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
-                                          Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
-            if (!IsNull(r, "RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
-            if (c.HasIdentityGenerator && c.HasIdentityType && Int(r, "RDB$IDENTITY_TYPE") == 1 &&
-                !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
+            if (!r.IsNull("F_CHARACTER_SET_ID")) {
+                const int charSet = r.Int32("F_CHARACTER_SET_ID");
+                const std::string collation =
+                    r.IsNull("RDB$COLLATION_ID")
+                        ? std::string()
+                        : lookUp(collationNames, std::pair(charSet, r.Int32("RDB$COLLATION_ID")));
+                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation,
+                                          r.Int32("RDB$COLLATION_ID"));
+            }
+            if (!r.IsNull("RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
+            if (c.HasIdentityGenerator && c.HasIdentityType && r.Int("RDB$IDENTITY_TYPE") == 1 &&
+                !r.IsNull("RDB$IDENTITY_TYPE") && !r.IsNull("RDB$GENERATOR_NAME")) {
                 f->Identity = true;
-                if (const std::int64_t start = Int(r, "IDENTITY_START"); start != 0)
+                if (const std::int64_t start = lookUp(generatorStarts, r.Str("RDB$GENERATOR_NAME"));
+                    start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
-        cq->Close();
 
         ++tables;
         if (OnLog) DoLog(1, tableName, tables, count);
@@ -870,6 +933,7 @@ void TIBDBExtract::ExtractTables() {
         ProcessMessages();
         if (Stopped()) break;
     }
+    CloseAndClear(*cq);
     CloseAndClear(*tq);
 }
 

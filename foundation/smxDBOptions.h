@@ -535,26 +535,26 @@ public:
     std::string GetSQLText() const;
 
 private:
-    std::string charSet_;
-    std::string engine_;
-    std::string tableType_;
+    TCompactString charSet_;
+    TCompactString engine_;
+    TCompactString tableType_;
     int avgRowLength_ = 0;
     int checksum_ = 0;
-    std::string collation_;
-    std::string comment_;
-    std::string connection_;
-    std::string dataDirectory_;
+    TCompactString collation_;
+    TCompactString comment_;
+    TCompactString connection_;
+    TCompactString dataDirectory_;
     int delayKeyWrite_ = 0;
-    std::string indexDirectory_;
-    std::string insertMethod_;
+    TCompactString indexDirectory_;
+    TCompactString insertMethod_;
     int keyBlockSize_ = 0;
     std::int64_t maxRows_ = 0;
     std::int64_t minRows_ = 0;
-    std::string packKeys_;
-    std::string password_;
-    std::string rowFormat_;
+    TCompactString packKeys_;
+    TCompactString password_;
+    TCompactString rowFormat_;
     std::int64_t autoIncrement_ = 0;
-    std::string createOptions_;
+    TCompactString createOptions_;
 };
 
 // ---- Sybase ASA ----

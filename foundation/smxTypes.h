@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/smxCompactString.h"
 #include "platform/smxComponent.h"
 #include "platform/smxEnumSet.h"
 
@@ -248,8 +249,8 @@ public:
     std::int32_t pctused = 0;
     std::int32_t initrans = 0;
     std::int32_t maxtrans = 0;
-    std::string storage;
-    std::string extra;
+    TCompactString storage;
+    TCompactString extra;
 
     /// The attributes that are set, one clause a line, trimmed of outer blanks and control characters.
     std::string GetSQLText() const;
@@ -275,7 +276,7 @@ public:
 /// Option holder of an index: the MySQL index method (USING).
 class TIndexOptions {
 public:
-    std::string IndexType;
+    TCompactString IndexType;
 };
 
 /// Option holder of a full-text index; it carries nothing yet.

@@ -360,23 +360,37 @@ TDbObj::~TDbObj() {
     }
     for (TDependObj* rec : doomed) {
         TDbObj* holder = rec->Holder_;
-        if (!holder) continue; // not ours to free; it no longer points at us
-        int i = holder->UsedBy_.IndexOfObject(rec);
+        if (!holder || !holder->links_) continue; // not ours to free; it no longer points at us
+        int i = holder->links_->UsedBy.IndexOfObject(rec);
         if (i >= 0) {
-            holder->UsedBy_.Delete(i);
+            holder->links_->UsedBy.Delete(i);
             continue;
         }
-        i = holder->DependsOn_.IndexOfObject(rec);
-        if (i >= 0) holder->DependsOn_.Delete(i);
+        i = holder->links_->DependsOn.IndexOfObject(rec);
+        if (i >= 0) holder->links_->DependsOn.Delete(i);
     }
     // 2. Our own records go; each tells the object it refers to.
-    UsedBy_.Clear();
-    DependsOn_.Clear();
+    if (links_) {
+        links_->UsedBy.Clear();
+        links_->DependsOn.Clear();
+    }
     // 3. Partner links in both directions.
-    if (Partner_) std::erase(Partner_->partneredBy_, this);
-    for (TDbObj* p : partneredBy_)
-        p->Partner_ = nullptr;
-    partneredBy_.clear();
+    if (Partner_ && Partner_->links_) std::erase(Partner_->links_->partneredBy, this);
+    if (links_) {
+        for (TDbObj* p : links_->partneredBy)
+            p->Partner_ = nullptr;
+        links_->partneredBy.clear();
+    }
+}
+
+TDbObj::Links& TDbObj::EnsureLinks() {
+    if (!links_) links_ = std::make_unique<Links>();
+    return *links_;
+}
+
+const TStringList& TDbObj::NoRecords() {
+    static const TStringList none;
+    return none;
 }
 
 void TDbObj::SetExists(bool Value) {
@@ -386,9 +400,9 @@ void TDbObj::SetExists(bool Value) {
 
 void TDbObj::SetPartner(TDbObj* Partner) {
     if (Partner_ == Partner) return;
-    if (Partner_) std::erase(Partner_->partneredBy_, this);
+    if (Partner_ && Partner_->links_) std::erase(Partner_->links_->partneredBy, this);
     Partner_ = Partner;
-    if (Partner_) Partner_->partneredBy_.push_back(this);
+    if (Partner_) Partner_->EnsureLinks().partneredBy.push_back(this);
 }
 
 void TDbObj::SetName(std::string_view Value) {
@@ -473,7 +487,7 @@ TUpdateDescriptionType TDbObj::GetUpdateDescriptionMode() const {
 }
 
 bool TDbObj::HasMissingDependency() const {
-    for (int i = 0; i < DependsOn_.Count(); ++i) {
+    for (int i = 0; i < GetDependsOn().Count(); ++i) {
         const TDependObj* e = DependsOnItem(i);
         TDbObj* n = e->GetReferenced();
         if (e->Recreate && n && n != this && !n->GetExists()) return true;
@@ -482,35 +496,39 @@ bool TDbObj::HasMissingDependency() const {
 }
 
 TDependObj* TDbObj::UsedByItem(int Index) const {
-    return static_cast<TDependObj*>(UsedBy_.Objects(Index));
+    return static_cast<TDependObj*>(GetUsedBy().Objects(Index));
 }
 
 TDependObj* TDbObj::DependsOnItem(int Index) const {
-    return static_cast<TDependObj*>(DependsOn_.Objects(Index));
+    return static_cast<TDependObj*>(GetDependsOn().Objects(Index));
 }
 
 TDependObj* TDbObj::FindDependsOn(const TDbObj* Needed) const {
-    for (int i = 0; i < DependsOn_.Count(); ++i)
+    for (int i = 0; i < GetDependsOn().Count(); ++i)
         if (DependsOnItem(i)->GetReferenced() == Needed) return DependsOnItem(i);
     return nullptr;
 }
 
 void TDbObj::ClearDependencies() {
-    UsedBy_.Clear();
-    DependsOn_.Clear();
+    if (!links_) return;
+    links_->UsedBy.Clear();
+    links_->DependsOn.Clear();
 }
 
 void TDbObj::ClearDependsOn() {
-    for (int i = 0; i < DependsOn_.Count(); ++i) {
-        auto* rec = dynamic_cast<TDependObj*>(DependsOn_.Objects(i));
+    if (!links_) return;
+    TStringList& dependsOn = links_->DependsOn;
+    for (int i = 0; i < dependsOn.Count(); ++i) {
+        auto* rec = dynamic_cast<TDependObj*>(dependsOn.Objects(i));
         TDbObj* needed = rec ? rec->GetReferenced() : nullptr;
-        if (!needed) continue;
-        for (int j = needed->UsedBy_.Count() - 1; j >= 0; --j)
-            if (auto* back = dynamic_cast<TDependObj*>(needed->UsedBy_.Objects(j));
+        if (!needed || !needed->links_) continue;
+        TStringList& usedBy = needed->links_->UsedBy;
+        for (int j = usedBy.Count() - 1; j >= 0; --j)
+            if (auto* back = dynamic_cast<TDependObj*>(usedBy.Objects(j));
                 back && back->GetReferenced() == this)
-                needed->UsedBy_.Delete(j);
+                usedBy.Delete(j);
     }
-    DependsOn_.Clear();
+    dependsOn.Clear();
 }
 
 std::string TDbObj::GetQualifiedObjectName() const {
@@ -545,7 +563,7 @@ std::string TDbObj::GetFullName() const {
 std::string TDbObj::GetDisplayName() const {
     using enum TDatabaseType;
     std::string shortName = GetShortName();
-    if (shortName.empty()) shortName = !OverrideName.empty() ? OverrideName : GetCreateSQL();
+    if (shortName.empty()) shortName = !OverrideName.empty() ? OverrideName.str() : GetCreateSQL();
     const TDatabaseType t = GetDatabaseType();
     if (t == dbSybaseASA) return Owner2.empty() ? shortName : Owner2 + "." + shortName;
     if (t == dbMSSQL || t == dbPostgreSQL || t == dbDB2)
@@ -601,7 +619,7 @@ std::string TDbObj::GetAlterSQL() const {
 }
 
 std::string TDbObj::GetCachedSQL() const {
-    return !CachedSQL.empty() ? CachedSQL : GetCreateSQL();
+    return !CachedSQL.empty() ? CachedSQL.str() : GetCreateSQL();
 }
 
 std::string TDbObj::FormatComment(std::string_view Text) const {
@@ -1056,7 +1074,7 @@ void TDbObj::DropWithDependents() {
             if (TStringList* fields = GetFields())
                 for (int i = 0; i < fields->Count(); ++i)
                     if (auto* f = dynamic_cast<TDbObj*>(fields->Objects(i))) f->SetExists(false);
-        const std::string name = Name_.empty() ? OverrideName : Name_;
+        const std::string name = Name_.empty() ? OverrideName.str() : Name_;
         const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
         Emit(*this, GetDropSQL(), GetDropStatType(), name, Kind_, TDbOperation::odbDrop, parent);
         SetExists(false);
@@ -1067,7 +1085,7 @@ void TDbObj::DropWithDependents() {
 
 void TDbObj::MarkDependents() {
     using enum TDbObject;
-    for (int i = 0; i < UsedBy_.Count(); ++i) {
+    for (int i = 0; i < GetUsedBy().Count(); ++i) {
         TDependObj* e = UsedByItem(i);
         TDbObj* d = e->GetReferenced();
         // 1. A column change never drops its own table.
@@ -1120,7 +1138,7 @@ void TDbObj::MarkDependents() {
     // 4. A routine empties its own body; what still depends on it is dropped.
     if (Kind_ == dboProcedure) {
         SetEmptySource();
-        for (int i = 0; i < UsedBy_.Count(); ++i) {
+        for (int i = 0; i < GetUsedBy().Count(); ++i) {
             TDependObj* e = UsedByItem(i);
             TDbObj* d = e->GetReferenced();
             if (!e->Recreate || !d || !d->GetExists()) continue;
@@ -1138,13 +1156,13 @@ bool TDbObj::SetEmptySource() {
     const std::string empty = GetEmptyBody();
     if (Source_ == Trim(empty)) return false;
     SetSource(empty);
-    for (int i = 0; i < DependsOn_.Count(); ++i)
+    for (int i = 0; i < GetDependsOn().Count(); ++i)
         DependsOnItem(i)->Recreate = 0;
     return true;
 }
 
 void TDbObj::DeclareNeededSignatures() {
-    for (int i = 0; i < DependsOn_.Count(); ++i)
+    for (int i = 0; i < GetDependsOn().Count(); ++i)
         if (TDbObj* n = DependsOnItem(i)->GetReferenced();
             IsKind(n, TDbObject::dboProcedure) && n->GetExists())
             n->DeclareNewSignature();
@@ -1154,7 +1172,7 @@ void TDbObj::ProcessDependents() {
     using enum TDbObject;
     using enum TDatabaseType;
     DeclareNeededSignatures();
-    for (int i = 0; i < DependsOn_.Count(); ++i) {
+    for (int i = 0; i < GetDependsOn().Count(); ++i) {
         TDependObj* e = DependsOnItem(i);
         TDbObj* n = e->GetReferenced();
         // 1. Trace.
@@ -1235,7 +1253,7 @@ void TDbObj::CreateDependDef() {
             const std::string text = GetCreateScript();
             Emit(*this, text, TStatType::stTrigger, Name_, dboTrigger, TDbOperation::odbCreate, "");
             CachedSQL = text;
-            for (int i = 0; i < UsedBy_.Count(); ++i)
+            for (int i = 0; i < GetUsedBy().Count(); ++i)
                 UsedByItem(i)->Recreate = 0;
         } else {
             const std::string parent = Kind_ == dboField ? GetTableName() : std::string();
@@ -1327,11 +1345,16 @@ void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed
         rec->SetReferenced(referenced);
         return rec;
     };
+    // Most lists hold a few records: room for two at the first spares the first regrowth.
+    auto add = [](TStringList& list, TDependObj* rec) {
+        if (list.Empty()) list.Reserve(2);
+        list.AddObject(rec->GetName(), rec);
+    };
     TDependObj* needs = make(Dependent, Needed);
-    Dependent->DependsOn_.AddObject(needs->GetName(), needs);
+    add(Dependent->EnsureLinks().DependsOn, needs);
     Dependent->mayHaveState_ = true;
     TDependObj* used = make(Needed, Dependent);
-    Needed->UsedBy_.AddObject(used->GetName(), used);
+    add(Needed->EnsureLinks().UsedBy, used);
     Needed->mayHaveState_ = true;
 }
 
@@ -1343,7 +1366,10 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
         TStringList* fields = Needed->GetFields();
         const int i = fields ? fields->IndexOf(FieldName) : -1;
         if (i < 0) return; // a column the table does not hold: nothing to record
-        Needed = dynamic_cast<TDbObj*>(fields->Objects(i));
+        TObject* column = fields->Objects(i);
+        // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
+        Needed = column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
+                                                               : dynamic_cast<TDbObj*>(column);
         if (!Needed) return;
     }
     if (Dependent->FindDependsOn(Needed)) return;
@@ -1535,6 +1561,9 @@ void TCustomObjs::ClearPending(KindList& k) {
     k.pending.clear();
     k.slots.clear();
     k.order.reset();
+    // The list changes (it is emptied or takes the pending objects): its index is made anew.
+    k.listSlots.clear();
+    k.listHashed = -1;
 }
 
 std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
@@ -1574,6 +1603,53 @@ void TCustomObjs::IndexPending(KindList& k, std::uint32_t Position) {
     k.slots[i] = Position + 1;
 }
 
+namespace {
+// Lists shorter than this are searched in the list alone.
+constexpr int ListIndexFrom = 32;
+} // namespace
+
+void TCustomObjs::IndexListed(KindList& k) {
+    const int n = k.list.Count();
+    std::size_t size = 16;
+    while (size < static_cast<std::size_t>(n) * 2)
+        size *= 2;
+    k.listSlots.assign(size, {});
+    k.listHashed = 0;
+    k.listHashFolded = !k.list.GetCaseSensitive();
+    for (int p = 0; p < n; ++p) {
+        k.listHashed = p;
+        AddListed(k);
+    }
+    k.listHashed = n;
+}
+
+void TCustomObjs::AddListed(KindList& k) {
+    const int p = k.listHashed; // the entry to add: the first not yet indexed
+    if (static_cast<std::size_t>(p + 1) * 2 > k.listSlots.size()) {
+        k.listHashed = -1; // remade, with room, at the next look-up
+        return;
+    }
+    const auto hash = static_cast<std::uint32_t>(HashKey(k, k.list[p]));
+    const std::size_t mask = k.listSlots.size() - 1;
+    std::size_t i = hash & mask;
+    while (k.listSlots[i].Entry != 0)
+        i = (i + 1) & mask;
+    k.listSlots[i] = {static_cast<std::uint32_t>(p + 1), hash};
+    k.listHashed = p + 1;
+}
+
+int TCustomObjs::FindListed(KindList& k, std::string_view Key) {
+    if (k.listHashed != k.list.Count() || k.listHashFolded == k.list.GetCaseSensitive()) IndexListed(k);
+    const auto hash = static_cast<std::uint32_t>(HashKey(k, Key));
+    const std::size_t mask = k.listSlots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const KindList::ListSlot& slot = k.listSlots[i];
+        if (slot.Entry == 0) return -1;
+        const int p = static_cast<int>(slot.Entry) - 1;
+        if (slot.Hash == hash && p < k.list.Count() && k.list.CompareStrings(k.list[p], Key) == 0) return p;
+    }
+}
+
 void TCustomObjs::Merge(KindList& k) {
     if (k.pending.empty()) return;
     if (k.pending.size() * 16 < static_cast<std::size_t>(k.list.Count())) {
@@ -1598,8 +1674,10 @@ TStringList& TCustomObjs::List(TObjsList Which) {
 }
 
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
-    const KindList& k = lists_[static_cast<std::size_t>(Which)];
+    KindList& k = lists_[static_cast<std::size_t>(Which)];
     int i = 0;
+    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0)
+        return dynamic_cast<TDbObj*>(k.list.Objects(i));
     if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
@@ -1614,11 +1692,20 @@ int TCustomObjs::ObjectCount(TObjsList Which) const {
 int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
     if (Which == TObjsList::olGrants) ForgetGrantIndex();
     KindList& k = lists_[static_cast<std::size_t>(Which)];
+    // Keys that arrive in order (scripts list most objects by name) need no search: a key after the
+    // list's last one is not in the list and goes to its end.
+    if (k.pending.empty() && k.list.GetSorted() &&
+        (k.list.Count() == 0 || k.list.CompareStrings(k.list.Last(), Key) < 0)) {
+        k.list.AddObject(Key, Obj);
+        if (k.listHashed == k.list.Count() - 1) AddListed(k);
+        return k.list.Count() - 1;
+    }
     int i = 0;
     if (k.list.Find(Key, i)) return -1;
     if (k.pending.empty() && i == k.list.Count()) {
         // Keys that arrive in order go straight to the end of the sorted list.
         k.list.AddObject(Key, Obj);
+        if (k.listHashed == k.list.Count() - 1) AddListed(k);
         return i;
     }
     const std::size_t hash = HashKey(k, Key);

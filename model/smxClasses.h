@@ -17,6 +17,7 @@
 #include "foundation/smxDBOptions.h"
 #include "foundation/smxMsgMngr.h"
 #include "foundation/smxTypes.h"
+#include "platform/smxCompactString.h"
 #include "platform/smxComponent.h"
 #include "platform/smxStringList.h"
 
@@ -303,7 +304,7 @@ public:
     const std::string& GetName() const { return Name_; }
     /// Stored upper-cased in an MS SQL container with case-insensitive identifiers.
     void SetName(std::string_view Value);
-    const std::string& GetParentName() const { return ParentName_; }
+    const std::string& GetParentName() const { return ParentName_.str(); }
     void SetParentName(std::string_view Value);
     TDbObject GetKind() const { return Kind_; }
     void SetKind(TDbObject Value) { Kind_ = Value; }
@@ -313,10 +314,10 @@ public:
     TDbObj* GetPartner() const { return Partner_; }
     /// Links this object to Partner (one direction; the partner's own link is its business).
     void SetPartner(TDbObj* Partner);
-    const std::string& GetDescription() const { return Description_; }
+    const std::string& GetDescription() const { return Description_.str(); }
     /// Stored with CR LF line breaks, outer blanks and control characters trimmed.
     void SetDescription(std::string_view Value);
-    const std::string& GetSource() const { return Source_; }
+    const std::string& GetSource() const { return Source_.str(); }
     void SetSource(std::string_view Value);
     /// How many times SetSource has been called on a column (kind dboField), in any container:
     /// while the count stays the same, no column's source has changed.
@@ -345,9 +346,9 @@ public:
     bool HasMissingDependency() const;
 
     /// Objects that depend on this one (records owned by this object; key = dependant's name).
-    const TStringList& GetUsedBy() const { return UsedBy_; }
+    const TStringList& GetUsedBy() const { return links_ ? links_->UsedBy : NoRecords(); }
     /// Objects this one needs (records owned by this object; key = needed object's name).
-    const TStringList& GetDependsOn() const { return DependsOn_; }
+    const TStringList& GetDependsOn() const { return links_ ? links_->DependsOn : NoRecords(); }
     TDependObj* UsedByItem(int Index) const;
     TDependObj* DependsOnItem(int Index) const;
     /// The DependsOn record that refers to Needed, or nullptr.
@@ -363,6 +364,10 @@ public:
     // they share the object's first cache lines.
     std::uint8_t Exists = 1;
     std::uint8_t Ignore = 0;
+    /// MS SQL settings the object was created under (SET QUOTED_IDENTIFIER, SET ANSI_NULLS).
+    bool QuotedIdentifier = true;
+    bool AnsiNulls = true;
+    std::int32_t Number = -1;
 
 private:
     TDbObject Kind_ = TDbObject::dboUnknown;
@@ -371,21 +376,15 @@ private:
     TCustomObjs* Owner_ = nullptr;
     TDbObj* Partner_ = nullptr;
     std::string Name_;
-    std::string Source_;
-    std::string Description_;
-    TStringList UsedBy_{true};
-    TStringList DependsOn_{true};
+    TCompactString Source_;
+    TCompactString Description_;
 
 public:
-    std::string CachedSQL;
+    TCompactString CachedSQL;
     /// The CREATE text the object last had in the target.
-    std::string CompareText;
-    std::int32_t Number = -1;
-    std::string OverrideName;
-    std::string Owner2;
-    /// MS SQL settings the object was created under (SET QUOTED_IDENTIFIER, SET ANSI_NULLS).
-    bool QuotedIdentifier = true;
-    bool AnsiNulls = true;
+    TCompactString CompareText;
+    TCompactString OverrideName;
+    TCompactString Owner2;
 
 private:
     friend class TDependObj;
@@ -404,9 +403,18 @@ private:
     static void LinkRef(RefLink*& head, RefLink& link);
     static void UnlinkRef(RefLink*& head, RefLink& link);
 
-    std::vector<TDbObj*> partneredBy_; // objects whose Partner is this one
+    // The dependency lists and the objects whose Partner is this one; made when the first is
+    // filled (most columns have none, and a large structure holds hundreds of thousands).
+    struct Links {
+        TStringList UsedBy{true};
+        TStringList DependsOn{true};
+        std::vector<TDbObj*> partneredBy;
+    };
+    Links& EnsureLinks();
+    static const TStringList& NoRecords();
+    std::unique_ptr<Links> links_;
     RefLink* referencedBy_ = nullptr; // records (held anywhere) that refer to this one, newest first
-    std::string ParentName_;
+    TCompactString ParentName_;
 };
 
 /// One dependency record: the object (and field) depended on, or the dependant, by list.
@@ -664,12 +672,29 @@ private:
         std::vector<std::uint32_t> slots;
         // The pending keys in list order, so that filing can tell an object's place in the list.
         std::unique_ptr<PendingOrder> order;
+        // Open-addressing index of the listed keys (position + 1 and key hash; 0 = free) for
+        // look-ups in long lists. Only an accelerator: every hit is checked against the list, and
+        // a miss is searched in the list as well, so a list changed behind its back is still read
+        // right. Built for the list count and case rule noted here.
+        struct ListSlot {
+            std::uint32_t Entry = 0;
+            std::uint32_t Hash = 0;
+        };
+        std::vector<ListSlot> listSlots;
+        int listHashed = -1;
+        bool listHashFolded = false;
     };
     static void ClearPending(KindList& k);
     static std::size_t HashKey(const KindList& k, std::string_view Key);
     static int FindPending(const KindList& k, std::string_view Key, std::size_t Hash);
     static void IndexPending(KindList& k, std::uint32_t Position);
     static void Merge(KindList& k);
+    /// The position of Key in the list by the list index (made or remade first when the list
+    /// changed); -1 when the index does not find it.
+    static int FindListed(KindList& k, std::string_view Key);
+    static void IndexListed(KindList& k);
+    /// Adds the list's last entry to a current index.
+    static void AddListed(KindList& k);
     int File(TObjsList Which, std::string_view Key, TDbObj* Obj);
 
     TCustomDBStructure* Structure_ = nullptr;

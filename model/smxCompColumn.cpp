@@ -592,7 +592,7 @@ void SetCharSetAndCollation(TColumnAttrs& c, const TCharSetReading& r) {
             GetEffectiveCharSet(*r.DomainType, nullptr, r.DBCharSet, r.InterBase);
         const std::string domainCollation = r.DomainType->CollationName.empty()
                                                 ? defaultCollation(domainCharSet)
-                                                : r.DomainType->CollationName;
+                                                : r.DomainType->CollationName.str();
         if (SameText(c.CollationName, domainCollation)) clearCollation();
         if (SameText(c.CharSetName, domainCharSet)) clearCharSet();
     } else if (!c.CollationName.empty() &&
@@ -1138,7 +1138,7 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
     if (charsets && WritesStoredClauses(version) && !m->IsComputed() && m->IsCharacterType() &&
         (m->CharSetName != t->CharSetName || m->CollationName != t->CollationName)) {
         auto spec = [](const TFldData* f) {
-            return "CHARACTER SET " + (f->CharSetName.empty() ? std::string("(default)") : f->CharSetName) +
+            return "CHARACTER SET " + (f->CharSetName.empty() ? std::string("(default)") : f->CharSetName.str()) +
                    (f->CollationName.empty() ? std::string() : " COLLATE " + f->CollationName);
         };
         const std::string text = "Column " + a.qtbl + "." + a.qcol + ": " + spec(t) + " -> " + spec(m) +

@@ -16,6 +16,8 @@
 
 #include "foundation/smxDBOptions.h"
 #include "foundation/smxTypes.h"
+#include "platform/smxCompactString.h"
+#include "platform/smxCompactVector.h"
 #include "platform/smxStringList.h"
 
 namespace smx {
@@ -150,57 +152,60 @@ enum class TColumnParentKind : std::uint8_t {
 /// argument or a domain type. A new record is nullable, with Logged and Compact -1 (unset), every
 /// other number 0 and every text empty.
 struct TColumnAttrs {
-    // The attributes that every column text reads come first, so that they share few cache lines.
+    // The attributes that every column text reads come first, so that they share few cache lines;
+    // the rest is ordered so that no bytes are lost to alignment (a structure holds one record per
+    // column).
     std::uint8_t DataType = 0;    ///< data-type code; 97 = the type named by DomainName
     std::uint8_t StorageType = 0; ///< storage code of a NUMERIC/DECIMAL column; 0 when not set
     bool Nullable = true;
     bool Identity = false;
-    bool TypeOf = false;              ///< Firebird TYPE OF a domain
-    std::uint8_t ParamDirection = 0;  ///< 0 none, 1 in, 2 out, 3 inout
+    bool TypeOf = false;                        ///< Firebird TYPE OF a domain
+    std::uint8_t ParamDirection = 0;            ///< 0 none, 1 in, 2 out, 3 inout
     bool ByValue = false, ByDescriptor = false; ///< external-function argument passing
     bool ByNull = false; ///< external-function argument that passes a NULL as a null pointer ("NULL")
     bool WithTimeZone = false, WithLocalTimeZone = false;
-    std::int32_t Length = 0;      ///< length in characters (bytes for binary types); -1 = MAX
-    std::int32_t Precision = 0;   ///< precision; MySQL display width; fractional seconds of time types
+    bool Unsigned = false, Zerofill = false; ///< MySQL
+    std::int32_t Length = 0;                 ///< length in characters (bytes for binary types); -1 = MAX
+    std::int32_t Precision = 0; ///< precision; MySQL display width; fractional seconds of time types
     std::int32_t Scale = 0;
     std::int32_t SubType = 0;          ///< InterBase BLOB sub-type
     std::int32_t SegmentSize = 0;      ///< BLOB segment size (80 is the server default)
     std::int32_t ReturnsParameter = 0; ///< external function returning its parameter n; 0 none
-    std::vector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
-    std::string DefaultValue;     ///< default as read or parsed (see DefaultValueText)
-    std::string DomainName; ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
-    std::string CharSetName;
-    std::string CollationName;
-    std::string CheckText; ///< column check, written after " CHECK"
+    std::int32_t ByteLength = 0;       ///< InterBase storage length in bytes
+    TCompactVector<std::pair<std::int32_t, std::int32_t>> Dimensions; ///< array bounds (lower, upper)
+    TCompactString DefaultValue; ///< default as read or parsed (see DefaultValueText)
+    TCompactString DomainName;   ///< domain or user type (InterBase domain, MSSQL/ASE user type, ...)
+    TCompactString CharSetName;
+    TCompactString CollationName;
+    TCompactString CheckText; ///< column check, written after " CHECK"
 
-    std::int32_t ByteLength = 0;  ///< InterBase storage length in bytes
     std::int32_t IBFieldType = 0; ///< InterBase RDB$FIELD_TYPE as read
-    bool Unsigned = false, Zerofill = false, Binary = false, AutoIncrement = false; ///< MySQL
-    std::string TypeOwner;  ///< schema of the user type (MS SQL)
     std::int32_t CharSetID = 0;
-    std::string CheckName; ///< name of the column check (PostgreSQL)
     std::int32_t CollationID = 0;
-    std::string SubTypeName;               ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
-    std::string TypeOfTable, TypeOfColumn; ///< Firebird TYPE OF COLUMN table.column
-    bool Deterministic = false; ///< a function result declared DETERMINISTIC
+    std::int32_t IdentitySeed = 0, IdentityIncrement = 0;
+    std::int32_t Logged = -1, Compact = -1;     ///< DB2 LOB options: -1 unset, 0 NOT, 1 set
+    bool Binary = false, AutoIncrement = false; ///< MySQL
+    bool Deterministic = false;                 ///< a function result declared DETERMINISTIC
     /// A computed column whose type is part of its definition: stated in the script ("C INTEGER
     /// COMPUTED BY ..."), or read from a database, which stores one for every computed column.
     bool ComputedWithType = false;
+    char GeneratedKind = 0; ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
+    TCompactString TypeOwner;                   ///< schema of the user type (MS SQL)
+    TCompactString CheckName;                   ///< name of the column check (PostgreSQL)
+    TCompactString SubTypeName;                 ///< BLOB sub-type name as read ("TEXT", "BLR", ...)
+    TCompactString TypeOfTable, TypeOfColumn;   ///< Firebird TYPE OF COLUMN table.column
     /// The DEFAULT clause (a parameter's "=" clause) and a domain's CHECK clause as the server
     /// stores them, keyword and spacing included: Firebird 3 and later write them back verbatim in
     /// place of the clause composed from DefaultValue and CheckText.
-    std::string DefaultSource, CheckSource;
-    TStringList EnumValues;            ///< MySQL ENUM/SET members as written (quoted)
-    std::int32_t IdentitySeed = 0, IdentityIncrement = 0;
-    char GeneratedKind = 0; ///< DB2: 'A' ALWAYS, 'D' BY DEFAULT, 0 or blank none
-    std::string GenerationExpression;
+    TCompactString DefaultSource, CheckSource;
+    TCompactString GenerationExpression;
+    TCompactString XmlSchema; ///< MS SQL XML schema collection
+    TCompactString JavaClass;
+    TCompactStringList EnumValues;              ///< MySQL ENUM/SET members as written (quoted)
     bool RowGuidCol = false, Persisted = false; ///< MS SQL
-    std::string XmlSchema;                      ///< MS SQL XML schema collection
     bool IsRef = false;                         ///< Oracle REF
-    std::int32_t Logged = -1, Compact = -1; ///< DB2 LOB options: -1 unset, 0 NOT, 1 set
-    bool ForBitData = false;                ///< DB2
-    bool IsJavaType = false;                ///< Sybase ASE Java column type
-    std::string JavaClass;
+    bool ForBitData = false;                    ///< DB2
+    bool IsJavaType = false;                    ///< Sybase ASE Java column type
 };
 
 /// Everything outside a column's own attributes that its texts depend on.

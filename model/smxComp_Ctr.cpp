@@ -1,7 +1,9 @@
 // smxComp_Ctr: constraints, their texts and their compare steps. See the header.
 #include "model/smxComp_Ctr.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 
 #include "model/smxComp_Tbl.h"
 #include "platform/smxScopeExit.h"
@@ -14,7 +16,7 @@ namespace {
 using enum TDatabaseType;
 
 TCtrData* ConstraintAt(const TStringList& List, int Index) {
-    return dynamic_cast<TCtrData*>(List.Objects(Index));
+    return ObjectAs<TCtrData>(List.Objects(Index));
 }
 
 TFldData* AppendColumn(const TCtrData& Constraint, TStringList& List, std::string_view Name) {
@@ -345,7 +347,7 @@ std::string TCtrData::GetDropSQL() const {
         }
     }
     if (!GetName().empty() || !OverrideName.empty())
-        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName);
+        return alter + " DROP CONSTRAINT " + Q(!GetName().empty() ? GetName() : OverrideName.str());
     std::string s = "/* drop constraint: " + GetDisplayName() + " */" + "\r\n";
     if (DropsBySystemName()) return s + DropBySystemName();
     if (t == dbSybaseASA) {
@@ -355,7 +357,8 @@ std::string TCtrData::GetDropSQL() const {
         case ctUnique:
             return s + alter + " DROP UNIQUE(" + GetColumnsText() + ")";
         case ctForeignKey:
-            return s + alter + " DROP FOREIGN KEY" + " " + Q(!RoleName.empty() ? RoleName : RefTableName);
+            return s + alter + " DROP FOREIGN KEY" + " " +
+                   Q(!RoleName.empty() ? RoleName.str() : RefTableName);
         case ctCheck:
             return s + alter + " DROP CHECK";
         default:
@@ -392,20 +395,85 @@ void TCtrData::ProcessDependents() {
     }
 }
 
+namespace {
+bool SameNames(const TStringList& A, const TStringList& B) {
+    if (A.Count() != B.Count()) return false;
+    for (int i = 0; i < A.Count(); ++i)
+        if (A[i] != B[i]) return false;
+    return true;
+}
+
+// The first of Keys (constraints of the foreign key's referenced table, in list order) that the
+// foreign key hangs on.
+template <typename Keys> TCtrData* FirstReferencedKey(const Keys& Candidates, const TCtrData* ForeignKey) {
+    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
+    std::string refColumns;
+    bool refColumnsMade = false;
+    for (TCtrData* key : Candidates) {
+        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
+        const std::uint8_t type = key->GetConstraintType();
+        if (!anyColumns) {
+            if (type == ctPrimaryKey) return key;
+            continue;
+        }
+        if (type != ctPrimaryKey && type != ctUnique) continue;
+        // The same names in the same order give the same text; other lists compare by their texts.
+        if (SameNames(key->Columns, ForeignKey->RefColumns)) return key;
+        if (!refColumnsMade) {
+            refColumns = ForeignKey->GetRefColumnsText();
+            refColumnsMade = true;
+        }
+        if (key->GetColumnsText() == refColumns) return key;
+    }
+    return nullptr;
+}
+
+// The constraints of a list in list order, as FirstReferencedKey reads them.
+struct ConstraintRange {
+    const TStringList& List;
+    struct iterator {
+        const TStringList* List;
+        int Index;
+        TCtrData* operator*() const { return ConstraintAt(*List, Index); }
+        iterator& operator++() {
+            ++Index;
+            return *this;
+        }
+        bool operator!=(const iterator& Other) const { return Index != Other.Index; }
+    };
+    iterator begin() const { return {&List, 0}; }
+    iterator end() const { return {&List, List.Count()}; }
+};
+} // namespace
+
 TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey) {
     if (!Objs || !ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
-    const bool anyColumns = ForeignKey->RefColumns.Count() > 0;
-    const std::string refColumns = ForeignKey->GetRefColumnsText();
+    return FirstReferencedKey(ConstraintRange{Objs->Constraints()}, ForeignKey);
+}
+
+TReferencedKeyIndex::TReferencedKeyIndex(TCustomObjs* Objs) {
+    if (!Objs) return;
     TStringList& list = Objs->Constraints();
     for (int i = 0; i < list.Count(); ++i) {
         TCtrData* key = ConstraintAt(list, i);
-        if (!key || key == ForeignKey || key->TableName != ForeignKey->RefTableName) continue;
-        const std::uint8_t type = key->GetConstraintType();
-        if (anyColumns ? (type == ctPrimaryKey || type == ctUnique) && key->GetColumnsText() == refColumns
-                       : type == ctPrimaryKey)
-            return key;
+        if (key && (key->GetConstraintType() == ctPrimaryKey || key->GetConstraintType() == ctUnique))
+            keys_.push_back(key);
     }
-    return nullptr;
+    // By table name; a table's keys stay in list order.
+    std::stable_sort(keys_.begin(), keys_.end(),
+                     [](const TCtrData* a, const TCtrData* b) { return a->TableName < b->TableName; });
+}
+
+TCtrData* TReferencedKeyIndex::Find(const TCtrData* ForeignKey) const {
+    if (!ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
+    const std::string& table = ForeignKey->RefTableName;
+    const auto first =
+        std::lower_bound(keys_.begin(), keys_.end(), table,
+                         [](const TCtrData* k, const std::string& t) { return k->TableName < t; });
+    auto last = first;
+    while (last != keys_.end() && (*last)->TableName == table)
+        ++last;
+    return FirstReferencedKey(std::span<TCtrData* const>(first, last), ForeignKey);
 }
 
 // ===================================================================================================

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/smxTypes.h"
 #include "model/smxClasses.h"
@@ -92,19 +93,19 @@ public:
     TTableSpace TableSpace;       ///< physical attributes of the key's index
     std::string TableName;        ///< the constrained table; assign through SetTableName
     std::string RefTableName;     ///< foreign key: the referenced table; assign through SetRefTableName
-    std::string RefTableOwner;    ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
+    TCompactString RefTableOwner; ///< MS SQL owner of the referenced table; assign through SetRefTableOwner
     TStringList Columns{true};    ///< constrained columns: name -> TFldData
-    std::string RoleName;         ///< SQL Anywhere foreign-key role
-    std::string RefOwner;         ///< SQL Anywhere owner of the referenced table
+    TCompactString RoleName;      ///< SQL Anywhere foreign-key role
+    TCompactString RefOwner;      ///< SQL Anywhere owner of the referenced table
     TStringList RefColumns{true}; ///< columns of the referenced key: name -> TFldData
     std::uint8_t MatchType = 0;   ///< PostgreSQL: 1 MATCH FULL, 2 MATCH PARTIAL
     std::uint8_t UpdateRule = raNone;
     std::uint8_t DeleteRule = raNone;
     bool IndexDescending = false;   ///< InterBase: the key's index is descending
-    std::string IndexName;          ///< InterBase: the index named for the key; MySQL: a unique key's index
+    TCompactString IndexName;       ///< InterBase: the index named for the key; MySQL: a unique key's index
     /// InterBase check: the clause as the server stores it ("check (a > 0)"), written verbatim in
     /// place of "CHECK" + source for Firebird 3 and later.
-    std::string CheckSource;
+    TCompactString CheckSource;
     bool CheckOnCommit = false;     ///< SQL Anywhere foreign keys
     bool Clustered = false;         ///< SQL Anywhere primary keys, MS SQL keys
     bool NotForReplication = false; ///< MS SQL foreign keys and checks
@@ -132,6 +133,19 @@ private:
 /// referenced columns, the referenced table's primary key (the one the server pairs it with).
 /// nullptr when Objs holds no such key or ForeignKey is not a foreign key.
 TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey);
+
+/// The primary and unique keys of a container by table name, taken once, for finding the keys of
+/// many foreign keys (FindReferencedKey alone reads every constraint of the container each time).
+/// The container's constraints must not change while the index is in use.
+class TReferencedKeyIndex {
+public:
+    explicit TReferencedKeyIndex(TCustomObjs* Objs);
+    /// What FindReferencedKey(Objs, ForeignKey) gives.
+    TCtrData* Find(const TCtrData* ForeignKey) const;
+
+private:
+    std::vector<TCtrData*> keys_; // by table name, each table's keys in list order
+};
 
 // Compare steps of constraints; each takes the comparer and writes into its executor.
 

@@ -516,7 +516,7 @@ void AlterPGDomain(TCustomSchemalyst* Comparer, TDmnData* M, TDmnData* T) {
     };
     if (!t.CheckText.empty())
         add("ALTER DOMAIN " + name + " DROP CONSTRAINT " +
-            T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName));
+            T->QuoteName(t.CheckName.empty() ? T->GetName() + "_check" : t.CheckName.str()));
     if (!m.CheckText.empty()) {
         const std::string named = m.CheckName.empty() ? "" : "CONSTRAINT " + M->QuoteName(m.CheckName) + " ";
         add("ALTER DOMAIN " + name + " ADD " + named + "CHECK" + m.CheckText);

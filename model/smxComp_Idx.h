@@ -59,13 +59,13 @@ public:
     bool Active = true;        ///< False: an InterBase inactive index
     TStringList IncludeColumns{true};                     ///< MS SQL INCLUDE columns: name -> TFldData
     bool Clustered = false, Primary = false, XML = false; ///< MS SQL index kinds
-    std::string FilterText;                               ///< MS SQL WHERE clause
-    std::string MSSQLExtra; ///< a further MS SQL clause, written on its own line
-    std::string FileGroup;  ///< MS SQL ON file group
-    std::string IndexType;  ///< Oracle INDEXTYPE IS
-    std::string Parameters; ///< Oracle PARAMETERS
+    TCompactString FilterText;                            ///< MS SQL WHERE clause
+    TCompactString MSSQLExtra; ///< a further MS SQL clause, written on its own line
+    TCompactString FileGroup;  ///< MS SQL ON file group
+    TCompactString IndexType;  ///< Oracle INDEXTYPE IS
+    TCompactString Parameters; ///< Oracle PARAMETERS
     bool Compress = false, NoCompress = false, NoLogging = false; ///< Oracle clauses
-    std::string TablespaceName;                                   ///< Oracle TABLESPACE
+    TCompactString TablespaceName;                                ///< Oracle TABLESPACE
     bool FullText = false;
     bool Spatial = false;
     bool AllowReverseScans = false; ///< DB2

@@ -137,13 +137,12 @@ void PrefetchAhead(const TStringList& Tables, int Index) {
 TColumnGenerator::~TColumnGenerator() = default;
 
 TGnrData* TColumnGenerator::Make() const {
-    Made_ = std::make_unique<TGnrData>(Owner_, Column_);
+    Made_ = std::make_unique<TGnrData>(Column_->GetOwner(), Column_);
     return Made_.get();
 }
 
-void TColumnGenerator::Defer(TCustomObjs* Owner, TFldData* Column) {
+void TColumnGenerator::Defer(TFldData* Column) {
     Made_.reset();
-    Owner_ = Owner;
     Column_ = Column;
 }
 
@@ -162,7 +161,7 @@ void TColumnGenerator::reset(TGnrData* Generator) {
 
 TFldData::TFldData(TCustomObjs* AOwner, TDbObj* AParent) : TDbObj(AOwner), Parent(AParent) {
     SetKind(TDbObject::dboField);
-    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator.Defer(AOwner, this);
+    if (AParent && AParent->GetKind() == TDbObject::dboTable) Generator.Defer(this);
 }
 
 TFldData::~TFldData() = default;

@@ -30,9 +30,9 @@ public:
     TColumnGenerator& operator=(const TColumnGenerator&) = delete;
     ~TColumnGenerator();
 
-    /// From now on the holder stands for the generator of Column in the container Owner (what
-    /// TGnrData(Owner, Column) makes), created when first reached.
-    void Defer(TCustomObjs* Owner, TFldData* Column);
+    /// From now on the holder stands for the generator of Column in the column's container (what
+    /// TGnrData(Column's container, Column) makes), created when first reached.
+    void Defer(TFldData* Column);
     /// The generator (made now when still deferred); nullptr when the holder is empty.
     TGnrData* get() const { return Made_ || !Column_ ? Made_.get() : Make(); }
     TGnrData* operator->() const { return get(); }
@@ -57,8 +57,7 @@ private:
     TGnrData* Make() const;
 
     mutable std::unique_ptr<TGnrData> Made_;
-    TCustomObjs* Owner_ = nullptr; // the container the deferred generator is made in
-    TFldData* Column_ = nullptr;   // the owning column while the generator is deferred
+    TFldData* Column_ = nullptr; // the owning column while the generator is deferred
 };
 
 /// A column of a table or view, a routine parameter, an external-function argument or a domain
@@ -110,11 +109,12 @@ public:
     TColumnParentKind GetParentKind() const;
     bool IsComputed() const { return MayHaveSourceOrDependencies() && !GetSource().empty(); }
 
-    // What the compare passes read of every column comes first.
-    std::int32_t Position = 0;           ///< ordinal position in the table
-    std::int32_t PartnerPosition = -1;   ///< Position of the partner column; -1 while unpaired
+    // What the compare passes read of every column comes first (the two flags fill the end of the
+    // attributes' last word).
     bool Matched = false;                ///< a master column with a partner
     bool Equal = false;                  ///< equal to its partner
+    std::int32_t Position = 0;           ///< ordinal position in the table
+    std::int32_t PartnerPosition = -1;   ///< Position of the partner column; -1 while unpaired
     TDbObj* Parent = nullptr;            ///< the owning table, view, routine, function or domain; not owned
     std::unique_ptr<TTblData> TableType; ///< MS SQL/ASE table-valued type (code 84)
     std::string TableName;               ///< the table (view, routine) the column belongs to

@@ -64,10 +64,12 @@ void TCustomScriptExtract::DoErrorMessage(const std::string& Text) {
 
 void TCustomScriptExtract::SetScriptFileName(std::string_view Value) {
     ScriptFileName_ = Value;
-    SplitScriptFileNames(ScriptFileName_, FileNames_);
+    UnmatchedMasks_.Clear();
+    SplitScriptFileNames(ScriptFileName_, FileNames_, &UnmatchedMasks_);
 }
 
-void TCustomScriptExtract::SplitScriptFileNames(std::string_view Text, TStringList& List) {
+void TCustomScriptExtract::SplitScriptFileNames(std::string_view Text, TStringList& List,
+                                                TStringList* Unmatched) {
     List.Clear();
     std::vector<std::string> Names;
     if (!Text.empty() && Text.front() == '"' && Text.find(' ') != std::string_view::npos) {
@@ -83,8 +85,12 @@ void TCustomScriptExtract::SplitScriptFileNames(std::string_view Text, TStringLi
         if (N.size() >= 2 && N.front() == '"' && N.back() == '"') N = N.substr(1, N.size() - 2);
         Names.emplace_back(N);
     }
-    for (const std::string& N : Names)
-        if (!N.empty()) AddFilesByMask(N, List);
+    for (const std::string& N : Names) {
+        if (N.empty()) continue;
+        const int Before = List.Count();
+        AddFilesByMask(N, List);
+        if (List.Count() == Before && Unmatched) Unmatched->Add(N);
+    }
 }
 
 void TCustomScriptExtract::AddFilesByMask(std::string_view Mask, TStringList& List) {
@@ -133,10 +139,19 @@ bool TCustomScriptExtract::ExtractDatabase() {
     // A run never inherits the terminator an earlier run (or a body analysis) left behind.
     Parser_->SetTerminator(Parser_->GetDefaultTerminator());
     PrepareParser();
+    // A mask without a match would leave the side without the objects it was meant to read, and
+    // the update script would drop them: the run fails, though the other files are still read.
+    for (int i = 0; i < UnmatchedMasks_.Count(); ++i) {
+        DoErrorMessage("No file matches " + UnmatchedMasks_[i]);
+        Result = false;
+    }
     if (FileNames_.Count() == 0) {
-        DoErrorMessage("ScriptFileName(s) is empty. (" + std::string(ClassName()) + ") " + GetName());
+        if (UnmatchedMasks_.Count() == 0)
+            DoErrorMessage("ScriptFileName(s) is empty. (" + std::string(ClassName()) + ") " + GetName());
         return false;
     }
+    std::string Empty; // the parsed files, as long as none of them held a statement
+    bool AnyStatement = false;
     for (int i = 0; i < FileNames_.Count(); ++i) {
         if (StopRequested) { // a run cut short must not pass for a complete one
             DoErrorMessage("Extraction stopped.");
@@ -151,7 +166,8 @@ bool TCustomScriptExtract::ExtractDatabase() {
             std::error_code Ec;
             Loaded = std::filesystem::is_regular_file(Name, Ec);
             if (!Loaded) {
-                DoErrorMessage("File not found: " + Name);
+                DoErrorMessage((std::filesystem::exists(Name, Ec) ? "Not a file: " : "File not found: ") +
+                               Name);
                 Result = false;
                 continue;
             }
@@ -159,10 +175,18 @@ bool TCustomScriptExtract::ExtractDatabase() {
         if (Loaded) {
             Parser_->SetScriptName(Name);
             Parser_->ParseFile(Name, Objs);
+            AnyStatement = AnyStatement || Parser_->GetStatementCount() > 0;
+            Empty += (Empty.empty() ? "" : ", ") + Name;
         } else {
             DoErrorMessage("Script not load: " + Name);
         }
         Result = Result && !GetMsgManager().HasErrors();
+    }
+    // A side whose files hold nothing but blanks and comments is no empty schema but a mistake (an
+    // empty or truncated file): compared, it would drop every object of the other side.
+    if (Result && !AnyStatement && !Empty.empty() && !GetMsgManager().HasErrors()) {
+        DoErrorMessage("No statement in " + Empty);
+        Result = false;
     }
     Result = Result && !GetMsgManager().HasErrors();
     if (Result && Objs) {

@@ -35,15 +35,19 @@ public:
     /// Clears the structure and parses every file of the list into it (each file's problems are
     /// recorded, and the other files are still parsed); then, when no error was recorded, domain
     /// checks and defaults are analysed and the dependency passes run. True when no error was
-    /// recorded. Every run starts with the terminator ";".
+    /// recorded. Every run starts with the terminator ";". A side that reads nothing fails: a mask
+    /// without a match records "No file matches " + the mask, a folder "Not a file: " + its name,
+    /// and files holding no statement at all "No statement in " + their names.
     bool ExtractDatabase() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     const std::string& GetScriptFileName() const { return ScriptFileName_; }
-    /// Stores the text and rebuilds the file-name list from it.
+    /// Stores the text and rebuilds the file-name list (and the list of masks without a match) from it.
     void SetScriptFileName(std::string_view Value);
     /// The expanded file names, in the order they are parsed.
     const TStringList& GetFileNames() const { return FileNames_; }
+    /// The names of the text with wildcards that matched no file when it was set.
+    const TStringList& GetUnmatchedMasks() const { return UnmatchedMasks_; }
     /// The lines an OnLoadScript handler may fill (not parsed: the file itself is).
     TStringList& GetLoadedScript() { return LoadedScript_; }
     /// The parser, or nullptr without a structure.
@@ -51,8 +55,10 @@ public:
 
     /// Splits a file-name text into names: a text starting with a double quote and holding a blank
     /// is a run of double-quoted names; any other text is one name (one enclosing pair of double
-    /// quotes removed). Each name goes through AddFilesByMask.
-    static void SplitScriptFileNames(std::string_view Text, TStringList& List);
+    /// quotes removed). Each name goes through AddFilesByMask; a mask that adds nothing goes to
+    /// Unmatched when given.
+    static void SplitScriptFileNames(std::string_view Text, TStringList& List,
+                                     TStringList* Unmatched = nullptr);
     /// A name with "*" or "?" in its last part adds the regular files of its folder that match
     /// (case-sensitively, in byte order of their names, with the folder in front); a name without
     /// them is added as it stands, so a missing file is reported when the run reaches it.
@@ -72,6 +78,7 @@ private:
     TStringList LoadedScript_;
     std::string ScriptFileName_;
     TStringList FileNames_;
+    TStringList UnmatchedMasks_;
     std::unique_ptr<TCustomParser> Parser_;
 };
 

@@ -94,6 +94,28 @@ public:
     std::vector<TPending> Pending;
 };
 
+/// A FROM context owned by one grammar call: pushed when made and popped, with any context a nested
+/// call left above it, when the call ends (or at Close). A call never pops a context below its own,
+/// so a context stays alive for as long as the call that made it.
+class TIbExParser::TFromScope {
+public:
+    explicit TFromScope(TIbExParser& P) : P_(P), Level_(P.FromContexts_.size()), Ctx_(P.PushFrom()) {}
+    ~TFromScope() { Close(); }
+    TFromScope(const TFromScope&) = delete;
+    TFromScope& operator=(const TFromScope&) = delete;
+    TBodyContext& Ctx() { return Ctx_; }
+    /// Pops the context now (a SELECT before its UNION part); Ctx() must not be used afterwards.
+    void Close() {
+        while (P_.FromContexts_.size() > Level_)
+            P_.PopFrom();
+    }
+
+private:
+    TIbExParser& P_;
+    const std::size_t Level_;
+    TBodyContext& Ctx_;
+};
+
 /// Counts one level of nesting; past the limit the body is refused once and skipped.
 class TIbExParser::TNesting {
 public:
@@ -158,12 +180,13 @@ void TIbExParser::Error(const std::string& Text) {
         Prefix = "Check-constraint " + Prefix;
     else if (auto* F = dynamic_cast<TFldData*>(Current_); F && dynamic_cast<TTblData*>(F->Parent))
         Prefix = "Field " + F->TableName + "/" + Prefix;
+    const auto [Line, Column] = GetTokenPosition();
     if (!SuppressFirstErrorEvent_ && !MsgManager_.HasErrors())
-        DoErrorMessage(Prefix + Text + GetPositionText());
+        DoErrorMessage(Prefix + Text + PositionText(Line, Column));
     if (ScriptName_.empty())
-        MsgManager_.AddObjectMessage(Prefix + Text, Current_, 2, Line_, GetColumnNo());
+        MsgManager_.AddObjectMessage(Prefix + Text, Current_, 2, Line, Column);
     else
-        MsgManager_.AddScriptMessage(Prefix + Text, ScriptName_, 2, Line_, GetColumnNo());
+        MsgManager_.AddScriptMessage(Prefix + Text, ScriptName_, 2, Line, Column);
 }
 
 void TIbExParser::Depend(std::string_view Name, TDbObjectKinds Kinds) {
@@ -403,11 +426,14 @@ void TIbExParser::ReadBody(TDbObj* Obj) {
 }
 
 void TIbExParser::ParseObjectBody(TDbObj* Obj) {
-    LocalNames_.Clear();
+    // A body may be read inside another one (a package's routines): the outer body's object, local
+    // names and abort state are put aside and come back; its FROM contexts are never touched.
     TDbObj* const Outer = Current_;
+    const TStringList OuterNames = Outer ? LocalNames_ : TStringList();
+    const bool OuterAborted = Aborted_;
+    LocalNames_.Clear();
     Current_ = Obj;
     Aborted_ = false;
-    Depth_ = 0;
     if (dynamic_cast<TTrgData*>(Obj)) {
         if (Is(kwAS)) NextToken();
         ParseDeclarations();
@@ -431,7 +457,8 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
         ParseSelect(false);
         DeriveColumns_ = nullptr;
     } else if (dynamic_cast<TFldData*>(Obj) || dynamic_cast<TIdxData*>(Obj) || dynamic_cast<TCtrData*>(Obj)) {
-        TBodyContext& Ctx = PushFrom();
+        TFromScope Scope(*this);
+        TBodyContext& Ctx = Scope.Ctx();
         Ctx.TableNames.Add(Obj->GetTableName());
         Ctx.Aliases.Add("");
         Ctx.Known = true;
@@ -441,15 +468,16 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
         ExpectAndNext(tkLParen);
         ParseExpression();
         ExpectAndNext(tkRParen);
-        PopFrom();
     } else if (dynamic_cast<TDmnData*>(Obj)) {
         ParseExpression();
     }
-    while (!FromContexts_.empty() && dynamic_cast<TBodyContext*>(FromContexts_.back().get()))
-        PopFrom();
     Current_ = Outer;
-    Aborted_ = false;
-    LocalNames_.Clear();
+    // A nested body cut short by the nesting limit has skipped the outer body's rest as well.
+    Aborted_ = Outer && (OuterAborted || Aborted_);
+    if (Outer)
+        LocalNames_ = OuterNames;
+    else
+        LocalNames_.Clear();
 }
 
 std::string TIbExParser::ReadExpressionSource(TDbObj* Obj) {
@@ -474,10 +502,10 @@ void TIbExParser::ReadDefaultValue(TDbObj* Obj, std::string& Text) {
     Text = GetSourceText(Start);
 }
 
-std::unique_ptr<TFldData> TIbExParser::ParseColumn(TTblData* Table) {
+std::unique_ptr<TFldData> TIbExParser::ParseColumn(TTblData* Table, TTypeUse Use) {
     TTblData* const Saved = BuildingTable_;
     if (Table) BuildingTable_ = Table;
-    auto Column = TIbParser::ParseColumn(Table);
+    auto Column = TIbParser::ParseColumn(Table, Use);
     BuildingTable_ = Saved;
     return Column;
 }
@@ -944,8 +972,7 @@ void TIbExParser::ParseSetStatement() {
 
 // --- Data-changing statements -----------------------------------------------------------------------
 
-void TIbExParser::PushTarget() {
-    TBodyContext& Ctx = PushFrom();
+void TIbExParser::ReadTarget(TBodyContext& Ctx) {
     if (Expect(tkIdent)) {
         Depend(TokenText_, RelationKinds());
         Ctx.TableNames.Add(TokenText_);
@@ -970,7 +997,8 @@ void TIbExParser::ParseParenList() {
 void TIbExParser::ParseInsert(bool UpdateOrInsert) {
     NextToken();
     ExpectKwAndNext(tkINTO);
-    PushTarget();
+    TFromScope Scope(*this);
+    ReadTarget(Scope.Ctx());
     if (Token_ == tkLParen) {
         NextToken();
         ParseExpressionList();
@@ -992,11 +1020,11 @@ void TIbExParser::ParseInsert(bool UpdateOrInsert) {
         ParseParenList();
     }
     ParseReturning();
-    PopFrom();
 }
 
 void TIbExParser::ParseUpdate(bool WithSet) {
-    PushTarget();
+    TFromScope Scope(*this);
+    ReadTarget(Scope.Ctx());
     if (WithSet) ExpectKwAndNext(tkSET);
     while (WithSet && Token_ != tkEOF && Token_ != tkTerminator) {
         if (!Expect(tkIdent)) break;
@@ -1032,7 +1060,6 @@ void TIbExParser::ParseUpdate(bool WithSet) {
     }
     if (Is(kwROWS)) ParseRowsClause();
     ParseReturning();
-    PopFrom();
 }
 
 void TIbExParser::ParseDelete() {
@@ -1044,7 +1071,8 @@ void TIbExParser::ParseDelete() {
 void TIbExParser::ParseMerge() {
     NextToken();
     ExpectKwAndNext(tkINTO);
-    TBodyContext& Ctx = PushFrom();
+    TFromScope Scope(*this);
+    TBodyContext& Ctx = Scope.Ctx();
     ParseTableRef(Ctx);
     ExpectKwAndNext(kwUSING);
     ParseTableRef(Ctx);
@@ -1089,7 +1117,6 @@ void TIbExParser::ParseMerge() {
         }
     }
     ParseReturning();
-    PopFrom();
 }
 
 void TIbExParser::ParseReturning() {
@@ -1135,8 +1162,8 @@ void TIbExParser::ParseSelect(bool AllowInto) {
     if (Is(tkWITH)) ParseWithClause();
     if (!ExpectKw(tkSELECT)) return;
     NextToken();
-    TBodyContext& Ctx = PushFrom();
-    const std::size_t Level = FromContexts_.size();
+    TFromScope Scope(*this);
+    TBodyContext& Ctx = Scope.Ctx();
     // FIRST n / SKIP n (a number, a parameter or a parenthesised expression; a column named FIRST
     // is followed by none of these).
     for (const char* Word : {"FIRST", "SKIP"}) {
@@ -1177,7 +1204,7 @@ void TIbExParser::ParseSelect(bool AllowInto) {
         NextToken();
         if (Is(kwALL) || Is(kwDISTINCT)) NextToken();
         // The next SELECT resolves against its own FROM clause, not this one.
-        if (FromContexts_.size() == Level) PopFrom();
+        Scope.Close();
         ParseSelect(AllowInto);
         return;
     }
@@ -1225,7 +1252,6 @@ void TIbExParser::ParseSelect(bool AllowInto) {
         NextToken();
         ParseIntoTargets();
     }
-    if (FromContexts_.size() == Level) PopFrom();
 }
 
 void TIbExParser::ParseTableRefs(TBodyContext& Ctx) {
@@ -1662,7 +1688,7 @@ void TIbExParser::ParseTerm() {
 void TIbExParser::ParseLocalType() {
     const bool Saved = ExpressionDefaults_;
     ExpressionDefaults_ = true;
-    ParseDataType(ScratchColumn_.get());
+    ParseDataType(ScratchColumn_.get(), TTypeUse::tuVariable);
     ExpressionDefaults_ = Saved;
 }
 

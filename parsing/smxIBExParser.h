@@ -44,7 +44,8 @@ public:
     /// "Expression / body parsing not implemented.".
     void ParseBody(TDbObj* Obj) override;
     /// Parses the body of Obj at the current token (declarations and block, a SELECT, or a
-    /// parenthesised expression over the object's table).
+    /// parenthesised expression over the object's table). A body read inside another (a package's
+    /// routines) leaves the outer body's object, local names and FROM contexts as they were.
     void ParseObjectBody(TDbObj* Obj) override;
 
     /// The object whose body is being parsed, or nullptr.
@@ -69,12 +70,13 @@ protected:
     /// an expression and kept as written; any other default is read as the script parser reads it.
     void ReadDefaultValue(TDbObj* Obj, std::string& Text) override;
     /// The column of the table being built: its expressions resolve against that table.
-    std::unique_ptr<TFldData> ParseColumn(TTblData* Table) override;
+    std::unique_ptr<TFldData> ParseColumn(TTblData* Table, TTypeUse Use) override;
     void ParseConstraintBody(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr) override;
     std::unique_ptr<TIbParser> CreateInputParser() override { return std::make_unique<TIbExParser>(Owner_); }
 
 private:
     class TBodyContext;
+    class TFromScope;
     class TNesting;
 
     // Declarations and statements.
@@ -89,8 +91,8 @@ private:
     void ParseForStatement();
     void ParseWhen();
     void ParseSetStatement();
-    /// The target table [[AS] alias] of a data-changing statement, pushed as a known FROM context.
-    void PushTarget();
+    /// The target table [[AS] alias] of a data-changing statement into Ctx, which is then known.
+    void ReadTarget(TBodyContext& Ctx);
     /// "(" expression {"," expression} ")".
     void ParseParenList();
     void ParseInsert(bool UpdateOrInsert);
@@ -154,7 +156,9 @@ private:
     bool AtStatementEnd() const;
     /// The token is a word that may stand as an alias (an identifier that is no keyword).
     bool AtAlias() const;
+    /// Pushes a FROM context; only TFromScope calls it, so every push has its pop.
     TBodyContext& PushFrom();
+    /// Pops the top context, resolving the references that wait in it.
     void PopFrom();
     /// The FROM clause of Ctx is complete: the references waiting in it are resolved.
     void FromKnown(TBodyContext& Ctx);

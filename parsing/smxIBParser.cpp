@@ -120,6 +120,8 @@ void TIbParser::ScanToken() {
     // A word (other than the X of X'..') needs nothing of the layers below but the word reader.
     if (IsWordStart(C) && C != 'x' && C != 'X') {
         ReadWord();
+        if (TokenText_.size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
+            CheckNameLength();
         return;
     }
     if (C == ',' || C == '(' || C == ')') { // the commonest punctuation, taken here as well
@@ -135,6 +137,32 @@ void TIbParser::ScanToken() {
         TokenText_ = StringValue_;
         RawKeyword_ = tkIdent;
     }
+    if (TokenText_.size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
+        CheckNameLength();
+}
+
+void TIbParser::CheckNameLength() {
+    // Up to Firebird 3 a name is at most 31 bytes; Firebird 4 counts 63 characters (UTF-8).
+    const bool Characters = static_cast<int>(ServerVersion()) >= static_cast<int>(st_Firebird_40);
+    const std::size_t Limit = Characters ? MaxNameCharacters : MaxNameBytes;
+    std::size_t Length = 0, Cut = 0;
+    for (std::size_t i = 0; i < TokenText_.size(); ++i) {
+        if (Characters && (static_cast<unsigned char>(TokenText_[i]) & 0xC0) == 0x80) continue;
+        if (++Length == Limit + 1) Cut = i;
+    }
+    if (Length <= Limit) return;
+    // The part shown ends before a character cut in two (a name's bytes are UTF-8).
+    while (Cut > 0 && (static_cast<unsigned char>(TokenText_[Cut]) & 0xC0) == 0x80)
+        --Cut;
+    const std::string Text = "Name longer than " + std::to_string(Limit) +
+                             (Characters ? " characters: " : " bytes: ") + TokenText_.substr(0, Cut) + "...";
+    // A name read again after a look-back is reported once.
+    const auto [Line, Column] = GetTokenPosition();
+    if (const int N = MsgManager_.Count(); N > 0) {
+        const TMsgData& Last = MsgManager_[N - 1];
+        if (Last.LineNo == Line && Last.ColumnNo == Column && Last.Text.ends_with(Text)) return;
+    }
+    Error(Text);
 }
 
 bool TIbParser::ScanIbLiteral(char C) {
@@ -248,6 +276,7 @@ void TIbParser::ParseStatements() {
         PlatformProcessMessages();
         StatementStart_ = TokenStart_;
         const std::size_t Before = TokenStart_;
+        if (Token_ != tkTerminator) ++StatementCount_;
         ParseStatement();
         if (Token_ != tkEOF && TokenStart_ == Before) { // a routine that consumed nothing
             ++StalledPasses_;
@@ -541,7 +570,7 @@ void TIbParser::ParseInput() {
     ExpectWord("INPUT");
     const bool HasName = NextAndExpect(tkString);
     const std::string Name = HasName ? StringValue_ : std::string();
-    const int Line = Line_, Column = GetColumnNo();
+    const auto [Line, Column] = GetTokenPosition(); // a problem with the file points at its name
     NextToken();
     // The file is read while the scanner stands on the terminator, so that a SET TERM inside it
     // applies to everything after this statement.
@@ -1181,7 +1210,7 @@ bool TIbParser::IsTypeStart() const {
     return DataTypeOfToken(T) != 0 || T == tkTYPE;
 }
 
-std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table) {
+std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table, TTypeUse Use) {
     Expect(tkIdent); // a double-quoted name in dialect 3 arrives as an identifier
     auto Column = std::make_unique<TFldData>(Container_, Table);
     Column->SetName(Token_ == tkString ? StringValue_ : TokenText_);
@@ -1191,7 +1220,7 @@ std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table) {
         Column->TableName = CurrentTable_;
     CurrentColumn_ = Column->GetName();
     NextToken();
-    ParseDataType(Column.get());
+    ParseDataType(Column.get(), Use);
     return Column;
 }
 
@@ -1238,10 +1267,14 @@ std::string TIbParser::ReadExpressionSource(TDbObj* /*Obj*/) {
     return Text;
 }
 
-void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
+void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
     // COMPUTED [BY] (expr) or GENERATED ALWAYS AS (expr) into the column's source; the current token
     // is COMPUTED or GENERATED.
-    auto Computed = [this, Column] {
+    auto Computed = [this, Column, Use] {
+        if (Use == TTypeUse::tuVariable) {
+            RefuseTableClause();
+            return;
+        }
         if (IsWord("GENERATED")) { // GENERATED ALWAYS AS (expr)
             NextToken();
             NextAndExpect(tkAS);
@@ -1362,7 +1395,7 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
     default:
         if (Is(tkCOMPUTED) || AtGeneratedAlways()) {
             Computed();
-            return ParseColumnOptions(DomainMode, Column);
+            return ParseColumnOptions(Use, Column);
         }
         if (Token_ == tkIdent || Token_ == tkString) { // a domain
             Column->DataType = DomainDataType;
@@ -1401,11 +1434,11 @@ void TIbParser::ParseDataType(TFldData* Column, bool DomainMode) {
         ExpectWord("ZONE");
         NextToken();
     }
-    ParseColumnOptions(DomainMode, Column);
+    ParseColumnOptions(Use, Column);
     if (Is(tkCOMPUTED) || AtGeneratedAlways()) {
         Computed();
-        Column->ComputedWithType = Column->DataType != 0;
-        ParseColumnOptions(DomainMode, Column);
+        if (Use != TTypeUse::tuVariable) Column->ComputedWithType = Column->DataType != 0;
+        ParseColumnOptions(Use, Column);
     }
 }
 
@@ -1417,7 +1450,21 @@ bool TIbParser::AtGeneratedAlways() {
     RestorePosition(At);
     return Always;
 }
-void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
+
+void TIbParser::RefuseTableClause() {
+    Error("Not allowed in a parameter, variable or CAST type: " + UpperCase(TokenText_));
+    // Passed over up to what ends the type (",", ")", ";" outside parentheses), so the statement
+    // reads on as if the clause were not there.
+    for (int Depth = 0; Token_ != tkEOF && Token_ != tkTerminator;) {
+        if (Depth == 0 && (Token_ == tkComma || Token_ == tkRParen || Token_ == tkSemicolon)) break;
+        if (Token_ == tkLParen) ++Depth;
+        if (Token_ == tkRParen) --Depth;
+        NextToken();
+    }
+}
+
+void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
+    const bool DomainMode = Use == TTypeUse::tuDomain;
     if (IsWord("GENERATED") && !AtGeneratedAlways()) {
         NextAndExpect(tkBY);
         NextAndExpect(tkDEFAULT);
@@ -1453,7 +1500,9 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
         if (Token_ == tkDEFAULT || Token_ == tkEqual) {
             const std::size_t ClauseStart = TokenStart_;
             NextToken();
-            ReadDefaultValue(Column, Column->DefaultValue);
+            std::string Default = Column->DefaultValue;
+            ReadDefaultValue(Column, Default);
+            Column->DefaultValue = std::move(Default);
             if (!Column->DefaultValue.empty()) Column->DefaultSource = StoredClause(ClauseStart);
         } else if (Token_ == tkNOT) {
             // A function result may be followed by NOT DETERMINISTIC: that belongs to the header.
@@ -1483,6 +1532,12 @@ void TIbParser::ParseColumnOptions(bool DomainMode, TFldData* Column) {
             else
                 Error("Must be: BY DESCRIPTOR / BY VALUE");
             NextToken();
+        } else if (Use == TTypeUse::tuVariable &&
+                   (Token_ == tkCONSTRAINT || Token_ == tkCHECK || Token_ == tkFOREIGN ||
+                    Token_ == tkPRIMARY || Token_ == tkUNIQUE || Token_ == tkREFERENCES)) {
+            // A constraint needs a table: one filed from here would name none.
+            RefuseTableClause();
+            return;
         } else if (Token_ == tkCONSTRAINT) {
             const TScanPosition AtConstraint = SavePosition();
             const std::string Name = NextName();
@@ -1800,7 +1855,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
     int Position = 0;
     for (;;) {
         if (Token_ == tkIdent || Token_ == tkString) {
-            std::unique_ptr<TFldData> Column = ParseColumn(Table.get());
+            std::unique_ptr<TFldData> Column = ParseColumn(Table.get(), TTypeUse::tuColumn);
             Column->Position = Position++;
             if (Column->DataType == DomainDataType && Container_)
                 if (TDmnData* Domain = Container_->FindDomain(Column->DomainName))
@@ -1820,6 +1875,7 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
         NextToken();
     }
     CurrentColumn_.clear();
+    Table->Fields.ShrinkToFit(); // a large structure holds many tables: no room for columns to come
     ExpectAndNext(tkRParen);
     if (Token_ == tkON) {
         NextAndExpect(tkCOMMIT);
@@ -1934,7 +1990,7 @@ void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
             NextToken();
             static_cast<TColumnAttrs&>(F) = TColumnAttrs(); // the type is stated anew
         }
-        ParseDataType(&F);
+        ParseDataType(&F, TTypeUse::tuColumn);
         F.Nullable = Nullable;
         F.DefaultValue = Default;
         F.DefaultSource = DefaultSource;
@@ -1947,7 +2003,9 @@ void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
             F.DefaultValue.clear();
             F.DefaultSource.clear();
             if (Set) {
-                ReadDefaultValue(&F, F.DefaultValue);
+                std::string Default;
+                ReadDefaultValue(&F, Default);
+                F.DefaultValue = std::move(Default);
                 if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
             }
         } else if (Token_ == tkNOT) {
@@ -2034,7 +2092,7 @@ void TIbParser::ParseAlterTable() {
                 ReportConstraints_ = false;
             } else {
                 // A column of a table the container lacks is filed nowhere and freed here.
-                std::unique_ptr<TFldData> Column = ParseColumn(Table);
+                std::unique_ptr<TFldData> Column = ParseColumn(Table, TTypeUse::tuColumn);
                 const std::string ColumnName = Column->GetName();
                 if (Table) {
                     Column->Position = Table->FieldCount();
@@ -2151,7 +2209,7 @@ void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
         ExpectAndNext(tkLParen);
         while (Token_ != tkEOF && Token_ != tkTerminator && Token_ != tkRParen) {
             const std::size_t Before = TokenStart_;
-            Add(ParseColumn(nullptr), Output);
+            Add(ParseColumn(nullptr, TTypeUse::tuVariable), Output);
             if (Token_ != tkComma) {
                 if (TokenStart_ == Before) NextToken();
                 break;
@@ -2169,7 +2227,7 @@ void TIbParser::ParseRoutineHeader(TPrcData* Routine) {
         return;
     }
     auto Result = std::make_unique<TFldData>(Container_, Routine);
-    ParseDataType(Result.get());
+    ParseDataType(Result.get(), TTypeUse::tuVariable);
     const auto V = ServerVersion();
     if (V == st_Firebird_30 || V == st_Firebird_40 || V == st_InterBase_2020) {
         if (Token_ == tkNOT) { // NOT DETERMINISTIC: the default, stated
@@ -2733,7 +2791,7 @@ void TIbParser::ParseDeclareFunction() {
     U->SetName(Name);
     NextToken();
     while (IsTypeStart()) {
-        ParseDataType(U->AddParam());
+        ParseDataType(U->AddParam(), TTypeUse::tuVariable);
         if (Token_ != tkComma) break;
         NextToken();
     }
@@ -2745,7 +2803,7 @@ void TIbParser::ParseDeclareFunction() {
             U->GetReturnValue()->ReturnsParameter = static_cast<std::int32_t>(N);
         NextToken();
     } else if (IsTypeStart()) {
-        ParseDataType(U->GetReturnValue());
+        ParseDataType(U->GetReturnValue(), TTypeUse::tuVariable);
     }
     if (Is(tkFREE_IT)) {
         U->FreeIt = true;
@@ -2774,7 +2832,7 @@ void TIbParser::ParseCreateDomain() {
     D->SetName(Name);
     NextToken();
     if (Is(tkAS)) NextToken();
-    ParseDataType(&D->Type(), true);
+    ParseDataType(&D->Type(), TTypeUse::tuDomain);
     if (LogWanted()) DoLogNextLine("Domain: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboDomain);
     FileParsed(D.release(), TObjsList::olDomains);
@@ -2978,7 +3036,7 @@ void TIbParser::RemoveConstraintIndexes() {
     TObjs& C = *Container_;
     TStringList& Indices = C.Indices();
     for (int i = Indices.Count() - 1; i >= 0; --i) {
-        auto* Index = dynamic_cast<TIdxData*>(Indices.Objects(i));
+        auto* Index = ObjectAs<TIdxData>(Indices.Objects(i));
         if (!Index) continue;
         auto* Key = dynamic_cast<TCtrData*>(C.FindObject(TObjsList::olConstraints, Index->GetName()));
         if (!Key || Key->GetConstraintType() > ctForeignKey || Key->TableName != Index->TableName ||
@@ -2995,7 +3053,7 @@ void TIbParser::LinkDomainColumns() {
     TObjs& C = *Container_;
     TStringList& Tables = C.Tables();
     for (int t = 0; t < Tables.Count(); ++t) {
-        auto* Table = dynamic_cast<TTblData*>(Tables.Objects(t));
+        auto* Table = ObjectAs<TTblData>(Tables.Objects(t));
         if (!Table) continue;
         for (int f = 0; f < Table->FieldCount(); ++f) {
             TFldData* F = Table->Field(f);
@@ -3012,7 +3070,7 @@ void TIbParser::LinkDomainColumns() {
         std::vector<TFldData*> Columns;
         for (int r = 0; r < View->GetDependsOn().Count(); ++r) {
             const TDependObj* Rec = View->DependsOnItem(r);
-            auto* F = Rec ? dynamic_cast<TFldData*>(Rec->GetReferenced()) : nullptr;
+            auto* F = Rec ? ObjectAs<TFldData>(Rec->GetReferenced()) : nullptr;
             if (F && F->DataType == DomainDataType && dynamic_cast<TTblData*>(F->Parent))
                 Columns.push_back(F);
         }

@@ -8,11 +8,13 @@
 // A second definition of a filed routine, package, trigger, view or exception updates that object.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -156,6 +158,17 @@ inline constexpr int tkCASE = 254;
 
 /// How deep INPUT files may include one another.
 inline constexpr int MaxInputDepth = 32;
+/// The longest name the server takes: bytes up to Firebird 3, characters from Firebird 4 on.
+inline constexpr std::size_t MaxNameBytes = 31;
+inline constexpr std::size_t MaxNameCharacters = 63;
+
+/// What a data type is read for, which decides the options that may follow it.
+enum class TTypeUse : std::uint8_t {
+    tuColumn,  ///< a table's column: defaults, NOT NULL, COLLATE, COMPUTED BY, CHECK and keys
+    tuDomain,  ///< a domain: a CHECK is its check text, a constraint name is skipped, no keys
+    tuVariable ///< a parameter, argument, result, local variable or CAST target: no constraint and
+               ///< no COMPUTED BY (they belong to a table), the other options as for a column
+};
 
 /// Reads InterBase/Firebird scripts. The server version and SQL dialect are those of the container's
 /// InterBase options (a parser without container keeps options of its own).
@@ -199,6 +212,9 @@ protected:
     /// The character-set introducer, hexadecimal literals and ":=" at the current character C;
     /// false when none stands there.
     bool ScanIbLiteral(char C);
+    /// Records "Name longer than 31 bytes: " (Firebird 4 and later: "... 63 characters: ") with the
+    /// name's allowed part when the identifier just read is longer than the server version takes.
+    void CheckNameLength();
     int KeywordToken(int Code) override;
     void RegisterKeywords() override;
     void ParseStatements() override;
@@ -228,16 +244,22 @@ protected:
     /// CREATE [GLOBAL TEMPORARY] TABLE at the TABLE token: the table, its columns and the keys of its
     /// element list are built and filed; the table is reported.
     virtual void ParseCreateTable(int Verb, bool GlobalTemporary);
-    /// A column name at the current token and its type (ParseDataType): a new column of Table (its
-    /// table name and owner; no table for a parameter or argument), not yet filed anywhere.
-    virtual std::unique_ptr<TFldData> ParseColumn(TTblData* Table);
+    /// A column name at the current token and its type (ParseDataType for Use): a new column of Table
+    /// (its table name and owner; no table for a parameter, or for a table the container lacks), not
+    /// yet filed anywhere.
+    virtual std::unique_ptr<TFldData> ParseColumn(TTblData* Table, TTypeUse Use);
     /// The data type at the current token with its array bounds, character set, time zone, options
-    /// and a trailing COMPUTED BY. DomainMode reads the options as a domain's (see ParseColumnOptions).
-    virtual void ParseDataType(TFldData* Column, bool DomainMode = false);
+    /// and a trailing COMPUTED BY; Use decides the options (see ParseColumnOptions).
+    virtual void ParseDataType(TFldData* Column, TTypeUse Use);
     /// DEFAULT / "=", NOT NULL, NULL, COLLATE, BY DESCRIPTOR / BY VALUE, CHECK and column constraints.
     /// A column-level key or check belongs to the column's table and, without a column list, to the
-    /// column. In domain mode a CHECK becomes the column's check text and a constraint name is skipped.
-    virtual void ParseColumnOptions(bool DomainMode, TFldData* Column);
+    /// column. For a domain a CHECK becomes the column's check text and a constraint name is skipped.
+    /// For a variable a constraint is refused (RefuseTableClause), so nothing is built for a table
+    /// that is not there.
+    virtual void ParseColumnOptions(TTypeUse Use, TFldData* Column);
+    /// Records "Not allowed in a parameter, variable or CAST type: " + the word at the current token
+    /// (a constraint or COMPUTED) and passes over the clause.
+    void RefuseTableClause();
     /// The default value at the current token as written (a signed number keeps its sign); the token
     /// after it becomes current. Anything that is no plain value records "DEFAUT <value> error...".
     virtual void ReadDefaultValue(TDbObj* Obj, std::string& Text);
@@ -405,7 +427,12 @@ protected:
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
     // looked up again before use, since the container may have let the object go.
-    std::map<std::pair<const TObjs*, std::string>, std::string> PrimaryKeys_;
+    struct TableKeyHash {
+        std::size_t operator()(const std::pair<const TObjs*, std::string>& Key) const noexcept {
+            return std::hash<std::string>()(Key.second) ^ std::hash<const TObjs*>()(Key.first);
+        }
+    };
+    std::unordered_map<std::pair<const TObjs*, std::string>, std::string, TableKeyHash> PrimaryKeys_;
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
     bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY

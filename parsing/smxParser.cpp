@@ -540,12 +540,29 @@ std::string TCustomParser::MakeComment(std::string_view Text) const {
 // Errors
 
 std::string TCustomParser::PositionText(int Line, int Column) const {
-    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) +
-           " Pos:" + std::to_string(Column + 1) + "\r\n";
+    return "\r\nScript: " + ScriptName_ + " Line:" + std::to_string(Line) + " Pos:" + std::to_string(Column) +
+           "\r\n";
+}
+
+std::pair<int, int> TCustomParser::GetTokenPosition() const {
+    const char* const S = Source_.data();
+    const std::size_t Start = std::min(TokenStart_, Source_.size());
+    if (Start >= LineStart_) return {Line_, static_cast<int>(Start - LineStart_) + 1};
+    // The token began on an earlier line (a literal or a terminator running over line breaks): the
+    // lines are counted back from the scanner's; this runs only for a message.
+    auto IsBreak = [S](std::size_t i) { return S[i] == '\n' || (S[i] == '\r' && S[i + 1] != '\n'); };
+    int Line = Line_;
+    for (std::size_t i = Start; i < LineStart_; ++i)
+        if (IsBreak(i)) --Line;
+    std::size_t First = Start;
+    while (First > 0 && !IsBreak(First - 1))
+        --First;
+    return {Line, static_cast<int>(Start - First) + 1};
 }
 
 void TCustomParser::Error(const std::string& Text) {
-    ErrorAt(Text, Line_, GetColumnNo());
+    const auto [Line, Column] = GetTokenPosition();
+    ErrorAt(Text, Line, Column);
 }
 
 void TCustomParser::ErrorAt(const std::string& Text, int Line, int Column) {
@@ -698,6 +715,7 @@ std::string TCustomParser::CanonicalFileName(const std::string& FileName) const 
 void TCustomParser::ParseFile(const std::string& FileName, TObjs* Container) {
     Container_ = Container;
     ScriptName_ = FileName;
+    StatementCount_ = 0;
     std::string Text, Problem;
     if (!ReadFileText(FileName, Text, Problem)) {
         ReachedEnd_ = false;
@@ -718,6 +736,7 @@ void TCustomParser::ParseLoadedFile(const std::string& FileName, std::string Tex
 
 void TCustomParser::ParseScript(const TStringList& Lines, TObjs* Container) {
     Container_ = Container;
+    StatementCount_ = 0;
     LoadText(Lines.Text());
     TotalLines_ = Lines.Count();
     DoProgressUpdate(0, TotalLines_);
@@ -728,8 +747,10 @@ void TCustomParser::ParseScript(const TStringList& Lines, TObjs* Container) {
 
 void TCustomParser::ParseStatements() {
     NextToken();
-    while (Token_ != tkEOF)
+    while (Token_ != tkEOF) {
+        ++StatementCount_;
         NextToken();
+    }
 }
 
 // =====================================================================================================
@@ -1514,13 +1535,12 @@ namespace {
 /// so (Oracle, MS SQL and PostgreSQL by schema, SQL Anywhere by owner).
 TDbObj* FindOwnTable(TObjs& C, const TDbObj* Obj, const std::string& Table) {
     using enum TDatabaseType;
-    std::string Key = Table;
     const TDatabaseType T = C.GetDatabaseType();
     if ((T == dbOracle || T == dbMSSQL || T == dbPostgreSQL) && !Obj->GetParentName().empty())
-        Key = Obj->GetParentName() + "." + Table;
-    else if (T == dbSybaseASA && !Obj->Owner2.empty())
-        Key = Obj->Owner2 + "." + Table;
-    return C.FindObject(TObjsList::olTables, Key);
+        return C.FindObject(TObjsList::olTables, Obj->GetParentName() + "." + Table);
+    if (T == dbSybaseASA && !Obj->Owner2.empty())
+        return C.FindObject(TObjsList::olTables, Obj->Owner2 + "." + Table);
+    return C.FindObject(TObjsList::olTables, Table);
 }
 
 /// Obj depends on Table and on each listed column that the table holds.
@@ -1528,22 +1548,26 @@ void LinkTableColumns(TCustomParser& P, TDbObj* Obj, TDbObj* Table, const TStrin
     if (!Table) return;
     P.LinkDependObj(Obj, Table, "");
     TStringList* Fields = Table->GetFields();
+    if (!Fields) return;
+    // The record of a table's or view's column is made on the column object, found by name, so a
+    // column the table lacks records nothing there without a look of its own.
+    const bool ByColumn = Table->GetKind() == TDbObject::dboTable || Table->GetKind() == TDbObject::dboView;
     for (int i = 0; i < Columns.Count(); ++i)
-        if (Fields && Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
+        if (ByColumn || Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
 }
 } // namespace
 
 void TCustomSQLParser::LinkIndexes() {
     TStringList& Indices = Container_->Indices();
     for (int i = 0; i < Indices.Count(); ++i)
-        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)))
+        if (auto* X = ObjectAs<TIdxData>(Indices.Objects(i)))
             LinkTableColumns(*this, X, FindOwnTable(*Container_, X, X->TableName), X->Columns);
 }
 
 void TCustomSQLParser::LinkConstraints() {
     TStringList& Constraints = Container_->Constraints();
     for (int i = 0; i < Constraints.Count(); ++i) {
-        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         if (!C) continue;
         LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->TableName), C->Columns);
         if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
@@ -1553,11 +1577,11 @@ void TCustomSQLParser::LinkConstraints() {
 
 void TCustomSQLParser::LinkForeignKeys() {
     TStringList& Constraints = Container_->Constraints();
+    const TReferencedKeyIndex Keys(Container_);
     for (int i = 0; i < Constraints.Count(); ++i) {
-        auto* C = dynamic_cast<TCtrData*>(Constraints.Objects(i));
+        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         // A foreign key without referenced columns hangs on the referenced table's primary key.
-        if (C && C->GetConstraintType() == ctForeignKey)
-            LinkDependObj(C, FindReferencedKey(Container_, C), "");
+        if (C && C->GetConstraintType() == ctForeignKey) LinkDependObj(C, Keys.Find(C), "");
     }
 }
 

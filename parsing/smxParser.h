@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "foundation/smxDBOptions.h"
@@ -218,10 +219,10 @@ private:
 
 // --- TCustomParser ----------------------------------------------------------------------------------
 
-/// Scanner and parsing primitives. Positions: LineNo counts from 1; a recorded ColumnNo is the
-/// 1-based byte column of the scanner's current character (the character after the token just
-/// read), and position texts print that plus one after "Pos:". Every line break (CR LF, LF, lone
-/// CR) ends one line and belongs to the line it ends.
+/// Scanner and parsing primitives. Positions: LineNo counts from 1 and ColumnNo is a 1-based byte
+/// column. An error points at the first character of the token it is about (the current token),
+/// in its record and after "Pos:" in its position text. Every line break (CR LF, LF, lone CR) ends
+/// one line and belongs to the line it ends.
 class TCustomParser : public TObject {
 public:
     /// Registers the base tokens; progress on, log flags 0, terminator ";"; the container is that of
@@ -271,13 +272,17 @@ public:
     char PeekChar() const { return At(Pos_ + 1); }
     char PeekNextChar() const { return At(Pos_ + 2); }
 
-    /// Records a kind-2 message at the scanner's position; the first error of the list also goes to
-    /// DoErrorMessage with the position text.
+    /// Records a kind-2 message at the current token's first character; the first error of the list
+    /// also goes to DoErrorMessage with the position text.
     virtual void Error(const std::string& Text);
     /// Records a kind-1 message at the scanner's position (no event).
     void Warning(const std::string& Text);
-    /// CR LF + "Script: " name " Line:" line " Pos:" column+1 + CR LF, for the scanner's position.
-    std::string GetPositionText() const { return PositionText(Line_, GetColumnNo()); }
+    /// CR LF + "Script: " name " Line:" line " Pos:" column + CR LF, for the current token's first
+    /// character.
+    std::string GetPositionText() const {
+        const auto [Line, Column] = GetTokenPosition();
+        return PositionText(Line, Column);
+    }
     virtual std::string GetTokenName(int Code) const;
     virtual std::string GetDefaultTerminator() const { return ";"; }
     virtual std::string MakeComment(std::string_view Text) const;
@@ -320,6 +325,9 @@ public:
     int GetLineNo() const { return Line_; }
     /// 1-based byte column of the current character.
     int GetColumnNo() const { return static_cast<int>(Pos_ - LineStart_) + 1; }
+    /// Line and 1-based byte column of the current token's first character (the end of the text
+    /// for <EOF>).
+    std::pair<int, int> GetTokenPosition() const;
     int GetTotalLines() const { return TotalLines_; }
     /// The text being parsed (empty outside a run).
     const std::string& GetSource() const { return Source_; }
@@ -329,6 +337,9 @@ public:
     /// Passes of the statement loop that consumed nothing (the loop then skips a token); always 0
     /// unless a statement routine is faulty.
     int GetStalledPasses() const { return StalledPasses_; }
+    /// Statements the last ParseFile or ParseScript began (empty statements not counted; the base
+    /// loop counts tokens): 0 for a text of blanks and comments only.
+    int GetStatementCount() const { return StatementCount_; }
 
     TErrorMessageEvent OnErrorMessage;
     TLogNextLineEvent OnLogNextLine;
@@ -467,6 +478,7 @@ protected:
     bool SuppressFirstErrorEvent_ = false; // an including parser already showed its first error
     bool ReachedEnd_ = false;
     int StalledPasses_ = 0;
+    int StatementCount_ = 0;
     TMsgManager MsgManager_;
     TResWordList Keywords_;
     int LogFlags_ = 0;

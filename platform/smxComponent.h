@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 namespace smx {
@@ -22,6 +23,14 @@ public:
     virtual ~TObject() = default;
     virtual std::string_view ClassName() const { return "TObject"; }
 };
+
+/// dynamic_cast<T*>(Obj) for a list whose objects are nearly always exactly a T: the exact type is
+/// compared first (one look at the object), the walk through the class hierarchy only otherwise.
+/// Loops over every object of a large structure pay for nothing else.
+template <typename T> T* ObjectAs(TObject* Obj) {
+    if (Obj && typeid(*Obj) == typeid(T)) return static_cast<T*>(Obj);
+    return dynamic_cast<T*>(Obj);
+}
 
 enum class TOperation { opInsert, opRemove };
 

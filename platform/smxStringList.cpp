@@ -85,6 +85,10 @@ void TStringList::Reserve(int capacity) {
     if (capacity > 0) items_.reserve(Idx(capacity));
 }
 
+void TStringList::ShrinkToFit() {
+    items_.shrink_to_fit();
+}
+
 void TStringList::Insert(int index, std::string_view s, TObject* obj) {
     if (sorted_) throw Exception("Operation not allowed on sorted list");
     if (index < 0 || index > Count()) throw Exception("List index out of bounds (" + IntToStr(index) + ")");
@@ -233,6 +237,35 @@ void TStringList::SaveToFile(const std::string& fileName) const {
     if (!out) throw EFileError("Cannot create file \"" + fileName + "\"");
     std::string t = Text();
     out.write(t.data(), static_cast<std::streamsize>(t.size()));
+}
+
+// ===================================================================================================
+// TCompactStringList
+
+TCompactStringList::TCompactStringList(const TCompactStringList& other) {
+    if (other.Count() > 0) Edit() = *other.list_;
+}
+
+TCompactStringList& TCompactStringList::operator=(const TCompactStringList& other) {
+    if (this == &other) return *this;
+    if (other.Count() == 0) {
+        Clear();
+    } else {
+        Edit() = *other.list_;
+    }
+    return *this;
+}
+
+TCompactStringList::~TCompactStringList() = default;
+
+const TStringList& TCompactStringList::List() const {
+    static const TStringList none;
+    return list_ ? *list_ : none;
+}
+
+TStringList& TCompactStringList::Edit() {
+    if (!list_) list_ = std::make_unique<TStringList>();
+    return *list_;
 }
 
 } // namespace smx

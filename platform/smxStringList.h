@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,8 @@ public:
     int AddObject(std::string_view s, TObject* obj);
     /// Makes room for capacity entries, so that appending up to that many moves no entry.
     void Reserve(int capacity);
+    /// Gives back the room beyond the entries (a list that is complete and stays as it is).
+    void ShrinkToFit();
     /// Inserts at index; not allowed on a sorted list (throws).
     void Insert(int index, std::string_view s, TObject* obj = nullptr);
     /// Removes the entry (deleting its object when the list owns objects).
@@ -126,6 +129,32 @@ private:
     bool caseSensitive_ = false;
     bool ownsObjects_ = false;
     TDuplicates duplicates_ = TDuplicates::dupIgnore;
+};
+
+/// A string list that most objects leave empty, one pointer wide: the list is made when it is first
+/// changed. Copies copy the entries as TStringList's assignment does.
+class TCompactStringList {
+public:
+    TCompactStringList() = default;
+    TCompactStringList(const TCompactStringList& other);
+    TCompactStringList(TCompactStringList&& other) noexcept = default;
+    TCompactStringList& operator=(const TCompactStringList& other);
+    TCompactStringList& operator=(TCompactStringList&& other) noexcept = default;
+    ~TCompactStringList();
+
+    int Count() const { return list_ ? list_->Count() : 0; }
+    bool Empty() const { return Count() == 0; }
+    const std::string& operator[](int index) const { return List()[index]; }
+    /// The list (a shared empty one while none was made).
+    const TStringList& List() const;
+    /// The list for changing (made now when there is none).
+    TStringList& Edit();
+    int Add(std::string_view s) { return Edit().Add(s); }
+    void Clear() { list_.reset(); }
+    std::string Text() const { return List().Text(); }
+
+private:
+    std::unique_ptr<TStringList> list_;
 };
 
 } // namespace smx

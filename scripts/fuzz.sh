@@ -3,6 +3,8 @@
 # and runs it in parallel on a copy of the seed corpus:
 #     bash scripts/fuzz.sh [runs per job, default 3400000] [jobs, default 3]
 # Inputs that crash land in the work folder's artifacts/; each belongs in tests/parsing/fuzz/corpus/.
+# At the end it prints the executions of all jobs, the artifacts found (crash, leak, timeout, OOM)
+# and, from one pass over the grown corpus, the functions and edges covered per parser file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -22,4 +24,12 @@ export ASAN_OPTIONS="max_malloc_fill_size=0:quarantine_size_mb=32"
 cd "$WORK"
 "$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -dict="$ROOT/tests/parsing/fuzz/ib_sql.dict" -timeout=10 \
   -max_len=1024 -print_funcs=0 -runs="$RUNS" -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$WORK/artifacts/" corpus
+echo "Executions: $(cat fuzz-*.log | sed -n 's/^Done \([0-9]*\) runs.*/\1/p' | awk '{ n += $1 } END { print n + 0 }')"
+echo "Artifacts: $(ls artifacts | wc -l) $(ls artifacts | tr '\n' ' ')"
+"$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -runs=0 -print_coverage=1 corpus > coverage.txt 2>&1
+awk '/^(UN)?COVERED_FUNC:/ && $NF ~ /\/parsing\/smx/ {
+       split($NF, Place, ":"); n = split(Place[1], Path, "/"); File = Path[n]; split($5, E, "/")
+       Funcs[File]++; if ($1 == "COVERED_FUNC:") Hit[File]++; Edges[File] += E[1]; All[File] += E[2] }
+     END { for (F in Funcs) printf "%-28s functions %4d/%-4d edges %5d/%d\n", F, Hit[F], Funcs[F], Edges[F], All[F] }' \
+  coverage.txt | sort
 echo "Work folder: $WORK"

@@ -207,7 +207,7 @@ TEST(DataTypes, DomainModeKeepsTheCheckAsTextAndSkipsTheConstraintName) {
     P.Load("VARCHAR(10) DEFAULT 'x' NOT NULL CONSTRAINT C1 CHECK (VALUE <> ')') COLLATE UNICODE;",
            &Setup.Objs());
     TFldData F(&Setup.Objs());
-    P.ParseDataType(&F, true);
+    P.ParseDataType(&F, TTypeUse::tuDomain);
     EXPECT_EQ(Describe(F), "type=14 len=10 coll=UNICODE notnull default='x' check=(VALUE <> ')')");
     EXPECT_EQ(P.GetToken(), tkTerminator);
     EXPECT_FALSE(P.GetMsgManager().HasErrors());
@@ -220,12 +220,12 @@ TEST(DataTypes, ArgumentOptionsAndTypeStart) {
     P.Load("CSTRING(8) BY DESCRIPTOR, INTEGER BY VALUE, DOUBLE PRECISION BY FOO", &Setup.Objs());
     EXPECT_TRUE(P.IsTypeStart());
     TFldData A(&Setup.Objs()), B(&Setup.Objs()), C(&Setup.Objs());
-    P.ParseDataType(&A);
+    P.ParseDataType(&A, TTypeUse::tuVariable);
     P.NextToken();
     EXPECT_TRUE(P.IsTypeStart());
-    P.ParseDataType(&B);
+    P.ParseDataType(&B, TTypeUse::tuVariable);
     P.NextToken();
-    P.ParseDataType(&C);
+    P.ParseDataType(&C, TTypeUse::tuVariable);
     EXPECT_EQ(Describe(A), "type=56 len=8 bydescriptor");
     EXPECT_EQ(Describe(B), "type=1 byvalue");
     EXPECT_EQ(P.GetMsgManager()[0].Text, "Must be: BY DESCRIPTOR / BY VALUE");
@@ -611,16 +611,19 @@ TEST(Size, HundredThousandColumnsAndALongName) {
     const TMsgManager& M = Run.Parser.GetMsgManager();
     ASSERT_EQ(M.Count(), 1);
     EXPECT_EQ(M[0].LineNo, 100001);
-    EXPECT_EQ(M[0].ColumnNo, 4);
+    EXPECT_EQ(M[0].ColumnNo, 1);
 
+    // A name longer than the server takes is refused at its first character, and the run reads on.
     const std::string Long(64 * 1024, 'N');
     const std::string Text = "CREATE TABLE T (" + Long + " INTEGER, B VARCHAR(99999999999));";
     TRun Named(Text);
     ASSERT_NE(Named.Field("T", Long), nullptr);
     const TMsgManager& N = Named.Parser.GetMsgManager();
-    ASSERT_EQ(N.Count(), 1);
-    // At the character after the number, counted from 1.
-    EXPECT_EQ(N[0].ColumnNo, static_cast<int>(Text.find("99999999999") + 11 + 1));
+    ASSERT_EQ(N.Count(), 2);
+    EXPECT_EQ(N[0].Text, "Name longer than 31 bytes: " + Long.substr(0, 31) + "...");
+    EXPECT_EQ(N[0].ColumnNo, 17);
+    // At the number's first character, counted from 1.
+    EXPECT_EQ(N[1].ColumnNo, static_cast<int>(Text.find("99999999999") + 1));
 }
 
 } // namespace

@@ -10,6 +10,12 @@
 // role), link=1 to run the link passes after parsing, logs=1 to append the log lines. The tables,
 // indices and constraints the run filed follow the state with their CREATE texts. Set SMX_UPDATE_GOLDEN=1 to
 // rewrite expected.txt from the current output.
+//
+// run=compare reads the case as the master side of a comparison instead: a script extractor (with
+// the body parser) reads master=<file-name text> (default <case>/script.sql, "<case>" standing for
+// the case folder), the comparer compares it with the case's target.sql. The transcript then holds
+// the master's statements and messages with their scripts, the error events the user sees, whether
+// the extraction succeeded and how many statements the update script got.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,6 +36,7 @@
 #include "model/smxComp_Tbl.h"
 #include "model/smxComp_Viw.h"
 #include "tests/parsing/ParserTestSupport.h"
+#include "tests/parsing/ScriptCompareSupport.h"
 
 namespace smx::test {
 namespace {
@@ -117,13 +124,38 @@ std::string EndState(TIbParser& P, TObjs& Objs) {
     return S;
 }
 
+/// The transcript of a comparison whose master is the case (run=compare).
+std::string CompareTranscript(const fs::path& Dir, std::string Master, TIBSQLServerVersionType Version) {
+    const std::string Folder = Dir.string();
+    for (auto At = Master.find("<case>"); At != std::string::npos; At = Master.find("<case>", At))
+        Master.replace(At, 6, Folder);
+    TScriptComparison C(Master, (Dir / "target.sql").string());
+    for (TDBStructure* S : {&C.Master, &C.Target})
+        S->Objs()->GetIBServerOptions().SetSQLServerVersion(Version);
+    std::vector<std::string> Events;
+    C.MasterExt.SetOnErrorMessage([&Events](TObject*, const std::string& T) { Events.push_back(T); });
+    const bool Extracted = C.Cmp.ExtractStructures();
+    C.Compare();
+    // The extraction made the master's parser; its messages are read from it afterwards.
+    TCustomParser& Parser = *C.MasterExt.GetParser();
+    EXPECT_EQ(Parser.GetStalledPasses(), 0);
+    TRecorder Rec(Parser);
+    Rec.CaseFolder = Folder;
+    Rec.FlushMessages();
+    std::string T = Rec.Transcript;
+    for (const std::string& E : Events)
+        T += "event " + Visible(Rec.Masked(E)) + "\n";
+    return T + "extracted=" + std::to_string(Extracted) +
+           " update statements=" + std::to_string(C.Exec.GetStatementCount()) + "\n";
+}
+
 class GoldenCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenCase, TranscriptMatches) {
     const fs::path Dir = fs::path(SMX_PARSING_CASES_DIR) / GetParam();
     TIbSetup Setup;
     TIbParser Parser;
-    std::string Mode = "file";
+    std::string Mode = "file", Run, Master = "<case>/script.sql";
     bool Link = false, Logs = false;
     if (fs::exists(Dir / "options.txt")) {
         std::istringstream In(ReadFile(Dir / "options.txt"));
@@ -148,10 +180,28 @@ TEST_P(GoldenCase, TranscriptMatches) {
                 Logs = Value == "1";
             } else if (Key == "object") {
                 AddObject(Setup.Objs(), Value);
+            } else if (Key == "run") {
+                Run = Value;
+            } else if (Key == "master") {
+                Master = Value;
             } else {
                 FAIL() << "unknown option " << Key;
             }
         }
+    }
+    const fs::path Expected = Dir / "expected.txt";
+    const char* Update = std::getenv("SMX_UPDATE_GOLDEN");
+    auto Check = [&](const std::string& Actual) {
+        if (Update && std::string(Update) == "1") {
+            std::ofstream(Expected, std::ios::binary) << Actual;
+            return;
+        }
+        ASSERT_TRUE(fs::exists(Expected)) << "no expected.txt in " << Dir << "; actual:\n" << Actual;
+        EXPECT_EQ(Actual, ReadFile(Expected)) << GetParam();
+    };
+    if (Run == "compare") {
+        Check(CompareTranscript(Dir, Master, Setup.Objs().GetIBServerOptions().GetSQLServerVersion()));
+        return;
     }
     TRecorder Rec(Parser);
     if (Mode == "script") {
@@ -178,15 +228,7 @@ TEST_P(GoldenCase, TranscriptMatches) {
     if (!Parser.GetReachedEnd()) {
         EXPECT_TRUE(Parser.GetMsgManager().HasErrors());
     }
-
-    const fs::path Expected = Dir / "expected.txt";
-    const char* Update = std::getenv("SMX_UPDATE_GOLDEN");
-    if (Update && std::string(Update) == "1") {
-        std::ofstream(Expected, std::ios::binary) << Actual;
-        return;
-    }
-    ASSERT_TRUE(fs::exists(Expected)) << "no expected.txt in " << Dir << "; actual:\n" << Actual;
-    EXPECT_EQ(Actual, ReadFile(Expected)) << GetParam();
+    Check(Actual);
 }
 
 std::string CaseTestName(const ::testing::TestParamInfo<std::string>& Info) {

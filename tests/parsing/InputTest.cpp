@@ -63,7 +63,7 @@ TEST_P(Input, IncludedStatementsAndMessages) {
     EXPECT_EQ(M[0].Text, "Unknown statement: <Ident>");
     EXPECT_EQ(M[0].ScriptName, Dir.File("b.sql"));
     EXPECT_EQ(M[0].LineNo, 1);
-    EXPECT_EQ(M[0].ColumnNo, 18);
+    EXPECT_EQ(M[0].ColumnNo, 15);
     EXPECT_EQ(F.Rec->ErrorEvents.size(), 1u);
 }
 

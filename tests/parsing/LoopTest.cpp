@@ -48,9 +48,9 @@ TEST(Loop, MessageRecordsAndTheirEvent) {
         EXPECT_EQ(M.Kind, 2);
         EXPECT_EQ(M.ScriptName, "s.sql");
         EXPECT_EQ(M.LineNo, 1);
-        EXPECT_EQ(M.ColumnNo, 2);
+        EXPECT_EQ(M.ColumnNo, 1); // the bad token's first character, in the record and the event
         EXPECT_EQ(Rec.ErrorEvents,
-                  std::vector<std::string>{"Unknown statement: <Ident>\r\nScript: s.sql Line:1 Pos:3\r\n"})
+                  std::vector<std::string>{"Unknown statement: <Ident>\r\nScript: s.sql Line:1 Pos:1\r\n"})
             << Visible(Text);
     }
     // Only the first error of a run is an event; every error is a record.
@@ -61,7 +61,7 @@ TEST(Loop, MessageRecordsAndTheirEvent) {
     EXPECT_EQ(Rec.Errors(),
               (std::vector<std::string>{"Unknown statement: <Ident>", "Unknown statement: <Ident>"}));
     EXPECT_EQ(Rec.ErrorEvents.size(), 1u);
-    EXPECT_EQ(P.GetMsgManager()[1].ColumnNo, 5);
+    EXPECT_EQ(P.GetMsgManager()[1].ColumnNo, 4);
     // Without a handler the first error goes to the message box.
     std::vector<std::string> Boxes;
     auto Old = SetMessageBoxHook([&](const std::string& T) { Boxes.push_back(T); });
@@ -69,7 +69,7 @@ TEST(Loop, MessageRecordsAndTheirEvent) {
     ParseBytes(Q, Setup.Objs(), "s.sql", "COMMIT FOO;");
     SetMessageBoxHook(Old);
     EXPECT_EQ(Boxes, std::vector<std::string>{
-                         "Error: Missing: <TERM> (<Ident>: FOO)\r\nScript: s.sql Line:1 Pos:12\r\n"});
+                         "Error: Missing: <TERM> (<Ident>: FOO)\r\nScript: s.sql Line:1 Pos:8\r\n"});
 }
 
 TEST(Loop, StopFlagEndsTheRunWithAnError) {
@@ -225,7 +225,7 @@ TEST(Loop, LargeInputsAreLinearAndKeepExactColumns) {
         EXPECT_EQ(Reports, 200000);
         ASSERT_EQ(P.GetMsgManager().Count(), 1);
         EXPECT_EQ(P.GetMsgManager()[0].LineNo, 1);
-        EXPECT_EQ(P.GetMsgManager()[0].ColumnNo, static_cast<int>(One.size() * 200000 + 4));
+        EXPECT_EQ(P.GetMsgManager()[0].ColumnNo, static_cast<int>(One.size() * 200000 + 1));
     }
     // One literal of 10 MB.
     const std::string Literal(10 * 1024 * 1024, 'x');
@@ -237,7 +237,7 @@ TEST(Loop, LargeInputsAreLinearAndKeepExactColumns) {
         ASSERT_EQ(Rec.Reports.size(), 1u);
         EXPECT_EQ(Rec.Reports[0].Text.size(), Literal.size() + 25);
         ASSERT_EQ(P.GetMsgManager().Count(), 1);
-        EXPECT_EQ(P.GetMsgManager()[0].ColumnNo, static_cast<int>(Literal.size() + 31));
+        EXPECT_EQ(P.GetMsgManager()[0].ColumnNo, static_cast<int>(Literal.size() + 28));
     }
     // 100,000 nested parentheses: no recursion anywhere.
     {

@@ -112,9 +112,17 @@ public:
             Transcript += std::string(D.Kind == 2   ? "E "
                                       : D.Kind == 1 ? "W "
                                                     : "I ") +
+                          (!CaseFolder.empty() && !D.ScriptName.empty() ? Masked(D.ScriptName) + " " : "") +
                           std::to_string(D.LineNo) + ":" + std::to_string(D.ColumnNo) + " " +
-                          Visible(D.Text) + "\n";
+                          Visible(Masked(D.Text)) + "\n";
         }
+    }
+    /// Text with every occurrence of CaseFolder written "<case>".
+    std::string Masked(std::string Text) const {
+        if (CaseFolder.empty()) return Text;
+        for (auto At = Text.find(CaseFolder); At != std::string::npos; At = Text.find(CaseFolder, At))
+            Text.replace(At, CaseFolder.size(), "<case>");
+        return Text;
     }
     /// The texts of the recorded kind-2 messages.
     std::vector<std::string> Errors() const {
@@ -135,6 +143,8 @@ public:
     std::vector<std::string> ErrorEvents;
     std::vector<std::string> Logs;
     std::string Transcript;
+    /// When set, messages name their script first, and this folder is written "<case>".
+    std::string CaseFolder;
     /// Called after each report with its 1-based number and the statement variable.
     std::function<void(int, TStatement*&)> OnReport;
 

@@ -88,7 +88,7 @@ TEST(ScriptExtract, MissingRefusedAndEmpty) {
 
     // A folder named as a file.
     EXPECT_FALSE(S.Run(S.Dir.Path()));
-    EXPECT_EQ(S.Errors(), (std::vector<std::string>{"File not found: " + S.Dir.Path()}));
+    EXPECT_EQ(S.Errors(), (std::vector<std::string>{"Not a file: " + S.Dir.Path()}));
 
     EXPECT_FALSE(S.Run(""));
     EXPECT_EQ(S.Errors(),
@@ -129,7 +129,7 @@ TEST(ScriptExtract, BadInputsAreReportedWithTheirPositions) {
         int Line, Column;
     };
     const Case Cases[] = {
-        {"COMMIT;\nFOO;", "Unknown statement: ", 2, 4},
+        {"COMMIT;\nFOO;", "Unknown statement: ", 2, 1},
         {"COMMIT;\n  # ;", "Invalid char in source text: ", 2, 3},
         {"COMMIT;\n\x01;", "Invalid char in source text: ", 2, 1},
         {"COMMIT;\n\xC3\xA9;", "Invalid char in source text: ", 2, 1},

@@ -239,13 +239,14 @@ TEST(Scanner, LastCommentAndPositions) {
     P.NextToken();
     EXPECT_EQ(P.GetLastComment(), " z ");
     EXPECT_EQ(P.GetTokenText(), "W");
-    // The column is that of the character after the token; line breaks belong to the line they end.
+    // The scanner's column is that of the character after the token, the position text's that of the
+    // token's first character; line breaks belong to the line they end.
     for (const char* Text : {"X;", "X\n", "X\r\n", "X\r"}) {
         TProbe<TCustomParser> Q;
         Q.Load(Text);
         EXPECT_EQ(Q.GetLineNo(), 1) << Visible(Text);
         EXPECT_EQ(Q.GetColumnNo(), 2) << Visible(Text);
-        EXPECT_EQ(Q.GetPositionText(), "\r\nScript:  Line:1 Pos:3\r\n");
+        EXPECT_EQ(Q.GetPositionText(), "\r\nScript:  Line:1 Pos:1\r\n");
     }
 }
 

@@ -1,13 +1,16 @@
-// libFuzzer target over the InterBase script parser and its body parser. Byte 0 of the input
-// chooses the server version (two values beyond the known ones included), byte 1 the SQL dialect,
-// ParseFile or ParseScript and whether a handler sets the stop flag; the rest is the script. The
-// parser runs its statement loop and its link passes on a container holding a few objects, then
-// everything is freed. INPUT reads no files here: a read hook serves the script itself and one small
-// fixed file.
+// libFuzzer target over the InterBase script parser and its body parser, through every entry the
+// extractors use. Byte 0 of the input chooses the server version (two values beyond the known ones
+// included), byte 1 the SQL dialect, ParseFile or ParseScript and whether a handler sets the stop
+// flag; the rest is the script. The parser runs its statement loop on a container holding a few
+// objects, then, as the script extractor does, the body pass over the domains and the link passes,
+// and, as the metadata extractor does, re-parses the stored text of every procedure, trigger, view,
+// index, computed column and check constraint (and the other kinds' refusal); then everything is
+// freed. INPUT reads no files here: a read hook serves the script itself and one small fixed file.
 //
 // Checked on every input, beyond the sanitizers: no exception escapes; every reported text is a
-// piece of a source the parser read; the terminator is never empty; every pass of the loop consumed
-// a token; a run that ended before its text did recorded a kind-2 message.
+// piece of a source the parser read; the terminator is never empty, and a body pass leaves it as it
+// was; every pass of the loop consumed a token; a run that ended before its text did recorded a
+// kind-2 message.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -97,7 +100,23 @@ void RunOne(const std::uint8_t* Data, std::size_t Size) {
     if (Parser.GetStalledPasses() != 0) Fail("a pass of the loop consumed no token");
     if (!Parser.GetReachedEnd() && !Parser.GetMsgManager().HasErrors())
         Fail("an early stop without an error");
+    const std::string Terminator = Parser.GetTerminator();
+    auto Body = [&](TDbObj* Obj) {
+        Parser.ParseBody(Obj);
+        if (Parser.GetTerminator() != Terminator) Fail("a body pass changed the terminator");
+    };
+    for (int i = 0; i < Objs.Domains().Count(); ++i)
+        Body(dynamic_cast<TDbObj*>(Objs.Domains().Objects(i)));
     Parser.LinkObjects();
+    for (TObjsList L : {TObjsList::olProcedures, TObjsList::olTriggers, TObjsList::olViews,
+                        TObjsList::olIndices, TObjsList::olConstraints, TObjsList::olGenerators})
+        for (int i = 0; i < Objs.List(L).Count(); ++i)
+            Body(dynamic_cast<TDbObj*>(Objs.List(L).Objects(i)));
+    for (int i = 0; i < Objs.Tables().Count(); ++i)
+        if (auto* Table = dynamic_cast<TTblData*>(Objs.Tables().Objects(i)))
+            for (int f = 0; f < Table->FieldCount(); ++f)
+                if (TFldData* F = Table->Field(f); F && !F->GetSource().empty()) Body(F);
+    Body(nullptr);
 }
 
 } // namespace

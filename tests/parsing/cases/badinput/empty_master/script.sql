@@ -1,0 +1,5 @@
+-- a master that holds no statement
+
+/* only comments
+   and blanks */
+   
