@@ -1182,8 +1182,9 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
     // 9. Fields defined by different domains of code 0: noted only.
     if (m->DataType == 0 && t->DataType == 0 && m->DomainName != t->DomainName)
         a.Log("-- Table: " + a.tbl + " Field: " + a.col + " [Domain-defined Field's difference]", nullptr);
-    // 10. Nullability.
-    if (m->Nullable != t->Nullable && !m->IsComputed()) {
+    // 10. Nullability. An identity column stays NOT NULL on Firebird: what makes the master's
+    // column nullable is its lost identity, noted below.
+    if (m->Nullable != t->Nullable && !m->IsComputed() && !(version >= st_Firebird_30 && t->Identity && m->Nullable)) {
         a.Comment("Alter Field (Null / Not Null)...");
         if (version >= st_Firebird_30) {
             Header = true;
