@@ -410,6 +410,7 @@ void TIbParser::ParseWordStatement() {
 
 void TIbParser::ParseCreate() {
     const TIBSQLServerVersionType V = ServerVersion();
+    const int Verb = Token_;
     NextToken();
     if (Token_ == tkTABLE || Token_ == tkGLOBAL) {
         const bool Global = Token_ == tkGLOBAL;
@@ -418,7 +419,7 @@ void TIbParser::ParseCreate() {
             if (!Is(tkTEMPORARY)) ExpectWord("TEMPORARY");
             NextAndExpect(tkTABLE);
         }
-        ParseCreateTable(tkCREATE, Global);
+        ParseCreateTable(Verb, Global);
     } else if (Is(tkASC) || Is(tkDESC) || Is(tkINDEX) || Is(tkUNIQUE)) {
         ParseCreateIndex();
     } else if (Is(tkPROCEDURE)) {
@@ -475,7 +476,7 @@ void TIbParser::ParseCreate() {
         NextToken();
         if (!IsWord("TEMPORARY")) Error("TEMPORARY expected, but " + UpperCase(TokenText_) + " found.");
         NextAndExpect(tkTABLE);
-        ParseCreateTable(tkCREATE, true);
+        ParseCreateTable(Verb, true);
     } else if (IsWord("COLLATION") && V >= st_Firebird_21) {
         ParseCollation();
     } else if (Is(tkUSER) || IsWord("MAPPING") || IsWord("SHADOW")) {
@@ -1017,7 +1018,8 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
     default:
         return;
     }
-    TDbObj* Obj = C.FindObject(Which, Name);
+    // Roles are filed under "Role: " and their name.
+    TDbObj* Obj = C.FindObject(Which, Kind == dboRole ? "Role: " + Name : Name);
     if (!Obj) return;
     // What the server drops with the object: the keys, indices and triggers of a table, the
     // triggers of a view, and the privileges on and of the object.
@@ -1066,11 +1068,6 @@ void TIbParser::ParseAlterExternalFunction() {
     }
     EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboFunction);
     ExpectAndNext(tkTerminator);
-}
-
-void TIbParser::ParseRevoke() {
-    Expect(tkREVOKE);
-    ReportSkipped(stStatement, "", odbDrop, dboGrant);
 }
 
 void TIbParser::ParseExecute() {
@@ -1470,7 +1467,10 @@ void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
         NextAndExpect(tkDEFAULT);
         NextAndExpect(tkAS);
         NextToken();
-        if (ExpectWord("IDENTITY")) Column->Identity = true;
+        if (ExpectWord("IDENTITY")) {
+            Column->Identity = true;
+            Column->Nullable = false; // the server makes an identity column NOT NULL
+        }
         NextToken();
         // (START WITH n) and, from Firebird 4 on, INCREMENT [BY] n: kept by the column's generator.
         if (Token_ == tkLParen) {
@@ -1835,12 +1835,14 @@ bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
 // =====================================================================================================
 // Tables, indices, ALTER TABLE and ALTER INDEX
 
-void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
+void TIbParser::ParseCreateTable(int Verb, bool GlobalTemporary) {
     Expect(tkTABLE);
     auto Table = std::make_unique<TTblData>(Container_);
     Table->Fields.Reserve(16); // most tables: their columns without moving the list
     if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
     const std::string Name = Table->GetName();
+    // RECREATE drops a filed table first, with what goes with it, before its keys are read anew.
+    if (Verb == tkRECREATE) ForgetDropped(dboTable, Name);
     Table->GlobalTemporary = GlobalTemporary;
     if (LogWanted()) DoLogNextLine("Table: " + Name);
     CurrentTable_ = Name;
@@ -2603,10 +2605,28 @@ bool TIbParser::ReadDDLRights(TGntData* G, bool All) {
     return ReadMetadataClass(G->MetadataClass);
 }
 
-void TIbParser::ParseGrant() {
-    auto G = std::make_unique<TGntData>(Container_);
-    G->Number = Line_;
-    NextToken();
+namespace {
+
+/// A grant like G for another grantee or with other privileges: the object, rights and option.
+std::unique_ptr<TGntData> CopyGrant(const TGntData& G) {
+    auto C = std::make_unique<TGntData>(G.GetOwner());
+    C->Number = G.Number;
+    C->Privileges = G.Privileges;
+    C->ObjectName = G.ObjectName;
+    C->ObjectKind = G.ObjectKind;
+    C->GrantOption = G.GrantOption;
+    C->MetadataClass = G.MetadataClass;
+    C->GranteeName = G.GranteeName;
+    C->GranteeKind = G.GranteeKind;
+    C->CompareKind = G.CompareKind;
+    for (int i = 0; i < G.Columns.Count(); ++i)
+        C->Columns.Add(G.Columns[i]);
+    return C;
+}
+
+} // namespace
+
+void TIbParser::ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntData>>& ColumnRights) {
     // A DDL right starts with CREATE, ALTER or DROP, or is ALL [PRIVILEGES] followed by a class
     // instead of ON.
     bool DDLRight = Token_ == tkCREATE || Token_ == tkALTER || Token_ == tkDROP;
@@ -2620,12 +2640,25 @@ void TIbParser::ParseGrant() {
             for (int Bit : {1, 2, 3, 4, 6})
                 G->Privileges |= std::uint64_t{1} << Bit;
     }
+    // A privilege with a column list is a grant of its own, as the server records it.
+    auto Read = [&] {
+        const std::uint64_t Before = G->Privileges;
+        if (!ReadGrantPrivilege(G)) return false;
+        if (G->Columns.Count() > 0) {
+            auto C = CopyGrant(*G);
+            C->Privileges = G->Privileges & ~Before;
+            ColumnRights.push_back(std::move(C));
+            G->Privileges = Before;
+            G->Columns.Clear();
+        }
+        return true;
+    };
     if (DDLRight) {
-        ReadDDLRights(G.get(), All);
-    } else if (All || ReadGrantPrivilege(G.get())) {
+        ReadDDLRights(G, All);
+    } else if (All || Read()) {
         while (Token_ == tkComma) {
             NextToken();
-            if (!ReadGrantPrivilege(G.get())) {
+            if (!Read()) {
                 Error("Missing: privilege (" + GetTokenName(Token_) + ")");
                 break;
             }
@@ -2656,8 +2689,15 @@ void TIbParser::ParseGrant() {
             else if (Container_->FindView(G->ObjectName))
                 Kind = dboView;
         }
-        if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && G->HasPrivilege(4)) Kind = dboTable;
+        const bool Reads = G->HasPrivilege(4) ||
+                           std::any_of(ColumnRights.begin(), ColumnRights.end(),
+                                       [](const auto& C) { return C->HasPrivilege(4); });
+        if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && Reads) Kind = dboTable;
         G->ObjectKind = Kind;
+        for (auto& C : ColumnRights) {
+            C->ObjectName = G->ObjectName;
+            C->ObjectKind = Kind;
+        }
         NextToken();
     } else {
         // Membership in a role.
@@ -2665,34 +2705,66 @@ void TIbParser::ParseGrant() {
         G->ObjectKind = dboRole;
         NextToken();
     }
-    ExpectAndNext(tkTO);
-    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE") || Is(tkFUNCTION)) {
-        G->GranteeKind = Is(tkPROCEDURE)  ? dboProcedure
-                         : Is(tkTRIGGER)  ? dboTrigger
-                         : Is(tkVIEW)     ? dboView
-                         : Is(tkFUNCTION) ? dboFunction
-                                          : dboPackage;
-        G->CompareKind = TCmpObjType::coObjGrant;
+}
+
+std::vector<std::unique_ptr<TGntData>> TIbParser::ReadGrantees(const std::vector<TGntData*>& Grants) {
+    std::vector<std::unique_ptr<TGntData>> Result;
+    for (;;) {
+        auto G = CopyGrant(*Grants.front());
+        if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE") || Is(tkFUNCTION)) {
+            G->GranteeKind = Is(tkPROCEDURE)  ? dboProcedure
+                             : Is(tkTRIGGER)  ? dboTrigger
+                             : Is(tkVIEW)     ? dboView
+                             : Is(tkFUNCTION) ? dboFunction
+                                              : dboPackage;
+            G->CompareKind = TCmpObjType::coObjGrant;
+            NextToken();
+        } else if (Token_ == tkUSER) {
+            G->CompareKind = TCmpObjType::coUserGrant;
+            NextToken();
+        } else if (Is(tkROLE)) {
+            G->GranteeKind = dboRole;
+            G->CompareKind = TCmpObjType::coRoleGrant;
+            NextToken();
+        }
+        if (Expect(tkIdent)) G->GranteeName = TokenText_;
+        if (G->GranteeKind == dboUnknown && G->CompareKind == TCmpObjType::coGrant && Container_ &&
+            Container_->FindRole(G->GranteeName))
+            G->GranteeKind = dboRole;
         NextToken();
-    } else if (Token_ == tkUSER) {
-        G->CompareKind = TCmpObjType::coUserGrant;
-        NextToken();
-    } else if (Is(tkROLE)) {
-        G->GranteeKind = dboRole;
-        G->CompareKind = TCmpObjType::coRoleGrant;
+        // Each grant of the statement goes to this grantee.
+        for (TGntData* Each : Grants) {
+            auto C = CopyGrant(*Each);
+            C->GranteeName = G->GranteeName;
+            C->GranteeKind = G->GranteeKind;
+            C->CompareKind = G->CompareKind;
+            Result.push_back(std::move(C));
+        }
+        if (Token_ != tkComma) break;
         NextToken();
     }
-    if (Expect(tkIdent)) G->GranteeName = TokenText_;
-    if (G->GranteeKind == dboUnknown && G->CompareKind == TCmpObjType::coGrant && Container_ &&
-        Container_->FindRole(G->GranteeName))
-        G->GranteeKind = dboRole;
+    return Result;
+}
+
+void TIbParser::ParseGrant() {
+    auto G = std::make_unique<TGntData>(Container_);
+    G->Number = Line_;
     NextToken();
+    std::vector<std::unique_ptr<TGntData>> ColumnRights;
+    ReadGrantObject(G.get(), ColumnRights);
+    std::vector<TGntData*> Parts;
+    if (G->Privileges != 0 || ColumnRights.empty()) Parts.push_back(G.get());
+    for (auto& C : ColumnRights)
+        Parts.push_back(C.get());
+    ExpectAndNext(tkTO);
+    std::vector<std::unique_ptr<TGntData>> Grants = ReadGrantees(Parts);
+    std::uint8_t Option = 0;
     if (Token_ == tkWITH) {
         NextToken();
         if (Token_ == tkGRANT || Is(tkADMIN)) {
             NextToken();
             if (Is(tkOPTION)) {
-                G->GrantOption = 1;
+                Option = 1;
                 NextToken();
             } else {
                 Error("Must be: with GRANT/ADMIN option");
@@ -2713,17 +2785,108 @@ void TIbParser::ParseGrant() {
     Expect(tkTerminator);
     EmitStatement(stStatement, "", Statement_, "", odbCreate, dboGrant);
     NextToken();
-    if (LogWanted()) DoLogNextLine("Grant: " + G->GetCreateSQL());
-    if (!Container_) return;
-    if (G->IsDDLRight() && G->MetadataClass == "DATABASE" && G->HasPrivilege(GrantBitCreate)) {
-        // The right to create databases lives in the security database, not in this one.
-        const std::string Text = "GRANT CREATE DATABASE is kept in the security database: not compared.";
-        GetMsgManager().AddMessage(Text, 1);
-        DoLogNextLine(Text);
+    for (auto& Each : Grants) {
+        Each->GrantOption = Option;
+        if (LogWanted()) DoLogNextLine("Grant: " + Each->GetCreateSQL());
+        if (!Container_) continue;
+        if (Each->IsDDLRight() && Each->MetadataClass == "DATABASE" && Each->HasPrivilege(GrantBitCreate)) {
+            // The right to create databases lives in the security database, not in this one.
+            const std::string Text = "GRANT CREATE DATABASE is kept in the security database: not compared.";
+            GetMsgManager().AddMessage(Text, 1);
+            DoLogNextLine(Text);
+            continue;
+        }
+        if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Each->ObjectName))
+            continue;
+        if (Container_->MergeGrants(Each.get()) == Each.get()) Each.release(); // the container owns it now
+    }
+}
+
+void TIbParser::ParseRevoke() {
+    Expect(tkREVOKE);
+    NextToken();
+    // REVOKE GRANT OPTION FOR / ADMIN OPTION FOR takes the option only.
+    bool OptionOnly = false;
+    if ((Token_ == tkGRANT || Is(tkADMIN)) && !Is(tkOPTION)) {
+        const TScanPosition At = SavePosition();
+        NextToken();
+        if (Is(tkOPTION)) {
+            NextToken();
+            if (Token_ == tkFOR) {
+                OptionOnly = true;
+                NextToken();
+            }
+        }
+        if (!OptionOnly) RestorePosition(At);
+    }
+    auto G = std::make_unique<TGntData>(Container_);
+    std::vector<std::unique_ptr<TGntData>> ColumnRights;
+    ReadGrantObject(G.get(), ColumnRights);
+    std::vector<TGntData*> Parts;
+    if (G->Privileges != 0 || ColumnRights.empty()) Parts.push_back(G.get());
+    for (auto& C : ColumnRights)
+        Parts.push_back(C.get());
+    std::vector<std::unique_ptr<TGntData>> Revoked;
+    if (Token_ == tkFROM) {
+        NextToken();
+        Revoked = ReadGrantees(Parts);
+    }
+    if (!Container_ || Revoked.empty()) {
+        ReportSkipped(stStatement, "", odbDrop, dboGrant);
         return;
     }
-    if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
-    if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
+    SkipToTokens(TerminatorOrEnd());
+    EmitStatement(stStatement, "", Statement_, "", odbDrop, dboGrant);
+    SkipTerminator();
+    // The privileges leave the grants that hold them (a column list takes only its columns); what
+    // a grant keeps is filed again under its new key.
+    TStringList& List = Container_->Grants();
+    for (const auto& R : Revoked) {
+        std::vector<TGntData*> Hit;
+        for (int i = 0; i < List.Count(); ++i)
+            if (auto* E = dynamic_cast<TGntData*>(List.Objects(i));
+                E && E->ObjectName == R->ObjectName && E->GranteeName == R->GranteeName &&
+                E->MetadataClass == R->MetadataClass && E->IsRoleMembership() == R->IsRoleMembership() &&
+                (R->IsRoleMembership() || (E->Privileges & R->Privileges) != 0) &&
+                (!OptionOnly || E->GrantOption != 0) && (R->Columns.Count() == 0 || E->Columns.Count() > 0))
+                Hit.push_back(E);
+        for (TGntData* E : Hit) {
+            List.Extract(List.IndexOfObject(E));
+            Container_->ForgetGrantIndex();
+            std::unique_ptr<TGntData> Kept(E);
+            const std::uint64_t Common = R->IsRoleMembership() ? 0 : E->Privileges & R->Privileges;
+            std::vector<std::unique_ptr<TGntData>> Refile;
+            if (OptionOnly) {
+                auto Plain = CopyGrant(*E);
+                Plain->GrantOption = 0;
+                if (!R->IsRoleMembership()) {
+                    Plain->Privileges = Common;
+                    E->Privileges &= ~Common;
+                } else {
+                    E->Privileges = 0;
+                }
+                Refile.push_back(std::move(Plain));
+            } else if (R->Columns.Count() > 0) {
+                auto Rest = CopyGrant(*E);
+                Rest->Privileges = E->Privileges & ~Common;
+                Rest->Columns.Clear();
+                for (int c = 0; c < E->Columns.Count(); ++c)
+                    if (R->Columns.IndexOf(E->Columns[c]) < 0) Rest->Columns.Add(E->Columns[c]);
+                if (Rest->Columns.Count() > 0) { // the other columns keep the revoked privileges
+                    auto Others = CopyGrant(*Rest);
+                    Others->Privileges = Common;
+                    Refile.push_back(std::move(Others));
+                }
+                E->Privileges &= ~Common;
+            } else {
+                E->Privileges = R->IsRoleMembership() ? 0 : E->Privileges & ~Common;
+            }
+            if (E->Privileges != 0) Refile.push_back(std::move(Kept));
+            for (auto& F : Refile)
+                if ((F->Privileges != 0 || F->IsRoleMembership()) && Container_->MergeGrants(F.get()) == F.get())
+                    F.release();
+        }
+    }
 }
 
 void TIbParser::ParseGenerator(bool Alter) {
@@ -2843,16 +3006,63 @@ void TIbParser::ParseAlterDomain() {
     const std::string Name = NextName();
     TDmnData* D = Container_ && !Name.empty() ? Container_->FindDomain(Name) : nullptr;
     NextToken();
-    // ADD [CONSTRAINT] CHECK (...), the form isql -x writes a domain's check in, sets the check;
-    // every other alteration leaves the domain as it is.
-    if (D && Token_ == tkADD) {
-        NextToken();
-        if (Token_ == tkCONSTRAINT) NextToken();
-        if (Token_ == tkCHECK) {
+    // The clauses change the domain as the server does; they follow each other without commas.
+    while (D && Token_ != tkTerminator && Token_ != tkEOF) {
+        TFldData& F = D->Type();
+        const std::size_t Before = TokenStart_;
+        if (Token_ == tkADD) { // ADD [CONSTRAINT] CHECK (...), the form isql -x writes a check in
+            NextToken();
+            if (Token_ == tkCONSTRAINT) NextToken();
+            if (Token_ != tkCHECK) break;
             const std::size_t ClauseStart = TokenStart_;
-            D->Type().CheckText = ReadExpressionSource(&D->Type());
-            D->Type().CheckSource = StoredClause(ClauseStart);
+            F.CheckText = ReadExpressionSource(&F);
+            F.CheckSource = StoredClause(ClauseStart);
+        } else if (Token_ == tkTO) { // a new name
+            if (!NextAndExpect(tkIdent)) break;
+            TStringList& L = Container_->Domains();
+            if (const int At = L.IndexOfObject(D); At >= 0) {
+                L.Extract(At);
+                D->SetName(TokenText_);
+                L.AddObject(TokenText_, D);
+            }
+            NextToken();
+        } else if (Is(tkTYPE)) { // a new type; default, NOT NULL and check stay
+            NextToken();
+            const bool Nullable = F.Nullable;
+            const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
+            const std::string Check = F.CheckText, CheckSource = F.CheckSource;
+            static_cast<TColumnAttrs&>(F) = TColumnAttrs();
+            ParseDataType(&F, TTypeUse::tuDomain);
+            F.Nullable = Nullable;
+            F.DefaultValue = Default;
+            F.DefaultSource = DefaultSource;
+            F.CheckText = Check;
+            F.CheckSource = CheckSource;
+        } else if (Token_ == tkSET || Token_ == tkDROP) {
+            const bool Set = Token_ == tkSET;
+            NextToken();
+            if (Token_ == tkDEFAULT) {
+                const std::size_t ClauseStart = TokenStart_;
+                NextToken();
+                F.DefaultValue.clear();
+                F.DefaultSource.clear();
+                if (Set) {
+                    std::string Default;
+                    ReadDefaultValue(&F, Default);
+                    F.DefaultValue = std::move(Default);
+                    if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
+                }
+            } else if (Token_ == tkNOT) {
+                NextAndExpect(tkNULL);
+                F.Nullable = !Set;
+                NextToken();
+            } else if (!Set && Token_ == tkCONSTRAINT) { // DROP CONSTRAINT: the check
+                F.CheckText.clear();
+                F.CheckSource.clear();
+                NextToken();
+            }
         }
+        if (TokenStart_ == Before) break; // a clause not known here: the rest is passed over
     }
     ReportSkipped(stStatement, Name, odbAlter, dboDomain);
 }

@@ -370,6 +370,11 @@ protected:
     /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
     /// false when the token is no privilege.
     bool ReadGrantPrivilege(TGntData* G);
+    /// The privileges and the object of a GRANT or REVOKE up to TO or FROM: the rights on the whole
+    /// object into G, each right with a column list as a grant of its own into ColumnRights.
+    void ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntData>>& ColumnRights);
+    /// The grantee list after TO or FROM: a copy of each of Grants for every grantee.
+    std::vector<std::unique_ptr<TGntData>> ReadGrantees(const std::vector<TGntData*>& Grants);
     /// Firebird 3's DDL rights at the current token (CREATE, ALTER ANY, DROP ANY, separated by
     /// commas; with All, ALL [PRIVILEGES] has been read) and their metadata class into G; false, with
     /// a message, when they are incomplete.
