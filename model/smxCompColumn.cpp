@@ -1184,7 +1184,8 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
         a.Log("-- Table: " + a.tbl + " Field: " + a.col + " [Domain-defined Field's difference]", nullptr);
     // 10. Nullability. An identity column stays NOT NULL on Firebird: what makes the master's
     // column nullable is its lost identity, noted below.
-    if (m->Nullable != t->Nullable && !m->IsComputed() && !(version >= st_Firebird_30 && t->Identity && m->Nullable)) {
+    if (m->Nullable != t->Nullable && !m->IsComputed() &&
+        !(version >= st_Firebird_30 && t->Identity && m->Nullable)) {
         a.Comment("Alter Field (Null / Not Null)...");
         if (version >= st_Firebird_30) {
             Header = true;

@@ -568,7 +568,8 @@ void DropGrants(TCustomSchemalyst* Comparer) {
         if (t->Columns.Count() > 0 && t->ObjectKind == dboTable) {
             auto* table = dynamic_cast<TTblData*>(c.Target->FindObject(TObjsList::olTables, t->ObjectName));
             for (int k = 0; k < t->Columns.Count(); ++k)
-                if (const TFldData* f = table ? table->FindField(t->Columns[k]) : nullptr; !f || f->GetExists())
+                if (const TFldData* f = table ? table->FindField(t->Columns[k]) : nullptr;
+                    !f || f->GetExists())
                     kept.Columns.Add(t->Columns[k]);
             if (kept.Columns.Count() == 0) {
                 t->SetExists(false);
@@ -591,15 +592,15 @@ void DropGrants(TCustomSchemalyst* Comparer) {
             continue;
         }
         const TGntData* revoked = kept.Privileges != 0 ? &kept : t;
-        c.Exec->AddStatement(revoked->GetDropSQL(), TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop,
-                             "", "");
+        c.Exec->AddStatement(revoked->GetDropSQL(), TStatType::stStatement, text, dboGrant,
+                             TDbOperation::odbDrop, "", "");
         // Revoking the option leaves the privilege; unless the master keeps the privilege without
         // the option, it is revoked as well.
         if (t->GrantOption && (t->ObjectKind != dboUnknown || t->IsDDLRight()) &&
             !FindByKey(c.Master, TObjsList::olGrants, t->KeyWithoutOption())) {
             const TIBServerOptions* ib = t->GetIBServerOptions();
-            c.Exec->AddStatement(revoked->RevokeText(ib ? ib->GetSQLDialect() : 3, false), TStatType::stStatement,
-                                 text, dboGrant, TDbOperation::odbDrop, "", "");
+            c.Exec->AddStatement(revoked->RevokeText(ib ? ib->GetSQLDialect() : 3, false),
+                                 TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop, "", "");
         }
         t->SetExists(false);
     }

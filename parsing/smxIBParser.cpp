@@ -2689,9 +2689,9 @@ void TIbParser::ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntDat
             else if (Container_->FindView(G->ObjectName))
                 Kind = dboView;
         }
-        const bool Reads = G->HasPrivilege(4) ||
-                           std::any_of(ColumnRights.begin(), ColumnRights.end(),
-                                       [](const auto& C) { return C->HasPrivilege(4); });
+        const bool Reads =
+            G->HasPrivilege(4) || std::any_of(ColumnRights.begin(), ColumnRights.end(),
+                                              [](const auto& C) { return C->HasPrivilege(4); });
         if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && Reads) Kind = dboTable;
         G->ObjectKind = Kind;
         for (auto& C : ColumnRights) {
@@ -2883,7 +2883,8 @@ void TIbParser::ParseRevoke() {
             }
             if (E->Privileges != 0) Refile.push_back(std::move(Kept));
             for (auto& F : Refile)
-                if ((F->Privileges != 0 || F->IsRoleMembership()) && Container_->MergeGrants(F.get()) == F.get())
+                if ((F->Privileges != 0 || F->IsRoleMembership()) &&
+                    Container_->MergeGrants(F.get()) == F.get())
                     F.release();
         }
     }
