@@ -423,11 +423,11 @@ void TIbParser::ParseCreate() {
     } else if (Is(tkASC) || Is(tkDESC) || Is(tkINDEX) || Is(tkUNIQUE)) {
         ParseCreateIndex();
     } else if (Is(tkPROCEDURE)) {
-        ParseRoutine(tkCREATE, false);
+        ParseRoutine(Verb, false);
     } else if (Is(tkTRIGGER)) {
         ParseTrigger(tkCREATE);
     } else if (Is(tkVIEW)) {
-        ParseView(tkCREATE);
+        ParseView(Verb);
     } else if (IsWord("PACKAGE")) {
         ParsePackage(tkCREATE);
     } else if (Is(tkROLE)) {
@@ -464,7 +464,7 @@ void TIbParser::ParseCreate() {
     } else if (Is(tkDOMAIN)) {
         ParseCreateDomain();
     } else if (Is(tkFUNCTION) && IsFirebird3Or4(V)) {
-        ParseRoutine(tkCREATE, true);
+        ParseRoutine(Verb, true);
         SkipTerminator();
     } else if (Is(tkDATABASE)) {
         NextToken();
@@ -1037,13 +1037,48 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
         Forget(TObjsList::olIndices, OnIt);
         Forget(TObjsList::olTriggers, OnIt);
     }
-    Forget(TObjsList::olGrants, [&](const TDbObj& O) {
-        const auto* G = dynamic_cast<const TGntData*>(&O);
-        return G && (G->ObjectName == Name || G->GranteeName == Name);
-    });
+    ForgetGrants(Name);
     TStringList& L = C.List(Which);
     if (const int At = L.IndexOfObject(Obj); At >= 0) L.Delete(At);
     delete Obj;
+}
+
+void TIbParser::ForgetColumnPrivileges(const std::string& Table, const std::string& Column) {
+    // The server drops a column's privileges with the column; a grant left without columns goes.
+    if (!Container_) return;
+    TStringList& L = Container_->Grants();
+    std::vector<TGntData*> Changed;
+    for (int i = L.Count() - 1; i >= 0; --i)
+        if (auto* G = dynamic_cast<TGntData*>(L.Objects(i));
+            G && G->ObjectName == Table && G->Columns.IndexOf(Column) >= 0) {
+            L.Extract(i);
+            Changed.push_back(G);
+        }
+    Container_->ForgetGrantIndex();
+    for (TGntData* G : Changed) {
+        G->Columns.Delete(G->Columns.IndexOf(Column));
+        if (G->Columns.Count() == 0 || Container_->MergeGrants(G) != G) delete G;
+    }
+}
+
+void TIbParser::ForgetGrants(const std::string& Name) {
+    if (!Container_) return;
+    TStringList& L = Container_->Grants();
+    for (int i = L.Count() - 1; i >= 0; --i)
+        if (auto* G = dynamic_cast<TGntData*>(L.Objects(i)); G && (G->ObjectName == Name || G->GranteeName == Name)) {
+            L.Delete(i);
+            delete G;
+        }
+    Container_->ForgetGrantIndex();
+}
+
+void TIbParser::ForgetRecreated(TDbObj& Obj, std::initializer_list<TStringList*> Columns) {
+    // RECREATE drops the object before it defines it anew: its privileges and descriptions go.
+    ForgetGrants(Obj.GetName());
+    Obj.SetDescription("");
+    for (TStringList* L : Columns)
+        for (int i = 0; i < L->Count(); ++i)
+            if (auto* F = dynamic_cast<TDbObj*>(L->Objects(i))) F->SetDescription("");
 }
 
 void TIbParser::SkipNotCompared() {
@@ -1970,10 +2005,12 @@ bool TIbParser::TopLevelCommaAhead() const {
 }
 
 void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
-    if (Token_ == tkTO) { // a new name
+    if (Token_ == tkTO) { // a new name, which the table's indices and keys follow
         if (const int At = Table.Fields.IndexOfObject(&F); At >= 0 && NextAndExpect(tkIdent)) {
+            const std::string Old = F.GetName();
             F.SetName(TokenText_);
             Table.Fields.SetString(At, TokenText_);
+            if (Container_) RenameKeyColumns(Table.GetName(), Old, TokenText_);
             NextToken();
         }
     } else if (Is(tkPOSITION)) { // 1-based; the columns are numbered anew in their new order
@@ -2016,6 +2053,25 @@ void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
             NextToken();
         }
     }
+}
+
+void TIbParser::RenameKeyColumns(const std::string& Table, const std::string& Old, const std::string& New) {
+    auto Rename = [&](TStringList& Columns) {
+        for (int i = 0; i < Columns.Count(); ++i)
+            if (Columns[i] == Old) {
+                Columns.SetString(i, New);
+                if (auto* C = dynamic_cast<TDbObj*>(Columns.Objects(i))) C->SetName(New);
+            }
+    };
+    TStringList& Indices = Container_->Indices();
+    for (int i = 0; i < Indices.Count(); ++i)
+        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)); X && X->TableName == Table) Rename(X->Columns);
+    TStringList& Keys = Container_->Constraints();
+    for (int i = 0; i < Keys.Count(); ++i)
+        if (auto* K = dynamic_cast<TCtrData*>(Keys.Objects(i))) {
+            if (K->TableName == Table) Rename(K->Columns);
+            if (K->RefTableName == Table) Rename(K->RefColumns);
+        }
 }
 
 void TIbParser::ParseCreateIndex() {
@@ -2135,6 +2191,7 @@ void TIbParser::ParseAlterTable() {
                     }
                 } else if (const int At = Table ? Table->Fields.IndexOf(Dropped) : -1; At >= 0) {
                     Table->Fields.Delete(At); // the list owns its columns
+                    ForgetColumnPrivileges(Name, Dropped);
                 }
             } else {
                 Error("Unknown ALTER TABLE <table-name> DROP statement");
@@ -2155,11 +2212,12 @@ void TIbParser::ParseAlterTable() {
 // Routines, packages, triggers, views
 
 void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData* Package) {
-    (void)Verb; // CREATE, ALTER and CREATE OR ALTER all define the whole routine
+    // CREATE, ALTER and CREATE OR ALTER all define the whole routine; RECREATE drops it first.
     Expect(IsFunction ? tkFUNCTION : tkPROCEDURE);
     const std::string Name = NextName();
     // A package member belongs to the package's text: it is never looked up, filed or reported.
     TPrcData* Existing = !Package && Container_ ? Container_->FindProcedure(Name) : nullptr;
+    if (Existing && Verb == tkRECREATE) ForgetRecreated(*Existing, {&Existing->InputParams, &Existing->OutputParams});
     std::unique_ptr<TPrcData> Made;
     TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
@@ -2439,12 +2497,13 @@ void TIbParser::ReadDDLTriggerEvents(TTrgData* T) {
     T->DatabaseEvent = DDLTriggerEventText(Type);
 }
 
-void TIbParser::ParseView(int /*Verb*/) {
+void TIbParser::ParseView(int Verb) {
     Expect(tkVIEW);
     const std::string Name = NextName();
     // RECREATE VIEW, ALTER VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in
     // place.
     TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
+    if (Existing && Verb == tkRECREATE) ForgetRecreated(*Existing, {&Existing->Fields});
     std::unique_ptr<TViwData> Made;
     TViwData* V = FiledOrNew(Existing, Made, Container_, Name);
     // A redefined view forgets what its old text read; columns that keep their names stay the same
@@ -2819,9 +2878,22 @@ void TIbParser::ParseRevoke() {
         }
         if (!OptionOnly) RestorePosition(At);
     }
+    // REVOKE ALL ON ALL FROM: every privilege and role the grantees hold.
+    bool Everything = false;
+    if (Token_ == tkALL && !OptionOnly) {
+        const TScanPosition At = SavePosition();
+        NextToken();
+        if (Is(tkPRIVILEGES)) NextToken();
+        if (Token_ == tkON) NextToken();
+        Everything = Token_ == tkALL;
+        if (Everything)
+            NextToken();
+        else
+            RestorePosition(At);
+    }
     auto G = std::make_unique<TGntData>(Container_);
     std::vector<std::unique_ptr<TGntData>> ColumnRights;
-    ReadGrantObject(G.get(), ColumnRights);
+    if (!Everything) ReadGrantObject(G.get(), ColumnRights);
     std::vector<TGntData*> Parts;
     if (G->Privileges != 0 || ColumnRights.empty()) Parts.push_back(G.get());
     for (auto& C : ColumnRights)
@@ -2838,9 +2910,19 @@ void TIbParser::ParseRevoke() {
     SkipToTokens(TerminatorOrEnd());
     EmitStatement(stStatement, "", Statement_, "", odbDrop, dboGrant);
     SkipTerminator();
+    TStringList& List = Container_->Grants();
+    if (Everything) {
+        for (const auto& R : Revoked)
+            for (int i = List.Count() - 1; i >= 0; --i)
+                if (auto* E = dynamic_cast<TGntData*>(List.Objects(i)); E && E->GranteeName == R->GranteeName) {
+                    List.Delete(i);
+                    delete E;
+                }
+        Container_->ForgetGrantIndex();
+        return;
+    }
     // The privileges leave the grants that hold them (a column list takes only its columns); what
     // a grant keeps is filed again under its new key.
-    TStringList& List = Container_->Grants();
     for (const auto& R : Revoked) {
         std::vector<TGntData*> Hit;
         for (int i = 0; i < List.Count(); ++i)

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -396,6 +397,15 @@ protected:
     /// A DROP statement read: the object leaves the container, with what the server drops along
     /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it).
     void ForgetDropped(TDbObject Kind, const std::string& Name);
+    /// Drops the grants on the named object and those it holds.
+    void ForgetGrants(const std::string& Name);
+    /// What RECREATE drops with an object before it is defined anew: its grants and the
+    /// descriptions of the object and of its columns or parameters.
+    void ForgetRecreated(TDbObj& Obj, std::initializer_list<TStringList*> Columns);
+    /// The privileges of a dropped column: taken out of the grants on its table.
+    void ForgetColumnPrivileges(const std::string& Table, const std::string& Column);
+    /// A renamed column's new name in the indices and keys of its table and the foreign keys to it.
+    void RenameKeyColumns(const std::string& Table, const std::string& Old, const std::string& New);
     /// A statement about something the structure has no place for (users, mappings, shadows, blob
     /// filters, role mappings): logged as "Not compared: " + its first words, reported and skipped.
     void SkipNotCompared();
