@@ -1065,7 +1065,8 @@ void TIbParser::ForgetGrants(const std::string& Name) {
     if (!Container_) return;
     TStringList& L = Container_->Grants();
     for (int i = L.Count() - 1; i >= 0; --i)
-        if (auto* G = dynamic_cast<TGntData*>(L.Objects(i)); G && (G->ObjectName == Name || G->GranteeName == Name)) {
+        if (auto* G = dynamic_cast<TGntData*>(L.Objects(i));
+            G && (G->ObjectName == Name || G->GranteeName == Name)) {
             L.Delete(i);
             delete G;
         }
@@ -2065,7 +2066,8 @@ void TIbParser::RenameKeyColumns(const std::string& Table, const std::string& Ol
     };
     TStringList& Indices = Container_->Indices();
     for (int i = 0; i < Indices.Count(); ++i)
-        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)); X && X->TableName == Table) Rename(X->Columns);
+        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)); X && X->TableName == Table)
+            Rename(X->Columns);
     TStringList& Keys = Container_->Constraints();
     for (int i = 0; i < Keys.Count(); ++i)
         if (auto* K = dynamic_cast<TCtrData*>(Keys.Objects(i))) {
@@ -2217,7 +2219,8 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     const std::string Name = NextName();
     // A package member belongs to the package's text: it is never looked up, filed or reported.
     TPrcData* Existing = !Package && Container_ ? Container_->FindProcedure(Name) : nullptr;
-    if (Existing && Verb == tkRECREATE) ForgetRecreated(*Existing, {&Existing->InputParams, &Existing->OutputParams});
+    if (Existing && Verb == tkRECREATE)
+        ForgetRecreated(*Existing, {&Existing->InputParams, &Existing->OutputParams});
     std::unique_ptr<TPrcData> Made;
     TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
@@ -2914,7 +2917,8 @@ void TIbParser::ParseRevoke() {
     if (Everything) {
         for (const auto& R : Revoked)
             for (int i = List.Count() - 1; i >= 0; --i)
-                if (auto* E = dynamic_cast<TGntData*>(List.Objects(i)); E && E->GranteeName == R->GranteeName) {
+                if (auto* E = dynamic_cast<TGntData*>(List.Objects(i));
+                    E && E->GranteeName == R->GranteeName) {
                     List.Delete(i);
                     delete E;
                 }
