@@ -793,7 +793,7 @@ void TIBDBExtract::ExtractTables() {
                  "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
                  "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
                  "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
-                 "F.Rdb$default_Value F_DEFAULT_VALUE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                 "F.Rdb$default_Source F_DEFAULT_SOURCE,",
                  "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");

@@ -32,6 +32,7 @@
 #include "model/smxKeywords.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
+#include "platform/smxTypeMemo.h"
 
 namespace smx {
 
@@ -353,7 +354,7 @@ TDbObj::~TDbObj() {
     referencedBy_ = nullptr;
     std::vector<TDependObj*> doomed;
     for (TDependObj* rec : refs) {
-        if (rec->Second_ == this) rec->Second_ = nullptr;
+        if (rec->second_ && rec->second_->Obj == this) rec->second_->Obj = nullptr;
         if (rec->Referenced_ != this) continue;
         rec->Referenced_ = nullptr;
         doomed.push_back(rec);
@@ -1297,12 +1298,11 @@ void TDbObj::UnlinkRef(RefLink*& head, RefLink& link) {
 TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboDepend);
     referencedLink_.rec = this;
-    secondLink_.rec = this;
 }
 
 TDependObj::~TDependObj() {
     Unregister(Referenced_, referencedLink_);
-    Unregister(Second_, secondLink_);
+    if (second_) Unregister(second_->Obj, second_->Link);
 }
 
 void TDependObj::Unregister(TDbObj*& target, RefLink& link) {
@@ -1319,10 +1319,15 @@ void TDependObj::SetReferenced(TDbObj* Value) {
 }
 
 void TDependObj::SetSecond(TDbObj* Value) {
-    if (Second_ == Value) return;
-    Unregister(Second_, secondLink_);
-    Second_ = Value;
-    if (Value) LinkRef(Value->referencedBy_, secondLink_);
+    if (GetSecond() == Value) return;
+    if (second_) Unregister(second_->Obj, second_->Link);
+    if (!Value) return;
+    if (!second_) {
+        second_ = std::make_unique<SecondRef>();
+        second_->Link.rec = this;
+    }
+    second_->Obj = Value;
+    LinkRef(Value->referencedBy_, second_->Link);
 }
 
 std::string TDependObj::GetDisplayName() const {
@@ -1460,7 +1465,9 @@ void TCustomObjs::FreeObjects() {
         delete o;
 }
 
-bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
+namespace {
+// The list of an object's class, by the class tests of ListOfObject; false for none.
+bool ListOfClass(const TDbObj* Obj, TObjsList& Which) {
     using enum TObjsList;
     // The order of the class tests is part of the contract: the first match decides.
     if (dynamic_cast<const TUdfData*>(Obj))
@@ -1511,6 +1518,20 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
         return false;
     return true;
 }
+} // namespace
+
+bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
+    if (!Obj) return false;
+    // -1: no list takes the class.
+    static TTypeMemo<int> Lists;
+    const int which = Lists.Get(*Obj, [Obj] {
+        TObjsList w{};
+        return ListOfClass(Obj, w) ? static_cast<int>(w) : -1;
+    });
+    if (which < 0) return false;
+    Which = static_cast<TObjsList>(which);
+    return true;
+}
 
 // The pending positions in the list's key order, kept in short sorted blocks: filing finds its
 // block and place by binary search and counts the keys before it, so an object filed out of order
@@ -1518,6 +1539,28 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
 struct TCustomObjs::PendingOrder {
     static constexpr std::size_t MaxBlock = 512;
     std::vector<std::vector<std::uint32_t>> blocks;
+    // The block sizes as a Fenwick tree (1-based), so that the keys before a block are counted in
+    // a few steps however many blocks there are; made anew when a block splits.
+    std::vector<std::size_t> counts;
+
+    void Recount() {
+        counts.assign(blocks.size() + 1, 0);
+        for (std::size_t i = 1; i <= blocks.size(); ++i) {
+            counts[i] += blocks[i - 1].size();
+            if (const std::size_t up = i + (i & (~i + 1)); up <= blocks.size()) counts[up] += counts[i];
+        }
+    }
+    void Grown(std::size_t Block) {
+        for (std::size_t i = Block + 1; i < counts.size(); i += i & (~i + 1))
+            ++counts[i];
+    }
+    /// The keys in the blocks before Block.
+    std::size_t Before(std::size_t Block) const {
+        std::size_t n = 0;
+        for (std::size_t i = Block; i > 0; i -= i & (~i + 1))
+            n += counts[i];
+        return n;
+    }
 
     /// Places pending position P (its key not present yet); returns how many pending keys sort
     /// before it.
@@ -1528,6 +1571,7 @@ struct TCustomObjs::PendingOrder {
         };
         if (blocks.empty()) {
             blocks.push_back({P});
+            Recount();
             return 0;
         }
         // The first block whose last key sorts after the new one, else the last block.
@@ -1541,14 +1585,15 @@ struct TCustomObjs::PendingOrder {
         }
         std::vector<std::uint32_t>& b = blocks[lo];
         const auto at = std::lower_bound(b.begin(), b.end(), key, before);
-        std::size_t rank = static_cast<std::size_t>(at - b.begin());
-        for (std::size_t i = 0; i < lo; ++i)
-            rank += blocks[i].size();
+        const std::size_t rank = static_cast<std::size_t>(at - b.begin()) + Before(lo);
         b.insert(at, P);
         if (b.size() > MaxBlock) {
             std::vector<std::uint32_t> upper(b.begin() + static_cast<std::ptrdiff_t>(MaxBlock / 2), b.end());
             b.resize(MaxBlock / 2);
             blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(lo) + 1, std::move(upper));
+            Recount();
+        } else {
+            Grown(lo);
         }
         return rank;
     }
@@ -1657,12 +1702,14 @@ void TCustomObjs::Merge(KindList& k) {
         for (auto& p : k.pending)
             k.list.AddObject(p.key, p.obj);
     } else {
-        // Append all, then one stable sort. The keys are distinct under the list's rule, so the
-        // order equals that of inserting one by one.
+        // Append all in their order, then merge the two sorted runs. The keys are distinct under
+        // the list's rule, so the order equals that of inserting one by one.
+        const int listed = k.list.Count();
         k.list.SetSorted(false);
-        for (auto& p : k.pending)
-            k.list.AddObject(p.key, p.obj);
-        k.list.SetSorted(true);
+        for (const std::vector<std::uint32_t>& block : k.order->blocks)
+            for (const std::uint32_t p : block)
+                k.list.AddObject(k.pending[p].key, k.pending[p].obj);
+        k.list.MergeSorted(listed);
     }
     ClearPending(k);
 }
@@ -1673,12 +1720,25 @@ TStringList& TCustomObjs::List(TObjsList Which) {
     return k.list;
 }
 
+namespace {
+// dynamic_cast<TDbObj*>, its answer remembered per type.
+TDbObj* AsDbObj(TObject* Obj) {
+    if (!Obj) return nullptr;
+    static TTypeMemo<bool> IsDbObj;
+    return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; })
+               ? static_cast<TDbObj*>(Obj)
+               : nullptr;
+}
+} // namespace
+
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
-    int i = 0;
-    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0)
-        return dynamic_cast<TDbObj*>(k.list.Objects(i));
-    if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
+    if (k.list.Count() >= ListIndexFrom) {
+        // The index holds every listed key under the list's rule: a key it lacks is not listed.
+        if (const int i = FindListed(k, Key); i >= 0) return AsDbObj(k.list.Objects(i));
+    } else if (int i = 0; k.list.Find(Key, i)) {
+        return AsDbObj(k.list.Objects(i));
+    }
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
@@ -2050,53 +2110,50 @@ bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
     return accepted;
 }
 
-bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
+namespace {
+// What accepting an object asks of its class: its name as that kind, its table's name, or nothing.
+enum class TAcceptBy : std::uint8_t { Nothing, Name, TableName };
+struct TAcceptTest {
+    TAcceptBy By = TAcceptBy::Nothing;
+    TDbObject Kind = TDbObject::dboUnknown;
+};
+
+TAcceptTest AcceptTestOf(const TDbObj* Obj) {
     using enum TDbObject;
+    if (dynamic_cast<const TDmnData*>(Obj)) return {TAcceptBy::Name, dboDomain};
+    if (dynamic_cast<const TUdfData*>(Obj)) return {TAcceptBy::Name, dboFunction};
+    if (dynamic_cast<const TGnrData*>(Obj)) return {TAcceptBy::Name, dboGenerator};
+    if (dynamic_cast<const TTblData*>(Obj)) return {TAcceptBy::Name, dboTable};
+    if (dynamic_cast<const TViwData*>(Obj)) return {TAcceptBy::Name, dboView};
+    if (dynamic_cast<const TTrgData*>(Obj)) return {TAcceptBy::Name, dboTrigger};
+    if (dynamic_cast<const TPrcData*>(Obj)) return {TAcceptBy::Name, dboProcedure};
+    if (dynamic_cast<const TIdxData*>(Obj)) return {TAcceptBy::TableName, dboTable};
+    if (dynamic_cast<const TExcData*>(Obj)) return {TAcceptBy::Name, dboException};
+    if (dynamic_cast<const TDefData*>(Obj)) return {TAcceptBy::Name, dboDefault};
+    if (dynamic_cast<const TRulData*>(Obj)) return {TAcceptBy::Name, dboRule};
+    if (dynamic_cast<const TPkgData*>(Obj)) return {TAcceptBy::Name, dboPackage};
+    if (dynamic_cast<const TRolData*>(Obj)) return {TAcceptBy::Name, dboRole};
+    if (dynamic_cast<const TPblData*>(Obj)) return {TAcceptBy::Name, dboPublication};
+    if (dynamic_cast<const TSchData*>(Obj)) return {TAcceptBy::Name, dboSchema};
+    if (dynamic_cast<const TOprData*>(Obj)) return {TAcceptBy::Name, dboOperator};
+    if (dynamic_cast<const TOpcData*>(Obj)) return {TAcceptBy::Name, dboOperatorClass};
+    if (dynamic_cast<const TCnvData*>(Obj)) return {TAcceptBy::Name, dboConversion};
+    if (dynamic_cast<const TEvtData*>(Obj)) return {TAcceptBy::Name, dboEvent};
+    if (dynamic_cast<const TCtrData*>(Obj)) return {TAcceptBy::TableName, dboTable};
+    if (dynamic_cast<const TCltData*>(Obj)) return {TAcceptBy::Name, dboCollation};
+    return {};
+}
+} // namespace
+
+bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
     if (!Obj) return false;
     bool accepted = true;
-    auto ask = [&](TDbObject kind) { accepted = IsObjectAccepted(Obj->GetName(), kind); };
-    if (dynamic_cast<TDmnData*>(Obj))
-        ask(dboDomain);
-    else if (dynamic_cast<TUdfData*>(Obj))
-        ask(dboFunction);
-    else if (dynamic_cast<TGnrData*>(Obj))
-        ask(dboGenerator);
-    else if (dynamic_cast<TTblData*>(Obj))
-        ask(dboTable);
-    else if (dynamic_cast<TViwData*>(Obj))
-        ask(dboView);
-    else if (dynamic_cast<TTrgData*>(Obj))
-        ask(dboTrigger);
-    else if (dynamic_cast<TPrcData*>(Obj))
-        ask(dboProcedure);
-    else if (dynamic_cast<TIdxData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TExcData*>(Obj))
-        ask(dboException);
-    else if (dynamic_cast<TDefData*>(Obj))
-        ask(dboDefault);
-    else if (dynamic_cast<TRulData*>(Obj))
-        ask(dboRule);
-    else if (dynamic_cast<TPkgData*>(Obj))
-        ask(dboPackage);
-    else if (dynamic_cast<TRolData*>(Obj))
-        ask(dboRole);
-    else if (dynamic_cast<TPblData*>(Obj))
-        ask(dboPublication);
-    else if (dynamic_cast<TSchData*>(Obj))
-        ask(dboSchema);
-    else if (dynamic_cast<TOprData*>(Obj))
-        ask(dboOperator);
-    else if (dynamic_cast<TOpcData*>(Obj))
-        ask(dboOperatorClass);
-    else if (dynamic_cast<TCnvData*>(Obj))
-        ask(dboConversion);
-    else if (dynamic_cast<TEvtData*>(Obj))
-        ask(dboEvent);
-    else if (dynamic_cast<TCtrData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TCltData*>(Obj))
-        ask(dboCollation);
+    static TTypeMemo<TAcceptTest> Tests;
+    const TAcceptTest test = Tests.Get(*Obj, [Obj] { return AcceptTestOf(Obj); });
+    if (test.By == TAcceptBy::Name)
+        accepted = IsObjectAccepted(Obj->GetName(), test.Kind);
+    else if (test.By == TAcceptBy::TableName)
+        accepted = IsObjectAccepted(Obj->GetTableName(), test.Kind);
     if (OnAccept_Obj) OnAccept_Obj(this, Obj, accepted);
     return accepted;
 }

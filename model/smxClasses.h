@@ -431,7 +431,7 @@ public:
     TDbObj* GetReferenced() const { return Referenced_; }
     void SetReferenced(TDbObj* Value);
     /// A further object the entry leads to (e.g. the table through which a column is dropped).
-    TDbObj* GetSecond() const { return Second_; }
+    TDbObj* GetSecond() const { return second_ ? second_->Obj : nullptr; }
     void SetSecond(TDbObj* Value);
     /// The object whose list holds this record.
     TDbObj* GetHolder() const { return Holder_; }
@@ -447,10 +447,16 @@ private:
     friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
     void Unregister(TDbObj*& target, RefLink& link);
 
+    // The second object and the link on its chain, made when one is set: nearly every record has
+    // none, and a large structure holds hundreds of thousands of records.
+    struct SecondRef {
+        TDbObj* Obj = nullptr;
+        RefLink Link;
+    };
+
     TDbObj* Referenced_ = nullptr;
-    TDbObj* Second_ = nullptr;
     RefLink referencedLink_; // on Referenced_'s chain
-    RefLink secondLink_;     // on Second_'s chain
+    std::unique_ptr<SecondRef> second_;
     TDbObj* Holder_ = nullptr;
 };
 

@@ -1672,11 +1672,9 @@ void TIbParser::ReadDefaultValue(TDbObj* /*Obj*/, std::string& Text) {
 void TIbParser::ParseColumnList(TStringList& List) {
     Expect(tkLParen);
     do {
-        if (NextAndExpect(tkIdent)) {
-            auto* Col = new TFldData(Container_);
-            Col->SetName(TokenText_);
-            List.AddObject(Col->GetName(), Col);
-        }
+        // A key's or an index's column in a script is a bare name: a column object would hold
+        // nothing but the defaults (descending is the index's, not a column's, in InterBase).
+        if (NextAndExpect(tkIdent)) List.Add(TokenText_);
         NextToken();
     } while (Token_ == tkComma);
     ExpectAndNext(tkRParen);
