@@ -1030,6 +1030,7 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
                 L.Delete(i);
                 delete O;
             }
+        C.ForgetListIndex(List);
     };
     if (Kind == dboTable || Kind == dboView) {
         auto OnIt = [&](const TDbObj& O) { return O.GetTableName() == Name; };
@@ -1040,6 +1041,7 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
     ForgetGrants(Name);
     TStringList& L = C.List(Which);
     if (const int At = L.IndexOfObject(Obj); At >= 0) L.Delete(At);
+    C.ForgetListIndex(Which); // what is filed next may restore the count before a look-up
     delete Obj;
 }
 
@@ -1055,6 +1057,7 @@ void TIbParser::ForgetColumnPrivileges(const std::string& Table, const std::stri
             Changed.push_back(G);
         }
     Container_->ForgetGrantIndex();
+    Container_->ForgetListIndex(TObjsList::olGrants);
     for (TGntData* G : Changed) {
         G->Columns.Delete(G->Columns.IndexOf(Column));
         if (G->Columns.Count() == 0 || Container_->MergeGrants(G) != G) delete G;
@@ -1071,6 +1074,7 @@ void TIbParser::ForgetGrants(const std::string& Name) {
             delete G;
         }
     Container_->ForgetGrantIndex();
+    Container_->ForgetListIndex(TObjsList::olGrants);
 }
 
 void TIbParser::ForgetRecreated(TDbObj& Obj, std::initializer_list<TStringList*> Columns) {
@@ -2188,6 +2192,7 @@ void TIbParser::ParseAlterTable() {
                         TObject* Key = L.Objects(At);
                         L.Delete(At);
                         delete Key;
+                        Container_->ForgetListIndex(TObjsList::olConstraints);
                     }
                 } else if (const int At = Table ? Table->Fields.IndexOf(Dropped) : -1; At >= 0) {
                     Table->Fields.Delete(At); // the list owns its columns
@@ -2921,6 +2926,7 @@ void TIbParser::ParseRevoke() {
                     delete E;
                 }
         Container_->ForgetGrantIndex();
+        Container_->ForgetListIndex(TObjsList::olGrants);
         return;
     }
     // The privileges leave the grants that hold them (a column list takes only its columns); what
@@ -2937,6 +2943,7 @@ void TIbParser::ParseRevoke() {
         for (TGntData* E : Hit) {
             List.Extract(List.IndexOfObject(E));
             Container_->ForgetGrantIndex();
+            Container_->ForgetListIndex(TObjsList::olGrants);
             std::unique_ptr<TGntData> Kept(E);
             const std::uint64_t Common = R->IsRoleMembership() ? 0 : E->Privileges & R->Privileges;
             std::vector<std::unique_ptr<TGntData>> Refile;
@@ -3109,6 +3116,7 @@ void TIbParser::ParseAlterDomain() {
                 L.Extract(At);
                 D->SetName(TokenText_);
                 L.AddObject(TokenText_, D);
+                Container_->ForgetListIndex(TObjsList::olDomains);
             }
             NextToken();
         } else if (Is(tkTYPE)) { // a new type; default, NOT NULL and check stay
