@@ -276,13 +276,23 @@ void TIbParser::ParseStatements() {
         PlatformProcessMessages();
         StatementStart_ = TokenStart_;
         const std::size_t Before = TokenStart_;
-        if (Token_ != tkTerminator) ++StatementCount_;
+        if (Token_ != tkTerminator && !AtIsqlCommand()) ++StatementCount_;
         ParseStatement();
         if (Token_ != tkEOF && TokenStart_ == Before) { // a routine that consumed nothing
             ++StalledPasses_;
             NextToken();
         }
     }
+}
+
+bool TIbParser::AtIsqlCommand() {
+    if (IsWord("INPUT")) return true;
+    if (Token_ != tkSET) return false;
+    const TScanPosition At = SavePosition();
+    NextToken();
+    const bool Statement = Is(tkGENERATOR) || Is(tkSTATISTICS);
+    RestorePosition(At);
+    return !Statement;
 }
 
 void TIbParser::SkipTerminator() {
@@ -615,12 +625,14 @@ void TIbParser::IncludeFile(const std::string& Name, int Line, int Column) {
     In.OwnOptions_ = OwnOptions_;
     In.Container_ = Container_;
     In.MsgManager_.Clear();
+    In.StatementCount_ = 0;
     In.SuppressFirstErrorEvent_ = SuppressFirstErrorEvent_ || MsgManager_.HasErrors();
     In.ParseLoadedFile(Path, std::move(Text));
     MsgManager_.AddMessages(&In.MsgManager_);
     Terminator_ = In.Terminator_;
     OwnOptions_ = In.OwnOptions_;
     if (In.StopReported_) StopReported_ = true;
+    StatementCount_ += In.StatementCount_;
     StalledPasses_ += In.StalledPasses_;
     In.StalledPasses_ = 0;
 }

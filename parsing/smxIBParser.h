@@ -383,8 +383,12 @@ protected:
     /// The metadata class word of a DDL right at the current token ("CHARACTER SET", "TABLE", ...;
     /// SEQUENCE reads as "GENERATOR"); moves past it. False, with a message, when none stands there.
     bool ReadMetadataClass(std::string& Class);
-    /// Reads the included file into the container through the inner parser.
+    /// Reads the included file into the container through the inner parser; its statements count
+    /// as this run's.
     void IncludeFile(const std::string& Name, int Line, int Column);
+    /// The current token starts an isql setting (SET TERM, SET SQL DIALECT, SET NAMES, ...; not SET
+    /// GENERATOR or SET STATISTICS) or INPUT: no statement of its own (the position is left unchanged).
+    bool AtIsqlCommand();
     /// The current token starts GENERATED ALWAYS AS, Firebird's other spelling of COMPUTED BY (the
     /// position is left unchanged).
     bool AtGeneratedAlways();
