@@ -684,6 +684,9 @@ public:
     void FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject, std::vector<TGntData*>& HeldBy);
     /// Drops the grant name index; the next FindGrants builds it again.
     void ForgetGrantIndex();
+    /// Drops the look-up index of a list whose entries were removed or moved through List(); the
+    /// next look-up builds it again.
+    void ForgetListIndex(TObjsList Which) { lists_[static_cast<std::size_t>(Which)].listHashed = -1; }
     /// The identifier quoting of the suite, by database type.
     static std::string QuoteIdentifier(std::string_view Name, TDatabaseType DatabaseType,
                                        TIBSQLServerVersionType ServerVersion, TIBSQLDialectType Dialect);

@@ -37,6 +37,8 @@ std::string ActionWord(std::uint8_t Action) {
         return "SET DEFAULT";
     case raSetNull:
         return "SET NULL";
+    case raNoAction:
+        return "NO ACTION";
     default:
         return {};
     }

@@ -31,6 +31,8 @@ inline constexpr std::uint8_t raRestrict = 1;
 inline constexpr std::uint8_t raCascade = 2;
 inline constexpr std::uint8_t raSetDefault = 3;
 inline constexpr std::uint8_t raSetNull = 4;
+/// NO ACTION as stated: Firebird keeps it apart from the RESTRICT of a key without an action.
+inline constexpr std::uint8_t raNoAction = 5;
 
 /// A table constraint. Kind dboConstraint until its type is set (SetConstraintType). The inherited
 /// source text is a check's condition (with its parentheses) or a default's value; OverrideName is

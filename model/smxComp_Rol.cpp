@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/smxCompSteps.h"
+#include "model/smxComp_Tbl.h"
 #include "platform/smxStrUtils.h"
 
 namespace smx {
@@ -230,6 +231,9 @@ std::string TRolData::GetDropSQL() const {
 TGntData::TGntData(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(dboGrant);
     Columns.SetCaseSensitive(true);
+    // Kept in one order whatever order a script or the server's privilege rows give: the columns
+    // are part of the grant's text and key.
+    Columns.SetSorted(true);
 }
 
 std::string TGntData::Quote(std::string_view Name, TIBSQLDialectType Dialect) const {
@@ -559,21 +563,44 @@ void DropGrants(TCustomSchemalyst* Comparer) {
         if (!t || !Admitted(*t, c.CompareObjects) || !t->GetExists()) continue;
         const std::string text = t->GetCreateSQL();
         if (t->GetPartner() && t->GetPartner()->GetCreateSQL() == text) continue;
+        // A column dropped by this script took its privileges with it: the REVOKE names the others.
+        TGntData kept(t->GetOwner());
+        if (t->Columns.Count() > 0 && t->ObjectKind == dboTable) {
+            auto* table = dynamic_cast<TTblData*>(c.Target->FindObject(TObjsList::olTables, t->ObjectName));
+            for (int k = 0; k < t->Columns.Count(); ++k)
+                if (const TFldData* f = table ? table->FindField(t->Columns[k]) : nullptr;
+                    !f || f->GetExists())
+                    kept.Columns.Add(t->Columns[k]);
+            if (kept.Columns.Count() == 0) {
+                t->SetExists(false);
+                continue;
+            }
+            if (kept.Columns.Count() < t->Columns.Count()) {
+                kept.Privileges = t->Privileges;
+                kept.ObjectName = t->ObjectName;
+                kept.ObjectKind = t->ObjectKind;
+                kept.GranteeName = t->GranteeName;
+                kept.GranteeKind = t->GranteeKind;
+                kept.CompareKind = t->CompareKind;
+                kept.GrantOption = t->GrantOption;
+            }
+        }
         c.Exec->AddComment(t->FormatComment("DROP: -- " + text));
         if (!t->IsWritable()) {
             c.Exec->AddComment(t->FormatComment(t->GetDropSQL() + ": needs Firebird 3.0 or later") + "\r\n");
             t->SetExists(false);
             continue;
         }
-        c.Exec->AddStatement(t->GetDropSQL(), TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop,
-                             "", "");
+        const TGntData* revoked = kept.Privileges != 0 ? &kept : t;
+        c.Exec->AddStatement(revoked->GetDropSQL(), TStatType::stStatement, text, dboGrant,
+                             TDbOperation::odbDrop, "", "");
         // Revoking the option leaves the privilege; unless the master keeps the privilege without
         // the option, it is revoked as well.
         if (t->GrantOption && (t->ObjectKind != dboUnknown || t->IsDDLRight()) &&
             !FindByKey(c.Master, TObjsList::olGrants, t->KeyWithoutOption())) {
             const TIBServerOptions* ib = t->GetIBServerOptions();
-            c.Exec->AddStatement(t->RevokeText(ib ? ib->GetSQLDialect() : 3, false), TStatType::stStatement,
-                                 text, dboGrant, TDbOperation::odbDrop, "", "");
+            c.Exec->AddStatement(revoked->RevokeText(ib ? ib->GetSQLDialect() : 3, false),
+                                 TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop, "", "");
         }
         t->SetExists(false);
     }

@@ -689,7 +689,9 @@ bool RecreatedByAlterTables(const TTblData* m) {
     const TTblData* p = AsTable(m->GetPartner());
     if (!p || !m->Matched || m->Unchanged) return false;
     return m->GlobalTemporary != p->GlobalTemporary ||
-           (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit);
+           (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit) ||
+           // An external table holds no rows of its own: it takes another file only as a new table.
+           (!m->ExternalFile.empty() && !p->ExternalFile.empty() && m->ExternalFile != p->ExternalFile);
 }
 
 } // namespace
@@ -745,6 +747,7 @@ void MatchTables(TCustomSchemalyst* Comparer) {
         if ((tt == dbInterBase || tt == dbSybaseASA || tt == dbMSSQL) &&
             (m->GlobalTemporary != p->GlobalTemporary || m->OnCommit != p->OnCommit))
             m->Unchanged = false;
+        if (tt == dbInterBase && m->ExternalFile != p->ExternalFile) m->Unchanged = false;
         for (int j = 0; j < m->FieldCount(); ++j) {
             m->PrefetchField(j + 1);
             p->PrefetchField(j + 1);
@@ -843,6 +846,16 @@ void AlterTables(TCustomSchemalyst* Comparer) {
         if (!recreate && c.Descriptions() && m->GetDescription() != p->GetDescription())
             c.Exec->AddDescription(m);
         if (recreate) Recreate(c, m, p);
+        // A table that has rows of its own becomes external, or the reverse, only by losing them:
+        // the difference is named, not made.
+        if (tt == dbInterBase && m->ExternalFile.empty() != p->ExternalFile.empty()) {
+            const std::string text = "Table " + m->QuoteName(m->GetName()) + ": EXTERNAL FILE " +
+                                     (p->ExternalFile.empty() ? "(none)" : QuotedStr(p->ExternalFile)) + " -> " +
+                                     (m->ExternalFile.empty() ? "(none)" : QuotedStr(m->ExternalFile)) +
+                                     " cannot be altered in place";
+            c.Exec->AddComment(m->FormatComment(text));
+            Comparer->GetLogList().AddObject(text, nullptr);
+        }
         if (tt == dbMySQL) {
             const std::string name = m->QuoteName(m->GetName());
             const std::string& me = m->MySQLOptions.GetEngine();

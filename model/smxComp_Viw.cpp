@@ -328,7 +328,10 @@ void CreateViews(TCustomSchemalyst* Comparer) {
         header = true;
         m->CreateDependDef();
         m->SetRecreate(false);
-        if (descriptions && !m->GetDescription().empty()) exec->AddDescription(m);
+        if (descriptions) {
+            if (!m->GetDescription().empty()) exec->AddDescription(m);
+            ColumnDescriptions(exec, m);
+        }
         if (TDbObj* p = m->GetPartner()) p->CompareText = m->CompareText;
     }
     if (header) exec->AddComment("\r\n");

@@ -1745,6 +1745,9 @@ void TSchemalyst::ConvertToSybase() {
             c->RefOwner = "DBA";
             if (c->DeleteRule == raSetNull || c->DeleteRule == raCascade) c->DeleteRule = raNone;
             if (c->UpdateRule == raCascade) c->UpdateRule = raNone;
+            // Sybase knows no NO ACTION: its keys without an action restrict.
+            if (c->DeleteRule == raNoAction) c->DeleteRule = raNone;
+            if (c->UpdateRule == raNoAction) c->UpdateRule = raNone;
             c->RoleName = c->GetName();
             c->SetName("");
             break;

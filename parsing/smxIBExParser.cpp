@@ -544,7 +544,6 @@ void TIbExParser::ParseDeclarations() {
         if (Is(kwVARIABLE)) NextToken();
         if (Expect(tkIdent)) {
             LocalNames_.Add(TokenText_);
-            ScratchColumn_->SetName(TokenText_);
             NextToken();
         }
         if (Is(kwCURSOR)) {
@@ -1688,7 +1687,10 @@ void TIbExParser::ParseTerm() {
 void TIbExParser::ParseLocalType() {
     const bool Saved = ExpressionDefaults_;
     ExpressionDefaults_ = true;
-    ParseDataType(ScratchColumn_.get(), TTypeUse::tuVariable);
+    // A column of its own per call: a CAST inside a variable's default reads a type of its own
+    // while the variable's is being read, and nothing of one type may carry over to the next.
+    TFldData Type(Container_);
+    ParseDataType(&Type, TTypeUse::tuVariable);
     ExpressionDefaults_ = Saved;
 }
 

@@ -141,7 +141,8 @@ private:
     /// (a packaged function's package is recorded by the caller).
     void ParseFunctionArgs(const std::string& Name, bool OwnName = true);
     void ParseExpressionList();
-    /// A data type (the script parser's, into the scratch column) whose defaults are expressions.
+    /// A data type (the script parser's, into a column of its own, then dropped) whose defaults are
+    /// expressions.
     void ParseLocalType();
 
     // Helpers.

@@ -1392,8 +1392,7 @@ void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObje
 // =====================================================================================================
 // TCustomSQLParser
 
-TCustomSQLParser::TCustomSQLParser(TCustomExtract* AOwner)
-    : TCustomParser(AOwner), ScratchColumn_(std::make_unique<TFldData>(Container_)) {
+TCustomSQLParser::TCustomSQLParser(TCustomExtract* AOwner) : TCustomParser(AOwner) {
     SkipStarts_ = SQLSkipStarts.data();
 }
 

@@ -337,8 +337,9 @@ public:
     /// Passes of the statement loop that consumed nothing (the loop then skips a token); always 0
     /// unless a statement routine is faulty.
     int GetStalledPasses() const { return StalledPasses_; }
-    /// Statements the last ParseFile or ParseScript began (empty statements not counted; the base
-    /// loop counts tokens): 0 for a text of blanks and comments only.
+    /// Statements the last ParseFile or ParseScript began, those of its INPUT files included (empty
+    /// statements and isql settings such as SET TERM not counted; the base loop counts tokens): 0 for
+    /// a text of blanks, comments and settings only.
     int GetStatementCount() const { return StatementCount_; }
 
     TErrorMessageEvent OnErrorMessage;
@@ -541,7 +542,6 @@ protected:
 
     TConnectionOptions ConnectionOptions_;
     std::string LastComment_;
-    std::unique_ptr<TFldData> ScratchColumn_;
     TStringList LocalNames_;
 };
 

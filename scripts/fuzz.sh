@@ -3,8 +3,9 @@
 # and runs it in parallel on a copy of the seed corpus:
 #     bash scripts/fuzz.sh [runs per job, default 3400000] [jobs, default 3]
 # Inputs that crash land in the work folder's artifacts/; each belongs in tests/parsing/fuzz/corpus/.
-# At the end it prints the executions of all jobs, the artifacts found (crash, leak, timeout, OOM)
-# and, from one pass over the grown corpus, the functions and edges covered per parser file.
+# At the end it prints the commit fuzzed, the executions of each job and of all, the artifacts found
+# (crash, leak, timeout, OOM) with a verdict line and, from one pass over the grown corpus, the
+# functions and edges covered per parser file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -24,8 +25,28 @@ export ASAN_OPTIONS="max_malloc_fill_size=0:quarantine_size_mb=32"
 cd "$WORK"
 "$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -dict="$ROOT/tests/parsing/fuzz/ib_sql.dict" -timeout=10 \
   -max_len=1024 -print_funcs=0 -runs="$RUNS" -jobs="$JOBS" -workers="$JOBS" -artifact_prefix="$WORK/artifacts/" corpus
-echo "Executions: $(cat fuzz-*.log | sed -n 's/^Done \([0-9]*\) runs.*/\1/p' | awk '{ n += $1 } END { print n + 0 }')"
+# A job that stopped on a finding prints no "Done" line: its executions are those of its last status
+# line, and it is named.
+Total=0
+Complete=1
+for Log in fuzz-*.log; do
+  Runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$Log")
+  if [ -z "$Runs" ]; then
+    Complete=0
+    Runs=$(sed -n 's/^#\([0-9]*\)\t.*/\1/p' "$Log" | tail -1)
+    echo "$Log stopped early: $(grep -m1 -E '^==[0-9]+==ERROR|^SUMMARY|invariant broken|exception escaped|ALARM|out-of-memory' "$Log" || echo 'no finding named')"
+  fi
+  echo "$Log executions: ${Runs:-0}"
+  Total=$((Total + ${Runs:-0}))
+done
+echo "Code: $(git -C "$ROOT" rev-parse --short HEAD)$(git -C "$ROOT" diff --quiet HEAD -- . || echo ' with uncommitted changes')"
+echo "Executions: $Total in $JOBS jobs"
 echo "Artifacts: $(ls artifacts | wc -l) $(ls artifacts | tr '\n' ' ')"
+if [ "$(ls artifacts | wc -l)" -eq 0 ] && [ "$Complete" -eq 1 ]; then
+  echo "Result: no crash, leak, timeout or OOM"
+else
+  echo "Result: FINDINGS (see the artifacts and the logs in the work folder)"
+fi
 "$ROOT/build/fuzz/tests/parsing/ib_parser_fuzz" -runs=0 -print_coverage=1 corpus > coverage.txt 2>&1
 awk '/^(UN)?COVERED_FUNC:/ && $NF ~ /\/parsing\/smx/ {
        split($NF, Place, ":"); n = split(Place[1], Path, "/"); File = Path[n]; split($5, E, "/")

@@ -1,0 +1,1 @@
+INPUT 'empty.sql';
