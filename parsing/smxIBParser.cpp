@@ -3125,6 +3125,11 @@ void TIbParser::ParseAlterDomain() {
             F.CheckSource = StoredClause(ClauseStart);
         } else if (Token_ == tkTO) { // a new name
             if (!NextAndExpect(tkIdent)) break;
+            // The server refuses a name another domain has; the list would drop the renamed one.
+            if (TDmnData* Other = Container_->FindDomain(TokenText_); Other && Other != D) {
+                Error("Domain already exists: " + TokenText_);
+                break;
+            }
             TStringList& L = Container_->Domains();
             if (const int At = L.IndexOfObject(D); At >= 0) {
                 L.Extract(At);
