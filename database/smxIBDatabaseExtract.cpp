@@ -407,6 +407,7 @@ void TIBDBExtract::ExtractCharSets() {
         {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
         {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
         {29, "RDB$DATABASE", "RDB$LINGER"},
+        {30, "RDB$AUTH_MAPPING", nullptr},
     };
     std::string text = " select cast(1 as integer) Typ, cast(d.rdb$character_set_name as varchar(64)) Val1, "
                        "cast(c.rdb$default_collate_name as varchar(64)) Val2  from rdb$database d left join "
@@ -511,12 +512,41 @@ void TIBDBExtract::ExtractCharSets() {
         case 29:
             c.HasLinger = true;
             break;
+        case 30:
+            c.HasMappings = true;
+            break;
         default:
             break;
         }
     }
     CloseAndClear(q);
     ExtractDatabaseSettings();
+    ReportNotCompared();
+}
+
+void TIBDBExtract::ReportNotCompared() {
+    TSMXQuery& q = *Query_;
+    std::vector<std::string> pieces = {
+        "select cast('BLOB filter' as varchar(40)) Kind, rdb$function_name Name from rdb$filters",
+        "where coalesce(rdb$system_flag, 0) = 0",
+        "union all select 'description of the database', '' from rdb$database where rdb$description is not null",
+        "union all select 'description of character set', rdb$character_set_name from rdb$character_sets",
+        "where rdb$description is not null",
+        "union all select 'description of collation', rdb$collation_name from rdb$collations",
+        "where rdb$description is not null"};
+    if (Caps_.HasMappings) {
+        pieces.push_back("union all select 'mapping', rdb$map_name from rdb$auth_mapping");
+        pieces.push_back("where coalesce(rdb$system_flag, 0) = 0");
+    }
+    SetSQL(q, {});
+    for (const std::string& piece : pieces)
+        AddSQL(q, piece);
+    q.Open();
+    for (; !q.GetEof(); q.Next()) {
+        const std::string name = Str(q, "NAME");
+        DoLogNextLine("Not compared: " + Str(q, "KIND") + (name.empty() ? "" : " " + name));
+    }
+    CloseAndClear(q);
 }
 
 void TIBDBExtract::ExtractDatabaseSettings() {
@@ -654,8 +684,11 @@ void TIBDBExtract::ExtractCollations() {
             c->PadSpace = (attrs & 1) != 0;
             c->CaseSensitive = (attrs & 2) == 0;
             c->AccentSensitive = (attrs & 4) == 0;
-            const std::string specific = Str(q, "RDB$SPECIFIC_ATTRIBUTES");
-            if (specific != Str(q, "BASE_ATTR")) c->SpecificAttributes = specific;
+            // Kept as a script states them: what the base does not give, without the version
+            // item the server adds by itself.
+            const std::string specific = TCltData::NormalizedAttributes("", Str(q, "RDB$SPECIFIC_ATTRIBUTES"));
+            if (specific != TCltData::NormalizedAttributes("", Str(q, "BASE_ATTR")))
+                c->SpecificAttributes = specific;
             LogObjectLine(name);
             FileIfAccepted(c.release(), name, dboCollation);
             ProcessMessages();
@@ -680,6 +713,7 @@ void TIBDBExtract::ExtractDomains() {
          "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
          "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
          "by F.rdb$field_name "});
+    std::unique_ptr<TSMXQuery> dq; // array bounds, opened for the first array domain
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         auto d = std::make_unique<TDmnData>(Objs());
@@ -704,6 +738,10 @@ void TIBDBExtract::ExtractDomains() {
         f.SegmentSize = Int32(q, "RDB$SEGMENT_LENGTH");
         f.SetCharSetAndCollation(Int32(q, "RDB$CHARACTER_SET_ID"), Str(q, "RDB$CHARACTER_SET_NAME"),
                                  Str(q, "RDB$COLLATION_NAME"), Int32(q, "RDB$COLLATION_ID"));
+        if (!IsNull(q, "RDB$DIMENSIONS")) {
+            if (!dq) dq = NewQuery();
+            ReadDimensions(*dq, name, f);
+        }
         d->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
         std::string check = Str(q, "RDB$VALIDATION_SOURCE");
         if (StartsText("CONSTRAINT", check)) check = Trim(check.substr(10));
@@ -755,7 +793,7 @@ void TIBDBExtract::ExtractTables() {
                  "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
                  "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
                  "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
-                 "F.Rdb$default_Value F_DEFAULT_VALUE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                 "F.Rdb$default_Source F_DEFAULT_SOURCE,",
                  "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
@@ -1058,6 +1096,7 @@ void TIBDBExtract::ExtractExternalFunction() {
             TFldData* arg = udf->AddParam();
             ReadArgument(*aq, *arg);
             if (mechanism == 2) arg->ByDescriptor = true;
+            if (mechanism == 5) arg->ByNull = true; // NULL passed as a null pointer
         }
     }
     aq->Close();
@@ -1643,6 +1682,7 @@ void TIBDBExtract::ExtractForeignKeys() {
         if (text == "CASCADE") return raCascade;
         if (text == "SET DEFAULT") return raSetDefault;
         if (text == "SET NULL") return raSetNull;
+        if (text == "NO ACTION") return raNoAction;
         return current;
     };
     q.Open();

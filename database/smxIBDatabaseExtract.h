@@ -52,10 +52,11 @@ struct TIBCapabilities {
     bool HasBaseCollation = false;        ///< RDB$COLLATIONS.RDB$BASE_COLLATION_NAME
     bool HasFunctionOwner = false;        ///< RDB$FUNCTIONS.RDB$OWNER_NAME
     bool HasLinger = false;               ///< RDB$DATABASE.RDB$LINGER
+    bool HasMappings = false;             ///< table RDB$AUTH_MAPPING
 };
 
 /// Every capability flag, for code that walks all of them (the probe clears them this way).
-inline constexpr std::array<bool TIBCapabilities::*, 25> IBCapabilityFlags = {
+inline constexpr std::array<bool TIBCapabilities::*, 26> IBCapabilityFlags = {
     &TIBCapabilities::HasRoles,
     &TIBCapabilities::HasFieldPrecision,
     &TIBCapabilities::HasArgumentPrecision,
@@ -81,6 +82,7 @@ inline constexpr std::array<bool TIBCapabilities::*, 25> IBCapabilityFlags = {
     &TIBCapabilities::HasBaseCollation,
     &TIBCapabilities::HasFunctionOwner,
     &TIBCapabilities::HasLinger,
+    &TIBCapabilities::HasMappings,
 };
 static_assert(std::all_of(IBCapabilityFlags.begin(), IBCapabilityFlags.end(),
                           [](auto f) { return f != nullptr; }),
@@ -147,6 +149,10 @@ private:
     /// LINGER (with HasLinger) and the character sets whose default collation was changed, into
     /// the container's database options.
     void ExtractDatabaseSettings();
+    /// Logs "Not compared: ..." for what the database holds and the comparison has no place for:
+    /// BLOB filters, mappings and the descriptions of the database, its character sets and its
+    /// collations (a script reader logs the same statements so).
+    void ReportNotCompared();
     void RunExtractionSteps();
     void ExtractCollations();
     void ExtractDomains();

@@ -76,8 +76,8 @@ void TSMXCustomConnection::DoAfterConnect() {
     std::string statement;
     const TConnectionOptions& co = connectionOptions_;
     if (databaseType_ == TDatabaseType::dbMySQL && GetConnected() &&
-        !mysqlServerOptions_.GetCharSet().empty()) {
-        statement = "SET CHARACTER SET " + mysqlServerOptions_.GetCharSet();
+        !serverOptions_.MySQL.GetCharSet().empty()) {
+        statement = "SET CHARACTER SET " + serverOptions_.MySQL.GetCharSet();
     } else if (databaseType_ == TDatabaseType::dbOracle && GetConnected() && !co.GetDatabaseName().empty() &&
                co.GetDatabaseName() != co.GetHostName()) {
         const std::string user = UpperCase(co.GetUserName());
@@ -129,14 +129,7 @@ void TSMXCustomConnection::Assign(const TSMXCustomConnection& Source) {
     SetConnectionType(Source.connectionType_);
     SetDatabaseType(Source.databaseType_);
     connectionOptions_ = Source.connectionOptions_;
-    ibServerOptions_ = Source.ibServerOptions_;
-    mssqlServerOptions_ = Source.mssqlServerOptions_;
-    mysqlServerOptions_ = Source.mysqlServerOptions_;
-    asaServerOptions_ = Source.asaServerOptions_;
-    aseServerOptions_ = Source.aseServerOptions_;
-    oracleServerOptions_ = Source.oracleServerOptions_;
-    pgsqlServerOptions_ = Source.pgsqlServerOptions_;
-    db2ServerOptions_ = Source.db2ServerOptions_;
+    serverOptions_ = Source.serverOptions_;
 }
 
 std::string TSMXCustomConnection::GetConnectTarget() const {
@@ -162,7 +155,7 @@ std::string TSMXCustomConnection::GetDatabaseInfo(bool VersionOnly) {
     const std::string crlf = "\r\n";
 
     if (databaseType_ == TDatabaseType::dbInterBase) {
-        const TIBDatabaseOptions& f = ibServerOptions_.GetIBDatabaseOptions();
+        const TIBDatabaseOptions& f = serverOptions_.IB.GetIBDatabaseOptions();
         std::string r = f.GetServerVersion();
         if (!f.GetServerImplementation().empty()) r += " (" + f.GetServerImplementation() + ")";
         r += crlf;
@@ -170,8 +163,8 @@ std::string TSMXCustomConnection::GetDatabaseInfo(bool VersionOnly) {
             r += "Client library: " + connectionOptions_.GetClientLibrary() + crlf;
         if (VersionOnly) return r;
         r += "Database name : " + connectionOptions_.GetDatabaseName() + crlf;
-        if (!ibServerOptions_.GetDBCharSet().empty())
-            r += "Character set : " + ibServerOptions_.GetDBCharSet() + crlf;
+        if (!serverOptions_.IB.GetDBCharSet().empty())
+            r += "Character set : " + serverOptions_.IB.GetDBCharSet() + crlf;
         r += "ODS version   : " + IntToStr(f.GetODSMajorVersion()) + "." + IntToStr(f.GetODSMinorVersion()) +
              crlf;
         r += "SQL Dialect   : " + IntToStr(f.GetSQLDialect()) + crlf;

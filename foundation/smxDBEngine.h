@@ -111,7 +111,8 @@ private:
 
 /// The abstract connection component: database and connection type, the nine owned option
 /// objects, the connect events and the operations every adapter implements.
-class TSMXCustomConnection : public TComponent {
+class TSMXCustomConnection : public TComponent,
+                             public TServerOptionsAccess<TSMXCustomConnection, TIBEngineOptions> {
 public:
     explicit TSMXCustomConnection(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
     SMX_CLASSNAME(TSMXCustomConnection)
@@ -167,31 +168,9 @@ public:
     const TConnectionOptions& GetConnectionOptions() const { return connectionOptions_; }
     TConnectionOptions& GetConnectionOptions() { return connectionOptions_; }
     void SetConnectionOptions(const TConnectionOptions& v) { connectionOptions_ = v; }
-    const TIBEngineOptions& GetIBServerOptions() const { return ibServerOptions_; }
-    TIBEngineOptions& GetIBServerOptions() { return ibServerOptions_; }
-    /// Takes every field of any InterBase options (engine, executor or data comparer options).
-    void SetIBServerOptions(const TIBServerOptions& v) { ibServerOptions_.Assign(v); }
-    const TMSSQLServerOptions& GetMSSQLServerOptions() const { return mssqlServerOptions_; }
-    TMSSQLServerOptions& GetMSSQLServerOptions() { return mssqlServerOptions_; }
-    void SetMSSQLServerOptions(const TMSSQLServerOptions& v) { mssqlServerOptions_ = v; }
-    const TMySQLServerOptions& GetMySQLServerOptions() const { return mysqlServerOptions_; }
-    TMySQLServerOptions& GetMySQLServerOptions() { return mysqlServerOptions_; }
-    void SetMySQLServerOptions(const TMySQLServerOptions& v) { mysqlServerOptions_ = v; }
-    const TASAServerOptions& GetASAServerOptions() const { return asaServerOptions_; }
-    TASAServerOptions& GetASAServerOptions() { return asaServerOptions_; }
-    void SetASAServerOptions(const TASAServerOptions& v) { asaServerOptions_ = v; }
-    const TASEServerOptions& GetASEServerOptions() const { return aseServerOptions_; }
-    TASEServerOptions& GetASEServerOptions() { return aseServerOptions_; }
-    void SetASEServerOptions(const TASEServerOptions& v) { aseServerOptions_ = v; }
-    const TOracleServerOptions& GetOracleServerOptions() const { return oracleServerOptions_; }
-    TOracleServerOptions& GetOracleServerOptions() { return oracleServerOptions_; }
-    void SetOracleServerOptions(const TOracleServerOptions& v) { oracleServerOptions_ = v; }
-    const TPGSQLServerOptions& GetPGSQLServerOptions() const { return pgsqlServerOptions_; }
-    TPGSQLServerOptions& GetPGSQLServerOptions() { return pgsqlServerOptions_; }
-    void SetPGSQLServerOptions(const TPGSQLServerOptions& v) { pgsqlServerOptions_ = v; }
-    const TDB2ServerOptions& GetDB2ServerOptions() const { return db2ServerOptions_; }
-    TDB2ServerOptions& GetDB2ServerOptions() { return db2ServerOptions_; }
-    void SetDB2ServerOptions(const TDB2ServerOptions& v) { db2ServerOptions_ = v; }
+    /// The eight server-option objects (their accessors come with TServerOptionsAccess).
+    TServerOptionsSet<TIBEngineOptions>& ServerOptions() { return serverOptions_; }
+    const TServerOptionsSet<TIBEngineOptions>& ServerOptions() const { return serverOptions_; }
 
     TNotifyEvent OnBeforeConnect;
     TNotifyEvent OnAfterConnect;
@@ -210,14 +189,7 @@ private:
     TDatabaseType databaseType_ = TDatabaseType::dbAbstract;
     TconnectionType connectionType_ = TconnectionType::cnAbstract;
     TConnectionOptions connectionOptions_;
-    TIBEngineOptions ibServerOptions_;
-    TMSSQLServerOptions mssqlServerOptions_;
-    TMySQLServerOptions mysqlServerOptions_;
-    TASAServerOptions asaServerOptions_;
-    TASEServerOptions aseServerOptions_;
-    TOracleServerOptions oracleServerOptions_;
-    TPGSQLServerOptions pgsqlServerOptions_;
-    TDB2ServerOptions db2ServerOptions_;
+    TServerOptionsSet<TIBEngineOptions> serverOptions_;
     TDatabaseSetType supportedDatabases_;
 };
 

@@ -807,6 +807,142 @@ private:
     TDB2CompareOptions compareOptions_;
 };
 
+// ---- The eight families together ----
+
+/// The server options of the eight database families, one object each. IBOptions is the InterBase
+/// class its holder publishes (the connection's engine options, else plain server options).
+template <class IBOptions = TIBServerOptions> struct TServerOptionsSet {
+    IBOptions IB;
+    TMSSQLServerOptions MSSQL;
+    TMySQLServerOptions MySQL;
+    TASAServerOptions ASA;
+    TASEServerOptions ASE;
+    TOracleServerOptions Oracle;
+    TPGSQLServerOptions PGSQL;
+    TDB2ServerOptions DB2;
+
+    /// The SQLServerVersion ordinal of the family of DatabaseType; -1 for a type without options.
+    int VersionOf(TDatabaseType DatabaseType) const {
+        using enum TDatabaseType;
+        switch (DatabaseType) {
+        case dbInterBase:
+            return static_cast<int>(IB.GetSQLServerVersion());
+        case dbMSSQL:
+            return static_cast<int>(MSSQL.GetSQLServerVersion());
+        case dbMySQL:
+            return static_cast<int>(MySQL.GetSQLServerVersion());
+        case dbSybaseASA:
+            return static_cast<int>(ASA.GetSQLServerVersion());
+        case dbSybaseASE:
+            return static_cast<int>(ASE.GetSQLServerVersion());
+        case dbOracle:
+            return static_cast<int>(Oracle.GetSQLServerVersion());
+        case dbPostgreSQL:
+            return static_cast<int>(PGSQL.GetSQLServerVersion());
+        case dbDB2:
+            return static_cast<int>(DB2.GetSQLServerVersion());
+        default:
+            return -1;
+        }
+    }
+};
+
+/// The eight server-option properties (getter returns the object, setter copies into it), written
+/// once for every class that publishes them: Holder::ServerOptions() gives the set it holds or the
+/// one it forwards to.
+template <class Holder, class IBOptions = TIBServerOptions> class TServerOptionsAccess {
+public:
+    const IBOptions& GetIBServerOptions() const { return Set().IB; }
+    IBOptions& GetIBServerOptions() { return Set().IB; }
+    /// Takes every field of any InterBase options (engine, executor or data comparer options).
+    void SetIBServerOptions(const TIBServerOptions& v) { Set().IB.Assign(v); }
+    const TMSSQLServerOptions& GetMSSQLServerOptions() const { return Set().MSSQL; }
+    TMSSQLServerOptions& GetMSSQLServerOptions() { return Set().MSSQL; }
+    void SetMSSQLServerOptions(const TMSSQLServerOptions& v) { Set().MSSQL = v; }
+    const TMySQLServerOptions& GetMySQLServerOptions() const { return Set().MySQL; }
+    TMySQLServerOptions& GetMySQLServerOptions() { return Set().MySQL; }
+    void SetMySQLServerOptions(const TMySQLServerOptions& v) { Set().MySQL = v; }
+    const TASAServerOptions& GetASAServerOptions() const { return Set().ASA; }
+    TASAServerOptions& GetASAServerOptions() { return Set().ASA; }
+    void SetASAServerOptions(const TASAServerOptions& v) { Set().ASA = v; }
+    const TASEServerOptions& GetASEServerOptions() const { return Set().ASE; }
+    TASEServerOptions& GetASEServerOptions() { return Set().ASE; }
+    void SetASEServerOptions(const TASEServerOptions& v) { Set().ASE = v; }
+    const TOracleServerOptions& GetOracleServerOptions() const { return Set().Oracle; }
+    TOracleServerOptions& GetOracleServerOptions() { return Set().Oracle; }
+    void SetOracleServerOptions(const TOracleServerOptions& v) { Set().Oracle = v; }
+    const TPGSQLServerOptions& GetPGSQLServerOptions() const { return Set().PGSQL; }
+    TPGSQLServerOptions& GetPGSQLServerOptions() { return Set().PGSQL; }
+    void SetPGSQLServerOptions(const TPGSQLServerOptions& v) { Set().PGSQL = v; }
+    const TDB2ServerOptions& GetDB2ServerOptions() const { return Set().DB2; }
+    TDB2ServerOptions& GetDB2ServerOptions() { return Set().DB2; }
+    void SetDB2ServerOptions(const TDB2ServerOptions& v) { Set().DB2 = v; }
+
+private:
+    TServerOptionsSet<IBOptions>& Set() { return static_cast<Holder*>(this)->ServerOptions(); }
+    const TServerOptionsSet<IBOptions>& Set() const {
+        return static_cast<const Holder*>(this)->ServerOptions();
+    }
+};
+
+/// The compare options of the eight database families, one object each.
+struct TCompareOptionsSet {
+    TIBCompareOptions IB;
+    TMSSQLCompareOptions MSSQL;
+    TMySQLCompareOptions MySQL;
+    TASACompareOptions ASA;
+    TASECompareOptions ASE;
+    TOracleCompareOptions Oracle;
+    TPgSQLCompareOptions PGSQL;
+    TDB2CompareOptions DB2;
+
+    /// Copies each family's compare options into that family's server options.
+    template <class IBOptions> void CopyInto(TServerOptionsSet<IBOptions>& Into) const {
+        Into.IB.SetIBCompareOptions(IB);
+        Into.MSSQL.SetMSSQLCompareOptions(MSSQL);
+        Into.MySQL.SetMySQLCompareOptions(MySQL);
+        Into.ASA.SetASACompareOptions(ASA);
+        Into.ASE.SetASECompareOptions(ASE);
+        Into.Oracle.SetOracleCompareOptions(Oracle);
+        Into.PGSQL.SetPGSQLCompareOptions(PGSQL);
+        Into.DB2.SetDB2CompareOptions(DB2);
+    }
+};
+
+/// The eight compare-option properties (getter returns the object, setter copies into it), written
+/// once: Holder::CompareOptions() gives the set it holds.
+template <class Holder> class TCompareOptionsAccess {
+public:
+    const TIBCompareOptions& GetIBCompareOptions() const { return Set().IB; }
+    TIBCompareOptions& GetIBCompareOptions() { return Set().IB; }
+    void SetIBCompareOptions(const TIBCompareOptions& v) { Set().IB = v; }
+    const TMSSQLCompareOptions& GetMSSQLCompareOptions() const { return Set().MSSQL; }
+    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return Set().MSSQL; }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& v) { Set().MSSQL = v; }
+    const TMySQLCompareOptions& GetMySQLCompareOptions() const { return Set().MySQL; }
+    TMySQLCompareOptions& GetMySQLCompareOptions() { return Set().MySQL; }
+    void SetMySQLCompareOptions(const TMySQLCompareOptions& v) { Set().MySQL = v; }
+    const TASACompareOptions& GetASACompareOptions() const { return Set().ASA; }
+    TASACompareOptions& GetASACompareOptions() { return Set().ASA; }
+    void SetASACompareOptions(const TASACompareOptions& v) { Set().ASA = v; }
+    const TASECompareOptions& GetASECompareOptions() const { return Set().ASE; }
+    TASECompareOptions& GetASECompareOptions() { return Set().ASE; }
+    void SetASECompareOptions(const TASECompareOptions& v) { Set().ASE = v; }
+    const TOracleCompareOptions& GetOracleCompareOptions() const { return Set().Oracle; }
+    TOracleCompareOptions& GetOracleCompareOptions() { return Set().Oracle; }
+    void SetOracleCompareOptions(const TOracleCompareOptions& v) { Set().Oracle = v; }
+    const TPgSQLCompareOptions& GetPGSQLCompareOptions() const { return Set().PGSQL; }
+    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return Set().PGSQL; }
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& v) { Set().PGSQL = v; }
+    const TDB2CompareOptions& GetDB2CompareOptions() const { return Set().DB2; }
+    TDB2CompareOptions& GetDB2CompareOptions() { return Set().DB2; }
+    void SetDB2CompareOptions(const TDB2CompareOptions& v) { Set().DB2 = v; }
+
+private:
+    TCompareOptionsSet& Set() { return static_cast<Holder*>(this)->CompareOptions(); }
+    const TCompareOptionsSet& Set() const { return static_cast<const Holder*>(this)->CompareOptions(); }
+};
+
 // ---- Data script ----
 
 /// Settings of the data script of the table data comparer. Empty formats mean the per-server

@@ -13,7 +13,7 @@ std::string TTableSpace::GetSQLText() const {
     if (maxtrans != 0) r += "   maxtrans " + IntToStr(maxtrans) + "\r\n";
     if (!storage.empty()) r += "   storage\r\n" + storage;
     if (!extra.empty()) r += "   " + extra + "\r\n";
-    return Trim(r);
+    return r.empty() ? r : Trim(r);
 }
 
 static void MergeInto(TTableSpace& to, const TTableSpace& from) {

@@ -7,31 +7,12 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <unordered_map>
 
 #include "foundation/smxMsg.h"
-#include "model/smxComp_Clt.h"
-#include "model/smxComp_Cnv.h"
-#include "model/smxComp_Ctr.h"
-#include "model/smxComp_Def.h"
-#include "model/smxComp_Dmn.h"
-#include "model/smxComp_Exc.h"
-#include "model/smxComp_Fnc.h"
-#include "model/smxComp_Gnr.h"
-#include "model/smxComp_Idx.h"
-#include "model/smxComp_Opr.h"
-#include "model/smxComp_Pbl.h"
-#include "model/smxComp_Pkg.h"
-#include "model/smxComp_Prc.h"
-#include "model/smxComp_Rol.h"
-#include "model/smxComp_Rul.h"
-#include "model/smxComp_Sch.h"
-#include "model/smxComp_Tbl.h"
-#include "model/smxComp_Trg.h"
-#include "model/smxComp_Viw.h"
 #include "model/smxKeywords.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
+#include "platform/smxTypeMemo.h"
 
 namespace smx {
 
@@ -353,7 +334,7 @@ TDbObj::~TDbObj() {
     referencedBy_ = nullptr;
     std::vector<TDependObj*> doomed;
     for (TDependObj* rec : refs) {
-        if (rec->Second_ == this) rec->Second_ = nullptr;
+        if (rec->second_ && rec->second_->Obj == this) rec->second_->Obj = nullptr;
         if (rec->Referenced_ != this) continue;
         rec->Referenced_ = nullptr;
         doomed.push_back(rec);
@@ -1260,19 +1241,14 @@ void TDbObj::CreateDependDef() {
             Emit(*this, GetCreateScript(), TStatType::stStatement, GetQualifiedObjectName(), Kind_,
                  TDbOperation::odbCreate, parent);
         }
-        if (exec && GetCompareObjects().contains(TCmpObjType::coDescription)) {
-            if (Kind_ == dboField && !Description_.empty()) exec->AddDescription(this);
-            if (auto* prc = dynamic_cast<TPrcData*>(this)) {
-                if (!Description_.empty()) exec->AddDescription(this);
-                for (const TStringList* params : {&prc->InputParams, &prc->OutputParams})
-                    for (int i = 0; i < params->Count(); ++i)
-                        if (auto* p = dynamic_cast<TDbObj*>(params->Objects(i)))
-                            if (!p->GetDescription().empty()) exec->AddDescription(p);
-            }
-        }
+        if (exec && GetCompareObjects().contains(TCmpObjType::coDescription)) AddCreatedDescriptions(*exec);
         SetExists(true);
     }
     MarkCreated();
+}
+
+void TDbObj::AddCreatedDescriptions(TCustomSQLExec& Exec) {
+    if (Kind_ == TDbObject::dboField && !Description_.empty()) Exec.AddDescription(this);
 }
 
 // ===================================================================================================
@@ -1297,12 +1273,11 @@ void TDbObj::UnlinkRef(RefLink*& head, RefLink& link) {
 TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(TDbObject::dboDepend);
     referencedLink_.rec = this;
-    secondLink_.rec = this;
 }
 
 TDependObj::~TDependObj() {
     Unregister(Referenced_, referencedLink_);
-    Unregister(Second_, secondLink_);
+    if (second_) Unregister(second_->Obj, second_->Link);
 }
 
 void TDependObj::Unregister(TDbObj*& target, RefLink& link) {
@@ -1319,10 +1294,15 @@ void TDependObj::SetReferenced(TDbObj* Value) {
 }
 
 void TDependObj::SetSecond(TDbObj* Value) {
-    if (Second_ == Value) return;
-    Unregister(Second_, secondLink_);
-    Second_ = Value;
-    if (Value) LinkRef(Value->referencedBy_, secondLink_);
+    if (GetSecond() == Value) return;
+    if (second_) Unregister(second_->Obj, second_->Link);
+    if (!Value) return;
+    if (!second_) {
+        second_ = std::make_unique<SecondRef>();
+        second_->Link.rec = this;
+    }
+    second_->Obj = Value;
+    LinkRef(Value->referencedBy_, second_->Link);
 }
 
 std::string TDependObj::GetDisplayName() const {
@@ -1363,14 +1343,8 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
     if (!Dependent || !Needed) return;
     if (!FieldName.empty() &&
         (Needed->GetKind() == TDbObject::dboTable || Needed->GetKind() == TDbObject::dboView)) {
-        TStringList* fields = Needed->GetFields();
-        const int i = fields ? fields->IndexOf(FieldName) : -1;
-        if (i < 0) return; // a column the table does not hold: nothing to record
-        TObject* column = fields->Objects(i);
-        // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
-        Needed = column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
-                                                               : dynamic_cast<TDbObj*>(column);
-        if (!Needed) return;
+        Needed = Needed->FieldObject(FieldName);
+        if (!Needed) return; // a column the table does not hold: nothing to record
     }
     if (Dependent->FindDependsOn(Needed)) return;
     AddDependencyPair(Container, Dependent, Needed, Int1, Int2, FieldName);
@@ -1404,12 +1378,6 @@ bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name) {
     return pi == p.size();
 }
 
-// The grants of a container by object name and by grantee name (keys folded to upper case when
-// the grant list ignores case).
-struct TCustomObjs::GrantIndex {
-    std::unordered_multimap<std::string, TGntData*> byObject, byGrantee;
-};
-
 TCustomObjs::TCustomObjs(TCustomDBStructure* AStructure) : Structure_(AStructure) {
     ConnectionOptions_.SetUserName("SYSDBA");
     ConnectionOptions_.SetPassword("plumbtide");
@@ -1436,9 +1404,9 @@ void TCustomObjs::Clear() {
         k.list.Clear();
         ClearPending(k);
     }
-    IBServerOptions_.GetIBDatabaseOptions().SetDefaults();
-    MSSQLServerOptions_.GetMSSQLDatabaseOptions().SetDefaults();
-    ASAServerOptions_.GetASADatabaseOptions().SetDefaults();
+    ServerOptions_.IB.GetIBDatabaseOptions().SetDefaults();
+    ServerOptions_.MSSQL.GetMSSQLDatabaseOptions().SetDefaults();
+    ServerOptions_.ASA.GetASADatabaseOptions().SetDefaults();
     Terminator_ = ";";
     for (auto& s : StateTexts)
         s.clear();
@@ -1461,55 +1429,9 @@ void TCustomObjs::FreeObjects() {
 }
 
 bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
-    using enum TObjsList;
-    // The order of the class tests is part of the contract: the first match decides.
-    if (dynamic_cast<const TUdfData*>(Obj))
-        Which = olFunctions;
-    else if (dynamic_cast<const TDmnData*>(Obj))
-        Which = olDomains;
-    else if (dynamic_cast<const TTblData*>(Obj))
-        Which = olTables;
-    else if (dynamic_cast<const TViwData*>(Obj))
-        Which = olViews;
-    else if (dynamic_cast<const TPrcData*>(Obj))
-        Which = olProcedures;
-    else if (dynamic_cast<const TTrgData*>(Obj))
-        Which = olTriggers;
-    else if (dynamic_cast<const TIdxData*>(Obj))
-        Which = olIndices;
-    else if (dynamic_cast<const TGnrData*>(Obj))
-        Which = olGenerators;
-    else if (dynamic_cast<const TCtrData*>(Obj))
-        Which = olConstraints;
-    else if (dynamic_cast<const TExcData*>(Obj))
-        Which = olExceptions;
-    else if (dynamic_cast<const TGntData*>(Obj))
-        Which = olGrants;
-    else if (dynamic_cast<const TDefData*>(Obj))
-        Which = olDefaults;
-    else if (dynamic_cast<const TRulData*>(Obj))
-        Which = olRules;
-    else if (dynamic_cast<const TPkgData*>(Obj))
-        Which = olPackages;
-    else if (dynamic_cast<const TRolData*>(Obj))
-        Which = olRoles;
-    else if (dynamic_cast<const TPblData*>(Obj))
-        Which = olPublications;
-    else if (dynamic_cast<const TSchData*>(Obj))
-        Which = olSchemas;
-    else if (dynamic_cast<const TOprData*>(Obj))
-        Which = olOperators;
-    else if (dynamic_cast<const TOpcData*>(Obj))
-        Which = olOperatorClasses;
-    else if (dynamic_cast<const TCnvData*>(Obj))
-        Which = olConversions;
-    else if (dynamic_cast<const TEvtData*>(Obj))
-        Which = olEvents;
-    else if (dynamic_cast<const TCltData*>(Obj))
-        Which = olCollations;
-    else
-        return false;
-    return true;
+    const std::optional<TObjsList> list = Obj ? Obj->GetObjsList() : std::nullopt;
+    if (list) Which = *list;
+    return list.has_value();
 }
 
 // The pending positions in the list's key order, kept in short sorted blocks: filing finds its
@@ -1518,6 +1440,28 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
 struct TCustomObjs::PendingOrder {
     static constexpr std::size_t MaxBlock = 512;
     std::vector<std::vector<std::uint32_t>> blocks;
+    // The block sizes as a Fenwick tree (1-based), so that the keys before a block are counted in
+    // a few steps however many blocks there are; made anew when a block splits.
+    std::vector<std::size_t> counts;
+
+    void Recount() {
+        counts.assign(blocks.size() + 1, 0);
+        for (std::size_t i = 1; i <= blocks.size(); ++i) {
+            counts[i] += blocks[i - 1].size();
+            if (const std::size_t up = i + (i & (~i + 1)); up <= blocks.size()) counts[up] += counts[i];
+        }
+    }
+    void Grown(std::size_t Block) {
+        for (std::size_t i = Block + 1; i < counts.size(); i += i & (~i + 1))
+            ++counts[i];
+    }
+    /// The keys in the blocks before Block.
+    std::size_t Before(std::size_t Block) const {
+        std::size_t n = 0;
+        for (std::size_t i = Block; i > 0; i -= i & (~i + 1))
+            n += counts[i];
+        return n;
+    }
 
     /// Places pending position P (its key not present yet); returns how many pending keys sort
     /// before it.
@@ -1528,6 +1472,7 @@ struct TCustomObjs::PendingOrder {
         };
         if (blocks.empty()) {
             blocks.push_back({P});
+            Recount();
             return 0;
         }
         // The first block whose last key sorts after the new one, else the last block.
@@ -1541,14 +1486,15 @@ struct TCustomObjs::PendingOrder {
         }
         std::vector<std::uint32_t>& b = blocks[lo];
         const auto at = std::lower_bound(b.begin(), b.end(), key, before);
-        std::size_t rank = static_cast<std::size_t>(at - b.begin());
-        for (std::size_t i = 0; i < lo; ++i)
-            rank += blocks[i].size();
+        const std::size_t rank = static_cast<std::size_t>(at - b.begin()) + Before(lo);
         b.insert(at, P);
         if (b.size() > MaxBlock) {
             std::vector<std::uint32_t> upper(b.begin() + static_cast<std::ptrdiff_t>(MaxBlock / 2), b.end());
             b.resize(MaxBlock / 2);
             blocks.insert(blocks.begin() + static_cast<std::ptrdiff_t>(lo) + 1, std::move(upper));
+            Recount();
+        } else {
+            Grown(lo);
         }
         return rank;
     }
@@ -1657,12 +1603,14 @@ void TCustomObjs::Merge(KindList& k) {
         for (auto& p : k.pending)
             k.list.AddObject(p.key, p.obj);
     } else {
-        // Append all, then one stable sort. The keys are distinct under the list's rule, so the
-        // order equals that of inserting one by one.
+        // Append all in their order, then merge the two sorted runs. The keys are distinct under
+        // the list's rule, so the order equals that of inserting one by one.
+        const int listed = k.list.Count();
         k.list.SetSorted(false);
-        for (auto& p : k.pending)
-            k.list.AddObject(p.key, p.obj);
-        k.list.SetSorted(true);
+        for (const std::vector<std::uint32_t>& block : k.order->blocks)
+            for (const std::uint32_t p : block)
+                k.list.AddObject(k.pending[p].key, k.pending[p].obj);
+        k.list.MergeSorted(listed);
     }
     ClearPending(k);
 }
@@ -1673,12 +1621,25 @@ TStringList& TCustomObjs::List(TObjsList Which) {
     return k.list;
 }
 
+namespace {
+// dynamic_cast<TDbObj*>, its answer remembered per type.
+TDbObj* AsDbObj(TObject* Obj) {
+    if (!Obj) return nullptr;
+    static TTypeMemo<bool> IsDbObj;
+    return IsDbObj.Get(*Obj, [Obj] { return dynamic_cast<TDbObj*>(Obj) != nullptr; })
+               ? static_cast<TDbObj*>(Obj)
+               : nullptr;
+}
+} // namespace
+
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
-    int i = 0;
-    if (k.list.Count() >= ListIndexFrom && (i = FindListed(k, Key)) >= 0)
-        return dynamic_cast<TDbObj*>(k.list.Objects(i));
-    if (k.list.Find(Key, i)) return dynamic_cast<TDbObj*>(k.list.Objects(i));
+    if (k.list.Count() >= ListIndexFrom) {
+        // The index holds every listed key under the list's rule: a key it lacks is not listed.
+        if (const int i = FindListed(k, Key); i >= 0) return AsDbObj(k.list.Objects(i));
+    } else if (int i = 0; k.list.Find(Key, i)) {
+        return AsDbObj(k.list.Objects(i));
+    }
     if (k.pending.empty()) return nullptr;
     const int p = FindPending(k, Key, HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
@@ -1738,7 +1699,7 @@ int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
     };
     if (!AcceptObject(Obj)) return reject();
     if (DatabaseType_ == TDatabaseType::dbInterBase &&
-        IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
+        ServerOptions_.IB.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
         return reject();
     const std::string key = Obj->GetFullName();
     TObjsList which{};
@@ -1761,7 +1722,7 @@ int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) 
     };
     if (!AcceptObject(Obj)) return reject();
     if (DatabaseType_ == TDatabaseType::dbInterBase &&
-        IBServerOptions_.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
+        ServerOptions_.IB.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
         return reject();
     int index = File(Which, Obj->GetFullName(), Obj);
     while (index < 0 && Obj->TakeNextDuplicateKey())
@@ -1771,16 +1732,12 @@ int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) 
 }
 
 void TCustomObjs::SetDatabaseType(TDatabaseType Value) {
-    using enum TObjsList;
     DatabaseType_ = Value;
     ForgetGrantIndex(); // its keys follow the lists' case rule
     const bool insensitive = Value == TDatabaseType::dbSybaseASA || Value == TDatabaseType::dbMSSQL ||
                              Value == TDatabaseType::dbSybaseASE;
     for (int i = 0; i < ObjsListCount; ++i) {
-        const auto which = static_cast<TObjsList>(i);
-        if (which == olSchemas || which == olOperators || which == olOperatorClasses ||
-            which == olConversions || which == olEvents)
-            continue;
+        if (ObjsListInfo[static_cast<std::size_t>(i)].KeepsCase) continue;
         KindList& k = lists_[static_cast<std::size_t>(i)];
         Merge(k);
         k.list.SetCaseSensitive(!insensitive);
@@ -1801,7 +1758,7 @@ int TCustomObjs::GetTargetODSMajor() const {
         target = this;
     else if (PartnerObjs_ && PartnerObjs_->Role_ == 2)
         target = PartnerObjs_;
-    return target ? target->IBServerOptions_.GetIBDatabaseOptions().GetODSMajorVersion() : 0;
+    return target ? target->ServerOptions_.IB.GetIBDatabaseOptions().GetODSMajorVersion() : 0;
 }
 
 std::string TCustomObjs::GetNamePrefix() const {
@@ -1809,36 +1766,7 @@ std::string TCustomObjs::GetNamePrefix() const {
 }
 
 std::string TCustomObjs::GetServerVersionText() const {
-    using enum TDatabaseType;
-    int version = -1;
-    switch (DatabaseType_) {
-    case dbInterBase:
-        version = static_cast<int>(IBServerOptions_.GetSQLServerVersion());
-        break;
-    case dbMSSQL:
-        version = static_cast<int>(MSSQLServerOptions_.GetSQLServerVersion());
-        break;
-    case dbMySQL:
-        version = static_cast<int>(MySQLServerOptions_.GetSQLServerVersion());
-        break;
-    case dbSybaseASA:
-        version = static_cast<int>(ASAServerOptions_.GetSQLServerVersion());
-        break;
-    case dbSybaseASE:
-        version = static_cast<int>(ASEServerOptions_.GetSQLServerVersion());
-        break;
-    case dbOracle:
-        version = static_cast<int>(OracleServerOptions_.GetSQLServerVersion());
-        break;
-    case dbPostgreSQL:
-        version = static_cast<int>(PGSQLServerOptions_.GetSQLServerVersion());
-        break;
-    case dbDB2:
-        version = static_cast<int>(DB2ServerOptions_.GetSQLServerVersion());
-        break;
-    default:
-        break;
-    }
+    const int version = ServerOptions_.VersionOf(DatabaseType_);
     const std::string name = version < 0 ? std::string() : GetServerVersionName(DatabaseType_, version);
     if (name.empty()) return {};
     return "Server Version (user defined): " + name;
@@ -1860,63 +1788,8 @@ void TCustomObjs::ErrorMessage(const std::string& Text) {
     if (Structure_ && Structure_->GetExtractor()) Structure_->GetExtractor()->DoErrorMessage(Text);
 }
 
-TGntData* TCustomObjs::MergeGrants(TGntData* G) {
-    if (!G) return nullptr;
-    TStringList& grants = Grants();
-    for (int i = 0; i < grants.Count(); ++i) {
-        auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
-        if (!e || e == G) continue;
-        if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
-            e->GrantOption != G->GrantOption || e->MetadataClass != G->MetadataClass)
-            continue;
-        if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
-            e->Privileges |= G->Privileges;
-            return nullptr;
-        }
-        if (e->Privileges == G->Privileges && e->Columns.Count() > 0 && G->Columns.Count() > 0) {
-            for (int c = 0; c < G->Columns.Count(); ++c) {
-                bool present = false;
-                for (int d = 0; d < e->Columns.Count() && !present; ++d)
-                    present = e->Columns[d] == G->Columns[c];
-                if (!present) e->Columns.Add(G->Columns[c]);
-            }
-            return nullptr;
-        }
-    }
-    const std::string key = G->GetFullName();
-    if (File(TObjsList::olGrants, key, G) < 0) {
-        // A distinct grant under a taken key would vanish without a word.
-        const std::string text = "Grant not filed, its key is taken: " + key;
-        if (Structure_ && Structure_->GetExtractor())
-            Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
-        DoLogNextLine(text);
-        return nullptr;
-    }
-    return G;
-}
-
 void TCustomObjs::ForgetGrantIndex() {
     grantIndex_.reset();
-}
-
-void TCustomObjs::FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject,
-                             std::vector<TGntData*>& HeldBy) {
-    TStringList& grants = Grants();
-    const bool fold = !grants.GetCaseSensitive();
-    auto keyOf = [fold](std::string_view s) { return fold ? UpperCase(s) : std::string(s); };
-    if (!grantIndex_) {
-        grantIndex_ = std::make_unique<GrantIndex>();
-        for (int i = 0; i < grants.Count(); ++i)
-            if (auto* g = dynamic_cast<TGntData*>(grants.Objects(i))) {
-                if (!g->ObjectName.empty()) grantIndex_->byObject.emplace(keyOf(g->ObjectName), g);
-                if (!g->GranteeName.empty()) grantIndex_->byGrantee.emplace(keyOf(g->GranteeName), g);
-            }
-    }
-    const std::string key = keyOf(Name);
-    for (auto [it, end] = grantIndex_->byObject.equal_range(key); it != end; ++it)
-        OnObject.push_back(it->second);
-    for (auto [it, end] = grantIndex_->byGrantee.equal_range(key); it != end; ++it)
-        HeldBy.push_back(it->second);
 }
 
 void TCustomObjs::SortGrants() {
@@ -2051,52 +1924,14 @@ bool TCustomExtract::IsObjectAccepted(const std::string& Name, TDbObject Kind) {
 }
 
 bool TCustomExtract::IsObjAccepted(TDbObj* Obj) {
-    using enum TDbObject;
     if (!Obj) return false;
     bool accepted = true;
-    auto ask = [&](TDbObject kind) { accepted = IsObjectAccepted(Obj->GetName(), kind); };
-    if (dynamic_cast<TDmnData*>(Obj))
-        ask(dboDomain);
-    else if (dynamic_cast<TUdfData*>(Obj))
-        ask(dboFunction);
-    else if (dynamic_cast<TGnrData*>(Obj))
-        ask(dboGenerator);
-    else if (dynamic_cast<TTblData*>(Obj))
-        ask(dboTable);
-    else if (dynamic_cast<TViwData*>(Obj))
-        ask(dboView);
-    else if (dynamic_cast<TTrgData*>(Obj))
-        ask(dboTrigger);
-    else if (dynamic_cast<TPrcData*>(Obj))
-        ask(dboProcedure);
-    else if (dynamic_cast<TIdxData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TExcData*>(Obj))
-        ask(dboException);
-    else if (dynamic_cast<TDefData*>(Obj))
-        ask(dboDefault);
-    else if (dynamic_cast<TRulData*>(Obj))
-        ask(dboRule);
-    else if (dynamic_cast<TPkgData*>(Obj))
-        ask(dboPackage);
-    else if (dynamic_cast<TRolData*>(Obj))
-        ask(dboRole);
-    else if (dynamic_cast<TPblData*>(Obj))
-        ask(dboPublication);
-    else if (dynamic_cast<TSchData*>(Obj))
-        ask(dboSchema);
-    else if (dynamic_cast<TOprData*>(Obj))
-        ask(dboOperator);
-    else if (dynamic_cast<TOpcData*>(Obj))
-        ask(dboOperatorClass);
-    else if (dynamic_cast<TCnvData*>(Obj))
-        ask(dboConversion);
-    else if (dynamic_cast<TEvtData*>(Obj))
-        ask(dboEvent);
-    else if (dynamic_cast<TCtrData*>(Obj))
-        accepted = IsObjectAccepted(Obj->GetTableName(), dboTable);
-    else if (dynamic_cast<TCltData*>(Obj))
-        ask(dboCollation);
+    TObjsList which{};
+    if (TCustomObjs::ListOfObject(Obj, which)) {
+        const TListAcceptRule& rule = ObjsListInfo[static_cast<std::size_t>(which)].Accept;
+        if (rule.Asked)
+            accepted = IsObjectAccepted(rule.ByTable ? Obj->GetTableName() : Obj->GetName(), rule.Kind);
+    }
     if (OnAccept_Obj) OnAccept_Obj(this, Obj, accepted);
     return accepted;
 }
@@ -2131,55 +1966,6 @@ void TCustomDBStructure::SetDatabaseType(TDatabaseType Value) {
 
 TDatabaseType TCustomDBStructure::GetDatabaseType() const {
     return Objs_ ? Objs_->GetDatabaseType() : TDatabaseType::dbAbstract;
-}
-
-TIBServerOptions& TCustomDBStructure::GetIBServerOptions() {
-    return Objs_->GetIBServerOptions();
-}
-void TCustomDBStructure::SetIBServerOptions(const TIBServerOptions& Value) {
-    Objs_->GetIBServerOptions() = Value;
-}
-TMSSQLServerOptions& TCustomDBStructure::GetMSSQLServerOptions() {
-    return Objs_->GetMSSQLServerOptions();
-}
-void TCustomDBStructure::SetMSSQLServerOptions(const TMSSQLServerOptions& Value) {
-    Objs_->GetMSSQLServerOptions() = Value;
-}
-TMySQLServerOptions& TCustomDBStructure::GetMySQLServerOptions() {
-    return Objs_->GetMySQLServerOptions();
-}
-void TCustomDBStructure::SetMySQLServerOptions(const TMySQLServerOptions& Value) {
-    Objs_->GetMySQLServerOptions() = Value;
-}
-TASAServerOptions& TCustomDBStructure::GetASAServerOptions() {
-    return Objs_->GetASAServerOptions();
-}
-void TCustomDBStructure::SetASAServerOptions(const TASAServerOptions& Value) {
-    Objs_->GetASAServerOptions() = Value;
-}
-TASEServerOptions& TCustomDBStructure::GetASEServerOptions() {
-    return Objs_->GetASEServerOptions();
-}
-void TCustomDBStructure::SetASEServerOptions(const TASEServerOptions& Value) {
-    Objs_->GetASEServerOptions() = Value;
-}
-TOracleServerOptions& TCustomDBStructure::GetOracleServerOptions() {
-    return Objs_->GetOracleServerOptions();
-}
-void TCustomDBStructure::SetOracleServerOptions(const TOracleServerOptions& Value) {
-    Objs_->GetOracleServerOptions() = Value;
-}
-TPGSQLServerOptions& TCustomDBStructure::GetPGSQLServerOptions() {
-    return Objs_->GetPGSQLServerOptions();
-}
-void TCustomDBStructure::SetPGSQLServerOptions(const TPGSQLServerOptions& Value) {
-    Objs_->GetPGSQLServerOptions() = Value;
-}
-TDB2ServerOptions& TCustomDBStructure::GetDB2ServerOptions() {
-    return Objs_->GetDB2ServerOptions();
-}
-void TCustomDBStructure::SetDB2ServerOptions(const TDB2ServerOptions& Value) {
-    Objs_->GetDB2ServerOptions() = Value;
 }
 
 // ===================================================================================================

@@ -5,12 +5,15 @@
 // (through its concrete class) its objects; whatever goes unlinks every pointer that names it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -207,6 +210,92 @@ private:
 // ---------------------------------------------------------------------------------------------------
 // Schema objects and dependency records
 
+/// The per-kind lists of a container, in their order.
+enum class TObjsList : std::uint8_t {
+    olSchemas,
+    olDomains,
+    olFunctions,
+    olTriggers,
+    olProcedures,
+    olTables,
+    olExceptions,
+    olGenerators,
+    olIndices,
+    olViews,
+    olRoles,
+    olGrants,
+    olConstraints,
+    olReserved1,
+    olReserved2,
+    olReserved3,
+    olReserved4,
+    olReserved5,
+    olReserved6,
+    olRules,
+    olDefaults,
+    olPackages,
+    olPublications,
+    olOperators,
+    olOperatorClasses,
+    olConversions,
+    olEvents,
+    olCollations,
+};
+inline constexpr int ObjsListCount = 28;
+static_assert(static_cast<int>(TObjsList::olCollations) + 1 == ObjsListCount);
+
+/// How the extractor's name test is asked about an object of a list: with its name and a kind,
+/// with its table's name as a table (indices, constraints), or not at all (grants).
+struct TListAcceptRule {
+    bool Asked;
+    TDbObject Kind;
+    bool ByTable;
+};
+inline constexpr TListAcceptRule NotAsked{false, TDbObject::dboUnknown, false};
+inline constexpr TListAcceptRule AskTable{true, TDbObject::dboTable, true};
+constexpr TListAcceptRule AskName(TDbObject Kind) {
+    return {true, Kind, false};
+}
+
+/// What the suite knows of each list apart from its objects' classes: the extractor's accept rule,
+/// the kind word of an object's own script file (empty for kinds without one), and whether the
+/// list keeps its case-sensitive keys under every database type.
+struct TObjsListInfo {
+    TListAcceptRule Accept;
+    std::string_view FileWord;
+    bool KeepsCase;
+};
+inline constexpr std::array<TObjsListInfo, ObjsListCount> ObjsListInfo = {{
+    {AskName(TDbObject::dboSchema), "", true},              // olSchemas
+    {AskName(TDbObject::dboDomain), "domain", false},       // olDomains
+    {AskName(TDbObject::dboFunction), "udf", false},        // olFunctions
+    {AskName(TDbObject::dboTrigger), "trigger", false},     // olTriggers
+    {AskName(TDbObject::dboProcedure), "procedure", false}, // olProcedures
+    {AskName(TDbObject::dboTable), "table", false},         // olTables
+    {AskName(TDbObject::dboException), "exception", false}, // olExceptions
+    {AskName(TDbObject::dboGenerator), "generator", false}, // olGenerators
+    {AskTable, "index", false},                             // olIndices
+    {AskName(TDbObject::dboView), "view", false},           // olViews
+    {AskName(TDbObject::dboRole), "role", false},           // olRoles
+    {NotAsked, "grant", false},                             // olGrants
+    {AskTable, "constraint", false},                        // olConstraints
+    {NotAsked, "", false},                                  // olReserved1
+    {NotAsked, "", false},                                  // olReserved2
+    {NotAsked, "", false},                                  // olReserved3
+    {NotAsked, "", false},                                  // olReserved4
+    {NotAsked, "", false},                                  // olReserved5
+    {NotAsked, "", false},                                  // olReserved6
+    {AskName(TDbObject::dboRule), "", false},               // olRules
+    {AskName(TDbObject::dboDefault), "", false},            // olDefaults
+    {AskName(TDbObject::dboPackage), "", false},            // olPackages
+    {AskName(TDbObject::dboPublication), "", false},        // olPublications
+    {AskName(TDbObject::dboOperator), "", true},            // olOperators
+    {AskName(TDbObject::dboOperatorClass), "", true},       // olOperatorClasses
+    {AskName(TDbObject::dboConversion), "", true},          // olConversions
+    {AskName(TDbObject::dboEvent), "event", true},          // olEvents
+    {AskName(TDbObject::dboCollation), "collation", false}, // olCollations
+}};
+
 /// Makes ProcessDependents and the field kind write trace lines; off, and nothing turns it on.
 extern bool DependencyTrace;
 
@@ -300,6 +389,18 @@ public:
     virtual std::string GetColumnDefinition() const { return {}; }
     /// The type of a domain (the attributes of its type record); nullptr for other kinds.
     virtual const TColumnAttrs* GetDomainType() const { return nullptr; }
+    /// The container list an object of this class is filed in; none for a class no list holds.
+    /// Every kind class answers for itself, so the container never asks for a class.
+    virtual std::optional<TObjsList> GetObjsList() const { return std::nullopt; }
+    /// The column named Name (by the column list's own lookup) of a table or view; nullptr for
+    /// other kinds and for a name the list does not hold.
+    virtual TDbObj* FieldObject(std::string_view Name) {
+        (void)Name;
+        return nullptr;
+    }
+    /// Files the description statements of the object just created: a column's own; a routine's
+    /// own and its parameters'. Nothing for other kinds.
+    virtual void AddCreatedDescriptions(TCustomSQLExec& Exec);
 
     const std::string& GetName() const { return Name_; }
     /// Stored upper-cased in an MS SQL container with case-insensitive identifiers.
@@ -431,7 +532,7 @@ public:
     TDbObj* GetReferenced() const { return Referenced_; }
     void SetReferenced(TDbObj* Value);
     /// A further object the entry leads to (e.g. the table through which a column is dropped).
-    TDbObj* GetSecond() const { return Second_; }
+    TDbObj* GetSecond() const { return second_ ? second_->Obj : nullptr; }
     void SetSecond(TDbObj* Value);
     /// The object whose list holds this record.
     TDbObj* GetHolder() const { return Holder_; }
@@ -447,10 +548,16 @@ private:
     friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
     void Unregister(TDbObj*& target, RefLink& link);
 
+    // The second object and the link on its chain, made when one is set: nearly every record has
+    // none, and a large structure holds hundreds of thousands of records.
+    struct SecondRef {
+        TDbObj* Obj = nullptr;
+        RefLink Link;
+    };
+
     TDbObj* Referenced_ = nullptr;
-    TDbObj* Second_ = nullptr;
     RefLink referencedLink_; // on Referenced_'s chain
-    RefLink secondLink_;     // on Second_'s chain
+    std::unique_ptr<SecondRef> second_;
     TDbObj* Holder_ = nullptr;
 };
 
@@ -461,43 +568,14 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
 /// Creates the two records: one in Dependent's DependsOn, one in Needed's UsedBy.
 void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
                        std::string_view FieldName);
+/// The script has just dropped Obj: the grants on it and those it holds as a procedure, trigger,
+/// view, function, package or role grantee went with it. They are marked not existing, with their
+/// partners, so that no REVOKE is written for them and the master's grants are written again.
+/// (Defined with the grant kind.)
+void MarkGrantsOfDroppedObject(TDbObj* Obj);
 
 // ---------------------------------------------------------------------------------------------------
 // The object container
-
-/// The per-kind lists of a container, in their order.
-enum class TObjsList : std::uint8_t {
-    olSchemas,
-    olDomains,
-    olFunctions,
-    olTriggers,
-    olProcedures,
-    olTables,
-    olExceptions,
-    olGenerators,
-    olIndices,
-    olViews,
-    olRoles,
-    olGrants,
-    olConstraints,
-    olReserved1,
-    olReserved2,
-    olReserved3,
-    olReserved4,
-    olReserved5,
-    olReserved6,
-    olRules,
-    olDefaults,
-    olPackages,
-    olPublications,
-    olOperators,
-    olOperatorClasses,
-    olConversions,
-    olEvents,
-    olCollations,
-};
-inline constexpr int ObjsListCount = 28;
-static_assert(static_cast<int>(TObjsList::olCollations) + 1 == ObjsListCount);
 
 /// The filter a container asks last: Accept may be changed.
 using TAccept_ObjEvent = std::function<void(TObject* Sender, TDbObj* aObj, bool& Accept)>;
@@ -512,7 +590,7 @@ bool MatchObjNamePattern(std::string_view Pattern, std::string_view Name);
 /// The schema of one side: one sorted list per kind keyed by full name, the side's options, its
 /// role, the other side's container and the executor that receives statements. The base frees no
 /// schema object (its concrete class does); it clears every link to itself when destroyed.
-class TCustomObjs : public TObject {
+class TCustomObjs : public TObject, public TServerOptionsAccess<TCustomObjs> {
 public:
     explicit TCustomObjs(TCustomDBStructure* AStructure = nullptr);
     TCustomObjs(const TCustomObjs&) = delete;
@@ -596,6 +674,7 @@ public:
     /// Merges G into a grant of the same object, grantee and option, or files it (result G). A
     /// result of nullptr means G was not filed and stays the caller's to free: merged, or (reported
     /// as a warning) its key was taken by a grant it does not merge with.
+    /// (The grant-list members are defined with the grant kind.)
     TGntData* MergeGrants(TGntData* G);
     /// Re-keys every grant with its current full name and sorts the grant list again.
     void SortGrants();
@@ -605,6 +684,9 @@ public:
     void FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject, std::vector<TGntData*>& HeldBy);
     /// Drops the grant name index; the next FindGrants builds it again.
     void ForgetGrantIndex();
+    /// Drops the look-up index of a list whose entries were removed or moved through List(); the
+    /// next look-up builds it again.
+    void ForgetListIndex(TObjsList Which) { lists_[static_cast<std::size_t>(Which)].listHashed = -1; }
     /// The identifier quoting of the suite, by database type.
     static std::string QuoteIdentifier(std::string_view Name, TDatabaseType DatabaseType,
                                        TIBSQLServerVersionType ServerVersion, TIBSQLDialectType Dialect);
@@ -623,22 +705,9 @@ public:
     void SetCompareObjects(TCmpObjSetType Value) { CompareObjects_ = Value; }
     TConnectionOptions& GetConnectionOptions() { return ConnectionOptions_; }
     const TConnectionOptions& GetConnectionOptions() const { return ConnectionOptions_; }
-    TIBServerOptions& GetIBServerOptions() { return IBServerOptions_; }
-    const TIBServerOptions& GetIBServerOptions() const { return IBServerOptions_; }
-    TMSSQLServerOptions& GetMSSQLServerOptions() { return MSSQLServerOptions_; }
-    const TMSSQLServerOptions& GetMSSQLServerOptions() const { return MSSQLServerOptions_; }
-    TMySQLServerOptions& GetMySQLServerOptions() { return MySQLServerOptions_; }
-    const TMySQLServerOptions& GetMySQLServerOptions() const { return MySQLServerOptions_; }
-    TASAServerOptions& GetASAServerOptions() { return ASAServerOptions_; }
-    const TASAServerOptions& GetASAServerOptions() const { return ASAServerOptions_; }
-    TASEServerOptions& GetASEServerOptions() { return ASEServerOptions_; }
-    const TASEServerOptions& GetASEServerOptions() const { return ASEServerOptions_; }
-    TOracleServerOptions& GetOracleServerOptions() { return OracleServerOptions_; }
-    const TOracleServerOptions& GetOracleServerOptions() const { return OracleServerOptions_; }
-    TPGSQLServerOptions& GetPGSQLServerOptions() { return PGSQLServerOptions_; }
-    const TPGSQLServerOptions& GetPGSQLServerOptions() const { return PGSQLServerOptions_; }
-    TDB2ServerOptions& GetDB2ServerOptions() { return DB2ServerOptions_; }
-    const TDB2ServerOptions& GetDB2ServerOptions() const { return DB2ServerOptions_; }
+    /// The eight server-option objects (their accessors come with TServerOptionsAccess).
+    TServerOptionsSet<>& ServerOptions() { return ServerOptions_; }
+    const TServerOptionsSet<>& ServerOptions() const { return ServerOptions_; }
     TStringList& GetScriptLines() { return ScriptLines_; }
 
     std::uint8_t QuoteStyle = 0;   ///< dbCustomOLEDB: 2 single quotes, 3 double quotes, 4 brackets
@@ -700,19 +769,16 @@ private:
     TCustomDBStructure* Structure_ = nullptr;
     TCustomObjs* PartnerObjs_ = nullptr;
     std::vector<TCustomObjs*> partneredBy_; // containers whose PartnerObjs is this one
-    struct GrantIndex;
+    // The grants by object name and by grantee name (keys folded to upper case when the grant
+    // list ignores case).
+    struct GrantIndex {
+        std::unordered_multimap<std::string, TGntData*> byObject, byGrantee;
+    };
     std::unique_ptr<GrantIndex> grantIndex_; // see FindGrants
     std::string Terminator_ = ";";
     TCmpObjSetType CompareObjects_ = AllCmpObjTypes;
     TConnectionOptions ConnectionOptions_;
-    TIBServerOptions IBServerOptions_;
-    TMSSQLServerOptions MSSQLServerOptions_;
-    TMySQLServerOptions MySQLServerOptions_;
-    TASAServerOptions ASAServerOptions_;
-    TASEServerOptions ASEServerOptions_;
-    TOracleServerOptions OracleServerOptions_;
-    TPGSQLServerOptions PGSQLServerOptions_;
-    TDB2ServerOptions DB2ServerOptions_;
+    TServerOptionsSet<> ServerOptions_;
     TDatabaseType DatabaseType_ = TDatabaseType::dbAbstract;
     std::uint8_t Role_ = 0;
     TCustomSQLExec* SQLExec_ = nullptr;
@@ -804,7 +870,7 @@ private:
 };
 
 /// A structure holds one container of schema objects (created by the concrete class).
-class TCustomDBStructure : public TComponent {
+class TCustomDBStructure : public TComponent, public TServerOptionsAccess<TCustomDBStructure> {
 public:
     explicit TCustomDBStructure(TComponent* AOwner = nullptr);
     ~TCustomDBStructure() override;
@@ -821,22 +887,9 @@ public:
     void SetDatabaseType(TDatabaseType Value);
     TDatabaseType GetDatabaseType() const;
 
-    TIBServerOptions& GetIBServerOptions();
-    void SetIBServerOptions(const TIBServerOptions& Value);
-    TMSSQLServerOptions& GetMSSQLServerOptions();
-    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
-    TMySQLServerOptions& GetMySQLServerOptions();
-    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
-    TASAServerOptions& GetASAServerOptions();
-    void SetASAServerOptions(const TASAServerOptions& Value);
-    TASEServerOptions& GetASEServerOptions();
-    void SetASEServerOptions(const TASEServerOptions& Value);
-    TOracleServerOptions& GetOracleServerOptions();
-    void SetOracleServerOptions(const TOracleServerOptions& Value);
-    TPGSQLServerOptions& GetPGSQLServerOptions();
-    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
-    TDB2ServerOptions& GetDB2ServerOptions();
-    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+    /// The container's eight server-option objects, which the structure publishes.
+    TServerOptionsSet<>& ServerOptions() { return Objs_->ServerOptions(); }
+    const TServerOptionsSet<>& ServerOptions() const { return Objs_->ServerOptions(); }
 
 protected:
     /// Installs the container (the concrete structure creates it with the back link set).
@@ -850,7 +903,7 @@ private:
 
 /// A comparer extracts a master and a target structure and writes the update script into an
 /// executor: the assigned one, else one of its own (OwnSQLExec, its single owner).
-class TCustomSchemalyst : public TComponent {
+class TCustomSchemalyst : public TComponent, public TCompareOptionsAccess<TCustomSchemalyst> {
 public:
     explicit TCustomSchemalyst(TComponent* AOwner = nullptr);
     /// Frees the own executor once; no container keeps naming it.
@@ -902,22 +955,9 @@ public:
 
     TConnectionOptions& GetConnectionOptions() { return ConnectionOptions_; }
     void SetConnectionOptions(const TConnectionOptions& Value) { ConnectionOptions_ = Value; }
-    TIBCompareOptions& GetIBCompareOptions() { return IBCompareOptions_; }
-    void SetIBCompareOptions(const TIBCompareOptions& Value) { IBCompareOptions_ = Value; }
-    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return MSSQLCompareOptions_; }
-    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& Value) { MSSQLCompareOptions_ = Value; }
-    TMySQLCompareOptions& GetMySQLCompareOptions() { return MySQLCompareOptions_; }
-    void SetMySQLCompareOptions(const TMySQLCompareOptions& Value) { MySQLCompareOptions_ = Value; }
-    TASACompareOptions& GetASACompareOptions() { return ASACompareOptions_; }
-    void SetASACompareOptions(const TASACompareOptions& Value) { ASACompareOptions_ = Value; }
-    TASECompareOptions& GetASECompareOptions() { return ASECompareOptions_; }
-    void SetASECompareOptions(const TASECompareOptions& Value) { ASECompareOptions_ = Value; }
-    TOracleCompareOptions& GetOracleCompareOptions() { return OracleCompareOptions_; }
-    void SetOracleCompareOptions(const TOracleCompareOptions& Value) { OracleCompareOptions_ = Value; }
-    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return PGSQLCompareOptions_; }
-    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& Value) { PGSQLCompareOptions_ = Value; }
-    TDB2CompareOptions& GetDB2CompareOptions() { return DB2CompareOptions_; }
-    void SetDB2CompareOptions(const TDB2CompareOptions& Value) { DB2CompareOptions_ = Value; }
+    /// The eight compare-option objects (their accessors come with TCompareOptionsAccess).
+    TCompareOptionsSet& CompareOptions() { return CompareOptions_; }
+    const TCompareOptionsSet& CompareOptions() const { return CompareOptions_; }
 
     TLogNextLineEvent OnLogNextLine;
     TProgressUpdateEvent OnProgressUpdate;
@@ -949,14 +989,7 @@ private:
     bool ShowFullLog_ = true;
     TStringList LogList_;
     TConnectionOptions ConnectionOptions_;
-    TIBCompareOptions IBCompareOptions_;
-    TMSSQLCompareOptions MSSQLCompareOptions_;
-    TMySQLCompareOptions MySQLCompareOptions_;
-    TASACompareOptions ASACompareOptions_;
-    TASECompareOptions ASECompareOptions_;
-    TOracleCompareOptions OracleCompareOptions_;
-    TPgSQLCompareOptions PGSQLCompareOptions_;
-    TDB2CompareOptions DB2CompareOptions_;
+    TCompareOptionsSet CompareOptions_;
     TCustomExtract* ExtractorMaster_ = nullptr;
     TCustomExtract* ExtractorTarget_ = nullptr;
 };

@@ -74,6 +74,8 @@ std::string IBDefinition(const TColumnAttrs& c, const TColumnTextContext& x) {
     if (c.ReturnsParameter != 0) return s;
     if (c.ByDescriptor) s += " BY DESCRIPTOR";
     if (c.ByValue) s += " BY VALUE";
+    if (c.ByNull && x.ParentKind == TColumnParentKind::cpExternalFunction && WritesStoredClauses(x.ServerVersion))
+        s += " NULL";
     const bool routineParam = IsRoutineParam(x);
     if (!c.CharSetName.empty() && c.DataType != DomainDataType && !IsComputed(x) && WritesCharSets(c, x) &&
         !(SameText(c.CharSetName, x.DBCharSet) && c.CollationName.empty()))
@@ -432,12 +434,6 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
             if (code == 44 || code == 76) s += "(" + Num(c.Length) + ")";
             if ((code == 19 || code == 20) && c.WithTimeZone) s += " WITH TIME ZONE";
         }
-        if (!c.Dimensions.empty()) {
-            s += " [";
-            for (std::size_t i = 0; i < c.Dimensions.size(); ++i)
-                s += (i ? ", " : "") + Num(c.Dimensions[i].first) + ":" + Num(c.Dimensions[i].second);
-            s += "]";
-        }
     }
     if (code == 41) {
         if (c.SubType != 0) s += " SUB_TYPE " + Num(c.SubType);
@@ -449,6 +445,13 @@ std::string ColumnTypeText(const TColumnAttrs& c, const TColumnTextContext& x) {
     if (code == 7 && c.Precision != 0 && c.Precision != 34) s += "(" + Num(c.Precision) + ")";
     // Dialect 1 knows only DATE, which holds date and time.
     if (x.DatabaseType == dbInterBase && x.SQLDialect != 3 && (code == 19 || code == 20)) s = "DATE";
+    // The bounds follow the whole type, its precision and scale included: NUMERIC(9,2) [1:5].
+    if (x.DatabaseType == dbInterBase && !c.Dimensions.empty()) {
+        s += " [";
+        for (std::size_t i = 0; i < c.Dimensions.size(); ++i)
+            s += (i ? ", " : "") + Num(c.Dimensions[i].first) + ":" + Num(c.Dimensions[i].second);
+        s += "]";
+    }
     // A PostgreSQL array stays an array when its type changes.
     if (x.DatabaseType == dbPostgreSQL) s += PGDimensions(c);
     return s;
@@ -467,7 +470,7 @@ bool SameTypeTextInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
 bool SameIBDefinitionInputs(const TColumnAttrs& a, const TColumnAttrs& b) {
     return SameTypeTextInputs(a, b) && a.Nullable == b.Nullable && a.Identity == b.Identity &&
            a.TypeOf == b.TypeOf && a.ParamDirection == b.ParamDirection && a.ByValue == b.ByValue &&
-           a.ByDescriptor == b.ByDescriptor && a.DefaultValue == b.DefaultValue &&
+           a.ByDescriptor == b.ByDescriptor && a.ByNull == b.ByNull && a.DefaultValue == b.DefaultValue &&
            a.CharSetName == b.CharSetName && a.CollationName == b.CollationName &&
            a.CheckText == b.CheckText && a.DefaultSource == b.DefaultSource && a.CheckSource == b.CheckSource;
 }
@@ -610,6 +613,7 @@ using enum TIBSQLServerVersionType;
 constexpr std::uint8_t CodeInteger = 1, CodeBigint = 2, CodeFloat = 3, CodeDouble = 4, CodeDoubleAlias = 10;
 constexpr std::uint8_t CodeVarchar = 14, CodeChar = 15, CodeDate = 18, CodeTime = 19, CodeTimestamp = 20;
 constexpr std::uint8_t CodeBlob = 41, CodeNumeric = 46, CodeDecimal = 47, CodeSmallint = 54, CodeCString = 56;
+constexpr std::uint8_t CodeBoolean = 96;
 
 // The type a column stands for: its own, or its domain's (nullptr when the domain is not found).
 const TColumnAttrs* ResolvedType(const TFldData& f) {
@@ -653,9 +657,44 @@ int ScaleOf(const TColumnAttrs& a) {
     return a.DataType == CodeNumeric || a.DataType == CodeDecimal ? a.Scale : 0;
 }
 
+// The characters the server demands of a text column that takes the values of a column of another
+// type (its longest value as text, sign and decimal point included); 0 when it sets no bound.
+int TextLengthOf(const TColumnAttrs& a) {
+    const std::uint8_t code = StorageOf(a) != 0 ? StorageOf(a) : a.DataType;
+    const int point = ScaleOf(a) != 0 ? 1 : 0;
+    switch (code) {
+    case CodeSmallint:
+        return 6 + point;
+    case CodeInteger:
+        return 11 + point;
+    case CodeBigint:
+        return 20 + point;
+    case CodeFloat:
+        return 15;
+    case CodeDouble:
+    case CodeDoubleAlias:
+        return 24;
+    case CodeDate:
+        return 10;
+    case CodeTime:
+        return 13;
+    case CodeTimestamp:
+        return 25;
+    default:
+        return 0;
+    }
+}
+
 // Whether a column of type Old may not become New (codes as compared: NUMERIC/DECIMAL by storage).
 bool ForbiddenChange(std::uint8_t Old, std::uint8_t New) {
+    // The server converts a BOOLEAN to nothing and nothing to a BOOLEAN, a TIME only to text and
+    // a DATE not to a TIME.
+    if (Old == CodeBoolean || New == CodeBoolean) return true;
     switch (Old) {
+    case CodeTime:
+        return !In(New, {CodeVarchar, CodeChar});
+    case CodeDate:
+        return New == CodeTime;
     case CodeDouble:
     case CodeDoubleAlias:
     case CodeBlob:
@@ -801,8 +840,12 @@ int CompareColumnTypes(const TFldData& New, const TFldData& Old) {
         const std::uint8_t ne = StorageOf(*n) != 0 ? StorageOf(*n) : nc;
         const std::uint8_t oe = StorageOf(*o) != 0 ? StorageOf(*o) : oc;
         result = ForbiddenChange(oe, ne) ? -1 : 1;
+        // A number or a date becomes text only in a column long enough for each of its values.
+        if (result > 0 && (nc == CodeVarchar || nc == CodeChar) && n->Length < TextLengthOf(*o)) result = -1;
     }
-    if (DimensionsDiffer(*n, *o)) return -1;
+    // The server changes no type of an array: it takes no bounds in ALTER ... TYPE.
+    if (DimensionsDiffer(*n, *o) || (result != 0 && (!n->Dimensions.empty() || !o->Dimensions.empty())))
+        return -1;
     return result;
 }
 
@@ -863,7 +906,7 @@ void AlterIBColumnType(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* M
             ConvertIBColumnType(Comparer, Table, Master, Target);
         } else {
             built = true;
-            if (!DimensionsDiffer(*Master, *Target))
+            if (Master->Dimensions.empty() && Target->Dimensions.empty())
                 a.Add(alter);
             else
                 a.Comment("Array conversion not supported:\r\n" + alter);
@@ -1139,8 +1182,10 @@ void AlterIBColumn(TCustomSchemalyst* Comparer, TTblData* Table, TFldData* Maste
     // 9. Fields defined by different domains of code 0: noted only.
     if (m->DataType == 0 && t->DataType == 0 && m->DomainName != t->DomainName)
         a.Log("-- Table: " + a.tbl + " Field: " + a.col + " [Domain-defined Field's difference]", nullptr);
-    // 10. Nullability.
-    if (m->Nullable != t->Nullable && !m->IsComputed()) {
+    // 10. Nullability. An identity column stays NOT NULL on Firebird: what makes the master's
+    // column nullable is its lost identity, noted below.
+    if (m->Nullable != t->Nullable && !m->IsComputed() &&
+        !(version >= st_Firebird_30 && t->Identity && m->Nullable)) {
         a.Comment("Alter Field (Null / Not Null)...");
         if (version >= st_Firebird_30) {
             Header = true;

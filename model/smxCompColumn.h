@@ -162,6 +162,7 @@ struct TColumnAttrs {
     bool TypeOf = false;                        ///< Firebird TYPE OF a domain
     std::uint8_t ParamDirection = 0;            ///< 0 none, 1 in, 2 out, 3 inout
     bool ByValue = false, ByDescriptor = false; ///< external-function argument passing
+    bool ByNull = false; ///< external-function argument that passes a NULL as a null pointer ("NULL")
     bool WithTimeZone = false, WithLocalTimeZone = false;
     bool Unsigned = false, Zerofill = false; ///< MySQL
     std::int32_t Length = 0;                 ///< length in characters (bytes for binary types); -1 = MAX

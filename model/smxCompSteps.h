@@ -25,6 +25,14 @@ struct TStepContext {
 /// The comparer's master and target containers, its executor and its compared kinds.
 TStepContext StepContextOf(TCustomSchemalyst* Comparer);
 
+/// A step written for given containers, executor and compared kinds, run on the comparer's: every
+/// step of the comparer's sequence then takes the comparer alone.
+template <void (*Step)(TCustomObjs*, TCustomObjs*, TCustomSQLExec*, TCmpObjSetType)>
+void OnComparer(TCustomSchemalyst* Comparer) {
+    const TStepContext c = StepContextOf(Comparer);
+    Step(c.Master, c.Target, c.Exec, c.CompareObjects);
+}
+
 /// The header comment of a step: written (through the first object's FormatComment) before the
 /// first statement, and followed by an empty-line comment when the step ends, if it was written.
 class TStepComment {

@@ -15,6 +15,8 @@ public:
     explicit TCnvData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TCnvData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olConversions; }
+
     /// "CREATE [DEFAULT ]CONVERSION schema.name FOR 'source' TO 'target' FROM schema.function".
     std::string GetCreateSQL() const override;
     /// "DROP CONVERSION schema.name".

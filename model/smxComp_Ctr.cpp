@@ -37,6 +37,8 @@ std::string ActionWord(std::uint8_t Action) {
         return "SET DEFAULT";
     case raSetNull:
         return "SET NULL";
+    case raNoAction:
+        return "NO ACTION";
     default:
         return {};
     }
@@ -114,15 +116,19 @@ std::string TCtrData::Q(std::string_view Name) const {
 
 std::string TCtrData::GetColumnsText() const {
     std::string s;
-    for (int i = 0; i < Columns.Count(); ++i)
-        s += (i > 0 ? ", " : "") + Q(Columns[i]);
+    for (int i = 0; i < Columns.Count(); ++i) {
+        if (i > 0) s += ", ";
+        s += Q(Columns[i]);
+    }
     return s;
 }
 
 std::string TCtrData::GetRefColumnsText() const {
     std::string s;
-    for (int i = 0; i < RefColumns.Count(); ++i)
-        s += (i > 0 ? ", " : "") + Q(RefColumns[i]);
+    for (int i = 0; i < RefColumns.Count(); ++i) {
+        if (i > 0) s += ", ";
+        s += Q(RefColumns[i]);
+    }
     return s;
 }
 
@@ -155,7 +161,9 @@ std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
     case ctForeignKey: {
         s += "FOREIGN KEY ";
         if (t == dbSybaseASA && !RoleName.empty()) s += Q(RoleName) + " ";
-        s += "(" + GetColumnsText() + ") REFERENCES ";
+        s += '(';
+        s += GetColumnsText();
+        s += ") REFERENCES ";
         if (t == dbSybaseASA)
             s += Q(RefOwner) + "." + Q(RefTableName);
         else if (t == dbMSSQL)
@@ -164,7 +172,11 @@ std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
             s += Q(parent) + "." + Q(RefTableName);
         else
             s += Q(RefTableName);
-        if (RefColumns.Count() > 0) s += " (" + GetRefColumnsText() + ")";
+        if (RefColumns.Count() > 0) {
+            s += " (";
+            s += GetRefColumnsText();
+            s += ')';
+        }
         if (t == dbPostgreSQL) {
             if (MatchType == 1) s += " MATCH FULL";
             if (MatchType == 2) s += " MATCH PARTIAL";
@@ -196,13 +208,19 @@ std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
         s += "PRIMARY KEY ";
         if (t == dbSybaseASA && Clustered) s += "CLUSTERED ";
         if (t == dbMSSQL && !Clustered) s += "NONCLUSTERED ";
-        s += "(" + GetColumnsText() + ")" + UsingIndexClause();
+        s += '(';
+        s += GetColumnsText();
+        s += ')';
+        s += UsingIndexClause();
         break;
     case ctUnique:
         s += "UNIQUE ";
         if (t == dbMSSQL && Clustered) s += "CLUSTERED ";
         if (t == dbMySQL && !IndexName.empty()) s += IndexName + " ";
-        s += "(" + GetColumnsText() + ")" + UsingIndexClause();
+        s += '(';
+        s += GetColumnsText();
+        s += ')';
+        s += UsingIndexClause();
         break;
     case ctReferences:
         s += "REFERENCES " + Q(RefTableName);
@@ -234,7 +252,9 @@ std::string TCtrData::GetCreateSQL() const {
         if (!GetName().empty()) s += " CONSTRAINT " + Q(GetName());
         return s + " NOT NULL)";
     }
-    return s + " ADD " + GetDefinitionSQL(false);
+    s += " ADD ";
+    s += GetDefinitionSQL(false);
+    return s;
 }
 
 std::string TCtrData::GetFullName() const {
@@ -560,6 +580,15 @@ void CreateConstraints(TCustomSchemalyst* Comparer, std::uint8_t Types) {
         }
     }
     if (lastHeader) exec->AddComment("\r\n");
+}
+
+void CreateConstraintsButDefaults(TCustomSchemalyst* Comparer) {
+    CreateConstraints(Comparer, 223);
+}
+
+void CreateDefaultConstraints(TCustomSchemalyst* Comparer) {
+    if (Comparer && !(Comparer->GetCompareObjects() * ConstraintCmpObjTypes).empty())
+        CreateConstraints(Comparer, 32);
 }
 
 } // namespace smx

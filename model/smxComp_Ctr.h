@@ -31,6 +31,8 @@ inline constexpr std::uint8_t raRestrict = 1;
 inline constexpr std::uint8_t raCascade = 2;
 inline constexpr std::uint8_t raSetDefault = 3;
 inline constexpr std::uint8_t raSetNull = 4;
+/// NO ACTION as stated: Firebird keeps it apart from the RESTRICT of a key without an action.
+inline constexpr std::uint8_t raNoAction = 5;
 
 /// A table constraint. Kind dboConstraint until its type is set (SetConstraintType). The inherited
 /// source text is a check's condition (with its parentheses) or a default's value; OverrideName is
@@ -42,6 +44,8 @@ public:
     explicit TCtrData(TCustomObjs* AOwner = nullptr);
     ~TCtrData() override;
     SMX_CLASSNAME(TCtrData)
+
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olConstraints; }
 
     std::string GetTableName() const override { return TableName; }
     /// The name; else the alternative name; else the ADD text.
@@ -153,5 +157,9 @@ void DropConstraints(TCustomSchemalyst* Comparer);
 /// Creates the missing master constraints of the types in Types (bit n = type n), in seven passes:
 /// not-null checks, MS SQL defaults, primary keys, unique keys, foreign keys, checks, defaults.
 void CreateConstraints(TCustomSchemalyst* Comparer, std::uint8_t Types);
+/// CreateConstraints with every type but defaults (223).
+void CreateConstraintsButDefaults(TCustomSchemalyst* Comparer);
+/// CreateConstraints with the default type alone (32), when any constraint kind is compared.
+void CreateDefaultConstraints(TCustomSchemalyst* Comparer);
 
 } // namespace smx

@@ -15,6 +15,8 @@ public:
     explicit TDefData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TDefData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olDefaults; }
+
     /// MS SQL: "CREATE DEFAULT [name] AS expression", or the stored DDL text (CachedSQL) when the
     /// expression is empty; every other type: "CREATE DEFAULT " + quoted name + " AS " + expression.
     std::string GetCreateSQL() const override;

@@ -313,7 +313,13 @@ private:
             // Firebird 3 and later reset the character set too: the master's is always stated.
             const bool keep = WritesStoredClauses(version_);
             const bool tail = !m_.CharSetName.empty() && (changed || keep);
-            if (type != t_.GetColumnTypeText() || changed) {
+            if (type != t_.GetColumnTypeText() && CompareColumnTypes(m_, t_) < 0) {
+                // A type the server would refuse (narrower, or an array) is named, not written.
+                const std::string text = "WARNING:\r\nCannot perform safe conversion of domain " + q_ +
+                                         " datatype from " + t_.GetColumnTypeText() + " to " + type;
+                Comment(text);
+                Note(text, nullptr);
+            } else if (type != t_.GetColumnTypeText() || changed) {
                 TStatement* st = Add("ALTER DOMAIN " + q_ + " TYPE " + type +
                                      (tail ? " CHARACTER SET " + m_.CharSetName : std::string()));
                 Note("Domain " + q_ + ": DataType conversion " + t_.GetDefinitionSQL() + " -> " + type, st);

@@ -49,6 +49,8 @@ public:
     ~TDmnData() override;
     SMX_CLASSNAME(TDmnData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olDomains; }
+
     /// The plain name.
     std::string GetDisplayName() const override { return GetName(); }
     std::string GetCreateSQL() const override;

@@ -18,6 +18,8 @@ public:
     explicit TExcData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TExcData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olExceptions; }
+
     /// "CREATE EXCEPTION " + quoted name + " " + the message as a string literal.
     std::string GetCreateSQL() const override;
     /// "ALTER EXCEPTION " + quoted name + " " + the message as a string literal.
@@ -49,6 +51,8 @@ class TEvtData : public TDbObj {
 public:
     explicit TEvtData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TEvtData)
+
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olEvents; }
 
     /// CREATE EVENT with its type, condition, schedules, ENABLE/DISABLE, location and handler.
     std::string GetCreateSQL() const override;

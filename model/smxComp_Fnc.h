@@ -20,6 +20,8 @@ public:
     ~TUdfData() override;
     SMX_CLASSNAME(TUdfData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olFunctions; }
+
     /// DECLARE EXTERNAL FUNCTION with its parameters, RETURNS line, entry point and module.
     std::string GetCreateSQL() const override;
     /// Before the drop: views over the function and computed columns that call it are dropped.

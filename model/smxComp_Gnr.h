@@ -23,6 +23,8 @@ public:
     ~TGnrData() override;
     SMX_CLASSNAME(TGnrData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olGenerators; }
+
     /// CREATE SEQUENCE (Oracle, MS SQL, PostgreSQL; Firebird 3 and 4 with a start value or an
     /// increment: CREATE SEQUENCE name START WITH s INCREMENT BY i) or CREATE GENERATOR.
     std::string GetCreateSQL() const override;

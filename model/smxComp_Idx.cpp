@@ -261,7 +261,9 @@ void AlterIndices(TCustomSchemalyst* Comparer) {
                 TStatType::stStatement, m->GetName(), TDbObject::dboIndex, TDbOperation::odbAlter);
             p->Active = m->Active;
         }
-        if (descriptions && m->GetDescription() != p->GetDescription()) exec->AddDescription(m);
+        // A recreated index has lost its description.
+        if (descriptions && (m->GetDescription() != p->GetDescription() || (!equal && !m->GetDescription().empty())))
+            exec->AddDescription(m);
     }
 }
 

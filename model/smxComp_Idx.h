@@ -26,6 +26,8 @@ public:
     ~TIdxData() override;
     SMX_CLASSNAME(TIdxData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olIndices; }
+
     std::string GetTableName() const override { return TableName; }
     /// MySQL: table + "." + name; every other type the inherited key.
     std::string GetFullName() const override;

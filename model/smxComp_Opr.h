@@ -19,6 +19,8 @@ public:
     explicit TOprData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TOprData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olOperators; }
+
     /// The list key.
     std::string GetDisplayName() const override { return GetFullName(); }
     /// schema + "." + name + " " + the argument types, unquoted.
@@ -62,6 +64,8 @@ class TOpcData : public TDbObj {
 public:
     explicit TOpcData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TOpcData)
+
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olOperatorClasses; }
 
     /// The list key.
     std::string GetDisplayName() const override { return GetFullName(); }

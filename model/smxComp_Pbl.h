@@ -31,6 +31,8 @@ public:
     explicit TPblData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TPblData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olPublications; }
+
     /// "CREATE PUBLICATION owner.name (" + one article per line + ")".
     std::string GetCreateSQL() const override;
     /// "DROP PUBLICATION owner.name".

@@ -27,6 +27,8 @@ public:
     explicit TPkgData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TPkgData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olPackages; }
+
     /// The header text; with a body, then the terminator line ("^" for InterBase, "/" for other
     /// types) and the body text.
     std::string GetCreateSQL() const override;

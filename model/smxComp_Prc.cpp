@@ -418,6 +418,15 @@ std::string TPrcData::GetEmptyAlterSQL() const {
            RoutineParamsText(*this, true) + " AS\r\n" + EmptyRoutineBody();
 }
 
+void TPrcData::AddCreatedDescriptions(TCustomSQLExec& Exec) {
+    TDbObj::AddCreatedDescriptions(Exec);
+    if (!GetDescription().empty()) Exec.AddDescription(this);
+    for (const TStringList* params : {&InputParams, &OutputParams})
+        for (int i = 0; i < params->Count(); ++i)
+            if (auto* p = dynamic_cast<TDbObj*>(params->Objects(i)))
+                if (!p->GetDescription().empty()) Exec.AddDescription(p);
+}
+
 void TPrcData::EmptyBody(bool Emit) {
     if (!GetExists()) return;
     // MySQL has no statement that gives an existing routine another body: the routine is dropped,

@@ -24,6 +24,8 @@ public:
     explicit TPrcData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TPrcData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olProcedures; }
+
     /// The list key (PostgreSQL: schema.name(input types); MS SQL: name;number).
     std::string GetFullName() const override;
     std::string GetDisplayName() const override { return GetFullName(); }
@@ -56,6 +58,8 @@ public:
     /// compare text's source. MySQL, which cannot alter a routine's body, drops the existing
     /// routine instead when Emit is set (DropWithDependents) and empties its compare text.
     void EmptyBody(bool Emit) override;
+    /// The routine's own description and those of its parameters.
+    void AddCreatedDescriptions(TCustomSQLExec& Exec) override;
     /// The body that does nothing, in the effective dialect. PostgreSQL: one its language (SQL,
     /// PL/pgSQL) accepts for the declared result; empty for a routine without a body.
     std::string EmptyRoutineBody() const;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/smxCompSteps.h"
+#include "model/smxComp_Tbl.h"
 #include "platform/smxStrUtils.h"
 
 namespace smx {
@@ -230,6 +231,9 @@ std::string TRolData::GetDropSQL() const {
 TGntData::TGntData(TCustomObjs* AOwner) : TDbObj(AOwner) {
     SetKind(dboGrant);
     Columns.SetCaseSensitive(true);
+    // Kept in one order whatever order a script or the server's privilege rows give: the columns
+    // are part of the grant's text and key.
+    Columns.SetSorted(true);
 }
 
 std::string TGntData::Quote(std::string_view Name, TIBSQLDialectType Dialect) const {
@@ -559,24 +563,106 @@ void DropGrants(TCustomSchemalyst* Comparer) {
         if (!t || !Admitted(*t, c.CompareObjects) || !t->GetExists()) continue;
         const std::string text = t->GetCreateSQL();
         if (t->GetPartner() && t->GetPartner()->GetCreateSQL() == text) continue;
+        // A column dropped by this script took its privileges with it: the REVOKE names the others.
+        TGntData kept(t->GetOwner());
+        if (t->Columns.Count() > 0 && t->ObjectKind == dboTable) {
+            auto* table = dynamic_cast<TTblData*>(c.Target->FindObject(TObjsList::olTables, t->ObjectName));
+            for (int k = 0; k < t->Columns.Count(); ++k)
+                if (const TFldData* f = table ? table->FindField(t->Columns[k]) : nullptr;
+                    !f || f->GetExists())
+                    kept.Columns.Add(t->Columns[k]);
+            if (kept.Columns.Count() == 0) {
+                t->SetExists(false);
+                continue;
+            }
+            if (kept.Columns.Count() < t->Columns.Count()) {
+                kept.Privileges = t->Privileges;
+                kept.ObjectName = t->ObjectName;
+                kept.ObjectKind = t->ObjectKind;
+                kept.GranteeName = t->GranteeName;
+                kept.GranteeKind = t->GranteeKind;
+                kept.CompareKind = t->CompareKind;
+                kept.GrantOption = t->GrantOption;
+            }
+        }
         c.Exec->AddComment(t->FormatComment("DROP: -- " + text));
         if (!t->IsWritable()) {
             c.Exec->AddComment(t->FormatComment(t->GetDropSQL() + ": needs Firebird 3.0 or later") + "\r\n");
             t->SetExists(false);
             continue;
         }
-        c.Exec->AddStatement(t->GetDropSQL(), TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop,
-                             "", "");
+        const TGntData* revoked = kept.Privileges != 0 ? &kept : t;
+        c.Exec->AddStatement(revoked->GetDropSQL(), TStatType::stStatement, text, dboGrant,
+                             TDbOperation::odbDrop, "", "");
         // Revoking the option leaves the privilege; unless the master keeps the privilege without
         // the option, it is revoked as well.
         if (t->GrantOption && (t->ObjectKind != dboUnknown || t->IsDDLRight()) &&
             !FindByKey(c.Master, TObjsList::olGrants, t->KeyWithoutOption())) {
             const TIBServerOptions* ib = t->GetIBServerOptions();
-            c.Exec->AddStatement(t->RevokeText(ib ? ib->GetSQLDialect() : 3, false), TStatType::stStatement,
-                                 text, dboGrant, TDbOperation::odbDrop, "", "");
+            c.Exec->AddStatement(revoked->RevokeText(ib ? ib->GetSQLDialect() : 3, false),
+                                 TStatType::stStatement, text, dboGrant, TDbOperation::odbDrop, "", "");
         }
         t->SetExists(false);
     }
+}
+
+// ===================================================================================================
+// The container's grant list: merging and the name index read the grant's own fields, so they live
+// with the grant.
+
+TGntData* TCustomObjs::MergeGrants(TGntData* G) {
+    if (!G) return nullptr;
+    TStringList& grants = Grants();
+    for (int i = 0; i < grants.Count(); ++i) {
+        auto* e = dynamic_cast<TGntData*>(grants.Objects(i));
+        if (!e || e == G) continue;
+        if (e->ObjectName != G->ObjectName || e->GranteeName != G->GranteeName ||
+            e->GrantOption != G->GrantOption || e->MetadataClass != G->MetadataClass)
+            continue;
+        if (e->Columns.Count() == 0 && G->Columns.Count() == 0) {
+            e->Privileges |= G->Privileges;
+            return nullptr;
+        }
+        if (e->Privileges == G->Privileges && e->Columns.Count() > 0 && G->Columns.Count() > 0) {
+            for (int c = 0; c < G->Columns.Count(); ++c) {
+                bool present = false;
+                for (int d = 0; d < e->Columns.Count() && !present; ++d)
+                    present = e->Columns[d] == G->Columns[c];
+                if (!present) e->Columns.Add(G->Columns[c]);
+            }
+            return nullptr;
+        }
+    }
+    const std::string key = G->GetFullName();
+    if (File(TObjsList::olGrants, key, G) < 0) {
+        // A distinct grant under a taken key would vanish without a word.
+        const std::string text = "Grant not filed, its key is taken: " + key;
+        if (Structure_ && Structure_->GetExtractor())
+            Structure_->GetExtractor()->GetMsgManager().AddMessage(text, 1);
+        DoLogNextLine(text);
+        return nullptr;
+    }
+    return G;
+}
+
+void TCustomObjs::FindGrants(std::string_view Name, std::vector<TGntData*>& OnObject,
+                             std::vector<TGntData*>& HeldBy) {
+    TStringList& grants = Grants();
+    const bool fold = !grants.GetCaseSensitive();
+    auto keyOf = [fold](std::string_view s) { return fold ? UpperCase(s) : std::string(s); };
+    if (!grantIndex_) {
+        grantIndex_ = std::make_unique<GrantIndex>();
+        for (int i = 0; i < grants.Count(); ++i)
+            if (auto* g = dynamic_cast<TGntData*>(grants.Objects(i))) {
+                if (!g->ObjectName.empty()) grantIndex_->byObject.emplace(keyOf(g->ObjectName), g);
+                if (!g->GranteeName.empty()) grantIndex_->byGrantee.emplace(keyOf(g->GranteeName), g);
+            }
+    }
+    const std::string key = keyOf(Name);
+    for (auto [it, end] = grantIndex_->byObject.equal_range(key); it != end; ++it)
+        OnObject.push_back(it->second);
+    for (auto [it, end] = grantIndex_->byGrantee.equal_range(key); it != end; ++it)
+        HeldBy.push_back(it->second);
 }
 
 } // namespace smx

@@ -17,6 +17,8 @@ public:
     explicit TRolData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TRolData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olRoles; }
+
     /// "Role: ", "Login: " or "User: " + name: the three kinds never share a key.
     std::string GetFullName() const override;
     /// sp_addlogin/sp_addapprole/sp_addrole (MS SQL), the guarded blocks of Sybase ASE, else
@@ -49,6 +51,8 @@ class TGntData : public TDbObj {
 public:
     explicit TGntData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TGntData)
+
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olGrants; }
 
     /// The CREATE text at SQL dialect 1 (Oracle adds the columns and the option its text leaves out).
     std::string GetFullName() const override;
@@ -92,11 +96,6 @@ private:
     std::string PrivilegePart(TIBSQLDialectType Dialect) const;
     std::string GranteePart(TIBSQLDialectType Dialect) const;
 };
-
-/// The script has just dropped Obj: the grants on it and those it holds as a procedure, trigger,
-/// view, function, package or role grantee went with it. They are marked not existing, with their
-/// partners, so that no REVOKE is written for them and the master's grants are written again.
-void MarkGrantsOfDroppedObject(TDbObj* Obj);
 
 /// Creates the master roles, logins and users without an existing partner (three passes).
 void CreateRoles(TCustomSchemalyst* Comparer);

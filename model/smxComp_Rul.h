@@ -16,6 +16,8 @@ public:
     explicit TRulData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TRulData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olRules; }
+
     /// MS SQL: "CREATE RULE [name] AS text" (the stored DDL text, CachedSQL, without a text);
     /// PostgreSQL: "CREATE RULE name AS ON event TO schema.table DO ..."; other types: "CREATE RULE "
     /// + qualified name + " AS " + text.

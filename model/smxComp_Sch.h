@@ -15,6 +15,8 @@ public:
     explicit TSchData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TSchData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olSchemas; }
+
     /// "CREATE SCHEMA " + name; MS SQL adds " AUTHORIZATION " + owner when the owner is set and is
     /// not the schema's own name.
     std::string GetCreateSQL() const override;

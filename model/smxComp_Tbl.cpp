@@ -396,6 +396,15 @@ std::string TFldData::GetEffectiveCharSet() const {
                                     GetDatabaseType() == dbInterBase);
 }
 
+TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name) {
+    const int i = Fields.IndexOf(Name);
+    if (i < 0) return nullptr;
+    TObject* column = Fields.Objects(i);
+    // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
+    return column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
+                                                         : dynamic_cast<TDbObj*>(column);
+}
+
 void AssignColumn(TFldData& Target, const TFldData& Source) {
     static_cast<TColumnAttrs&>(Target) = static_cast<const TColumnAttrs&>(Source);
     Target.DefaultValue = Source.GetDefaultValue();
@@ -422,6 +431,10 @@ TTblData::TTblData(TCustomObjs* AOwner) : TDbObj(AOwner) {
 }
 
 TTblData::~TTblData() = default;
+
+TDbObj* TTblData::FieldObject(std::string_view Name) {
+    return ColumnNamed(Fields, Name);
+}
 
 TFldData* TTblData::AddField(std::string_view Name) {
     auto* f = new TFldData(GetOwner(), this);
@@ -676,7 +689,9 @@ bool RecreatedByAlterTables(const TTblData* m) {
     const TTblData* p = AsTable(m->GetPartner());
     if (!p || !m->Matched || m->Unchanged) return false;
     return m->GlobalTemporary != p->GlobalTemporary ||
-           (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit);
+           (m->GlobalTemporary && p->GlobalTemporary && m->OnCommit != p->OnCommit) ||
+           // An external table holds no rows of its own: it takes another file only as a new table.
+           (!m->ExternalFile.empty() && !p->ExternalFile.empty() && m->ExternalFile != p->ExternalFile);
 }
 
 } // namespace
@@ -732,6 +747,7 @@ void MatchTables(TCustomSchemalyst* Comparer) {
         if ((tt == dbInterBase || tt == dbSybaseASA || tt == dbMSSQL) &&
             (m->GlobalTemporary != p->GlobalTemporary || m->OnCommit != p->OnCommit))
             m->Unchanged = false;
+        if (tt == dbInterBase && m->ExternalFile != p->ExternalFile) m->Unchanged = false;
         for (int j = 0; j < m->FieldCount(); ++j) {
             m->PrefetchField(j + 1);
             p->PrefetchField(j + 1);
@@ -830,6 +846,16 @@ void AlterTables(TCustomSchemalyst* Comparer) {
         if (!recreate && c.Descriptions() && m->GetDescription() != p->GetDescription())
             c.Exec->AddDescription(m);
         if (recreate) Recreate(c, m, p);
+        // A table that has rows of its own becomes external, or the reverse, only by losing them:
+        // the difference is named, not made.
+        if (tt == dbInterBase && m->ExternalFile.empty() != p->ExternalFile.empty()) {
+            const std::string text = "Table " + m->QuoteName(m->GetName()) + ": EXTERNAL FILE " +
+                                     (p->ExternalFile.empty() ? "(none)" : QuotedStr(p->ExternalFile)) + " -> " +
+                                     (m->ExternalFile.empty() ? "(none)" : QuotedStr(m->ExternalFile)) +
+                                     " cannot be altered in place";
+            c.Exec->AddComment(m->FormatComment(text));
+            Comparer->GetLogList().AddObject(text, nullptr);
+        }
         if (tt == dbMySQL) {
             const std::string name = m->QuoteName(m->GetName());
             const std::string& me = m->MySQLOptions.GetEngine();

@@ -126,6 +126,8 @@ private:
 
 /// Copies every column property of Source to Target (the kind stays dboField).
 void AssignColumn(TFldData& Target, const TFldData& Source);
+/// The column named Name in a column list (by the list's own lookup); nullptr when absent.
+TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name);
 /// True when the two columns' array bounds differ in count or in any bound.
 bool DimensionsDiffer(const TFldData& A, const TFldData& B);
 
@@ -137,7 +139,10 @@ public:
     ~TTblData() override;
     SMX_CLASSNAME(TTblData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olTables; }
+
     TStringList* GetFields() override { return &Fields; }
+    TDbObj* FieldObject(std::string_view Name) override;
     void SetSkipComputed(bool Value) override { SkipComputed = Value; }
     bool GetSkipComputed() const override { return SkipComputed; }
     /// The CREATE TABLE text of the effective dialect (also what GetCreateScript gives); empty

@@ -81,6 +81,8 @@ public:
     explicit TTrgData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TTrgData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olTriggers; }
+
     std::string GetTableName() const override { return TableName; }
     /// Header of the effective dialect + body; MS SQL/ASE without a body: the stored definition.
     std::string GetCreateSQL() const override;

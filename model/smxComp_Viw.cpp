@@ -110,6 +110,10 @@ std::string TViwData::GetCreateSQL() const {
     }
 }
 
+TDbObj* TViwData::FieldObject(std::string_view Name) {
+    return ColumnNamed(Fields, Name);
+}
+
 std::string TViwData::GetDropSQL() const {
     if (Ignore) return {};
     return "DROP VIEW " + GetQualifiedObjectName();
@@ -324,7 +328,10 @@ void CreateViews(TCustomSchemalyst* Comparer) {
         header = true;
         m->CreateDependDef();
         m->SetRecreate(false);
-        if (descriptions && !m->GetDescription().empty()) exec->AddDescription(m);
+        if (descriptions) {
+            if (!m->GetDescription().empty()) exec->AddDescription(m);
+            ColumnDescriptions(exec, m);
+        }
         if (TDbObj* p = m->GetPartner()) p->CompareText = m->CompareText;
     }
     if (header) exec->AddComment("\r\n");

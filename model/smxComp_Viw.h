@@ -21,7 +21,10 @@ public:
     explicit TViwData(TCustomObjs* AOwner = nullptr);
     SMX_CLASSNAME(TViwData)
 
+    std::optional<TObjsList> GetObjsList() const override { return TObjsList::olViews; }
+
     TStringList* GetFields() override { return &Fields; }
+    TDbObj* FieldObject(std::string_view Name) override;
     /// Appends a column named Name (its table name and parent set) and returns it.
     TFldData* AddField(std::string_view Name);
 

@@ -49,21 +49,9 @@ TDbObj* ObjectAt(TStringList& list, int i) {
 
 // The kind word of a per-object file name; empty for kinds without one.
 std::string FileKindWord(const TDbObj* obj) {
-    if (dynamic_cast<const TPrcData*>(obj)) return "procedure";
-    if (dynamic_cast<const TViwData*>(obj)) return "view";
-    if (dynamic_cast<const TTrgData*>(obj)) return "trigger";
-    if (dynamic_cast<const TTblData*>(obj)) return "table";
-    if (dynamic_cast<const TIdxData*>(obj)) return "index";
-    if (dynamic_cast<const TEvtData*>(obj)) return "event";
-    if (dynamic_cast<const TDmnData*>(obj)) return "domain";
-    if (dynamic_cast<const TRolData*>(obj)) return "role";
-    if (dynamic_cast<const TGntData*>(obj)) return "grant";
-    if (dynamic_cast<const TUdfData*>(obj)) return "udf";
-    if (dynamic_cast<const TExcData*>(obj)) return "exception";
-    if (dynamic_cast<const TCtrData*>(obj)) return "constraint";
-    if (dynamic_cast<const TGnrData*>(obj)) return "generator";
-    if (dynamic_cast<const TCltData*>(obj)) return "collation";
-    return {};
+    TObjsList which{};
+    if (!TCustomObjs::ListOfObject(obj, which)) return {};
+    return std::string(ObjsListInfo[static_cast<std::size_t>(which)].FileWord);
 }
 
 // An object name as a file-name part: path separators and NULs cannot lead out of the folder.

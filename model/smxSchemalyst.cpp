@@ -13,6 +13,7 @@
 #include <typeinfo>
 #include <unordered_map>
 
+#include "model/smxCompSteps.h"
 #include "model/smxComp_Clt.h"
 #include "model/smxComp_Cnv.h"
 #include "model/smxComp_Ctr.h"
@@ -123,251 +124,30 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------------
-// The compare steps, one function per step of the sequence. A step whose object kind is not built
-// yet does nothing; it forwards to its kind's unit once that exists.
-namespace steps {
+// The compare sequence. Every step takes the comparer; the steps of the object kinds live with
+// their kinds, those written for given containers run through OnComparer.
 
-// Tables and fields.
-void MatchTables(TSchemalyst& c) {
-    smx::MatchTables(&c);
-}
-void CreateTables(TSchemalyst& c) {
-    smx::CreateTables(&c);
-}
-void AddNewColumns(TSchemalyst& c) {
-    smx::AddNewColumns(&c);
-}
-void AlterTables(TSchemalyst& c) {
-    smx::AlterTables(&c);
-}
-void DropTables(TSchemalyst& c) {
-    smx::DropTables(&c);
-}
-void UpdateColumnOrder(TSchemalyst& c) {
-    smx::UpdateColumnOrder(&c);
-}
-// Collations, schemas, conversions, operators and operator classes.
-void CreateCollations(TSchemalyst& c) {
-    smx::CreateCollations(&c);
-}
-void AlterCollations(TSchemalyst& c) {
-    smx::AlterCollations(&c);
-}
-void DropCollations(TSchemalyst& c) {
-    smx::DropCollations(&c);
-}
-void CreateSchemas(TSchemalyst& c) {
-    smx::CreateSchemas(&c);
-}
-void AlterSchemas(TSchemalyst& c) {
-    smx::AlterSchemas(&c);
-}
-void DropSchemas(TSchemalyst& c) {
-    smx::DropSchemas(&c);
-}
-void CreateConversions(TSchemalyst& c) {
-    smx::CreateConversions(&c);
-}
-void AlterConversions(TSchemalyst& c) {
-    smx::AlterConversions(&c);
-}
-void DropConversions(TSchemalyst& c) {
-    smx::DropConversions(&c);
-}
-void CreateOperators(TSchemalyst& c) {
-    smx::CreateOperators(&c);
-}
-void AlterOperators(TSchemalyst& c) {
-    smx::AlterOperators(&c);
-}
-void DropOperators(TSchemalyst& c) {
-    smx::DropOperators(&c);
-}
-void CreateOperatorClasses(TSchemalyst& c) {
-    smx::CreateOperatorClasses(&c);
-}
-void AlterOperatorClasses(TSchemalyst& c) {
-    smx::AlterOperatorClasses(&c);
-}
-void DropOperatorClasses(TSchemalyst& c) {
-    smx::DropOperatorClasses(&c);
-}
-// Rules and defaults.
-void CreateRules(TSchemalyst& c) {
-    smx::CreateRules(&c);
-}
-void AlterRules(TSchemalyst& c) {
-    smx::AlterRules(&c);
-}
-void DropRules(TSchemalyst& c) {
-    smx::DropRules(&c);
-}
-void CreateDefaults(TSchemalyst& c) {
-    smx::CreateDefaults(&c);
-}
-void AlterDefaults(TSchemalyst& c) {
-    smx::AlterDefaults(&c);
-}
-void DropDefaults(TSchemalyst& c) {
-    smx::DropDefaults(&c);
-}
-// Constraints: Types has bit n for constraint type n.
-void DropConstraints(TSchemalyst& c) {
-    smx::DropConstraints(&c);
-}
-void CreateConstraints(TSchemalyst& c, std::uint8_t Types) {
-    smx::CreateConstraints(&c, Types);
-}
-// Domains.
-void CreateDomains(TSchemalyst& c) {
-    smx::CreateDomains(&c);
-}
-void AlterDomains(TSchemalyst& c) {
-    smx::AlterDomains(&c);
-}
-void DropDomains(TSchemalyst& c) {
-    smx::DropDomains(&c);
-}
-// External functions.
-void DeclareUdfs(TSchemalyst& c) {
-    smx::DeclareUdfs(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void AlterUdfs(TSchemalyst& c) {
-    smx::AlterUdfs(&c);
-}
-void DropUdfs(TSchemalyst& c) {
-    smx::DropUdfs(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-// Triggers.
-void EmptyTriggersBeforeDrop(TSchemalyst& c) {
-    smx::EmptyTriggersBeforeDrop(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void DropTriggers(TSchemalyst& c) {
-    smx::DropTriggers(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void CreateNewTriggers(TSchemalyst& c) {
-    smx::CreateNewTriggers(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void AlterTriggers(TSchemalyst& c) {
-    smx::AlterTriggers(&c);
-}
-// Procedures.
-void DropProcedures(TSchemalyst& c) {
-    smx::DropProcedures(&c);
-}
-void CreateProcedures(TSchemalyst& c) {
-    smx::CreateProcedures(&c);
-}
-void AlterProcedures(TSchemalyst& c) {
-    smx::AlterProcedures(&c);
-}
-// Indices.
-void DropIndices(TSchemalyst& c) {
-    smx::DropIndices(&c);
-}
-void CreateIndices(TSchemalyst& c) {
-    smx::CreateIndices(&c);
-}
-void AlterIndices(TSchemalyst& c) {
-    smx::AlterIndices(&c);
-}
-// Views.
-void DropViews(TSchemalyst& c) {
-    smx::DropViews(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void CreateViews(TSchemalyst& c) {
-    smx::CreateViews(&c);
-}
-void AlterViews(TSchemalyst& c) {
-    smx::AlterViews(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-// Exceptions and events.
-void DropExceptions(TSchemalyst& c) {
-    smx::DropExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void CreateExceptions(TSchemalyst& c) {
-    smx::CreateExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void AlterExceptions(TSchemalyst& c) {
-    smx::AlterExceptions(c.GetMasterObjs(), c.GetTargetObjs(), c.GetSQLExec(), c.GetCompareObjects());
-}
-void CreateEvents(TSchemalyst& c) {
-    smx::CreateEvents(&c);
-}
-void AlterEvents(TSchemalyst& c) {
-    smx::AlterEvents(&c);
-}
-void DropEvents(TSchemalyst& c) {
-    smx::DropEvents(&c);
-}
-// Generators.
-void CreateGenerators(TSchemalyst& c) {
-    smx::CreateGenerators(&c);
-}
-void AlterGenerators(TSchemalyst& c) {
-    smx::AlterGenerators(&c);
-}
-void DropGenerators(TSchemalyst& c) {
-    smx::DropGenerators(&c);
-}
-// Packages: headers of new packages come early (routines created later may call them); drops,
-// alterations and the bodies of new packages come late.
-void CreatePackageHeaders(TSchemalyst& c) {
-    smx::CreatePackageHeaders(&c);
-}
-void DropPackages(TSchemalyst& c) {
-    smx::DropPackages(&c);
-}
-void AlterPackages(TSchemalyst& c) {
-    smx::AlterPackages(&c);
-}
-void CreatePackages(TSchemalyst& c) {
-    smx::CreatePackages(&c);
-}
-void UpdatePackageDescriptions(TSchemalyst& c) {
-    smx::UpdatePackageDescriptions(&c);
-}
-// Publications.
-void DropPublications(TSchemalyst& c) {
-    smx::DropPublications(&c);
-}
-void AlterPublications(TSchemalyst& c) {
-    smx::AlterPublications(&c);
-}
-void CreatePublications(TSchemalyst& c) {
-    smx::CreatePublications(&c);
-}
-// Roles and grants.
-void CreateRoles(TSchemalyst& c) {
-    smx::CreateRoles(&c);
-}
-void UpdateRoleDescriptions(TSchemalyst& c) {
-    smx::UpdateRoleDescriptions(&c);
-}
-void DropRoles(TSchemalyst& c) {
-    smx::DropRoles(&c);
-}
-void DropGrants(TSchemalyst& c) {
-    smx::DropGrants(&c);
-}
-void CreateGrants(TSchemalyst& c) {
-    smx::CreateGrants(&c);
+using TCompareStep = void (*)(TCustomSchemalyst*);
+
+// The comparer's own steps.
+void ScriptHeaderStep(TCustomSchemalyst* c) {
+    static_cast<TSchemalyst*>(c)->WriteScriptHeader();
+}
+void DatabaseCharsetStep(TCustomSchemalyst* c) {
+    static_cast<TSchemalyst*>(c)->CompareDatabaseCharset();
+}
+void DatabaseSettingsStep(TCustomSchemalyst* c) {
+    static_cast<TSchemalyst*>(c)->CompareDatabaseSettings();
 }
 
-} // namespace steps
-
-// Constraint types passed to CreateConstraints: every type but defaults, and defaults alone.
-constexpr std::uint8_t ConstraintTypesButDefault = 223;
-constexpr std::uint8_t ConstraintTypeDefault = 32;
-
-// One row of the sequence: it runs when any of Kinds is compared (no kind gate when empty) and the
-// target's database type is in Types (no type gate when empty). A guarded row reports the
-// exceptions of its step and lets the sequence go on.
+// One row of the sequence: its steps, in order, run when any of Kinds is compared (no kind gate
+// when empty) and the target's database type is in Types (no type gate when empty). A guarded row
+// reports the exceptions of its steps and lets the sequence go on.
 struct StepRow {
     TCmpObjSetType Kinds;
     TDatabaseSetType Types;
     bool Guarded;
-    void (*Run)(TSchemalyst&);
+    std::array<TCompareStep, 6> Steps; // the unused tail is empty
 };
 
 constexpr TCmpObjSetType Always{};
@@ -375,72 +155,63 @@ constexpr TCmpObjSetType Constraints = ConstraintCmpObjTypes;
 constexpr TCmpObjSetType Grants = GrantCmpObjTypes;
 constexpr TDatabaseSetType AnyType{};
 
+// Packages: headers of new packages come early (routines created later may call them); drops,
+// alterations and the bodies of new packages come late. Defaults are created after the first
+// procedure alteration, and only then.
 // clang-format off
 constexpr std::array<StepRow, 49> StepTable = {{
-    /*  1 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::MatchTables(c); }},
-    /*  2 */ {Always, AnyType, false, [](TSchemalyst& c) { c.WriteScriptHeader(); }},
-    /*  3 */ {Always, AnyType, false, [](TSchemalyst& c) { c.CompareDatabaseCharset(); }},
-    /*  4 */ {Always, AnyType, false, [](TSchemalyst& c) {
-                 steps::CreateCollations(c); steps::AlterCollations(c); c.CompareDatabaseSettings(); }},
-    /*  5 */ {Always, AnyType, false, [](TSchemalyst& c) { steps::CreateSchemas(c); steps::AlterSchemas(c); }},
-    /*  6 */ {Always, {dbPostgreSQL}, false, [](TSchemalyst& c) {
-                 steps::CreateConversions(c); steps::AlterConversions(c);
-                 steps::CreateOperators(c); steps::AlterOperators(c);
-                 steps::CreateOperatorClasses(c); steps::AlterOperatorClasses(c); }},
-    /*  7 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) {
-                 steps::CreateRules(c); steps::CreateDefaults(c); steps::AlterRules(c); steps::AlterDefaults(c); }},
-    /*  8 */ {Constraints, AnyType, false, [](TSchemalyst& c) { steps::DropConstraints(c); }},
-    /*  9 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::CreateDomains(c); }},
-    /* 10 */ {{coFunction}, AnyType, false, [](TSchemalyst& c) { steps::DeclareUdfs(c); }},
-    /* 11 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::EmptyTriggersBeforeDrop(c); }},
-    /* 12 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::DropProcedures(c); }},
-    /* 13 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::DropTriggers(c); }},
-    /* 14 */ {{coIndex}, AnyType, false, [](TSchemalyst& c) { steps::DropIndices(c); }},
-    /* 15 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::DropViews(c); }},
-    /* 16 */ {{coFunction}, AnyType, false, [](TSchemalyst& c) { steps::AlterUdfs(c); }},
-    /* 17 */ {{coException}, AnyType, false, [](TSchemalyst& c) { steps::DropExceptions(c); }},
-    /* 18 */ {{coFunction}, AnyType, false, [](TSchemalyst& c) { steps::DropUdfs(c); }},
-    /* 19 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::AlterDomains(c); }},
-    /* 20 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::CreateTables(c); }},
-    /* 21 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::AddNewColumns(c); steps::AlterTables(c); }},
-    /* 22 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::DropTables(c); }},
-    /* 23 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::CreateProcedures(c); }},
-    /* 23a*/ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) { steps::CreatePackageHeaders(c); }},
-    /* 24 */ {{coDomain}, AnyType, false, [](TSchemalyst& c) { steps::DropDomains(c); }},
-    /* 25 */ {{coView}, AnyType, true, [](TSchemalyst& c) { steps::CreateViews(c); }},
-    /* 26 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::AlterViews(c); }},
-    /* 27 */ {{coRule}, AnyType, false, [](TSchemalyst& c) { steps::CreateRules(c); }},
-    /* 28 */ {{coIndex}, AnyType, false, [](TSchemalyst& c) { steps::CreateIndices(c); }},
-    /* 29 */ {{coIndex}, AnyType, false, [](TSchemalyst& c) { steps::AlterIndices(c); }},
-    /* 30 */ {{coGenerator}, AnyType, false, [](TSchemalyst& c) { steps::CreateGenerators(c); }},
-    /* 31 */ {{coException}, AnyType, false, [](TSchemalyst& c) { steps::CreateExceptions(c); }},
-    /* 32 */ {{coException}, AnyType, false, [](TSchemalyst& c) { steps::AlterExceptions(c); }},
-    /* 33 */ {Constraints, AnyType, false, [](TSchemalyst& c) { steps::CreateConstraints(c, ConstraintTypesButDefault); }},
-    /* 34 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) {
-                 // Defaults are created after the first procedure alteration, and only then.
-                 steps::AlterProcedures(c);
-                 if (!(c.GetCompareObjects() * Constraints).empty()) steps::CreateConstraints(c, ConstraintTypeDefault); }},
-    /* 35 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::CreateNewTriggers(c); }},
-    /* 36 */ {{coView}, AnyType, false, [](TSchemalyst& c) { steps::CreateViews(c); }},
-    /* 37 */ {{coTrigger}, AnyType, false, [](TSchemalyst& c) { steps::AlterTriggers(c); }},
-    /* 38 */ {{coGenerator}, AnyType, false, [](TSchemalyst& c) { steps::AlterGenerators(c); steps::DropGenerators(c); }},
-    /* 39 */ {{coProcedure}, AnyType, false, [](TSchemalyst& c) { steps::AlterProcedures(c); }},
-    /* 40 */ {Always, {dbMSSQL}, false, [](TSchemalyst& c) { steps::DropDefaults(c); steps::DropRules(c); }},
-    /* 41 */ {Always, {dbInterBase, dbOracle}, false, [](TSchemalyst& c) {
-                 steps::DropPackages(c); steps::AlterPackages(c); steps::CreatePackages(c);
-                 steps::UpdatePackageDescriptions(c); }},
-    /* 42 */ {{coTable}, AnyType, false, [](TSchemalyst& c) { steps::UpdateColumnOrder(c); }},
-    /* 43 */ {{coTable}, AnyType, false, [](TSchemalyst& c) {
-                 steps::DropPublications(c); steps::AlterPublications(c); steps::CreatePublications(c); }},
-    /* 44 */ {{coRole}, AnyType, false, [](TSchemalyst& c) { steps::CreateRoles(c); steps::UpdateRoleDescriptions(c); }},
-    /* 45 */ {Always, {dbPostgreSQL}, false, [](TSchemalyst& c) {
-                 steps::DropOperatorClasses(c); steps::DropOperators(c); steps::DropConversions(c);
-                 steps::AlterRules(c); steps::DropRules(c); }},
-    /* 46 */ {Always, AnyType, false, [](TSchemalyst& c) {
-                 steps::CreateEvents(c); steps::AlterEvents(c); steps::DropEvents(c);
-                 steps::DropSchemas(c); steps::DropCollations(c); }},
-    /* 47 */ {Grants, AnyType, false, [](TSchemalyst& c) { steps::DropGrants(c); steps::CreateGrants(c); }},
-    /* 48 */ {{coRole}, AnyType, false, [](TSchemalyst& c) { steps::DropRoles(c); }},
+    /*  1 */ {Always, AnyType, false, {MatchTables}},
+    /*  2 */ {Always, AnyType, false, {ScriptHeaderStep}},
+    /*  3 */ {Always, AnyType, false, {DatabaseCharsetStep}},
+    /*  4 */ {Always, AnyType, false, {CreateCollations, AlterCollations, DatabaseSettingsStep}},
+    /*  5 */ {Always, AnyType, false, {CreateSchemas, AlterSchemas}},
+    /*  6 */ {Always, {dbPostgreSQL}, false, {CreateConversions, AlterConversions, CreateOperators, AlterOperators,
+                                            CreateOperatorClasses, AlterOperatorClasses}},
+    /*  7 */ {Always, {dbMSSQL}, false, {CreateRules, CreateDefaults, AlterRules, AlterDefaults}},
+    /*  8 */ {Constraints, AnyType, false, {DropConstraints}},
+    /*  9 */ {{coDomain}, AnyType, false, {CreateDomains}},
+    /* 10 */ {{coFunction}, AnyType, false, {OnComparer<DeclareUdfs>}},
+    /* 11 */ {{coTrigger}, AnyType, false, {OnComparer<EmptyTriggersBeforeDrop>}},
+    /* 12 */ {{coProcedure}, AnyType, false, {DropProcedures}},
+    /* 13 */ {{coTrigger}, AnyType, false, {OnComparer<DropTriggers>}},
+    /* 14 */ {{coIndex}, AnyType, false, {DropIndices}},
+    /* 15 */ {{coView}, AnyType, false, {OnComparer<DropViews>}},
+    /* 16 */ {{coFunction}, AnyType, false, {AlterUdfs}},
+    /* 17 */ {{coException}, AnyType, false, {OnComparer<DropExceptions>}},
+    /* 18 */ {{coFunction}, AnyType, false, {OnComparer<DropUdfs>}},
+    /* 19 */ {{coDomain}, AnyType, false, {AlterDomains}},
+    /* 20 */ {{coTable}, AnyType, false, {CreateTables}},
+    /* 21 */ {{coTable}, AnyType, false, {AddNewColumns, AlterTables}},
+    /* 22 */ {{coTable}, AnyType, false, {DropTables}},
+    /* 23 */ {{coProcedure}, AnyType, false, {CreateProcedures}},
+    /* 23a*/ {Always, {dbInterBase, dbOracle}, false, {CreatePackageHeaders}},
+    /* 24 */ {{coDomain}, AnyType, false, {DropDomains}},
+    /* 25 */ {{coView}, AnyType, true, {CreateViews}},
+    /* 26 */ {{coView}, AnyType, false, {OnComparer<AlterViews>}},
+    /* 27 */ {{coRule}, AnyType, false, {CreateRules}},
+    /* 28 */ {{coIndex}, AnyType, false, {CreateIndices}},
+    /* 29 */ {{coIndex}, AnyType, false, {AlterIndices}},
+    /* 30 */ {{coGenerator}, AnyType, false, {CreateGenerators}},
+    /* 31 */ {{coException}, AnyType, false, {OnComparer<CreateExceptions>}},
+    /* 32 */ {{coException}, AnyType, false, {OnComparer<AlterExceptions>}},
+    /* 33 */ {Constraints, AnyType, false, {CreateConstraintsButDefaults}},
+    /* 34 */ {{coProcedure}, AnyType, false, {AlterProcedures, CreateDefaultConstraints}},
+    /* 35 */ {{coTrigger}, AnyType, false, {OnComparer<CreateNewTriggers>}},
+    /* 36 */ {{coView}, AnyType, false, {CreateViews}},
+    /* 37 */ {{coTrigger}, AnyType, false, {AlterTriggers}},
+    /* 38 */ {{coGenerator}, AnyType, false, {AlterGenerators, DropGenerators}},
+    /* 39 */ {{coProcedure}, AnyType, false, {AlterProcedures}},
+    /* 40 */ {Always, {dbMSSQL}, false, {DropDefaults, DropRules}},
+    /* 41 */ {Always, {dbInterBase, dbOracle}, false, {DropPackages, AlterPackages, CreatePackages,
+                                                     UpdatePackageDescriptions}},
+    /* 42 */ {{coTable}, AnyType, false, {UpdateColumnOrder}},
+    /* 43 */ {{coTable}, AnyType, false, {DropPublications, AlterPublications, CreatePublications}},
+    /* 44 */ {{coRole}, AnyType, false, {CreateRoles, UpdateRoleDescriptions}},
+    /* 45 */ {Always, {dbPostgreSQL}, false, {DropOperatorClasses, DropOperators, DropConversions, AlterRules,
+                                            DropRules}},
+    /* 46 */ {Always, AnyType, false, {CreateEvents, AlterEvents, DropEvents, DropSchemas, DropCollations}},
+    /* 47 */ {Grants, AnyType, false, {DropGrants, CreateGrants}},
+    /* 48 */ {{coRole}, AnyType, false, {DropRoles}},
 }};
 // clang-format on
 
@@ -499,14 +270,7 @@ void TSchemalyst::SetUpExtractor(TCustomExtract* Extractor, TCustomDBStructure* 
     Extractor->SetDBStructure(Structure);
     Extractor->SetShowFullLog(GetShowFullLog());
     TCustomObjs* objs = Structure->GetObjs();
-    objs->GetIBServerOptions().SetIBCompareOptions(GetIBCompareOptions());
-    objs->GetASAServerOptions().SetASACompareOptions(GetASACompareOptions());
-    objs->GetASEServerOptions().SetASECompareOptions(GetASECompareOptions());
-    objs->GetMSSQLServerOptions().SetMSSQLCompareOptions(GetMSSQLCompareOptions());
-    objs->GetMySQLServerOptions().SetMySQLCompareOptions(GetMySQLCompareOptions());
-    objs->GetOracleServerOptions().SetOracleCompareOptions(GetOracleCompareOptions());
-    objs->GetDB2ServerOptions().SetDB2CompareOptions(GetDB2CompareOptions());
-    objs->GetPGSQLServerOptions().SetPGSQLCompareOptions(GetPGSQLCompareOptions());
+    CompareOptions().CopyInto(objs->ServerOptions());
     Extractor->SetExtractObjects(GetIBCompareOptions().GetExtractOnlyComparedObjects() ? GetCompareObjects()
                                                                                        : AllCmpObjTypes);
     objs->SetCompareObjects(GetCompareObjects());
@@ -1095,12 +859,16 @@ void TSchemalyst::RunSteps() {
     for (const StepRow& row : StepTable) {
         if (!row.Kinds.empty() && (GetCompareObjects() * row.Kinds).empty()) continue;
         if (!row.Types.empty() && !row.Types.contains(type)) continue;
+        auto run = [&] {
+            for (TCompareStep step : row.Steps)
+                if (step) step(this);
+        };
         if (!row.Guarded) {
-            row.Run(*this);
+            run();
             continue;
         }
         try {
-            row.Run(*this);
+            run();
         } catch (const std::exception& e) {
             DoErrorMessage(e.what());
         }
@@ -1977,6 +1745,9 @@ void TSchemalyst::ConvertToSybase() {
             c->RefOwner = "DBA";
             if (c->DeleteRule == raSetNull || c->DeleteRule == raCascade) c->DeleteRule = raNone;
             if (c->UpdateRule == raCascade) c->UpdateRule = raNone;
+            // Sybase knows no NO ACTION: its keys without an action restrict.
+            if (c->DeleteRule == raNoAction) c->DeleteRule = raNone;
+            if (c->UpdateRule == raNoAction) c->UpdateRule = raNone;
             c->RoleName = c->GetName();
             c->SetName("");
             break;

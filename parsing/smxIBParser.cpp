@@ -420,6 +420,7 @@ void TIbParser::ParseWordStatement() {
 
 void TIbParser::ParseCreate() {
     const TIBSQLServerVersionType V = ServerVersion();
+    const int Verb = Token_;
     NextToken();
     if (Token_ == tkTABLE || Token_ == tkGLOBAL) {
         const bool Global = Token_ == tkGLOBAL;
@@ -428,15 +429,15 @@ void TIbParser::ParseCreate() {
             if (!Is(tkTEMPORARY)) ExpectWord("TEMPORARY");
             NextAndExpect(tkTABLE);
         }
-        ParseCreateTable(tkCREATE, Global);
+        ParseCreateTable(Verb, Global);
     } else if (Is(tkASC) || Is(tkDESC) || Is(tkINDEX) || Is(tkUNIQUE)) {
         ParseCreateIndex();
     } else if (Is(tkPROCEDURE)) {
-        ParseRoutine(tkCREATE, false);
+        ParseRoutine(Verb, false);
     } else if (Is(tkTRIGGER)) {
         ParseTrigger(tkCREATE);
     } else if (Is(tkVIEW)) {
-        ParseView(tkCREATE);
+        ParseView(Verb);
     } else if (IsWord("PACKAGE")) {
         ParsePackage(tkCREATE);
     } else if (Is(tkROLE)) {
@@ -473,7 +474,7 @@ void TIbParser::ParseCreate() {
     } else if (Is(tkDOMAIN)) {
         ParseCreateDomain();
     } else if (Is(tkFUNCTION) && IsFirebird3Or4(V)) {
-        ParseRoutine(tkCREATE, true);
+        ParseRoutine(Verb, true);
         SkipTerminator();
     } else if (Is(tkDATABASE)) {
         NextToken();
@@ -485,7 +486,7 @@ void TIbParser::ParseCreate() {
         NextToken();
         if (!IsWord("TEMPORARY")) Error("TEMPORARY expected, but " + UpperCase(TokenText_) + " found.");
         NextAndExpect(tkTABLE);
-        ParseCreateTable(tkCREATE, true);
+        ParseCreateTable(Verb, true);
     } else if (IsWord("COLLATION") && V >= st_Firebird_21) {
         ParseCollation();
     } else if (Is(tkUSER) || IsWord("MAPPING") || IsWord("SHADOW")) {
@@ -741,6 +742,54 @@ void TIbParser::ParseSetGenerator() {
 // =====================================================================================================
 // DESCRIBE, COMMENT ON
 
+namespace {
+
+// The object kinds that DESCRIBE and COMMENT ON name by one keyword (or a second spelling read as an
+// identifier) and a plain name: the kind the statement reports and the container list its object is
+// found in. COMMENT ON FUNCTION and PROCEDURE name routines and are read apart, as are parameters,
+// fields and columns; COMMENT ON EXTERNAL FUNCTION names the FUNCTION entry.
+struct DescribedKind {
+    int Token; // 0: the word alone
+    std::string_view Word;
+    TDbObject Kind;
+    TObjsList List;
+    bool InDescribe;
+    bool InComment;
+};
+constexpr std::array<DescribedKind, 11> DescribedKinds = {{
+    {tkTRIGGER, "", dboTrigger, TObjsList::olTriggers, true, true},
+    {tkVIEW, "", dboView, TObjsList::olViews, true, true},
+    {tkTABLE, "", dboTable, TObjsList::olTables, true, true},
+    {tkPROCEDURE, "", dboProcedure, TObjsList::olProcedures, true, false},
+    {tkROLE, "", dboRole, TObjsList::olRoles, true, true},
+    {tkGENERATOR, "SEQUENCE", dboGenerator, TObjsList::olGenerators, true, true},
+    {tkINDEX, "", dboIndex, TObjsList::olIndices, true, true},
+    {tkFUNCTION, "", dboFunction, TObjsList::olFunctions, true, false},
+    {tkDOMAIN, "", dboDomain, TObjsList::olDomains, true, true},
+    {tkEXCEPTION, "", dboException, TObjsList::olExceptions, true, true},
+    {0, "PACKAGE", dboPackage, TObjsList::olPackages, false, true},
+}};
+constexpr int ExternalFunctionEntry = 7;
+static_assert(DescribedKinds[ExternalFunctionEntry].Token == tkFUNCTION);
+
+// The object a DESCRIBE or COMMENT ON names: for a role, the role (not a login or user) of exactly
+// that name; else the object filed under the name.
+TDbObj* FindDescribed(TObjs& C, TObjsList List, std::string_view Name) {
+    if (List == TObjsList::olRoles) return C.FindRole(Name);
+    return C.FindObject(List, Name);
+}
+
+} // namespace
+
+int TIbParser::DescribedKindAt(bool InComment) const {
+    for (std::size_t i = 0; i < DescribedKinds.size(); ++i) {
+        const DescribedKind& d = DescribedKinds[i];
+        if (!(InComment ? d.InComment : d.InDescribe)) continue;
+        if ((d.Token && Is(d.Token)) || (!d.Word.empty() && IsWord(d.Word))) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 void TIbParser::ParseDescribe() {
     NextToken();
     TDbObject Kind = dboUnknown;
@@ -751,36 +800,10 @@ void TIbParser::ParseDescribe() {
         Kind = K;
         Name = NextName();
     };
-    if (Is(tkTRIGGER)) {
-        Named(dboTrigger);
-        if (C) Obj = C->FindTrigger(Name);
-    } else if (Is(tkVIEW)) {
-        Named(dboView);
-        if (C) Obj = C->FindView(Name);
-    } else if (Is(tkTABLE)) {
-        Named(dboTable);
-        if (C) Obj = C->FindTable(Name);
-    } else if (Is(tkPROCEDURE)) {
-        Named(dboProcedure);
-        if (C) Obj = C->FindProcedure(Name);
-    } else if (Is(tkROLE)) {
-        Named(dboRole);
-        if (C) Obj = C->FindRole(Name);
-    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
-        Named(dboGenerator);
-        if (C) Obj = C->FindGenerator(Name);
-    } else if (Is(tkINDEX)) {
-        Named(dboIndex);
-        if (C) Obj = C->FindObject(TObjsList::olIndices, Name);
-    } else if (Is(tkFUNCTION)) {
-        Named(dboFunction);
-        if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
-    } else if (Is(tkDOMAIN)) {
-        Named(dboDomain);
-        if (C) Obj = C->FindDomain(Name);
-    } else if (Is(tkEXCEPTION)) {
-        Named(dboException);
-        if (C) Obj = C->FindException(Name);
+    if (const int k = DescribedKindAt(false); k >= 0) {
+        const DescribedKind& d = DescribedKinds[static_cast<std::size_t>(k)];
+        Named(d.Kind);
+        if (C) Obj = FindDescribed(*C, d.List, Name);
     } else if (Is(tkPARAMETER)) {
         Named(dboParam);
         NextAndExpect(tkPROCEDURE);
@@ -832,21 +855,17 @@ void TIbParser::ParseComment() {
         NextAndExpect(tkDot);
         Name = NextName();
     };
-    if (Is(tkINDEX)) {
-        Named(dboIndex);
-        if (C) Obj = C->FindObject(TObjsList::olIndices, Name);
-    } else if (Is(tkEXCEPTION)) {
-        Named(dboException);
-        if (C) Obj = C->FindException(Name);
-    } else if (Is(tkDOMAIN)) {
-        Named(dboDomain);
-        if (C) Obj = C->FindDomain(Name);
-    } else if (Is(tkGENERATOR) || IsWord("SEQUENCE")) {
-        Named(dboGenerator);
-        if (C) Obj = C->FindGenerator(Name);
-    } else if (Is(tkTABLE)) {
-        Named(dboTable);
-        if (C) Obj = C->FindTable(Name);
+    int k = -1;
+    if (Is(tkEXTERNAL)) {
+        NextAndExpect(tkFUNCTION);
+        k = ExternalFunctionEntry;
+    } else {
+        k = DescribedKindAt(true);
+    }
+    if (k >= 0) {
+        const DescribedKind& d = DescribedKinds[static_cast<std::size_t>(k)];
+        Named(d.Kind);
+        if (C) Obj = FindDescribed(*C, d.List, Name);
     } else if (Is(tkPROCEDURE) || Is(tkFUNCTION) || Is(tkPARAMETER)) {
         // [PROCEDURE | FUNCTION] [PARAMETER] [package.]routine[.parameter]: a packaged routine's
         // description belongs to its package; a function is a routine of the procedure list or
@@ -885,22 +904,6 @@ void TIbParser::ParseComment() {
         } else {
             Error("Unknown Comment-statement");
         }
-    } else if (IsWord("PACKAGE")) {
-        Named(dboPackage);
-        if (C) Obj = C->FindPackage(Name);
-    } else if (Is(tkROLE)) {
-        Named(dboRole);
-        if (C) Obj = C->FindRole(Name);
-    } else if (Is(tkTRIGGER)) {
-        Named(dboTrigger);
-        if (C) Obj = C->FindTrigger(Name);
-    } else if (Is(tkVIEW)) {
-        Named(dboView);
-        if (C) Obj = C->FindView(Name);
-    } else if (Is(tkEXTERNAL)) {
-        NextAndExpect(tkFUNCTION);
-        Named(dboFunction);
-        if (C) Obj = C->FindObject(TObjsList::olFunctions, Name);
     } else if (Is(tkCOLUMN) || IsWord("COLUMN")) {
         Dotted(dboField);
         if (C) {
@@ -1029,7 +1032,8 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
     default:
         return;
     }
-    TDbObj* Obj = C.FindObject(Which, Name);
+    // Roles are filed under "Role: " and their name.
+    TDbObj* Obj = C.FindObject(Which, Kind == dboRole ? "Role: " + Name : Name);
     if (!Obj) return;
     // What the server drops with the object: the keys, indices and triggers of a table, the
     // triggers of a view, and the privileges on and of the object.
@@ -1040,6 +1044,7 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
                 L.Delete(i);
                 delete O;
             }
+        C.ForgetListIndex(List);
     };
     if (Kind == dboTable || Kind == dboView) {
         auto OnIt = [&](const TDbObj& O) { return O.GetTableName() == Name; };
@@ -1047,13 +1052,52 @@ void TIbParser::ForgetDropped(TDbObject Kind, const std::string& Name) {
         Forget(TObjsList::olIndices, OnIt);
         Forget(TObjsList::olTriggers, OnIt);
     }
-    Forget(TObjsList::olGrants, [&](const TDbObj& O) {
-        const auto* G = dynamic_cast<const TGntData*>(&O);
-        return G && (G->ObjectName == Name || G->GranteeName == Name);
-    });
+    ForgetGrants(Name);
     TStringList& L = C.List(Which);
     if (const int At = L.IndexOfObject(Obj); At >= 0) L.Delete(At);
+    C.ForgetListIndex(Which); // what is filed next may restore the count before a look-up
     delete Obj;
+}
+
+void TIbParser::ForgetColumnPrivileges(const std::string& Table, const std::string& Column) {
+    // The server drops a column's privileges with the column; a grant left without columns goes.
+    if (!Container_) return;
+    TStringList& L = Container_->Grants();
+    std::vector<TGntData*> Changed;
+    for (int i = L.Count() - 1; i >= 0; --i)
+        if (auto* G = dynamic_cast<TGntData*>(L.Objects(i));
+            G && G->ObjectName == Table && G->Columns.IndexOf(Column) >= 0) {
+            L.Extract(i);
+            Changed.push_back(G);
+        }
+    Container_->ForgetGrantIndex();
+    Container_->ForgetListIndex(TObjsList::olGrants);
+    for (TGntData* G : Changed) {
+        G->Columns.Delete(G->Columns.IndexOf(Column));
+        if (G->Columns.Count() == 0 || Container_->MergeGrants(G) != G) delete G;
+    }
+}
+
+void TIbParser::ForgetGrants(const std::string& Name) {
+    if (!Container_) return;
+    TStringList& L = Container_->Grants();
+    for (int i = L.Count() - 1; i >= 0; --i)
+        if (auto* G = dynamic_cast<TGntData*>(L.Objects(i));
+            G && (G->ObjectName == Name || G->GranteeName == Name)) {
+            L.Delete(i);
+            delete G;
+        }
+    Container_->ForgetGrantIndex();
+    Container_->ForgetListIndex(TObjsList::olGrants);
+}
+
+void TIbParser::ForgetRecreated(TDbObj& Obj, std::initializer_list<TStringList*> Columns) {
+    // RECREATE drops the object before it defines it anew: its privileges and descriptions go.
+    ForgetGrants(Obj.GetName());
+    Obj.SetDescription("");
+    for (TStringList* L : Columns)
+        for (int i = 0; i < L->Count(); ++i)
+            if (auto* F = dynamic_cast<TDbObj*>(L->Objects(i))) F->SetDescription("");
 }
 
 void TIbParser::SkipNotCompared() {
@@ -1078,11 +1122,6 @@ void TIbParser::ParseAlterExternalFunction() {
     }
     EmitStatement(stStatement, Name, Statement_, "", odbAlter, dboFunction);
     ExpectAndNext(tkTerminator);
-}
-
-void TIbParser::ParseRevoke() {
-    Expect(tkREVOKE);
-    ReportSkipped(stStatement, "", odbDrop, dboGrant);
 }
 
 void TIbParser::ParseExecute() {
@@ -1482,7 +1521,10 @@ void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
         NextAndExpect(tkDEFAULT);
         NextAndExpect(tkAS);
         NextToken();
-        if (ExpectWord("IDENTITY")) Column->Identity = true;
+        if (ExpectWord("IDENTITY")) {
+            Column->Identity = true;
+            Column->Nullable = false; // the server makes an identity column NOT NULL
+        }
         NextToken();
         // (START WITH n) and, from Firebird 4 on, INCREMENT [BY] n: kept by the column's generator.
         if (Token_ == tkLParen) {
@@ -1528,6 +1570,9 @@ void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
             Column->Nullable = false;
             NextToken();
         } else if (Token_ == tkNULL) {
+            // After an external function's argument NULL is the way the argument is passed.
+            if (Column && Column->Parent && Column->Parent->GetKind() == TDbObject::dboFunction)
+                Column->ByNull = true;
             NextToken();
         } else if (Token_ == tkCOLLATE) {
             if (NextAndExpect(tkIdent)) Column->CollationName = TokenText_;
@@ -1618,6 +1663,12 @@ void TIbParser::ReadDefaultValue(TDbObj* /*Obj*/, std::string& Text) {
         NextAndExpect(tkString);
         End = Pos_;
         break;
+    case tkDATE:
+    case tkTIME:
+    case tkTIMESTAMP: // a typed literal: DATE '2020-01-01'
+        NextAndExpect(tkString);
+        End = Pos_;
+        break;
     default:
         Error("DEFAUT <value> error...");
         // An expression is the body parser's; here it is passed over, up to its ")" or the terminator.
@@ -1639,11 +1690,9 @@ void TIbParser::ReadDefaultValue(TDbObj* /*Obj*/, std::string& Text) {
 void TIbParser::ParseColumnList(TStringList& List) {
     Expect(tkLParen);
     do {
-        if (NextAndExpect(tkIdent)) {
-            auto* Col = new TFldData(Container_);
-            Col->SetName(TokenText_);
-            List.AddObject(Col->GetName(), Col);
-        }
+        // A key's or an index's column in a script is a bare name: a column object would hold
+        // nothing but the defaults (descending is the index's, not a column's, in InterBase).
+        if (NextAndExpect(tkIdent)) List.Add(TokenText_);
         NextToken();
     } while (Token_ == tkComma);
     ExpectAndNext(tkRParen);
@@ -1715,6 +1764,7 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
         if (Token_ == tkNO) {
             NextToken();
             if (!Is(tkACTION)) Error("Must be: ACTION");
+            *Rule = raNoAction;
         } else if (Is(tkCASCADE)) {
             *Rule = raCascade;
         } else if (Token_ == tkSET) {
@@ -1837,12 +1887,14 @@ bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
 // =====================================================================================================
 // Tables, indices, ALTER TABLE and ALTER INDEX
 
-void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
+void TIbParser::ParseCreateTable(int Verb, bool GlobalTemporary) {
     Expect(tkTABLE);
     auto Table = std::make_unique<TTblData>(Container_);
     Table->Fields.Reserve(16); // most tables: their columns without moving the list
     if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
     const std::string Name = Table->GetName();
+    // RECREATE drops a filed table first, with what goes with it, before its keys are read anew.
+    if (Verb == tkRECREATE) ForgetDropped(dboTable, Name);
     Table->GlobalTemporary = GlobalTemporary;
     if (LogWanted()) DoLogNextLine("Table: " + Name);
     CurrentTable_ = Name;
@@ -1890,6 +1942,8 @@ void TIbParser::ParseCreateTable(int /*Verb*/, bool GlobalTemporary) {
             Error("Must be: DELETE ROWS / PRESERVE ROWS.");
         NextToken();
         if (Is(tkROWS)) NextToken();
+    } else if (Table->GlobalTemporary) {
+        Table->OnCommit = 1; // the server's default: rows deleted at commit
     }
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboTable);
     FileParsed(Table.release(), TObjsList::olTables);
@@ -1968,10 +2022,12 @@ bool TIbParser::TopLevelCommaAhead() const {
 }
 
 void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
-    if (Token_ == tkTO) { // a new name
+    if (Token_ == tkTO) { // a new name, which the table's indices and keys follow
         if (const int At = Table.Fields.IndexOfObject(&F); At >= 0 && NextAndExpect(tkIdent)) {
+            const std::string Old = F.GetName();
             F.SetName(TokenText_);
             Table.Fields.SetString(At, TokenText_);
+            if (Container_) RenameKeyColumns(Table.GetName(), Old, TokenText_);
             NextToken();
         }
     } else if (Is(tkPOSITION)) { // 1-based; the columns are numbered anew in their new order
@@ -2014,6 +2070,26 @@ void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
             NextToken();
         }
     }
+}
+
+void TIbParser::RenameKeyColumns(const std::string& Table, const std::string& Old, const std::string& New) {
+    auto Rename = [&](TStringList& Columns) {
+        for (int i = 0; i < Columns.Count(); ++i)
+            if (Columns[i] == Old) {
+                Columns.SetString(i, New);
+                if (auto* C = dynamic_cast<TDbObj*>(Columns.Objects(i))) C->SetName(New);
+            }
+    };
+    TStringList& Indices = Container_->Indices();
+    for (int i = 0; i < Indices.Count(); ++i)
+        if (auto* X = dynamic_cast<TIdxData*>(Indices.Objects(i)); X && X->TableName == Table)
+            Rename(X->Columns);
+    TStringList& Keys = Container_->Constraints();
+    for (int i = 0; i < Keys.Count(); ++i)
+        if (auto* K = dynamic_cast<TCtrData*>(Keys.Objects(i))) {
+            if (K->TableName == Table) Rename(K->Columns);
+            if (K->RefTableName == Table) Rename(K->RefColumns);
+        }
 }
 
 void TIbParser::ParseCreateIndex() {
@@ -2130,9 +2206,11 @@ void TIbParser::ParseAlterTable() {
                         TObject* Key = L.Objects(At);
                         L.Delete(At);
                         delete Key;
+                        Container_->ForgetListIndex(TObjsList::olConstraints);
                     }
                 } else if (const int At = Table ? Table->Fields.IndexOf(Dropped) : -1; At >= 0) {
                     Table->Fields.Delete(At); // the list owns its columns
+                    ForgetColumnPrivileges(Name, Dropped);
                 }
             } else {
                 Error("Unknown ALTER TABLE <table-name> DROP statement");
@@ -2153,11 +2231,13 @@ void TIbParser::ParseAlterTable() {
 // Routines, packages, triggers, views
 
 void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData* Package) {
-    (void)Verb; // CREATE, ALTER and CREATE OR ALTER all define the whole routine
+    // CREATE, ALTER and CREATE OR ALTER all define the whole routine; RECREATE drops it first.
     Expect(IsFunction ? tkFUNCTION : tkPROCEDURE);
     const std::string Name = NextName();
     // A package member belongs to the package's text: it is never looked up, filed or reported.
     TPrcData* Existing = !Package && Container_ ? Container_->FindProcedure(Name) : nullptr;
+    if (Existing && Verb == tkRECREATE)
+        ForgetRecreated(*Existing, {&Existing->InputParams, &Existing->OutputParams});
     std::unique_ptr<TPrcData> Made;
     TPrcData* P = FiledOrNew(Existing, Made, Container_, Name);
     P->IsFunctionFlag = IsFunction ? 1 : 0;
@@ -2437,12 +2517,13 @@ void TIbParser::ReadDDLTriggerEvents(TTrgData* T) {
     T->DatabaseEvent = DDLTriggerEventText(Type);
 }
 
-void TIbParser::ParseView(int /*Verb*/) {
+void TIbParser::ParseView(int Verb) {
     Expect(tkVIEW);
     const std::string Name = NextName();
     // RECREATE VIEW, ALTER VIEW and CREATE OR ALTER VIEW of a filed view replace its definition in
     // place.
     TViwData* Existing = Container_ ? Container_->FindView(Name) : nullptr;
+    if (Existing && Verb == tkRECREATE) ForgetRecreated(*Existing, {&Existing->Fields});
     std::unique_ptr<TViwData> Made;
     TViwData* V = FiledOrNew(Existing, Made, Container_, Name);
     // A redefined view forgets what its old text read; columns that keep their names stay the same
@@ -2603,10 +2684,28 @@ bool TIbParser::ReadDDLRights(TGntData* G, bool All) {
     return ReadMetadataClass(G->MetadataClass);
 }
 
-void TIbParser::ParseGrant() {
-    auto G = std::make_unique<TGntData>(Container_);
-    G->Number = Line_;
-    NextToken();
+namespace {
+
+/// A grant like G for another grantee or with other privileges: the object, rights and option.
+std::unique_ptr<TGntData> CopyGrant(const TGntData& G) {
+    auto C = std::make_unique<TGntData>(G.GetOwner());
+    C->Number = G.Number;
+    C->Privileges = G.Privileges;
+    C->ObjectName = G.ObjectName;
+    C->ObjectKind = G.ObjectKind;
+    C->GrantOption = G.GrantOption;
+    C->MetadataClass = G.MetadataClass;
+    C->GranteeName = G.GranteeName;
+    C->GranteeKind = G.GranteeKind;
+    C->CompareKind = G.CompareKind;
+    for (int i = 0; i < G.Columns.Count(); ++i)
+        C->Columns.Add(G.Columns[i]);
+    return C;
+}
+
+} // namespace
+
+void TIbParser::ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntData>>& ColumnRights) {
     // A DDL right starts with CREATE, ALTER or DROP, or is ALL [PRIVILEGES] followed by a class
     // instead of ON.
     bool DDLRight = Token_ == tkCREATE || Token_ == tkALTER || Token_ == tkDROP;
@@ -2620,12 +2719,25 @@ void TIbParser::ParseGrant() {
             for (int Bit : {1, 2, 3, 4, 6})
                 G->Privileges |= std::uint64_t{1} << Bit;
     }
+    // A privilege with a column list is a grant of its own, as the server records it.
+    auto Read = [&] {
+        const std::uint64_t Before = G->Privileges;
+        if (!ReadGrantPrivilege(G)) return false;
+        if (G->Columns.Count() > 0) {
+            auto C = CopyGrant(*G);
+            C->Privileges = G->Privileges & ~Before;
+            ColumnRights.push_back(std::move(C));
+            G->Privileges = Before;
+            G->Columns.Clear();
+        }
+        return true;
+    };
     if (DDLRight) {
-        ReadDDLRights(G.get(), All);
-    } else if (All || ReadGrantPrivilege(G.get())) {
+        ReadDDLRights(G, All);
+    } else if (All || Read()) {
         while (Token_ == tkComma) {
             NextToken();
-            if (!ReadGrantPrivilege(G.get())) {
+            if (!Read()) {
                 Error("Missing: privilege (" + GetTokenName(Token_) + ")");
                 break;
             }
@@ -2656,8 +2768,15 @@ void TIbParser::ParseGrant() {
             else if (Container_->FindView(G->ObjectName))
                 Kind = dboView;
         }
-        if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && G->HasPrivilege(4)) Kind = dboTable;
+        const bool Reads =
+            G->HasPrivilege(4) || std::any_of(ColumnRights.begin(), ColumnRights.end(),
+                                              [](const auto& C) { return C->HasPrivilege(4); });
+        if (Kind == dboUnknown && StartsText("RDB$", G->ObjectName) && Reads) Kind = dboTable;
         G->ObjectKind = Kind;
+        for (auto& C : ColumnRights) {
+            C->ObjectName = G->ObjectName;
+            C->ObjectKind = Kind;
+        }
         NextToken();
     } else {
         // Membership in a role.
@@ -2665,34 +2784,66 @@ void TIbParser::ParseGrant() {
         G->ObjectKind = dboRole;
         NextToken();
     }
-    ExpectAndNext(tkTO);
-    if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE") || Is(tkFUNCTION)) {
-        G->GranteeKind = Is(tkPROCEDURE)  ? dboProcedure
-                         : Is(tkTRIGGER)  ? dboTrigger
-                         : Is(tkVIEW)     ? dboView
-                         : Is(tkFUNCTION) ? dboFunction
-                                          : dboPackage;
-        G->CompareKind = TCmpObjType::coObjGrant;
+}
+
+std::vector<std::unique_ptr<TGntData>> TIbParser::ReadGrantees(const std::vector<TGntData*>& Grants) {
+    std::vector<std::unique_ptr<TGntData>> Result;
+    for (;;) {
+        auto G = CopyGrant(*Grants.front());
+        if (Is(tkPROCEDURE) || Is(tkTRIGGER) || Is(tkVIEW) || IsWord("PACKAGE") || Is(tkFUNCTION)) {
+            G->GranteeKind = Is(tkPROCEDURE)  ? dboProcedure
+                             : Is(tkTRIGGER)  ? dboTrigger
+                             : Is(tkVIEW)     ? dboView
+                             : Is(tkFUNCTION) ? dboFunction
+                                              : dboPackage;
+            G->CompareKind = TCmpObjType::coObjGrant;
+            NextToken();
+        } else if (Token_ == tkUSER) {
+            G->CompareKind = TCmpObjType::coUserGrant;
+            NextToken();
+        } else if (Is(tkROLE)) {
+            G->GranteeKind = dboRole;
+            G->CompareKind = TCmpObjType::coRoleGrant;
+            NextToken();
+        }
+        if (Expect(tkIdent)) G->GranteeName = TokenText_;
+        if (G->GranteeKind == dboUnknown && G->CompareKind == TCmpObjType::coGrant && Container_ &&
+            Container_->FindRole(G->GranteeName))
+            G->GranteeKind = dboRole;
         NextToken();
-    } else if (Token_ == tkUSER) {
-        G->CompareKind = TCmpObjType::coUserGrant;
-        NextToken();
-    } else if (Is(tkROLE)) {
-        G->GranteeKind = dboRole;
-        G->CompareKind = TCmpObjType::coRoleGrant;
+        // Each grant of the statement goes to this grantee.
+        for (TGntData* Each : Grants) {
+            auto C = CopyGrant(*Each);
+            C->GranteeName = G->GranteeName;
+            C->GranteeKind = G->GranteeKind;
+            C->CompareKind = G->CompareKind;
+            Result.push_back(std::move(C));
+        }
+        if (Token_ != tkComma) break;
         NextToken();
     }
-    if (Expect(tkIdent)) G->GranteeName = TokenText_;
-    if (G->GranteeKind == dboUnknown && G->CompareKind == TCmpObjType::coGrant && Container_ &&
-        Container_->FindRole(G->GranteeName))
-        G->GranteeKind = dboRole;
+    return Result;
+}
+
+void TIbParser::ParseGrant() {
+    auto G = std::make_unique<TGntData>(Container_);
+    G->Number = Line_;
     NextToken();
+    std::vector<std::unique_ptr<TGntData>> ColumnRights;
+    ReadGrantObject(G.get(), ColumnRights);
+    std::vector<TGntData*> Parts;
+    if (G->Privileges != 0 || ColumnRights.empty()) Parts.push_back(G.get());
+    for (auto& C : ColumnRights)
+        Parts.push_back(C.get());
+    ExpectAndNext(tkTO);
+    std::vector<std::unique_ptr<TGntData>> Grants = ReadGrantees(Parts);
+    std::uint8_t Option = 0;
     if (Token_ == tkWITH) {
         NextToken();
         if (Token_ == tkGRANT || Is(tkADMIN)) {
             NextToken();
             if (Is(tkOPTION)) {
-                G->GrantOption = 1;
+                Option = 1;
                 NextToken();
             } else {
                 Error("Must be: with GRANT/ADMIN option");
@@ -2713,17 +2864,135 @@ void TIbParser::ParseGrant() {
     Expect(tkTerminator);
     EmitStatement(stStatement, "", Statement_, "", odbCreate, dboGrant);
     NextToken();
-    if (LogWanted()) DoLogNextLine("Grant: " + G->GetCreateSQL());
-    if (!Container_) return;
-    if (G->IsDDLRight() && G->MetadataClass == "DATABASE" && G->HasPrivilege(GrantBitCreate)) {
-        // The right to create databases lives in the security database, not in this one.
-        const std::string Text = "GRANT CREATE DATABASE is kept in the security database: not compared.";
-        GetMsgManager().AddMessage(Text, 1);
-        DoLogNextLine(Text);
+    for (auto& Each : Grants) {
+        Each->GrantOption = Option;
+        if (LogWanted()) DoLogNextLine("Grant: " + Each->GetCreateSQL());
+        if (!Container_) continue;
+        if (Each->IsDDLRight() && Each->MetadataClass == "DATABASE" && Each->HasPrivilege(GrantBitCreate)) {
+            // The right to create databases lives in the security database, not in this one.
+            const std::string Text = "GRANT CREATE DATABASE is kept in the security database: not compared.";
+            GetMsgManager().AddMessage(Text, 1);
+            DoLogNextLine(Text);
+            continue;
+        }
+        if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Each->ObjectName))
+            continue;
+        if (Container_->MergeGrants(Each.get()) == Each.get()) Each.release(); // the container owns it now
+    }
+}
+
+void TIbParser::ParseRevoke() {
+    Expect(tkREVOKE);
+    NextToken();
+    // REVOKE GRANT OPTION FOR / ADMIN OPTION FOR takes the option only.
+    bool OptionOnly = false;
+    if ((Token_ == tkGRANT || Is(tkADMIN)) && !Is(tkOPTION)) {
+        const TScanPosition At = SavePosition();
+        NextToken();
+        if (Is(tkOPTION)) {
+            NextToken();
+            if (Token_ == tkFOR) {
+                OptionOnly = true;
+                NextToken();
+            }
+        }
+        if (!OptionOnly) RestorePosition(At);
+    }
+    // REVOKE ALL ON ALL FROM: every privilege and role the grantees hold.
+    bool Everything = false;
+    if (Token_ == tkALL && !OptionOnly) {
+        const TScanPosition At = SavePosition();
+        NextToken();
+        if (Is(tkPRIVILEGES)) NextToken();
+        if (Token_ == tkON) NextToken();
+        Everything = Token_ == tkALL;
+        if (Everything)
+            NextToken();
+        else
+            RestorePosition(At);
+    }
+    auto G = std::make_unique<TGntData>(Container_);
+    std::vector<std::unique_ptr<TGntData>> ColumnRights;
+    if (!Everything) ReadGrantObject(G.get(), ColumnRights);
+    std::vector<TGntData*> Parts;
+    if (G->Privileges != 0 || ColumnRights.empty()) Parts.push_back(G.get());
+    for (auto& C : ColumnRights)
+        Parts.push_back(C.get());
+    std::vector<std::unique_ptr<TGntData>> Revoked;
+    if (Token_ == tkFROM) {
+        NextToken();
+        Revoked = ReadGrantees(Parts);
+    }
+    if (!Container_ || Revoked.empty()) {
+        ReportSkipped(stStatement, "", odbDrop, dboGrant);
         return;
     }
-    if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", G->ObjectName)) return;
-    if (Container_->MergeGrants(G.get()) == G.get()) G.release(); // filed: the container owns it now
+    SkipToTokens(TerminatorOrEnd());
+    EmitStatement(stStatement, "", Statement_, "", odbDrop, dboGrant);
+    SkipTerminator();
+    TStringList& List = Container_->Grants();
+    if (Everything) {
+        for (const auto& R : Revoked)
+            for (int i = List.Count() - 1; i >= 0; --i)
+                if (auto* E = dynamic_cast<TGntData*>(List.Objects(i));
+                    E && E->GranteeName == R->GranteeName) {
+                    List.Delete(i);
+                    delete E;
+                }
+        Container_->ForgetGrantIndex();
+        Container_->ForgetListIndex(TObjsList::olGrants);
+        return;
+    }
+    // The privileges leave the grants that hold them (a column list takes only its columns); what
+    // a grant keeps is filed again under its new key.
+    for (const auto& R : Revoked) {
+        std::vector<TGntData*> Hit;
+        for (int i = 0; i < List.Count(); ++i)
+            if (auto* E = dynamic_cast<TGntData*>(List.Objects(i));
+                E && E->ObjectName == R->ObjectName && E->GranteeName == R->GranteeName &&
+                E->MetadataClass == R->MetadataClass && E->IsRoleMembership() == R->IsRoleMembership() &&
+                (R->IsRoleMembership() || (E->Privileges & R->Privileges) != 0) &&
+                (!OptionOnly || E->GrantOption != 0) && (R->Columns.Count() == 0 || E->Columns.Count() > 0))
+                Hit.push_back(E);
+        for (TGntData* E : Hit) {
+            List.Extract(List.IndexOfObject(E));
+            Container_->ForgetGrantIndex();
+            Container_->ForgetListIndex(TObjsList::olGrants);
+            std::unique_ptr<TGntData> Kept(E);
+            const std::uint64_t Common = R->IsRoleMembership() ? 0 : E->Privileges & R->Privileges;
+            std::vector<std::unique_ptr<TGntData>> Refile;
+            if (OptionOnly) {
+                auto Plain = CopyGrant(*E);
+                Plain->GrantOption = 0;
+                if (!R->IsRoleMembership()) {
+                    Plain->Privileges = Common;
+                    E->Privileges &= ~Common;
+                } else {
+                    E->Privileges = 0;
+                }
+                Refile.push_back(std::move(Plain));
+            } else if (R->Columns.Count() > 0) {
+                auto Rest = CopyGrant(*E);
+                Rest->Privileges = E->Privileges & ~Common;
+                Rest->Columns.Clear();
+                for (int c = 0; c < E->Columns.Count(); ++c)
+                    if (R->Columns.IndexOf(E->Columns[c]) < 0) Rest->Columns.Add(E->Columns[c]);
+                if (Rest->Columns.Count() > 0) { // the other columns keep the revoked privileges
+                    auto Others = CopyGrant(*Rest);
+                    Others->Privileges = Common;
+                    Refile.push_back(std::move(Others));
+                }
+                E->Privileges &= ~Common;
+            } else {
+                E->Privileges = R->IsRoleMembership() ? 0 : E->Privileges & ~Common;
+            }
+            if (E->Privileges != 0) Refile.push_back(std::move(Kept));
+            for (auto& F : Refile)
+                if ((F->Privileges != 0 || F->IsRoleMembership()) &&
+                    Container_->MergeGrants(F.get()) == F.get())
+                    F.release();
+        }
+    }
 }
 
 void TIbParser::ParseGenerator(bool Alter) {
@@ -2843,16 +3112,69 @@ void TIbParser::ParseAlterDomain() {
     const std::string Name = NextName();
     TDmnData* D = Container_ && !Name.empty() ? Container_->FindDomain(Name) : nullptr;
     NextToken();
-    // ADD [CONSTRAINT] CHECK (...), the form isql -x writes a domain's check in, sets the check;
-    // every other alteration leaves the domain as it is.
-    if (D && Token_ == tkADD) {
-        NextToken();
-        if (Token_ == tkCONSTRAINT) NextToken();
-        if (Token_ == tkCHECK) {
+    // The clauses change the domain as the server does; they follow each other without commas.
+    while (D && Token_ != tkTerminator && Token_ != tkEOF) {
+        TFldData& F = D->Type();
+        const std::size_t Before = TokenStart_;
+        if (Token_ == tkADD) { // ADD [CONSTRAINT] CHECK (...), the form isql -x writes a check in
+            NextToken();
+            if (Token_ == tkCONSTRAINT) NextToken();
+            if (Token_ != tkCHECK) break;
             const std::size_t ClauseStart = TokenStart_;
-            D->Type().CheckText = ReadExpressionSource(&D->Type());
-            D->Type().CheckSource = StoredClause(ClauseStart);
+            F.CheckText = ReadExpressionSource(&F);
+            F.CheckSource = StoredClause(ClauseStart);
+        } else if (Token_ == tkTO) { // a new name
+            if (!NextAndExpect(tkIdent)) break;
+            // The server refuses a name another domain has; the list would drop the renamed one.
+            if (TDmnData* Other = Container_->FindDomain(TokenText_); Other && Other != D) {
+                Error("Domain already exists: " + TokenText_);
+                break;
+            }
+            TStringList& L = Container_->Domains();
+            if (const int At = L.IndexOfObject(D); At >= 0) {
+                L.Extract(At);
+                D->SetName(TokenText_);
+                L.AddObject(TokenText_, D);
+                Container_->ForgetListIndex(TObjsList::olDomains);
+            }
+            NextToken();
+        } else if (Is(tkTYPE)) { // a new type; default, NOT NULL and check stay
+            NextToken();
+            const bool Nullable = F.Nullable;
+            const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
+            const std::string Check = F.CheckText, CheckSource = F.CheckSource;
+            static_cast<TColumnAttrs&>(F) = TColumnAttrs();
+            ParseDataType(&F, TTypeUse::tuDomain);
+            F.Nullable = Nullable;
+            F.DefaultValue = Default;
+            F.DefaultSource = DefaultSource;
+            F.CheckText = Check;
+            F.CheckSource = CheckSource;
+        } else if (Token_ == tkSET || Token_ == tkDROP) {
+            const bool Set = Token_ == tkSET;
+            NextToken();
+            if (Token_ == tkDEFAULT) {
+                const std::size_t ClauseStart = TokenStart_;
+                NextToken();
+                F.DefaultValue.clear();
+                F.DefaultSource.clear();
+                if (Set) {
+                    std::string Default;
+                    ReadDefaultValue(&F, Default);
+                    F.DefaultValue = std::move(Default);
+                    if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
+                }
+            } else if (Token_ == tkNOT) {
+                NextAndExpect(tkNULL);
+                F.Nullable = !Set;
+                NextToken();
+            } else if (!Set && Token_ == tkCONSTRAINT) { // DROP CONSTRAINT: the check
+                F.CheckText.clear();
+                F.CheckSource.clear();
+                NextToken();
+            }
         }
+        if (TokenStart_ == Before) break; // a clause not known here: the rest is passed over
     }
     ReportSkipped(stStatement, Name, odbAlter, dboDomain);
 }
@@ -2931,13 +3253,16 @@ void TIbParser::ParseCollation() {
     NextToken();
     if (Token_ == tkFROM) {
         NextToken();
+        // Read as the server records it: a collation FROM EXTERNAL names that base and takes no
+        // attributes of it, one FROM a base takes the base's attributes (and its recorded base).
         if (Is(tkEXTERNAL)) {
             NextAndExpect(tkLParen);
-            if (NextAndExpect(tkString)) C->ExternalName = StringValue_;
+            if (NextAndExpect(tkString)) C->ExternalName = C->BaseCollation = StringValue_;
             NextAndExpect(tkRParen);
             NextToken();
         } else if (Token_ == tkIdent) {
-            C->BaseCollation = TokenText_;
+            TDbObj* Base = Container_ ? Container_->FindObject(TObjsList::olCollations, TokenText_) : nullptr;
+            C->InheritFrom(TokenText_, dynamic_cast<TCltData*>(Base));
             NextToken();
         } else {
             Error("Must be: FROM basecoll | FROM EXTERNAL ('extname')");
@@ -2964,10 +3289,13 @@ void TIbParser::ParseCollation() {
         };
         if (Is(tkCASE)) Sensitivity(C->CaseSensitive);
         if (IsWord("ACCENT")) Sensitivity(C->AccentSensitive);
+        std::string Own;
         if (Token_ == tkString) {
-            C->SpecificAttributes = StringValue_;
+            Own = StringValue_;
             NextToken();
         }
+        C->SpecificAttributes = TCltData::AttributesBeyond(
+            C->BaseCollation, TCltData::NormalizedAttributes(C->SpecificAttributes, Own));
     }
     if (LogWanted()) DoLogNextLine("Collation: " + Name);
     EmitStatement(stStatement, Name, Statement_, "", odbCreate, dboCollation);

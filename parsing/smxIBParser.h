@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -235,6 +236,9 @@ protected:
     virtual void ParseSetGenerator();
     virtual void ParseDescribe();
     virtual void ParseComment();
+    /// The entry of the DESCRIBE / COMMENT ON kind table that the current token names in that
+    /// statement; -1 for none.
+    int DescribedKindAt(bool InComment) const;
     virtual void ParseDrop();
     virtual void ParseRevoke();
     virtual void ParseExecute();
@@ -370,6 +374,11 @@ protected:
     /// [PRIVILEGES]) at the current token into G, with the column list of UPDATE and REFERENCES;
     /// false when the token is no privilege.
     bool ReadGrantPrivilege(TGntData* G);
+    /// The privileges and the object of a GRANT or REVOKE up to TO or FROM: the rights on the whole
+    /// object into G, each right with a column list as a grant of its own into ColumnRights.
+    void ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntData>>& ColumnRights);
+    /// The grantee list after TO or FROM: a copy of each of Grants for every grantee.
+    std::vector<std::unique_ptr<TGntData>> ReadGrantees(const std::vector<TGntData*>& Grants);
     /// Firebird 3's DDL rights at the current token (CREATE, ALTER ANY, DROP ANY, separated by
     /// commas; with All, ALL [PRIVILEGES] has been read) and their metadata class into G; false, with
     /// a message, when they are incomplete.
@@ -395,6 +404,15 @@ protected:
     /// A DROP statement read: the object leaves the container, with what the server drops along
     /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it).
     void ForgetDropped(TDbObject Kind, const std::string& Name);
+    /// Drops the grants on the named object and those it holds.
+    void ForgetGrants(const std::string& Name);
+    /// What RECREATE drops with an object before it is defined anew: its grants and the
+    /// descriptions of the object and of its columns or parameters.
+    void ForgetRecreated(TDbObj& Obj, std::initializer_list<TStringList*> Columns);
+    /// The privileges of a dropped column: taken out of the grants on its table.
+    void ForgetColumnPrivileges(const std::string& Table, const std::string& Column);
+    /// A renamed column's new name in the indices and keys of its table and the foreign keys to it.
+    void RenameKeyColumns(const std::string& Table, const std::string& Old, const std::string& New);
     /// A statement about something the structure has no place for (users, mappings, shadows, blob
     /// filters, role mappings): logged as "Not compared: " + its first words, reported and skipped.
     void SkipNotCompared();

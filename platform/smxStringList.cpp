@@ -160,6 +160,16 @@ void TStringList::Sort() {
                      [this](const Item& a, const Item& b) { return CompareStrings(a.str, b.str) < 0; });
 }
 
+void TStringList::MergeSorted(int From) {
+    const auto less = [this](const Item& a, const Item& b) { return CompareStrings(a.str, b.str) < 0; };
+    const auto mid = items_.begin() + Idx(std::clamp(From, 0, Count()));
+    if (std::is_sorted(items_.begin(), mid, less) && std::is_sorted(mid, items_.end(), less))
+        std::inplace_merge(items_.begin(), mid, items_.end(), less);
+    else
+        Sort();
+    sorted_ = true;
+}
+
 void TStringList::CustomSort(const std::function<int(const TStringList&, int, int)>& compare) {
     // Sort an index permutation with the caller's comparison, then apply it.
     std::vector<int> order(items_.size());

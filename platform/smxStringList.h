@@ -78,6 +78,10 @@ public:
 
     bool GetSorted() const { return sorted_; }
     void SetSorted(bool value);
+    /// SetSorted(true) for a list whose entries before From and from From on are each in order:
+    /// one merge of the two runs (equal keys keep their order, as the sort keeps them). Runs out of
+    /// order are sorted as SetSorted sorts them.
+    void MergeSorted(int From);
     bool GetCaseSensitive() const { return caseSensitive_; }
     void SetCaseSensitive(bool value);
     TDuplicates GetDuplicates() const { return duplicates_; }

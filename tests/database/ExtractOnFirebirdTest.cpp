@@ -435,8 +435,9 @@ TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
     EXPECT_FALSE(pkn[0]->IndexDescending);
     const auto fk = Constraints(o, ctForeignKey, "TN");
     ASSERT_EQ(fk.size(), 1u);
-    EXPECT_EQ(fk[0]->UpdateRule, raNone);
-    EXPECT_EQ(fk[0]->DeleteRule, raNone);
+    // NO ACTION is kept as stated: a key without an action restricts.
+    EXPECT_EQ(fk[0]->UpdateRule, raNoAction);
+    EXPECT_EQ(fk[0]->DeleteRule, raNoAction);
     EXPECT_EQ(o->ObjectCount(TObjsList::olIndices), 0);
 
     TUdfData* udf = o->FindUdf("UDF_R2");
@@ -451,6 +452,10 @@ TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
     const auto u7 = GrantsTo(o, "U7");
     ASSERT_EQ(u7.size(), 2u);
     EXPECT_NE(u7[0]->GrantOption, u7[1]->GrantOption);
+
+    for (const char* what : {"BLOB filter FL", "mapping MP", "description of the database",
+                             "description of character set UTF8", "description of collation CL"})
+        EXPECT_TRUE(r.HasLine(std::string("Not compared: ") + what)) << what;
 }
 
 TEST(ExtractSecond, EmptyDatabaseRunsEveryStep) {

@@ -74,6 +74,15 @@ TEST(CompareColumnTypesTest, Verdicts) {
         {"varchar to integer", {1}, {14, 10}, -1},
         {"blob to varchar", {14, 10}, {41}, -1},
         {"other array bounds", {1, 0, 0, 0, nullptr, {{1, 5}}}, {1, 0, 0, 0, nullptr, {{1, 6}}}, -1},
+        {"other type of an array", {2, 0, 0, 0, nullptr, {{1, 5}}}, {1, 0, 0, 0, nullptr, {{1, 5}}}, -1},
+        {"integer to boolean", {96}, {1}, -1},
+        {"boolean to varchar", {14, 10}, {96}, -1},
+        {"time to timestamp", {20}, {19}, -1},
+        {"date to time", {19}, {18}, -1},
+        {"integer to varchar of its width", {14, 11}, {1}, 1},
+        {"integer to shorter varchar", {14, 10}, {1}, -1},
+        {"numeric to varchar without its point", {14, 11}, {46, 0, 9, 2}, -1},
+        {"timestamp to varchar", {14, 24}, {20}, -1},
         {"missing domain", {DomainDataType, 0, 0, 0, "NOPE"}, {1}, 1},
         {"domains as their types",
          {DomainDataType, 0, 0, 0, "D_N92"},
@@ -323,7 +332,7 @@ TEST(AlterIBColumnTest, BlobArrayAndTruncationRefusals) {
     EXPECT_EQ(f.Texts(),
               (Strings{"/* BLOB-datatype conversion not supported:\r\nALTER TABLE T ALTER COLUMN BL TYPE "
                        "VARCHAR */",
-                       "ALTER TABLE T ALTER COLUMN ARR TYPE BIGINT [1:5]",
+                       "/* Array conversion not supported:\r\nALTER TABLE T ALTER COLUMN ARR TYPE BIGINT [1:5] */",
                        "/* String-length truncation not supported:\r\nALTER TABLE T ALTER COLUMN CH TYPE "
                        "CHAR(5) */"}));
     // The log names the new type only where the ALTER text was built.

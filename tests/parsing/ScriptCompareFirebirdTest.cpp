@@ -48,7 +48,7 @@ struct TDbSide {
 class ScriptCaseOnFirebird : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        Dir = fs::path(SMX_SCRIPT_CASES_DIR) / GetParam();
+        Dir = fs::path(CasesRoot(SMX_SCRIPT_CASES_DIR)) / GetParam();
         if (fs::exists(Dir / "no-fb")) GTEST_SKIP() << WithoutCR(ReadText(Dir / "no-fb"));
         for (const auto& [Db, Script] : {std::pair{T, "target.sql"}, std::pair{M, "master.sql"}}) {
             const TIsqlResult R = RunIsqlScript(Tmp, "CREATE DATABASE '" + SqlQuoteDoubled(Db) +
@@ -115,7 +115,7 @@ TEST_P(ScriptCaseOnFirebird, DatabaseUpdateTurnsTargetIntoMaster) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ScriptCaseOnFirebird,
-                         ::testing::ValuesIn(ScriptCaseNames(SMX_SCRIPT_CASES_DIR)), [](const auto& Info) {
+                         ::testing::ValuesIn(ScriptCaseNames(CasesRoot(SMX_SCRIPT_CASES_DIR))), [](const auto& Info) {
                              std::string N = Info.param;
                              for (char& Ch : N)
                                  if (!std::isalnum(static_cast<unsigned char>(Ch))) Ch = '_';

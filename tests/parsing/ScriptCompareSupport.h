@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,6 +29,13 @@ inline std::string ReadText(const std::filesystem::path& P) {
 inline std::string WithoutCR(std::string S) {
     S.erase(std::remove(S.begin(), S.end(), '\r'), S.end());
     return S;
+}
+
+/// The root of the case folders: $SMX_CASES_DIR when set (a folder of ad-hoc probe cases laid out
+/// as group/case), else Default.
+inline std::string CasesRoot(const char* Default) {
+    const char* Dir = std::getenv("SMX_CASES_DIR");
+    return Dir && *Dir ? Dir : Default;
 }
 
 /// The case folders of every group under Root (tests/cases/scripts, tests/cases/objects, ...) as

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 class ScriptCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ScriptCase, UpdateScriptEqualsExpected) {
-    const fs::path Dir = fs::path(SMX_SCRIPT_CASES_DIR) / GetParam();
+    const fs::path Dir = fs::path(CasesRoot(SMX_SCRIPT_CASES_DIR)) / GetParam();
     TScriptComparison C((Dir / "master.sql").string(), (Dir / "target.sql").string());
     ASSERT_TRUE(C.Cmp.ExtractStructures()) << C.Messages;
     const std::string First = C.Compare();
@@ -28,7 +28,7 @@ TEST_P(ScriptCase, UpdateScriptEqualsExpected) {
     EXPECT_EQ(C.Compare(), First) << "a second comparison writes another script";
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, ScriptCase, ::testing::ValuesIn(ScriptCaseNames(SMX_SCRIPT_CASES_DIR)),
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptCase, ::testing::ValuesIn(ScriptCaseNames(CasesRoot(SMX_SCRIPT_CASES_DIR))),
                          [](const auto& Info) {
                              std::string N = Info.param;
                              for (char& Ch : N)

@@ -1,0 +1,44 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/* Create Domains... */
+CREATE DOMAIN DA AS INTEGER [1:4];
+
+CREATE DOMAIN DN AS NUMERIC(9,2) [0:3];
+
+/* Create Table... */
+CREATE TABLE T2(A DECIMAL(12,3) [1:2],
+B DN);
+
+
+
+ALTER TABLE T ADD N NUMERIC(9,2) [1:5];
+
+ALTER TABLE T ADD D DA;
+
+ALTER TABLE T ADD C CHAR(2) [1:3, 0:1];
+
+/* Drop table-fields... */
+ALTER TABLE T DROP OLD;
+
+ALTER TABLE T DROP O2;
+
+
+/* Drop domains... */
+/* Drop: DOLD (TDmnData) */
+DROP DOMAIN DOLD;
+
+ALTER TABLE T ALTER COLUMN ID POSITION 1;
+
+ALTER TABLE T ALTER COLUMN N POSITION 2;
+
+ALTER TABLE T ALTER COLUMN D POSITION 3;
+
+ALTER TABLE T ALTER COLUMN C POSITION 4;
+

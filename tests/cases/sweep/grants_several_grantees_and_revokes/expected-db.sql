@@ -1,0 +1,34 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/* DROP: -- GRANT R TO U4 */
+REVOKE R FROM U4;
+
+/* DROP: -- GRANT SELECT ON T TO U1 */
+REVOKE SELECT ON T FROM U1;
+
+/* DROP: -- GRANT UPDATE (A) ON T TO ROLE R */
+REVOKE UPDATE (A) ON T FROM ROLE R;
+
+/* Create(Add) Crant */
+GRANT DELETE, SELECT ON T TO U1;
+
+GRANT INSERT ON T TO U2;
+
+GRANT R TO U3;
+
+GRANT REFERENCES (A) ON T TO U2 WITH GRANT OPTION;
+
+GRANT SELECT ON T TO ROLE R;
+
+GRANT UPDATE (A) ON T TO U1;
+
+GRANT UPDATE (A, B) ON T TO ROLE R;
+
+

@@ -1,0 +1,33 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/* Create Table... */
+CREATE GLOBAL TEMPORARY TABLE G1(ID INTEGER NOT NULL,
+A INTEGER)
+ ON COMMIT DELETE ROWS;
+
+
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+ALTER TABLE G2 DROP CONSTRAINT PK_G2;
+
+DROP TABLE G2;
+
+CREATE GLOBAL TEMPORARY TABLE G2(ID INTEGER NOT NULL)
+ ON COMMIT DELETE ROWS;
+
+
+/* Drop tables... */
+DROP TABLE G3;
+
+
+/* Create Primary Key... */
+ALTER TABLE G2 ADD CONSTRAINT PK_G2 PRIMARY KEY (ID);
+

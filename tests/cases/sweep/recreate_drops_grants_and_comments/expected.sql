@@ -1,0 +1,39 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Create Procedure... */
+SET TERM ^ ;
+
+CREATE PROCEDURE Q AS
+ BEGIN EXIT; END
+^
+
+
+SET TERM ; ^
+
+COMMENT ON VIEW V IS
+'';
+
+
+/* Alter Procedure... */
+/* Restore proc. body: Q */
+SET TERM ^ ;
+
+ALTER PROCEDURE Q AS
+ BEGIN EXIT; END
+^
+
+/* Alter Procedure... */
+/* DROP: -- GRANT EXECUTE ON PROCEDURE P TO U1 */
+SET TERM ; ^
+
+REVOKE EXECUTE ON PROCEDURE P FROM U1;
+
+/* DROP: -- GRANT SELECT ON V TO U1 */
+REVOKE SELECT ON V FROM U1;
+
+/* Create(Add) Crant */
+GRANT EXECUTE ON PROCEDURE Q TO U2;
+
+

@@ -1,0 +1,37 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+ALTER TABLE T ADD A2 INTEGER;
+
+ALTER TABLE T ADD C2 INTEGER;
+
+/* Drop table-fields... */
+ALTER TABLE T DROP A;
+
+ALTER TABLE T DROP B;
+
+ALTER TABLE T DROP C;
+
+
+/* Create index... */
+CREATE INDEX IX_A ON T(A2, ID);
+
+CREATE DESC INDEX IX_C ON T(C2);
+
+
+ALTER TABLE T ALTER COLUMN ID POSITION 1;
+
+ALTER TABLE T ALTER COLUMN A2 POSITION 2;
+
+ALTER TABLE T ALTER COLUMN C2 POSITION 3;
+
+/* Create(Add) Crant */
+GRANT UPDATE (ID) ON T TO U1;
+
+
