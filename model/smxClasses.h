@@ -20,6 +20,7 @@
 #include "foundation/smxDBOptions.h"
 #include "foundation/smxMsgMngr.h"
 #include "foundation/smxTypes.h"
+#include "model/smxBlockPool.h"
 #include "platform/smxCompactString.h"
 #include "platform/smxComponent.h"
 #include "platform/smxStringList.h"
@@ -524,6 +525,7 @@ public:
     explicit TDependObj(TCustomObjs* AOwner = nullptr);
     ~TDependObj() override;
     SMX_CLASSNAME(TDependObj)
+    SMX_POOLED_CLASS(TDependObj)
 
     /// "Name (field: F)" with a field, "(+/-) Name" when toggled, else the referenced object's name.
     std::string GetDisplayName() const override;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "foundation/smxDBOptions.h"
+#include "model/smxBlockPool.h"
 #include "model/smxClasses.h"
 #include "model/smxCompColumn.h"
 
@@ -69,6 +70,7 @@ public:
     explicit TFldData(TCustomObjs* AOwner = nullptr, TDbObj* AParent = nullptr);
     ~TFldData() override;
     SMX_CLASSNAME(TFldData)
+    SMX_POOLED_CLASS(TFldData)
 
     std::string GetTableName() const override { return TableName; }
     TDbObj* GetParentObject() const override { return Parent; }
