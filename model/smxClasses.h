@@ -508,6 +508,7 @@ private:
     // The dependency lists and the objects whose Partner is this one; made when the first is
     // filled (most columns have none, and a large structure holds hundreds of thousands).
     struct Links {
+        SMX_POOLED_CLASS(Links)
         TStringList UsedBy{true};
         TStringList DependsOn{true};
         std::vector<TDbObj*> partneredBy;

@@ -44,6 +44,7 @@ public:
     explicit TCtrData(TCustomObjs* AOwner = nullptr);
     ~TCtrData() override;
     SMX_CLASSNAME(TCtrData)
+    SMX_POOLED_CLASS(TCtrData)
 
     std::optional<TObjsList> GetObjsList() const override { return TObjsList::olConstraints; }
 

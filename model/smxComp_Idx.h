@@ -25,6 +25,7 @@ public:
     explicit TIdxData(TCustomObjs* AOwner = nullptr);
     ~TIdxData() override;
     SMX_CLASSNAME(TIdxData)
+    SMX_POOLED_CLASS(TIdxData)
 
     std::optional<TObjsList> GetObjsList() const override { return TObjsList::olIndices; }
 

@@ -397,7 +397,20 @@ std::string TFldData::GetEffectiveCharSet() const {
 }
 
 TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name) {
-    const int i = Fields.IndexOf(Name);
+    int i = -1;
+    if (Fields.GetSorted()) {
+        i = Fields.IndexOf(Name);
+    } else {
+        // IndexOf's scan, with the names of another length passed over without a comparison.
+        const bool Sensitive = Fields.GetCaseSensitive();
+        for (int k = 0, n = Fields.Count(); k < n; ++k) {
+            const std::string& S = Fields[k];
+            if (S.size() == Name.size() && (Sensitive ? S == Name : SameText(S, Name))) {
+                i = k;
+                break;
+            }
+        }
+    }
     if (i < 0) return nullptr;
     TObject* column = Fields.Objects(i);
     // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.

@@ -140,6 +140,7 @@ public:
     explicit TTblData(TCustomObjs* AOwner = nullptr);
     ~TTblData() override;
     SMX_CLASSNAME(TTblData)
+    SMX_POOLED_CLASS(TTblData)
 
     std::optional<TObjsList> GetObjsList() const override { return TObjsList::olTables; }
 

@@ -1890,7 +1890,9 @@ bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
 void TIbParser::ParseCreateTable(int Verb, bool GlobalTemporary) {
     Expect(tkTABLE);
     auto Table = std::make_unique<TTblData>(Container_);
-    Table->Fields.Reserve(16); // most tables: their columns without moving the list
+    // Room for as many columns as the last table had (at least 16): tables of a script tend to be
+    // alike, and the list is then neither moved while it grows nor shrunk at the end.
+    Table->Fields.Reserve(std::max(16, LastTableColumns_));
     if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
     const std::string Name = Table->GetName();
     // RECREATE drops a filed table first, with what goes with it, before its keys are read anew.
@@ -1929,6 +1931,7 @@ void TIbParser::ParseCreateTable(int Verb, bool GlobalTemporary) {
         NextToken();
     }
     CurrentColumn_.clear();
+    LastTableColumns_ = Table->FieldCount();
     Table->Fields.ShrinkToFit(); // a large structure holds many tables: no room for columns to come
     ExpectAndNext(tkRParen);
     if (Token_ == tkON) {
@@ -3311,31 +3314,36 @@ void TIbParser::LinkObjects() {
     LinkGrantObjects();
     RemoveConstraintIndexes();
     TCustomSQLParser::LinkObjects();
-    LinkDomainColumns();
-    NormaliseCharSets();
+    // The domain links record nothing that a character set decides, and normalising reads no
+    // dependency record: the table columns are walked once for both, after the domains' own
+    // character sets are normalised.
+    NormaliseCharSets(false);
+    LinkDomainColumns(true);
 }
 
-void TIbParser::NormaliseCharSets() {
+void TIbParser::NormaliseCharSet(TFldData* F) {
+    if (F && (!F->CharSetName.empty() || !F->CollationName.empty()))
+        F->SetCharSetAndCollation(F->CharSetID, F->CharSetName, F->CollationName, F->CollationID);
+}
+
+void TIbParser::NormaliseCharSets(bool TableColumns) {
     TObjs& C = *Container_;
-    auto Normalise = [](TFldData* F) {
-        if (F && (!F->CharSetName.empty() || !F->CollationName.empty()))
-            F->SetCharSetAndCollation(F->CharSetID, F->CharSetName, F->CollationName, F->CollationID);
-    };
-    // Domains first: domain-typed columns and parameters compare with their domain's.
     TStringList& Domains = C.Domains();
     for (int i = 0; i < Domains.Count(); ++i)
-        if (auto* D = dynamic_cast<TDmnData*>(Domains.Objects(i))) Normalise(&D->Type());
-    TStringList& Tables = C.Tables();
-    for (int t = 0; t < Tables.Count(); ++t)
-        if (auto* Table = dynamic_cast<TTblData*>(Tables.Objects(t)))
-            for (int f = 0; f < Table->FieldCount(); ++f)
-                Normalise(Table->Field(f));
+        if (auto* D = dynamic_cast<TDmnData*>(Domains.Objects(i))) NormaliseCharSet(&D->Type());
+    if (TableColumns) {
+        TStringList& Tables = C.Tables();
+        for (int t = 0; t < Tables.Count(); ++t)
+            if (auto* Table = dynamic_cast<TTblData*>(Tables.Objects(t)))
+                for (int f = 0; f < Table->FieldCount(); ++f)
+                    NormaliseCharSet(Table->Field(f));
+    }
     TStringList& Routines = C.Procedures();
     for (int r = 0; r < Routines.Count(); ++r)
         if (auto* P = dynamic_cast<TPrcData*>(Routines.Objects(r)))
             for (const TStringList* L : {&P->InputParams, &P->OutputParams})
                 for (int i = 0; i < L->Count(); ++i)
-                    Normalise(dynamic_cast<TFldData*>(L->Objects(i)));
+                    NormaliseCharSet(dynamic_cast<TFldData*>(L->Objects(i)));
 }
 
 void TIbParser::LinkGrantObjects() {
@@ -3371,7 +3379,7 @@ void TIbParser::RemoveConstraintIndexes() {
     }
 }
 
-void TIbParser::LinkDomainColumns() {
+void TIbParser::LinkDomainColumns(bool Normalise) {
     TObjs& C = *Container_;
     TStringList& Tables = C.Tables();
     for (int t = 0; t < Tables.Count(); ++t) {
@@ -3381,6 +3389,7 @@ void TIbParser::LinkDomainColumns() {
             TFldData* F = Table->Field(f);
             if (F && F->DataType == DomainDataType)
                 if (TDmnData* D = C.FindDomain(F->DomainName)) LinkDependObj(F, D, "");
+            if (Normalise) NormaliseCharSet(F);
         }
     }
     // A view that uses a domain-typed table column uses the domain too (its record for the column

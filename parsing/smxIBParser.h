@@ -352,12 +352,17 @@ protected:
     /// An index named like a primary, unique or foreign key of its table, on the key's columns, is
     /// the key's own index: it is logged, removed from the container and freed.
     virtual void RemoveConstraintIndexes();
-    /// Columns typed by a domain (and views using them) depend on the domain.
-    virtual void LinkDomainColumns();
-    /// Character sets and collations of domains, table columns and routine parameters cleared
-    /// where they repeat a default, as the metadata extractor reads them (the database's default
-    /// collations are known once the whole script is read).
-    void NormaliseCharSets();
+    /// Columns typed by a domain (and views using them) depend on the domain. With Normalise, each
+    /// table column visited also gets NormaliseCharSet (one walk over the columns of every table
+    /// serves both passes).
+    virtual void LinkDomainColumns(bool Normalise = false);
+    /// Character sets and collations of domains, table columns (unless TableColumns is false) and
+    /// routine parameters cleared where they repeat a default, as the metadata extractor reads them
+    /// (the database's default collations are known once the whole script is read). Domains come
+    /// first: domain-typed columns and parameters compare with their domain's.
+    void NormaliseCharSets(bool TableColumns = true);
+    /// One column's character set and collation cleared where they repeat a default.
+    static void NormaliseCharSet(TFldData* Column);
 
     /// Skips to the terminator, reports (StatType, Name, "", Operation, ObjKind) and skips the
     /// terminator: statements that change nothing in the container (DML, REVOKE, ALTER DOMAIN, ...).
@@ -445,6 +450,7 @@ protected:
     bool FileParsed(TDbObj* Obj, TObjsList Which);
 
     std::string CurrentTable_, CurrentColumn_;
+    int LastTableColumns_ = 0; // the column count of the table last read by CREATE TABLE
     TStringList* RedefinedViewFields_ = nullptr; // the old columns of the view being redefined
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is

@@ -512,7 +512,7 @@ void TCustomParser::EmitStatement(TStatType StatType, const std::string& ObjName
                                   const std::string& ParentName, TDbOperation Operation, TDbObject ObjKind) {
     Statement = nullptr;
     // A statement cut by an invalid character is not passed on; the error says why.
-    if (Halted_) return;
+    if (Halted_ || !OnStatement) return;
     const std::size_t End = std::min(TokenStart_, Source_.size());
     const std::string Text =
         End > StatementStart_ ? Trim(std::string_view(Source_).substr(StatementStart_, End - StatementStart_))

@@ -363,10 +363,12 @@ protected:
     /// OnErrorMessage, else a message box with "Error: " + Text.
     virtual void DoErrorMessage(const std::string& Text);
     virtual void DoDebugMessage(const std::string& Text);
+    /// OnStatement with the statement's text and what it does (called while OnStatement is assigned).
     virtual void DoStatement(const std::string& Text, TStatement*& Statement, const std::string& ParentName,
                              TDbOperation Operation, TDbObject ObjKind, const std::string& ObjName,
                              TStatType StatType);
-    /// Reports the statement running from the statement start to the current token (trimmed).
+    /// Reports the statement running from the statement start to the current token (trimmed); the
+    /// text is composed only when OnStatement is assigned (a script extraction has no use for it).
     virtual void EmitStatement(TStatType StatType, const std::string& ObjName, TStatement*& Statement,
                                const std::string& ParentName, TDbOperation Operation, TDbObject ObjKind);
 
