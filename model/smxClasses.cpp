@@ -1440,6 +1440,9 @@ bool TCustomObjs::ListOfObject(const TDbObj* Obj, TObjsList& Which) {
 struct TCustomObjs::PendingOrder {
     static constexpr std::size_t MaxBlock = 512;
     std::vector<std::vector<std::uint32_t>> blocks;
+    // The pending positions placed so far (0 to covered - 1): filing that needs no index leaves
+    // the later ones out, and the next filing that needs one places them first.
+    std::uint32_t covered = 0;
     // The block sizes as a Fenwick tree (1-based), so that the keys before a block are counted in
     // a few steps however many blocks there are; made anew when a block splits.
     std::vector<std::size_t> counts;
@@ -1466,6 +1469,7 @@ struct TCustomObjs::PendingOrder {
     /// Places pending position P (its key not present yet); returns how many pending keys sort
     /// before it.
     std::size_t Insert(const KindList& k, std::uint32_t P) {
+        ++covered;
         const std::string& key = k.pending[P].key;
         auto before = [&k](std::uint32_t a, const std::string& b) {
             return k.list.CompareStrings(k.pending[a].key, b) < 0;
@@ -1607,9 +1611,21 @@ void TCustomObjs::Merge(KindList& k) {
         // the list's rule, so the order equals that of inserting one by one.
         const int listed = k.list.Count();
         k.list.SetSorted(false);
-        for (const std::vector<std::uint32_t>& block : k.order->blocks)
-            for (const std::uint32_t p : block)
+        if (k.order && k.order->covered == k.pending.size()) {
+            for (const std::vector<std::uint32_t>& block : k.order->blocks)
+                for (const std::uint32_t p : block)
+                    k.list.AddObject(k.pending[p].key, k.pending[p].obj);
+        } else {
+            std::vector<std::uint32_t> sorted(k.pending.size());
+            for (std::uint32_t p = 0; p < sorted.size(); ++p)
+                sorted[p] = p;
+            std::sort(sorted.begin(), sorted.end(), [&k](std::uint32_t a, std::uint32_t b) {
+                return k.list.CompareStrings(k.pending[a].key, k.pending[b].key) < 0;
+            });
+            k.list.Reserve(listed + static_cast<int>(sorted.size()));
+            for (const std::uint32_t p : sorted)
                 k.list.AddObject(k.pending[p].key, k.pending[p].obj);
+        }
         k.list.MergeSorted(listed);
     }
     ClearPending(k);
@@ -1650,7 +1666,7 @@ int TCustomObjs::ObjectCount(TObjsList Which) const {
     return k.list.Count() + static_cast<int>(k.pending.size());
 }
 
-int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
+int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj, bool WantIndex) {
     if (Which == TObjsList::olGrants) ForgetGrantIndex();
     KindList& k = lists_[static_cast<std::size_t>(Which)];
     // Keys that arrive in order (scripts list most objects by name) need no search: a key after the
@@ -1674,7 +1690,10 @@ int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj) {
     const auto position = static_cast<std::uint32_t>(k.pending.size());
     k.pending.push_back({std::string(Key), Obj, hash});
     IndexPending(k, position);
+    if (!WantIndex) return 0;
     if (!k.order) k.order = std::make_unique<PendingOrder>();
+    for (std::uint32_t p = k.order->covered; p < position; ++p)
+        k.order->Insert(k, p);
     // Its place once merged: the listed keys before it (i) and the pending ones before it.
     return i + static_cast<int>(k.order->Insert(k, position));
 }
@@ -1691,7 +1710,8 @@ bool TCustomObjs::AcceptObject(TDbObj* Obj) {
     return accepted;
 }
 
-int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
+int TCustomObjs::FileAccepted(std::optional<TObjsList> Which, TDbObj* Obj, bool FreeIfRejected,
+                              bool WantIndex) {
     if (!Obj) return -1;
     auto reject = [&] {
         if (FreeIfRejected) delete Obj; // unlinks its dependency records and partners
@@ -1703,32 +1723,29 @@ int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
         return reject();
     const std::string key = Obj->GetFullName();
     TObjsList which{};
-    if (!ListOfObject(Obj, which)) {
+    if (Which) {
+        which = *Which;
+    } else if (!ListOfObject(Obj, which)) {
         ErrorMessage("Unknown DbObject to add (" + std::string(Obj->ClassName()) + ")");
         return reject();
     }
-    int index = File(which, key, Obj);
+    int index = File(which, key, Obj, WantIndex);
     while (index < 0 && Obj->TakeNextDuplicateKey())
-        index = File(which, Obj->GetFullName(), Obj);
+        index = File(which, Obj->GetFullName(), Obj, WantIndex);
     if (index < 0) return reject(); // the first object of that key stays filed
     return index;
 }
 
+int TCustomObjs::AddObject(TDbObj* Obj, bool FreeIfRejected) {
+    return FileAccepted(std::nullopt, Obj, FreeIfRejected, true);
+}
+
 int TCustomObjs::AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected) {
-    if (!Obj) return -1;
-    auto reject = [&] {
-        if (FreeIfRejected) delete Obj;
-        return -1;
-    };
-    if (!AcceptObject(Obj)) return reject();
-    if (DatabaseType_ == TDatabaseType::dbInterBase &&
-        ServerOptions_.IB.GetIBCompareOptions().GetIgnoreIBEObjects() && StartsStr("IBE$", Obj->GetName()))
-        return reject();
-    int index = File(Which, Obj->GetFullName(), Obj);
-    while (index < 0 && Obj->TakeNextDuplicateKey())
-        index = File(Which, Obj->GetFullName(), Obj);
-    if (index < 0) return reject();
-    return index;
+    return FileAccepted(Which, Obj, FreeIfRejected, true);
+}
+
+bool TCustomObjs::FileObject(TDbObj* Obj, bool FreeIfRejected, std::optional<TObjsList> Which) {
+    return FileAccepted(Which, Obj, FreeIfRejected, false) >= 0;
 }
 
 void TCustomObjs::SetDatabaseType(TDatabaseType Value) {

@@ -617,6 +617,10 @@ public:
     /// AddObject for a caller that knows the object's list (the one ListOfObject names for it):
     /// the same tests and filing without asking the object's class.
     int AddObjectTo(TObjsList Which, TDbObj* Obj, bool FreeIfRejected);
+    /// AddObject (Which unset) or AddObjectTo for a caller that needs no index: True when filed.
+    /// Filing many objects is cheaper so (the order of the objects filed since the list was last
+    /// read is kept only once an index is asked for).
+    bool FileObject(TDbObj* Obj, bool FreeIfRejected, std::optional<TObjsList> Which = std::nullopt);
     /// The accept filter of AddObject: the container handler, else the extractor's name test.
     bool AcceptObject(TDbObj* Obj);
     /// The list an object of this class is filed in (false for a class no list holds).
@@ -767,7 +771,11 @@ private:
     static void IndexListed(KindList& k);
     /// Adds the list's last entry to a current index.
     static void AddListed(KindList& k);
-    int File(TObjsList Which, std::string_view Key, TDbObj* Obj);
+    /// Files Obj under Key: its index in the list as it reads now with WantIndex, else 0; -1 when
+    /// the key is present.
+    int File(TObjsList Which, std::string_view Key, TDbObj* Obj, bool WantIndex = true);
+    /// Files Obj (its accept tests first): the index as File gives it, -1 when refused.
+    int FileAccepted(std::optional<TObjsList> Which, TDbObj* Obj, bool FreeIfRejected, bool WantIndex);
 
     TCustomDBStructure* Structure_ = nullptr;
     TCustomObjs* PartnerObjs_ = nullptr;

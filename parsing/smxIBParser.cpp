@@ -1881,7 +1881,7 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
 
 bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
     if (Owner_ || !Container_) return AddParsedObject(Obj, true);
-    return Container_->AddObjectTo(Which, Obj, true) >= 0;
+    return Container_->FileObject(Obj, true, Which);
 }
 
 // =====================================================================================================
