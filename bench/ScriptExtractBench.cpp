@@ -5,8 +5,9 @@
 // that script joined with renamed copies of itself to 2, 4, 8 and 16 times its size. The
 // extraction runs as the demo runs it (log and progress handlers assigned). Counters: the script's
 // size, MB/s, the time per doubling (this size's time over the half size's; 2 means linear), and
-// from a first run of its own, with the memory of earlier runs handed back to the system, its
-// MB/s and the peak memory the extraction adds, per script byte. The database and the scripts are built
+// from a first run of its own, with the memory of earlier runs handed back to the system (the
+// allocator's and the block pools'), its MB/s and the peak memory the extraction adds, per script
+// byte. The database and the scripts are built
 // once and kept in $SMX_BENCH_DIR (default: bench-extract in the build folder).
 #include <benchmark/benchmark.h>
 
@@ -22,6 +23,7 @@
 #include <string_view>
 
 #include "BenchDatabase.h"
+#include "model/smxBlockPool.h"
 #include "model/smxDBStructure.h"
 #include "parsing/smxIBScriptExtract.h"
 
@@ -143,6 +145,7 @@ void BM_ScriptExtract(benchmark::State& State) {
     std::size_t Events = 0;
     // The peak memory, taken on a first run of its own: the memory earlier runs freed is handed back
     // first, so that the run gets its memory from the system as the first run in a process does.
+    TBlockPool::TrimThreadPools();
     malloc_trim(0);
     ResetPeakRss();
     const double Before = CurrentRssBytes();

@@ -18,7 +18,30 @@ TBlockPool* SlabOwner(const void* Block) {
     const auto Slab = reinterpret_cast<std::uintptr_t>(Block) & ~(std::uintptr_t{SlabBytes} - 1);
     return *reinterpret_cast<TBlockPool* const*>(Slab);
 }
+
+std::vector<TBlockPool*>& ThreadPools() {
+    static thread_local std::vector<TBlockPool*> Pools;
+    return Pools;
+}
 } // namespace
+
+TBlockPool* TBlockPool::Registered(TBlockPool* Pool) {
+    ThreadPools().push_back(Pool);
+    return Pool;
+}
+
+void TBlockPool::TrimThreadPools() noexcept {
+    for (TBlockPool* P : ThreadPools()) {
+        if (P->live_ != 0) continue;
+        for (char* Slab : P->slabs_)
+            std::free(Slab);
+        P->slabs_.clear();
+        P->slabs_.shrink_to_fit();
+        P->free_ = nullptr;
+        P->next_ = P->end_ = nullptr;
+        P->slab_ = 0;
+    }
+}
 
 TBlockPool::TBlockPool(std::size_t Size)
     : size_((std::max(Size, sizeof(FreeBlock)) + 15) & ~std::size_t{15}) {

@@ -30,15 +30,19 @@ public:
     template <std::size_t Size>
     static TBlockPool& OfThread() {
         // Never destroyed: a block may outlive its thread, and its slab names the pool.
-        static thread_local TBlockPool* Pool = new TBlockPool(Size);
+        static thread_local TBlockPool* Pool = Registered(new TBlockPool(Size));
         return *Pool;
     }
+    /// Hands the slabs of the calling thread's pools that have no block in use back to the system
+    /// (for a measurement of memory that starts from nothing, as a program's first run does).
+    static void TrimThreadPools() noexcept;
 
 private:
     struct FreeBlock {
         FreeBlock* next;
     };
     void NextSlab();
+    static TBlockPool* Registered(TBlockPool* Pool);
 
     std::size_t size_;
     std::size_t live_ = 0; // blocks given out and not yet returned to this pool
