@@ -1527,30 +1527,41 @@ std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
     return static_cast<std::size_t>(h);
 }
 
+namespace {
+// A pending slot: the position + 1 in the low half (0 = free), the key hash's upper half above it.
+constexpr std::uint64_t SlotTag(std::size_t Hash) {
+    return static_cast<std::uint64_t>(Hash) & 0xFFFFFFFF00000000ull;
+}
+} // namespace
+
 int TCustomObjs::FindPending(const KindList& k, std::string_view Key, std::size_t Hash) {
     if (k.slots.empty()) return -1;
     const std::size_t mask = k.slots.size() - 1;
+    const std::uint64_t tag = SlotTag(Hash);
     for (std::size_t i = Hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t slot = k.slots[i];
+        const std::uint64_t slot = k.slots[i];
         if (slot == 0) return -1;
-        const Pending& p = k.pending[slot - 1];
-        if (p.hash == Hash && k.list.CompareStrings(p.key, Key) == 0) return static_cast<int>(slot - 1);
+        if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
+        const auto position = static_cast<std::uint32_t>(slot) - 1;
+        const Pending& p = k.pending[position];
+        if (p.hash == Hash && k.list.CompareStrings(p.key, Key) == 0) return static_cast<int>(position);
     }
 }
 
 void TCustomObjs::IndexPending(KindList& k, std::uint32_t Position) {
     // Kept at most half full, so probing ends quickly; doubled (and refilled) as it grows.
     if ((k.pending.size()) * 2 > k.slots.size()) {
-        std::vector<std::uint32_t> bigger(std::max<std::size_t>(16, k.slots.size() * 2), 0);
+        std::vector<std::uint64_t> bigger(std::max<std::size_t>(16, k.slots.size() * 2), 0);
         k.slots.swap(bigger);
         for (std::uint32_t p = 0; p < Position; ++p)
             IndexPending(k, p);
     }
     const std::size_t mask = k.slots.size() - 1;
-    std::size_t i = k.pending[Position].hash & mask;
+    const std::size_t hash = k.pending[Position].hash;
+    std::size_t i = hash & mask;
     while (k.slots[i] != 0)
         i = (i + 1) & mask;
-    k.slots[i] = Position + 1;
+    k.slots[i] = SlotTag(hash) | (std::uint64_t{Position} + 1);
 }
 
 namespace {
@@ -1959,6 +1970,14 @@ int TCustomExtract::AddObjectIfAccepted(TDbObj* Obj) {
     if (objs && IsObjectAccepted(Obj->GetName(), Obj->GetKind())) return objs->AddObject(Obj, true);
     delete Obj;
     return -1;
+}
+
+bool TCustomExtract::FileObjectIfAccepted(TDbObj* Obj, std::optional<TObjsList> Which) {
+    if (!Obj) return false;
+    TCustomObjs* objs = DBStructure_ ? DBStructure_->GetObjs() : nullptr;
+    if (objs && IsObjectAccepted(Obj->GetName(), Obj->GetKind())) return objs->FileObject(Obj, true, Which);
+    delete Obj;
+    return false;
 }
 
 // ===================================================================================================

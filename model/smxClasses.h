@@ -745,7 +745,9 @@ private:
         // Objects filed since the list was last read: merged (and the list sorted) on the next read.
         std::vector<Pending> pending;
         // Open-addressing index of the pending keys (0 = free, else the pending position + 1).
-        std::vector<std::uint32_t> slots;
+        // Each slot also holds the key hash's upper half, so that a probe passes over another key
+        // without reading its pending entry.
+        std::vector<std::uint64_t> slots;
         // The pending keys in list order, so that filing can tell an object's place in the list.
         std::unique_ptr<PendingOrder> order;
         // Open-addressing index of the listed keys (position + 1 and key hash; 0 = free) for
@@ -859,6 +861,9 @@ public:
     /// Files Obj in the structure's container when its name is accepted, else frees it. Returns the
     /// filing result (-1 when not filed).
     int AddObjectIfAccepted(TDbObj* Obj);
+    /// AddObjectIfAccepted for a caller that needs no index (see TCustomObjs::FileObject): True
+    /// when filed. Which names the object's list when the caller knows it.
+    bool FileObjectIfAccepted(TDbObj* Obj, std::optional<TObjsList> Which = std::nullopt);
 
     TExtractLogEvent OnLog;
     TLogNextLineEvent OnDebugMessage;

@@ -522,7 +522,7 @@ void TCustomParser::EmitStatement(TStatType StatType, const std::string& ObjName
 
 bool TCustomParser::AddParsedObject(TDbObj* Obj, bool FreeIfRefused) {
     if (!Obj) return false;
-    if (Owner_) return Owner_->AddObjectIfAccepted(Obj) >= 0;
+    if (Owner_) return Owner_->FileObjectIfAccepted(Obj);
     if (Container_) return Container_->FileObject(Obj, FreeIfRefused);
     if (FreeIfRefused) delete Obj;
     return false;
