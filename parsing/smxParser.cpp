@@ -1554,24 +1554,68 @@ void LinkTableColumns(TCustomParser& P, TDbObj* Obj, TDbObj* Table, const TStrin
     for (int i = 0; i < Columns.Count(); ++i)
         if (ByColumn || Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
 }
+
+/// One LinkTableColumns call of a link pass.
+struct TColumnLink {
+    TDbObj* Obj;
+    TDbObj* Table;
+    const TStringList* Columns;
+};
+
+/// LinkTableColumns for each job in order. The objects of a large structure lie all over memory
+/// and a pass meets them in name order: what the later jobs read (the table, its column list, the
+/// named columns) is asked for a few jobs ahead, so that the waits overlap.
+void LinkTableColumnsAhead(TCustomParser& P, const std::vector<TColumnLink>& Jobs) {
+    const std::size_t N = Jobs.size();
+    auto Prefetch3 = [](const void* Obj) {
+        const char* p = static_cast<const char*>(Obj);
+        __builtin_prefetch(p);
+        __builtin_prefetch(p + 64);
+        __builtin_prefetch(p + 128);
+    };
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i + 8 < N && Jobs[i + 8].Table) Prefetch3(Jobs[i + 8].Table);
+        if (i + 4 < N && Jobs[i + 4].Table)
+            if (const TStringList* F = Jobs[i + 4].Table->GetFields()) __builtin_prefetch(F);
+        if (i + 2 < N && Jobs[i + 2].Table)
+            if (const TStringList* F = Jobs[i + 2].Table->GetFields(); F && F->Count() > 0) {
+                __builtin_prefetch(&(*F)[0]);
+                __builtin_prefetch(reinterpret_cast<const char*>(&(*F)[0]) + 64);
+            }
+        if (i + 1 < N && Jobs[i + 1].Table)
+            if (TStringList* F = Jobs[i + 1].Table->GetFields())
+                for (int c = 0; c < Jobs[i + 1].Columns->Count(); ++c)
+                    if (const TDbObj* Column = ColumnNamed(*F, (*Jobs[i + 1].Columns)[c])) Prefetch3(Column);
+        LinkTableColumns(P, Jobs[i].Obj, Jobs[i].Table, *Jobs[i].Columns);
+    }
+}
 } // namespace
 
 void TCustomSQLParser::LinkIndexes() {
     TStringList& Indices = Container_->Indices();
-    for (int i = 0; i < Indices.Count(); ++i)
+    std::vector<TColumnLink> Jobs;
+    Jobs.reserve(static_cast<std::size_t>(Indices.Count()));
+    for (int i = 0; i < Indices.Count(); ++i) {
+        Indices.PrefetchObject(i + 8);
         if (auto* X = ObjectAs<TIdxData>(Indices.Objects(i)))
-            LinkTableColumns(*this, X, FindOwnTable(*Container_, X, X->TableName), X->Columns);
+            Jobs.push_back({X, FindOwnTable(*Container_, X, X->TableName), &X->Columns});
+    }
+    LinkTableColumnsAhead(*this, Jobs);
 }
 
 void TCustomSQLParser::LinkConstraints() {
     TStringList& Constraints = Container_->Constraints();
+    std::vector<TColumnLink> Jobs;
+    Jobs.reserve(static_cast<std::size_t>(Constraints.Count()) * 2);
     for (int i = 0; i < Constraints.Count(); ++i) {
+        Constraints.PrefetchObject(i + 8);
         auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         if (!C) continue;
-        LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->TableName), C->Columns);
+        Jobs.push_back({C, FindOwnTable(*Container_, C, C->TableName), &C->Columns});
         if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
-            LinkTableColumns(*this, C, FindOwnTable(*Container_, C, C->RefTableName), C->RefColumns);
+            Jobs.push_back({C, FindOwnTable(*Container_, C, C->RefTableName), &C->RefColumns});
     }
+    LinkTableColumnsAhead(*this, Jobs);
 }
 
 void TCustomSQLParser::LinkForeignKeys() {
