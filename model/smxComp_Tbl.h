@@ -190,15 +190,16 @@ public:
     TStringList Fields{true}; ///< column name -> TFldData, in position order
     bool Matched = false;     ///< a master table with a partner
     bool Unchanged = false;   ///< the table and all its columns equal the partner's
-    std::string ExternalFile;
+    // The texts below are empty in nearly every table: one pointer each.
+    TCompactString ExternalFile;
     bool GlobalTemporary = false;
     std::uint8_t OnCommit = 0; ///< 0 none, 1 DELETE ROWS, 2 PRESERVE ROWS
-    std::string OfType, AsQuery, NestedTable, ExtraText, StoreAs, Storage;
-    std::string ClusterName, ClusterColumns, LobText;
+    TCompactString OfType, AsQuery, NestedTable, ExtraText, StoreAs, Storage;
+    TCompactString ClusterName, ClusterColumns, LobText;
     bool NoLogging = false;
     bool Compress = false;
-    std::string TablespaceName;
-    std::string PartitionColumns, PartitionText;
+    TCompactString TablespaceName;
+    TCompactString PartitionColumns, PartitionText;
     bool WithOids = false;
 
 private:

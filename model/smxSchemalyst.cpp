@@ -572,7 +572,7 @@ void TSchemalyst::NormalizeStructures() {
         else if ((b.*get)().empty() && !(a.*get)().empty())
             (b.*set)((a.*get)());
     };
-    auto clearOneSided = [](std::string& a, std::string& b) {
+    auto clearOneSided = [](auto& a, auto& b) {
         if (a.empty() != b.empty()) {
             a.clear();
             b.clear();
