@@ -42,6 +42,7 @@ private:
         FreeBlock* next;
     };
     void NextSlab();
+    void MapAhead();
     static TBlockPool* Registered(TBlockPool* Pool);
 
     std::size_t size_;
@@ -51,6 +52,7 @@ private:
     char* end_ = nullptr;
     std::size_t slab_ = 0; // the current slab's index in slabs_
     std::vector<char*> slabs_;
+    std::vector<char*> mapped_; // per slab: where the part made present in one request ends
 };
 
 } // namespace smx
