@@ -19,7 +19,7 @@ constexpr std::size_t SlabBytes = std::size_t{1} << 20;
 constexpr std::size_t HeaderBytes = 16;
 // A slab's pages are made present this many bytes at a time, ahead of the blocks cut: one request
 // instead of a page fault per page (a large structure's first build spends much of its time in them).
-constexpr std::size_t MapBytes = std::size_t{256} << 10;
+constexpr std::size_t MapBytes = std::size_t{64} << 10;
 
 TBlockPool* SlabOwner(const void* Block) {
     const auto Slab = reinterpret_cast<std::uintptr_t>(Block) & ~(std::uintptr_t{SlabBytes} - 1);
@@ -29,6 +29,32 @@ TBlockPool* SlabOwner(const void* Block) {
 std::vector<TBlockPool*>& ThreadPools() {
     static thread_local std::vector<TBlockPool*> Pools;
     return Pools;
+}
+
+// A slab of its own pages, aligned to its size (nullptr when memory runs out). Mapped directly
+// where the system allows, so that no allocator bookkeeping lies around it.
+char* NewSlab() {
+#if defined(__linux__)
+    void* Area = ::mmap(nullptr, 2 * SlabBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (Area == MAP_FAILED) return nullptr;
+    const auto Start = reinterpret_cast<std::uintptr_t>(Area);
+    const auto Aligned = (Start + SlabBytes - 1) & ~(std::uintptr_t{SlabBytes} - 1);
+    // The parts before and after the aligned slab go back at once.
+    if (Aligned > Start) ::munmap(Area, Aligned - Start);
+    if (const auto End = Start + 2 * SlabBytes; End > Aligned + SlabBytes)
+        ::munmap(reinterpret_cast<void*>(Aligned + SlabBytes), End - (Aligned + SlabBytes));
+    return reinterpret_cast<char*>(Aligned);
+#else
+    return static_cast<char*>(std::aligned_alloc(SlabBytes, SlabBytes));
+#endif
+}
+
+void FreeSlab(char* Slab) {
+#if defined(__linux__)
+    ::munmap(Slab, SlabBytes);
+#else
+    std::free(Slab);
+#endif
 }
 } // namespace
 
@@ -41,7 +67,7 @@ void TBlockPool::TrimThreadPools() noexcept {
     for (TBlockPool* P : ThreadPools()) {
         if (P->live_ != 0) continue;
         for (char* Slab : P->slabs_)
-            std::free(Slab);
+            FreeSlab(Slab);
         P->slabs_.clear();
         P->slabs_.shrink_to_fit();
         P->mapped_.clear();
@@ -52,8 +78,7 @@ void TBlockPool::TrimThreadPools() noexcept {
     }
 }
 
-TBlockPool::TBlockPool(std::size_t Size)
-    : size_((std::max(Size, sizeof(FreeBlock)) + 15) & ~std::size_t{15}) {
+TBlockPool::TBlockPool(std::size_t Size) : size_((std::max(Size, sizeof(FreeBlock)) + 7) & ~std::size_t{7}) {
     if (size_ > SlabBytes - HeaderBytes) throw std::bad_alloc();
 }
 
@@ -64,12 +89,12 @@ void TBlockPool::NextSlab() {
         slab_ = 0; // starting over
     } else {
         slabs_.reserve(slabs_.size() + 1);
-        void* Slab = std::aligned_alloc(SlabBytes, SlabBytes);
+        char* Slab = NewSlab();
         if (!Slab) throw std::bad_alloc();
-        *static_cast<TBlockPool**>(Slab) = this;
+        *reinterpret_cast<TBlockPool**>(Slab) = this;
         mapped_.reserve(slabs_.size() + 1);
-        mapped_.push_back(static_cast<char*>(Slab));
-        slabs_.push_back(static_cast<char*>(Slab));
+        mapped_.push_back(Slab);
+        slabs_.push_back(Slab);
         slab_ = slabs_.size() - 1;
     }
     next_ = slabs_[slab_] + HeaderBytes;

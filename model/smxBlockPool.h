@@ -15,7 +15,8 @@ namespace smx {
 
 class TBlockPool {
 public:
-    /// A pool of blocks of Size bytes (at least one pointer wide; rounded up to 16).
+    /// A pool of blocks of Size bytes (at least one pointer wide; rounded up to 8): for objects
+    /// aligned to 8 bytes at most.
     explicit TBlockPool(std::size_t Size);
     TBlockPool(const TBlockPool&) = delete;
     TBlockPool& operator=(const TBlockPool&) = delete;
@@ -27,8 +28,7 @@ public:
     void Release(void* Block) noexcept;
 
     /// The calling thread's pool of blocks of Size bytes.
-    template <std::size_t Size>
-    static TBlockPool& OfThread() {
+    template <std::size_t Size> static TBlockPool& OfThread() {
         // Never destroyed: a block may outlive its thread, and its slab names the pool.
         static thread_local TBlockPool* Pool = Registered(new TBlockPool(Size));
         return *Pool;
@@ -59,15 +59,16 @@ private:
 
 // The class-specific allocation of a pooled class T: blocks of exactly sizeof(T) come from the
 // calling thread's pool, anything else (a derived class) from the global operators.
-#define SMX_POOLED_CLASS(T)                                                                               \
-    static void* operator new(std::size_t Size) {                                                         \
-        return Size == sizeof(T) ? ::smx::PoolAllocate<sizeof(T)>() : ::operator new(Size);               \
-    }                                                                                                     \
-    static void operator delete(void* Block, std::size_t Size) noexcept {                                 \
-        if (Size == sizeof(T))                                                                            \
-            ::smx::PoolRelease<sizeof(T)>(Block);                                                         \
-        else                                                                                              \
-            ::operator delete(Block);                                                                     \
+#define SMX_POOLED_CLASS(T)                                                                                  \
+    static void* operator new(std::size_t Size) {                                                            \
+        static_assert(alignof(T) <= 8, "pool blocks are aligned to 8 bytes");                                \
+        return Size == sizeof(T) ? ::smx::PoolAllocate<sizeof(T)>() : ::operator new(Size);                  \
+    }                                                                                                        \
+    static void operator delete(void* Block, std::size_t Size) noexcept {                                    \
+        if (Size == sizeof(T))                                                                               \
+            ::smx::PoolRelease<sizeof(T)>(Block);                                                            \
+        else                                                                                                 \
+            ::operator delete(Block);                                                                        \
     }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -80,8 +81,7 @@ private:
 
 namespace smx {
 
-template <std::size_t Size>
-void* PoolAllocate() {
+template <std::size_t Size> void* PoolAllocate() {
 #ifdef SMX_BLOCK_POOL_OFF
     return ::operator new(Size);
 #else
@@ -89,8 +89,7 @@ void* PoolAllocate() {
 #endif
 }
 
-template <std::size_t Size>
-void PoolRelease(void* Block) noexcept {
+template <std::size_t Size> void PoolRelease(void* Block) noexcept {
 #ifdef SMX_BLOCK_POOL_OFF
     ::operator delete(Block);
 #else

@@ -457,7 +457,7 @@ protected:
     bool FileParsed(TDbObj* Obj, TObjsList Which);
 
     std::string CurrentTable_, CurrentColumn_;
-    int LastTableColumns_ = 0; // the column count of the table last read by CREATE TABLE
+    int LastTableColumns_ = 0;                   // the column count of the table last read by CREATE TABLE
     TStringList* RedefinedViewFields_ = nullptr; // the old columns of the view being redefined
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
