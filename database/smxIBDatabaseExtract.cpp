@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -704,6 +705,8 @@ void TIBDBExtract::ExtractCollations() {
 void TIBDBExtract::ExtractDomains() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting domains...");
+    // The server makes a field named RDB$<n> for every column that names no domain: the ranges of
+    // the names' index around that prefix pass over them without reading their rows.
     SetSQL(
         q,
         {"select F.*, (Select C.Rdb$Character_Set_Name from Rdb$Character_Sets C where "
@@ -711,8 +714,9 @@ void TIBDBExtract::ExtractDomains() {
          "C1.Rdb$Collation_Name "
          "from Rdb$Collations C1 where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID and "
          "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
-         "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
-         "by F.rdb$field_name "});
+         "(F.rdb$field_name < 'RDB$' or F.rdb$field_name starting with 'RDB%' or F.rdb$field_name > 'RDB%') "
+         "and (F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') "
+         "order by F.rdb$field_name "});
     std::unique_ptr<TSMXQuery> dq; // array bounds, opened for the first array domain
     q.Open();
     for (; !q.GetEof(); q.Next()) {
@@ -756,6 +760,43 @@ void TIBDBExtract::ExtractDomains() {
     CloseAndClear(q);
 }
 
+namespace {
+
+// One row of the column query, kept until its table comes up in the tables' query.
+struct TColumnRow {
+    std::string RawName; // as fetched, blank-padded: the tie-break after the position
+    std::string Name, Source, Description, Default, DefaultSource, Check, Computed, Generator;
+    std::optional<std::int64_t> Position, Scale, Precision;
+    std::int64_t NullFlag = 0;
+    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0, CharSet = 0,
+        Collation = 0;
+    bool OwnDefault = false, HasCharSet = false, HasCollation = false, HasDimensions = false,
+         Identity = false;
+};
+
+// The column order of "order by position, name": a NULL position first, names compared byte by
+// byte as blank-padded texts.
+bool ColumnRowBefore(const TColumnRow& A, const TColumnRow& B) {
+    if (A.Position != B.Position) return !A.Position || (B.Position && *A.Position < *B.Position);
+    const std::string_view a = A.RawName, b = B.RawName;
+    const std::size_t n = std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(i < a.size() ? a[i] : ' ');
+        const auto cb = static_cast<unsigned char>(i < b.size() ? b[i] : ' ');
+        if (ca != cb) return ca < cb;
+    }
+    return false;
+}
+
+// True when the attachment's character set holds the catalogue's names byte for byte, so that
+// they can be fetched without the server's conversion.
+bool NamesKeepTheirBytes(std::string_view CharSet) {
+    const std::string cs = Trim(CharSet);
+    return SameText(cs, "UTF8") || SameText(cs, "UNICODE_FSS");
+}
+
+} // namespace
+
 void TIBDBExtract::ExtractTables() {
     const TIBCapabilities& c = Caps_;
     std::unique_ptr<TSMXQuery> tq = NewQuery(), cq = NewQuery(), dq = NewQuery();
@@ -782,30 +823,35 @@ void TIBDBExtract::ExtractTables() {
     if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
     AddSQL(*tq, " order by rdb$relation_name ");
 
-    // The columns of every table in one query, in the order of the tables' query (by relation
-    // name), each table's in position order: the tables and their columns are read side by side.
-    // (A query per table, run once for every table, costs the server far more than the rows; so
-    // would a look-up of the collation, character set and identity start in every row.)
-    SetSQL(*cq, {"Select R.Rdb$Relation_Name, R.Rdb$Field_Name, R.rdb$field_position,",
+    // The columns of every user relation in one query, in the server's storage order: the rows are
+    // grouped by relation and put in position order here. The server pays for every row, join and
+    // value it hands over (far more than for reading its records), so the query neither sorts nor
+    // joins the relations (the tables' query picks the tables), and under a UTF8 attachment the
+    // names come as the catalogue's bytes, which that conversion would return unchanged.
+    const bool rawNames = NamesKeepTheirBytes(SMXConnection_->GetIBServerOptions().GetDBCharSet());
+    const auto name = [rawNames](std::string_view Column, std::string_view Alias) {
+        return rawNames ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
+                              std::string(Alias)
+                        : std::string(Column) + " " + std::string(Alias);
+    };
+    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", R.rdb$field_position,",
                  "R.Rdb$default_Value,R.Rdb$default_source,",
                  " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
                  "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
-                 "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
-                 "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
-                 "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
-                 "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                 name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
+                 "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
+                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
+                 "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
                  "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
+    if (c.HasIdentityGenerator) AddSQL(*cq, name("R.Rdb$GENERATOR_NAME", "Rdb$GENERATOR_NAME") + ",");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece : {"F.Rdb$Dimensions", "from rdb$Relation_Fields R",
-                                   "join rdb$relations T on T.rdb$relation_name = R.rdb$relation_name",
-                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source"})
+                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source",
+                                   "where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)"})
         AddSQL(*cq, piece);
-    AddSQL(*cq, "where (T.rdb$system_flag <> 1 or T.Rdb$System_Flag is null) and T.Rdb$View_BLR is null");
-    if (ibe) AddSQL(*cq, " and T.rdb$relation_name not like 'IBE$%' ");
-    AddSQL(*cq, "order by R.rdb$relation_name, R.rdb$field_position, R.rdb$field_name");
 
     // The names of the character sets and collations and the start values of the generators, read
     // once: a look-up for every column would cost the server more than the columns themselves.
@@ -838,9 +884,45 @@ void TIBDBExtract::ExtractTables() {
         return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
     };
 
+    // Every column row, by relation. Large objects are read while their row is current.
+    std::unordered_map<std::string, std::vector<TColumnRow>> columns;
+    {
+        TRowFields r(*cq);
+        for (cq->Open(); !cq->GetEof(); cq->Next()) {
+            TColumnRow& row = columns[r.Str("RDB$RELATION_NAME")].emplace_back();
+            row.RawName = r("RDB$FIELD_NAME").AsString();
+            row.Name = Trim(row.RawName);
+            row.Source = r.Str("F_FLD_NAME");
+            row.Position = r.Opt("RDB$FIELD_POSITION");
+            row.FieldType = r.Int32("RDB$FIELD_TYPE");
+            row.SubType = r.Int32("F_FLD_SUB_TYPE");
+            row.Description = r("RDB$DESCRIPTION").AsString();
+            row.OwnDefault = !r.IsNull("RDB$DEFAULT_VALUE");
+            row.Default = r(row.OwnDefault ? "RDB$DEFAULT_SOURCE" : "F_DEFAULT_SOURCE").AsString();
+            if (row.OwnDefault) row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
+            row.NullFlag = r.Int("RDB$NULL_FLAG");
+            row.Scale = r.Opt("F_FIELD_SCALE");
+            if (c.HasFieldPrecision) row.Precision = r.Opt("RDB$FIELD_PRECISION");
+            row.Check = r.Str("F_VALIDATION_SOURCE");
+            row.Computed = r.Str("RDB$COMPUTED_SOURCE");
+            row.SegmentSize = r.Int32("F_SEGMENT_LENGTH");
+            row.ByteLength = r.Int32("F_FLD_LENGTH");
+            row.CharLength = r.Int32("F_CHR_LENGTH");
+            row.HasCharSet = !r.IsNull("F_CHARACTER_SET_ID");
+            row.CharSet = r.Int32("F_CHARACTER_SET_ID");
+            row.HasCollation = !r.IsNull("RDB$COLLATION_ID");
+            row.Collation = r.Int32("RDB$COLLATION_ID");
+            row.HasDimensions = !r.IsNull("RDB$DIMENSIONS");
+            if (c.HasIdentityGenerator && c.HasIdentityType && r.Int("RDB$IDENTITY_TYPE") == 1 &&
+                !r.IsNull("RDB$IDENTITY_TYPE") && !r.IsNull("RDB$GENERATOR_NAME")) {
+                row.Identity = true;
+                row.Generator = r.Str("RDB$GENERATOR_NAME");
+            }
+        }
+    }
+    CloseAndClear(*cq);
+
     tq->Open();
-    cq->Open();
-    TRowFields r(*cq);
     int tables = 0;
     for (; !tq->GetEof(); tq->Next()) {
         auto table = std::make_unique<TTblData>(objs);
@@ -862,35 +944,35 @@ void TIBDBExtract::ExtractTables() {
             }
         }
 
-        // This table's rows come next in the column query (none for a table without columns).
-        for (; !cq->GetEof() && r.Str("RDB$RELATION_NAME") == tableName; cq->Next()) {
+        std::vector<TColumnRow> rows;
+        if (const auto it = columns.find(tableName); it != columns.end()) rows = std::move(it->second);
+        std::stable_sort(rows.begin(), rows.end(), ColumnRowBefore);
+        for (TColumnRow& row : rows) {
             auto* f = new TFldData(objs, table.get());
-            const std::string fieldName = r.Str("RDB$FIELD_NAME");
+            const std::string& fieldName = row.Name;
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
-            const std::string source = r.Str("F_FLD_NAME");
+            const std::string& source = row.Source;
             f->TableName = tableName;
-            f->Position = r.Int32("RDB$FIELD_POSITION");
-            const int type = r.Int32("RDB$FIELD_TYPE");
-            const int subType = r.Int32("F_FLD_SUB_TYPE");
+            f->Position = static_cast<std::int32_t>(row.Position.value_or(0));
+            const int type = row.FieldType;
+            const int subType = row.SubType;
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
-            f->SetDescription(r("RDB$DESCRIPTION").AsString());
+            f->SetDescription(row.Description);
             // A default of the column's own is kept as stored; the other comes from its domain.
-            const bool ownDefault = !r.IsNull("RDB$DEFAULT_VALUE");
-            f->DefaultValue = !ownDefault ? CleanDefaultSource(r("F_DEFAULT_SOURCE").AsString())
-                                          : CleanDefaultSource(r("RDB$DEFAULT_SOURCE").AsString());
-            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = r.SourceText("RDB$DEFAULT_SOURCE");
-            f->Nullable = r.Int("RDB$NULL_FLAG") == 0;
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, r.Opt("F_FIELD_SCALE"),
-                                  c.HasFieldPrecision ? r.Opt("RDB$FIELD_PRECISION") : std::nullopt);
-            f->CheckText = r.Str("F_VALIDATION_SOURCE");
-            f->SetSource(r.Str("RDB$COMPUTED_SOURCE"));
+            const bool ownDefault = row.OwnDefault;
+            f->DefaultValue = CleanDefaultSource(row.Default);
+            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = row.DefaultSource;
+            f->Nullable = row.NullFlag == 0;
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, row.Scale, row.Precision);
+            f->CheckText = row.Check;
+            f->SetSource(row.Computed);
             f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
-            f->SegmentSize = r.Int32("F_SEGMENT_LENGTH");
-            f->ByteLength = r.Int32("F_FLD_LENGTH");
-            const int charLength = r.Int32("F_CHR_LENGTH");
+            f->SegmentSize = row.SegmentSize;
+            f->ByteLength = row.ByteLength;
+            const int charLength = row.CharLength;
             f->Length = IsTextCode(f->DataType) && charLength == 0 ? f->ByteLength : charLength;
             if (f->CheckText.size() > 5) f->CheckText = Trim(f->CheckText.substr(5));
             if (!StartsStr("RDB$", source)) {
@@ -907,21 +989,17 @@ void TIBDBExtract::ExtractTables() {
                 f->CheckText.clear();
             }
             // A column without a collation of its own has its field's: both give its character set.
-            if (!r.IsNull("F_CHARACTER_SET_ID")) {
-                const int charSet = r.Int32("F_CHARACTER_SET_ID");
-                const std::string collation =
-                    r.IsNull("RDB$COLLATION_ID")
-                        ? std::string()
-                        : lookUp(collationNames, std::pair(charSet, r.Int32("RDB$COLLATION_ID")));
-                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation,
-                                          r.Int32("RDB$COLLATION_ID"));
+            if (row.HasCharSet) {
+                const int charSet = row.CharSet;
+                const std::string collation = !row.HasCollation
+                                                  ? std::string()
+                                                  : lookUp(collationNames, std::pair(charSet, row.Collation));
+                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation, row.Collation);
             }
-            if (!r.IsNull("RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
-            if (c.HasIdentityGenerator && c.HasIdentityType && r.Int("RDB$IDENTITY_TYPE") == 1 &&
-                !r.IsNull("RDB$IDENTITY_TYPE") && !r.IsNull("RDB$GENERATOR_NAME")) {
+            if (row.HasDimensions) ReadDimensions(*dq, source, *f);
+            if (row.Identity) {
                 f->Identity = true;
-                if (const std::int64_t start = lookUp(generatorStarts, r.Str("RDB$GENERATOR_NAME"));
-                    start != 0)
+                if (const std::int64_t start = lookUp(generatorStarts, row.Generator); start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
@@ -933,7 +1011,6 @@ void TIBDBExtract::ExtractTables() {
         ProcessMessages();
         if (Stopped()) break;
     }
-    CloseAndClear(*cq);
     CloseAndClear(*tq);
 }
 
@@ -1785,54 +1862,81 @@ void TIBDBExtract::ExtractRoles() {
 
 void TIBDBExtract::ExtractGrants() {
     DoLogNextLine("Extracting grants...");
-    const std::string select = " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, "
-                               "PRV.RDB$GRANT_OPTION, PRV.RDB$RELATION_NAME, "
-                               "PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(0 as "
-                               "integer) SRT FROM RDB$USER_PRIVILEGES "
-                               "PRV";
-    const std::string queries[] = {
-        " WHERE   PRV.RDB$OBJECT_TYPE = 13   AND PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE = 'M'   AND "
-        "PRV.RDB$RELATION_NAME <> 'RDB$ADMIN' ",
-        " JOIN RDB$RELATIONS REL ON PRV.RDB$RELATION_NAME = REL.RDB$RELATION_NAME WHERE  PRV.RDB$PRIVILEGE "
-        "<> 'M'   "
-        "AND REL.RDB$OWNER_NAME <> PRV.RDB$USER  AND REL.RDB$SECURITY_CLASS STARTING WITH 'SQL$'   AND "
-        "(REL.RDB$SYSTEM_FLAG IS NULL OR REL.RDB$SYSTEM_FLAG = 0) ",
-        " JOIN RDB$PROCEDURES PRC ON PRC.RDB$PROCEDURE_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 5  "
-        "AND PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PRC.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        "  JOIN RDB$FUNCTIONS FNC ON FNC.RDB$FUNCTION_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 15   "
-        "AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND FNC.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$PACKAGES PKG ON PKG.RDB$PACKAGE_NAME=PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = "
-        "18   AND "
-        "PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PKG.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$TRIGGERS TRG ON TRG.RDB$TRIGGER_NAME = PRV.RDB$USER JOIN RDB$RELATIONS REL ON "
-        "REL.RDB$RELATION_NAME "
-        "= TRG.RDB$RELATION_NAME WHERE  PRV.RDB$USER_TYPE = 2   AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND "
-        "REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 1  AND "
-        "PRV.RDB$PRIVILEGE IN ('G')   AND REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$ROLES ROL ON ROL.RDB$ROLE_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 13  AND "
-        "PRV.RDB$PRIVILEGE "
-        "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN "
-        "('SYSDBA','PUBLIC')  ",
-        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
-        " WHERE  PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32  AND PRV.RDB$PRIVILEGE IN ('C', 'L', 'O')  AND "
-        "PRV.RDB$RELATION_NAME STARTING WITH 'SQL$' ",
-        // Firebird 3's USAGE of sequences and exceptions, beside their owners' own.
-        " JOIN RDB$GENERATORS GEN ON GEN.RDB$GENERATOR_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 14  AND PRV.RDB$PRIVILEGE = 'G'  AND GEN.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$EXCEPTIONS EXC ON EXC.RDB$EXCEPTION_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 7  AND PRV.RDB$PRIVILEGE = 'G'  AND EXC.RDB$OWNER_NAME <> PRV.RDB$USER ",
+    // Every kind of grant the comparison keeps, each read by its own SELECT, all in one statement
+    // sorted by kind. Nearly all rows of the privileges are the server's own records for the
+    // owners (one for every column's field), so each SELECT starts from the objects it looks for
+    // and finds their privileges through an index (an object's name compared as an expression
+    // leaves only that index to the server) instead of reading every row.
+    struct TGrantKind {
+        bool Read;
+        std::string FromWhere;
     };
-    for (int i = 0; i < 12; ++i) {
-        if (i == 3 && !Caps_.HasFunctionOwner) continue;
+    // Role memberships: from the roles where the server has them (the membership rows name a role).
+    const std::string memberships =
+        Caps_.HasRoles ? "FROM RDB$ROLES MR JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+                         "MR.RDB$ROLE_NAME || '' WHERE "
+                       : "FROM RDB$USER_PRIVILEGES PRV WHERE ";
+    const TGrantKind kinds[] = {
+        {true, memberships + "PRV.RDB$OBJECT_TYPE = 13 AND PRV.RDB$USER_TYPE = 8 AND PRV.RDB$PRIVILEGE = "
+                             "'M' AND PRV.RDB$RELATION_NAME <> 'RDB$ADMIN'"},
+        {true,
+         "FROM RDB$RELATIONS REL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "REL.RDB$RELATION_NAME || '' WHERE PRV.RDB$PRIVILEGE <> 'M' AND REL.RDB$OWNER_NAME <> "
+         "PRV.RDB$USER AND REL.RDB$SECURITY_CLASS STARTING WITH 'SQL$' AND (REL.RDB$SYSTEM_FLAG IS NULL "
+         "OR REL.RDB$SYSTEM_FLAG = 0)"},
+        {true,
+         "FROM RDB$PROCEDURES PRC JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "PRC.RDB$PROCEDURE_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 5 AND PRV.RDB$PRIVILEGE IN ('X', 'G') "
+         "AND PRC.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        {Caps_.HasFunctionOwner,
+         "FROM RDB$FUNCTIONS FNC JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "FNC.RDB$FUNCTION_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 15 AND PRV.RDB$PRIVILEGE IN ('X', 'G') "
+         "AND FNC.RDB$OWNER_NAME <> PRV.RDB$USER"},
         // Packages, DDL rights and USAGE: Firebird 3 on.
-        if ((i == 4 || i >= 9) && !Caps_.HasPackages) continue;
-        if (Stopped()) break;
-        ReadGrants(select + queries[i]);
+        {Caps_.HasPackages,
+         "FROM RDB$PACKAGES PKG JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "PKG.RDB$PACKAGE_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 18 AND PRV.RDB$PRIVILEGE IN ('X', 'G') "
+         "AND PKG.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        {true,
+         "FROM RDB$TRIGGERS TRG JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME = TRG.RDB$RELATION_NAME "
+         "JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = TRG.RDB$TRIGGER_NAME || '' WHERE "
+         "PRV.RDB$USER_TYPE = 2 AND PRV.RDB$PRIVILEGE IN ('X', 'G') AND REL.RDB$OWNER_NAME <> "
+         "PRV.RDB$USER"},
+        {true,
+         "FROM RDB$RELATIONS REL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = REL.RDB$RELATION_NAME || "
+         "'' WHERE PRV.RDB$USER_TYPE = 1 AND PRV.RDB$PRIVILEGE IN ('G') AND REL.RDB$OWNER_NAME <> "
+         "PRV.RDB$USER"},
+        {true,
+         "FROM RDB$ROLES ROL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = ROL.RDB$ROLE_NAME || '' WHERE "
+         "PRV.RDB$USER_TYPE = 13 AND PRV.RDB$PRIVILEGE IN ('G') AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        // Every grantee but the two, as ranges of the grantees' index.
+        {true, "FROM RDB$USER_PRIVILEGES PRV WHERE (PRV.RDB$USER < 'PUBLIC' OR (PRV.RDB$USER > 'PUBLIC' AND "
+               "PRV.RDB$USER < 'SYSDBA') OR PRV.RDB$USER > 'SYSDBA') AND PRV.RDB$USER_TYPE = 8 AND "
+               "PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN ('SYSDBA','PUBLIC')"},
+        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
+        {Caps_.HasPackages,
+         "FROM RDB$USER_PRIVILEGES PRV WHERE PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32 AND PRV.RDB$PRIVILEGE "
+         "IN ('C', 'L', 'O') AND PRV.RDB$RELATION_NAME STARTING WITH 'SQL$'"},
+        // Firebird 3's USAGE of sequences and exceptions, beside their owners' own.
+        {Caps_.HasPackages,
+         "FROM RDB$GENERATORS GEN JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "GEN.RDB$GENERATOR_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 14 AND PRV.RDB$PRIVILEGE = 'G' AND "
+         "GEN.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        {Caps_.HasPackages,
+         "FROM RDB$EXCEPTIONS EXC JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "EXC.RDB$EXCEPTION_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 7 AND PRV.RDB$PRIVILEGE = 'G' AND "
+         "EXC.RDB$OWNER_NAME <> PRV.RDB$USER"},
+    };
+    const std::string ibe = IgnoreIBE() ? " AND PRV.RDB$RELATION_NAME NOT LIKE 'IBE$%'" : "";
+    std::string text;
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        if (!kinds[i].Read) continue;
+        if (!text.empty()) text += " UNION ALL";
+        text += " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, PRV.RDB$GRANT_OPTION, "
+                "PRV.RDB$RELATION_NAME, PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(" +
+                std::to_string(i) + " as integer) SRT " + kinds[i].FromWhere + ibe;
     }
+    ReadGrants(text + " ORDER BY 9, 1, 6, 4");
     CloseAndClear(*Query_);
     Objs()->SortGrants();
 }
@@ -1841,8 +1945,6 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
     TSMXQuery& q = *Query_;
     TCustomObjs* objs = Objs();
     SetSQL(q, {QueryText});
-    if (IgnoreIBE()) AddSQL(q, " and PRV.RDB$RELATION_NAME not like 'IBE$%' ");
-    AddSQL(q, " ORDER BY  9, 1, 6, 4");
     std::unique_ptr<TGntData> grant;
     const auto handOver = [&] {
         if (!grant) return;
