@@ -72,10 +72,15 @@ class TRowFields {
 public:
     explicit TRowFields(TSMXQuery& Q) : Q_(Q) {}
     TField& operator()(std::string_view Name) {
-        for (const auto& [name, field] : found_)
-            if (name == Name) return *field;
+        // Every row asks for the same names in the same order: the search starts after the last hit.
+        for (std::size_t n = 0, i = next_; n < found_.size(); ++n, i = i + 1 < found_.size() ? i + 1 : 0)
+            if (found_[i].first == Name) {
+                next_ = i + 1 < found_.size() ? i + 1 : 0;
+                return *found_[i].second;
+            }
         TField& f = Fld(Q_, Name);
         found_.emplace_back(Name, &f);
+        next_ = 0;
         return f;
     }
     std::string Str(std::string_view Name) { return Trim((*this)(Name).AsString()); }
@@ -92,6 +97,7 @@ public:
 private:
     TSMXQuery& Q_;
     std::vector<std::pair<std::string_view, TField*>> found_; // names are the callers' literals
+    std::size_t next_ = 0;
 };
 
 void SetSQL(TSMXQuery& Q, std::initializer_list<std::string_view> Pieces) {
@@ -111,6 +117,12 @@ TParam& Param(TSMXQuery& Q, std::string_view Name) {
     TParam* p = Q.ParamByName(Name);
     if (!p) throw std::runtime_error("Parameter '" + std::string(Name) + "' not found");
     return *p;
+}
+
+// A name as the server compares it: without the blanks that pad it.
+std::string WithoutPadding(std::string_view Name) {
+    const std::size_t end = Name.find_last_not_of(' ');
+    return std::string(Name.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
 // The text between single quotes in an SQL literal: inner quotes doubled.
@@ -325,6 +337,7 @@ bool TIBDBExtract::ExtractDatabase() {
     structure->SetDatabaseType(TDatabaseType::dbInterBase);
     objs->GetConnectionOptions() = SMXConnection_->GetConnectionOptions();
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
+    indexColumns_.reset();
 
     TSMXCustomConnection* connection = SMXConnection_;
     ScopeExit cleanup([this, connection] {
@@ -788,13 +801,6 @@ bool ColumnRowBefore(const TColumnRow& A, const TColumnRow& B) {
     return false;
 }
 
-// True when the attachment's character set holds the catalogue's names byte for byte, so that
-// they can be fetched without the server's conversion.
-bool NamesKeepTheirBytes(std::string_view CharSet) {
-    const std::string cs = Trim(CharSet);
-    return SameText(cs, "UTF8") || SameText(cs, "UNICODE_FSS");
-}
-
 } // namespace
 
 void TIBDBExtract::ExtractTables() {
@@ -828,7 +834,17 @@ void TIBDBExtract::ExtractTables() {
     // value it hands over (far more than for reading its records), so the query neither sorts nor
     // joins the relations (the tables' query picks the tables), and under a UTF8 attachment the
     // names come as the catalogue's bytes, which that conversion would return unchanged.
-    const bool rawNames = NamesKeepTheirBytes(SMXConnection_->GetIBServerOptions().GetDBCharSet());
+    bool rawNames = false; // the attachment's character set is UTF8 or UNICODE_FSS (ids 4 and 3)
+    try {
+        std::unique_ptr<TSMXQuery> aq = NewQuery();
+        SetSQL(*aq, {"select count(*) from mon$attachments where mon$attachment_id = current_connection "
+                     "and mon$character_set_id in (3, 4)"});
+        aq->Open();
+        rawNames = !aq->GetEof() && (*aq->GetFields())[0].AsInteger() > 0;
+        CloseAndClear(*aq);
+    } catch (const std::exception&) {
+        // A server without the monitoring tables: the names are converted as every other text.
+    }
     const auto name = [rawNames](std::string_view Column, std::string_view Alias) {
         return rawNames ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
                               std::string(Alias)
@@ -888,8 +904,16 @@ void TIBDBExtract::ExtractTables() {
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
     {
         TRowFields r(*cq);
+        std::string relation;                    // as fetched, for the rows that follow their like
+        std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (cq->Open(); !cq->GetEof(); cq->Next()) {
-            TColumnRow& row = columns[r.Str("RDB$RELATION_NAME")].emplace_back();
+            // The names come as text: compared as fetched, without a copy.
+            if (const std::string& name = r("RDB$RELATION_NAME").Value().RawText();
+                !rows || name != relation) {
+                relation = name;
+                rows = &columns[Trim(relation)];
+            }
+            TColumnRow& row = rows->emplace_back();
             row.RawName = r("RDB$FIELD_NAME").AsString();
             row.Name = Trim(row.RawName);
             row.Source = r.Str("F_FLD_NAME");
@@ -946,7 +970,9 @@ void TIBDBExtract::ExtractTables() {
 
         std::vector<TColumnRow> rows;
         if (const auto it = columns.find(tableName); it != columns.end()) rows = std::move(it->second);
-        std::stable_sort(rows.begin(), rows.end(), ColumnRowBefore);
+        // Mostly stored in position order already.
+        if (!std::is_sorted(rows.begin(), rows.end(), ColumnRowBefore))
+            std::stable_sort(rows.begin(), rows.end(), ColumnRowBefore);
         for (TColumnRow& row : rows) {
             auto* f = new TFldData(objs, table.get());
             const std::string& fieldName = row.Name;
@@ -1567,15 +1593,12 @@ void TIBDBExtract::ExtractGenerators() {
 
 void TIBDBExtract::ExtractIndices() {
     TSMXQuery& q = *Query_;
-    std::unique_ptr<TSMXQuery> sq = NewQuery();
     DoLogNextLine("Extracting indices...");
     SetSQL(q, {"Select I.* from RDB$Indices I ", "where Not Exists ",
                "(select RC.Rdb$Constraint_Name from Rdb$Relation_Constraints RC ",
                "where RC.Rdb$Index_Name=I.Rdb$Index_Name) ", "and I.rdb$index_name not like 'RDB$%' "});
     if (IgnoreIBE()) AddSQL(q, " and I.rdb$index_name not like 'IBE$%' ");
     AddSQL(q, "Order By I.rdb$index_name ");
-    SetSQL(*sq, {"select * from rdb$index_segments", "where rdb$index_name=:RDB$INDEX_NAME",
-                 "order by rdb$field_position"});
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         auto idx = std::make_unique<TIdxData>(Objs());
@@ -1587,13 +1610,9 @@ void TIBDBExtract::ExtractIndices() {
         idx->Active = Int(q, "RDB$INDEX_INACTIVE") == 0;
         idx->Descending = Int(q, "RDB$INDEX_TYPE") == 1;
         idx->SetSource(Str(q, "RDB$EXPRESSION_SOURCE"));
-        if (Int(q, "RDB$SEGMENT_COUNT") > 0) {
-            Param(*sq, "RDB$INDEX_NAME").SetAsString(Fld(q, "RDB$INDEX_NAME").AsString());
-            sq->Open();
-            for (; !sq->GetEof(); sq->Next())
-                idx->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
-            sq->Close();
-        }
+        if (Int(q, "RDB$SEGMENT_COUNT") > 0)
+            for (const std::string& column : IndexColumns(Fld(q, "RDB$INDEX_NAME").AsString()))
+                idx->AddColumn(column);
         LogObjectLine(name);
         FileIfAccepted(idx.release(), name, dboIndex);
         ProcessMessages();
@@ -1625,9 +1644,25 @@ void TIBDBExtract::FileConstraint(TCtrData* Ctr, TDbObject Kind) {
     if (accepted) Objs()->AddObject(owned.release(), true);
 }
 
+const std::vector<std::string>& TIBDBExtract::IndexColumns(std::string_view IndexName) {
+    if (!indexColumns_) {
+        // One statement for the segments of every index: one per index costs the server more.
+        indexColumns_ = std::make_unique<std::unordered_map<std::string, std::vector<std::string>>>();
+        std::unique_ptr<TSMXQuery> q = NewQuery();
+        SetSQL(*q, {"select rdb$index_name, rdb$field_name from rdb$index_segments",
+                    "order by rdb$index_name, rdb$field_position"});
+        for (q->Open(); !q->GetEof(); q->Next())
+            (*indexColumns_)[WithoutPadding(Fld(*q, "RDB$INDEX_NAME").AsString())].push_back(
+                Str(*q, "RDB$FIELD_NAME"));
+        CloseAndClear(*q);
+    }
+    static const std::vector<std::string> none;
+    const auto it = indexColumns_->find(WithoutPadding(IndexName));
+    return it == indexColumns_->end() ? none : it->second;
+}
+
 void TIBDBExtract::ExtractUniques() {
     TSMXQuery& q = *Query_;
-    std::unique_ptr<TSMXQuery> sq = NewQuery();
     DoLogNextLine("Extracting unique constraints...");
     SetSQL(q, {"Select C.Rdb$Constraint_Name, C.Rdb$Relation_Name, C.Rdb$Index_Name, ", "I.Rdb$Index_Type ",
                "from Rdb$Relation_Constraints C ",
@@ -1644,13 +1679,8 @@ void TIBDBExtract::ExtractUniques() {
         ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
         const std::string indexName = Str(q, "RDB$INDEX_NAME");
         ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
-        // The index name is pasted as a literal: a quote inside a dialect-3 name is doubled.
-        SetSQL(*sq, {"select * from Rdb$Index_Segments",
-                     "where Rdb$Index_Name='" + LiteralBody(indexName) + "'", "Order By Rdb$Field_Position"});
-        sq->Open();
-        for (; !sq->GetEof(); sq->Next())
-            ctr->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
-        CloseAndClear(*sq);
+        for (const std::string& column : IndexColumns(indexName))
+            ctr->AddColumn(column);
         FileConstraint(ctr.release(), dboUnique);
         ProcessMessages();
         if (Stopped()) break;
@@ -1661,7 +1691,6 @@ void TIBDBExtract::ExtractUniques() {
 void TIBDBExtract::ExtractPrimaryKeys() {
     TSMXQuery& q = *Query_;
     TCustomObjs* objs = Objs();
-    std::unique_ptr<TSMXQuery> sq = NewQuery();
     DoLogNextLine("Extracting primary keys...");
     const bool ibe = IgnoreIBE();
     int count = 0;
@@ -1686,9 +1715,6 @@ void TIBDBExtract::ExtractPrimaryKeys() {
         AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
     }
     AddSQL(q, "Order by C.rdb$relation_name");
-    SetSQL(*sq, {"Select * from Rdb$index_segments", "where rdb$index_name=:INDEX",
-                 "Order By rdb$field_position"});
-    sq->Prepare();
     q.Open();
     int keys = 0;
     for (; !q.GetEof(); q.Next()) {
@@ -1699,14 +1725,10 @@ void TIBDBExtract::ExtractPrimaryKeys() {
         TDbObj* table = objs->FindObject(TObjsList::olTables, tableName);
         AddDependency(objs, ctr.get(), table);
         const std::string indexName = Str(q, "RDB$INDEX_NAME");
-        Param(*sq, "INDEX").SetAsString(indexName);
-        sq->Open();
-        for (; !sq->GetEof(); sq->Next()) {
-            const std::string field = Str(*sq, "RDB$FIELD_NAME");
+        for (const std::string& field : IndexColumns(indexName)) {
             ctr->AddColumn(field);
             AddDependency(objs, ctr.get(), table, 0, 0, field);
         }
-        sq->Close();
         ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
         ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
         ++keys;
@@ -1747,13 +1769,10 @@ void TIBDBExtract::ExtractForeignKeys() {
          "and R.rdb$constraint_name=C.rdb$constraint_name "},
         "Foreign keys", true, " and C.rdb$constraint_name not like 'IBE$%' ");
     SetSQL(q, {BuildForeignKeySQL()});
-    std::unique_ptr<TSMXQuery> cq = NewQuery(), rq = NewQuery();
-    SetSQL(*cq, {"Select * from Rdb$index_segments", "where rdb$index_name = :INDEX_NAME",
-                 "Order By rdb$field_position"});
+    std::unique_ptr<TSMXQuery> rq = NewQuery();
     SetSQL(*rq, {"Select S.Rdb$field_name", "from rdb$indices I1, Rdb$indices I2, Rdb$index_segments S",
                  "where I1.rdb$Index_name = :INDEX_NAME", "and I2.rdb$Index_name=I1.rdb$foreign_key",
                  "and S.rdb$Index_name=I2.rdb$Index_name", "order by S.rdb$field_position"});
-    cq->Prepare();
     rq->Prepare();
     const auto rule = [](const std::string& text, std::uint8_t current) -> std::uint8_t {
         if (text == "CASCADE") return raCascade;
@@ -1778,22 +1797,26 @@ void TIBDBExtract::ExtractForeignKeys() {
         const std::string indexName = Str(q, "FK_INDEX_NAME");
         ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
         ApplyConstraintIndex(*ctr, indexName, Int(q, "FK_INDEX_TYPE"));
-        Param(*cq, "INDEX_NAME").SetAsString(indexName);
-        cq->Open();
-        for (; !cq->GetEof(); cq->Next()) {
-            const std::string field = Str(*cq, "RDB$FIELD_NAME");
+        for (const std::string& field : IndexColumns(indexName)) {
             ctr->AddColumn(field);
             AddDependency(objs, ctr.get(), table, 0, 0, field);
         }
-        cq->Close();
-        Param(*rq, "INDEX_NAME").SetAsString(indexName);
-        rq->Open();
-        for (; !rq->GetEof(); rq->Next()) {
-            const std::string field = Str(*rq, "RDB$FIELD_NAME");
+        // The referenced key's columns: those of the index the row names, unless the key's index
+        // name has more than padding around it, which the look-up by the trimmed name would miss.
+        const std::string rawIndexName = Fld(q, "FK_INDEX_NAME").AsString();
+        std::vector<std::string> refColumns;
+        if (WithoutPadding(rawIndexName) == indexName) {
+            refColumns = IndexColumns(Fld(q, "PK_INDEX_NAME").AsString());
+        } else {
+            Param(*rq, "INDEX_NAME").SetAsString(indexName);
+            for (rq->Open(); !rq->GetEof(); rq->Next())
+                refColumns.push_back(Str(*rq, "RDB$FIELD_NAME"));
+            rq->Close();
+        }
+        for (const std::string& field : refColumns) {
             ctr->AddRefColumn(field);
             AddDependency(objs, ctr.get(), refTable, 0, 0, field);
         }
-        rq->Close();
         if (Caps_.HasUpdateRule) ctr->UpdateRule = rule(Str(q, "RDB$UPDATE_RULE"), ctr->UpdateRule);
         if (Caps_.HasDeleteRule) ctr->DeleteRule = rule(Str(q, "RDB$DELETE_RULE"), ctr->DeleteRule);
         ++keys;

@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "foundation/smxDBEngine.h"
 #include "foundation/smxTypes.h"
@@ -191,10 +193,14 @@ private:
     void ApplyConstraintIndex(TCtrData& Ctr, const std::string& IndexName, std::int64_t IndexType);
     /// The "---" line and the accept test of a key constraint, then filing.
     void FileConstraint(TCtrData* Ctr, TDbObject Kind);
+    /// The columns (trimmed) of the index named IndexName (padding blanks aside), in position order;
+    /// the segments of every index are read once per run, at the first call.
+    const std::vector<std::string>& IndexColumns(std::string_view IndexName);
 
     TSMXCustomConnection* SMXConnection_ = nullptr;
     std::unique_ptr<TSMXQuery> Query_; // the working query of a run
     TIBCapabilities Caps_;
+    std::unique_ptr<std::unordered_map<std::string, std::vector<std::string>>> indexColumns_; // of a run
     int StepMax_ = 16;
     int StepPosition_ = 0;
 };
