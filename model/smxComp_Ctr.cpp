@@ -323,15 +323,22 @@ std::string TCtrData::DropBySystemName() const {
     }
     // The statement run by name is a string literal: its quotes are doubled. It commits on its own:
     // isql runs DDL and other statements in two transactions, and the next DDL on the table would
-    // wait for this block's.
+    // wait for this block's. The run's own snapshot still sees a constraint an earlier block dropped
+    // (two identical unnamed checks): each candidate is looked up again in a transaction of its own,
+    // and the first that still exists is dropped.
     const std::string alter = "ALTER TABLE " + Q(TableName) + " DROP CONSTRAINT \"";
-    const std::string head = "EXECUTE BLOCK AS\r\nDECLARE N VARCHAR(63);\r\nBEGIN\r\n"
+    const std::string head = "EXECUTE BLOCK AS\r\nDECLARE N VARCHAR(63);\r\nDECLARE F INTEGER;\r\nBEGIN\r\n"
                              "  FOR SELECT RC.RDB$CONSTRAINT_NAME FROM ";
     const std::string run =
-        " || REPLACE(TRIM(N), '\"', '\"\"') || '\"'\r\n  WITH AUTONOMOUS TRANSACTION;\r\nEND";
+        "\r\n  DO BEGIN\r\n"
+        "    EXECUTE STATEMENT ('SELECT COUNT(*) FROM RDB$RELATION_CONSTRAINTS WHERE RDB$CONSTRAINT_NAME = ?') (N)"
+        "\r\n    WITH AUTONOMOUS TRANSACTION INTO :F;\r\n"
+        "    IF (F > 0) THEN\r\n    BEGIN\r\n      EXECUTE STATEMENT " +
+        QuotedStr(alter) +
+        " || REPLACE(TRIM(N), '\"', '\"\"') || '\"'\r\n      WITH AUTONOMOUS TRANSACTION;\r\n"
+        "      LEAVE;\r\n    END\r\n  END\r\nEND";
     return head + from + "\r\n  WHERE RC.RDB$RELATION_NAME = " + QuotedStr(TableName) + where +
-           "\r\n  ORDER BY RC.RDB$CONSTRAINT_NAME ROWS 1 INTO :N\r\n  DO EXECUTE STATEMENT " +
-           QuotedStr(alter) + run;
+           "\r\n  ORDER BY RC.RDB$CONSTRAINT_NAME INTO :N" + run;
 }
 
 TStatType TCtrData::GetDropStatType() const {

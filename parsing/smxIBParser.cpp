@@ -2040,36 +2040,51 @@ void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
         }
         NextToken();
     } else if (Is(tkTYPE) || Is(tkCOMPUTED) || AtGeneratedAlways()) { // a new type or expression
-        const bool Nullable = F.Nullable;
-        const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
-        if (Is(tkTYPE)) {
-            NextToken();
-            static_cast<TColumnAttrs&>(F) = TColumnAttrs(); // the type is stated anew
-        }
-        ParseDataType(&F, TTypeUse::tuColumn);
-        F.Nullable = Nullable;
-        F.DefaultValue = Default;
-        F.DefaultSource = DefaultSource;
+        RestateType(F, TTypeUse::tuColumn);
     } else if (Token_ == tkSET || Token_ == tkDROP) {
-        const bool Set = Token_ == tkSET;
-        NextToken();
-        if (Token_ == tkDEFAULT) {
-            const std::size_t ClauseStart = TokenStart_;
-            NextToken();
-            F.DefaultValue.clear();
-            F.DefaultSource.clear();
-            if (Set) {
-                std::string Default;
-                ReadDefaultValue(&F, Default);
-                F.DefaultValue = std::move(Default);
-                if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
-            }
-        } else if (Token_ == tkNOT) {
-            NextAndExpect(tkNULL);
-            F.Nullable = !Set;
-            NextToken();
-        }
+        SetOrDropDefaultOrNotNull(F);
     }
+}
+
+void TIbParser::RestateType(TFldData& F, TTypeUse Use) {
+    const bool Nullable = F.Nullable;
+    const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
+    const std::string Check = F.CheckText, CheckSource = F.CheckSource;
+    if (Is(tkTYPE)) {
+        NextToken();
+        static_cast<TColumnAttrs&>(F) = TColumnAttrs();
+    }
+    ParseDataType(&F, Use);
+    F.Nullable = Nullable;
+    F.DefaultValue = Default;
+    F.DefaultSource = DefaultSource;
+    F.CheckText = Check;
+    F.CheckSource = CheckSource;
+}
+
+bool TIbParser::SetOrDropDefaultOrNotNull(TFldData& F) {
+    const bool Set = Token_ == tkSET;
+    NextToken();
+    if (Token_ == tkDEFAULT) {
+        const std::size_t ClauseStart = TokenStart_;
+        NextToken();
+        F.DefaultValue.clear();
+        F.DefaultSource.clear();
+        if (Set) {
+            std::string Default;
+            ReadDefaultValue(&F, Default);
+            F.DefaultValue = std::move(Default);
+            if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
+        }
+        return true;
+    }
+    if (Token_ == tkNOT) {
+        NextAndExpect(tkNULL);
+        F.Nullable = !Set;
+        NextToken();
+        return true;
+    }
+    return false;
 }
 
 void TIbParser::RenameKeyColumns(const std::string& Table, const std::string& Old, const std::string& New) {
@@ -3139,36 +3154,10 @@ void TIbParser::ParseAlterDomain() {
             }
             NextToken();
         } else if (Is(tkTYPE)) { // a new type; default, NOT NULL and check stay
-            NextToken();
-            const bool Nullable = F.Nullable;
-            const std::string Default = F.DefaultValue, DefaultSource = F.DefaultSource;
-            const std::string Check = F.CheckText, CheckSource = F.CheckSource;
-            static_cast<TColumnAttrs&>(F) = TColumnAttrs();
-            ParseDataType(&F, TTypeUse::tuDomain);
-            F.Nullable = Nullable;
-            F.DefaultValue = Default;
-            F.DefaultSource = DefaultSource;
-            F.CheckText = Check;
-            F.CheckSource = CheckSource;
+            RestateType(F, TTypeUse::tuDomain);
         } else if (Token_ == tkSET || Token_ == tkDROP) {
-            const bool Set = Token_ == tkSET;
-            NextToken();
-            if (Token_ == tkDEFAULT) {
-                const std::size_t ClauseStart = TokenStart_;
-                NextToken();
-                F.DefaultValue.clear();
-                F.DefaultSource.clear();
-                if (Set) {
-                    std::string Default;
-                    ReadDefaultValue(&F, Default);
-                    F.DefaultValue = std::move(Default);
-                    if (!F.DefaultValue.empty()) F.DefaultSource = StoredClause(ClauseStart);
-                }
-            } else if (Token_ == tkNOT) {
-                NextAndExpect(tkNULL);
-                F.Nullable = !Set;
-                NextToken();
-            } else if (!Set && Token_ == tkCONSTRAINT) { // DROP CONSTRAINT: the check
+            const bool Drop = Token_ == tkDROP;
+            if (!SetOrDropDefaultOrNotNull(F) && Drop && Token_ == tkCONSTRAINT) { // the check
                 F.CheckText.clear();
                 F.CheckSource.clear();
                 NextToken();

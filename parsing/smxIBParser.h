@@ -333,7 +333,8 @@ protected:
     virtual void ParseAlterException();
     /// DOMAIN name [AS] type with its default, NOT NULL, CHECK and COLLATE.
     virtual void ParseCreateDomain();
-    /// ALTER DOMAIN is reported; the container keeps the domain as it is.
+    /// ALTER DOMAIN: its clauses (ADD CHECK, TO, TYPE, SET/DROP DEFAULT, SET/DROP NOT NULL, DROP
+    /// CONSTRAINT) change the filed domain as the server does.
     virtual void ParseAlterDomain();
     /// ALTER SEQUENCE is reported; RESTART WITH n and INCREMENT [BY] n change the filed generator.
     virtual void ParseAlterSequence();
@@ -401,6 +402,12 @@ protected:
     /// TO a new name, POSITION n, TYPE (and COMPUTED BY) anew, SET/DROP DEFAULT, SET/DROP NOT NULL.
     /// Any other clause changes nothing; the caller passes over what is left of it.
     void AlterColumn(TTblData& Table, TFldData& F);
+    /// A type stated anew at TYPE (attributes reset) or a column's new COMPUTED/GENERATED form;
+    /// nullability, default and check stay as they were.
+    void RestateType(TFldData& F, TTypeUse Use);
+    /// SET/DROP DEFAULT or SET/DROP NOT NULL at SET or DROP, applied to F. False when neither
+    /// follows; the token after SET/DROP is then current.
+    bool SetOrDropDefaultOrNotNull(TFldData& F);
     /// A DROP statement read: the object leaves the container, with what the server drops along
     /// with it (a table's keys, indices and triggers, a view's triggers, grants on and to it).
     void ForgetDropped(TDbObject Kind, const std::string& Name);
