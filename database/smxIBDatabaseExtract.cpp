@@ -125,6 +125,24 @@ std::string WithoutPadding(std::string_view Name) {
     return std::string(Name.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
+// A text BLOB column of a SELECT, named Alias. With Raw (an attachment that gets the catalogue's
+// texts byte for byte) a text of up to 8000 bytes comes as a VARCHAR of its stored bytes, and a
+// longer one as a BLOB named Alias + "_L": the server makes a handle (and, under a character set
+// of its own, a converted copy) for every BLOB it hands over, and that costs more than the text.
+std::string TextColumn(bool Raw, std::string_view Column, std::string_view Alias) {
+    const std::string c(Column), a(Alias);
+    if (!Raw) return c + " " + a;
+    return "iif(octet_length(" + c + ") <= 8000, cast(" + c +
+           " as varchar(8000) character set none), null) " + a + ", iif(octet_length(" + c +
+           ") > 8000, cast(" + c + " as blob sub_type text character set none), null) " + a + "_L";
+}
+// The text of a column that TextColumn selected.
+std::string TextValue(TSMXQuery& Q, bool Raw, std::string_view Alias) {
+    TField& f = Fld(Q, Alias);
+    if (!Raw || !f.IsNull()) return f.AsString();
+    return Fld(Q, std::string(Alias) + "_L").AsString();
+}
+
 // The text between single quotes in an SQL literal: inner quotes doubled.
 std::string LiteralBody(std::string_view Text) {
     std::string r;
@@ -283,6 +301,24 @@ bool TIBDBExtract::IgnoreIBE() const {
     return Objs()->GetIBServerOptions().GetIBCompareOptions().GetIgnoreIBEObjects();
 }
 
+bool TIBDBExtract::KeepsCatalogueBytes() {
+    if (!keepsBytes_) {
+        keepsBytes_ = false;
+        try {
+            // The attachment's character set is UTF8 or UNICODE_FSS (ids 4 and 3).
+            std::unique_ptr<TSMXQuery> q = NewQuery();
+            SetSQL(*q, {"select count(*) from mon$attachments where mon$attachment_id = current_connection "
+                        "and mon$character_set_id in (3, 4)"});
+            q->Open();
+            keepsBytes_ = !q->GetEof() && (*q->GetFields())[0].AsInteger() > 0;
+            CloseAndClear(*q);
+        } catch (const std::exception&) {
+            // A server without the monitoring tables: names and texts are converted as all text.
+        }
+    }
+    return *keepsBytes_;
+}
+
 bool TIBDBExtract::Stopped() const {
     return StopRequested;
 }
@@ -338,6 +374,7 @@ bool TIBDBExtract::ExtractDatabase() {
     objs->GetConnectionOptions() = SMXConnection_->GetConnectionOptions();
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
     indexColumns_.reset();
+    keepsBytes_.reset();
 
     TSMXCustomConnection* connection = SMXConnection_;
     ScopeExit cleanup([this, connection] {
@@ -820,7 +857,9 @@ void TIBDBExtract::ExtractTables() {
         DoLog(1, "Tables", 0, count);
     }
     DoLogNextLine("Extracting tables...");
-    SetSQL(*tq, {" select rdb$Relation_Name, Rdb$Description, rdb$External_File,"});
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(*tq, {" select rdb$Relation_Name, " + TextColumn(raw, "Rdb$Description", "RDB$DESCRIPTION") +
+                 ", rdb$External_File,"});
     if (c.HasRelationType) AddSQL(*tq, " rdb$Relation_Type, ");
     AddSQL(*tq, " rdb$System_Flag, rdb$View_BLR");
     AddSQL(*tq, " from rdb$relations ");
@@ -834,21 +873,10 @@ void TIBDBExtract::ExtractTables() {
     // value it hands over (far more than for reading its records), so the query neither sorts nor
     // joins the relations (the tables' query picks the tables), and under a UTF8 attachment the
     // names come as the catalogue's bytes, which that conversion would return unchanged.
-    bool rawNames = false; // the attachment's character set is UTF8 or UNICODE_FSS (ids 4 and 3)
-    try {
-        std::unique_ptr<TSMXQuery> aq = NewQuery();
-        SetSQL(*aq, {"select count(*) from mon$attachments where mon$attachment_id = current_connection "
-                     "and mon$character_set_id in (3, 4)"});
-        aq->Open();
-        rawNames = !aq->GetEof() && (*aq->GetFields())[0].AsInteger() > 0;
-        CloseAndClear(*aq);
-    } catch (const std::exception&) {
-        // A server without the monitoring tables: the names are converted as every other text.
-    }
-    const auto name = [rawNames](std::string_view Column, std::string_view Alias) {
-        return rawNames ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
-                              std::string(Alias)
-                        : std::string(Column) + " " + std::string(Alias);
+    const auto name = [raw](std::string_view Column, std::string_view Alias) {
+        return raw ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
+                         std::string(Alias)
+                   : std::string(Column) + " " + std::string(Alias);
     };
     SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
                      name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", R.rdb$field_position,",
@@ -908,9 +936,9 @@ void TIBDBExtract::ExtractTables() {
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (cq->Open(); !cq->GetEof(); cq->Next()) {
             // The names come as text: compared as fetched, without a copy.
-            if (const std::string& name = r("RDB$RELATION_NAME").Value().RawText();
-                !rows || name != relation) {
-                relation = name;
+            if (const std::string& fetched = r("RDB$RELATION_NAME").Value().RawText();
+                !rows || fetched != relation) {
+                relation = fetched;
                 rows = &columns[Trim(relation)];
             }
             TColumnRow& row = rows->emplace_back();
@@ -952,7 +980,7 @@ void TIBDBExtract::ExtractTables() {
         auto table = std::make_unique<TTblData>(objs);
         const std::string tableName = Str(*tq, "RDB$RELATION_NAME");
         table->SetName(tableName);
-        const std::string description = Fld(*tq, "RDB$DESCRIPTION").AsString();
+        const std::string description = TextValue(*tq, raw, "RDB$DESCRIPTION");
         if (!description.empty()) table->SetDescription(description);
         table->ExternalFile = Fld(*tq, "RDB$EXTERNAL_FILE").AsString();
         if (c.HasRelationType) {
@@ -1240,8 +1268,10 @@ void TIBDBExtract::ExtractViews() {
     TCustomObjs* objs = Objs();
     std::unique_ptr<TSMXQuery> vq = NewQuery(), cq = NewQuery(), uq = NewQuery();
     DoLogNextLine("Extracting views...");
-    SetSQL(*vq, {"select R.Rdb$Relation_Name, R.Rdb$View_Source, R.Rdb$Description ", "from Rdb$Relations R ",
-                 "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(*vq, {"select R.Rdb$Relation_Name, " + TextColumn(raw, "R.Rdb$View_Source", "RDB$VIEW_SOURCE") +
+                     ", " + TextColumn(raw, "R.Rdb$Description", "RDB$DESCRIPTION") + " ",
+                 "from Rdb$Relations R ", "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
                  "and not R.Rdb$View_BLR is null and R.Rdb$Flags = 1 "});
     if (IgnoreIBE()) AddSQL(*vq, " and R.Rdb$relation_name not like 'IBE$%' ");
     AddSQL(*vq, "Order by R.Rdb$Relation_Name ");
@@ -1255,8 +1285,8 @@ void TIBDBExtract::ExtractViews() {
         auto view = std::make_unique<TViwData>(objs);
         const std::string name = Str(*vq, "RDB$RELATION_NAME");
         view->SetName(name);
-        view->SetDescription(Fld(*vq, "RDB$DESCRIPTION").AsString());
-        std::string source = SourceText(*vq, "RDB$VIEW_SOURCE");
+        view->SetDescription(TextValue(*vq, raw, "RDB$DESCRIPTION"));
+        std::string source = Trim(AdjustLineBreaks(TextValue(*vq, raw, "RDB$VIEW_SOURCE")));
         if (source.size() >= 10 && UpperCase(source.substr(source.size() - 10)) == "WITH CHECK")
             source = source.substr(0, source.size() - 10) + "WITH CHECK OPTION";
         view->SetSource(source);
@@ -1299,9 +1329,12 @@ void TIBDBExtract::ExtractProcedures() {
     const TIBCapabilities& c = Caps_;
     std::unique_ptr<TSMXQuery> pq = NewQuery(), aq = NewQuery();
     DoLogNextLine("Extracting procedures...");
-    SetSQL(*pq, {" Select rdb$Procedure_Name, rdb$System_Flag, rdb$Description, ",
-                 " rdb$Procedure_Source, rdb$Procedure_BLR ", " from rdb$procedures ",
-                 " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(*pq,
+           {" Select rdb$Procedure_Name, rdb$System_Flag, " +
+                TextColumn(raw, "rdb$Description", "RDB$DESCRIPTION") + ", ",
+            " " + TextColumn(raw, "rdb$Procedure_Source", "RDB$PROCEDURE_SOURCE") + ", rdb$Procedure_BLR ",
+            " from rdb$procedures ", " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
     if (c.HasProcedurePackage) AddSQL(*pq, "AND RDB$PACKAGE_NAME IS NULL");
     if (IgnoreIBE()) AddSQL(*pq, " and rdb$procedure_name not like 'IBE$%' ");
     AddSQL(*pq, " order by rdb$procedure_name ");
@@ -1342,8 +1375,8 @@ void TIBDBExtract::ExtractProcedures() {
         auto proc = std::make_unique<TPrcData>(Objs());
         const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
         proc->SetName(name);
-        proc->SetDescription(Fld(*pq, "RDB$DESCRIPTION").AsString());
-        proc->SetSource(SourceText(*pq, "RDB$PROCEDURE_SOURCE"));
+        proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
+        proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
         Param(*aq, "RDB$PROCEDURE_NAME").SetAsString(Fld(*pq, "RDB$PROCEDURE_NAME").AsString());
         aq->Open();
         for (; !aq->GetEof(); aq->Next()) {
@@ -1477,7 +1510,10 @@ void TIBDBExtract::ExtractTriggers() {
     }
     // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
     const bool external = Caps_.HasPackages;
-    SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, T.RDB$TRIGGER_SOURCE, T.RDB$DESCRIPTION,",
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, " +
+                   TextColumn(raw, "T.RDB$TRIGGER_SOURCE", "RDB$TRIGGER_SOURCE") + ", " +
+                   TextColumn(raw, "T.RDB$DESCRIPTION", "RDB$DESCRIPTION") + ",",
                " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
                external ? " T.RDB$ENGINE_NAME, T.RDB$ENTRYPOINT," : "", " T.RDB$SYSTEM_FLAG ",
                " from rdb$triggers T ",
@@ -1494,9 +1530,9 @@ void TIBDBExtract::ExtractTriggers() {
         trg->SetName(name);
         trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
         trg->Position = Int32(q, "RDB$TRIGGER_SEQUENCE");
-        trg->SetSource(SourceText(q, "RDB$TRIGGER_SOURCE"));
+        trg->SetSource(Trim(AdjustLineBreaks(TextValue(q, raw, "RDB$TRIGGER_SOURCE"))));
         trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
-        trg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        trg->SetDescription(TextValue(q, raw, "RDB$DESCRIPTION"));
         trg->IBTypeCode = static_cast<std::int32_t>(type);
         if (external) {
             trg->EngineName = Str(q, "RDB$ENGINE_NAME");

@@ -139,6 +139,9 @@ private:
     TCustomObjs* Objs() const;
     std::unique_ptr<TSMXQuery> NewQuery();
     bool IgnoreIBE() const;
+    /// True when the attachment's character set is UTF8 or UNICODE_FSS: the catalogue's names and
+    /// texts then need no conversion. Asked of the server once per run.
+    bool KeepsCatalogueBytes();
     bool Stopped() const;
     /// Files Obj when its name passes the accept test of Kind, else frees it.
     void FileIfAccepted(TDbObj* Obj, const std::string& Name, TDbObject Kind);
@@ -201,6 +204,7 @@ private:
     std::unique_ptr<TSMXQuery> Query_; // the working query of a run
     TIBCapabilities Caps_;
     std::unique_ptr<std::unordered_map<std::string, std::vector<std::string>>> indexColumns_; // of a run
+    std::optional<bool> keepsBytes_;                                                          // of a run
     int StepMax_ = 16;
     int StepPosition_ = 0;
 };
