@@ -66,40 +66,6 @@ std::string SourceText(TSMXQuery& Q, std::string_view Name) {
     return Trim(AdjustLineBreaks(Fld(Q, Name).AsString()));
 }
 
-// Field access by name for a query read row by row: each name is looked up once while the query
-// stays open (a long result would otherwise search its field list for every value of every row).
-class TRowFields {
-public:
-    explicit TRowFields(TSMXQuery& Q) : Q_(Q) {}
-    TField& operator()(std::string_view Name) {
-        // Every row asks for the same names in the same order: the search starts after the last hit.
-        for (std::size_t n = 0, i = next_; n < found_.size(); ++n, i = i + 1 < found_.size() ? i + 1 : 0)
-            if (found_[i].first == Name) {
-                next_ = i + 1 < found_.size() ? i + 1 : 0;
-                return *found_[i].second;
-            }
-        TField& f = Fld(Q_, Name);
-        found_.emplace_back(Name, &f);
-        next_ = 0;
-        return f;
-    }
-    std::string Str(std::string_view Name) { return Trim((*this)(Name).AsString()); }
-    std::int64_t Int(std::string_view Name) { return (*this)(Name).AsInteger(); }
-    int Int32(std::string_view Name) { return static_cast<int>(Int(Name)); }
-    bool IsNull(std::string_view Name) { return (*this)(Name).IsNull(); }
-    std::optional<std::int64_t> Opt(std::string_view Name) {
-        TField& f = (*this)(Name);
-        if (f.IsNull()) return std::nullopt;
-        return f.AsInteger();
-    }
-    std::string SourceText(std::string_view Name) { return Trim(AdjustLineBreaks((*this)(Name).AsString())); }
-
-private:
-    TSMXQuery& Q_;
-    std::vector<std::pair<std::string_view, TField*>> found_; // names are the callers' literals
-    std::size_t next_ = 0;
-};
-
 void SetSQL(TSMXQuery& Q, std::initializer_list<std::string_view> Pieces) {
     TStringList* sql = Q.GetSQL();
     sql->Clear();
@@ -931,44 +897,63 @@ void TIBDBExtract::ExtractTables() {
     // Every column row, by relation. Large objects are read while their row is current.
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
     {
-        TRowFields r(*cq);
+        cq->Open();
+        // The fields are looked up once: a wide result would search its field list for every value.
+        TField &relationName = Fld(*cq, "RDB$RELATION_NAME"), &fieldName = Fld(*cq, "RDB$FIELD_NAME"),
+               &source = Fld(*cq, "F_FLD_NAME"), &position = Fld(*cq, "RDB$FIELD_POSITION"),
+               &fieldType = Fld(*cq, "RDB$FIELD_TYPE"), &subType = Fld(*cq, "F_FLD_SUB_TYPE"),
+               &description = Fld(*cq, "RDB$DESCRIPTION"), &defaultValue = Fld(*cq, "RDB$DEFAULT_VALUE"),
+               &ownDefault = Fld(*cq, "RDB$DEFAULT_SOURCE"), &fieldDefault = Fld(*cq, "F_DEFAULT_SOURCE"),
+               &nullFlag = Fld(*cq, "RDB$NULL_FLAG"), &scale = Fld(*cq, "F_FIELD_SCALE"),
+               &check = Fld(*cq, "F_VALIDATION_SOURCE"), &computed = Fld(*cq, "RDB$COMPUTED_SOURCE"),
+               &segmentLength = Fld(*cq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*cq, "F_FLD_LENGTH"),
+               &charLength = Fld(*cq, "F_CHR_LENGTH"), &charSet = Fld(*cq, "F_CHARACTER_SET_ID"),
+               &collation = Fld(*cq, "RDB$COLLATION_ID"), &dimensions = Fld(*cq, "RDB$DIMENSIONS");
+        TField* precision = c.HasFieldPrecision ? &Fld(*cq, "RDB$FIELD_PRECISION") : nullptr;
+        const bool identities = c.HasIdentityGenerator && c.HasIdentityType;
+        TField* identityType = identities ? &Fld(*cq, "RDB$IDENTITY_TYPE") : nullptr;
+        TField* generator = identities ? &Fld(*cq, "RDB$GENERATOR_NAME") : nullptr;
+        const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
+            if (f.IsNull()) return std::nullopt;
+            return f.AsInteger();
+        };
+        const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
         std::string relation;                    // as fetched, for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
-        for (cq->Open(); !cq->GetEof(); cq->Next()) {
+        for (; !cq->GetEof(); cq->Next()) {
             // The names come as text: compared as fetched, without a copy.
-            if (const std::string& fetched = r("RDB$RELATION_NAME").Value().RawText();
-                !rows || fetched != relation) {
+            if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {
                 relation = fetched;
                 rows = &columns[Trim(relation)];
             }
             TColumnRow& row = rows->emplace_back();
-            row.RawName = r("RDB$FIELD_NAME").AsString();
+            row.RawName = fieldName.AsString();
             row.Name = Trim(row.RawName);
-            row.Source = r.Str("F_FLD_NAME");
-            row.Position = r.Opt("RDB$FIELD_POSITION");
-            row.FieldType = r.Int32("RDB$FIELD_TYPE");
-            row.SubType = r.Int32("F_FLD_SUB_TYPE");
-            row.Description = r("RDB$DESCRIPTION").AsString();
-            row.OwnDefault = !r.IsNull("RDB$DEFAULT_VALUE");
-            row.Default = r(row.OwnDefault ? "RDB$DEFAULT_SOURCE" : "F_DEFAULT_SOURCE").AsString();
+            row.Source = Trim(source.AsString());
+            row.Position = opt(position);
+            row.FieldType = int32(fieldType);
+            row.SubType = int32(subType);
+            row.Description = description.AsString();
+            row.OwnDefault = !defaultValue.IsNull();
+            row.Default = (row.OwnDefault ? ownDefault : fieldDefault).AsString();
             if (row.OwnDefault) row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
-            row.NullFlag = r.Int("RDB$NULL_FLAG");
-            row.Scale = r.Opt("F_FIELD_SCALE");
-            if (c.HasFieldPrecision) row.Precision = r.Opt("RDB$FIELD_PRECISION");
-            row.Check = r.Str("F_VALIDATION_SOURCE");
-            row.Computed = r.Str("RDB$COMPUTED_SOURCE");
-            row.SegmentSize = r.Int32("F_SEGMENT_LENGTH");
-            row.ByteLength = r.Int32("F_FLD_LENGTH");
-            row.CharLength = r.Int32("F_CHR_LENGTH");
-            row.HasCharSet = !r.IsNull("F_CHARACTER_SET_ID");
-            row.CharSet = r.Int32("F_CHARACTER_SET_ID");
-            row.HasCollation = !r.IsNull("RDB$COLLATION_ID");
-            row.Collation = r.Int32("RDB$COLLATION_ID");
-            row.HasDimensions = !r.IsNull("RDB$DIMENSIONS");
-            if (c.HasIdentityGenerator && c.HasIdentityType && r.Int("RDB$IDENTITY_TYPE") == 1 &&
-                !r.IsNull("RDB$IDENTITY_TYPE") && !r.IsNull("RDB$GENERATOR_NAME")) {
+            row.NullFlag = nullFlag.AsInteger();
+            row.Scale = opt(scale);
+            if (precision) row.Precision = opt(*precision);
+            row.Check = Trim(check.AsString());
+            row.Computed = Trim(computed.AsString());
+            row.SegmentSize = int32(segmentLength);
+            row.ByteLength = int32(byteLength);
+            row.CharLength = int32(charLength);
+            row.HasCharSet = !charSet.IsNull();
+            row.CharSet = int32(charSet);
+            row.HasCollation = !collation.IsNull();
+            row.Collation = int32(collation);
+            row.HasDimensions = !dimensions.IsNull();
+            if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
+                !generator->IsNull()) {
                 row.Identity = true;
-                row.Generator = r.Str("RDB$GENERATOR_NAME");
+                row.Generator = Trim(generator->AsString());
             }
         }
     }
