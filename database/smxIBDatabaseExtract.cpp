@@ -1904,6 +1904,28 @@ void TIBDBExtract::ExtractRoles() {
     CloseAndClear(q);
 }
 
+namespace {
+// The conditions that leave out an owner's own USAGE record on objects of the kinds that have one.
+std::string OwnUsageLeftOut() {
+    struct TOwned {
+        int Type;
+        const char* Table;
+        const char* NameField;
+    };
+    static constexpr TOwned owned[] = {{9, "RDB$FIELDS", "RDB$FIELD_NAME"},
+                                       {14, "RDB$GENERATORS", "RDB$GENERATOR_NAME"},
+                                       {7, "RDB$EXCEPTIONS", "RDB$EXCEPTION_NAME"},
+                                       {11, "RDB$CHARACTER_SETS", "RDB$CHARACTER_SET_NAME"},
+                                       {17, "RDB$COLLATIONS", "RDB$COLLATION_NAME"}};
+    std::string s;
+    for (const TOwned& o : owned)
+        s += std::string(" AND NOT EXISTS (SELECT 1 FROM ") + o.Table + " OWN WHERE PRV.RDB$OBJECT_TYPE = " +
+             std::to_string(o.Type) + " AND OWN." + o.NameField +
+             " = PRV.RDB$RELATION_NAME AND OWN.RDB$OWNER_NAME = PRV.RDB$USER)";
+    return s;
+}
+} // namespace
+
 void TIBDBExtract::ExtractGrants() {
     DoLogNextLine("Extracting grants...");
     // Every kind of grant the comparison keeps, each read by its own SELECT, all in one statement
@@ -1953,10 +1975,13 @@ void TIBDBExtract::ExtractGrants() {
         {true,
          "FROM RDB$ROLES ROL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = ROL.RDB$ROLE_NAME || '' WHERE "
          "PRV.RDB$USER_TYPE = 13 AND PRV.RDB$PRIVILEGE IN ('G') AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER"},
-        // Every grantee but the two, as ranges of the grantees' index.
+        // Every grantee but the two, as ranges of the grantees' index. From Firebird 3 on the
+        // server records USAGE for the owner of every domain (each column's own field too),
+        // sequence, exception, character set and collation: an owner's own record is no grant.
         {true, "FROM RDB$USER_PRIVILEGES PRV WHERE (PRV.RDB$USER < 'PUBLIC' OR (PRV.RDB$USER > 'PUBLIC' AND "
                "PRV.RDB$USER < 'SYSDBA') OR PRV.RDB$USER > 'SYSDBA') AND PRV.RDB$USER_TYPE = 8 AND "
-               "PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN ('SYSDBA','PUBLIC')"},
+               "PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN ('SYSDBA','PUBLIC')" +
+                   (Caps_.HasPackages ? OwnUsageLeftOut() : std::string())},
         // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
         {Caps_.HasPackages,
          "FROM RDB$USER_PRIVILEGES PRV WHERE PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32 AND PRV.RDB$PRIVILEGE "
