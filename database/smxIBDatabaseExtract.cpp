@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -65,34 +66,6 @@ std::string SourceText(TSMXQuery& Q, std::string_view Name) {
     return Trim(AdjustLineBreaks(Fld(Q, Name).AsString()));
 }
 
-// Field access by name for a query read row by row: each name is looked up once while the query
-// stays open (a long result would otherwise search its field list for every value of every row).
-class TRowFields {
-public:
-    explicit TRowFields(TSMXQuery& Q) : Q_(Q) {}
-    TField& operator()(std::string_view Name) {
-        for (const auto& [name, field] : found_)
-            if (name == Name) return *field;
-        TField& f = Fld(Q_, Name);
-        found_.emplace_back(Name, &f);
-        return f;
-    }
-    std::string Str(std::string_view Name) { return Trim((*this)(Name).AsString()); }
-    std::int64_t Int(std::string_view Name) { return (*this)(Name).AsInteger(); }
-    int Int32(std::string_view Name) { return static_cast<int>(Int(Name)); }
-    bool IsNull(std::string_view Name) { return (*this)(Name).IsNull(); }
-    std::optional<std::int64_t> Opt(std::string_view Name) {
-        TField& f = (*this)(Name);
-        if (f.IsNull()) return std::nullopt;
-        return f.AsInteger();
-    }
-    std::string SourceText(std::string_view Name) { return Trim(AdjustLineBreaks((*this)(Name).AsString())); }
-
-private:
-    TSMXQuery& Q_;
-    std::vector<std::pair<std::string_view, TField*>> found_; // names are the callers' literals
-};
-
 void SetSQL(TSMXQuery& Q, std::initializer_list<std::string_view> Pieces) {
     TStringList* sql = Q.GetSQL();
     sql->Clear();
@@ -110,6 +83,30 @@ TParam& Param(TSMXQuery& Q, std::string_view Name) {
     TParam* p = Q.ParamByName(Name);
     if (!p) throw std::runtime_error("Parameter '" + std::string(Name) + "' not found");
     return *p;
+}
+
+// A name as the server compares it: without the blanks that pad it.
+std::string WithoutPadding(std::string_view Name) {
+    const std::size_t end = Name.find_last_not_of(' ');
+    return std::string(Name.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+// A text BLOB column of a SELECT, named Alias. With Raw (an attachment that gets the catalogue's
+// texts byte for byte) a text of up to 8000 bytes comes as a VARCHAR of its stored bytes, and a
+// longer one as a BLOB named Alias + "_L": the server makes a handle (and, under a character set
+// of its own, a converted copy) for every BLOB it hands over, and that costs more than the text.
+std::string TextColumn(bool Raw, std::string_view Column, std::string_view Alias) {
+    const std::string c(Column), a(Alias);
+    if (!Raw) return c + " " + a;
+    return "iif(octet_length(" + c + ") <= 8000, cast(" + c +
+           " as varchar(8000) character set none), null) " + a + ", iif(octet_length(" + c +
+           ") > 8000, cast(" + c + " as blob sub_type text character set none), null) " + a + "_L";
+}
+// The text of a column that TextColumn selected.
+std::string TextValue(TSMXQuery& Q, bool Raw, std::string_view Alias) {
+    TField& f = Fld(Q, Alias);
+    if (!Raw || !f.IsNull()) return f.AsString();
+    return Fld(Q, std::string(Alias) + "_L").AsString();
 }
 
 // The text between single quotes in an SQL literal: inner quotes doubled.
@@ -270,6 +267,24 @@ bool TIBDBExtract::IgnoreIBE() const {
     return Objs()->GetIBServerOptions().GetIBCompareOptions().GetIgnoreIBEObjects();
 }
 
+bool TIBDBExtract::KeepsCatalogueBytes() {
+    if (!keepsBytes_) {
+        keepsBytes_ = false;
+        try {
+            // The attachment's character set is UTF8 or UNICODE_FSS (ids 4 and 3).
+            std::unique_ptr<TSMXQuery> q = NewQuery();
+            SetSQL(*q, {"select count(*) from mon$attachments where mon$attachment_id = current_connection "
+                        "and mon$character_set_id in (3, 4)"});
+            q->Open();
+            keepsBytes_ = !q->GetEof() && (*q->GetFields())[0].AsInteger() > 0;
+            CloseAndClear(*q);
+        } catch (const std::exception&) {
+            // A server without the monitoring tables: names and texts are converted as all text.
+        }
+    }
+    return *keepsBytes_;
+}
+
 bool TIBDBExtract::Stopped() const {
     return StopRequested;
 }
@@ -324,6 +339,8 @@ bool TIBDBExtract::ExtractDatabase() {
     structure->SetDatabaseType(TDatabaseType::dbInterBase);
     objs->GetConnectionOptions() = SMXConnection_->GetConnectionOptions();
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
+    indexColumns_.reset();
+    keepsBytes_.reset();
 
     TSMXCustomConnection* connection = SMXConnection_;
     ScopeExit cleanup([this, connection] {
@@ -704,6 +721,8 @@ void TIBDBExtract::ExtractCollations() {
 void TIBDBExtract::ExtractDomains() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting domains...");
+    // The server makes a field named RDB$<n> for every column that names no domain: the ranges of
+    // the names' index around that prefix pass over them without reading their rows.
     SetSQL(
         q,
         {"select F.*, (Select C.Rdb$Character_Set_Name from Rdb$Character_Sets C where "
@@ -711,8 +730,9 @@ void TIBDBExtract::ExtractDomains() {
          "C1.Rdb$Collation_Name "
          "from Rdb$Collations C1 where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID and "
          "C1.Rdb$Collation_ID=F.Rdb$Collation_ID) RDB$COLLATION_NAME from RDB$fields F where "
-         "(F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') order "
-         "by F.rdb$field_name "});
+         "(F.rdb$field_name < 'RDB$' or F.rdb$field_name starting with 'RDB%' or F.rdb$field_name > 'RDB%') "
+         "and (F.rdb$system_flag<>1 or F.rdb$system_flag is null) and (F.rdb$field_name not like 'RDB$%') "
+         "order by F.rdb$field_name "});
     std::unique_ptr<TSMXQuery> dq; // array bounds, opened for the first array domain
     q.Open();
     for (; !q.GetEof(); q.Next()) {
@@ -756,6 +776,36 @@ void TIBDBExtract::ExtractDomains() {
     CloseAndClear(q);
 }
 
+namespace {
+
+// One row of the column query, kept until its table comes up in the tables' query.
+struct TColumnRow {
+    std::string RawName; // as fetched, blank-padded: the tie-break after the position
+    std::string Name, Source, Description, Default, DefaultSource, Check, Computed, Generator;
+    std::optional<std::int64_t> Position, Scale, Precision;
+    std::int64_t NullFlag = 0;
+    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0, CharSet = 0,
+        Collation = 0;
+    bool OwnDefault = false, HasCharSet = false, HasCollation = false, HasDimensions = false,
+         Identity = false;
+};
+
+// The column order of "order by position, name": a NULL position first, names compared byte by
+// byte as blank-padded texts.
+bool ColumnRowBefore(const TColumnRow& A, const TColumnRow& B) {
+    if (A.Position != B.Position) return !A.Position || (B.Position && *A.Position < *B.Position);
+    const std::string_view a = A.RawName, b = B.RawName;
+    const std::size_t n = std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(i < a.size() ? a[i] : ' ');
+        const auto cb = static_cast<unsigned char>(i < b.size() ? b[i] : ' ');
+        if (ca != cb) return ca < cb;
+    }
+    return false;
+}
+
+} // namespace
+
 void TIBDBExtract::ExtractTables() {
     const TIBCapabilities& c = Caps_;
     std::unique_ptr<TSMXQuery> tq = NewQuery(), cq = NewQuery(), dq = NewQuery();
@@ -773,7 +823,9 @@ void TIBDBExtract::ExtractTables() {
         DoLog(1, "Tables", 0, count);
     }
     DoLogNextLine("Extracting tables...");
-    SetSQL(*tq, {" select rdb$Relation_Name, Rdb$Description, rdb$External_File,"});
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(*tq, {" select rdb$Relation_Name, " + TextColumn(raw, "Rdb$Description", "RDB$DESCRIPTION") +
+                 ", rdb$External_File,"});
     if (c.HasRelationType) AddSQL(*tq, " rdb$Relation_Type, ");
     AddSQL(*tq, " rdb$System_Flag, rdb$View_BLR");
     AddSQL(*tq, " from rdb$relations ");
@@ -782,30 +834,34 @@ void TIBDBExtract::ExtractTables() {
     if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
     AddSQL(*tq, " order by rdb$relation_name ");
 
-    // The columns of every table in one query, in the order of the tables' query (by relation
-    // name), each table's in position order: the tables and their columns are read side by side.
-    // (A query per table, run once for every table, costs the server far more than the rows; so
-    // would a look-up of the collation, character set and identity start in every row.)
-    SetSQL(*cq, {"Select R.Rdb$Relation_Name, R.Rdb$Field_Name, R.rdb$field_position,",
+    // The columns of every user relation in one query, in the server's storage order: the rows are
+    // grouped by relation and put in position order here. The server pays for every row, join and
+    // value it hands over (far more than for reading its records), so the query neither sorts nor
+    // joins the relations (the tables' query picks the tables), and under a UTF8 attachment the
+    // names come as the catalogue's bytes, which that conversion would return unchanged.
+    const auto name = [raw](std::string_view Column, std::string_view Alias) {
+        return raw ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
+                         std::string(Alias)
+                   : std::string(Column) + " " + std::string(Alias);
+    };
+    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", R.rdb$field_position,",
                  "R.Rdb$default_Value,R.Rdb$default_source,",
                  " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
                  "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
-                 "F.Rdb$field_name F_Fld_Name,", "F.Rdb$field_type,", "F.Rdb$field_length F_Fld_length,",
-                 "F.Rdb$character_length F_chr_length,", "F.Rdb$field_sub_type F_Fld_sub_type,",
-                 "F.Rdb$Segment_Length F_Segment_Length,", "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,",
-                 "F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                 name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
+                 "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
+                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
+                 "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
                  "F.Rdb$COMPUTED_Source,"});
     if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
     AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, "R.Rdb$GENERATOR_NAME,");
+    if (c.HasIdentityGenerator) AddSQL(*cq, name("R.Rdb$GENERATOR_NAME", "Rdb$GENERATOR_NAME") + ",");
     if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
     for (std::string_view piece : {"F.Rdb$Dimensions", "from rdb$Relation_Fields R",
-                                   "join rdb$relations T on T.rdb$relation_name = R.rdb$relation_name",
-                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source"})
+                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source",
+                                   "where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)"})
         AddSQL(*cq, piece);
-    AddSQL(*cq, "where (T.rdb$system_flag <> 1 or T.Rdb$System_Flag is null) and T.Rdb$View_BLR is null");
-    if (ibe) AddSQL(*cq, " and T.rdb$relation_name not like 'IBE$%' ");
-    AddSQL(*cq, "order by R.rdb$relation_name, R.rdb$field_position, R.rdb$field_name");
 
     // The names of the character sets and collations and the start values of the generators, read
     // once: a look-up for every column would cost the server more than the columns themselves.
@@ -838,15 +894,78 @@ void TIBDBExtract::ExtractTables() {
         return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
     };
 
+    // Every column row, by relation. Large objects are read while their row is current.
+    std::unordered_map<std::string, std::vector<TColumnRow>> columns;
+    {
+        cq->Open();
+        // The fields are looked up once: a wide result would search its field list for every value.
+        TField &relationName = Fld(*cq, "RDB$RELATION_NAME"), &fieldName = Fld(*cq, "RDB$FIELD_NAME"),
+               &source = Fld(*cq, "F_FLD_NAME"), &position = Fld(*cq, "RDB$FIELD_POSITION"),
+               &fieldType = Fld(*cq, "RDB$FIELD_TYPE"), &subType = Fld(*cq, "F_FLD_SUB_TYPE"),
+               &description = Fld(*cq, "RDB$DESCRIPTION"), &defaultValue = Fld(*cq, "RDB$DEFAULT_VALUE"),
+               &ownDefault = Fld(*cq, "RDB$DEFAULT_SOURCE"), &fieldDefault = Fld(*cq, "F_DEFAULT_SOURCE"),
+               &nullFlag = Fld(*cq, "RDB$NULL_FLAG"), &scale = Fld(*cq, "F_FIELD_SCALE"),
+               &check = Fld(*cq, "F_VALIDATION_SOURCE"), &computed = Fld(*cq, "RDB$COMPUTED_SOURCE"),
+               &segmentLength = Fld(*cq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*cq, "F_FLD_LENGTH"),
+               &charLength = Fld(*cq, "F_CHR_LENGTH"), &charSet = Fld(*cq, "F_CHARACTER_SET_ID"),
+               &collation = Fld(*cq, "RDB$COLLATION_ID"), &dimensions = Fld(*cq, "RDB$DIMENSIONS");
+        TField* precision = c.HasFieldPrecision ? &Fld(*cq, "RDB$FIELD_PRECISION") : nullptr;
+        const bool identities = c.HasIdentityGenerator && c.HasIdentityType;
+        TField* identityType = identities ? &Fld(*cq, "RDB$IDENTITY_TYPE") : nullptr;
+        TField* generator = identities ? &Fld(*cq, "RDB$GENERATOR_NAME") : nullptr;
+        const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
+            if (f.IsNull()) return std::nullopt;
+            return f.AsInteger();
+        };
+        const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
+        std::string relation;                    // as fetched, for the rows that follow their like
+        std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
+        for (; !cq->GetEof(); cq->Next()) {
+            // The names come as text: compared as fetched, without a copy.
+            if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {
+                relation = fetched;
+                rows = &columns[Trim(relation)];
+            }
+            TColumnRow& row = rows->emplace_back();
+            row.RawName = fieldName.AsString();
+            row.Name = Trim(row.RawName);
+            row.Source = Trim(source.AsString());
+            row.Position = opt(position);
+            row.FieldType = int32(fieldType);
+            row.SubType = int32(subType);
+            row.Description = description.AsString();
+            row.OwnDefault = !defaultValue.IsNull();
+            row.Default = (row.OwnDefault ? ownDefault : fieldDefault).AsString();
+            if (row.OwnDefault) row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
+            row.NullFlag = nullFlag.AsInteger();
+            row.Scale = opt(scale);
+            if (precision) row.Precision = opt(*precision);
+            row.Check = Trim(check.AsString());
+            row.Computed = Trim(computed.AsString());
+            row.SegmentSize = int32(segmentLength);
+            row.ByteLength = int32(byteLength);
+            row.CharLength = int32(charLength);
+            row.HasCharSet = !charSet.IsNull();
+            row.CharSet = int32(charSet);
+            row.HasCollation = !collation.IsNull();
+            row.Collation = int32(collation);
+            row.HasDimensions = !dimensions.IsNull();
+            if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
+                !generator->IsNull()) {
+                row.Identity = true;
+                row.Generator = Trim(generator->AsString());
+            }
+        }
+    }
+    CloseAndClear(*cq);
+
     tq->Open();
-    cq->Open();
-    TRowFields r(*cq);
     int tables = 0;
     for (; !tq->GetEof(); tq->Next()) {
         auto table = std::make_unique<TTblData>(objs);
         const std::string tableName = Str(*tq, "RDB$RELATION_NAME");
         table->SetName(tableName);
-        const std::string description = Fld(*tq, "RDB$DESCRIPTION").AsString();
+        const std::string description = TextValue(*tq, raw, "RDB$DESCRIPTION");
         if (!description.empty()) table->SetDescription(description);
         table->ExternalFile = Fld(*tq, "RDB$EXTERNAL_FILE").AsString();
         if (c.HasRelationType) {
@@ -862,35 +981,37 @@ void TIBDBExtract::ExtractTables() {
             }
         }
 
-        // This table's rows come next in the column query (none for a table without columns).
-        for (; !cq->GetEof() && r.Str("RDB$RELATION_NAME") == tableName; cq->Next()) {
+        std::vector<TColumnRow> rows;
+        if (const auto it = columns.find(tableName); it != columns.end()) rows = std::move(it->second);
+        // Mostly stored in position order already.
+        if (!std::is_sorted(rows.begin(), rows.end(), ColumnRowBefore))
+            std::stable_sort(rows.begin(), rows.end(), ColumnRowBefore);
+        for (TColumnRow& row : rows) {
             auto* f = new TFldData(objs, table.get());
-            const std::string fieldName = r.Str("RDB$FIELD_NAME");
+            const std::string& fieldName = row.Name;
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
-            const std::string source = r.Str("F_FLD_NAME");
+            const std::string& source = row.Source;
             f->TableName = tableName;
-            f->Position = r.Int32("RDB$FIELD_POSITION");
-            const int type = r.Int32("RDB$FIELD_TYPE");
-            const int subType = r.Int32("F_FLD_SUB_TYPE");
+            f->Position = static_cast<std::int32_t>(row.Position.value_or(0));
+            const int type = row.FieldType;
+            const int subType = row.SubType;
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
-            f->SetDescription(r("RDB$DESCRIPTION").AsString());
+            f->SetDescription(row.Description);
             // A default of the column's own is kept as stored; the other comes from its domain.
-            const bool ownDefault = !r.IsNull("RDB$DEFAULT_VALUE");
-            f->DefaultValue = !ownDefault ? CleanDefaultSource(r("F_DEFAULT_SOURCE").AsString())
-                                          : CleanDefaultSource(r("RDB$DEFAULT_SOURCE").AsString());
-            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = r.SourceText("RDB$DEFAULT_SOURCE");
-            f->Nullable = r.Int("RDB$NULL_FLAG") == 0;
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, r.Opt("F_FIELD_SCALE"),
-                                  c.HasFieldPrecision ? r.Opt("RDB$FIELD_PRECISION") : std::nullopt);
-            f->CheckText = r.Str("F_VALIDATION_SOURCE");
-            f->SetSource(r.Str("RDB$COMPUTED_SOURCE"));
+            const bool ownDefault = row.OwnDefault;
+            f->DefaultValue = CleanDefaultSource(row.Default);
+            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = row.DefaultSource;
+            f->Nullable = row.NullFlag == 0;
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, row.Scale, row.Precision);
+            f->CheckText = row.Check;
+            f->SetSource(row.Computed);
             f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
-            f->SegmentSize = r.Int32("F_SEGMENT_LENGTH");
-            f->ByteLength = r.Int32("F_FLD_LENGTH");
-            const int charLength = r.Int32("F_CHR_LENGTH");
+            f->SegmentSize = row.SegmentSize;
+            f->ByteLength = row.ByteLength;
+            const int charLength = row.CharLength;
             f->Length = IsTextCode(f->DataType) && charLength == 0 ? f->ByteLength : charLength;
             if (f->CheckText.size() > 5) f->CheckText = Trim(f->CheckText.substr(5));
             if (!StartsStr("RDB$", source)) {
@@ -907,21 +1028,17 @@ void TIBDBExtract::ExtractTables() {
                 f->CheckText.clear();
             }
             // A column without a collation of its own has its field's: both give its character set.
-            if (!r.IsNull("F_CHARACTER_SET_ID")) {
-                const int charSet = r.Int32("F_CHARACTER_SET_ID");
-                const std::string collation =
-                    r.IsNull("RDB$COLLATION_ID")
-                        ? std::string()
-                        : lookUp(collationNames, std::pair(charSet, r.Int32("RDB$COLLATION_ID")));
-                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation,
-                                          r.Int32("RDB$COLLATION_ID"));
+            if (row.HasCharSet) {
+                const int charSet = row.CharSet;
+                const std::string collation = !row.HasCollation
+                                                  ? std::string()
+                                                  : lookUp(collationNames, std::pair(charSet, row.Collation));
+                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation, row.Collation);
             }
-            if (!r.IsNull("RDB$DIMENSIONS")) ReadDimensions(*dq, source, *f);
-            if (c.HasIdentityGenerator && c.HasIdentityType && r.Int("RDB$IDENTITY_TYPE") == 1 &&
-                !r.IsNull("RDB$IDENTITY_TYPE") && !r.IsNull("RDB$GENERATOR_NAME")) {
+            if (row.HasDimensions) ReadDimensions(*dq, source, *f);
+            if (row.Identity) {
                 f->Identity = true;
-                if (const std::int64_t start = lookUp(generatorStarts, r.Str("RDB$GENERATOR_NAME"));
-                    start != 0)
+                if (const std::int64_t start = lookUp(generatorStarts, row.Generator); start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
@@ -933,7 +1050,6 @@ void TIBDBExtract::ExtractTables() {
         ProcessMessages();
         if (Stopped()) break;
     }
-    CloseAndClear(*cq);
     CloseAndClear(*tq);
 }
 
@@ -1137,8 +1253,10 @@ void TIBDBExtract::ExtractViews() {
     TCustomObjs* objs = Objs();
     std::unique_ptr<TSMXQuery> vq = NewQuery(), cq = NewQuery(), uq = NewQuery();
     DoLogNextLine("Extracting views...");
-    SetSQL(*vq, {"select R.Rdb$Relation_Name, R.Rdb$View_Source, R.Rdb$Description ", "from Rdb$Relations R ",
-                 "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(*vq, {"select R.Rdb$Relation_Name, " + TextColumn(raw, "R.Rdb$View_Source", "RDB$VIEW_SOURCE") +
+                     ", " + TextColumn(raw, "R.Rdb$Description", "RDB$DESCRIPTION") + " ",
+                 "from Rdb$Relations R ", "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
                  "and not R.Rdb$View_BLR is null and R.Rdb$Flags = 1 "});
     if (IgnoreIBE()) AddSQL(*vq, " and R.Rdb$relation_name not like 'IBE$%' ");
     AddSQL(*vq, "Order by R.Rdb$Relation_Name ");
@@ -1152,8 +1270,8 @@ void TIBDBExtract::ExtractViews() {
         auto view = std::make_unique<TViwData>(objs);
         const std::string name = Str(*vq, "RDB$RELATION_NAME");
         view->SetName(name);
-        view->SetDescription(Fld(*vq, "RDB$DESCRIPTION").AsString());
-        std::string source = SourceText(*vq, "RDB$VIEW_SOURCE");
+        view->SetDescription(TextValue(*vq, raw, "RDB$DESCRIPTION"));
+        std::string source = Trim(AdjustLineBreaks(TextValue(*vq, raw, "RDB$VIEW_SOURCE")));
         if (source.size() >= 10 && UpperCase(source.substr(source.size() - 10)) == "WITH CHECK")
             source = source.substr(0, source.size() - 10) + "WITH CHECK OPTION";
         view->SetSource(source);
@@ -1196,9 +1314,12 @@ void TIBDBExtract::ExtractProcedures() {
     const TIBCapabilities& c = Caps_;
     std::unique_ptr<TSMXQuery> pq = NewQuery(), aq = NewQuery();
     DoLogNextLine("Extracting procedures...");
-    SetSQL(*pq, {" Select rdb$Procedure_Name, rdb$System_Flag, rdb$Description, ",
-                 " rdb$Procedure_Source, rdb$Procedure_BLR ", " from rdb$procedures ",
-                 " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(*pq,
+           {" Select rdb$Procedure_Name, rdb$System_Flag, " +
+                TextColumn(raw, "rdb$Description", "RDB$DESCRIPTION") + ", ",
+            " " + TextColumn(raw, "rdb$Procedure_Source", "RDB$PROCEDURE_SOURCE") + ", rdb$Procedure_BLR ",
+            " from rdb$procedures ", " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
     if (c.HasProcedurePackage) AddSQL(*pq, "AND RDB$PACKAGE_NAME IS NULL");
     if (IgnoreIBE()) AddSQL(*pq, " and rdb$procedure_name not like 'IBE$%' ");
     AddSQL(*pq, " order by rdb$procedure_name ");
@@ -1239,8 +1360,8 @@ void TIBDBExtract::ExtractProcedures() {
         auto proc = std::make_unique<TPrcData>(Objs());
         const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
         proc->SetName(name);
-        proc->SetDescription(Fld(*pq, "RDB$DESCRIPTION").AsString());
-        proc->SetSource(SourceText(*pq, "RDB$PROCEDURE_SOURCE"));
+        proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
+        proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
         Param(*aq, "RDB$PROCEDURE_NAME").SetAsString(Fld(*pq, "RDB$PROCEDURE_NAME").AsString());
         aq->Open();
         for (; !aq->GetEof(); aq->Next()) {
@@ -1374,7 +1495,10 @@ void TIBDBExtract::ExtractTriggers() {
     }
     // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
     const bool external = Caps_.HasPackages;
-    SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, T.RDB$TRIGGER_SOURCE, T.RDB$DESCRIPTION,",
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, " +
+                   TextColumn(raw, "T.RDB$TRIGGER_SOURCE", "RDB$TRIGGER_SOURCE") + ", " +
+                   TextColumn(raw, "T.RDB$DESCRIPTION", "RDB$DESCRIPTION") + ",",
                " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
                external ? " T.RDB$ENGINE_NAME, T.RDB$ENTRYPOINT," : "", " T.RDB$SYSTEM_FLAG ",
                " from rdb$triggers T ",
@@ -1391,9 +1515,9 @@ void TIBDBExtract::ExtractTriggers() {
         trg->SetName(name);
         trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
         trg->Position = Int32(q, "RDB$TRIGGER_SEQUENCE");
-        trg->SetSource(SourceText(q, "RDB$TRIGGER_SOURCE"));
+        trg->SetSource(Trim(AdjustLineBreaks(TextValue(q, raw, "RDB$TRIGGER_SOURCE"))));
         trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
-        trg->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        trg->SetDescription(TextValue(q, raw, "RDB$DESCRIPTION"));
         trg->IBTypeCode = static_cast<std::int32_t>(type);
         if (external) {
             trg->EngineName = Str(q, "RDB$ENGINE_NAME");
@@ -1490,15 +1614,12 @@ void TIBDBExtract::ExtractGenerators() {
 
 void TIBDBExtract::ExtractIndices() {
     TSMXQuery& q = *Query_;
-    std::unique_ptr<TSMXQuery> sq = NewQuery();
     DoLogNextLine("Extracting indices...");
     SetSQL(q, {"Select I.* from RDB$Indices I ", "where Not Exists ",
                "(select RC.Rdb$Constraint_Name from Rdb$Relation_Constraints RC ",
                "where RC.Rdb$Index_Name=I.Rdb$Index_Name) ", "and I.rdb$index_name not like 'RDB$%' "});
     if (IgnoreIBE()) AddSQL(q, " and I.rdb$index_name not like 'IBE$%' ");
     AddSQL(q, "Order By I.rdb$index_name ");
-    SetSQL(*sq, {"select * from rdb$index_segments", "where rdb$index_name=:RDB$INDEX_NAME",
-                 "order by rdb$field_position"});
     q.Open();
     for (; !q.GetEof(); q.Next()) {
         auto idx = std::make_unique<TIdxData>(Objs());
@@ -1510,13 +1631,9 @@ void TIBDBExtract::ExtractIndices() {
         idx->Active = Int(q, "RDB$INDEX_INACTIVE") == 0;
         idx->Descending = Int(q, "RDB$INDEX_TYPE") == 1;
         idx->SetSource(Str(q, "RDB$EXPRESSION_SOURCE"));
-        if (Int(q, "RDB$SEGMENT_COUNT") > 0) {
-            Param(*sq, "RDB$INDEX_NAME").SetAsString(Fld(q, "RDB$INDEX_NAME").AsString());
-            sq->Open();
-            for (; !sq->GetEof(); sq->Next())
-                idx->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
-            sq->Close();
-        }
+        if (Int(q, "RDB$SEGMENT_COUNT") > 0)
+            for (const std::string& column : IndexColumns(Fld(q, "RDB$INDEX_NAME").AsString()))
+                idx->AddColumn(column);
         LogObjectLine(name);
         FileIfAccepted(idx.release(), name, dboIndex);
         ProcessMessages();
@@ -1548,9 +1665,25 @@ void TIBDBExtract::FileConstraint(TCtrData* Ctr, TDbObject Kind) {
     if (accepted) Objs()->AddObject(owned.release(), true);
 }
 
+const std::vector<std::string>& TIBDBExtract::IndexColumns(std::string_view IndexName) {
+    if (!indexColumns_) {
+        // One statement for the segments of every index: one per index costs the server more.
+        indexColumns_ = std::make_unique<std::unordered_map<std::string, std::vector<std::string>>>();
+        std::unique_ptr<TSMXQuery> q = NewQuery();
+        SetSQL(*q, {"select rdb$index_name, rdb$field_name from rdb$index_segments",
+                    "order by rdb$index_name, rdb$field_position"});
+        for (q->Open(); !q->GetEof(); q->Next())
+            (*indexColumns_)[WithoutPadding(Fld(*q, "RDB$INDEX_NAME").AsString())].push_back(
+                Str(*q, "RDB$FIELD_NAME"));
+        CloseAndClear(*q);
+    }
+    static const std::vector<std::string> none;
+    const auto it = indexColumns_->find(WithoutPadding(IndexName));
+    return it == indexColumns_->end() ? none : it->second;
+}
+
 void TIBDBExtract::ExtractUniques() {
     TSMXQuery& q = *Query_;
-    std::unique_ptr<TSMXQuery> sq = NewQuery();
     DoLogNextLine("Extracting unique constraints...");
     SetSQL(q, {"Select C.Rdb$Constraint_Name, C.Rdb$Relation_Name, C.Rdb$Index_Name, ", "I.Rdb$Index_Type ",
                "from Rdb$Relation_Constraints C ",
@@ -1567,13 +1700,8 @@ void TIBDBExtract::ExtractUniques() {
         ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
         const std::string indexName = Str(q, "RDB$INDEX_NAME");
         ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
-        // The index name is pasted as a literal: a quote inside a dialect-3 name is doubled.
-        SetSQL(*sq, {"select * from Rdb$Index_Segments",
-                     "where Rdb$Index_Name='" + LiteralBody(indexName) + "'", "Order By Rdb$Field_Position"});
-        sq->Open();
-        for (; !sq->GetEof(); sq->Next())
-            ctr->AddColumn(Str(*sq, "RDB$FIELD_NAME"));
-        CloseAndClear(*sq);
+        for (const std::string& column : IndexColumns(indexName))
+            ctr->AddColumn(column);
         FileConstraint(ctr.release(), dboUnique);
         ProcessMessages();
         if (Stopped()) break;
@@ -1584,7 +1712,6 @@ void TIBDBExtract::ExtractUniques() {
 void TIBDBExtract::ExtractPrimaryKeys() {
     TSMXQuery& q = *Query_;
     TCustomObjs* objs = Objs();
-    std::unique_ptr<TSMXQuery> sq = NewQuery();
     DoLogNextLine("Extracting primary keys...");
     const bool ibe = IgnoreIBE();
     int count = 0;
@@ -1609,9 +1736,6 @@ void TIBDBExtract::ExtractPrimaryKeys() {
         AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
     }
     AddSQL(q, "Order by C.rdb$relation_name");
-    SetSQL(*sq, {"Select * from Rdb$index_segments", "where rdb$index_name=:INDEX",
-                 "Order By rdb$field_position"});
-    sq->Prepare();
     q.Open();
     int keys = 0;
     for (; !q.GetEof(); q.Next()) {
@@ -1622,14 +1746,10 @@ void TIBDBExtract::ExtractPrimaryKeys() {
         TDbObj* table = objs->FindObject(TObjsList::olTables, tableName);
         AddDependency(objs, ctr.get(), table);
         const std::string indexName = Str(q, "RDB$INDEX_NAME");
-        Param(*sq, "INDEX").SetAsString(indexName);
-        sq->Open();
-        for (; !sq->GetEof(); sq->Next()) {
-            const std::string field = Str(*sq, "RDB$FIELD_NAME");
+        for (const std::string& field : IndexColumns(indexName)) {
             ctr->AddColumn(field);
             AddDependency(objs, ctr.get(), table, 0, 0, field);
         }
-        sq->Close();
         ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
         ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
         ++keys;
@@ -1670,13 +1790,10 @@ void TIBDBExtract::ExtractForeignKeys() {
          "and R.rdb$constraint_name=C.rdb$constraint_name "},
         "Foreign keys", true, " and C.rdb$constraint_name not like 'IBE$%' ");
     SetSQL(q, {BuildForeignKeySQL()});
-    std::unique_ptr<TSMXQuery> cq = NewQuery(), rq = NewQuery();
-    SetSQL(*cq, {"Select * from Rdb$index_segments", "where rdb$index_name = :INDEX_NAME",
-                 "Order By rdb$field_position"});
+    std::unique_ptr<TSMXQuery> rq = NewQuery();
     SetSQL(*rq, {"Select S.Rdb$field_name", "from rdb$indices I1, Rdb$indices I2, Rdb$index_segments S",
                  "where I1.rdb$Index_name = :INDEX_NAME", "and I2.rdb$Index_name=I1.rdb$foreign_key",
                  "and S.rdb$Index_name=I2.rdb$Index_name", "order by S.rdb$field_position"});
-    cq->Prepare();
     rq->Prepare();
     const auto rule = [](const std::string& text, std::uint8_t current) -> std::uint8_t {
         if (text == "CASCADE") return raCascade;
@@ -1701,22 +1818,26 @@ void TIBDBExtract::ExtractForeignKeys() {
         const std::string indexName = Str(q, "FK_INDEX_NAME");
         ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
         ApplyConstraintIndex(*ctr, indexName, Int(q, "FK_INDEX_TYPE"));
-        Param(*cq, "INDEX_NAME").SetAsString(indexName);
-        cq->Open();
-        for (; !cq->GetEof(); cq->Next()) {
-            const std::string field = Str(*cq, "RDB$FIELD_NAME");
+        for (const std::string& field : IndexColumns(indexName)) {
             ctr->AddColumn(field);
             AddDependency(objs, ctr.get(), table, 0, 0, field);
         }
-        cq->Close();
-        Param(*rq, "INDEX_NAME").SetAsString(indexName);
-        rq->Open();
-        for (; !rq->GetEof(); rq->Next()) {
-            const std::string field = Str(*rq, "RDB$FIELD_NAME");
+        // The referenced key's columns: those of the index the row names, unless the key's index
+        // name has more than padding around it, which the look-up by the trimmed name would miss.
+        const std::string rawIndexName = Fld(q, "FK_INDEX_NAME").AsString();
+        std::vector<std::string> refColumns;
+        if (WithoutPadding(rawIndexName) == indexName) {
+            refColumns = IndexColumns(Fld(q, "PK_INDEX_NAME").AsString());
+        } else {
+            Param(*rq, "INDEX_NAME").SetAsString(indexName);
+            for (rq->Open(); !rq->GetEof(); rq->Next())
+                refColumns.push_back(Str(*rq, "RDB$FIELD_NAME"));
+            rq->Close();
+        }
+        for (const std::string& field : refColumns) {
             ctr->AddRefColumn(field);
             AddDependency(objs, ctr.get(), refTable, 0, 0, field);
         }
-        rq->Close();
         if (Caps_.HasUpdateRule) ctr->UpdateRule = rule(Str(q, "RDB$UPDATE_RULE"), ctr->UpdateRule);
         if (Caps_.HasDeleteRule) ctr->DeleteRule = rule(Str(q, "RDB$DELETE_RULE"), ctr->DeleteRule);
         ++keys;
@@ -1783,56 +1904,108 @@ void TIBDBExtract::ExtractRoles() {
     CloseAndClear(q);
 }
 
+namespace {
+// The conditions that leave out an owner's own USAGE record on objects of the kinds that have one.
+std::string OwnUsageLeftOut() {
+    struct TOwned {
+        int Type;
+        const char* Table;
+        const char* NameField;
+    };
+    static constexpr TOwned owned[] = {{9, "RDB$FIELDS", "RDB$FIELD_NAME"},
+                                       {14, "RDB$GENERATORS", "RDB$GENERATOR_NAME"},
+                                       {7, "RDB$EXCEPTIONS", "RDB$EXCEPTION_NAME"},
+                                       {11, "RDB$CHARACTER_SETS", "RDB$CHARACTER_SET_NAME"},
+                                       {17, "RDB$COLLATIONS", "RDB$COLLATION_NAME"}};
+    std::string s;
+    for (const TOwned& o : owned)
+        s += std::string(" AND NOT EXISTS (SELECT 1 FROM ") + o.Table + " OWN WHERE PRV.RDB$OBJECT_TYPE = " +
+             std::to_string(o.Type) + " AND OWN." + o.NameField +
+             " = PRV.RDB$RELATION_NAME AND OWN.RDB$OWNER_NAME = PRV.RDB$USER)";
+    return s;
+}
+} // namespace
+
 void TIBDBExtract::ExtractGrants() {
     DoLogNextLine("Extracting grants...");
-    const std::string select = " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, "
-                               "PRV.RDB$GRANT_OPTION, PRV.RDB$RELATION_NAME, "
-                               "PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(0 as "
-                               "integer) SRT FROM RDB$USER_PRIVILEGES "
-                               "PRV";
-    const std::string queries[] = {
-        " WHERE   PRV.RDB$OBJECT_TYPE = 13   AND PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE = 'M'   AND "
-        "PRV.RDB$RELATION_NAME <> 'RDB$ADMIN' ",
-        " JOIN RDB$RELATIONS REL ON PRV.RDB$RELATION_NAME = REL.RDB$RELATION_NAME WHERE  PRV.RDB$PRIVILEGE "
-        "<> 'M'   "
-        "AND REL.RDB$OWNER_NAME <> PRV.RDB$USER  AND REL.RDB$SECURITY_CLASS STARTING WITH 'SQL$'   AND "
-        "(REL.RDB$SYSTEM_FLAG IS NULL OR REL.RDB$SYSTEM_FLAG = 0) ",
-        " JOIN RDB$PROCEDURES PRC ON PRC.RDB$PROCEDURE_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 5  "
-        "AND PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PRC.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        "  JOIN RDB$FUNCTIONS FNC ON FNC.RDB$FUNCTION_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 15   "
-        "AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND FNC.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$PACKAGES PKG ON PKG.RDB$PACKAGE_NAME=PRV.RDB$RELATION_NAME WHERE  PRV.RDB$OBJECT_TYPE = "
-        "18   AND "
-        "PRV.RDB$PRIVILEGE IN ('X', 'G')  AND PKG.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$TRIGGERS TRG ON TRG.RDB$TRIGGER_NAME = PRV.RDB$USER JOIN RDB$RELATIONS REL ON "
-        "REL.RDB$RELATION_NAME "
-        "= TRG.RDB$RELATION_NAME WHERE  PRV.RDB$USER_TYPE = 2   AND PRV.RDB$PRIVILEGE IN ('X', 'G')   AND "
-        "REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 1  AND "
-        "PRV.RDB$PRIVILEGE IN ('G')   AND REL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$ROLES ROL ON ROL.RDB$ROLE_NAME = PRV.RDB$USER WHERE  PRV.RDB$USER_TYPE = 13  AND "
-        "PRV.RDB$PRIVILEGE "
-        "IN ('G')   AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " WHERE  PRV.RDB$USER_TYPE = 8   AND PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN "
-        "('SYSDBA','PUBLIC')  ",
-        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
-        " WHERE  PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32  AND PRV.RDB$PRIVILEGE IN ('C', 'L', 'O')  AND "
-        "PRV.RDB$RELATION_NAME STARTING WITH 'SQL$' ",
-        // Firebird 3's USAGE of sequences and exceptions, beside their owners' own.
-        " JOIN RDB$GENERATORS GEN ON GEN.RDB$GENERATOR_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 14  AND PRV.RDB$PRIVILEGE = 'G'  AND GEN.RDB$OWNER_NAME <> PRV.RDB$USER ",
-        " JOIN RDB$EXCEPTIONS EXC ON EXC.RDB$EXCEPTION_NAME = PRV.RDB$RELATION_NAME WHERE  "
-        "PRV.RDB$OBJECT_TYPE = 7  AND PRV.RDB$PRIVILEGE = 'G'  AND EXC.RDB$OWNER_NAME <> PRV.RDB$USER ",
+    // Every kind of grant the comparison keeps, each read by its own SELECT, all in one statement
+    // sorted by kind. Nearly all rows of the privileges are the server's own records for the
+    // owners (one for every column's field), so each SELECT starts from the objects it looks for
+    // and finds their privileges through an index (an object's name compared as an expression
+    // leaves only that index to the server) instead of reading every row.
+    struct TGrantKind {
+        bool Read;
+        std::string FromWhere;
     };
-    for (int i = 0; i < 12; ++i) {
-        if (i == 3 && !Caps_.HasFunctionOwner) continue;
+    // Role memberships: from the roles where the server has them (the membership rows name a role).
+    const std::string memberships =
+        Caps_.HasRoles ? "FROM RDB$ROLES MR JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+                         "MR.RDB$ROLE_NAME || '' WHERE "
+                       : "FROM RDB$USER_PRIVILEGES PRV WHERE ";
+    const TGrantKind kinds[] = {
+        {true, memberships + "PRV.RDB$OBJECT_TYPE = 13 AND PRV.RDB$USER_TYPE = 8 AND PRV.RDB$PRIVILEGE = "
+                             "'M' AND PRV.RDB$RELATION_NAME <> 'RDB$ADMIN'"},
+        {true,
+         "FROM RDB$RELATIONS REL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "REL.RDB$RELATION_NAME || '' WHERE PRV.RDB$PRIVILEGE <> 'M' AND REL.RDB$OWNER_NAME <> "
+         "PRV.RDB$USER AND REL.RDB$SECURITY_CLASS STARTING WITH 'SQL$' AND (REL.RDB$SYSTEM_FLAG IS NULL "
+         "OR REL.RDB$SYSTEM_FLAG = 0)"},
+        {true,
+         "FROM RDB$PROCEDURES PRC JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "PRC.RDB$PROCEDURE_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 5 AND PRV.RDB$PRIVILEGE IN ('X', 'G') "
+         "AND PRC.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        {Caps_.HasFunctionOwner,
+         "FROM RDB$FUNCTIONS FNC JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "FNC.RDB$FUNCTION_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 15 AND PRV.RDB$PRIVILEGE IN ('X', 'G') "
+         "AND FNC.RDB$OWNER_NAME <> PRV.RDB$USER"},
         // Packages, DDL rights and USAGE: Firebird 3 on.
-        if ((i == 4 || i >= 9) && !Caps_.HasPackages) continue;
-        if (Stopped()) break;
-        ReadGrants(select + queries[i]);
+        {Caps_.HasPackages,
+         "FROM RDB$PACKAGES PKG JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "PKG.RDB$PACKAGE_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 18 AND PRV.RDB$PRIVILEGE IN ('X', 'G') "
+         "AND PKG.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        {true,
+         "FROM RDB$TRIGGERS TRG JOIN RDB$RELATIONS REL ON REL.RDB$RELATION_NAME = TRG.RDB$RELATION_NAME "
+         "JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = TRG.RDB$TRIGGER_NAME || '' WHERE "
+         "PRV.RDB$USER_TYPE = 2 AND PRV.RDB$PRIVILEGE IN ('X', 'G') AND REL.RDB$OWNER_NAME <> "
+         "PRV.RDB$USER"},
+        {true,
+         "FROM RDB$RELATIONS REL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = REL.RDB$RELATION_NAME || "
+         "'' WHERE PRV.RDB$USER_TYPE = 1 AND PRV.RDB$PRIVILEGE IN ('G') AND REL.RDB$OWNER_NAME <> "
+         "PRV.RDB$USER"},
+        {true,
+         "FROM RDB$ROLES ROL JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$USER = ROL.RDB$ROLE_NAME || '' WHERE "
+         "PRV.RDB$USER_TYPE = 13 AND PRV.RDB$PRIVILEGE IN ('G') AND ROL.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        // Every grantee but the two, as ranges of the grantees' index. From Firebird 3 on the
+        // server records USAGE for the owner of every domain (each column's own field too),
+        // sequence, exception, character set and collation: an owner's own record is no grant.
+        {true, "FROM RDB$USER_PRIVILEGES PRV WHERE (PRV.RDB$USER < 'PUBLIC' OR (PRV.RDB$USER > 'PUBLIC' AND "
+               "PRV.RDB$USER < 'SYSDBA') OR PRV.RDB$USER > 'SYSDBA') AND PRV.RDB$USER_TYPE = 8 AND "
+               "PRV.RDB$PRIVILEGE IN ('G') AND PRV.RDB$USER NOT IN ('SYSDBA','PUBLIC')" +
+                   (Caps_.HasPackages ? OwnUsageLeftOut() : std::string())},
+        // Firebird 3's DDL rights: CREATE, ALTER ANY and DROP ANY of a metadata class.
+        {Caps_.HasPackages,
+         "FROM RDB$USER_PRIVILEGES PRV WHERE PRV.RDB$OBJECT_TYPE BETWEEN 20 AND 32 AND PRV.RDB$PRIVILEGE "
+         "IN ('C', 'L', 'O') AND PRV.RDB$RELATION_NAME STARTING WITH 'SQL$'"},
+        // Firebird 3's USAGE of sequences and exceptions, beside their owners' own.
+        {Caps_.HasPackages,
+         "FROM RDB$GENERATORS GEN JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "GEN.RDB$GENERATOR_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 14 AND PRV.RDB$PRIVILEGE = 'G' AND "
+         "GEN.RDB$OWNER_NAME <> PRV.RDB$USER"},
+        {Caps_.HasPackages,
+         "FROM RDB$EXCEPTIONS EXC JOIN RDB$USER_PRIVILEGES PRV ON PRV.RDB$RELATION_NAME = "
+         "EXC.RDB$EXCEPTION_NAME || '' WHERE PRV.RDB$OBJECT_TYPE = 7 AND PRV.RDB$PRIVILEGE = 'G' AND "
+         "EXC.RDB$OWNER_NAME <> PRV.RDB$USER"},
+    };
+    const std::string ibe = IgnoreIBE() ? " AND PRV.RDB$RELATION_NAME NOT LIKE 'IBE$%'" : "";
+    std::string text;
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        if (!kinds[i].Read) continue;
+        if (!text.empty()) text += " UNION ALL";
+        text += " SELECT PRV.RDB$USER, PRV.RDB$GRANTOR, PRV.RDB$PRIVILEGE, PRV.RDB$GRANT_OPTION, "
+                "PRV.RDB$RELATION_NAME, PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(" +
+                std::to_string(i) + " as integer) SRT " + kinds[i].FromWhere + ibe;
     }
+    ReadGrants(text + " ORDER BY 9, 1, 6, 4");
     CloseAndClear(*Query_);
     Objs()->SortGrants();
 }
@@ -1841,8 +2014,6 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
     TSMXQuery& q = *Query_;
     TCustomObjs* objs = Objs();
     SetSQL(q, {QueryText});
-    if (IgnoreIBE()) AddSQL(q, " and PRV.RDB$RELATION_NAME not like 'IBE$%' ");
-    AddSQL(q, " ORDER BY  9, 1, 6, 4");
     std::unique_ptr<TGntData> grant;
     const auto handOver = [&] {
         if (!grant) return;

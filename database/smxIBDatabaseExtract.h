@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "foundation/smxDBEngine.h"
 #include "foundation/smxTypes.h"
@@ -137,6 +139,9 @@ private:
     TCustomObjs* Objs() const;
     std::unique_ptr<TSMXQuery> NewQuery();
     bool IgnoreIBE() const;
+    /// True when the attachment's character set is UTF8 or UNICODE_FSS: the catalogue's names and
+    /// texts then need no conversion. Asked of the server once per run.
+    bool KeepsCatalogueBytes();
     bool Stopped() const;
     /// Files Obj when its name passes the accept test of Kind, else frees it.
     void FileIfAccepted(TDbObj* Obj, const std::string& Name, TDbObject Kind);
@@ -191,10 +196,15 @@ private:
     void ApplyConstraintIndex(TCtrData& Ctr, const std::string& IndexName, std::int64_t IndexType);
     /// The "---" line and the accept test of a key constraint, then filing.
     void FileConstraint(TCtrData* Ctr, TDbObject Kind);
+    /// The columns (trimmed) of the index named IndexName (padding blanks aside), in position order;
+    /// the segments of every index are read once per run, at the first call.
+    const std::vector<std::string>& IndexColumns(std::string_view IndexName);
 
     TSMXCustomConnection* SMXConnection_ = nullptr;
     std::unique_ptr<TSMXQuery> Query_; // the working query of a run
     TIBCapabilities Caps_;
+    std::unique_ptr<std::unordered_map<std::string, std::vector<std::string>>> indexColumns_; // of a run
+    std::optional<bool> keepsBytes_;                                                          // of a run
     int StepMax_ = 16;
     int StepPosition_ = 0;
 };

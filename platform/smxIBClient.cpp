@@ -721,9 +721,17 @@ std::string TIBQuery::CurrentSQL() const {
 }
 
 void TIBQuery::SyncSQL() {
-    std::string text = sql_.Text();
-    if (text == sqlSeen_) return;
-    sqlSeen_ = std::move(text);
+    // Called for every row: the list is compared with the text last seen without building its text.
+    std::string_view seen = sqlSeen_;
+    bool same = true;
+    for (int i = 0; i < sql_.Count() && same; ++i) {
+        const std::string& line = sql_[i];
+        same = seen.size() >= line.size() + 2 && seen.compare(0, line.size(), line) == 0 &&
+               seen.compare(line.size(), 2, "\r\n") == 0;
+        if (same) seen.remove_prefix(line.size() + 2);
+    }
+    if (same && seen.empty()) return;
+    sqlSeen_ = sql_.Text();
     SQLChanged();
 }
 

@@ -452,6 +452,10 @@ TEST(ExtractSecond, KeysFunctionsViewsAndGrantEdges) {
     const auto u7 = GrantsTo(o, "U7");
     ASSERT_EQ(u7.size(), 2u);
     EXPECT_NE(u7[0]->GrantOption, u7[1]->GrantOption);
+    // The server's own USAGE records for an owner other than SYSDBA (each column's field, its
+    // domain, its sequence) are no grants; the owner keeps only its DDL rights.
+    EXPECT_EQ(GrantsTo(o, "OWNER1").size(), 3u);
+    EXPECT_EQ(GrantsTo(o, "U9").size(), 1u);
 
     for (const char* what : {"BLOB filter FL", "mapping MP", "description of the database",
                              "description of character set UTF8", "description of collation CL"})

@@ -49,6 +49,81 @@ AS
 BEGIN
 END^
 SET TERM ;^
+/* A text past 8000 bytes comes back as stored. */
+COMMENT ON VIEW V2 IS 'Line 01 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 02 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 03 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 04 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 05 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 06 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 07 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 08 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 09 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 10 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 11 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 12 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 13 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 14 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 15 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 16 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 17 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 18 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 19 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 20 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 21 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 22 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 23 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 24 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 25 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 26 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 27 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 28 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 29 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 30 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 31 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 32 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 33 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 34 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 35 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 36 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 37 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 38 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 39 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 40 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 41 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 42 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 43 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 44 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 45 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 46 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 47 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 48 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 49 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 50 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 51 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 52 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 53 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 54 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 55 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 56 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 57 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 58 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 59 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 60 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 61 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 62 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 63 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 64 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 65 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 66 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 67 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 68 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 69 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 70 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 71 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 72 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 73 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.
+Line 74 of a description longer than the 8000 bytes a catalogue text comes in as a VARCHAR, so that it is read as a BLOB.';
 GRANT SELECT, INSERT, UPDATE ON T1 TO U1;
 GRANT UPDATE (AMT, NAME), REFERENCES (ID) ON T1 TO U3;
 GRANT R1 TO U4;
