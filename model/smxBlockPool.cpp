@@ -65,6 +65,7 @@ TBlockPool* TBlockPool::Registered(TBlockPool* Pool) {
 
 void TBlockPool::TrimThreadPools() noexcept {
     for (TBlockPool* P : ThreadPools()) {
+        P->TakeBackReleasedElsewhere();
         if (P->live_ != 0) continue;
         for (char* Slab : P->slabs_)
             FreeSlab(Slab);
@@ -80,6 +81,11 @@ void TBlockPool::TrimThreadPools() noexcept {
 
 TBlockPool::TBlockPool(std::size_t Size) : size_((std::max(Size, sizeof(FreeBlock)) + 7) & ~std::size_t{7}) {
     if (size_ > SlabBytes - HeaderBytes) throw std::bad_alloc();
+}
+
+TBlockPool::~TBlockPool() {
+    for (char* Slab : slabs_)
+        FreeSlab(Slab);
 }
 
 void TBlockPool::NextSlab() {
@@ -102,6 +108,7 @@ void TBlockPool::NextSlab() {
 }
 
 void* TBlockPool::Allocate() {
+    if (!free_) TakeBackReleasedElsewhere();
     ++live_;
     if (FreeBlock* B = free_) {
         free_ = B->next;
@@ -133,7 +140,29 @@ void TBlockPool::MapAhead() {
 }
 
 void TBlockPool::Release(void* Block) noexcept {
-    if (!Block || SlabOwner(Block) != this) return;
+    if (!Block) return;
+    if (TBlockPool* Owner = SlabOwner(Block); Owner != this) {
+        // Another thread's block: pushed on its pool's list of blocks released elsewhere.
+        auto* B = static_cast<FreeBlock*>(Block);
+        B->next = Owner->releasedElsewhere_.load(std::memory_order_relaxed);
+        while (!Owner->releasedElsewhere_.compare_exchange_weak(B->next, B, std::memory_order_release,
+                                                               std::memory_order_relaxed)) {
+        }
+        return;
+    }
+    ReleaseOwn(Block);
+}
+
+void TBlockPool::TakeBackReleasedElsewhere() noexcept {
+    if (!releasedElsewhere_.load(std::memory_order_relaxed)) return;
+    for (FreeBlock* B = releasedElsewhere_.exchange(nullptr, std::memory_order_acquire); B;) {
+        FreeBlock* Next = B->next;
+        ReleaseOwn(B);
+        B = Next;
+    }
+}
+
+void TBlockPool::ReleaseOwn(void* Block) noexcept {
     auto* B = static_cast<FreeBlock*>(Block);
     B->next = free_;
     free_ = B;

@@ -4,10 +4,12 @@
 // free again the pool starts over at the beginning of its first slab. Filling a structure thus
 // makes no allocator call per object and wastes no allocator header per block, its objects lie in
 // the order they were made, and the next structure reuses memory that is mapped already. Slabs are
-// kept for the life of the program. Under AddressSanitizer every block is an allocation of its own,
-// so that a use after free is still caught.
+// kept for the life of the program; a block freed on another thread goes back to its own pool.
+// Under AddressSanitizer every block is an allocation of its own, so that a use after free is still
+// caught.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -18,13 +20,15 @@ public:
     /// A pool of blocks of Size bytes (at least one pointer wide; rounded up to 8): for objects
     /// aligned to 8 bytes at most.
     explicit TBlockPool(std::size_t Size);
+    /// Hands the slabs back; no block of the pool may be in use any more.
+    ~TBlockPool();
     TBlockPool(const TBlockPool&) = delete;
     TBlockPool& operator=(const TBlockPool&) = delete;
 
     /// A block of the pool's size (std::bad_alloc when memory runs out).
     void* Allocate();
     /// Takes back a block that Allocate of a pool of this size gave. A block of another thread's
-    /// pool is not reused (and keeps that pool from starting over): threads do not share a list.
+    /// pool goes back to that pool, which reuses it when it next runs out of free blocks.
     void Release(void* Block) noexcept;
 
     /// The calling thread's pool of blocks of Size bytes.
@@ -42,6 +46,10 @@ private:
         FreeBlock* next;
     };
     void NextSlab();
+    /// A block of this pool back on its free list (the pool's own thread only).
+    void ReleaseOwn(void* Block) noexcept;
+    /// The blocks other threads gave back, moved to the free list (the pool's own thread only).
+    void TakeBackReleasedElsewhere() noexcept;
     void MapAhead();
     static TBlockPool* Registered(TBlockPool* Pool);
 
@@ -53,6 +61,7 @@ private:
     std::size_t slab_ = 0; // the current slab's index in slabs_
     std::vector<char*> slabs_;
     std::vector<char*> mapped_; // per slab: where the part made present in one request ends
+    std::atomic<FreeBlock*> releasedElsewhere_{nullptr}; // blocks other threads gave back
 };
 
 } // namespace smx

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
+#include "model/smxBlockPool.h"
 
 #include "ModelTestSupport.h"
 #include "model/smxComp_Clt.h"
@@ -378,3 +380,23 @@ TEST(Objs, PartnersOfFreedObjectsAreCleared) {
 
 } // namespace
 } // namespace smx
+
+// Blocks are cut in order and, once all are back, cut from the start again; a block freed on
+// another thread goes back to the pool it came from, so that the pool still starts over.
+TEST(BlockPool, BlocksComeBackFromAnyThread) {
+    smx::TBlockPool Pool(64);
+    std::vector<void*> Blocks;
+    for (int i = 0; i < 1000; ++i)
+        Blocks.push_back(Pool.Allocate());
+    EXPECT_EQ(static_cast<char*>(Blocks[1]) - static_cast<char*>(Blocks[0]), 64);
+    std::thread([&] {
+        smx::TBlockPool Other(64);
+        for (std::size_t i = 1; i < Blocks.size(); ++i)
+            Other.Release(Blocks[i]);
+    }).join();
+    EXPECT_EQ(Pool.Allocate(), Blocks[1]); // taken back from the other thread's list
+    Pool.Release(Blocks[1]);
+    Pool.Release(Blocks[0]);
+    EXPECT_EQ(Pool.Allocate(), Blocks[0]); // every block was back: cut from the start again
+    Pool.Release(Blocks[0]);
+}
