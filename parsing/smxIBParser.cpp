@@ -1790,7 +1790,7 @@ void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
         Known == PrimaryKeys_.end() || !Container_
             ? nullptr
             : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->second));
-    if (!Key || Key->GetConstraintType() != ctPrimaryKey) return;
+    if (!Key || Key->GetConstraintType() != ctPrimaryKey || Key->TableName != ForeignKey.RefTableName) return;
     for (int i = 0; i < Key->Columns.Count(); ++i)
         ForeignKey.AddRefColumn(Key->Columns[i]);
 }
@@ -1876,7 +1876,7 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
     if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
-        PrimaryKeys_.try_emplace({Container_, Table}, Key);
+        PrimaryKeys_.insert_or_assign({Container_, Table}, Key); // a key made anew replaces a dropped one
 }
 
 bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {

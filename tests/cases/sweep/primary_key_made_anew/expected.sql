@@ -1,0 +1,12 @@
+SET SQL DIALECT 3;
+
+SET AUTODDL ON;
+
+/* Create Table... */
+CREATE TABLE R(Y INTEGER);
+
+
+
+/* Create Foreign Key... */
+ALTER TABLE R ADD CONSTRAINT FK_R FOREIGN KEY (Y) REFERENCES T (Y);
+
