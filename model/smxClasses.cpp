@@ -323,32 +323,33 @@ std::string NormaliseText(std::string_view Value) {
 TDbObj::TDbObj(TCustomObjs* AOwner) : Owner_(AOwner) {}
 
 TDbObj::~TDbObj() {
-    // 1. Records held by other objects (or by ourselves) that refer to us are removed from their
-    //    holders' lists; a record that only leads through us as its second object keeps its place.
-    std::vector<TDependObj*> refs;
-    for (RefLink* l = referencedBy_; l; l = l->next)
-        refs.push_back(l->rec);
-    std::sort(refs.begin(), refs.end());
-    refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
-    // Each record on the chain has its link to us cleared below, so its links are not read again.
-    referencedBy_ = nullptr;
-    std::vector<TDependObj*> doomed;
-    for (TDependObj* rec : refs) {
-        if (rec->second_ && rec->second_->Obj == this) rec->second_->Obj = nullptr;
-        if (rec->Referenced_ != this) continue;
-        rec->Referenced_ = nullptr;
-        doomed.push_back(rec);
-    }
-    for (TDependObj* rec : doomed) {
-        TDbObj* holder = rec->Holder_;
-        if (!holder || !holder->links_) continue; // not ours to free; it no longer points at us
-        int i = holder->links_->UsedBy.IndexOfObject(rec);
-        if (i >= 0) {
-            holder->links_->UsedBy.Delete(i);
-            continue;
+    // 1. Records held by other objects (or by ourselves) that refer to us are taken out of their
+    //    holders' lists and freed; a record that only leads through us as its second object keeps
+    //    its place and forgets us. The chain is ours alone from here on.
+    RefLink* head = std::exchange(referencedBy_, nullptr);
+    for (RefLink* l = head; l;) {
+        RefLink* next = l->next;
+        if (TDependObj* rec = l->rec; l != &rec->referencedLink_) {
+            UnlinkRef(head, *l); // a second link: off the chain before any record on it is freed
+            rec->second_->Obj = nullptr;
         }
-        i = holder->links_->DependsOn.IndexOfObject(rec);
-        if (i >= 0) holder->links_->DependsOn.Delete(i);
+        l = next;
+    }
+    for (RefLink* l = head; l;) {
+        RefLink* next = l->next;
+        TDependObj* rec = l->rec;
+        l->prev = l->next = nullptr;
+        rec->Referenced_ = nullptr;
+        if (TDbObj* holder = rec->Holder_; holder && holder->links_) {
+            // Not freed when it is in neither list: it is not ours to free, and no longer points at us.
+            for (TDependList* list : {&holder->links_->UsedBy, &holder->links_->DependsOn})
+                if (list->Holds(rec)) {
+                    list->TakeOut(rec);
+                    delete rec;
+                    break;
+                }
+        }
+        l = next;
     }
     // 2. Our own records go; each tells the object it refers to.
     if (links_) {
@@ -369,8 +370,8 @@ TDbObj::Links& TDbObj::EnsureLinks() {
     return *links_;
 }
 
-const TStringList& TDbObj::NoRecords() {
-    static const TStringList none;
+const TDependList& TDbObj::NoRecords() {
+    static const TDependList none;
     return none;
 }
 
@@ -477,11 +478,11 @@ bool TDbObj::HasMissingDependency() const {
 }
 
 TDependObj* TDbObj::UsedByItem(int Index) const {
-    return static_cast<TDependObj*>(GetUsedBy().Objects(Index));
+    return GetUsedBy().Objects(Index);
 }
 
 TDependObj* TDbObj::DependsOnItem(int Index) const {
-    return static_cast<TDependObj*>(GetDependsOn().Objects(Index));
+    return GetDependsOn().Objects(Index);
 }
 
 TDependObj* TDbObj::FindDependsOn(const TDbObj* Needed) const {
@@ -498,16 +499,13 @@ void TDbObj::ClearDependencies() {
 
 void TDbObj::ClearDependsOn() {
     if (!links_) return;
-    TStringList& dependsOn = links_->DependsOn;
+    TDependList& dependsOn = links_->DependsOn;
     for (int i = 0; i < dependsOn.Count(); ++i) {
-        auto* rec = dynamic_cast<TDependObj*>(dependsOn.Objects(i));
-        TDbObj* needed = rec ? rec->GetReferenced() : nullptr;
+        TDbObj* needed = dependsOn.Objects(i)->GetReferenced();
         if (!needed || !needed->links_) continue;
-        TStringList& usedBy = needed->links_->UsedBy;
+        TDependList& usedBy = needed->links_->UsedBy;
         for (int j = usedBy.Count() - 1; j >= 0; --j)
-            if (auto* back = dynamic_cast<TDependObj*>(usedBy.Objects(j));
-                back && back->GetReferenced() == this)
-                usedBy.Delete(j);
+            if (usedBy.Objects(j)->GetReferenced() == this) usedBy.Delete(j);
     }
     dependsOn.Clear();
 }
@@ -1270,8 +1268,60 @@ void TDbObj::UnlinkRef(RefLink*& head, RefLink& link) {
     link.prev = link.next = nullptr;
 }
 
-TDependObj::TDependObj(TCustomObjs* AOwner) : TDbObj(AOwner) {
-    SetKind(TDbObject::dboDepend);
+TDependList::~TDependList() {
+    Clear();
+}
+
+const std::string& TDependList::operator[](int Index) const {
+    return Objects(Index)->GetName();
+}
+
+void TDependList::Add(TDependObj* Rec) {
+    CloseGaps();
+    // Most lists hold a few records: room for two at the first spares the first regrowth.
+    if (items_.empty()) items_.reserve(2);
+    Rec->slot_ = static_cast<std::uint32_t>(items_.size());
+    items_.push_back(Rec);
+}
+
+bool TDependList::Holds(const TDependObj* Rec) const {
+    return Rec->slot_ < items_.size() && items_[Rec->slot_] == Rec;
+}
+
+void TDependList::TakeOut(TDependObj* Rec) {
+    items_[Rec->slot_] = nullptr;
+    ++gaps_;
+}
+
+void TDependList::Delete(int Index) {
+    CloseGaps();
+    TDependObj* rec = items_.at(static_cast<std::size_t>(Index));
+    items_.erase(items_.begin() + Index);
+    for (std::size_t i = static_cast<std::size_t>(Index); i < items_.size(); ++i)
+        items_[i]->slot_ = static_cast<std::uint32_t>(i);
+    delete rec;
+}
+
+void TDependList::Clear() {
+    std::vector<TDependObj*> old;
+    old.swap(items_);
+    gaps_ = 0;
+    for (TDependObj* rec : old)
+        delete rec; // a gap is nullptr
+}
+
+void TDependList::Compact() const {
+    std::size_t n = 0;
+    for (TDependObj* rec : items_)
+        if (rec) {
+            rec->slot_ = static_cast<std::uint32_t>(n);
+            items_[n++] = rec;
+        }
+    items_.resize(n);
+    gaps_ = 0;
+}
+
+TDependObj::TDependObj(TCustomObjs* AOwner) : Owner_(AOwner) {
     referencedLink_.rec = this;
 }
 
@@ -1280,9 +1330,17 @@ TDependObj::~TDependObj() {
     if (second_) Unregister(second_->Obj, second_->Link);
 }
 
-void TDependObj::Unregister(TDbObj*& target, RefLink& link) {
+void TDependObj::SetName(std::string_view Value) {
+    if (Owner_ && Owner_->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+        !Owner_->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
+        Name_ = UpperCase(Value);
+    else
+        Name_ = Value;
+}
+
+void TDependObj::Unregister(TDbObj*& target, TDbObj::RefLink& link) {
     if (!target) return;
-    UnlinkRef(target->referencedBy_, link);
+    TDbObj::UnlinkRef(target->referencedBy_, link);
     target = nullptr;
 }
 
@@ -1290,7 +1348,7 @@ void TDependObj::SetReferenced(TDbObj* Value) {
     if (Referenced_ == Value) return;
     Unregister(Referenced_, referencedLink_);
     Referenced_ = Value;
-    if (Value) LinkRef(Value->referencedBy_, referencedLink_);
+    if (Value) TDbObj::LinkRef(Value->referencedBy_, referencedLink_);
 }
 
 void TDependObj::SetSecond(TDbObj* Value) {
@@ -1302,7 +1360,7 @@ void TDependObj::SetSecond(TDbObj* Value) {
         second_->Link.rec = this;
     }
     second_->Obj = Value;
-    LinkRef(Value->referencedBy_, second_->Link);
+    TDbObj::LinkRef(Value->referencedBy_, second_->Link);
 }
 
 std::string TDependObj::GetDisplayName() const {
@@ -1313,29 +1371,21 @@ std::string TDependObj::GetDisplayName() const {
 
 void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
                        std::string_view FieldName) {
-    auto make = [&](TDbObj* holder, TDbObj* referenced) {
-        auto* rec = new TDependObj(Container);
+    auto add = [&](TDbObj* holder, TDbObj* referenced, TDependList TDbObj::Links::*list) {
+        auto rec = std::make_unique<TDependObj>(Container);
         rec->SetName(referenced->GetName());
-        rec->SetKind(referenced->GetKind());
+        rec->Kind_ = referenced->GetKind();
         rec->FieldName = FieldName;
         rec->Int1 = Int1;
         rec->Int2 = Int2;
-        rec->Recreate = 1;
         rec->Holder_ = holder;
         rec->SetReferenced(referenced);
-        return rec;
+        (holder->EnsureLinks().*list).Add(rec.get());
+        rec.release();
+        holder->mayHaveState_ = true;
     };
-    // Most lists hold a few records: room for two at the first spares the first regrowth.
-    auto add = [](TStringList& list, TDependObj* rec) {
-        if (list.Empty()) list.Reserve(2);
-        list.AddObject(rec->GetName(), rec);
-    };
-    TDependObj* needs = make(Dependent, Needed);
-    add(Dependent->EnsureLinks().DependsOn, needs);
-    Dependent->mayHaveState_ = true;
-    TDependObj* used = make(Needed, Dependent);
-    add(Needed->EnsureLinks().UsedBy, used);
-    Needed->mayHaveState_ = true;
+    add(Dependent, Needed, &TDbObj::Links::DependsOn);
+    add(Needed, Dependent, &TDbObj::Links::UsedBy);
 }
 
 void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,

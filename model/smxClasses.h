@@ -300,6 +300,54 @@ inline constexpr std::array<TObjsListInfo, ObjsListCount> ObjsListInfo = {{
 /// Makes ProcessDependents and the field kind write trace lines; off, and nothing turns it on.
 extern bool DependencyTrace;
 
+/// One of an object's two lists of dependency records (UsedBy, DependsOn): the records in the order
+/// they were added, owned by the list, each keyed by its name. A record taken out while the list
+/// lives leaves a gap that the next read closes, so that a record goes in one step however long
+/// its list is (a large structure's teardown takes out hundreds of thousands).
+class TDependList {
+public:
+    TDependList() = default;
+    TDependList(const TDependList&) = delete;
+    TDependList& operator=(const TDependList&) = delete;
+    /// Frees the records.
+    ~TDependList();
+
+    int Count() const {
+        CloseGaps();
+        return static_cast<int>(items_.size());
+    }
+    bool Empty() const { return Count() == 0; }
+    /// Record Index (std::out_of_range outside 0 to Count-1).
+    TDependObj* Objects(int Index) const {
+        CloseGaps();
+        return items_.at(static_cast<std::size_t>(Index));
+    }
+    /// The key of record Index: its name.
+    const std::string& operator[](int Index) const;
+
+private:
+    friend class TDbObj;
+    friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+
+    /// Appends Rec (owned from now on).
+    void Add(TDependObj* Rec);
+    /// True when Rec is in this list.
+    bool Holds(const TDependObj* Rec) const;
+    /// Takes Rec out (not freed), leaving a gap where it stood.
+    void TakeOut(TDependObj* Rec);
+    /// Takes record Index out and frees it.
+    void Delete(int Index);
+    /// Frees every record; the list is empty while they go.
+    void Clear();
+    void CloseGaps() const {
+        if (gaps_) Compact();
+    }
+    void Compact() const;
+
+    mutable std::vector<TDependObj*> items_; // nullptr: a gap
+    mutable std::uint32_t gaps_ = 0;
+};
+
 /// Base of every schema object. Destroying an object removes every dependency record that refers to
 /// it from the other objects' lists and clears every partner link that names it.
 class TDbObj : public TObject {
@@ -448,9 +496,9 @@ public:
     bool HasMissingDependency() const;
 
     /// Objects that depend on this one (records owned by this object; key = dependant's name).
-    const TStringList& GetUsedBy() const { return links_ ? links_->UsedBy : NoRecords(); }
+    const TDependList& GetUsedBy() const { return links_ ? links_->UsedBy : NoRecords(); }
     /// Objects this one needs (records owned by this object; key = needed object's name).
-    const TStringList& GetDependsOn() const { return links_ ? links_->DependsOn : NoRecords(); }
+    const TDependList& GetDependsOn() const { return links_ ? links_->DependsOn : NoRecords(); }
     TDependObj* UsedByItem(int Index) const;
     TDependObj* DependsOnItem(int Index) const;
     /// The DependsOn record that refers to Needed, or nullptr.
@@ -509,27 +557,41 @@ private:
     // filled (most columns have none, and a large structure holds hundreds of thousands).
     struct Links {
         SMX_POOLED_CLASS(Links)
-        TStringList UsedBy{true};
-        TStringList DependsOn{true};
+        TDependList UsedBy;
+        TDependList DependsOn;
         std::vector<TDbObj*> partneredBy;
     };
     Links& EnsureLinks();
-    static const TStringList& NoRecords();
+    static const TDependList& NoRecords();
     std::unique_ptr<Links> links_;
     RefLink* referencedBy_ = nullptr; // records (held anywhere) that refer to this one, newest first
     TCompactString ParentName_;
 };
 
-/// One dependency record: the object (and field) depended on, or the dependant, by list.
-class TDependObj : public TDbObj {
+/// One dependency record: the object (and field) depended on, or the dependant, by list. A record
+/// is a small object of its own (a large structure holds hundreds of thousands): its name, kind and
+/// container as its object's were when it was made, the field, the flags and the links.
+class TDependObj : public TObject {
 public:
     explicit TDependObj(TCustomObjs* AOwner = nullptr);
+    TDependObj(const TDependObj&) = delete;
+    TDependObj& operator=(const TDependObj&) = delete;
     ~TDependObj() override;
     SMX_CLASSNAME(TDependObj)
     SMX_POOLED_CLASS(TDependObj)
 
     /// "Name (field: F)" with a field, "(+/-) Name" when toggled, else the referenced object's name.
-    std::string GetDisplayName() const override;
+    std::string GetDisplayName() const;
+
+    /// The name of the object the record was made for.
+    const std::string& GetName() const { return Name_; }
+    /// Stored upper-cased in an MS SQL container with case-insensitive identifiers (as object names).
+    void SetName(std::string_view Value);
+    /// The kind of the object the record was made for; dboDepend for a record made on its own.
+    TDbObject GetKind() const { return Kind_; }
+    void SetKind(TDbObject Value) { Kind_ = Value; }
+    /// The container the record was made in.
+    TCustomObjs* GetOwner() const { return Owner_; }
 
     /// The object the entry refers to (needed object in DependsOn, dependant in UsedBy).
     TDbObj* GetReferenced() const { return Referenced_; }
@@ -540,28 +602,42 @@ public:
     /// The object whose list holds this record.
     TDbObj* GetHolder() const { return Holder_; }
 
+private:
+    // The members a dependency look-up reads for every record of an object come first; the small
+    // ones share their padding.
+    TDbObj* Referenced_ = nullptr;
+
+public:
     std::string FieldName;
     std::uint8_t Recreate = 1;
     std::uint8_t Toggle = 0;
+
+private:
+    TDbObject Kind_ = TDbObject::dboDepend;
+
+public:
     std::int32_t Int1 = 0;
     std::int32_t Int2 = 0;
 
 private:
     friend class TDbObj;
+    friend class TDependList;
     friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
-    void Unregister(TDbObj*& target, RefLink& link);
+    void Unregister(TDbObj*& target, TDbObj::RefLink& link);
 
     // The second object and the link on its chain, made when one is set: nearly every record has
-    // none, and a large structure holds hundreds of thousands of records.
+    // none.
     struct SecondRef {
         TDbObj* Obj = nullptr;
-        RefLink Link;
+        TDbObj::RefLink Link;
     };
 
-    TDbObj* Referenced_ = nullptr;
-    RefLink referencedLink_; // on Referenced_'s chain
-    std::unique_ptr<SecondRef> second_;
+    std::uint32_t slot_ = 0; // the record's place in its holder's list
+    std::string Name_;
+    TCustomObjs* Owner_ = nullptr;
     TDbObj* Holder_ = nullptr;
+    TDbObj::RefLink referencedLink_; // on Referenced_'s chain
+    std::unique_ptr<SecondRef> second_;
 };
 
 /// Records that Dependent needs Needed (with FieldName, on that column of a table or view; nothing

@@ -664,8 +664,8 @@ int TSchemalyst::SaveObjectState(TDbObj* o) {
     auto* trigger = o->GetKind() == TDbObject::dboTrigger ? dynamic_cast<TTrgData*>(o) : nullptr;
     auto* view = o->GetKind() == TDbObject::dboView ? dynamic_cast<TViwData*>(o) : nullptr;
     auto* index = o->GetKind() == TDbObject::dboIndex ? dynamic_cast<TIdxData*>(o) : nullptr;
-    const TStringList& usedBy = o->GetUsedBy();
-    const TStringList& dependsOn = o->GetDependsOn();
+    const TDependList& usedBy = o->GetUsedBy();
+    const TDependList& dependsOn = o->GetDependsOn();
     if (!routine && !table && !trigger && !view && !index && o->GetSource().empty() && usedBy.Empty() &&
         dependsOn.Empty())
         return -1;

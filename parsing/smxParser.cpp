@@ -1340,7 +1340,7 @@ void TCustomParser::ParseTypeSize(TFldData* Column) {
 
 void TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName) {
     if (!Dependent || !Needed) return;
-    const TStringList& Records = Dependent->GetDependsOn();
+    const TDependList& Records = Dependent->GetDependsOn();
     for (int i = 0; i < Records.Count(); ++i) {
         const TDependObj* R = Dependent->DependsOnItem(i);
         if (!R || R->FieldName != FieldName) continue;
