@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 
 #include "foundation/smxMsg.h"
 #include "model/smxKeywords.h"
@@ -340,14 +342,10 @@ TDbObj::~TDbObj() {
         TDependObj* rec = l->rec;
         l->prev = l->next = nullptr;
         rec->Referenced_ = nullptr;
+        // A record made on its own (no holder) is not ours to free; it no longer points at us.
         if (TDbObj* holder = rec->Holder_; holder && holder->links_) {
-            // Not freed when it is in neither list: it is not ours to free, and no longer points at us.
-            for (TDependList* list : {&holder->links_->UsedBy, &holder->links_->DependsOn})
-                if (list->Holds(rec)) {
-                    list->TakeOut(rec);
-                    delete rec;
-                    break;
-                }
+            (rec->inUsedBy_ ? holder->links_->UsedBy : holder->links_->DependsOn).TakeOut(rec);
+            delete rec;
         }
         l = next;
     }
@@ -1272,53 +1270,80 @@ TDependList::~TDependList() {
     Clear();
 }
 
+TDependObj* TDependList::Objects(int Index) const {
+    if (Index < 0 || Index >= count_) throw std::out_of_range("dependency list index " + std::to_string(Index));
+    // From the nearest of the first record, the last record and the one last read.
+    TDependObj* rec = head_;
+    int at = 0;
+    if (count_ - 1 - Index < Index) {
+        rec = tail_;
+        at = count_ - 1;
+    }
+    if (read_ && std::abs(Index - readIndex_) < std::abs(Index - at)) {
+        rec = read_;
+        at = readIndex_;
+    }
+    for (; at < Index; ++at)
+        rec = rec->listNext_;
+    for (; at > Index; --at)
+        rec = rec->listPrev_;
+    read_ = rec;
+    readIndex_ = Index;
+    return rec;
+}
+
 const std::string& TDependList::operator[](int Index) const {
     return Objects(Index)->GetName();
 }
 
 void TDependList::Add(TDependObj* Rec) {
-    CloseGaps();
-    // Most lists hold a few records: room for two at the first spares the first regrowth.
-    if (items_.empty()) items_.reserve(2);
-    Rec->slot_ = static_cast<std::uint32_t>(items_.size());
-    items_.push_back(Rec);
-}
-
-bool TDependList::Holds(const TDependObj* Rec) const {
-    return Rec->slot_ < items_.size() && items_[Rec->slot_] == Rec;
+    Rec->listPrev_ = tail_;
+    Rec->listNext_ = nullptr;
+    if (tail_)
+        tail_->listNext_ = Rec;
+    else
+        head_ = Rec;
+    tail_ = Rec;
+    ++count_;
 }
 
 void TDependList::TakeOut(TDependObj* Rec) {
-    items_[Rec->slot_] = nullptr;
-    ++gaps_;
+    if (Rec->listPrev_)
+        Rec->listPrev_->listNext_ = Rec->listNext_;
+    else
+        head_ = Rec->listNext_;
+    if (Rec->listNext_)
+        Rec->listNext_->listPrev_ = Rec->listPrev_;
+    else
+        tail_ = Rec->listPrev_;
+    Rec->listPrev_ = Rec->listNext_ = nullptr;
+    --count_;
+    read_ = nullptr;
+    readIndex_ = -1;
 }
 
 void TDependList::Delete(int Index) {
-    CloseGaps();
-    TDependObj* rec = items_.at(static_cast<std::size_t>(Index));
-    items_.erase(items_.begin() + Index);
-    for (std::size_t i = static_cast<std::size_t>(Index); i < items_.size(); ++i)
-        items_[i]->slot_ = static_cast<std::uint32_t>(i);
+    TDependObj* rec = Objects(Index);
+    TDependObj* before = rec->listPrev_;
+    TakeOut(rec);
+    if (before) { // a loop that deletes from the end down reads the record before next
+        read_ = before;
+        readIndex_ = Index - 1;
+    }
     delete rec;
 }
 
 void TDependList::Clear() {
-    std::vector<TDependObj*> old;
-    old.swap(items_);
-    gaps_ = 0;
-    for (TDependObj* rec : old)
-        delete rec; // a gap is nullptr
-}
-
-void TDependList::Compact() const {
-    std::size_t n = 0;
-    for (TDependObj* rec : items_)
-        if (rec) {
-            rec->slot_ = static_cast<std::uint32_t>(n);
-            items_[n++] = rec;
-        }
-    items_.resize(n);
-    gaps_ = 0;
+    TDependObj* rec = std::exchange(head_, nullptr);
+    tail_ = nullptr;
+    count_ = 0;
+    read_ = nullptr;
+    readIndex_ = -1;
+    while (rec) {
+        TDependObj* next = rec->listNext_;
+        delete rec;
+        rec = next;
+    }
 }
 
 TDependObj::TDependObj(TCustomObjs* AOwner) : Owner_(AOwner) {
@@ -1371,21 +1396,23 @@ std::string TDependObj::GetDisplayName() const {
 
 void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
                        std::string_view FieldName) {
-    auto add = [&](TDbObj* holder, TDbObj* referenced, TDependList TDbObj::Links::*list) {
-        auto rec = std::make_unique<TDependObj>(Container);
+    auto add = [&](TDbObj* holder, TDbObj* referenced, bool usedBy) {
+        TDbObj::Links& links = holder->EnsureLinks();
+        auto made = std::make_unique<TDependObj>(Container);
+        TDependObj* rec = made.get();
         rec->SetName(referenced->GetName());
         rec->Kind_ = referenced->GetKind();
         rec->FieldName = FieldName;
         rec->Int1 = Int1;
         rec->Int2 = Int2;
         rec->Holder_ = holder;
+        rec->inUsedBy_ = usedBy;
         rec->SetReferenced(referenced);
-        (holder->EnsureLinks().*list).Add(rec.get());
-        rec.release();
+        (usedBy ? links.UsedBy : links.DependsOn).Add(made.release());
         holder->mayHaveState_ = true;
     };
-    add(Dependent, Needed, &TDbObj::Links::DependsOn);
-    add(Needed, Dependent, &TDbObj::Links::UsedBy);
+    add(Dependent, Needed, false);
+    add(Needed, Dependent, true);
 }
 
 void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,

@@ -301,9 +301,11 @@ inline constexpr std::array<TObjsListInfo, ObjsListCount> ObjsListInfo = {{
 extern bool DependencyTrace;
 
 /// One of an object's two lists of dependency records (UsedBy, DependsOn): the records in the order
-/// they were added, owned by the list, each keyed by its name. A record taken out while the list
-/// lives leaves a gap that the next read closes, so that a record goes in one step however long
-/// its list is (a large structure's teardown takes out hundreds of thousands).
+/// they were added, owned by the list, each keyed by its name. The records are chained through
+/// themselves: adding one allocates nothing beyond the record, and a record goes in one step however
+/// long its list is (a large structure's teardown takes out hundreds of thousands). Reading by
+/// index walks from the nearest of the ends and the place last read, so a loop over the indices in
+/// either direction takes one step per record.
 class TDependList {
 public:
     TDependList() = default;
@@ -312,16 +314,10 @@ public:
     /// Frees the records.
     ~TDependList();
 
-    int Count() const {
-        CloseGaps();
-        return static_cast<int>(items_.size());
-    }
-    bool Empty() const { return Count() == 0; }
+    int Count() const { return count_; }
+    bool Empty() const { return count_ == 0; }
     /// Record Index (std::out_of_range outside 0 to Count-1).
-    TDependObj* Objects(int Index) const {
-        CloseGaps();
-        return items_.at(static_cast<std::size_t>(Index));
-    }
+    TDependObj* Objects(int Index) const;
     /// The key of record Index: its name.
     const std::string& operator[](int Index) const;
 
@@ -331,21 +327,18 @@ private:
 
     /// Appends Rec (owned from now on).
     void Add(TDependObj* Rec);
-    /// True when Rec is in this list.
-    bool Holds(const TDependObj* Rec) const;
-    /// Takes Rec out (not freed), leaving a gap where it stood.
+    /// Takes Rec, a record of this list, out (not freed).
     void TakeOut(TDependObj* Rec);
     /// Takes record Index out and frees it.
     void Delete(int Index);
     /// Frees every record; the list is empty while they go.
     void Clear();
-    void CloseGaps() const {
-        if (gaps_) Compact();
-    }
-    void Compact() const;
 
-    mutable std::vector<TDependObj*> items_; // nullptr: a gap
-    mutable std::uint32_t gaps_ = 0;
+    TDependObj* head_ = nullptr;
+    TDependObj* tail_ = nullptr;
+    int count_ = 0;
+    mutable int readIndex_ = -1; // the place last read by index (-1: none)
+    mutable TDependObj* read_ = nullptr;
 };
 
 /// Base of every schema object. Destroying an object removes every dependency record that refers to
@@ -614,6 +607,7 @@ public:
 
 private:
     TDbObject Kind_ = TDbObject::dboDepend;
+    bool inUsedBy_ = false; // in its holder's UsedBy list, else in its DependsOn list
 
 public:
     std::int32_t Int1 = 0;
@@ -632,10 +626,11 @@ private:
         TDbObj::RefLink Link;
     };
 
-    std::uint32_t slot_ = 0; // the record's place in its holder's list
     std::string Name_;
     TCustomObjs* Owner_ = nullptr;
     TDbObj* Holder_ = nullptr;
+    TDependObj* listPrev_ = nullptr; // the neighbours in the holder's list
+    TDependObj* listNext_ = nullptr;
     TDbObj::RefLink referencedLink_; // on Referenced_'s chain
     std::unique_ptr<SecondRef> second_;
 };

@@ -1340,14 +1340,24 @@ void TCustomParser::ParseTypeSize(TFldData* Column) {
 
 void TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName) {
     if (!Dependent || !Needed) return;
+    // What AddDependency would record: with a field name, the record goes on that column of a
+    // table or view (none when the table lacks it), and not a second time for the same object.
+    TDbObj* Target = Needed;
+    if (!FieldName.empty() &&
+        (Needed->GetKind() == TDbObject::dboTable || Needed->GetKind() == TDbObject::dboView))
+        Target = Needed->FieldObject(FieldName);
+    bool Recorded = Target == nullptr;
+    // One walk over the records asks both: is the link there already (same field, the object or a
+    // column of it), and does a record refer to the target.
     const TDependList& Records = Dependent->GetDependsOn();
-    for (int i = 0; i < Records.Count(); ++i) {
-        const TDependObj* R = Dependent->DependsOnItem(i);
-        if (!R || R->FieldName != FieldName) continue;
+    for (int i = 0, n = Records.Count(); i < n; ++i) {
+        const TDependObj* R = Records.Objects(i);
         const TDbObj* Ref = R->GetReferenced();
+        if (Ref == Target) Recorded = true;
+        if (R->FieldName != FieldName) continue;
         if (Ref == Needed || (Ref && !FieldName.empty() && Ref->GetParentObject() == Needed)) return;
     }
-    AddDependency(Container_, Dependent, Needed, GetColumnNo(), Line_, FieldName);
+    if (!Recorded) AddDependencyPair(Container_, Dependent, Target, GetColumnNo(), Line_, FieldName);
     if (Dependent->GetKind() != TDbObject::dboView || Needed->GetKind() != TDbObject::dboTable ||
         FieldName.empty())
         return;
