@@ -3,7 +3,9 @@
 #include "model/smxClasses.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -327,19 +329,25 @@ TDbObj::TDbObj(TCustomObjs* AOwner) : Owner_(AOwner) {}
 TDbObj::~TDbObj() {
     // 1. Records held by other objects (or by ourselves) that refer to us are taken out of their
     //    holders' lists and freed; a record that only leads through us as its second object keeps
-    //    its place and forgets us. The chain is ours alone from here on.
+    //    its place and forgets us. The chain is ours alone from here on; it is walked once and left
+    //    behind (a link passed is not read again).
     RefLink* head = std::exchange(referencedBy_, nullptr);
     for (RefLink* l = head; l;) {
-        RefLink* next = l->next;
-        if (TDependObj* rec = l->rec; l != &rec->referencedLink_) {
-            UnlinkRef(head, *l); // a second link: off the chain before any record on it is freed
-            rec->second_->Obj = nullptr;
-        }
-        l = next;
-    }
-    for (RefLink* l = head; l;) {
-        RefLink* next = l->next;
         TDependObj* rec = l->rec;
+        RefLink* next = l->next;
+        if (l != &rec->referencedLink_) { // a second link: the record stays
+            l->prev = l->next = nullptr;
+            rec->second_->Obj = nullptr;
+            l = next;
+            continue;
+        }
+        // A record that also leads through us further on has that link taken off the rest of the
+        // chain before the record goes.
+        if (rec->second_ && rec->second_->Obj == this) {
+            UnlinkRef(head, rec->second_->Link);
+            rec->second_->Obj = nullptr;
+            next = l->next;
+        }
         l->prev = l->next = nullptr;
         rec->Referenced_ = nullptr;
         // A record made on its own (no holder) is not ours to free; it no longer points at us.
@@ -361,11 +369,6 @@ TDbObj::~TDbObj() {
             p->Partner_ = nullptr;
         links_->partneredBy.clear();
     }
-}
-
-TDbObj::Links& TDbObj::EnsureLinks() {
-    if (!links_) links_ = std::make_unique<Links>();
-    return *links_;
 }
 
 const TDependList& TDbObj::NoRecords() {
@@ -1346,7 +1349,19 @@ void TDependList::Clear() {
     }
 }
 
+TDependList::iterator& TDependList::iterator::operator++() {
+    rec_ = rec_->listNext_;
+    return *this;
+}
+
 TDependObj::TDependObj(TCustomObjs* AOwner) : Owner_(AOwner) {
+    referencedLink_.rec = this;
+}
+
+TDependObj::TDependObj(TCustomObjs* AOwner, std::string&& Name, TDbObject Kind, std::string_view Field,
+                       int AInt1, int AInt2, TDbObj* Holder, bool InUsedBy)
+    : FieldName(Field), Kind_(Kind), inUsedBy_(InUsedBy), Int1(AInt1), Int2(AInt2), Name_(std::move(Name)),
+      Owner_(AOwner), Holder_(Holder) {
     referencedLink_.rec = this;
 }
 
@@ -1394,25 +1409,56 @@ std::string TDependObj::GetDisplayName() const {
     return Referenced_ ? Referenced_->GetDisplayName() : std::string();
 }
 
-void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
-                       std::string_view FieldName) {
+TDependObj* AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
+                              std::string_view FieldName) {
+    // A record's name is stored as SetName stores it.
+    const bool upper =
+        Container && Container->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+        !Container->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers();
     auto add = [&](TDbObj* holder, TDbObj* referenced, bool usedBy) {
         TDbObj::Links& links = holder->EnsureLinks();
-        auto made = std::make_unique<TDependObj>(Container);
+        const std::string& name = referenced->GetName();
+        std::unique_ptr<TDependObj> made(
+            new TDependObj(Container, upper ? UpperCase(name) : std::string(name), referenced->GetKind(),
+                           FieldName, Int1, Int2, holder, usedBy));
         TDependObj* rec = made.get();
-        rec->SetName(referenced->GetName());
-        rec->Kind_ = referenced->GetKind();
-        rec->FieldName = FieldName;
-        rec->Int1 = Int1;
-        rec->Int2 = Int2;
-        rec->Holder_ = holder;
-        rec->inUsedBy_ = usedBy;
         rec->SetReferenced(referenced);
         (usedBy ? links.UsedBy : links.DependsOn).Add(made.release());
         holder->mayHaveState_ = true;
+        return rec;
     };
     add(Dependent, Needed, false);
-    add(Needed, Dependent, true);
+    return add(Needed, Dependent, true);
+}
+
+void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>& Made) {
+    const auto key = [&](const TDependObj* rec) { return Made[rec->batch_ - 1].second; };
+    for (std::size_t i = 0; i < Made.size(); ++i)
+        Made[i].first->batch_ = static_cast<std::uint32_t>(i + 1);
+    // A list is out of order where a record of the batch follows one of a later key.
+    std::vector<TDbObj*> unordered;
+    for (const auto& [rec, k] : Made)
+        if (const TDependObj* before = rec->listPrev_; before && before->batch_ && key(before) > k)
+            unordered.push_back(rec->Holder_);
+    std::vector<TDependObj*> run;
+    for (TDbObj* holder : unordered) {
+        TDependList& list = holder->links_->UsedBy;
+        run.clear();
+        for (TDependObj* rec = list.tail_; rec && rec->batch_; rec = rec->listPrev_)
+            run.push_back(rec);
+        std::reverse(run.begin(), run.end());
+        if (std::is_sorted(run.begin(), run.end(),
+                           [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); }))
+            continue; // put in order already (the holder came up twice)
+        std::stable_sort(run.begin(), run.end(),
+                         [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); });
+        for (TDependObj* rec : run)
+            list.TakeOut(rec);
+        for (TDependObj* rec : run)
+            list.Add(rec);
+    }
+    for (const auto& [rec, k] : Made)
+        rec->batch_ = 0;
 }
 
 void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
@@ -1425,6 +1471,37 @@ void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, in
     }
     if (Dependent->FindDependsOn(Needed)) return;
     AddDependencyPair(Container, Dependent, Needed, Int1, Int2, FieldName);
+}
+
+std::vector<int> InMemoryOrder(const TStringList& List) {
+    // A radix sort of the addresses (from the lowest, 11 bits a round, as many rounds as the span
+    // of the addresses needs; each round keeps the order of the one before).
+    const auto N = static_cast<std::size_t>(List.Count());
+    std::vector<std::pair<std::uintptr_t, int>> Places(N), Sorted(N);
+    std::uintptr_t Low = UINTPTR_MAX, High = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto Address = reinterpret_cast<std::uintptr_t>(List.Objects(static_cast<int>(i)));
+        Places[i] = {Address, static_cast<int>(i)};
+        Low = std::min(Low, Address);
+        High = std::max(High, Address);
+    }
+    constexpr int Bits = 11;
+    constexpr std::size_t Buckets = std::size_t{1} << Bits;
+    // Objects are 8-byte aligned: the lowest three bits tell them apart from none.
+    for (int Shift = 3; N > 1 && ((High - Low) >> Shift) != 0; Shift += Bits) {
+        std::array<std::size_t, Buckets + 1> Start{};
+        for (const auto& P : Places)
+            ++Start[((P.first - Low) >> Shift & (Buckets - 1)) + 1];
+        for (std::size_t b = 1; b <= Buckets; ++b)
+            Start[b] += Start[b - 1];
+        for (const auto& P : Places)
+            Sorted[Start[(P.first - Low) >> Shift & (Buckets - 1)]++] = P;
+        Places.swap(Sorted);
+    }
+    std::vector<int> Order(N);
+    for (std::size_t i = 0; i < N; ++i)
+        Order[i] = Places[i].second;
+    return Order;
 }
 
 // ===================================================================================================

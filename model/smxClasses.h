@@ -321,9 +321,24 @@ public:
     /// The key of record Index: its name.
     const std::string& operator[](int Index) const;
 
+    /// The records in order, for a range-for (the list must not change while it runs).
+    class iterator {
+    public:
+        explicit iterator(TDependObj* Rec) : rec_(Rec) {}
+        TDependObj* operator*() const { return rec_; }
+        iterator& operator++();
+        bool operator!=(const iterator& Other) const { return rec_ != Other.rec_; }
+
+    private:
+        TDependObj* rec_;
+    };
+    iterator begin() const { return iterator(head_); }
+    iterator end() const { return iterator(nullptr); }
+
 private:
     friend class TDbObj;
-    friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    friend TDependObj* AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    friend void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>&);
 
     /// Appends Rec (owned from now on).
     void Add(TDependObj* Rec);
@@ -496,6 +511,18 @@ public:
     TDependObj* DependsOnItem(int Index) const;
     /// The DependsOn record that refers to Needed, or nullptr.
     TDependObj* FindDependsOn(const TDbObj* Needed) const;
+    /// Hints for passes that record many dependencies, asked for a few objects ahead so that the
+    /// waits for memory overlap; neither changes anything. The object's own parts that recording
+    /// reads and writes:
+    void PrefetchDependencyState() const {
+        __builtin_prefetch(this);
+        __builtin_prefetch(&links_);
+    }
+    /// and once those are at hand, its lists and the chain of records that refer to it.
+    void PrefetchDependencyLists() const {
+        if (links_) __builtin_prefetch(links_.get());
+        if (referencedBy_) __builtin_prefetch(referencedBy_);
+    }
     /// Frees every dependency record the object holds; the paired records held by the other objects
     /// stay (they refer to this object, which lives on).
     void ClearDependencies();
@@ -531,7 +558,8 @@ public:
 
 private:
     friend class TDependObj;
-    friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    friend TDependObj* AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    friend void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>&);
 
     std::string DescriptionSQLInterBase() const;
     std::string DescriptionSQLOther(TDatabaseType Type) const;
@@ -554,7 +582,10 @@ private:
         TDependList DependsOn;
         std::vector<TDbObj*> partneredBy;
     };
-    Links& EnsureLinks();
+    Links& EnsureLinks() {
+        if (!links_) links_ = std::make_unique<Links>();
+        return *links_;
+    }
     static const TDependList& NoRecords();
     std::unique_ptr<Links> links_;
     RefLink* referencedBy_ = nullptr; // records (held anywhere) that refer to this one, newest first
@@ -616,7 +647,12 @@ public:
 private:
     friend class TDbObj;
     friend class TDependList;
-    friend void AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    friend TDependObj* AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
+    friend void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>&);
+    /// A record of Holder's list made by AddDependencyPair, its texts as given.
+    TDependObj(TCustomObjs* AOwner, std::string&& Name, TDbObject Kind, std::string_view Field, int AInt1,
+               int AInt2, TDbObj* Holder, bool InUsedBy);
+    std::uint32_t batch_ = 0; // OrderUsedByRecords only: 1 + the record's place in its batch
     void Unregister(TDbObj*& target, TDbObj::RefLink& link);
 
     // The second object and the link on its chain, made when one is set: nearly every record has
@@ -639,9 +675,20 @@ private:
 /// when the column is absent). Nothing for null objects or an entry already present.
 void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1 = 0, int Int2 = 0,
                    std::string_view FieldName = "");
-/// Creates the two records: one in Dependent's DependsOn, one in Needed's UsedBy.
-void AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
-                       std::string_view FieldName);
+/// Creates the two records: one in Dependent's DependsOn, one in Needed's UsedBy (the result).
+TDependObj* AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
+                              std::string_view FieldName);
+/// Puts the UsedBy records that a batch of dependencies made out of order where the batch's order
+/// puts them: Made holds each UsedBy record the batch made, in the order made, with its place in
+/// the batch's order (the key; equal keys keep the order made). The batch must have made each of
+/// those lists' records after all the list's others. A pass over many objects can so meet them in
+/// the order they lie in memory and still leave every list as the pass in its own order would.
+void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>& Made);
+/// The entries of a list in the order their objects lie in memory, which is about the order they
+/// were made in. A pass over every object of a large structure meets them so one after the other,
+/// where in name order (a script joined from several, a schema grown over time) nearly every object
+/// would be a wait for memory of its own.
+std::vector<int> InMemoryOrder(const TStringList& List);
 /// The script has just dropped Obj: the grants on it and those it holds as a procedure, trigger,
 /// view, function, package or role grantee went with it. They are marked not existing, with their
 /// partners, so that no REVOKE is written for them and the master's grants are written again.

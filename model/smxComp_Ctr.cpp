@@ -479,26 +479,36 @@ TCtrData* FindReferencedKey(TCustomObjs* Objs, const TCtrData* ForeignKey) {
 TReferencedKeyIndex::TReferencedKeyIndex(TCustomObjs* Objs) {
     if (!Objs) return;
     TStringList& list = Objs->Constraints();
-    for (int i = 0; i < list.Count(); ++i) {
-        TCtrData* key = ConstraintAt(list, i);
-        if (key && (key->GetConstraintType() == ctPrimaryKey || key->GetConstraintType() == ctUnique))
-            keys_.push_back(key);
+    // Each key's group, counted first (the constraints read in the order they lie in memory), then
+    // the keys placed group by group in list order.
+    std::vector<std::pair<TCtrData*, Group*>> found(static_cast<std::size_t>(list.Count()));
+    const std::vector<int> order = InMemoryOrder(list);
+    for (std::size_t p = 0; p < order.size(); ++p) {
+        if (p + 8 < order.size()) list.PrefetchObject(order[p + 8]);
+        TCtrData* key = ConstraintAt(list, order[p]);
+        if (!key || (key->GetConstraintType() != ctPrimaryKey && key->GetConstraintType() != ctUnique))
+            continue;
+        Group& g = groups_[std::string_view(key->TableName)];
+        ++g.Count;
+        found[static_cast<std::size_t>(order[p])] = {key, &g};
     }
-    // By table name; a table's keys stay in list order.
-    std::stable_sort(keys_.begin(), keys_.end(),
-                     [](const TCtrData* a, const TCtrData* b) { return a->TableName < b->TableName; });
+    std::uint32_t first = 0;
+    for (auto& [name, g] : groups_) {
+        g.First = first;
+        first += g.Count;
+        g.Count = 0;
+    }
+    keys_.resize(first);
+    for (auto& [key, g] : found)
+        if (key) keys_[g->First + g->Count++] = key;
 }
 
 TCtrData* TReferencedKeyIndex::Find(const TCtrData* ForeignKey) const {
     if (!ForeignKey || ForeignKey->GetConstraintType() != ctForeignKey) return nullptr;
-    const std::string& table = ForeignKey->RefTableName;
-    const auto first =
-        std::lower_bound(keys_.begin(), keys_.end(), table,
-                         [](const TCtrData* k, const std::string& t) { return k->TableName < t; });
-    auto last = first;
-    while (last != keys_.end() && (*last)->TableName == table)
-        ++last;
-    return FirstReferencedKey(std::span<TCtrData* const>(first, last), ForeignKey);
+    const auto g = groups_.find(std::string_view(ForeignKey->RefTableName));
+    if (g == groups_.end()) return nullptr;
+    return FirstReferencedKey(std::span<TCtrData* const>(keys_.data() + g->second.First, g->second.Count),
+                              ForeignKey);
 }
 
 // ===================================================================================================

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/smxTypes.h"
@@ -147,7 +148,14 @@ public:
     TCtrData* Find(const TCtrData* ForeignKey) const;
 
 private:
-    std::vector<TCtrData*> keys_; // by table name, each table's keys in list order
+    struct Group {
+        std::uint32_t First = 0;
+        std::uint32_t Count = 0;
+    };
+    std::vector<TCtrData*> keys_; // grouped by table name, each table's keys in list order
+    // Table name (the text held by the group's keys) to its group of keys_: one look-up per foreign
+    // key, where a search through the sorted keys read a key object at every step.
+    std::unordered_map<std::string_view, Group> groups_;
 };
 
 // Compare steps of constraints; each takes the comparer and writes into its executor.

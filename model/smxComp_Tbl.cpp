@@ -396,26 +396,27 @@ std::string TFldData::GetEffectiveCharSet() const {
                                     GetDatabaseType() == dbInterBase);
 }
 
-TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name) {
-    int i = -1;
-    if (Fields.GetSorted()) {
-        i = Fields.IndexOf(Name);
-    } else {
-        // IndexOf's scan, with the names of another length passed over without a comparison.
-        const bool Sensitive = Fields.GetCaseSensitive();
-        for (int k = 0, n = Fields.Count(); k < n; ++k) {
-            const std::string& S = Fields[k];
-            if (S.size() == Name.size() && (Sensitive ? S == Name : SameText(S, Name))) {
-                i = k;
-                break;
-            }
-        }
+int ColumnIndex(const TStringList& Fields, std::string_view Name) {
+    if (Fields.GetSorted()) return Fields.IndexOf(Name);
+    // IndexOf's scan, with the names of another length passed over without a comparison.
+    const bool Sensitive = Fields.GetCaseSensitive();
+    for (int k = 0, n = Fields.Count(); k < n; ++k) {
+        const std::string& S = Fields[k];
+        if (S.size() == Name.size() && (Sensitive ? S == Name : SameText(S, Name))) return k;
     }
-    if (i < 0) return nullptr;
-    TObject* column = Fields.Objects(i);
+    return -1;
+}
+
+TDbObj* ColumnObjectAt(const TStringList& Fields, int Index) {
+    TObject* column = Fields.Objects(Index);
     // Columns are nearly always plain TFldData: the exact type test spares the cast's walk.
     return column && typeid(*column) == typeid(TFldData) ? static_cast<TFldData*>(column)
                                                          : dynamic_cast<TDbObj*>(column);
+}
+
+TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name) {
+    const int i = ColumnIndex(Fields, Name);
+    return i < 0 ? nullptr : ColumnObjectAt(Fields, i);
 }
 
 void AssignColumn(TFldData& Target, const TFldData& Source) {

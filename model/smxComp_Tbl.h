@@ -130,6 +130,10 @@ private:
 void AssignColumn(TFldData& Target, const TFldData& Source);
 /// The column named Name in a column list (by the list's own lookup); nullptr when absent.
 TDbObj* ColumnNamed(TStringList& Fields, std::string_view Name);
+/// ColumnNamed in two steps: the index of the name in the list (-1 when absent), then the column
+/// object at an index (nullptr for an entry that is no schema object).
+int ColumnIndex(const TStringList& Fields, std::string_view Name);
+TDbObj* ColumnObjectAt(const TStringList& Fields, int Index);
 /// True when the two columns' array bounds differ in count or in any bound.
 bool DimensionsDiffer(const TFldData& A, const TFldData& B);
 
