@@ -3354,13 +3354,25 @@ void TIbParser::LinkGrantObjects() {
 void TIbParser::RemoveConstraintIndexes() {
     TObjs& C = *Container_;
     TStringList& Indices = C.Indices();
-    for (int i = Indices.Count() - 1; i >= 0; --i) {
+    // The indices are looked at in the order they lie in memory (a large structure's would each be
+    // a wait of their own in name order), then those to go are removed from the last to the first.
+    std::vector<TCtrData*> KeyOf(static_cast<std::size_t>(Indices.Count()));
+    const std::vector<int> Order = InMemoryOrder(Indices);
+    for (std::size_t p = 0; p < Order.size(); ++p) {
+        if (p + 8 < Order.size()) Indices.PrefetchObject(Order[p + 8]);
+        const int i = Order[p];
         auto* Index = ObjectAs<TIdxData>(Indices.Objects(i));
         if (!Index) continue;
         auto* Key = dynamic_cast<TCtrData*>(C.FindObject(TObjsList::olConstraints, Index->GetName()));
         if (!Key || Key->GetConstraintType() > ctForeignKey || Key->TableName != Index->TableName ||
             Key->Columns.Text() != Index->Columns.Text())
             continue;
+        KeyOf[static_cast<std::size_t>(i)] = Key;
+    }
+    for (int i = Indices.Count() - 1; i >= 0; --i) {
+        TCtrData* Key = KeyOf[static_cast<std::size_t>(i)];
+        if (!Key) continue;
+        auto* Index = ObjectAs<TIdxData>(Indices.Objects(i));
         if (LogWanted())
             DoLogNextLine("Remove index: " + Index->GetName() + "\r\nfor constraint: " + Key->GetName());
         Indices.Delete(i);
@@ -3371,16 +3383,42 @@ void TIbParser::RemoveConstraintIndexes() {
 void TIbParser::LinkDomainColumns(bool Normalise) {
     TObjs& C = *Container_;
     TStringList& Tables = C.Tables();
-    for (int t = 0; t < Tables.Count(); ++t) {
-        auto* Table = ObjectAs<TTblData>(Tables.Objects(t));
-        if (!Table) continue;
-        for (int f = 0; f < Table->FieldCount(); ++f) {
-            TFldData* F = Table->Field(f);
-            if (F && F->DataType == DomainDataType)
-                if (TDmnData* D = C.FindDomain(F->DomainName)) LinkDependObj(F, D, "");
-            if (Normalise) NormaliseCharSet(F);
-        }
+    // The table columns, taken first: the tables in the order they lie in memory, each column with
+    // its place in the order of the tables' names. A column's few bytes read here lie on lines of
+    // their own: each step below asks for what a later one reads (a table's column list, a column's
+    // first line, then its type and name lines), so that the waits overlap. The domains' UsedBy
+    // records are put in the order of the tables' names afterwards.
+    const std::vector<int> Order = InMemoryOrder(Tables);
+    auto TableAt = [&](std::size_t p) {
+        return p < Order.size() ? ObjectAs<TTblData>(Tables.Objects(Order[p])) : nullptr;
+    };
+    std::vector<std::pair<TObject*, std::uint64_t>> Walk;
+    for (std::size_t p = 0; p < Order.size(); ++p) {
+        if (p + 8 < Order.size()) Tables.PrefetchObject(Order[p + 8]);
+        if (const TTblData* Ahead = TableAt(p + 4)) __builtin_prefetch(&Ahead->Fields);
+        if (const TTblData* Ahead = TableAt(p + 2)) Ahead->Fields.PrefetchItems();
+        if (const TTblData* Table = TableAt(p))
+            for (int f = 0; f < Table->FieldCount(); ++f)
+                Walk.emplace_back(Table->Fields.Objects(f),
+                                  static_cast<std::uint64_t>(Order[p]) << 32 | static_cast<std::uint32_t>(f));
     }
+    std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
+    const std::size_t N = Walk.size();
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i + 16 < N) __builtin_prefetch(Walk[i + 16].first);
+        if (i + 8 < N)
+            if (const TFldData* Ahead = ObjectAs<TFldData>(Walk[i + 8].first)) {
+                __builtin_prefetch(&Ahead->DataType);
+                __builtin_prefetch(&Ahead->DomainName);
+                __builtin_prefetch(&Ahead->CollationName);
+            }
+        TFldData* F = ObjectAs<TFldData>(Walk[i].first);
+        if (F && F->DataType == DomainDataType)
+            if (TDmnData* D = C.FindDomain(F->DomainName))
+                if (TDependObj* R = LinkDependObj(F, D, "")) Made.emplace_back(R, Walk[i].second);
+        if (Normalise) NormaliseCharSet(F);
+    }
+    OrderUsedByRecords(Made);
     // A view that uses a domain-typed table column uses the domain too (its record for the column
     // refers to the column object).
     TStringList& Views = C.Views();

@@ -5,9 +5,11 @@
 #include "parsing/smxParser.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -1338,37 +1340,45 @@ void TCustomParser::ParseTypeSize(TFldData* Column) {
 // =====================================================================================================
 // Dependencies
 
-void TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName) {
-    if (!Dependent || !Needed) return;
+TDependObj* TCustomParser::LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName) {
+    if (!Dependent || !Needed) return nullptr;
     // What AddDependency would record: with a field name, the record goes on that column of a
-    // table or view (none when the table lacks it), and not a second time for the same object.
+    // table or view (none when the table lacks it).
     TDbObj* Target = Needed;
     if (!FieldName.empty() &&
         (Needed->GetKind() == TDbObject::dboTable || Needed->GetKind() == TDbObject::dboView))
         Target = Needed->FieldObject(FieldName);
+    return LinkDependObjTo(Dependent, Needed, Target, FieldName);
+}
+
+TDependObj* TCustomParser::LinkDependObjTo(TDbObj* Dependent, TDbObj* Needed, TDbObj* Target,
+                                           std::string_view FieldName) {
+    if (!Dependent || !Needed) return nullptr;
+    // Not recorded a second time for the same object.
     bool Recorded = Target == nullptr;
     // One walk over the records asks both: is the link there already (same field, the object or a
     // column of it), and does a record refer to the target.
-    const TDependList& Records = Dependent->GetDependsOn();
-    for (int i = 0, n = Records.Count(); i < n; ++i) {
-        const TDependObj* R = Records.Objects(i);
+    for (const TDependObj* R : Dependent->GetDependsOn()) {
         const TDbObj* Ref = R->GetReferenced();
         if (Ref == Target) Recorded = true;
         if (R->FieldName != FieldName) continue;
-        if (Ref == Needed || (Ref && !FieldName.empty() && Ref->GetParentObject() == Needed)) return;
+        if (Ref == Needed || (Ref && !FieldName.empty() && Ref->GetParentObject() == Needed)) return nullptr;
     }
-    if (!Recorded) AddDependencyPair(Container_, Dependent, Target, GetColumnNo(), Line_, FieldName);
+    TDependObj* Made =
+        Recorded ? nullptr
+                 : AddDependencyPair(Container_, Dependent, Target, GetColumnNo(), Line_, FieldName);
     if (Dependent->GetKind() != TDbObject::dboView || Needed->GetKind() != TDbObject::dboTable ||
         FieldName.empty())
-        return;
+        return Made;
     auto* Table = dynamic_cast<TTblData*>(Needed);
-    if (!Table || !Container_) return;
+    if (!Table || !Container_) return Made;
     for (int i = 0; i < Table->FieldCount(); ++i) {
         TFldData* F = Table->Field(i);
         if (!F || F->DomainName.empty()) continue;
         if (TDbObj* D = Container_->FindDomain(F->DomainName))
             AddDependency(Container_, Dependent, D, GetColumnNo(), Line_, "");
     }
+    return Made;
 }
 
 void TCustomParser::LinkDepend(TDbObj* Dependent, std::string_view Name, TDbObjectKinds Kinds) {
@@ -1565,39 +1575,105 @@ void LinkTableColumns(TCustomParser& P, TDbObj* Obj, TDbObj* Table, const TStrin
         if (ByColumn || Fields->IndexOf(Columns[i]) >= 0) P.LinkDependObj(Obj, Table, Columns[i]);
 }
 
-/// One LinkTableColumns call of a link pass.
+} // namespace
+
+namespace {
+
+/// The column list of a table whose columns are looked up in it directly: a plain table or view
+/// class (its FieldObject is that look-up) of the table or view kind; nullptr otherwise.
+const TStringList* DirectColumns(const TDbObj* Table) {
+    if (!Table || (Table->GetKind() != TDbObject::dboTable && Table->GetKind() != TDbObject::dboView))
+        return nullptr;
+    if (typeid(*Table) == typeid(TTblData)) return &static_cast<const TTblData*>(Table)->Fields;
+    if (typeid(*Table) == typeid(TViwData)) return &static_cast<const TViwData*>(Table)->Fields;
+    return nullptr;
+}
+
+/// Asks for the first Lines cache lines of a list's entries (the first names a look-up reads).
+void PrefetchEntries(const TStringList& List, int Lines) {
+    if (List.Empty()) return;
+    const char* First = reinterpret_cast<const char*>(&List[0]);
+    for (int l = 0; l < Lines; ++l)
+        __builtin_prefetch(First + 64 * l);
+}
+
+/// One LinkTableColumns call of a link pass, with its place in the pass's own order.
 struct TColumnLink {
+    TColumnLink(TDbObj* AObj, TDbObj* ATable, const TStringList* AColumns, std::uint64_t AKey)
+        : Obj(AObj), Table(ATable), Columns(AColumns), Fields(DirectColumns(ATable)), Key(AKey) {}
     TDbObj* Obj;
     TDbObj* Table;
     const TStringList* Columns;
+    const TStringList* Fields; // DirectColumns(Table)
+    std::uint64_t Key;
 };
 
-/// LinkTableColumns for each job in order. The objects of a large structure lie all over memory
-/// and a pass meets them in name order: what the later jobs read (the table, its column list, the
-/// named columns) is asked for a few jobs ahead, so that the waits overlap.
-void LinkTableColumnsAhead(TCustomParser& P, const std::vector<TColumnLink>& Jobs) {
-    const std::size_t N = Jobs.size();
-    auto Prefetch3 = [](const void* Obj) {
-        const char* p = static_cast<const char*>(Obj);
-        __builtin_prefetch(p);
-        __builtin_prefetch(p + 64);
-        __builtin_prefetch(p + 128);
+/// LinkTableColumns for each job, with the result of running them in the order of their keys.
+/// The jobs come in the order their objects lie in memory; the UsedBy records they make are put in
+/// key order afterwards. (Jobs whose records that could not account for, a view's or those of a
+/// table of another class, are run in key order.) What a job reads elsewhere is asked for in steps
+/// some jobs ahead, every step reading only what an earlier step asked for: the dependent's and the
+/// table's parts and the column name list; then their lists; then the columns are looked up (the
+/// look-up is kept for the job), and each column's parts and lists follow, one step each.
+void LinkTableColumnsAhead(TCustomParser& P, std::vector<TColumnLink>& Jobs) {
+    const bool AnyOrder = std::all_of(Jobs.begin(), Jobs.end(), [](const TColumnLink& J) {
+        return J.Obj->GetKind() != TDbObject::dboView && (!J.Table || J.Fields);
+    });
+    if (!AnyOrder)
+        std::stable_sort(Jobs.begin(), Jobs.end(),
+                         [](const TColumnLink& A, const TColumnLink& B) { return A.Key < B.Key; });
+    std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
+    Made.reserve(Jobs.size() * 2);
+    const auto N = static_cast<std::ptrdiff_t>(Jobs.size());
+    constexpr std::ptrdiff_t Ring = 8;
+    std::array<std::vector<TDbObj*>, Ring> Found; // per job ahead: its columns in the order of its names
+    auto Job = [&](std::ptrdiff_t i) {
+        return i >= 0 && i < N ? &Jobs[static_cast<std::size_t>(i)] : nullptr;
     };
-    for (std::size_t i = 0; i < N; ++i) {
-        if (i + 8 < N && Jobs[i + 8].Table) Prefetch3(Jobs[i + 8].Table);
-        if (i + 4 < N && Jobs[i + 4].Table)
-            if (const TStringList* F = Jobs[i + 4].Table->GetFields()) __builtin_prefetch(F);
-        if (i + 2 < N && Jobs[i + 2].Table)
-            if (const TStringList* F = Jobs[i + 2].Table->GetFields(); F && F->Count() > 0) {
-                __builtin_prefetch(&(*F)[0]);
-                __builtin_prefetch(reinterpret_cast<const char*>(&(*F)[0]) + 64);
-            }
-        if (i + 1 < N && Jobs[i + 1].Table)
-            if (TStringList* F = Jobs[i + 1].Table->GetFields())
-                for (int c = 0; c < Jobs[i + 1].Columns->Count(); ++c)
-                    if (const TDbObj* Column = ColumnNamed(*F, (*Jobs[i + 1].Columns)[c])) Prefetch3(Column);
-        LinkTableColumns(P, Jobs[i].Obj, Jobs[i].Table, *Jobs[i].Columns);
+    auto Slot = [&](std::ptrdiff_t i) -> std::vector<TDbObj*>& {
+        return Found[static_cast<std::size_t>(i % Ring)];
+    };
+    // From before the first job, so that the first jobs are prepared as the others are.
+    for (std::ptrdiff_t i = -10; i < N; ++i) {
+        if (const TColumnLink* J = Job(i + 10)) {
+            J->Obj->PrefetchDependencyState();
+            __builtin_prefetch(J->Fields);
+            __builtin_prefetch(J->Columns);
+        }
+        if (const TColumnLink* J = Job(i + 7)) {
+            J->Obj->PrefetchDependencyLists();
+            if (J->Fields) PrefetchEntries(*J->Fields, 2);
+            PrefetchEntries(*J->Columns, 1);
+        }
+        if (const TColumnLink* J = Job(i + 4)) {
+            std::vector<TDbObj*>& Columns = Slot(i + 4);
+            Columns.clear();
+            if (J->Fields)
+                for (int c = 0; c < J->Columns->Count(); ++c) {
+                    const int k = ColumnIndex(*J->Fields, (*J->Columns)[c]);
+                    TDbObj* Column = k < 0 ? nullptr : ColumnObjectAt(*J->Fields, k);
+                    if (Column) Column->PrefetchDependencyState();
+                    Columns.push_back(Column);
+                }
+        }
+        if (Job(i + 2))
+            for (const TDbObj* Column : Slot(i + 2))
+                if (Column) Column->PrefetchDependencyLists();
+        const TColumnLink* J = Job(i);
+        if (!J) continue;
+        if (!J->Fields) {
+            LinkTableColumns(P, J->Obj, J->Table, *J->Columns);
+            continue;
+        }
+        // LinkTableColumns of a table or view: every listed column, on the column object.
+        if (TDependObj* R = P.LinkDependObj(J->Obj, J->Table, "")) Made.emplace_back(R, J->Key);
+        const std::vector<TDbObj*>& Columns = Slot(i);
+        for (int c = 0; c < J->Columns->Count(); ++c)
+            if (TDependObj* R = P.LinkDependObjTo(J->Obj, J->Table, Columns[static_cast<std::size_t>(c)],
+                                                  (*J->Columns)[c]))
+                Made.emplace_back(R, J->Key);
     }
+    if (AnyOrder) OrderUsedByRecords(Made);
 }
 } // namespace
 
@@ -1605,10 +1681,13 @@ void TCustomSQLParser::LinkIndexes() {
     TStringList& Indices = Container_->Indices();
     std::vector<TColumnLink> Jobs;
     Jobs.reserve(static_cast<std::size_t>(Indices.Count()));
-    for (int i = 0; i < Indices.Count(); ++i) {
-        Indices.PrefetchObject(i + 8);
+    const std::vector<int> Order = InMemoryOrder(Indices);
+    for (std::size_t p = 0; p < Order.size(); ++p) {
+        if (p + 8 < Order.size()) Indices.PrefetchObject(Order[p + 8]);
+        const int i = Order[p];
         if (auto* X = ObjectAs<TIdxData>(Indices.Objects(i)))
-            Jobs.push_back({X, FindOwnTable(*Container_, X, X->TableName), &X->Columns});
+            Jobs.emplace_back(X, FindOwnTable(*Container_, X, X->TableName), &X->Columns,
+                              static_cast<std::uint64_t>(i));
     }
     LinkTableColumnsAhead(*this, Jobs);
 }
@@ -1617,13 +1696,16 @@ void TCustomSQLParser::LinkConstraints() {
     TStringList& Constraints = Container_->Constraints();
     std::vector<TColumnLink> Jobs;
     Jobs.reserve(static_cast<std::size_t>(Constraints.Count()) * 2);
-    for (int i = 0; i < Constraints.Count(); ++i) {
-        Constraints.PrefetchObject(i + 8);
+    const std::vector<int> Order = InMemoryOrder(Constraints);
+    for (std::size_t p = 0; p < Order.size(); ++p) {
+        if (p + 8 < Order.size()) Constraints.PrefetchObject(Order[p + 8]);
+        const int i = Order[p];
         auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         if (!C) continue;
-        Jobs.push_back({C, FindOwnTable(*Container_, C, C->TableName), &C->Columns});
+        const auto Key = static_cast<std::uint64_t>(i) * 2;
+        Jobs.emplace_back(C, FindOwnTable(*Container_, C, C->TableName), &C->Columns, Key);
         if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
-            Jobs.push_back({C, FindOwnTable(*Container_, C, C->RefTableName), &C->RefColumns});
+            Jobs.emplace_back(C, FindOwnTable(*Container_, C, C->RefTableName), &C->RefColumns, Key + 1);
     }
     LinkTableColumnsAhead(*this, Jobs);
 }
@@ -1631,11 +1713,17 @@ void TCustomSQLParser::LinkConstraints() {
 void TCustomSQLParser::LinkForeignKeys() {
     TStringList& Constraints = Container_->Constraints();
     const TReferencedKeyIndex Keys(Container_);
-    for (int i = 0; i < Constraints.Count(); ++i) {
+    std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
+    const std::vector<int> Order = InMemoryOrder(Constraints);
+    for (std::size_t p = 0; p < Order.size(); ++p) {
+        if (p + 8 < Order.size()) Constraints.PrefetchObject(Order[p + 8]);
+        const int i = Order[p];
         auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
         // A foreign key without referenced columns hangs on the referenced table's primary key.
-        if (C && C->GetConstraintType() == ctForeignKey) LinkDependObj(C, Keys.Find(C), "");
+        if (C && C->GetConstraintType() == ctForeignKey)
+            if (TDependObj* R = LinkDependObj(C, Keys.Find(C), "")) Made.emplace_back(R, i);
     }
+    OrderUsedByRecords(Made);
 }
 
 void TCustomSQLParser::LinkGrants() {

@@ -288,8 +288,15 @@ public:
     virtual std::string MakeComment(std::string_view Text) const;
 
     /// Records that Dependent needs Needed (on its column FieldName when given), once; a view that
-    /// needs a table's column also needs the domains of that table's columns.
-    void LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName);
+    /// needs a table's column also needs the domains of that table's columns. The result is the
+    /// record made in the needed object's UsedBy (nullptr when none was made; a view's records
+    /// for domains are not counted).
+    TDependObj* LinkDependObj(TDbObj* Dependent, TDbObj* Needed, std::string_view FieldName);
+    /// LinkDependObj for a caller that has looked the column up already: Target is what
+    /// AddDependency records on, Needed's column FieldName (nullptr when Needed lacks it) for a
+    /// table or view with a field name, else Needed itself.
+    TDependObj* LinkDependObjTo(TDbObj* Dependent, TDbObj* Needed, TDbObj* Target,
+                                std::string_view FieldName);
     /// Looks Name up among the given kinds (table, view, procedure, trigger, generator, index,
     /// exception, domain, external function; a rule or default wins over these) and records the
     /// first hit. InterBase "RDB$" names and the dependent itself are skipped.
