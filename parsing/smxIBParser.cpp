@@ -129,6 +129,10 @@ void TIbParser::ScanToken() {
         SkipChar();
         return;
     }
+    if (C >= '1' && C <= '9') { // a number needs nothing of the layers below but the number reader
+        ReadNumber();
+        return;
+    }
     if ((C == '_' || C == '0' || C == 'x' || C == 'X' || C == ':') && ScanIbLiteral(C)) return;
     TCustomSQLParser::ScanToken();
     // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).
@@ -1723,7 +1727,7 @@ void TIbParser::ParseNamedConstraint(TTblData* Table, TFldData* Column) {
     ParseConstraintBody(Constraint.release(), Table, Column);
 }
 
-void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
+std::string TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
     Constraint->SetConstraintType(ctForeignKey);
     if (Token_ == tkREFERENCES && Column) { // a column's own REFERENCES clause
         Constraint->AddColumn(Column->GetName());
@@ -1781,7 +1785,10 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
         NextToken();
     }
     ParseUsingIndex(Constraint);
-    if (LogWanted()) DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
+    if (!LogWanted()) return {};
+    std::string CreateSQL = Constraint->GetCreateSQL();
+    DoLogNextLine("Foreign key 1: " + CreateSQL);
+    return CreateSQL;
 }
 
 void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
@@ -1810,15 +1817,15 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
     } else if (Token_ == tkFOREIGN || (Column && Token_ == tkREFERENCES)) {
-        ParseReferences(Constraint.get(), Table, Column);
+        // The text logged by ParseReferences serves the messages below: nothing changes in between.
+        std::string Logged = ParseReferences(Constraint.get(), Table, Column);
+        auto CreateSQL = [&] { return Logged.empty() ? Constraint->GetCreateSQL() : Logged; };
         if (Container_) {
             auto* Existing = dynamic_cast<TCtrData*>(
                 Container_->FindObject(TObjsList::olConstraints, Constraint->GetFullName()));
-            if (Existing)
-                Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" +
-                        Constraint->GetCreateSQL());
+            if (Existing) Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" + CreateSQL());
         }
-        if (LogWanted()) DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
+        if (LogWanted()) DoLogNextLine("Foreign key 2: " + CreateSQL());
         Kind = dboFKey;
     } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
         const bool Primary = Token_ == tkPRIMARY;
@@ -1972,8 +1979,9 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     } else {
         Log = Token_ == tkPRIMARY ? "Primary Key: " : "Unique: ";
     }
+    std::string CreateSQL; // the text ParseReferences composed for the log
     if (Token_ == tkFOREIGN) {
-        ParseReferences(Constraint.get(), Table);
+        CreateSQL = ParseReferences(Constraint.get(), Table);
     } else {
         const bool Primary = Token_ == tkPRIMARY;
         Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);
@@ -1984,7 +1992,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, nullptr);
     }
     LinkDependObj(Constraint.get(), Table, "");
-    if (LogWanted()) DoLogNextLine(Log + Constraint->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine(Log + (CreateSQL.empty() ? Constraint->GetCreateSQL() : CreateSQL));
     FileConstraint(std::move(Constraint));
 }
 

@@ -288,8 +288,10 @@ protected:
     /// of ALTER TABLE is reported: inside a column or CREATE TABLE it is part of that statement.
     virtual void ParseConstraintBody(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
     /// FOREIGN [KEY] [(columns)] REFERENCES table [(columns)], its ON UPDATE / ON DELETE rules and a
-    /// USING clause; the constraint depends on its table and the referenced table.
-    virtual void ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
+    /// USING clause; the constraint depends on its table and the referenced table. Returns the
+    /// constraint's CREATE text when it was composed for the log (else empty), for the callers that
+    /// log it again.
+    virtual std::string ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
     /// USING [ASC | ASCENDING | DESC | DESCENDING] INDEX name into the constraint.
     virtual void ParseUsingIndex(TCtrData* Constraint);
     /// "(" name {"," name} ")" at the current token: each name added to List with a new column object.
