@@ -1791,12 +1791,62 @@ std::string TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TF
     return CreateSQL;
 }
 
+namespace {
+std::uint64_t PrimaryKeyHash(const TObjs* Objs, std::string_view Table) {
+    // FNV-1a over the table name's bytes, mixed with the container's address.
+    std::uint64_t H = 14695981039346656037ull ^ reinterpret_cast<std::uintptr_t>(Objs);
+    for (const char C : Table) {
+        H ^= static_cast<unsigned char>(C);
+        H *= 1099511628211ull;
+    }
+    return H;
+}
+} // namespace
+
+int TIbParser::PrimaryKeyAt(const TObjs* Objs, std::string_view Table) const {
+    if (PrimaryKeySlots_.empty()) return -1;
+    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
+    const std::uint64_t Tag = H & 0xFFFFFFFF00000000ull;
+    const std::size_t Mask = PrimaryKeySlots_.size() - 1;
+    for (std::size_t i = H & Mask;; i = (i + 1) & Mask) {
+        const std::uint64_t Slot = PrimaryKeySlots_[i];
+        if (Slot == 0) return -1;
+        if ((Slot & 0xFFFFFFFF00000000ull) != Tag) continue;
+        const int At = static_cast<int>(static_cast<std::uint32_t>(Slot) - 1);
+        const TPrimaryKey& E = PrimaryKeys_[static_cast<std::size_t>(At)];
+        if (E.Objs == Objs && E.Table == Table) return At;
+    }
+}
+
+void TIbParser::SetPrimaryKey(const TObjs* Objs, std::string_view Table, std::string_view Key) {
+    if (const int At = PrimaryKeyAt(Objs, Table); At >= 0) {
+        PrimaryKeys_[static_cast<std::size_t>(At)].Key = Key;
+        return;
+    }
+    PrimaryKeys_.push_back({Objs, std::string(Table), std::string(Key)});
+    // Kept at most half full; doubled (and refilled) as it grows.
+    if (PrimaryKeys_.size() * 2 > PrimaryKeySlots_.size()) {
+        PrimaryKeySlots_.assign(std::max<std::size_t>(64, PrimaryKeySlots_.size() * 2), 0);
+        for (std::size_t e = 0; e + 1 < PrimaryKeys_.size(); ++e) {
+            const std::uint64_t H = PrimaryKeyHash(PrimaryKeys_[e].Objs, PrimaryKeys_[e].Table);
+            std::size_t i = H & (PrimaryKeySlots_.size() - 1);
+            while (PrimaryKeySlots_[i] != 0)
+                i = (i + 1) & (PrimaryKeySlots_.size() - 1);
+            PrimaryKeySlots_[i] = (H & 0xFFFFFFFF00000000ull) | (e + 1);
+        }
+    }
+    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
+    std::size_t i = H & (PrimaryKeySlots_.size() - 1);
+    while (PrimaryKeySlots_[i] != 0)
+        i = (i + 1) & (PrimaryKeySlots_.size() - 1);
+    PrimaryKeySlots_[i] = (H & 0xFFFFFFFF00000000ull) | PrimaryKeys_.size();
+}
+
 void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
-    const auto Known = PrimaryKeys_.find({Container_, ForeignKey.RefTableName});
-    const auto* Key =
-        Known == PrimaryKeys_.end() || !Container_
-            ? nullptr
-            : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->second));
+    const TPrimaryKey* Known = FindPrimaryKey(Container_, ForeignKey.RefTableName);
+    const auto* Key = !Known || !Container_ ? nullptr
+                                            : dynamic_cast<TCtrData*>(
+                                                  Container_->FindObject(TObjsList::olConstraints, Known->Key));
     if (!Key || Key->GetConstraintType() != ctPrimaryKey || Key->TableName != ForeignKey.RefTableName) return;
     for (int i = 0; i < Key->Columns.Count(); ++i)
         ForeignKey.AddRefColumn(Key->Columns[i]);
@@ -1840,11 +1890,10 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, Column);
         if (Primary) {
-            const auto Known = PrimaryKeys_.find({Container_, Constraint->TableName});
-            auto* Existing = Known == PrimaryKeys_.end() || !Container_
-                                 ? nullptr
-                                 : dynamic_cast<TCtrData*>(
-                                       Container_->FindObject(TObjsList::olConstraints, Known->second));
+            const TPrimaryKey* Known = FindPrimaryKey(Container_, Constraint->TableName);
+            auto* Existing = !Known || !Container_ ? nullptr
+                                                   : dynamic_cast<TCtrData*>(Container_->FindObject(
+                                                         TObjsList::olConstraints, Known->Key));
             if (Existing && Existing->GetConstraintType() == ctPrimaryKey &&
                 Existing->TableName == Constraint->TableName) {
                 Warning("Duplicate Primary Key, Table: " + Constraint->TableName + " (convert to Unique)");
@@ -1883,7 +1932,7 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
     if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
-        PrimaryKeys_.insert_or_assign({Container_, Table}, Key); // a key made anew replaces a dropped one
+        SetPrimaryKey(Container_, Table, Key); // a key made anew replaces a dropped one
 }
 
 bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
