@@ -1844,9 +1844,10 @@ void TIbParser::SetPrimaryKey(const TObjs* Objs, std::string_view Table, std::st
 
 void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
     const TPrimaryKey* Known = FindPrimaryKey(Container_, ForeignKey.RefTableName);
-    const auto* Key = !Known || !Container_ ? nullptr
-                                            : dynamic_cast<TCtrData*>(
-                                                  Container_->FindObject(TObjsList::olConstraints, Known->Key));
+    const auto* Key =
+        !Known || !Container_
+            ? nullptr
+            : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->Key));
     if (!Key || Key->GetConstraintType() != ctPrimaryKey || Key->TableName != ForeignKey.RefTableName) return;
     for (int i = 0; i < Key->Columns.Count(); ++i)
         ForeignKey.AddRefColumn(Key->Columns[i]);
@@ -1873,7 +1874,8 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (Container_) {
             auto* Existing = dynamic_cast<TCtrData*>(
                 Container_->FindObject(TObjsList::olConstraints, Constraint->GetFullName()));
-            if (Existing) Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" + CreateSQL());
+            if (Existing)
+                Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" + CreateSQL());
         }
         if (LogWanted()) DoLogNextLine("Foreign key 2: " + CreateSQL());
         Kind = dboFKey;
@@ -1891,9 +1893,10 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, Column);
         if (Primary) {
             const TPrimaryKey* Known = FindPrimaryKey(Container_, Constraint->TableName);
-            auto* Existing = !Known || !Container_ ? nullptr
-                                                   : dynamic_cast<TCtrData*>(Container_->FindObject(
-                                                         TObjsList::olConstraints, Known->Key));
+            auto* Existing =
+                !Known || !Container_
+                    ? nullptr
+                    : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->Key));
             if (Existing && Existing->GetConstraintType() == ctPrimaryKey &&
                 Existing->TableName == Constraint->TableName) {
                 Warning("Duplicate Primary Key, Table: " + Constraint->TableName + " (convert to Unique)");
