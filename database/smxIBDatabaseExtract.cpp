@@ -834,35 +834,52 @@ void TIBDBExtract::ExtractTables() {
     if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
     AddSQL(*tq, " order by rdb$relation_name ");
 
-    // The columns of every user relation in one query, in the server's storage order: the rows are
-    // grouped by relation and put in position order here. The server pays for every row, join and
-    // value it hands over (far more than for reading its records), so the query neither sorts nor
-    // joins the relations (the tables' query picks the tables), and under a UTF8 attachment the
-    // names come as the catalogue's bytes, which that conversion would return unchanged.
+    // The columns of every user relation, read without a join, a sort or a look-up by name: the
+    // server pays for every row, join and value it hands over (far more than for reading its
+    // records). The fields (RDB$FIELDS, the types) and the relation fields (RDB$RELATION_FIELDS)
+    // are each read once in storage order and joined here by name; the values that are nearly
+    // always NULL come from second reads that hand over only the rows that have one. The rows are
+    // grouped by relation and put in position order here, the tables' query picks the tables, and
+    // under a UTF8 attachment the names come as the catalogue's bytes, which that conversion would
+    // return unchanged.
     const auto name = [raw](std::string_view Column, std::string_view Alias) {
         return raw ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
                          std::string(Alias)
                    : std::string(Column) + " " + std::string(Alias);
     };
-    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
-                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", R.rdb$field_position,",
-                 "R.Rdb$default_Value,R.Rdb$default_source,",
-                 " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
-                 "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
-                 name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
+    const std::string relationFieldsWhere =
+        "from rdb$Relation_Fields R where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)";
+    std::unique_ptr<TSMXQuery> fq = NewQuery();
+    SetSQL(*fq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
                  "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
-                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
-                 "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
-                 "F.Rdb$COMPUTED_Source,"});
-    if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
-    AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, name("R.Rdb$GENERATOR_NAME", "Rdb$GENERATOR_NAME") + ",");
-    if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
-    for (std::string_view piece : {"F.Rdb$Dimensions", "from rdb$Relation_Fields R",
-                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source",
-                                   "where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)"})
-        AddSQL(*cq, piece);
-
+                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,"});
+    if (c.HasFieldPrecision) AddSQL(*fq, "F.RDB$FIELD_PRECISION,");
+    for (std::string_view piece : {"F.Rdb$Field_Scale F_Field_Scale,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
+                                   "F.Rdb$Collation_ID F_Collation_ID", "from RDB$FIELDS F"})
+        AddSQL(*fq, piece);
+    std::unique_ptr<TSMXQuery> fsq = NewQuery(); // the fields' texts and dimensions
+    SetSQL(*fsq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",",
+                  "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE, F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                  "F.Rdb$COMPUTED_Source, F.Rdb$Dimensions from RDB$FIELDS F",
+                  "where F.Rdb$VALIDATION_Source is not null or F.Rdb$default_Source is not null",
+                  "or F.Rdb$COMPUTED_Source is not null or F.Rdb$Dimensions is not null"});
+    const bool identities = c.HasIdentityGenerator && c.HasIdentityType;
+    std::unique_ptr<TSMXQuery> rsq = NewQuery(); // the relation fields' rarely set values
+    SetSQL(*rsq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                      name("R.Rdb$Field_Name", "Rdb$Field_Name") + ",",
+                  "R.Rdb$null_flag, R.Rdb$collation_ID, R.Rdb$default_Value, R.Rdb$default_source,",
+                  "R.Rdb$DESCRIPTION"});
+    if (identities)
+        AddSQL(*rsq, ", " + name("R.Rdb$GENERATOR_NAME", "Rdb$GENERATOR_NAME") + ", R.Rdb$IDENTITY_TYPE");
+    AddSQL(*rsq, relationFieldsWhere);
+    AddSQL(*rsq, "and (R.Rdb$null_flag is not null or R.Rdb$collation_ID is not null or "
+                 "R.Rdb$default_Value is not null or R.Rdb$default_source is not null or "
+                 "R.Rdb$DESCRIPTION is not null");
+    AddSQL(*rsq, identities ? "or R.Rdb$GENERATOR_NAME is not null or R.Rdb$IDENTITY_TYPE is not null)" : ")");
+    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", " +
+                     name("R.Rdb$Field_Source", "Rdb$Field_Source") + ", R.rdb$field_position",
+                 relationFieldsWhere});
     // The names of the character sets and collations and the start values of the generators, read
     // once: a look-up for every column would cost the server more than the columns themselves.
     std::map<int, std::string> charSetNames;
@@ -894,33 +911,112 @@ void TIBDBExtract::ExtractTables() {
         return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
     };
 
-    // Every column row, by relation. Large objects are read while their row is current.
+    // A field's type, by name without its padding; its texts and dimensions only when it has any.
+    struct TFieldRow {
+        std::optional<std::int64_t> Scale, Precision, CharSet, Collation;
+        int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0;
+        std::string Check, Default, Computed;
+        bool HasDimensions = false;
+    };
+    // A relation field's rarely set values, by relation and field name.
+    struct TRelationFieldRow {
+        std::optional<std::int64_t> Collation;
+        std::int64_t NullFlag = 0;
+        std::string Description, Default, Generator;
+        bool OwnDefault = false, Identity = false;
+    };
+    const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
+        if (f.IsNull()) return std::nullopt;
+        return f.AsInteger();
+    };
+    const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
+    const auto key = [](const TField& Relation, const TField& Field) {
+        return WithoutPadding(Relation.Value().RawText()) + '\0' + WithoutPadding(Field.Value().RawText());
+    };
+    std::unordered_map<std::string, TFieldRow> fields;
+    std::unordered_map<std::string, TRelationFieldRow> relationFields;
+    {
+        // The fields are looked up once: a wide result would search its field list for every value.
+        fq->Open();
+        TField &fieldName = Fld(*fq, "F_FLD_NAME"), &fieldType = Fld(*fq, "RDB$FIELD_TYPE"),
+               &subType = Fld(*fq, "F_FLD_SUB_TYPE"), &scale = Fld(*fq, "F_FIELD_SCALE"),
+               &segmentLength = Fld(*fq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*fq, "F_FLD_LENGTH"),
+               &charLength = Fld(*fq, "F_CHR_LENGTH"), &charSet = Fld(*fq, "F_CHARACTER_SET_ID"),
+               &collation = Fld(*fq, "F_COLLATION_ID");
+        TField* precision = c.HasFieldPrecision ? &Fld(*fq, "RDB$FIELD_PRECISION") : nullptr;
+        fields.reserve(4096);
+        for (; !fq->GetEof(); fq->Next()) {
+            TFieldRow& row = fields[WithoutPadding(fieldName.Value().RawText())];
+            row.FieldType = int32(fieldType);
+            row.SubType = int32(subType);
+            row.Scale = opt(scale);
+            if (precision) row.Precision = opt(*precision);
+            row.SegmentSize = int32(segmentLength);
+            row.ByteLength = int32(byteLength);
+            row.CharLength = int32(charLength);
+            row.CharSet = opt(charSet);
+            row.Collation = opt(collation);
+        }
+        CloseAndClear(*fq);
+    }
+    {
+        fsq->Open();
+        TField &fieldName = Fld(*fsq, "F_FLD_NAME"), &check = Fld(*fsq, "F_VALIDATION_SOURCE"),
+               &fieldDefault = Fld(*fsq, "F_DEFAULT_SOURCE"), &computed = Fld(*fsq, "RDB$COMPUTED_SOURCE"),
+               &dimensions = Fld(*fsq, "RDB$DIMENSIONS");
+        for (; !fsq->GetEof(); fsq->Next()) {
+            const auto it = fields.find(WithoutPadding(fieldName.Value().RawText()));
+            if (it == fields.end()) continue; // made after the types were read
+            TFieldRow& row = it->second;
+            row.Check = Trim(check.AsString());
+            row.Default = fieldDefault.AsString();
+            row.Computed = Trim(computed.AsString());
+            row.HasDimensions = !dimensions.IsNull();
+        }
+        CloseAndClear(*fsq);
+    }
+    {
+        rsq->Open();
+        TField &relationName = Fld(*rsq, "RDB$RELATION_NAME"), &fieldName = Fld(*rsq, "RDB$FIELD_NAME"),
+               &nullFlag = Fld(*rsq, "RDB$NULL_FLAG"), &collation = Fld(*rsq, "RDB$COLLATION_ID"),
+               &defaultValue = Fld(*rsq, "RDB$DEFAULT_VALUE"), &ownDefault = Fld(*rsq, "RDB$DEFAULT_SOURCE"),
+               &description = Fld(*rsq, "RDB$DESCRIPTION");
+        TField* identityType = identities ? &Fld(*rsq, "RDB$IDENTITY_TYPE") : nullptr;
+        TField* generator = identities ? &Fld(*rsq, "RDB$GENERATOR_NAME") : nullptr;
+        for (; !rsq->GetEof(); rsq->Next()) {
+            TRelationFieldRow& row = relationFields[key(relationName, fieldName)];
+            row.NullFlag = nullFlag.AsInteger();
+            row.Collation = opt(collation);
+            row.OwnDefault = !defaultValue.IsNull();
+            if (row.OwnDefault) row.Default = ownDefault.AsString();
+            row.Description = description.AsString();
+            if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
+                !generator->IsNull()) {
+                row.Identity = true;
+                row.Generator = Trim(generator->AsString());
+            }
+        }
+        CloseAndClear(*rsq);
+    }
+
+    // Every column row, by relation.
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
     {
         cq->Open();
-        // The fields are looked up once: a wide result would search its field list for every value.
         TField &relationName = Fld(*cq, "RDB$RELATION_NAME"), &fieldName = Fld(*cq, "RDB$FIELD_NAME"),
-               &source = Fld(*cq, "F_FLD_NAME"), &position = Fld(*cq, "RDB$FIELD_POSITION"),
-               &fieldType = Fld(*cq, "RDB$FIELD_TYPE"), &subType = Fld(*cq, "F_FLD_SUB_TYPE"),
-               &description = Fld(*cq, "RDB$DESCRIPTION"), &defaultValue = Fld(*cq, "RDB$DEFAULT_VALUE"),
-               &ownDefault = Fld(*cq, "RDB$DEFAULT_SOURCE"), &fieldDefault = Fld(*cq, "F_DEFAULT_SOURCE"),
-               &nullFlag = Fld(*cq, "RDB$NULL_FLAG"), &scale = Fld(*cq, "F_FIELD_SCALE"),
-               &check = Fld(*cq, "F_VALIDATION_SOURCE"), &computed = Fld(*cq, "RDB$COMPUTED_SOURCE"),
-               &segmentLength = Fld(*cq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*cq, "F_FLD_LENGTH"),
-               &charLength = Fld(*cq, "F_CHR_LENGTH"), &charSet = Fld(*cq, "F_CHARACTER_SET_ID"),
-               &collation = Fld(*cq, "RDB$COLLATION_ID"), &dimensions = Fld(*cq, "RDB$DIMENSIONS");
-        TField* precision = c.HasFieldPrecision ? &Fld(*cq, "RDB$FIELD_PRECISION") : nullptr;
-        const bool identities = c.HasIdentityGenerator && c.HasIdentityType;
-        TField* identityType = identities ? &Fld(*cq, "RDB$IDENTITY_TYPE") : nullptr;
-        TField* generator = identities ? &Fld(*cq, "RDB$GENERATOR_NAME") : nullptr;
-        const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
-            if (f.IsNull()) return std::nullopt;
-            return f.AsInteger();
-        };
-        const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
+               &source = Fld(*cq, "RDB$FIELD_SOURCE"), &position = Fld(*cq, "RDB$FIELD_POSITION");
+        const TRelationFieldRow none;
         std::string relation;                    // as fetched, for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (; !cq->GetEof(); cq->Next()) {
+            // A column whose field is missing is left out, as an inner join leaves it.
+            const auto field = fields.find(WithoutPadding(source.Value().RawText()));
+            if (field == fields.end()) continue;
+            const TFieldRow& type = field->second;
+            const TRelationFieldRow* own = &none;
+            if (!relationFields.empty())
+                if (const auto it = relationFields.find(key(relationName, fieldName)); it != relationFields.end())
+                    own = &it->second;
             // The names come as text: compared as fetched, without a copy.
             if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {
                 relation = fetched;
@@ -931,30 +1027,29 @@ void TIBDBExtract::ExtractTables() {
             row.Name = Trim(row.RawName);
             row.Source = Trim(source.AsString());
             row.Position = opt(position);
-            row.FieldType = int32(fieldType);
-            row.SubType = int32(subType);
-            row.Description = description.AsString();
-            row.OwnDefault = !defaultValue.IsNull();
-            row.Default = (row.OwnDefault ? ownDefault : fieldDefault).AsString();
+            row.FieldType = type.FieldType;
+            row.SubType = type.SubType;
+            row.Description = own->Description;
+            row.OwnDefault = own->OwnDefault;
+            row.Default = row.OwnDefault ? own->Default : type.Default;
             if (row.OwnDefault) row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
-            row.NullFlag = nullFlag.AsInteger();
-            row.Scale = opt(scale);
-            if (precision) row.Precision = opt(*precision);
-            row.Check = Trim(check.AsString());
-            row.Computed = Trim(computed.AsString());
-            row.SegmentSize = int32(segmentLength);
-            row.ByteLength = int32(byteLength);
-            row.CharLength = int32(charLength);
-            row.HasCharSet = !charSet.IsNull();
-            row.CharSet = int32(charSet);
-            row.HasCollation = !collation.IsNull();
-            row.Collation = int32(collation);
-            row.HasDimensions = !dimensions.IsNull();
-            if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
-                !generator->IsNull()) {
-                row.Identity = true;
-                row.Generator = Trim(generator->AsString());
-            }
+            row.NullFlag = own->NullFlag;
+            row.Scale = type.Scale;
+            row.Precision = type.Precision;
+            row.Check = type.Check;
+            row.Computed = type.Computed;
+            row.SegmentSize = type.SegmentSize;
+            row.ByteLength = type.ByteLength;
+            row.CharLength = type.CharLength;
+            row.HasCharSet = type.CharSet.has_value();
+            row.CharSet = static_cast<int>(type.CharSet.value_or(0));
+            // The column's own collation, else its field's.
+            const std::optional<std::int64_t> collation = own->Collation ? own->Collation : type.Collation;
+            row.HasCollation = collation.has_value();
+            row.Collation = static_cast<int>(collation.value_or(0));
+            row.HasDimensions = type.HasDimensions;
+            row.Identity = own->Identity;
+            row.Generator = own->Generator;
         }
     }
     CloseAndClear(*cq);
