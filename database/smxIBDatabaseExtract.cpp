@@ -842,9 +842,19 @@ void TIBDBExtract::ExtractTables() {
     // grouped by relation and put in position order here, the tables' query picks the tables, and
     // under a UTF8 attachment the names come as the catalogue's bytes, which that conversion would
     // return unchanged.
-    const auto name = [raw](std::string_view Column, std::string_view Alias) {
-        return raw ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
-                         std::string(Alias)
+    // A name as its stored bytes, in a VARCHAR as long as the catalogue's names (31 bytes before
+    // Firebird 4): a longer one costs the server and the client for every row.
+    std::string nameType = "varchar(252) character set none";
+    if (raw) {
+        SetSQL(*cq, {"select max(rdb$field_length) from rdb$fields where rdb$field_name in "
+                     "('RDB$RELATION_NAME', 'RDB$FIELD_NAME', 'RDB$GENERATOR_NAME')"});
+        cq->Open();
+        if (const std::int64_t bytes = cq->GetEof() ? 0 : (*cq->GetFields())[0].AsInteger(); bytes > 0 && bytes < 252)
+            nameType = "varchar(" + std::to_string(bytes) + ") character set none";
+        CloseAndClear(*cq);
+    }
+    const auto name = [raw, &nameType](std::string_view Column, std::string_view Alias) {
+        return raw ? "cast(" + std::string(Column) + " as " + nameType + ") " + std::string(Alias)
                    : std::string(Column) + " " + std::string(Alias);
     };
     const std::string relationFieldsWhere =
