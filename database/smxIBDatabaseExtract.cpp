@@ -849,7 +849,8 @@ void TIBDBExtract::ExtractTables() {
         SetSQL(*cq, {"select max(rdb$field_length) from rdb$fields where rdb$field_name in "
                      "('RDB$RELATION_NAME', 'RDB$FIELD_NAME', 'RDB$GENERATOR_NAME')"});
         cq->Open();
-        if (const std::int64_t bytes = cq->GetEof() ? 0 : (*cq->GetFields())[0].AsInteger(); bytes > 0 && bytes < 252)
+        if (const std::int64_t bytes = cq->GetEof() ? 0 : (*cq->GetFields())[0].AsInteger();
+            bytes > 0 && bytes < 252)
             nameType = "varchar(" + std::to_string(bytes) + ") character set none";
         CloseAndClear(*cq);
     }
@@ -864,8 +865,9 @@ void TIBDBExtract::ExtractTables() {
                  "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
                  "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,"});
     if (c.HasFieldPrecision) AddSQL(*fq, "F.RDB$FIELD_PRECISION,");
-    for (std::string_view piece : {"F.Rdb$Field_Scale F_Field_Scale,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
-                                   "F.Rdb$Collation_ID F_Collation_ID", "from RDB$FIELDS F"})
+    for (std::string_view piece :
+         {"F.Rdb$Field_Scale F_Field_Scale,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
+          "F.Rdb$Collation_ID F_Collation_ID", "from RDB$FIELDS F"})
         AddSQL(*fq, piece);
     std::unique_ptr<TSMXQuery> fsq = NewQuery(); // the fields' texts and dimensions
     SetSQL(*fsq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",",
@@ -885,7 +887,8 @@ void TIBDBExtract::ExtractTables() {
     AddSQL(*rsq, "and (R.Rdb$null_flag is not null or R.Rdb$collation_ID is not null or "
                  "R.Rdb$default_Value is not null or R.Rdb$default_source is not null or "
                  "R.Rdb$DESCRIPTION is not null");
-    AddSQL(*rsq, identities ? "or R.Rdb$GENERATOR_NAME is not null or R.Rdb$IDENTITY_TYPE is not null)" : ")");
+    AddSQL(*rsq,
+           identities ? "or R.Rdb$GENERATOR_NAME is not null or R.Rdb$IDENTITY_TYPE is not null)" : ")");
     SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
                      name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", " +
                      name("R.Rdb$Field_Source", "Rdb$Field_Source") + ", R.rdb$field_position",
@@ -1025,7 +1028,8 @@ void TIBDBExtract::ExtractTables() {
             const TFieldRow& type = field->second;
             const TRelationFieldRow* own = &none;
             if (!relationFields.empty())
-                if (const auto it = relationFields.find(key(relationName, fieldName)); it != relationFields.end())
+                if (const auto it = relationFields.find(key(relationName, fieldName));
+                    it != relationFields.end())
                     own = &it->second;
             // The names come as text: compared as fetched, without a copy.
             if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {

@@ -721,7 +721,10 @@ std::string TIBQuery::CurrentSQL() const {
 }
 
 void TIBQuery::SyncSQL() {
-    // Called for every row: the list is compared with the text last seen without building its text.
+    // Called for every row: a list not changed since its text was last compared is passed over,
+    // and the list is compared with the text last seen without building its text.
+    if (sql_.Changes() == sqlSeenChanges_) return;
+    sqlSeenChanges_ = sql_.Changes();
     std::string_view seen = sqlSeen_;
     bool same = true;
     for (int i = 0; i < sql_.Count() && same; ++i) {
