@@ -91,6 +91,13 @@ std::string WithoutPadding(std::string_view Name) {
     return std::string(Name.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
+// The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
+template <typename Map>
+typename Map::mapped_type LookUp(const Map& Values, const typename Map::key_type& Key) {
+    const auto it = Values.find(Key);
+    return it == Values.end() ? typename Map::mapped_type{} : it->second;
+}
+
 // A text BLOB column of a SELECT, named Alias. With Raw (an attachment that gets the catalogue's
 // texts byte for byte) a text of up to 8000 bytes comes as a VARCHAR of its stored bytes, and a
 // longer one as a BLOB named Alias + "_L": the server makes a handle (and, under a character set
@@ -285,6 +292,23 @@ bool TIBDBExtract::KeepsCatalogueBytes() {
     return *keepsBytes_;
 }
 
+std::string TIBDBExtract::NameColumn(std::string_view Column, std::string_view Alias) {
+    if (!KeepsCatalogueBytes()) return std::string(Column) + " " + std::string(Alias);
+    if (!nameType_) {
+        // A VARCHAR as long as the catalogue's names (31 bytes before Firebird 4): a longer one
+        // costs the server and the client for every row.
+        nameType_ = "varchar(252) character set none";
+        std::unique_ptr<TSMXQuery> q = NewQuery();
+        SetSQL(*q, {"select max(rdb$field_length) from rdb$fields where rdb$field_name in "
+                    "('RDB$RELATION_NAME', 'RDB$FIELD_NAME', 'RDB$GENERATOR_NAME')"});
+        q->Open();
+        if (const std::int64_t bytes = q->GetEof() ? 0 : (*q->GetFields())[0].AsInteger(); bytes > 0 && bytes < 252)
+            nameType_ = "varchar(" + std::to_string(bytes) + ") character set none";
+        CloseAndClear(*q);
+    }
+    return "cast(" + std::string(Column) + " as " + *nameType_ + ") " + std::string(Alias);
+}
+
 bool TIBDBExtract::Stopped() const {
     return StopRequested;
 }
@@ -341,6 +365,8 @@ bool TIBDBExtract::ExtractDatabase() {
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
     indexColumns_.reset();
     keepsBytes_.reset();
+    nameType_.reset();
+    catalogueNamesRead_ = false;
 
     TSMXCustomConnection* connection = SMXConnection_;
     ScopeExit cleanup([this, connection] {
@@ -632,6 +658,23 @@ void TIBDBExtract::RunExtractionSteps() {
 // ---------------------------------------------------------------------------------------------------
 // Shared helpers of the readers
 
+void TIBDBExtract::ReadCatalogueNames() {
+    if (catalogueNamesRead_) return;
+    catalogueNamesRead_ = true;
+    charSetNames_.clear();
+    collationNames_.clear();
+    std::unique_ptr<TSMXQuery> q = NewQuery();
+    SetSQL(*q, {"select Rdb$Character_Set_ID, Rdb$Character_Set_Name from Rdb$Character_Sets"});
+    for (q->Open(); !q->GetEof(); q->Next())
+        charSetNames_.emplace(Int32(*q, "RDB$CHARACTER_SET_ID"), Str(*q, "RDB$CHARACTER_SET_NAME"));
+    CloseAndClear(*q);
+    SetSQL(*q, {"select Rdb$Character_Set_ID, Rdb$Collation_ID, Rdb$Collation_Name from Rdb$Collations"});
+    for (q->Open(); !q->GetEof(); q->Next())
+        collationNames_.emplace(std::pair(Int32(*q, "RDB$CHARACTER_SET_ID"), Int32(*q, "RDB$COLLATION_ID")),
+                                Str(*q, "RDB$COLLATION_NAME"));
+    CloseAndClear(*q);
+}
+
 void TIBDBExtract::ReadPrecisionAndScale(int FieldType, int SubType, bool HasPrecision, TFldData& Field,
                                          std::optional<std::int64_t> Scale,
                                          std::optional<std::int64_t> Precision) {
@@ -842,21 +885,8 @@ void TIBDBExtract::ExtractTables() {
     // grouped by relation and put in position order here, the tables' query picks the tables, and
     // under a UTF8 attachment the names come as the catalogue's bytes, which that conversion would
     // return unchanged.
-    // A name as its stored bytes, in a VARCHAR as long as the catalogue's names (31 bytes before
-    // Firebird 4): a longer one costs the server and the client for every row.
-    std::string nameType = "varchar(252) character set none";
-    if (raw) {
-        SetSQL(*cq, {"select max(rdb$field_length) from rdb$fields where rdb$field_name in "
-                     "('RDB$RELATION_NAME', 'RDB$FIELD_NAME', 'RDB$GENERATOR_NAME')"});
-        cq->Open();
-        if (const std::int64_t bytes = cq->GetEof() ? 0 : (*cq->GetFields())[0].AsInteger();
-            bytes > 0 && bytes < 252)
-            nameType = "varchar(" + std::to_string(bytes) + ") character set none";
-        CloseAndClear(*cq);
-    }
-    const auto name = [raw, &nameType](std::string_view Column, std::string_view Alias) {
-        return raw ? "cast(" + std::string(Column) + " as " + nameType + ") " + std::string(Alias)
-                   : std::string(Column) + " " + std::string(Alias);
+    const auto name = [this](std::string_view Column, std::string_view Alias) {
+        return NameColumn(Column, Alias);
     };
     const std::string relationFieldsWhere =
         "from rdb$Relation_Fields R where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)";
@@ -895,22 +925,12 @@ void TIBDBExtract::ExtractTables() {
                  relationFieldsWhere});
     // The names of the character sets and collations and the start values of the generators, read
     // once: a look-up for every column would cost the server more than the columns themselves.
-    std::map<int, std::string> charSetNames;
-    std::map<std::pair<int, int>, std::string> collationNames; // (character set, collation)
+    ReadCatalogueNames();
+    const std::map<int, std::string>& charSetNames = charSetNames_;
+    const std::map<std::pair<int, int>, std::string>& collationNames = collationNames_;
     std::map<std::string, std::int64_t> generatorStarts;
     {
         std::unique_ptr<TSMXQuery> lq = NewQuery();
-        SetSQL(*lq, {"select Rdb$Character_Set_ID, Rdb$Character_Set_Name from Rdb$Character_Sets"});
-        for (lq->Open(); !lq->GetEof(); lq->Next())
-            charSetNames.emplace(Int32(*lq, "RDB$CHARACTER_SET_ID"), Str(*lq, "RDB$CHARACTER_SET_NAME"));
-        CloseAndClear(*lq);
-        SetSQL(*lq,
-               {"select Rdb$Character_Set_ID, Rdb$Collation_ID, Rdb$Collation_Name from Rdb$Collations"});
-        for (lq->Open(); !lq->GetEof(); lq->Next())
-            collationNames.emplace(
-                std::pair(Int32(*lq, "RDB$CHARACTER_SET_ID"), Int32(*lq, "RDB$COLLATION_ID")),
-                Str(*lq, "RDB$COLLATION_NAME"));
-        CloseAndClear(*lq);
         if (c.HasIdentityGenerator) {
             SetSQL(*lq, {"select Rdb$Generator_Name, Rdb$Initial_Value from Rdb$Generators"});
             for (lq->Open(); !lq->GetEof(); lq->Next())
@@ -918,11 +938,6 @@ void TIBDBExtract::ExtractTables() {
             CloseAndClear(*lq);
         }
     }
-    // The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
-    const auto lookUp = [](const auto& values, const auto& key) {
-        const auto it = values.find(key);
-        return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
-    };
 
     // A field's type, by name without its padding; its texts and dimensions only when it has any.
     struct TFieldRow {
@@ -1141,13 +1156,13 @@ void TIBDBExtract::ExtractTables() {
                 const int charSet = row.CharSet;
                 const std::string collation = !row.HasCollation
                                                   ? std::string()
-                                                  : lookUp(collationNames, std::pair(charSet, row.Collation));
-                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation, row.Collation);
+                                                  : LookUp(collationNames, std::pair(charSet, row.Collation));
+                f->SetCharSetAndCollation(charSet, LookUp(charSetNames, charSet), collation, row.Collation);
             }
             if (row.HasDimensions) ReadDimensions(*dq, source, *f);
             if (row.Identity) {
                 f->Identity = true;
-                if (const std::int64_t start = lookUp(generatorStarts, row.Generator); start != 0)
+                if (const std::int64_t start = LookUp(generatorStarts, row.Generator); start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
@@ -1433,8 +1448,14 @@ void TIBDBExtract::ExtractProcedures() {
     if (IgnoreIBE()) AddSQL(*pq, " and rdb$procedure_name not like 'IBE$%' ");
     AddSQL(*pq, " order by rdb$procedure_name ");
 
-    SetSQL(*aq, {"select P.RDB$PARAMETER_NAME,", "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,",
-                 "P.RDB$DESCRIPTION,", "P.RDB$FIELD_SOURCE,", "F.RDB$FIELD_TYPE F_FLD_TYPE,",
+    // The parameters of every procedure in one query, grouped by procedure here: a query for each
+    // procedure costs the server more than its rows. The names of the character sets and
+    // collations are looked up here too.
+    SetSQL(*aq, {"select " + NameColumn("P.RDB$PROCEDURE_NAME", "RDB$PROCEDURE_NAME") + ", " +
+                     NameColumn("P.RDB$PARAMETER_NAME", "RDB$PARAMETER_NAME") + ",",
+                 "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,",
+                 "P.RDB$DESCRIPTION,", NameColumn("P.RDB$FIELD_SOURCE", "RDB$FIELD_SOURCE") + ",",
+                 "F.RDB$FIELD_TYPE F_FLD_TYPE,",
                  "F.RDB$FIELD_LENGTH F_FLD_LENGTH,", "F.RDB$CHARACTER_LENGTH F_CHR_LENGTH,",
                  "F.RDB$FIELD_SUB_TYPE F_FLD_SUB_TYPE,", "F.RDB$SEGMENT_LENGTH F_SEGMENT_LENGTH,",
                  "F.RDB$DEFAULT_SOURCE FLD_DEFAULT_SOURCE,"});
@@ -1443,38 +1464,46 @@ void TIBDBExtract::ExtractProcedures() {
     if (c.HasParameterDefault) AddSQL(*aq, "P.Rdb$DEFAULT_SOURCE as PROC_DEFAULT_SOURCE,");
     if (c.HasParameterCollation) AddSQL(*aq, "P.Rdb$COLLATION_ID as PROC_COLLATION_ID,");
     if (c.HasParameterNullFlag) AddSQL(*aq, "P.Rdb$NULL_FLAG as PROC_NULL_FLAG,");
-    for (std::string_view piece :
-         {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
-          "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE,", "(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
-          "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID",
-          "and C1.Rdb$Collation_ID=F.Rdb$Collation_ID) Rdb$Collation_Name,"})
+    if (c.HasParameterRelation)
+        AddSQL(*aq, NameColumn("P.RDB$RELATION_NAME", "RDB$RELATION_NAME") + ", " +
+                        NameColumn("P.RDB$FIELD_NAME", "RDB$FIELD_NAME") + ",");
+    for (std::string_view piece : {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
+                                   "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE",
+                                   "from rdb$procedure_parameters P, rdb$fields F",
+                                   "where F.rdb$field_name = P.rdb$field_source"})
         AddSQL(*aq, piece);
-    if (c.HasParameterCollation) {
-        AddSQL(*aq, "(Select C1.Rdb$Collation_Name from Rdb$Collations C1");
-        AddSQL(*aq, "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID");
-        AddSQL(*aq, "and C1.Rdb$Collation_ID=P.Rdb$Collation_ID) as Proc_Collation_Name,");
-    }
-    if (c.HasParameterRelation) AddSQL(*aq, "P.RDB$RELATION_NAME, P.RDB$FIELD_NAME,");
-    AddSQL(*aq, "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2");
-    AddSQL(*aq, "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name");
-    AddSQL(*aq, "from rdb$procedure_parameters P, rdb$fields F");
-    AddSQL(*aq, "where P.rdb$procedure_name = :RDB$PROCEDURE_NAME and F.rdb$field_name = P.rdb$field_source");
     // A packaged procedure of the same name has parameters of its own.
     if (c.HasProcedurePackage) AddSQL(*aq, "and P.RDB$PACKAGE_NAME IS NULL");
-    AddSQL(*aq, "Order by P.rdb$parameter_type, P.rdb$parameter_number");
-    aq->Prepare();
+    AddSQL(*aq, "Order by P.rdb$procedure_name, P.rdb$parameter_type, P.rdb$parameter_number");
+    ReadCatalogueNames();
+    // The name of a character set or collation whose ids are both set; empty otherwise.
+    const auto charSetName = [this](TField& CharSet) {
+        return CharSet.IsNull() ? std::string() : LookUp(charSetNames_, static_cast<int>(CharSet.AsInteger()));
+    };
+    const auto collationName = [this](TField& CharSet, TField& Collation) {
+        if (CharSet.IsNull() || Collation.IsNull()) return std::string();
+        return LookUp(collationNames_, std::pair(static_cast<int>(CharSet.AsInteger()),
+                                                 static_cast<int>(Collation.AsInteger())));
+    };
 
-    pq->Open();
-    for (; !pq->GetEof(); pq->Next()) {
-        auto proc = std::make_unique<TPrcData>(Objs());
-        const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
-        proc->SetName(name);
-        proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
-        proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
-        Param(*aq, "RDB$PROCEDURE_NAME").SetAsString(Fld(*pq, "RDB$PROCEDURE_NAME").AsString());
-        aq->Open();
+    // The procedures with parameters, by name without padding, made as their parameters come.
+    std::unordered_map<std::string, std::unique_ptr<TPrcData>> withParameters;
+    aq->Open();
+    {
+        TField& procedureName = Fld(*aq, "RDB$PROCEDURE_NAME");
+        TPrcData* proc = nullptr;
+        std::string procKey;
         for (; !aq->GetEof(); aq->Next()) {
             TSMXQuery& r = *aq;
+            if (std::string k = WithoutPadding(procedureName.AsString()); !proc || k != procKey) {
+                procKey = std::move(k);
+                std::unique_ptr<TPrcData>& made = withParameters[procKey];
+                if (!made) {
+                    made = std::make_unique<TPrcData>(Objs());
+                    made->SetName(Str(r, "RDB$PROCEDURE_NAME"));
+                }
+                proc = made.get();
+            }
             const bool output = Int(r, "RDB$PARAMETER_TYPE") == 1;
             TFldData* p = proc->AddParam(Str(r, "RDB$PARAMETER_NAME"), output);
             p->SetKind(dboParam);
@@ -1504,12 +1533,15 @@ void TIBDBExtract::ExtractProcedures() {
                     if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
                 }
             }
+            TField& charSet = Fld(r, "RDB$CHARACTER_SET_ID");
             if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
-                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
-                                          Str(r, "PROC_COLLATION_NAME"), Int32(r, "PROC_COLLATION_ID"));
+                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
+                                          collationName(charSet, Fld(r, "PROC_COLLATION_ID")),
+                                          Int32(r, "PROC_COLLATION_ID"));
             else if (p->DataType != DomainDataType)
-                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
-                                          Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
+                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
+                                          collationName(charSet, Fld(r, "RDB$COLLATION_ID")),
+                                          Int32(r, "RDB$COLLATION_ID"));
             // A parameter on a domain without a collation of its own takes the domain's: the field's
             // collation is the domain's, and stating it again would differ from the declaration.
             if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
@@ -1527,7 +1559,21 @@ void TIBDBExtract::ExtractProcedures() {
             if (c.HasParameterNullFlag && Int(r, "PROC_NULL_FLAG") != 0) p->Nullable = false;
             p->ParamDirection = output ? 2 : 1;
         }
-        aq->Close();
+    }
+    CloseAndClear(*aq);
+
+    pq->Open();
+    for (; !pq->GetEof(); pq->Next()) {
+        std::unique_ptr<TPrcData> proc;
+        if (const auto it = withParameters.find(WithoutPadding(Fld(*pq, "RDB$PROCEDURE_NAME").AsString()));
+            it != withParameters.end())
+            proc = std::move(it->second);
+        else
+            proc = std::make_unique<TPrcData>(Objs());
+        const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
+        proc->SetName(name);
+        proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
+        proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
         LogObjectLine(name);
         FileIfAccepted(proc.release(), name, dboProcedure);
         ProcessMessages();
