@@ -1825,7 +1825,8 @@ const std::vector<std::string>& TIBDBExtract::IndexColumns(std::string_view Inde
         // One statement for the segments of every index: one per index costs the server more.
         indexColumns_ = std::make_unique<std::unordered_map<std::string, std::vector<std::string>>>();
         std::unique_ptr<TSMXQuery> q = NewQuery();
-        SetSQL(*q, {"select rdb$index_name, rdb$field_name from rdb$index_segments",
+        SetSQL(*q, {"select " + NameColumn("rdb$index_name", "rdb$index_name") + ", " +
+                        NameColumn("rdb$field_name", "rdb$field_name") + " from rdb$index_segments",
                     "order by rdb$index_name, rdb$field_position"});
         for (q->Open(); !q->GetEof(); q->Next())
             (*indexColumns_)[WithoutPadding(Fld(*q, "RDB$INDEX_NAME").AsString())].push_back(
