@@ -1486,6 +1486,71 @@ void TIBDBExtract::ExtractProcedures() {
                                                  static_cast<int>(Collation.AsInteger())));
     };
 
+    // Adds the parameter of the row R to Proc.
+    const auto readParameter = [&](TSMXQuery& r, TPrcData& Proc) {
+        const bool output = Int(r, "RDB$PARAMETER_TYPE") == 1;
+        TFldData* p = Proc.AddParam(Str(r, "RDB$PARAMETER_NAME"), output);
+        p->SetKind(dboParam);
+        p->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
+        const int type = Int32(r, "F_FLD_TYPE");
+        const int subType = Int32(r, "F_FLD_SUB_TYPE");
+        p->IBFieldType = type;
+        p->IBTypeToDataType(type, subType);
+        p->ByteLength = Int32(r, "F_FLD_LENGTH");
+        p->Length = Int32(r, "F_CHR_LENGTH");
+        p->SubType = subType;
+        p->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
+        p->DefaultValue = CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+        ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *p, Opt(r, "F_FLD_SCALE"),
+                              c.HasFieldPrecision ? Opt(r, "F_FLD_PRECISION") : std::nullopt);
+        const std::string fieldSource = Str(r, "RDB$FIELD_SOURCE");
+        if (!StartsStr("RDB$", fieldSource)) {
+            p->DataType = DomainDataType;
+            p->DomainName = fieldSource;
+        }
+        if (c.HasParameterDefault) {
+            // Only the parameter's own default: the server gives a parameter no default of its
+            // domain, and a header written with one would be refused.
+            p->DefaultValue.clear();
+            if (!IsNull(r, "PROC_DEFAULT_SOURCE")) {
+                p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
+                if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
+            }
+        }
+        TField& charSet = Fld(r, "RDB$CHARACTER_SET_ID");
+        if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
+            p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
+                                      collationName(charSet, Fld(r, "PROC_COLLATION_ID")),
+                                      Int32(r, "PROC_COLLATION_ID"));
+        else if (p->DataType != DomainDataType)
+            p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
+                                      collationName(charSet, Fld(r, "RDB$COLLATION_ID")),
+                                      Int32(r, "RDB$COLLATION_ID"));
+        // A parameter on a domain without a collation of its own takes the domain's: the field's
+        // collation is the domain's, and stating it again would differ from the declaration.
+        if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
+            p->TypeOf = true;
+            p->DataType = DomainDataType;
+            if (c.HasParameterRelation) {
+                const std::string table = Str(r, "RDB$RELATION_NAME");
+                const std::string column = Str(r, "RDB$FIELD_NAME");
+                if (!table.empty() && !column.empty()) {
+                    p->TypeOfTable = table;
+                    p->TypeOfColumn = column;
+                }
+            }
+        }
+        if (c.HasParameterNullFlag && Int(r, "PROC_NULL_FLAG") != 0) p->Nullable = false;
+        p->ParamDirection = output ? 2 : 1;
+    };
+    // A second procedure of a name (a packaged one, where the catalogue tells no package) has the
+    // parameters of every procedure of that name, as a query by name gives them.
+    std::unique_ptr<TSMXQuery> nq = NewQuery();
+    nq->GetSQL()->Assign(*aq->GetSQL());
+    nq->GetSQL()->Delete(nq->GetSQL()->Count() - 1);
+    AddSQL(*nq, "and P.rdb$procedure_name = :RDB$PROCEDURE_NAME");
+    AddSQL(*nq, "Order by P.rdb$parameter_type, P.rdb$parameter_number");
+
     // The procedures with parameters, by name without padding, made as their parameters come.
     std::unordered_map<std::string, std::unique_ptr<TPrcData>> withParameters;
     aq->Open();
@@ -1504,60 +1569,7 @@ void TIBDBExtract::ExtractProcedures() {
                 }
                 proc = made.get();
             }
-            const bool output = Int(r, "RDB$PARAMETER_TYPE") == 1;
-            TFldData* p = proc->AddParam(Str(r, "RDB$PARAMETER_NAME"), output);
-            p->SetKind(dboParam);
-            p->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
-            const int type = Int32(r, "F_FLD_TYPE");
-            const int subType = Int32(r, "F_FLD_SUB_TYPE");
-            p->IBFieldType = type;
-            p->IBTypeToDataType(type, subType);
-            p->ByteLength = Int32(r, "F_FLD_LENGTH");
-            p->Length = Int32(r, "F_CHR_LENGTH");
-            p->SubType = subType;
-            p->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
-            p->DefaultValue = CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *p, Opt(r, "F_FLD_SCALE"),
-                                  c.HasFieldPrecision ? Opt(r, "F_FLD_PRECISION") : std::nullopt);
-            const std::string fieldSource = Str(r, "RDB$FIELD_SOURCE");
-            if (!StartsStr("RDB$", fieldSource)) {
-                p->DataType = DomainDataType;
-                p->DomainName = fieldSource;
-            }
-            if (c.HasParameterDefault) {
-                // Only the parameter's own default: the server gives a parameter no default of its
-                // domain, and a header written with one would be refused.
-                p->DefaultValue.clear();
-                if (!IsNull(r, "PROC_DEFAULT_SOURCE")) {
-                    p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
-                    if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
-                }
-            }
-            TField& charSet = Fld(r, "RDB$CHARACTER_SET_ID");
-            if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
-                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
-                                          collationName(charSet, Fld(r, "PROC_COLLATION_ID")),
-                                          Int32(r, "PROC_COLLATION_ID"));
-            else if (p->DataType != DomainDataType)
-                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
-                                          collationName(charSet, Fld(r, "RDB$COLLATION_ID")),
-                                          Int32(r, "RDB$COLLATION_ID"));
-            // A parameter on a domain without a collation of its own takes the domain's: the field's
-            // collation is the domain's, and stating it again would differ from the declaration.
-            if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
-                p->TypeOf = true;
-                p->DataType = DomainDataType;
-                if (c.HasParameterRelation) {
-                    const std::string table = Str(r, "RDB$RELATION_NAME");
-                    const std::string column = Str(r, "RDB$FIELD_NAME");
-                    if (!table.empty() && !column.empty()) {
-                        p->TypeOfTable = table;
-                        p->TypeOfColumn = column;
-                    }
-                }
-            }
-            if (c.HasParameterNullFlag && Int(r, "PROC_NULL_FLAG") != 0) p->Nullable = false;
-            p->ParamDirection = output ? 2 : 1;
+            readParameter(r, *proc);
         }
     }
     CloseAndClear(*aq);
@@ -1565,12 +1577,20 @@ void TIBDBExtract::ExtractProcedures() {
     pq->Open();
     for (; !pq->GetEof(); pq->Next()) {
         std::unique_ptr<TPrcData> proc;
-        if (const auto it = withParameters.find(WithoutPadding(Fld(*pq, "RDB$PROCEDURE_NAME").AsString()));
-            it != withParameters.end())
-            proc = std::move(it->second);
-        else
-            proc = std::make_unique<TPrcData>(Objs());
         const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
+        const std::string fetched = Fld(*pq, "RDB$PROCEDURE_NAME").AsString();
+        if (const auto it = withParameters.find(WithoutPadding(fetched)); it == withParameters.end()) {
+            proc = std::make_unique<TPrcData>(Objs());
+        } else if (it->second) {
+            proc = std::move(it->second);
+        } else {
+            proc = std::make_unique<TPrcData>(Objs());
+            proc->SetName(name);
+            Param(*nq, "RDB$PROCEDURE_NAME").SetAsString(fetched);
+            for (nq->Open(); !nq->GetEof(); nq->Next())
+                readParameter(*nq, *proc);
+            nq->Close();
+        }
         proc->SetName(name);
         proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
         proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
