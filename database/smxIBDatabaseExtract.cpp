@@ -86,9 +86,12 @@ TParam& Param(TSMXQuery& Q, std::string_view Name) {
 }
 
 // A name as the server compares it: without the blanks that pad it.
-std::string WithoutPadding(std::string_view Name) {
+std::string_view Unpadded(std::string_view Name) {
     const std::size_t end = Name.find_last_not_of(' ');
-    return std::string(Name.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    return Name.substr(0, end == std::string_view::npos ? 0 : end + 1);
+}
+std::string WithoutPadding(std::string_view Name) {
+    return std::string(Unpadded(Name));
 }
 
 // The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
@@ -822,15 +825,31 @@ void TIBDBExtract::ExtractDomains() {
 namespace {
 
 // One row of the column query, kept until its table comes up in the tables' query.
+// A field's type (RDB$FIELDS); its texts and dimensions only when it has any.
+struct TFieldRow {
+    std::string Name; // without padding
+    std::optional<std::int64_t> Scale, Precision, CharSet, Collation;
+    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0;
+    std::string Check, Default, Computed;
+    bool HasDimensions = false;
+};
+
+// A relation field's rarely set values (RDB$RELATION_FIELDS); all unset for most columns.
+struct TRelationFieldRow {
+    std::string Relation, Field; // without padding
+    std::optional<std::int64_t> Collation;
+    std::int64_t NullFlag = 0;
+    std::string Description, Default, DefaultSource, Generator;
+    bool OwnDefault = false, Identity = false;
+};
+
+// One column: its names and position, its field and its own values (kept where they were read).
 struct TColumnRow {
     std::string RawName; // as fetched, blank-padded: the tie-break after the position
-    std::string Name, Source, Description, Default, DefaultSource, Check, Computed, Generator;
-    std::optional<std::int64_t> Position, Scale, Precision;
-    std::int64_t NullFlag = 0;
-    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0, CharSet = 0,
-        Collation = 0;
-    bool OwnDefault = false, HasCharSet = false, HasCollation = false, HasDimensions = false,
-         Identity = false;
+    std::string Name, Source;
+    std::optional<std::int64_t> Position;
+    const TFieldRow* Type = nullptr;
+    const TRelationFieldRow* Own = nullptr;
 };
 
 // The column order of "order by position, name": a NULL position first, names compared byte by
@@ -939,30 +958,16 @@ void TIBDBExtract::ExtractTables() {
         }
     }
 
-    // A field's type, by name without its padding; its texts and dimensions only when it has any.
-    struct TFieldRow {
-        std::optional<std::int64_t> Scale, Precision, CharSet, Collation;
-        int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0;
-        std::string Check, Default, Computed;
-        bool HasDimensions = false;
-    };
-    // A relation field's rarely set values, by relation and field name.
-    struct TRelationFieldRow {
-        std::optional<std::int64_t> Collation;
-        std::int64_t NullFlag = 0;
-        std::string Description, Default, Generator;
-        bool OwnDefault = false, Identity = false;
-    };
     const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
         if (f.IsNull()) return std::nullopt;
         return f.AsInteger();
     };
     const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
-    const auto key = [](const TField& Relation, const TField& Field) {
-        return WithoutPadding(Relation.Value().RawText()) + '\0' + WithoutPadding(Field.Value().RawText());
-    };
-    std::unordered_map<std::string, TFieldRow> fields;
-    std::unordered_map<std::string, TRelationFieldRow> relationFields;
+    // The rows are kept in vectors in the order they come, and found by name through indices over
+    // them: the columns mostly come in the order of their fields, so the field after the one found
+    // last is tried first.
+    std::vector<TFieldRow> fieldRows;
+    std::unordered_map<std::string_view, std::size_t> fieldIndex; // by name without padding
     {
         // The fields are looked up once: a wide result would search its field list for every value.
         fq->Open();
@@ -972,9 +977,10 @@ void TIBDBExtract::ExtractTables() {
                &charLength = Fld(*fq, "F_CHR_LENGTH"), &charSet = Fld(*fq, "F_CHARACTER_SET_ID"),
                &collation = Fld(*fq, "F_COLLATION_ID");
         TField* precision = c.HasFieldPrecision ? &Fld(*fq, "RDB$FIELD_PRECISION") : nullptr;
-        fields.reserve(4096);
+        fieldRows.reserve(4096);
         for (; !fq->GetEof(); fq->Next()) {
-            TFieldRow& row = fields[WithoutPadding(fieldName.Value().RawText())];
+            TFieldRow& row = fieldRows.emplace_back();
+            row.Name = Unpadded(fieldName.Value().RawText());
             row.FieldType = int32(fieldType);
             row.SubType = int32(subType);
             row.Scale = opt(scale);
@@ -986,6 +992,9 @@ void TIBDBExtract::ExtractTables() {
             row.Collation = opt(collation);
         }
         CloseAndClear(*fq);
+        fieldIndex.reserve(fieldRows.size());
+        for (std::size_t i = 0; i < fieldRows.size(); ++i)
+            fieldIndex.emplace(fieldRows[i].Name, i); // the first of a name, as the index gives it
     }
     {
         fsq->Open();
@@ -993,9 +1002,9 @@ void TIBDBExtract::ExtractTables() {
                &fieldDefault = Fld(*fsq, "F_DEFAULT_SOURCE"), &computed = Fld(*fsq, "RDB$COMPUTED_SOURCE"),
                &dimensions = Fld(*fsq, "RDB$DIMENSIONS");
         for (; !fsq->GetEof(); fsq->Next()) {
-            const auto it = fields.find(WithoutPadding(fieldName.Value().RawText()));
-            if (it == fields.end()) continue; // made after the types were read
-            TFieldRow& row = it->second;
+            const auto it = fieldIndex.find(Unpadded(fieldName.Value().RawText()));
+            if (it == fieldIndex.end()) continue; // made after the types were read
+            TFieldRow& row = fieldRows[it->second];
             row.Check = Trim(check.AsString());
             row.Default = fieldDefault.AsString();
             row.Computed = Trim(computed.AsString());
@@ -1003,6 +1012,8 @@ void TIBDBExtract::ExtractTables() {
         }
         CloseAndClear(*fsq);
     }
+    std::vector<TRelationFieldRow> relationFieldRows;
+    std::unordered_map<std::string_view, std::vector<std::size_t>> relationFieldIndex; // by field name
     {
         rsq->Open();
         TField &relationName = Fld(*rsq, "RDB$RELATION_NAME"), &fieldName = Fld(*rsq, "RDB$FIELD_NAME"),
@@ -1012,11 +1023,16 @@ void TIBDBExtract::ExtractTables() {
         TField* identityType = identities ? &Fld(*rsq, "RDB$IDENTITY_TYPE") : nullptr;
         TField* generator = identities ? &Fld(*rsq, "RDB$GENERATOR_NAME") : nullptr;
         for (; !rsq->GetEof(); rsq->Next()) {
-            TRelationFieldRow& row = relationFields[key(relationName, fieldName)];
+            TRelationFieldRow& row = relationFieldRows.emplace_back();
+            row.Relation = Unpadded(relationName.Value().RawText());
+            row.Field = Unpadded(fieldName.Value().RawText());
             row.NullFlag = nullFlag.AsInteger();
             row.Collation = opt(collation);
             row.OwnDefault = !defaultValue.IsNull();
-            if (row.OwnDefault) row.Default = ownDefault.AsString();
+            if (row.OwnDefault) {
+                row.Default = ownDefault.AsString();
+                row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
+            }
             row.Description = description.AsString();
             if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
                 !generator->IsNull()) {
@@ -1025,6 +1041,8 @@ void TIBDBExtract::ExtractTables() {
             }
         }
         CloseAndClear(*rsq);
+        for (std::size_t i = 0; i < relationFieldRows.size(); ++i)
+            relationFieldIndex[relationFieldRows[i].Field].push_back(i);
     }
 
     // Every column row, by relation.
@@ -1033,19 +1051,28 @@ void TIBDBExtract::ExtractTables() {
         cq->Open();
         TField &relationName = Fld(*cq, "RDB$RELATION_NAME"), &fieldName = Fld(*cq, "RDB$FIELD_NAME"),
                &source = Fld(*cq, "RDB$FIELD_SOURCE"), &position = Fld(*cq, "RDB$FIELD_POSITION");
-        const TRelationFieldRow none;
+        static const TRelationFieldRow none;
+        std::size_t nextField = 0;               // the field after the one found last
         std::string relation;                    // as fetched, for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (; !cq->GetEof(); cq->Next()) {
             // A column whose field is missing is left out, as an inner join leaves it.
-            const auto field = fields.find(WithoutPadding(source.Value().RawText()));
-            if (field == fields.end()) continue;
-            const TFieldRow& type = field->second;
+            const std::string_view sourceName = Unpadded(source.Value().RawText());
+            std::size_t field = nextField;
+            if (field >= fieldRows.size() || fieldRows[field].Name != sourceName) {
+                const auto it = fieldIndex.find(sourceName);
+                if (it == fieldIndex.end()) continue;
+                field = it->second;
+            }
+            nextField = field + 1;
             const TRelationFieldRow* own = &none;
-            if (!relationFields.empty())
-                if (const auto it = relationFields.find(key(relationName, fieldName));
-                    it != relationFields.end())
-                    own = &it->second;
+            if (!relationFieldIndex.empty())
+                if (const auto it = relationFieldIndex.find(Unpadded(fieldName.Value().RawText()));
+                    it != relationFieldIndex.end()) {
+                    const std::string_view relationText = Unpadded(relationName.Value().RawText());
+                    for (std::size_t i : it->second)
+                        if (relationFieldRows[i].Relation == relationText) own = &relationFieldRows[i];
+                }
             // The names come as text: compared as fetched, without a copy.
             if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {
                 relation = fetched;
@@ -1056,29 +1083,8 @@ void TIBDBExtract::ExtractTables() {
             row.Name = Trim(row.RawName);
             row.Source = Trim(source.AsString());
             row.Position = opt(position);
-            row.FieldType = type.FieldType;
-            row.SubType = type.SubType;
-            row.Description = own->Description;
-            row.OwnDefault = own->OwnDefault;
-            row.Default = row.OwnDefault ? own->Default : type.Default;
-            if (row.OwnDefault) row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
-            row.NullFlag = own->NullFlag;
-            row.Scale = type.Scale;
-            row.Precision = type.Precision;
-            row.Check = type.Check;
-            row.Computed = type.Computed;
-            row.SegmentSize = type.SegmentSize;
-            row.ByteLength = type.ByteLength;
-            row.CharLength = type.CharLength;
-            row.HasCharSet = type.CharSet.has_value();
-            row.CharSet = static_cast<int>(type.CharSet.value_or(0));
-            // The column's own collation, else its field's.
-            const std::optional<std::int64_t> collation = own->Collation ? own->Collation : type.Collation;
-            row.HasCollation = collation.has_value();
-            row.Collation = static_cast<int>(collation.value_or(0));
-            row.HasDimensions = type.HasDimensions;
-            row.Identity = own->Identity;
-            row.Generator = own->Generator;
+            row.Type = &fieldRows[field];
+            row.Own = own;
         }
     }
     CloseAndClear(*cq);
@@ -1118,24 +1124,26 @@ void TIBDBExtract::ExtractTables() {
             const std::string& source = row.Source;
             f->TableName = tableName;
             f->Position = static_cast<std::int32_t>(row.Position.value_or(0));
-            const int type = row.FieldType;
-            const int subType = row.SubType;
+            const TFieldRow& field = *row.Type;
+            const TRelationFieldRow& own = *row.Own;
+            const int type = field.FieldType;
+            const int subType = field.SubType;
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
-            f->SetDescription(row.Description);
+            f->SetDescription(own.Description);
             // A default of the column's own is kept as stored; the other comes from its domain.
-            const bool ownDefault = row.OwnDefault;
-            f->DefaultValue = CleanDefaultSource(row.Default);
-            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = row.DefaultSource;
-            f->Nullable = row.NullFlag == 0;
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, row.Scale, row.Precision);
-            f->CheckText = row.Check;
-            f->SetSource(row.Computed);
+            const bool ownDefault = own.OwnDefault;
+            f->DefaultValue = CleanDefaultSource(ownDefault ? own.Default : field.Default);
+            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = own.DefaultSource;
+            f->Nullable = own.NullFlag == 0;
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, field.Scale, field.Precision);
+            f->CheckText = field.Check;
+            f->SetSource(field.Computed);
             f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
-            f->SegmentSize = row.SegmentSize;
-            f->ByteLength = row.ByteLength;
-            const int charLength = row.CharLength;
+            f->SegmentSize = field.SegmentSize;
+            f->ByteLength = field.ByteLength;
+            const int charLength = field.CharLength;
             f->Length = IsTextCode(f->DataType) && charLength == 0 ? f->ByteLength : charLength;
             if (f->CheckText.size() > 5) f->CheckText = Trim(f->CheckText.substr(5));
             if (!StartsStr("RDB$", source)) {
@@ -1152,17 +1160,18 @@ void TIBDBExtract::ExtractTables() {
                 f->CheckText.clear();
             }
             // A column without a collation of its own has its field's: both give its character set.
-            if (row.HasCharSet) {
-                const int charSet = row.CharSet;
-                const std::string collation = !row.HasCollation
-                                                  ? std::string()
-                                                  : LookUp(collationNames, std::pair(charSet, row.Collation));
-                f->SetCharSetAndCollation(charSet, LookUp(charSetNames, charSet), collation, row.Collation);
+            if (field.CharSet) {
+                const int charSet = static_cast<int>(*field.CharSet);
+                const std::optional<std::int64_t>& ownOrField = own.Collation ? own.Collation : field.Collation;
+                const int collationId = static_cast<int>(ownOrField.value_or(0));
+                const std::string collation =
+                    !ownOrField ? std::string() : LookUp(collationNames, std::pair(charSet, collationId));
+                f->SetCharSetAndCollation(charSet, LookUp(charSetNames, charSet), collation, collationId);
             }
-            if (row.HasDimensions) ReadDimensions(*dq, source, *f);
-            if (row.Identity) {
+            if (field.HasDimensions) ReadDimensions(*dq, source, *f);
+            if (own.Identity) {
                 f->Identity = true;
-                if (const std::int64_t start = LookUp(generatorStarts, row.Generator); start != 0)
+                if (const std::int64_t start = LookUp(generatorStarts, own.Generator); start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
