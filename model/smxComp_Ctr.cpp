@@ -27,7 +27,7 @@ TFldData* AppendColumn(const TCtrData& Constraint, TStringList& List, std::strin
     return f;
 }
 
-std::string ActionWord(std::uint8_t Action) {
+std::string_view ActionWord(std::uint8_t Action) {
     switch (Action) {
     case raRestrict:
         return "RESTRICT";
@@ -114,67 +114,94 @@ std::string TCtrData::Q(std::string_view Name) const {
     return QuoteName(Name);
 }
 
+void TCtrData::AppendQuotedList(std::string& s, const TStringList& Names) const {
+    for (int i = 0; i < Names.Count(); ++i) {
+        if (i > 0) s += ", ";
+        s += Q(Names[i]);
+    }
+}
+
 std::string TCtrData::GetColumnsText() const {
     std::string s;
-    for (int i = 0; i < Columns.Count(); ++i) {
-        if (i > 0) s += ", ";
-        s += Q(Columns[i]);
-    }
+    AppendQuotedList(s, Columns);
     return s;
 }
 
 std::string TCtrData::GetRefColumnsText() const {
     std::string s;
-    for (int i = 0; i < RefColumns.Count(); ++i) {
-        if (i > 0) s += ", ";
-        s += Q(RefColumns[i]);
-    }
+    AppendQuotedList(s, RefColumns);
     return s;
 }
 
-std::string TCtrData::TablePart() const {
+void TCtrData::AppendTablePart(std::string& s) const {
     const TDatabaseType t = GetDatabaseType();
-    if (t == dbSybaseASA) return Q(Owner2) + "." + Q(TableName);
-    if ((t == dbOracle || t == dbMSSQL || t == dbPostgreSQL) && !GetParentName().empty())
-        return Q(GetParentName()) + "." + Q(TableName);
-    return Q(TableName);
+    if (t == dbSybaseASA) {
+        s += Q(Owner2);
+        s += '.';
+    } else if ((t == dbOracle || t == dbMSSQL || t == dbPostgreSQL) && !GetParentName().empty()) {
+        s += Q(GetParentName());
+        s += '.';
+    }
+    s += Q(TableName);
 }
 
-std::string TCtrData::UsingIndexClause() const {
-    if (IndexName.empty()) return {};
+void TCtrData::AppendUsingIndexClause(std::string& s) const {
+    if (IndexName.empty()) return;
     switch (GetDatabaseType()) {
     case dbInterBase:
-        return std::string("\r\n") + (IndexDescending ? "USING DESC INDEX " : "USING INDEX ") + Q(IndexName);
+        s += IndexDescending ? "\r\nUSING DESC INDEX " : "\r\nUSING INDEX ";
+        s += Q(IndexName);
+        return;
     case dbMySQL:
-        return {};
+        return;
     default:
-        return " " + IndexName;
+        s += ' ';
+        s += IndexName;
+        return;
     }
 }
 
 std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
+    std::string s;
+    AppendDefinitionSQL(s, OmitSingleDefaultColumn);
+    return s;
+}
+
+void TCtrData::AppendDefinitionSQL(std::string& s, bool OmitSingleDefaultColumn) const {
+    // Appended in place: the log of a large script composes this text for every key.
     const TDatabaseType t = GetDatabaseType();
     const std::string& parent = GetParentName();
-    std::string s;
-    if (!GetName().empty()) s = "CONSTRAINT " + Q(GetName()) + " ";
+    if (!GetName().empty()) {
+        s += "CONSTRAINT ";
+        s += Q(GetName());
+        s += ' ';
+    }
     switch (ConstraintType_) {
     case ctForeignKey: {
         s += "FOREIGN KEY ";
-        if (t == dbSybaseASA && !RoleName.empty()) s += Q(RoleName) + " ";
+        if (t == dbSybaseASA && !RoleName.empty()) {
+            s += Q(RoleName);
+            s += ' ';
+        }
         s += '(';
-        s += GetColumnsText();
+        AppendQuotedList(s, Columns);
         s += ") REFERENCES ";
-        if (t == dbSybaseASA)
-            s += Q(RefOwner) + "." + Q(RefTableName);
-        else if (t == dbMSSQL)
-            s += (RefTableOwner.empty() ? std::string() : Q(RefTableOwner) + ".") + Q(RefTableName);
-        else if ((t == dbPostgreSQL || t == dbOracle) && !parent.empty())
-            s += Q(parent) + "." + Q(RefTableName);
-        else
-            s += Q(RefTableName);
+        if (t == dbSybaseASA) {
+            s += Q(RefOwner);
+            s += '.';
+        } else if (t == dbMSSQL) {
+            if (!RefTableOwner.empty()) {
+                s += Q(RefTableOwner);
+                s += '.';
+            }
+        } else if ((t == dbPostgreSQL || t == dbOracle) && !parent.empty()) {
+            s += Q(parent);
+            s += '.';
+        }
+        s += Q(RefTableName);
         if (RefColumns.Count() > 0) {
             s += " (";
-            s += GetRefColumnsText();
+            AppendQuotedList(s, RefColumns);
             s += ')';
         }
         if (t == dbPostgreSQL) {
@@ -184,11 +211,17 @@ std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
         // Servers below ODS 9 know no referential actions.
         const int ods = t == dbInterBase && GetOwner() ? GetOwner()->GetTargetODSMajor() : 0;
         if (!(ods > 0 && ods < 9)) {
-            if (!ActionWord(UpdateRule).empty()) s += " ON UPDATE " + ActionWord(UpdateRule);
-            if (!ActionWord(DeleteRule).empty()) s += " ON DELETE " + ActionWord(DeleteRule);
+            if (const std::string_view w = ActionWord(UpdateRule); !w.empty()) {
+                s += " ON UPDATE ";
+                s += w;
+            }
+            if (const std::string_view w = ActionWord(DeleteRule); !w.empty()) {
+                s += " ON DELETE ";
+                s += w;
+            }
         }
         if (NotForReplication) s += " NOT FOR REPLICATION";
-        s += UsingIndexClause();
+        AppendUsingIndexClause(s);
         if (CheckOnCommit) s += " CHECK ON COMMIT";
         break;
     }
@@ -209,51 +242,66 @@ std::string TCtrData::GetDefinitionSQL(bool OmitSingleDefaultColumn) const {
         if (t == dbSybaseASA && Clustered) s += "CLUSTERED ";
         if (t == dbMSSQL && !Clustered) s += "NONCLUSTERED ";
         s += '(';
-        s += GetColumnsText();
+        AppendQuotedList(s, Columns);
         s += ')';
-        s += UsingIndexClause();
+        AppendUsingIndexClause(s);
         break;
     case ctUnique:
         s += "UNIQUE ";
         if (t == dbMSSQL && Clustered) s += "CLUSTERED ";
-        if (t == dbMySQL && !IndexName.empty()) s += IndexName + " ";
+        if (t == dbMySQL && !IndexName.empty()) {
+            s += IndexName;
+            s += ' ';
+        }
         s += '(';
-        s += GetColumnsText();
+        AppendQuotedList(s, Columns);
         s += ')';
-        s += UsingIndexClause();
+        AppendUsingIndexClause(s);
         break;
     case ctReferences:
-        s += "REFERENCES " + Q(RefTableName);
-        if (RefColumns.Count() > 0) s += "(" + GetRefColumnsText() + ")";
+        s += "REFERENCES ";
+        s += Q(RefTableName);
+        if (RefColumns.Count() > 0) {
+            s += '(';
+            AppendQuotedList(s, RefColumns);
+            s += ')';
+        }
         break;
     default:
         break;
     }
     if (DeferrableInitiallyDeferred) s += "\r\nDEFERRABLE INITIALLY DEFERRED";
     if (ConstraintType_ == ctDefault && (t == dbMSSQL || t == dbSybaseASE)) {
-        s += "DEFAULT " + GetSource();
-        if (Columns.Count() > 0 && !(OmitSingleDefaultColumn && Columns.Count() == 1))
-            s += " FOR " + GetColumnsText();
+        s += "DEFAULT ";
+        s += GetSource();
+        if (Columns.Count() > 0 && !(OmitSingleDefaultColumn && Columns.Count() == 1)) {
+            s += " FOR ";
+            AppendQuotedList(s, Columns);
+        }
     }
     if (t == dbPostgreSQL) {
         if (Deferrable) s += " DEFERRABLE";
         if (InitiallyDeferred) s += " INITIALLY DEFERRED";
     }
-    const std::string space = TableSpace.GetSQLText();
-    if (!space.empty()) s += "\r\n" + space;
-    return s;
+    if (const std::string space = TableSpace.GetSQLText(); !space.empty()) {
+        s += "\r\n";
+        s += space;
+    }
 }
 
 std::string TCtrData::GetCreateSQL() const {
     if (Ignore) return {};
-    std::string s = "ALTER TABLE " + TablePart();
+    std::string s;
+    s.reserve(128);
+    s += "ALTER TABLE ";
+    AppendTablePart(s);
     if (GetDatabaseType() == dbOracle && ConstraintType_ == ctNotNull) {
         s += " MODIFY (" + (Columns.Count() > 0 ? Q(Columns[0]) : std::string());
         if (!GetName().empty()) s += " CONSTRAINT " + Q(GetName());
         return s + " NOT NULL)";
     }
     s += " ADD ";
-    s += GetDefinitionSQL(false);
+    AppendDefinitionSQL(s, false);
     return s;
 }
 

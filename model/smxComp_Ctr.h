@@ -124,8 +124,14 @@ private:
     /// The block that looks up the server's name of this unnamed constraint and drops it.
     std::string DropBySystemName() const;
     std::string Q(std::string_view Name) const;
-    std::string TablePart() const;
-    std::string UsingIndexClause() const;
+    /// The quoted names joined by ", ", appended to s.
+    void AppendQuotedList(std::string& s, const TStringList& Names) const;
+    /// The (qualified) quoted table name, appended to s.
+    void AppendTablePart(std::string& s) const;
+    /// The clause that names the key's index, appended to s (nothing without an index name).
+    void AppendUsingIndexClause(std::string& s) const;
+    /// GetDefinitionSQL appended to s.
+    void AppendDefinitionSQL(std::string& s, bool OmitSingleDefaultColumn) const;
 
     std::uint8_t ConstraintType_ = ctForeignKey;
     mutable bool dialect1Quoting_ = false; // set while the filing key is built

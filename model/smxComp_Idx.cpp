@@ -105,7 +105,9 @@ std::string TIdxData::GetCreateSQL() const {
         return parent.empty() ? q(Name) : q(parent) + "." + q(Name);
     };
 
-    std::string s = "CREATE ";
+    std::string s;
+    s.reserve(96); // the usual text fits: the log of a large script composes it for every index
+    s += "CREATE ";
     if (Unique) s += "UNIQUE ";
     if (Bitmap) s += "BITMAP ";
     if (t == dbMSSQL) {
@@ -134,16 +136,22 @@ std::string TIdxData::GetCreateSQL() const {
         s += " ON " + q(TableName);
         break;
     default:
-        s += "INDEX " + q(GetName()) + " ON " + q(TableName);
+        s += "INDEX ";
+        s += q(GetName());
+        s += " ON ";
+        s += q(TableName);
         break;
     }
 
-    if (GetSource().empty())
-        s += "(" + GetColumnsText() + ")";
-    else if (t == dbOracle)
+    if (GetSource().empty()) {
+        s += '(';
+        s += GetColumnsText();
+        s += ')';
+    } else if (t == dbOracle) {
         s += GetSource();
-    else
+    } else {
         s += " COMPUTED BY" + GetSource();
+    }
 
     if (IncludeColumns.Count() > 0) s += "\r\n  INCLUDE (" + GetIncludeColumnsText() + ")";
     if (t == dbMSSQL) {

@@ -129,6 +129,10 @@ void TIbParser::ScanToken() {
         SkipChar();
         return;
     }
+    if (C >= '1' && C <= '9') { // a number needs nothing of the layers below but the number reader
+        ReadNumber();
+        return;
+    }
     if ((C == '_' || C == '0' || C == 'x' || C == 'X' || C == ':') && ScanIbLiteral(C)) return;
     TCustomSQLParser::ScanToken();
     // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).
@@ -1723,7 +1727,7 @@ void TIbParser::ParseNamedConstraint(TTblData* Table, TFldData* Column) {
     ParseConstraintBody(Constraint.release(), Table, Column);
 }
 
-void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
+std::string TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column) {
     Constraint->SetConstraintType(ctForeignKey);
     if (Token_ == tkREFERENCES && Column) { // a column's own REFERENCES clause
         Constraint->AddColumn(Column->GetName());
@@ -1781,15 +1785,69 @@ void TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData*
         NextToken();
     }
     ParseUsingIndex(Constraint);
-    if (LogWanted()) DoLogNextLine("Foreign key 1: " + Constraint->GetCreateSQL());
+    if (!LogWanted()) return {};
+    std::string CreateSQL = Constraint->GetCreateSQL();
+    DoLogNextLine("Foreign key 1: " + CreateSQL);
+    return CreateSQL;
+}
+
+namespace {
+std::uint64_t PrimaryKeyHash(const TObjs* Objs, std::string_view Table) {
+    // FNV-1a over the table name's bytes, mixed with the container's address.
+    std::uint64_t H = 14695981039346656037ull ^ reinterpret_cast<std::uintptr_t>(Objs);
+    for (const char C : Table) {
+        H ^= static_cast<unsigned char>(C);
+        H *= 1099511628211ull;
+    }
+    return H;
+}
+} // namespace
+
+int TIbParser::PrimaryKeyAt(const TObjs* Objs, std::string_view Table) const {
+    if (PrimaryKeySlots_.empty()) return -1;
+    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
+    const std::uint64_t Tag = H & 0xFFFFFFFF00000000ull;
+    const std::size_t Mask = PrimaryKeySlots_.size() - 1;
+    for (std::size_t i = H & Mask;; i = (i + 1) & Mask) {
+        const std::uint64_t Slot = PrimaryKeySlots_[i];
+        if (Slot == 0) return -1;
+        if ((Slot & 0xFFFFFFFF00000000ull) != Tag) continue;
+        const int At = static_cast<int>(static_cast<std::uint32_t>(Slot) - 1);
+        const TPrimaryKey& E = PrimaryKeys_[static_cast<std::size_t>(At)];
+        if (E.Objs == Objs && E.Table == Table) return At;
+    }
+}
+
+void TIbParser::SetPrimaryKey(const TObjs* Objs, std::string_view Table, std::string_view Key) {
+    if (const int At = PrimaryKeyAt(Objs, Table); At >= 0) {
+        PrimaryKeys_[static_cast<std::size_t>(At)].Key = Key;
+        return;
+    }
+    PrimaryKeys_.push_back({Objs, std::string(Table), std::string(Key)});
+    // Kept at most half full; doubled (and refilled) as it grows.
+    if (PrimaryKeys_.size() * 2 > PrimaryKeySlots_.size()) {
+        PrimaryKeySlots_.assign(std::max<std::size_t>(64, PrimaryKeySlots_.size() * 2), 0);
+        for (std::size_t e = 0; e + 1 < PrimaryKeys_.size(); ++e) {
+            const std::uint64_t H = PrimaryKeyHash(PrimaryKeys_[e].Objs, PrimaryKeys_[e].Table);
+            std::size_t i = H & (PrimaryKeySlots_.size() - 1);
+            while (PrimaryKeySlots_[i] != 0)
+                i = (i + 1) & (PrimaryKeySlots_.size() - 1);
+            PrimaryKeySlots_[i] = (H & 0xFFFFFFFF00000000ull) | (e + 1);
+        }
+    }
+    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
+    std::size_t i = H & (PrimaryKeySlots_.size() - 1);
+    while (PrimaryKeySlots_[i] != 0)
+        i = (i + 1) & (PrimaryKeySlots_.size() - 1);
+    PrimaryKeySlots_[i] = (H & 0xFFFFFFFF00000000ull) | PrimaryKeys_.size();
 }
 
 void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
-    const auto Known = PrimaryKeys_.find({Container_, ForeignKey.RefTableName});
+    const TPrimaryKey* Known = FindPrimaryKey(Container_, ForeignKey.RefTableName);
     const auto* Key =
-        Known == PrimaryKeys_.end() || !Container_
+        !Known || !Container_
             ? nullptr
-            : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->second));
+            : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->Key));
     if (!Key || Key->GetConstraintType() != ctPrimaryKey || Key->TableName != ForeignKey.RefTableName) return;
     for (int i = 0; i < Key->Columns.Count(); ++i)
         ForeignKey.AddRefColumn(Key->Columns[i]);
@@ -1810,15 +1868,16 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (LogWanted()) DoLogNextLine("Check: " + Constraint->GetCreateSQL());
         Kind = dboCheck;
     } else if (Token_ == tkFOREIGN || (Column && Token_ == tkREFERENCES)) {
-        ParseReferences(Constraint.get(), Table, Column);
+        // The text logged by ParseReferences serves the messages below: nothing changes in between.
+        std::string Logged = ParseReferences(Constraint.get(), Table, Column);
+        auto CreateSQL = [&] { return Logged.empty() ? Constraint->GetCreateSQL() : Logged; };
         if (Container_) {
             auto* Existing = dynamic_cast<TCtrData*>(
                 Container_->FindObject(TObjsList::olConstraints, Constraint->GetFullName()));
             if (Existing)
-                Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" +
-                        Constraint->GetCreateSQL());
+                Warning("Duplicate Foreign Key:\r\n" + Existing->GetCreateSQL() + "\r\n" + CreateSQL());
         }
-        if (LogWanted()) DoLogNextLine("Foreign key 2: " + Constraint->GetCreateSQL());
+        if (LogWanted()) DoLogNextLine("Foreign key 2: " + CreateSQL());
         Kind = dboFKey;
     } else if (Token_ == tkPRIMARY || Token_ == tkUNIQUE) {
         const bool Primary = Token_ == tkPRIMARY;
@@ -1833,11 +1892,11 @@ void TIbParser::ParseConstraintBody(TCtrData* Given, TTblData* Table, TFldData* 
         if (Table) LinkDependObj(Constraint.get(), Table, "");
         if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, Column);
         if (Primary) {
-            const auto Known = PrimaryKeys_.find({Container_, Constraint->TableName});
-            auto* Existing = Known == PrimaryKeys_.end() || !Container_
-                                 ? nullptr
-                                 : dynamic_cast<TCtrData*>(
-                                       Container_->FindObject(TObjsList::olConstraints, Known->second));
+            const TPrimaryKey* Known = FindPrimaryKey(Container_, Constraint->TableName);
+            auto* Existing =
+                !Known || !Container_
+                    ? nullptr
+                    : dynamic_cast<TCtrData*>(Container_->FindObject(TObjsList::olConstraints, Known->Key));
             if (Existing && Existing->GetConstraintType() == ctPrimaryKey &&
                 Existing->TableName == Constraint->TableName) {
                 Warning("Duplicate Primary Key, Table: " + Constraint->TableName + " (convert to Unique)");
@@ -1876,7 +1935,7 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
     const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
     if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
-        PrimaryKeys_.insert_or_assign({Container_, Table}, Key); // a key made anew replaces a dropped one
+        SetPrimaryKey(Container_, Table, Key); // a key made anew replaces a dropped one
 }
 
 bool TIbParser::FileParsed(TDbObj* Obj, TObjsList Which) {
@@ -1972,8 +2031,9 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     } else {
         Log = Token_ == tkPRIMARY ? "Primary Key: " : "Unique: ";
     }
+    std::string CreateSQL; // the text ParseReferences composed for the log
     if (Token_ == tkFOREIGN) {
-        ParseReferences(Constraint.get(), Table);
+        CreateSQL = ParseReferences(Constraint.get(), Table);
     } else {
         const bool Primary = Token_ == tkPRIMARY;
         Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);
@@ -1984,7 +2044,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         if (Primary) MarkKeyColumnsNotNull(*Constraint, Table, nullptr);
     }
     LinkDependObj(Constraint.get(), Table, "");
-    if (LogWanted()) DoLogNextLine(Log + Constraint->GetCreateSQL());
+    if (LogWanted()) DoLogNextLine(Log + (CreateSQL.empty() ? Constraint->GetCreateSQL() : CreateSQL));
     FileConstraint(std::move(Constraint));
 }
 

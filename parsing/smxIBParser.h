@@ -288,8 +288,10 @@ protected:
     /// of ALTER TABLE is reported: inside a column or CREATE TABLE it is part of that statement.
     virtual void ParseConstraintBody(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
     /// FOREIGN [KEY] [(columns)] REFERENCES table [(columns)], its ON UPDATE / ON DELETE rules and a
-    /// USING clause; the constraint depends on its table and the referenced table.
-    virtual void ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
+    /// USING clause; the constraint depends on its table and the referenced table. Returns the
+    /// constraint's CREATE text when it was composed for the log (else empty), for the callers that
+    /// log it again.
+    virtual std::string ParseReferences(TCtrData* Constraint, TTblData* Table, TFldData* Column = nullptr);
     /// USING [ASC | ASCENDING | DESC | DESCENDING] INDEX name into the constraint.
     virtual void ParseUsingIndex(TCtrData* Constraint);
     /// "(" name {"," name} ")" at the current token: each name added to List with a new column object.
@@ -461,13 +463,25 @@ protected:
     TStringList* RedefinedViewFields_ = nullptr; // the old columns of the view being redefined
     bool ReportConstraints_ = false; // a table-level constraint of ALTER TABLE is a statement
     // (container, table) -> filing key of the table's primary key, as this parser filed it; the key is
-    // looked up again before use, since the container may have let the object go.
-    struct TableKeyHash {
-        std::size_t operator()(const std::pair<const TObjs*, std::string>& Key) const noexcept {
-            return std::hash<std::string>()(Key.second) ^ std::hash<const TObjs*>()(Key.first);
-        }
+    // looked up again before use, since the container may have let the object go. A script files
+    // one per table: entries in a vector with an open-addressing index (entry + 1 in the low half
+    // of a slot, 0 = free, the hash's upper half above it), so that filing a key costs a probe
+    // rather than a walk through scattered nodes.
+    struct TPrimaryKey {
+        const TObjs* Objs;
+        std::string Table, Key;
     };
-    std::unordered_map<std::pair<const TObjs*, std::string>, std::string, TableKeyHash> PrimaryKeys_;
+    std::vector<TPrimaryKey> PrimaryKeys_;
+    std::vector<std::uint64_t> PrimaryKeySlots_;
+    /// The entry of (Objs, Table); nullptr when there is none.
+    const TPrimaryKey* FindPrimaryKey(const TObjs* Objs, std::string_view Table) const {
+        const int At = PrimaryKeyAt(Objs, Table);
+        return At < 0 ? nullptr : &PrimaryKeys_[static_cast<std::size_t>(At)];
+    }
+    /// The index of the entry of (Objs, Table) in PrimaryKeys_; -1 when there is none.
+    int PrimaryKeyAt(const TObjs* Objs, std::string_view Table) const;
+    /// Records Key as the primary key of (Objs, Table), in place of an earlier one.
+    void SetPrimaryKey(const TObjs* Objs, std::string_view Table, std::string_view Key);
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;
     TStatement* Statement_ = nullptr;
     bool PackageBody_ = false; // the package statement being read is a PACKAGE BODY

@@ -98,6 +98,14 @@ std::uint64_t Load8(const char* P) {
     return W;
 }
 
+/// The index after the runs of eight spaces at P in the text S of Size bytes (a line's indentation,
+/// taken a word at a time); P when none starts there.
+std::size_t SkipIndent(const char* S, std::size_t P, std::size_t Size) {
+    while (P + 8 <= Size && Load8(S + P) == ' ' * Ones8)
+        P += 8;
+    return P;
+}
+
 /// Upper-cases the ASCII letters among eight bytes at once; other bytes stay as they are.
 constexpr std::uint64_t UpCase8(std::uint64_t X) {
     const std::uint64_t Low = X & (0x7F * Ones8);               // every byte below 0x80: no carries
@@ -769,6 +777,7 @@ std::size_t TCustomParser::SkipBlankRun(std::size_t P) {
         if (C == '\n' || (C == '\r' && S[P] != '\n')) {
             Pos_ = P; // the line starts here
             NewLine();
+            P = SkipIndent(S, P, Source_.size());
         }
     }
     return P;
@@ -1417,6 +1426,7 @@ bool TCustomSQLParser::SkipBlanks() {
             if (C == '\n' || (C == '\r' && S[P] != '\n')) {
                 ++Line;
                 LineStart = P;
+                P = SkipIndent(S, P, Source_.size());
             }
         }
         Line_ = Line;
