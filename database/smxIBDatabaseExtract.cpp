@@ -86,9 +86,19 @@ TParam& Param(TSMXQuery& Q, std::string_view Name) {
 }
 
 // A name as the server compares it: without the blanks that pad it.
-std::string WithoutPadding(std::string_view Name) {
+std::string_view Unpadded(std::string_view Name) {
     const std::size_t end = Name.find_last_not_of(' ');
-    return std::string(Name.substr(0, end == std::string_view::npos ? 0 : end + 1));
+    return Name.substr(0, end == std::string_view::npos ? 0 : end + 1);
+}
+std::string WithoutPadding(std::string_view Name) {
+    return std::string(Unpadded(Name));
+}
+
+// The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
+template <typename Map>
+typename Map::mapped_type LookUp(const Map& Values, const typename Map::key_type& Key) {
+    const auto it = Values.find(Key);
+    return it == Values.end() ? typename Map::mapped_type{} : it->second;
 }
 
 // A text BLOB column of a SELECT, named Alias. With Raw (an attachment that gets the catalogue's
@@ -285,6 +295,23 @@ bool TIBDBExtract::KeepsCatalogueBytes() {
     return *keepsBytes_;
 }
 
+std::string TIBDBExtract::NameColumn(std::string_view Column, std::string_view Alias) {
+    if (!KeepsCatalogueBytes()) return std::string(Column) + " " + std::string(Alias);
+    if (!nameType_) {
+        // A VARCHAR as long as the catalogue's names (31 bytes before Firebird 4): a longer one
+        // costs the server and the client for every row.
+        nameType_ = "varchar(252) character set none";
+        std::unique_ptr<TSMXQuery> q = NewQuery();
+        SetSQL(*q, {"select max(rdb$field_length) from rdb$fields where rdb$field_name in "
+                    "('RDB$RELATION_NAME', 'RDB$FIELD_NAME', 'RDB$GENERATOR_NAME')"});
+        q->Open();
+        if (const std::int64_t bytes = q->GetEof() ? 0 : (*q->GetFields())[0].AsInteger(); bytes > 0 && bytes < 252)
+            nameType_ = "varchar(" + std::to_string(bytes) + ") character set none";
+        CloseAndClear(*q);
+    }
+    return "cast(" + std::string(Column) + " as " + *nameType_ + ") " + std::string(Alias);
+}
+
 bool TIBDBExtract::Stopped() const {
     return StopRequested;
 }
@@ -341,6 +368,8 @@ bool TIBDBExtract::ExtractDatabase() {
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
     indexColumns_.reset();
     keepsBytes_.reset();
+    nameType_.reset();
+    catalogueNamesRead_ = false;
 
     TSMXCustomConnection* connection = SMXConnection_;
     ScopeExit cleanup([this, connection] {
@@ -632,6 +661,23 @@ void TIBDBExtract::RunExtractionSteps() {
 // ---------------------------------------------------------------------------------------------------
 // Shared helpers of the readers
 
+void TIBDBExtract::ReadCatalogueNames() {
+    if (catalogueNamesRead_) return;
+    catalogueNamesRead_ = true;
+    charSetNames_.clear();
+    collationNames_.clear();
+    std::unique_ptr<TSMXQuery> q = NewQuery();
+    SetSQL(*q, {"select Rdb$Character_Set_ID, Rdb$Character_Set_Name from Rdb$Character_Sets"});
+    for (q->Open(); !q->GetEof(); q->Next())
+        charSetNames_.emplace(Int32(*q, "RDB$CHARACTER_SET_ID"), Str(*q, "RDB$CHARACTER_SET_NAME"));
+    CloseAndClear(*q);
+    SetSQL(*q, {"select Rdb$Character_Set_ID, Rdb$Collation_ID, Rdb$Collation_Name from Rdb$Collations"});
+    for (q->Open(); !q->GetEof(); q->Next())
+        collationNames_.emplace(std::pair(Int32(*q, "RDB$CHARACTER_SET_ID"), Int32(*q, "RDB$COLLATION_ID")),
+                                Str(*q, "RDB$COLLATION_NAME"));
+    CloseAndClear(*q);
+}
+
 void TIBDBExtract::ReadPrecisionAndScale(int FieldType, int SubType, bool HasPrecision, TFldData& Field,
                                          std::optional<std::int64_t> Scale,
                                          std::optional<std::int64_t> Precision) {
@@ -779,15 +825,31 @@ void TIBDBExtract::ExtractDomains() {
 namespace {
 
 // One row of the column query, kept until its table comes up in the tables' query.
+// A field's type (RDB$FIELDS); its texts and dimensions only when it has any.
+struct TFieldRow {
+    std::string Name; // without padding
+    std::optional<std::int64_t> Scale, Precision, CharSet, Collation;
+    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0;
+    std::string Check, Default, Computed;
+    bool HasDimensions = false;
+};
+
+// A relation field's rarely set values (RDB$RELATION_FIELDS); all unset for most columns.
+struct TRelationFieldRow {
+    std::string Relation, Field; // without padding
+    std::optional<std::int64_t> Collation;
+    std::int64_t NullFlag = 0;
+    std::string Description, Default, DefaultSource, Generator;
+    bool OwnDefault = false, Identity = false;
+};
+
+// One column: its names and position, its field and its own values (kept where they were read).
 struct TColumnRow {
     std::string RawName; // as fetched, blank-padded: the tie-break after the position
-    std::string Name, Source, Description, Default, DefaultSource, Check, Computed, Generator;
-    std::optional<std::int64_t> Position, Scale, Precision;
-    std::int64_t NullFlag = 0;
-    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0, CharSet = 0,
-        Collation = 0;
-    bool OwnDefault = false, HasCharSet = false, HasCollation = false, HasDimensions = false,
-         Identity = false;
+    std::string Name, Source;
+    std::optional<std::int64_t> Position;
+    const TFieldRow* Type = nullptr;
+    const TRelationFieldRow* Own = nullptr;
 };
 
 // The column order of "order by position, name": a NULL position first, names compared byte by
@@ -834,53 +896,60 @@ void TIBDBExtract::ExtractTables() {
     if (ibe) AddSQL(*tq, " and rdb$relation_name not like 'IBE$%' ");
     AddSQL(*tq, " order by rdb$relation_name ");
 
-    // The columns of every user relation in one query, in the server's storage order: the rows are
-    // grouped by relation and put in position order here. The server pays for every row, join and
-    // value it hands over (far more than for reading its records), so the query neither sorts nor
-    // joins the relations (the tables' query picks the tables), and under a UTF8 attachment the
-    // names come as the catalogue's bytes, which that conversion would return unchanged.
-    const auto name = [raw](std::string_view Column, std::string_view Alias) {
-        return raw ? "cast(" + std::string(Column) + " as varchar(252) character set none) " +
-                         std::string(Alias)
-                   : std::string(Column) + " " + std::string(Alias);
+    // The columns of every user relation, read without a join, a sort or a look-up by name: the
+    // server pays for every row, join and value it hands over (far more than for reading its
+    // records). The fields (RDB$FIELDS, the types) and the relation fields (RDB$RELATION_FIELDS)
+    // are each read once in storage order and joined here by name; the values that are nearly
+    // always NULL come from second reads that hand over only the rows that have one. The rows are
+    // grouped by relation and put in position order here, the tables' query picks the tables, and
+    // under a UTF8 attachment the names come as the catalogue's bytes, which that conversion would
+    // return unchanged.
+    const auto name = [this](std::string_view Column, std::string_view Alias) {
+        return NameColumn(Column, Alias);
     };
-    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
-                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", R.rdb$field_position,",
-                 "R.Rdb$default_Value,R.Rdb$default_source,",
-                 " R.Rdb$null_flag, coalesce(R.Rdb$collation_ID, F.Rdb$Collation_ID) Rdb$collation_ID,",
-                 "F.Rdb$Character_Set_ID F_Character_Set_ID,", "R.Rdb$DESCRIPTION,",
-                 name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
+    const std::string relationFieldsWhere =
+        "from rdb$Relation_Fields R where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)";
+    std::unique_ptr<TSMXQuery> fq = NewQuery();
+    SetSQL(*fq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
                  "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
-                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,",
-                 "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE,", "F.Rdb$default_Source F_DEFAULT_SOURCE,",
-                 "F.Rdb$COMPUTED_Source,"});
-    if (c.HasFieldPrecision) AddSQL(*cq, "F.RDB$FIELD_PRECISION,");
-    AddSQL(*cq, "F.Rdb$Field_Scale F_Field_Scale,");
-    if (c.HasIdentityGenerator) AddSQL(*cq, name("R.Rdb$GENERATOR_NAME", "Rdb$GENERATOR_NAME") + ",");
-    if (c.HasIdentityType) AddSQL(*cq, "R.Rdb$IDENTITY_TYPE,");
-    for (std::string_view piece : {"F.Rdb$Dimensions", "from rdb$Relation_Fields R",
-                                   "join RDB$FIELDS F on F.rdb$field_name = R.Rdb$field_source",
-                                   "where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)"})
-        AddSQL(*cq, piece);
-
+                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,"});
+    if (c.HasFieldPrecision) AddSQL(*fq, "F.RDB$FIELD_PRECISION,");
+    for (std::string_view piece :
+         {"F.Rdb$Field_Scale F_Field_Scale,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
+          "F.Rdb$Collation_ID F_Collation_ID", "from RDB$FIELDS F"})
+        AddSQL(*fq, piece);
+    std::unique_ptr<TSMXQuery> fsq = NewQuery(); // the fields' texts and dimensions
+    SetSQL(*fsq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",",
+                  "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE, F.Rdb$default_Source F_DEFAULT_SOURCE,",
+                  "F.Rdb$COMPUTED_Source, F.Rdb$Dimensions from RDB$FIELDS F",
+                  "where F.Rdb$VALIDATION_Source is not null or F.Rdb$default_Source is not null",
+                  "or F.Rdb$COMPUTED_Source is not null or F.Rdb$Dimensions is not null"});
+    const bool identities = c.HasIdentityGenerator && c.HasIdentityType;
+    std::unique_ptr<TSMXQuery> rsq = NewQuery(); // the relation fields' rarely set values
+    SetSQL(*rsq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                      name("R.Rdb$Field_Name", "Rdb$Field_Name") + ",",
+                  "R.Rdb$null_flag, R.Rdb$collation_ID, R.Rdb$default_Value, R.Rdb$default_source,",
+                  "R.Rdb$DESCRIPTION"});
+    if (identities)
+        AddSQL(*rsq, ", " + name("R.Rdb$GENERATOR_NAME", "Rdb$GENERATOR_NAME") + ", R.Rdb$IDENTITY_TYPE");
+    AddSQL(*rsq, relationFieldsWhere);
+    AddSQL(*rsq, "and (R.Rdb$null_flag is not null or R.Rdb$collation_ID is not null or "
+                 "R.Rdb$default_Value is not null or R.Rdb$default_source is not null or "
+                 "R.Rdb$DESCRIPTION is not null");
+    AddSQL(*rsq,
+           identities ? "or R.Rdb$GENERATOR_NAME is not null or R.Rdb$IDENTITY_TYPE is not null)" : ")");
+    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", " +
+                     name("R.Rdb$Field_Source", "Rdb$Field_Source") + ", R.rdb$field_position",
+                 relationFieldsWhere});
     // The names of the character sets and collations and the start values of the generators, read
     // once: a look-up for every column would cost the server more than the columns themselves.
-    std::map<int, std::string> charSetNames;
-    std::map<std::pair<int, int>, std::string> collationNames; // (character set, collation)
+    ReadCatalogueNames();
+    const std::map<int, std::string>& charSetNames = charSetNames_;
+    const std::map<std::pair<int, int>, std::string>& collationNames = collationNames_;
     std::map<std::string, std::int64_t> generatorStarts;
     {
         std::unique_ptr<TSMXQuery> lq = NewQuery();
-        SetSQL(*lq, {"select Rdb$Character_Set_ID, Rdb$Character_Set_Name from Rdb$Character_Sets"});
-        for (lq->Open(); !lq->GetEof(); lq->Next())
-            charSetNames.emplace(Int32(*lq, "RDB$CHARACTER_SET_ID"), Str(*lq, "RDB$CHARACTER_SET_NAME"));
-        CloseAndClear(*lq);
-        SetSQL(*lq,
-               {"select Rdb$Character_Set_ID, Rdb$Collation_ID, Rdb$Collation_Name from Rdb$Collations"});
-        for (lq->Open(); !lq->GetEof(); lq->Next())
-            collationNames.emplace(
-                std::pair(Int32(*lq, "RDB$CHARACTER_SET_ID"), Int32(*lq, "RDB$COLLATION_ID")),
-                Str(*lq, "RDB$COLLATION_NAME"));
-        CloseAndClear(*lq);
         if (c.HasIdentityGenerator) {
             SetSQL(*lq, {"select Rdb$Generator_Name, Rdb$Initial_Value from Rdb$Generators"});
             for (lq->Open(); !lq->GetEof(); lq->Next())
@@ -888,39 +957,122 @@ void TIBDBExtract::ExtractTables() {
             CloseAndClear(*lq);
         }
     }
-    // The value filed under Key; an empty one (as the outer join of a missing row gave) otherwise.
-    const auto lookUp = [](const auto& values, const auto& key) {
-        const auto it = values.find(key);
-        return it == values.end() ? typename std::decay_t<decltype(values)>::mapped_type{} : it->second;
-    };
 
-    // Every column row, by relation. Large objects are read while their row is current.
+    const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
+        if (f.IsNull()) return std::nullopt;
+        return f.AsInteger();
+    };
+    const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
+    // The rows are kept in vectors in the order they come, and found by name through indices over
+    // them: the columns mostly come in the order of their fields, so the field after the one found
+    // last is tried first.
+    std::vector<TFieldRow> fieldRows;
+    std::unordered_map<std::string_view, std::size_t> fieldIndex; // by name without padding
+    {
+        // The fields are looked up once: a wide result would search its field list for every value.
+        fq->Open();
+        TField &fieldName = Fld(*fq, "F_FLD_NAME"), &fieldType = Fld(*fq, "RDB$FIELD_TYPE"),
+               &subType = Fld(*fq, "F_FLD_SUB_TYPE"), &scale = Fld(*fq, "F_FIELD_SCALE"),
+               &segmentLength = Fld(*fq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*fq, "F_FLD_LENGTH"),
+               &charLength = Fld(*fq, "F_CHR_LENGTH"), &charSet = Fld(*fq, "F_CHARACTER_SET_ID"),
+               &collation = Fld(*fq, "F_COLLATION_ID");
+        TField* precision = c.HasFieldPrecision ? &Fld(*fq, "RDB$FIELD_PRECISION") : nullptr;
+        fieldRows.reserve(4096);
+        for (; !fq->GetEof(); fq->Next()) {
+            TFieldRow& row = fieldRows.emplace_back();
+            row.Name = Unpadded(fieldName.Value().RawText());
+            row.FieldType = int32(fieldType);
+            row.SubType = int32(subType);
+            row.Scale = opt(scale);
+            if (precision) row.Precision = opt(*precision);
+            row.SegmentSize = int32(segmentLength);
+            row.ByteLength = int32(byteLength);
+            row.CharLength = int32(charLength);
+            row.CharSet = opt(charSet);
+            row.Collation = opt(collation);
+        }
+        CloseAndClear(*fq);
+        fieldIndex.reserve(fieldRows.size());
+        for (std::size_t i = 0; i < fieldRows.size(); ++i)
+            fieldIndex.emplace(fieldRows[i].Name, i); // the first of a name, as the index gives it
+    }
+    {
+        fsq->Open();
+        TField &fieldName = Fld(*fsq, "F_FLD_NAME"), &check = Fld(*fsq, "F_VALIDATION_SOURCE"),
+               &fieldDefault = Fld(*fsq, "F_DEFAULT_SOURCE"), &computed = Fld(*fsq, "RDB$COMPUTED_SOURCE"),
+               &dimensions = Fld(*fsq, "RDB$DIMENSIONS");
+        for (; !fsq->GetEof(); fsq->Next()) {
+            const auto it = fieldIndex.find(Unpadded(fieldName.Value().RawText()));
+            if (it == fieldIndex.end()) continue; // made after the types were read
+            TFieldRow& row = fieldRows[it->second];
+            row.Check = Trim(check.AsString());
+            row.Default = fieldDefault.AsString();
+            row.Computed = Trim(computed.AsString());
+            row.HasDimensions = !dimensions.IsNull();
+        }
+        CloseAndClear(*fsq);
+    }
+    std::vector<TRelationFieldRow> relationFieldRows;
+    std::unordered_map<std::string_view, std::vector<std::size_t>> relationFieldIndex; // by field name
+    {
+        rsq->Open();
+        TField &relationName = Fld(*rsq, "RDB$RELATION_NAME"), &fieldName = Fld(*rsq, "RDB$FIELD_NAME"),
+               &nullFlag = Fld(*rsq, "RDB$NULL_FLAG"), &collation = Fld(*rsq, "RDB$COLLATION_ID"),
+               &defaultValue = Fld(*rsq, "RDB$DEFAULT_VALUE"), &ownDefault = Fld(*rsq, "RDB$DEFAULT_SOURCE"),
+               &description = Fld(*rsq, "RDB$DESCRIPTION");
+        TField* identityType = identities ? &Fld(*rsq, "RDB$IDENTITY_TYPE") : nullptr;
+        TField* generator = identities ? &Fld(*rsq, "RDB$GENERATOR_NAME") : nullptr;
+        for (; !rsq->GetEof(); rsq->Next()) {
+            TRelationFieldRow& row = relationFieldRows.emplace_back();
+            row.Relation = Unpadded(relationName.Value().RawText());
+            row.Field = Unpadded(fieldName.Value().RawText());
+            row.NullFlag = nullFlag.AsInteger();
+            row.Collation = opt(collation);
+            row.OwnDefault = !defaultValue.IsNull();
+            if (row.OwnDefault) {
+                row.Default = ownDefault.AsString();
+                row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
+            }
+            row.Description = description.AsString();
+            if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
+                !generator->IsNull()) {
+                row.Identity = true;
+                row.Generator = Trim(generator->AsString());
+            }
+        }
+        CloseAndClear(*rsq);
+        for (std::size_t i = 0; i < relationFieldRows.size(); ++i)
+            relationFieldIndex[relationFieldRows[i].Field].push_back(i);
+    }
+
+    // Every column row, by relation.
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
     {
         cq->Open();
-        // The fields are looked up once: a wide result would search its field list for every value.
         TField &relationName = Fld(*cq, "RDB$RELATION_NAME"), &fieldName = Fld(*cq, "RDB$FIELD_NAME"),
-               &source = Fld(*cq, "F_FLD_NAME"), &position = Fld(*cq, "RDB$FIELD_POSITION"),
-               &fieldType = Fld(*cq, "RDB$FIELD_TYPE"), &subType = Fld(*cq, "F_FLD_SUB_TYPE"),
-               &description = Fld(*cq, "RDB$DESCRIPTION"), &defaultValue = Fld(*cq, "RDB$DEFAULT_VALUE"),
-               &ownDefault = Fld(*cq, "RDB$DEFAULT_SOURCE"), &fieldDefault = Fld(*cq, "F_DEFAULT_SOURCE"),
-               &nullFlag = Fld(*cq, "RDB$NULL_FLAG"), &scale = Fld(*cq, "F_FIELD_SCALE"),
-               &check = Fld(*cq, "F_VALIDATION_SOURCE"), &computed = Fld(*cq, "RDB$COMPUTED_SOURCE"),
-               &segmentLength = Fld(*cq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*cq, "F_FLD_LENGTH"),
-               &charLength = Fld(*cq, "F_CHR_LENGTH"), &charSet = Fld(*cq, "F_CHARACTER_SET_ID"),
-               &collation = Fld(*cq, "RDB$COLLATION_ID"), &dimensions = Fld(*cq, "RDB$DIMENSIONS");
-        TField* precision = c.HasFieldPrecision ? &Fld(*cq, "RDB$FIELD_PRECISION") : nullptr;
-        const bool identities = c.HasIdentityGenerator && c.HasIdentityType;
-        TField* identityType = identities ? &Fld(*cq, "RDB$IDENTITY_TYPE") : nullptr;
-        TField* generator = identities ? &Fld(*cq, "RDB$GENERATOR_NAME") : nullptr;
-        const auto opt = [](const TField& f) -> std::optional<std::int64_t> {
-            if (f.IsNull()) return std::nullopt;
-            return f.AsInteger();
-        };
-        const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
+               &source = Fld(*cq, "RDB$FIELD_SOURCE"), &position = Fld(*cq, "RDB$FIELD_POSITION");
+        static const TRelationFieldRow none;
+        std::size_t nextField = 0;               // the field after the one found last
         std::string relation;                    // as fetched, for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (; !cq->GetEof(); cq->Next()) {
+            // A column whose field is missing is left out, as an inner join leaves it.
+            const std::string_view sourceName = Unpadded(source.Value().RawText());
+            std::size_t field = nextField;
+            if (field >= fieldRows.size() || fieldRows[field].Name != sourceName) {
+                const auto it = fieldIndex.find(sourceName);
+                if (it == fieldIndex.end()) continue;
+                field = it->second;
+            }
+            nextField = field + 1;
+            const TRelationFieldRow* own = &none;
+            if (!relationFieldIndex.empty())
+                if (const auto it = relationFieldIndex.find(Unpadded(fieldName.Value().RawText()));
+                    it != relationFieldIndex.end()) {
+                    const std::string_view relationText = Unpadded(relationName.Value().RawText());
+                    for (std::size_t i : it->second)
+                        if (relationFieldRows[i].Relation == relationText) own = &relationFieldRows[i];
+                }
             // The names come as text: compared as fetched, without a copy.
             if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {
                 relation = fetched;
@@ -931,30 +1083,8 @@ void TIBDBExtract::ExtractTables() {
             row.Name = Trim(row.RawName);
             row.Source = Trim(source.AsString());
             row.Position = opt(position);
-            row.FieldType = int32(fieldType);
-            row.SubType = int32(subType);
-            row.Description = description.AsString();
-            row.OwnDefault = !defaultValue.IsNull();
-            row.Default = (row.OwnDefault ? ownDefault : fieldDefault).AsString();
-            if (row.OwnDefault) row.DefaultSource = Trim(AdjustLineBreaks(row.Default));
-            row.NullFlag = nullFlag.AsInteger();
-            row.Scale = opt(scale);
-            if (precision) row.Precision = opt(*precision);
-            row.Check = Trim(check.AsString());
-            row.Computed = Trim(computed.AsString());
-            row.SegmentSize = int32(segmentLength);
-            row.ByteLength = int32(byteLength);
-            row.CharLength = int32(charLength);
-            row.HasCharSet = !charSet.IsNull();
-            row.CharSet = int32(charSet);
-            row.HasCollation = !collation.IsNull();
-            row.Collation = int32(collation);
-            row.HasDimensions = !dimensions.IsNull();
-            if (identities && identityType->AsInteger() == 1 && !identityType->IsNull() &&
-                !generator->IsNull()) {
-                row.Identity = true;
-                row.Generator = Trim(generator->AsString());
-            }
+            row.Type = &fieldRows[field];
+            row.Own = own;
         }
     }
     CloseAndClear(*cq);
@@ -994,24 +1124,26 @@ void TIBDBExtract::ExtractTables() {
             const std::string& source = row.Source;
             f->TableName = tableName;
             f->Position = static_cast<std::int32_t>(row.Position.value_or(0));
-            const int type = row.FieldType;
-            const int subType = row.SubType;
+            const TFieldRow& field = *row.Type;
+            const TRelationFieldRow& own = *row.Own;
+            const int type = field.FieldType;
+            const int subType = field.SubType;
             f->IBFieldType = type;
             f->IBTypeToDataType(type, subType);
-            f->SetDescription(row.Description);
+            f->SetDescription(own.Description);
             // A default of the column's own is kept as stored; the other comes from its domain.
-            const bool ownDefault = row.OwnDefault;
-            f->DefaultValue = CleanDefaultSource(row.Default);
-            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = row.DefaultSource;
-            f->Nullable = row.NullFlag == 0;
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, row.Scale, row.Precision);
-            f->CheckText = row.Check;
-            f->SetSource(row.Computed);
+            const bool ownDefault = own.OwnDefault;
+            f->DefaultValue = CleanDefaultSource(ownDefault ? own.Default : field.Default);
+            if (ownDefault && !f->DefaultValue.empty()) f->DefaultSource = own.DefaultSource;
+            f->Nullable = own.NullFlag == 0;
+            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *f, field.Scale, field.Precision);
+            f->CheckText = field.Check;
+            f->SetSource(field.Computed);
             f->ComputedWithType = f->IsComputed();
             f->SubType = subType;
-            f->SegmentSize = row.SegmentSize;
-            f->ByteLength = row.ByteLength;
-            const int charLength = row.CharLength;
+            f->SegmentSize = field.SegmentSize;
+            f->ByteLength = field.ByteLength;
+            const int charLength = field.CharLength;
             f->Length = IsTextCode(f->DataType) && charLength == 0 ? f->ByteLength : charLength;
             if (f->CheckText.size() > 5) f->CheckText = Trim(f->CheckText.substr(5));
             if (!StartsStr("RDB$", source)) {
@@ -1028,17 +1160,18 @@ void TIBDBExtract::ExtractTables() {
                 f->CheckText.clear();
             }
             // A column without a collation of its own has its field's: both give its character set.
-            if (row.HasCharSet) {
-                const int charSet = row.CharSet;
-                const std::string collation = !row.HasCollation
-                                                  ? std::string()
-                                                  : lookUp(collationNames, std::pair(charSet, row.Collation));
-                f->SetCharSetAndCollation(charSet, lookUp(charSetNames, charSet), collation, row.Collation);
+            if (field.CharSet) {
+                const int charSet = static_cast<int>(*field.CharSet);
+                const std::optional<std::int64_t>& ownOrField = own.Collation ? own.Collation : field.Collation;
+                const int collationId = static_cast<int>(ownOrField.value_or(0));
+                const std::string collation =
+                    !ownOrField ? std::string() : LookUp(collationNames, std::pair(charSet, collationId));
+                f->SetCharSetAndCollation(charSet, LookUp(charSetNames, charSet), collation, collationId);
             }
-            if (row.HasDimensions) ReadDimensions(*dq, source, *f);
-            if (row.Identity) {
+            if (field.HasDimensions) ReadDimensions(*dq, source, *f);
+            if (own.Identity) {
                 f->Identity = true;
-                if (const std::int64_t start = lookUp(generatorStarts, row.Generator); start != 0)
+                if (const std::int64_t start = LookUp(generatorStarts, own.Generator); start != 0)
                     f->Generator->StartValue = IntToStr(start);
             }
         }
@@ -1324,8 +1457,14 @@ void TIBDBExtract::ExtractProcedures() {
     if (IgnoreIBE()) AddSQL(*pq, " and rdb$procedure_name not like 'IBE$%' ");
     AddSQL(*pq, " order by rdb$procedure_name ");
 
-    SetSQL(*aq, {"select P.RDB$PARAMETER_NAME,", "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,",
-                 "P.RDB$DESCRIPTION,", "P.RDB$FIELD_SOURCE,", "F.RDB$FIELD_TYPE F_FLD_TYPE,",
+    // The parameters of every procedure in one query, grouped by procedure here: a query for each
+    // procedure costs the server more than its rows. The names of the character sets and
+    // collations are looked up here too.
+    SetSQL(*aq, {"select " + NameColumn("P.RDB$PROCEDURE_NAME", "RDB$PROCEDURE_NAME") + ", " +
+                     NameColumn("P.RDB$PARAMETER_NAME", "RDB$PARAMETER_NAME") + ",",
+                 "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,",
+                 "P.RDB$DESCRIPTION,", NameColumn("P.RDB$FIELD_SOURCE", "RDB$FIELD_SOURCE") + ",",
+                 "F.RDB$FIELD_TYPE F_FLD_TYPE,",
                  "F.RDB$FIELD_LENGTH F_FLD_LENGTH,", "F.RDB$CHARACTER_LENGTH F_CHR_LENGTH,",
                  "F.RDB$FIELD_SUB_TYPE F_FLD_SUB_TYPE,", "F.RDB$SEGMENT_LENGTH F_SEGMENT_LENGTH,",
                  "F.RDB$DEFAULT_SOURCE FLD_DEFAULT_SOURCE,"});
@@ -1334,91 +1473,136 @@ void TIBDBExtract::ExtractProcedures() {
     if (c.HasParameterDefault) AddSQL(*aq, "P.Rdb$DEFAULT_SOURCE as PROC_DEFAULT_SOURCE,");
     if (c.HasParameterCollation) AddSQL(*aq, "P.Rdb$COLLATION_ID as PROC_COLLATION_ID,");
     if (c.HasParameterNullFlag) AddSQL(*aq, "P.Rdb$NULL_FLAG as PROC_NULL_FLAG,");
-    for (std::string_view piece :
-         {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
-          "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE,", "(Select C1.Rdb$Collation_Name from Rdb$Collations C1",
-          "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID",
-          "and C1.Rdb$Collation_ID=F.Rdb$Collation_ID) Rdb$Collation_Name,"})
+    if (c.HasParameterRelation)
+        AddSQL(*aq, NameColumn("P.RDB$RELATION_NAME", "RDB$RELATION_NAME") + ", " +
+                        NameColumn("P.RDB$FIELD_NAME", "RDB$FIELD_NAME") + ",");
+    for (std::string_view piece : {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
+                                   "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE",
+                                   "from rdb$procedure_parameters P, rdb$fields F",
+                                   "where F.rdb$field_name = P.rdb$field_source"})
         AddSQL(*aq, piece);
-    if (c.HasParameterCollation) {
-        AddSQL(*aq, "(Select C1.Rdb$Collation_Name from Rdb$Collations C1");
-        AddSQL(*aq, "where C1.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID");
-        AddSQL(*aq, "and C1.Rdb$Collation_ID=P.Rdb$Collation_ID) as Proc_Collation_Name,");
-    }
-    if (c.HasParameterRelation) AddSQL(*aq, "P.RDB$RELATION_NAME, P.RDB$FIELD_NAME,");
-    AddSQL(*aq, "(Select C2.Rdb$Character_Set_Name from Rdb$Character_Sets C2");
-    AddSQL(*aq, "where C2.Rdb$Character_Set_ID=F.Rdb$Character_Set_ID) Rdb$Character_Set_Name");
-    AddSQL(*aq, "from rdb$procedure_parameters P, rdb$fields F");
-    AddSQL(*aq, "where P.rdb$procedure_name = :RDB$PROCEDURE_NAME and F.rdb$field_name = P.rdb$field_source");
     // A packaged procedure of the same name has parameters of its own.
     if (c.HasProcedurePackage) AddSQL(*aq, "and P.RDB$PACKAGE_NAME IS NULL");
-    AddSQL(*aq, "Order by P.rdb$parameter_type, P.rdb$parameter_number");
-    aq->Prepare();
+    AddSQL(*aq, "Order by P.rdb$procedure_name, P.rdb$parameter_type, P.rdb$parameter_number");
+    ReadCatalogueNames();
+    // The name of a character set or collation whose ids are both set; empty otherwise.
+    const auto charSetName = [this](TField& CharSet) {
+        return CharSet.IsNull() ? std::string() : LookUp(charSetNames_, static_cast<int>(CharSet.AsInteger()));
+    };
+    const auto collationName = [this](TField& CharSet, TField& Collation) {
+        if (CharSet.IsNull() || Collation.IsNull()) return std::string();
+        return LookUp(collationNames_, std::pair(static_cast<int>(CharSet.AsInteger()),
+                                                 static_cast<int>(Collation.AsInteger())));
+    };
+
+    // Adds the parameter of the row R to Proc.
+    const auto readParameter = [&](TSMXQuery& r, TPrcData& Proc) {
+        const bool output = Int(r, "RDB$PARAMETER_TYPE") == 1;
+        TFldData* p = Proc.AddParam(Str(r, "RDB$PARAMETER_NAME"), output);
+        p->SetKind(dboParam);
+        p->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
+        const int type = Int32(r, "F_FLD_TYPE");
+        const int subType = Int32(r, "F_FLD_SUB_TYPE");
+        p->IBFieldType = type;
+        p->IBTypeToDataType(type, subType);
+        p->ByteLength = Int32(r, "F_FLD_LENGTH");
+        p->Length = Int32(r, "F_CHR_LENGTH");
+        p->SubType = subType;
+        p->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
+        p->DefaultValue = CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
+        ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *p, Opt(r, "F_FLD_SCALE"),
+                              c.HasFieldPrecision ? Opt(r, "F_FLD_PRECISION") : std::nullopt);
+        const std::string fieldSource = Str(r, "RDB$FIELD_SOURCE");
+        if (!StartsStr("RDB$", fieldSource)) {
+            p->DataType = DomainDataType;
+            p->DomainName = fieldSource;
+        }
+        if (c.HasParameterDefault) {
+            // Only the parameter's own default: the server gives a parameter no default of its
+            // domain, and a header written with one would be refused.
+            p->DefaultValue.clear();
+            if (!IsNull(r, "PROC_DEFAULT_SOURCE")) {
+                p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
+                if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
+            }
+        }
+        TField& charSet = Fld(r, "RDB$CHARACTER_SET_ID");
+        if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
+            p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
+                                      collationName(charSet, Fld(r, "PROC_COLLATION_ID")),
+                                      Int32(r, "PROC_COLLATION_ID"));
+        else if (p->DataType != DomainDataType)
+            p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), charSetName(charSet),
+                                      collationName(charSet, Fld(r, "RDB$COLLATION_ID")),
+                                      Int32(r, "RDB$COLLATION_ID"));
+        // A parameter on a domain without a collation of its own takes the domain's: the field's
+        // collation is the domain's, and stating it again would differ from the declaration.
+        if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
+            p->TypeOf = true;
+            p->DataType = DomainDataType;
+            if (c.HasParameterRelation) {
+                const std::string table = Str(r, "RDB$RELATION_NAME");
+                const std::string column = Str(r, "RDB$FIELD_NAME");
+                if (!table.empty() && !column.empty()) {
+                    p->TypeOfTable = table;
+                    p->TypeOfColumn = column;
+                }
+            }
+        }
+        if (c.HasParameterNullFlag && Int(r, "PROC_NULL_FLAG") != 0) p->Nullable = false;
+        p->ParamDirection = output ? 2 : 1;
+    };
+    // A second procedure of a name (a packaged one, where the catalogue tells no package) has the
+    // parameters of every procedure of that name, as a query by name gives them.
+    std::unique_ptr<TSMXQuery> nq = NewQuery();
+    nq->GetSQL()->Assign(*aq->GetSQL());
+    nq->GetSQL()->Delete(nq->GetSQL()->Count() - 1);
+    AddSQL(*nq, "and P.rdb$procedure_name = :RDB$PROCEDURE_NAME");
+    AddSQL(*nq, "Order by P.rdb$parameter_type, P.rdb$parameter_number");
+
+    // The procedures with parameters, by name without padding, made as their parameters come.
+    std::unordered_map<std::string, std::unique_ptr<TPrcData>> withParameters;
+    aq->Open();
+    {
+        TField& procedureName = Fld(*aq, "RDB$PROCEDURE_NAME");
+        TPrcData* proc = nullptr;
+        std::string procKey;
+        for (; !aq->GetEof(); aq->Next()) {
+            TSMXQuery& r = *aq;
+            if (std::string k = WithoutPadding(procedureName.AsString()); !proc || k != procKey) {
+                procKey = std::move(k);
+                std::unique_ptr<TPrcData>& made = withParameters[procKey];
+                if (!made) {
+                    made = std::make_unique<TPrcData>(Objs());
+                    made->SetName(Str(r, "RDB$PROCEDURE_NAME"));
+                }
+                proc = made.get();
+            }
+            readParameter(r, *proc);
+        }
+    }
+    CloseAndClear(*aq);
 
     pq->Open();
     for (; !pq->GetEof(); pq->Next()) {
-        auto proc = std::make_unique<TPrcData>(Objs());
+        std::unique_ptr<TPrcData> proc;
         const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
+        const std::string fetched = Fld(*pq, "RDB$PROCEDURE_NAME").AsString();
+        if (const auto it = withParameters.find(WithoutPadding(fetched)); it == withParameters.end()) {
+            proc = std::make_unique<TPrcData>(Objs());
+        } else if (it->second) {
+            proc = std::move(it->second);
+        } else {
+            proc = std::make_unique<TPrcData>(Objs());
+            proc->SetName(name);
+            Param(*nq, "RDB$PROCEDURE_NAME").SetAsString(fetched);
+            for (nq->Open(); !nq->GetEof(); nq->Next())
+                readParameter(*nq, *proc);
+            nq->Close();
+        }
         proc->SetName(name);
         proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
         proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
-        Param(*aq, "RDB$PROCEDURE_NAME").SetAsString(Fld(*pq, "RDB$PROCEDURE_NAME").AsString());
-        aq->Open();
-        for (; !aq->GetEof(); aq->Next()) {
-            TSMXQuery& r = *aq;
-            const bool output = Int(r, "RDB$PARAMETER_TYPE") == 1;
-            TFldData* p = proc->AddParam(Str(r, "RDB$PARAMETER_NAME"), output);
-            p->SetKind(dboParam);
-            p->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
-            const int type = Int32(r, "F_FLD_TYPE");
-            const int subType = Int32(r, "F_FLD_SUB_TYPE");
-            p->IBFieldType = type;
-            p->IBTypeToDataType(type, subType);
-            p->ByteLength = Int32(r, "F_FLD_LENGTH");
-            p->Length = Int32(r, "F_CHR_LENGTH");
-            p->SubType = subType;
-            p->SegmentSize = Int32(r, "F_SEGMENT_LENGTH");
-            p->DefaultValue = CleanDefaultSource(Fld(r, "RDB$DEFAULT_SOURCE").AsString());
-            ReadPrecisionAndScale(type, subType, c.HasFieldPrecision, *p, Opt(r, "F_FLD_SCALE"),
-                                  c.HasFieldPrecision ? Opt(r, "F_FLD_PRECISION") : std::nullopt);
-            const std::string fieldSource = Str(r, "RDB$FIELD_SOURCE");
-            if (!StartsStr("RDB$", fieldSource)) {
-                p->DataType = DomainDataType;
-                p->DomainName = fieldSource;
-            }
-            if (c.HasParameterDefault) {
-                // Only the parameter's own default: the server gives a parameter no default of its
-                // domain, and a header written with one would be refused.
-                p->DefaultValue.clear();
-                if (!IsNull(r, "PROC_DEFAULT_SOURCE")) {
-                    p->DefaultValue = CleanDefaultSource(Fld(r, "PROC_DEFAULT_SOURCE").AsString());
-                    if (!p->DefaultValue.empty()) p->DefaultSource = SourceText(r, "PROC_DEFAULT_SOURCE");
-                }
-            }
-            if (c.HasParameterCollation && !IsNull(r, "PROC_COLLATION_ID"))
-                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
-                                          Str(r, "PROC_COLLATION_NAME"), Int32(r, "PROC_COLLATION_ID"));
-            else if (p->DataType != DomainDataType)
-                p->SetCharSetAndCollation(Int32(r, "RDB$CHARACTER_SET_ID"), Str(r, "RDB$CHARACTER_SET_NAME"),
-                                          Str(r, "RDB$COLLATION_NAME"), Int32(r, "RDB$COLLATION_ID"));
-            // A parameter on a domain without a collation of its own takes the domain's: the field's
-            // collation is the domain's, and stating it again would differ from the declaration.
-            if (c.HasParameterMechanism && Int(r, "RDB$PARAMETER_MECHANISM") != 0) {
-                p->TypeOf = true;
-                p->DataType = DomainDataType;
-                if (c.HasParameterRelation) {
-                    const std::string table = Str(r, "RDB$RELATION_NAME");
-                    const std::string column = Str(r, "RDB$FIELD_NAME");
-                    if (!table.empty() && !column.empty()) {
-                        p->TypeOfTable = table;
-                        p->TypeOfColumn = column;
-                    }
-                }
-            }
-            if (c.HasParameterNullFlag && Int(r, "PROC_NULL_FLAG") != 0) p->Nullable = false;
-            p->ParamDirection = output ? 2 : 1;
-        }
-        aq->Close();
         LogObjectLine(name);
         FileIfAccepted(proc.release(), name, dboProcedure);
         ProcessMessages();
@@ -1670,7 +1854,8 @@ const std::vector<std::string>& TIBDBExtract::IndexColumns(std::string_view Inde
         // One statement for the segments of every index: one per index costs the server more.
         indexColumns_ = std::make_unique<std::unordered_map<std::string, std::vector<std::string>>>();
         std::unique_ptr<TSMXQuery> q = NewQuery();
-        SetSQL(*q, {"select rdb$index_name, rdb$field_name from rdb$index_segments",
+        SetSQL(*q, {"select " + NameColumn("rdb$index_name", "rdb$index_name") + ", " +
+                        NameColumn("rdb$field_name", "rdb$field_name") + " from rdb$index_segments",
                     "order by rdb$index_name, rdb$field_position"});
         for (q->Open(); !q->GetEof(); q->Next())
             (*indexColumns_)[WithoutPadding(Fld(*q, "RDB$INDEX_NAME").AsString())].push_back(

@@ -10,11 +10,13 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "foundation/smxDBEngine.h"
@@ -142,6 +144,9 @@ private:
     /// True when the attachment's character set is UTF8 or UNICODE_FSS: the catalogue's names and
     /// texts then need no conversion. Asked of the server once per run.
     bool KeepsCatalogueBytes();
+    /// A name column of a SELECT, named Alias: with KeepsCatalogueBytes its stored bytes (no
+    /// conversion), as the column's text otherwise.
+    std::string NameColumn(std::string_view Column, std::string_view Alias);
     bool Stopped() const;
     /// Files Obj when its name passes the accept test of Kind, else frees it.
     void FileIfAccepted(TDbObj* Obj, const std::string& Name, TDbObject Kind);
@@ -181,6 +186,8 @@ private:
     void ReadGrants(const std::string& QueryText);
     void ParseBodiesAndLinkDependencies();
 
+    /// The names of the character sets and collations, read once per run at the first call.
+    void ReadCatalogueNames();
     /// Sets data-type code, precision and scale of Field from the catalogue values.
     void ReadPrecisionAndScale(int FieldType, int SubType, bool HasPrecision, TFldData& Field,
                                std::optional<std::int64_t> Scale, std::optional<std::int64_t> Precision);
@@ -205,6 +212,10 @@ private:
     TIBCapabilities Caps_;
     std::unique_ptr<std::unordered_map<std::string, std::vector<std::string>>> indexColumns_; // of a run
     std::optional<bool> keepsBytes_;                                                          // of a run
+    std::optional<std::string> nameType_; // the type NameColumn casts names to, of a run
+    std::map<int, std::string> charSetNames_;                   // by id, of a run
+    std::map<std::pair<int, int>, std::string> collationNames_; // by character set and id, of a run
+    bool catalogueNamesRead_ = false;
     int StepMax_ = 16;
     int StepPosition_ = 0;
 };

@@ -506,6 +506,25 @@ std::string TVariant::AsBytes() const {
     return AsString();
 }
 
+void TVariant::AssignNull() {
+    kind_ = TVarKind::vkNull;
+    int_ = 0;
+    float_ = 0.0;
+    str_.clear();
+}
+
+void TVariant::AssignInteger(std::int64_t v) {
+    AssignNull();
+    kind_ = TVarKind::vkInteger;
+    int_ = v;
+}
+
+void TVariant::AssignText(std::string_view Text, bool Bytes) {
+    AssignNull();
+    kind_ = Bytes ? TVarKind::vkBytes : TVarKind::vkString;
+    str_.assign(Text);
+}
+
 bool TVariant::operator==(const TVariant& other) const {
     if (kind_ != other.kind_) return false;
     switch (kind_) {
@@ -575,6 +594,21 @@ std::string TField::AsString() const {
 void TField::SetValue(TVariant v) {
     loader_ = nullptr;
     value_ = std::move(v);
+}
+
+void TField::SetNull() {
+    loader_ = nullptr;
+    value_.AssignNull();
+}
+
+void TField::SetInteger(std::int64_t v) {
+    loader_ = nullptr;
+    value_.AssignInteger(v);
+}
+
+void TField::SetText(std::string_view Text, bool Bytes) {
+    loader_ = nullptr;
+    value_.AssignText(Text, Bytes);
 }
 
 void TField::SetLoader(std::function<TVariant()> loader) {

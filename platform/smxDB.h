@@ -133,6 +133,12 @@ public:
     /// Same kind and same value.
     bool operator==(const TVariant& other) const;
 
+    /// Make this null, an integer or a text (bytes with Bytes) in place: the text storage held is
+    /// kept for the next text, so a value set row after row allocates only when it grows.
+    void AssignNull();
+    void AssignInteger(std::int64_t v);
+    void AssignText(std::string_view Text, bool Bytes);
+
 private:
     TVarKind kind_ = TVarKind::vkNull;
     std::int64_t int_ = 0;
@@ -189,6 +195,10 @@ public:
 
     /// Sets the value of the current row; drops a pending loader.
     void SetValue(TVariant v);
+    /// As SetValue with a null, an integer or a text (bytes with Bytes), in the value's own storage.
+    void SetNull();
+    void SetInteger(std::int64_t v);
+    void SetText(std::string_view Text, bool Bytes);
     /// The value is fetched by the loader on first access (once), then kept.
     void SetLoader(std::function<TVariant()> loader);
 

@@ -721,7 +721,10 @@ std::string TIBQuery::CurrentSQL() const {
 }
 
 void TIBQuery::SyncSQL() {
-    // Called for every row: the list is compared with the text last seen without building its text.
+    // Called for every row: a list not changed since its text was last compared is passed over,
+    // and the list is compared with the text last seen without building its text.
+    if (sql_.Changes() == sqlSeenChanges_) return;
+    sqlSeenChanges_ = sql_.Changes();
     std::string_view seen = sqlSeen_;
     bool same = true;
     for (int i = 0; i < sql_.Count() && same; ++i) {
@@ -1127,28 +1130,29 @@ void TIBQuery::ReadRow() {
     for (int i = 0; i < out_->count(); ++i) {
         XSQLVAR& v = out_->var(i);
         TField& f = fields_[i];
+        // Values are set in the field's own storage: a text no longer than the row before's needs
+        // no allocation.
         if ((v.sqltype & 1) && *v.sqlind == -1) {
-            f.SetValue(TVariant());
+            f.SetNull();
             continue;
         }
         const char* d = v.sqldata;
         const int scale = -v.sqlscale;
         auto integer = [&](std::int64_t x) {
-            f.SetValue(scale > 0 ? TVariant::FromString(DecimalText(x, scale)) : TVariant::FromInteger(x));
+            if (scale > 0)
+                f.SetText(DecimalText(x, scale), false);
+            else
+                f.SetInteger(x);
         };
         switch (v.sqltype & ~1) {
-        case SQL_TEXT: {
-            std::string text(d, static_cast<std::size_t>(v.sqllen));
-            f.SetValue(f.DataType() == TFieldType::ftBytes ? TVariant::FromBytes(std::move(text))
-                                                           : TVariant::FromString(std::move(text)));
+        case SQL_TEXT:
+            f.SetText(std::string_view(d, static_cast<std::size_t>(v.sqllen)),
+                      f.DataType() == TFieldType::ftBytes);
             break;
-        }
         case SQL_VARYING: {
             ISC_USHORT len = 0;
             std::memcpy(&len, d, sizeof len);
-            std::string text(d + 2, len);
-            f.SetValue(f.DataType() == TFieldType::ftVarBytes ? TVariant::FromBytes(std::move(text))
-                                                              : TVariant::FromString(std::move(text)));
+            f.SetText(std::string_view(d + 2, len), f.DataType() == TFieldType::ftVarBytes);
             break;
         }
         case SQL_SHORT: {

@@ -260,6 +260,7 @@ private:
     TIBTransaction* transaction_ = nullptr;
     TStringList sql_;
     std::string sqlSeen_;         // the list's text when last looked at
+    std::uint32_t sqlSeenChanges_ = 0; // the list's change count when its text was last compared
     std::string sqlVerbatim_;     // the text given to SetSQLText, kept byte for byte
     std::string sqlVerbatimList_; // the list's text right after SetSQLText
     std::string preparedText_;

@@ -55,6 +55,7 @@ bool TStringList::Find(std::string_view s, int& index) const {
 }
 
 int TStringList::AddObject(std::string_view s, TObject* obj) {
+    ++changes_;
     if (!sorted_) {
         items_.emplace_back(s, obj);
         return Count() - 1;
@@ -92,6 +93,7 @@ void TStringList::ShrinkToFit() {
 void TStringList::Insert(int index, std::string_view s, TObject* obj) {
     if (sorted_) throw Exception("Operation not allowed on sorted list");
     if (index < 0 || index > Count()) throw Exception("List index out of bounds (" + IntToStr(index) + ")");
+    ++changes_;
     items_.emplace(items_.begin() + index, s, obj);
 }
 
@@ -103,6 +105,7 @@ void TStringList::Delete(int index) {
 TObject* TStringList::Extract(int index) {
     if (index < 0 || index >= Count()) throw Exception("List index out of bounds (" + IntToStr(index) + ")");
     TObject* obj = items_[Idx(index)].obj;
+    ++changes_;
     items_.erase(items_.begin() + index);
     return obj;
 }
@@ -110,6 +113,7 @@ TObject* TStringList::Extract(int index) {
 void TStringList::Clear() {
     // Objects are deleted after the list is emptied, so a destructor that looks at the list sees it empty.
     std::vector<Item> old;
+    ++changes_;
     old.swap(items_);
     if (ownsObjects_)
         for (auto& it : old) delete it.obj;
@@ -119,10 +123,14 @@ void TStringList::AddStrings(const TStringList& other) {
     for (const auto& it : other.items_) AddObject(it.str, it.obj);
 }
 
-void TStringList::Exchange(int a, int b) { std::swap(items_.at(Idx(a)), items_.at(Idx(b))); }
+void TStringList::Exchange(int a, int b) {
+    ++changes_;
+    std::swap(items_.at(Idx(a)), items_.at(Idx(b)));
+}
 
 void TStringList::Move(int from, int to) {
     if (from == to) return;
+    ++changes_;
     Item it = items_.at(Idx(from));
     items_.erase(items_.begin() + from);
     items_.insert(items_.begin() + to, std::move(it));
@@ -156,12 +164,14 @@ void TStringList::SetCaseSensitive(bool value) {
 }
 
 void TStringList::Sort() {
+    ++changes_;
     std::stable_sort(items_.begin(), items_.end(),
                      [this](const Item& a, const Item& b) { return CompareStrings(a.str, b.str) < 0; });
 }
 
 void TStringList::MergeSorted(int From) {
     const auto less = [this](const Item& a, const Item& b) { return CompareStrings(a.str, b.str) < 0; };
+    ++changes_;
     const auto mid = items_.begin() + Idx(std::clamp(From, 0, Count()));
     if (std::is_sorted(items_.begin(), mid, less) && std::is_sorted(mid, items_.end(), less))
         std::inplace_merge(items_.begin(), mid, items_.end(), less);
@@ -178,6 +188,7 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
     std::vector<Item> sortedItems;
     sortedItems.reserve(items_.size());
     for (int i : order) sortedItems.push_back(std::move(items_[Idx(i)]));
+    ++changes_;
     items_.swap(sortedItems);
 }
 
@@ -231,7 +242,7 @@ void TStringList::SetValue(std::string_view name, std::string_view value) {
     if (i < 0)
         Add(line);
     else
-        items_[Idx(i)].str = line;
+        SetString(i, line);
 }
 
 void TStringList::LoadFromFile(const std::string& fileName) {

@@ -4,6 +4,7 @@
 // CR LF; SetText splits on CR LF, CR or LF. With OwnsObjects set the list deletes its objects.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,7 +16,7 @@
 
 namespace smx {
 
-enum class TDuplicates { dupIgnore, dupAccept, dupError };
+enum class TDuplicates : std::uint8_t { dupIgnore, dupAccept, dupError };
 
 class TStringList : public TObject {
 public:
@@ -31,7 +32,10 @@ public:
     const std::string& operator[](int index) const { return items_.at(Idx(index)).str; }
     const std::string& Strings(int index) const { return items_.at(Idx(index)).str; }
     /// Replaces the text at index (an unsorted operation: the caller keeps the order right).
-    void SetString(int index, std::string_view s) { items_.at(Idx(index)).str = s; }
+    void SetString(int index, std::string_view s) {
+        items_.at(Idx(index)).str = s;
+        ++changes_;
+    }
     TObject* Objects(int index) const { return items_.at(Idx(index)).obj; }
     /// Asks the processor to load the first two cache lines of the object at index (nothing out of
     /// range or for an empty entry), for loops over long lists that read every object.
@@ -102,6 +106,8 @@ public:
     /// Every line followed by CR LF.
     std::string Text() const;
     void SetText(std::string_view text);
+    /// A count of the changes to the texts and their order: equal counts, the same texts.
+    std::uint32_t Changes() const { return changes_; }
 
     /// NAME=VALUE access.
     std::string Names(int index) const;
@@ -133,6 +139,7 @@ private:
     bool caseSensitive_ = false;
     bool ownsObjects_ = false;
     TDuplicates duplicates_ = TDuplicates::dupIgnore;
+    std::uint32_t changes_ = 0;
 };
 
 /// A string list that most objects leave empty, one pointer wide: the list is made when it is first
