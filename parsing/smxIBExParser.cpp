@@ -198,13 +198,13 @@ void TIbExParser::Depend(std::string_view Name, TDbObjectKinds Kinds) {
 
 void TIbExParser::DependOnName(TDbObject Kind) {
     if (!Expect(tkIdent)) return;
-    Depend(TokenText_, KindOnly(Kind));
+    Depend(TokenView(), KindOnly(Kind));
     NextToken();
 }
 
 void TIbExParser::DependOnRoutine(TDbObject Kind) {
     if (!Expect(tkIdent)) return;
-    const std::string Name = TokenText_;
+    const std::string Name = TokenText();
     NextToken();
     if (Token_ != tkDot) {
         Depend(Name, KindOnly(Kind));
@@ -543,7 +543,7 @@ void TIbExParser::ParseDeclarations() {
         }
         if (Is(kwVARIABLE)) NextToken();
         if (Expect(tkIdent)) {
-            LocalNames_.Add(TokenText_);
+            LocalNames_.Add(TokenText());
             NextToken();
         }
         if (Is(kwCURSOR)) {
@@ -569,8 +569,8 @@ void TIbExParser::ParseSubRoutine() {
     Sub->IsFunctionFlag = Is(tkFUNCTION) ? 1 : 0;
     NextToken();
     if (Expect(tkIdent)) {
-        Sub->SetName(TokenText_);
-        LocalNames_.Add(TokenText_);
+        Sub->SetName(TokenText());
+        LocalNames_.Add(TokenText());
         NextToken();
     }
     ParseRoutineHeader(Sub.get());
@@ -611,7 +611,7 @@ void TIbExParser::ParseBodyStatement() {
     } else if (Is(tkEXCEPTION)) {
         NextToken();
         if (Token_ == tkIdent) {
-            Depend(TokenText_, KindOnly(dboException));
+            Depend(TokenView(), KindOnly(dboException));
             NextToken();
             if (Is(kwUSING)) {
                 NextToken();
@@ -702,7 +702,7 @@ void TIbExParser::ParseBodyStatement() {
         NextToken();
         if (IsWord("SEQUENCE")) {
             NextToken();
-            if (Expect(tkIdent)) Depend(TokenText_, KindOnly(dboGenerator));
+            if (Expect(tkIdent)) Depend(TokenView(), KindOnly(dboGenerator));
             while (!AtStatementEnd())
                 NextToken();
         } else if (Firebird4() && IsWord("SESSION")) {
@@ -719,9 +719,9 @@ void TIbExParser::ParseBodyStatement() {
         if (Token_ == tkIdent) NextToken(); // a label
     } else if (Token_ == kwIN) {
         NextToken();
-        if (!IsWord("AUTONOMOUS")) Error("AUTONOMOUS expected, but " + UpperCase(TokenText_) + " found.");
+        if (!IsWord("AUTONOMOUS")) Error("AUTONOMOUS expected, but " + UpperCase(TokenText()) + " found.");
         NextToken();
-        if (!IsWord("TRANSACTION")) Error("TRANSACTION expected, but " + UpperCase(TokenText_) + " found.");
+        if (!IsWord("TRANSACTION")) Error("TRANSACTION expected, but " + UpperCase(TokenText()) + " found.");
         NextToken();
         ExpectKwAndNext(kwDO);
         ParseBodyStatement();
@@ -774,7 +774,7 @@ void TIbExParser::ParseBodyWordStatement() {
         }
     }
     if (Token_ == tkIdent && NextIsLParen()) { // a function called as a statement
-        const std::string Name = TokenText_;
+        const std::string Name = TokenText();
         Depend(Name, FunctionKinds());
         NextToken();
         ParseFunctionArgs(Name);
@@ -801,7 +801,7 @@ void TIbExParser::ParseAssignment() {
 void TIbExParser::ParseTarget() {
     if (Token_ == tkColon) NextToken();
     if (!Expect(tkIdent)) return;
-    const std::string Name = TokenText_;
+    const std::string Name = TokenText();
     NextToken();
     if (Token_ != tkDot) return;
     NextToken();
@@ -817,7 +817,7 @@ void TIbExParser::ParseTarget() {
         if (Token_ != tkEOF && Token_ != tkTerminator) NextToken();
         return;
     }
-    ColumnRef(Name, Token_ == tkIdent ? TokenText_ : UpperCase(TokenText_));
+    ColumnRef(Name, Token_ == tkIdent ? TokenText() : UpperCase(TokenText()));
     NextToken();
 }
 
@@ -905,7 +905,7 @@ void TIbExParser::ParseForStatement() {
         NextToken();
         ExpectKwAndNext(kwCURSOR);
         if (Expect(tkIdent)) {
-            LocalNames_.Add(TokenText_);
+            LocalNames_.Add(TokenText());
             NextToken();
         }
     }
@@ -973,13 +973,13 @@ void TIbExParser::ParseSetStatement() {
 
 void TIbExParser::ReadTarget(TBodyContext& Ctx) {
     if (Expect(tkIdent)) {
-        Depend(TokenText_, RelationKinds());
-        Ctx.TableNames.Add(TokenText_);
+        Depend(TokenView(), RelationKinds());
+        Ctx.TableNames.Add(TokenText());
         NextToken();
         std::string Alias;
         if (Is(kwAS)) NextToken();
         if (AtAlias()) {
-            Alias = TokenText_;
+            Alias = TokenText();
             NextToken();
         }
         Ctx.Aliases.Add(Alias);
@@ -1027,12 +1027,12 @@ void TIbExParser::ParseUpdate(bool WithSet) {
     if (WithSet) ExpectKwAndNext(tkSET);
     while (WithSet && Token_ != tkEOF && Token_ != tkTerminator) {
         if (!Expect(tkIdent)) break;
-        std::string Q, Col = TokenText_;
+        std::string Q, Col = TokenText();
         NextToken();
         if (Token_ == tkDot) {
             NextToken();
             Q = Col;
-            Col = Token_ == tkIdent ? TokenText_ : UpperCase(TokenText_);
+            Col = Token_ == tkIdent ? TokenText() : UpperCase(TokenText());
             NextToken();
         }
         ColumnRef(Q, Col);
@@ -1279,7 +1279,7 @@ void TIbExParser::ParseTableRefs(TBodyContext& Ctx) {
                 while (Token_ == tkIdent) {
                     for (int i = 0; Recording_ && Current_ && i < Ctx.TableNames.Count(); ++i) {
                         TDbObj* R = Relation(Ctx.TableNames[i]);
-                        if (R && HasColumn(R, TokenText_)) LinkColumn(Current_, R, TokenText_);
+                        if (R && HasColumn(R, TokenView())) LinkColumn(Current_, R, TokenView());
                     }
                     NextToken();
                     if (Token_ != tkComma) break;
@@ -1305,13 +1305,13 @@ void TIbExParser::ParseTableRef(TBodyContext& Ctx) {
             ParseTableRefs(Ctx);
         ExpectAndNext(tkRParen);
     } else if (Expect(tkIdent)) {
-        Name = TokenText_;
+        Name = TokenText();
         NextToken();
         if (Token_ == tkDot) { // package.procedure: the package is what the object needs
             Depend(Name, KindOnly(dboPackage));
             NextToken();
             if (Expect(tkIdent)) {
-                Name += "." + TokenText_;
+                Name += "." + TokenText();
                 NextToken();
             }
         } else {
@@ -1330,11 +1330,11 @@ void TIbExParser::ParseTableRef(TBodyContext& Ctx) {
     if (Is(kwAS)) {
         NextToken();
         if (Expect(tkIdent)) {
-            Alias = TokenText_;
+            Alias = TokenText();
             NextToken();
         }
     } else if (AtAlias()) {
-        Alias = TokenText_;
+        Alias = TokenText();
         NextToken();
     }
     if (Name.empty()) Name = Alias; // a derived table is known by its alias only
@@ -1354,11 +1354,11 @@ void TIbExParser::ParseItemList(bool Aliases, bool Ordering, std::vector<TSelect
             if (Is(kwAS)) {
                 NextToken();
                 if (Expect(tkIdent)) {
-                    Item = {TokenText_, "", false};
+                    Item = {TokenText(), "", false};
                     NextToken();
                 }
             } else if (AtAlias()) {
-                Item = {TokenText_, "", false};
+                Item = {TokenText(), "", false};
                 NextToken();
             }
         }
@@ -1449,7 +1449,7 @@ void TIbExParser::ParsePlan() {
     auto Indices = [&] {
         ExpectAndNext(tkLParen);
         while (Token_ == tkIdent) {
-            Depend(TokenText_, KindOnly(dboIndex));
+            Depend(TokenView(), KindOnly(dboIndex));
             NextToken();
             if (Token_ != tkComma) break;
             NextToken();
@@ -1483,7 +1483,7 @@ void TIbExParser::ParsePlan() {
             } else if (Is(kwORDER)) {
                 NextToken();
                 if (Token_ == tkIdent) {
-                    Depend(TokenText_, KindOnly(dboIndex));
+                    Depend(TokenView(), KindOnly(dboIndex));
                     NextToken();
                 }
                 if (Is(tkINDEX)) {
@@ -1494,7 +1494,7 @@ void TIbExParser::ParsePlan() {
             if (Depth == 0) return;
         } else {
             Error("Invalid symbol in PLAN-expression: " +
-                  (TokenText_.empty() ? GetTokenName(Token_) : TokenText_));
+                  (TokenText().empty() ? GetTokenName(Token_) : TokenText()));
             if (Token_ != tkEOF && Token_ != tkTerminator) NextToken();
             return;
         }
@@ -1863,7 +1863,7 @@ void TIbExParser::ParseFactor() {
 }
 
 void TIbExParser::ParseIdentFactor() {
-    const std::string Name = Token_ == tkIdent ? TokenText_ : UpperCase(TokenText_);
+    const std::string Name = Token_ == tkIdent ? TokenText() : UpperCase(TokenText());
     if (NextIsLParen()) { // a function: built in, or one of the container's
         NextToken();
         ParseFunctionArgs(Name);
@@ -1885,11 +1885,11 @@ void TIbExParser::ParseIdentFactor() {
             } else if (!Context && Token_ == tkIdent && NextIsLParen()) {
                 // package.function(...): the package is what the object needs.
                 Depend(Name, KindOnly(dboPackage));
-                const std::string Function = TokenText_;
+                const std::string Function = TokenText();
                 NextToken();
                 ParseFunctionArgs(Function, false);
             } else if (Token_ == tkIdent || Token_ >= BaseTokenCount) {
-                ColumnRef(Name, Token_ == tkIdent ? TokenText_ : UpperCase(TokenText_));
+                ColumnRef(Name, Token_ == tkIdent ? TokenText() : UpperCase(TokenText()));
                 NextToken();
             } else {
                 Expect(tkIdent);

@@ -108,9 +108,12 @@ int TIbParser::KeywordToken(int Code) {
     // Versions up to Firebird 4 read the keywords they do not reserve as identifiers; InterBase 2020
     // and later keep every keyword.
     const TIBSQLServerVersionType V = ServerVersion();
-    if (static_cast<int>(V) <= static_cast<int>(st_Firebird_40) && !GetIBTokenSet(V).contains(Code))
-        return tkIdent;
-    return Code;
+    if (static_cast<int>(V) != KeywordVersion_) { // the version's reserved set, looked up once
+        KeywordVersion_ = static_cast<int>(V);
+        ReservedTokens_ =
+            static_cast<int>(V) <= static_cast<int>(st_Firebird_40) ? &GetIBTokenSet(V) : nullptr;
+    }
+    return ReservedTokens_ && !ReservedTokens_->contains(Code) ? tkIdent : Code;
 }
 
 void TIbParser::ScanToken() {
@@ -120,7 +123,7 @@ void TIbParser::ScanToken() {
     // A word (other than the X of X'..') needs nothing of the layers below but the word reader.
     if (IsWordStart(C) && C != 'x' && C != 'X') {
         ReadWord();
-        if (TokenText_.size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
+        if (TokenView().size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
             CheckNameLength();
         return;
     }
@@ -138,10 +141,10 @@ void TIbParser::ScanToken() {
     // Dialect 3: a double-quoted text is an identifier, its case kept ("" stays an empty string).
     if (Token_ == tkString && QuoteChar_ == '"' && !StringValue_.empty() && SQLDialect() == 3) {
         Token_ = tkIdent;
-        TokenText_ = StringValue_;
+        SetTokenText(StringValue_);
         RawKeyword_ = tkIdent;
     }
-    if (TokenText_.size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
+    if (TokenView().size() > MaxNameBytes && Token_ == tkIdent) [[unlikely]]
         CheckNameLength();
 }
 
@@ -150,16 +153,16 @@ void TIbParser::CheckNameLength() {
     const bool Characters = static_cast<int>(ServerVersion()) >= static_cast<int>(st_Firebird_40);
     const std::size_t Limit = Characters ? MaxNameCharacters : MaxNameBytes;
     std::size_t Length = 0, Cut = 0;
-    for (std::size_t i = 0; i < TokenText_.size(); ++i) {
-        if (Characters && (static_cast<unsigned char>(TokenText_[i]) & 0xC0) == 0x80) continue;
+    for (std::size_t i = 0; i < TokenText().size(); ++i) {
+        if (Characters && (static_cast<unsigned char>(TokenText()[i]) & 0xC0) == 0x80) continue;
         if (++Length == Limit + 1) Cut = i;
     }
     if (Length <= Limit) return;
     // The part shown ends before a character cut in two (a name's bytes are UTF-8).
-    while (Cut > 0 && (static_cast<unsigned char>(TokenText_[Cut]) & 0xC0) == 0x80)
+    while (Cut > 0 && (static_cast<unsigned char>(TokenText()[Cut]) & 0xC0) == 0x80)
         --Cut;
     const std::string Text = "Name longer than " + std::to_string(Limit) +
-                             (Characters ? " characters: " : " bytes: ") + TokenText_.substr(0, Cut) + "...";
+                             (Characters ? " characters: " : " bytes: ") + TokenText().substr(0, Cut) + "...";
     // A name read again after a look-back is reported once.
     const auto [Line, Column] = GetTokenPosition();
     if (const int N = MsgManager_.Count(); N > 0) {
@@ -240,13 +243,13 @@ void TIbParser::ReadQualifiedName() {
     QualifiedName_.clear();
     QualifiedExtra_.clear();
     if (!Expect(tkIdent)) return;
-    QualifiedName_ = TokenText_;
+    QualifiedName_ = TokenText();
     NextToken();
     if (Token_ == tkDot) {
         NextToken();
         if (!Expect(tkIdent)) return;
         Qualifier_ = QualifiedName_;
-        QualifiedName_ = TokenText_;
+        QualifiedName_ = TokenText();
         NextToken();
     }
 }
@@ -307,7 +310,7 @@ void TIbParser::SkipTerminator() {
 }
 
 std::string TIbParser::NextName() {
-    return NextAndExpect(tkIdent) ? TokenText_ : std::string();
+    return NextAndExpect(tkIdent) ? TokenText() : std::string();
 }
 
 void TIbParser::ReportSkipped(TStatType StatType, const std::string& Name, TDbOperation Operation,
@@ -488,7 +491,7 @@ void TIbParser::ParseCreate() {
         ParseException(nullptr);
     } else if (IsWord("GLOBAL") && V >= st_Firebird_20 && V <= st_Firebird_40) {
         NextToken();
-        if (!IsWord("TEMPORARY")) Error("TEMPORARY expected, but " + UpperCase(TokenText_) + " found.");
+        if (!IsWord("TEMPORARY")) Error("TEMPORARY expected, but " + UpperCase(TokenText()) + " found.");
         NextAndExpect(tkTABLE);
         ParseCreateTable(Verb, true);
     } else if (IsWord("COLLATION") && V >= st_Firebird_21) {
@@ -559,7 +562,7 @@ void TIbParser::ParseConnect(bool Create) {
         } else if (Token_ == tkDEFAULT) {
             NextAndExpect(tkCHARACTER);
             NextAndExpect(tkSET);
-            if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText_));
+            if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText()));
         } else if (IsWord("COLLATION")) {
             NextAndExpect(tkIdent);
         } else if (Is(tkUSER)) {
@@ -677,7 +680,7 @@ void TIbParser::ParseSet() {
     } else if (Is(tkGENERATOR)) {
         ParseSetGenerator();
     } else if (Is(tkNAMES)) {
-        if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(TokenText_);
+        if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(TokenText());
         NextToken();
         EmitStatement(stSetNames, "", Statement_, "", odbSet, dboUnknown);
         Expect(tkTerminator);
@@ -882,7 +885,7 @@ void TIbParser::ParseComment() {
             NextToken();
         }
         std::vector<std::string> N;
-        N.push_back(Expect(tkIdent) ? TokenText_ : std::string());
+        N.push_back(Expect(tkIdent) ? TokenText() : std::string());
         NextToken();
         while (Token_ == tkDot && N.size() < 3) {
             N.push_back(NextName());
@@ -983,7 +986,7 @@ void TIbParser::ParseDrop() {
         NextToken();
         Body = IsWord("BODY");
         if (Body) NextToken();
-        if (Expect(tkIdent)) Name = TokenText_;
+        if (Expect(tkIdent)) Name = TokenText();
         if (Body && Container_)
             if (TPkgData* K = Container_->FindPackage(Name)) K->SetSource("");
     } else {
@@ -1268,7 +1271,7 @@ bool TIbParser::IsTypeStart() const {
 std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table, TTypeUse Use) {
     Expect(tkIdent); // a double-quoted name in dialect 3 arrives as an identifier
     auto Column = std::make_unique<TFldData>(Container_, Table);
-    Column->SetName(Token_ == tkString ? StringValue_ : TokenText_);
+    Column->SetName(Token_ == tkString ? std::string_view(StringValue_) : TokenView());
     if (Table)
         Column->TableName = Table->GetName();
     else
@@ -1443,7 +1446,7 @@ void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
                 if (!Column->Parent) Column->Parent = Owner;
         } else {
             if (Expect(tkIdent) || Token_ == tkString)
-                Column->DomainName = Token_ == tkString ? StringValue_ : TokenText_;
+                Column->DomainName = Token_ == tkString ? std::string_view(StringValue_) : TokenView();
             NextToken();
         }
         break;
@@ -1454,7 +1457,7 @@ void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
         }
         if (Token_ == tkIdent || Token_ == tkString) { // a domain
             Column->DataType = DomainDataType;
-            Column->DomainName = Token_ == tkString ? StringValue_ : TokenText_;
+            Column->DomainName = Token_ == tkString ? std::string_view(StringValue_) : TokenView();
             NextToken();
         } else {
             Expect(tkIdent); // no type at all
@@ -1476,7 +1479,7 @@ void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
     if (Is(tkCHARACTER)) {
         NextAndExpect(tkSET);
         if (NextAndExpect(tkIdent)) {
-            Column->CharSetName = TokenText_;
+            Column->CharSetName = TokenView();
             if (SameText(Column->CharSetName, IBOptions().GetDBCharSet())) Column->CharSetName.clear();
         }
         NextToken();
@@ -1507,7 +1510,7 @@ bool TIbParser::AtGeneratedAlways() {
 }
 
 void TIbParser::RefuseTableClause() {
-    Error("Not allowed in a parameter, variable or CAST type: " + UpperCase(TokenText_));
+    Error("Not allowed in a parameter, variable or CAST type: " + UpperCase(TokenText()));
     // Passed over up to what ends the type (",", ")", ";" outside parentheses), so the statement
     // reads on as if the clause were not there.
     for (int Depth = 0; Token_ != tkEOF && Token_ != tkTerminator;) {
@@ -1579,7 +1582,7 @@ void TIbParser::ParseColumnOptions(TTypeUse Use, TFldData* Column) {
                 Column->ByNull = true;
             NextToken();
         } else if (Token_ == tkCOLLATE) {
-            if (NextAndExpect(tkIdent)) Column->CollationName = TokenText_;
+            if (NextAndExpect(tkIdent)) Column->CollationName = TokenView();
             NextToken();
         } else if (Token_ == tkBY) {
             NextToken();
@@ -1696,7 +1699,7 @@ void TIbParser::ParseColumnList(TStringList& List) {
     do {
         // A key's or an index's column in a script is a bare name: a column object would hold
         // nothing but the defaults (descending is the index's, not a column's, in InterBase).
-        if (NextAndExpect(tkIdent)) List.Add(TokenText_);
+        if (NextAndExpect(tkIdent)) List.Add(TokenText());
         NextToken();
     } while (Token_ == tkComma);
     ExpectAndNext(tkRParen);
@@ -1715,14 +1718,14 @@ void TIbParser::ParseUsingIndex(TCtrData* Constraint) {
         NextToken();
     else
         Expect(tkINDEX);
-    if (Expect(tkIdent)) Constraint->IndexName = TokenText_;
+    if (Expect(tkIdent)) Constraint->IndexName = TokenView();
     NextToken();
 }
 
 void TIbParser::ParseNamedConstraint(TTblData* Table, TFldData* Column) {
     Expect(tkCONSTRAINT);
     auto Constraint = std::make_unique<TCtrData>(Container_);
-    if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
+    if (NextAndExpect(tkIdent)) Constraint->SetName(TokenView());
     NextToken();
     ParseConstraintBody(Constraint.release(), Table, Column);
 }
@@ -1744,8 +1747,8 @@ std::string TIbParser::ParseReferences(TCtrData* Constraint, TTblData* Table, TF
     if (Table) LinkDependObj(Constraint, Table, "");
     Expect(tkREFERENCES);
     if (NextAndExpect(tkIdent)) {
-        Constraint->SetRefTableName(TokenText_);
-        if (TTblData* Ref = Container_ ? Container_->FindTable(TokenText_) : nullptr)
+        Constraint->SetRefTableName(TokenView());
+        if (TTblData* Ref = Container_ ? Container_->FindTable(TokenView()) : nullptr)
             LinkDependObj(Constraint, Ref, "");
     }
     NextToken();
@@ -1952,7 +1955,7 @@ void TIbParser::ParseCreateTable(int Verb, bool GlobalTemporary) {
     // Room for as many columns as the last table had (at least 16): tables of a script tend to be
     // alike, and the list is then neither moved while it grows nor shrunk at the end.
     Table->Fields.Reserve(std::max(16, LastTableColumns_));
-    if (NextAndExpect(tkIdent)) Table->SetName(TokenText_);
+    if (NextAndExpect(tkIdent)) Table->SetName(TokenView());
     const std::string Name = Table->GetName();
     // RECREATE drops a filed table first, with what goes with it, before its keys are read anew.
     if (Verb == tkRECREATE) ForgetDropped(dboTable, Name);
@@ -2018,7 +2021,7 @@ void TIbParser::ParseTableKey(TTblData* Table) {
     Constraint->SetTableName(Table->GetName());
     std::string Log = "Constraint: ";
     if (Token_ == tkCONSTRAINT) {
-        if (NextAndExpect(tkIdent)) Constraint->SetName(TokenText_);
+        if (NextAndExpect(tkIdent)) Constraint->SetName(TokenView());
         NextToken();
         if (Token_ == tkCHECK) { // a named check of the table: read as the unnamed ones are
             ParseConstraintBody(Constraint.release(), Table);
@@ -2088,9 +2091,9 @@ void TIbParser::AlterColumn(TTblData& Table, TFldData& F) {
     if (Token_ == tkTO) { // a new name, which the table's indices and keys follow
         if (const int At = Table.Fields.IndexOfObject(&F); At >= 0 && NextAndExpect(tkIdent)) {
             const std::string Old = F.GetName();
-            F.SetName(TokenText_);
-            Table.Fields.SetString(At, TokenText_);
-            if (Container_) RenameKeyColumns(Table.GetName(), Old, TokenText_);
+            F.SetName(TokenView());
+            Table.Fields.SetString(At, TokenText());
+            if (Container_) RenameKeyColumns(Table.GetName(), Old, TokenText());
             NextToken();
         }
     } else if (Is(tkPOSITION)) { // 1-based; the columns are numbered anew in their new order
@@ -2181,12 +2184,12 @@ void TIbParser::ParseCreateIndex() {
         NextToken();
     }
     Expect(tkINDEX);
-    if (NextAndExpect(tkIdent)) Index->SetName(TokenText_);
+    if (NextAndExpect(tkIdent)) Index->SetName(TokenView());
     const std::string Name = Index->GetName();
     NextAndExpect(tkON);
     if (NextAndExpect(tkIdent)) {
-        Index->TableName = TokenText_;
-        if (TTblData* Table = Container_ ? Container_->FindTable(TokenText_) : nullptr)
+        Index->TableName = TokenText();
+        if (TTblData* Table = Container_ ? Container_->FindTable(TokenView()) : nullptr)
             LinkDependObj(Index.get(), Table, "");
     }
     NextToken();
@@ -2259,7 +2262,7 @@ void TIbParser::ParseAlterTable() {
         } else if (Token_ == tkALTER) {
             NextToken();
             if (Is(tkCOLUMN)) NextToken();
-            const std::string Column = Expect(tkIdent) ? TokenText_ : std::string();
+            const std::string Column = Expect(tkIdent) ? TokenText() : std::string();
             NextToken();
             if (TFldData* F = Table ? Table->FindField(Column) : nullptr) AlterColumn(*Table, *F);
             for (int Depth = 0;
@@ -2275,7 +2278,7 @@ void TIbParser::ParseAlterTable() {
                 NextToken();
             }
             if (Token_ == tkIdent) {
-                const std::string Dropped = TokenText_;
+                const std::string Dropped = TokenText();
                 NextToken();
                 if (!Several) EmitStatement(stStatement, Dropped, Statement_, "", odbDrop, Kind);
                 if (Kind == dboConstraint && Container_) {
@@ -2408,7 +2411,7 @@ void TIbParser::ParsePackage(int /*Verb*/) {
     NextToken();
     const bool Body = IsWord("BODY");
     if (Body) NextToken();
-    const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
+    const std::string Name = Expect(tkIdent) ? TokenText() : std::string();
     TPkgData* Existing = Container_ ? Container_->FindPackage(Name) : nullptr;
     std::unique_ptr<TPkgData> Made;
     TPkgData* K = FiledOrNew(Existing, Made, Container_, Name);
@@ -2468,11 +2471,11 @@ void TIbParser::ParseTrigger(int Verb) {
         NextToken();
         std::string Event;
         if (IsWord("CONNECT") || IsWord("DISCONNECT")) {
-            Event = UpperCase(TokenText_);
+            Event = UpperCase(TokenText());
         } else if (IsWord("TRANSACTION")) {
             NextToken();
             if (IsWord("START") || Is(tkCOMMIT) || IsWord("ROLLBACK"))
-                Event = "TRANSACTION " + UpperCase(TokenText_);
+                Event = "TRANSACTION " + UpperCase(TokenText());
         }
         if (Event.empty()) {
             Error("Unknown event for database trigger");
@@ -2546,7 +2549,7 @@ void TIbParser::ParseTrigger(int Verb) {
         if (IsWord("NAME")) NextToken();
         if (Expect(tkString)) T->ExternalName = StringValue_;
         NextToken();
-        if (ExpectWord("ENGINE") && NextAndExpect(tkIdent)) T->EngineName = UpperCase(TokenText_);
+        if (ExpectWord("ENGINE") && NextAndExpect(tkIdent)) T->EngineName = UpperCase(TokenText());
         NextToken();
         if (Is(tkAS)) { // a body text handed to the engine: kept nowhere, the server keeps none either
             NextToken();
@@ -2573,11 +2576,11 @@ void TIbParser::ReadDDLTriggerEvents(TTrgData* T) {
     } else {
         for (;;) {
             // A verb and one or two words: CREATE TABLE, DROP PACKAGE BODY, ALTER CHARACTER SET.
-            std::string Event = UpperCase(TokenText_);
+            std::string Event = UpperCase(TokenText());
             NextToken();
             while (Token_ != tkOR && Token_ != tkEOF && Token_ != tkTerminator && !Is(tkPOSITION) &&
                    !Is(tkAS) && !Is(tkEXTERNAL) && Event.size() < 32) {
-                Event += " " + UpperCase(TokenText_);
+                Event += " " + UpperCase(TokenText());
                 NextToken();
             }
             const auto* It = std::find(DDLTriggerEvents.begin() + 1, DDLTriggerEvents.end(), Event);
@@ -2622,7 +2625,7 @@ void TIbParser::ParseView(int Verb) {
     if (Token_ == tkLParen) {
         for (;;) {
             if (!NextAndExpect(tkIdent)) break;
-            AddViewColumn(V, TokenText_);
+            AddViewColumn(V, TokenText());
             NextToken();
             if (Token_ != tkComma) break;
         }
@@ -2699,7 +2702,7 @@ bool TIbParser::ReadGrantPrivilege(TGntData* G) {
     if ((Bit == BitUpdate || Bit == BitReferences) && Token_ == tkLParen) {
         for (;;) {
             if (!NextAndExpect(tkIdent)) break;
-            if (G->Columns.IndexOf(TokenText_) < 0) G->Columns.Add(TokenText_);
+            if (G->Columns.IndexOf(TokenText()) < 0) G->Columns.Add(TokenText());
             NextToken();
             if (Token_ != tkComma) break;
         }
@@ -2724,7 +2727,7 @@ bool TIbParser::ReadMetadataClass(std::string& Class) {
               std::pair{tkEXCEPTION, "EXCEPTION"}, std::pair{tkROLE, "ROLE"},
               std::pair{tkDATABASE, "DATABASE"}})
             if (Is(Code)) Class = Word;
-        if (Class.empty() && (IsWord("PACKAGE") || IsWord("COLLATION"))) Class = UpperCase(TokenText_);
+        if (Class.empty() && (IsWord("PACKAGE") || IsWord("COLLATION"))) Class = UpperCase(TokenText());
     }
     if (Class.empty()) {
         Error("Missing: metadata class (" + GetTokenName(Token_) + ")");
@@ -2839,7 +2842,7 @@ void TIbParser::ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntDat
         else if (Is(tkEXCEPTION))
             Kind = dboException;
         if (Kind != dboUnknown) NextToken();
-        if (Expect(tkIdent)) G->ObjectName = TokenText_;
+        if (Expect(tkIdent)) G->ObjectName = TokenText();
         if (Kind == dboUnknown && Container_) {
             if (Container_->FindTable(G->ObjectName))
                 Kind = dboTable;
@@ -2858,7 +2861,7 @@ void TIbParser::ReadGrantObject(TGntData* G, std::vector<std::unique_ptr<TGntDat
         NextToken();
     } else {
         // Membership in a role.
-        if (Expect(tkIdent)) G->ObjectName = TokenText_;
+        if (Expect(tkIdent)) G->ObjectName = TokenText();
         G->ObjectKind = dboRole;
         NextToken();
     }
@@ -2884,7 +2887,7 @@ std::vector<std::unique_ptr<TGntData>> TIbParser::ReadGrantees(const std::vector
             G->CompareKind = TCmpObjType::coRoleGrant;
             NextToken();
         }
-        if (Expect(tkIdent)) G->GranteeName = TokenText_;
+        if (Expect(tkIdent)) G->GranteeName = TokenText();
         if (G->GranteeKind == dboUnknown && G->CompareKind == TCmpObjType::coGrant && Container_ &&
             Container_->FindRole(G->GranteeName))
             G->GranteeKind = dboRole;
@@ -2934,7 +2937,7 @@ void TIbParser::ParseGrant() {
         NextAndExpect(tkBY);
         NextToken();
         if (Token_ == tkUSER) NextToken();
-        if (Expect(tkIdent)) DoLogNextLine("Not compared: GRANTED BY " + TokenText_);
+        if (Expect(tkIdent)) DoLogNextLine("Not compared: GRANTED BY " + TokenText());
         NextToken();
     }
     // The statement is reported although it creates no object of its own: an executor that loads a
@@ -3114,7 +3117,7 @@ void TIbParser::ParseCreateRole() {
 }
 
 void TIbParser::ParseException(TExcData* Existing) {
-    const std::string Name = Expect(tkIdent) ? TokenText_ : std::string();
+    const std::string Name = Expect(tkIdent) ? TokenText() : std::string();
     // RECREATE EXCEPTION of a filed exception replaces its message in place.
     if (!Existing && Container_) Existing = Container_->FindException(Name);
     std::unique_ptr<TExcData> Made;
@@ -3204,15 +3207,15 @@ void TIbParser::ParseAlterDomain() {
         } else if (Token_ == tkTO) { // a new name
             if (!NextAndExpect(tkIdent)) break;
             // The server refuses a name another domain has; the list would drop the renamed one.
-            if (TDmnData* Other = Container_->FindDomain(TokenText_); Other && Other != D) {
-                Error("Domain already exists: " + TokenText_);
+            if (TDmnData* Other = Container_->FindDomain(TokenText()); Other && Other != D) {
+                Error("Domain already exists: " + TokenText());
                 break;
             }
             TStringList& L = Container_->Domains();
             if (const int At = L.IndexOfObject(D); At >= 0) {
                 L.Extract(At);
-                D->SetName(TokenText_);
-                L.AddObject(TokenText_, D);
+                D->SetName(TokenView());
+                L.AddObject(TokenText(), D);
                 Container_->ForgetListIndex(TObjsList::olDomains);
             }
             NextToken();
@@ -3248,7 +3251,7 @@ void TIbParser::ParseAlterDatabase() {
     } else if (Verb == tkSET && Token_ == tkDEFAULT) {
         NextAndExpect(tkCHARACTER);
         NextAndExpect(tkSET);
-        if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText_));
+        if (NextAndExpect(tkIdent)) IBOptions().SetDBCharSet(UpperCase(TokenText()));
     } else if (Verb == tkDROP && IsWord("LINGER")) {
         Settings.SetLinger(0);
     } else {
@@ -3301,7 +3304,7 @@ void TIbParser::ParseCollation() {
     auto C = std::make_unique<TCltData>(Container_);
     C->SetName(Name);
     NextAndExpect(tkFOR);
-    if (NextAndExpect(tkIdent)) C->CharSet = TokenText_;
+    if (NextAndExpect(tkIdent)) C->CharSet = TokenText();
     NextToken();
     if (Token_ == tkFROM) {
         NextToken();
@@ -3313,8 +3316,9 @@ void TIbParser::ParseCollation() {
             NextAndExpect(tkRParen);
             NextToken();
         } else if (Token_ == tkIdent) {
-            TDbObj* Base = Container_ ? Container_->FindObject(TObjsList::olCollations, TokenText_) : nullptr;
-            C->InheritFrom(TokenText_, dynamic_cast<TCltData*>(Base));
+            TDbObj* Base =
+                Container_ ? Container_->FindObject(TObjsList::olCollations, TokenText()) : nullptr;
+            C->InheritFrom(TokenText(), dynamic_cast<TCltData*>(Base));
             NextToken();
         } else {
             Error("Must be: FROM basecoll | FROM EXTERNAL ('extname')");

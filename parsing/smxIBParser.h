@@ -186,7 +186,7 @@ public:
     void LinkObjects() override;
     /// The current identifier as it is stored: double-quoted (inner quotes doubled) in dialect 3 when
     /// the server version needs it.
-    std::string GetIdentName() const override { return GetIdentName(TokenText_); }
+    std::string GetIdentName() const override { return GetIdentName(TokenText()); }
     std::string GetIdentName(std::string_view Name) const;
     /// <Ident> ["." <Ident>]: the name and, when dotted, its qualifier.
     void ReadQualifiedName();
@@ -488,6 +488,8 @@ protected:
 
 private:
     TIBServerOptions OwnOptions_;        // used while the parser has no container
+    int KeywordVersion_ = -1;            // the server version ReservedTokens_ is for
+    const TTokenSet* ReservedTokens_ = nullptr; // the keywords it reserves (none filtered: nullptr)
     std::vector<std::string> OpenFiles_; // files being parsed, outermost first (root parser)
     std::vector<std::string>* OpenFilesChain_ = &OpenFiles_;
     int InputDepth_ = 0;

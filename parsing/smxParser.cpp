@@ -642,6 +642,7 @@ void TCustomParser::LoadText(std::string Text) {
     TokenStart_ = 0;
     StatementStart_ = 0;
     TokenText_.clear();
+    TokenInSource_ = false;
     StringValue_.clear();
     RawKeyword_ = 0;
     Halted_ = false;
@@ -653,6 +654,7 @@ void TCustomParser::LoadText(std::string Text) {
 
 void TCustomParser::ReleaseText() {
     ReachedEnd_ = AtEnd() && !Halted_;
+    TokenText(); // the last token's text outlives the source
     std::string().swap(Source_);
     Pos_ = 0;
     LineStart_ = 0;
@@ -663,8 +665,9 @@ void TCustomParser::ReleaseText() {
 }
 
 TScanPosition TCustomParser::SavePosition() const {
-    return {Pos_,         Ch_,        Line_,     LineStart_,   Token_,      TokenStart_, TokenText_,
-            StringValue_, QuoteChar_, IntValue_, IntOverflow_, FloatValue_, RawKeyword_, Halted_};
+    return {Pos_,           Ch_,          Line_,        LineStart_,   Token_,     TokenStart_, TokenText_,
+            TokenInSource_, TokenOffset_, TokenLength_, StringValue_, QuoteChar_, IntValue_,   IntOverflow_,
+            FloatValue_,    RawKeyword_,  Halted_};
 }
 
 void TCustomParser::RestorePosition(const TScanPosition& P) {
@@ -675,6 +678,9 @@ void TCustomParser::RestorePosition(const TScanPosition& P) {
     Token_ = P.Token;
     TokenStart_ = P.TokenStart;
     TokenText_ = P.TokenText;
+    TokenInSource_ = P.TokenInSource;
+    TokenOffset_ = P.TokenOffset;
+    TokenLength_ = P.TokenLength;
     StringValue_ = P.StringValue;
     QuoteChar_ = P.QuoteChar;
     IntValue_ = P.IntValue;
@@ -768,6 +774,7 @@ void TCustomParser::ParseStatements() {
 
 void TCustomParser::StartToken() {
     TokenText_.clear();
+    TokenInSource_ = false;
     if (IsBlankChar(Source_[Pos_])) TCustomParser::SkipBlanks();
 }
 
@@ -847,7 +854,7 @@ void TCustomParser::LogToken() {
     std::string T = "(" + std::to_string(Line_) + "," + std::to_string(GetColumnNo()) + ") " +
                     GetTokenName(Token_) + ": " + std::to_string(Token_);
     if (Token_ == tkIdent)
-        T += " =" + TokenText_;
+        T += " =" + TokenText();
     else if (Token_ == tkInteger)
         T += " =" + std::to_string(IntValue_);
     else if (Token_ == tkString)
@@ -860,7 +867,7 @@ void TCustomParser::ReadIdent() {
     std::size_t E = Pos_;
     while (IsIdentChar(S[E])) // stops at the terminating NUL
         ++E;
-    TokenText_.assign(S + Pos_, E - Pos_);
+    SetTokenText(std::string_view(S + Pos_, E - Pos_));
     Pos_ = E;
     Ch_ = MapChar(S[E]);
 }
@@ -885,21 +892,40 @@ void TCustomParser::ReadWord() {
         RawKeyword_ = Code;
         Token_ = KeywordToken(Code);
     }
-    // A keyword keeps its text as written, an identifier is stored upper-cased; the key holds the
-    // upper-cased first and last eight bytes, which make up any word of up to 16.
-    TokenText_.clear();
-    if (Token_ != tkIdent) {
-        TokenText_.append(S + Start, N);
-    } else if (N <= 16) {
-        char Upper[16];
-        std::memcpy(Upper, &Key.Head, 8);
-        if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
-        TokenText_.append(Upper, N);
-    } else {
-        TokenText_.append(S + Start, N);
-        for (char& C : TokenText_)
-            C = UpCase(C);
+    // A keyword keeps its text as written, an identifier is stored upper-cased: both are left in the
+    // source (copied when asked for) where that is their text. The key holds the upper-cased first
+    // and last eight bytes, which make up any word of up to 16.
+    TokenOffset_ = Start;
+    TokenLength_ = N;
+    TokenInSource_ = true;
+    if (Token_ == tkIdent) {
+        if (N <= 16) {
+            // The bytes after a short word are read but masked off (the text is NUL-terminated).
+            std::uint64_t Head = 0;
+            if (N >= 8)
+                Head = Load8(S + Start);
+            else if (Source_.size() + 1 - Start >= 8)
+                Head = Load8(S + Start) & ((std::uint64_t{1} << (8 * N)) - 1);
+            else
+                std::memcpy(&Head, S + Start, N);
+            if (Head != Key.Head || (N > 8 && Load8(S + E - 8) != Key.Tail)) {
+                char Upper[16];
+                std::memcpy(Upper, &Key.Head, 8);
+                if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
+                SetTokenText(std::string_view(Upper, N));
+            }
+        } else {
+            TokenInSource_ = false;
+            TokenText_.assign(S + Start, N);
+            for (char& C : TokenText_)
+                C = UpCase(C);
+        }
     }
+}
+
+void TCustomParser::CopyTokenText() const {
+    TokenText_.assign(Source_, TokenOffset_, TokenLength_);
+    TokenInSource_ = false;
 }
 
 void TCustomParser::ScanToken() {
@@ -1048,13 +1074,9 @@ void TCustomParser::ReadNumber() {
             FloatValue_ = 0;
             std::uint64_t M = 0;
             bool Over = false;
-            for (std::size_t i = Start; i < E; ++i) {
-                const auto Digit = static_cast<std::uint64_t>(S[i] - '0');
-                if (M > (std::numeric_limits<std::uint64_t>::max() - Digit) / 10)
-                    Over = true;
-                else
-                    M = M * 10 + Digit;
-            }
+            for (std::size_t i = Start; i < E && !Over; ++i) // past 64 bits the value is dropped
+                Over = __builtin_mul_overflow(M, 10, &M) ||
+                       __builtin_add_overflow(M, static_cast<std::uint64_t>(S[i] - '0'), &M);
             IntOverflow_ = Over;
             IntValue_ = Over ? 0 : M;
             return;
@@ -1274,7 +1296,7 @@ bool TCustomParser::Expect(int Code) {
         }
     }
     std::string Found = GetTokenName(Token_);
-    if (Token_ == tkIdent) Found += ": " + TokenText_;
+    if (Token_ == tkIdent) Found += ": " + TokenText();
     Error("Missing: " + (Code == tkTerminator ? std::string("<TERM>") : GetTokenName(Code)) + " (" + Found +
           ")");
     return false;
@@ -1292,7 +1314,7 @@ bool TCustomParser::NextAndExpect(int Code) {
 }
 
 bool TCustomParser::IsWord(std::string_view Word) const {
-    return Token_ == tkIdent && SameText(TokenText_, Word);
+    return Token_ == tkIdent && SameText(TokenView(), Word);
 }
 
 bool TCustomParser::ExpectWord(std::string_view Word) {

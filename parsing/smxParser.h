@@ -189,6 +189,9 @@ struct TScanPosition {
     int Token = tkEOF;
     std::size_t TokenStart = 0;
     std::string TokenText;
+    bool TokenInSource = false;
+    std::size_t TokenOffset = 0;
+    std::size_t TokenLength = 0;
     std::string StringValue;
     char QuoteChar = 0;
     std::uint64_t IntValue = 0;
@@ -320,7 +323,7 @@ public:
     void SetLogFlags(int Value) { LogFlags_ = Value; }
 
     int GetToken() const { return Token_; }
-    const std::string& GetTokenText() const { return TokenText_; }
+    const std::string& GetTokenText() const { return TokenText(); }
     const std::string& GetStringValue() const { return StringValue_; }
     char GetQuoteChar() const { return QuoteChar_; }
     /// Unsigned magnitude of the last number (exponent forms scaled); see GetIntOverflow.
@@ -419,6 +422,8 @@ protected:
     void ReadWord();
     /// A scan that read nothing: reports the deadlock and moves one character on.
     void StepOverStall();
+    /// Copies the token's source bytes into TokenText_.
+    void CopyTokenText() const;
     /// Traces the token just read (log flag 1).
     void LogToken();
     /// The value of the last integer literal (with Negative applied) when it lies within
@@ -434,6 +439,23 @@ protected:
     /// A name that identifies the file on disk whatever path reached it (the name itself with a
     /// read hook).
     std::string CanonicalFileName(const std::string& FileName) const;
+
+    /// The current token's text (a word's text is copied out of the source only when asked for).
+    const std::string& TokenText() const {
+        if (TokenInSource_) [[unlikely]]
+            CopyTokenText();
+        return TokenText_;
+    }
+    /// The current token's text without a copy; valid until the next token.
+    std::string_view TokenView() const {
+        return TokenInSource_ ? std::string_view(Source_.data() + TokenOffset_, TokenLength_)
+                              : std::string_view(TokenText_);
+    }
+    /// Replaces the current token's text.
+    void SetTokenText(std::string_view Text) {
+        TokenInSource_ = false;
+        TokenText_.assign(Text);
+    }
 
     TScanPosition SavePosition() const;
     void RestorePosition(const TScanPosition& Position);
@@ -476,7 +498,12 @@ protected:
     std::size_t StatementStart_ = 0;
     const bool* SkipStarts_ = nullptr; // 256 flags: the characters SkipBlanks may skip from
     std::string ScriptName_;
-    std::string TokenText_;
+    // The token's text: the TokenLength_ source bytes at TokenOffset_ while TokenInSource_ (a word
+    // whose text is its source as written), else TokenText_.
+    mutable std::string TokenText_;
+    mutable bool TokenInSource_ = false;
+    std::size_t TokenOffset_ = 0;
+    std::size_t TokenLength_ = 0;
     std::uint64_t IntValue_ = 0;
     bool IntOverflow_ = false;
     std::string StringValue_;
@@ -515,7 +542,7 @@ public:
     /// The trimmed source from Start up to the current token.
     std::string GetSourceText(std::size_t Start) const;
     /// The stored form of the current identifier (here its text).
-    virtual std::string GetIdentName() const { return TokenText_; }
+    virtual std::string GetIdentName() const { return TokenText(); }
     /// Records what Obj's body needs for a column reference (through the FROM contexts).
     virtual void LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::string_view Column);
     /// Analyses a stored body; nothing here (the body parser fills it).
