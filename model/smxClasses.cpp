@@ -388,12 +388,18 @@ void TDbObj::SetPartner(TDbObj* Partner) {
     if (Partner_) Partner_->EnsureLinks().partneredBy.push_back(this);
 }
 
+namespace {
+std::string NameAsKept(TCustomObjs* Owner, std::string_view Value) {
+    // MS SQL names compare without case unless the options say otherwise: they are kept upper-cased.
+    if (Owner && Owner->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+        !Owner->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
+        return UpperCase(Value);
+    return std::string(Value);
+}
+} // namespace
+
 void TDbObj::SetName(std::string_view Value) {
-    if (Owner_ && Owner_->GetDatabaseType() == TDatabaseType::dbMSSQL &&
-        !Owner_->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        Name_ = UpperCase(Value);
-    else
-        Name_ = Value;
+    Name_ = NameAsKept(Owner_, Value);
 }
 
 void TDbObj::SetParentName(std::string_view Value) {
@@ -1371,11 +1377,7 @@ TDependObj::~TDependObj() {
 }
 
 void TDependObj::SetName(std::string_view Value) {
-    if (Owner_ && Owner_->GetDatabaseType() == TDatabaseType::dbMSSQL &&
-        !Owner_->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        Name_ = UpperCase(Value);
-    else
-        Name_ = Value;
+    Name_ = NameAsKept(Owner_, Value);
 }
 
 void TDependObj::Unregister(TDbObj*& target, TDbObj::RefLink& link) {
