@@ -108,12 +108,9 @@ int TIbParser::KeywordToken(int Code) {
     // Versions up to Firebird 4 read the keywords they do not reserve as identifiers; InterBase 2020
     // and later keep every keyword.
     const TIBSQLServerVersionType V = ServerVersion();
-    if (static_cast<int>(V) != KeywordVersion_) { // the version's reserved set, looked up once
-        KeywordVersion_ = static_cast<int>(V);
-        ReservedTokens_ =
-            static_cast<int>(V) <= static_cast<int>(st_Firebird_40) ? &GetIBTokenSet(V) : nullptr;
-    }
-    return ReservedTokens_ && !ReservedTokens_->contains(Code) ? tkIdent : Code;
+    if (static_cast<int>(V) <= static_cast<int>(st_Firebird_40) && !GetIBTokenSet(V).contains(Code))
+        return tkIdent;
+    return Code;
 }
 
 void TIbParser::ScanToken() {

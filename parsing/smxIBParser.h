@@ -488,8 +488,6 @@ protected:
 
 private:
     TIBServerOptions OwnOptions_;        // used while the parser has no container
-    int KeywordVersion_ = -1;            // the server version ReservedTokens_ is for
-    const TTokenSet* ReservedTokens_ = nullptr; // the keywords it reserves (none filtered: nullptr)
     std::vector<std::string> OpenFiles_; // files being parsed, outermost first (root parser)
     std::vector<std::string>* OpenFilesChain_ = &OpenFiles_;
     int InputDepth_ = 0;
