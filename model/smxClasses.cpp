@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -1364,9 +1365,9 @@ TDependObj::TDependObj(TCustomObjs* AOwner) : Owner_(AOwner) {
     referencedLink_.rec = this;
 }
 
-TDependObj::TDependObj(TCustomObjs* AOwner, std::string&& Name, TDbObject Kind, std::string_view Field,
+TDependObj::TDependObj(TCustomObjs* AOwner, std::string_view Name, TDbObject Kind, std::string_view Field,
                        int AInt1, int AInt2, TDbObj* Holder, bool InUsedBy)
-    : FieldName(Field), Kind_(Kind), inUsedBy_(InUsedBy), Int1(AInt1), Int2(AInt2), Name_(std::move(Name)),
+    : FieldName(Field), Kind_(Kind), inUsedBy_(InUsedBy), Int1(AInt1), Int2(AInt2), Name_(Name),
       Owner_(AOwner), Holder_(Holder) {
     referencedLink_.rec = this;
 }
@@ -1421,7 +1422,7 @@ TDependObj* AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj*
         TDbObj::Links& links = holder->EnsureLinks();
         const std::string& name = referenced->GetName();
         std::unique_ptr<TDependObj> made(
-            new TDependObj(Container, upper ? UpperCase(name) : std::string(name), referenced->GetKind(),
+            new TDependObj(Container, upper ? std::string_view(UpperCase(name)) : name, referenced->GetKind(),
                            FieldName, Int1, Int2, holder, usedBy));
         TDependObj* rec = made.get();
         rec->SetReferenced(referenced);
@@ -1672,14 +1673,52 @@ void TCustomObjs::ClearPending(KindList& k) {
     k.listHashed = -1;
 }
 
+namespace {
+// The ASCII lower-case letters of eight bytes made upper-case, as UpCase does byte by byte.
+constexpr std::uint64_t UpCaseWord(std::uint64_t w) {
+    constexpr std::uint64_t Ones = 0x0101010101010101ull;
+    const std::uint64_t low7 = w & (0x7F * Ones);
+    const std::uint64_t fromA = low7 + (0x80 - 'a') * Ones;     // top bit: at least 'a'
+    const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * Ones; // top bit: after 'z'
+    return w ^ ((fromA & ~pastZ & ~w & (0x80 * Ones)) >> 2);
+}
+} // namespace
+
 std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
-    // FNV-1a over the bytes, folded to upper case when the list ignores case.
+    // Eight bytes at a time (folded to upper case when the list ignores case), each word mixed in
+    // with a multiplication, the length in the seed; a final mix makes both halves of the result
+    // depend on every byte.
     const bool fold = !k.list.GetCaseSensitive();
-    std::uint64_t h = 14695981039346656037ull;
-    for (char c : Key) {
-        h ^= static_cast<unsigned char>(fold ? UpCase(c) : c);
-        h *= 1099511628211ull;
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ Key.size();
+    const auto mix = [&h, fold](std::uint64_t w) {
+        h = (h ^ (fold ? UpCaseWord(w) : w)) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    };
+    const char* p = Key.data();
+    const std::size_t n = Key.size();
+    if (n >= 8) {
+        std::uint64_t w;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::memcpy(&w, p + i, 8);
+            mix(w);
+        }
+        if (i < n) { // the last eight bytes, overlapping the word before
+            std::memcpy(&w, p + n - 8, 8);
+            mix(w);
+        }
+    } else if (n >= 4) { // the first and the last four bytes
+        std::uint32_t lo, hi;
+        std::memcpy(&lo, p, 4);
+        std::memcpy(&hi, p + n - 4, 4);
+        mix(lo | std::uint64_t{hi} << 32);
+    } else if (n > 0) { // the first, middle and last byte
+        const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+        mix(byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16);
     }
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
     return static_cast<std::size_t>(h);
 }
 
@@ -1767,6 +1806,70 @@ int TCustomObjs::FindListed(KindList& k, std::string_view Key) {
     }
 }
 
+std::vector<std::uint32_t> TCustomObjs::SortedPending(const KindList& k) {
+    // Each key's first sixteen bytes (folded as the list folds them) as two numbers in their order,
+    // so that most comparisons are of numbers: keys whose first bytes differ compare as these
+    // numbers do (a key that ends sooner is padded with zero bytes, and sorts before any longer key
+    // it starts).
+    struct Entry {
+        std::uint64_t head[2];
+        std::uint32_t p;
+    };
+    const bool fold = !k.list.GetCaseSensitive();
+    const auto n = static_cast<std::uint32_t>(k.pending.size());
+    std::vector<Entry> sorted(n), other(n);
+    for (std::uint32_t p = 0; p < n; ++p) {
+        const std::string& key = k.pending[p].key;
+        Entry& e = sorted[p];
+        e = {{0, 0}, p};
+        for (std::size_t i = 0; i < 16 && i < key.size(); ++i)
+            e.head[i / 8] |= std::uint64_t{static_cast<unsigned char>(fold ? UpCase(key[i]) : key[i])}
+                             << (56 - 8 * (i % 8));
+    }
+    const auto less = [&k](const Entry& a, const Entry& b) {
+        if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+        if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+        return k.list.CompareStrings(k.pending[a.p].key, k.pending[b.p].key) < 0;
+    };
+    // Keys mostly arrive in runs already in order, ascending or descending (scripts list objects by
+    // name): the runs are found and merged pairwise, n log(runs) comparisons. Keys are distinct
+    // under the list's rule, so any sound sort gives this one order.
+    std::vector<std::uint32_t> ends; // the end of each run
+    for (std::uint32_t from = 0; from < n;) {
+        std::uint32_t to = from + 1;
+        if (to < n && less(sorted[to], sorted[from])) {
+            while (to + 1 < n && less(sorted[to + 1], sorted[to]))
+                ++to;
+            std::reverse(sorted.begin() + from, sorted.begin() + to + 1);
+            ++to;
+        } else {
+            while (to < n && less(sorted[to - 1], sorted[to]))
+                ++to;
+        }
+        ends.push_back(to);
+        from = to;
+    }
+    // Pairs of neighbouring runs merged, pass by pass, until one is left.
+    while (ends.size() > 1) {
+        std::size_t kept = 0;
+        std::uint32_t from = 0;
+        for (std::size_t r = 0; r < ends.size(); r += 2) {
+            const std::uint32_t mid = ends[r];
+            const std::uint32_t to = r + 1 < ends.size() ? ends[r + 1] : mid;
+            std::merge(sorted.begin() + from, sorted.begin() + mid, sorted.begin() + mid, sorted.begin() + to,
+                       other.begin() + from, less);
+            ends[kept++] = to;
+            from = to;
+        }
+        ends.resize(kept);
+        sorted.swap(other);
+    }
+    std::vector<std::uint32_t> order(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        order[i] = sorted[i].p;
+    return order;
+}
+
 void TCustomObjs::Merge(KindList& k) {
     if (k.pending.empty()) return;
     if (k.pending.size() * 16 < static_cast<std::size_t>(k.list.Count())) {
@@ -1783,12 +1886,7 @@ void TCustomObjs::Merge(KindList& k) {
                 for (const std::uint32_t p : block)
                     k.list.AddObject(k.pending[p].key, k.pending[p].obj);
         } else {
-            std::vector<std::uint32_t> sorted(k.pending.size());
-            for (std::uint32_t p = 0; p < sorted.size(); ++p)
-                sorted[p] = p;
-            std::sort(sorted.begin(), sorted.end(), [&k](std::uint32_t a, std::uint32_t b) {
-                return k.list.CompareStrings(k.pending[a].key, k.pending[b].key) < 0;
-            });
+            const std::vector<std::uint32_t> sorted = SortedPending(k);
             k.list.Reserve(listed + static_cast<int>(sorted.size()));
             for (const std::uint32_t p : sorted)
                 k.list.AddObject(k.pending[p].key, k.pending[p].obj);
