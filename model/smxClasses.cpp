@@ -1795,8 +1795,12 @@ void TCustomObjs::AddListed(KindList& k) {
 }
 
 int TCustomObjs::FindListed(KindList& k, std::string_view Key) {
+    return FindListed(k, Key, HashKey(k, Key));
+}
+
+int TCustomObjs::FindListed(KindList& k, std::string_view Key, std::size_t Hash) {
     if (k.listHashed != k.list.Count() || k.listHashFolded == k.list.GetCaseSensitive()) IndexListed(k);
-    const auto hash = static_cast<std::uint32_t>(HashKey(k, Key));
+    const auto hash = static_cast<std::uint32_t>(Hash);
     const std::size_t mask = k.listSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const KindList::ListSlot& slot = k.listSlots[i];
@@ -1943,14 +1947,20 @@ int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj, bool W
         return k.list.Count() - 1;
     }
     int i = 0;
-    if (k.list.Find(Key, i)) return -1;
-    if (k.pending.empty() && i == k.list.Count()) {
-        // Keys that arrive in order go straight to the end of the sorted list.
-        k.list.AddObject(Key, Obj);
-        if (k.listHashed == k.list.Count() - 1) AddListed(k);
-        return i;
-    }
     const std::size_t hash = HashKey(k, Key);
+    if (!WantIndex && !k.pending.empty() && k.list.Count() >= ListIndexFrom) {
+        // Filing that needs no index while keys wait: whether the list holds the key is all it
+        // asks, and the list index answers that in one look-up.
+        if (FindListed(k, Key, hash) >= 0) return -1;
+    } else {
+        if (k.list.Find(Key, i)) return -1;
+        if (k.pending.empty() && i == k.list.Count()) {
+            // Keys that arrive in order go straight to the end of the sorted list.
+            k.list.AddObject(Key, Obj);
+            if (k.listHashed == k.list.Count() - 1) AddListed(k);
+            return i;
+        }
+    }
     if (FindPending(k, Key, hash) >= 0) return -1;
     const auto position = static_cast<std::uint32_t>(k.pending.size());
     k.pending.push_back({std::string(Key), Obj, hash});

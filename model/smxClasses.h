@@ -890,6 +890,8 @@ private:
     /// The position of Key in the list by the list index (made or remade first when the list
     /// changed); -1 when the index does not find it.
     static int FindListed(KindList& k, std::string_view Key);
+    /// The same with the key's HashKey given.
+    static int FindListed(KindList& k, std::string_view Key, std::size_t Hash);
     static void IndexListed(KindList& k);
     /// Adds the list's last entry to a current index.
     static void AddListed(KindList& k);
