@@ -1684,14 +1684,13 @@ constexpr std::uint64_t UpCaseWord(std::uint64_t w) {
 }
 } // namespace
 
-std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
-    // Eight bytes at a time (folded to upper case when the list ignores case), each word mixed in
-    // with a multiplication, the length in the seed; a final mix makes both halves of the result
-    // depend on every byte.
-    const bool fold = !k.list.GetCaseSensitive();
+namespace {
+// Eight bytes at a time (folded to upper case with Fold), each word mixed in with a multiplication,
+// the length in the seed; a final mix makes both halves of the result depend on every byte.
+template <bool Fold> std::uint64_t HashBytes(std::string_view Key) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull ^ Key.size();
-    const auto mix = [&h, fold](std::uint64_t w) {
-        h = (h ^ (fold ? UpCaseWord(w) : w)) * 0xBF58476D1CE4E5B9ull;
+    const auto mix = [&h](std::uint64_t w) {
+        h = (h ^ (Fold ? UpCaseWord(w) : w)) * 0xBF58476D1CE4E5B9ull;
         h ^= h >> 31;
     };
     const char* p = Key.data();
@@ -1719,7 +1718,13 @@ std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDull;
     h ^= h >> 33;
-    return static_cast<std::size_t>(h);
+    return h;
+}
+} // namespace
+
+std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
+    // Folded when the list ignores case.
+    return static_cast<std::size_t>(k.list.GetCaseSensitive() ? HashBytes<false>(Key) : HashBytes<true>(Key));
 }
 
 namespace {
@@ -1919,14 +1924,16 @@ TDbObj* AsDbObj(TObject* Obj) {
 
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
+    std::optional<std::size_t> hash; // the key's hash once made, for both indices
     if (k.list.Count() >= ListIndexFrom) {
         // The index holds every listed key under the list's rule: a key it lacks is not listed.
-        if (const int i = FindListed(k, Key); i >= 0) return AsDbObj(k.list.Objects(i));
+        hash = HashKey(k, Key);
+        if (const int i = FindListed(k, Key, *hash); i >= 0) return AsDbObj(k.list.Objects(i));
     } else if (int i = 0; k.list.Find(Key, i)) {
         return AsDbObj(k.list.Objects(i));
     }
     if (k.pending.empty()) return nullptr;
-    const int p = FindPending(k, Key, HashKey(k, Key));
+    const int p = FindPending(k, Key, hash ? *hash : HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
 }
 
