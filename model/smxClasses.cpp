@@ -1453,8 +1453,20 @@ void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>
         if (std::is_sorted(run.begin(), run.end(),
                            [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); }))
             continue; // put in order already (the holder came up twice)
-        std::stable_sort(run.begin(), run.end(),
-                         [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); });
+        if (run.size() <= 32) {
+            // Most runs are a few records (a table's keys): sorted by insertion, which keeps equal
+            // keys in the order made and asks for no buffer.
+            for (std::size_t i = 1; i < run.size(); ++i) {
+                TDependObj* rec = run[i];
+                std::size_t j = i;
+                for (; j > 0 && key(rec) < key(run[j - 1]); --j)
+                    run[j] = run[j - 1];
+                run[j] = rec;
+            }
+        } else {
+            std::stable_sort(run.begin(), run.end(),
+                             [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); });
+        }
         for (TDependObj* rec : run)
             list.TakeOut(rec);
         for (TDependObj* rec : run)
