@@ -799,8 +799,16 @@ void TIBDBExtract::BeginColumnScans() {
         if (LowerCase(main.Params()[i]).find("read_committed") != std::string::npos) return;
     TColumnScans& scans = *columnScans_;
     try {
+        // Both attach at once; a worker touches only its reader and error.
+        scans.Columns.Worker = std::thread([&scans, database] {
+            try {
+                scans.Columns.Reader.Attach(*database);
+            } catch (...) {
+                scans.Columns.Error = std::current_exception();
+            }
+        });
         scans.Fields.Reader.Attach(*database);
-        scans.Columns.Reader.Attach(*database);
+        scans.Columns.Join();
     } catch (const std::exception&) {
         // No second attachment (server limits, an exclusive database, a refusing server): the
         // main attachment reads the columns.
@@ -831,38 +839,49 @@ void TIBDBExtract::BeginColumnScans() {
 }
 
 void TIBDBExtract::LaunchColumnScans() {
-    if (!columnScans_ || !columnScans_->Parallel || Stopped()) return;
+    if (!columnScans_ || !columnScans_->Parallel) return;
     TColumnScans& scans = *columnScans_;
     scans.HasPrecision = Caps_.HasFieldPrecision;
-    std::string fieldsSQL, columnsSQL;
-    {
-        std::unique_ptr<TSMXQuery> fq = NewQuery(), cq = NewQuery();
-        SetColumnScanSQL(*fq, *cq);
-        fieldsSQL = fq->GetSQL()->Text();
-        columnsSQL = cq->GetSQL()->Text();
+    bool launched = false;
+    try {
+        if (!Stopped()) {
+            std::string fieldsSQL, columnsSQL;
+            {
+                std::unique_ptr<TSMXQuery> fq = NewQuery(), cq = NewQuery();
+                SetColumnScanSQL(*fq, *cq);
+                fieldsSQL = fq->GetSQL()->Text();
+                columnsSQL = cq->GetSQL()->Text();
+            }
+            scans.Fields.Worker = std::thread([&scans, sql = std::move(fieldsSQL)] {
+                try {
+                    scans.FieldRows.reserve(4096);
+                    scans.Fields.Reader.Read(sql, [&scans](const TIBRow& Row) {
+                        scans.FieldRows.push_back(FieldScanRow(Row, scans.HasPrecision));
+                        return !scans.Stop;
+                    });
+                } catch (...) {
+                    scans.Fields.Error = std::current_exception();
+                }
+            });
+            scans.Columns.Worker = std::thread([&scans, sql = std::move(columnsSQL)] {
+                try {
+                    scans.ColumnRows.reserve(4096);
+                    scans.Columns.Reader.Read(sql, [&scans](const TIBRow& Row) {
+                        scans.ColumnRows.push_back(ColumnScanRow(Row));
+                        return !scans.Stop;
+                    });
+                } catch (...) {
+                    scans.Columns.Error = std::current_exception();
+                }
+            });
+            launched = true;
+        }
+    } catch (const std::exception&) {
+        // The texts' queries run again, and fail as before, where the columns are read.
+        nameType_.reset();
     }
-    scans.Fields.Worker = std::thread([&scans, sql = std::move(fieldsSQL)] {
-        try {
-            scans.FieldRows.reserve(4096);
-            scans.Fields.Reader.Read(sql, [&scans](const TIBRow& Row) {
-                scans.FieldRows.push_back(FieldScanRow(Row, scans.HasPrecision));
-                return !scans.Stop;
-            });
-        } catch (...) {
-            scans.Fields.Error = std::current_exception();
-        }
-    });
-    scans.Columns.Worker = std::thread([&scans, sql = std::move(columnsSQL)] {
-        try {
-            scans.ColumnRows.reserve(4096);
-            scans.Columns.Reader.Read(sql, [&scans](const TIBRow& Row) {
-                scans.ColumnRows.push_back(ColumnScanRow(Row));
-                return !scans.Stop;
-            });
-        } catch (...) {
-            scans.Columns.Error = std::current_exception();
-        }
-    });
+    // A worker that did start is stopped and joined; the main attachment reads the columns.
+    if (!launched) columnScans_ = std::make_unique<TColumnScans>();
 }
 
 void TIBDBExtract::SetColumnScanSQL(TSMXQuery& Fields, TSMXQuery& Columns) {
