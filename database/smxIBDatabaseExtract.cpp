@@ -266,6 +266,7 @@ struct TRelationFieldRow {
 // A row of the relation fields' scan, as fetched.
 struct TColumnScanRow {
     std::string Relation, Field, Source; // blank-padded
+    std::string Name, SourceName;        // trimmed
     std::optional<std::int64_t> Position;
 };
 
@@ -294,8 +295,11 @@ TFieldRow FieldScanRow(const TIBRow& Row, bool HasPrecision) {
 }
 
 TColumnScanRow ColumnScanRow(const TIBRow& Row) {
-    return {std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)),
-            OptionalInteger(Row, 3)};
+    TColumnScanRow row{std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)), {}, {},
+                       OptionalInteger(Row, 3)};
+    row.Name = Trim(row.Field);
+    row.SourceName = Trim(row.Source);
+    return row;
 }
 
 // The current row of a query on the main attachment, by column position.
@@ -1250,7 +1254,7 @@ void TIBDBExtract::ExtractTables() {
         std::size_t nextField = 0;               // the field after the one found last
         std::string relation;                    // as fetched, for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
-        for (const TColumnScanRow& column : scanned) {
+        for (TColumnScanRow& column : scanned) {
             // A column whose field is missing is left out, as an inner join leaves it.
             const std::string_view sourceName = Unpadded(column.Source);
             std::size_t field = nextField;
@@ -1273,9 +1277,9 @@ void TIBDBExtract::ExtractTables() {
                 rows = &columns[Trim(relation)];
             }
             TColumnRow& row = rows->emplace_back();
-            row.RawName = column.Field;
-            row.Name = Trim(row.RawName);
-            row.Source = Trim(column.Source);
+            row.RawName = std::move(column.Field);
+            row.Name = std::move(column.Name);
+            row.Source = std::move(column.SourceName);
             row.Position = column.Position;
             row.Type = &fieldRows[field];
             row.Own = own;
