@@ -101,6 +101,8 @@ TDbObject IBObjectTypeToDbObject(int Code);
 
 /// The metadata extractor over a connection component (referenced, not owned). DDL triggers are
 /// not read (the model has no text for them): a warning (kind 1) and a log line name each one.
+/// Over an InterBase connection component the two scans of the columns run on two more
+/// attachments on threads of their own, on the same snapshot as the main transaction.
 /// Grants keep the compare kind coGrant, which every grant step admits.
 class TIBDBExtract : public TCustomExtract {
 public:
