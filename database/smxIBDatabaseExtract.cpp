@@ -821,8 +821,8 @@ void TIBDBExtract::BeginColumnScans() {
     }
     // The main transaction (concurrency, as the connection starts it) begins again, nothing
     // having been read yet, right before the readers' snapshots.
-    main.Commit();
-    main.StartTransaction();
+    ibx->Commit();
+    ibx->StartTransaction();
     try {
         scans.Fields.Reader.Start();
         scans.Columns.Reader.Start();
