@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -1827,6 +1828,40 @@ int TCustomObjs::FindListed(KindList& k, std::string_view Key, std::size_t Hash)
     }
 }
 
+namespace {
+// A key's first sixteen bytes as two words in memory order, the bytes past its end zero.
+std::array<std::uint64_t, 2> FirstWords(std::string_view Key) {
+    const char* d = Key.data();
+    const std::size_t n = Key.size();
+    std::array<std::uint64_t, 2> w{0, 0};
+    if (n >= 16) {
+        std::memcpy(&w[0], d, 8);
+        std::memcpy(&w[1], d + 8, 8);
+    } else if (n >= 8) {
+        std::memcpy(&w[0], d, 8);
+        if (n > 8) {
+            std::memcpy(&w[1], d + n - 8, 8); // ends with the key's last byte
+            w[1] =
+                std::endian::native == std::endian::little ? w[1] >> (8 * (16 - n)) : w[1] << (8 * (16 - n));
+        }
+    } else {
+        unsigned char b[8] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            b[i] = static_cast<unsigned char>(d[i]);
+        std::memcpy(&w[0], b, 8);
+    }
+    return w;
+}
+
+// Eight bytes in memory order (folded to upper case with Fold) as a number that orders as the
+// bytes do, the first the most significant.
+std::uint64_t HeadNumber(std::uint64_t w, bool Fold) {
+    if (Fold) w = UpCaseWord(w);
+    if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
+    return w;
+}
+} // namespace
+
 std::vector<std::uint32_t> TCustomObjs::SortedPending(const KindList& k) {
     // Each key's first sixteen bytes (folded as the list folds them) as two numbers in their order,
     // so that most comparisons are of numbers: keys whose first bytes differ compare as these
@@ -1841,11 +1876,8 @@ std::vector<std::uint32_t> TCustomObjs::SortedPending(const KindList& k) {
     std::vector<Entry> sorted(n), other(n);
     for (std::uint32_t p = 0; p < n; ++p) {
         const std::string& key = k.pending[p].key;
-        Entry& e = sorted[p];
-        e = {{0, 0}, p};
-        for (std::size_t i = 0; i < 16 && i < key.size(); ++i)
-            e.head[i / 8] |= std::uint64_t{static_cast<unsigned char>(fold ? UpCase(key[i]) : key[i])}
-                             << (56 - 8 * (i % 8));
+        const std::array<std::uint64_t, 2> words = FirstWords(key);
+        sorted[p] = {{HeadNumber(words[0], fold), HeadNumber(words[1], fold)}, p};
     }
     const auto less = [&k](const Entry& a, const Entry& b) {
         if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
