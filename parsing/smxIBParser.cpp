@@ -1281,7 +1281,7 @@ std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table, TTypeUse Use) 
 
 void TIbParser::ParseCharLength(TFldData* Column) {
     std::int32_t Length = 1;
-    if (Token_ == tkLParen) {
+    if (Token_ == tkLParen && !ReadPlainSize(Length, nullptr)) {
         NextToken();
         ExpectInt32(Length, false);
         NextAndExpect(tkRParen);
@@ -1696,7 +1696,7 @@ void TIbParser::ParseColumnList(TStringList& List) {
     do {
         // A key's or an index's column in a script is a bare name: a column object would hold
         // nothing but the defaults (descending is the index's, not a column's, in InterBase).
-        if (NextAndExpect(tkIdent)) List.Add(TokenText());
+        if (NextAndExpect(tkIdent)) List.Add(TokenView());
         NextToken();
     } while (Token_ == tkComma);
     ExpectAndNext(tkRParen);
@@ -2185,7 +2185,7 @@ void TIbParser::ParseCreateIndex() {
     const std::string Name = Index->GetName();
     NextAndExpect(tkON);
     if (NextAndExpect(tkIdent)) {
-        Index->TableName = TokenText();
+        Index->TableName = TokenView();
         if (TTblData* Table = Container_ ? Container_->FindTable(TokenView()) : nullptr)
             LinkDependObj(Index.get(), Table, "");
     }

@@ -838,7 +838,6 @@ void TCustomParser::NextToken() {
     const std::size_t Before = Pos_;
     StartToken();
     ScanToken();
-    EndToken();
     if (Pos_ == Before && !AtEnd() && !Halted_) [[unlikely]]
         StepOverStall();
     if (LogFlags_ & 1) [[unlikely]]
@@ -1345,9 +1344,56 @@ bool TCustomParser::GetCheckedInt(std::int64_t Min, std::int64_t Max, bool Negat
     return true;
 }
 
+bool TCustomParser::ReadPlainSize(std::int32_t& First, std::int32_t* Second) {
+    // Column sizes make up a good share of a large script's tokens; the plain form has neither line
+    // breaks nor comments nor anything to report, so the scanner's state after it is known.
+    if (Token_ != tkLParen || Halted_ || (LogFlags_ & 1)) return false;
+    const char Term = Terminator_.empty() ? '\0' : Terminator_[0];
+    if (Term == ' ' || Term == ',' || Term == ')' || (Term >= '0' && Term <= '9')) return false;
+    const char* const S = Source_.data(); // NUL-terminated: every look below stops at the end
+    std::size_t P = Pos_;
+    std::size_t DigitsAt = 0, DigitsEnd = 0;
+    std::int32_t Values[2] = {0, 0};
+    int Count = 0;
+    for (;;) {
+        while (S[P] == ' ')
+            ++P;
+        if (S[P] < '1' || S[P] > '9') return false;
+        DigitsAt = P;
+        std::int32_t V = 0;
+        for (; S[P] >= '0' && S[P] <= '9'; ++P) {
+            if (P - DigitsAt == 9) return false;
+            V = V * 10 + (S[P] - '0');
+        }
+        DigitsEnd = P;
+        Values[Count++] = V;
+        while (S[P] == ' ')
+            ++P;
+        if (S[P] == ')') break;
+        if (S[P] != ',' || Count == 2 || !Second) return false;
+        ++P;
+    }
+    First = Values[0];
+    if (Second) *Second = Values[1];
+    // The state the ")" token leaves, the last number's values included.
+    StringValue_.assign(S + DigitsAt, DigitsEnd - DigitsAt);
+    IntValue_ = static_cast<std::uint64_t>(Values[Count - 1]);
+    IntOverflow_ = false;
+    FloatValue_ = 0;
+    TokenText_.clear();
+    TokenInSource_ = false;
+    Token_ = tkRParen;
+    RawKeyword_ = 0;
+    TokenStart_ = P;
+    Pos_ = P + 1;
+    Ch_ = MapChar(S[Pos_]);
+    NextToken();
+    return true;
+}
+
 void TCustomParser::ParseTypeSize(TFldData* Column) {
     std::int32_t Length = 9, Scale = 0;
-    if (Token_ == tkLParen) {
+    if (Token_ == tkLParen && !ReadPlainSize(Length, &Scale)) {
         ExpectAndNext(tkLParen);
         std::int64_t V = 0;
         if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))

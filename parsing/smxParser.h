@@ -400,8 +400,8 @@ protected:
         // Source_[Source_.size()] and Terminator_[0] of an empty terminator are NUL.
         return Source_[Pos_] == Terminator_[0] && !Terminator_.empty() && Pos_ < Source_.size();
     }
-    virtual void StartToken();
-    virtual void EndToken() {}
+    /// Clears the token text and passes over blanks (no comments) up to the token.
+    void StartToken();
     /// The statement loop (base: reads tokens to the end).
     virtual void ParseStatements();
     /// Parses the text of a file that was read already (ParseFile after reading, INPUT).
@@ -429,6 +429,11 @@ protected:
     /// The value of the last integer literal (with Negative applied) when it lies within
     /// [Min, Max]; else records "Integer value out of range: " + its text and returns false.
     bool GetCheckedInt(std::int64_t Min, std::int64_t Max, bool Negative, std::int64_t& Value);
+    /// At "(": reads "(n)", or with Second also "(n, m)", straight from the text when it has the plain
+    /// form (unsigned numbers of at most nine digits without a leading zero, spaces only, no
+    /// terminator character among them), and moves on to the token after ")" as reading it token by
+    /// token would. False, nothing read, for any other form.
+    bool ReadPlainSize(std::int32_t& First, std::int32_t* Second);
     /// Makes Text the source and puts the scanner on its first character.
     void LoadText(std::string Text);
     /// Drops the text after a run.
