@@ -2058,10 +2058,16 @@ bool TIbParser::TopLevelCommaAhead() const {
     }();
     const std::string& S = Source_;
     const char End = Terminator_.empty() ? ',' : Terminator_[0];
+    // The characters to stop at, the terminator's first and the NUL after the text among them.
+    std::array<bool, 256> Stops = Marks;
+    Stops[static_cast<unsigned char>(End)] = Stops[0] = true;
     int Depth = 0;
     for (std::size_t i = Pos_; i < S.size(); ++i) {
+        while (!Stops[static_cast<unsigned char>(S[i])])
+            ++i;
+        if (i >= S.size()) break;
         const char C = S[i];
-        if (!Marks[static_cast<unsigned char>(C)] && C != End) continue;
+        if (C == '\0' && End != '\0') continue; // a NUL inside the text
         if (C == '\'' || C == '"') {
             for (++i; i < S.size() && !(S[i] == C && (i + 1 >= S.size() || S[i + 1] != C)); ++i)
                 if (S[i] == C) ++i; // a doubled quote

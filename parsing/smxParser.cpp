@@ -1275,8 +1275,7 @@ void TCustomParser::ReadExpression(std::string& Text) {
 // =====================================================================================================
 // Parsing primitives
 
-bool TCustomParser::Expect(int Code) {
-    if (Token_ == Code) return true;
+bool TCustomParser::ExpectOther(int Code) {
     if ((Code == tkInteger || Code == tkFloat) && (Token_ == tkPlus || Token_ == tkMinus)) {
         const char Sign = Token_ == tkMinus ? '-' : '+';
         bool Number = false;
@@ -1310,10 +1309,6 @@ bool TCustomParser::ExpectAndNext(int Code) {
 bool TCustomParser::NextAndExpect(int Code) {
     NextToken();
     return Expect(Code);
-}
-
-bool TCustomParser::IsWord(std::string_view Word) const {
-    return Token_ == tkIdent && SameText(TokenView(), Word);
 }
 
 bool TCustomParser::ExpectWord(std::string_view Word) {

@@ -25,6 +25,7 @@
 #include "foundation/smxTypes.h"
 #include "model/smxClasses.h"
 #include "model/smxKeywords.h"
+#include "platform/smxStrUtils.h"
 #include "platform/smxStringList.h"
 
 namespace smx {
@@ -254,11 +255,11 @@ public:
     void NextToken();
     /// True when the token is Code; else records "Missing: <expected> (<found>)". A "+" or "-"
     /// before an expected number is taken into the number's literal text.
-    bool Expect(int Code);
+    bool Expect(int Code) { return Token_ == Code || ExpectOther(Code); }
     bool ExpectAndNext(int Code);
     bool NextAndExpect(int Code);
     /// True when the token is an identifier whose text equals Word (ASCII, any case).
-    bool IsWord(std::string_view Word) const;
+    bool IsWord(std::string_view Word) const { return Token_ == tkIdent && SameText(TokenView(), Word); }
     /// IsWord, else records "Must be: " + Word upper-cased.
     bool ExpectWord(std::string_view Word);
     /// "(" length ["," scale] ")" into the column's length (and precision) and scale; without "("
@@ -422,6 +423,8 @@ protected:
     void ReadWord();
     /// A scan that read nothing: reports the deadlock and moves one character on.
     void StepOverStall();
+    /// Expect where the token is not Code: a signed number, else the message.
+    bool ExpectOther(int Code);
     /// Copies the token's source bytes into TokenText_.
     void CopyTokenText() const;
     /// Traces the token just read (log flag 1).
