@@ -1472,6 +1472,9 @@ void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
         NextToken();
         break;
     }
+    // A column's type is mostly followed by the comma or parenthesis after its definition: nothing
+    // below would take either.
+    if (Token_ == tkComma || Token_ == tkRParen) return;
     ParseArrayBounds(Column);
     if (Is(tkCHARACTER)) {
         NextAndExpect(tkSET);
@@ -1932,9 +1935,12 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
     if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() &&
         (StartsText("IBE$", Constraint->GetName()) || StartsText("IBE$", Constraint->TableName)))
         return;
-    const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
+    if (Constraint->GetConstraintType() != ctPrimaryKey) {
+        FileParsed(Constraint.release(), TObjsList::olConstraints);
+        return;
+    }
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
-    if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
+    if (FileParsed(Constraint.release(), TObjsList::olConstraints))
         SetPrimaryKey(Container_, Table, Key); // a key made anew replaces a dropped one
 }
 
