@@ -136,17 +136,37 @@ void AppendUtf8(std::string& Out, std::uint32_t Cp) {
     }
 }
 
+/// The LF bytes of a text, sixteen bytes at a time (a script has one every few dozen bytes, too
+/// many for a memchr call each).
+std::size_t CountLineFeeds(std::string_view Text) {
+    using TBytes = unsigned char __attribute__((vector_size(16)));
+    const TBytes LF = TBytes{} + '\n';
+    const char* const S = Text.data();
+    const std::size_t Size = Text.size();
+    std::size_t N = 0, i = 0;
+    while (Size - i >= 16) {
+        // Each lane counts up to 255 matches before the lanes are added up.
+        const std::size_t Blocks = std::min<std::size_t>((Size - i) / 16, 255);
+        TBytes Lanes{};
+        for (std::size_t b = 0; b < Blocks; ++b, i += 16) {
+            TBytes X;
+            std::memcpy(&X, S + i, sizeof X);
+            Lanes -= reinterpret_cast<TBytes>(X == LF); // a match is all ones: one more
+        }
+        for (int k = 0; k < 16; ++k)
+            N += static_cast<unsigned char>(Lanes[k]);
+    }
+    for (; i < Size; ++i)
+        N += S[i] == '\n';
+    return N;
+}
+
 /// Line breaks of a text: CR LF, LF and a lone CR count one each (every LF, and every CR that no
-/// LF follows; memchr finds them much faster than a look at each byte).
+/// LF follows; memchr finds the few CRs much faster than a look at each byte).
 int CountLineBreaks(std::string_view Text) {
     const char* const B = Text.data();
     const char* const E = B + Text.size();
-    int N = 0;
-    for (const char* P = B; P < E; ++P) {
-        P = static_cast<const char*>(std::memchr(P, '\n', static_cast<std::size_t>(E - P)));
-        if (!P) break;
-        ++N;
-    }
+    int N = static_cast<int>(CountLineFeeds(Text));
     for (const char* P = B; P < E; ++P) {
         P = static_cast<const char*>(std::memchr(P, '\r', static_cast<std::size_t>(E - P)));
         if (!P) break;
@@ -232,26 +252,30 @@ std::string DecodeScriptBytes(std::string_view Bytes) {
 
 namespace {
 
-/// TResWordList::MakeKey into K (inlined into the scanner).
+/// TResWordList::MakeKey into K (inlined into the scanner); RawHead and RawTail receive the first
+/// and last eight bytes as written (the tail 0 for a word of under eight).
 [[gnu::always_inline]] inline void FillKey(TResWordList::TWordKey& K, const char* Text, std::size_t Length,
-                                           std::size_t Readable) {
+                                           std::size_t Readable, std::uint64_t& RawHead,
+                                           std::uint64_t& RawTail) {
     K.Text = Text;
     K.Length = Length;
     std::uint64_t Mix = Length;
     if (Length >= 8) {
-        K.Head = UpCase8(Load8(Text));
-        K.Tail = UpCase8(Load8(Text + Length - 8));
+        RawHead = Load8(Text);
+        RawTail = Load8(Text + Length - 8);
+        K.Head = UpCase8(RawHead);
+        K.Tail = UpCase8(RawTail);
         Mix ^= K.Tail << 29 | K.Tail >> 35;
     } else {
-        K.Tail = 0;
+        K.Tail = RawTail = 0;
         if (Readable >= 8 && std::endian::native == std::endian::little) {
             // The bytes after the word are read but masked off.
-            K.Head = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
+            RawHead = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
         } else {
-            K.Head = 0;
-            if (Length > 0) std::memcpy(&K.Head, Text, Length);
+            RawHead = 0;
+            if (Length > 0) std::memcpy(&RawHead, Text, Length);
         }
-        K.Head = UpCase8(K.Head);
+        K.Head = UpCase8(RawHead);
     }
     Mix = (Mix ^ K.Head) * 0x9E3779B97F4A7C15ull;
     K.Hash = static_cast<std::uint32_t>(Mix >> 32);
@@ -261,7 +285,8 @@ namespace {
 
 TResWordList::TWordKey TResWordList::MakeKey(const char* Text, std::size_t Length, std::size_t Readable) {
     TWordKey K;
-    FillKey(K, Text, Length, Readable);
+    std::uint64_t RawHead = 0, RawTail = 0;
+    FillKey(K, Text, Length, Readable, RawHead, RawTail);
     return K;
 }
 
@@ -882,7 +907,8 @@ void TCustomParser::ReadWord() {
     Ch_ = MapChar(S[E]);
     // The text is NUL-terminated: Source_.size() + 1 bytes are readable.
     TResWordList::TWordKey Key;
-    FillKey(Key, S + Start, N, Source_.size() + 1 - Start);
+    std::uint64_t Head = 0, Tail = 0;
+    FillKey(Key, S + Start, N, Source_.size() + 1 - Start, Head, Tail);
     const TResWordList::Index& Words = Keywords_.index_ ? *Keywords_.index_ : Keywords_.Prepared();
     const std::int32_t Code = FindKey(Words, Key);
     if (Code < 0) {
@@ -899,15 +925,8 @@ void TCustomParser::ReadWord() {
     TokenInSource_ = true;
     if (Token_ == tkIdent) {
         if (N <= 16) {
-            // The bytes after a short word are read but masked off (the text is NUL-terminated).
-            std::uint64_t Head = 0;
-            if (N >= 8)
-                Head = Load8(S + Start);
-            else if (Source_.size() + 1 - Start >= 8)
-                Head = Load8(S + Start) & ((std::uint64_t{1} << (8 * N)) - 1);
-            else
-                std::memcpy(&Head, S + Start, N);
-            if (Head != Key.Head || (N > 8 && Load8(S + E - 8) != Key.Tail)) {
+            // Written in upper case when the bytes as written are those of the key.
+            if (Head != Key.Head || (N > 8 && Tail != Key.Tail)) {
                 char Upper[16];
                 std::memcpy(Upper, &Key.Head, 8);
                 if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
