@@ -3,14 +3,17 @@
 #include "database/smxIBDatabaseExtract.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <map>
 #include <stdexcept>
+#include <thread>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "database/smxConnection_IBX.h"
 #include "foundation/smxMsg.h"
 #include "model/smxComp_Clt.h"
 #include "model/smxComp_Ctr.h"
@@ -26,6 +29,7 @@
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "parsing/smxIBExParser.h"
+#include "platform/smxIBClient.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 
@@ -238,6 +242,132 @@ TDbObject IBObjectTypeToDbObject(int Code) {
     }
 }
 
+namespace {
+
+// One row of the column query, kept until its table comes up in the tables' query.
+// A field's type (RDB$FIELDS); its texts and dimensions only when it has any.
+struct TFieldRow {
+    std::string Name; // without padding
+    std::optional<std::int64_t> Scale, Precision, CharSet, Collation;
+    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0;
+    std::string Check, Default, Computed;
+    bool HasDimensions = false;
+};
+
+// A relation field's rarely set values (RDB$RELATION_FIELDS); all unset for most columns.
+struct TRelationFieldRow {
+    std::string Relation, Field; // without padding
+    std::optional<std::int64_t> Collation;
+    std::int64_t NullFlag = 0;
+    std::string Description, Default, DefaultSource, Generator;
+    bool OwnDefault = false, Identity = false;
+};
+
+// A row of the relation fields' scan, as fetched.
+struct TColumnScanRow {
+    std::string Relation, Field, Source; // blank-padded
+    std::string Name, SourceName;        // trimmed
+    std::optional<std::int64_t> Position;
+};
+
+std::optional<std::int64_t> OptionalInteger(const TIBRow& Row, int Column) {
+    if (Row.IsNull(Column)) return std::nullopt;
+    return Row.Integer(Column);
+}
+
+// A row of the fields' scan (the column order of SetColumnScanSQL; the precision only when the
+// server has it).
+TFieldRow FieldScanRow(const TIBRow& Row, bool HasPrecision) {
+    TFieldRow row;
+    const auto int32 = [&Row](int Column) { return static_cast<int>(Row.Integer(Column)); };
+    const int p = HasPrecision ? 1 : 0;
+    row.Name = Unpadded(Row.Text(0));
+    row.FieldType = int32(1);
+    row.ByteLength = int32(2);
+    row.CharLength = int32(3);
+    row.SubType = int32(4);
+    row.SegmentSize = int32(5);
+    if (HasPrecision) row.Precision = OptionalInteger(Row, 6);
+    row.Scale = OptionalInteger(Row, 6 + p);
+    row.CharSet = OptionalInteger(Row, 7 + p);
+    row.Collation = OptionalInteger(Row, 8 + p);
+    return row;
+}
+
+TColumnScanRow ColumnScanRow(const TIBRow& Row) {
+    TColumnScanRow row{std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)), {}, {},
+                       OptionalInteger(Row, 3)};
+    row.Name = Trim(row.Field);
+    row.SourceName = Trim(row.Source);
+    return row;
+}
+
+// The current row of a query on the main attachment, by column position.
+class TQueryRow final : public TIBRow {
+public:
+    explicit TQueryRow(TSMXQuery& Query) : fields_(*Query.GetFields()) {}
+    bool IsNull(int Column) const override { return fields_[Column].IsNull(); }
+    std::int64_t Integer(int Column) const override { return fields_[Column].AsInteger(); }
+    std::string_view Text(int Column) const override { return fields_[Column].Value().RawText(); }
+
+private:
+    TFields& fields_;
+};
+
+// One column: its names and position, its field and its own values (kept where they were read).
+struct TColumnRow {
+    std::string RawName; // as fetched, blank-padded: the tie-break after the position
+    std::string Name, Source;
+    std::optional<std::int64_t> Position;
+    const TFieldRow* Type = nullptr;
+    const TRelationFieldRow* Own = nullptr;
+};
+
+// The column order of "order by position, name": a NULL position first, names compared byte by
+// byte as blank-padded texts.
+bool ColumnRowBefore(const TColumnRow& A, const TColumnRow& B) {
+    if (A.Position != B.Position) return !A.Position || (B.Position && *A.Position < *B.Position);
+    const std::string_view a = A.RawName, b = B.RawName;
+    const std::size_t n = std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(i < a.size() ? a[i] : ' ');
+        const auto cb = static_cast<unsigned char>(i < b.size() ? b[i] : ' ');
+        if (ca != cb) return ca < cb;
+    }
+    return false;
+}
+
+} // namespace
+
+// The two column scans of a run. With Parallel each runs on an attachment of its own on a worker
+// thread that fills only its own rows (and error), read by the extractor after joining it; the
+// stop flag is the one thing both sides touch. Destruction stops and joins the workers before the
+// attachments go.
+struct TIBDBExtract::TColumnScans {
+    struct TScan {
+        TIBSnapshotReader Reader;
+        std::thread Worker;
+        std::exception_ptr Error;
+        // Waits for the worker and hands on its error.
+        void Join() {
+            if (Worker.joinable()) Worker.join();
+            if (Error) std::rethrow_exception(std::exchange(Error, nullptr));
+        }
+    };
+    bool Parallel = false;
+    bool HasPrecision = false;
+    std::atomic<bool> Stop{false};
+    TScan Fields, Columns;
+    std::vector<TFieldRow> FieldRows;
+    std::vector<TColumnScanRow> ColumnRows;
+
+    ~TColumnScans() {
+        Stop = true;
+        for (TScan* scan : {&Fields, &Columns})
+            if (scan->Worker.joinable()) scan->Worker.join();
+    }
+};
+
 // ===================================================================================================
 // The component
 
@@ -373,6 +503,7 @@ bool TIBDBExtract::ExtractDatabase() {
 
     TSMXCustomConnection* connection = SMXConnection_;
     ScopeExit cleanup([this, connection] {
+        columnScans_.reset(); // their workers stopped and joined, their attachments gone
         // A connection freed by a handler during the run is not touched again.
         if (SMXConnection_ == connection) SMXConnection_->SetConnected(false);
         Query_.reset();
@@ -618,7 +749,10 @@ void TIBDBExtract::ExtractDatabaseSettings() {
 
 void TIBDBExtract::RunExtractionSteps() {
     using enum TCmpObjType;
+    const bool columns = GetExtractObjects().contains(coTable);
+    if (columns) BeginColumnScans();
     ExtractCharSets();
+    if (columns) LaunchColumnScans();
     ProcessMessages();
     struct Step {
         const char* label;
@@ -656,6 +790,122 @@ void TIBDBExtract::RunExtractionSteps() {
         DoProgressUpdate(StepPosition_, StepMax_);
     }
     DoLog(0, "Finished", 17, StepMax_);
+}
+
+void TIBDBExtract::BeginColumnScans() {
+    columnScans_ = std::make_unique<TColumnScans>();
+    auto* ibx = dynamic_cast<TSMXConnectionIBX*>(SMXConnection_);
+    TIBDatabase* database = ibx ? ibx->GetDatabase() : nullptr;
+    if (!database || !database->GetConnected()) return;
+    TIBTransaction& main = ibx->GetTransaction();
+    // A read-committed main transaction sees later commits than any snapshot would.
+    for (int i = 0; i < main.Params().Count(); ++i)
+        if (LowerCase(main.Params()[i]).find("read_committed") != std::string::npos) return;
+    TColumnScans& scans = *columnScans_;
+    try {
+        // Both attach at once; a worker touches only its reader and error.
+        scans.Columns.Worker = std::thread([&scans, database] {
+            try {
+                scans.Columns.Reader.Attach(*database);
+            } catch (...) {
+                scans.Columns.Error = std::current_exception();
+            }
+        });
+        scans.Fields.Reader.Attach(*database);
+        scans.Columns.Join();
+    } catch (const std::exception&) {
+        // No second attachment (server limits, an exclusive database, a refusing server): the
+        // main attachment reads the columns.
+        columnScans_ = std::make_unique<TColumnScans>();
+        return;
+    }
+    // The main transaction (concurrency, as the connection starts it) begins again, nothing
+    // having been read yet, right before the readers' snapshots.
+    ibx->Commit();
+    ibx->StartTransaction();
+    try {
+        scans.Fields.Reader.Start();
+        scans.Columns.Reader.Start();
+        // A snapshot sees the commits made before it started. The three snapshots see the same
+        // ones when none came between their starts. A commit between them belongs to a
+        // transaction that was active then: one started before the main transaction, which would
+        // make the oldest active at the main start older than the main transaction itself, or one
+        // started between the starts, which would have taken a number between theirs. So
+        // consecutive numbers and the main transaction as its own oldest active prove it.
+        const auto [number, oldestActive] = main.NumberAndOldestActive();
+        scans.Parallel = oldestActive == number &&
+                         scans.Fields.Reader.NumberAndOldestActive().first == number + 1 &&
+                         scans.Columns.Reader.NumberAndOldestActive().first == number + 2;
+    } catch (const std::exception&) {
+        scans.Parallel = false;
+    }
+    if (!scans.Parallel) columnScans_ = std::make_unique<TColumnScans>();
+}
+
+void TIBDBExtract::LaunchColumnScans() {
+    if (!columnScans_ || !columnScans_->Parallel) return;
+    TColumnScans& scans = *columnScans_;
+    scans.HasPrecision = Caps_.HasFieldPrecision;
+    bool launched = false;
+    try {
+        if (!Stopped()) {
+            std::string fieldsSQL, columnsSQL;
+            {
+                std::unique_ptr<TSMXQuery> fq = NewQuery(), cq = NewQuery();
+                SetColumnScanSQL(*fq, *cq);
+                fieldsSQL = fq->GetSQL()->Text();
+                columnsSQL = cq->GetSQL()->Text();
+            }
+            scans.Fields.Worker = std::thread([&scans, sql = std::move(fieldsSQL)] {
+                try {
+                    scans.FieldRows.reserve(4096);
+                    scans.Fields.Reader.Read(sql, [&scans](const TIBRow& Row) {
+                        scans.FieldRows.push_back(FieldScanRow(Row, scans.HasPrecision));
+                        return !scans.Stop;
+                    });
+                } catch (...) {
+                    scans.Fields.Error = std::current_exception();
+                }
+            });
+            scans.Columns.Worker = std::thread([&scans, sql = std::move(columnsSQL)] {
+                try {
+                    scans.ColumnRows.reserve(4096);
+                    scans.Columns.Reader.Read(sql, [&scans](const TIBRow& Row) {
+                        scans.ColumnRows.push_back(ColumnScanRow(Row));
+                        return !scans.Stop;
+                    });
+                } catch (...) {
+                    scans.Columns.Error = std::current_exception();
+                }
+            });
+            launched = true;
+        }
+    } catch (const std::exception&) {
+        // The texts' queries run again, and fail as before, where the columns are read.
+        nameType_.reset();
+    }
+    // A worker that did start is stopped and joined; the main attachment reads the columns.
+    if (!launched) columnScans_ = std::make_unique<TColumnScans>();
+}
+
+void TIBDBExtract::SetColumnScanSQL(TSMXQuery& Fields, TSMXQuery& Columns) {
+    const TIBCapabilities& c = Caps_;
+    const auto name = [this](std::string_view Column, std::string_view Alias) {
+        return NameColumn(Column, Alias);
+    };
+    SetSQL(Fields, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
+                    "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
+                    "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,"});
+    if (c.HasFieldPrecision) AddSQL(Fields, "F.RDB$FIELD_PRECISION,");
+    for (std::string_view piece :
+         {"F.Rdb$Field_Scale F_Field_Scale,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
+          "F.Rdb$Collation_ID F_Collation_ID", "from RDB$FIELDS F"})
+        AddSQL(Fields, piece);
+    SetSQL(Columns,
+           {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
+                name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", " +
+                name("R.Rdb$Field_Source", "Rdb$Field_Source") + ", R.rdb$field_position",
+            "from rdb$Relation_Fields R where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)"});
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -822,52 +1072,6 @@ void TIBDBExtract::ExtractDomains() {
     CloseAndClear(q);
 }
 
-namespace {
-
-// One row of the column query, kept until its table comes up in the tables' query.
-// A field's type (RDB$FIELDS); its texts and dimensions only when it has any.
-struct TFieldRow {
-    std::string Name; // without padding
-    std::optional<std::int64_t> Scale, Precision, CharSet, Collation;
-    int FieldType = 0, SubType = 0, SegmentSize = 0, ByteLength = 0, CharLength = 0;
-    std::string Check, Default, Computed;
-    bool HasDimensions = false;
-};
-
-// A relation field's rarely set values (RDB$RELATION_FIELDS); all unset for most columns.
-struct TRelationFieldRow {
-    std::string Relation, Field; // without padding
-    std::optional<std::int64_t> Collation;
-    std::int64_t NullFlag = 0;
-    std::string Description, Default, DefaultSource, Generator;
-    bool OwnDefault = false, Identity = false;
-};
-
-// One column: its names and position, its field and its own values (kept where they were read).
-struct TColumnRow {
-    std::string RawName; // as fetched, blank-padded: the tie-break after the position
-    std::string Name, Source;
-    std::optional<std::int64_t> Position;
-    const TFieldRow* Type = nullptr;
-    const TRelationFieldRow* Own = nullptr;
-};
-
-// The column order of "order by position, name": a NULL position first, names compared byte by
-// byte as blank-padded texts.
-bool ColumnRowBefore(const TColumnRow& A, const TColumnRow& B) {
-    if (A.Position != B.Position) return !A.Position || (B.Position && *A.Position < *B.Position);
-    const std::string_view a = A.RawName, b = B.RawName;
-    const std::size_t n = std::max(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(i < a.size() ? a[i] : ' ');
-        const auto cb = static_cast<unsigned char>(i < b.size() ? b[i] : ' ');
-        if (ca != cb) return ca < cb;
-    }
-    return false;
-}
-
-} // namespace
-
 void TIBDBExtract::ExtractTables() {
     const TIBCapabilities& c = Caps_;
     std::unique_ptr<TSMXQuery> tq = NewQuery(), cq = NewQuery(), dq = NewQuery();
@@ -903,21 +1107,15 @@ void TIBDBExtract::ExtractTables() {
     // always NULL come from second reads that hand over only the rows that have one. The rows are
     // grouped by relation and put in position order here, the tables' query picks the tables, and
     // under a UTF8 attachment the names come as the catalogue's bytes, which that conversion would
-    // return unchanged.
+    // return unchanged. The two plain scans run on attachments of their own while the steps before
+    // run here, when LaunchColumnScans could start them.
     const auto name = [this](std::string_view Column, std::string_view Alias) {
         return NameColumn(Column, Alias);
     };
     const std::string relationFieldsWhere =
         "from rdb$Relation_Fields R where (R.rdb$system_flag <> 1 or R.rdb$system_flag is null)";
     std::unique_ptr<TSMXQuery> fq = NewQuery();
-    SetSQL(*fq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",", "F.Rdb$field_type,",
-                 "F.Rdb$field_length F_Fld_length,", "F.Rdb$character_length F_chr_length,",
-                 "F.Rdb$field_sub_type F_Fld_sub_type,", "F.Rdb$Segment_Length F_Segment_Length,"});
-    if (c.HasFieldPrecision) AddSQL(*fq, "F.RDB$FIELD_PRECISION,");
-    for (std::string_view piece :
-         {"F.Rdb$Field_Scale F_Field_Scale,", "F.Rdb$Character_Set_ID F_Character_Set_ID,",
-          "F.Rdb$Collation_ID F_Collation_ID", "from RDB$FIELDS F"})
-        AddSQL(*fq, piece);
+    SetColumnScanSQL(*fq, *cq);
     std::unique_ptr<TSMXQuery> fsq = NewQuery(); // the fields' texts and dimensions
     SetSQL(*fsq, {"Select " + name("F.Rdb$field_name", "F_Fld_Name") + ",",
                   "F.Rdb$VALIDATION_Source F_VALIDATION_SOURCE, F.Rdb$default_Source F_DEFAULT_SOURCE,",
@@ -938,10 +1136,6 @@ void TIBDBExtract::ExtractTables() {
                  "R.Rdb$DESCRIPTION is not null");
     AddSQL(*rsq,
            identities ? "or R.Rdb$GENERATOR_NAME is not null or R.Rdb$IDENTITY_TYPE is not null)" : ")");
-    SetSQL(*cq, {"Select " + name("R.Rdb$Relation_Name", "Rdb$Relation_Name") + ", " +
-                     name("R.Rdb$Field_Name", "Rdb$Field_Name") + ", " +
-                     name("R.Rdb$Field_Source", "Rdb$Field_Source") + ", R.rdb$field_position",
-                 relationFieldsWhere});
     // The names of the character sets and collations and the start values of the generators, read
     // once: a look-up for every column would cost the server more than the columns themselves.
     ReadCatalogueNames();
@@ -962,49 +1156,19 @@ void TIBDBExtract::ExtractTables() {
         if (f.IsNull()) return std::nullopt;
         return f.AsInteger();
     };
-    const auto int32 = [](const TField& f) { return static_cast<int>(f.AsInteger()); };
     // The rows are kept in vectors in the order they come, and found by name through indices over
     // them: the columns mostly come in the order of their fields, so the field after the one found
     // last is tried first.
-    std::vector<TFieldRow> fieldRows;
-    std::unordered_map<std::string_view, std::size_t> fieldIndex; // by name without padding
-    {
-        // The fields are looked up once: a wide result would search its field list for every value.
-        fq->Open();
-        TField &fieldName = Fld(*fq, "F_FLD_NAME"), &fieldType = Fld(*fq, "RDB$FIELD_TYPE"),
-               &subType = Fld(*fq, "F_FLD_SUB_TYPE"), &scale = Fld(*fq, "F_FIELD_SCALE"),
-               &segmentLength = Fld(*fq, "F_SEGMENT_LENGTH"), &byteLength = Fld(*fq, "F_FLD_LENGTH"),
-               &charLength = Fld(*fq, "F_CHR_LENGTH"), &charSet = Fld(*fq, "F_CHARACTER_SET_ID"),
-               &collation = Fld(*fq, "F_COLLATION_ID");
-        TField* precision = c.HasFieldPrecision ? &Fld(*fq, "RDB$FIELD_PRECISION") : nullptr;
-        fieldRows.reserve(4096);
-        for (; !fq->GetEof(); fq->Next()) {
-            TFieldRow& row = fieldRows.emplace_back();
-            row.Name = Unpadded(fieldName.Value().RawText());
-            row.FieldType = int32(fieldType);
-            row.SubType = int32(subType);
-            row.Scale = opt(scale);
-            if (precision) row.Precision = opt(*precision);
-            row.SegmentSize = int32(segmentLength);
-            row.ByteLength = int32(byteLength);
-            row.CharLength = int32(charLength);
-            row.CharSet = opt(charSet);
-            row.Collation = opt(collation);
-        }
-        CloseAndClear(*fq);
-        fieldIndex.reserve(fieldRows.size());
-        for (std::size_t i = 0; i < fieldRows.size(); ++i)
-            fieldIndex.emplace(fieldRows[i].Name, i); // the first of a name, as the index gives it
-    }
+    // The fields' texts and the relation fields' rare values are read while the scans run.
+    std::vector<TFieldRow> fieldTexts; // name, check, default, computed source and dimensions
     {
         fsq->Open();
         TField &fieldName = Fld(*fsq, "F_FLD_NAME"), &check = Fld(*fsq, "F_VALIDATION_SOURCE"),
                &fieldDefault = Fld(*fsq, "F_DEFAULT_SOURCE"), &computed = Fld(*fsq, "RDB$COMPUTED_SOURCE"),
                &dimensions = Fld(*fsq, "RDB$DIMENSIONS");
         for (; !fsq->GetEof(); fsq->Next()) {
-            const auto it = fieldIndex.find(Unpadded(fieldName.Value().RawText()));
-            if (it == fieldIndex.end()) continue; // made after the types were read
-            TFieldRow& row = fieldRows[it->second];
+            TFieldRow& row = fieldTexts.emplace_back();
+            row.Name = Unpadded(fieldName.Value().RawText());
             row.Check = Trim(check.AsString());
             row.Default = fieldDefault.AsString();
             row.Computed = Trim(computed.AsString());
@@ -1044,20 +1208,55 @@ void TIBDBExtract::ExtractTables() {
         for (std::size_t i = 0; i < relationFieldRows.size(); ++i)
             relationFieldIndex[relationFieldRows[i].Field].push_back(i);
     }
+    std::vector<TFieldRow> fieldRows;
+    std::unordered_map<std::string_view, std::size_t> fieldIndex; // by name without padding
+    TColumnScans* scans = columnScans_ && columnScans_->Parallel ? columnScans_.get() : nullptr;
+    {
+        if (scans) {
+            scans->Fields.Join();
+            fieldRows = std::move(scans->FieldRows);
+        } else {
+            fieldRows.reserve(4096);
+            const TQueryRow row(*fq);
+            for (fq->Open(); !fq->GetEof(); fq->Next())
+                fieldRows.push_back(FieldScanRow(row, c.HasFieldPrecision));
+        }
+        CloseAndClear(*fq);
+        fieldIndex.reserve(fieldRows.size());
+        for (std::size_t i = 0; i < fieldRows.size(); ++i)
+            fieldIndex.emplace(fieldRows[i].Name, i); // the first of a name, as the index gives it
+    }
+    for (TFieldRow& texts : fieldTexts) {
+        const auto it = fieldIndex.find(texts.Name);
+        if (it == fieldIndex.end()) continue; // made after the types were read
+        TFieldRow& row = fieldRows[it->second];
+        row.Check = std::move(texts.Check);
+        row.Default = std::move(texts.Default);
+        row.Computed = std::move(texts.Computed);
+        row.HasDimensions = texts.HasDimensions;
+    }
 
     // Every column row, by relation.
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
     {
-        cq->Open();
-        TField &relationName = Fld(*cq, "RDB$RELATION_NAME"), &fieldName = Fld(*cq, "RDB$FIELD_NAME"),
-               &source = Fld(*cq, "RDB$FIELD_SOURCE"), &position = Fld(*cq, "RDB$FIELD_POSITION");
+        std::vector<TColumnScanRow> scanned;
+        if (scans) {
+            scans->Columns.Join();
+            scanned = std::move(scans->ColumnRows);
+        } else {
+            scanned.reserve(4096);
+            const TQueryRow row(*cq);
+            for (cq->Open(); !cq->GetEof(); cq->Next())
+                scanned.push_back(ColumnScanRow(row));
+        }
+        CloseAndClear(*cq);
         static const TRelationFieldRow none;
         std::size_t nextField = 0;               // the field after the one found last
         std::string relation;                    // as fetched, for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
-        for (; !cq->GetEof(); cq->Next()) {
+        for (TColumnScanRow& column : scanned) {
             // A column whose field is missing is left out, as an inner join leaves it.
-            const std::string_view sourceName = Unpadded(source.Value().RawText());
+            const std::string_view sourceName = Unpadded(column.Source);
             std::size_t field = nextField;
             if (field >= fieldRows.size() || fieldRows[field].Name != sourceName) {
                 const auto it = fieldIndex.find(sourceName);
@@ -1067,27 +1266,25 @@ void TIBDBExtract::ExtractTables() {
             nextField = field + 1;
             const TRelationFieldRow* own = &none;
             if (!relationFieldIndex.empty())
-                if (const auto it = relationFieldIndex.find(Unpadded(fieldName.Value().RawText()));
+                if (const auto it = relationFieldIndex.find(Unpadded(column.Field));
                     it != relationFieldIndex.end()) {
-                    const std::string_view relationText = Unpadded(relationName.Value().RawText());
+                    const std::string_view relationText = Unpadded(column.Relation);
                     for (std::size_t i : it->second)
                         if (relationFieldRows[i].Relation == relationText) own = &relationFieldRows[i];
                 }
-            // The names come as text: compared as fetched, without a copy.
-            if (const std::string& fetched = relationName.Value().RawText(); !rows || fetched != relation) {
-                relation = fetched;
+            if (!rows || column.Relation != relation) {
+                relation = column.Relation;
                 rows = &columns[Trim(relation)];
             }
             TColumnRow& row = rows->emplace_back();
-            row.RawName = fieldName.AsString();
-            row.Name = Trim(row.RawName);
-            row.Source = Trim(source.AsString());
-            row.Position = opt(position);
+            row.RawName = std::move(column.Field);
+            row.Name = std::move(column.Name);
+            row.Source = std::move(column.SourceName);
+            row.Position = column.Position;
             row.Type = &fieldRows[field];
             row.Own = own;
         }
     }
-    CloseAndClear(*cq);
 
     tq->Open();
     int tables = 0;

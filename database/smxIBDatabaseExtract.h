@@ -101,6 +101,8 @@ TDbObject IBObjectTypeToDbObject(int Code);
 
 /// The metadata extractor over a connection component (referenced, not owned). DDL triggers are
 /// not read (the model has no text for them): a warning (kind 1) and a log line name each one.
+/// Over an InterBase connection component the two scans of the columns run on two more
+/// attachments on threads of their own, on the same snapshot as the main transaction.
 /// Grants keep the compare kind coGrant, which every grant step admits.
 class TIBDBExtract : public TCustomExtract {
 public:
@@ -164,6 +166,14 @@ private:
     /// collations (a script reader logs the same statements so).
     void ReportNotCompared();
     void RunExtractionSteps();
+    /// Attaches the column scans' own attachments and starts their snapshots back to back with a
+    /// fresh one of the main transaction; when any of it fails, or the snapshots cannot be proved
+    /// the same, the columns are read on the main attachment (same rows, only later).
+    void BeginColumnScans();
+    /// Runs the column scans on their attachments on worker threads, when BeginColumnScans could.
+    void LaunchColumnScans();
+    /// The SELECTs of the fields' types (Fields) and of the relation fields (Columns).
+    void SetColumnScanSQL(TSMXQuery& Fields, TSMXQuery& Columns);
     void ExtractCollations();
     void ExtractDomains();
     void ExtractTables();
@@ -207,8 +217,11 @@ private:
     /// the segments of every index are read once per run, at the first call.
     const std::vector<std::string>& IndexColumns(std::string_view IndexName);
 
+    struct TColumnScans;
+
     TSMXCustomConnection* SMXConnection_ = nullptr;
     std::unique_ptr<TSMXQuery> Query_; // the working query of a run
+    std::unique_ptr<TColumnScans> columnScans_; // of a run
     TIBCapabilities Caps_;
     std::unique_ptr<std::unordered_map<std::string, std::vector<std::string>>> indexColumns_; // of a run
     std::optional<bool> keepsBytes_;                                                          // of a run

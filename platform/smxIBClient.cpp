@@ -5,8 +5,10 @@
 // set; nothing is converted here.
 #include "platform/smxIBClient.h"
 
+#include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 
+#include <firebird/Interface.h>
 #include <ibase.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -15,6 +17,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -36,10 +39,10 @@ int gAttachCount = 0;
 
 // The one place where a status vector becomes an exception: every fb_interpret line, joined by
 // CR LF, with the SQLCODE and the first error code.
-[[noreturn]] void RaiseStatus(const StatusVector& status) {
-    const int sqlCode = static_cast<int>(isc_sqlcode(status.data()));
+[[noreturn]] void RaiseStatus(const ISC_STATUS* status) {
+    const int sqlCode = static_cast<int>(isc_sqlcode(status));
     std::string text;
-    const ISC_STATUS* p = status.data();
+    const ISC_STATUS* p = status;
     std::array<char, 1024> line{};
     while (fb_interpret(line.data(), static_cast<unsigned>(line.size()), &p) > 0) {
         if (!text.empty()) text += "\r\n";
@@ -47,6 +50,10 @@ int gAttachCount = 0;
     }
     if (text.empty()) text = "Unknown database error";
     throw EIBError(text, sqlCode, status[1]);
+}
+
+[[noreturn]] void RaiseStatus(const StatusVector& status) {
+    RaiseStatus(status.data());
 }
 
 bool Failed(const StatusVector& status) {
@@ -432,6 +439,7 @@ void TIBDatabase::Open() {
     }
     if (Failed(st)) RaiseFileNameStatus(st, databaseName_);
     handle_ = h;
+    attachDPB_ = std::move(dpb);
     ++attachSerial_;
     ++gAttachCount;
 }
@@ -610,6 +618,41 @@ void TIBTransaction::Commit() {
     End(true);
 }
 
+namespace {
+
+// The transaction number and the oldest active one of an isc_transaction_info answer.
+std::pair<std::int64_t, std::int64_t> ReadNumberAndOldestActive(const char* info, std::size_t size) {
+    std::int64_t number = -1, oldest = -1;
+    std::size_t at = 0;
+    while (at + 3 <= size && info[at] != isc_info_end) {
+        const char item = info[at];
+        const auto len = static_cast<std::size_t>(isc_vax_integer(info + at + 1, 2));
+        if (at + 3 + len > size) break;
+        const std::int64_t v =
+            isc_portable_integer(reinterpret_cast<const ISC_UCHAR*>(info + at + 3), static_cast<short>(len));
+        if (item == isc_info_tra_id) number = v;
+        if (item == isc_info_tra_oldest_active) oldest = v;
+        at += 3 + len;
+    }
+    if (number < 0 || oldest < 0) throw EDatabaseError("The transaction's number could not be read");
+    return {number, oldest};
+}
+
+constexpr char kNumberItems[] = {isc_info_tra_id, isc_info_tra_oldest_active, isc_info_end};
+
+} // namespace
+
+std::pair<std::int64_t, std::int64_t> TIBTransaction::NumberAndOldestActive() const {
+    if (!GetActive()) throw EDatabaseError("Transaction not active");
+    StatusVector st{};
+    isc_tr_handle tr = handle_;
+    std::array<char, 64> info{};
+    isc_transaction_info(st.data(), &tr, static_cast<short>(sizeof kNumberItems), kNumberItems,
+                         static_cast<short>(info.size()), info.data());
+    Check(st);
+    return ReadNumberAndOldestActive(info.data(), info.size());
+}
+
 void TIBTransaction::Rollback() {
     End(false);
 }
@@ -617,6 +660,207 @@ void TIBTransaction::Rollback() {
 void TIBTransaction::DatabaseGone() {
     handle_ = 0;
     database_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TIBSnapshotReader
+
+static_assert(std::is_same_v<ISC_STATUS, std::intptr_t>,
+              "the object interface's status vector is the isc_* one");
+
+namespace {
+
+// A status of the object interface: raised as an isc_* status would be.
+class TOOStatus {
+public:
+    TOOStatus() : status_(Firebird::fb_get_master_interface()->getStatus()), wrapper_(status_) {}
+    ~TOOStatus() { status_->dispose(); }
+    TOOStatus(const TOOStatus&) = delete;
+    TOOStatus& operator=(const TOOStatus&) = delete;
+    Firebird::CheckStatusWrapper* operator&() { return &wrapper_; }
+    bool Failed() const { return (wrapper_.getState() & Firebird::IStatus::STATE_ERRORS) != 0; }
+    void Check() {
+        if (Failed()) RaiseStatus(wrapper_.getErrors());
+    }
+
+private:
+    Firebird::IStatus* status_;
+    Firebird::CheckStatusWrapper wrapper_;
+};
+
+// A column of a result message: where its value and null flag lie, its type and length.
+struct TMessageColumn {
+    unsigned Offset = 0, NullOffset = 0, Length = 0, Type = 0;
+};
+
+class TMessageRow final : public TIBRow {
+public:
+    TMessageRow(const std::vector<TMessageColumn>& Columns, const std::vector<unsigned char>& Buffer)
+        : columns_(Columns), buffer_(Buffer) {}
+    bool IsNull(int Column) const override {
+        ISC_SHORT flag = 0;
+        std::memcpy(&flag, buffer_.data() + columns_[static_cast<std::size_t>(Column)].NullOffset,
+                    sizeof flag);
+        return flag != 0;
+    }
+    std::int64_t Integer(int Column) const override {
+        if (IsNull(Column)) return 0;
+        const TMessageColumn& c = columns_[static_cast<std::size_t>(Column)];
+        const unsigned char* d = buffer_.data() + c.Offset;
+        switch (c.Type) {
+        case SQL_SHORT: {
+            ISC_SHORT x;
+            std::memcpy(&x, d, sizeof x);
+            return x;
+        }
+        case SQL_LONG: {
+            ISC_LONG x;
+            std::memcpy(&x, d, sizeof x);
+            return x;
+        }
+        case SQL_INT64: {
+            ISC_INT64 x;
+            std::memcpy(&x, d, sizeof x);
+            return x;
+        }
+        default:
+            return 0;
+        }
+    }
+    std::string_view Text(int Column) const override {
+        if (IsNull(Column)) return {};
+        const TMessageColumn& c = columns_[static_cast<std::size_t>(Column)];
+        const auto* d = reinterpret_cast<const char*>(buffer_.data() + c.Offset);
+        switch (c.Type) {
+        case SQL_TEXT:
+            return {d, c.Length};
+        case SQL_VARYING: {
+            ISC_USHORT len = 0;
+            std::memcpy(&len, d, sizeof len);
+            return {d + 2, std::min<std::size_t>(len, c.Length)};
+        }
+        default:
+            return {};
+        }
+    }
+
+private:
+    const std::vector<TMessageColumn>& columns_;
+    const std::vector<unsigned char>& buffer_;
+};
+
+} // namespace
+
+struct TIBSnapshotReader::TImpl {
+    Firebird::IAttachment* Attachment = nullptr;
+    Firebird::ITransaction* Transaction = nullptr;
+    unsigned Dialect = 3;
+};
+
+TIBSnapshotReader::TIBSnapshotReader() : impl_(std::make_unique<TImpl>()) {}
+
+// An interface is released by a successful close, rollback or detach; after a failed one it is
+// released here.
+TIBSnapshotReader::~TIBSnapshotReader() {
+    if (impl_->Transaction) {
+        TOOStatus st;
+        impl_->Transaction->rollback(&st);
+        if (st.Failed()) impl_->Transaction->release();
+    }
+    if (impl_->Attachment) {
+        TOOStatus st;
+        impl_->Attachment->detach(&st);
+        if (st.Failed()) impl_->Attachment->release();
+    }
+}
+
+void TIBSnapshotReader::Attach(const TIBDatabase& Like) {
+    if (!Like.GetConnected()) throw EDatabaseError("Database not connected");
+    if (impl_->Attachment) throw EDatabaseError("Already attached");
+    TOOStatus st;
+    Firebird::IProvider* provider = Firebird::fb_get_master_interface()->getDispatcher();
+    Firebird::IAttachment* attachment = nullptr;
+    {
+        // The file name is read as the database component's attach read it.
+        const TFileNameCharType charType;
+        attachment = provider->attachDatabase(&st, Like.databaseName_.c_str(),
+                                              static_cast<unsigned>(Like.attachDPB_.size()),
+                                              reinterpret_cast<const unsigned char*>(Like.attachDPB_.data()));
+    }
+    provider->release();
+    st.Check();
+    impl_->Attachment = attachment;
+    impl_->Dialect = static_cast<unsigned>(Like.GetSQLDialect());
+}
+
+void TIBSnapshotReader::Start() {
+    if (!impl_->Attachment) throw EDatabaseError("Database not connected");
+    if (impl_->Transaction) return;
+    static constexpr unsigned char tpb[] = {isc_tpb_version3, isc_tpb_concurrency, isc_tpb_nowait,
+                                            isc_tpb_read};
+    TOOStatus st;
+    Firebird::ITransaction* t = impl_->Attachment->startTransaction(&st, sizeof tpb, tpb);
+    st.Check();
+    impl_->Transaction = t;
+}
+
+std::pair<std::int64_t, std::int64_t> TIBSnapshotReader::NumberAndOldestActive() const {
+    if (!impl_->Transaction) throw EDatabaseError("Transaction not active");
+    TOOStatus st;
+    std::array<unsigned char, 64> info{};
+    impl_->Transaction->getInfo(&st, sizeof kNumberItems,
+                                reinterpret_cast<const unsigned char*>(kNumberItems),
+                                static_cast<unsigned>(info.size()), info.data());
+    st.Check();
+    return ReadNumberAndOldestActive(reinterpret_cast<const char*>(info.data()), info.size());
+}
+
+void TIBSnapshotReader::Read(const std::string& SQL, const std::function<bool(const TIBRow&)>& Row) {
+    if (!impl_->Transaction) throw EDatabaseError("Transaction not active");
+    TOOStatus st;
+    Firebird::IStatement* statement =
+        impl_->Attachment->prepare(&st, impl_->Transaction, 0, SQL.c_str(), impl_->Dialect,
+                                   Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+    st.Check();
+    Firebird::IMessageMetadata* meta = nullptr;
+    Firebird::IResultSet* cursor = nullptr;
+    ScopeExit release([&] {
+        if (cursor) {
+            TOOStatus ignored;
+            cursor->close(&ignored);
+            if (ignored.Failed()) cursor->release();
+        }
+        if (meta) meta->release();
+        TOOStatus ignored;
+        statement->free(&ignored);
+        if (ignored.Failed()) statement->release();
+    });
+    meta = statement->getOutputMetadata(&st);
+    st.Check();
+    const unsigned count = meta->getCount(&st);
+    st.Check();
+    std::vector<TMessageColumn> columns(count);
+    for (unsigned i = 0; i < count; ++i) {
+        TMessageColumn& c = columns[i];
+        c.Offset = meta->getOffset(&st, i);
+        c.NullOffset = meta->getNullOffset(&st, i);
+        c.Length = meta->getLength(&st, i);
+        c.Type = meta->getType(&st, i) & ~1u;
+        st.Check();
+    }
+    std::vector<unsigned char> buffer(meta->getMessageLength(&st));
+    st.Check();
+    cursor = statement->openCursor(&st, impl_->Transaction, nullptr, nullptr, meta, 0);
+    st.Check();
+    const TMessageRow row(columns, buffer);
+    for (;;) {
+        const int r = cursor->fetchNext(&st, buffer.data());
+        st.Check();
+        if (r != Firebird::IStatus::RESULT_OK || !Row(row)) break;
+    }
+    cursor->close(&st);
+    if (!st.Failed()) cursor = nullptr;
+    st.Check();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace smx {
@@ -39,6 +41,7 @@ private:
 class TIBTransaction;
 class TIBQuery;
 class TIBDatabaseInfo;
+class TIBSnapshotReader;
 
 /// One attachment to a Firebird database. Params holds "name=value" lines; user_name, password,
 /// sql_role_name and lc_ctype (names in any case) go into the attach parameters.
@@ -111,10 +114,12 @@ private:
     friend class TIBTransaction;
     friend class TIBQuery;
     friend class TIBDatabaseInfo;
+    friend class TIBSnapshotReader;
 
     std::string BuildDPB(const TStringList& params) const;
 
     std::string databaseName_;
+    std::string attachDPB_; // the parameters of the current attachment, as sent
     TStringList params_;
     int sqlDialect_ = 3;
     bool loginPrompt_ = false;
@@ -153,6 +158,10 @@ public:
     void Rollback();
 
     TIBHandle Handle() const { return handle_; }
+
+    /// The number of the started transaction and of the oldest one active when it started
+    /// (isc_info_tra_id, isc_info_tra_oldest_active). Throws EIBError; EDatabaseError when inactive.
+    std::pair<std::int64_t, std::int64_t> NumberAndOldestActive() const;
 
 private:
     friend class TIBDatabase;
@@ -318,6 +327,50 @@ private:
     std::string version_;
     int odsMajor_ = 0, odsMinor_ = 0, pageSize_ = 0, forcedWrites_ = 0, sweep_ = 0, readOnly_ = 0,
         buffers_ = 0, implNo_ = 0, implClass_ = 0, dialect_ = 0;
+};
+
+/// One row handed over by TIBSnapshotReader: its values by column position (0-based).
+class TIBRow {
+public:
+    virtual bool IsNull(int Column) const = 0;
+    /// An integer column's value as stored (no scale applied); 0 for a null or another type.
+    virtual std::int64_t Integer(int Column) const = 0;
+    /// A CHAR or VARCHAR column's bytes as fetched (CHAR with its padding); empty for a null or
+    /// another type.
+    virtual std::string_view Text(int Column) const = 0;
+
+protected:
+    ~TIBRow() = default;
+};
+
+/// A read-only snapshot of a database on an attachment of its own, for reading rows on another
+/// thread while the database component goes on with its own statements. Attach and Start run on
+/// the thread that owns the database component; Read may then run on one other thread at a time.
+/// It goes through the client library's object interface: its fetches on separate attachments
+/// run side by side, where those of the isc_* calls wait for one another.
+class TIBSnapshotReader {
+public:
+    TIBSnapshotReader();
+    /// Rolls back and detaches; errors are swallowed.
+    ~TIBSnapshotReader();
+    TIBSnapshotReader(const TIBSnapshotReader&) = delete;
+    TIBSnapshotReader& operator=(const TIBSnapshotReader&) = delete;
+
+    /// Attaches to the database of Like with the very parameters Like's attachment was made with
+    /// (file name, user, password, role, character set) and reads in its dialect. Throws
+    /// EDatabaseError when Like is not connected, EIBError with the library's text.
+    void Attach(const TIBDatabase& Like);
+    /// Starts a read-only snapshot (concurrency, nowait) transaction. Throws EIBError.
+    void Start();
+    /// As TIBTransaction::NumberAndOldestActive, of the started transaction.
+    std::pair<std::int64_t, std::int64_t> NumberAndOldestActive() const;
+    /// Runs the SELECT SQL and hands every row to Row until Row returns false. Throws EIBError
+    /// with the library's text.
+    void Read(const std::string& SQL, const std::function<bool(const TIBRow&)>& Row);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
 };
 
 /// The transport a service attach uses.

@@ -729,6 +729,37 @@ TEST(ExtractRoundTrip, WriterScriptRebuildsTheDatabase) {
     EXPECT_EQ(ExtractText(empty.Path()), ExtractText(f0->Path())) << script;
 }
 
+// The columns read on attachments of their own, or on the main one when a transaction held open
+// elsewhere leaves the snapshots unproved: the same script, log lines, step events and progress.
+TEST(ExtractRoundTrip, ColumnsReadAlongsideOrOnTheMainAttachmentAlike) {
+    auto f = MakeFixture(true);
+    const auto extract = [&f](bool HoldTransaction) {
+        auto other = MakeIBDatabase(f->Path());
+        other->Open();
+        TIBTransaction held, count;
+        held.SetDefaultDatabase(other.get());
+        count.SetDefaultDatabase(other.get());
+        if (HoldTransaction) held.StartTransaction();
+        TIBQuery attachments;
+        attachments.SetDatabase(other.get());
+        attachments.SetTransaction(&count);
+        attachments.SetSQLText("select count(*) from mon$attachments where mon$system_flag = 0");
+        TExtractRig r(f->Path());
+        std::int64_t seen = 0;
+        r.OnStep = [&](int Kind, const std::string& Text) {
+            if (Kind != 0 || Text != "Views") return;
+            attachments.Open();
+            seen = (*attachments.Fields())[0].AsInteger();
+            count.Commit();
+        };
+        EXPECT_TRUE(r.Run());
+        EXPECT_EQ(seen, HoldTransaction ? 2 : 4); // this one, the main one and the two readers
+        r.O()->GetScript();
+        return std::tuple(r.O()->GetScriptLines().Text(), r.Lines, r.Steps, r.Progress, r.Errors);
+    };
+    EXPECT_EQ(extract(false), extract(true));
+}
+
 TEST(ExtractRoundTrip, SelfCompareWritesNothing) {
     auto f = MakeFixture(true);
     TExtractRig master(f->Path()), target(f->Path());
