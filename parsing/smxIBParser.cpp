@@ -3456,82 +3456,40 @@ void TIbParser::RemoveConstraintIndexes() {
 void TIbParser::LinkDomainColumns(bool Normalise) {
     TObjs& C = *Container_;
     TStringList& Tables = C.Tables();
-    // The tables in the order they lie in memory, then their columns table after table, each
-    // column with its place in the order of the tables' names. A column's few bytes read here lie on
-    // lines of their own: cursors some columns ahead ask for what the walk reads later (a table's
-    // column list, a column's first line, then its type and name lines), so that the waits overlap.
-    // The domains' UsedBy records are put in the order of the tables' names afterwards.
-    struct TTableColumns {
-        const TTblData* Table;
-        int Place; // in Tables
-        int Count;
-    };
+    // The table columns, taken first: the tables in the order they lie in memory, each column with
+    // its place in the order of the tables' names. A column's few bytes read here lie on lines of
+    // their own: each step below asks for what a later one reads (a table's column list, a column's
+    // first line, then its type and name lines), so that the waits overlap. The domains' UsedBy
+    // records are put in the order of the tables' names afterwards.
     const std::vector<int> Order = InMemoryOrder(Tables);
-    std::vector<TTableColumns> InOrder;
-    InOrder.reserve(Order.size());
-    std::size_t N = 0;
+    auto TableAt = [&](std::size_t p) {
+        return p < Order.size() ? ObjectAs<TTblData>(Tables.Objects(Order[p])) : nullptr;
+    };
+    std::vector<std::pair<TObject*, std::uint64_t>> Walk;
+    Walk.reserve(Order.size() * 16);
     for (std::size_t p = 0; p < Order.size(); ++p) {
         if (p + 8 < Order.size()) Tables.PrefetchObject(Order[p + 8]);
-        if (p + 4 < Order.size())
-            if (const TTblData* Ahead = ObjectAs<TTblData>(Tables.Objects(Order[p + 4])))
-                __builtin_prefetch(&Ahead->Fields);
-        const TTblData* Table = ObjectAs<TTblData>(Tables.Objects(Order[p]));
-        if (!Table || Table->FieldCount() == 0) continue;
-        InOrder.push_back({Table, Order[p], Table->FieldCount()});
-        N += static_cast<std::size_t>(Table->FieldCount());
+        if (const TTblData* Ahead = TableAt(p + 4)) __builtin_prefetch(&Ahead->Fields);
+        if (const TTblData* Ahead = TableAt(p + 2)) Ahead->Fields.PrefetchItems();
+        if (const TTblData* Table = TableAt(p))
+            for (int f = 0; f < Table->FieldCount(); ++f)
+                Walk.emplace_back(Table->Fields.Objects(f),
+                                  static_cast<std::uint64_t>(Order[p]) << 32 | static_cast<std::uint32_t>(f));
     }
-    // A place in the walk: a table of InOrder, its column list and a column of it.
-    struct TCursor {
-        std::size_t t = 0;
-        const TStringList* Fields = nullptr;
-        int f = 0;
-    };
-    auto Start = [&](TCursor& K) {
-        if (!InOrder.empty()) K.Fields = &InOrder[0].Table->Fields;
-    };
-    auto Step = [&](TCursor& K) {
-        if (++K.f == InOrder[K.t].Count && ++K.t < InOrder.size()) {
-            K.Fields = &InOrder[K.t].Table->Fields;
-            K.f = 0;
-        }
-    };
-    constexpr std::size_t FirstLine = 16, Parts = 8; // how many columns ahead each is asked for
-    TCursor Current, AheadFirst, AheadParts;
-    Start(Current);
-    Start(AheadFirst);
-    Start(AheadParts);
-    auto AskFirstLine = [&] {
-        if (AheadFirst.f == 0) { // entering a table: the column lists of the next tables
-            if (AheadFirst.t + 4 < InOrder.size())
-                __builtin_prefetch(&InOrder[AheadFirst.t + 4].Table->Fields);
-            if (AheadFirst.t + 2 < InOrder.size()) InOrder[AheadFirst.t + 2].Table->Fields.PrefetchItems();
-        }
-        __builtin_prefetch(AheadFirst.Fields->Objects(AheadFirst.f));
-        Step(AheadFirst);
-    };
-    auto AskParts = [&] {
-        if (const TFldData* Ahead = ObjectAs<TFldData>(AheadParts.Fields->Objects(AheadParts.f))) {
-            __builtin_prefetch(&Ahead->DataType);
-            __builtin_prefetch(&Ahead->DomainName);
-            __builtin_prefetch(&Ahead->CollationName);
-        }
-        Step(AheadParts);
-    };
-    for (std::size_t i = 0; i < std::min(N, FirstLine); ++i)
-        AskFirstLine();
-    for (std::size_t i = 0; i < std::min(N, Parts); ++i)
-        AskParts();
     std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
+    const std::size_t N = Walk.size();
     for (std::size_t i = 0; i < N; ++i) {
-        if (i + FirstLine < N) AskFirstLine();
-        if (i + Parts < N) AskParts();
-        TFldData* F = ObjectAs<TFldData>(Current.Fields->Objects(Current.f));
-        const auto Key = static_cast<std::uint64_t>(InOrder[Current.t].Place) << 32 |
-                         static_cast<std::uint32_t>(Current.f);
-        Step(Current);
+        if (i + 16 < N) __builtin_prefetch(Walk[i + 16].first);
+        if (i + 8 < N)
+            if (const TFldData* Ahead = ObjectAs<TFldData>(Walk[i + 8].first)) {
+                __builtin_prefetch(&Ahead->DataType);
+                __builtin_prefetch(&Ahead->DomainName);
+                __builtin_prefetch(&Ahead->CollationName);
+            }
+        TFldData* F = ObjectAs<TFldData>(Walk[i].first);
         if (F && F->DataType == DomainDataType)
             if (TDmnData* D = C.FindDomain(F->DomainName))
-                if (TDependObj* R = LinkDependObj(F, D, "")) Made.emplace_back(R, Key);
+                if (TDependObj* R = LinkDependObj(F, D, "")) Made.emplace_back(R, Walk[i].second);
         // (NormaliseCharSet's own test, asked here first: most columns name neither.)
         if (Normalise && F && (!F->CharSetName.empty() || !F->CollationName.empty())) NormaliseCharSet(F);
     }
