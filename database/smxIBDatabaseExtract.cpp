@@ -294,6 +294,14 @@ TFieldRow FieldScanRow(const TIBRow& Row, bool HasPrecision) {
     return row;
 }
 
+// Indexes the fields' rows by name: the first of a name, as the catalogue's index gives it.
+void IndexFieldRows(const std::vector<TFieldRow>& Rows,
+                    std::unordered_map<std::string_view, std::size_t>& Index) {
+    Index.reserve(Rows.size());
+    for (std::size_t i = 0; i < Rows.size(); ++i)
+        Index.emplace(Rows[i].Name, i);
+}
+
 TColumnScanRow ColumnScanRow(const TIBRow& Row) {
     TColumnScanRow row{std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)), {}, {},
                        OptionalInteger(Row, 3)};
@@ -359,6 +367,7 @@ struct TIBDBExtract::TColumnScans {
     std::atomic<bool> Stop{false};
     TScan Fields, Columns;
     std::vector<TFieldRow> FieldRows;
+    std::unordered_map<std::string_view, std::size_t> FieldIndex; // over FieldRows
     std::vector<TColumnScanRow> ColumnRows;
 
     ~TColumnScans() {
@@ -863,6 +872,7 @@ void TIBDBExtract::LaunchColumnScans() {
                         scans.FieldRows.push_back(FieldScanRow(Row, scans.HasPrecision));
                         return !scans.Stop;
                     });
+                    IndexFieldRows(scans.FieldRows, scans.FieldIndex);
                 } catch (...) {
                     scans.Fields.Error = std::current_exception();
                 }
@@ -1214,17 +1224,17 @@ void TIBDBExtract::ExtractTables() {
     {
         if (scans) {
             scans->Fields.Join();
+            // Moving the rows keeps them where they are, and so the index's names.
             fieldRows = std::move(scans->FieldRows);
+            fieldIndex = std::move(scans->FieldIndex);
         } else {
             fieldRows.reserve(4096);
             const TQueryRow row(*fq);
             for (fq->Open(); !fq->GetEof(); fq->Next())
                 fieldRows.push_back(FieldScanRow(row, c.HasFieldPrecision));
+            IndexFieldRows(fieldRows, fieldIndex);
         }
         CloseAndClear(*fq);
-        fieldIndex.reserve(fieldRows.size());
-        for (std::size_t i = 0; i < fieldRows.size(); ++i)
-            fieldIndex.emplace(fieldRows[i].Name, i); // the first of a name, as the index gives it
     }
     for (TFieldRow& texts : fieldTexts) {
         const auto it = fieldIndex.find(texts.Name);
