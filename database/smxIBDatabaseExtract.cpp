@@ -325,6 +325,7 @@ private:
 // One column: its names and position, its field and its own values (kept where they were read).
 struct TColumnRow {
     std::string RawName; // as fetched, blank-padded: the tie-break after the position
+    std::string RawSource; // as fetched
     std::string Name, Source;
     std::optional<std::int64_t> Position;
     const TFieldRow* Type = nullptr;
@@ -506,6 +507,7 @@ bool TIBDBExtract::ExtractDatabase() {
     objs->GetConnectionOptions() = SMXConnection_->GetConnectionOptions();
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
     indexColumns_.reset();
+    tableColumnsBySource_.reset();
     keepsBytes_.reset();
     nameType_.reset();
     catalogueNamesRead_ = false;
@@ -1248,6 +1250,7 @@ void TIBDBExtract::ExtractTables() {
 
     // Every column row, by relation.
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
+    std::size_t columnCount = 0;
     {
         std::vector<TColumnScanRow> scanned;
         if (scans) {
@@ -1260,6 +1263,7 @@ void TIBDBExtract::ExtractTables() {
                 scanned.push_back(ColumnScanRow(row));
         }
         CloseAndClear(*cq);
+        columnCount = scanned.size();
         static const TRelationFieldRow none;
         std::size_t nextField = 0;               // the field after the one found last
         std::string relation;                    // as fetched, for the rows that follow their like
@@ -1290,12 +1294,17 @@ void TIBDBExtract::ExtractTables() {
             row.RawName = std::move(column.Field);
             row.Name = std::move(column.Name);
             row.Source = std::move(column.SourceName);
+            row.RawSource = std::move(column.Source);
             row.Position = column.Position;
             row.Type = &fieldRows[field];
             row.Own = own;
         }
     }
 
+    // The views look up the table columns that their columns read by the columns' fields.
+    auto* bySource =
+        GetExtractObjects().contains(TCmpObjType::coView) ? &tableColumnsBySource_.emplace() : nullptr;
+    if (bySource) bySource->reserve(columnCount);
     tq->Open();
     int tables = 0;
     for (; !tq->GetEof(); tq->Next()) {
@@ -1328,6 +1337,11 @@ void TIBDBExtract::ExtractTables() {
             const std::string& fieldName = row.Name;
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
+            if (bySource) {
+                const auto [it, added] = bySource->try_emplace(std::string(Unpadded(row.RawSource)),
+                                                               TTableColumnRef{tableName, fieldName});
+                if (!added) it->second.Shared = true;
+            }
             const std::string& source = row.Source;
             f->TableName = tableName;
             f->Position = static_cast<std::int32_t>(row.Position.value_or(0));
@@ -1605,6 +1619,9 @@ void TIBDBExtract::ExtractViews() {
                  "order by R.Rdb$Field_Position, R.Rdb$Field_Name"});
     SetSQL(*uq, {"Select Rdb$Relation_Name, Rdb$Field_Name", "from Rdb$Relation_Fields",
                  "where Rdb$Field_Source = :FIELD_SOURCE"});
+    // The table columns read by the tables step, when it ran in this run.
+    const std::unordered_map<std::string, TTableColumnRef>* bySource =
+        tableColumnsBySource_ ? &*tableColumnsBySource_ : nullptr;
     vq->Open();
     for (; !vq->GetEof(); vq->Next()) {
         auto view = std::make_unique<TViwData>(objs);
@@ -1622,7 +1639,22 @@ void TIBDBExtract::ExtractViews() {
             TFldData* f = view->AddField(Str(*cq, "RDB$FIELD_NAME"));
             f->SetDescription(Fld(*cq, "RDB$DESCRIPTION").AsString());
             const std::string fieldSource = Str(*cq, "RDB$FIELD_SOURCE");
-            if (fieldSource.find("RDB$") != std::string::npos) {
+            const bool implicit = fieldSource.find("RDB$") != std::string::npos;
+            // Every table of the structure came with its columns in the tables step: a field that
+            // no table column has is a view's or a system table's, and one that a single table
+            // column has is the column the view reads.
+            const TTableColumnRef* read = nullptr;
+            bool answered = false;
+            if (implicit && bySource) {
+                const auto it = bySource->find(fieldSource);
+                answered = it == bySource->end() || !it->second.Shared;
+                if (it != bySource->end() && !it->second.Shared) read = &it->second;
+            }
+            if (answered) {
+                if (read)
+                    if (TDbObj* table = objs->FindObject(TObjsList::olTables, read->Table))
+                        AddDependency(objs, view.get(), table, 0, 0, read->Field);
+            } else if (implicit) {
                 // Every column sharing the implicit field answers, views too and in no order: the
                 // first row of a table the structure holds names the column the view reads.
                 Param(*uq, "FIELD_SOURCE").SetAsString(fieldSource);
