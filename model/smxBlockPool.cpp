@@ -107,7 +107,7 @@ void TBlockPool::NextSlab() {
     end_ = next_ + (SlabBytes - HeaderBytes) / size_ * size_;
 }
 
-void* TBlockPool::Allocate() {
+void* TBlockPool::AllocateOther() {
     if (!free_) TakeBackReleasedElsewhere();
     ++live_;
     if (FreeBlock* B = free_) {
@@ -125,14 +125,7 @@ void* TBlockPool::Allocate() {
     void* B = next_;
     next_ += size_;
     if (next_ > mapped_[slab_]) MapAhead();
-    // The blocks are filled as they are cut: the lines of the blocks a few ahead are asked for now
-    // (for writing), so that filling a structure does not wait for each block's memory in turn.
-    const char* Ahead = next_ + 2 * size_;
-    if (Ahead < end_) {
-        __builtin_prefetch(Ahead, 1);
-        if (size_ > 64) __builtin_prefetch(Ahead + 64, 1);
-        if (size_ > 128) __builtin_prefetch(Ahead + 128, 1);
-    }
+    PrefetchAhead();
     return B;
 }
 

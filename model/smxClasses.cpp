@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -1364,9 +1365,9 @@ TDependObj::TDependObj(TCustomObjs* AOwner) : Owner_(AOwner) {
     referencedLink_.rec = this;
 }
 
-TDependObj::TDependObj(TCustomObjs* AOwner, std::string&& Name, TDbObject Kind, std::string_view Field,
+TDependObj::TDependObj(TCustomObjs* AOwner, std::string_view Name, TDbObject Kind, std::string_view Field,
                        int AInt1, int AInt2, TDbObj* Holder, bool InUsedBy)
-    : FieldName(Field), Kind_(Kind), inUsedBy_(InUsedBy), Int1(AInt1), Int2(AInt2), Name_(std::move(Name)),
+    : FieldName(Field), Kind_(Kind), inUsedBy_(InUsedBy), Int1(AInt1), Int2(AInt2), Name_(Name),
       Owner_(AOwner), Holder_(Holder) {
     referencedLink_.rec = this;
 }
@@ -1421,7 +1422,7 @@ TDependObj* AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj*
         TDbObj::Links& links = holder->EnsureLinks();
         const std::string& name = referenced->GetName();
         std::unique_ptr<TDependObj> made(
-            new TDependObj(Container, upper ? UpperCase(name) : std::string(name), referenced->GetKind(),
+            new TDependObj(Container, upper ? std::string_view(UpperCase(name)) : name, referenced->GetKind(),
                            FieldName, Int1, Int2, holder, usedBy));
         TDependObj* rec = made.get();
         rec->SetReferenced(referenced);
@@ -1452,8 +1453,20 @@ void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>
         if (std::is_sorted(run.begin(), run.end(),
                            [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); }))
             continue; // put in order already (the holder came up twice)
-        std::stable_sort(run.begin(), run.end(),
-                         [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); });
+        if (run.size() <= 32) {
+            // Most runs are a few records (a table's keys): sorted by insertion, which keeps equal
+            // keys in the order made and asks for no buffer.
+            for (std::size_t i = 1; i < run.size(); ++i) {
+                TDependObj* rec = run[i];
+                std::size_t j = i;
+                for (; j > 0 && key(rec) < key(run[j - 1]); --j)
+                    run[j] = run[j - 1];
+                run[j] = rec;
+            }
+        } else {
+            std::stable_sort(run.begin(), run.end(),
+                             [&](const TDependObj* a, const TDependObj* b) { return key(a) < key(b); });
+        }
         for (TDependObj* rec : run)
             list.TakeOut(rec);
         for (TDependObj* rec : run)
@@ -1672,15 +1685,58 @@ void TCustomObjs::ClearPending(KindList& k) {
     k.listHashed = -1;
 }
 
-std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
-    // FNV-1a over the bytes, folded to upper case when the list ignores case.
-    const bool fold = !k.list.GetCaseSensitive();
-    std::uint64_t h = 14695981039346656037ull;
-    for (char c : Key) {
-        h ^= static_cast<unsigned char>(fold ? UpCase(c) : c);
-        h *= 1099511628211ull;
+namespace {
+// The ASCII lower-case letters of eight bytes made upper-case, as UpCase does byte by byte.
+constexpr std::uint64_t UpCaseWord(std::uint64_t w) {
+    constexpr std::uint64_t Ones = 0x0101010101010101ull;
+    const std::uint64_t low7 = w & (0x7F * Ones);
+    const std::uint64_t fromA = low7 + (0x80 - 'a') * Ones;     // top bit: at least 'a'
+    const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * Ones; // top bit: after 'z'
+    return w ^ ((fromA & ~pastZ & ~w & (0x80 * Ones)) >> 2);
+}
+} // namespace
+
+namespace {
+// Eight bytes at a time (folded to upper case with Fold), each word mixed in with a multiplication,
+// the length in the seed; a final mix makes both halves of the result depend on every byte.
+template <bool Fold> std::uint64_t HashBytes(std::string_view Key) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ Key.size();
+    const auto mix = [&h](std::uint64_t w) {
+        h = (h ^ (Fold ? UpCaseWord(w) : w)) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    };
+    const char* p = Key.data();
+    const std::size_t n = Key.size();
+    if (n >= 8) {
+        std::uint64_t w;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::memcpy(&w, p + i, 8);
+            mix(w);
+        }
+        if (i < n) { // the last eight bytes, overlapping the word before
+            std::memcpy(&w, p + n - 8, 8);
+            mix(w);
+        }
+    } else if (n >= 4) { // the first and the last four bytes
+        std::uint32_t lo, hi;
+        std::memcpy(&lo, p, 4);
+        std::memcpy(&hi, p + n - 4, 4);
+        mix(lo | std::uint64_t{hi} << 32);
+    } else if (n > 0) { // the first, middle and last byte
+        const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+        mix(byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16);
     }
-    return static_cast<std::size_t>(h);
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return h;
+}
+} // namespace
+
+std::size_t TCustomObjs::HashKey(const KindList& k, std::string_view Key) {
+    // Folded when the list ignores case.
+    return static_cast<std::size_t>(k.list.GetCaseSensitive() ? HashBytes<false>(Key) : HashBytes<true>(Key));
 }
 
 namespace {
@@ -1756,8 +1812,12 @@ void TCustomObjs::AddListed(KindList& k) {
 }
 
 int TCustomObjs::FindListed(KindList& k, std::string_view Key) {
+    return FindListed(k, Key, HashKey(k, Key));
+}
+
+int TCustomObjs::FindListed(KindList& k, std::string_view Key, std::size_t Hash) {
     if (k.listHashed != k.list.Count() || k.listHashFolded == k.list.GetCaseSensitive()) IndexListed(k);
-    const auto hash = static_cast<std::uint32_t>(HashKey(k, Key));
+    const auto hash = static_cast<std::uint32_t>(Hash);
     const std::size_t mask = k.listSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const KindList::ListSlot& slot = k.listSlots[i];
@@ -1765,6 +1825,70 @@ int TCustomObjs::FindListed(KindList& k, std::string_view Key) {
         const int p = static_cast<int>(slot.Entry) - 1;
         if (slot.Hash == hash && p < k.list.Count() && k.list.CompareStrings(k.list[p], Key) == 0) return p;
     }
+}
+
+std::vector<std::uint32_t> TCustomObjs::SortedPending(const KindList& k) {
+    // Each key's first sixteen bytes (folded as the list folds them) as two numbers in their order,
+    // so that most comparisons are of numbers: keys whose first bytes differ compare as these
+    // numbers do (a key that ends sooner is padded with zero bytes, and sorts before any longer key
+    // it starts).
+    struct Entry {
+        std::uint64_t head[2];
+        std::uint32_t p;
+    };
+    const bool fold = !k.list.GetCaseSensitive();
+    const auto n = static_cast<std::uint32_t>(k.pending.size());
+    std::vector<Entry> sorted(n), other(n);
+    for (std::uint32_t p = 0; p < n; ++p) {
+        const std::string& key = k.pending[p].key;
+        Entry& e = sorted[p];
+        e = {{0, 0}, p};
+        for (std::size_t i = 0; i < 16 && i < key.size(); ++i)
+            e.head[i / 8] |= std::uint64_t{static_cast<unsigned char>(fold ? UpCase(key[i]) : key[i])}
+                             << (56 - 8 * (i % 8));
+    }
+    const auto less = [&k](const Entry& a, const Entry& b) {
+        if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+        if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+        return k.list.CompareStrings(k.pending[a.p].key, k.pending[b.p].key) < 0;
+    };
+    // Keys mostly arrive in runs already in order, ascending or descending (scripts list objects by
+    // name): the runs are found and merged pairwise, n log(runs) comparisons. Keys are distinct
+    // under the list's rule, so any sound sort gives this one order.
+    std::vector<std::uint32_t> ends; // the end of each run
+    for (std::uint32_t from = 0; from < n;) {
+        std::uint32_t to = from + 1;
+        if (to < n && less(sorted[to], sorted[from])) {
+            while (to + 1 < n && less(sorted[to + 1], sorted[to]))
+                ++to;
+            std::reverse(sorted.begin() + from, sorted.begin() + to + 1);
+            ++to;
+        } else {
+            while (to < n && less(sorted[to - 1], sorted[to]))
+                ++to;
+        }
+        ends.push_back(to);
+        from = to;
+    }
+    // Pairs of neighbouring runs merged, pass by pass, until one is left.
+    while (ends.size() > 1) {
+        std::size_t kept = 0;
+        std::uint32_t from = 0;
+        for (std::size_t r = 0; r < ends.size(); r += 2) {
+            const std::uint32_t mid = ends[r];
+            const std::uint32_t to = r + 1 < ends.size() ? ends[r + 1] : mid;
+            std::merge(sorted.begin() + from, sorted.begin() + mid, sorted.begin() + mid, sorted.begin() + to,
+                       other.begin() + from, less);
+            ends[kept++] = to;
+            from = to;
+        }
+        ends.resize(kept);
+        sorted.swap(other);
+    }
+    std::vector<std::uint32_t> order(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        order[i] = sorted[i].p;
+    return order;
 }
 
 void TCustomObjs::Merge(KindList& k) {
@@ -1783,12 +1907,7 @@ void TCustomObjs::Merge(KindList& k) {
                 for (const std::uint32_t p : block)
                     k.list.AddObject(k.pending[p].key, k.pending[p].obj);
         } else {
-            std::vector<std::uint32_t> sorted(k.pending.size());
-            for (std::uint32_t p = 0; p < sorted.size(); ++p)
-                sorted[p] = p;
-            std::sort(sorted.begin(), sorted.end(), [&k](std::uint32_t a, std::uint32_t b) {
-                return k.list.CompareStrings(k.pending[a].key, k.pending[b].key) < 0;
-            });
+            const std::vector<std::uint32_t> sorted = SortedPending(k);
             k.list.Reserve(listed + static_cast<int>(sorted.size()));
             for (const std::uint32_t p : sorted)
                 k.list.AddObject(k.pending[p].key, k.pending[p].obj);
@@ -1817,14 +1936,16 @@ TDbObj* AsDbObj(TObject* Obj) {
 
 TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     KindList& k = lists_[static_cast<std::size_t>(Which)];
+    std::optional<std::size_t> hash; // the key's hash once made, for both indices
     if (k.list.Count() >= ListIndexFrom) {
         // The index holds every listed key under the list's rule: a key it lacks is not listed.
-        if (const int i = FindListed(k, Key); i >= 0) return AsDbObj(k.list.Objects(i));
+        hash = HashKey(k, Key);
+        if (const int i = FindListed(k, Key, *hash); i >= 0) return AsDbObj(k.list.Objects(i));
     } else if (int i = 0; k.list.Find(Key, i)) {
         return AsDbObj(k.list.Objects(i));
     }
     if (k.pending.empty()) return nullptr;
-    const int p = FindPending(k, Key, HashKey(k, Key));
+    const int p = FindPending(k, Key, hash ? *hash : HashKey(k, Key));
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
 }
 
@@ -1845,14 +1966,20 @@ int TCustomObjs::File(TObjsList Which, std::string_view Key, TDbObj* Obj, bool W
         return k.list.Count() - 1;
     }
     int i = 0;
-    if (k.list.Find(Key, i)) return -1;
-    if (k.pending.empty() && i == k.list.Count()) {
-        // Keys that arrive in order go straight to the end of the sorted list.
-        k.list.AddObject(Key, Obj);
-        if (k.listHashed == k.list.Count() - 1) AddListed(k);
-        return i;
-    }
     const std::size_t hash = HashKey(k, Key);
+    if (!WantIndex && !k.pending.empty() && k.list.Count() >= ListIndexFrom) {
+        // Filing that needs no index while keys wait: whether the list holds the key is all it
+        // asks, and the list index answers that in one look-up.
+        if (FindListed(k, Key, hash) >= 0) return -1;
+    } else {
+        if (k.list.Find(Key, i)) return -1;
+        if (k.pending.empty() && i == k.list.Count()) {
+            // Keys that arrive in order go straight to the end of the sorted list.
+            k.list.AddObject(Key, Obj);
+            if (k.listHashed == k.list.Count() - 1) AddListed(k);
+            return i;
+        }
+    }
     if (FindPending(k, Key, hash) >= 0) return -1;
     const auto position = static_cast<std::uint32_t>(k.pending.size());
     k.pending.push_back({std::string(Key), Obj, hash});

@@ -650,7 +650,7 @@ private:
     friend TDependObj* AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
     friend void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>&);
     /// A record of Holder's list made by AddDependencyPair, its texts as given.
-    TDependObj(TCustomObjs* AOwner, std::string&& Name, TDbObject Kind, std::string_view Field, int AInt1,
+    TDependObj(TCustomObjs* AOwner, std::string_view Name, TDbObject Kind, std::string_view Field, int AInt1,
                int AInt2, TDbObj* Holder, bool InUsedBy);
     std::uint32_t batch_ = 0; // OrderUsedByRecords only: 1 + the record's place in its batch
     void Unregister(TDbObj*& target, TDbObj::RefLink& link);
@@ -885,9 +885,13 @@ private:
     static int FindPending(const KindList& k, std::string_view Key, std::size_t Hash);
     static void IndexPending(KindList& k, std::uint32_t Position);
     static void Merge(KindList& k);
+    /// The pending positions in the list's key order.
+    static std::vector<std::uint32_t> SortedPending(const KindList& k);
     /// The position of Key in the list by the list index (made or remade first when the list
     /// changed); -1 when the index does not find it.
     static int FindListed(KindList& k, std::string_view Key);
+    /// The same with the key's HashKey given.
+    static int FindListed(KindList& k, std::string_view Key, std::size_t Hash);
     static void IndexListed(KindList& k);
     /// Adds the list's last entry to a current index.
     static void AddListed(KindList& k);

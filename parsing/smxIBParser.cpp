@@ -3454,6 +3454,7 @@ void TIbParser::LinkDomainColumns(bool Normalise) {
         return p < Order.size() ? ObjectAs<TTblData>(Tables.Objects(Order[p])) : nullptr;
     };
     std::vector<std::pair<TObject*, std::uint64_t>> Walk;
+    Walk.reserve(Order.size() * 16);
     for (std::size_t p = 0; p < Order.size(); ++p) {
         if (p + 8 < Order.size()) Tables.PrefetchObject(Order[p + 8]);
         if (const TTblData* Ahead = TableAt(p + 4)) __builtin_prefetch(&Ahead->Fields);
@@ -3477,7 +3478,8 @@ void TIbParser::LinkDomainColumns(bool Normalise) {
         if (F && F->DataType == DomainDataType)
             if (TDmnData* D = C.FindDomain(F->DomainName))
                 if (TDependObj* R = LinkDependObj(F, D, "")) Made.emplace_back(R, Walk[i].second);
-        if (Normalise) NormaliseCharSet(F);
+        // (NormaliseCharSet's own test, asked here first: most columns name neither.)
+        if (Normalise && F && (!F->CharSetName.empty() || !F->CollationName.empty())) NormaliseCharSet(F);
     }
     OrderUsedByRecords(Made);
     // A view that uses a domain-typed table column uses the domain too (its record for the column

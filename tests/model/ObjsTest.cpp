@@ -3,11 +3,12 @@
 // lifetimes of the links a container holds and is held by.
 #include <gtest/gtest.h>
 
+#include "model/smxBlockPool.h"
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
-#include "model/smxBlockPool.h"
 
 #include "ModelTestSupport.h"
 #include "model/smxComp_Clt.h"
@@ -189,6 +190,36 @@ TEST(Objs, ListsReadSortedWhateverTheFilingOrder) {
     EXPECT_EQ(ms.AddObject(Make<TGnrData>(&ms, "ALPHA"), true), -1);
     EXPECT_EQ(ms.FindObject(TObjsList::olGenerators, "Beta")->GetName(), "beta");
     EXPECT_EQ(ms.Generators().Text(), "alpha\r\nbeta\r\nzeta\r\n");
+
+    // Filed without asking for indices (as the script reader files): runs up and down, keys of
+    // every length that share their first eight or sixteen bytes, in either case rule.
+    for (const bool folded : {false, true}) {
+        OwningObjs objs;
+        objs.SetDatabaseType(folded ? TDatabaseType::dbMSSQL : TDatabaseType::dbInterBase);
+        objs.GetMSSQLServerOptions().GetMSSQLCompareOptions().SetCaseSensitiveIdentifiers(true);
+        std::vector<std::string> names;
+        for (int i = 10; i < 50; ++i) // in order: listed at once, a list long enough for its index
+            names.push_back("K" + std::to_string(i));
+        std::istringstream words("B TB_1 TB_10_K1 TB_1_K1 TB_100_K1 tb_1000_K1 a Ab ac_ `a z{ Z\x7F @"
+                                 " LONG_NAME_WITH_SUFFIX_2 long_name_with_suffix_10 LONG_NAME_WITH_SUFFIX_1"
+                                 " LONG_NAME_WITH_SUFFIX_");
+        for (std::string n; words >> n;)
+            names.push_back(n);
+        for (const std::string& n : names)
+            EXPECT_TRUE(objs.FileObject(Make<TGnrData>(&objs, n), true)) << n;
+        for (const std::string again : {"TB_10_K1", "K17"}) // one pending, one listed
+            EXPECT_FALSE(objs.FileObject(Make<TGnrData>(&objs, folded ? LowerCase(again) : again), true))
+                << again;
+        for (const std::string& n : names)
+            EXPECT_EQ(objs.FindObject(TObjsList::olGenerators, n)->GetName(), n) << n;
+        std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+            return (folded ? CompareText(a, b) : a.compare(b)) < 0;
+        });
+        TStringList& list = objs.Generators();
+        ASSERT_EQ(list.Count(), static_cast<int>(names.size()));
+        for (int i = 0; i < list.Count(); ++i)
+            EXPECT_EQ(list[i], names[static_cast<std::size_t>(i)]) << folded << " " << i;
+    }
 }
 
 TEST(Objs, IBEObjectsAreIgnored) {
