@@ -1281,7 +1281,7 @@ std::unique_ptr<TFldData> TIbParser::ParseColumn(TTblData* Table, TTypeUse Use) 
 
 void TIbParser::ParseCharLength(TFldData* Column) {
     std::int32_t Length = 1;
-    if (Token_ == tkLParen) {
+    if (Token_ == tkLParen && !ReadPlainSize(Length, nullptr)) {
         NextToken();
         ExpectInt32(Length, false);
         NextAndExpect(tkRParen);
@@ -1472,6 +1472,9 @@ void TIbParser::ParseDataType(TFldData* Column, TTypeUse Use) {
         NextToken();
         break;
     }
+    // A column's type is mostly followed by the comma or parenthesis after its definition: nothing
+    // below would take either.
+    if (Token_ == tkComma || Token_ == tkRParen) return;
     ParseArrayBounds(Column);
     if (Is(tkCHARACTER)) {
         NextAndExpect(tkSET);
@@ -1696,7 +1699,7 @@ void TIbParser::ParseColumnList(TStringList& List) {
     do {
         // A key's or an index's column in a script is a bare name: a column object would hold
         // nothing but the defaults (descending is the index's, not a column's, in InterBase).
-        if (NextAndExpect(tkIdent)) List.Add(TokenText());
+        if (NextAndExpect(tkIdent)) List.Add(TokenView());
         NextToken();
     } while (Token_ == tkComma);
     ExpectAndNext(tkRParen);
@@ -1932,9 +1935,12 @@ void TIbParser::FileConstraint(std::unique_ptr<TCtrData> Constraint) {
     if (IBOptions().GetIBCompareOptions().GetIgnoreIBEObjects() &&
         (StartsText("IBE$", Constraint->GetName()) || StartsText("IBE$", Constraint->TableName)))
         return;
-    const bool Primary = Constraint->GetConstraintType() == ctPrimaryKey;
+    if (Constraint->GetConstraintType() != ctPrimaryKey) {
+        FileParsed(Constraint.release(), TObjsList::olConstraints);
+        return;
+    }
     const std::string Table = Constraint->TableName, Key = Constraint->GetFullName();
-    if (FileParsed(Constraint.release(), TObjsList::olConstraints) && Primary)
+    if (FileParsed(Constraint.release(), TObjsList::olConstraints))
         SetPrimaryKey(Container_, Table, Key); // a key made anew replaces a dropped one
 }
 
@@ -2058,10 +2064,16 @@ bool TIbParser::TopLevelCommaAhead() const {
     }();
     const std::string& S = Source_;
     const char End = Terminator_.empty() ? ',' : Terminator_[0];
+    // The characters to stop at, the terminator's first and the NUL after the text among them.
+    std::array<bool, 256> Stops = Marks;
+    Stops[static_cast<unsigned char>(End)] = Stops[0] = true;
     int Depth = 0;
     for (std::size_t i = Pos_; i < S.size(); ++i) {
+        while (!Stops[static_cast<unsigned char>(S[i])])
+            ++i;
+        if (i >= S.size()) break;
         const char C = S[i];
-        if (!Marks[static_cast<unsigned char>(C)] && C != End) continue;
+        if (C == '\0' && End != '\0') continue; // a NUL inside the text
         if (C == '\'' || C == '"') {
             for (++i; i < S.size() && !(S[i] == C && (i + 1 >= S.size() || S[i + 1] != C)); ++i)
                 if (S[i] == C) ++i; // a doubled quote
@@ -2185,7 +2197,7 @@ void TIbParser::ParseCreateIndex() {
     const std::string Name = Index->GetName();
     NextAndExpect(tkON);
     if (NextAndExpect(tkIdent)) {
-        Index->TableName = TokenText();
+        Index->TableName = TokenView();
         if (TTblData* Table = Container_ ? Container_->FindTable(TokenView()) : nullptr)
             LinkDependObj(Index.get(), Table, "");
     }

@@ -136,17 +136,37 @@ void AppendUtf8(std::string& Out, std::uint32_t Cp) {
     }
 }
 
+/// The LF bytes of a text, sixteen bytes at a time (a script has one every few dozen bytes, too
+/// many for a memchr call each).
+std::size_t CountLineFeeds(std::string_view Text) {
+    using TBytes = unsigned char __attribute__((vector_size(16)));
+    const TBytes LF = TBytes{} + '\n';
+    const char* const S = Text.data();
+    const std::size_t Size = Text.size();
+    std::size_t N = 0, i = 0;
+    while (Size - i >= 16) {
+        // Each lane counts up to 255 matches before the lanes are added up.
+        const std::size_t Blocks = std::min<std::size_t>((Size - i) / 16, 255);
+        TBytes Lanes{};
+        for (std::size_t b = 0; b < Blocks; ++b, i += 16) {
+            TBytes X;
+            std::memcpy(&X, S + i, sizeof X);
+            Lanes -= reinterpret_cast<TBytes>(X == LF); // a match is all ones: one more
+        }
+        for (int k = 0; k < 16; ++k)
+            N += static_cast<unsigned char>(Lanes[k]);
+    }
+    for (; i < Size; ++i)
+        N += S[i] == '\n';
+    return N;
+}
+
 /// Line breaks of a text: CR LF, LF and a lone CR count one each (every LF, and every CR that no
-/// LF follows; memchr finds them much faster than a look at each byte).
+/// LF follows; memchr finds the few CRs much faster than a look at each byte).
 int CountLineBreaks(std::string_view Text) {
     const char* const B = Text.data();
     const char* const E = B + Text.size();
-    int N = 0;
-    for (const char* P = B; P < E; ++P) {
-        P = static_cast<const char*>(std::memchr(P, '\n', static_cast<std::size_t>(E - P)));
-        if (!P) break;
-        ++N;
-    }
+    int N = static_cast<int>(CountLineFeeds(Text));
     for (const char* P = B; P < E; ++P) {
         P = static_cast<const char*>(std::memchr(P, '\r', static_cast<std::size_t>(E - P)));
         if (!P) break;
@@ -232,26 +252,30 @@ std::string DecodeScriptBytes(std::string_view Bytes) {
 
 namespace {
 
-/// TResWordList::MakeKey into K (inlined into the scanner).
+/// TResWordList::MakeKey into K (inlined into the scanner); RawHead and RawTail receive the first
+/// and last eight bytes as written (the tail 0 for a word of under eight).
 [[gnu::always_inline]] inline void FillKey(TResWordList::TWordKey& K, const char* Text, std::size_t Length,
-                                           std::size_t Readable) {
+                                           std::size_t Readable, std::uint64_t& RawHead,
+                                           std::uint64_t& RawTail) {
     K.Text = Text;
     K.Length = Length;
     std::uint64_t Mix = Length;
     if (Length >= 8) {
-        K.Head = UpCase8(Load8(Text));
-        K.Tail = UpCase8(Load8(Text + Length - 8));
+        RawHead = Load8(Text);
+        RawTail = Load8(Text + Length - 8);
+        K.Head = UpCase8(RawHead);
+        K.Tail = UpCase8(RawTail);
         Mix ^= K.Tail << 29 | K.Tail >> 35;
     } else {
-        K.Tail = 0;
+        K.Tail = RawTail = 0;
         if (Readable >= 8 && std::endian::native == std::endian::little) {
             // The bytes after the word are read but masked off.
-            K.Head = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
+            RawHead = Load8(Text) & ((std::uint64_t{1} << (8 * Length)) - 1);
         } else {
-            K.Head = 0;
-            if (Length > 0) std::memcpy(&K.Head, Text, Length);
+            RawHead = 0;
+            if (Length > 0) std::memcpy(&RawHead, Text, Length);
         }
-        K.Head = UpCase8(K.Head);
+        K.Head = UpCase8(RawHead);
     }
     Mix = (Mix ^ K.Head) * 0x9E3779B97F4A7C15ull;
     K.Hash = static_cast<std::uint32_t>(Mix >> 32);
@@ -261,7 +285,8 @@ namespace {
 
 TResWordList::TWordKey TResWordList::MakeKey(const char* Text, std::size_t Length, std::size_t Readable) {
     TWordKey K;
-    FillKey(K, Text, Length, Readable);
+    std::uint64_t RawHead = 0, RawTail = 0;
+    FillKey(K, Text, Length, Readable, RawHead, RawTail);
     return K;
 }
 
@@ -838,7 +863,6 @@ void TCustomParser::NextToken() {
     const std::size_t Before = Pos_;
     StartToken();
     ScanToken();
-    EndToken();
     if (Pos_ == Before && !AtEnd() && !Halted_) [[unlikely]]
         StepOverStall();
     if (LogFlags_ & 1) [[unlikely]]
@@ -883,7 +907,8 @@ void TCustomParser::ReadWord() {
     Ch_ = MapChar(S[E]);
     // The text is NUL-terminated: Source_.size() + 1 bytes are readable.
     TResWordList::TWordKey Key;
-    FillKey(Key, S + Start, N, Source_.size() + 1 - Start);
+    std::uint64_t Head = 0, Tail = 0;
+    FillKey(Key, S + Start, N, Source_.size() + 1 - Start, Head, Tail);
     const TResWordList::Index& Words = Keywords_.index_ ? *Keywords_.index_ : Keywords_.Prepared();
     const std::int32_t Code = FindKey(Words, Key);
     if (Code < 0) {
@@ -900,15 +925,8 @@ void TCustomParser::ReadWord() {
     TokenInSource_ = true;
     if (Token_ == tkIdent) {
         if (N <= 16) {
-            // The bytes after a short word are read but masked off (the text is NUL-terminated).
-            std::uint64_t Head = 0;
-            if (N >= 8)
-                Head = Load8(S + Start);
-            else if (Source_.size() + 1 - Start >= 8)
-                Head = Load8(S + Start) & ((std::uint64_t{1} << (8 * N)) - 1);
-            else
-                std::memcpy(&Head, S + Start, N);
-            if (Head != Key.Head || (N > 8 && Load8(S + E - 8) != Key.Tail)) {
+            // Written in upper case when the bytes as written are those of the key.
+            if (Head != Key.Head || (N > 8 && Tail != Key.Tail)) {
                 char Upper[16];
                 std::memcpy(Upper, &Key.Head, 8);
                 if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
@@ -1276,8 +1294,7 @@ void TCustomParser::ReadExpression(std::string& Text) {
 // =====================================================================================================
 // Parsing primitives
 
-bool TCustomParser::Expect(int Code) {
-    if (Token_ == Code) return true;
+bool TCustomParser::ExpectOther(int Code) {
     if ((Code == tkInteger || Code == tkFloat) && (Token_ == tkPlus || Token_ == tkMinus)) {
         const char Sign = Token_ == tkMinus ? '-' : '+';
         bool Number = false;
@@ -1313,10 +1330,6 @@ bool TCustomParser::NextAndExpect(int Code) {
     return Expect(Code);
 }
 
-bool TCustomParser::IsWord(std::string_view Word) const {
-    return Token_ == tkIdent && SameText(TokenView(), Word);
-}
-
 bool TCustomParser::ExpectWord(std::string_view Word) {
     if (IsWord(Word)) return true;
     Error("Must be: " + UpperCase(Word));
@@ -1345,9 +1358,56 @@ bool TCustomParser::GetCheckedInt(std::int64_t Min, std::int64_t Max, bool Negat
     return true;
 }
 
+bool TCustomParser::ReadPlainSize(std::int32_t& First, std::int32_t* Second) {
+    // Column sizes make up a good share of a large script's tokens; the plain form has neither line
+    // breaks nor comments nor anything to report, so the scanner's state after it is known.
+    if (Token_ != tkLParen || Halted_ || (LogFlags_ & 1)) return false;
+    const char Term = Terminator_.empty() ? '\0' : Terminator_[0];
+    if (Term == ' ' || Term == ',' || Term == ')' || (Term >= '0' && Term <= '9')) return false;
+    const char* const S = Source_.data(); // NUL-terminated: every look below stops at the end
+    std::size_t P = Pos_;
+    std::size_t DigitsAt = 0, DigitsEnd = 0;
+    std::int32_t Values[2] = {0, 0};
+    int Count = 0;
+    for (;;) {
+        while (S[P] == ' ')
+            ++P;
+        if (S[P] < '1' || S[P] > '9') return false;
+        DigitsAt = P;
+        std::int32_t V = 0;
+        for (; S[P] >= '0' && S[P] <= '9'; ++P) {
+            if (P - DigitsAt == 9) return false;
+            V = V * 10 + (S[P] - '0');
+        }
+        DigitsEnd = P;
+        Values[Count++] = V;
+        while (S[P] == ' ')
+            ++P;
+        if (S[P] == ')') break;
+        if (S[P] != ',' || Count == 2 || !Second) return false;
+        ++P;
+    }
+    First = Values[0];
+    if (Second) *Second = Values[1];
+    // The state the ")" token leaves, the last number's values included.
+    StringValue_.assign(S + DigitsAt, DigitsEnd - DigitsAt);
+    IntValue_ = static_cast<std::uint64_t>(Values[Count - 1]);
+    IntOverflow_ = false;
+    FloatValue_ = 0;
+    TokenText_.clear();
+    TokenInSource_ = false;
+    Token_ = tkRParen;
+    RawKeyword_ = 0;
+    TokenStart_ = P;
+    Pos_ = P + 1;
+    Ch_ = MapChar(S[Pos_]);
+    NextToken();
+    return true;
+}
+
 void TCustomParser::ParseTypeSize(TFldData* Column) {
     std::int32_t Length = 9, Scale = 0;
-    if (Token_ == tkLParen) {
+    if (Token_ == tkLParen && !ReadPlainSize(Length, &Scale)) {
         ExpectAndNext(tkLParen);
         std::int64_t V = 0;
         if (Expect(tkInteger) && GetCheckedInt(0, std::numeric_limits<std::int32_t>::max(), false, V))

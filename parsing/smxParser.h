@@ -25,6 +25,7 @@
 #include "foundation/smxTypes.h"
 #include "model/smxClasses.h"
 #include "model/smxKeywords.h"
+#include "platform/smxStrUtils.h"
 #include "platform/smxStringList.h"
 
 namespace smx {
@@ -254,11 +255,11 @@ public:
     void NextToken();
     /// True when the token is Code; else records "Missing: <expected> (<found>)". A "+" or "-"
     /// before an expected number is taken into the number's literal text.
-    bool Expect(int Code);
+    bool Expect(int Code) { return Token_ == Code || ExpectOther(Code); }
     bool ExpectAndNext(int Code);
     bool NextAndExpect(int Code);
     /// True when the token is an identifier whose text equals Word (ASCII, any case).
-    bool IsWord(std::string_view Word) const;
+    bool IsWord(std::string_view Word) const { return Token_ == tkIdent && SameText(TokenView(), Word); }
     /// IsWord, else records "Must be: " + Word upper-cased.
     bool ExpectWord(std::string_view Word);
     /// "(" length ["," scale] ")" into the column's length (and precision) and scale; without "("
@@ -400,8 +401,8 @@ protected:
         // Source_[Source_.size()] and Terminator_[0] of an empty terminator are NUL.
         return Source_[Pos_] == Terminator_[0] && !Terminator_.empty() && Pos_ < Source_.size();
     }
-    virtual void StartToken();
-    virtual void EndToken() {}
+    /// Clears the token text and passes over blanks (no comments) up to the token.
+    void StartToken();
     /// The statement loop (base: reads tokens to the end).
     virtual void ParseStatements();
     /// Parses the text of a file that was read already (ParseFile after reading, INPUT).
@@ -422,6 +423,8 @@ protected:
     void ReadWord();
     /// A scan that read nothing: reports the deadlock and moves one character on.
     void StepOverStall();
+    /// Expect where the token is not Code: a signed number, else the message.
+    bool ExpectOther(int Code);
     /// Copies the token's source bytes into TokenText_.
     void CopyTokenText() const;
     /// Traces the token just read (log flag 1).
@@ -429,6 +432,11 @@ protected:
     /// The value of the last integer literal (with Negative applied) when it lies within
     /// [Min, Max]; else records "Integer value out of range: " + its text and returns false.
     bool GetCheckedInt(std::int64_t Min, std::int64_t Max, bool Negative, std::int64_t& Value);
+    /// At "(": reads "(n)", or with Second also "(n, m)", straight from the text when it has the plain
+    /// form (unsigned numbers of at most nine digits without a leading zero, spaces only, no
+    /// terminator character among them), and moves on to the token after ")" as reading it token by
+    /// token would. False, nothing read, for any other form.
+    bool ReadPlainSize(std::int32_t& First, std::int32_t* Second);
     /// Makes Text the source and puts the scanner on its first character.
     void LoadText(std::string Text);
     /// Drops the text after a run.
