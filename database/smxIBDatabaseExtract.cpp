@@ -10,6 +10,7 @@
 #include <thread>
 #include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -294,6 +295,14 @@ TFieldRow FieldScanRow(const TIBRow& Row, bool HasPrecision) {
     return row;
 }
 
+// Indexes the fields' rows by name: the first of a name, as the catalogue's index gives it.
+void IndexFieldRows(const std::vector<TFieldRow>& Rows,
+                    std::unordered_map<std::string_view, std::size_t>& Index) {
+    Index.reserve(Rows.size());
+    for (std::size_t i = 0; i < Rows.size(); ++i)
+        Index.emplace(Rows[i].Name, i);
+}
+
 TColumnScanRow ColumnScanRow(const TIBRow& Row) {
     TColumnScanRow row{std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)), {}, {},
                        OptionalInteger(Row, 3)};
@@ -317,6 +326,7 @@ private:
 // One column: its names and position, its field and its own values (kept where they were read).
 struct TColumnRow {
     std::string RawName; // as fetched, blank-padded: the tie-break after the position
+    std::string RawSource; // as fetched
     std::string Name, Source;
     std::optional<std::int64_t> Position;
     const TFieldRow* Type = nullptr;
@@ -359,6 +369,7 @@ struct TIBDBExtract::TColumnScans {
     std::atomic<bool> Stop{false};
     TScan Fields, Columns;
     std::vector<TFieldRow> FieldRows;
+    std::unordered_map<std::string_view, std::size_t> FieldIndex; // over FieldRows
     std::vector<TColumnScanRow> ColumnRows;
 
     ~TColumnScans() {
@@ -366,6 +377,22 @@ struct TIBDBExtract::TColumnScans {
         for (TScan* scan : {&Fields, &Columns})
             if (scan->Worker.joinable()) scan->Worker.join();
     }
+};
+
+// What the tables step read for the views step of a run: the table columns by the name of their
+// field (trailing blanks aside), and the columns of the other relations in column order by
+// relation, but for those of which a column was left out for a missing field.
+struct TIBDBExtract::TViewLookups {
+    struct TTableColumn {
+        std::string Table, Field;
+        bool Shared = false; // more table columns have the field
+    };
+    struct TColumn {
+        std::string Name, Source, Description;
+    };
+    std::unordered_map<std::string, TTableColumn> TableColumns;
+    std::unordered_map<std::string, std::vector<TColumn>> Columns;
+    std::unordered_set<std::string> Incomplete;
 };
 
 // ===================================================================================================
@@ -497,6 +524,7 @@ bool TIBDBExtract::ExtractDatabase() {
     objs->GetConnectionOptions() = SMXConnection_->GetConnectionOptions();
     Query_.reset(SMXConnection_->CreateQuery(nullptr));
     indexColumns_.reset();
+    viewLookups_.reset();
     keepsBytes_.reset();
     nameType_.reset();
     catalogueNamesRead_ = false;
@@ -863,6 +891,7 @@ void TIBDBExtract::LaunchColumnScans() {
                         scans.FieldRows.push_back(FieldScanRow(Row, scans.HasPrecision));
                         return !scans.Stop;
                     });
+                    IndexFieldRows(scans.FieldRows, scans.FieldIndex);
                 } catch (...) {
                     scans.Fields.Error = std::current_exception();
                 }
@@ -1214,17 +1243,17 @@ void TIBDBExtract::ExtractTables() {
     {
         if (scans) {
             scans->Fields.Join();
+            // Moving the rows keeps them where they are, and so the index's names.
             fieldRows = std::move(scans->FieldRows);
+            fieldIndex = std::move(scans->FieldIndex);
         } else {
             fieldRows.reserve(4096);
             const TQueryRow row(*fq);
             for (fq->Open(); !fq->GetEof(); fq->Next())
                 fieldRows.push_back(FieldScanRow(row, c.HasFieldPrecision));
+            IndexFieldRows(fieldRows, fieldIndex);
         }
         CloseAndClear(*fq);
-        fieldIndex.reserve(fieldRows.size());
-        for (std::size_t i = 0; i < fieldRows.size(); ++i)
-            fieldIndex.emplace(fieldRows[i].Name, i); // the first of a name, as the index gives it
     }
     for (TFieldRow& texts : fieldTexts) {
         const auto it = fieldIndex.find(texts.Name);
@@ -1238,6 +1267,12 @@ void TIBDBExtract::ExtractTables() {
 
     // Every column row, by relation.
     std::unordered_map<std::string, std::vector<TColumnRow>> columns;
+    std::size_t columnCount = 0;
+    TViewLookups* lookups = nullptr;
+    if (GetExtractObjects().contains(TCmpObjType::coView)) {
+        viewLookups_ = std::make_unique<TViewLookups>();
+        lookups = viewLookups_.get();
+    }
     {
         std::vector<TColumnScanRow> scanned;
         if (scans) {
@@ -1250,6 +1285,7 @@ void TIBDBExtract::ExtractTables() {
                 scanned.push_back(ColumnScanRow(row));
         }
         CloseAndClear(*cq);
+        columnCount = scanned.size();
         static const TRelationFieldRow none;
         std::size_t nextField = 0;               // the field after the one found last
         std::string relation;                    // as fetched, for the rows that follow their like
@@ -1260,7 +1296,10 @@ void TIBDBExtract::ExtractTables() {
             std::size_t field = nextField;
             if (field >= fieldRows.size() || fieldRows[field].Name != sourceName) {
                 const auto it = fieldIndex.find(sourceName);
-                if (it == fieldIndex.end()) continue;
+                if (it == fieldIndex.end()) {
+                    if (lookups) lookups->Incomplete.insert(Trim(column.Relation));
+                    continue;
+                }
                 field = it->second;
             }
             nextField = field + 1;
@@ -1280,12 +1319,16 @@ void TIBDBExtract::ExtractTables() {
             row.RawName = std::move(column.Field);
             row.Name = std::move(column.Name);
             row.Source = std::move(column.SourceName);
+            row.RawSource = std::move(column.Source);
             row.Position = column.Position;
             row.Type = &fieldRows[field];
             row.Own = own;
         }
     }
 
+    // The views look up the table columns that their columns read by the columns' fields.
+    auto* bySource = lookups ? &lookups->TableColumns : nullptr;
+    if (bySource) bySource->reserve(columnCount);
     tq->Open();
     int tables = 0;
     for (; !tq->GetEof(); tq->Next()) {
@@ -1318,6 +1361,11 @@ void TIBDBExtract::ExtractTables() {
             const std::string& fieldName = row.Name;
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
+            if (bySource) {
+                const auto [it, added] = bySource->try_emplace(
+                    std::string(Unpadded(row.RawSource)), TViewLookups::TTableColumn{tableName, fieldName});
+                if (!added) it->second.Shared = true;
+            }
             const std::string& source = row.Source;
             f->TableName = tableName;
             f->Position = static_cast<std::int32_t>(row.Position.value_or(0));
@@ -1381,6 +1429,17 @@ void TIBDBExtract::ExtractTables() {
         if (Stopped()) break;
     }
     CloseAndClear(*tq);
+    // The other relations' columns, in the order a view's columns are read.
+    if (lookups)
+        for (auto& [relation, rows] : columns) {
+            if (rows.empty()) continue; // a table's, taken above
+            if (!std::is_sorted(rows.begin(), rows.end(), ColumnRowBefore))
+                std::stable_sort(rows.begin(), rows.end(), ColumnRowBefore);
+            std::vector<TViewLookups::TColumn>& kept = lookups->Columns[relation];
+            kept.reserve(rows.size());
+            for (TColumnRow& row : rows)
+                kept.push_back({std::move(row.Name), std::move(row.Source), row.Own->Description});
+        }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -1595,6 +1654,44 @@ void TIBDBExtract::ExtractViews() {
                  "order by R.Rdb$Field_Position, R.Rdb$Field_Name"});
     SetSQL(*uq, {"Select Rdb$Relation_Name, Rdb$Field_Name", "from Rdb$Relation_Fields",
                  "where Rdb$Field_Source = :FIELD_SOURCE"});
+    // What the tables step read, when it ran in this run.
+    const TViewLookups* lookups = viewLookups_.get();
+    // A column of the view being read: its dependency on the table column or domain it reads.
+    const auto addColumn = [&](TViwData& View, const std::string& Name, const std::string& Description,
+                               const std::string& FieldSource) {
+        TFldData* f = View.AddField(Name);
+        f->SetDescription(Description);
+        const bool implicit = FieldSource.find("RDB$") != std::string::npos;
+        // Every table of the structure came with its columns in the tables step: a field that no
+        // table column has is a view's or a system table's, and one that a single table column
+        // has is the column the view reads.
+        const TViewLookups::TTableColumn* read = nullptr;
+        bool answered = false;
+        if (implicit && lookups) {
+            const auto it = lookups->TableColumns.find(FieldSource);
+            answered = it == lookups->TableColumns.end() || !it->second.Shared;
+            if (answered && it != lookups->TableColumns.end()) read = &it->second;
+        }
+        if (answered) {
+            if (read)
+                if (TDbObj* table = objs->FindObject(TObjsList::olTables, read->Table))
+                    AddDependency(objs, &View, table, 0, 0, read->Field);
+        } else if (implicit) {
+            // Every column sharing the implicit field answers, views too and in no order: the
+            // first row of a table the structure holds names the column the view reads.
+            Param(*uq, "FIELD_SOURCE").SetAsString(FieldSource);
+            uq->Open();
+            for (; !uq->GetEof(); uq->Next()) {
+                if (TDbObj* table = objs->FindObject(TObjsList::olTables, Str(*uq, "RDB$RELATION_NAME"))) {
+                    AddDependency(objs, &View, table, 0, 0, Str(*uq, "RDB$FIELD_NAME"));
+                    break;
+                }
+            }
+            uq->Close();
+        } else if (TDbObj* domain = objs->FindObject(TObjsList::olDomains, FieldSource)) {
+            AddDependency(objs, &View, domain);
+        }
+    };
     vq->Open();
     for (; !vq->GetEof(); vq->Next()) {
         auto view = std::make_unique<TViwData>(objs);
@@ -1606,30 +1703,18 @@ void TIBDBExtract::ExtractViews() {
             source = source.substr(0, source.size() - 10) + "WITH CHECK OPTION";
         view->SetSource(source);
         LogObjectLine(name);
-        Param(*cq, "NAME").SetAsString(name);
-        cq->Open();
-        for (; !cq->GetEof(); cq->Next()) {
-            TFldData* f = view->AddField(Str(*cq, "RDB$FIELD_NAME"));
-            f->SetDescription(Fld(*cq, "RDB$DESCRIPTION").AsString());
-            const std::string fieldSource = Str(*cq, "RDB$FIELD_SOURCE");
-            if (fieldSource.find("RDB$") != std::string::npos) {
-                // Every column sharing the implicit field answers, views too and in no order: the
-                // first row of a table the structure holds names the column the view reads.
-                Param(*uq, "FIELD_SOURCE").SetAsString(fieldSource);
-                uq->Open();
-                for (; !uq->GetEof(); uq->Next()) {
-                    if (TDbObj* table =
-                            objs->FindObject(TObjsList::olTables, Str(*uq, "RDB$RELATION_NAME"))) {
-                        AddDependency(objs, view.get(), table, 0, 0, Str(*uq, "RDB$FIELD_NAME"));
-                        break;
-                    }
-                }
-                uq->Close();
-            } else if (TDbObj* domain = objs->FindObject(TObjsList::olDomains, fieldSource)) {
-                AddDependency(objs, view.get(), domain);
-            }
+        if (lookups && !lookups->Incomplete.contains(name)) {
+            if (const auto it = lookups->Columns.find(name); it != lookups->Columns.end())
+                for (const TViewLookups::TColumn& column : it->second)
+                    addColumn(*view, column.Name, column.Description, column.Source);
+        } else {
+            Param(*cq, "NAME").SetAsString(name);
+            cq->Open();
+            for (; !cq->GetEof(); cq->Next())
+                addColumn(*view, Str(*cq, "RDB$FIELD_NAME"), Fld(*cq, "RDB$DESCRIPTION").AsString(),
+                          Str(*cq, "RDB$FIELD_SOURCE"));
+            cq->Close();
         }
-        cq->Close();
         FileIfAccepted(view.release(), name, dboView);
         ProcessMessages();
         if (Stopped()) break;

@@ -224,6 +224,8 @@ private:
     std::unique_ptr<TColumnScans> columnScans_; // of a run
     TIBCapabilities Caps_;
     std::unique_ptr<std::unordered_map<std::string, std::vector<std::string>>> indexColumns_; // of a run
+    struct TViewLookups;
+    std::unique_ptr<TViewLookups> viewLookups_; // of a run, from the tables step
     std::optional<bool> keepsBytes_;                                                          // of a run
     std::optional<std::string> nameType_; // the type NameColumn casts names to, of a run
     std::map<int, std::string> charSetNames_;                   // by id, of a run
