@@ -13,13 +13,13 @@ namespace smx {
 std::size_t GetParallelFrom();
 void SetParallelFrom(std::size_t Value);
 
-/// The number of pieces to cut a pass of Count items into: 1 below the parallel threshold, else
-/// up to four (never more than Count, and two at least when the threshold is 0).
+/// The number of pieces to cut a pass of Count items into: 1 below the parallel threshold, else a
+/// few per thread that RunChunks would use (never more than Count).
 std::size_t ChunkCount(std::size_t Count);
 
 /// Runs Work(Chunk, Begin, End) for each of Chunks consecutive ranges that split [0, Count) in
-/// nearly equal parts: the first on the calling thread, each other on a thread of its own (on the
-/// calling thread too when no thread can be started). Returns when every piece has ended; the
+/// nearly equal parts, on up to four threads: the calling thread and others started for the call,
+/// each taking the next piece left until none is. Returns when every piece has ended; the
 /// exception of the first piece (in piece order) that threw is rethrown after all are joined.
 /// Work must write nothing that another piece reads.
 void RunChunks(std::size_t Count, std::size_t Chunks,

@@ -1,5 +1,5 @@
 // Passes split in pieces on threads: every item in exactly one piece, in order, and a piece's
-// exception rethrown to the caller once all pieces have ended.
+// exception rethrown to the caller once all pieces have ended; background work run once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -30,8 +30,13 @@ TEST(Parallel, PiecesCoverTheItemsInOrderAndRethrowAfterAllEnded) {
                            }),
                  std::runtime_error);
     EXPECT_EQ(Ended, 4);
-    TBackgroundWork Work([] { throw std::runtime_error("background"); });
+    TBackgroundWork Work([&] {
+        ++Ended;
+        throw std::runtime_error("background");
+    });
     EXPECT_THROW(Work.Wait(), std::runtime_error);
+    EXPECT_NO_THROW(Work.Wait()); // ended: neither run nor thrown again
+    EXPECT_EQ(Ended, 5);
 }
 
 } // namespace
