@@ -3387,8 +3387,7 @@ struct TIbParser::TDomainColumnScan {
 
     TDomainColumnScan(TObjs& C, bool Normalise) : Objs(C), Tables(C.Tables()), Normalising(Normalise) {
         C.PrepareLookups(TObjsList::olDomains);
-        Order = InMemoryOrder(Tables);
-        Tasks.resize(ChunkCount(Order.size()));
+        Tasks.resize(ChunkCount(static_cast<std::size_t>(Tables.Count())));
         if (Tasks.size() > 1) Background = std::make_unique<TBackgroundWork>([this] { Run(); });
     }
     /// The tasks of every piece, in the order of a single walk.
@@ -3402,6 +3401,7 @@ struct TIbParser::TDomainColumnScan {
 
 private:
     void Run() {
+        Order = InMemoryOrder(Tables);
         RunChunks(Order.size(), Tasks.size(),
                   [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Scan(Chunk, Begin, End); });
     }

@@ -1744,8 +1744,7 @@ struct TCustomSQLParser::TLinkFinding {
     TLinkFinding(TObjs& C, TKind AKind)
         : Objs(C), Kind(AKind), List(AKind == lfIndices ? C.Indices() : C.Constraints()) {
         C.PrepareLookups(TObjsList::olTables);
-        Order = InMemoryOrder(List);
-        Pieces.resize(ChunkCount(Order.size()));
+        Pieces.resize(ChunkCount(static_cast<std::size_t>(List.Count())));
         if (Kind != lfIndices && Pieces.size() > 1)
             Background = std::make_unique<TBackgroundWork>([this] { Run(); });
     }
@@ -1774,6 +1773,7 @@ struct TCustomSQLParser::TLinkFinding {
 
 private:
     void Run() {
+        Order = InMemoryOrder(List);
         if (Kind == lfForeignKeys) Keys.emplace(&Objs);
         RunChunks(Order.size(), Pieces.size(),
                   [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Find(Pieces[Chunk], Begin, End); });
@@ -1819,7 +1819,8 @@ namespace {
 /// The jobs come in the order their objects lie in memory; the UsedBy records they make are put in
 /// key order afterwards. (Jobs whose records that could not account for, a view's or those of a
 /// table of another class, are run in key order.) What a job reads elsewhere is asked for in steps
-/// some jobs ahead: the dependent's parts, then its lists; the columns' parts, then their lists.
+/// some jobs ahead: the dependent's and the table's parts, then their lists; the columns' parts,
+/// then their lists.
 void LinkTableColumnsAhead(TCustomParser& P, std::vector<TColumnLink>& Jobs) {
     const bool AnyOrder = std::all_of(Jobs.begin(), Jobs.end(), [](const TColumnLink& J) {
         return J.Obj->GetKind() != TDbObject::dboView && (!J.Table || J.Fields);
@@ -1834,8 +1835,14 @@ void LinkTableColumnsAhead(TCustomParser& P, std::vector<TColumnLink>& Jobs) {
         return i >= 0 && i < N ? &Jobs[static_cast<std::size_t>(i)] : nullptr;
     };
     for (std::ptrdiff_t i = 0; i < N; ++i) {
-        if (const TColumnLink* J = Job(i + 10)) J->Obj->PrefetchDependencyState();
-        if (const TColumnLink* J = Job(i + 7)) J->Obj->PrefetchDependencyLists();
+        if (const TColumnLink* J = Job(i + 10)) {
+            J->Obj->PrefetchDependencyState();
+            if (J->Table) J->Table->PrefetchDependencyState();
+        }
+        if (const TColumnLink* J = Job(i + 7)) {
+            J->Obj->PrefetchDependencyLists();
+            if (J->Table) J->Table->PrefetchDependencyLists();
+        }
         if (const TColumnLink* J = Job(i + 4); J && J->Fields)
             for (int c = 0; c < J->Columns->Count(); ++c)
                 if (const TDbObj* Column = J->Found[c]) Column->PrefetchDependencyState();
