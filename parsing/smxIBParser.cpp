@@ -3387,24 +3387,19 @@ struct TIbParser::TDomainColumnScan {
 
     TDomainColumnScan(TObjs& C, bool Normalise) : Objs(C), Tables(C.Tables()), Normalising(Normalise) {
         C.PrepareLookups(TObjsList::olDomains);
-        Tasks.resize(ChunkCount(static_cast<std::size_t>(Tables.Count())));
-        if (Tasks.size() > 1) Background = std::make_unique<TBackgroundWork>([this] { Run(); });
+        const auto Count = static_cast<std::size_t>(Tables.Count());
+        Tasks.resize(ChunkCount(Count));
+        Pieces = std::make_unique<TPieceWork>(
+            Count, Tasks.size(), [this] { Order = InMemoryOrder(Tables); },
+            [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Scan(Chunk, Begin, End); });
     }
     /// The tasks of every piece, in the order of a single walk.
     const std::vector<std::vector<TTask>>& Wait() {
-        if (Background)
-            Background->Wait();
-        else
-            Run();
+        Pieces->Wait();
         return Tasks;
     }
 
 private:
-    void Run() {
-        Order = InMemoryOrder(Tables);
-        RunChunks(Order.size(), Tasks.size(),
-                  [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Scan(Chunk, Begin, End); });
-    }
     void Scan(std::size_t Chunk, std::size_t Begin, std::size_t End) {
         // The tables in the order they lie in memory. A column's few bytes read here lie on lines
         // of their own: each step below asks for what a later one reads (a table's column list, a
@@ -3447,7 +3442,7 @@ private:
     const bool Normalising;
     std::vector<int> Order;
     std::vector<std::vector<TTask>> Tasks; // per piece
-    std::unique_ptr<TBackgroundWork> Background;
+    std::unique_ptr<TPieceWork> Pieces;    // last: its threads end before the rest goes
 };
 
 void TIbParser::LinkObjects() {

@@ -1735,25 +1735,29 @@ void FindJobColumns(TLinkPiece& Piece) {
 
 /// What the index, constraint and foreign-key links look up, found before any is made: the jobs
 /// (with their columns) or the referenced keys, in the order the pass takes its list (that in
-/// which its objects lie in memory). The list is cut in pieces that are looked at on threads of
-/// their own in a large structure (in the background from construction on for the constraints
-/// and foreign keys); every piece only reads.
+/// which its objects lie in memory). The list is cut in pieces that, in a large structure, other
+/// threads look at from construction on (for the constraints and foreign keys while the indices
+/// link); every piece only reads.
 struct TCustomSQLParser::TLinkFinding {
     enum TKind { lfIndices, lfConstraints, lfForeignKeys };
 
     TLinkFinding(TObjs& C, TKind AKind)
         : Objs(C), Kind(AKind), List(AKind == lfIndices ? C.Indices() : C.Constraints()) {
         C.PrepareLookups(TObjsList::olTables);
-        Pieces.resize(ChunkCount(static_cast<std::size_t>(List.Count())));
-        if (Kind != lfIndices && Pieces.size() > 1)
-            Background = std::make_unique<TBackgroundWork>([this] { Run(); });
+        const auto Count = static_cast<std::size_t>(List.Count());
+        Pieces.resize(ChunkCount(Count));
+        // Other threads take pieces from here on; Wait takes those left.
+        Work = std::make_unique<TPieceWork>(
+            Count, Pieces.size(),
+            [this] {
+                Order = InMemoryOrder(List);
+                if (Kind == lfForeignKeys) Keys.emplace(&Objs);
+            },
+            [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Find(Pieces[Chunk], Begin, End); });
     }
     /// The pieces, in the order of the pass.
     std::vector<TLinkPiece>& Wait() {
-        if (Background)
-            Background->Wait();
-        else
-            Run();
+        Work->Wait();
         return Pieces;
     }
     /// The jobs of every piece in one list, in the order of the pass.
@@ -1772,12 +1776,6 @@ struct TCustomSQLParser::TLinkFinding {
     }
 
 private:
-    void Run() {
-        Order = InMemoryOrder(List);
-        if (Kind == lfForeignKeys) Keys.emplace(&Objs);
-        RunChunks(Order.size(), Pieces.size(),
-                  [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Find(Pieces[Chunk], Begin, End); });
-    }
     void Find(TLinkPiece& Piece, std::size_t Begin, std::size_t End) {
         Piece.Jobs.reserve((End - Begin) * (Kind == lfConstraints ? 2 : 1));
         for (std::size_t p = Begin; p < End; ++p) {
@@ -1811,7 +1809,7 @@ private:
     std::vector<int> Order;
     std::optional<TReferencedKeyIndex> Keys;
     std::vector<TLinkPiece> Pieces;
-    std::unique_ptr<TBackgroundWork> Background;
+    std::unique_ptr<TPieceWork> Work; // last: its threads end before the rest goes
 };
 
 namespace {

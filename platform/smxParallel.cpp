@@ -10,10 +10,10 @@
 namespace smx {
 
 namespace {
-// Starting three threads costs some tens of microseconds: passes shorter than about a millisecond
-// run on the calling thread.
-std::atomic<std::size_t> ParallelFrom{1024};
-// At most four threads take the pieces (the caller one of them), a piece at a time: more pieces
+// Starting three threads costs some tens of microseconds, and more on a busy machine: passes of
+// less than a few milliseconds run on the calling thread.
+std::atomic<std::size_t> ParallelFrom{4096};
+// At most four threads take the pieces (the waiter one of them), a piece at a time: more pieces
 // than threads, so that a thread that starts late (a busy machine) leaves its share to the others.
 constexpr std::size_t MaxThreads = 4;
 constexpr std::size_t PiecesPerThread = 4;
@@ -38,65 +38,70 @@ std::size_t ChunkCount(std::size_t Count) {
     return std::min(Count, ThreadCount(Count) * PiecesPerThread);
 }
 
-void RunChunks(std::size_t Count, std::size_t Chunks,
-               const std::function<void(std::size_t Chunk, std::size_t Begin, std::size_t End)>& Work) {
-    Chunks = std::max<std::size_t>(Chunks, 1);
-    auto Begin = [&](std::size_t Chunk) { return Count * Chunk / Chunks; };
-    std::vector<std::exception_ptr> Failed(Chunks);
-    std::atomic<std::size_t> Next{0};
-    // Each thread takes the next piece that no thread has taken, until none is left.
-    auto Take = [&] {
-        for (std::size_t Chunk; (Chunk = Next.fetch_add(1, std::memory_order_relaxed)) < Chunks;) {
-            try {
-                Work(Chunk, Begin(Chunk), Begin(Chunk + 1));
-            } catch (...) {
-                Failed[Chunk] = std::current_exception();
-            }
-        }
-    };
-    // Everything the threads need is made before the first starts, so that nothing can throw
-    // while one runs. A thread that cannot be started is done without.
-    std::vector<std::thread> Threads(ThreadCount(Chunks) - 1);
-    for (std::thread& T : Threads) {
+TPieceWork::TPieceWork(std::size_t Count, std::size_t Chunks, std::function<void()> Prepare, TWork Work)
+    : Count_(Count), Chunks_(std::max<std::size_t>(Chunks, 1)), Prepare_(std::move(Prepare)), Work_(std::move(Work)),
+      Failed_(Chunks_) {
+    // Everything the threads need is made before the first starts. A thread that cannot be
+    // started is done without.
+    Threads_.resize(Chunks_ > 1 ? ThreadCount(Chunks_) - 1 : 0);
+    for (std::thread& T : Threads_) {
         try {
-            T = std::thread(Take);
+            T = std::thread([this] { Take(true); });
         } catch (...) {
         }
     }
-    Take();
-    for (std::thread& T : Threads)
+}
+
+TPieceWork::~TPieceWork() {
+    if (!Waited_) {
+        // Not waited for (the maker is leaving on an exception): the pieces no thread has taken
+        // are dropped, those under way awaited.
+        Take(false);
+        std::unique_lock Lock(Mutex_);
+        AllEnded_.wait(Lock, [this] { return Ended_ == Chunks_; });
+    }
+    for (std::thread& T : Threads_)
         if (T.joinable()) T.join();
-    for (const std::exception_ptr& E : Failed)
+}
+
+void TPieceWork::Take(bool Run) {
+    if (Run)
+        std::call_once(Prepared_, [this] {
+            try {
+                if (Prepare_) Prepare_();
+            } catch (...) {
+                PrepareFailed_ = std::current_exception();
+            }
+        });
+    for (std::size_t Chunk; (Chunk = Next_.fetch_add(1, std::memory_order_relaxed)) < Chunks_;) {
+        if (Run && !PrepareFailed_) {
+            try {
+                Work_(Chunk, Count_ * Chunk / Chunks_, Count_ * (Chunk + 1) / Chunks_);
+            } catch (...) {
+                Failed_[Chunk] = std::current_exception();
+            }
+        }
+        const std::lock_guard Lock(Mutex_);
+        if (++Ended_ == Chunks_) AllEnded_.notify_all();
+    }
+}
+
+void TPieceWork::Wait() {
+    if (Waited_) return;
+    Waited_ = true;
+    Take(true);
+    {
+        std::unique_lock Lock(Mutex_);
+        AllEnded_.wait(Lock, [this] { return Ended_ == Chunks_; });
+    }
+    if (PrepareFailed_) std::rethrow_exception(PrepareFailed_);
+    for (const std::exception_ptr& E : Failed_)
         if (E) std::rethrow_exception(E);
 }
 
-TBackgroundWork::TBackgroundWork(std::function<void()> Work) : Work_(std::move(Work)) {
-    try {
-        Thread_ = std::thread([this] {
-            try {
-                Work_();
-            } catch (...) {
-                Failed_ = std::current_exception();
-            }
-        });
-    } catch (...) {
-        // No thread: Wait runs the work.
-    }
-}
-
-TBackgroundWork::~TBackgroundWork() {
-    if (Thread_.joinable()) Thread_.join();
-}
-
-void TBackgroundWork::Wait() {
-    if (std::exchange(Ran_, true)) {
-        // Ended already.
-    } else if (Thread_.joinable()) {
-        Thread_.join();
-    } else {
-        Work_();
-    }
-    if (std::exception_ptr E = std::exchange(Failed_, nullptr)) std::rethrow_exception(E);
+void RunChunks(std::size_t Count, std::size_t Chunks, const TPieceWork::TWork& Work) {
+    TPieceWork Pieces(Count, Chunks, nullptr, Work);
+    Pieces.Wait();
 }
 
 } // namespace smx

@@ -1,5 +1,5 @@
 // Passes split in pieces on threads: every item in exactly one piece, in order, and a piece's
-// exception rethrown to the caller once all pieces have ended; background work run once.
+// exception rethrown to the caller once all pieces have ended, once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -30,13 +30,14 @@ TEST(Parallel, PiecesCoverTheItemsInOrderAndRethrowAfterAllEnded) {
                            }),
                  std::runtime_error);
     EXPECT_EQ(Ended, 4);
-    TBackgroundWork Work([&] {
-        ++Ended;
-        throw std::runtime_error("background");
-    });
-    EXPECT_THROW(Work.Wait(), std::runtime_error);
-    EXPECT_NO_THROW(Work.Wait()); // ended: neither run nor thrown again
-    EXPECT_EQ(Ended, 5);
+    // A failed preparation runs no piece and is reported once; pieces never waited for are dropped.
+    TPieceWork Failing(100, 4, [] { throw std::runtime_error("prepare"); },
+                       [&](std::size_t, std::size_t, std::size_t) { ++Ended; });
+    EXPECT_THROW(Failing.Wait(), std::runtime_error);
+    EXPECT_NO_THROW(Failing.Wait());
+    EXPECT_EQ(Ended, 4);
+    { TPieceWork Dropped(100, 16, nullptr, [&](std::size_t, std::size_t, std::size_t) { ++Ended; }); }
+    EXPECT_LE(Ended, 4 + 16);
 }
 
 } // namespace
