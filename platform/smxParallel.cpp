@@ -41,14 +41,22 @@ std::size_t ChunkCount(std::size_t Count) {
 TPieceWork::TPieceWork(std::size_t Count, std::size_t Chunks, std::function<void()> Prepare, TWork Work)
     : Count_(Count), Chunks_(std::max<std::size_t>(Chunks, 1)), Prepare_(std::move(Prepare)), Work_(std::move(Work)),
       Failed_(Chunks_) {
-    // Everything the threads need is made before the first starts. A thread that cannot be
-    // started is done without.
+    // Everything the threads need is made before the first starts. The maker starts one thread,
+    // which starts the others (so that the maker goes on sooner). A thread that cannot be started
+    // is done without.
     Threads_.resize(Chunks_ > 1 ? ThreadCount(Chunks_) - 1 : 0);
-    for (std::thread& T : Threads_) {
-        try {
-            T = std::thread([this] { Take(true); });
-        } catch (...) {
-        }
+    if (Threads_.empty()) return;
+    try {
+        Threads_[0] = std::thread([this] {
+            for (std::size_t t = 1; t < Threads_.size(); ++t) {
+                try {
+                    Threads_[t] = std::thread([this] { Take(true); });
+                } catch (...) {
+                }
+            }
+            Take(true);
+        });
+    } catch (...) {
     }
 }
 
@@ -60,6 +68,7 @@ TPieceWork::~TPieceWork() {
         std::unique_lock Lock(Mutex_);
         AllEnded_.wait(Lock, [this] { return Ended_ == Chunks_; });
     }
+    // The first thread first: the others were started by it.
     for (std::thread& T : Threads_)
         if (T.joinable()) T.join();
 }
