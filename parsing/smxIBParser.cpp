@@ -3415,8 +3415,8 @@ private:
             if (const TTblData* Ahead = TableAt(p + 2)) Ahead->Fields.PrefetchItems();
             if (const TTblData* Table = TableAt(p))
                 for (int f = 0; f < Table->FieldCount(); ++f)
-                    Walk.emplace_back(Table->Fields.Objects(f),
-                                      static_cast<std::uint64_t>(Order[p]) << 32 | static_cast<std::uint32_t>(f));
+                    Walk.emplace_back(Table->Fields.Objects(f), static_cast<std::uint64_t>(Order[p]) << 32 |
+                                                                    static_cast<std::uint32_t>(f));
         }
         std::vector<TTask>& Found = Tasks[Chunk];
         const std::size_t N = Walk.size();
@@ -3458,7 +3458,7 @@ void TIbParser::LinkObjects() {
     // dependency record: the table columns are walked once for both, after the domains' own
     // character sets are normalised.
     NormaliseCharSets(false);
-    LinkDomainColumns(Scan);
+    LinkScannedDomainColumns(Scan);
 }
 
 void TIbParser::NormaliseCharSet(TFldData* F) {
@@ -3533,10 +3533,10 @@ void TIbParser::RemoveConstraintIndexes() {
 
 void TIbParser::LinkDomainColumns(bool Normalise) {
     TDomainColumnScan Scan(*Container_, Normalise);
-    LinkDomainColumns(Scan);
+    LinkScannedDomainColumns(Scan);
 }
 
-void TIbParser::LinkDomainColumns(TDomainColumnScan& Scan) {
+void TIbParser::LinkScannedDomainColumns(TDomainColumnScan& Scan) {
     TObjs& C = *Container_;
     // The links and the normalising of the table columns in the order of a single walk; the
     // domains' UsedBy records are put in the order of the tables' names afterwards.

@@ -1702,7 +1702,7 @@ struct TLinkPiece {
     std::vector<TDbObj*> Columns;
     struct TKeyLink {
         TCtrData* Foreign;
-        TCtrData* Key; // the key it hangs on
+        TCtrData* Key;    // the key it hangs on
         std::uint64_t At; // its place in the list
     };
     std::vector<TKeyLink> Keys; // the foreign-key pass's
@@ -1753,7 +1753,9 @@ struct TCustomSQLParser::TLinkFinding {
                 Order = InMemoryOrder(List);
                 if (Kind == lfForeignKeys) Keys.emplace(&Objs);
             },
-            [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Find(Pieces[Chunk], Begin, End); });
+            [this](std::size_t Chunk, std::size_t Begin, std::size_t End) {
+                Find(Pieces[Chunk], Begin, End);
+            });
     }
     /// The pieces, in the order of the pass.
     std::vector<TLinkPiece>& Wait() {
@@ -1792,7 +1794,8 @@ private:
             if (Kind == lfForeignKeys) {
                 // A foreign key without referenced columns hangs on the referenced table's primary key.
                 if (C->GetConstraintType() == ctForeignKey)
-                    if (TCtrData* Key = Keys->Find(C)) Piece.Keys.push_back({C, Key, static_cast<std::uint64_t>(i)});
+                    if (TCtrData* Key = Keys->Find(C))
+                        Piece.Keys.push_back({C, Key, static_cast<std::uint64_t>(i)});
                 continue;
             }
             const auto Key = static_cast<std::uint64_t>(i) * 2;

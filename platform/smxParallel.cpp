@@ -39,8 +39,8 @@ std::size_t ChunkCount(std::size_t Count) {
 }
 
 TPieceWork::TPieceWork(std::size_t Count, std::size_t Chunks, std::function<void()> Prepare, TWork Work)
-    : Count_(Count), Chunks_(std::max<std::size_t>(Chunks, 1)), Prepare_(std::move(Prepare)), Work_(std::move(Work)),
-      Failed_(Chunks_) {
+    : Count_(Count), Chunks_(std::max<std::size_t>(Chunks, 1)), Prepare_(std::move(Prepare)),
+      Work_(std::move(Work)), Failed_(Chunks_) {
     // Everything the threads need is made before the first starts. The maker starts one thread,
     // which starts the others (so that the maker goes on sooner). A thread that cannot be started
     // is done without.
