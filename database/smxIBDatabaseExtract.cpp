@@ -266,9 +266,11 @@ struct TRelationFieldRow {
     bool OwnDefault = false, Identity = false;
 };
 
-// A row of the relation fields' scan, as fetched.
+// A row of the relation fields' scan. The names without their padding are short enough to be kept
+// in place, where padded ones would each take an allocation (made on the worker that reads them,
+// freed on the extractor's thread).
 struct TColumnScanRow {
-    std::string Relation, Field, Source; // blank-padded
+    std::string Relation, Field, Source; // without padding
     std::string Name, SourceName;        // trimmed
     std::optional<std::int64_t> Position;
 };
@@ -306,10 +308,13 @@ void IndexFieldRows(const std::vector<TFieldRow>& Rows,
 }
 
 TColumnScanRow ColumnScanRow(const TIBRow& Row) {
-    TColumnScanRow row{std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)), {}, {},
-                       OptionalInteger(Row, 3)};
+    TColumnScanRow row;
+    row.Relation = Unpadded(Row.Text(0));
+    row.Field = Unpadded(Row.Text(1));
+    row.Source = Unpadded(Row.Text(2));
     row.Name = Trim(row.Field);
     row.SourceName = Trim(row.Source);
+    row.Position = OptionalInteger(Row, 3);
     return row;
 }
 
@@ -428,8 +433,8 @@ private:
 
 // One column: its names and position, its field and its own values (kept where they were read).
 struct TColumnRow {
-    std::string RawName; // as fetched, blank-padded: the tie-break after the position
-    std::string RawSource; // as fetched
+    std::string RawName;   // without padding: the tie-break after the position, as if blank-padded
+    std::string RawSource; // without padding
     std::string Name, Source;
     std::optional<std::int64_t> Position;
     const TFieldRow* Type = nullptr;
@@ -1528,11 +1533,11 @@ void TIBDBExtract::ExtractTables() {
         columnCount = scanned.size();
         static const TRelationFieldRow none;
         std::size_t nextField = 0;               // the field after the one found last
-        std::string relation;                    // as fetched, for the rows that follow their like
+        std::string relation;                    // for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (TColumnScanRow& column : scanned) {
             // A column whose field is missing is left out, as an inner join leaves it.
-            const std::string_view sourceName = Unpadded(column.Source);
+            const std::string_view sourceName = column.Source;
             std::size_t field = nextField;
             if (field >= fieldRows.size() || fieldRows[field].Name != sourceName) {
                 const auto it = fieldIndex.find(sourceName);
@@ -1545,9 +1550,9 @@ void TIBDBExtract::ExtractTables() {
             nextField = field + 1;
             const TRelationFieldRow* own = &none;
             if (!relationFieldIndex.empty())
-                if (const auto it = relationFieldIndex.find(Unpadded(column.Field));
+                if (const auto it = relationFieldIndex.find(std::string_view(column.Field));
                     it != relationFieldIndex.end()) {
-                    const std::string_view relationText = Unpadded(column.Relation);
+                    const std::string_view relationText = column.Relation;
                     for (std::size_t i : it->second)
                         if (relationFieldRows[i].Relation == relationText) own = &relationFieldRows[i];
                 }
@@ -1602,8 +1607,8 @@ void TIBDBExtract::ExtractTables() {
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
             if (bySource) {
-                const auto [it, added] = bySource->try_emplace(
-                    std::string(Unpadded(row.RawSource)), TViewLookups::TTableColumn{tableName, fieldName});
+                const auto [it, added] =
+                    bySource->try_emplace(row.RawSource, TViewLookups::TTableColumn{tableName, fieldName});
                 if (!added) it->second.Shared = true;
             }
             const std::string& source = row.Source;
