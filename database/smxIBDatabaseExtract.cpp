@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <type_traits>
@@ -264,9 +266,11 @@ struct TRelationFieldRow {
     bool OwnDefault = false, Identity = false;
 };
 
-// A row of the relation fields' scan, as fetched.
+// A row of the relation fields' scan. The names without their padding are short enough to be kept
+// in place, where padded ones would each take an allocation (made on the worker that reads them,
+// freed on the extractor's thread).
 struct TColumnScanRow {
-    std::string Relation, Field, Source; // blank-padded
+    std::string Relation, Field, Source; // without padding
     std::string Name, SourceName;        // trimmed
     std::optional<std::int64_t> Position;
 };
@@ -304,10 +308,13 @@ void IndexFieldRows(const std::vector<TFieldRow>& Rows,
 }
 
 TColumnScanRow ColumnScanRow(const TIBRow& Row) {
-    TColumnScanRow row{std::string(Row.Text(0)), std::string(Row.Text(1)), std::string(Row.Text(2)), {}, {},
-                       OptionalInteger(Row, 3)};
+    TColumnScanRow row;
+    row.Relation = Unpadded(Row.Text(0));
+    row.Field = Unpadded(Row.Text(1));
+    row.Source = Unpadded(Row.Text(2));
     row.Name = Trim(row.Field);
     row.SourceName = Trim(row.Source);
+    row.Position = OptionalInteger(Row, 3);
     return row;
 }
 
@@ -318,15 +325,116 @@ public:
     bool IsNull(int Column) const override { return fields_[Column].IsNull(); }
     std::int64_t Integer(int Column) const override { return fields_[Column].AsInteger(); }
     std::string_view Text(int Column) const override { return fields_[Column].Value().RawText(); }
+    double Float(int Column) const override { return fields_[Column].AsFloat(); }
+    std::string Blob(int Column) const override { return fields_[Column].AsString(); }
 
 private:
     TFields& fields_;
 };
 
+// A SELECT of a later step read ahead on a worker: its columns as described and its rows' values:
+// texts, whole and floating point numbers and BLOBs (read whole) only; a value of another type
+// leaves the SELECT to its step.
+struct TAheadRead {
+    enum class TState : std::uint8_t { Pending, Reading, Read, Failed, Taken };
+    struct TValue {
+        bool Null = true;
+        std::int64_t Integer = 0;
+        double Float = 0;
+        std::string Text; // a text's or BLOB's bytes
+    };
+    std::string SQL; // the text of the step's query's SQL list
+    TState State = TState::Pending;
+    std::vector<TIBColumn> Columns;
+    std::vector<std::vector<TValue>> Rows;
+};
+
+// Reads the rows of Ahead on Reader; false when a value was of another type or Stop came.
+bool ReadAheadRows(TIBSnapshotReader& Reader, TAheadRead& Ahead, const std::atomic<bool>& Stop) {
+    // The statement text as the step's query sends it: the list's lines without the last break.
+    std::string_view sql = Ahead.SQL;
+    if (sql.ends_with("\r\n")) sql.remove_suffix(2);
+    bool kept = true;
+    Reader.Read(
+        std::string(sql),
+        [&](const TIBRow& Row) {
+            std::vector<TAheadRead::TValue>& values = Ahead.Rows.emplace_back(Ahead.Columns.size());
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const int column = static_cast<int>(i);
+                if (Row.IsNull(column)) continue;
+                TAheadRead::TValue& v = values[i];
+                v.Null = false;
+                const TIBColumn& c = Ahead.Columns[i];
+                if (c.IsText())
+                    v.Text = Row.Text(column);
+                else if (c.IsWholeNumber())
+                    v.Integer = Row.Integer(column);
+                else if (c.IsFloat())
+                    v.Float = Row.Float(column);
+                else if (c.IsBlob())
+                    v.Text = Row.Blob(column);
+                else
+                    kept = false;
+            }
+            return kept && !Stop;
+        },
+        &Ahead.Columns);
+    return kept && !Stop;
+}
+
+// The rows of a SELECT read ahead, served as the step's query would serve them: fields typed and
+// named as its fields, set row by row as it sets them (a BLOB as the value its field would load),
+// the last row's values kept at the end.
+class TAheadQuery final : public TSMXQuery {
+public:
+    explicit TAheadQuery(TAheadRead& Ahead)
+        : columns_(std::move(Ahead.Columns)), rows_(std::move(Ahead.Rows)) {
+        for (const TIBColumn& c : columns_)
+            fields_.Add(std::make_unique<TField>(c.Name, c.FieldType(), static_cast<int>(c.Length),
+                                                 c.Precision(), 0));
+        SetRow();
+    }
+    bool GetEof() override { return at_ >= rows_.size(); }
+    bool GetActive() override { return true; }
+    TFields* GetFields() override { return &fields_; }
+    TField* FieldByName(std::string_view Name) override { return &fields_.FieldByName(Name); }
+    void Next() override {
+        if (at_ >= rows_.size()) return;
+        ++at_;
+        SetRow();
+    }
+
+private:
+    void SetRow() {
+        if (at_ >= rows_.size()) return;
+        for (int i = 0; i < fields_.Count(); ++i) {
+            const TAheadRead::TValue& v = rows_[at_][static_cast<std::size_t>(i)];
+            const TIBColumn& c = columns_[static_cast<std::size_t>(i)];
+            TField& f = fields_[i];
+            if (v.Null)
+                f.SetNull();
+            else if (c.IsText())
+                f.SetText(v.Text,
+                          f.DataType() == TFieldType::ftBytes || f.DataType() == TFieldType::ftVarBytes);
+            else if (c.IsWholeNumber())
+                f.SetInteger(v.Integer);
+            else if (c.IsFloat())
+                f.SetValue(TVariant::FromFloat(v.Float));
+            else
+                f.SetValue(TVariant::FromBytes(v.Text));
+        }
+    }
+
+    std::vector<TIBColumn> columns_;
+    TFields fields_;
+    std::vector<std::vector<TAheadRead::TValue>> rows_;
+    std::size_t at_ = 0;
+};
+
 // One column: its names and position, its field and its own values (kept where they were read).
 struct TColumnRow {
-    std::string RawName; // as fetched, blank-padded: the tie-break after the position
-    std::string RawSource; // as fetched
+    std::string RawName;   // without padding: the tie-break after the position, as if blank-padded
+    std::string RawSource; // without padding
     std::string Name, Source;
     std::optional<std::int64_t> Position;
     const TFieldRow* Type = nullptr;
@@ -350,27 +458,95 @@ bool ColumnRowBefore(const TColumnRow& A, const TColumnRow& B) {
 } // namespace
 
 // The two column scans of a run. With Parallel each runs on an attachment of its own on a worker
-// thread that fills only its own rows (and error), read by the extractor after joining it; the
-// stop flag is the one thing both sides touch. Destruction stops and joins the workers before the
-// attachments go.
+// thread that fills only its own rows and error and says so (Done); then both read the SELECTs of
+// later steps ahead on the same snapshot, one at a time in step order. A worker's rows pass to the
+// extractor under the mutex with these states; the stop flag is the one thing both sides touch
+// besides. Destruction stops and joins the workers before the attachments go.
 struct TIBDBExtract::TColumnScans {
     struct TScan {
         TIBSnapshotReader Reader;
         std::thread Worker;
         std::exception_ptr Error;
-        // Waits for the worker and hands on its error.
-        void Join() {
-            if (Worker.joinable()) Worker.join();
-            if (Error) std::rethrow_exception(std::exchange(Error, nullptr));
-        }
+        bool Done = false;
     };
     bool Parallel = false;
     bool HasPrecision = false;
     std::atomic<bool> Stop{false};
+    std::mutex Mutex;
+    std::condition_variable Changed;
     TScan Fields, Columns;
     std::vector<TFieldRow> FieldRows;
     std::unordered_map<std::string_view, std::size_t> FieldIndex; // over FieldRows
     std::vector<TColumnScanRow> ColumnRows;
+    std::vector<TAheadRead> Ahead; // in step order, set before the workers start
+
+    // Sets Flag under the mutex and wakes the extractor.
+    void Signal(bool& Flag) {
+        {
+            const std::lock_guard lock(Mutex);
+            Flag = true;
+        }
+        Changed.notify_all();
+    }
+
+    // The body of a worker: Scan's rows by ReadRows, then the SELECTs read ahead that no one
+    // took yet. A SELECT that fails here is left to its step, which reads it on its own.
+    template <class TRead> void Run(TScan& Scan, TRead ReadRows) {
+        try {
+            ReadRows(Scan.Reader);
+        } catch (...) {
+            Scan.Error = std::current_exception();
+        }
+        Signal(Scan.Done);
+        while (!Scan.Error && !Stop) {
+            TAheadRead* next = nullptr;
+            {
+                const std::lock_guard lock(Mutex);
+                for (TAheadRead& ahead : Ahead)
+                    if (ahead.State == TAheadRead::TState::Pending) {
+                        ahead.State = TAheadRead::TState::Reading;
+                        next = &ahead;
+                        break;
+                    }
+            }
+            if (!next) break;
+            bool read = false;
+            try {
+                read = ReadAheadRows(Scan.Reader, *next, Stop);
+            } catch (...) {
+                read = false;
+            }
+            {
+                const std::lock_guard lock(Mutex);
+                next->State = read ? TAheadRead::TState::Read : TAheadRead::TState::Failed;
+            }
+            Changed.notify_all();
+        }
+    }
+
+    // Waits for both scans and hands on the error of either.
+    void Finish() {
+        {
+            std::unique_lock lock(Mutex);
+            Changed.wait(lock, [this] { return Fields.Done && Columns.Done; });
+        }
+        for (TScan* scan : {&Fields, &Columns})
+            if (scan->Error) std::rethrow_exception(std::exchange(scan->Error, nullptr));
+    }
+
+    // The SELECT SQL read ahead, for the step to take its rows; nullptr when it is not one, or
+    // when its reading failed or had not begun (it is not read ahead then).
+    TAheadRead* Take(const std::string& SQL) {
+        std::unique_lock lock(Mutex);
+        for (TAheadRead& ahead : Ahead) {
+            if (ahead.SQL != SQL || ahead.State == TAheadRead::TState::Taken) continue;
+            Changed.wait(lock, [&ahead] { return ahead.State != TAheadRead::TState::Reading; });
+            const bool read = ahead.State == TAheadRead::TState::Read;
+            ahead.State = TAheadRead::TState::Taken;
+            return read ? &ahead : nullptr;
+        }
+        return nullptr;
+    }
 
     ~TColumnScans() {
         Stop = true;
@@ -840,7 +1016,8 @@ void TIBDBExtract::BeginColumnScans() {
             }
         });
         scans.Fields.Reader.Attach(*database);
-        scans.Columns.Join();
+        scans.Columns.Worker.join();
+        if (scans.Columns.Error) std::rethrow_exception(std::exchange(scans.Columns.Error, nullptr));
     } catch (const std::exception&) {
         // No second attachment (server limits, an exclusive database, a refusing server): the
         // main attachment reads the columns.
@@ -884,28 +1061,28 @@ void TIBDBExtract::LaunchColumnScans() {
                 fieldsSQL = fq->GetSQL()->Text();
                 columnsSQL = cq->GetSQL()->Text();
             }
+            // The later steps' SELECTs that hand over many rows or cost the server much: read
+            // on the workers while the tables are made here.
+            for (std::string& sql : AheadSQL())
+                scans.Ahead.emplace_back().SQL = std::move(sql);
             scans.Fields.Worker = std::thread([&scans, sql = std::move(fieldsSQL)] {
-                try {
+                scans.Run(scans.Fields, [&scans, &sql](TIBSnapshotReader& Reader) {
                     scans.FieldRows.reserve(4096);
-                    scans.Fields.Reader.Read(sql, [&scans](const TIBRow& Row) {
+                    Reader.Read(sql, [&scans](const TIBRow& Row) {
                         scans.FieldRows.push_back(FieldScanRow(Row, scans.HasPrecision));
                         return !scans.Stop;
                     });
                     IndexFieldRows(scans.FieldRows, scans.FieldIndex);
-                } catch (...) {
-                    scans.Fields.Error = std::current_exception();
-                }
+                });
             });
             scans.Columns.Worker = std::thread([&scans, sql = std::move(columnsSQL)] {
-                try {
+                scans.Run(scans.Columns, [&scans, &sql](TIBSnapshotReader& Reader) {
                     scans.ColumnRows.reserve(4096);
-                    scans.Columns.Reader.Read(sql, [&scans](const TIBRow& Row) {
+                    Reader.Read(sql, [&scans](const TIBRow& Row) {
                         scans.ColumnRows.push_back(ColumnScanRow(Row));
                         return !scans.Stop;
                     });
-                } catch (...) {
-                    scans.Columns.Error = std::current_exception();
-                }
+                });
             });
             launched = true;
         }
@@ -915,6 +1092,75 @@ void TIBDBExtract::LaunchColumnScans() {
     }
     // A worker that did start is stopped and joined; the main attachment reads the columns.
     if (!launched) columnScans_ = std::make_unique<TColumnScans>();
+}
+
+std::vector<std::string> TIBDBExtract::AheadSQL() {
+    using enum TCmpObjType;
+    const auto runs = [this](TCmpObjType Step) { return GetExtractObjects().contains(Step); };
+    std::vector<std::string> texts;
+    const std::unique_ptr<TSMXQuery> q = NewQuery();
+    const auto add = [&texts, &q] { texts.push_back(q->GetSQL()->Text()); };
+    if (runs(coView)) {
+        ViewSQL(*q);
+        add();
+    }
+    if (runs(coGenerator)) {
+        GeneratorSQL(*q);
+        add();
+    }
+    if (runs(coProcedure)) {
+        const std::unique_ptr<TSMXQuery> pq = NewQuery();
+        ProcedureSQL(*pq, *q);
+        add();
+        texts.push_back(pq->GetSQL()->Text());
+    }
+    if (runs(coTrigger)) {
+        if (OnLog) {
+            TriggerSQL(*q, true);
+            add();
+        }
+        TriggerSQL(*q, false);
+        add();
+    }
+    if (runs(coIndex)) {
+        IndexSQL(*q);
+        add();
+    }
+    if (runs(coIndex) || runs(coUnique) || runs(coPrimaryKey) || runs(coForeignKey)) {
+        IndexSegmentSQL(*q);
+        add();
+    }
+    if (runs(coUnique)) {
+        UniqueSQL(*q);
+        add();
+    }
+    if (runs(coPrimaryKey)) {
+        if (OnLog) {
+            PrimaryKeySQL(*q, true);
+            add();
+        }
+        PrimaryKeySQL(*q, false);
+        add();
+    }
+    if (runs(coForeignKey)) {
+        SetSQL(*q, {BuildForeignKeySQL()});
+        add();
+    }
+    if (runs(coGrant)) {
+        SetSQL(*q, {GrantsSQL()});
+        add();
+    }
+    return texts;
+}
+
+TSMXQuery& TIBDBExtract::OpenRows(TSMXQuery& Q, std::unique_ptr<TSMXQuery>& Ahead) {
+    if (columnScans_ && columnScans_->Parallel)
+        if (TAheadRead* read = columnScans_->Take(Q.GetSQL()->Text())) {
+            Ahead = std::make_unique<TAheadQuery>(*read);
+            return *Ahead;
+        }
+    Q.Open();
+    return Q;
 }
 
 void TIBDBExtract::SetColumnScanSQL(TSMXQuery& Fields, TSMXQuery& Columns) {
@@ -1242,7 +1488,7 @@ void TIBDBExtract::ExtractTables() {
     TColumnScans* scans = columnScans_ && columnScans_->Parallel ? columnScans_.get() : nullptr;
     {
         if (scans) {
-            scans->Fields.Join();
+            scans->Finish();
             // Moving the rows keeps them where they are, and so the index's names.
             fieldRows = std::move(scans->FieldRows);
             fieldIndex = std::move(scans->FieldIndex);
@@ -1276,7 +1522,6 @@ void TIBDBExtract::ExtractTables() {
     {
         std::vector<TColumnScanRow> scanned;
         if (scans) {
-            scans->Columns.Join();
             scanned = std::move(scans->ColumnRows);
         } else {
             scanned.reserve(4096);
@@ -1288,11 +1533,11 @@ void TIBDBExtract::ExtractTables() {
         columnCount = scanned.size();
         static const TRelationFieldRow none;
         std::size_t nextField = 0;               // the field after the one found last
-        std::string relation;                    // as fetched, for the rows that follow their like
+        std::string relation;                    // for the rows that follow their like
         std::vector<TColumnRow>* rows = nullptr; // its rows (map entries stay where they are)
         for (TColumnScanRow& column : scanned) {
             // A column whose field is missing is left out, as an inner join leaves it.
-            const std::string_view sourceName = Unpadded(column.Source);
+            const std::string_view sourceName = column.Source;
             std::size_t field = nextField;
             if (field >= fieldRows.size() || fieldRows[field].Name != sourceName) {
                 const auto it = fieldIndex.find(sourceName);
@@ -1305,9 +1550,9 @@ void TIBDBExtract::ExtractTables() {
             nextField = field + 1;
             const TRelationFieldRow* own = &none;
             if (!relationFieldIndex.empty())
-                if (const auto it = relationFieldIndex.find(Unpadded(column.Field));
+                if (const auto it = relationFieldIndex.find(std::string_view(column.Field));
                     it != relationFieldIndex.end()) {
-                    const std::string_view relationText = Unpadded(column.Relation);
+                    const std::string_view relationText = column.Relation;
                     for (std::size_t i : it->second)
                         if (relationFieldRows[i].Relation == relationText) own = &relationFieldRows[i];
                 }
@@ -1362,8 +1607,8 @@ void TIBDBExtract::ExtractTables() {
             table->Fields.AddObject(fieldName, f); // the table owns the column from here on
             f->SetName(fieldName);
             if (bySource) {
-                const auto [it, added] = bySource->try_emplace(
-                    std::string(Unpadded(row.RawSource)), TViewLookups::TTableColumn{tableName, fieldName});
+                const auto [it, added] =
+                    bySource->try_emplace(row.RawSource, TViewLookups::TTableColumn{tableName, fieldName});
                 if (!added) it->second.Shared = true;
             }
             const std::string& source = row.Source;
@@ -1638,17 +1883,22 @@ void TIBDBExtract::ExtractPSQLFunction() {
 // ---------------------------------------------------------------------------------------------------
 // Views
 
+void TIBDBExtract::ViewSQL(TSMXQuery& Q) {
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(Q, {"select R.Rdb$Relation_Name, " + TextColumn(raw, "R.Rdb$View_Source", "RDB$VIEW_SOURCE") +
+                   ", " + TextColumn(raw, "R.Rdb$Description", "RDB$DESCRIPTION") + " ",
+               "from Rdb$Relations R ", "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
+               "and not R.Rdb$View_BLR is null and R.Rdb$Flags = 1 "});
+    if (IgnoreIBE()) AddSQL(Q, " and R.Rdb$relation_name not like 'IBE$%' ");
+    AddSQL(Q, "Order by R.Rdb$Relation_Name ");
+}
+
 void TIBDBExtract::ExtractViews() {
     TCustomObjs* objs = Objs();
     std::unique_ptr<TSMXQuery> vq = NewQuery(), cq = NewQuery(), uq = NewQuery();
     DoLogNextLine("Extracting views...");
     const bool raw = KeepsCatalogueBytes();
-    SetSQL(*vq, {"select R.Rdb$Relation_Name, " + TextColumn(raw, "R.Rdb$View_Source", "RDB$VIEW_SOURCE") +
-                     ", " + TextColumn(raw, "R.Rdb$Description", "RDB$DESCRIPTION") + " ",
-                 "from Rdb$Relations R ", "where (R.Rdb$System_Flag <> 1 or R.Rdb$System_Flag is Null) ",
-                 "and not R.Rdb$View_BLR is null and R.Rdb$Flags = 1 "});
-    if (IgnoreIBE()) AddSQL(*vq, " and R.Rdb$relation_name not like 'IBE$%' ");
-    AddSQL(*vq, "Order by R.Rdb$Relation_Name ");
+    ViewSQL(*vq);
     SetSQL(*cq, {"Select R.Rdb$Field_Name, R.Rdb$Field_Position, R.Rdb$Field_Source, R.Rdb$Description",
                  "from Rdb$Relation_Fields R", "where R.Rdb$Relation_Name = :NAME",
                  "order by R.Rdb$Field_Position, R.Rdb$Field_Name"});
@@ -1692,13 +1942,14 @@ void TIBDBExtract::ExtractViews() {
             AddDependency(objs, &View, domain);
         }
     };
-    vq->Open();
-    for (; !vq->GetEof(); vq->Next()) {
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(*vq, ahead);
+    for (; !r.GetEof(); r.Next()) {
         auto view = std::make_unique<TViwData>(objs);
-        const std::string name = Str(*vq, "RDB$RELATION_NAME");
+        const std::string name = Str(r, "RDB$RELATION_NAME");
         view->SetName(name);
-        view->SetDescription(TextValue(*vq, raw, "RDB$DESCRIPTION"));
-        std::string source = Trim(AdjustLineBreaks(TextValue(*vq, raw, "RDB$VIEW_SOURCE")));
+        view->SetDescription(TextValue(r, raw, "RDB$DESCRIPTION"));
+        std::string source = Trim(AdjustLineBreaks(TextValue(r, raw, "RDB$VIEW_SOURCE")));
         if (source.size() >= 10 && UpperCase(source.substr(source.size() - 10)) == "WITH CHECK")
             source = source.substr(0, source.size() - 10) + "WITH CHECK OPTION";
         view->SetSource(source);
@@ -1725,47 +1976,53 @@ void TIBDBExtract::ExtractViews() {
 // ---------------------------------------------------------------------------------------------------
 // Procedures and packages
 
+void TIBDBExtract::ProcedureSQL(TSMXQuery& Procedures, TSMXQuery& Parameters) {
+    const TIBCapabilities& c = Caps_;
+    const bool raw = KeepsCatalogueBytes();
+    SetSQL(Procedures,
+           {" Select rdb$Procedure_Name, rdb$System_Flag, " +
+                TextColumn(raw, "rdb$Description", "RDB$DESCRIPTION") + ", ",
+            " " + TextColumn(raw, "rdb$Procedure_Source", "RDB$PROCEDURE_SOURCE") + ", rdb$Procedure_BLR ",
+            " from rdb$procedures ", " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
+    if (c.HasProcedurePackage) AddSQL(Procedures, "AND RDB$PACKAGE_NAME IS NULL");
+    if (IgnoreIBE()) AddSQL(Procedures, " and rdb$procedure_name not like 'IBE$%' ");
+    AddSQL(Procedures, " order by rdb$procedure_name ");
+
+    // The parameters of every procedure in one query, grouped by procedure here: a query for each
+    // procedure costs the server more than its rows. The names of the character sets and
+    // collations are looked up here too.
+    SetSQL(Parameters,
+           {"select " + NameColumn("P.RDB$PROCEDURE_NAME", "RDB$PROCEDURE_NAME") + ", " +
+                NameColumn("P.RDB$PARAMETER_NAME", "RDB$PARAMETER_NAME") + ",",
+            "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,", "P.RDB$DESCRIPTION,",
+            NameColumn("P.RDB$FIELD_SOURCE", "RDB$FIELD_SOURCE") + ",", "F.RDB$FIELD_TYPE F_FLD_TYPE,",
+            "F.RDB$FIELD_LENGTH F_FLD_LENGTH,", "F.RDB$CHARACTER_LENGTH F_CHR_LENGTH,",
+            "F.RDB$FIELD_SUB_TYPE F_FLD_SUB_TYPE,", "F.RDB$SEGMENT_LENGTH F_SEGMENT_LENGTH,",
+            "F.RDB$DEFAULT_SOURCE FLD_DEFAULT_SOURCE,"});
+    if (c.HasFieldPrecision) AddSQL(Parameters, "F.RDB$FIELD_PRECISION F_FLD_PRECISION,");
+    if (c.HasParameterMechanism) AddSQL(Parameters, "P.Rdb$Parameter_Mechanism,");
+    if (c.HasParameterDefault) AddSQL(Parameters, "P.Rdb$DEFAULT_SOURCE as PROC_DEFAULT_SOURCE,");
+    if (c.HasParameterCollation) AddSQL(Parameters, "P.Rdb$COLLATION_ID as PROC_COLLATION_ID,");
+    if (c.HasParameterNullFlag) AddSQL(Parameters, "P.Rdb$NULL_FLAG as PROC_NULL_FLAG,");
+    if (c.HasParameterRelation)
+        AddSQL(Parameters, NameColumn("P.RDB$RELATION_NAME", "RDB$RELATION_NAME") + ", " +
+                               NameColumn("P.RDB$FIELD_NAME", "RDB$FIELD_NAME") + ",");
+    for (std::string_view piece : {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
+                                   "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE",
+                                   "from rdb$procedure_parameters P, rdb$fields F",
+                                   "where F.rdb$field_name = P.rdb$field_source"})
+        AddSQL(Parameters, piece);
+    // A packaged procedure of the same name has parameters of its own.
+    if (c.HasProcedurePackage) AddSQL(Parameters, "and P.RDB$PACKAGE_NAME IS NULL");
+    AddSQL(Parameters, "Order by P.rdb$procedure_name, P.rdb$parameter_type, P.rdb$parameter_number");
+}
+
 void TIBDBExtract::ExtractProcedures() {
     const TIBCapabilities& c = Caps_;
     std::unique_ptr<TSMXQuery> pq = NewQuery(), aq = NewQuery();
     DoLogNextLine("Extracting procedures...");
     const bool raw = KeepsCatalogueBytes();
-    SetSQL(*pq,
-           {" Select rdb$Procedure_Name, rdb$System_Flag, " +
-                TextColumn(raw, "rdb$Description", "RDB$DESCRIPTION") + ", ",
-            " " + TextColumn(raw, "rdb$Procedure_Source", "RDB$PROCEDURE_SOURCE") + ", rdb$Procedure_BLR ",
-            " from rdb$procedures ", " where (Rdb$System_Flag <> 1 or Rdb$System_Flag is Null) "});
-    if (c.HasProcedurePackage) AddSQL(*pq, "AND RDB$PACKAGE_NAME IS NULL");
-    if (IgnoreIBE()) AddSQL(*pq, " and rdb$procedure_name not like 'IBE$%' ");
-    AddSQL(*pq, " order by rdb$procedure_name ");
-
-    // The parameters of every procedure in one query, grouped by procedure here: a query for each
-    // procedure costs the server more than its rows. The names of the character sets and
-    // collations are looked up here too.
-    SetSQL(*aq, {"select " + NameColumn("P.RDB$PROCEDURE_NAME", "RDB$PROCEDURE_NAME") + ", " +
-                     NameColumn("P.RDB$PARAMETER_NAME", "RDB$PARAMETER_NAME") + ",",
-                 "P.RDB$PARAMETER_TYPE,", "P.RDB$PARAMETER_NUMBER,",
-                 "P.RDB$DESCRIPTION,", NameColumn("P.RDB$FIELD_SOURCE", "RDB$FIELD_SOURCE") + ",",
-                 "F.RDB$FIELD_TYPE F_FLD_TYPE,",
-                 "F.RDB$FIELD_LENGTH F_FLD_LENGTH,", "F.RDB$CHARACTER_LENGTH F_CHR_LENGTH,",
-                 "F.RDB$FIELD_SUB_TYPE F_FLD_SUB_TYPE,", "F.RDB$SEGMENT_LENGTH F_SEGMENT_LENGTH,",
-                 "F.RDB$DEFAULT_SOURCE FLD_DEFAULT_SOURCE,"});
-    if (c.HasFieldPrecision) AddSQL(*aq, "F.RDB$FIELD_PRECISION F_FLD_PRECISION,");
-    if (c.HasParameterMechanism) AddSQL(*aq, "P.Rdb$Parameter_Mechanism,");
-    if (c.HasParameterDefault) AddSQL(*aq, "P.Rdb$DEFAULT_SOURCE as PROC_DEFAULT_SOURCE,");
-    if (c.HasParameterCollation) AddSQL(*aq, "P.Rdb$COLLATION_ID as PROC_COLLATION_ID,");
-    if (c.HasParameterNullFlag) AddSQL(*aq, "P.Rdb$NULL_FLAG as PROC_NULL_FLAG,");
-    if (c.HasParameterRelation)
-        AddSQL(*aq, NameColumn("P.RDB$RELATION_NAME", "RDB$RELATION_NAME") + ", " +
-                        NameColumn("P.RDB$FIELD_NAME", "RDB$FIELD_NAME") + ",");
-    for (std::string_view piece : {"F.RDB$FIELD_SCALE F_FLD_SCALE,", "F.RDB$Character_Set_ID,",
-                                   "F.RDB$Collation_ID, F.RDB$DEFAULT_SOURCE",
-                                   "from rdb$procedure_parameters P, rdb$fields F",
-                                   "where F.rdb$field_name = P.rdb$field_source"})
-        AddSQL(*aq, piece);
-    // A packaged procedure of the same name has parameters of its own.
-    if (c.HasProcedurePackage) AddSQL(*aq, "and P.RDB$PACKAGE_NAME IS NULL");
-    AddSQL(*aq, "Order by P.rdb$procedure_name, P.rdb$parameter_type, P.rdb$parameter_number");
+    ProcedureSQL(*pq, *aq);
     ReadCatalogueNames();
     // The name of a character set or collation whose ids are both set; empty otherwise.
     const auto charSetName = [this](TField& CharSet) {
@@ -1844,13 +2101,13 @@ void TIBDBExtract::ExtractProcedures() {
 
     // The procedures with parameters, by name without padding, made as their parameters come.
     std::unordered_map<std::string, std::unique_ptr<TPrcData>> withParameters;
-    aq->Open();
     {
-        TField& procedureName = Fld(*aq, "RDB$PROCEDURE_NAME");
+        std::unique_ptr<TSMXQuery> ahead;
+        TSMXQuery& r = OpenRows(*aq, ahead);
+        TField& procedureName = Fld(r, "RDB$PROCEDURE_NAME");
         TPrcData* proc = nullptr;
         std::string procKey;
-        for (; !aq->GetEof(); aq->Next()) {
-            TSMXQuery& r = *aq;
+        for (; !r.GetEof(); r.Next()) {
             if (std::string k = WithoutPadding(procedureName.AsString()); !proc || k != procKey) {
                 procKey = std::move(k);
                 std::unique_ptr<TPrcData>& made = withParameters[procKey];
@@ -1865,11 +2122,12 @@ void TIBDBExtract::ExtractProcedures() {
     }
     CloseAndClear(*aq);
 
-    pq->Open();
-    for (; !pq->GetEof(); pq->Next()) {
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(*pq, ahead);
+    for (; !r.GetEof(); r.Next()) {
         std::unique_ptr<TPrcData> proc;
-        const std::string name = Str(*pq, "RDB$PROCEDURE_NAME");
-        const std::string fetched = Fld(*pq, "RDB$PROCEDURE_NAME").AsString();
+        const std::string name = Str(r, "RDB$PROCEDURE_NAME");
+        const std::string fetched = Fld(r, "RDB$PROCEDURE_NAME").AsString();
         if (const auto it = withParameters.find(WithoutPadding(fetched)); it == withParameters.end()) {
             proc = std::make_unique<TPrcData>(Objs());
         } else if (it->second) {
@@ -1883,8 +2141,8 @@ void TIBDBExtract::ExtractProcedures() {
             nq->Close();
         }
         proc->SetName(name);
-        proc->SetDescription(TextValue(*pq, raw, "RDB$DESCRIPTION"));
-        proc->SetSource(Trim(AdjustLineBreaks(TextValue(*pq, raw, "RDB$PROCEDURE_SOURCE"))));
+        proc->SetDescription(TextValue(r, raw, "RDB$DESCRIPTION"));
+        proc->SetSource(Trim(AdjustLineBreaks(TextValue(r, raw, "RDB$PROCEDURE_SOURCE"))));
         LogObjectLine(name);
         FileIfAccepted(proc.release(), name, dboProcedure);
         ProcessMessages();
@@ -1936,33 +2194,25 @@ void TIBDBExtract::ExtractPackages() {
 // ---------------------------------------------------------------------------------------------------
 // Triggers and exceptions
 
-void TIBDBExtract::ExtractTriggers() {
-    TSMXQuery& q = *Query_;
-    DoLogNextLine("Extracting triggers...");
-    const bool ibe = IgnoreIBE();
+void TIBDBExtract::TriggerSQL(TSMXQuery& Q, bool Count) {
     const auto addWhere = [&] {
         for (std::string_view piece :
              {" where (R.rdb$system_flag <> 1 or R.rdb$system_flag is Null) ",
               " and NOT EXISTS (SELECT * FROM RDB$CHECK_CONSTRAINTS CHK WHERE ",
               " T.RDB$TRIGGER_NAME = CHK.RDB$TRIGGER_NAME) ", " and not (R.rdb$view_blr is not null",
               " and T.rdb$trigger_name like 'CHECK_%' ", " and T.rdb$trigger_source is null)"})
-            AddSQL(q, piece);
-        if (ibe) AddSQL(q, " and T.rdb$trigger_name not like 'IBE$%' ");
+            AddSQL(Q, piece);
+        if (IgnoreIBE()) AddSQL(Q, " and T.rdb$trigger_name not like 'IBE$%' ");
     };
-    int count = 0;
-    if (OnLog) {
-        SetSQL(q, {" select Count(*)", " from rdb$triggers T ",
+    if (Count) {
+        SetSQL(Q, {" select Count(*)", " from rdb$triggers T ",
                    " join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
         addWhere();
-        q.Open();
-        count = q.GetEof() ? 0 : static_cast<int>((*q.GetFields())[0].AsInteger());
-        CloseAndClear(q);
-        DoLog(1, "Triggers", 0, count);
+        return;
     }
-    // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
     const bool external = Caps_.HasPackages;
     const bool raw = KeepsCatalogueBytes();
-    SetSQL(q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, " +
+    SetSQL(Q, {" select T.RDB$TRIGGER_NAME, T.RDB$RELATION_NAME, " +
                    TextColumn(raw, "T.RDB$TRIGGER_SOURCE", "RDB$TRIGGER_SOURCE") + ", " +
                    TextColumn(raw, "T.RDB$DESCRIPTION", "RDB$DESCRIPTION") + ",",
                " T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_BLR, T.RDB$TRIGGER_SEQUENCE, T.RDB$TRIGGER_INACTIVE,",
@@ -1970,24 +2220,43 @@ void TIBDBExtract::ExtractTriggers() {
                " from rdb$triggers T ",
                " left join rdb$relations R on R.rdb$relation_name = T.rdb$relation_name"});
     addWhere();
-    AddSQL(q, " order by T.rdb$trigger_name ");
-    q.Open();
+    AddSQL(Q, " order by T.rdb$trigger_name ");
+}
+
+void TIBDBExtract::ExtractTriggers() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting triggers...");
+    int count = 0;
+    if (OnLog) {
+        TriggerSQL(q, true);
+        std::unique_ptr<TSMXQuery> ahead;
+        TSMXQuery& r = OpenRows(q, ahead);
+        count = r.GetEof() ? 0 : static_cast<int>((*r.GetFields())[0].AsInteger());
+        CloseAndClear(q);
+        DoLog(1, "Triggers", 0, count);
+    }
+    // External triggers (EXTERNAL NAME ... ENGINE ...) come with Firebird 3, as packages do.
+    const bool external = Caps_.HasPackages;
+    const bool raw = KeepsCatalogueBytes();
+    TriggerSQL(q, false);
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
     int triggers = 0;
-    for (; !q.GetEof(); q.Next()) {
-        const std::string name = Str(q, "RDB$TRIGGER_NAME");
+    for (; !r.GetEof(); r.Next()) {
+        const std::string name = Str(r, "RDB$TRIGGER_NAME");
         // RDB$TRIGGER_TYPE is 64 bits wide: DDL triggers use the high bits.
-        const std::int64_t type = Int(q, "RDB$TRIGGER_TYPE");
+        const std::int64_t type = Int(r, "RDB$TRIGGER_TYPE");
         auto trg = std::make_unique<TTrgData>(Objs());
         trg->SetName(name);
-        trg->SetTableName(Str(q, "RDB$RELATION_NAME"));
-        trg->Position = Int32(q, "RDB$TRIGGER_SEQUENCE");
-        trg->SetSource(Trim(AdjustLineBreaks(TextValue(q, raw, "RDB$TRIGGER_SOURCE"))));
-        trg->Active = Int(q, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
-        trg->SetDescription(TextValue(q, raw, "RDB$DESCRIPTION"));
+        trg->SetTableName(Str(r, "RDB$RELATION_NAME"));
+        trg->Position = Int32(r, "RDB$TRIGGER_SEQUENCE");
+        trg->SetSource(Trim(AdjustLineBreaks(TextValue(r, raw, "RDB$TRIGGER_SOURCE"))));
+        trg->Active = Int(r, "RDB$TRIGGER_INACTIVE") == 0 ? 1 : 0;
+        trg->SetDescription(TextValue(r, raw, "RDB$DESCRIPTION"));
         trg->IBTypeCode = static_cast<std::int32_t>(type);
         if (external) {
-            trg->EngineName = Str(q, "RDB$ENGINE_NAME");
-            if (!trg->EngineName.empty()) trg->ExternalName = Str(q, "RDB$ENTRYPOINT");
+            trg->EngineName = Str(r, "RDB$ENGINE_NAME");
+            if (!trg->EngineName.empty()) trg->ExternalName = Str(r, "RDB$ENTRYPOINT");
         }
         if ((type & DDLTriggerFlag) != 0 && (type & 0x2000) == 0) {
             // A DDL trigger: its events are bits of the 64-bit type, which IBTypeCode cannot hold.
@@ -2045,27 +2314,32 @@ void TIBDBExtract::ExtractExceptions() {
 // ---------------------------------------------------------------------------------------------------
 // Generators, indices, constraints
 
+void TIBDBExtract::GeneratorSQL(TSMXQuery& Q) {
+    SetSQL(Q, {"select * from rdb$generators ", "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "});
+    if (IgnoreIBE()) AddSQL(Q, " and rdb$generator_name not like 'IBE$%' ");
+    AddSQL(Q, "order by rdb$generator_name ");
+}
+
 void TIBDBExtract::ExtractGenerators() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting generators...");
     const int count = CountAndAnnounce(
         {"select Count(*)", "from rdb$generators", "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "},
         "Generators", true, " and rdb$generator_name not like 'IBE$%' ");
-    SetSQL(q, {"select * from rdb$generators ", "where (Rdb$System_Flag = 0 or Rdb$System_Flag is Null) "});
-    if (IgnoreIBE()) AddSQL(q, " and rdb$generator_name not like 'IBE$%' ");
-    AddSQL(q, "order by rdb$generator_name ");
-    q.Open();
+    GeneratorSQL(q);
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
     int generators = 0;
-    for (; !q.GetEof(); q.Next()) {
+    for (; !r.GetEof(); r.Next()) {
         auto g = std::make_unique<TGnrData>(Objs());
-        const std::string name = Str(q, "RDB$GENERATOR_NAME");
+        const std::string name = Str(r, "RDB$GENERATOR_NAME");
         g->SetName(name);
-        if (Caps_.HasGeneratorDescription) g->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
+        if (Caps_.HasGeneratorDescription) g->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
         if (Caps_.HasGeneratorIncrement) {
-            const std::int64_t increment = Int(q, "RDB$GENERATOR_INCREMENT");
+            const std::int64_t increment = Int(r, "RDB$GENERATOR_INCREMENT");
             if (increment != 1) g->Increment = IntToStr(increment);
             // The start value came with the increment (Firebird 3).
-            const std::int64_t start = Int(q, "RDB$INITIAL_VALUE");
+            const std::int64_t start = Int(r, "RDB$INITIAL_VALUE");
             if (start != 0) g->StartValue = IntToStr(start);
         }
         ++generators;
@@ -2078,27 +2352,32 @@ void TIBDBExtract::ExtractGenerators() {
     CloseAndClear(q);
 }
 
+void TIBDBExtract::IndexSQL(TSMXQuery& Q) {
+    SetSQL(Q, {"Select I.* from RDB$Indices I ", "where Not Exists ",
+               "(select RC.Rdb$Constraint_Name from Rdb$Relation_Constraints RC ",
+               "where RC.Rdb$Index_Name=I.Rdb$Index_Name) ", "and I.rdb$index_name not like 'RDB$%' "});
+    if (IgnoreIBE()) AddSQL(Q, " and I.rdb$index_name not like 'IBE$%' ");
+    AddSQL(Q, "Order By I.rdb$index_name ");
+}
+
 void TIBDBExtract::ExtractIndices() {
     TSMXQuery& q = *Query_;
     DoLogNextLine("Extracting indices...");
-    SetSQL(q, {"Select I.* from RDB$Indices I ", "where Not Exists ",
-               "(select RC.Rdb$Constraint_Name from Rdb$Relation_Constraints RC ",
-               "where RC.Rdb$Index_Name=I.Rdb$Index_Name) ", "and I.rdb$index_name not like 'RDB$%' "});
-    if (IgnoreIBE()) AddSQL(q, " and I.rdb$index_name not like 'IBE$%' ");
-    AddSQL(q, "Order By I.rdb$index_name ");
-    q.Open();
-    for (; !q.GetEof(); q.Next()) {
+    IndexSQL(q);
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
+    for (; !r.GetEof(); r.Next()) {
         auto idx = std::make_unique<TIdxData>(Objs());
-        const std::string name = Str(q, "RDB$INDEX_NAME");
+        const std::string name = Str(r, "RDB$INDEX_NAME");
         idx->SetName(name);
-        idx->Unique = Int(q, "RDB$UNIQUE_FLAG") != 0;
-        idx->TableName = Str(q, "RDB$RELATION_NAME");
-        idx->SetDescription(Fld(q, "RDB$DESCRIPTION").AsString());
-        idx->Active = Int(q, "RDB$INDEX_INACTIVE") == 0;
-        idx->Descending = Int(q, "RDB$INDEX_TYPE") == 1;
-        idx->SetSource(Str(q, "RDB$EXPRESSION_SOURCE"));
-        if (Int(q, "RDB$SEGMENT_COUNT") > 0)
-            for (const std::string& column : IndexColumns(Fld(q, "RDB$INDEX_NAME").AsString()))
+        idx->Unique = Int(r, "RDB$UNIQUE_FLAG") != 0;
+        idx->TableName = Str(r, "RDB$RELATION_NAME");
+        idx->SetDescription(Fld(r, "RDB$DESCRIPTION").AsString());
+        idx->Active = Int(r, "RDB$INDEX_INACTIVE") == 0;
+        idx->Descending = Int(r, "RDB$INDEX_TYPE") == 1;
+        idx->SetSource(Str(r, "RDB$EXPRESSION_SOURCE"));
+        if (Int(r, "RDB$SEGMENT_COUNT") > 0)
+            for (const std::string& column : IndexColumns(Fld(r, "RDB$INDEX_NAME").AsString()))
                 idx->AddColumn(column);
         LogObjectLine(name);
         FileIfAccepted(idx.release(), name, dboIndex);
@@ -2131,17 +2410,21 @@ void TIBDBExtract::FileConstraint(TCtrData* Ctr, TDbObject Kind) {
     if (accepted) Objs()->AddObject(owned.release(), true);
 }
 
+void TIBDBExtract::IndexSegmentSQL(TSMXQuery& Q) {
+    SetSQL(Q, {"select " + NameColumn("rdb$index_name", "rdb$index_name") + ", " +
+                   NameColumn("rdb$field_name", "rdb$field_name") + " from rdb$index_segments",
+               "order by rdb$index_name, rdb$field_position"});
+}
+
 const std::vector<std::string>& TIBDBExtract::IndexColumns(std::string_view IndexName) {
     if (!indexColumns_) {
         // One statement for the segments of every index: one per index costs the server more.
         indexColumns_ = std::make_unique<std::unordered_map<std::string, std::vector<std::string>>>();
-        std::unique_ptr<TSMXQuery> q = NewQuery();
-        SetSQL(*q, {"select " + NameColumn("rdb$index_name", "rdb$index_name") + ", " +
-                        NameColumn("rdb$field_name", "rdb$field_name") + " from rdb$index_segments",
-                    "order by rdb$index_name, rdb$field_position"});
-        for (q->Open(); !q->GetEof(); q->Next())
-            (*indexColumns_)[WithoutPadding(Fld(*q, "RDB$INDEX_NAME").AsString())].push_back(
-                Str(*q, "RDB$FIELD_NAME"));
+        std::unique_ptr<TSMXQuery> q = NewQuery(), ahead;
+        IndexSegmentSQL(*q);
+        for (TSMXQuery& r = OpenRows(*q, ahead); !r.GetEof(); r.Next())
+            (*indexColumns_)[WithoutPadding(Fld(r, "RDB$INDEX_NAME").AsString())].push_back(
+                Str(r, "RDB$FIELD_NAME"));
         CloseAndClear(*q);
     }
     static const std::vector<std::string> none;
@@ -2149,24 +2432,29 @@ const std::vector<std::string>& TIBDBExtract::IndexColumns(std::string_view Inde
     return it == indexColumns_->end() ? none : it->second;
 }
 
-void TIBDBExtract::ExtractUniques() {
-    TSMXQuery& q = *Query_;
-    DoLogNextLine("Extracting unique constraints...");
-    SetSQL(q, {"Select C.Rdb$Constraint_Name, C.Rdb$Relation_Name, C.Rdb$Index_Name, ", "I.Rdb$Index_Type ",
+void TIBDBExtract::UniqueSQL(TSMXQuery& Q) {
+    SetSQL(Q, {"Select C.Rdb$Constraint_Name, C.Rdb$Relation_Name, C.Rdb$Index_Name, ", "I.Rdb$Index_Type ",
                "from Rdb$Relation_Constraints C ",
                "JOIN Rdb$Relations R ON R.RDB$RELATION_NAME=C.RDB$RELATION_NAME AND R.RDB$SYSTEM_FLAG <> 1 ",
                "left Join rdb$indices I on I.Rdb$Index_Name = C.Rdb$Index_Name ",
                "where C.Rdb$Constraint_Type = 'UNIQUE' "});
-    if (IgnoreIBE()) AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
-    AddSQL(q, "order by C.Rdb$Constraint_Name");
-    q.Open();
-    for (; !q.GetEof(); q.Next()) {
+    if (IgnoreIBE()) AddSQL(Q, " and C.rdb$constraint_name not like 'IBE$%' ");
+    AddSQL(Q, "order by C.Rdb$Constraint_Name");
+}
+
+void TIBDBExtract::ExtractUniques() {
+    TSMXQuery& q = *Query_;
+    DoLogNextLine("Extracting unique constraints...");
+    UniqueSQL(q);
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
+    for (; !r.GetEof(); r.Next()) {
         auto ctr = std::make_unique<TCtrData>(Objs());
         ctr->SetConstraintType(ctUnique);
-        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
-        ctr->SetTableName(Str(q, "RDB$RELATION_NAME"));
-        const std::string indexName = Str(q, "RDB$INDEX_NAME");
-        ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
+        ApplyConstraintName(*ctr, Str(r, "RDB$CONSTRAINT_NAME"));
+        ctr->SetTableName(Str(r, "RDB$RELATION_NAME"));
+        const std::string indexName = Str(r, "RDB$INDEX_NAME");
+        ApplyConstraintIndex(*ctr, indexName, Int(r, "RDB$INDEX_TYPE"));
         for (const std::string& column : IndexColumns(indexName))
             ctr->AddColumn(column);
         FileConstraint(ctr.release(), dboUnique);
@@ -2176,49 +2464,48 @@ void TIBDBExtract::ExtractUniques() {
     CloseAndClear(q);
 }
 
+void TIBDBExtract::PrimaryKeySQL(TSMXQuery& Q, bool Count) {
+    SetSQL(Q, {Count ? "Select Count(*)" : "Select C.*, I.Rdb$Index_Type", "from Rdb$Relation_Constraints C",
+               "Left Join Rdb$Indices I on I.RDB$Index_Name = C.Rdb$Index_Name",
+               "where C.Rdb$Constraint_Type='PRIMARY KEY'"});
+    if (IgnoreIBE()) {
+        AddSQL(Q, " and C.rdb$constraint_name not like 'IBE$%' ");
+        AddSQL(Q, " and C.rdb$Relation_Name not like 'IBE$%' ");
+    }
+    if (!Count) AddSQL(Q, "Order by C.rdb$relation_name");
+}
+
 void TIBDBExtract::ExtractPrimaryKeys() {
     TSMXQuery& q = *Query_;
     TCustomObjs* objs = Objs();
     DoLogNextLine("Extracting primary keys...");
-    const bool ibe = IgnoreIBE();
     int count = 0;
     if (OnLog) {
-        SetSQL(q, {"Select Count(*)", "from Rdb$Relation_Constraints C",
-                   "Left Join Rdb$Indices I on I.RDB$Index_Name = C.Rdb$Index_Name",
-                   "where C.Rdb$Constraint_Type='PRIMARY KEY'"});
-        if (ibe) {
-            AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
-            AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
-        }
-        q.Open();
-        count = q.GetEof() ? 0 : static_cast<int>((*q.GetFields())[0].AsInteger());
+        PrimaryKeySQL(q, true);
+        std::unique_ptr<TSMXQuery> ahead;
+        TSMXQuery& r = OpenRows(q, ahead);
+        count = r.GetEof() ? 0 : static_cast<int>((*r.GetFields())[0].AsInteger());
         CloseAndClear(q);
         DoLog(1, "Primary keys", 0, count);
     }
-    SetSQL(q, {"Select C.*, I.Rdb$Index_Type", "from Rdb$Relation_Constraints C",
-               "Left Join Rdb$Indices I on I.RDB$Index_Name = C.Rdb$Index_Name",
-               "where C.Rdb$Constraint_Type='PRIMARY KEY'"});
-    if (ibe) {
-        AddSQL(q, " and C.rdb$constraint_name not like 'IBE$%' ");
-        AddSQL(q, " and C.rdb$Relation_Name not like 'IBE$%' ");
-    }
-    AddSQL(q, "Order by C.rdb$relation_name");
-    q.Open();
+    PrimaryKeySQL(q, false);
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
     int keys = 0;
-    for (; !q.GetEof(); q.Next()) {
+    for (; !r.GetEof(); r.Next()) {
         auto ctr = std::make_unique<TCtrData>(objs);
         ctr->SetConstraintType(ctPrimaryKey);
-        const std::string tableName = Str(q, "RDB$RELATION_NAME");
+        const std::string tableName = Str(r, "RDB$RELATION_NAME");
         ctr->SetTableName(tableName);
         TDbObj* table = objs->FindObject(TObjsList::olTables, tableName);
         AddDependency(objs, ctr.get(), table);
-        const std::string indexName = Str(q, "RDB$INDEX_NAME");
+        const std::string indexName = Str(r, "RDB$INDEX_NAME");
         for (const std::string& field : IndexColumns(indexName)) {
             ctr->AddColumn(field);
             AddDependency(objs, ctr.get(), table, 0, 0, field);
         }
-        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
-        ApplyConstraintIndex(*ctr, indexName, Int(q, "RDB$INDEX_TYPE"));
+        ApplyConstraintName(*ctr, Str(r, "RDB$CONSTRAINT_NAME"));
+        ApplyConstraintIndex(*ctr, indexName, Int(r, "RDB$INDEX_TYPE"));
         ++keys;
         if (OnLog) DoLog(1, ctr->GetDisplayName(), keys, count);
         FileConstraint(ctr.release(), dboPKey);
@@ -2269,32 +2556,33 @@ void TIBDBExtract::ExtractForeignKeys() {
         if (text == "NO ACTION") return raNoAction;
         return current;
     };
-    q.Open();
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
     int keys = 0;
-    for (; !q.GetEof(); q.Next()) {
+    for (; !r.GetEof(); r.Next()) {
         auto ctr = std::make_unique<TCtrData>(objs);
         ctr->SetConstraintType(ctForeignKey);
-        const std::string tableName = Str(q, "FK_RELATION_NAME");
+        const std::string tableName = Str(r, "FK_RELATION_NAME");
         ctr->SetTableName(tableName);
         TDbObj* table = objs->FindObject(TObjsList::olTables, tableName);
         AddDependency(objs, ctr.get(), table);
-        const std::string refName = Str(q, "PK_RELATION_NAME");
+        const std::string refName = Str(r, "PK_RELATION_NAME");
         ctr->SetRefTableName(refName);
         TDbObj* refTable = objs->FindObject(TObjsList::olTables, refName);
         AddDependency(objs, ctr.get(), refTable);
-        const std::string indexName = Str(q, "FK_INDEX_NAME");
-        ApplyConstraintName(*ctr, Str(q, "RDB$CONSTRAINT_NAME"));
-        ApplyConstraintIndex(*ctr, indexName, Int(q, "FK_INDEX_TYPE"));
+        const std::string indexName = Str(r, "FK_INDEX_NAME");
+        ApplyConstraintName(*ctr, Str(r, "RDB$CONSTRAINT_NAME"));
+        ApplyConstraintIndex(*ctr, indexName, Int(r, "FK_INDEX_TYPE"));
         for (const std::string& field : IndexColumns(indexName)) {
             ctr->AddColumn(field);
             AddDependency(objs, ctr.get(), table, 0, 0, field);
         }
         // The referenced key's columns: those of the index the row names, unless the key's index
         // name has more than padding around it, which the look-up by the trimmed name would miss.
-        const std::string rawIndexName = Fld(q, "FK_INDEX_NAME").AsString();
+        const std::string rawIndexName = Fld(r, "FK_INDEX_NAME").AsString();
         std::vector<std::string> refColumns;
         if (WithoutPadding(rawIndexName) == indexName) {
-            refColumns = IndexColumns(Fld(q, "PK_INDEX_NAME").AsString());
+            refColumns = IndexColumns(Fld(r, "PK_INDEX_NAME").AsString());
         } else {
             Param(*rq, "INDEX_NAME").SetAsString(indexName);
             for (rq->Open(); !rq->GetEof(); rq->Next())
@@ -2305,8 +2593,8 @@ void TIBDBExtract::ExtractForeignKeys() {
             ctr->AddRefColumn(field);
             AddDependency(objs, ctr.get(), refTable, 0, 0, field);
         }
-        if (Caps_.HasUpdateRule) ctr->UpdateRule = rule(Str(q, "RDB$UPDATE_RULE"), ctr->UpdateRule);
-        if (Caps_.HasDeleteRule) ctr->DeleteRule = rule(Str(q, "RDB$DELETE_RULE"), ctr->DeleteRule);
+        if (Caps_.HasUpdateRule) ctr->UpdateRule = rule(Str(r, "RDB$UPDATE_RULE"), ctr->UpdateRule);
+        if (Caps_.HasDeleteRule) ctr->DeleteRule = rule(Str(r, "RDB$DELETE_RULE"), ctr->DeleteRule);
         ++keys;
         if (OnLog) DoLog(1, ctr->GetDisplayName(), keys, count);
         FileConstraint(ctr.release(), dboFKey);
@@ -2393,8 +2681,7 @@ std::string OwnUsageLeftOut() {
 }
 } // namespace
 
-void TIBDBExtract::ExtractGrants() {
-    DoLogNextLine("Extracting grants...");
+std::string TIBDBExtract::GrantsSQL() const {
     // Every kind of grant the comparison keeps, each read by its own SELECT, all in one statement
     // sorted by kind. Nearly all rows of the privileges are the server's own records for the
     // owners (one for every column's field), so each SELECT starts from the objects it looks for
@@ -2472,7 +2759,12 @@ void TIBDBExtract::ExtractGrants() {
                 "PRV.RDB$RELATION_NAME, PRV.RDB$FIELD_NAME, PRV.RDB$USER_TYPE, PRV.RDB$OBJECT_TYPE, Cast(" +
                 std::to_string(i) + " as integer) SRT " + kinds[i].FromWhere + ibe;
     }
-    ReadGrants(text + " ORDER BY 9, 1, 6, 4");
+    return text + " ORDER BY 9, 1, 6, 4";
+}
+
+void TIBDBExtract::ExtractGrants() {
+    DoLogNextLine("Extracting grants...");
+    ReadGrants(GrantsSQL());
     CloseAndClear(*Query_);
     Objs()->SortGrants();
 }
@@ -2517,20 +2809,21 @@ void TIBDBExtract::ReadGrants(const std::string& QueryText) {
             return 0;
         }
     };
-    q.Open();
-    for (; !q.GetEof(); q.Next()) {
-        const std::string grantee = Str(q, "RDB$USER");
-        const std::string letter = Str(q, "RDB$PRIVILEGE");
+    std::unique_ptr<TSMXQuery> ahead;
+    TSMXQuery& r = OpenRows(q, ahead);
+    for (; !r.GetEof(); r.Next()) {
+        const std::string grantee = Str(r, "RDB$USER");
+        const std::string letter = Str(r, "RDB$PRIVILEGE");
         const std::uint64_t privilege = privilegeOf(letter.empty() ? ' ' : letter[0]);
-        const int granteeType = Int32(q, "RDB$USER_TYPE");
-        const int objectType = Int32(q, "RDB$OBJECT_TYPE");
+        const int granteeType = Int32(r, "RDB$USER_TYPE");
+        const int objectType = Int32(r, "RDB$OBJECT_TYPE");
         // A DDL right names its metadata class by a system name (SQL$TABLES): the class word stands
         // in for the object.
         const bool ddlRight = letter == "C" || letter == "L" || letter == "O";
         const std::string metaClass(ddlRight ? MetadataClassOfObjectType(objectType) : std::string_view());
-        const std::string object = metaClass.empty() ? Str(q, "RDB$RELATION_NAME") : std::string();
-        const std::string column = Str(q, "RDB$FIELD_NAME");
-        const auto option = static_cast<std::uint8_t>(Int(q, "RDB$GRANT_OPTION"));
+        const std::string object = metaClass.empty() ? Str(r, "RDB$RELATION_NAME") : std::string();
+        const std::string column = Str(r, "RDB$FIELD_NAME");
+        const auto option = static_cast<std::uint8_t>(Int(r, "RDB$GRANT_OPTION"));
         const bool same = grant && grant->GranteeName == grantee && grant->ObjectName == object &&
                           grant->MetadataClass == metaClass && grant->GrantOption == option;
         if (same && column.empty() && grant->Columns.Count() == 0) {

@@ -102,7 +102,8 @@ TDbObject IBObjectTypeToDbObject(int Code);
 /// The metadata extractor over a connection component (referenced, not owned). DDL triggers are
 /// not read (the model has no text for them): a warning (kind 1) and a log line name each one.
 /// Over an InterBase connection component the two scans of the columns run on two more
-/// attachments on threads of their own, on the same snapshot as the main transaction.
+/// attachments on threads of their own, on the same snapshot as the main transaction; then those
+/// threads read the later steps' SELECTs ahead there, which the steps take instead of reading.
 /// Grants keep the compare kind coGrant, which every grant step admits.
 class TIBDBExtract : public TCustomExtract {
 public:
@@ -174,6 +175,12 @@ private:
     void LaunchColumnScans();
     /// The SELECTs of the fields' types (Fields) and of the relation fields (Columns).
     void SetColumnScanSQL(TSMXQuery& Fields, TSMXQuery& Columns);
+    /// The texts of the later steps' SELECTs that the column scans' workers read ahead, in step
+    /// order: those of the steps that run, as their queries hold them.
+    std::vector<std::string> AheadSQL();
+    /// Q's rows: when the workers read Q's SELECT ahead, from Ahead, which then holds them;
+    /// else Q opened.
+    TSMXQuery& OpenRows(TSMXQuery& Q, std::unique_ptr<TSMXQuery>& Ahead);
     void ExtractCollations();
     void ExtractDomains();
     void ExtractTables();
@@ -189,10 +196,22 @@ private:
     void ExtractIndices();
     void ExtractUniques();
     void ExtractPrimaryKeys();
+    /// The SELECTs of the steps above (a count of the triggers or primary keys with Count).
+    void ViewSQL(TSMXQuery& Q);
+    void GeneratorSQL(TSMXQuery& Q);
+    void ProcedureSQL(TSMXQuery& Procedures, TSMXQuery& Parameters);
+    void TriggerSQL(TSMXQuery& Q, bool Count);
+    void IndexSQL(TSMXQuery& Q);
+    void UniqueSQL(TSMXQuery& Q);
+    void PrimaryKeySQL(TSMXQuery& Q, bool Count);
+    /// The SELECT of every index's segments, in position order.
+    void IndexSegmentSQL(TSMXQuery& Q);
     void ExtractForeignKeys();
     void ExtractChecks();
     void ExtractRoles();
     void ExtractGrants();
+    /// The grants' SELECT: every kind of grant the comparison keeps, sorted by kind.
+    std::string GrantsSQL() const;
     void ReadGrants(const std::string& QueryText);
     void ParseBodiesAndLinkDependencies();
 

@@ -693,10 +693,42 @@ struct TMessageColumn {
     unsigned Offset = 0, NullOffset = 0, Length = 0, Type = 0;
 };
 
+// Reads a whole BLOB through the object interface: open, segments until the end, close.
+std::string ReadWholeBlob(Firebird::IAttachment* Attachment, Firebird::ITransaction* Transaction,
+                          ISC_QUAD Id) {
+    TOOStatus st;
+    Firebird::IBlob* blob = Attachment->openBlob(&st, Transaction, &Id, 0, nullptr);
+    st.Check();
+    ScopeExit release([&blob] {
+        if (!blob) return;
+        TOOStatus ignored;
+        blob->close(&ignored);
+        if (ignored.Failed()) blob->release();
+    });
+    std::string data;
+    std::array<char, 32768> buf{};
+    for (;;) {
+        unsigned got = 0;
+        const int r = blob->getSegment(&st, static_cast<unsigned>(buf.size()), buf.data(), &got);
+        if (r == Firebird::IStatus::RESULT_OK || r == Firebird::IStatus::RESULT_SEGMENT) {
+            data.append(buf.data(), got);
+            continue;
+        }
+        if (r == Firebird::IStatus::RESULT_NO_DATA) break;
+        st.Check();
+        break;
+    }
+    blob->close(&st);
+    if (!st.Failed()) blob = nullptr;
+    st.Check();
+    return data;
+}
+
 class TMessageRow final : public TIBRow {
 public:
-    TMessageRow(const std::vector<TMessageColumn>& Columns, const std::vector<unsigned char>& Buffer)
-        : columns_(Columns), buffer_(Buffer) {}
+    TMessageRow(const std::vector<TMessageColumn>& Columns, const std::vector<unsigned char>& Buffer,
+                Firebird::IAttachment* Attachment, Firebird::ITransaction* Transaction)
+        : columns_(Columns), buffer_(Buffer), attachment_(Attachment), transaction_(Transaction) {}
     bool IsNull(int Column) const override {
         ISC_SHORT flag = 0;
         std::memcpy(&flag, buffer_.data() + columns_[static_cast<std::size_t>(Column)].NullOffset,
@@ -743,13 +775,88 @@ public:
             return {};
         }
     }
+    double Float(int Column) const override {
+        if (IsNull(Column)) return 0;
+        const TMessageColumn& c = columns_[static_cast<std::size_t>(Column)];
+        const unsigned char* d = buffer_.data() + c.Offset;
+        switch (c.Type) {
+        case SQL_FLOAT: {
+            float x;
+            std::memcpy(&x, d, sizeof x);
+            return x;
+        }
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: {
+            double x;
+            std::memcpy(&x, d, sizeof x);
+            return x;
+        }
+        default:
+            return 0;
+        }
+    }
+    std::string Blob(int Column) const override {
+        if (IsNull(Column)) return {};
+        const TMessageColumn& c = columns_[static_cast<std::size_t>(Column)];
+        if (c.Type != SQL_BLOB) return {};
+        ISC_QUAD id;
+        std::memcpy(&id, buffer_.data() + c.Offset, sizeof id);
+        return ReadWholeBlob(attachment_, transaction_, id);
+    }
 
 private:
     const std::vector<TMessageColumn>& columns_;
     const std::vector<unsigned char>& buffer_;
+    Firebird::IAttachment* attachment_;
+    Firebird::ITransaction* transaction_;
 };
 
 } // namespace
+
+bool TIBColumn::IsText() const {
+    return Type == SQL_TEXT || Type == SQL_VARYING;
+}
+
+bool TIBColumn::IsWholeNumber() const {
+    return (Type == SQL_SHORT || Type == SQL_LONG || Type == SQL_INT64) && Scale == 0;
+}
+
+bool TIBColumn::IsFloat() const {
+    return Type == SQL_FLOAT || Type == SQL_DOUBLE || Type == SQL_D_FLOAT;
+}
+
+bool TIBColumn::IsBlob() const {
+    return Type == SQL_BLOB;
+}
+
+// As TIBQuery::Prepare types its fields.
+TFieldType TIBColumn::FieldType() const {
+    const bool bytes = (SubType & 0xFF) == 1;
+    switch (Type) {
+    case SQL_TEXT:
+        return bytes ? TFieldType::ftBytes : TFieldType::ftFixedChar;
+    case SQL_VARYING:
+        return bytes ? TFieldType::ftVarBytes : TFieldType::ftString;
+    case SQL_SHORT:
+        return Scale == 0 ? TFieldType::ftSmallint : TFieldType::ftUnknown;
+    case SQL_LONG:
+        return Scale == 0 ? TFieldType::ftInteger : TFieldType::ftUnknown;
+    case SQL_INT64:
+        return Scale == 0 ? TFieldType::ftLargeint : TFieldType::ftUnknown;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return TFieldType::ftFloat;
+    case SQL_BLOB:
+        return SubType == 1 ? TFieldType::ftMemo : TFieldType::ftBlob;
+    default:
+        return TFieldType::ftUnknown;
+    }
+}
+
+int TIBColumn::Precision() const {
+    return Type == SQL_SHORT ? 4 : Type == SQL_LONG ? 9 : Type == SQL_INT64 ? 18 : 0;
+}
 
 struct TIBSnapshotReader::TImpl {
     Firebird::IAttachment* Attachment = nullptr;
@@ -815,7 +922,8 @@ std::pair<std::int64_t, std::int64_t> TIBSnapshotReader::NumberAndOldestActive()
     return ReadNumberAndOldestActive(reinterpret_cast<const char*>(info.data()), info.size());
 }
 
-void TIBSnapshotReader::Read(const std::string& SQL, const std::function<bool(const TIBRow&)>& Row) {
+void TIBSnapshotReader::Read(const std::string& SQL, const std::function<bool(const TIBRow&)>& Row,
+                             std::vector<TIBColumn>* Columns) {
     if (!impl_->Transaction) throw EDatabaseError("Transaction not active");
     TOOStatus st;
     Firebird::IStatement* statement =
@@ -847,12 +955,24 @@ void TIBSnapshotReader::Read(const std::string& SQL, const std::function<bool(co
         c.Length = meta->getLength(&st, i);
         c.Type = meta->getType(&st, i) & ~1u;
         st.Check();
+        if (Columns) {
+            TIBColumn& d = Columns->emplace_back();
+            const char* alias = meta->getAlias(&st, i);
+            const char* field = meta->getField(&st, i);
+            st.Check();
+            d.Name = alias && *alias ? alias : field ? field : "";
+            d.Type = c.Type;
+            d.SubType = meta->getSubType(&st, i);
+            d.Scale = meta->getScale(&st, i);
+            d.Length = c.Length;
+            st.Check();
+        }
     }
     std::vector<unsigned char> buffer(meta->getMessageLength(&st));
     st.Check();
     cursor = statement->openCursor(&st, impl_->Transaction, nullptr, nullptr, meta, 0);
     st.Check();
-    const TMessageRow row(columns, buffer);
+    const TMessageRow row(columns, buffer, impl_->Attachment, impl_->Transaction);
     for (;;) {
         const int r = cursor->fetchNext(&st, buffer.data());
         st.Check();

@@ -329,6 +329,28 @@ private:
         buffers_ = 0, implNo_ = 0, implClass_ = 0, dialect_ = 0;
 };
 
+/// A column of a result handed over by TIBSnapshotReader, as the server describes it (the
+/// description an XSQLVAR gets): its alias (its name when it has none), SQL type without the null
+/// flag, subtype, scale and length in bytes.
+struct TIBColumn {
+    std::string Name;
+    unsigned Type = 0;
+    int SubType = 0, Scale = 0;
+    unsigned Length = 0;
+
+    /// CHAR or VARCHAR.
+    bool IsText() const;
+    /// An integer without a scale.
+    bool IsWholeNumber() const;
+    /// FLOAT or DOUBLE PRECISION.
+    bool IsFloat() const;
+    bool IsBlob() const;
+    /// The type of a TIBQuery field of this column, as TIBQuery gives it to a text, whole number,
+    /// floating point number or BLOB (ftUnknown for others), with its precision.
+    TFieldType FieldType() const;
+    int Precision() const;
+};
+
 /// One row handed over by TIBSnapshotReader: its values by column position (0-based).
 class TIBRow {
 public:
@@ -338,6 +360,10 @@ public:
     /// A CHAR or VARCHAR column's bytes as fetched (CHAR with its padding); empty for a null or
     /// another type.
     virtual std::string_view Text(int Column) const = 0;
+    /// A FLOAT or DOUBLE PRECISION column's value; 0 for a null or another type.
+    virtual double Float(int Column) const = 0;
+    /// A BLOB column's whole content, read now; empty for a null or another type.
+    virtual std::string Blob(int Column) const = 0;
 
 protected:
     ~TIBRow() = default;
@@ -364,9 +390,10 @@ public:
     void Start();
     /// As TIBTransaction::NumberAndOldestActive, of the started transaction.
     std::pair<std::int64_t, std::int64_t> NumberAndOldestActive() const;
-    /// Runs the SELECT SQL and hands every row to Row until Row returns false. Throws EIBError
-    /// with the library's text.
-    void Read(const std::string& SQL, const std::function<bool(const TIBRow&)>& Row);
+    /// Runs the SELECT SQL and hands every row to Row until Row returns false; with Columns, the
+    /// result's columns are described there first. Throws EIBError with the library's text.
+    void Read(const std::string& SQL, const std::function<bool(const TIBRow&)>& Row,
+              std::vector<TIBColumn>* Columns = nullptr);
 
 private:
     struct TImpl;
