@@ -1982,6 +1982,14 @@ TDbObj* TCustomObjs::FindObject(TObjsList Which, std::string_view Key) const {
     return p < 0 ? nullptr : k.pending[static_cast<std::size_t>(p)].obj;
 }
 
+void TCustomObjs::PrepareLookups(TObjsList Which) {
+    KindList& k = lists_[static_cast<std::size_t>(Which)];
+    Merge(k);
+    if (k.list.Count() >= ListIndexFrom &&
+        (k.listHashed != k.list.Count() || k.listHashFolded == k.list.GetCaseSensitive()))
+        IndexListed(k);
+}
+
 int TCustomObjs::ObjectCount(TObjsList Which) const {
     const KindList& k = lists_[static_cast<std::size_t>(Which)];
     return k.list.Count() + static_cast<int>(k.pending.size());

@@ -750,6 +750,10 @@ public:
     TDbObj* FindObject(TObjsList Which, std::string_view Key) const;
     /// Number of objects filed in the list.
     int ObjectCount(TObjsList Which) const;
+    /// Merges the objects filed since the list was last read and makes its look-up index, so that
+    /// FindObject on that list only reads (and may be asked on several threads at once) until the
+    /// list changes.
+    void PrepareLookups(TObjsList Which);
 
     TStringList& Schemas() { return List(TObjsList::olSchemas); }
     TStringList& Domains() { return List(TObjsList::olDomains); }

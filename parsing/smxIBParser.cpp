@@ -26,6 +26,7 @@
 #include "model/smxComp_Trg.h"
 #include "model/smxComp_Viw.h"
 #include "model/smxDBStructure.h"
+#include "platform/smxParallel.h"
 #include "platform/smxScopeExit.h"
 #include "platform/smxStrUtils.h"
 #include "platform/smxUIHooks.h"
@@ -3371,8 +3372,85 @@ void TIbParser::ParseCollation() {
 // =====================================================================================================
 // Link passes
 
+/// The table columns that name a domain there is, and (with Normalise) those whose character set
+/// is to be normalised, each with its place in the order of the tables' names. The columns are
+/// looked at in pieces of the tables, on threads of their own in a large structure (from
+/// construction on, while the caller goes on with what writes nothing that they read); every
+/// piece only reads.
+struct TIbParser::TDomainColumnScan {
+    struct TTask {
+        TFldData* Column;
+        TDmnData* Domain; // the domain to link, if any
+        std::uint64_t Key;
+        bool Normalise;
+    };
+
+    TDomainColumnScan(TObjs& C, bool Normalise) : Objs(C), Tables(C.Tables()), Normalising(Normalise) {
+        C.PrepareLookups(TObjsList::olDomains);
+        const auto Count = static_cast<std::size_t>(Tables.Count());
+        Tasks.resize(ChunkCount(Count));
+        Pieces = std::make_unique<TPieceWork>(
+            Count, Tasks.size(), [this] { Order = InMemoryOrder(Tables); },
+            [this](std::size_t Chunk, std::size_t Begin, std::size_t End) { Scan(Chunk, Begin, End); });
+    }
+    /// The tasks of every piece, in the order of a single walk.
+    const std::vector<std::vector<TTask>>& Wait() {
+        Pieces->Wait();
+        return Tasks;
+    }
+
+private:
+    void Scan(std::size_t Chunk, std::size_t Begin, std::size_t End) {
+        // The tables in the order they lie in memory. A column's few bytes read here lie on lines
+        // of their own: each step below asks for what a later one reads (a table's column list, a
+        // column's first line, then its type and name lines), so that the waits overlap.
+        auto TableAt = [&](std::size_t p) {
+            return p < End ? ObjectAs<TTblData>(Tables.Objects(Order[p])) : nullptr;
+        };
+        std::vector<std::pair<TObject*, std::uint64_t>> Walk;
+        Walk.reserve((End - Begin) * 16);
+        for (std::size_t p = Begin; p < End; ++p) {
+            if (p + 8 < End) Tables.PrefetchObject(Order[p + 8]);
+            if (const TTblData* Ahead = TableAt(p + 4)) __builtin_prefetch(&Ahead->Fields);
+            if (const TTblData* Ahead = TableAt(p + 2)) Ahead->Fields.PrefetchItems();
+            if (const TTblData* Table = TableAt(p))
+                for (int f = 0; f < Table->FieldCount(); ++f)
+                    Walk.emplace_back(Table->Fields.Objects(f), static_cast<std::uint64_t>(Order[p]) << 32 |
+                                                                    static_cast<std::uint32_t>(f));
+        }
+        std::vector<TTask>& Found = Tasks[Chunk];
+        const std::size_t N = Walk.size();
+        for (std::size_t i = 0; i < N; ++i) {
+            if (i + 16 < N) __builtin_prefetch(Walk[i + 16].first);
+            if (i + 8 < N)
+                if (const TFldData* Ahead = ObjectAs<TFldData>(Walk[i + 8].first)) {
+                    __builtin_prefetch(&Ahead->DataType);
+                    __builtin_prefetch(&Ahead->DomainName);
+                    __builtin_prefetch(&Ahead->CollationName);
+                }
+            TFldData* F = ObjectAs<TFldData>(Walk[i].first);
+            if (!F) continue;
+            TDmnData* D = F->DataType == DomainDataType ? Objs.FindDomain(F->DomainName) : nullptr;
+            // (NormaliseCharSet's own test: most columns name neither.)
+            const bool Normalise = Normalising && (!F->CharSetName.empty() || !F->CollationName.empty());
+            if (D || Normalise) Found.push_back({F, D, Walk[i].second, Normalise});
+        }
+    }
+
+    TObjs& Objs;
+    const TStringList& Tables;
+    const bool Normalising;
+    std::vector<int> Order;
+    std::vector<std::vector<TTask>> Tasks; // per piece
+    std::unique_ptr<TPieceWork> Pieces;    // last: its threads end before the rest goes
+};
+
 void TIbParser::LinkObjects() {
     if (!Container_) return;
+    // The look-ups of the domain links read only what the passes before them leave as it is (the
+    // table and domain lists, the tables' column lists, the columns' type, domain and character-set
+    // names): in a large structure they run on other threads alongside those passes.
+    TDomainColumnScan Scan(*Container_, true);
     LinkGrantObjects();
     RemoveConstraintIndexes();
     TCustomSQLParser::LinkObjects();
@@ -3380,7 +3458,7 @@ void TIbParser::LinkObjects() {
     // dependency record: the table columns are walked once for both, after the domains' own
     // character sets are normalised.
     NormaliseCharSets(false);
-    LinkDomainColumns(true);
+    LinkScannedDomainColumns(Scan);
 }
 
 void TIbParser::NormaliseCharSet(TFldData* F) {
@@ -3454,45 +3532,21 @@ void TIbParser::RemoveConstraintIndexes() {
 }
 
 void TIbParser::LinkDomainColumns(bool Normalise) {
+    TDomainColumnScan Scan(*Container_, Normalise);
+    LinkScannedDomainColumns(Scan);
+}
+
+void TIbParser::LinkScannedDomainColumns(TDomainColumnScan& Scan) {
     TObjs& C = *Container_;
-    TStringList& Tables = C.Tables();
-    // The table columns, taken first: the tables in the order they lie in memory, each column with
-    // its place in the order of the tables' names. A column's few bytes read here lie on lines of
-    // their own: each step below asks for what a later one reads (a table's column list, a column's
-    // first line, then its type and name lines), so that the waits overlap. The domains' UsedBy
-    // records are put in the order of the tables' names afterwards.
-    const std::vector<int> Order = InMemoryOrder(Tables);
-    auto TableAt = [&](std::size_t p) {
-        return p < Order.size() ? ObjectAs<TTblData>(Tables.Objects(Order[p])) : nullptr;
-    };
-    std::vector<std::pair<TObject*, std::uint64_t>> Walk;
-    Walk.reserve(Order.size() * 16);
-    for (std::size_t p = 0; p < Order.size(); ++p) {
-        if (p + 8 < Order.size()) Tables.PrefetchObject(Order[p + 8]);
-        if (const TTblData* Ahead = TableAt(p + 4)) __builtin_prefetch(&Ahead->Fields);
-        if (const TTblData* Ahead = TableAt(p + 2)) Ahead->Fields.PrefetchItems();
-        if (const TTblData* Table = TableAt(p))
-            for (int f = 0; f < Table->FieldCount(); ++f)
-                Walk.emplace_back(Table->Fields.Objects(f),
-                                  static_cast<std::uint64_t>(Order[p]) << 32 | static_cast<std::uint32_t>(f));
-    }
+    // The links and the normalising of the table columns in the order of a single walk; the
+    // domains' UsedBy records are put in the order of the tables' names afterwards.
     std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
-    const std::size_t N = Walk.size();
-    for (std::size_t i = 0; i < N; ++i) {
-        if (i + 16 < N) __builtin_prefetch(Walk[i + 16].first);
-        if (i + 8 < N)
-            if (const TFldData* Ahead = ObjectAs<TFldData>(Walk[i + 8].first)) {
-                __builtin_prefetch(&Ahead->DataType);
-                __builtin_prefetch(&Ahead->DomainName);
-                __builtin_prefetch(&Ahead->CollationName);
-            }
-        TFldData* F = ObjectAs<TFldData>(Walk[i].first);
-        if (F && F->DataType == DomainDataType)
-            if (TDmnData* D = C.FindDomain(F->DomainName))
-                if (TDependObj* R = LinkDependObj(F, D, "")) Made.emplace_back(R, Walk[i].second);
-        // (NormaliseCharSet's own test, asked here first: most columns name neither.)
-        if (Normalise && F && (!F->CharSetName.empty() || !F->CollationName.empty())) NormaliseCharSet(F);
-    }
+    for (const std::vector<TDomainColumnScan::TTask>& Found : Scan.Wait())
+        for (const TDomainColumnScan::TTask& T : Found) {
+            if (T.Domain)
+                if (TDependObj* R = LinkDependObj(T.Column, T.Domain, "")) Made.emplace_back(R, T.Key);
+            if (T.Normalise) NormaliseCharSet(T.Column);
+        }
     OrderUsedByRecords(Made);
     // A view that uses a domain-typed table column uses the domain too (its record for the column
     // refers to the column object).

@@ -359,6 +359,10 @@ protected:
     /// table column visited also gets NormaliseCharSet (one walk over the columns of every table
     /// serves both passes).
     virtual void LinkDomainColumns(bool Normalise = false);
+    /// The look-ups of LinkDomainColumns over the table columns, which may run on other threads.
+    struct TDomainColumnScan;
+    /// LinkDomainColumns with the table columns' look-ups of Scan.
+    void LinkScannedDomainColumns(TDomainColumnScan& Scan);
     /// Character sets and collations of domains, table columns (unless TableColumns is false) and
     /// routine parameters cleared where they repeat a default, as the metadata extractor reads them
     /// (the database's default collations are known once the whole script is read). Domains come

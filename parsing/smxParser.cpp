@@ -15,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -31,6 +32,7 @@
 #include "model/smxComp_Viw.h"
 #include "model/smxDBStructure.h"
 #include "model/smxSQL_Exec.h"
+#include "platform/smxParallel.h"
 #include "platform/smxStrUtils.h"
 #include "platform/smxUIHooks.h"
 
@@ -1608,16 +1610,6 @@ std::string TCustomSQLParser::GetSourceText(std::size_t Start) const {
     return Trim(std::string_view(Source_).substr(Start, End - Start));
 }
 
-void TCustomSQLParser::LinkObjects() {
-    if (!Container_) return;
-    Container_->SortGrants();
-    LinkIndexes();
-    LinkConstraints();
-    LinkForeignKeys();
-    LinkGrants();
-    LinkUserRoles();
-}
-
 namespace {
 /// The object a grant names, by its kind.
 TDbObj* FindGrantTarget(TObjs& C, TDbObject Kind, const std::string& Name) {
@@ -1698,15 +1690,138 @@ struct TColumnLink {
     const TStringList* Columns;
     const TStringList* Fields; // DirectColumns(Table)
     std::uint64_t Key;
+    // With Fields: the table's column objects in the order of Columns' names (nullptr for a name
+    // it lacks), from First on in the finding's list of columns, then at Found.
+    std::size_t First = 0;
+    TDbObj* const* Found = nullptr;
 };
 
+/// The jobs of a link pass over one piece of its list, with the columns they name.
+struct TLinkPiece {
+    std::vector<TColumnLink> Jobs;
+    std::vector<TDbObj*> Columns;
+    struct TKeyLink {
+        TCtrData* Foreign;
+        TCtrData* Key;    // the key it hangs on
+        std::uint64_t At; // its place in the list
+    };
+    std::vector<TKeyLink> Keys; // the foreign-key pass's
+};
+
+/// Looks up, for each job of a piece, the table's columns that it names. What a look-up reads
+/// is asked for some jobs ahead: the table's and the name list's parts, then their first entries.
+void FindJobColumns(TLinkPiece& Piece) {
+    const std::size_t N = Piece.Jobs.size();
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i + 6 < N) {
+            __builtin_prefetch(Piece.Jobs[i + 6].Fields);
+            __builtin_prefetch(Piece.Jobs[i + 6].Columns);
+        }
+        if (i + 3 < N) {
+            const TColumnLink& Ahead = Piece.Jobs[i + 3];
+            if (Ahead.Fields) PrefetchEntries(*Ahead.Fields, 2);
+            PrefetchEntries(*Ahead.Columns, 1);
+        }
+        TColumnLink& J = Piece.Jobs[i];
+        J.First = Piece.Columns.size();
+        if (J.Fields)
+            for (int c = 0; c < J.Columns->Count(); ++c) {
+                const int k = ColumnIndex(*J.Fields, (*J.Columns)[c]);
+                Piece.Columns.push_back(k < 0 ? nullptr : ColumnObjectAt(*J.Fields, k));
+            }
+    }
+}
+} // namespace
+
+/// What the index, constraint and foreign-key links look up, found before any is made: the jobs
+/// (with their columns) or the referenced keys, in the order the pass takes its list (that in
+/// which its objects lie in memory). The list is cut in pieces that, in a large structure, other
+/// threads look at from construction on (for the constraints and foreign keys while the indices
+/// link); every piece only reads.
+struct TCustomSQLParser::TLinkFinding {
+    enum TKind { lfIndices, lfConstraints, lfForeignKeys };
+
+    TLinkFinding(TObjs& C, TKind AKind)
+        : Objs(C), Kind(AKind), List(AKind == lfIndices ? C.Indices() : C.Constraints()) {
+        C.PrepareLookups(TObjsList::olTables);
+        const auto Count = static_cast<std::size_t>(List.Count());
+        Pieces.resize(ChunkCount(Count));
+        // Other threads take pieces from here on; Wait takes those left.
+        Work = std::make_unique<TPieceWork>(
+            Count, Pieces.size(),
+            [this] {
+                Order = InMemoryOrder(List);
+                if (Kind == lfForeignKeys) Keys.emplace(&Objs);
+            },
+            [this](std::size_t Chunk, std::size_t Begin, std::size_t End) {
+                Find(Pieces[Chunk], Begin, End);
+            });
+    }
+    /// The pieces, in the order of the pass.
+    std::vector<TLinkPiece>& Wait() {
+        Work->Wait();
+        return Pieces;
+    }
+    /// The jobs of every piece in one list, in the order of the pass.
+    std::vector<TColumnLink> Jobs() {
+        std::vector<TColumnLink> All;
+        std::size_t N = 0;
+        for (const TLinkPiece& P : Wait())
+            N += P.Jobs.size();
+        All.reserve(N);
+        for (TLinkPiece& P : Pieces)
+            for (TColumnLink& J : P.Jobs) {
+                J.Found = P.Columns.data() + J.First;
+                All.push_back(J);
+            }
+        return All;
+    }
+
+private:
+    void Find(TLinkPiece& Piece, std::size_t Begin, std::size_t End) {
+        Piece.Jobs.reserve((End - Begin) * (Kind == lfConstraints ? 2 : 1));
+        for (std::size_t p = Begin; p < End; ++p) {
+            if (p + 8 < End) List.PrefetchObject(Order[p + 8]);
+            const int i = Order[p];
+            if (Kind == lfIndices) {
+                if (auto* X = ObjectAs<TIdxData>(List.Objects(i)))
+                    Piece.Jobs.emplace_back(X, FindOwnTable(Objs, X, X->TableName), &X->Columns,
+                                            static_cast<std::uint64_t>(i));
+                continue;
+            }
+            auto* C = ObjectAs<TCtrData>(List.Objects(i));
+            if (!C) continue;
+            if (Kind == lfForeignKeys) {
+                // A foreign key without referenced columns hangs on the referenced table's primary key.
+                if (C->GetConstraintType() == ctForeignKey)
+                    if (TCtrData* Key = Keys->Find(C))
+                        Piece.Keys.push_back({C, Key, static_cast<std::uint64_t>(i)});
+                continue;
+            }
+            const auto Key = static_cast<std::uint64_t>(i) * 2;
+            Piece.Jobs.emplace_back(C, FindOwnTable(Objs, C, C->TableName), &C->Columns, Key);
+            if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
+                Piece.Jobs.emplace_back(C, FindOwnTable(Objs, C, C->RefTableName), &C->RefColumns, Key + 1);
+        }
+        FindJobColumns(Piece);
+    }
+
+    TObjs& Objs;
+    const TKind Kind;
+    const TStringList& List;
+    std::vector<int> Order;
+    std::optional<TReferencedKeyIndex> Keys;
+    std::vector<TLinkPiece> Pieces;
+    std::unique_ptr<TPieceWork> Work; // last: its threads end before the rest goes
+};
+
+namespace {
 /// LinkTableColumns for each job, with the result of running them in the order of their keys.
 /// The jobs come in the order their objects lie in memory; the UsedBy records they make are put in
 /// key order afterwards. (Jobs whose records that could not account for, a view's or those of a
 /// table of another class, are run in key order.) What a job reads elsewhere is asked for in steps
-/// some jobs ahead, every step reading only what an earlier step asked for: the dependent's and the
-/// table's parts and the column name list; then their lists; then the columns are looked up (the
-/// look-up is kept for the job), and each column's parts and lists follow, one step each.
+/// some jobs ahead: the dependent's and the table's parts, then their lists; the columns' parts,
+/// then their lists.
 void LinkTableColumnsAhead(TCustomParser& P, std::vector<TColumnLink>& Jobs) {
     const bool AnyOrder = std::all_of(Jobs.begin(), Jobs.end(), [](const TColumnLink& J) {
         return J.Obj->GetKind() != TDbObject::dboView && (!J.Table || J.Fields);
@@ -1717,104 +1832,80 @@ void LinkTableColumnsAhead(TCustomParser& P, std::vector<TColumnLink>& Jobs) {
     std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
     Made.reserve(Jobs.size() * 2);
     const auto N = static_cast<std::ptrdiff_t>(Jobs.size());
-    constexpr std::ptrdiff_t Ring = 8;
-    std::array<std::vector<TDbObj*>, Ring> Found; // per job ahead: its columns in the order of its names
     auto Job = [&](std::ptrdiff_t i) {
         return i >= 0 && i < N ? &Jobs[static_cast<std::size_t>(i)] : nullptr;
     };
-    auto Slot = [&](std::ptrdiff_t i) -> std::vector<TDbObj*>& {
-        return Found[static_cast<std::size_t>(i % Ring)];
-    };
-    // From before the first job, so that the first jobs are prepared as the others are.
-    for (std::ptrdiff_t i = -10; i < N; ++i) {
+    for (std::ptrdiff_t i = 0; i < N; ++i) {
         if (const TColumnLink* J = Job(i + 10)) {
             J->Obj->PrefetchDependencyState();
-            __builtin_prefetch(J->Fields);
-            __builtin_prefetch(J->Columns);
+            if (J->Table) J->Table->PrefetchDependencyState();
         }
         if (const TColumnLink* J = Job(i + 7)) {
             J->Obj->PrefetchDependencyLists();
-            if (J->Fields) PrefetchEntries(*J->Fields, 2);
-            PrefetchEntries(*J->Columns, 1);
+            if (J->Table) J->Table->PrefetchDependencyLists();
         }
-        if (const TColumnLink* J = Job(i + 4)) {
-            std::vector<TDbObj*>& Columns = Slot(i + 4);
-            Columns.clear();
-            if (J->Fields)
-                for (int c = 0; c < J->Columns->Count(); ++c) {
-                    const int k = ColumnIndex(*J->Fields, (*J->Columns)[c]);
-                    TDbObj* Column = k < 0 ? nullptr : ColumnObjectAt(*J->Fields, k);
-                    if (Column) Column->PrefetchDependencyState();
-                    Columns.push_back(Column);
-                }
-        }
-        if (Job(i + 2))
-            for (const TDbObj* Column : Slot(i + 2))
-                if (Column) Column->PrefetchDependencyLists();
+        if (const TColumnLink* J = Job(i + 4); J && J->Fields)
+            for (int c = 0; c < J->Columns->Count(); ++c)
+                if (const TDbObj* Column = J->Found[c]) Column->PrefetchDependencyState();
+        if (const TColumnLink* J = Job(i + 2); J && J->Fields)
+            for (int c = 0; c < J->Columns->Count(); ++c)
+                if (const TDbObj* Column = J->Found[c]) Column->PrefetchDependencyLists();
         const TColumnLink* J = Job(i);
-        if (!J) continue;
         if (!J->Fields) {
             LinkTableColumns(P, J->Obj, J->Table, *J->Columns);
             continue;
         }
         // LinkTableColumns of a table or view: every listed column, on the column object.
         if (TDependObj* R = P.LinkDependObj(J->Obj, J->Table, "")) Made.emplace_back(R, J->Key);
-        const std::vector<TDbObj*>& Columns = Slot(i);
         for (int c = 0; c < J->Columns->Count(); ++c)
-            if (TDependObj* R = P.LinkDependObjTo(J->Obj, J->Table, Columns[static_cast<std::size_t>(c)],
-                                                  (*J->Columns)[c]))
+            if (TDependObj* R = P.LinkDependObjTo(J->Obj, J->Table, J->Found[c], (*J->Columns)[c]))
                 Made.emplace_back(R, J->Key);
     }
     if (AnyOrder) OrderUsedByRecords(Made);
 }
 } // namespace
 
+void TCustomSQLParser::LinkObjects() {
+    if (!Container_) return;
+    Container_->SortGrants();
+    // The look-ups of the constraint and foreign-key links read nothing that the passes before
+    // them write (the lists, the keys' table and column names, the tables' column lists): in a
+    // large structure they run on other threads from here on.
+    TLinkFinding Constraints(*Container_, TLinkFinding::lfConstraints);
+    TLinkFinding ForeignKeys(*Container_, TLinkFinding::lfForeignKeys);
+    LinkIndexes();
+    LinkConstraintsFound(Constraints);
+    LinkForeignKeysFound(ForeignKeys);
+    LinkGrants();
+    LinkUserRoles();
+}
+
 void TCustomSQLParser::LinkIndexes() {
-    TStringList& Indices = Container_->Indices();
-    std::vector<TColumnLink> Jobs;
-    Jobs.reserve(static_cast<std::size_t>(Indices.Count()));
-    const std::vector<int> Order = InMemoryOrder(Indices);
-    for (std::size_t p = 0; p < Order.size(); ++p) {
-        if (p + 8 < Order.size()) Indices.PrefetchObject(Order[p + 8]);
-        const int i = Order[p];
-        if (auto* X = ObjectAs<TIdxData>(Indices.Objects(i)))
-            Jobs.emplace_back(X, FindOwnTable(*Container_, X, X->TableName), &X->Columns,
-                              static_cast<std::uint64_t>(i));
-    }
+    TLinkFinding Finding(*Container_, TLinkFinding::lfIndices);
+    std::vector<TColumnLink> Jobs = Finding.Jobs();
     LinkTableColumnsAhead(*this, Jobs);
 }
 
 void TCustomSQLParser::LinkConstraints() {
-    TStringList& Constraints = Container_->Constraints();
-    std::vector<TColumnLink> Jobs;
-    Jobs.reserve(static_cast<std::size_t>(Constraints.Count()) * 2);
-    const std::vector<int> Order = InMemoryOrder(Constraints);
-    for (std::size_t p = 0; p < Order.size(); ++p) {
-        if (p + 8 < Order.size()) Constraints.PrefetchObject(Order[p + 8]);
-        const int i = Order[p];
-        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
-        if (!C) continue;
-        const auto Key = static_cast<std::uint64_t>(i) * 2;
-        Jobs.emplace_back(C, FindOwnTable(*Container_, C, C->TableName), &C->Columns, Key);
-        if (C->GetConstraintType() == ctForeignKey || C->GetConstraintType() == ctReferences)
-            Jobs.emplace_back(C, FindOwnTable(*Container_, C, C->RefTableName), &C->RefColumns, Key + 1);
-    }
+    TLinkFinding Finding(*Container_, TLinkFinding::lfConstraints);
+    LinkConstraintsFound(Finding);
+}
+
+void TCustomSQLParser::LinkConstraintsFound(TLinkFinding& Finding) {
+    std::vector<TColumnLink> Jobs = Finding.Jobs();
     LinkTableColumnsAhead(*this, Jobs);
 }
 
 void TCustomSQLParser::LinkForeignKeys() {
-    TStringList& Constraints = Container_->Constraints();
-    const TReferencedKeyIndex Keys(Container_);
+    TLinkFinding Finding(*Container_, TLinkFinding::lfForeignKeys);
+    LinkForeignKeysFound(Finding);
+}
+
+void TCustomSQLParser::LinkForeignKeysFound(TLinkFinding& Finding) {
     std::vector<std::pair<TDependObj*, std::uint64_t>> Made;
-    const std::vector<int> Order = InMemoryOrder(Constraints);
-    for (std::size_t p = 0; p < Order.size(); ++p) {
-        if (p + 8 < Order.size()) Constraints.PrefetchObject(Order[p + 8]);
-        const int i = Order[p];
-        auto* C = ObjectAs<TCtrData>(Constraints.Objects(i));
-        // A foreign key without referenced columns hangs on the referenced table's primary key.
-        if (C && C->GetConstraintType() == ctForeignKey)
-            if (TDependObj* R = LinkDependObj(C, Keys.Find(C), "")) Made.emplace_back(R, i);
-    }
+    for (const TLinkPiece& Piece : Finding.Wait())
+        for (const TLinkPiece::TKeyLink& K : Piece.Keys)
+            if (TDependObj* R = LinkDependObj(K.Foreign, K.Key, "")) Made.emplace_back(R, K.At);
     OrderUsedByRecords(Made);
 }
 

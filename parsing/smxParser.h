@@ -579,6 +579,11 @@ protected:
     /// Each foreign key depends on the key it hangs on (FindReferencedKey): the referenced table's
     /// key with its referenced columns, or its primary key when it names no columns.
     virtual void LinkForeignKeys();
+    /// What the index, constraint and foreign-key links look up, found ahead (see LinkObjects).
+    struct TLinkFinding;
+    /// LinkConstraints and LinkForeignKeys with the look-ups of a finding of their kind.
+    void LinkConstraintsFound(TLinkFinding& Finding);
+    void LinkForeignKeysFound(TLinkFinding& Finding);
     /// Each grant depends on its object and its grantee.
     virtual void LinkGrants();
     /// Each user depends on the login it is made for.
