@@ -38,12 +38,11 @@ constexpr int kwALL = 35, kwAND = 37, kwANY = 38, kwAS = 39, kwAVG = 43, kwBEGIN
               kwGEN_ID = 105, kwGROUP = 108, kwHAVING = 109, kwIF = 111, kwIN = 112, kwINNER = 115,
               kwJOIN = 122, kwLEFT = 124, kwLIKE = 127, kwMAX = 132, kwMERGE = 134, kwMIN = 136,
               kwNATURAL = 142, kwNOT = 144, kwOF = 148, kwOPTION = 151, kwORDER = 153, kwOUTER = 154,
-              kwPLAN = 162, kwPOSITION = 163, kwPOST_EVENT = 164, kwPRECISION = 165, kwRDB_DB_KEY = 171,
-              kwRETURNING_VALUES = 180, kwRETURNS = 181, kwRIGHT = 183, kwSEGMENT = 188, kwSIMILAR = 192,
-              kwSINGULAR = 193, kwSIZE = 194, kwSOME = 197, kwSORT = 198, kwSQLCODE = 199, kwSTARTING = 201,
-              kwSTARTS = 202, kwSUB_TYPE = 204, kwSUM = 205, kwSUSPEND = 206, kwTHEN = 208, kwTIME = 209,
-              kwTIMESTAMP = 210, kwTYPE = 214, kwUNION = 215, kwUPPER = 218, kwVALUE = 220, kwVALUES = 221,
-              kwVARIABLE = 223, kwVARYING = 224, kwWHEN = 228, kwWHERE = 229, kwWHILE = 230, kwYEAR = 234,
+              kwPLAN = 162, kwPOSITION = 163, kwPOST_EVENT = 164, kwRDB_DB_KEY = 171,
+              kwRETURNING_VALUES = 180, kwRIGHT = 183, kwSIMILAR = 192, kwSINGULAR = 193, kwSOME = 197,
+              kwSORT = 198, kwSQLCODE = 199, kwSTARTING = 201, kwSTARTS = 202, kwSUM = 205, kwSUSPEND = 206,
+              kwTHEN = 208, kwTIME = 209, kwTIMESTAMP = 210, kwUNION = 215, kwUPPER = 218, kwVALUE = 220,
+              kwVALUES = 221, kwVARIABLE = 223, kwWHEN = 228, kwWHERE = 229, kwWHILE = 230, kwYEAR = 234,
               kwYEARDAY = 235, kwROWS = 242, kwFETCH = 245, kwUSING = 246, kwCLOSE = 247, kwCROSS = 248,
               kwOPEN = 249, kwCASE = 254;
 
