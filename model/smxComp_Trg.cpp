@@ -343,8 +343,12 @@ void TTrgData::MarkDependents() {
 void TTrgData::CreateDependDef() {
     const bool existed = GetExists();
     TDbObj::CreateDependDef();
-    // What AlterTriggers compares: a trigger made here needs no ALTER for the same body.
-    if (!existed && GetExists()) CreatedBody = GetSource();
+    // What AlterTriggers compares: a trigger made here needs no ALTER for the same body, and one
+    // made in place of its dropped target namesake leaves the target with the master's header.
+    if (!existed && GetExists()) {
+        CreatedBody = GetSource();
+        Recreated = GetPartner() != nullptr;
+    }
 }
 
 // ===================================================================================================
@@ -462,7 +466,9 @@ void AlterTriggers(TCustomSchemalyst* Comparer) {
         if (!m || m->Ignore) continue;
         TTrgData* t = AsTrigger(m->GetPartner());
         bool changed = false;
-        if (t && t->GetExists() && t->GetCreateSQL() != m->GetCreateSQL()) {
+        // A trigger the script has already made again from the master is the master's: comparing
+        // the namesake's header with it would drop and create it once more.
+        if (t && t->GetExists() && !m->Recreated && t->GetCreateSQL() != m->GetCreateSQL()) {
             exec->AddComment(m->FormatComment("Alter exist trigger..."));
             changed = true;
         } else if (m->BodyEmptied) {

@@ -96,7 +96,8 @@ public:
     /// Empties the bodies of the other triggers that use the view the trigger belongs to; then
     /// the inherited walk.
     void MarkDependents() override;
-    /// The inherited creation; a trigger the script creates remembers the body it was created with.
+    /// The inherited creation; a trigger the script creates remembers the body it was created with,
+    /// and one whose target namesake it replaces is flagged Recreated.
     void CreateDependDef() override;
 
     std::string GetEmptyBody() const override { return EmptyTriggerBody(); }
@@ -129,6 +130,9 @@ public:
     std::string TableName; ///< the table or view the trigger belongs to, or "DATABASE"/"ALL SERVER"
     std::uint8_t BodyEmptied = 0;
     std::string CreatedBody; ///< the body the update script last created the trigger with
+    /// The script made the master trigger again after dropping its target namesake: the target then
+    /// holds the master's definition, header included. Cleared when the comparison ends.
+    bool Recreated = false;
     std::uint8_t Active = 1;
     std::uint8_t Time = 0;   ///< 1 BEFORE, 2 AFTER, 4 FOR, 5 INSTEAD OF
     std::uint8_t Events = 0; ///< bits: 2 INSERT, 4 UPDATE, 8 DELETE

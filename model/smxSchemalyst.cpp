@@ -704,7 +704,10 @@ void TSchemalyst::RestoreObjectState(TDbObj* o, int State) const {
     if (TPrcData* p = AsRoutine(o)) p->BodyEmptied = s.BodyEmptied;
     if (TTblData* t = AsTable(o)) t->Changed = s.Changed;
     if (o->GetKind() == TDbObject::dboTrigger)
-        if (auto* trg = dynamic_cast<TTrgData*>(o)) trg->BodyEmptied = s.BodyEmptied;
+        if (auto* trg = dynamic_cast<TTrgData*>(o)) {
+            trg->BodyEmptied = s.BodyEmptied;
+            trg->Recreated = false;
+        }
     if (o->GetKind() == TDbObject::dboView)
         if (auto* v = dynamic_cast<TViwData*>(o)) v->SetRecreate(s.Changed);
     if (o->GetKind() == TDbObject::dboIndex)

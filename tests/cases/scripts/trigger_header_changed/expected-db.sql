@@ -1,0 +1,71 @@
+/* Server version: LI-V6.3.11.33637 Firebird 3.0 
+   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.
+   Page size: 8192. Cache pages: 2048 (16384 Kb). Read-only: False. */
+SET SQL DIALECT 3;
+
+CONNECT '{dir}/t.fdb' USER 'SYSDBA' PASSWORD 'masterkey';
+
+SET AUTODDL ON;
+
+/* Drop table-fields... */
+SET TERM ^ ;
+
+ALTER TRIGGER TR_COL
+ AS Declare variable I integer;
+BEGIN I = 0; END
+^
+
+SET TERM ; ^
+
+ALTER TABLE T DROP A;
+
+
+/* Alter exist trigger... */
+SET TERM ^ ;
+
+ALTER TRIGGER TR_CALL
+AS DECLARE VARIABLE I INTEGER; BEGIN I = 2; END
+^
+
+/* Alter exist trigger... */
+SET TERM ; ^
+
+DROP TRIGGER TR_COL;
+
+SET TERM ^ ;
+
+CREATE TRIGGER TR_COL FOR T
+ACTIVE BEFORE UPDATE POSITION 1 
+AS BEGIN NEW.B = 1; END
+^
+
+/* Alter exist trigger... */
+SET TERM ; ^
+
+DROP TRIGGER TR_EVENT;
+
+SET TERM ^ ;
+
+CREATE TRIGGER TR_EVENT FOR T
+ACTIVE BEFORE UPDATE POSITION 0 
+AS BEGIN NEW.B = 0; END
+^
+
+/* Alter exist trigger... */
+SET TERM ; ^
+
+DROP TRIGGER TR_TIME;
+
+SET TERM ^ ;
+
+CREATE TRIGGER TR_TIME FOR T
+ACTIVE AFTER INSERT POSITION 0 
+AS DECLARE VARIABLE I INTEGER; BEGIN I = 1; END
+^
+
+SET TERM ; ^
+
+ALTER TABLE T ALTER COLUMN ID POSITION 1;
+
+ALTER TABLE T ALTER COLUMN B POSITION 2;
+
