@@ -216,10 +216,18 @@ std::string TTrgData::Header(bool Alter) const {
         return s;
     }
     case dbPostgreSQL: {
-        std::string s = "CREATE TRIGGER " + name + "\r\n" + (Time == 1 ? "  BEFORE" : "  AFTER") + " " +
-                        OrEvents(Events) + "\r\n" + "  ON " + schema + table + "\r\n";
+        std::string columns;
+        for (int i = 0; i < UpdateColumns.Count(); ++i)
+            columns += (i ? ", " : "") + QuoteName(UpdateColumns[i]);
+        std::string s = "CREATE TRIGGER " + name + "\r\n" +
+                        (Time == 1   ? "  BEFORE"
+                         : Time == 5 ? "  INSTEAD OF"
+                                     : "  AFTER") +
+                        " " + OrEvents(Events, columns) + "\r\n" + "  ON " + schema + table + "\r\n";
         if (ForEachRow) s += "  FOR EACH ROW\r\n";
         if (ForEachStatement) s += "  FOR EACH STATEMENT\r\n";
+        // The condition must stand in parentheses; a pair it already has does no harm.
+        if (!WhenCondition.empty()) s += "  WHEN (" + WhenCondition + ")\r\n";
         return s;
     }
     case dbDB2: {

@@ -464,6 +464,14 @@ TEST(KindTexts, Triggers) {
                                  "EACH STATEMENT\r\nEXECUTE PROCEDURE f()"},
                                 {"pg drop", gt->GetDropSQL(), "DROP TRIGGER trg ON s1.tab"},
                             });
+    // Every clause of the header survives the trigger being made again.
+    gt->Time = 5;
+    gt->Events = 2 | 4;
+    gt->UpdateColumns.Add("a");
+    gt->WhenCondition = "OLD.a IS DISTINCT FROM NEW.a";
+    rows.push_back({"pg instead of", gt->GetCreateSQL(),
+                    "CREATE TRIGGER trg\r\n  INSTEAD OF INSERT OR UPDATE OF a \r\n  ON s1.tab\r\n  FOR EACH "
+                    "STATEMENT\r\n  WHEN (OLD.a IS DISTINCT FROM NEW.a)\r\nEXECUTE PROCEDURE f()"});
 
     Side db2(dbDB2);
     TTrgData* dt = db2.Trigger("TRG", "TAB", "BEGIN ATOMIC END");
