@@ -15,7 +15,7 @@ namespace smx {
 namespace {
 // Slabs are aligned to their size, so that a block finds its slab's header (the pool it belongs to)
 // from its own address. Large enough to be mapped on their own: pages are touched as blocks are cut.
-constexpr std::size_t SlabBytes = std::size_t{1} << 20;
+constexpr std::size_t SlabBytes = std::size_t{2} << 20;
 constexpr std::size_t HeaderBytes = 16;
 // A slab's pages are made present this many bytes at a time, ahead of the blocks cut: one request
 // instead of a page fault per page (a large structure's first build spends much of its time in them).
@@ -32,8 +32,11 @@ std::vector<TBlockPool*>& ThreadPools() {
 }
 
 // A slab of its own pages, aligned to its size (nullptr when memory runs out). Mapped directly
-// where the system allows, so that no allocator bookkeeping lies around it.
-char* NewSlab() {
+// where the system allows, so that no allocator bookkeeping lies around it. Huge: backed by huge
+// pages where the system offers them (a slab is the size of one), for a pool past its first slab:
+// a large structure's passes over many objects then miss the address cache far less, while the
+// pools of the few objects keep small pages and take no memory they do not use.
+char* NewSlab(bool Huge) {
 #if defined(__linux__)
     void* Area = ::mmap(nullptr, 2 * SlabBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (Area == MAP_FAILED) return nullptr;
@@ -43,8 +46,12 @@ char* NewSlab() {
     if (Aligned > Start) ::munmap(Area, Aligned - Start);
     if (const auto End = Start + 2 * SlabBytes; End > Aligned + SlabBytes)
         ::munmap(reinterpret_cast<void*>(Aligned + SlabBytes), End - (Aligned + SlabBytes));
+#if defined(MADV_HUGEPAGE)
+    if (Huge) ::madvise(reinterpret_cast<void*>(Aligned), SlabBytes, MADV_HUGEPAGE); // only advice
+#endif
     return reinterpret_cast<char*>(Aligned);
 #else
+    (void)Huge;
     return static_cast<char*>(std::aligned_alloc(SlabBytes, SlabBytes));
 #endif
 }
@@ -95,7 +102,7 @@ void TBlockPool::NextSlab() {
         slab_ = 0; // starting over
     } else {
         slabs_.reserve(slabs_.size() + 1);
-        char* Slab = NewSlab();
+        char* Slab = NewSlab(!slabs_.empty());
         if (!Slab) throw std::bad_alloc();
         *reinterpret_cast<TBlockPool**>(Slab) = this;
         mapped_.reserve(slabs_.size() + 1);
