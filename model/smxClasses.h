@@ -335,6 +335,13 @@ public:
     iterator begin() const { return iterator(head_); }
     iterator end() const { return iterator(nullptr); }
 
+    /// Hints for passes that record many dependencies (neither changes anything): the part of the
+    /// last record that adding one writes, and the parts of a record that a walk over the list reads.
+    void PrefetchLast() const;
+    static void PrefetchRecord(const TDependObj* Rec);
+    /// The record after Rec in its list (nullptr at the end).
+    static TDependObj* Next(const TDependObj* Rec);
+
 private:
     friend class TDbObj;
     friend TDependObj* AddDependencyPair(TCustomObjs*, TDbObj*, TDbObj*, int, int, std::string_view);
@@ -517,6 +524,7 @@ public:
     void PrefetchDependencyState() const {
         __builtin_prefetch(this);
         __builtin_prefetch(&links_);
+        __builtin_prefetch(&referencedBy_); // on the next cache line where links_ ends one
     }
     /// and once those are at hand, its lists and the chain of records that refer to it.
     void PrefetchDependencyLists() const {
@@ -670,6 +678,22 @@ private:
     TDbObj::RefLink referencedLink_; // on Referenced_'s chain
     std::unique_ptr<SecondRef> second_;
 };
+
+inline void TDependList::PrefetchLast() const {
+    if (tail_) __builtin_prefetch(&tail_->listNext_);
+}
+
+inline void TDependList::PrefetchRecord(const TDependObj* Rec) {
+    if (!Rec) return;
+    __builtin_prefetch(&Rec->Referenced_);
+    // The field name's last byte: a short name is held inside.
+    __builtin_prefetch(reinterpret_cast<const char*>(&Rec->FieldName) + sizeof(Rec->FieldName) - 1);
+    __builtin_prefetch(&Rec->listNext_);
+}
+
+inline TDependObj* TDependList::Next(const TDependObj* Rec) {
+    return Rec ? Rec->listNext_ : nullptr;
+}
 
 /// Records that Dependent needs Needed (with FieldName, on that column of a table or view; nothing
 /// when the column is absent). Nothing for null objects or an entry already present.

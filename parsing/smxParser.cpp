@@ -1839,17 +1839,34 @@ void LinkTableColumnsAhead(TCustomParser& P, std::vector<TColumnLink>& Jobs) {
         if (const TColumnLink* J = Job(i + 10)) {
             J->Obj->PrefetchDependencyState();
             if (J->Table) J->Table->PrefetchDependencyState();
+            __builtin_prefetch(J->Columns);
         }
         if (const TColumnLink* J = Job(i + 7)) {
             J->Obj->PrefetchDependencyLists();
             if (J->Table) J->Table->PrefetchDependencyLists();
+            PrefetchEntries(*J->Columns, 2);
+        }
+        if (const TColumnLink* J = Job(i + 5)) {
+            // The first of the dependent's records, which each of its links walks, and the table's
+            // last UsedBy record, which a new record follows.
+            TDependList::PrefetchRecord(*J->Obj->GetDependsOn().begin());
+            if (J->Table) J->Table->GetUsedBy().PrefetchLast();
         }
         if (const TColumnLink* J = Job(i + 4); J && J->Fields)
             for (int c = 0; c < J->Columns->Count(); ++c)
                 if (const TDbObj* Column = J->Found[c]) Column->PrefetchDependencyState();
+        if (const TColumnLink* J = Job(i + 3))
+            TDependList::PrefetchRecord(TDependList::Next(*J->Obj->GetDependsOn().begin()));
         if (const TColumnLink* J = Job(i + 2); J && J->Fields)
             for (int c = 0; c < J->Columns->Count(); ++c)
                 if (const TDbObj* Column = J->Found[c]) Column->PrefetchDependencyLists();
+        if (const TColumnLink* J = Job(i + 1)) {
+            const TDependObj* Second = TDependList::Next(*J->Obj->GetDependsOn().begin());
+            TDependList::PrefetchRecord(TDependList::Next(Second));
+            if (J->Fields)
+                for (int c = 0; c < J->Columns->Count(); ++c)
+                    if (const TDbObj* Column = J->Found[c]) Column->GetUsedBy().PrefetchLast();
+        }
         const TColumnLink* J = Job(i);
         if (!J->Fields) {
             LinkTableColumns(P, J->Obj, J->Table, *J->Columns);
