@@ -1437,19 +1437,26 @@ TDependObj* AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj*
 }
 
 void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>& Made) {
+    // A record's batch_ is left as it is afterwards: it names a record's place in this batch only
+    // where that place holds the record.
+    const auto inBatch = [&](const TDependObj* rec) {
+        return rec->batch_ != 0 && rec->batch_ <= Made.size() && Made[rec->batch_ - 1].first == rec;
+    };
     const auto key = [&](const TDependObj* rec) { return Made[rec->batch_ - 1].second; };
-    for (std::size_t i = 0; i < Made.size(); ++i)
-        Made[i].first->batch_ = static_cast<std::uint32_t>(i + 1);
-    // A list is out of order where a record of the batch follows one of a later key.
+    // A list is out of order where a record of the batch follows one of a later key. The record
+    // before one of the batch was made before it, so its place is set by then if it has one.
     std::vector<TDbObj*> unordered;
-    for (const auto& [rec, k] : Made)
-        if (const TDependObj* before = rec->listPrev_; before && before->batch_ && key(before) > k)
-            unordered.push_back(rec->Holder_);
+    for (std::size_t i = 0; i < Made.size(); ++i) {
+        TDependObj* rec = Made[i].first;
+        rec->batch_ = static_cast<std::uint32_t>(i + 1);
+        const TDependObj* before = rec->listPrev_;
+        if (before && inBatch(before) && key(before) > Made[i].second) unordered.push_back(rec->Holder_);
+    }
     std::vector<TDependObj*> run;
     for (TDbObj* holder : unordered) {
         TDependList& list = holder->links_->UsedBy;
         run.clear();
-        for (TDependObj* rec = list.tail_; rec && rec->batch_; rec = rec->listPrev_)
+        for (TDependObj* rec = list.tail_; rec && inBatch(rec); rec = rec->listPrev_)
             run.push_back(rec);
         std::reverse(run.begin(), run.end());
         if (std::is_sorted(run.begin(), run.end(),
@@ -1474,8 +1481,6 @@ void OrderUsedByRecords(const std::vector<std::pair<TDependObj*, std::uint64_t>>
         for (TDependObj* rec : run)
             list.Add(rec);
     }
-    for (const auto& [rec, k] : Made)
-        rec->batch_ = 0;
 }
 
 void AddDependency(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,

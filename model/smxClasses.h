@@ -660,7 +660,7 @@ private:
     /// A record of Holder's list made by AddDependencyPair, its texts as given.
     TDependObj(TCustomObjs* AOwner, std::string_view Name, TDbObject Kind, std::string_view Field, int AInt1,
                int AInt2, TDbObj* Holder, bool InUsedBy);
-    std::uint32_t batch_ = 0; // OrderUsedByRecords only: 1 + the record's place in its batch
+    std::uint32_t batch_ = 0; // OrderUsedByRecords only: 1 + the record's place in its last batch
     void Unregister(TDbObj*& target, TDbObj::RefLink& link);
 
     // The second object and the link on its chain, made when one is set: nearly every record has
