@@ -1357,11 +1357,6 @@ void TDependList::Clear() {
     }
 }
 
-TDependList::iterator& TDependList::iterator::operator++() {
-    rec_ = rec_->listNext_;
-    return *this;
-}
-
 TDependObj::TDependObj(TCustomObjs* AOwner) : Owner_(AOwner) {
     referencedLink_.rec = this;
 }

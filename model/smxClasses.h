@@ -679,6 +679,11 @@ private:
     std::unique_ptr<SecondRef> second_;
 };
 
+inline TDependList::iterator& TDependList::iterator::operator++() {
+    rec_ = rec_->listNext_;
+    return *this;
+}
+
 inline void TDependList::PrefetchLast() const {
     if (tail_) __builtin_prefetch(&tail_->listNext_);
 }
