@@ -615,6 +615,19 @@ std::string TDbObj::FormatComment(std::string_view Text) const {
     return "/* " + std::string(Text) + " */";
 }
 
+void TDbObj::AppendQuotedName(std::string& Text, std::string_view Name) const {
+    // The InterBase rule of QuoteName, in place: the texts of a large script's keys and indices
+    // quote hundreds of thousands of names for the log.
+    if (Owner_ && GetDatabaseType() == TDatabaseType::dbInterBase) {
+        const TIBServerOptions* ib = GetIBServerOptions();
+        if (ib->GetSQLDialect() != 3 || !IsReservedWord(Name, ib->GetSQLServerVersion())) {
+            Text += Name;
+            return;
+        }
+    }
+    Text += QuoteName(Name);
+}
+
 std::string TDbObj::QuoteName(std::string_view Name) const {
     if (!Owner_) return std::string(Name);
     const TDatabaseType t = GetDatabaseType();
