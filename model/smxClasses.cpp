@@ -391,17 +391,23 @@ void TDbObj::SetPartner(TDbObj* Partner) {
 }
 
 namespace {
+// MS SQL names compare without case unless the options say otherwise: they are kept upper-cased.
+bool KeepsNamesUpper(TCustomObjs* Owner) {
+    return Owner && Owner->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+           !Owner->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers();
+}
+
 std::string NameAsKept(TCustomObjs* Owner, std::string_view Value) {
-    // MS SQL names compare without case unless the options say otherwise: they are kept upper-cased.
-    if (Owner && Owner->GetDatabaseType() == TDatabaseType::dbMSSQL &&
-        !Owner->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        return UpperCase(Value);
-    return std::string(Value);
+    return KeepsNamesUpper(Owner) ? UpperCase(Value) : std::string(Value);
 }
 } // namespace
 
 void TDbObj::SetName(std::string_view Value) {
-    Name_ = NameAsKept(Owner_, Value);
+    // Stored in place (no interim copy): a large structure names hundreds of thousands of columns.
+    if (KeepsNamesUpper(Owner_))
+        Name_ = UpperCase(Value);
+    else
+        Name_.assign(Value);
 }
 
 void TDbObj::SetParentName(std::string_view Value) {
