@@ -319,9 +319,16 @@ bool IsOneOf(TDatabaseType t, std::initializer_list<TDatabaseType> set) {
     return std::find(set.begin(), set.end(), t) != set.end();
 }
 
-// Line breaks normalised to CR LF, outer blanks and control characters trimmed.
+// Line breaks normalised to CR LF, outer blanks and control characters trimmed. CR and LF are
+// among the trimmed bytes, so the ends are trimmed first and the text is copied once.
 std::string NormaliseText(std::string_view Value) {
-    return Trim(AdjustLineBreaks(Value));
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t b = 0, e = Value.size();
+    while (b < e && blank(Value[b]))
+        ++b;
+    while (e > b && blank(Value[e - 1]))
+        --e;
+    return AdjustLineBreaks(Value.substr(b, e - b));
 }
 
 } // namespace

@@ -421,7 +421,9 @@ void TIbExParser::ReadBody(TDbObj* Obj) {
         if (Token_ == tkSemicolon) Token_ = tkTerminator;
         Terminator_ = SavedTerminator;
     }
-    Obj->SetSource(GetSourceText(Start));
+    // SetSource trims the text itself: the body is handed over in place.
+    const std::size_t End = std::min(TokenStart_, Source_.size());
+    Obj->SetSource(Start < End ? std::string_view(Source_).substr(Start, End - Start) : std::string_view());
 }
 
 void TIbExParser::ParseObjectBody(TDbObj* Obj) {

@@ -135,17 +135,20 @@ std::string StringReplace(std::string_view s, std::string_view from, std::string
 std::string AdjustLineBreaks(std::string_view s) {
     std::string r;
     r.reserve(s.size() + 8);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        char c = s[i];
-        if (c == '\r') {
-            r += "\r\n";
-            if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
-        } else if (c == '\n') {
-            r += "\r\n";
-        } else {
-            r += c;
+    // Runs without a lone CR or LF are copied whole; a CR LF pair stays inside its run.
+    std::size_t from = 0;
+    for (std::size_t i = 0, n = s.size(); i < n; ++i) {
+        const char c = s[i];
+        if (c != '\r' && c != '\n') continue;
+        if (c == '\r' && i + 1 < n && s[i + 1] == '\n') {
+            ++i;
+            continue;
         }
+        r.append(s.data() + from, i - from);
+        r += "\r\n";
+        from = i + 1;
     }
+    r.append(s.data() + from, s.size() - from);
     return r;
 }
 

@@ -38,6 +38,7 @@ TEST(StrUtilsTest, QuotingAndReplacing) {
     EXPECT_EQ(StringReplace("aXbxc", "x", "-", ReplaceFlags::ReplaceAll | ReplaceFlags::IgnoreCase), "a-b-c");
     EXPECT_EQ(StringReplace("xx", "x", "y", ReplaceFlags::None), "yx");
     EXPECT_EQ(AdjustLineBreaks("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(AdjustLineBreaks("\r\r\n\n\nx\r"), "\r\n\r\n\r\n\r\nx\r\n");
 }
 
 TEST(StrUtilsTest, IntegerConversionConsumesWholeText) {
