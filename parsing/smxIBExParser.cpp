@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -252,6 +253,16 @@ void TIbExParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::stri
         }
         for (int i = 0; i < N; ++i) {
             TDbObj* R = Relation(Ctx->TableNames[i]);
+            if (R && (typeid(*R) == typeid(TTblData) || typeid(*R) == typeid(TViwData))) {
+                // A table's or view's column list is read once: the index found is the record's
+                // column, as LinkDependObj would look it up again.
+                TStringList& Fields = *R->GetFields();
+                const int At = ColumnIndex(Fields, Column);
+                if (At < 0) continue;
+                const bool OnColumn = R->GetKind() == dboTable || R->GetKind() == dboView;
+                LinkDependObjTo(Obj, R, OnColumn ? ColumnObjectAt(Fields, At) : R, Column);
+                return;
+            }
             if (R && HasColumn(R, Column)) {
                 LinkColumn(Obj, R, Column);
                 return;
