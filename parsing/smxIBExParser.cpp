@@ -83,6 +83,13 @@ bool OneOfWords(const TIbParser& P, std::initializer_list<std::string_view> Word
 
 /// A FROM context of the body parser: its tables and aliases, whether the clause is complete, and
 /// the column references read before it was (a select list), which wait here until it is.
+namespace {
+// A FROM context is nearly always exactly the body's kind: the type test spares the cast's walk.
+template <class T> T* ExactlyOr(TParseContext* P) {
+    return P && typeid(*P) == typeid(T) ? static_cast<T*>(P) : dynamic_cast<T*>(P);
+}
+} // namespace
+
 class TIbExParser::TBodyContext : public TParseContext {
 public:
     explicit TBodyContext(TCustomParser& P) : TParseContext(P) { IsFrom = true; }
@@ -120,7 +127,18 @@ private:
 class TIbExParser::TNesting {
 public:
     explicit TNesting(TIbExParser& P) : P_(P) {
-        if (++P_.Depth_ > MaxBodyNesting && !P_.Aborted_) {
+        // Entered at every level of every body: the rare refusal stays out of line.
+        if (++P_.Depth_ > MaxBodyNesting || P_.Aborted_) [[unlikely]]
+            Refuse();
+    }
+    ~TNesting() { --P_.Depth_; }
+    bool Ok() const { return !P_.Aborted_; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+private:
+    [[gnu::cold, gnu::noinline]] void Refuse() {
+        if (P_.Depth_ > MaxBodyNesting && !P_.Aborted_) {
             P_.Error("Nesting too deep (more than " + std::to_string(MaxBodyNesting) + " levels)");
             P_.Aborted_ = true;
         }
@@ -130,12 +148,7 @@ public:
                 P_.NextToken();
         }
     }
-    ~TNesting() { --P_.Depth_; }
-    bool Ok() const { return !P_.Aborted_; }
-    TNesting(const TNesting&) = delete;
-    TNesting& operator=(const TNesting&) = delete;
 
-private:
     TIbExParser& P_;
 };
 
@@ -230,7 +243,7 @@ void TIbExParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::stri
     }
     bool AnyTables = false;
     for (auto It = FromContexts_.rbegin(); It != FromContexts_.rend(); ++It) {
-        auto* Ctx = dynamic_cast<TBodyContext*>(It->get());
+        auto* Ctx = ExactlyOr<TBodyContext>(It->get());
         if (!Ctx) continue;
         if (!Ctx->Known) { // read before its FROM clause: resolved when the clause is complete
             Ctx->Pending.push_back({Obj, std::string(Alias), std::string(Column)});
@@ -304,7 +317,7 @@ TIbExParser::TBodyContext& TIbExParser::PushFrom() {
 
 void TIbExParser::PopFrom() {
     if (FromContexts_.empty()) return;
-    if (auto* Ctx = dynamic_cast<TBodyContext*>(FromContexts_.back().get()); Ctx && !Ctx->Known)
+    if (auto* Ctx = ExactlyOr<TBodyContext>(FromContexts_.back().get()); Ctx && !Ctx->Known)
         FromKnown(*Ctx);
     FromContexts_.pop_back();
 }
