@@ -133,11 +133,27 @@ std::string StringReplace(std::string_view s, std::string_view from, std::string
 }
 
 std::string AdjustLineBreaks(std::string_view s) {
+    // A text without a lone CR or LF (most short ones) is copied as it is, without a reserve that
+    // would put a short text on the heap.
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    for (; i < n; ++i) {
+        const char c = s[i];
+        if (c == '\n') break;
+        if (c == '\r') {
+            if (i + 1 < n && s[i + 1] == '\n') {
+                ++i;
+                continue;
+            }
+            break;
+        }
+    }
+    if (i >= n) return std::string(s);
     std::string r;
-    r.reserve(s.size() + 8);
+    r.reserve(n + 8);
     // Runs without a lone CR or LF are copied whole; a CR LF pair stays inside its run.
     std::size_t from = 0;
-    for (std::size_t i = 0, n = s.size(); i < n; ++i) {
+    for (; i < n; ++i) {
         const char c = s[i];
         if (c != '\r' && c != '\n') continue;
         if (c == '\r' && i + 1 < n && s[i + 1] == '\n') {
@@ -148,7 +164,7 @@ std::string AdjustLineBreaks(std::string_view s) {
         r += "\r\n";
         from = i + 1;
     }
-    r.append(s.data() + from, s.size() - from);
+    r.append(s.data() + from, n - from);
     return r;
 }
 

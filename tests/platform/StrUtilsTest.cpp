@@ -39,6 +39,7 @@ TEST(StrUtilsTest, QuotingAndReplacing) {
     EXPECT_EQ(StringReplace("xx", "x", "y", ReplaceFlags::None), "yx");
     EXPECT_EQ(AdjustLineBreaks("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(AdjustLineBreaks("\r\r\n\n\nx\r"), "\r\n\r\n\r\n\r\nx\r\n");
+    EXPECT_EQ(AdjustLineBreaks("a\r\nb") + AdjustLineBreaks("a\r\nb\nc"), "a\r\nba\r\nb\r\nc");
 }
 
 TEST(StrUtilsTest, IntegerConversionConsumesWholeText) {
