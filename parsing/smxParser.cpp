@@ -23,6 +23,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Idx.h"
@@ -107,6 +111,37 @@ std::uint64_t Load8(const char* P) {
 std::size_t SkipIndent(const char* S, std::size_t P, std::size_t Size) {
     while (P + 8 <= Size && Load8(S + P) == ' ' * Ones8)
         P += 8;
+    return P;
+}
+
+/// The index after the identifier characters (letters, digits, "_" and "$") from P on in the text S
+/// of Size bytes, which is NUL-terminated; sixteen bytes at a time while they lie within the text.
+[[gnu::always_inline]] inline std::size_t IdentEnd(const char* S, std::size_t P, std::size_t Size) {
+#if defined(__SSE2__)
+    // Signed compares after a shift: X + (0x80 - Low) lies below -128 + Count exactly for X in
+    // [Low, Low + Count). X | 0x20 folds the upper-case letters onto the lower-case ones.
+    const __m128i Digit0 = _mm_set1_epi8(static_cast<char>(0x80 - '0'));
+    const __m128i Digits = _mm_set1_epi8(static_cast<char>(-128 + 10));
+    const __m128i Case = _mm_set1_epi8(0x20);
+    const __m128i LetterA = _mm_set1_epi8(static_cast<char>(0x80 - 'a'));
+    const __m128i Letters = _mm_set1_epi8(static_cast<char>(-128 + 26));
+    const __m128i Under = _mm_set1_epi8('_');
+    const __m128i Dollar = _mm_set1_epi8('$');
+    while (P + 16 <= Size) {
+        const __m128i X = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + P));
+        const __m128i Ident =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(_mm_add_epi8(X, Digit0), Digits),
+                                      _mm_cmplt_epi8(_mm_add_epi8(_mm_or_si128(X, Case), LetterA), Letters)),
+                         _mm_or_si128(_mm_cmpeq_epi8(X, Under), _mm_cmpeq_epi8(X, Dollar)));
+        const unsigned Other = ~static_cast<unsigned>(_mm_movemask_epi8(Ident)) & 0xFFFFu;
+        if (Other != 0) return P + static_cast<std::size_t>(std::countr_zero(Other));
+        P += 16;
+    }
+#else
+    (void)Size;
+#endif
+    while (IsIdentChar(S[P])) // stops at the terminating NUL
+        ++P;
     return P;
 }
 
@@ -674,6 +709,7 @@ void TCustomParser::LoadText(std::string Text) {
     RawKeyword_ = 0;
     Halted_ = false;
     ReachedEnd_ = false;
+    KeywordFilter_ = {};
     ProgressActive_ =
         Progress_ && (OnProgressUpdate || (ContainerExtractor(Container_) &&
                                            ContainerExtractor(Container_)->GetOnProgressUpdate()));
@@ -862,6 +898,28 @@ void TCustomParser::NextToken() {
         TokenStart_ = Source_.size();
         return;
     }
+    if (PlainStarts_) {
+        // The plain tokens of the dialect, read here as its ScanToken would read them.
+        const std::uint8_t Plain = PlainStarts_[static_cast<unsigned char>(S[Pos_])];
+        if (Plain != 0 && !AtTerminatorStart()) {
+            TokenText_.clear(); // as StartToken, with no blank to pass over here
+            TokenInSource_ = false;
+            TokenStart_ = Pos_;
+            if (Plain == psWord) {
+                ScanWord();
+                if (Token_ == tkIdent && Pos_ - TokenStart_ > NameCheckFrom_) [[unlikely]]
+                    CheckNameLength();
+            } else if (Plain == psNumber) {
+                ReadNumber();
+            } else {
+                Token_ = Plain;
+                SkipChar();
+            }
+            if (LogFlags_ & 1) [[unlikely]]
+                LogToken();
+            return;
+        }
+    }
     const std::size_t Before = Pos_;
     StartToken();
     ScanToken();
@@ -898,12 +956,10 @@ void TCustomParser::ReadIdent() {
     Ch_ = MapChar(S[E]);
 }
 
-void TCustomParser::ReadWord() {
+[[gnu::always_inline]] inline void TCustomParser::ScanWord() {
     const char* const S = Source_.data();
     const std::size_t Start = Pos_;
-    std::size_t E = Start + 1;
-    while (IsIdentChar(S[E])) // stops at the terminating NUL
-        ++E;
+    const std::size_t E = IdentEnd(S, Start + 1, Source_.size());
     const std::size_t N = E - Start;
     Pos_ = E;
     Ch_ = MapChar(S[E]);
@@ -913,33 +969,44 @@ void TCustomParser::ReadWord() {
     FillKey(Key, S + Start, N, Source_.size() + 1 - Start, Head, Tail);
     const TResWordList::Index& Words = Keywords_.index_ ? *Keywords_.index_ : Keywords_.Prepared();
     const std::int32_t Code = FindKey(Words, Key);
-    if (Code < 0) {
-        RawKeyword_ = Token_ = tkIdent;
-    } else {
-        RawKeyword_ = Code;
-        Token_ = KeywordToken(Code);
-    }
     // A keyword keeps its text as written, an identifier is stored upper-cased: both are left in the
     // source (copied when asked for) where that is their text. The key holds the upper-cased first
     // and last eight bytes, which make up any word of up to 16.
     TokenOffset_ = Start;
     TokenLength_ = N;
     TokenInSource_ = true;
-    if (Token_ == tkIdent) {
-        if (N <= 16) {
-            // Written in upper case when the bytes as written are those of the key.
-            if (Head != Key.Head || (N > 8 && Tail != Key.Tail)) {
-                char Upper[16];
-                std::memcpy(Upper, &Key.Head, 8);
-                if (N > 8) std::memcpy(Upper + N - 8, &Key.Tail, 8);
-                SetTokenText(std::string_view(Upper, N));
-            }
-        } else {
-            TokenInSource_ = false;
-            TokenText_.assign(S + Start, N);
-            for (char& C : TokenText_)
-                C = UpCase(C);
-        }
+    if (Code >= 0) {
+        RawKeyword_ = Code;
+        const TKeywordFilter& F = KeywordFilter_;
+        if (F.Options && F.Container == Container_ && F.Options->GetSQLServerVersion() == F.Version)
+            Token_ = F.Kept->contains(Code) ? Code : tkIdent;
+        else
+            Token_ = KeywordToken(Code);
+        if (Token_ != tkIdent) return;
+    } else {
+        RawKeyword_ = Token_ = tkIdent;
+    }
+    // Written in upper case when the bytes as written are those of the key.
+    if (N > 16 || Head != Key.Head || (N > 8 && Tail != Key.Tail)) [[unlikely]]
+        StoreUpperIdent(Key.Head, Key.Tail);
+}
+
+void TCustomParser::ReadWord() {
+    ScanWord();
+}
+
+void TCustomParser::StoreUpperIdent(std::uint64_t UpperHead, std::uint64_t UpperTail) {
+    const std::size_t N = TokenLength_;
+    if (N <= 16) {
+        char Upper[16];
+        std::memcpy(Upper, &UpperHead, 8);
+        if (N > 8) std::memcpy(Upper + N - 8, &UpperTail, 8);
+        SetTokenText(std::string_view(Upper, N));
+    } else {
+        TokenInSource_ = false;
+        TokenText_.assign(Source_, TokenOffset_, N);
+        for (char& C : TokenText_)
+            C = UpCase(C);
     }
 }
 
@@ -1319,17 +1386,6 @@ bool TCustomParser::ExpectOther(int Code) {
     Error("Missing: " + (Code == tkTerminator ? std::string("<TERM>") : GetTokenName(Code)) + " (" + Found +
           ")");
     return false;
-}
-
-bool TCustomParser::ExpectAndNext(int Code) {
-    const bool Ok = Expect(Code);
-    NextToken();
-    return Ok;
-}
-
-bool TCustomParser::NextAndExpect(int Code) {
-    NextToken();
-    return Expect(Code);
 }
 
 bool TCustomParser::ExpectWord(std::string_view Word) {
