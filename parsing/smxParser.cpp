@@ -23,10 +23,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "model/smxComp_Ctr.h"
 #include "model/smxComp_Dmn.h"
 #include "model/smxComp_Idx.h"
@@ -111,37 +107,6 @@ std::uint64_t Load8(const char* P) {
 std::size_t SkipIndent(const char* S, std::size_t P, std::size_t Size) {
     while (P + 8 <= Size && Load8(S + P) == ' ' * Ones8)
         P += 8;
-    return P;
-}
-
-/// The index after the identifier characters (letters, digits, "_" and "$") from P on in the text S
-/// of Size bytes, which is NUL-terminated; sixteen bytes at a time while they lie within the text.
-[[gnu::always_inline]] inline std::size_t IdentEnd(const char* S, std::size_t P, std::size_t Size) {
-#if defined(__SSE2__)
-    // Signed compares after a shift: X + (0x80 - Low) lies below -128 + Count exactly for X in
-    // [Low, Low + Count). X | 0x20 folds the upper-case letters onto the lower-case ones.
-    const __m128i Digit0 = _mm_set1_epi8(static_cast<char>(0x80 - '0'));
-    const __m128i Digits = _mm_set1_epi8(static_cast<char>(-128 + 10));
-    const __m128i Case = _mm_set1_epi8(0x20);
-    const __m128i LetterA = _mm_set1_epi8(static_cast<char>(0x80 - 'a'));
-    const __m128i Letters = _mm_set1_epi8(static_cast<char>(-128 + 26));
-    const __m128i Under = _mm_set1_epi8('_');
-    const __m128i Dollar = _mm_set1_epi8('$');
-    while (P + 16 <= Size) {
-        const __m128i X = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + P));
-        const __m128i Ident =
-            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(_mm_add_epi8(X, Digit0), Digits),
-                                      _mm_cmplt_epi8(_mm_add_epi8(_mm_or_si128(X, Case), LetterA), Letters)),
-                         _mm_or_si128(_mm_cmpeq_epi8(X, Under), _mm_cmpeq_epi8(X, Dollar)));
-        const unsigned Other = ~static_cast<unsigned>(_mm_movemask_epi8(Ident)) & 0xFFFFu;
-        if (Other != 0) return P + static_cast<std::size_t>(std::countr_zero(Other));
-        P += 16;
-    }
-#else
-    (void)Size;
-#endif
-    while (IsIdentChar(S[P])) // stops at the terminating NUL
-        ++P;
     return P;
 }
 
@@ -959,7 +924,9 @@ void TCustomParser::ReadIdent() {
 [[gnu::always_inline]] inline void TCustomParser::ScanWord() {
     const char* const S = Source_.data();
     const std::size_t Start = Pos_;
-    const std::size_t E = IdentEnd(S, Start + 1, Source_.size());
+    std::size_t E = Start + 1;
+    while (IsIdentChar(S[E])) // stops at the terminating NUL
+        ++E;
     const std::size_t N = E - Start;
     Pos_ = E;
     Ch_ = MapChar(S[E]);
@@ -1573,33 +1540,36 @@ void TCustomSQLParser::ParseScript(const TStringList& Lines, TObjs* Container) {
 }
 
 bool TCustomSQLParser::SkipBlanks() {
-    // The usual case, a run of blanks without progress events and no comment after it, takes a
-    // loop that calls nothing; anything else goes on in SkipBlanksAndComments.
+    // The usual case, a run of blanks and no comment after it, takes a loop that calls nothing but
+    // the progress event of each line break; a comment goes on in SkipBlanksAndComments.
     const char* const S = Source_.data();
     const std::size_t From = Pos_;
     std::size_t P = From;
-    if (!ProgressActive_) {
-        int Line = Line_;
-        std::size_t LineStart = LineStart_;
-        while (IsBlankChar(S[P])) { // stops at the terminating NUL
-            const char C = S[P++];
-            if (C == '\n' || (C == '\r' && S[P] != '\n')) {
-                ++Line;
-                LineStart = P;
-                P = SkipIndent(S, P, Source_.size());
+    int Line = Line_;
+    std::size_t LineStart = LineStart_;
+    while (IsBlankChar(S[P])) { // stops at the terminating NUL
+        const char C = S[P++];
+        if (C == '\n' || (C == '\r' && S[P] != '\n')) {
+            ++Line;
+            LineStart = P;
+            if (ProgressActive_) {
+                // The handler sees the scanner as NewLine leaves it.
+                Pos_ = P;
+                Line_ = Line;
+                LineStart_ = P;
+                DoProgressUpdate(Line, TotalLines_);
             }
-        }
-        Line_ = Line;
-        LineStart_ = LineStart;
-        const char C = S[P];
-        if (!((C == '-' && S[P + 1] == '-') || (C == '/' && S[P + 1] == '*'))) {
-            if (P == From) return false;
-            Pos_ = P;
-            Ch_ = MapChar(C);
-            return true;
+            P = SkipIndent(S, P, Source_.size());
         }
     }
-    return SkipBlanksAndComments(From, P);
+    Line_ = Line;
+    LineStart_ = LineStart;
+    const char C = S[P];
+    if ((C == '-' && S[P + 1] == '-') || (C == '/' && S[P + 1] == '*')) return SkipBlanksAndComments(From, P);
+    if (P == From) return false;
+    Pos_ = P;
+    Ch_ = MapChar(C);
+    return true;
 }
 
 bool TCustomSQLParser::SkipBlanksAndComments(std::size_t From, std::size_t P) {
