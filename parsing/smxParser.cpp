@@ -20,6 +20,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -189,6 +190,25 @@ TDbObjectKinds MakeDbObjectKinds(std::initializer_list<TDbObject> Kinds) {
 // =====================================================================================================
 // Script files
 
+namespace {
+
+/// Asks for huge pages behind the whole 2 MiB pages of a large buffer not yet written: a large
+/// script's bytes then take a few hundred times fewer page faults (only advice; nothing changes
+/// where it is not followed).
+void AdviseHugePages(const char* Data, std::size_t Bytes) {
+#if defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t Huge = std::uintptr_t{2} << 20;
+    const auto From = (reinterpret_cast<std::uintptr_t>(Data) + Huge - 1) & ~(Huge - 1);
+    const auto To = (reinterpret_cast<std::uintptr_t>(Data) + Bytes) & ~(Huge - 1);
+    if (To > From) ::madvise(reinterpret_cast<void*>(From), To - From, MADV_HUGEPAGE);
+#else
+    (void)Data;
+    (void)Bytes;
+#endif
+}
+
+} // namespace
+
 TFileReadStatus ReadScriptFile(const std::string& FileName, std::string& Bytes) {
     Bytes.clear();
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
@@ -206,7 +226,10 @@ TFileReadStatus ReadScriptFile(const std::string& FileName, std::string& Bytes) 
         ::close(Fd);
         return TFileReadStatus::frNotRegular;
     }
-    if (St.st_size > 0) Bytes.reserve(static_cast<std::size_t>(St.st_size));
+    if (St.st_size > 0) {
+        Bytes.reserve(static_cast<std::size_t>(St.st_size));
+        AdviseHugePages(Bytes.data(), Bytes.capacity());
+    }
     char Buf[65536];
     for (;;) {
         const ssize_t N = ::read(Fd, Buf, sizeof Buf);
