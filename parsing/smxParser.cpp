@@ -338,6 +338,7 @@ struct TResWordList::Index {
         std::int32_t Entry = 0; // sorted position + 1, 0 free
     };
     std::vector<Slot> Slots;          // open addressing on the key hash
+    std::size_t Mask = 0;             // Slots.size() - 1
     std::vector<std::int32_t> NameOf; // code -> sorted position of its display name, -1
     std::size_t MaxKeyLength = 0;     // no longer word can be an entry
 };
@@ -369,6 +370,7 @@ BuildIndex(const std::vector<std::span<const TResWordSymb>>& Chunks) {
     while (Size < Items.size() * 4)
         Size *= 2;
     I->Slots.assign(Size, {});
+    I->Mask = Size - 1;
     std::int32_t MaxCode = 0;
     for (std::size_t i = 0; i < Items.size(); ++i) {
         I->Sorted.push_back(Items[i].Word);
@@ -468,7 +470,7 @@ namespace {
 [[gnu::always_inline]] inline std::int32_t FindKey(const TResWordList::Index& I,
                                                    const TResWordList::TWordKey& Key) {
     if (Key.Length > I.MaxKeyLength) return -1;
-    const std::size_t Mask = I.Slots.size() - 1;
+    const std::size_t Mask = I.Mask;
     for (std::size_t S = Key.Hash & Mask;; S = (S + 1) & Mask) {
         const TResWordList::Index::Slot& Slot = I.Slots[S];
         if (Slot.Entry == 0) return -1;
@@ -901,18 +903,20 @@ void TCustomParser::NextToken() {
         // The plain tokens of the dialect, read here as its ScanToken would read them.
         const std::uint8_t Plain = PlainStarts_[static_cast<unsigned char>(S[Pos_])];
         if (Plain != 0 && !AtTerminatorStart()) {
-            TokenText_.clear(); // as StartToken, with no blank to pass over here
-            TokenInSource_ = false;
             TokenStart_ = Pos_;
             if (Plain == psWord) {
-                ScanWord();
+                ScanWord(); // its text is that of the source (or one it stores)
                 if (Token_ == tkIdent && Pos_ - TokenStart_ > NameCheckFrom_) [[unlikely]]
                     CheckNameLength();
-            } else if (Plain == psNumber) {
-                ReadNumber();
             } else {
-                Token_ = Plain;
-                SkipChar();
+                TokenText_.clear(); // as StartToken, with no blank to pass over here
+                TokenInSource_ = false;
+                if (Plain == psNumber) {
+                    ReadNumber();
+                } else {
+                    Token_ = Plain;
+                    SkipChar();
+                }
             }
             if (LogFlags_ & 1) [[unlikely]]
                 LogToken();
