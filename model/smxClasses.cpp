@@ -391,17 +391,23 @@ void TDbObj::SetPartner(TDbObj* Partner) {
 }
 
 namespace {
+// MS SQL names compare without case unless the options say otherwise: they are kept upper-cased.
+bool KeepsNamesUpper(TCustomObjs* Owner) {
+    return Owner && Owner->GetDatabaseType() == TDatabaseType::dbMSSQL &&
+           !Owner->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers();
+}
+
 std::string NameAsKept(TCustomObjs* Owner, std::string_view Value) {
-    // MS SQL names compare without case unless the options say otherwise: they are kept upper-cased.
-    if (Owner && Owner->GetDatabaseType() == TDatabaseType::dbMSSQL &&
-        !Owner->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        return UpperCase(Value);
-    return std::string(Value);
+    return KeepsNamesUpper(Owner) ? UpperCase(Value) : std::string(Value);
 }
 } // namespace
 
 void TDbObj::SetName(std::string_view Value) {
-    Name_ = NameAsKept(Owner_, Value);
+    // Stored in place (no interim copy): a large structure names hundreds of thousands of columns.
+    if (KeepsNamesUpper(Owner_))
+        Name_ = UpperCase(Value);
+    else
+        Name_.assign(Value);
 }
 
 void TDbObj::SetParentName(std::string_view Value) {
@@ -613,6 +619,19 @@ std::string TDbObj::GetCachedSQL() const {
 std::string TDbObj::FormatComment(std::string_view Text) const {
     if (GetDatabaseType() == TDatabaseType::dbSybaseASA) return "% " + std::string(Text);
     return "/* " + std::string(Text) + " */";
+}
+
+void TDbObj::AppendQuotedName(std::string& Text, std::string_view Name) const {
+    // The InterBase rule of QuoteName, in place: the texts of a large script's keys and indices
+    // quote hundreds of thousands of names for the log.
+    if (Owner_ && GetDatabaseType() == TDatabaseType::dbInterBase) {
+        const TIBServerOptions* ib = GetIBServerOptions();
+        if (ib->GetSQLDialect() != 3 || !IsReservedWord(Name, ib->GetSQLServerVersion())) {
+            Text += Name;
+            return;
+        }
+    }
+    Text += QuoteName(Name);
 }
 
 std::string TDbObj::QuoteName(std::string_view Name) const {

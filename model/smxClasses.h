@@ -401,6 +401,8 @@ public:
     virtual std::string FormatComment(std::string_view Text) const;
     /// Name quoted for the effective database; unchanged without a container.
     virtual std::string QuoteName(std::string_view Name) const;
+    /// QuoteName(Name) appended to Text; an InterBase name without a text made for it.
+    void AppendQuotedName(std::string& Text, std::string_view Name) const;
     /// The statement that stores Description; empty when ignored or descriptions are not compared.
     virtual std::string GetDescriptionSQL() const;
 

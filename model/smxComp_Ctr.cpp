@@ -114,10 +114,17 @@ std::string TCtrData::Q(std::string_view Name) const {
     return QuoteName(Name);
 }
 
+void TCtrData::AppendQ(std::string& s, std::string_view Name) const {
+    if (dialect1Quoting_)
+        s += Q(Name);
+    else
+        AppendQuotedName(s, Name);
+}
+
 void TCtrData::AppendQuotedList(std::string& s, const TStringList& Names) const {
     for (int i = 0; i < Names.Count(); ++i) {
         if (i > 0) s += ", ";
-        s += Q(Names[i]);
+        AppendQ(s, Names[i]);
     }
 }
 
@@ -136,13 +143,13 @@ std::string TCtrData::GetRefColumnsText() const {
 void TCtrData::AppendTablePart(std::string& s) const {
     const TDatabaseType t = GetDatabaseType();
     if (t == dbSybaseASA) {
-        s += Q(Owner2);
+        AppendQ(s, Owner2);
         s += '.';
     } else if ((t == dbOracle || t == dbMSSQL || t == dbPostgreSQL) && !GetParentName().empty()) {
-        s += Q(GetParentName());
+        AppendQ(s, GetParentName());
         s += '.';
     }
-    s += Q(TableName);
+    AppendQ(s, TableName);
 }
 
 void TCtrData::AppendUsingIndexClause(std::string& s) const {
@@ -150,7 +157,7 @@ void TCtrData::AppendUsingIndexClause(std::string& s) const {
     switch (GetDatabaseType()) {
     case dbInterBase:
         s += IndexDescending ? "\r\nUSING DESC INDEX " : "\r\nUSING INDEX ";
-        s += Q(IndexName);
+        AppendQ(s, IndexName);
         return;
     case dbMySQL:
         return;
@@ -173,32 +180,32 @@ void TCtrData::AppendDefinitionSQL(std::string& s, bool OmitSingleDefaultColumn)
     const std::string& parent = GetParentName();
     if (!GetName().empty()) {
         s += "CONSTRAINT ";
-        s += Q(GetName());
+        AppendQ(s, GetName());
         s += ' ';
     }
     switch (ConstraintType_) {
     case ctForeignKey: {
         s += "FOREIGN KEY ";
         if (t == dbSybaseASA && !RoleName.empty()) {
-            s += Q(RoleName);
+            AppendQ(s, RoleName);
             s += ' ';
         }
         s += '(';
         AppendQuotedList(s, Columns);
         s += ") REFERENCES ";
         if (t == dbSybaseASA) {
-            s += Q(RefOwner);
+            AppendQ(s, RefOwner);
             s += '.';
         } else if (t == dbMSSQL) {
             if (!RefTableOwner.empty()) {
-                s += Q(RefTableOwner);
+                AppendQ(s, RefTableOwner);
                 s += '.';
             }
         } else if ((t == dbPostgreSQL || t == dbOracle) && !parent.empty()) {
-            s += Q(parent);
+            AppendQ(s, parent);
             s += '.';
         }
-        s += Q(RefTableName);
+        AppendQ(s, RefTableName);
         if (RefColumns.Count() > 0) {
             s += " (";
             AppendQuotedList(s, RefColumns);
@@ -260,7 +267,7 @@ void TCtrData::AppendDefinitionSQL(std::string& s, bool OmitSingleDefaultColumn)
         break;
     case ctReferences:
         s += "REFERENCES ";
-        s += Q(RefTableName);
+        AppendQ(s, RefTableName);
         if (RefColumns.Count() > 0) {
             s += '(';
             AppendQuotedList(s, RefColumns);

@@ -125,6 +125,8 @@ private:
     /// The block that looks up the server's name of this unnamed constraint and drops it.
     std::string DropBySystemName() const;
     std::string Q(std::string_view Name) const;
+    /// Q(Name) appended to s.
+    void AppendQ(std::string& s, std::string_view Name) const;
     /// The quoted names joined by ", ", appended to s.
     void AppendQuotedList(std::string& s, const TStringList& Names) const;
     /// The (qualified) quoted table name, appended to s.

@@ -73,7 +73,7 @@ std::string TIdxData::GetColumnsText() const {
     std::string s;
     for (int i = 0; i < Columns.Count(); ++i) {
         if (i > 0) s += ", ";
-        s += QuoteName(Columns[i]);
+        AppendQuotedName(s, Columns[i]);
         if (const TFldData* f = ColumnAt(Columns, i)) {
             if (f->ParamDirection == IndexColumnDescending) s += " DESC";
             if (mySQL && f->Length >= 1) s += "(" + IntToStr(f->Length) + ")";
@@ -137,9 +137,9 @@ std::string TIdxData::GetCreateSQL() const {
         break;
     default:
         s += "INDEX ";
-        s += q(GetName());
+        AppendQuotedName(s, GetName());
         s += " ON ";
-        s += q(TableName);
+        AppendQuotedName(s, TableName);
         break;
     }
 

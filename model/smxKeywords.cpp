@@ -2428,13 +2428,44 @@ const TWordSet& ReservedNames(TIBSQLServerVersionType Version) {
 
 } // namespace
 
+namespace {
+// Per character after a name's first: 0 where a bare name may not hold it, 1 where it may but no
+// keyword or reserved word of any version does (most digits), 2 where some word holds it.
+const std::array<std::uint8_t, 256>& NameCharClasses() {
+    static const auto classes = [] {
+        std::array<std::uint8_t, 256> c{};
+        for (int i = 0; i < 256; ++i) {
+            const char C = static_cast<char>(i);
+            if (IsUpperLetter(C) || IsDigit(C) || C == '$' || C == '_') c[static_cast<std::size_t>(i)] = 1;
+        }
+        auto mark = [&c](std::string_view W) {
+            for (const char C : W)
+                if (c[static_cast<unsigned char>(C)] == 1) c[static_cast<unsigned char>(C)] = 2;
+        };
+        for (const TResWordSymb& K : IBKeywords)
+            mark(K.Text);
+        for (const auto& Words : IBReservedWords)
+            for (const std::string_view W : Words)
+                mark(W);
+        return c;
+    }();
+    return classes;
+}
+} // namespace
+
 bool IsReservedWord(std::string_view Name, TIBSQLServerVersionType Version) {
     if (Name.empty()) return false;
     if (!IsUpperLetter(Name[0])) return true;
-    if (!RestAll(Name, [](char C) { return IsUpperLetter(C) || IsDigit(C) || C == '$' || C == '_'; }))
-        return true;
+    // A name holding a character no word holds (a numbered name, mostly) needs no look-up.
+    const auto& Classes = NameCharClasses();
+    bool MayBeWord = true;
+    for (std::size_t i = 1; i < Name.size(); ++i) {
+        const std::uint8_t C = Classes[static_cast<unsigned char>(Name[i])];
+        if (C == 0) return true;
+        if (C == 1) MayBeWord = false;
+    }
     // The name is in upper case here, as the keyword texts are.
-    return ReservedNames(Version).contains(Name);
+    return MayBeWord && ReservedNames(Version).contains(Name);
 }
 
 bool IsInWordList(std::string_view Word, std::span<const std::string_view> List) {

@@ -1833,13 +1833,20 @@ std::uint64_t PrimaryKeyHash(const TObjs* Objs, std::string_view Table) {
 } // namespace
 
 int TIbParser::PrimaryKeyAt(const TObjs* Objs, std::string_view Table) const {
+    return PrimaryKeyAt(Objs, Table, PrimaryKeyHash(Objs, Table), nullptr);
+}
+
+int TIbParser::PrimaryKeyAt(const TObjs* Objs, std::string_view Table, std::uint64_t H,
+                            std::size_t* Free) const {
     if (PrimaryKeySlots_.empty()) return -1;
-    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
     const std::uint64_t Tag = H & 0xFFFFFFFF00000000ull;
     const std::size_t Mask = PrimaryKeySlots_.size() - 1;
     for (std::size_t i = H & Mask;; i = (i + 1) & Mask) {
         const std::uint64_t Slot = PrimaryKeySlots_[i];
-        if (Slot == 0) return -1;
+        if (Slot == 0) {
+            if (Free) *Free = i;
+            return -1;
+        }
         if ((Slot & 0xFFFFFFFF00000000ull) != Tag) continue;
         const int At = static_cast<int>(static_cast<std::uint32_t>(Slot) - 1);
         const TPrimaryKey& E = PrimaryKeys_[static_cast<std::size_t>(At)];
@@ -1847,28 +1854,33 @@ int TIbParser::PrimaryKeyAt(const TObjs* Objs, std::string_view Table) const {
     }
 }
 
+void TIbParser::PrefetchPrimaryKeySlot(const TObjs* Objs, std::string_view Table) const {
+    if (!PrimaryKeySlots_.empty())
+        __builtin_prefetch(&PrimaryKeySlots_[PrimaryKeyHash(Objs, Table) & (PrimaryKeySlots_.size() - 1)]);
+}
+
 void TIbParser::SetPrimaryKey(const TObjs* Objs, std::string_view Table, std::string_view Key) {
-    if (const int At = PrimaryKeyAt(Objs, Table); At >= 0) {
+    // One probe finds the entry or the free slot a new entry takes.
+    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
+    std::size_t Free = 0;
+    if (const int At = PrimaryKeyAt(Objs, Table, H, &Free); At >= 0) {
         PrimaryKeys_[static_cast<std::size_t>(At)].Key = Key;
         return;
     }
     PrimaryKeys_.push_back({Objs, std::string(Table), std::string(Key)});
-    // Kept at most half full; doubled (and refilled) as it grows.
+    // Kept at most half full; doubled (and refilled, the new entry too) as it grows.
     if (PrimaryKeys_.size() * 2 > PrimaryKeySlots_.size()) {
         PrimaryKeySlots_.assign(std::max<std::size_t>(64, PrimaryKeySlots_.size() * 2), 0);
-        for (std::size_t e = 0; e + 1 < PrimaryKeys_.size(); ++e) {
-            const std::uint64_t H = PrimaryKeyHash(PrimaryKeys_[e].Objs, PrimaryKeys_[e].Table);
-            std::size_t i = H & (PrimaryKeySlots_.size() - 1);
+        for (std::size_t e = 0; e < PrimaryKeys_.size(); ++e) {
+            const std::uint64_t EH = PrimaryKeyHash(PrimaryKeys_[e].Objs, PrimaryKeys_[e].Table);
+            std::size_t i = EH & (PrimaryKeySlots_.size() - 1);
             while (PrimaryKeySlots_[i] != 0)
                 i = (i + 1) & (PrimaryKeySlots_.size() - 1);
-            PrimaryKeySlots_[i] = (H & 0xFFFFFFFF00000000ull) | (e + 1);
+            PrimaryKeySlots_[i] = (EH & 0xFFFFFFFF00000000ull) | (e + 1);
         }
+        return;
     }
-    const std::uint64_t H = PrimaryKeyHash(Objs, Table);
-    std::size_t i = H & (PrimaryKeySlots_.size() - 1);
-    while (PrimaryKeySlots_[i] != 0)
-        i = (i + 1) & (PrimaryKeySlots_.size() - 1);
-    PrimaryKeySlots_[i] = (H & 0xFFFFFFFF00000000ull) | PrimaryKeys_.size();
+    PrimaryKeySlots_[Free] = (H & 0xFFFFFFFF00000000ull) | PrimaryKeys_.size();
 }
 
 void TIbParser::RefColumnsOfPrimaryKey(TCtrData& ForeignKey) {
@@ -2068,6 +2080,8 @@ void TIbParser::ParseTableKey(TTblData* Table) {
         CreateSQL = ParseReferences(Constraint.get(), Table);
     } else {
         const bool Primary = Token_ == tkPRIMARY;
+        // The key's filing looks up the table's primary key: its slot is asked for while the rest is read.
+        if (Primary) PrefetchPrimaryKeySlot(Container_, Constraint->TableName);
         Constraint->SetConstraintType(Primary ? ctPrimaryKey : ctUnique);
         NextToken();
         if (Primary && Is(tkKEY)) NextToken();

@@ -484,6 +484,11 @@ protected:
     }
     /// The index of the entry of (Objs, Table) in PrimaryKeys_; -1 when there is none.
     int PrimaryKeyAt(const TObjs* Objs, std::string_view Table) const;
+    /// PrimaryKeyAt for the hash H of (Objs, Table); Free, when given, receives the free slot that
+    /// ends the probe (meaningless with no slots).
+    int PrimaryKeyAt(const TObjs* Objs, std::string_view Table, std::uint64_t H, std::size_t* Free) const;
+    /// Asks for the slot where a key of (Objs, Table) is looked up, ahead of its filing.
+    void PrefetchPrimaryKeySlot(const TObjs* Objs, std::string_view Table) const;
     /// Records Key as the primary key of (Objs, Table), in place of an earlier one.
     void SetPrimaryKey(const TObjs* Objs, std::string_view Table, std::string_view Key);
     std::string Qualifier_, QualifiedName_, QualifiedExtra_;

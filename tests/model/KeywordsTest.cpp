@@ -125,6 +125,8 @@ TEST(IBReservedWord, CharacterRulesKeywordsAndWordLists) {
         {"A#B", st_Firebird_25, true},
         {"\xC4X", st_Firebird_25, true},
         {"X\xC4", st_Firebird_25, true},
+        {"TB_1088", st_Firebird_30, false},
+        {"A1#", st_Firebird_30, true}, // a character no word holds, then one no name may hold
         {"READ", st_InterBase_4x, true},
         {"RESTRICT", st_InterBase_4x, false},
         {"RESTRICT", st_InterBase_5x, true},
