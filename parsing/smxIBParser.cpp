@@ -66,6 +66,26 @@ bool IsFirebird3Or4(TIBSQLServerVersionType V) {
     return V == st_Firebird_30 || V == st_Firebird_40;
 }
 
+/// The tokens ScanToken reads with nothing of its own (see PlainStarts_): words other than the X of
+/// X'..', numbers from 1 to 9 (0 may start a hexadecimal literal) and the one-character tokens that
+/// start no longer token and no dialect literal.
+constexpr std::array<std::uint8_t, 256> MakeIbPlainStarts() {
+    std::array<std::uint8_t, 256> T{};
+    for (int C = 'A'; C <= 'Z'; ++C)
+        T[static_cast<std::size_t>(C)] = T[static_cast<std::size_t>(C - 'A' + 'a')] = TCustomParser::psWord;
+    T['X'] = T['x'] = 0;
+    for (int C = '1'; C <= '9'; ++C)
+        T[static_cast<std::size_t>(C)] = TCustomParser::psNumber;
+    const std::pair<char, int> Singles[] = {
+        {'(', tkLParen}, {')', tkRParen},   {',', tkComma},    {';', tkSemicolon}, {'*', tkStar},
+        {'+', tkPlus},   {'-', tkMinus},    {'/', tkSlash},    {'%', tkPercent},   {'&', tkAmpersand},
+        {'@', tkAt},     {'[', tkLBracket}, {']', tkRBracket}, {'\\', tkBackslash}};
+    for (const auto& [C, Token] : Singles)
+        T[static_cast<unsigned char>(C)] = static_cast<std::uint8_t>(Token);
+    return T;
+}
+constexpr std::array<std::uint8_t, 256> IbPlainStarts = MakeIbPlainStarts();
+
 // Keyword codes of the words of Firebird 3's DDL rights and DDL triggers.
 constexpr int kwANY = 38, kwFILTER = 96;
 
@@ -87,6 +107,8 @@ T* FiledOrNew(T* Filed, std::unique_ptr<T>& Made, TObjs* Container, const std::s
 TIbParser::TIbParser(TCustomExtract* AOwner) : TCustomSQLParser(AOwner) {
     TIbParser::RegisterKeywords();
     SetDatabaseType(TDatabaseType::dbInterBase);
+    PlainStarts_ = IbPlainStarts.data();
+    NameCheckFrom_ = MaxNameBytes;
 }
 
 TIbParser::~TIbParser() = default;
@@ -108,10 +130,13 @@ int TIbParser::KeywordToken(int Code) {
     if (Code == tkIdent) return Code;
     // Versions up to Firebird 4 read the keywords they do not reserve as identifiers; InterBase 2020
     // and later keep every keyword.
-    const TIBSQLServerVersionType V = ServerVersion();
-    if (static_cast<int>(V) <= static_cast<int>(st_Firebird_40) && !GetIBTokenSet(V).contains(Code))
-        return tkIdent;
-    return Code;
+    const TIBServerOptions& Options = IBOptions();
+    const TIBSQLServerVersionType V = Options.GetSQLServerVersion();
+    if (static_cast<int>(V) > static_cast<int>(st_Firebird_40)) return Code;
+    // The words after this one take the same filter without a call while the options stay.
+    const TTokenSet& Kept = GetIBTokenSet(V);
+    KeywordFilter_ = {Container_, &Options, V, &Kept};
+    return Kept.contains(Code) ? Code : tkIdent;
 }
 
 void TIbParser::ScanToken() {

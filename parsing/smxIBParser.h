@@ -215,7 +215,7 @@ protected:
     bool ScanIbLiteral(char C);
     /// Records "Name longer than 31 bytes: " (Firebird 4 and later: "... 63 characters: ") with the
     /// name's allowed part when the identifier just read is longer than the server version takes.
-    void CheckNameLength();
+    void CheckNameLength() override;
     int KeywordToken(int Code) override;
     void RegisterKeywords() override;
     void ParseStatements() override;

@@ -251,13 +251,24 @@ public:
     /// Runs the dependency passes after every file is parsed (nothing in the base).
     virtual void LinkObjects() {}
 
+    /// Marks of PlainStarts_: a number or a word read alone.
+    static constexpr std::uint8_t psNumber = 0xFE;
+    static constexpr std::uint8_t psWord = 0xFF;
+
     /// Advances to the next token.
     void NextToken();
     /// True when the token is Code; else records "Missing: <expected> (<found>)". A "+" or "-"
     /// before an expected number is taken into the number's literal text.
     bool Expect(int Code) { return Token_ == Code || ExpectOther(Code); }
-    bool ExpectAndNext(int Code);
-    bool NextAndExpect(int Code);
+    bool ExpectAndNext(int Code) {
+        const bool Ok = Expect(Code);
+        NextToken();
+        return Ok;
+    }
+    bool NextAndExpect(int Code) {
+        NextToken();
+        return Expect(Code);
+    }
     /// True when the token is an identifier whose text equals Word (ASCII, any case).
     bool IsWord(std::string_view Word) const { return Token_ == tkIdent && SameText(TokenView(), Word); }
     /// IsWord, else records "Must be: " + Word upper-cased.
@@ -394,6 +405,9 @@ protected:
     /// The token of a word that the vocabulary holds as keyword Code (base: Code). A dialect returns
     /// tkIdent for a keyword its server version does not reserve.
     virtual int KeywordToken(int Code) { return Code; }
+    /// Checks the identifier a word scan just read when it is longer than NameCheckFrom_ bytes
+    /// (base: nothing).
+    virtual void CheckNameLength() {}
     /// True (token: terminator) when the terminator stands at the current character. The scanners
     /// ask only where the terminator's first character stands (AtTerminatorStart).
     virtual bool CheckTerminator();
@@ -421,6 +435,11 @@ protected:
     /// Reads the word at the current character (a letter): an identifier, upper-cased, or a keyword
     /// as written.
     void ReadWord();
+    /// ReadWord's body, inlined into NextToken's lane for plain tokens.
+    void ScanWord();
+    /// Stores the identifier just scanned upper-cased (UpperHead and UpperTail: its first and last
+    /// eight bytes upper-cased), for one not written in upper case or longer than 16 bytes.
+    void StoreUpperIdent(std::uint64_t UpperHead, std::uint64_t UpperTail);
     /// A scan that read nothing: reports the deadlock and moves one character on.
     void StepOverStall();
     /// Expect where the token is not Code: a signed number, else the message.
@@ -505,6 +524,22 @@ protected:
     std::size_t TokenStart_ = 0;
     std::size_t StatementStart_ = 0;
     const bool* SkipStarts_ = nullptr; // 256 flags: the characters SkipBlanks may skip from
+    /// A dialect's plain token starts, 256 entries: for a character other than the terminator's first,
+    /// the one-character token it always is, psNumber for a number ReadNumber reads alone, psWord
+    /// for a word ReadWord reads alone (then CheckNameLength); 0 where ScanToken must look. NextToken
+    /// reads plain tokens without calling ScanToken. nullptr: every token goes through ScanToken.
+    const std::uint8_t* PlainStarts_ = nullptr;
+    std::size_t NameCheckFrom_ = static_cast<std::size_t>(-1); // see CheckNameLength
+    /// The keyword filter a dialect's KeywordToken leaves for the words after it, applied without a
+    /// call: while the container is Container and Options holds Version, a keyword not in *Kept reads
+    /// as an identifier, any other as itself. Unset (Options nullptr) for each text loaded.
+    struct TKeywordFilter {
+        const TObjs* Container = nullptr;
+        const TIBServerOptions* Options = nullptr;
+        TIBSQLServerVersionType Version{};
+        const TTokenSet* Kept = nullptr;
+    };
+    TKeywordFilter KeywordFilter_;
     std::string ScriptName_;
     // The token's text: the TokenLength_ source bytes at TokenOffset_ while TokenInSource_ (a word
     // whose text is its source as written), else TokenText_.

@@ -196,6 +196,7 @@ TEST(Scanner, UnterminatedElementsReportTheirOpeningDelimiter) {
         {"x\n  \"abc", "Unterminated string", 2, 3},
         {"x /* abc\n", "Unterminated comment", 1, 3},
         {"x 'a''", "Unterminated string", 1, 3}, // a doubled quote is no closing one
+        {"/* 0123456789ab\r\n0123456789abcdef\r*/\n 'a", "Unterminated string", 4, 2},
     };
     for (const auto& R : Rows) {
         TIbSetup Setup;
@@ -437,6 +438,13 @@ TEST(Keywords, VersionFilter) {
         P.Load(R.Word, &Setup.Objs());
         EXPECT_EQ(P.GetToken(), R.Code) << R.Word << " in version " << static_cast<int>(R.Version);
     }
+    // A version changed between two words holds for the second.
+    TIbSetup Setup(st_Firebird_25);
+    TProbe<TIbParser> P;
+    P.Load("ROLE ROLE", &Setup.Objs());
+    Setup.Objs().GetIBServerOptions().SetSQLServerVersion(st_InterBase_5x);
+    P.NextToken();
+    EXPECT_EQ(P.GetToken(), tkROLE);
 }
 
 TEST(Keywords, KeywordWordsAndQuotedNames) {
