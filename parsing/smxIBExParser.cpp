@@ -84,6 +84,20 @@ bool OneOfWords(const TIbParser& P, std::initializer_list<std::string_view> Word
 /// A FROM context of the body parser: its tables and aliases, whether the clause is complete, and
 /// the column references read before it was (a select list), which wait here until it is.
 namespace {
+// Obj as a T (nullptr when it is none): the classes whose bodies and texts are read most are told
+// by their exact type, which spares a failing cast its walk; any other class (one derived from
+// them) by the cast. Each of those classes derives from TDbObj alone (a column from its attributes
+// as well), so an object of one of them is a T only when T is its class.
+template <class T> T* BodyObjectAs(TDbObj* Obj) {
+    if (!Obj) return nullptr;
+    const std::type_info& Type = typeid(*Obj);
+    if (Type == typeid(T)) return static_cast<T*>(Obj);
+    if (Type == typeid(TViwData) || Type == typeid(TPrcData) || Type == typeid(TTrgData) ||
+        Type == typeid(TPkgData) || Type == typeid(TFldData) || Type == typeid(TTblData))
+        return nullptr;
+    return dynamic_cast<T*>(Obj);
+}
+
 // A FROM context is nearly always exactly the body's kind: the type test spares the cast's walk.
 template <class T> T* ExactlyOr(TParseContext* P) {
     return P && typeid(*P) == typeid(T) ? static_cast<T*>(P) : dynamic_cast<T*>(P);
@@ -317,8 +331,7 @@ TIbExParser::TBodyContext& TIbExParser::PushFrom() {
 
 void TIbExParser::PopFrom() {
     if (FromContexts_.empty()) return;
-    if (auto* Ctx = ExactlyOr<TBodyContext>(FromContexts_.back().get()); Ctx && !Ctx->Known)
-        FromKnown(*Ctx);
+    if (auto* Ctx = ExactlyOr<TBodyContext>(FromContexts_.back().get()); Ctx && !Ctx->Known) FromKnown(*Ctx);
     FromContexts_.pop_back();
 }
 
@@ -435,7 +448,7 @@ void TIbExParser::ReadBody(TDbObj* Obj) {
     const bool Switched = Terminator_ == ";";
     if (Switched) Terminator_ = "^";
     std::size_t Start = TokenStart_;
-    const bool FromHere = dynamic_cast<TTrgData*>(Obj) || dynamic_cast<TPkgData*>(Obj) || Token_ == tkLParen;
+    const bool FromHere = BodyObjectAs<TTrgData>(Obj) || BodyObjectAs<TPkgData>(Obj) || Token_ == tkLParen;
     if (!FromHere) {
         NextToken();
         Start = TokenStart_;
@@ -459,17 +472,17 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
     LocalNames_.Clear();
     Current_ = Obj;
     Aborted_ = false;
-    if (dynamic_cast<TTrgData*>(Obj)) {
+    if (BodyObjectAs<TTrgData>(Obj)) {
         if (Is(kwAS)) NextToken();
         ParseDeclarations();
         ParseBlock();
-    } else if (auto* P = dynamic_cast<TPrcData*>(Obj)) {
+    } else if (auto* P = BodyObjectAs<TPrcData>(Obj)) {
         for (const TStringList* L : {&P->InputParams, &P->OutputParams})
             for (int i = 0; i < L->Count(); ++i)
                 LocalNames_.Add((*L)[i]);
         ParseDeclarations();
         ParseBlock();
-    } else if (auto* K = dynamic_cast<TPkgData*>(Obj)) {
+    } else if (auto* K = BodyObjectAs<TPkgData>(Obj)) {
         // A run of routines between BEGIN and END, each read by the routine parser with the package
         // as owner: the members belong to the package's text and are never filed on their own.
         if (Is(kwAS)) NextToken();
@@ -477,11 +490,11 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
         while ((Is(tkFUNCTION) || Is(tkPROCEDURE)) && !Aborted_)
             ParseRoutine(tkCREATE, Is(tkFUNCTION), true, K);
         ExpectKwAndNext(kwEND);
-    } else if (auto* V = dynamic_cast<TViwData*>(Obj)) {
+    } else if (auto* V = BodyObjectAs<TViwData>(Obj)) {
         if (V->Fields.Count() == 0) DeriveColumns_ = V;
         ParseSelect(false);
         DeriveColumns_ = nullptr;
-    } else if (dynamic_cast<TFldData*>(Obj) || dynamic_cast<TIdxData*>(Obj) || dynamic_cast<TCtrData*>(Obj)) {
+    } else if (BodyObjectAs<TFldData>(Obj) || BodyObjectAs<TIdxData>(Obj) || BodyObjectAs<TCtrData>(Obj)) {
         TFromScope Scope(*this);
         TBodyContext& Ctx = Scope.Ctx();
         Ctx.TableNames.Add(Obj->GetTableName());
@@ -493,7 +506,7 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
         ExpectAndNext(tkLParen);
         ParseExpression();
         ExpectAndNext(tkRParen);
-    } else if (dynamic_cast<TDmnData*>(Obj)) {
+    } else if (BodyObjectAs<TDmnData>(Obj)) {
         ParseExpression();
     }
     Current_ = Outer;
@@ -506,7 +519,7 @@ void TIbExParser::ParseObjectBody(TDbObj* Obj) {
 }
 
 std::string TIbExParser::ReadExpressionSource(TDbObj* Obj) {
-    auto* F = dynamic_cast<TFldData*>(Obj);
+    auto* F = BodyObjectAs<TFldData>(Obj);
     // A domain's check is analysed with its domain (VALUE stands for the value); a parameter or an
     // argument has no table to resolve against.
     if (!Obj || (F && (F->TableName.empty() || dynamic_cast<TDmnData*>(F->Parent))))
