@@ -66,24 +66,6 @@ const TDbObjectKinds& KindOnly(TDbObject Kind) {
     return All[static_cast<std::size_t>(Kind)];
 }
 
-/// True when the relation has that column (for a procedure: that output parameter).
-bool HasColumn(TDbObj* R, std::string_view Column) {
-    if (auto* P = dynamic_cast<TPrcData*>(R)) return P->OutputParams.IndexOf(Column) >= 0;
-    TStringList* F = R->GetFields();
-    return F && F->IndexOf(Column) >= 0;
-}
-
-bool OneOfWords(const TIbParser& P, std::initializer_list<std::string_view> Words) {
-    for (std::string_view W : Words)
-        if (P.IsWord(W)) return true;
-    return false;
-}
-
-} // namespace
-
-/// A FROM context of the body parser: its tables and aliases, whether the clause is complete, and
-/// the column references read before it was (a select list), which wait here until it is.
-namespace {
 // Obj as a T (nullptr when it is none): the classes whose bodies and texts are read most are told
 // by their exact type, which spares a failing cast its walk; any other class (one derived from
 // them) by the cast. Each of those classes derives from TDbObj alone (a column from its attributes
@@ -102,8 +84,24 @@ template <class T> T* BodyObjectAs(TDbObj* Obj) {
 template <class T> T* ExactlyOr(TParseContext* P) {
     return P && typeid(*P) == typeid(T) ? static_cast<T*>(P) : dynamic_cast<T*>(P);
 }
+
+/// True when the relation has that column (for a procedure: that output parameter).
+bool HasColumn(TDbObj* R, std::string_view Column) {
+    if (auto* P = BodyObjectAs<TPrcData>(R)) return P->OutputParams.IndexOf(Column) >= 0;
+    TStringList* F = R->GetFields();
+    return F && F->IndexOf(Column) >= 0;
+}
+
+bool OneOfWords(const TIbParser& P, std::initializer_list<std::string_view> Words) {
+    for (std::string_view W : Words)
+        if (P.IsWord(W)) return true;
+    return false;
+}
+
 } // namespace
 
+/// A FROM context of the body parser: its tables and aliases, whether the clause is complete, and
+/// the column references read before it was (a select list), which wait here until it is.
 class TIbExParser::TBodyContext : public TParseContext {
 public:
     explicit TBodyContext(TCustomParser& P) : TParseContext(P) { IsFrom = true; }
@@ -185,7 +183,7 @@ bool TIbExParser::Firebird4() const {
 }
 
 bool TIbExParser::IsTrigger() const {
-    return dynamic_cast<const TTrgData*>(Current_) != nullptr;
+    return BodyObjectAs<TTrgData>(Current_) != nullptr;
 }
 
 void TIbExParser::Error(const std::string& Text) {
@@ -250,7 +248,7 @@ void TIbExParser::ColumnRef(std::string_view Alias, std::string_view Column) {
 void TIbExParser::LinkFieldDepend(TDbObj* Obj, std::string_view Alias, std::string_view Column) {
     if (!Container_ || !Obj || !Recording_ || Column.empty()) return;
     if (!Alias.empty() && (SameText(Alias, "NEW") || SameText(Alias, "OLD"))) {
-        if (auto* T = dynamic_cast<TTrgData*>(Current_ ? Current_ : Obj)) {
+        if (auto* T = BodyObjectAs<TTrgData>(Current_ ? Current_ : Obj)) {
             if (TDbObj* R = Relation(T->TableName)) LinkColumn(Obj, R, Column == "*" ? "" : Column);
             return;
         }
@@ -311,7 +309,7 @@ TDbObj* TIbExParser::Relation(std::string_view Name) const {
 }
 
 void TIbExParser::LinkColumn(TDbObj* Obj, TDbObj* Relation, std::string_view Column) {
-    if (Column.empty() || !dynamic_cast<TPrcData*>(Relation)) {
+    if (Column.empty() || !BodyObjectAs<TPrcData>(Relation)) {
         LinkDependObj(Obj, Relation, Column);
         return;
     }
@@ -522,7 +520,7 @@ std::string TIbExParser::ReadExpressionSource(TDbObj* Obj) {
     auto* F = BodyObjectAs<TFldData>(Obj);
     // A domain's check is analysed with its domain (VALUE stands for the value); a parameter or an
     // argument has no table to resolve against.
-    if (!Obj || (F && (F->TableName.empty() || dynamic_cast<TDmnData*>(F->Parent))))
+    if (!Obj || (F && (F->TableName.empty() || BodyObjectAs<TDmnData>(F->Parent))))
         return TIbParser::ReadExpressionSource(Obj);
     NextToken();
     const std::size_t Start = TokenStart_;
@@ -1430,7 +1428,7 @@ void TIbExParser::DeriveViewColumns(TViwData& View, TBodyContext& Ctx,
                 continue;
             TDbObj* R = Relation(Ctx.TableNames[i]);
             const TStringList* Columns = nullptr;
-            if (auto* P = dynamic_cast<TPrcData*>(R))
+            if (auto* P = BodyObjectAs<TPrcData>(R))
                 Columns = &P->OutputParams;
             else if (R)
                 Columns = R->GetFields();
@@ -1766,7 +1764,7 @@ void TIbExParser::ParseFactor() {
         NextToken();
         break;
     case kwVALUE:
-        if (Word && !dynamic_cast<TDmnData*>(Current_)) {
+        if (Word && !BodyObjectAs<TDmnData>(Current_)) {
             ParseIdentFactor();
             return;
         }

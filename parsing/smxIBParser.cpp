@@ -2377,15 +2377,16 @@ void TIbParser::ParseRoutine(int Verb, bool IsFunction, bool NoReport, TPkgData*
     auto KeepDescriptions = [](TStringList& List) {
         std::vector<std::pair<std::string, std::string>> Kept;
         for (int i = 0; i < List.Count(); ++i)
-            if (auto* F = dynamic_cast<TDbObj*>(List.Objects(i)); F && !F->GetDescription().empty())
+            if (auto* F = ColumnObjectAt(List, i); F && !F->GetDescription().empty())
                 Kept.emplace_back(F->GetName(), F->GetDescription());
         List.Clear();
         return Kept;
     };
     auto RestoreDescriptions = [](TStringList& List,
                                   const std::vector<std::pair<std::string, std::string>>& Kept) {
+        if (Kept.empty()) return; // nothing kept: the parameters need not be visited
         for (int i = 0; i < List.Count(); ++i)
-            if (auto* F = dynamic_cast<TDbObj*>(List.Objects(i)))
+            if (auto* F = ColumnObjectAt(List, i))
                 for (const auto& [N, D] : Kept)
                     if (N == F->GetName()) F->SetDescription(D);
     };
