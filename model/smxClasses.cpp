@@ -418,8 +418,7 @@ void TDbObj::SetName(std::string_view Value) {
 }
 
 void TDbObj::SetParentName(std::string_view Value) {
-    if (Owner_ && Owner_->GetDatabaseType() == TDatabaseType::dbMSSQL &&
-        !Owner_->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
+    if (KeepsNamesUpper(Owner_))
         ParentName_ = UpperCase(Value);
     else
         ParentName_ = Value;
@@ -1437,9 +1436,7 @@ std::string TDependObj::GetDisplayName() const {
 TDependObj* AddDependencyPair(TCustomObjs* Container, TDbObj* Dependent, TDbObj* Needed, int Int1, int Int2,
                               std::string_view FieldName) {
     // A record's name is stored as SetName stores it.
-    const bool upper =
-        Container && Container->GetDatabaseType() == TDatabaseType::dbMSSQL &&
-        !Container->GetMSSQLServerOptions().GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers();
+    const bool upper = KeepsNamesUpper(Container);
     // Inlined at both calls: it runs for every record, and as a call of its own took a fifth longer.
     auto add = [&](TDbObj* holder, TDbObj* referenced, bool usedBy) __attribute__((always_inline)) {
         TDbObj::Links& links = holder->EnsureLinks();
